@@ -1,0 +1,32 @@
+#pragma once
+
+#include <cstdint>
+
+// Outlives its object while weak pointers still point at it; whoever drops the last use frees it.
+struct nWeakBlock
+{
+    uint32_t alive;
+    uint32_t weakCount;
+};
+
+// Base of every reference-counted engine object. The count starts at 0: the first holder adds the
+// first reference, and the release that brings it back to 0 deletes the object. Counts are plain
+// integers: an object is referenced and released on one thread at a time.
+class nSharedObject
+{
+public:
+    nSharedObject() = default;
+    nSharedObject(const nSharedObject&) : nSharedObject() {}
+    nSharedObject& operator=(const nSharedObject&) { return *this; }
+
+    virtual void AddRef();
+    virtual void Release();
+    virtual ~nSharedObject();
+
+    uint32_t GetRefCount() const { return m_refCount; }
+    nWeakBlock* GetWeakBlock();
+
+private:
+    uint32_t m_refCount = 0;
+    nWeakBlock* m_weakBlock = nullptr;
+};

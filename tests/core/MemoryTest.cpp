@@ -1,0 +1,108 @@
+#include "core/nLog.h"
+#include "core/nMemory.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+#include <thread>
+
+TEST(MemoryTest, CategoryNames)
+{
+    EXPECT_STREQ(nMemCategoryNames[MemCategoryGeneral].group, "General");
+    EXPECT_STREQ(nMemCategoryNames[MemCategoryListItem].name, "List Item");
+    EXPECT_STREQ(nMemCategoryNames[MemCategoryRenderJob].name, "Render Job");
+    EXPECT_STREQ(nMemCategoryNames[MemCategoryVBO].group, "Renderer");
+}
+
+TEST(MemoryTest, TrackedBlockCountsAndUncounts)
+{
+    nMemCounters before = MemGetCounters(MemCategoryVector);
+    void* block = MemAllocVector(10);
+    ASSERT_NE(block, nullptr);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(block) % 16, 0u);
+    std::memset(block, 0xAB, 10);
+    nMemCounters during = MemGetCounters(MemCategoryVector);
+    EXPECT_EQ(during.liveCount, before.liveCount + 1);
+    EXPECT_EQ(during.liveBytes, before.liveBytes + 10);
+    EXPECT_GE(during.peakCount, before.liveCount + 1);
+    EXPECT_GE(during.peakBytes, before.liveBytes + 10);
+    MemFreeVector(block);
+    nMemCounters after = MemGetCounters(MemCategoryVector);
+    EXPECT_EQ(after.liveCount, before.liveCount);
+    EXPECT_EQ(after.liveBytes, before.liveBytes);
+    EXPECT_EQ(after.peakBytes, during.peakBytes); // peaks are never lowered
+}
+
+TEST(MemoryTest, HeaderHoldsTheRequestedSize)
+{
+    EXPECT_EQ(MemHeaderedSize(10), 10u + MemHeaderSize);
+    void* user = MemNew(1234, MemCategoryPicture);
+    ASSERT_NE(user, nullptr);
+    void* block = MemReadHeader(user);
+    EXPECT_EQ(static_cast<char*>(user) - static_cast<char*>(block), 16);
+    EXPECT_EQ(*static_cast<uint64_t*>(block), 1234u);
+    MemDelete(user, MemCategoryPicture);
+}
+
+TEST(MemoryTest, RefusedRequestsAndNullFreesCountNothing)
+{
+    nMemCounters before = MemGetCounters(MemCategoryGeometry);
+    MemDelete(nullptr, MemCategoryGeometry);
+    EXPECT_EQ(MemNew(SIZE_MAX - 4, MemCategoryGeometry), nullptr);
+    nMemCounters after = MemGetCounters(MemCategoryGeometry);
+    EXPECT_EQ(after.liveCount, before.liveCount);
+    EXPECT_EQ(after.liveBytes, before.liveBytes);
+}
+
+TEST(MemoryTest, CountersAreSixtyFourBit)
+{
+    nMemCounters before = MemGetCounters(MemCategoryTerrain);
+    const uint64_t big = 5ull * 1024 * 1024 * 1024;
+    MemTrackAlloc(big, MemCategoryTerrain);
+    EXPECT_EQ(MemGetCounters(MemCategoryTerrain).liveBytes, before.liveBytes + big);
+    MemTrackFree(big, MemCategoryTerrain);
+    EXPECT_EQ(MemGetCounters(MemCategoryTerrain).liveBytes, before.liveBytes);
+}
+
+namespace
+{
+class CountingLog : public nLog
+{
+public:
+    void Output(const char*, uint8_t level) override { errors += (level & LogLevelError) ? 1 : 0; }
+    int errors = 0;
+};
+} // namespace
+
+TEST(MemoryTest, InvalidCategoryIsRefused)
+{
+    CountingLog log;
+    nLogHolder::Set(&log);
+    MemTrackAlloc(8, MemCategoryCount);
+    nMemCounters none = MemGetCounters(99);
+    EXPECT_EQ(none.liveCount, 0u);
+    void* block = MemNew(8, 99);
+    ASSERT_NE(block, nullptr);
+    MemDelete(block, 99);
+    nLogHolder::Set(nullptr);
+    EXPECT_EQ(log.errors, 4);
+}
+
+TEST(MemoryTest, ThreadsBalanceOut)
+{
+    nMemCounters before = MemGetCounters(MemCategoryRenderJob);
+    std::thread threads[4];
+    for (std::thread& thread : threads)
+        thread = std::thread(
+            []
+            {
+                for (int i = 0; i < 2000; ++i)
+                    MemFreeRenderJob(MemAllocRenderJob(static_cast<size_t>(i % 64 + 1)));
+            });
+    for (std::thread& thread : threads)
+        thread.join();
+    nMemCounters after = MemGetCounters(MemCategoryRenderJob);
+    EXPECT_EQ(after.liveCount, before.liveCount);
+    EXPECT_EQ(after.liveBytes, before.liveBytes);
+}

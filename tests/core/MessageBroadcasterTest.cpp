@@ -1,0 +1,64 @@
+#include "core/MessageBroadcaster.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace
+{
+class Listener
+{
+public:
+    virtual void OnMessage(int message, const void* data) = 0;
+    virtual ~Listener() = default;
+};
+
+using Broadcaster = MessageBroadcaster<int, Listener>;
+
+class Recorder : public Listener
+{
+public:
+    Recorder(std::vector<std::string>& calls, const char* name, Broadcaster* leaveFrom = nullptr)
+        : calls(calls), name(name), leaveFrom(leaveFrom)
+    {
+    }
+    void OnMessage(int message, const void* data) override
+    {
+        calls.push_back(name + ":" + std::to_string(message) + ":" + static_cast<const char*>(data));
+        if (leaveFrom)
+            leaveFrom->Remove(this);
+    }
+
+    std::vector<std::string>& calls;
+    std::string name;
+    Broadcaster* leaveFrom;
+};
+} // namespace
+
+TEST(MessageBroadcasterTest, SendsToListenersInOrderAndLetsThemLeave)
+{
+    Broadcaster broadcaster;
+    std::vector<std::string> calls;
+    Recorder first(calls, "a"), leaving(calls, "b", &broadcaster), last(calls, "c");
+    broadcaster.Broadcast(1, "none"); // no listeners: nothing happens
+    broadcaster.PushBack(&first);
+    broadcaster.PushBack(&leaving);
+    broadcaster.PushBack(&last);
+    broadcaster.Broadcast(3, "x");
+    broadcaster.Broadcast(4, "y");
+    EXPECT_EQ(calls, (std::vector<std::string>{"a:3:x", "b:3:x", "c:3:x", "a:4:y", "c:4:y"}));
+    EXPECT_EQ(broadcaster.GetCount(), 2u);
+}
+
+TEST(MessageBroadcasterTest, NullListenerEndsTheBroadcast)
+{
+    Broadcaster broadcaster;
+    std::vector<std::string> calls;
+    Recorder first(calls, "a"), last(calls, "c");
+    broadcaster.PushBack(&first);
+    broadcaster.PushBack(nullptr);
+    broadcaster.PushBack(&last);
+    broadcaster.Broadcast(5, "z");
+    EXPECT_EQ(calls, (std::vector<std::string>{"a:5:z"}));
+}
