@@ -1,0 +1,63 @@
+#include "core/nMetaFile.h"
+#include "core/nMetaTag.h"
+#include "core/nMetaTextWriter.h"
+
+#include <benchmark/benchmark.h>
+
+#include <string>
+#include <vector>
+
+namespace
+{
+// A scene-like document: many items, each with a few typed values, a vector and a Binary block.
+std::string MakeDocument(int items)
+{
+    nMetaFile file;
+    nMetaTag* list = file.AddRoot("Scene")->AddChild("Items");
+    std::vector<uint8_t> data(256);
+    for (size_t i = 0; i < data.size(); ++i)
+        data[i] = static_cast<uint8_t>(i);
+    for (int i = 0; i < items; ++i)
+    {
+        nMetaTag* item = list->AddChild("Item");
+        item->AddChildString("Name", "item name");
+        item->AddChildInt("Id", i);
+        item->AddChildBool("Enabled", true);
+        nMetaTag* position = item->AddChild("Position");
+        position->AddChildFloat("X", 1.5f * i);
+        position->AddChildFloat("Y", -2.25f);
+        position->AddChildFloat("Z", 0.125f);
+        item->AddChildBinary("Data", data.data(), static_cast<uint32_t>(data.size()));
+    }
+    nMetaTextWriter writer(file.GetBinaryEncoding());
+    writer.WriteDocument(file);
+    return writer.GetText();
+}
+
+void ParseDocument(benchmark::State& state)
+{
+    std::string text = MakeDocument(static_cast<int>(state.range(0)));
+    for (auto _ : state)
+    {
+        nMetaFile file;
+        benchmark::DoNotOptimize(file.Parse(text.data(), text.size()));
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
+}
+
+void WriteDocument(benchmark::State& state)
+{
+    std::string text = MakeDocument(static_cast<int>(state.range(0)));
+    nMetaFile file;
+    file.Parse(text.data(), text.size());
+    for (auto _ : state)
+    {
+        nMetaTextWriter writer(file.GetBinaryEncoding());
+        benchmark::DoNotOptimize(writer.WriteDocument(file));
+    }
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(text.size()));
+}
+} // namespace
+
+BENCHMARK(ParseDocument)->Arg(1000);
+BENCHMARK(WriteDocument)->Arg(1000);

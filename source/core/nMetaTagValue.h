@@ -1,0 +1,57 @@
+#pragma once
+
+#include "platform/nstring/nString.h"
+
+#include <cstdint>
+
+enum nMetaTagType : uint32_t
+{
+    TagTypeNone = 0,
+    TagTypeReal = 1,
+    TagTypeBool = 2,
+    TagTypeInteger = 3,
+    TagTypeString = 4,
+    TagTypeBinary = 5,
+};
+
+// The typed value of an NML tag. The value owns its text or Binary data; every setter frees
+// the previous payload first, so a value never holds two payloads at once.
+class nMetaTagValue
+{
+public:
+    nMetaTagValue() = default;
+    nMetaTagValue(const nMetaTagValue& other);
+    ~nMetaTagValue();
+
+    // Copies Real, Bool, Integer and String values; a None or Binary source leaves this value None.
+    nMetaTagValue& operator=(const nMetaTagValue& other);
+
+    void SetFloat(float value);
+    void SetBool(bool value);
+    void SetInt(int32_t value);
+    void SetString(const char* text);
+    // When the copy cannot be allocated the value stays None.
+    void SetBinary(const void* data, uint32_t size);
+    void Clear();
+
+    nMetaTagType GetType() const { return m_type; }
+
+    bool GetFloat(float& out) const;
+    bool GetInt(int32_t& out) const;
+    bool GetBool(bool& out) const;
+    bool GetString(nString& out) const;
+    // The copy is the caller's, to be freed with delete[].
+    bool GetBinary(uint8_t*& data, uint32_t& size) const;
+
+private:
+    nMetaTagType m_type = TagTypeNone;
+    union
+    {
+        float real;
+        bool boolean;
+        int32_t integer;
+        uint8_t* binary;
+    } m_scalar{};
+    uint32_t m_size = 0;
+    nString m_text;
+};

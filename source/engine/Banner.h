@@ -1,0 +1,4 @@
+#pragma once
+
+// Writes the program's banner at the standard log level.
+void PrintBanner();

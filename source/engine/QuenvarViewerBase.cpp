@@ -1,0 +1,62 @@
+#include "engine/QuenvarViewerBase.h"
+
+#include "core/nLog.h"
+#include "engine/Banner.h"
+
+bool QuenvarViewerBase::s_missingResource = false;
+
+QuenvarViewerBase::QuenvarViewerBase() : m_dataSourcePath("./"), m_inputPath("scene.nms") {}
+
+QuenvarViewerBase::~QuenvarViewerBase()
+{
+    Shutdown();
+}
+
+QuenvarViewerBase::OptionResult QuenvarViewerBase::ParseOption(int, char**, int&)
+{
+    return OptionUnknown;
+}
+
+void QuenvarViewerBase::PrintOptionUsage() const {}
+
+bool QuenvarViewerBase::PreInitialise()
+{
+    s_missingResource = false;
+    PrintBanner();
+    MountHostDirectory("", "view@cfile/");
+    return true;
+}
+
+// The seam for the mount table: host-directory back ends are created and mounted here once the
+// virtual file system exists; until then a mount only has its arguments checked by the caller.
+void QuenvarViewerBase::MountHostDirectory(const char*, const char*) {}
+
+// The viewer cannot run a scene or a project before the engine, the renderer and the mixer exist,
+// so start-up fails as an unknown renderer would.
+bool QuenvarViewerBase::Startup()
+{
+    nLogHolder::Get() << "[!] Viewer start-up is not available in this build.\n";
+    return false;
+}
+
+// Frames run once the engine exists; until then there is no frame to step and the loop ends.
+bool QuenvarViewerBase::Step()
+{
+    return false;
+}
+
+bool QuenvarViewerBase::CheckExit() const
+{
+    if (s_missingResource && !m_ignoreMissingResources)
+    {
+        nLogHolder::Get() << "[!] Exiting due to missing resources.\n";
+        return true;
+    }
+    return false;
+}
+
+bool QuenvarViewerBase::Shutdown()
+{
+    m_running = false;
+    return true;
+}

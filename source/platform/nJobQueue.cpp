@@ -1,0 +1,192 @@
+#include "platform/nJobQueue.h"
+
+#include "core/nLog.h"
+#include "platform/nJob.h"
+#include "platform/nJobGroup.h"
+#include "platform/nJobWorkerThread.h"
+
+#include <new>
+#include <thread>
+
+nJobQueue::nJobQueue() = default;
+
+nJobQueue::~nJobQueue()
+{
+    StopWorkers();
+    m_pending.Clear();
+    m_running.Clear();
+}
+
+bool nJobQueue::CreateWorkers(uint32_t count)
+{
+    StopWorkers();
+    for (uint32_t id = 1; id <= count; ++id)
+    {
+        std::unique_ptr<nJobWorkerThread> worker(new (std::nothrow) nJobWorkerThread(*this, id));
+        if (!worker)
+        {
+            nLogHolder::Get() << "[!] Failed to allocate a job worker thread.\n";
+            return false;
+        }
+        if (!worker->Start())
+        {
+            nLogHolder::Get() << "[*] Failed to create worker thread " << id << ".\n";
+            continue;
+        }
+        worker->Resume();
+        m_workers.push_back(std::move(worker));
+    }
+    return true;
+}
+
+void nJobQueue::StopWorkers()
+{
+    for (auto& worker : m_workers)
+        worker->RequestStop();
+    m_wakeUp.Signal();
+    for (auto& worker : m_workers)
+        worker->Join();
+    m_workers.clear();
+}
+
+bool nJobQueue::AddJob(nJob* job, nJobGroup* group)
+{
+    if (!job)
+    {
+        nLogHolder::Get() << "[!] No job to add.\n";
+        return false;
+    }
+    // Group before queue, the order every other operation uses, so that a thread adding to a
+    // group and another waiting for it cannot deadlock.
+    if (group)
+        group->m_mutex.Lock();
+    m_queueMutex.Lock();
+    bool queued = true;
+    nList<nJob*>::Node* added = nullptr;
+    if (!m_pending.Find(job))
+        queued = (added = m_pending.PushBack(job)) != nullptr;
+    // A job reported as not queued must not run: its submitter may delete it.
+    if (queued && group && !group->m_jobs.PushBack(job))
+    {
+        queued = false;
+        if (added)
+            m_pending.RemoveNode(added);
+    }
+    m_queueMutex.Unlock();
+    if (group)
+        group->m_mutex.Unlock();
+    if (!queued)
+    {
+        nLogHolder::Get() << "[!] Failed to queue a job.\n";
+        return false;
+    }
+    m_wakeUp.Signal();
+    return true;
+}
+
+bool nJobQueue::RunNextJob(uint32_t workerId)
+{
+    nJob* job = nullptr;
+    m_queueMutex.Lock();
+    for (auto* node = m_pending.GetHead(); node; node = node->next)
+    {
+        if ((node->value->GetWorkerMask() & workerId) == 0)
+            continue;
+        // The job joins the running list before it leaves the pending one, so a waiter never
+        // sees it in neither list while it still has to run.
+        m_runningMutex.Lock();
+        const bool running = m_running.PushBack(node->value) != nullptr;
+        m_runningMutex.Unlock();
+        if (running)
+        {
+            job = node->value;
+            m_pending.RemoveNode(node);
+        }
+        break;
+    }
+    m_queueMutex.Unlock();
+    if (!job)
+        return false;
+
+    job->Run(*this);
+
+    m_runningMutex.Lock();
+    m_running.Remove(job);
+    m_runningMutex.Unlock();
+    return true;
+}
+
+bool nJobQueue::IsBusy(nJob* job)
+{
+    m_queueMutex.Lock();
+    m_runningMutex.Lock();
+    const bool busy = m_running.Find(job) || m_pending.Find(job);
+    m_runningMutex.Unlock();
+    m_queueMutex.Unlock();
+    return busy;
+}
+
+bool nJobQueue::WaitForJob(nJob* job, bool block)
+{
+    if (!job)
+        return true;
+    for (;;)
+    {
+        const bool busy = IsBusy(job);
+        if (busy)
+            std::this_thread::yield();
+        if (!block)
+            return busy;
+        if (!busy)
+            return true;
+    }
+}
+
+bool nJobQueue::WaitForGroup(nJobGroup* group, bool block)
+{
+    if (!group)
+        return true;
+    for (;;)
+    {
+        bool busy = false;
+        group->m_mutex.Lock();
+        m_queueMutex.Lock();
+        m_runningMutex.Lock();
+        nListIterator<nJob*> iterator;
+        while (nJob* job = group->m_jobs.Next(iterator))
+        {
+            if (m_running.Find(job) || m_pending.Find(job))
+            {
+                busy = true;
+                break;
+            }
+            group->m_jobs.RemoveNode(iterator.current);
+        }
+        m_runningMutex.Unlock();
+        m_queueMutex.Unlock();
+        group->m_mutex.Unlock();
+
+        if (busy)
+            std::this_thread::yield();
+        if (!block)
+            return busy;
+        if (!busy)
+            return true;
+    }
+}
+
+uint32_t nJobQueue::GetPendingCount()
+{
+    m_queueMutex.Lock();
+    const uint32_t count = m_pending.GetCount();
+    m_queueMutex.Unlock();
+    return count;
+}
+
+uint32_t nJobQueue::GetRunningCount()
+{
+    m_runningMutex.Lock();
+    const uint32_t count = m_running.GetCount();
+    m_runningMutex.Unlock();
+    return count;
+}

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "squirrel/sqobject.h"
+
+#include <vector>
+
+struct SQArray : SQRefCounted {
+    std::vector<SQObjectPtr> _values;
+
+    static SQArray* Create(SQSharedState* ss, SQInteger size);
+    SQInteger Size() const { return (SQInteger)_values.size(); }
+    void Finalize() override { std::vector<SQObjectPtr>().swap(_values); }
+};

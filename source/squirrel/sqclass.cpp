@@ -1,0 +1,165 @@
+#include "squirrel/sqclass.h"
+
+#include "squirrel/sqfunction.h"
+#include "squirrel/sqstate.h"
+#include "squirrel/sqstring.h"
+#include "squirrel/sqtable.h"
+
+#include <cstdlib>
+
+SQClass* SQClass::Create(SQSharedState* ss, SQClass* base) {
+    SQClass* c = new SQClass();
+    c->LinkInto(ss);
+    c->_members = base ? base->_members->Clone() : SQTable::Create(ss);
+    ++c->_members->_uiRef;
+    if (base) {
+        c->_base = base;
+        ++base->_uiRef;
+        c->_fields = base->_fields;
+        c->_methods = base->_methods;
+        for (int i = 0; i < MT_LAST; ++i) c->_metamethods[i] = base->_metamethods[i];
+        c->_constructor = base->_constructor;
+        c->_typetag = nullptr;
+        c->_hook = base->_hook;
+        c->_udsize = base->_udsize;
+    }
+    return c;
+}
+
+SQClass::~SQClass() { Finalize(); }
+
+void SQClass::Finalize() {
+    sqRelease(_members);
+    _members = nullptr;
+    sqRelease(_base);
+    _base = nullptr;
+    std::vector<SQClassMember>().swap(_fields);
+    std::vector<SQClassMember>().swap(_methods);
+    for (auto& m : _metamethods) m.Null();
+    _constructor.Null();
+    _attributes.Null();
+}
+
+bool SQClass::NewSlot(const SQObject& key, const SQObject& val, bool isStatic) {
+    SQSharedState* ss = _sharedState;
+    bool isMethod = val._type == OT_CLOSURE || val._type == OT_NATIVECLOSURE || isStatic;
+    if (val._type == OT_CLOSURE && _base) {
+        SQClosure* c = _closure(val);
+        if (!c->_base) {
+            c->_base = _base;
+            ++_base->_uiRef;
+        }
+    }
+    SQObjectPtr* handle = _members->Find(key);
+    if (handle) {
+        (sqIsField(*handle) ? _fields : _methods)[(size_t)sqMemberIndex(*handle)].val = val;
+    } else {
+        if (_locked && !isMethod) return false;
+        std::vector<SQClassMember>& list = isMethod ? _methods : _fields;
+        list.push_back({SQObjectPtr(val), SQObjectPtr()});
+        _members->NewSlot(key, SQObjectPtr((SQInteger)(((list.size() - 1) << 1) | (isMethod ? 1 : 0))));
+    }
+    if (key._type == OT_STRING) {
+        if (_string(key) == _string(ss->_constructorName)) {
+            _constructor = val;
+        } else {
+            int mm = ss->MetaMethodIndex(_string(key));
+            if (mm >= 0) _metamethods[mm] = val;
+        }
+    }
+    return true;
+}
+
+bool SQClass::Get(const SQObject& key, SQObjectPtr& out) {
+    SQObjectPtr* handle = _members->Find(key);
+    if (!handle) return false;
+    out = sqIsField(*handle) ? _fields[(size_t)sqMemberIndex(*handle)].val
+                             : _methods[(size_t)sqMemberIndex(*handle)].val;
+    return true;
+}
+
+bool SQClass::SetMemberAttributes(const SQObject& key, const SQObject& attrs) {
+    SQObjectPtr* handle = _members->Find(key);
+    if (!handle) return false;
+    (sqIsField(*handle) ? _fields : _methods)[(size_t)sqMemberIndex(*handle)].attrs = attrs;
+    return true;
+}
+
+bool SQClass::GetMemberAttributes(const SQObject& key, SQObjectPtr& out) {
+    SQObjectPtr* handle = _members->Find(key);
+    if (!handle) return false;
+    out = (sqIsField(*handle) ? _fields : _methods)[(size_t)sqMemberIndex(*handle)].attrs;
+    return true;
+}
+
+SQInteger SQClass::Next(SQInteger from, SQObjectPtr& key, SQObjectPtr& val) {
+    SQObjectPtr handle;
+    SQInteger next = _members->Next(from, key, handle);
+    if (next >= 0) {
+        val = sqIsField(handle) ? _fields[(size_t)sqMemberIndex(handle)].val
+                                : _methods[(size_t)sqMemberIndex(handle)].val;
+    }
+    return next;
+}
+
+SQInstance* SQInstance::Create(SQSharedState* ss, SQClass* c) {
+    SQInstance* inst = new SQInstance();
+    inst->LinkInto(ss);
+    inst->_class = c;
+    ++c->_uiRef;
+    c->_locked = true;
+    inst->_values.reserve(c->_fields.size());
+    for (const SQClassMember& m : c->_fields) inst->_values.push_back(m.val);
+    inst->_hook = c->_hook;
+    if (c->_udsize > 0) {
+        inst->_udbuffer = (unsigned char*)calloc(1, (size_t)c->_udsize);
+        inst->_userpointer = inst->_udbuffer;
+    }
+    return inst;
+}
+
+void SQInstance::RunReleaseHook() {
+    SQRELEASEHOOK hook = _hook;
+    _hook = nullptr;
+    if (hook) hook(_userpointer, _class ? _class->_udsize : 0);
+}
+
+SQInstance::~SQInstance() {
+    Finalize();
+    free(_udbuffer);
+}
+
+void SQInstance::Finalize() {
+    RunReleaseHook();
+    std::vector<SQObjectPtr>().swap(_values);
+    sqRelease(_class);
+    _class = nullptr;
+}
+
+bool SQInstance::Get(const SQObject& key, SQObjectPtr& out) {
+    SQObjectPtr* handle = _class->_members->Find(key);
+    if (!handle) return false;
+    out = sqIsField(*handle) ? _values[(size_t)sqMemberIndex(*handle)]
+                             : _class->_methods[(size_t)sqMemberIndex(*handle)].val;
+    return true;
+}
+
+bool SQInstance::Set(const SQObject& key, const SQObject& val) {
+    SQObjectPtr* handle = _class->_members->Find(key);
+    if (!handle || !sqIsField(*handle)) return false;
+    _values[(size_t)sqMemberIndex(*handle)] = val;
+    return true;
+}
+
+bool SQInstance::InstanceOf(const SQClass* c) const {
+    for (const SQClass* k = _class; k; k = k->_base) {
+        if (k == c) return true;
+    }
+    return false;
+}
+
+SQInstance* SQInstance::Clone() {
+    SQInstance* inst = Create(_sharedState, _class);
+    inst->_values = _values;
+    return inst;
+}

@@ -1,0 +1,60 @@
+#pragma once
+
+#include "squirrel/sqobject.h"
+
+#include <vector>
+
+struct SQTable;
+
+struct SQClassMember {
+    SQObjectPtr val;
+    SQObjectPtr attrs;
+};
+
+// Member names map to a handle in _members: fields (one value per instance) and class-level
+// members (methods and statics) are numbered separately; the low bit tells which.
+inline bool sqIsField(const SQObject& handle) { return (_integer(handle) & 1) == 0; }
+inline SQInteger sqMemberIndex(const SQObject& handle) { return _integer(handle) >> 1; }
+
+struct SQClass : SQRefCounted {
+    SQClass* _base = nullptr;
+    SQTable* _members = nullptr;
+    std::vector<SQClassMember> _fields;
+    std::vector<SQClassMember> _methods;
+    SQObjectPtr _metamethods[MT_LAST];
+    SQObjectPtr _constructor;
+    SQObjectPtr _attributes;
+    SQUserPointer _typetag = nullptr;
+    SQRELEASEHOOK _hook = nullptr;
+    SQInteger _udsize = 0;
+    bool _locked = false;
+
+    static SQClass* Create(SQSharedState* ss, SQClass* base);
+    ~SQClass() override;
+    void Finalize() override;
+    // Adds or replaces a member; fails (false) when a new field is added after instantiation.
+    bool NewSlot(const SQObject& key, const SQObject& val, bool isStatic);
+    bool Get(const SQObject& key, SQObjectPtr& out);
+    bool SetMemberAttributes(const SQObject& key, const SQObject& attrs);
+    bool GetMemberAttributes(const SQObject& key, SQObjectPtr& out);
+    SQInteger Next(SQInteger from, SQObjectPtr& key, SQObjectPtr& val);
+};
+
+struct SQInstance : SQRefCounted {
+    SQClass* _class = nullptr;
+    SQUserPointer _userpointer = nullptr;
+    SQRELEASEHOOK _hook = nullptr;
+    std::vector<SQObjectPtr> _values;
+    unsigned char* _udbuffer = nullptr;
+
+    static SQInstance* Create(SQSharedState* ss, SQClass* c);
+    ~SQInstance() override;
+    void Finalize() override;
+    bool Get(const SQObject& key, SQObjectPtr& out);
+    // Assigns an existing field; false when the key is no field.
+    bool Set(const SQObject& key, const SQObject& val);
+    bool InstanceOf(const SQClass* c) const;
+    const SQObjectPtr& MetaMethod(SQMetaMethod mm) const { return _class->_metamethods[mm]; }
+    SQInstance* Clone();
+    void RunReleaseHook();
+};

@@ -1,0 +1,245 @@
+#include "squirrel/sqdelegates.h"
+
+#include "squirrel/sqarray.h"
+#include "squirrel/sqfunction.h"
+#include "squirrel/sqstate.h"
+#include "squirrel/sqvm.h"
+
+#include <algorithm>
+
+static SQArray* Self(HSQUIRRELVM v) { return _array(v->StackAt(1)); }
+
+static SQInteger ReturnSelf(HSQUIRRELVM v) {
+    sq_push(v, 1);
+    return 1;
+}
+
+static SQInteger ArrayLen(HSQUIRRELVM v) {
+    sq_pushinteger(v, Self(v)->Size());
+    return 1;
+}
+
+static SQInteger ArrayAppend(HSQUIRRELVM v) {
+    Self(v)->_values.push_back(v->StackAt(2));
+    return ReturnSelf(v);
+}
+
+static SQInteger ArrayExtend(HSQUIRRELVM v) {
+    SQObjectPtr other = v->StackAt(2);
+    auto& dst = Self(v)->_values;
+    std::vector<SQObjectPtr> src = _array(other)->_values;
+    dst.insert(dst.end(), src.begin(), src.end());
+    return ReturnSelf(v);
+}
+
+static SQInteger ArrayPop(HSQUIRRELVM v) {
+    auto& values = Self(v)->_values;
+    if (values.empty()) return sq_throwerror(v, "empty array");
+    SQObjectPtr last = std::move(values.back());
+    values.pop_back();
+    v->Push(last);
+    return 1;
+}
+
+static SQInteger ArrayTop(HSQUIRRELVM v) {
+    auto& values = Self(v)->_values;
+    if (values.empty()) return sq_throwerror(v, "empty array");
+    SQObjectPtr last = values.back();
+    v->Push(last);
+    return 1;
+}
+
+static SQInteger ArrayInsert(HSQUIRRELVM v) {
+    auto& values = Self(v)->_values;
+    SQInteger idx = sqToInteger(v->StackAt(2));
+    if (idx < 0 || idx > (SQInteger)values.size()) return sq_throwerror(v, "index out of range");
+    values.insert(values.begin() + idx, v->StackAt(3));
+    return ReturnSelf(v);
+}
+
+static SQInteger ArrayRemove(HSQUIRRELVM v) {
+    auto& values = Self(v)->_values;
+    SQInteger idx = sqToInteger(v->StackAt(2));
+    if (idx < 0 || idx >= (SQInteger)values.size()) return sq_throwerror(v, "index out of range");
+    SQObjectPtr removed = values[(size_t)idx];
+    values.erase(values.begin() + idx);
+    v->Push(removed);
+    return 1;
+}
+
+static SQInteger ArrayResize(HSQUIRRELVM v) {
+    SQInteger size = sqToInteger(v->StackAt(2));
+    if (size < 0) return sq_throwerror(v, "negative size");
+    SQObjectPtr fill;
+    if (sq_gettop(v) > 2) fill = v->StackAt(3);
+    Self(v)->_values.resize((size_t)size, fill);
+    return ReturnSelf(v);
+}
+
+// Merge sort: stays in bounds even when a script comparison is inconsistent, and stops at
+// the first error a comparison raises.
+static bool SortCompare(HSQUIRRELVM v, const SQObjectPtr& fn, const SQObject& a, const SQObject& b,
+                        SQInteger& result) {
+    if (fn._type == OT_NULL) return v->ObjCmp(a, b, result);
+    SQObjectPtr r;
+    SQObjectPtr args[2] = {SQObjectPtr(a), SQObjectPtr(b)};
+    if (!v->CallMetaMethod(fn, v->_roottable, 2, args, r)) return false;
+    if (r._type != OT_INTEGER) return v->RaiseError("compare func failed");
+    result = _integer(r);
+    return true;
+}
+
+static bool MergeSort(HSQUIRRELVM v, const SQObjectPtr& fn, std::vector<SQObjectPtr>& values,
+                      std::vector<SQObjectPtr>& scratch, size_t lo, size_t hi) {
+    if (hi - lo < 2) return true;
+    size_t mid = lo + (hi - lo) / 2;
+    if (!MergeSort(v, fn, values, scratch, lo, mid) || !MergeSort(v, fn, values, scratch, mid, hi)) return false;
+    size_t i = lo, j = mid, k = lo;
+    while (i < mid && j < hi) {
+        SQInteger c;
+        if (!SortCompare(v, fn, values[j], values[i], c)) return false;
+        scratch[k++] = c < 0 ? values[j++] : values[i++];
+    }
+    while (i < mid) scratch[k++] = values[i++];
+    while (j < hi) scratch[k++] = values[j++];
+    for (size_t n = lo; n < hi; ++n) values[n] = std::move(scratch[n]);
+    return true;
+}
+
+static SQInteger ArraySort(HSQUIRRELVM v) {
+    SQObjectPtr self = v->StackAt(1), fn;
+    if (sq_gettop(v) > 1) fn = v->StackAt(2);
+    std::vector<SQObjectPtr> values = _array(self)->_values;
+    std::vector<SQObjectPtr> scratch(values.size());
+    if (!MergeSort(v, fn, values, scratch, 0, values.size())) return SQ_ERROR;
+    _array(self)->_values = std::move(values);
+    return ReturnSelf(v);
+}
+
+static SQInteger ArrayReverse(HSQUIRRELVM v) {
+    std::reverse(Self(v)->_values.begin(), Self(v)->_values.end());
+    return ReturnSelf(v);
+}
+
+static SQInteger ArraySlice(HSQUIRRELVM v) {
+    SQArray* a = Self(v);
+    SQInteger length = a->Size();
+    SQInteger start = sqToInteger(v->StackAt(2)), end = length;
+    if (sq_gettop(v) > 2) end = sqToInteger(v->StackAt(3));
+    if (start < 0) start += length;
+    if (end < 0) end += length;
+    if (start < 0 || end < start || end > length) return sq_throwerror(v, "slice out of range");
+    SQArray* r = SQArray::Create(v->_ss, 0);
+    SQObjectPtr result(r);
+    r->_values.assign(a->_values.begin() + start, a->_values.begin() + end);
+    v->Push(result);
+    return 1;
+}
+
+static SQInteger ArrayClear(HSQUIRRELVM v) {
+    Self(v)->_values.clear();
+    return ReturnSelf(v);
+}
+
+// Calls fn(value, [index], [array]) with as many arguments as fn accepts.
+static bool CallItem(HSQUIRRELVM v, const SQObjectPtr& fn, const SQObjectPtr& self, SQInteger i, SQObjectPtr& out) {
+    SQInteger nparams = 2;
+    if (fn._type == OT_CLOSURE) {
+        nparams = _closure(fn)->_function->NumParams();
+        if (_closure(fn)->_function->_varparams) nparams = 4;
+    }
+    SQObjectPtr args[3] = {_array(self)->_values[(size_t)i], SQObjectPtr(i), self};
+    SQInteger n = nparams - 1;
+    if (n > 3) n = 3;
+    if (n < 1) n = 1;
+    return v->CallMetaMethod(fn, v->_roottable, n, args, out);
+}
+
+static SQInteger ArrayMapOrApply(HSQUIRRELVM v, bool apply) {
+    SQObjectPtr self = v->StackAt(1), fn = v->StackAt(2);
+    SQInteger size = _array(self)->Size();
+    SQArray* r = SQArray::Create(v->_ss, size);
+    SQObjectPtr result(r);
+    for (SQInteger i = 0; i < size && i < _array(self)->Size(); ++i) {
+        SQObjectPtr out;
+        if (!CallItem(v, fn, self, i, out)) return SQ_ERROR;
+        if (apply) {
+            if (i < _array(self)->Size()) _array(self)->_values[(size_t)i] = out;
+        } else {
+            r->_values[(size_t)i] = out;
+        }
+    }
+    v->Push(apply ? self : result);
+    return 1;
+}
+
+static SQInteger ArrayMap(HSQUIRRELVM v) { return ArrayMapOrApply(v, false); }
+static SQInteger ArrayApply(HSQUIRRELVM v) { return ArrayMapOrApply(v, true); }
+
+static SQInteger ArrayReduce(HSQUIRRELVM v) {
+    SQObjectPtr self = v->StackAt(1), fn = v->StackAt(2), acc;
+    SQInteger i = 0;
+    if (sq_gettop(v) > 2) {
+        acc = v->StackAt(3);
+    } else {
+        if (_array(self)->Size() == 0) return 0;
+        acc = _array(self)->_values[0];
+        i = 1;
+    }
+    for (; i < _array(self)->Size(); ++i) {
+        SQObjectPtr args[2] = {acc, _array(self)->_values[(size_t)i]}, out;
+        if (!v->CallMetaMethod(fn, v->_roottable, 2, args, out)) return SQ_ERROR;
+        acc = out;
+    }
+    v->Push(acc);
+    return 1;
+}
+
+static SQInteger ArrayFilter(HSQUIRRELVM v) {
+    SQObjectPtr self = v->StackAt(1), fn = v->StackAt(2);
+    SQArray* r = SQArray::Create(v->_ss, 0);
+    SQObjectPtr result(r);
+    for (SQInteger i = 0; i < _array(self)->Size(); ++i) {
+        SQObjectPtr value = _array(self)->_values[(size_t)i], keep;
+        SQObjectPtr args[2] = {SQObjectPtr(i), value};
+        if (!v->CallMetaMethod(fn, self, 2, args, keep)) return SQ_ERROR;
+        if (!sqIsFalse(keep)) r->_values.push_back(value);
+    }
+    v->Push(result);
+    return 1;
+}
+
+static SQInteger ArrayFind(HSQUIRRELVM v) {
+    SQArray* a = Self(v);
+    const SQObjectPtr& needle = v->StackAt(2);
+    for (SQInteger i = 0; i < a->Size(); ++i) {
+        if (v->IsEqual(a->_values[(size_t)i], needle)) {
+            sq_pushinteger(v, i);
+            return 1;
+        }
+    }
+    return 0;
+}
+
+const SQRegFunction sqArrayDelegate[] = {
+    {"len", ArrayLen, 1, "a"},
+    {"append", ArrayAppend, 2, "a"},
+    {"push", ArrayAppend, 2, "a"},
+    {"extend", ArrayExtend, 2, "aa"},
+    {"pop", ArrayPop, 1, "a"},
+    {"top", ArrayTop, 1, "a"},
+    {"insert", ArrayInsert, 3, "an"},
+    {"remove", ArrayRemove, 2, "an"},
+    {"resize", ArrayResize, -2, "an"},
+    {"sort", ArraySort, -1, "ac"},
+    {"reverse", ArrayReverse, 1, "a"},
+    {"slice", ArraySlice, -2, "ann"},
+    {"weakref", sqDelegateWeakRef, 1, nullptr},
+    {"tostring", sqDelegateToString, 1, "."},
+    {"clear", ArrayClear, 1, "a"},
+    {"map", ArrayMap, 2, "ac"},
+    {"apply", ArrayApply, 2, "ac"},
+    {"reduce", ArrayReduce, -2, "ac"},
+    {"filter", ArrayFilter, 2, "ac"},
+    {"find", ArrayFind, 2, "a."},
+    {nullptr, nullptr, 0, nullptr}};

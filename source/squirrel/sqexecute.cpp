@@ -1,0 +1,659 @@
+#include "squirrel/sqvm.h"
+
+#include "squirrel/sqarray.h"
+#include "squirrel/sqclass.h"
+#include "squirrel/sqfunction.h"
+#include "squirrel/sqstate.h"
+#include "squirrel/sqstring.h"
+#include "squirrel/sqtable.h"
+
+// Binds the arguments at base (`this` first) to the parameters: missing trailing ones take
+// their defaults, extra ones go to `vargv` when the function takes varargs.
+bool SQVM::EnterFrame(SQClosure* closure, SQObjectPtr* base, SQInteger nargs, SQObjectPtr*& sp) {
+    SQFunctionProto* f = closure->_function;
+    SQInteger nparams = f->NumParams();
+    if (base + f->_stacksize + 32 >= _stack + _stacksize || _calls.size() >= (size_t)kMaxCallDepth) {
+        return RaiseError("stack overflow");
+    }
+    if (nargs < nparams) {
+        SQInteger firstDefault = nparams - f->_ndefaults;
+        if (nargs < firstDefault) return RaiseError("wrong number of parameters");
+        for (SQInteger i = nargs; i < nparams; ++i) base[i] = closure->_defaultparams[(size_t)(i - firstDefault)];
+    }
+    if (f->_varparams) {
+        SQInteger extra = nargs > nparams ? nargs - nparams : 0;
+        SQArray* vargv = SQArray::Create(_ss, extra);
+        for (SQInteger i = 0; i < extra; ++i) vargv->_values[(size_t)i] = std::move(base[nparams + i]);
+        base[nparams] = SQObjectPtr(vargv);
+        sp = base + nparams + 1;
+    } else {
+        if (nargs > nparams) return RaiseError("wrong number of parameters");
+        sp = base + nparams;
+    }
+    if (closure->_env && closure->_env->_obj._type != OT_NULL) base[0] = closure->_env->_obj;
+    return true;
+}
+
+SQObjectPtr SQVM::MakeGenerator(SQClosure* closure, SQObjectPtr* base, SQObjectPtr* sp) {
+    SQGenerator* g = SQGenerator::Create(_ss, closure);
+    SQObjectPtr result(g);
+    for (SQObjectPtr* p = base; p < sp; ++p) g->_stack.push_back(std::move(*p));
+    return result;
+}
+
+static bool IsFalse(const SQObjectPtr& o) { return sqIsFalse(o); }
+
+bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQObjectPtr& ret, bool raiseerror,
+                   SQGenerator* resume) {
+    SQObjectPtr keepClosure(closure);
+    SQObjectPtr* base = _stack + stackbase;
+    SQObjectPtr* sp = base + nargs;
+    SQObjectPtr tmp;
+    if (_nestedcalls >= kMaxNestedCalls) {
+        RaiseError("stack overflow");
+        PopTo(stackbase);
+        if (raiseerror && !_errorNotified && _traps.empty()) CallErrorHandler(_lasterror);
+        return false;
+    }
+    const SQInstruction* ip;
+    if (resume) {
+        sp = base;
+        for (SQObjectPtr& v : resume->_stack) *sp++ = std::move(v);
+        resume->_stack.clear();
+        ip = closure->_function->_code.data() + resume->_pc;
+        resume->_state = SQGeneratorState::Running;
+    } else {
+        _top = sp - _stack;
+        if (!EnterFrame(closure, base, nargs, sp)) {
+            _top = sp - _stack > _top ? sp - _stack : _top;
+            PopTo(stackbase);
+            if (raiseerror && !_errorNotified && _traps.empty()) CallErrorHandler(_lasterror);
+            return false;
+        }
+        if (closure->_function->_generator) {
+            ret = MakeGenerator(closure, base, sp);
+            _top = sp - _stack;
+            PopTo(stackbase);
+            return true;
+        }
+        ip = closure->_function->_code.data();
+    }
+    size_t entryDepth = _calls.size();
+    {
+        SQCallInfo ci;
+        ci.ip = ip;
+        ci.base = base;
+        ci.closure = closure;
+        ci.generator = resume;
+        ci.root = true;
+        _calls.push_back(ci);
+    }
+    ++_nestedcalls;
+    SQCallInfo* ci = &_calls.back();
+    const SQObjectPtr* K = closure->_function->_literals.data();
+
+    for (;;) {
+        const SQInstruction i = *ip++;
+        switch (i.op) {
+        case OP_LOADNULL: (sp++)->Null(); continue;
+        case OP_LOADINT: (sp++)->SetInteger(i.arg); continue;
+        case OP_LOADFLOAT: {
+            SQFloat f;
+            memcpy(&f, &i.arg, sizeof(f));
+            (sp++)->SetFloat(f);
+            continue;
+        }
+        case OP_LOADBOOL: (sp++)->SetBool(i.arg != 0); continue;
+        case OP_LOADK: *sp++ = K[i.arg]; continue;
+        case OP_GETLOCAL: *sp++ = base[i.arg]; continue;
+        case OP_SETLOCAL: base[i.arg] = sp[-1]; continue;
+        case OP_STORELOCAL: base[i.arg] = std::move(*--sp); continue;
+        case OP_GETOUTER: *sp++ = *_outer(ci->closure->_outers[(size_t)i.arg])->_valptr; continue;
+        case OP_SETOUTER: *_outer(ci->closure->_outers[(size_t)i.arg])->_valptr = sp[-1]; continue;
+        case OP_GETROOT: *sp++ = _roottable; continue;
+        case OP_GETBASE:
+            if (ci->closure->_base) {
+                *sp++ = SQObjectPtr(ci->closure->_base);
+            } else {
+                (sp++)->Null();
+            }
+            continue;
+        case OP_GETENV: {
+            if (base[0]._type == OT_TABLE) {
+                if (SQObjectPtr* p = _table(base[0])->FindString(_string(K[i.arg]))) {
+                    *sp++ = *p;
+                    continue;
+                }
+            }
+            _top = sp - _stack;
+            if (!Get(base[0], K[i.arg], tmp, false, true)) goto exception;
+            *sp++ = std::move(tmp);
+            continue;
+        }
+        case OP_SETENV:
+            _top = sp - _stack;
+            if (!Set(base[0], K[i.arg], sp[-1], true)) goto exception;
+            continue;
+        case OP_POP:
+            for (int32_t n = i.arg; n > 0; --n) (--sp)->Null();
+            continue;
+        case OP_DUP:
+            *sp = sp[-1];
+            ++sp;
+            continue;
+        case OP_DUP2:
+            sp[0] = sp[-2];
+            sp[1] = sp[-1];
+            sp += 2;
+            continue;
+        case OP_GET:
+            if (sp[-2]._type == OT_ARRAY && sp[-1]._type == OT_INTEGER) {
+                SQArray* a = _array(sp[-2]);
+                SQInteger idx = _integer(sp[-1]);
+                if (idx >= 0 && idx < a->Size()) {
+                    tmp = a->_values[(size_t)idx];
+                    (--sp)->Null();
+                    sp[-1] = std::move(tmp);
+                    continue;
+                }
+            }
+            _top = sp - _stack;
+            if (!Get(sp[-2], sp[-1], tmp, false)) goto exception;
+            (--sp)->Null();
+            sp[-1] = std::move(tmp);
+            continue;
+        case OP_GETK:
+            _top = sp - _stack;
+            if (!Get(sp[-1], K[i.arg], tmp, false)) goto exception;
+            sp[-1] = std::move(tmp);
+            continue;
+        case OP_SET:
+            if (sp[-3]._type == OT_ARRAY && sp[-2]._type == OT_INTEGER) {
+                SQArray* a = _array(sp[-3]);
+                SQInteger idx = _integer(sp[-2]);
+                if (idx >= 0 && idx < a->Size()) {
+                    a->_values[(size_t)idx] = sp[-1];
+                    sp[-3] = std::move(sp[-1]);
+                    (--sp)->Null();
+                    (--sp)->Null();
+                    continue;
+                }
+            }
+            _top = sp - _stack;
+            if (!Set(sp[-3], sp[-2], sp[-1])) goto exception;
+            sp[-3] = std::move(sp[-1]);
+            (--sp)->Null();
+            (--sp)->Null();
+            continue;
+        case OP_NEWSLOT:
+        case OP_NEWSLOTKEEP:
+            _top = sp - _stack;
+            if (!NewSlot(sp[-3], sp[-2], sp[-1], false)) goto exception;
+            if (i.op == OP_NEWSLOT) sp[-3] = std::move(sp[-1]);
+            (--sp)->Null();
+            (--sp)->Null();
+            continue;
+        case OP_NEWMEMBER: {
+            _top = sp - _stack;
+            SQClass* c = _class(sp[-4]);
+            const SQObjectPtr& mm = c->_metamethods[MT_NEWMEMBER];
+            if (mm._type != OT_NULL) {
+                SQObjectPtr args[4] = {sp[-2], sp[-1], sp[-3], SQObjectPtr::Bool(i.a != 0)};
+                SQObjectPtr fn = mm;
+                if (!CallMetaMethod(fn, sp[-4], 4, args, tmp)) goto exception;
+            } else {
+                if (!NewSlot(sp[-4], sp[-2], sp[-1], i.a != 0)) goto exception;
+                if (sp[-3]._type != OT_NULL) c->SetMemberAttributes(sp[-2], sp[-3]);
+            }
+            for (int n = 0; n < 3; ++n) (--sp)->Null();
+            continue;
+        }
+        case OP_DELETE:
+            _top = sp - _stack;
+            if (!DeleteSlot(sp[-2], sp[-1], tmp)) goto exception;
+            (--sp)->Null();
+            sp[-1] = std::move(tmp);
+            continue;
+        case OP_ADD:
+            if (sp[-2]._type == OT_INTEGER && sp[-1]._type == OT_INTEGER) {
+                sp[-2]._unVal.nInteger = (SQInteger)((uint32_t)_integer(sp[-2]) + (uint32_t)_integer(sp[-1]));
+                --sp;
+                continue;
+            }
+            goto arith;
+        case OP_SUB:
+            if (sp[-2]._type == OT_INTEGER && sp[-1]._type == OT_INTEGER) {
+                sp[-2]._unVal.nInteger = (SQInteger)((uint32_t)_integer(sp[-2]) - (uint32_t)_integer(sp[-1]));
+                --sp;
+                continue;
+            }
+            goto arith;
+        case OP_MUL:
+        case OP_DIV:
+        case OP_MOD:
+        case OP_BITAND:
+        case OP_BITOR:
+        case OP_BITXOR:
+        case OP_SHL:
+        case OP_SHR:
+        case OP_USHR:
+        arith:
+            _top = sp - _stack;
+            if (!Arith((SQOpcode)i.op, sp[-2], sp[-1], tmp)) goto exception;
+            (--sp)->Null();
+            sp[-1] = std::move(tmp);
+            continue;
+        case OP_EQ:
+        case OP_NE: {
+            bool eq = IsEqual(sp[-2], sp[-1]);
+            (--sp)->Null();
+            sp[-1].SetBool(i.op == OP_EQ ? eq : !eq);
+            continue;
+        }
+        case OP_LT:
+        case OP_LE:
+        case OP_GT:
+        case OP_GE:
+        case OP_CMP3: {
+            SQInteger r;
+            if (sp[-2]._type == OT_INTEGER && sp[-1]._type == OT_INTEGER) {
+                SQInteger x = _integer(sp[-2]), y = _integer(sp[-1]);
+                r = x < y ? -1 : (x > y ? 1 : 0);
+            } else {
+                _top = sp - _stack;
+                if (!ObjCmp(sp[-2], sp[-1], r)) goto exception;
+            }
+            (--sp)->Null();
+            switch (i.op) {
+            case OP_LT: sp[-1].SetBool(r < 0); break;
+            case OP_LE: sp[-1].SetBool(r <= 0); break;
+            case OP_GT: sp[-1].SetBool(r > 0); break;
+            case OP_GE: sp[-1].SetBool(r >= 0); break;
+            default: sp[-1].SetInteger(r); break;
+            }
+            continue;
+        }
+        case OP_IN: {
+            bool found;
+            _top = sp - _stack;
+            if (!InKey(sp[-1], sp[-2], found)) goto exception;
+            (--sp)->Null();
+            sp[-1].SetBool(found);
+            continue;
+        }
+        case OP_INSTANCEOF: {
+            if (sp[-1]._type != OT_CLASS) {
+                RaiseError("cannot apply instanceof between a %s and a %s", sqRawTypeName(sp[-2]),
+                           sqRawTypeName(sp[-1]));
+                goto exception;
+            }
+            bool r = sp[-2]._type == OT_INSTANCE && _instance(sp[-2])->InstanceOf(_class(sp[-1]));
+            (--sp)->Null();
+            sp[-1].SetBool(r);
+            continue;
+        }
+        case OP_UNM:
+        case OP_NOT:
+        case OP_BITNOT:
+            _top = sp - _stack;
+            if (!Unary((SQOpcode)i.op, sp[-1], tmp)) goto exception;
+            sp[-1] = std::move(tmp);
+            continue;
+        case OP_TYPEOF:
+            _top = sp - _stack;
+            if (!TypeOf(sp[-1], tmp)) goto exception;
+            sp[-1] = std::move(tmp);
+            continue;
+        case OP_CLONE:
+            _top = sp - _stack;
+            if (!Clone(sp[-1], tmp)) goto exception;
+            sp[-1] = std::move(tmp);
+            continue;
+        case OP_JMP: ip += i.arg; continue;
+        case OP_JZ:
+            if (IsFalse(*--sp)) ip += i.arg;
+            sp->Null();
+            continue;
+        case OP_JNZ:
+            if (!IsFalse(*--sp)) ip += i.arg;
+            sp->Null();
+            continue;
+        case OP_AND:
+            if (IsFalse(sp[-1])) {
+                ip += i.arg;
+            } else {
+                (--sp)->Null();
+            }
+            continue;
+        case OP_OR:
+            if (!IsFalse(sp[-1])) {
+                ip += i.arg;
+            } else {
+                (--sp)->Null();
+            }
+            continue;
+        case OP_PREPCALL: {
+            _top = sp - _stack;
+            if (!Get(sp[-2], sp[-1], tmp, false)) goto exception;
+            if (i.a) {
+                sp[-1] = base[0];
+            } else {
+                sp[-1] = std::move(sp[-2]);
+            }
+            sp[-2] = std::move(tmp);
+            continue;
+        }
+        case OP_PREPCALLK:
+            if (sp[-1]._type == OT_INSTANCE) {
+                SQInstance* inst = _instance(sp[-1]);
+                if (SQObjectPtr* h = inst->_class->_members->FindString(_string(K[i.arg]))) {
+                    sp[0] = std::move(sp[-1]);
+                    sp[-1] = sqIsField(*h) ? inst->_values[(size_t)sqMemberIndex(*h)]
+                                           : inst->_class->_methods[(size_t)sqMemberIndex(*h)].val;
+                    ++sp;
+                    continue;
+                }
+            }
+            _top = sp - _stack;
+            if (!Get(sp[-1], K[i.arg], tmp, false)) goto exception;
+            sp[0] = std::move(sp[-1]);
+            sp[-1] = std::move(tmp);
+            ++sp;
+            continue;
+        case OP_PREPCALLENV:
+            if (base[0]._type == OT_TABLE) {
+                if (SQObjectPtr* p = _table(base[0])->FindString(_string(K[i.arg]))) {
+                    sp[0] = *p;
+                    sp[1] = base[0];
+                    sp += 2;
+                    continue;
+                }
+            }
+            _top = sp - _stack;
+            if (!Get(base[0], K[i.arg], tmp, false, true)) goto exception;
+            sp[0] = std::move(tmp);
+            sp[1] = base[0];
+            sp += 2;
+            continue;
+        case OP_CALL: {
+            SQInteger nargs = i.arg + 1;
+        call_again:
+            SQObjectPtr* func = sp - nargs - 1;
+            switch (func->_type) {
+            case OT_CLOSURE: {
+                SQClosure* c = _closure(*func);
+                SQObjectPtr* newbase = func + 1;
+                SQObjectPtr* newsp;
+                _top = sp - _stack;
+                if (!EnterFrame(c, newbase, nargs, newsp)) goto exception;
+                if (c->_function->_generator) {
+                    tmp = MakeGenerator(c, newbase, newsp);
+                    for (SQObjectPtr* p = newsp > sp ? newsp : sp; p > newbase;) (--p)->Null();
+                    *func = std::move(tmp);
+                    sp = func + 1;
+                    continue;
+                }
+                ci->ip = ip;
+                SQCallInfo nci;
+                nci.base = newbase;
+                nci.closure = c;
+                _calls.push_back(nci);
+                ci = &_calls.back();
+                base = newbase;
+                sp = newsp;
+                ip = c->_function->_code.data();
+                K = c->_function->_literals.data();
+                continue;
+            }
+            case OT_NATIVECLOSURE: {
+                _top = sp - _stack;
+                SQObjectPtr fn = *func;
+                if (!CallNative(_nativeclosure(fn), nargs, func + 1, tmp)) goto exception;
+                *func = std::move(tmp);
+                sp = func + 1;
+                continue;
+            }
+            case OT_CLASS: {
+                _top = sp - _stack;
+                SQObjectPtr cls = *func;
+                if (!CreateClassInstance(_class(cls), nargs, func + 1 - _stack, tmp)) goto exception;
+                *func = std::move(tmp);
+                sp = func + 1;
+                continue;
+            }
+            case OT_TABLE:
+            case OT_INSTANCE:
+            case OT_USERDATA: {
+                SQObjectPtr mm;
+                if (GetMetaMethod(*func, MT_CALL, mm)) {
+                    for (SQObjectPtr* p = sp; p > func + 1; --p) *p = std::move(p[-1]);
+                    func[1] = std::move(*func);
+                    *func = std::move(mm);
+                    ++sp;
+                    ++nargs;
+                    goto call_again;
+                }
+                RaiseError("attempt to call '%s'", sqRawTypeName(*func));
+                goto exception;
+            }
+            default: RaiseError("attempt to call '%s'", sqRawTypeName(*func)); goto exception;
+            }
+        }
+        case OP_RETURN: {
+            SQObjectPtr result;
+            if (i.a) result = std::move(sp[-1]);
+            size_t depth = _calls.size() - 1;
+            while (!_traps.empty() && _traps.back().depth == depth) _traps.pop_back();
+            if (_openouters) CloseOuters(base);
+            while (sp > base) (--sp)->Null();
+            if (ci->generator) ci->generator->_state = SQGeneratorState::Dead;
+            if (ci->root) {
+                _calls.pop_back();
+                _top = base - _stack;
+                --_nestedcalls;
+                ret = std::move(result);
+                return true;
+            }
+            _calls.pop_back();
+            ci = &_calls.back();
+            base[-1] = std::move(result);
+            sp = base;
+            base = ci->base;
+            ip = ci->ip;
+            K = ci->closure->_function->_literals.data();
+            continue;
+        }
+        case OP_NEWTABLE: *sp++ = SQObjectPtr(SQTable::Create(_ss, i.arg)); continue;
+        case OP_NEWARRAY: {
+            SQArray* a = SQArray::Create(_ss, i.arg);
+            SQObjectPtr* first = sp - i.arg;
+            for (int32_t n = 0; n < i.arg; ++n) a->_values[(size_t)n] = std::move(first[n]);
+            sp = first;
+            *sp++ = SQObjectPtr(a);
+            continue;
+        }
+        case OP_CLOSURE: {
+            SQFunctionProto* f = _funcproto(ci->closure->_function->_functions[(size_t)i.arg]);
+            SQClosure* c = SQClosure::Create(_ss, f);
+            tmp = SQObjectPtr(c);
+            for (const SQOuterInfo& o : f->_outers) {
+                if (o.fromParentLocal) {
+                    c->_outers.push_back(SQObjectPtr(FindOuter(base + o.index)));
+                } else {
+                    c->_outers.push_back(ci->closure->_outers[(size_t)o.index]);
+                }
+            }
+            SQObjectPtr* first = sp - i.a;
+            for (SQObjectPtr* p = first; p < sp; ++p) c->_defaultparams.push_back(std::move(*p));
+            sp = first;
+            *sp++ = std::move(tmp);
+            continue;
+        }
+        case OP_NEWCLASS: {
+            _top = sp - _stack;
+            SQObjectPtr attrs, baseClass;
+            if (i.a & 2) attrs = std::move(*--sp);
+            if (i.a & 1) {
+                baseClass = std::move(*--sp);
+                if (baseClass._type != OT_CLASS) {
+                    RaiseError("trying to inherit from a %s", sqRawTypeName(baseClass));
+                    goto exception;
+                }
+            }
+            SQClass* c = SQClass::Create(_ss, baseClass._type == OT_CLASS ? _class(baseClass) : nullptr);
+            SQObjectPtr cls(c);
+            c->_attributes = attrs;
+            *sp++ = cls;
+            if (baseClass._type == OT_CLASS) {
+                const SQObjectPtr& inherited = _class(baseClass)->_metamethods[MT_INHERITED];
+                if (inherited._type != OT_NULL) {
+                    _top = sp - _stack;
+                    SQObjectPtr fn = inherited;
+                    if (!CallMetaMethod(fn, cls, 1, &attrs, tmp)) goto exception;
+                }
+            }
+            continue;
+        }
+        case OP_INCLOCAL:
+        case OP_INCOUTER: {
+            SQObjectPtr& v = i.op == OP_INCLOCAL ? base[i.c] : *_outer(ci->closure->_outers[i.c])->_valptr;
+            if (v._type == OT_INTEGER) {
+                SQInteger old = _integer(v);
+                v._unVal.nInteger = (SQInteger)((uint32_t)old + (uint32_t)i.arg);
+                if (i.a != 2) (sp++)->SetInteger(i.a ? old : _integer(v));
+                continue;
+            }
+            _top = sp - _stack;
+            SQObjectPtr old = v;
+            if (!Arith(OP_ADD, old, SQObjectPtr((SQInteger)i.arg), tmp)) goto exception;
+            SQObjectPtr& target =
+                i.op == OP_INCLOCAL ? base[i.c] : *_outer(ci->closure->_outers[i.c])->_valptr;
+            target = tmp;
+            if (i.a != 2) *sp++ = i.a ? old : tmp;
+            continue;
+        }
+        case OP_INCENV: {
+            _top = sp - _stack;
+            SQObjectPtr old, res;
+            if (!Get(base[0], K[i.c], old, false, true)) goto exception;
+            if (!Arith(OP_ADD, old, SQObjectPtr((SQInteger)i.arg), res)) goto exception;
+            if (!Set(base[0], K[i.c], res, true)) goto exception;
+            if (i.a != 2) *sp++ = i.a ? old : res;
+            continue;
+        }
+        case OP_INCFIELD: {
+            _top = sp - _stack;
+            SQObjectPtr old, res;
+            if (!Get(sp[-2], sp[-1], old, false)) goto exception;
+            if (!Arith(OP_ADD, old, SQObjectPtr((SQInteger)i.arg), res)) goto exception;
+            if (!Set(sp[-2], sp[-1], res)) goto exception;
+            (--sp)->Null();
+            sp[-1] = i.a ? old : res;
+            continue;
+        }
+        case OP_PUSHTRAP: _traps.push_back({_calls.size() - 1, sp, ip + i.arg}); continue;
+        case OP_POPTRAP:
+            for (int32_t n = i.arg; n > 0; --n) _traps.pop_back();
+            continue;
+        case OP_THROW:
+            RaiseErrorObject(sp[-1]);
+            (--sp)->Null();
+            goto exception;
+        case OP_FOREACH: {
+            SQObjectPtr* s = base + i.c;
+            if (s[0]._type == OT_ARRAY) {
+                SQArray* a = _array(s[0]);
+                SQInteger pos = s[1]._type == OT_INTEGER ? _integer(s[1]) : 0;
+                if (pos >= a->Size()) {
+                    ip += i.arg;
+                    continue;
+                }
+                s[2].SetInteger(pos);
+                s[3] = a->_values[(size_t)pos];
+                s[1].SetInteger(pos + 1);
+                continue;
+            }
+            bool done;
+            _top = sp - _stack;
+            if (!Next(s[0], s[1], s[2], s[3], done)) goto exception;
+            if (done) ip += i.arg;
+            continue;
+        }
+        case OP_CLOSE: CloseOuters(base + i.arg); continue;
+        case OP_YIELD: {
+            SQGenerator* g = ci->generator;
+            if (!g) {
+                RaiseError("internal error: yield outside a generator");
+                goto exception;
+            }
+            SQObjectPtr result;
+            if (i.a) result = std::move(*--sp);
+            size_t depth = _calls.size() - 1;
+            while (!_traps.empty() && _traps.back().depth == depth) _traps.pop_back();
+            if (_openouters) CloseOuters(base);
+            for (SQObjectPtr* p = base; p < sp; ++p) g->_stack.push_back(std::move(*p));
+            g->_pc = ip - ci->closure->_function->_code.data();
+            g->_state = SQGeneratorState::Suspended;
+            _calls.pop_back();
+            _top = base - _stack;
+            --_nestedcalls;
+            ret = std::move(result);
+            return true;
+        }
+        case OP_RESUME:
+            _top = sp - _stack;
+            if (sp[-1]._type != OT_GENERATOR) {
+                RaiseError("trying to resume a '%s', only generators can be resumed", sqRawTypeName(sp[-1]));
+                goto exception;
+            }
+            {
+                SQObjectPtr g = sp[-1];
+                if (!Resume(_generator(g), tmp)) goto exception;
+            }
+            sp[-1] = std::move(tmp);
+            continue;
+        case OP_LINE:
+            if (_nativedebughook) {
+                _top = sp - _stack;
+                SQFunctionProto* f = ci->closure->_function;
+                _nativedebughook(this, 'l',
+                                 f->_sourcename._type == OT_STRING ? _string(f->_sourcename)->_val : nullptr,
+                                 i.arg, f->_name._type == OT_STRING ? _string(f->_name)->_val : nullptr);
+            }
+            continue;
+        }
+        RaiseError("internal error: bad opcode");
+
+    exception: {
+        SQObjectPtr error = _lasterror;
+        bool caught = !_traps.empty() && _traps.back().depth >= entryDepth;
+        if (!caught) {
+            ci->ip = ip;
+            _top = sp - _stack;
+            if (raiseerror && !_errorNotified && _traps.empty()) CallErrorHandler(error);
+            SQObjectPtr* bottom = _stack + stackbase;
+            CloseOuters(bottom);
+            for (size_t d = _calls.size(); d > entryDepth; --d) {
+                if (_calls[d - 1].generator) _calls[d - 1].generator->_state = SQGeneratorState::Dead;
+            }
+            while (sp > bottom) (--sp)->Null();
+            _calls.resize(entryDepth);
+            _top = stackbase;
+            --_nestedcalls;
+            _lasterror = error;
+            return false;
+        }
+        SQExceptionTrap trap = _traps.back();
+        _traps.pop_back();
+        CloseOuters(trap.sp);
+        while (sp > trap.sp) (--sp)->Null();
+        _calls.resize(trap.depth + 1);
+        ci = &_calls.back();
+        base = ci->base;
+        K = ci->closure->_function->_literals.data();
+        ip = trap.ip;
+        *sp++ = std::move(error);
+        continue;
+    }
+    }
+}

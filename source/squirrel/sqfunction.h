@@ -1,0 +1,101 @@
+#pragma once
+
+#include "squirrel/sqobject.h"
+#include "squirrel/sqopcodes.h"
+
+#include <vector>
+
+struct SQOuterInfo {
+    bool fromParentLocal;  // else an outer of the enclosing closure
+    SQInteger index;
+    SQObjectPtr name;
+};
+
+struct SQLineInfo {
+    SQInteger pc;
+    SQInteger line;
+};
+
+struct SQLocalVarInfo {
+    SQObjectPtr name;
+    SQInteger slot;
+    SQInteger startpc;
+    SQInteger endpc;
+};
+
+// Compiled code of one function; immutable once the compiler has finished it.
+struct SQFunctionProto : SQRefCounted {
+    std::vector<SQInstruction> _code;
+    std::vector<SQObjectPtr> _literals;
+    std::vector<SQObjectPtr> _functions;
+    std::vector<SQOuterInfo> _outers;
+    std::vector<SQObjectPtr> _parameters;  // names, `this` first
+    std::vector<SQLineInfo> _lineinfos;
+    std::vector<SQLocalVarInfo> _localvarinfos;
+    SQInteger _ndefaults = 0;
+    bool _varparams = false;
+    bool _generator = false;
+    SQInteger _stacksize = 0;
+    SQObjectPtr _name;
+    SQObjectPtr _sourcename;
+
+    static SQFunctionProto* Create(SQSharedState* ss);
+    SQInteger NumParams() const { return (SQInteger)_parameters.size(); }
+    SQInteger LineAt(SQInteger pc) const;
+    void Finalize() override;
+};
+
+// A captured local: open while the local's frame lives (it then points into the stack),
+// closed (holding its own copy) afterwards.
+struct SQOuter : SQRefCounted {
+    SQObjectPtr* _valptr = nullptr;
+    SQInteger _stackindex = 0;
+    SQOuter* _nextOpen = nullptr;
+    SQObjectPtr _value;
+    void Finalize() override { _value.Null(); }
+};
+
+struct SQClosure : SQRefCounted {
+    SQFunctionProto* _function = nullptr;
+    std::vector<SQObjectPtr> _outers;
+    std::vector<SQObjectPtr> _defaultparams;
+    SQWeakRef* _env = nullptr;
+    SQClass* _base = nullptr;
+
+    static SQClosure* Create(SQSharedState* ss, SQFunctionProto* proto);
+    ~SQClosure() override;
+    void Finalize() override;
+    SQClosure* Clone();
+    void SetEnv(SQWeakRef* env);
+};
+
+struct SQNativeClosure : SQRefCounted {
+    SQFUNCTION _function = nullptr;
+    std::vector<SQObjectPtr> _outers;
+    SQObjectPtr _name;
+    SQInteger _nparamscheck = 0;
+    std::vector<SQInteger> _typecheck;
+    SQWeakRef* _env = nullptr;
+
+    static SQNativeClosure* Create(SQSharedState* ss, SQFUNCTION f, SQInteger nouters);
+    ~SQNativeClosure() override;
+    void Finalize() override;
+    SQNativeClosure* Clone();
+    void SetEnv(SQWeakRef* env);
+};
+
+enum class SQGeneratorState { Running, Suspended, Dead };
+
+// A suspended script frame: its slots and position are kept here between resumes.
+struct SQGenerator : SQRefCounted {
+    SQObjectPtr _closure;
+    std::vector<SQObjectPtr> _stack;
+    SQInteger _pc = 0;
+    SQGeneratorState _state = SQGeneratorState::Suspended;
+
+    static SQGenerator* Create(SQSharedState* ss, SQClosure* closure);
+    void Finalize() override;
+};
+
+// Parses a parameter type mask ("t|xs.n"): one entry per parameter, -1 for any type.
+bool sqParseTypeMask(const SQChar* typemask, std::vector<SQInteger>& masks);

@@ -1,0 +1,154 @@
+#include "squirrel/sqobject.h"
+
+#include "squirrel/sqarray.h"
+#include "squirrel/sqclass.h"
+#include "squirrel/sqfunction.h"
+#include "squirrel/sqstate.h"
+#include "squirrel/sqstring.h"
+#include "squirrel/sqtable.h"
+#include "squirrel/squserdata.h"
+#include "squirrel/sqvm.h"
+
+#include <cstdlib>
+#include <new>
+
+SQObjectPtr::SQObjectPtr(SQString* p) : SQObjectPtr(OT_STRING, p) {}
+SQObjectPtr::SQObjectPtr(SQTable* p) : SQObjectPtr(OT_TABLE, p) {}
+SQObjectPtr::SQObjectPtr(SQArray* p) : SQObjectPtr(OT_ARRAY, p) {}
+SQObjectPtr::SQObjectPtr(SQClosure* p) : SQObjectPtr(OT_CLOSURE, p) {}
+SQObjectPtr::SQObjectPtr(SQNativeClosure* p) : SQObjectPtr(OT_NATIVECLOSURE, p) {}
+SQObjectPtr::SQObjectPtr(SQClass* p) : SQObjectPtr(OT_CLASS, p) {}
+SQObjectPtr::SQObjectPtr(SQInstance* p) : SQObjectPtr(OT_INSTANCE, p) {}
+SQObjectPtr::SQObjectPtr(SQUserData* p) : SQObjectPtr(OT_USERDATA, p) {}
+SQObjectPtr::SQObjectPtr(SQFunctionProto* p) : SQObjectPtr(OT_FUNCPROTO, p) {}
+SQObjectPtr::SQObjectPtr(SQWeakRef* p) : SQObjectPtr(OT_WEAKREF, p) {}
+SQObjectPtr::SQObjectPtr(SQOuter* p) : SQObjectPtr(OT_OUTER, p) {}
+SQObjectPtr::SQObjectPtr(SQGenerator* p) : SQObjectPtr(OT_GENERATOR, p) {}
+SQObjectPtr::SQObjectPtr(SQVM* p) : SQObjectPtr(OT_THREAD, p) {}
+
+SQRefCounted::~SQRefCounted() = default;
+
+void SQRefCounted::LinkInto(SQSharedState* ss) {
+    _sharedState = ss;
+    _next = ss->_chain;
+    if (_next) _next->_prev = this;
+    ss->_chain = this;
+}
+
+void SQRefCounted::ClearWeakRef() {
+    if (_weakref) {
+        _weakref->_obj._type = OT_NULL;
+        _weakref->_obj._unVal.raw = 0;
+        _weakref = nullptr;
+    }
+}
+
+void SQRefCounted::Destroy() {
+    ClearWeakRef();
+    Unlink();
+    delete this;
+}
+
+void SQWeakRef::Destroy() {
+    if (ISREFCOUNTED(_obj._type)) _obj._unVal.pRefCounted->_weakref = nullptr;
+    delete this;
+}
+
+void SQUserData::Destroy() {
+    ClearWeakRef();
+    Unlink();
+    this->~SQUserData();
+    free(this);
+}
+
+void SQRefCounted::Unlink() {
+    if (_sharedState) {
+        if (_prev) {
+            _prev->_next = _next;
+        } else if (_sharedState->_chain == this) {
+            _sharedState->_chain = _next;
+        }
+        if (_next) _next->_prev = _prev;
+        _prev = _next = nullptr;
+    }
+}
+
+void SQString::Destroy() {
+    ClearWeakRef();
+    if (!_sharedState->_closing) _sharedState->_strings.Remove(this);
+    else return;  // the string table frees what remains at shutdown
+    this->~SQString();
+    free(this);
+}
+
+SQUserData* SQUserData::Create(SQSharedState* ss, SQInteger size) {
+    void* mem = calloc(1, sizeof(SQUserData) + (size_t)size);
+    SQUserData* ud = new (mem) SQUserData();
+    ud->LinkInto(ss);
+    ud->_size = size;
+    return ud;
+}
+
+void SQUserData::SetDelegate(SQTable* t) {
+    if (t) ++t->_uiRef;
+    sqRelease(_delegate);
+    _delegate = t;
+}
+
+void SQUserData::Finalize() {
+    SQRELEASEHOOK hook = _hook;
+    _hook = nullptr;
+    if (hook) hook(_data, _size);
+    SetDelegate(nullptr);
+}
+
+SQUserData::~SQUserData() { Finalize(); }
+
+SQArray* SQArray::Create(SQSharedState* ss, SQInteger size) {
+    SQArray* a = new SQArray();
+    a->LinkInto(ss);
+    a->_values.resize((size_t)size);
+    return a;
+}
+
+const SQChar* sqTypeName(SQObjectType t) {
+    switch (t) {
+    case OT_NULL: return "null";
+    case OT_INTEGER: return "integer";
+    case OT_FLOAT: return "float";
+    case OT_BOOL: return "bool";
+    case OT_STRING: return "string";
+    case OT_TABLE: return "table";
+    case OT_ARRAY: return "array";
+    case OT_USERDATA: return "userdata";
+    case OT_CLOSURE: return "function";
+    case OT_NATIVECLOSURE: return "function";
+    case OT_GENERATOR: return "generator";
+    case OT_USERPOINTER: return "userpointer";
+    case OT_THREAD: return "thread";
+    case OT_FUNCPROTO: return "function";
+    case OT_CLASS: return "class";
+    case OT_INSTANCE: return "instance";
+    case OT_WEAKREF: return "weakref";
+    case OT_OUTER: return "outer";
+    }
+    return "unknown";
+}
+
+SQWeakRef* sqGetWeakRef(SQRefCounted* r, SQObjectType t) {
+    if (!r->_weakref) {
+        SQWeakRef* w = new SQWeakRef();
+        w->_obj._type = t;
+        w->_obj._unVal.raw = 0;
+        w->_obj._unVal.pRefCounted = r;
+        r->_weakref = w;
+    }
+    return r->_weakref;
+}
+
+// Weak references to values that are not reference counted are the values themselves.
+SQObjectPtr sqMakeWeakRef(const SQObject& o) {
+    if (!ISREFCOUNTED(o._type)) return SQObjectPtr(o);
+    if (o._type == OT_WEAKREF) return SQObjectPtr(o);
+    return SQObjectPtr(sqGetWeakRef(o._unVal.pRefCounted, o._type));
+}

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <cstdint>
+
+// Stack machine: every function's frame holds `this`, the parameters and the locals in fixed
+// slots, with the operand stack above them. Comments give the operand stack before -> after.
+enum SQOpcode : uint8_t {
+    OP_LOADNULL,     // -> null
+    OP_LOADINT,      // -> arg
+    OP_LOADFLOAT,    // -> float with the bits of arg
+    OP_LOADBOOL,     // -> arg != 0
+    OP_LOADK,        // -> literal[arg]
+    OP_GETLOCAL,     // -> slot[arg]
+    OP_SETLOCAL,     // v -> v, slot[arg] = v
+    OP_STORELOCAL,   // v -> , slot[arg] = v
+    OP_GETOUTER,     // -> outer[arg]
+    OP_SETOUTER,     // v -> v
+    OP_GETROOT,      // -> root table
+    OP_GETBASE,      // -> base class of the running method
+    OP_GETENV,       // -> value of free name literal[arg] (this, then root)
+    OP_SETENV,       // v -> v
+    OP_POP,          // arg values ->
+    OP_DUP,          // v -> v v
+    OP_DUP2,         // a b -> a b a b
+    OP_GET,          // obj key -> obj[key]
+    OP_GETK,         // obj -> obj[literal[arg]]
+    OP_SET,          // obj key v -> v
+    OP_NEWSLOT,      // obj key v -> v
+    OP_NEWSLOTKEEP,  // obj key v -> obj
+    OP_NEWMEMBER,    // class attrs key v -> class   (a: static)
+    OP_DELETE,       // obj key -> old value
+    OP_ADD,
+    OP_SUB,
+    OP_MUL,
+    OP_DIV,
+    OP_MOD,
+    OP_BITAND,
+    OP_BITOR,
+    OP_BITXOR,
+    OP_SHL,
+    OP_SHR,
+    OP_USHR,
+    OP_EQ,
+    OP_NE,
+    OP_LT,
+    OP_LE,
+    OP_GT,
+    OP_GE,
+    OP_CMP3,
+    OP_IN,           // key obj -> bool
+    OP_INSTANCEOF,   // inst class -> bool
+    OP_UNM,
+    OP_NOT,
+    OP_BITNOT,
+    OP_TYPEOF,
+    OP_CLONE,
+    OP_JMP,          // pc += arg
+    OP_JZ,           // v -> ; jump when false
+    OP_JNZ,          // v -> ; jump when true
+    OP_AND,          // v -> v (jump when false) | v -> (go on)
+    OP_OR,           // v -> v (jump when true) | v -> (go on)
+    OP_PREPCALL,     // obj key -> func this   (a: 1 = keep the frame's this, for base.f())
+    OP_PREPCALLK,    // obj -> func obj
+    OP_PREPCALLENV,  // -> func this
+    OP_CALL,         // func this args(arg) -> result
+    OP_RETURN,       // a: 1 = return top, 0 = null
+    OP_NEWTABLE,     // -> {}
+    OP_NEWARRAY,     // v1..vn(arg) -> array
+    OP_CLOSURE,      // defaults(a) -> closure of function[arg]
+    OP_NEWCLASS,     // [base] [attrs] -> class   (a: bit 0 base, bit 1 attrs)
+    OP_INCLOCAL,     // -> new or old value of slot[c] (a: 1 postfix, 2 no result; arg delta)
+    OP_INCOUTER,     // -> new or old value of outer[c]
+    OP_INCENV,       // -> (c: literal index)
+    OP_INCFIELD,     // obj key -> new or old value
+    OP_PUSHTRAP,     // handler at pc + arg
+    OP_POPTRAP,      // arg traps removed
+    OP_THROW,        // v ->
+    OP_FOREACH,      // slots c..c+3 = container, iterator, key, value; jump arg when done
+    OP_CLOSE,        // close outers at slots >= arg
+    OP_YIELD,        // a: 1 = yield top
+    OP_RESUME,       // generator -> value
+    OP_LINE,         // debug hook line event, arg = line
+};
+
+struct SQInstruction {
+    uint8_t op;
+    uint8_t a;
+    uint16_t c;
+    int32_t arg;
+};

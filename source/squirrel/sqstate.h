@@ -1,0 +1,41 @@
+#pragma once
+
+#include "squirrel/sqobject.h"
+#include "squirrel/sqstring.h"
+
+#include <string>
+
+// What all threads of one VM share: interned strings, the registry and const tables, the
+// default delegates of each type and the host's hooks.
+struct SQSharedState {
+    SQStringTable _strings;
+    SQRefCounted* _chain = nullptr;
+    bool _closing = false;
+    SQVM* _rootvm = nullptr;
+    SQObjectPtr _registry;
+    SQObjectPtr _consttable;
+    SQObjectPtr _metaMethodNames[MT_LAST];
+    SQObjectPtr _constructorName;
+    SQObjectPtr _tableDelegate;
+    SQObjectPtr _arrayDelegate;
+    SQObjectPtr _stringDelegate;
+    SQObjectPtr _numberDelegate;
+    SQObjectPtr _closureDelegate;
+    SQObjectPtr _generatorDelegate;
+    SQObjectPtr _threadDelegate;
+    SQObjectPtr _classDelegate;
+    SQObjectPtr _instanceDelegate;
+    SQObjectPtr _weakrefDelegate;
+    SQPRINTFUNCTION _printfunc = nullptr;
+    SQPRINTFUNCTION _errorfunc = nullptr;
+    SQCOMPILERERROR _compilererrorhandler = nullptr;
+    bool _debuginfo = false;
+    bool _notifyallexceptions = false;
+    std::string _scratch;
+
+    void Init();
+    void Shutdown();
+    int MetaMethodIndex(const SQString* name) const;
+    SQString* String(const SQChar* s, SQInteger len = -1) { return SQString::Create(this, s, len); }
+    const SQObjectPtr& DefaultDelegate(SQObjectType t) const;
+};

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "squirrel/sqobject.h"
+
+#include <vector>
+
+// Strings are immutable and interned per shared state: equal texts are one object, so that
+// equality and table look-ups compare pointers, and the hash is computed once.
+struct SQString : SQRefCounted {
+    SQString* _nextInBucket = nullptr;
+    SQInteger _len = 0;
+    SQHash _hash = 0;
+    SQChar _val[1];
+
+    static SQString* Create(SQSharedState* ss, const SQChar* s, SQInteger len = -1);
+    const SQChar* View() const { return _val; }
+    void Destroy() override;
+};
+
+class SQStringTable {
+public:
+    SQStringTable();
+    ~SQStringTable();
+    SQString* Add(SQSharedState* ss, const SQChar* s, SQInteger len);
+    void Remove(SQString* s);
+    void FreeAll();
+
+private:
+    void Resize(size_t size);
+    std::vector<SQString*> _buckets;
+    size_t _count = 0;
+};
+
+SQHash sqHashString(const SQChar* s, size_t len);

@@ -1,0 +1,114 @@
+#pragma once
+
+#include "squirrel/sqobject.h"
+#include "squirrel/sqopcodes.h"
+
+#include <vector>
+
+struct SQSharedState;
+
+constexpr SQInteger kMaxNestedCalls = 200;
+constexpr SQInteger kMaxCallDepth = 16000;
+
+struct SQCallInfo {
+    const SQInstruction* ip = nullptr;
+    SQObjectPtr* base = nullptr;  // slot 0 (`this`); the callee sits just below
+    SQClosure* closure = nullptr;  // null for a native frame
+    SQNativeClosure* native = nullptr;
+    SQGenerator* generator = nullptr;
+    bool root = false;  // returning from this frame leaves Execute
+};
+
+struct SQExceptionTrap {
+    size_t depth;  // index of the frame that set the trap
+    SQObjectPtr* sp;
+    const SQInstruction* ip;
+};
+
+// One thread of execution. Its value stack is allocated once and never moves, so frames
+// and open outers may point into it.
+struct SQVM : SQRefCounted {
+    SQSharedState* _ss = nullptr;
+    SQObjectPtr* _stack = nullptr;
+    SQInteger _stacksize = 0;
+    SQInteger _top = 0;
+    SQInteger _stackbase = 0;
+    std::vector<SQCallInfo> _calls;
+    std::vector<SQExceptionTrap> _traps;
+    SQObjectPtr _roottable;
+    SQObjectPtr _lasterror;
+    SQObjectPtr _errorhandler;
+    SQObjectPtr _debughook;
+    SQDEBUGHOOK _nativedebughook = nullptr;
+    SQOuter* _openouters = nullptr;
+    SQUserPointer _foreignptr = nullptr;
+    SQInteger _nestedcalls = 0;
+    SQInteger _state = SQ_VMSTATE_IDLE;
+    bool _errorNotified = false;
+    bool _suspendRequested = false;
+
+    static SQVM* Create(SQSharedState* ss, SQInteger stacksize);
+    ~SQVM() override;
+    void Finalize() override;
+
+    // stack helpers for the API
+    SQObjectPtr& StackAt(SQInteger idx) { return idx > 0 ? _stack[_stackbase + idx - 1] : _stack[_top + idx]; }
+    SQObjectPtr& Top() { return _stack[_top - 1]; }
+    void Push(const SQObject& o) { _stack[_top++] = o; }
+    void PushNull() { _stack[_top++].Null(); }
+    void Pop() { _stack[--_top].Null(); }
+    void Pop(SQInteger n) {
+        while (n-- > 0) Pop();
+    }
+    bool HasRoom(SQInteger n) const { return _top + n < _stacksize; }
+
+    // Calls a closure, native closure or callable object; the arguments (with `this` first)
+    // are the nargs values at stackbase.
+    bool Call(const SQObject& callee, SQInteger nargs, SQInteger stackbase, SQObjectPtr& ret, bool raiseerror);
+    bool CallMetaMethod(const SQObject& mm, const SQObject& self, SQInteger nargs, const SQObject* args,
+                        SQObjectPtr& ret);
+    bool Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQObjectPtr& ret, bool raiseerror,
+                 SQGenerator* resume = nullptr);
+    bool CallNative(SQNativeClosure* nc, SQInteger nargs, SQObjectPtr* base, SQObjectPtr& ret);
+
+    // object operations (false after an error has been raised)
+    bool Get(const SQObject& self, const SQObject& key, SQObjectPtr& dest, bool raw, bool fromThis = false);
+    bool Set(const SQObject& self, const SQObject& key, const SQObject& val, bool fromThis = false);
+    bool NewSlot(const SQObject& self, const SQObject& key, const SQObject& val, bool isStatic);
+    bool DeleteSlot(const SQObject& self, const SQObject& key, SQObjectPtr& old);
+    bool RawSet(const SQObject& self, const SQObject& key, const SQObject& val);
+    bool Arith(SQOpcode op, const SQObject& a, const SQObject& b, SQObjectPtr& dest);
+    bool Unary(SQOpcode op, const SQObject& a, SQObjectPtr& dest);
+    bool ObjCmp(const SQObject& a, const SQObject& b, SQInteger& result);
+    bool IsEqual(const SQObject& a, const SQObject& b);
+    bool ToString(const SQObject& o, SQObjectPtr& dest);
+    bool TypeOf(const SQObject& o, SQObjectPtr& dest);
+    bool Clone(const SQObject& o, SQObjectPtr& dest);
+    bool InKey(const SQObject& obj, const SQObject& key, bool& found);
+    // Iteration step shared by foreach and sq_next: -1 at the end.
+    bool Next(const SQObject& container, SQObjectPtr& iterator, SQObjectPtr& key, SQObjectPtr& val, bool& done);
+    bool CreateClassInstance(SQClass* c, SQInteger nargs, SQInteger stackbase, SQObjectPtr& ret);
+    bool Resume(SQGenerator* gen, SQObjectPtr& ret);
+    bool GetMetaMethod(const SQObject& o, SQMetaMethod mm, SQObjectPtr& closure);
+
+    // errors
+    bool RaiseError(const SQChar* fmt, ...) __attribute__((format(printf, 2, 3)));
+    bool RaiseErrorObject(const SQObject& o);
+    bool RaiseIndexError(const SQObject& key);
+    bool RaiseCompareError(const SQObject& a, const SQObject& b);
+    bool RaiseParamTypeError(SQInteger param, SQInteger expected, SQObjectType got);
+    void CallErrorHandler(const SQObject& error);
+    void PrintCallStack();
+    const SQChar* ObjectText(const SQObject& o);
+
+    void CloseOuters(SQObjectPtr* from);
+    bool EnterFrame(SQClosure* closure, SQObjectPtr* base, SQInteger nargs, SQObjectPtr*& sp);
+    SQObjectPtr MakeGenerator(SQClosure* closure, SQObjectPtr* base, SQObjectPtr* sp);
+    void PopTo(SQInteger from) {
+        while (_top > from) _stack[--_top].Null();
+    }
+    SQOuter* FindOuter(SQObjectPtr* slot);
+};
+
+SQString* sqPrintObject(SQSharedState* ss, const SQObject& o);
+const SQChar* sqRawTypeName(const SQObject& o);

@@ -1,0 +1,349 @@
+#include "PictureMemoryFile.h"
+#include "PictureTestSupport.h"
+
+#include "core/nIOCFile.h"
+#include "core/nIOSystem.h"
+#include "core/nJpegMemory.h"
+#include "core/nPictureIOCodec.h"
+#include "core/nPictureIOSTBCodec.h"
+#include "platform/nPlatform.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include <jpeglib.h>
+
+namespace
+{
+
+namespace fs = std::filesystem;
+
+// The codec list is process-wide: it is filled once, and the lines of that first registration
+// are kept for the test that checks them.
+const std::string& RegisterCodecsOnce()
+{
+    static const std::string lines = [] {
+        PictureLog log;
+        PictureRegisterIOCodecs();
+        return log.text;
+    }();
+    return lines;
+}
+
+class PictureCodecTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { RegisterCodecsOnce(); }
+};
+
+// Rows of red, green, blue encoded by the engine's own encoder.
+std::vector<uint8_t> EncodeJpeg(uint32_t width, uint32_t height, const std::vector<uint8_t>& rgb)
+{
+    std::vector<uint8_t> block(1 << 20);
+    size_t size = 0;
+    EXPECT_EQ(JpegEncodeMemory(block.data(), block.size(), &size, 98, rgb.data(), width, height), 1);
+    block.resize(size);
+    return block;
+}
+
+// Files the engine never writes itself (grey and CMYK), straight from the library.
+std::vector<uint8_t> EncodeJpegIn(J_COLOR_SPACE space, int components, uint32_t width, uint32_t height,
+                                  uint8_t value)
+{
+    jpeg_compress_struct info;
+    jpeg_error_mgr errors;
+    info.err = jpeg_std_error(&errors);
+    jpeg_create_compress(&info);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&info, &out, &size);
+    info.image_width = width;
+    info.image_height = height;
+    info.input_components = components;
+    info.in_color_space = space;
+    jpeg_set_defaults(&info);
+    jpeg_start_compress(&info, TRUE);
+    std::vector<uint8_t> row(size_t(width) * components, value);
+    while (info.next_scanline < info.image_height)
+    {
+        JSAMPROW pointer = row.data();
+        jpeg_write_scanlines(&info, &pointer, 1);
+    }
+    jpeg_finish_compress(&info);
+    jpeg_destroy_compress(&info);
+    std::vector<uint8_t> file(out, out + size);
+    std::free(out);
+    return file;
+}
+
+uint32_t Crc32(const uint8_t* data, size_t size, uint32_t crc = 0)
+{
+    crc = ~crc;
+    for (size_t i = 0; i < size; ++i)
+    {
+        crc ^= data[i];
+        for (int k = 0; k < 8; ++k)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1)));
+    }
+    return ~crc;
+}
+
+void PutU32(std::vector<uint8_t>& out, uint32_t value)
+{
+    out.insert(out.end(), {uint8_t(value >> 24), uint8_t(value >> 16), uint8_t(value >> 8), uint8_t(value)});
+}
+
+void PutChunk(std::vector<uint8_t>& png, const char* type, const std::vector<uint8_t>& data)
+{
+    PutU32(png, uint32_t(data.size()));
+    std::vector<uint8_t> typed(type, type + 4);
+    typed.insert(typed.end(), data.begin(), data.end());
+    png.insert(png.end(), typed.begin(), typed.end());
+    PutU32(png, Crc32(typed.data(), typed.size()));
+}
+
+// An RGBA PNG whose pixel data is one stored (uncompressed) deflate block.
+std::vector<uint8_t> MakePng(uint32_t width, uint32_t height, const std::vector<uint8_t>& rgba)
+{
+    std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+    std::vector<uint8_t> header;
+    PutU32(header, width);
+    PutU32(header, height);
+    header.insert(header.end(), {8, 6, 0, 0, 0});
+    PutChunk(png, "IHDR", header);
+    std::vector<uint8_t> raw;
+    for (uint32_t y = 0; y < height; ++y)
+    {
+        raw.push_back(0);
+        raw.insert(raw.end(), rgba.begin() + y * width * 4, rgba.begin() + (y + 1) * width * 4);
+    }
+    const uint16_t length = uint16_t(raw.size());
+    std::vector<uint8_t> zlib = {0x78, 0x01, 0x01, uint8_t(length), uint8_t(length >> 8), uint8_t(~length),
+                                 uint8_t(~length >> 8)};
+    zlib.insert(zlib.end(), raw.begin(), raw.end());
+    uint32_t a = 1, b = 0;
+    for (uint8_t byte : raw)
+    {
+        a = (a + byte) % 65521;
+        b = (b + a) % 65521;
+    }
+    PutU32(zlib, b << 16 | a);
+    PutChunk(png, "IDAT", zlib);
+    PutChunk(png, "IEND", {});
+    return png;
+}
+
+TEST_F(PictureCodecTest, RegistrationLogsItsThreeLinesWithJpeglibFirst)
+{
+    EXPECT_EQ(RegisterCodecsOnce(), "Beginning picture I/O codec registration sequence...\n"
+                                    "Codec 'Jpeglib' registered successfully.\n"
+                                    "Codec 'STB' registered successfully.\n");
+    const auto& codecs = PictureGetIOCodecs();
+    ASSERT_EQ(codecs.GetCount(), 2u);
+    EXPECT_EQ(codecs.GetHead()->value->GetName(), "Jpeglib");
+    EXPECT_EQ(codecs.GetHead()->value->GetDescription(), "Jpeglib read/write codec.");
+    EXPECT_EQ(codecs.GetHead()->value->GetKind(), 43);
+    EXPECT_EQ(codecs.GetTail()->value, PictureFindIOCodec("STB"));
+    EXPECT_EQ(PictureFindIOCodec("stb"), nullptr);
+}
+
+TEST_F(PictureCodecTest, ASecondCodecOfATakenNameIsRefusedAndTheFirstStays)
+{
+    nPictureIOCodec* first = PictureFindIOCodec("STB");
+    PictureLog log;
+    nPictureIOSTBCodec second;
+    EXPECT_FALSE(PictureRegisterIOCodec(&second, true));
+    EXPECT_EQ(PictureFindIOCodec("STB"), first);
+    EXPECT_EQ(PictureGetIOCodecs().GetCount(), 2u);
+    EXPECT_EQ(log.text, "");
+
+    PictureRegisterIOCodecs(); // a second sequence adds nothing
+    EXPECT_EQ(PictureGetIOCodecs().GetCount(), 2u);
+    EXPECT_EQ(log.text, "Beginning picture I/O codec registration sequence...\n");
+}
+
+TEST_F(PictureCodecTest, AJpegLoadsAsRgba8WithFullAlpha)
+{
+    std::vector<uint8_t> rgb;
+    for (int i = 0; i < 16 * 8; ++i)
+        rgb.insert(rgb.end(), {200, 100, 50});
+    nPicture picture;
+    ASSERT_TRUE(LoadPictureBytes(picture, EncodeJpeg(16, 8, rgb)));
+    EXPECT_TRUE(picture.GetFormat() == PixelFormatRGBA8);
+    ASSERT_EQ(picture.GetWidth(), 16u);
+    ASSERT_EQ(picture.GetHeight(), 8u);
+    const uint8_t* pixel = picture.GetPixelAddress(5, 5);
+    EXPECT_NEAR(pixel[0], 200, 3);
+    EXPECT_NEAR(pixel[1], 100, 3);
+    EXPECT_NEAR(pixel[2], 50, 3);
+    EXPECT_EQ(pixel[3], 255);
+}
+
+TEST_F(PictureCodecTest, AGreyJpegLoadsAsGreyRgba8)
+{
+    nPicture picture;
+    ASSERT_TRUE(LoadPictureBytes(picture, EncodeJpegIn(JCS_GRAYSCALE, 1, 9, 3, 77)));
+    ASSERT_EQ(picture.GetWidth(), 9u);
+    const uint8_t* pixel = picture.GetPixelAddress(8, 2);
+    EXPECT_NEAR(pixel[0], 77, 1);
+    EXPECT_EQ(pixel[0], pixel[1]);
+    EXPECT_EQ(pixel[0], pixel[2]);
+    EXPECT_EQ(pixel[3], 255);
+}
+
+TEST_F(PictureCodecTest, ACmykJpegIsRefusedByJpeglibWithALine)
+{
+    PictureLog log;
+    nPicture picture;
+    nSharedPtr<nIOBase> file(new PictureMemoryFile(EncodeJpegIn(JCS_CMYK, 4, 4, 4, 10)));
+    std::unique_ptr<nIOHandle> handle(file->Open(nString(), IOModeRead));
+    EXPECT_FALSE(PictureFindIOCodec("Jpeglib")->Load(handle.get(), picture));
+    EXPECT_EQ(log.text, "[!] Jpeglib: pictures of 4 components in this colour space are not supported.\n");
+    EXPECT_FALSE(picture.HasPixels());
+}
+
+TEST_F(PictureCodecTest, APngLoadsThroughStbAsRgba8)
+{
+    const std::vector<uint8_t> rgba = {255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 255, 0, 9, 8, 7, 6};
+    const auto png = MakePng(2, 2, rgba);
+    nPicture picture;
+    ASSERT_TRUE(LoadPictureBytes(picture, png));
+    EXPECT_TRUE(picture.GetFormat() == PixelFormatRGBA8);
+    EXPECT_EQ(PixelBytes(picture), rgba);
+
+    nSharedPtr<nIOBase> file(new PictureMemoryFile(png));
+    std::unique_ptr<nIOHandle> handle(file->Open(nString(), IOModeRead));
+    nPicture direct;
+    EXPECT_FALSE(PictureFindIOCodec("Jpeglib")->Load(handle.get(), direct));
+    EXPECT_FALSE(nPicture::ReadTGA(direct, handle.get()));
+    EXPECT_TRUE(PictureFindIOCodec("STB")->Load(handle.get(), direct));
+}
+
+TEST_F(PictureCodecTest, CorruptAndTruncatedJpegs)
+{
+    std::vector<uint8_t> rgb(32 * 32 * 3);
+    for (size_t i = 0; i < rgb.size(); ++i)
+        rgb[i] = uint8_t(i * 7);
+    const auto jpeg = EncodeJpeg(32, 32, rgb);
+    {
+        SCOPED_TRACE("cut in half: what the file holds is decoded");
+        PictureLog log;
+        nPicture picture;
+        EXPECT_TRUE(LoadPictureBytes(picture, std::vector<uint8_t>(jpeg.begin(), jpeg.begin() + jpeg.size() / 2)));
+        EXPECT_EQ(picture.GetWidth(), 32u);
+        EXPECT_NE(log.text.find("[*] Jpeglib: Premature end of JPEG file\n"), std::string::npos);
+    }
+    {
+        SCOPED_TRACE("start-of-image code followed by garbage");
+        PictureLog log;
+        nPicture picture(1, 1, PixelFormatBGRA8);
+        EXPECT_FALSE(LoadPictureBytes(picture, {0xFF, 0xD8, 0x12, 0x34, 0x56}));
+        EXPECT_NE(log.text.find("[!] Jpeglib: JPEG datastream contains no image\n"), std::string::npos);
+        EXPECT_TRUE(picture.GetFormat() == PixelFormatBGRA8);
+    }
+    {
+        SCOPED_TRACE("start-of-image code only");
+        PictureLog log;
+        nPicture picture;
+        EXPECT_FALSE(LoadPictureBytes(picture, {0xFF, 0xD8}));
+        EXPECT_FALSE(picture.HasPixels());
+    }
+}
+
+class PictureFileTest : public PictureCodecTest
+{
+protected:
+    void SetUp() override
+    {
+        PictureCodecTest::SetUp();
+        std::string pattern = (fs::temp_directory_path() / "kestrun-picture-XXXXXX").string();
+        ASSERT_NE(mkdtemp(pattern.data()), nullptr);
+        m_root = pattern;
+        ASSERT_TRUE(System().Mount(new nIOCFile(m_root.c_str()), "@pictest/"));
+    }
+    void TearDown() override
+    {
+        System().UnmountPrefix("@pictest/");
+        fs::remove_all(m_root);
+    }
+    static nIOSystem& System() { return nPlatform::Get().GetIOSystem(); }
+    void Put(const char* name, const std::vector<uint8_t>& bytes)
+    {
+        std::ofstream(m_root / name, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    }
+
+    fs::path m_root;
+};
+
+TEST_F(PictureFileTest, TheNameDecidesNothingATgaCalledJpgLoadsAsTga)
+{
+    Put("x.jpg", TgaFile({.width = 1, .height = 1, .depth = 24}, {1, 2, 3}));
+    nPicture picture;
+    ASSERT_TRUE(nPicture::Load(picture, "@pictest/x.jpg"));
+    EXPECT_TRUE(picture.GetFormat() == PixelFormatBGRA8); // the codecs would give RGBA8
+    EXPECT_EQ(PixelWord(picture, 0, 0), 0xFF030201u);
+    EXPECT_EQ(picture.GetName(), "@pictest/x.jpg");
+}
+
+TEST_F(PictureFileTest, MissingAndUnreadableFiles)
+{
+    PictureLog log;
+    nPicture picture;
+    EXPECT_FALSE(nPicture::Load(picture, "@pictest/missing.png"));
+    EXPECT_EQ(log.text, "");
+    EXPECT_TRUE(picture.GetName().IsEmpty());
+
+    Put("junk.bin", {1, 2, 3, 4, 5});
+    EXPECT_FALSE(nPicture::Load(picture, "@pictest/junk.bin"));
+    EXPECT_EQ(picture.GetName(), "@pictest/junk.bin");
+}
+
+TEST_F(PictureFileTest, SaveTgaWritesTheFileAndReportsAPathItCannotWrite)
+{
+    nPicture picture;
+    MakePicture(picture, 2, 1, PixelFormatBGRA8, {1, 2, 3, 4, 5, 6, 7, 8});
+    ASSERT_TRUE(nPicture::SaveTGA(picture, "@pictest/out.tga"));
+    nPicture back;
+    ASSERT_TRUE(nPicture::Load(back, "@pictest/out.tga"));
+    EXPECT_TRUE(back.Equals(picture));
+
+    PictureLog log;
+    EXPECT_FALSE(nPicture::SaveTGA(picture, "@pictest/no/such/dir/out.tga"));
+    EXPECT_EQ(log.text, "[!] Cannot write to '@pictest/no/such/dir/out.tga'.\n");
+}
+
+TEST_F(PictureFileTest, JpeglibSavesAndReadsBackAnyPackedFormat)
+{
+    nPicture picture(8, 8, PixelFormatBGRA8);
+    picture.Fill(0.2f, 0.6f, 0.9f, 1.0f);
+    {
+        std::unique_ptr<nIOHandle> handle(System().Open("@pictest/out.jpg", IOModeWrite));
+        ASSERT_TRUE(PictureFindIOCodec("Jpeglib")->Save(handle.get(), picture));
+    }
+    nPicture back;
+    ASSERT_TRUE(nPicture::Load(back, "@pictest/out.jpg"));
+    EXPECT_TRUE(back.GetFormat() == PixelFormatRGBA8);
+    const uint8_t* pixel = back.GetPixelAddress(3, 3);
+    EXPECT_NEAR(pixel[0], 51, 3);
+    EXPECT_NEAR(pixel[1], 153, 3);
+    EXPECT_NEAR(pixel[2], 229, 3);
+}
+
+TEST_F(PictureFileTest, AJpegLargerThanTheEncodeBlockFailsTheSave)
+{
+    nPicture noise(2048, 2048, PixelFormatRGB24);
+    std::mt19937 random(7);
+    for (size_t i = 0; i < noise.GetByteSize(); ++i)
+        noise.GetPixels()[i] = uint8_t(random());
+    PictureLog log;
+    std::unique_ptr<nIOHandle> handle(System().Open("@pictest/big.jpg", IOModeWrite));
+    EXPECT_FALSE(PictureFindIOCodec("Jpeglib")->Save(handle.get(), noise));
+    EXPECT_NE(log.text.find("[!] Jpeglib: "), std::string::npos);
+}
+
+} // namespace

@@ -1,0 +1,93 @@
+// Declarations, default parameters, varargs and recursion.
+function add(a, b = 10, c = 100) { return a + b + c; }
+print(add(1) + " " + add(1, 2) + " " + add(1, 2, 3) + "\n");
+function count(first, ...) {
+    local s = first + ":" + vargv.len();
+    foreach (v in vargv) s += " " + v;
+    return s;
+}
+print(count(1) + " | " + count(1, "a", "b") + "\n");
+function fact(n) { return n <= 1 ? 1 : n * fact(n - 1); }
+print(fact(10) + "\n");
+try { add(); } catch (e) { print(e + "\n"); }
+try { fact(1, 2); } catch (e) { print(e + "\n"); }
+
+// Lambdas, function expressions and functions as values.
+local square = @(x) x * x;
+local twice = function(f, v) { return f(f(v)); };
+print(twice(square, 3) + " " + [1, 2, 3].map(@(x) x + 1).len() + "\n");
+
+// Closures capture variables, not values, and share them.
+function counter() {
+    local n = 0;
+    return { inc = function() { return ++n; }, get = @() n };
+}
+local c1 = counter(), c2 = counter();
+c1.inc(); c1.inc(); c2.inc();
+print(c1.get() + " " + c2.get() + "\n");
+local x = 1;
+local getx = @() x;
+x = 2;
+print(getx() + "\n");
+function outerFn() {
+    local a = 1;
+    local inner = function() {
+        local deeper = function() { return ++a; };
+        return deeper();
+    };
+    inner();
+    return inner() + a;
+}
+print(outerFn() + "\n");
+local adders = [];
+for (local i = 0; i < 3; i++) {
+    local j = i;
+    adders.append(@(v) v + j);
+}
+print(adders[0](10) + " " + adders[1](10) + " " + adders[2](10) + "\n");
+
+// local function can call itself; nested function declarations go to `this`.
+local function fib(n) { return n < 2 ? n : fib(n - 1) + fib(n - 2); }
+print(fib(15) + "\n");
+function makeGlobal() { function madeInside() { return "inside"; } }
+makeGlobal();
+print(madeInside() + "\n");
+
+// this, call/pcall/acall, bindenv and free names resolved through this then the root table.
+local obj = { name = "obj", function who() { return name; } };
+print(obj.who() + " " + obj.who.call({ name = "other" }) + " " + obj.who.acall([{ name = "arr" }]) + "\n");
+local boundEnv = { name = "bound" };
+local bound = obj.who.bindenv(boundEnv);
+print(bound() + " " + bound.call(obj) + "\n");
+rootName <- "from root";
+local env = { function look() { return rootName; } };
+print(env.look() + "\n");
+
+// Defaults are evaluated when the closure is created.
+local start = 5;
+local withDefault = function(v = start * 2) { return v; };
+start = 100;
+print(withDefault() + "\n");
+
+// getinfos, callee and recursion depth.
+local infos = add.getinfos();
+print(infos.name + " " + infos.parameters.len() + " " + infos.defparams.len() + " " + infos.native + "\n");
+print(print.getinfos().native + "\n");
+function selfRef() { return callee() == selfRef; }
+print(selfRef() + "\n");
+function deep(n) { return n == 0 ? 0 : 1 + deep(n - 1); }
+print(deep(5000) + "\n");
+function forever(n) { return forever(n + 1) + 1; }
+try { forever(0); } catch (e) { print(e + "\n"); }
+
+// Generators: yield, resume, foreach and status.
+function range(n) {
+    for (local i = 0; i < n; i++) yield i * i;
+}
+foreach (i, v in range(4)) print(i + "->" + v + " ");
+print("\n");
+local g = range(2);
+print(g.getstatus() + " " + resume g + " " + resume g + " ");
+resume g;
+print(g.getstatus() + "\n");
+try { resume g; } catch (e) { print(e + "\n"); }
