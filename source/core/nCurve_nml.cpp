@@ -268,6 +268,13 @@ nMetaTag* nCurve::Serialize(nMetaFile*) const
         nLogHolder::Get() << "[!] Could not create curve root tag to serialize.\n";
         return nullptr;
     }
+    // The mode is written so that a saved curve loops the way it did before it was saved.
+    if (m_outOfRangeMode < 5 && !tag->AddChildString("PostBehavior", kModeNames[m_outOfRangeMode]))
+    {
+        delete tag;
+        nLogHolder::Get() << "[!] Could not create curve root tag to serialize.\n";
+        return nullptr;
+    }
     const uint32_t count = GetKnotCount();
     if (count == 0)
         return tag;

@@ -3,9 +3,11 @@
 #include <cstdint>
 
 // Compositing "over": a source colour c with alpha s over a destination byte d with alpha t.
+// Products of two alphas are divided by 255, not shifted by 8, so that an opaque source gives
+// exactly its own colour and a transparent one leaves the destination exactly as it was.
 inline uint32_t PictureBlendAlpha(uint32_t s, uint32_t t)
 {
-    const int32_t alpha = int32_t(s + t) - int32_t((s * t) >> 8);
+    const int32_t alpha = int32_t(s + t) - int32_t((s * t) / 255);
     return alpha < 0 ? 0u : alpha > 255 ? 255u : uint32_t(alpha);
 }
 
@@ -13,7 +15,7 @@ inline uint32_t PictureBlendChannel(uint32_t c, uint32_t s, uint32_t d, uint32_t
 {
     if (outAlpha == 0)
         return 0;
-    const int32_t value = (int32_t(c * s) - int32_t(((d * t) * s) >> 8) + int32_t(d * t)) / int32_t(outAlpha);
+    const int32_t value = (int32_t(c * s) - int32_t(((d * t) * s) / 255) + int32_t(d * t)) / int32_t(outAlpha);
     return value < 0 ? 0u : value > 255 ? 255u : uint32_t(value);
 }
 

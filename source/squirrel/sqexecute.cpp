@@ -377,6 +377,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             continue;
         case OP_CALL: {
             SQInteger nargs = i.arg + 1;
+            ci->ip = ip;
         call_again:
             SQObjectPtr* func = sp - nargs - 1;
             switch (func->_type) {
@@ -393,7 +394,6 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     sp = func + 1;
                     continue;
                 }
-                ci->ip = ip;
                 SQCallInfo nci;
                 nci.base = newbase;
                 nci.closure = c;

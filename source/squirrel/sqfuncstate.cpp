@@ -87,6 +87,11 @@ static SQInteger StackEffect(SQOpcode op, SQInteger arg, SQInteger a) {
     case OP_CLOSURE: return 1 - a;
     case OP_NEWCLASS: return 1 - ((a & 1) + ((a >> 1) & 1));
     case OP_YIELD: return -a;
+    case OP_ARITHLK:
+    case OP_ARITHLL: return 1;
+    case OP_LOCALARITH: return arg == 1 ? -1 : 0;
+    case OP_JCMP: return -2;
+    case OP_JCMPK: return -1;
     default: return 0;
     }
 }
@@ -97,6 +102,7 @@ SQInteger SQFuncState::Emit(SQOpcode op, SQInteger arg, SQInteger a, SQInteger c
     i.a = (uint8_t)a;
     i.c = (uint16_t)c;
     i.arg = arg;
+    i.arg2 = 0;
     _proto->_code.push_back(i);
     Adjust(StackEffect(op, arg, a));
     return PC() - 1;
@@ -113,6 +119,11 @@ void SQFuncState::EmitPop(SQInteger n) {
             Adjust(-1);
             return;
         }
+        if (last.op == OP_LOCALARITH && last.arg == 0) {
+            last.arg = 1;
+            Adjust(-1);
+            return;
+        }
         if ((last.op == OP_INCLOCAL || last.op == OP_INCOUTER || last.op == OP_INCENV) && last.a != 2) {
             last.a = 2;
             Adjust(-1);
@@ -122,7 +133,78 @@ void SQFuncState::EmitPop(SQInteger n) {
     Emit(OP_POP, n);
 }
 
-void SQFuncState::SetJump(SQInteger at, SQInteger target) { _proto->_code[(size_t)at].arg = target - (at + 1); }
+void SQFuncState::SetJump(SQInteger at, SQInteger target) {
+    SQInstruction& i = _proto->_code[(size_t)at];
+    if (i.op >= OP_JCMP && i.op <= OP_JCMPLL) {
+        i.arg2 = target - (at + 1);
+    } else {
+        i.arg = target - (at + 1);
+    }
+}
+
+static bool IsFoldable(SQOpcode op) {
+    return (op >= OP_ADD && op <= OP_GE) || op == OP_CMP3;
+}
+
+static bool IsComparison(uint8_t op) { return op >= OP_EQ && op <= OP_GE; }
+
+// Instructions from `from` on can be merged when no jump lands among them.
+bool SQFuncState::CanFold(SQInteger count) const {
+    SQInteger from = PC() - count;
+    return from >= 0 && _lastTarget <= from;
+}
+
+void SQFuncState::EmitBinary(SQOpcode op) {
+    auto& code = _proto->_code;
+    if (IsFoldable(op) && CanFold(1) && code.back().op == OP_LOADINT) {
+        SQInteger k = code.back().arg;
+        code.pop_back();
+        Adjust(-1);
+        if (CanFold(1) && code.back().op == OP_GETLOCAL && code.back().arg <= 0xFFFF) {
+            SQInteger slot = code.back().arg;
+            code.pop_back();
+            Adjust(-1);
+            Emit(OP_ARITHLK, k, op, slot);
+            return;
+        }
+        Emit(OP_ARITHK, k, op);
+        return;
+    }
+    if (IsFoldable(op) && CanFold(2) && code.back().op == OP_GETLOCAL && code[code.size() - 2].op == OP_GETLOCAL &&
+        code[code.size() - 2].arg <= 0xFFFF) {
+        SQInteger right = code.back().arg;
+        SQInteger left = code[code.size() - 2].arg;
+        code.resize(code.size() - 2);
+        Adjust(-2);
+        Emit(OP_ARITHLL, right, op, left);
+        return;
+    }
+    Emit(op);
+}
+
+SQInteger SQFuncState::EmitJumpIfFalse() {
+    auto& code = _proto->_code;
+    if (CanFold(1)) {
+        SQInstruction last = code.back();
+        SQOpcode fused = (SQOpcode)0;
+        if (IsComparison(last.op)) {
+            fused = OP_JCMP;
+            last.a = last.op;
+        } else if (last.op == OP_ARITHK && IsComparison(last.a)) {
+            fused = OP_JCMPK;
+        } else if (last.op == OP_ARITHLK && IsComparison(last.a)) {
+            fused = OP_JCMPLK;
+        } else if (last.op == OP_ARITHLL && IsComparison(last.a)) {
+            fused = OP_JCMPLL;
+        }
+        if (fused) {
+            code.pop_back();
+            Adjust(-StackEffect((SQOpcode)last.op, last.arg, last.a));
+            return Emit(fused, last.arg, last.a, last.c);
+        }
+    }
+    return Emit(OP_JZ, 0);
+}
 
 SQInteger SQFuncState::Literal(const SQObject& value) {
     SQTable* index = _table(_literalIndex);

@@ -28,6 +28,10 @@ public:
     void SetJump(SQInteger at, SQInteger target);
     void MarkTarget() { _lastTarget = PC(); }
     SQInteger EmitJump(SQOpcode op) { return Emit(op, 0); }
+    // Emits a binary operator, folding constant and local operands into fused forms.
+    void EmitBinary(SQOpcode op);
+    // Emits "jump when false", folded into a preceding comparison when possible.
+    SQInteger EmitJumpIfFalse();
     void EmitJumpBack(SQOpcode op, SQInteger target) { SetJump(Emit(op, 0), target); }
 
     SQInteger Literal(const SQObject& value);
@@ -53,6 +57,7 @@ public:
 
 private:
     void Adjust(SQInteger delta);
+    bool CanFold(SQInteger count) const;
     SQInteger _stack = 0;
     SQInteger _maxstack = 0;
     SQInteger _lastTarget = 0;

@@ -80,6 +80,15 @@ enum SQOpcode : uint8_t {
     OP_YIELD,        // a: 1 = yield top
     OP_RESUME,       // generator -> value
     OP_LINE,         // debug hook line event, arg = line
+    // Fused forms made by the emitter's peephole (a: the binary opcode applied).
+    OP_ARITHK,       // v -> v op arg
+    OP_ARITHLK,      // -> slot[c] op arg
+    OP_ARITHLL,      // -> slot[c] op slot[arg]
+    OP_LOCALARITH,   // v -> slot[c] op= v (arg 1: no result pushed)
+    OP_JCMP,         // x y -> ; jump arg2 unless x op y
+    OP_JCMPK,        // x -> ; jump arg2 unless x op arg
+    OP_JCMPLK,       // jump arg2 unless slot[c] op arg
+    OP_JCMPLL,       // jump arg2 unless slot[c] op slot[arg]
 };
 
 struct SQInstruction {
@@ -87,4 +96,5 @@ struct SQInstruction {
     uint8_t a;
     uint16_t c;
     int32_t arg;
+    int32_t arg2;
 };

@@ -30,6 +30,8 @@ public:
     size_t Read(nIOHandle*, void* buffer, size_t size) override
     {
         const size_t count = std::min(size, m_bytes.size() - m_position);
+        if (count == 0)
+            return 0;
         std::memcpy(buffer, m_bytes.data() + m_position, count);
         m_position += count;
         return count;

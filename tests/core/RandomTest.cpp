@@ -3,7 +3,20 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <vector>
+
+TEST(RandomTest, UnseededGeneratorDrawsZero)
+{
+    // A fresh process, so that no other test has seeded the generator yet.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            const bool zero = RandomInt(1000) == 0 && RandomInt(7) == 0 && RandomFloat(1.0f) == 0.0f;
+            std::exit(zero ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
+}
 
 TEST(RandomTest, SeedZeroDrawsTheKnownSequence)
 {

@@ -18,5 +18,7 @@ protected:
     std::string LastError();
 
     HSQUIRRELVM v = nullptr;
+
+public:
     static std::string printed;
 };
