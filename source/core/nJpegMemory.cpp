@@ -185,15 +185,18 @@ int JpegDecodeMemory(const uint8_t* data, size_t size, uint8_t** pixels, uint32_
     info.src = &source.base;
 
     jpeg_read_header(&info, TRUE);
-    const uint64_t bytes = uint64_t(info.image_width) * info.image_height * 4;
-    if (!IsSupportedColourSpace(info) || bytes > nPicture::MaxBlockBytes)
+    const uint64_t pixelCount = uint64_t(info.image_width) * info.image_height;
+    // Huffman coding spends at least one bit on each 8 x 8 block, so a file holds at most 512
+    // pixels per byte: a header that claims more describes data the file cannot hold.
+    const bool holdable = info.arith_code || pixelCount <= uint64_t(size) * 512;
+    if (!IsSupportedColourSpace(info) || !holdable || pixelCount * 4 > nPicture::MaxBlockBytes)
     {
-        if (bytes > nPicture::MaxBlockBytes)
-            nLogHolder::Get() << "[!] Jpeglib: a " << unsigned(info.image_width) << "x" << unsigned(info.image_height)
-                              << " picture is too large.\n";
-        else
+        if (!IsSupportedColourSpace(info))
             nLogHolder::Get() << "[!] Jpeglib: pictures of " << info.num_components
                               << " components in this colour space are not supported.\n";
+        else
+            nLogHolder::Get() << "[!] Jpeglib: a " << unsigned(info.image_width) << "x" << unsigned(info.image_height)
+                              << " picture cannot be read from " << unsigned(size) << " bytes.\n";
         jpeg_destroy_decompress(&info);
         return 0;
     }

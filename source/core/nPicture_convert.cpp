@@ -76,6 +76,42 @@ void MoveBytesInPlace(uint8_t* pixels, size_t count, const nPixelFormat& from, c
     }
 }
 
+// Formats whose channels are whole bytes (or absent) convert by moving bytes.
+bool HasByteChannels(const nPixelFormat& format)
+{
+    if (format.floatFlag || (format.bitsPerPixel != 24 && format.bitsPerPixel != 32))
+        return false;
+    const uint8_t widths[4] = {format.alphaWidth, format.redWidth, format.greenWidth, format.blueWidth};
+    const uint8_t shifts[4] = {format.alphaShift, format.redShift, format.greenShift, format.blueShift};
+    for (int c = 0; c < 4; ++c)
+        if ((widths[c] != 0 && widths[c] != 8) || (widths[c] == 8 && shifts[c] % 8 != 0))
+            return false;
+    return format.redWidth == 8 && format.greenWidth == 8 && format.blueWidth == 8;
+}
+
+template <uint32_t SourceBytes, uint32_t TargetBytes>
+void MoveByteChannels(const uint8_t* in, uint8_t* out, size_t count, const nPixelFormat& from,
+                      const nPixelFormat& to)
+{
+    // For each target byte: the source byte it takes, or SourceBytes for opaque alpha.
+    uint8_t take[TargetBytes];
+    for (uint32_t k = 0; k < TargetBytes; ++k)
+        take[k] = SourceBytes;
+    take[to.redShift / 8] = uint8_t(from.redShift / 8);
+    take[to.greenShift / 8] = uint8_t(from.greenShift / 8);
+    take[to.blueShift / 8] = uint8_t(from.blueShift / 8);
+    if (to.alphaWidth)
+        take[to.alphaShift / 8] = from.alphaWidth ? uint8_t(from.alphaShift / 8) : uint8_t(SourceBytes);
+    for (size_t i = 0; i < count; ++i, in += SourceBytes, out += TargetBytes)
+    {
+        uint8_t pixel[SourceBytes + 1];
+        std::memcpy(pixel, in, SourceBytes);
+        pixel[SourceBytes] = 0xFF;
+        for (uint32_t k = 0; k < TargetBytes; ++k)
+            out[k] = pixel[take[k]];
+    }
+}
+
 bool IsPackedDepth(uint32_t bits)
 {
     return bits == 8 || bits == 16 || bits == 24 || bits == 32;
@@ -115,6 +151,20 @@ bool nPicture::Convert(const nPixelFormat& format)
     uint8_t* block = AllocBlock(size_t(blockBytes));
     if (!block)
         return false;
+
+    if (HasByteChannels(m_format) && HasByteChannels(format))
+    {
+        const uint32_t pair = m_format.bitsPerPixel * 100 + format.bitsPerPixel;
+        if (pair == 2432)
+            MoveByteChannels<3, 4>(m_pixels, block, count, m_format, format);
+        else if (pair == 3224)
+            MoveByteChannels<4, 3>(m_pixels, block, count, m_format, format);
+        else if (pair == 2424)
+            MoveByteChannels<3, 3>(m_pixels, block, count, m_format, format);
+        else
+            MoveByteChannels<4, 4>(m_pixels, block, count, m_format, format);
+        return ReplaceBlock(block, m_width, m_height, format);
+    }
 
     ChannelMove source[4];
     ChannelMove target[4];

@@ -8,6 +8,7 @@
 #include "core/nTgaWriter.h"
 #include "platform/nPlatform.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace
@@ -17,6 +18,8 @@ constexpr int64_t MaxTgaFileBytes = int64_t(1) << 31;
 
 } // namespace
 
+// An uncompressed file is read straight into the block that becomes the picture, and decoded
+// there, so that loading costs no copy of the file.
 bool nPicture::ReadTGA(nPicture& picture, nIOHandle* handle)
 {
     if (!handle)
@@ -31,15 +34,38 @@ bool nPicture::ReadTGA(nPicture& picture, nIOHandle* handle)
         nLogHolder::Get() << "[!] TGA file size is out of range.\n";
         return false;
     }
-    nAutoArray<uint8_t> file(MemCategoryPicture);
-    if (!file.Resize(uint32_t(size)))
+    const uint64_t claimedPixelBytes = uint64_t(header[12] | header[13] << 8) * (header[14] | header[15] << 8) * 4;
+    const bool runLength = (header[2] & 8) != 0;
+    size_t capacity = size_t(size);
+    if (!runLength && claimedPixelBytes <= MaxBlockBytes)
+        capacity = std::max(capacity, size_t(claimedPixelBytes));
+    uint8_t* block = picture.AllocBlock(capacity);
+    if (!block)
     {
-        nLogHolder::Get() << "[!] Failed to allocate " << uint32_t(size) << " bytes for a TGA file.\n";
+        nLogHolder::Get() << "[!] Failed to allocate " << uint32_t(capacity) << " bytes for a TGA file.\n";
         return false;
     }
     handle->Rewind();
-    const size_t read = handle->Read(file.GetData(), size_t(size));
-    return nTgaReader(file.GetData(), read).Read(picture);
+    nTgaReader reader(block, handle->Read(block, size_t(size)));
+    bool read = reader.ParseHeader();
+    if (read && runLength)
+    {
+        uint8_t* pixels = picture.AllocBlock(reader.GetPixelBytes());
+        if (!pixels)
+            LogAllocationFailure(reader.GetWidth(), reader.GetHeight(), 32);
+        read = pixels && reader.Decode(pixels);
+        picture.FreeBlock(block);
+        block = pixels;
+    }
+    else if (read)
+        read = capacity >= reader.GetPixelBytes() && reader.Decode(block);
+    if (!read)
+    {
+        picture.FreeBlock(block);
+        return false;
+    }
+    picture.SetBuffer(block, reader.GetWidth(), reader.GetHeight(), PixelFormatBGRA8, true);
+    return true;
 }
 
 bool nPicture::SaveTGA(const nPicture& picture, const nString& path)

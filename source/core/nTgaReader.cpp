@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace
 {
@@ -101,48 +102,74 @@ bool nTgaReader::LookUp(uint8_t index, uint32_t& pixel) const
     return true;
 }
 
-bool nTgaReader::DecodeIndices(uint32_t* pixels, size_t count)
+bool nTgaReader::DecodeValue(const uint8_t* bytes, uint32_t& pixel) const
 {
-    const uint8_t* indices = m_data + m_position;
-    for (size_t i = 0; i < count; ++i)
-        if (!LookUp(indices[i], pixels[i]))
-            return false;
+    if (m_mapped)
+        return LookUp(bytes[0], pixel);
+    pixel = DecodePixel(bytes);
     return true;
 }
 
-void nTgaReader::DecodeTrueColour(uint32_t* pixels, uint32_t width, uint32_t height, bool topFirst)
+// Pixels are widened from the last to the first, so that in place no value is overwritten
+// before it is read, except those of the first few pixels when the pixel data starts within
+// their widened bytes: those are set aside first.
+template <uint32_t Bytes, typename Convert>
+static void WidenBackward(uint8_t* target, const uint8_t* source, size_t count, Convert convert)
 {
-    const uint32_t bytes = m_depth / 8;
-    const size_t fileRow = size_t(width) * bytes;
-    for (uint32_t row = 0; row < height; ++row)
+    size_t setAside = 0;
+    const uintptr_t from = reinterpret_cast<uintptr_t>(source), to = reinterpret_cast<uintptr_t>(target);
+    if (from > to && from < to + count * 4)
+        setAside = std::min(count, (from - to - 1) / (4 - Bytes) + 1);
+    std::vector<uint8_t> firstValues(source, source + setAside * Bytes);
+    for (size_t i = count; i-- > setAside;)
     {
-        const uint8_t* source = m_data + m_position + row * fileRow;
-        uint32_t* target = pixels + size_t(topFirst ? row : height - 1 - row) * width;
-        switch (m_depth)
-        {
-        case 32:
-            std::memcpy(target, source, fileRow);
-            break;
-        case 24:
-            for (uint32_t x = 0; x < width; ++x, source += 3)
-                target[x] = Bgra(source[0], source[1], source[2], 0xFF);
-            break;
-        case 16:
-            for (uint32_t x = 0; x < width; ++x, source += 2)
-                target[x] = From16(source);
-            break;
-        default:
-            for (uint32_t x = 0; x < width; ++x)
-                target[x] = source[x] * 0x01010101u;
-            break;
-        }
+        const uint32_t pixel = convert(source + i * Bytes);
+        std::memcpy(target + i * 4, &pixel, 4);
+    }
+    for (size_t i = 0; i < setAside; ++i)
+    {
+        const uint32_t pixel = convert(firstValues.data() + i * Bytes);
+        std::memcpy(target + i * 4, &pixel, 4);
     }
 }
 
-// A truncated packet stream ends decoding: what was decoded stays and the rest remains zero.
-bool nTgaReader::DecodeRunLength(uint32_t* pixels, size_t count, bool mapped)
+bool nTgaReader::DecodeUncompressed(uint8_t* target)
 {
-    const uint32_t bytes = mapped ? 1 : m_depth / 8;
+    const uint8_t* source = m_data + m_position;
+    const size_t count = size_t(m_width) * m_height;
+    if (m_mapped)
+    {
+        // Indices are checked before any pixel is written.
+        const uint8_t largest = *std::max_element(source, source + count);
+        uint32_t pixel;
+        if (!LookUp(largest, pixel))
+            return false;
+        const uint32_t* palette = m_palette;
+        WidenBackward<1>(target, source, count, [palette](const uint8_t* v) { return palette[v[0]]; });
+        return true;
+    }
+    switch (m_depth)
+    {
+    case 8:
+        WidenBackward<1>(target, source, count, [](const uint8_t* v) { return v[0] * 0x01010101u; });
+        break;
+    case 16:
+        WidenBackward<2>(target, source, count, From16);
+        break;
+    case 24:
+        WidenBackward<3>(target, source, count, [](const uint8_t* v) { return Bgra(v[0], v[1], v[2], 0xFF); });
+        break;
+    default:
+        std::memmove(target, source, count * 4);
+        break;
+    }
+    return true;
+}
+
+// A truncated packet stream ends decoding: what was decoded stays and the rest remains zero.
+bool nTgaReader::DecodeRunLength(uint32_t* pixels, size_t count)
+{
+    const uint32_t bytes = m_mapped ? 1 : m_depth / 8;
     size_t written = 0;
     while (written < count && m_position < m_size)
     {
@@ -150,14 +177,11 @@ bool nTgaReader::DecodeRunLength(uint32_t* pixels, size_t count, bool mapped)
         const bool run = header >= 128;
         const size_t length = std::min<size_t>(run ? header - 127u : header + 1u, count - written);
         const size_t values = run ? 1 : length;
-        const size_t available = (m_size - m_position) / bytes;
-        const size_t readable = std::min(values, available);
+        const size_t readable = std::min(values, (m_size - m_position) / bytes);
         for (size_t i = 0; i < readable; ++i, m_position += bytes)
         {
             uint32_t pixel;
-            if (!mapped)
-                pixel = DecodePixel(m_data + m_position);
-            else if (!LookUp(m_data[m_position], pixel))
+            if (!DecodeValue(m_data + m_position, pixel))
                 return false;
             if (run)
             {
@@ -176,7 +200,7 @@ bool nTgaReader::DecodeRunLength(uint32_t* pixels, size_t count, bool mapped)
     return true;
 }
 
-bool nTgaReader::Read(nPicture& picture)
+bool nTgaReader::ParseHeader()
 {
     if (!HasSupportedType(m_data, m_size))
         return false;
@@ -184,12 +208,12 @@ bool nTgaReader::Read(nPicture& picture)
     const uint8_t type = header[2];
     const uint32_t mapLength = ReadU16(header + 5);
     const uint32_t mapBits = header[7];
-    const uint32_t width = ReadU16(header + 12);
-    const uint32_t height = ReadU16(header + 14);
+    m_width = ReadU16(header + 12);
+    m_height = ReadU16(header + 14);
     m_depth = header[16];
-    bool topFirst = (header[17] & DescriptorTopFirst) != 0;
-    const bool mapped = type == TypeMapped || type == TypeMappedRunLength;
-    const bool runLength = type == TypeMappedRunLength || type == TypeTrueColourRunLength;
+    m_topFirst = (header[17] & DescriptorTopFirst) != 0;
+    m_mapped = type == TypeMapped || type == TypeMappedRunLength;
+    m_runLength = type == TypeMappedRunLength || type == TypeTrueColourRunLength;
 
     m_position = HeaderSize + header[0];
     if (m_position > m_size)
@@ -197,7 +221,7 @@ bool nTgaReader::Read(nPicture& picture)
         nLogHolder::Get() << "[!] TGA file ends inside its image ID.\n";
         return false;
     }
-    if (mapped)
+    if (m_mapped)
     {
         if (mapBits != 16 && mapBits != 24 && mapBits != 32)
         {
@@ -214,7 +238,7 @@ bool nTgaReader::Read(nPicture& picture)
     }
     else
     {
-        const bool depthKnown = m_depth == 16 || m_depth == 24 || m_depth == 32 || (m_depth == 8 && !runLength);
+        const bool depthKnown = m_depth == 16 || m_depth == 24 || m_depth == 32 || (m_depth == 8 && !m_runLength);
         if (!depthKnown)
         {
             nLogHolder::Get() << "[!] TGA pixel depth " << m_depth << " is not supported for image type "
@@ -234,47 +258,33 @@ bool nTgaReader::Read(nPicture& picture)
         }
     }
 
-    const uint32_t valueBytes = mapped ? 1 : m_depth / 8;
-    const uint64_t count = uint64_t(width) * height;
-    const uint64_t leastBytes = runLength ? (count + 127) / 128 * (1 + valueBytes) : count * valueBytes;
+    const uint32_t valueBytes = m_mapped ? 1 : m_depth / 8;
+    const uint64_t count = uint64_t(m_width) * m_height;
+    const uint64_t leastBytes = m_runLength ? (count + 127) / 128 * (1 + valueBytes) : count * valueBytes;
     if (leastBytes > m_size - m_position)
     {
-        nLogHolder::Get() << "[!] TGA header claims " << width << "x" << height
+        nLogHolder::Get() << "[!] TGA header claims " << m_width << "x" << m_height
                           << " pixels, more than the file holds.\n";
         return false;
     }
-    const uint64_t blockBytes = count * 4;
-    uint8_t* block = blockBytes != 0 && blockBytes <= nPicture::MaxBlockBytes
-                         ? picture.AllocBlock(size_t(blockBytes))
-                         : nullptr;
-    if (!block)
+    if (count == 0 || count * 4 > nPicture::MaxBlockBytes)
     {
-        nPicture::LogAllocationFailure(width, height, 32);
+        nPicture::LogAllocationFailure(m_width, m_height, 32);
         return false;
     }
+    return true;
+}
 
-    uint32_t* pixels = reinterpret_cast<uint32_t*>(block);
-    bool decoded = true;
-    if (runLength)
-        decoded = DecodeRunLength(pixels, count, mapped);
-    else if (mapped)
-        decoded = DecodeIndices(pixels, count);
-    else
-    {
-        DecodeTrueColour(pixels, width, height, topFirst);
-        topFirst = true;
-    }
-    if (!decoded)
-    {
-        picture.FreeBlock(block);
+bool nTgaReader::Decode(uint8_t* target)
+{
+    const size_t count = size_t(m_width) * m_height;
+    if (m_runLength ? !DecodeRunLength(reinterpret_cast<uint32_t*>(target), count) : !DecodeUncompressed(target))
         return false;
-    }
-    if (!topFirst)
+    if (!m_topFirst)
     {
-        const size_t pitch = size_t(width) * 4;
-        for (uint32_t top = 0, bottom = height - 1; top < bottom; ++top, --bottom)
-            std::swap_ranges(block + top * pitch, block + (top + 1) * pitch, block + bottom * pitch);
+        const size_t pitch = size_t(m_width) * 4;
+        for (uint32_t top = 0, bottom = m_height - 1; top < bottom; ++top, --bottom)
+            std::swap_ranges(target + top * pitch, target + (top + 1) * pitch, target + bottom * pitch);
     }
-    picture.SetBuffer(block, width, height, PixelFormatBGRA8, true);
     return true;
 }

@@ -5,9 +5,9 @@
 
 class nPicture;
 
-// Decodes a whole TGA file held in memory (types 1, 2, 3, 9 and 10) into a BGRA8 picture whose
+// Decodes a whole TGA file held in memory (types 1, 2, 3, 9 and 10) into BGRA8 pixels whose
 // first row is the top row. Every count in the header is checked against the bytes that follow
-// it before anything is allocated; the picture is only replaced when decoding succeeds.
+// it before the caller allocates anything.
 class nTgaReader
 {
 public:
@@ -19,20 +19,34 @@ public:
     // other formats can fall through to the codecs quietly.
     static bool HasSupportedType(const uint8_t* header, size_t size);
 
-    bool Read(nPicture& picture);
+    // Checks the header, reads the palette and logs why a file is refused.
+    bool ParseHeader();
+    uint32_t GetWidth() const { return m_width; }
+    uint32_t GetHeight() const { return m_height; }
+    bool IsRunLength() const { return m_runLength; }
+    size_t GetPixelBytes() const { return size_t(m_width) * m_height * 4; }
+
+    // Writes GetPixelBytes bytes. An uncompressed file may be decoded in place: the target may
+    // be the start of the block that holds the file, when that block is large enough for both.
+    bool Decode(uint8_t* target);
 
 private:
     bool ReadPalette(uint32_t entries, uint32_t entryBits);
     uint32_t DecodePixel(const uint8_t* bytes) const;
-    bool DecodeIndices(uint32_t* pixels, size_t count);
-    void DecodeTrueColour(uint32_t* pixels, uint32_t width, uint32_t height, bool topFirst);
-    bool DecodeRunLength(uint32_t* pixels, size_t count, bool mapped);
     bool LookUp(uint8_t index, uint32_t& pixel) const;
+    bool DecodeValue(const uint8_t* bytes, uint32_t& pixel) const;
+    bool DecodeUncompressed(uint8_t* target);
+    bool DecodeRunLength(uint32_t* pixels, size_t count);
 
     const uint8_t* m_data;
     size_t m_size;
     size_t m_position = 0;
+    uint32_t m_width = 0;
+    uint32_t m_height = 0;
     uint32_t m_depth = 0;
+    bool m_mapped = false;
+    bool m_runLength = false;
+    bool m_topFirst = false;
     uint32_t m_palette[256] = {};
     uint32_t m_paletteCount = 0;
 };

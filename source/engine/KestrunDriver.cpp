@@ -1,12 +1,12 @@
 #include "engine/KestrunDriver.h"
 
 #include "engine/QuenvarViewerDesktop.h"
-#include "platform/nstring/nString.h"
+#include "platform/nProgramDirectory.h"
 
 int RunKestrun(int argc, char** argv)
 {
-    nString programDirectory(argc > 0 ? argv[0] : nullptr); // argv[0] may be missing
-    programDirectory.StripFilename();
+    // The executable's own directory: argv[0] names it only when the program was started by path.
+    const nString programDirectory = GetProgramDirectory();
 
     QuenvarViewerDesktop viewer;
     viewer.PreInitialise();

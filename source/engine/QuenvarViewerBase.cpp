@@ -1,7 +1,10 @@
 #include "engine/QuenvarViewerBase.h"
 
+#include "core/nIOCFile.h"
 #include "core/nLog.h"
+#include "core/nSharedPtr.h"
 #include "engine/Banner.h"
+#include "platform/nPlatform.h"
 
 bool QuenvarViewerBase::s_missingResource = false;
 
@@ -27,9 +30,15 @@ bool QuenvarViewerBase::PreInitialise()
     return true;
 }
 
-// The seam for the mount table: host-directory back ends are created and mounted here once the
-// virtual file system exists; until then a mount only has its arguments checked by the caller.
-void QuenvarViewerBase::MountHostDirectory(const char*, const char*) {}
+bool QuenvarViewerBase::MountHostDirectory(const char* root, const char* mountName)
+{
+    // The mount table takes its own reference; a refused back end goes with this one.
+    const nSharedPtr<nIOCFile> directory(new nIOCFile(nString(root)));
+    if (directory && nPlatform::Get().GetIOSystem().Mount(directory.Get(), mountName))
+        return true;
+    nLogHolder::Get() << "[!] Failed to mount '" << root << "' as '" << mountName << "'.\n";
+    return false;
+}
 
 // The viewer cannot run a scene or a project before the engine, the renderer and the mixer exist,
 // so start-up fails as an unknown renderer would.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/nList.h"
+#include "core/nMetaFile.h"
 #include "core/nVariant.h"
 #include "platform/nstring/nString.h"
 
@@ -48,7 +49,11 @@ public:
     // False refuses the command line after one "[!] " line (or the usage text when there are no
     // arguments and no bootstrap file).
     bool ParseCommandLine(int argc, char** argv);
+    // Without "-C", mounts the program directory ("./" when empty) as "@config/" and takes
+    // "@config/native/engine.cfg" as the configuration path.
     void MountConfiguration(const nString& programDirectory);
+    // Reads the configuration document and the window settings from it; false when the file is
+    // missing (no error: the settings keep their defaults) or cannot be read.
     bool LoadConfiguration();
     bool Startup();
     // True when the run must end with the code for a stopped script machine or missing resources.
@@ -59,6 +64,7 @@ public:
     const nList<nVariant*>& GetDefines() const { return m_defines; }
     const nList<nString>& GetIncludes() const { return m_includes; }
     const nList<nString>& GetSearchPaths() const { return m_searchPaths; }
+    const nMetaFile& GetConfiguration() const { return m_configuration; }
     nDataSourceKind GetDataSourceKind() const { return m_dataSourceKind; }
     nViewMode GetViewMode() const { return m_viewMode; }
     const nString& GetRendererId() const { return m_rendererId; }
@@ -84,12 +90,15 @@ public:
     float GetAspectRatio() const { return m_aspectRatio; }
 
 protected:
-    void MountHostDirectory(const char* root, const char* mountName);
+    // Mounts a host directory under the name (an unnamed root when the name is empty); a refused
+    // mount logs one "[!] " line.
+    bool MountHostDirectory(const char* root, const char* mountName);
 
     bool m_running = false;
     nAutoList<nVariant*> m_defines;
     nList<nString> m_includes;
     nList<nString> m_searchPaths;
+    nMetaFile m_configuration;
     nDataSourceKind m_dataSourceKind = DataSourceHostDirectory;
     nViewMode m_viewMode = ViewModeScene;
     nString m_rendererId;
@@ -118,6 +127,8 @@ protected:
     static bool s_missingResource;
 
 private:
+    // The command line of a run without arguments; false when no bootstrap file can be read.
+    bool ReadBootstrap();
     OptionResult ParseBaseOption(int argc, char** argv, int& index);
     bool AddDefine(nVariant* define);
 };

@@ -1,7 +1,6 @@
 #include "engine/QuenvarViewerBase.h"
 
 #include "core/nLog.h"
-#include "engine/BootstrapReader.h"
 #include "engine/CommandLineNumber.h"
 #include "engine/LogLevelMask.h"
 #include "engine/Usage.h"
@@ -13,7 +12,7 @@ bool QuenvarViewerBase::ParseCommandLine(int argc, char** argv)
 {
     if (argc < 2)
     {
-        if (ReadBootstrap(*this))
+        if (ReadBootstrap())
             return true;
         PrintUsage(*this);
         return false;

@@ -1,5 +1,7 @@
 #include "engine/QuenvarViewerBase.h"
 
+#include "engine/StartupFile.h"
+
 void QuenvarViewerBase::MountConfiguration(const nString& programDirectory)
 {
     if (!m_configurationPath.IsEmpty())
@@ -8,10 +10,16 @@ void QuenvarViewerBase::MountConfiguration(const nString& programDirectory)
     m_configurationPath = "@config/native/engine.cfg";
 }
 
-// Reads "Fullscreen", "Width", "Height" and "AspectRatio" from the configuration file once the
-// NML reader exists. Until then the file counts as missing, which is not an error: the window
-// settings keep their defaults.
+// A key whose tag holds another kind of value is ignored like a missing one, so each getter is
+// handed the current setting as its default.
 bool QuenvarViewerBase::LoadConfiguration()
 {
-    return false;
+    nString path;
+    if (!FindStartupFile(m_configurationPath, path) || !m_configuration.Load(path.GetText()))
+        return false;
+    m_fullScreen = m_configuration.GetBool("Fullscreen;", m_fullScreen);
+    m_displayWidth = m_configuration.GetInt("Width;", m_displayWidth);
+    m_displayHeight = m_configuration.GetInt("Height;", m_displayHeight);
+    m_aspectRatio = m_configuration.GetFloat("AspectRatio;", m_aspectRatio);
+    return true;
 }

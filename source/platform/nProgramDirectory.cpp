@@ -19,6 +19,6 @@ nString GetProgramDirectory()
         }
         target.resize(target.size() * 2);
     }
-    // Only "/" separates here: a Linux file name may hold ":" or "\\".
+    // Only "/" separates here: a Linux file name may hold ":" or "\".
     return nString(target.substr(0, target.rfind('/') + 1).c_str());
 }

@@ -22,7 +22,7 @@ void sq_newtableex(HSQUIRRELVM v, SQInteger initialcapacity) {
     v->Push(SQObjectPtr(SQTable::Create(v->_ss, initialcapacity)));
 }
 void sq_newarray(HSQUIRRELVM v, SQInteger size) {
-    v->Push(SQObjectPtr(SQArray::Create(v->_ss, size < 0 ? 0 : size)));
+    v->Push(SQObjectPtr(SQArray::Create(v->_ss, size < 0 ? 0 : (size > kMaxArraySize ? kMaxArraySize : size))));
 }
 
 void sq_newclosure(HSQUIRRELVM v, SQFUNCTION func, SQInteger nfreevars) {
@@ -385,6 +385,7 @@ SQRESULT sq_arrayresize(HSQUIRRELVM v, SQInteger idx, SQInteger newsize) {
     SQArray* a = ArrayAt(v, idx);
     if (!a) return sq_throwerror(v, "the object is not an array");
     if (newsize < 0) return sq_throwerror(v, "negative size");
+    if (newsize > kMaxArraySize) return sq_throwerror(v, "size too big");
     a->_values.resize((size_t)newsize);
     return SQ_OK;
 }

@@ -19,6 +19,7 @@ void sq_poptop(HSQUIRRELVM v) { v->Pop(); }
 
 void sq_remove(HSQUIRRELVM v, SQInteger idx) {
     SQInteger abs = idx > 0 ? v->_stackbase + idx - 1 : v->_top + idx;
+    if (abs < v->_stackbase || abs >= v->_top) return;
     for (SQInteger i = abs; i < v->_top - 1; ++i) v->_stack[i] = std::move(v->_stack[i + 1]);
     v->Pop();
 }
@@ -28,6 +29,7 @@ SQInteger sq_gettop(HSQUIRRELVM v) { return v->_top - v->_stackbase; }
 void sq_settop(HSQUIRRELVM v, SQInteger newtop) {
     SQInteger target = v->_stackbase + newtop;
     if (target < v->_stackbase) target = v->_stackbase;
+    if (target > v->_stacksize - kNativeStackRoom / 2) target = v->_stacksize - kNativeStackRoom / 2;
     while (v->_top > target) v->Pop();
     while (v->_top < target) v->PushNull();
 }

@@ -9,10 +9,12 @@
 #include "squirrel/sqtable.h"
 #include "squirrel/sqvm.h"
 
+#include <cstring>
+
 HSQUIRRELVM sq_open(SQInteger initialstacksize) {
     SQSharedState* ss = new SQSharedState();
     ss->Init();
-    SQVM* v = SQVM::Create(ss, initialstacksize);
+    SQVM* v = SQVM::Create(ss, initialstacksize, 1 << 17);
     ++v->_uiRef;
     ss->_rootvm = v;
     v->_roottable = SQObjectPtr(SQTable::Create(ss));
@@ -21,7 +23,8 @@ HSQUIRRELVM sq_open(SQInteger initialstacksize) {
 }
 
 HSQUIRRELVM sq_newthread(HSQUIRRELVM friendvm, SQInteger initialstacksize) {
-    SQVM* v = SQVM::Create(friendvm->_ss, initialstacksize);
+    SQVM* v = SQVM::Create(friendvm->_ss, initialstacksize, 1 << 14);
+    v->_isThread = true;
     v->_roottable = friendvm->_roottable;
     v->_errorhandler = friendvm->_errorhandler;
     v->_foreignptr = friendvm->_foreignptr;
@@ -80,9 +83,13 @@ void sq_setconsttable(HSQUIRRELVM v) {
     v->Pop();
 }
 
-SQInteger sq_getvmstate(HSQUIRRELVM v) { return v->_calls.empty() ? SQ_VMSTATE_IDLE : SQ_VMSTATE_RUNNING; }
+SQInteger sq_getvmstate(HSQUIRRELVM v) {
+    if (v->_suspended) return SQ_VMSTATE_SUSPENDED;
+    return v->_calls.empty() ? SQ_VMSTATE_IDLE : SQ_VMSTATE_RUNNING;
+}
 
-// Threads cannot be suspended yet: a native returning this simply returns null.
+// A native returning this suspends the thread it runs on when it was called straight from
+// that thread's script; anywhere else the call just returns null.
 SQRESULT sq_suspendvm(HSQUIRRELVM) { return SQ_SUSPEND_FLAG; }
 
 SQInteger sq_getversion() { return 300; }
@@ -90,6 +97,7 @@ SQInteger sq_getversion() { return 300; }
 SQRESULT sq_compilebuffer(HSQUIRRELVM v, const SQChar* s, SQInteger size, const SQChar* sourcename,
                           SQBool raiseerror) {
     SQCompileResult result;
+    if (size < 0) size = (SQInteger)strlen(s);
     if (!sqCompile(v, s, size, sourcename, v->_ss->_debuginfo, result)) {
         v->_lasterror = SQObjectPtr(v->_ss->String(result.error.c_str()));
         if (raiseerror && v->_ss->_compilererrorhandler) {

@@ -4,6 +4,9 @@
 
 #include <vector>
 
+// Larger arrays are refused with a script error rather than exhausting memory.
+constexpr SQInteger kMaxArraySize = 1 << 26;
+
 struct SQArray : SQRefCounted {
     std::vector<SQObjectPtr> _values;
 

@@ -28,6 +28,7 @@ static SQInteger BaseArray(HSQUIRRELVM v) {
     SQInteger size;
     sq_getinteger(v, 2, &size);
     if (size < 0) return sq_throwerror(v, "negative size");
+    if (size > kMaxArraySize) return sq_throwerror(v, "size too big");
     sq_newarray(v, size);
     if (sq_gettop(v) > 3) {
         SQObjectPtr fill = v->StackAt(3);

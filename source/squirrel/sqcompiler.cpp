@@ -37,7 +37,7 @@ struct BreakableBlock {
 class Compiler {
 public:
     Compiler(SQVM* v, const SQChar* src, SQInteger size, const SQChar* sourcename, bool lineinfo)
-        : _vm(v), _ss(v->_ss), _lex(src, size), _lineinfo(lineinfo) {
+        : _ss(v->_ss), _lex(src, size), _lineinfo(lineinfo) {
         _sourcename = SQObjectPtr(_ss->String(sourcename ? sourcename : ""));
     }
 
@@ -143,9 +143,20 @@ private:
 
     // Statements
 
+    // Bounds the compiler's own recursion on deeply nested source.
+    struct NestingGuard {
+        explicit NestingGuard(Compiler* c) : compiler(c) {
+            if (++compiler->_nesting > kMaxNesting) compiler->Error("script too deeply nested");
+        }
+        ~NestingGuard() { --compiler->_nesting; }
+        Compiler* compiler;
+    };
+    static constexpr int kMaxNesting = 200;
+
     void Statement() {
+        NestingGuard guard(this);
         _fs->SetLine(_lex._currentline);
-        if (_lineinfo) _fs->Emit(OP_LINE, _lex._currentline);
+        if (_lineinfo && _lex._token != '{') _fs->Emit(OP_LINE, _lex._currentline);
         switch (_lex._token) {
         case ';': Lex(); break;
         case TK_IF: IfStatement(); break;
@@ -211,7 +222,7 @@ private:
         Expect('(');
         CommaExpr();
         Expect(')');
-        SQInteger jz = _fs->EmitJump(OP_JZ);
+        SQInteger jz = _fs->EmitJumpIfFalse();
         ScopedStatement();
         if (_lex._token == TK_ELSE) {
             SQInteger jmp = _fs->EmitJump(OP_JMP);
@@ -245,19 +256,40 @@ private:
         _fs->MarkTarget();
     }
 
+    // Removes the code emitted since `start` so that it can be placed elsewhere (jumps are relative).
+    std::vector<SQInstruction> CutCode(SQInteger start) {
+        auto& code = _fs->_proto->_code;
+        std::vector<SQInstruction> cut(code.begin() + start, code.end());
+        code.resize((size_t)start);
+        return cut;
+    }
+
+    void AppendCode(const std::vector<SQInstruction>& cut) {
+        auto& code = _fs->_proto->_code;
+        code.insert(code.end(), cut.begin(), cut.end());
+    }
+
+    // Loops test their condition at the bottom: one jump per iteration instead of two.
     void WhileStatement() {
         Lex();
-        SQInteger top = _fs->PC();
-        _fs->MarkTarget();
         Expect('(');
+        _fs->MarkTarget();
+        SQInteger start = _fs->PC();
         CommaExpr();
         Expect(')');
-        SQInteger jz = _fs->EmitJump(OP_JZ);
+        SQInteger jump = _fs->EmitJumpIfTrue() - start;
+        std::vector<SQInstruction> condition = CutCode(start);
+        SQInteger entry = _fs->EmitJump(OP_JMP);
+        SQInteger body = _fs->PC();
+        _fs->MarkTarget();
         BeginLoop(true);
         ScopedStatement();
-        _fs->EmitJumpBack(OP_JMP, top);
-        _fs->SetJump(jz, _fs->PC());
-        EndLoop(top, _fs->PC());
+        SQInteger cond = _fs->PC();
+        _fs->MarkTarget();
+        _fs->SetJump(entry, cond);
+        AppendCode(condition);
+        _fs->SetJump(cond + jump, body);
+        EndLoop(cond, _fs->PC());
     }
 
     void DoWhileStatement() {
@@ -287,32 +319,42 @@ private:
             _fs->EmitPop(1);
         }
         Expect(';');
-        SQInteger top = _fs->PC();
-        _fs->MarkTarget();
-        SQInteger jz = -1;
+        std::vector<SQInstruction> condition;
+        SQInteger jump = -1;
         if (_lex._token != ';') {
+            _fs->MarkTarget();
+            SQInteger start = _fs->PC();
             CommaExpr();
-            jz = _fs->EmitJump(OP_JZ);
+            jump = _fs->EmitJumpIfTrue() - start;
+            condition = CutCode(start);
         }
         Expect(';');
         std::vector<SQInstruction> increment;
         if (_lex._token != ')') {
+            _fs->MarkTarget();
             SQInteger start = _fs->PC();
             CommaExpr();
             _fs->EmitPop(1);
-            auto& code = _fs->_proto->_code;
-            increment.assign(code.begin() + start, code.end());
-            code.resize((size_t)start);
+            increment = CutCode(start);
         }
         Expect(')');
+        SQInteger entry = _fs->EmitJump(OP_JMP);
+        SQInteger body = _fs->PC();
+        _fs->MarkTarget();
         BeginLoop(true);
         ScopedStatement();
         SQInteger cont = _fs->PC();
         _fs->MarkTarget();
-        auto& code = _fs->_proto->_code;
-        code.insert(code.end(), increment.begin(), increment.end());
-        _fs->EmitJumpBack(OP_JMP, top);
-        if (jz >= 0) _fs->SetJump(jz, _fs->PC());
+        AppendCode(increment);
+        SQInteger cond = _fs->PC();
+        _fs->MarkTarget();
+        _fs->SetJump(entry, cond);
+        if (jump >= 0) {
+            AppendCode(condition);
+            _fs->SetJump(cond + jump, body);
+        } else {
+            _fs->EmitJumpBack(OP_JMP, body);
+        }
         EndLoop(cont, _fs->PC());
         EndScope(scope);
     }
@@ -364,8 +406,8 @@ private:
             _fs->MarkTarget();
             _fs->Emit(OP_GETLOCAL, value);
             Expression();
-            _fs->Emit(OP_EQ);
-            pendingTest = _fs->EmitJump(OP_JZ);
+            _fs->EmitBinary(OP_EQ);
+            pendingTest = _fs->EmitJumpIfFalse();
             Expect(':');
             if (pendingFallthrough >= 0) _fs->SetJump(pendingFallthrough, _fs->PC());
             _fs->MarkTarget();
@@ -382,7 +424,6 @@ private:
         }
         Expect('}');
         SQInteger end = _fs->PC();
-        SQInteger cont = -1;
         BreakableBlock& b = _blocks.back();
         for (SQInteger pc : b.breaks) _fs->SetJump(pc, end);
         std::vector<SQInteger> continues = b.continues;
@@ -394,7 +435,6 @@ private:
             if (!loop) Error("'continue' has to be in a loop block");
             for (SQInteger pc : continues) loop->continues.push_back(pc);
         }
-        (void)cont;
         EndScope(scope);
     }
 
@@ -615,6 +655,7 @@ private:
 
     // Parses one expression (assignment level) and leaves its value on the stack.
     void Expression() {
+        NestingGuard guard(this);
         Exp e = AssignmentExp();
         Discharge(e);
     }
@@ -637,7 +678,7 @@ private:
         case '?': {
             Lex();
             Discharge(e);
-            SQInteger jz = _fs->EmitJump(OP_JZ);
+            SQInteger jz = _fs->EmitJumpIfFalse();
             Expression();
             SQInteger jmp = _fs->EmitJump(OP_JMP);
             _fs->SetStack(_fs->Stack() - 1);
@@ -683,6 +724,12 @@ private:
         bool compound = op != '=';
         switch (e.kind) {
         case ExpKind::Local:
+            if (compound) {
+                Expression();
+                _fs->Emit(OP_LOCALARITH, 0, CompoundOp(op), e.index);
+                break;
+            }
+            [[fallthrough]];
         case ExpKind::Outer:
         case ExpKind::Env: {
             SQOpcode get = e.kind == ExpKind::Local ? OP_GETLOCAL : (e.kind == ExpKind::Outer ? OP_GETOUTER : OP_GETENV);
@@ -803,12 +850,13 @@ private:
             Discharge(e);
             Exp r = Binary(level + 1);
             Discharge(r);
-            _fs->Emit(op);
+            _fs->EmitBinary(op);
             e = Exp{};
         }
     }
 
     Exp Unary() {
+        NestingGuard guard(this);
         switch (_lex._token) {
         case '-': {
             Lex();
@@ -889,7 +937,10 @@ private:
             _fs->Emit(OP_INCLOCAL, delta, a, e.index);
             break;
         case ExpKind::Outer: _fs->Emit(OP_INCOUTER, delta, a, e.index); break;
-        case ExpKind::Env: _fs->Emit(OP_INCENV, delta, a, e.index); break;
+        case ExpKind::Env:
+            if (e.index > 0xFFFF) Error("too many literals");
+            _fs->Emit(OP_INCENV, delta, a, e.index);
+            break;
         case ExpKind::FieldK:
             _fs->Emit(OP_LOADK, e.index);
             _fs->Emit(OP_INCFIELD, delta, a);
@@ -1101,7 +1152,7 @@ private:
         case '{':
             Lex();
             _fs->Emit(OP_NEWTABLE);
-            TableBody('}', false);
+            TableBody('}');
             return e;
         case TK_FUNCTION: {
             Lex();
@@ -1122,8 +1173,7 @@ private:
     }
 
     // Slots of a table constructor (or of an attribute block) up to `terminator`.
-    void TableBody(SQInteger terminator, bool attributes) {
-        (void)attributes;
+    void TableBody(SQInteger terminator) {
         while (_lex._token != terminator) {
             if (_lex._token == TK_FUNCTION) {
                 Lex();
@@ -1163,7 +1213,7 @@ private:
         if (_lex._token == TK_ATTR_OPEN) {
             Lex();
             _fs->Emit(OP_NEWTABLE);
-            TableBody(TK_ATTR_CLOSE, true);
+            TableBody(TK_ATTR_CLOSE);
             flags |= 2;
         }
         Expect('{');
@@ -1172,7 +1222,7 @@ private:
             if (_lex._token == TK_ATTR_OPEN) {
                 Lex();
                 _fs->Emit(OP_NEWTABLE);
-                TableBody(TK_ATTR_CLOSE, true);
+                TableBody(TK_ATTR_CLOSE);
             } else {
                 _fs->Emit(OP_LOADNULL);
             }
@@ -1277,7 +1327,6 @@ private:
         parent->Emit(OP_CLOSURE, index, ndefaults);
     }
 
-    SQVM* _vm;
     SQSharedState* _ss;
     SQLexer _lex;
     bool _lineinfo;
@@ -1287,6 +1336,7 @@ private:
     std::string _error;
     SQInteger _errorLine = 0;
     SQInteger _errorColumn = 0;
+    int _nesting = 0;
 };
 
 }  // namespace

@@ -70,6 +70,7 @@ static SQInteger ArrayRemove(HSQUIRRELVM v) {
 static SQInteger ArrayResize(HSQUIRRELVM v) {
     SQInteger size = sqToInteger(v->StackAt(2));
     if (size < 0) return sq_throwerror(v, "negative size");
+    if (size > kMaxArraySize) return sq_throwerror(v, "size too big");
     SQObjectPtr fill;
     if (sq_gettop(v) > 2) fill = v->StackAt(3);
     Self(v)->_values.resize((size_t)size, fill);

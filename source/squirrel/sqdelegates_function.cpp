@@ -101,11 +101,28 @@ const SQRegFunction sqGeneratorDelegate[] = {
     {"tostring", sqDelegateToString, 1, "."},
     {nullptr, nullptr, 0, nullptr}};
 
-// Runs a function on another thread's stack; suspension is not supported yet.
+static const SQInteger kMaxThreadNesting = 64;
+
+// Runs `run` on a thread and pushes what it returned or suspended with. Errors are raised
+// in the calling VM, whose try blocks and error handler then apply.
+template <typename Run>
+static SQInteger RunThread(HSQUIRRELVM v, SQVM* thread, Run run) {
+    if (v->_ss->_threadNesting >= kMaxThreadNesting) return sq_throwerror(v, "stack overflow");
+    ++v->_ss->_threadNesting;
+    SQObjectPtr keep(thread), ret;
+    bool ok = run(ret);
+    --v->_ss->_threadNesting;
+    if (!ok) {
+        v->RaiseErrorObject(thread->_lasterror);
+        return SQ_ERROR;
+    }
+    v->Push(ret);
+    return 1;
+}
+
 static SQInteger ThreadCall(HSQUIRRELVM v) {
-    SQObjectPtr threadObj = v->StackAt(1);
-    SQVM* thread = _thread(threadObj);
-    if (thread->_calls.size() > 0) return sq_throwerror(v, "wrong status");
+    SQVM* thread = _thread(v->StackAt(1));
+    if (thread->_suspended || !thread->_calls.empty()) return sq_throwerror(v, "wrong status");
     SQObjectPtr fn = thread->_stack[0];
     if (thread->_top < 1 || (fn._type != OT_CLOSURE && fn._type != OT_NATIVECLOSURE)) {
         return sq_throwerror(v, "the thread has no function");
@@ -114,24 +131,27 @@ static SQInteger ThreadCall(HSQUIRRELVM v) {
     thread->PopTo(1);
     thread->Push(thread->_roottable);
     for (SQInteger i = 0; i < nargs; ++i) thread->Push(v->StackAt(2 + i));
-    if (SQ_FAILED(sq_call(thread, nargs + 1, SQTrue, SQTrue))) {
-        v->_lasterror = thread->_lasterror;
-        return SQ_ERROR;
-    }
-    SQObjectPtr ret = thread->Top();
-    thread->Pop();
-    v->Push(ret);
-    return 1;
+    return RunThread(v, thread, [&](SQObjectPtr& ret) { return thread->Call(fn, nargs + 1, 1, ret, false); });
+}
+
+static SQInteger ThreadWakeUp(HSQUIRRELVM v) {
+    SQVM* thread = _thread(v->StackAt(1));
+    if (!thread->_suspended) return sq_throwerror(v, "cannot wakeup a thread that is not suspended");
+    SQObjectPtr value;
+    if (sq_gettop(v) > 1) value = v->StackAt(2);
+    return RunThread(v, thread, [&](SQObjectPtr& ret) { return thread->WakeUp(value, ret, false); });
 }
 
 static SQInteger ThreadGetStatus(HSQUIRRELVM v) {
     SQVM* thread = _thread(v->StackAt(1));
-    sq_pushstring(v, thread->_calls.empty() ? "idle" : "running", -1);
+    const char* status = thread->_suspended ? "suspended" : (thread->_calls.empty() ? "idle" : "running");
+    sq_pushstring(v, status, -1);
     return 1;
 }
 
 const SQRegFunction sqThreadDelegate[] = {
     {"call", ThreadCall, -1, "v"},
+    {"wakeup", ThreadWakeUp, -1, "v"},
     {"getstatus", ThreadGetStatus, 1, "v"},
     {"weakref", sqDelegateWeakRef, 1, nullptr},
     {"tostring", sqDelegateToString, 1, "."},

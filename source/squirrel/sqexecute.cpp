@@ -12,7 +12,7 @@
 bool SQVM::EnterFrame(SQClosure* closure, SQObjectPtr* base, SQInteger nargs, SQObjectPtr*& sp) {
     SQFunctionProto* f = closure->_function;
     SQInteger nparams = f->NumParams();
-    if (base + f->_stacksize + 32 >= _stack + _stacksize || _calls.size() >= (size_t)kMaxCallDepth) {
+    if (base + f->_stacksize + kNativeStackRoom >= _stack + _stacksize || _calls.size() >= (size_t)kMaxCallDepth) {
         return RaiseError("stack overflow");
     }
     if (nargs < nparams) {
@@ -43,57 +43,118 @@ SQObjectPtr SQVM::MakeGenerator(SQClosure* closure, SQObjectPtr* base, SQObjectP
 
 static bool IsFalse(const SQObjectPtr& o) { return sqIsFalse(o); }
 
+[[gnu::always_inline]] static inline bool IntCompare(uint8_t op, SQInteger x, SQInteger y) {
+    switch (op) {
+    case OP_EQ: return x == y;
+    case OP_NE: return x != y;
+    case OP_LT: return x < y;
+    case OP_LE: return x <= y;
+    case OP_GT: return x > y;
+    default: return x >= y;
+    }
+}
+
+// Integer fast path of a binary operator; false leaves the case (and its errors) to the slow path.
+[[gnu::always_inline]] static inline bool IntBinary(uint8_t op, SQInteger x, SQInteger y, SQObjectPtr& dest) {
+    uint32_t ux = (uint32_t)x, uy = (uint32_t)y;
+    switch (op) {
+    case OP_ADD: dest.SetInteger((SQInteger)(ux + uy)); return true;
+    case OP_SUB: dest.SetInteger((SQInteger)(ux - uy)); return true;
+    case OP_MUL: dest.SetInteger((SQInteger)(ux * uy)); return true;
+    case OP_DIV:
+        if (y == 0 || (y == -1 && x == INT32_MIN)) return false;
+        dest.SetInteger(x / y);
+        return true;
+    case OP_MOD:
+        if (y == 0 || (y == -1 && x == INT32_MIN)) return false;
+        dest.SetInteger(x % y);
+        return true;
+    case OP_BITAND: dest.SetInteger(x & y); return true;
+    case OP_BITOR: dest.SetInteger(x | y); return true;
+    case OP_BITXOR: dest.SetInteger(x ^ y); return true;
+    case OP_SHL: dest.SetInteger((SQInteger)(ux << (uy & 31))); return true;
+    case OP_SHR: dest.SetInteger(x >> (uy & 31)); return true;
+    case OP_USHR: dest.SetInteger((SQInteger)(ux >> (uy & 31))); return true;
+    case OP_CMP3: dest.SetInteger(x < y ? -1 : (x > y ? 1 : 0)); return true;
+    case OP_EQ:
+    case OP_NE:
+    case OP_LT:
+    case OP_LE:
+    case OP_GT:
+    case OP_GE: dest.SetBool(IntCompare(op, x, y)); return true;
+    default: return false;
+    }
+}
+
 bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQObjectPtr& ret, bool raiseerror,
                    SQGenerator* resume) {
+    // Without a closure this wakes a suspended thread, whose frames are still in place.
+    bool wakeUp = closure == nullptr;
+    if (wakeUp) {
+        closure = _calls[_suspendedEntry].closure;
+        stackbase = _calls[_suspendedEntry].base - _stack;
+    }
     SQObjectPtr keepClosure(closure);
     SQObjectPtr* base = _stack + stackbase;
     SQObjectPtr* sp = base + nargs;
     SQObjectPtr tmp;
-    if (_nestedcalls >= kMaxNestedCalls) {
+    if (_nestedcalls >= kMaxNestedCalls && !wakeUp) {
         RaiseError("stack overflow");
         PopTo(stackbase);
         if (raiseerror && !_errorNotified && _traps.empty()) CallErrorHandler(_lasterror);
         return false;
     }
     const SQInstruction* ip;
-    if (resume) {
-        sp = base;
-        for (SQObjectPtr& v : resume->_stack) *sp++ = std::move(v);
-        resume->_stack.clear();
-        ip = closure->_function->_code.data() + resume->_pc;
-        resume->_state = SQGeneratorState::Running;
+    size_t entryDepth;
+    SQCallInfo* ci;
+    if (wakeUp) {
+        entryDepth = _suspendedEntry;
+        ci = &_calls.back();
+        base = ci->base;
+        sp = _stack + _suspendedTop;
+        ip = ci->ip;
+        ++_nestedcalls;
     } else {
-        _top = sp - _stack;
-        if (!EnterFrame(closure, base, nargs, sp)) {
-            _top = sp - _stack > _top ? sp - _stack : _top;
-            PopTo(stackbase);
-            if (raiseerror && !_errorNotified && _traps.empty()) CallErrorHandler(_lasterror);
-            return false;
-        }
-        if (closure->_function->_generator) {
-            ret = MakeGenerator(closure, base, sp);
+        if (resume) {
+            sp = base;
+            for (SQObjectPtr& v : resume->_stack) *sp++ = std::move(v);
+            resume->_stack.clear();
+            ip = closure->_function->_code.data() + resume->_pc;
+            resume->_state = SQGeneratorState::Running;
+        } else {
             _top = sp - _stack;
-            PopTo(stackbase);
-            return true;
+            if (!EnterFrame(closure, base, nargs, sp)) {
+                PopTo(stackbase);
+                if (raiseerror && !_errorNotified && _traps.empty()) CallErrorHandler(_lasterror);
+                return false;
+            }
+            if (closure->_function->_generator) {
+                ret = MakeGenerator(closure, base, sp);
+                _top = sp - _stack;
+                PopTo(stackbase);
+                return true;
+            }
+            ip = closure->_function->_code.data();
         }
-        ip = closure->_function->_code.data();
+        entryDepth = _calls.size();
+        SQCallInfo frame;
+        frame.ip = ip;
+        frame.base = base;
+        frame.closure = closure;
+        frame.generator = resume;
+        frame.root = true;
+        _calls.push_back(frame);
+        ++_nestedcalls;
+        ci = &_calls.back();
+        if (!resume && HasDebugHook()) {
+            _top = sp - _stack;
+            CallDebugHook('c', closure, closure->_function->LineAt(0));
+        }
     }
-    size_t entryDepth = _calls.size();
-    {
-        SQCallInfo ci;
-        ci.ip = ip;
-        ci.base = base;
-        ci.closure = closure;
-        ci.generator = resume;
-        ci.root = true;
-        _calls.push_back(ci);
-    }
-    ++_nestedcalls;
-    SQCallInfo* ci = &_calls.back();
-    const SQObjectPtr* K = closure->_function->_literals.data();
+    const SQObjectPtr* K = ci->closure->_function->_literals.data();
 
     for (;;) {
-        const SQInstruction i = *ip++;
+        const SQInstruction& i = *ip++;
         switch (i.op) {
         case OP_LOADNULL: (sp++)->Null(); continue;
         case OP_LOADINT: (sp++)->SetInteger(i.arg); continue;
@@ -124,6 +185,13 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     *sp++ = *p;
                     continue;
                 }
+            } else if (base[0]._type == OT_INSTANCE) {
+                SQInstance* inst = _instance(base[0]);
+                if (SQObjectPtr* h = inst->_class->_members->FindString(_string(K[i.arg]))) {
+                    *sp++ = sqIsField(*h) ? inst->_values[(size_t)sqMemberIndex(*h)]
+                                          : inst->_class->_methods[(size_t)sqMemberIndex(*h)].val;
+                    continue;
+                }
             }
             _top = sp - _stack;
             if (!Get(base[0], K[i.arg], tmp, false, true)) goto exception;
@@ -131,6 +199,14 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             continue;
         }
         case OP_SETENV:
+            if (base[0]._type == OT_INSTANCE) {
+                SQInstance* inst = _instance(base[0]);
+                SQObjectPtr* h = inst->_class->_members->FindString(_string(K[i.arg]));
+                if (h && sqIsField(*h)) {
+                    inst->_values[(size_t)sqMemberIndex(*h)] = sp[-1];
+                    continue;
+                }
+            }
             _top = sp - _stack;
             if (!Set(base[0], K[i.arg], sp[-1], true)) goto exception;
             continue;
@@ -215,19 +291,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             sp[-1] = std::move(tmp);
             continue;
         case OP_ADD:
-            if (sp[-2]._type == OT_INTEGER && sp[-1]._type == OT_INTEGER) {
-                sp[-2]._unVal.nInteger = (SQInteger)((uint32_t)_integer(sp[-2]) + (uint32_t)_integer(sp[-1]));
-                --sp;
-                continue;
-            }
-            goto arith;
         case OP_SUB:
-            if (sp[-2]._type == OT_INTEGER && sp[-1]._type == OT_INTEGER) {
-                sp[-2]._unVal.nInteger = (SQInteger)((uint32_t)_integer(sp[-2]) - (uint32_t)_integer(sp[-1]));
-                --sp;
-                continue;
-            }
-            goto arith;
         case OP_MUL:
         case OP_DIV:
         case OP_MOD:
@@ -237,40 +301,115 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
         case OP_SHL:
         case OP_SHR:
         case OP_USHR:
-        arith:
-            _top = sp - _stack;
-            if (!Arith((SQOpcode)i.op, sp[-2], sp[-1], tmp)) goto exception;
-            (--sp)->Null();
-            sp[-1] = std::move(tmp);
-            continue;
         case OP_EQ:
-        case OP_NE: {
-            bool eq = IsEqual(sp[-2], sp[-1]);
-            (--sp)->Null();
-            sp[-1].SetBool(i.op == OP_EQ ? eq : !eq);
-            continue;
-        }
+        case OP_NE:
         case OP_LT:
         case OP_LE:
         case OP_GT:
         case OP_GE:
-        case OP_CMP3: {
-            SQInteger r;
+        case OP_CMP3:
+            if (sp[-2]._type == OT_INTEGER && sp[-1]._type == OT_INTEGER &&
+                IntBinary(i.op, _integer(sp[-2]), _integer(sp[-1]), sp[-2])) {
+                --sp;
+                continue;
+            }
+            _top = sp - _stack;
+            if (!BinaryOp(i.op, sp[-2], sp[-1], tmp)) goto exception;
+            (--sp)->Null();
+            sp[-1] = std::move(tmp);
+            continue;
+        case OP_ARITHK:
+            if (sp[-1]._type == OT_INTEGER && IntBinary(i.a, _integer(sp[-1]), i.arg, sp[-1])) continue;
+            _top = sp - _stack;
+            if (!BinaryOp(i.a, sp[-1], SQObjectPtr((SQInteger)i.arg), tmp)) goto exception;
+            sp[-1] = std::move(tmp);
+            continue;
+        case OP_ARITHLK: {
+            const SQObjectPtr& l = base[i.c];
+            if (l._type == OT_INTEGER && IntBinary(i.a, _integer(l), i.arg, *sp)) {
+                ++sp;
+                continue;
+            }
+            _top = sp - _stack;
+            if (!BinaryOp(i.a, l, SQObjectPtr((SQInteger)i.arg), tmp)) goto exception;
+            *sp++ = std::move(tmp);
+            continue;
+        }
+        case OP_ARITHLL: {
+            const SQObjectPtr& l = base[i.c];
+            const SQObjectPtr& r = base[i.arg];
+            if (l._type == OT_INTEGER && r._type == OT_INTEGER && IntBinary(i.a, _integer(l), _integer(r), *sp)) {
+                ++sp;
+                continue;
+            }
+            _top = sp - _stack;
+            if (!BinaryOp(i.a, l, r, tmp)) goto exception;
+            *sp++ = std::move(tmp);
+            continue;
+        }
+        case OP_LOCALARITH: {
+            SQObjectPtr& l = base[i.c];
+            if (!(l._type == OT_INTEGER && sp[-1]._type == OT_INTEGER &&
+                  IntBinary(i.a, _integer(l), _integer(sp[-1]), l))) {
+                _top = sp - _stack;
+                if (!BinaryOp(i.a, l, sp[-1], tmp)) goto exception;
+                base[i.c] = std::move(tmp);
+            }
+            if (i.arg == 1) {
+                (--sp)->Null();
+            } else {
+                sp[-1] = base[i.c];
+            }
+            continue;
+        }
+        case OP_JCMP: {
+            bool r = false;
             if (sp[-2]._type == OT_INTEGER && sp[-1]._type == OT_INTEGER) {
-                SQInteger x = _integer(sp[-2]), y = _integer(sp[-1]);
-                r = x < y ? -1 : (x > y ? 1 : 0);
+                r = IntCompare(i.a & 0x7F, _integer(sp[-2]), _integer(sp[-1]));
             } else {
                 _top = sp - _stack;
-                if (!ObjCmp(sp[-2], sp[-1], r)) goto exception;
+                if (!CompareOp(i.a & 0x7F, sp[-2], sp[-1], r)) goto exception;
             }
             (--sp)->Null();
-            switch (i.op) {
-            case OP_LT: sp[-1].SetBool(r < 0); break;
-            case OP_LE: sp[-1].SetBool(r <= 0); break;
-            case OP_GT: sp[-1].SetBool(r > 0); break;
-            case OP_GE: sp[-1].SetBool(r >= 0); break;
-            default: sp[-1].SetInteger(r); break;
+            (--sp)->Null();
+            if (r == ((i.a & kJumpWhenTrue) != 0)) ip += i.arg2;
+            continue;
+        }
+        case OP_JCMPK: {
+            bool r = false;
+            if (sp[-1]._type == OT_INTEGER) {
+                r = IntCompare(i.a & 0x7F, _integer(sp[-1]), i.arg);
+            } else {
+                _top = sp - _stack;
+                if (!CompareOp(i.a & 0x7F, sp[-1], SQObjectPtr((SQInteger)i.arg), r)) goto exception;
             }
+            (--sp)->Null();
+            if (r == ((i.a & kJumpWhenTrue) != 0)) ip += i.arg2;
+            continue;
+        }
+        case OP_JCMPLK: {
+            const SQObjectPtr& l = base[i.c];
+            bool r = false;
+            if (l._type == OT_INTEGER) {
+                r = IntCompare(i.a & 0x7F, _integer(l), i.arg);
+            } else {
+                _top = sp - _stack;
+                if (!CompareOp(i.a & 0x7F, l, SQObjectPtr((SQInteger)i.arg), r)) goto exception;
+            }
+            if (r == ((i.a & kJumpWhenTrue) != 0)) ip += i.arg2;
+            continue;
+        }
+        case OP_JCMPLL: {
+            const SQObjectPtr& l = base[i.c];
+            const SQObjectPtr& rr = base[i.arg];
+            bool r = false;
+            if (l._type == OT_INTEGER && rr._type == OT_INTEGER) {
+                r = IntCompare(i.a & 0x7F, _integer(l), _integer(rr));
+            } else {
+                _top = sp - _stack;
+                if (!CompareOp(i.a & 0x7F, l, rr, r)) goto exception;
+            }
+            if (r == ((i.a & kJumpWhenTrue) != 0)) ip += i.arg2;
             continue;
         }
         case OP_IN: {
@@ -403,14 +542,31 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 sp = newsp;
                 ip = c->_function->_code.data();
                 K = c->_function->_literals.data();
+                if (HasDebugHook()) {
+                    _top = sp - _stack;
+                    CallDebugHook('c', c, c->_function->LineAt(0));
+                }
                 continue;
             }
             case OT_NATIVECLOSURE: {
                 _top = sp - _stack;
                 SQObjectPtr fn = *func;
-                if (!CallNative(_nativeclosure(fn), nargs, func + 1, tmp)) goto exception;
+                bool allowSuspend = _isThread && _nestedcalls == 1;
+                if (!CallNative(_nativeclosure(fn), nargs, func + 1, tmp, allowSuspend)) goto exception;
                 *func = std::move(tmp);
                 sp = func + 1;
+                if (_suspendRequest) {
+                    // The wakeup value will land in the callee's slot, as this call's result.
+                    _suspendRequest = false;
+                    _suspended = true;
+                    _suspendedTop = sp - _stack;
+                    _suspendedEntry = entryDepth;
+                    _top = sp - _stack;
+                    --_nestedcalls;
+                    ret = std::move(_suspendValue);
+                    _suspendValue.Null();
+                    return true;
+                }
                 continue;
             }
             case OT_CLASS: {
@@ -440,6 +596,10 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             }
         }
         case OP_RETURN: {
+            if (HasDebugHook()) {
+                _top = sp - _stack;
+                CallDebugHook('r', ci->closure, ci->closure->_function->LineAt(ip - ci->closure->_function->_code.data() - 1));
+            }
             SQObjectPtr result;
             if (i.a) result = std::move(sp[-1]);
             size_t depth = _calls.size() - 1;
@@ -613,12 +773,10 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             sp[-1] = std::move(tmp);
             continue;
         case OP_LINE:
-            if (_nativedebughook) {
+            if (HasDebugHook()) {
                 _top = sp - _stack;
-                SQFunctionProto* f = ci->closure->_function;
-                _nativedebughook(this, 'l',
-                                 f->_sourcename._type == OT_STRING ? _string(f->_sourcename)->_val : nullptr,
-                                 i.arg, f->_name._type == OT_STRING ? _string(f->_name)->_val : nullptr);
+                ci->ip = ip;
+                CallDebugHook('l', ci->closure, i.arg);
             }
             continue;
         }
@@ -642,6 +800,11 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             --_nestedcalls;
             _lasterror = error;
             return false;
+        }
+        if (_ss->_notifyallexceptions && !_errorNotified) {
+            ci->ip = ip;
+            _top = sp - _stack;
+            CallErrorHandler(error);
         }
         SQExceptionTrap trap = _traps.back();
         _traps.pop_back();

@@ -182,7 +182,7 @@ void SQFuncState::EmitBinary(SQOpcode op) {
     Emit(op);
 }
 
-SQInteger SQFuncState::EmitJumpIfFalse() {
+SQInteger SQFuncState::EmitConditionalJump(bool whenTrue) {
     auto& code = _proto->_code;
     if (CanFold(1)) {
         SQInstruction last = code.back();
@@ -200,10 +200,10 @@ SQInteger SQFuncState::EmitJumpIfFalse() {
         if (fused) {
             code.pop_back();
             Adjust(-StackEffect((SQOpcode)last.op, last.arg, last.a));
-            return Emit(fused, last.arg, last.a, last.c);
+            return Emit(fused, last.arg, last.a | (whenTrue ? kJumpWhenTrue : 0), last.c);
         }
     }
-    return Emit(OP_JZ, 0);
+    return Emit(whenTrue ? OP_JNZ : OP_JZ, 0);
 }
 
 SQInteger SQFuncState::Literal(const SQObject& value) {

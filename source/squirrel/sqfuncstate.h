@@ -31,7 +31,8 @@ public:
     // Emits a binary operator, folding constant and local operands into fused forms.
     void EmitBinary(SQOpcode op);
     // Emits "jump when false", folded into a preceding comparison when possible.
-    SQInteger EmitJumpIfFalse();
+    SQInteger EmitJumpIfFalse() { return EmitConditionalJump(false); }
+    SQInteger EmitJumpIfTrue() { return EmitConditionalJump(true); }
     void EmitJumpBack(SQOpcode op, SQInteger target) { SetJump(Emit(op, 0), target); }
 
     SQInteger Literal(const SQObject& value);
@@ -52,12 +53,12 @@ public:
     SQFunctionProto* _proto;
     SQSharedState* _ss;
     std::vector<SQCompiledLocal> _locals;
-    std::vector<std::vector<SQInstruction>> _pending;
     SQInteger _traps = 0;
 
 private:
     void Adjust(SQInteger delta);
     bool CanFold(SQInteger count) const;
+    SQInteger EmitConditionalJump(bool whenTrue);
     SQInteger _stack = 0;
     SQInteger _maxstack = 0;
     SQInteger _lastTarget = 0;

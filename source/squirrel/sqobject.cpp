@@ -11,6 +11,7 @@
 
 #include <cstdlib>
 #include <new>
+#include <vector>
 
 SQObjectPtr::SQObjectPtr(SQString* p) : SQObjectPtr(OT_STRING, p) {}
 SQObjectPtr::SQObjectPtr(SQTable* p) : SQObjectPtr(OT_TABLE, p) {}
@@ -27,6 +28,20 @@ SQObjectPtr::SQObjectPtr(SQGenerator* p) : SQObjectPtr(OT_GENERATOR, p) {}
 SQObjectPtr::SQObjectPtr(SQVM* p) : SQObjectPtr(OT_THREAD, p) {}
 
 SQRefCounted::~SQRefCounted() = default;
+
+void sqDestroy(SQRefCounted* r) {
+    thread_local std::vector<SQRefCounted*> pending;
+    thread_local bool draining = false;
+    pending.push_back(r);
+    if (draining) return;
+    draining = true;
+    while (!pending.empty()) {
+        SQRefCounted* next = pending.back();
+        pending.pop_back();
+        next->Destroy();
+    }
+    draining = false;
+}
 
 void SQRefCounted::LinkInto(SQSharedState* ss) {
     _sharedState = ss;
@@ -75,8 +90,8 @@ void SQRefCounted::Unlink() {
 
 void SQString::Destroy() {
     ClearWeakRef();
-    if (!_sharedState->_closing) _sharedState->_strings.Remove(this);
-    else return;  // the string table frees what remains at shutdown
+    if (_sharedState->_closing) return;  // the string table frees what remains at shutdown
+    _sharedState->_strings.Remove(this);
     this->~SQString();
     free(this);
 }

@@ -48,16 +48,21 @@ struct SQRefCounted {
     void LinkInto(SQSharedState* ss);
 };
 
+// Destroys an object whose count reached zero. Objects freed as a consequence are queued and
+// destroyed in a loop, so that releasing a long chain (a list of a million tables) does not
+// recurse once per link on the C++ stack.
+void sqDestroy(SQRefCounted* r);
+
 inline void sqAddRef(const SQObject& o) {
     if (ISREFCOUNTED(o._type)) ++o._unVal.pRefCounted->_uiRef;
 }
 
 inline void sqRelease(SQObjectType t, SQObjectValue v) {
-    if (ISREFCOUNTED(t) && --v.pRefCounted->_uiRef == 0) v.pRefCounted->Destroy();
+    if (ISREFCOUNTED(t) && --v.pRefCounted->_uiRef == 0) sqDestroy(v.pRefCounted);
 }
 
 inline void sqRelease(SQRefCounted* r) {
-    if (r && --r->_uiRef == 0) r->Destroy();
+    if (r && --r->_uiRef == 0) sqDestroy(r);
 }
 
 // An owning value: copying adds a reference, destruction drops it.

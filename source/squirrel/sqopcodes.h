@@ -85,11 +85,15 @@ enum SQOpcode : uint8_t {
     OP_ARITHLK,      // -> slot[c] op arg
     OP_ARITHLL,      // -> slot[c] op slot[arg]
     OP_LOCALARITH,   // v -> slot[c] op= v (arg 1: no result pushed)
+    // The conditional jumps below jump when the comparison is false, or when it is true
+    // if a has the kJumpWhenTrue bit.
     OP_JCMP,         // x y -> ; jump arg2 unless x op y
     OP_JCMPK,        // x -> ; jump arg2 unless x op arg
     OP_JCMPLK,       // jump arg2 unless slot[c] op arg
     OP_JCMPLL,       // jump arg2 unless slot[c] op slot[arg]
 };
+
+constexpr uint8_t kJumpWhenTrue = 0x80;
 
 struct SQInstruction {
     uint8_t op;

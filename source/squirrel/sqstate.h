@@ -12,6 +12,7 @@ struct SQSharedState {
     SQRefCounted* _chain = nullptr;
     bool _closing = false;
     SQVM* _rootvm = nullptr;
+    SQInteger _threadNesting = 0;  // threads running inside other threads' calls
     SQObjectPtr _registry;
     SQObjectPtr _consttable;
     SQObjectPtr _metaMethodNames[MT_LAST];

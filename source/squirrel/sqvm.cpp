@@ -14,11 +14,11 @@
 #include <cstdio>
 
 
-SQVM* SQVM::Create(SQSharedState* ss, SQInteger stacksize) {
+SQVM* SQVM::Create(SQSharedState* ss, SQInteger stacksize, SQInteger minimum) {
     SQVM* v = new SQVM();
     v->LinkInto(ss);
     v->_ss = ss;
-    v->_stacksize = stacksize < (1 << 17) ? (1 << 17) : stacksize;
+    v->_stacksize = stacksize < minimum ? minimum : stacksize;
     v->_stack = new SQObjectPtr[(size_t)v->_stacksize];
     v->_calls.reserve(kMaxCallDepth + 8);
     return v;
@@ -447,6 +447,38 @@ bool SQVM::Unary(SQOpcode op, const SQObject& a, SQObjectPtr& dest) {
         return RaiseError("attempt to perform a bitwise op on a %s", sqRawTypeName(a));
     default: dest.SetBool(sqIsFalse(a)); return true;
     }
+}
+
+bool SQVM::CompareOp(uint8_t op, const SQObject& a, const SQObject& b, bool& result) {
+    if (op == OP_EQ || op == OP_NE) {
+        result = IsEqual(a, b) == (op == OP_EQ);
+        return true;
+    }
+    SQInteger r = 0;
+    if (!ObjCmp(a, b, r)) return false;
+    switch (op) {
+    case OP_LT: result = r < 0; break;
+    case OP_LE: result = r <= 0; break;
+    case OP_GT: result = r > 0; break;
+    default: result = r >= 0; break;
+    }
+    return true;
+}
+
+bool SQVM::BinaryOp(uint8_t op, const SQObject& a, const SQObject& b, SQObjectPtr& dest) {
+    if (op >= OP_EQ && op <= OP_GE) {
+        bool r = false;
+        if (!CompareOp(op, a, b, r)) return false;
+        dest.SetBool(r);
+        return true;
+    }
+    if (op == OP_CMP3) {
+        SQInteger r = 0;
+        if (!ObjCmp(a, b, r)) return false;
+        dest.SetInteger(r);
+        return true;
+    }
+    return Arith((SQOpcode)op, a, b, dest);
 }
 
 bool SQVM::IsEqual(const SQObject& a, const SQObject& b) {

@@ -9,6 +9,7 @@ struct SQSharedState;
 
 constexpr SQInteger kMaxNestedCalls = 200;
 constexpr SQInteger kMaxCallDepth = 16000;
+constexpr SQInteger kNativeStackRoom = 1024;
 
 struct SQCallInfo {
     const SQInstruction* ip = nullptr;
@@ -36,6 +37,7 @@ struct SQVM : SQRefCounted {
     std::vector<SQCallInfo> _calls;
     std::vector<SQExceptionTrap> _traps;
     SQObjectPtr _roottable;
+    SQObjectPtr _outOfRange;
     SQObjectPtr _lasterror;
     SQObjectPtr _errorhandler;
     SQObjectPtr _debughook;
@@ -43,20 +45,42 @@ struct SQVM : SQRefCounted {
     SQOuter* _openouters = nullptr;
     SQUserPointer _foreignptr = nullptr;
     SQInteger _nestedcalls = 0;
-    SQInteger _state = SQ_VMSTATE_IDLE;
     bool _errorNotified = false;
-    bool _suspendRequested = false;
+    bool _inDebugHook = false;
+    bool _isThread = false;
+    bool _suspended = false;
+    bool _suspendRequest = false;
+    SQObjectPtr _suspendValue;
+    SQInteger _suspendedTop = 0;
+    size_t _suspendedEntry = 0;
 
-    static SQVM* Create(SQSharedState* ss, SQInteger stacksize);
+    // The stack holds at least `minimum` slots: deep enough for thousands of nested script
+    // calls in the main VM, smaller for threads.
+    static SQVM* Create(SQSharedState* ss, SQInteger stacksize, SQInteger minimum);
     ~SQVM() override;
     void Finalize() override;
 
     // stack helpers for the API
-    SQObjectPtr& StackAt(SQInteger idx) { return idx > 0 ? _stack[_stackbase + idx - 1] : _stack[_top + idx]; }
+    // A host's index outside the stack reads a scratch null instead of memory around it.
+    SQObjectPtr& StackAt(SQInteger idx) {
+        SQInteger abs = idx > 0 ? _stackbase + idx - 1 : _top + idx;
+        if (abs < 0 || abs >= _stacksize) {
+            _outOfRange.Null();
+            return _outOfRange;
+        }
+        return _stack[abs];
+    }
     SQObjectPtr& Top() { return _stack[_top - 1]; }
-    void Push(const SQObject& o) { _stack[_top++] = o; }
-    void PushNull() { _stack[_top++].Null(); }
-    void Pop() { _stack[--_top].Null(); }
+    // Pushes beyond the stack's end are dropped; frames keep kNativeStackRoom free for natives.
+    void Push(const SQObject& o) {
+        if (_top < _stacksize) _stack[_top++] = o;
+    }
+    void PushNull() {
+        if (_top < _stacksize) _stack[_top++].Null();
+    }
+    void Pop() {
+        if (_top > _stackbase) _stack[--_top].Null();
+    }
     void Pop(SQInteger n) {
         while (n-- > 0) Pop();
     }
@@ -69,7 +93,12 @@ struct SQVM : SQRefCounted {
                         SQObjectPtr& ret);
     bool Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQObjectPtr& ret, bool raiseerror,
                  SQGenerator* resume = nullptr);
-    bool CallNative(SQNativeClosure* nc, SQInteger nargs, SQObjectPtr* base, SQObjectPtr& ret);
+    // allowSuspend: the native runs straight from a thread's outermost script loop, so that a
+    // suspension (SQ_SUSPEND_FLAG) can keep the thread's frames and return to its caller.
+    bool CallNative(SQNativeClosure* nc, SQInteger nargs, SQObjectPtr* base, SQObjectPtr& ret,
+                    bool allowSuspend = false);
+    // Continues a suspended thread; `value` becomes the result of the call that suspended it.
+    bool WakeUp(const SQObject& value, SQObjectPtr& ret, bool raiseerror);
 
     // object operations (false after an error has been raised)
     bool Get(const SQObject& self, const SQObject& key, SQObjectPtr& dest, bool raw, bool fromThis = false);
@@ -79,6 +108,9 @@ struct SQVM : SQRefCounted {
     bool RawSet(const SQObject& self, const SQObject& key, const SQObject& val);
     bool Arith(SQOpcode op, const SQObject& a, const SQObject& b, SQObjectPtr& dest);
     bool Unary(SQOpcode op, const SQObject& a, SQObjectPtr& dest);
+    // Any binary operator, comparisons included (bool result; an integer for <=>).
+    bool BinaryOp(uint8_t op, const SQObject& a, const SQObject& b, SQObjectPtr& dest);
+    bool CompareOp(uint8_t op, const SQObject& a, const SQObject& b, bool& result);
     bool ObjCmp(const SQObject& a, const SQObject& b, SQInteger& result);
     bool IsEqual(const SQObject& a, const SQObject& b);
     bool ToString(const SQObject& o, SQObjectPtr& dest);
@@ -98,9 +130,11 @@ struct SQVM : SQRefCounted {
     bool RaiseCompareError(const SQObject& a, const SQObject& b);
     bool RaiseParamTypeError(SQInteger param, SQInteger expected, SQObjectType got);
     void CallErrorHandler(const SQObject& error);
-    void PrintCallStack();
     const SQChar* ObjectText(const SQObject& o);
 
+    bool HasDebugHook() const { return !_inDebugHook && (_nativedebughook || _debughook._type != OT_NULL); }
+    // Reports a 'c'all, 'r'eturn or 'l'ine event of a script function to the debug hook.
+    void CallDebugHook(SQInteger type, SQClosure* closure, SQInteger line);
     void CloseOuters(SQObjectPtr* from);
     bool EnterFrame(SQClosure* closure, SQObjectPtr* base, SQInteger nargs, SQObjectPtr*& sp);
     SQObjectPtr MakeGenerator(SQClosure* closure, SQObjectPtr* base, SQObjectPtr* sp);

@@ -143,12 +143,13 @@ static bool CheckParams(SQVM* v, SQNativeClosure* nc, SQInteger nargs, SQObjectP
     return true;
 }
 
-bool SQVM::CallNative(SQNativeClosure* nc, SQInteger nargs, SQObjectPtr* base, SQObjectPtr& ret) {
+bool SQVM::CallNative(SQNativeClosure* nc, SQInteger nargs, SQObjectPtr* base, SQObjectPtr& ret,
+                      bool allowSuspend) {
     if (_nestedcalls >= kMaxNestedCalls || _calls.size() >= _calls.capacity() - 1) {
         return RaiseError("stack overflow");
     }
     SQInteger nouters = (SQInteger)nc->_outers.size();
-    if (!HasRoom(nouters + 20)) return RaiseError("stack overflow");
+    if (!HasRoom(nouters + kNativeStackRoom / 2)) return RaiseError("stack overflow");
     if (!CheckParams(this, nc, nargs, base)) return false;
     if (nc->_env && nc->_env->_obj._type != OT_NULL) base[0] = nc->_env->_obj;
     SQInteger newbase = base - _stack;
@@ -170,13 +171,33 @@ bool SQVM::CallNative(SQNativeClosure* nc, SQInteger nargs, SQObjectPtr* base, S
         PopTo(newbase);
         return false;
     }
-    if (r > 0 && _top > newbase) {
+    if (r == SQ_SUSPEND_FLAG) {
+        // The value handed to the thread's caller: what the native pushed, else its argument.
+        ret.Null();
+        if (allowSuspend) {
+            _suspendRequest = true;
+            if (_top > newbase + nargs + nouters) {
+                _suspendValue = _stack[_top - 1];
+            } else if (nargs >= 2) {
+                _suspendValue = base[1];
+            } else {
+                _suspendValue.Null();
+            }
+        }
+    } else if (r > 0 && _top > newbase) {
         ret = _stack[_top - 1];
     } else {
         ret.Null();
     }
     PopTo(newbase);
     return true;
+}
+
+bool SQVM::WakeUp(const SQObject& value, SQObjectPtr& ret, bool raiseerror) {
+    if (!_suspended) return RaiseError("wakeup on a thread that is not suspended");
+    _suspended = false;
+    _stack[_suspendedTop - 1] = value;
+    return Execute(nullptr, 0, 0, ret, raiseerror);
 }
 
 bool SQVM::Resume(SQGenerator* gen, SQObjectPtr& ret) {
@@ -188,13 +209,19 @@ bool SQVM::Resume(SQGenerator* gen, SQObjectPtr& ret) {
     return Execute(_closure(gen->_closure), 0, base, ret, false, gen);
 }
 
-void SQVM::PrintCallStack() {
-    SQPRINTFUNCTION pf = _ss->_errorfunc;
-    if (!pf) return;
-    pf(this, "\nCALLSTACK\n");
-    SQStackInfos si;
-    for (SQInteger level = 1; SQ_SUCCEEDED(sq_stackinfos(this, level, &si)); ++level) {
-        pf(this, "*FUNCTION [%s()] %s line [%d]\n", si.funcname ? si.funcname : "unknown",
-           si.source ? si.source : "unknown", si.line);
+void SQVM::CallDebugHook(SQInteger type, SQClosure* closure, SQInteger line) {
+    SQFunctionProto* f = closure->_function;
+    const SQChar* src = f->_sourcename._type == OT_STRING ? _string(f->_sourcename)->_val : nullptr;
+    const SQChar* name = f->_name._type == OT_STRING ? _string(f->_name)->_val : nullptr;
+    _inDebugHook = true;
+    SQObjectPtr savedError = _lasterror;
+    if (_nativedebughook) {
+        _nativedebughook(this, type, src, line, name);
+    } else if (HasRoom(8)) {
+        SQObjectPtr hook = _debughook, dummy;
+        SQObjectPtr args[4] = {SQObjectPtr(type), f->_sourcename, SQObjectPtr(line), f->_name};
+        CallMetaMethod(hook, _roottable, 4, args, dummy);
     }
+    _lasterror = savedError;
+    _inDebugHook = false;
 }

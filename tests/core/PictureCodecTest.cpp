@@ -224,6 +224,34 @@ TEST_F(PictureCodecTest, APngLoadsThroughStbAsRgba8)
     EXPECT_TRUE(PictureFindIOCodec("STB")->Load(handle.get(), direct));
 }
 
+TEST_F(PictureCodecTest, DamagedPngsAreRefusedBeforeDecoding)
+{
+    const auto png = MakePng(2, 1, {1, 2, 3, 4, 5, 6, 7, 8});
+    {
+        SCOPED_TRACE("a chunk longer than the file");
+        auto damaged = png;
+        damaged[33 + 0] = 0x40; // the IDAT length
+        PictureLog log;
+        nPicture picture;
+        EXPECT_FALSE(LoadPictureBytes(picture, damaged));
+        EXPECT_EQ(log.text, "[!] STB: the PNG file is truncated or its chunk lengths are damaged.\n");
+    }
+    {
+        SCOPED_TRACE("a size far beyond what the data can hold");
+        auto huge = png;
+        huge[16 + 1] = 0x3E; // width 0x3E0002
+        huge[20 + 2] = 0x3E; // height 0x3E01
+        PictureLog log;
+        nPicture picture;
+        EXPECT_FALSE(LoadPictureBytes(picture, huge));
+        EXPECT_EQ(log.text, "");  // the decoder refuses the side length itself
+        huge[16 + 1] = 0x00;
+        huge[18] = 0x3E; // width 0x3E02, 15874
+        LoadPictureBytes(picture, huge);
+        EXPECT_EQ(log.text, "[!] STB: a 15874x15873 picture cannot be read from 77 bytes.\n");
+    }
+}
+
 TEST_F(PictureCodecTest, CorruptAndTruncatedJpegs)
 {
     std::vector<uint8_t> rgb(32 * 32 * 3);
@@ -245,6 +273,12 @@ TEST_F(PictureCodecTest, CorruptAndTruncatedJpegs)
         EXPECT_FALSE(LoadPictureBytes(picture, {0xFF, 0xD8, 0x12, 0x34, 0x56}));
         EXPECT_NE(log.text.find("[!] Jpeglib: JPEG datastream contains no image\n"), std::string::npos);
         EXPECT_TRUE(picture.GetFormat() == PixelFormatBGRA8);
+    }
+    {
+        SCOPED_TRACE("a Huffman table of more than 256 codes");
+        PictureLog log;
+        nPicture picture;
+        EXPECT_FALSE(LoadPictureBytes(picture, {0xFF, 0xD8, 0xFF, 0xC4, 0x63, 0x00, 0x00, 0xD4, 0x63}));
     }
     {
         SCOPED_TRACE("start-of-image code only");

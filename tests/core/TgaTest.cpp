@@ -127,6 +127,57 @@ TEST(TgaReader, ImageIdAndTheColourMapOfATrueColourFileAreSkipped)
     EXPECT_EQ(Read(file), std::vector<uint32_t>{0xFF030201});
 }
 
+// Pictures large enough that the file's pixel data, read into the picture's own block, starts
+// inside the bytes of its first widened pixels.
+TEST(TgaReader, UncompressedFilesOfEveryDepthDecodeBehindALongHeader)
+{
+    const uint16_t width = 300, height = 5;
+    for (uint8_t depth : {8, 16, 24, 32})
+        for (bool mapped : {false, true})
+        {
+            if (mapped && depth != 8)
+                continue;
+            SCOPED_TRACE(int(depth) * 10 + mapped);
+            std::vector<uint8_t> body(200, 'i');
+            std::vector<uint32_t> palette;
+            if (mapped)
+                for (uint32_t i = 0; i < 256; ++i)
+                {
+                    body.insert(body.end(), {uint8_t(i), uint8_t(i * 3), uint8_t(i * 7)});
+                    const bool magenta = i == 0xFF && uint8_t(i * 3) == 0 && uint8_t(i * 7) == 0xFF;
+                    palette.push_back(uint32_t(i) | uint32_t(uint8_t(i * 3)) << 8 | uint32_t(uint8_t(i * 7)) << 16 |
+                                      (magenta ? 0u : 0xFF000000u));
+                }
+            std::vector<uint32_t> expected(size_t(width) * height);
+            for (size_t row = 0; row < height; ++row) // bottom row first in the file
+                for (size_t x = 0; x < width; ++x)
+                {
+                    uint8_t v[4];
+                    for (int k = 0; k < 4; ++k)
+                        v[k] = uint8_t((row * width + x) * 13 + k * 71);
+                    body.insert(body.end(), v, v + depth / 8);
+                    uint32_t& pixel = expected[(height - 1 - row) * width + x];
+                    const uint32_t word16 = v[0] | v[1] << 8;
+                    pixel = mapped       ? palette[v[0]]
+                            : depth == 8  ? v[0] * 0x01010101u
+                            : depth == 16 ? (word16 << 3 & 0xF8) | (word16 >> 2 & 0xF8) << 8 |
+                                                (word16 >> 7 & 0xF8) << 16 | 0xFF000000u
+                            : depth == 24 ? (v[0] | v[1] << 8 | v[2] << 16 | 0xFF000000u)
+                                          : (v[0] | v[1] << 8 | v[2] << 16 | uint32_t(v[3]) << 24);
+                }
+            const TgaHeader header{.idLength = 200,
+                                   .mapType = uint8_t(mapped),
+                                   .type = uint8_t(mapped ? 1 : 2),
+                                   .mapLength = uint16_t(mapped ? 256 : 0),
+                                   .mapBits = uint8_t(mapped ? 24 : 0),
+                                   .width = width,
+                                   .height = height,
+                                   .depth = depth,
+                                   .descriptor = 0};
+            EXPECT_EQ(Read(TgaFile(header, body)), expected);
+        }
+}
+
 TEST(TgaReader, BadFilesFailWithALineAndLeaveThePictureAsItWas)
 {
     struct Case

@@ -88,5 +88,6 @@ TemporaryDirectory::~TemporaryDirectory()
 
 void TemporaryDirectory::WriteFile(const std::string& name, const std::string& content) const
 {
+    std::filesystem::create_directories((m_path / name).parent_path());
     std::ofstream(m_path / name, std::ios::binary) << content;
 }

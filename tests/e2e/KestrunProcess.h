@@ -30,6 +30,7 @@ public:
     TemporaryDirectory& operator=(const TemporaryDirectory&) = delete;
 
     const std::filesystem::path& Path() const { return m_path; }
+    // Creates the directories of the name as needed.
     void WriteFile(const std::string& name, const std::string& content) const;
 
 private:

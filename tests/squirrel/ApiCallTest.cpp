@@ -253,6 +253,16 @@ TEST_F(ApiCallTest, DeepRecursionIsAScriptError) {
     EXPECT_EQ(printed, "still alive");
 }
 
+TEST_F(ApiCallTest, LongChainsAndDeepNestingDoNotExhaustTheNativeStack) {
+    ASSERT_TRUE(Run("local l = null; for (local i = 0; i < 200000; i++) l = { next = l }; l = null;"
+                    "local a = null; for (local i = 0; i < 200000; i++) a = [a]; a = null;"));
+    std::string nested = "return " + std::string(1000, '(') + "1" + std::string(1000, ')') + ";";
+    EXPECT_TRUE(SQ_FAILED(sq_compilebuffer(v, nested.data(), (SQInteger)nested.size(), "nested", SQTrue)));
+    EXPECT_EQ(compileError.desc, "script too deeply nested");
+    std::string blocks = std::string(1000, '{') + std::string(1000, '}');
+    EXPECT_TRUE(SQ_FAILED(sq_compilebuffer(v, blocks.data(), (SQInteger)blocks.size(), "blocks", SQTrue)));
+}
+
 TEST_F(ApiCallTest, StackInfosAndCallee) {
     ASSERT_TRUE(Run("function inner() { local x = 1;\n return getstackinfos(1).line; }\nfunction outer() { return inner(); }\nprint(outer());"));
     EXPECT_EQ(printed, "2");
@@ -270,4 +280,60 @@ TEST_F(ApiCallTest, ThrowObjectAndLastError) {
     sq_getlasterror(v);
     EXPECT_EQ(sq_gettype(v, -1), OT_NULL);
     EXPECT_EQ(sq_suspendvm(v), SQ_SUSPEND_FLAG);
+}
+
+namespace {
+
+std::vector<std::string> hookEvents;
+
+void RecordHook(HSQUIRRELVM, SQInteger type, const SQChar*, SQInteger line, const SQChar* funcname) {
+    hookEvents.push_back(std::string(1, (char)type) + ":" + (funcname ? funcname : "?") + ":" + std::to_string(line));
+}
+
+}  // namespace
+
+TEST_F(ApiCallTest, NativeDebugHookSeesCallsReturnsAndLines) {
+    hookEvents.clear();
+    sq_enabledebuginfo(v, SQTrue);
+    const char* source = "function f() {\n  return 1;\n}\nf();\n";
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_compilebuffer(v, source, (SQInteger)strlen(source), "hooked", SQTrue)));
+    sq_setnativedebughook(v, RecordHook);
+    sq_pushroottable(v);
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_call(v, 1, SQFalse, SQTrue)));
+    sq_setnativedebughook(v, nullptr);
+    std::vector<std::string> expected = {"c:main:1", "l:main:1", "l:main:4", "c:f:2", "l:f:2", "r:f:2", "r:main:5"};
+    EXPECT_EQ(hookEvents, expected);
+}
+
+TEST_F(ApiCallTest, ScriptDebugHookReceivesEvents) {
+    ASSERT_TRUE(Run("::events <- [];"
+                    "setdebughook(function(type, src, line, name) { ::events.append(type.tochar() + (name ? name : \"\")); });"
+                    "function g() { return 2; } g(); setdebughook(null);"
+                    "print(events.len() > 0 ? events.find(\"cg\") != null && events.find(\"rg\") != null : false);"));
+    EXPECT_EQ(printed, "true");
+}
+
+namespace {
+
+SQInteger NativePause(HSQUIRRELVM v) {
+    sq_pushstring(v, "paused", -1);
+    return sq_suspendvm(v);
+}
+
+}  // namespace
+
+TEST_F(ApiCallTest, NativeReturningSuspendPausesAThreadOnly) {
+    Register(v, "pause", NativePause, 0, nullptr);
+    ASSERT_TRUE(Run("::th <- newthread(function() { local w = pause(); return w * 2; });"
+                    "::first <- th.call(); ::state <- th.getstatus();"));
+    sq_pushroottable(v);
+    sq_pushstring(v, "th", -1);
+    sq_get(v, -2);
+    HSQUIRRELVM thread = nullptr;
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_getthread(v, -1, &thread)));
+    EXPECT_EQ(sq_getvmstate(thread), SQ_VMSTATE_SUSPENDED);
+    sq_settop(v, 0);
+    ASSERT_TRUE(Run("print(first + \" \" + state + \" \" + th.wakeup(21) + \" \" + th.getstatus() + \" \" + pause());"));
+    EXPECT_EQ(printed, "paused suspended 42 idle null");
+    EXPECT_EQ(sq_getvmstate(thread), SQ_VMSTATE_IDLE);
 }

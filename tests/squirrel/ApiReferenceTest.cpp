@@ -247,3 +247,34 @@ TEST_F(ApiReferenceTest, ForeignPointerAndPrintFunction) {
     ASSERT_TRUE(Run("print(_version_.slice(0, 12) + \" \" + _intsize_ + _floatsize_ + _charsize_);"));
     EXPECT_EQ(printed, "Squirrel 3.0 441");
 }
+
+TEST_F(ApiReferenceTest, UserDataDelegateProvidesMethodsAndMetamethods) {
+    ASSERT_TRUE(Run("::udDelegate <- { function describe() { return \"ud method\"; }"
+                    " function _get(k) { return \"got \" + k; } function _tostring() { return \"ud text\"; } };"));
+    sq_pushroottable(v);
+    sq_pushstring(v, "ud", -1);
+    sq_newuserdata(v, 4);
+    sq_pushstring(v, "udDelegate", -1);
+    sq_get(v, 1);
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_setdelegate(v, -2)));
+    sq_newslot(v, 1, SQFalse);
+    sq_settop(v, 0);
+    ASSERT_TRUE(Run("print(ud.describe() + \", \" + ud.anything + \", \" + ud + \", \" + typeof ud);"));
+    EXPECT_EQ(printed, "ud method, got anything, ud text, userdata");
+}
+
+TEST_F(ApiReferenceTest, ClassUserDataSizeGivesEachInstanceABlock) {
+    sq_newclass(v, SQFalse);
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_setclassudsize(v, -1, 16)));
+    sq_setreleasehook(v, -1, RecordRelease);
+    sq_createinstance(v, -1);
+    SQUserPointer p = nullptr;
+    ASSERT_TRUE(SQ_SUCCEEDED(sq_getinstanceup(v, -1, &p, nullptr)));
+    ASSERT_NE(p, nullptr);
+    strcpy(static_cast<char*>(p), "block");
+    EXPECT_EQ(sq_getsize(v, -1), 16);
+    sq_pop(v, 1);
+    ASSERT_EQ(releases.size(), 1u);
+    EXPECT_EQ(releases[0], "block:16");
+    EXPECT_TRUE(SQ_FAILED(sq_setclassudsize(v, -1, 8)));  // already instantiated
+}

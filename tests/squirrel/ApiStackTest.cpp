@@ -54,6 +54,12 @@ TEST_F(ApiStackTest, TopPopRemoveAndSettop) {
     EXPECT_EQ(sq_gettype(v, 4), OT_NULL);
     sq_settop(v, 0);
     EXPECT_EQ(sq_gettop(v), 0);
+    // Indexes outside the stack read null instead of memory around it; extra pops are ignored.
+    EXPECT_EQ(sq_gettype(v, 50), OT_NULL);
+    EXPECT_EQ(sq_gettype(v, -50), OT_NULL);
+    sq_pop(v, 3);
+    sq_remove(v, -1);
+    EXPECT_EQ(sq_gettop(v), 0);
 }
 
 TEST_F(ApiStackTest, CompareFollowsTheDocumentedOrder) {

@@ -19,6 +19,7 @@ local cases = [
     @() {}.nokey,
     @() [].pop(),
     @() array(-1),
+    @() array(1 << 30),
     @() "abc".slice(5),
     @() [1].insert(9, 0),
     @() (function(a) {})(),

@@ -111,6 +111,14 @@ SQInteger Dot(HSQUIRRELVM v) {
     return 1;
 }
 
+SQInteger MaskedAdd(HSQUIRRELVM v) {
+    SQInteger a, b;
+    sq_getinteger(v, 2, &a);
+    sq_getinteger(v, 3, &b);
+    sq_pushinteger(v, a + b);
+    return 1;
+}
+
 void AddMethod(HSQUIRRELVM v, const SQChar* name, SQFUNCTION f, SQInteger nparams, const SQChar* mask) {
     sq_pushstring(v, name, -1);
     sq_newclosure(v, f, 0);
@@ -134,5 +142,6 @@ void RegisterTestNatives(HSQUIRRELVM v) {
     AddMethod(v, "_tostring", ToString, 1, "x");
     AddMethod(v, "dot", Dot, 2, "xx");
     sq_newslot(v, -3, SQFalse);
+    AddMethod(v, "maskedAdd", MaskedAdd, 3, ".ii");
     sq_pop(v, 1);
 }

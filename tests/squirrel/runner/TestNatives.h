@@ -2,6 +2,6 @@
 
 #include "squirrel/squirrel.h"
 
-// Registers the native class "NVec" in the root table: a 2D vector implemented through the
-// C API, used by the golden tests of native classes.
+// Registers in the root table the native class "NVec" (a 2D vector made through the C API,
+// used by the golden tests of native classes) and "maskedAdd", a native with a parameter mask.
 void RegisterTestNatives(HSQUIRRELVM v);

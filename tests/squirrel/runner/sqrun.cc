@@ -1,6 +1,11 @@
 #include "runner/TestNatives.h"
 
 #include "squirrel/squirrel.h"
+#include "squirrel/sqstdblob.h"
+#include "squirrel/sqstdio.h"
+#include "squirrel/sqstdmath.h"
+#include "squirrel/sqstdstring.h"
+#include "squirrel/sqstdsystem.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -57,6 +62,13 @@ int main(int argc, char** argv) {
     sq_newclosure(v, ReportRuntimeError, 0);
     sq_seterrorhandler(v);
     RegisterTestNatives(v);
+    sq_pushroottable(v);
+    sqstd_register_bloblib(v);
+    sqstd_register_iolib(v);
+    sqstd_register_systemlib(v);
+    sqstd_register_mathlib(v);
+    sqstd_register_stringlib(v);
+    sq_pop(v, 1);
     int status = 0;
     if (SQ_FAILED(sq_compilebuffer(v, source.data(), (SQInteger)source.size(), argv[1], SQTrue))) {
         status = 1;

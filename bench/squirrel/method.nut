@@ -1,0 +1,4 @@
+class Counter { n = 0; function inc(k) { n += k; return n; } }
+local c = Counter();
+for (local i = 0; i < 5000000; i++) c.inc(1);
+print(c.n + "\n");
