@@ -34,11 +34,14 @@ bool nPicture::ReadTGA(nPicture& picture, nIOHandle* handle)
         nLogHolder::Get() << "[!] TGA file size is out of range.\n";
         return false;
     }
-    const uint64_t claimedPixelBytes = uint64_t(header[12] | header[13] << 8) * (header[14] | header[15] << 8) * 4;
+    // The block grows to the picture's size only when the file can hold that many pixels: the
+    // reader refuses the others, and they must not cost a large allocation first.
+    const uint64_t claimedPixels = uint64_t(header[12] | header[13] << 8) * (header[14] | header[15] << 8);
     const bool runLength = (header[2] & 8) != 0;
+    const uint32_t valueBytes = header[2] == 1 ? 1u : std::max(1u, header[16] / 8u);
     size_t capacity = size_t(size);
-    if (!runLength && claimedPixelBytes <= MaxBlockBytes)
-        capacity = std::max(capacity, size_t(claimedPixelBytes));
+    if (!runLength && claimedPixels * valueBytes <= uint64_t(size) && claimedPixels * 4 <= MaxBlockBytes)
+        capacity = std::max(capacity, size_t(claimedPixels * 4));
     uint8_t* block = picture.AllocBlock(capacity);
     if (!block)
     {

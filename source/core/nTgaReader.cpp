@@ -37,6 +37,29 @@ uint32_t From16(const uint8_t* bytes)
     return Bgra((v << 3) & 0xF8, (v >> 2) & 0xF8, (v >> 7) & 0xF8, 0xFF);
 }
 
+// Pixels are widened from the last to the first, so that in place no value is overwritten
+// before it is read, except those of the first few pixels when the pixel data starts within
+// their widened bytes: those are set aside first.
+template <uint32_t Bytes, typename Convert>
+void WidenBackward(uint8_t* target, const uint8_t* source, size_t count, Convert convert)
+{
+    size_t setAside = 0;
+    const uintptr_t from = reinterpret_cast<uintptr_t>(source), to = reinterpret_cast<uintptr_t>(target);
+    if (from > to && from < to + count * 4)
+        setAside = std::min(count, (from - to - 1) / (4 - Bytes) + 1);
+    std::vector<uint8_t> firstValues(source, source + setAside * Bytes);
+    for (size_t i = count; i-- > setAside;)
+    {
+        const uint32_t pixel = convert(source + i * Bytes);
+        std::memcpy(target + i * 4, &pixel, 4);
+    }
+    for (size_t i = 0; i < setAside; ++i)
+    {
+        const uint32_t pixel = convert(firstValues.data() + i * Bytes);
+        std::memcpy(target + i * 4, &pixel, 4);
+    }
+}
+
 } // namespace
 
 bool nTgaReader::HasSupportedType(const uint8_t* header, size_t size)
@@ -79,8 +102,6 @@ uint32_t nTgaReader::DecodePixel(const uint8_t* bytes) const
 {
     switch (m_depth)
     {
-    case 8:
-        return Bgra(bytes[0], bytes[0], bytes[0], bytes[0]);
     case 16:
         return From16(bytes);
     case 24:
@@ -108,29 +129,6 @@ bool nTgaReader::DecodeValue(const uint8_t* bytes, uint32_t& pixel) const
         return LookUp(bytes[0], pixel);
     pixel = DecodePixel(bytes);
     return true;
-}
-
-// Pixels are widened from the last to the first, so that in place no value is overwritten
-// before it is read, except those of the first few pixels when the pixel data starts within
-// their widened bytes: those are set aside first.
-template <uint32_t Bytes, typename Convert>
-static void WidenBackward(uint8_t* target, const uint8_t* source, size_t count, Convert convert)
-{
-    size_t setAside = 0;
-    const uintptr_t from = reinterpret_cast<uintptr_t>(source), to = reinterpret_cast<uintptr_t>(target);
-    if (from > to && from < to + count * 4)
-        setAside = std::min(count, (from - to - 1) / (4 - Bytes) + 1);
-    std::vector<uint8_t> firstValues(source, source + setAside * Bytes);
-    for (size_t i = count; i-- > setAside;)
-    {
-        const uint32_t pixel = convert(source + i * Bytes);
-        std::memcpy(target + i * 4, &pixel, 4);
-    }
-    for (size_t i = 0; i < setAside; ++i)
-    {
-        const uint32_t pixel = convert(firstValues.data() + i * Bytes);
-        std::memcpy(target + i * 4, &pixel, 4);
-    }
 }
 
 bool nTgaReader::DecodeUncompressed(uint8_t* target)

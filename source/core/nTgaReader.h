@@ -32,7 +32,7 @@ public:
 
 private:
     bool ReadPalette(uint32_t entries, uint32_t entryBits);
-    uint32_t DecodePixel(const uint8_t* bytes) const;
+    uint32_t DecodePixel(const uint8_t* bytes) const; // run-length depths only
     bool LookUp(uint8_t index, uint32_t& pixel) const;
     bool DecodeValue(const uint8_t* bytes, uint32_t& pixel) const;
     bool DecodeUncompressed(uint8_t* target);

@@ -6,22 +6,11 @@
 #include "script/nScriptVMListener.h"
 #include "script/nSquirrelObject.h"
 
-// The standard library modules are registered as their headers become available.
-#if __has_include("squirrel/sqstdblob.h")
 #include "squirrel/sqstdblob.h"
-#endif
-#if __has_include("squirrel/sqstdio.h")
 #include "squirrel/sqstdio.h"
-#endif
-#if __has_include("squirrel/sqstdsystem.h")
-#include "squirrel/sqstdsystem.h"
-#endif
-#if __has_include("squirrel/sqstdmath.h")
 #include "squirrel/sqstdmath.h"
-#endif
-#if __has_include("squirrel/sqstdstring.h")
 #include "squirrel/sqstdstring.h"
-#endif
+#include "squirrel/sqstdsystem.h"
 
 #include <cstdio>
 #include <cstring>
@@ -90,21 +79,11 @@ void nSquirrelVM::RegisterLibraries()
 {
     sq_pushroottable(m_vm);
     bool registered = true;
-#if __has_include("squirrel/sqstdblob.h")
     registered = SQ_SUCCEEDED(sqstd_register_bloblib(m_vm)) && registered;
-#endif
-#if __has_include("squirrel/sqstdio.h")
     registered = SQ_SUCCEEDED(sqstd_register_iolib(m_vm)) && registered;
-#endif
-#if __has_include("squirrel/sqstdsystem.h")
     registered = SQ_SUCCEEDED(sqstd_register_systemlib(m_vm)) && registered;
-#endif
-#if __has_include("squirrel/sqstdmath.h")
     registered = SQ_SUCCEEDED(sqstd_register_mathlib(m_vm)) && registered;
-#endif
-#if __has_include("squirrel/sqstdstring.h")
     registered = SQ_SUCCEEDED(sqstd_register_stringlib(m_vm)) && registered;
-#endif
     sq_pop(m_vm, 1);
     if (!registered)
         nLogHolder::Get() << "[!] Could not register the script standard library.\n";

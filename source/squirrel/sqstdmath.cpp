@@ -95,37 +95,22 @@ const SQRegFunction kMathFunctions[] = {
     {"abs", Abs, 2, ".n"},
     {nullptr, nullptr, 0, nullptr}};
 
-SQRESULT RegisterGenerator(HSQUIRRELVM v, SQInteger table) {
-    static_cast<uint32_t*>(sq_newuserdata(v, sizeof(uint32_t)))[0] = 1;
-    HSQOBJECT state;
-    sq_getstackobj(v, -1, &state);
-    sq_addref(v, &state);
-    sq_poptop(v);
-    const struct {
-        const SQChar* name;
-        SQFUNCTION f;
-        SQInteger nparams;
-        const SQChar* mask;
-    } natives[] = {{"rand", Rand, 1, nullptr}, {"srand", Srand, 2, ".n"}};
-    SQRESULT result = SQ_OK;
-    for (const auto& n : natives) {
-        sq_pushstring(v, n.name, -1);
-        sq_pushobject(v, state);
-        sq_newclosure(v, n.f, 1);
-        sq_setparamscheck(v, n.nparams, n.mask);
-        sq_setnativeclosurename(v, -1, n.name);
-        if (SQ_FAILED(sq_newslot(v, table, SQFalse))) result = SQ_ERROR;
-    }
-    sq_release(v, &state);
-    return result;
-}
+const SQRegFunction kGeneratorFunctions[] = {
+    {"rand", Rand, 1, nullptr},
+    {"srand", Srand, 2, ".n"},
+    {nullptr, nullptr, 0, nullptr}};
 
 }  // namespace
 
 SQRESULT sqstd_register_mathlib(HSQUIRRELVM v) {
     SQInteger table = sqstdAbsoluteIndex(v, -1);
     if (SQ_FAILED(sqstdRegisterFunctions(v, table, kMathFunctions))) return SQ_ERROR;
-    if (SQ_FAILED(RegisterGenerator(v, table))) return SQ_ERROR;
+    static_cast<uint32_t*>(sq_newuserdata(v, sizeof(uint32_t)))[0] = 1;
+    HSQOBJECT state;
+    sq_getstackobj(v, -1, &state);
+    SQRESULT generator = sqstdRegisterFunctions(v, table, kGeneratorFunctions, &state);
+    sq_poptop(v);
+    if (SQ_FAILED(generator)) return SQ_ERROR;
     sq_pushinteger(v, kRandMax);
     if (SQ_FAILED(sqstdSetSlot(v, table, "RAND_MAX"))) return SQ_ERROR;
     sq_pushfloat(v, (SQFloat)3.14159265358979323846);

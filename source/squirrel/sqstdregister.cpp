@@ -4,12 +4,14 @@ SQInteger sqstdAbsoluteIndex(HSQUIRRELVM v, SQInteger idx) {
     return idx < 0 ? sq_gettop(v) + idx + 1 : idx;
 }
 
-SQRESULT sqstdRegisterFunctions(HSQUIRRELVM v, SQInteger idx, const SQRegFunction* functions) {
+SQRESULT sqstdRegisterFunctions(HSQUIRRELVM v, SQInteger idx, const SQRegFunction* functions,
+                                const HSQOBJECT* boundValue) {
     idx = sqstdAbsoluteIndex(v, idx);
     SQInteger top = sq_gettop(v);
     for (const SQRegFunction* f = functions; f->name; ++f) {
         sq_pushstring(v, f->name, -1);
-        sq_newclosure(v, f->f, 0);
+        if (boundValue) sq_pushobject(v, *boundValue);
+        sq_newclosure(v, f->f, boundValue ? 1 : 0);
         if (SQ_FAILED(sq_setparamscheck(v, f->nparamscheck, f->typemask)) ||
             SQ_FAILED(sq_setnativeclosurename(v, -1, f->name)) || SQ_FAILED(sq_newslot(v, idx, SQFalse))) {
             sq_settop(v, top);

@@ -5,8 +5,10 @@
 // Helpers shared by the standard library modules; they reach the VM only through squirrel.h.
 
 // Adds each entry of a null-terminated list as a named native closure (with its parameter
-// check) to the table or class at idx.
-SQRESULT sqstdRegisterFunctions(HSQUIRRELVM v, SQInteger idx, const SQRegFunction* functions);
+// check) to the table or class at idx. With boundValue, every closure gets that object as its
+// one free variable, found at the top of the native's stack.
+SQRESULT sqstdRegisterFunctions(HSQUIRRELVM v, SQInteger idx, const SQRegFunction* functions,
+                                const HSQOBJECT* boundValue = nullptr);
 
 // Creates a native class (deriving from the class on top of the stack when hasBase), tags it,
 // fills it from the list and leaves it on top of the stack.

@@ -8,6 +8,9 @@ namespace {
 // Limits that keep a hostile pattern from exhausting the stack or memory.
 constexpr int kMaxNesting = 100;
 constexpr size_t kMaxProgram = 20000;
+// Each live thread carries every capture slot, so the matcher's memory grows with the program
+// size times the slot count; this bounds their product.
+constexpr size_t kMaxThreadState = 4000000;
 constexpr int kMaxRepeat = 1000;
 
 struct RexNode {
@@ -354,6 +357,10 @@ SQRex* sqstdRexCompile(const SQChar* pattern, const SQChar** error) {
     RexEmitter emitter(*rex);
     if (!emitter.Add(SQRexOp::Save, 0, 0) || !emitter.Emit(root) || !emitter.Add(SQRexOp::Save, 0, 1) ||
         !emitter.Add(SQRexOp::Match)) {
+        if (error) *error = "expression too big";
+        return nullptr;
+    }
+    if (rex->program.size() * (size_t)rex->groups * 2 > kMaxThreadState) {
         if (error) *error = "expression too big";
         return nullptr;
     }

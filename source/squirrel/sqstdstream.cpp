@@ -28,9 +28,12 @@ SQStream* sqstdGetStream(HSQUIRRELVM v, SQInteger idx) {
 
 namespace {
 
+// A number cut short by the end of the stream is not consumed: the position goes back.
 SQInteger ReadExactly(HSQUIRRELVM v, SQStream* s, void* buffer, SQInteger size) {
-    if (s->Read(buffer, size) != size) return sq_throwerror(v, "io error: read past the end of the stream");
-    return SQ_OK;
+    SQInteger got = s->Read(buffer, size);
+    if (got == size) return SQ_OK;
+    if (got > 0) s->Seek(-got, 'c');
+    return sq_throwerror(v, "io error: read past the end of the stream");
 }
 
 template <typename T>

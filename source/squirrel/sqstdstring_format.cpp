@@ -51,7 +51,10 @@ std::string CFormatOf(const Conversion& conv) {
     std::string spec = "%";
     spec += conv.flags;
     if (conv.width >= 0) spec += std::to_string(conv.width);
-    if (conv.precision >= 0) spec += "." + std::to_string(conv.precision);
+    if (conv.precision >= 0) {
+        spec += '.';
+        spec += std::to_string(conv.precision);
+    }
     spec += conv.type;
     return spec;
 }

@@ -28,6 +28,11 @@ foreach (f in errors) {
     try { f(); print("no error\n"); } catch (e) print(e + "\n");
 }
 
+// A number cut short by the end is not consumed.
+b.seek(-2, 'e');
+try { b.readn('i'); } catch (e) print(e + " at " + b.tell() + ": ");
+print(b.readn('s') + "\n");
+
 // readblob gives what is left when less than asked is there; reading 0 bytes is fine.
 b.seek(b.len() - 2);
 print(b.readblob(100).len() + " " + b.readblob(0).len() + "\n");
