@@ -104,9 +104,7 @@ void SkipInputData(j_decompress_ptr info, long count)
     source->bytes_in_buffer -= size_t(count);
 }
 
-void TermSource(j_decompress_ptr)
-{
-}
+void TermSource(j_decompress_ptr) {}
 
 struct MemoryDestination
 {
@@ -120,8 +118,8 @@ struct MemoryDestination
 void InitDestination(j_compress_ptr info)
 {
     MemoryDestination* destination = reinterpret_cast<MemoryDestination*>(info->dest);
-    destination->buffer =
-        static_cast<JOCTET*>((*info->mem->alloc_small)(reinterpret_cast<j_common_ptr>(info), JPOOL_IMAGE, ChunkSize));
+    destination->buffer = static_cast<JOCTET*>(
+        (*info->mem->alloc_small)(reinterpret_cast<j_common_ptr>(info), JPOOL_IMAGE, ChunkSize));
     destination->base.next_output_byte = destination->buffer;
     destination->base.free_in_buffer = ChunkSize;
 }
@@ -151,7 +149,8 @@ void TermDestination(j_compress_ptr info)
 bool IsSupportedColourSpace(const jpeg_decompress_struct& info)
 {
     return (info.jpeg_color_space == JCS_GRAYSCALE && info.num_components == 1) ||
-           ((info.jpeg_color_space == JCS_YCbCr || info.jpeg_color_space == JCS_RGB) && info.num_components == 3);
+           ((info.jpeg_color_space == JCS_YCbCr || info.jpeg_color_space == JCS_RGB) &&
+            info.num_components == 3);
 }
 
 } // namespace
@@ -195,8 +194,9 @@ int JpegDecodeMemory(const uint8_t* data, size_t size, uint8_t** pixels, uint32_
             nLogHolder::Get() << "[!] Jpeglib: pictures of " << info.num_components
                               << " components in this colour space are not supported.\n";
         else
-            nLogHolder::Get() << "[!] Jpeglib: a " << unsigned(info.image_width) << "x" << unsigned(info.image_height)
-                              << " picture cannot be read from " << unsigned(size) << " bytes.\n";
+            nLogHolder::Get() << "[!] Jpeglib: a " << unsigned(info.image_width) << "x"
+                              << unsigned(info.image_height) << " picture cannot be read from "
+                              << unsigned(size) << " bytes.\n";
         jpeg_destroy_decompress(&info);
         return 0;
     }

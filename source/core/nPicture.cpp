@@ -87,11 +87,12 @@ bool nPicture::Allocate(uint32_t width, uint32_t height, const nPixelFormat& for
 
 void nPicture::LogAllocationFailure(uint32_t width, uint32_t height, uint32_t bitsPerPixel)
 {
-    nLogHolder::Get() << "[!] Failed to allocate picture buffer (" << width << "x" << height << "@" << bitsPerPixel
-                      << "bpp).\n";
+    nLogHolder::Get() << "[!] Failed to allocate picture buffer (" << width << "x" << height << "@"
+                      << bitsPerPixel << "bpp).\n";
 }
 
-void nPicture::SetBuffer(uint8_t* pixels, uint32_t width, uint32_t height, const nPixelFormat& format, bool owned)
+void nPicture::SetBuffer(uint8_t* pixels, uint32_t width, uint32_t height, const nPixelFormat& format,
+                         bool owned)
 {
     if (!pixels)
         return;
@@ -149,7 +150,8 @@ bool nPicture::SetFormat(const nPixelFormat& format)
 {
     if (format.bitsPerPixel != m_format.bitsPerPixel)
     {
-        nLogHolder::Get() << "[!] (Picture::SetFormat) Target format requires a data conversion. See Convert().\n";
+        nLogHolder::Get()
+            << "[!] (Picture::SetFormat) Target format requires a data conversion. See Convert().\n";
         return false;
     }
     m_format = format;

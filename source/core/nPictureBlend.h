@@ -15,7 +15,8 @@ inline uint32_t PictureBlendChannel(uint32_t c, uint32_t s, uint32_t d, uint32_t
 {
     if (outAlpha == 0)
         return 0;
-    const int32_t value = (int32_t(c * s) - int32_t(((d * t) * s) / 255) + int32_t(d * t)) / int32_t(outAlpha);
+    const int32_t value =
+        (int32_t(c * s) - int32_t(((d * t) * s) / 255) + int32_t(d * t)) / int32_t(outAlpha);
     return value < 0 ? 0u : value > 255 ? 255u : uint32_t(value);
 }
 

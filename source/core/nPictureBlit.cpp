@@ -43,13 +43,13 @@ void BlitRows(const nPicture& source, nPicture& destination, int64_t sx, int64_t
 
 } // namespace
 
-bool PictureBlit(nPicture& source, nPicture& destination, const nRect* sourceRect, const nRect* destinationRect,
-                 uint32_t mode)
+bool PictureBlit(nPicture& source, nPicture& destination, const nRect* sourceRect,
+                 const nRect* destinationRect, uint32_t mode)
 {
     if (!source.HasPixels() || !destination.HasPixels())
         return false;
-    const bool fourByte = source.GetBitsPerPixel() == 32 && !source.GetFloatFlag() &&
-                          source.GetFormat().alphaWidth == 8;
+    const bool fourByte =
+        source.GetBitsPerPixel() == 32 && !source.GetFloatFlag() && source.GetFormat().alphaWidth == 8;
     if ((mode == PictureBlitOver || mode == PictureBlitAlphaFromColour) && !fourByte)
         return false;
 

@@ -7,9 +7,7 @@
 
 #include <cstring>
 
-nPictureIOJpeglibCodec::nPictureIOJpeglibCodec() : nPictureIOCodec(Name, "Jpeglib read/write codec.", 43)
-{
-}
+nPictureIOJpeglibCodec::nPictureIOJpeglibCodec() : nPictureIOCodec(Name, "Jpeglib read/write codec.", 43) {}
 
 bool nPictureIOJpeglibCodec::Load(nIOHandle* handle, nPicture& picture)
 {
@@ -44,7 +42,8 @@ bool nPictureIOJpeglibCodec::Save(nIOHandle* handle, const nPicture& picture)
     {
         if (!copy.CopyFrom(picture) || !copy.Convert(PixelFormatRGB24))
         {
-            nLogHolder::Get() << "[!] Jpeglib: cannot convert a " << picture.GetFormatName() << " picture to R8G8B8.\n";
+            nLogHolder::Get() << "[!] Jpeglib: cannot convert a " << picture.GetFormatName()
+                              << " picture to R8G8B8.\n";
             return false;
         }
         source = &copy;
@@ -53,8 +52,8 @@ bool nPictureIOJpeglibCodec::Save(nIOHandle* handle, const nPicture& picture)
     if (!block.Resize(EncodeCapacity))
         return false;
     size_t size = 0;
-    if (!JpegEncodeMemory(block.GetData(), block.GetCount(), &size, Quality, source->GetPixels(), source->GetWidth(),
-                          source->GetHeight()))
+    if (!JpegEncodeMemory(block.GetData(), block.GetCount(), &size, Quality, source->GetPixels(),
+                          source->GetWidth(), source->GetHeight()))
         return false;
     return handle->Write(block.GetData(), size) == size;
 }

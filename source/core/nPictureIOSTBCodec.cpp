@@ -9,12 +9,16 @@
 // The one translation unit that holds the decoder. Each side is limited so that a picture fits
 // the largest picture block. JPEG and TGA have readers of their own, which refuse damaged files
 // that the packaged decoder would mishandle: its JPEG reader writes past its Huffman tables on a
-// malformed table, and its TGA reader decodes headers far larger than the file.
+// malformed table, and its TGA reader decodes headers far larger than the file. Its PNM and PSD
+// readers are left out: the PNM reader overflows its header numbers and reads past its block on
+// 16-bit files, and the PSD reader converts out-of-range floats to bytes on damaged files.
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_MAX_DIMENSIONS 16384
 #define STBI_NO_STDIO
 #define STBI_NO_JPEG
 #define STBI_NO_TGA
+#define STBI_NO_PNM
+#define STBI_NO_PSD
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wunused-function"
 #pragma GCC diagnostic ignored "-Wsign-compare"
@@ -50,7 +54,7 @@ bool PngChunksFitTheFile(const uint8_t* data, size_t size)
 } // namespace
 
 nPictureIOSTBCodec::nPictureIOSTBCodec()
-    : nPictureIOCodec(Name, "Reads PNG, BMP, GIF, PSD, HDR, PIC and PNM through the stb_image decoder.", 1)
+    : nPictureIOCodec(Name, "Reads PNG, BMP, GIF, HDR and PIC through the stb_image decoder.", 1)
 {
 }
 
@@ -59,8 +63,8 @@ bool nPictureIOSTBCodec::Load(nIOHandle* handle, nPicture& picture)
     nAutoArray<uint8_t> file(MemCategoryGeneral);
     if (!ReadWholeFile(handle, "STB", file))
         return false;
-    if (file.GetCount() > uint32_t(INT32_MAX))
-        return false;
+    static_assert(nPicture::MaxBlockBytes <= uint64_t(INT32_MAX),
+                  "whole files are read only up to a block's size");
     const int size = int(file.GetCount());
     if (!PngChunksFitTheFile(file.GetData(), file.GetCount()))
     {
@@ -76,8 +80,8 @@ bool nPictureIOSTBCodec::Load(nIOHandle* handle, nPicture& picture)
     if (stbi_info_from_memory(file.GetData(), size, &width, &height, &components) &&
         uint64_t(width) * uint64_t(height) > uint64_t(size) * MaxPixelsPerByte)
     {
-        nLogHolder::Get() << "[!] STB: a " << width << "x" << height << " picture cannot be read from " << size
-                          << " bytes.\n";
+        nLogHolder::Get() << "[!] STB: a " << width << "x" << height << " picture cannot be read from "
+                          << size << " bytes.\n";
         return false;
     }
     stbi_uc* decoded = stbi_load_from_memory(file.GetData(), size, &width, &height, &components, 4);

@@ -12,10 +12,9 @@ float Interpolate(float p0, float p1, float p2, float p3, float t)
 {
     const float value =
         p1 + 0.5f * t *
-                 ((p2 - p0) +
-                  t * ((p0 - 2 * p1 + p2) +
-                       t * (3 * (p0 - p3) + 9 * (p2 - p1) +
-                            t * (5 * (p3 - p0) + 15 * (p1 - p2) + t * (2 * (p0 - p3) + 6 * (p2 - p1))))));
+                 ((p2 - p0) + t * ((p0 - 2 * p1 + p2) + t * (3 * (p0 - p3) + 9 * (p2 - p1) +
+                                                             t * (5 * (p3 - p0) + 15 * (p1 - p2) +
+                                                                  t * (2 * (p0 - p3) + 6 * (p2 - p1))))));
     return std::clamp(value, 0.0f, 255.0f);
 }
 

@@ -141,7 +141,8 @@ bool nPicture::Convert(const nPixelFormat& format)
 
     const bool fromFloat = m_format.floatFlag != 0 && m_format.bitsPerPixel == 96;
     const bool toFloat = format.floatFlag != 0 && format.bitsPerPixel == 96;
-    if ((!fromFloat && !IsPackedDepth(m_format.bitsPerPixel)) || (!toFloat && !IsPackedDepth(format.bitsPerPixel)))
+    if ((!fromFloat && !IsPackedDepth(m_format.bitsPerPixel)) ||
+        (!toFloat && !IsPackedDepth(format.bitsPerPixel)))
         return false;
 
     const uint32_t targetBytes = format.bitsPerPixel / 8u;

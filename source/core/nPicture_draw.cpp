@@ -26,10 +26,10 @@ bool ClipAxis(float& a1, float& b1, float& a2, float& b2, float low, float high)
     if ((a1 < low && a2 < low) || (a1 > high && a2 > high))
         return false;
     const float startA = a1, startB = b1, endA = a2, endB = b2;
-    auto along = [&](float limit) {
-        return endA != startA ? startB + (limit - startA) * (endB - startB) / (endA - startA) : startB;
-    };
-    auto clamp = [&](float& a, float& b) {
+    auto along = [&](float limit)
+    { return endA != startA ? startB + (limit - startA) * (endB - startB) / (endA - startA) : startB; };
+    auto clamp = [&](float& a, float& b)
+    {
         const float limit = a < low ? low : a > high ? high : a;
         if (limit != a)
         {
@@ -77,7 +77,8 @@ bool nPicture::PlotAntialiased(float x, float y, float red, float green, float b
     {
         const uint32_t px = ix + (i & 1), py = iy + (i >> 1);
         if (px < m_width && py < m_height) // the right and lower neighbours may lie outside
-            PictureBlendPixel(GetPixelAddress(px, py), colour, positions.bytes, uint32_t(weights[i] * float(a)));
+            PictureBlendPixel(GetPixelAddress(px, py), colour, positions.bytes,
+                              uint32_t(weights[i] * float(a)));
     }
     return true;
 }
@@ -138,8 +139,8 @@ bool nPicture::DrawLineWith(float x1, float y1, float x2, float y2, const nRectF
     return true;
 }
 
-bool nPicture::DrawLine(float x1, float y1, float x2, float y2, float red, float green, float blue, float alpha,
-                        const nRectF* clip)
+bool nPicture::DrawLine(float x1, float y1, float x2, float y2, float red, float green, float blue,
+                        float alpha, const nRectF* clip)
 {
     return DrawLineWith(x1, y1, x2, y2, clip,
                         [&](float x, float y) { PlotAntialiased(x, y, red, green, blue, alpha, clip); });

@@ -34,7 +34,8 @@ uint32_t nPicture::PackColor(float red, float green, float blue, float alpha) co
         return 0;
     }
     const float values[4] = {red, green, blue, alpha};
-    const uint8_t shifts[4] = {m_format.redShift, m_format.greenShift, m_format.blueShift, m_format.alphaShift};
+    const uint8_t shifts[4] = {m_format.redShift, m_format.greenShift, m_format.blueShift,
+                               m_format.alphaShift};
     uint32_t word = 0;
     for (int i = 0; i < 4; ++i)
         if (shifts[i] < 32)
@@ -85,7 +86,8 @@ bool nPicture::Expand(int32_t left, int32_t top, int32_t right, int32_t bottom, 
         nLogHolder::Get() << "[!] Failed to allocate destination buffer.\n";
         return false;
     }
-    const uint32_t fill = colour ? PackColor(colour->r, colour->g, colour->b, colour->a) : PackColor(0, 0, 0, 1);
+    const uint32_t fill =
+        colour ? PackColor(colour->r, colour->g, colour->b, colour->a) : PackColor(0, 0, 0, 1);
     uint32_t* out = reinterpret_cast<uint32_t*>(block);
     const uint32_t* in = reinterpret_cast<const uint32_t*>(m_pixels);
     // Destination column x shows source column x + left.

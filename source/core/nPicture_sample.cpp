@@ -81,9 +81,8 @@ void nPicture::SamplePacked(float u, float v, uint8_t out[4], uint32_t width, ui
     const uint32_t h = height ? height : m_height;
     SamplePosition p = Locate(u, v, w, h);
     // An override larger than the picture must not read past it.
-    auto pixel = [&](uint32_t x, uint32_t y) {
-        return GetPixelAddress(x < m_width ? x : m_width - 1, y < m_height ? y : m_height - 1);
-    };
+    auto pixel = [&](uint32_t x, uint32_t y)
+    { return GetPixelAddress(x < m_width ? x : m_width - 1, y < m_height ? y : m_height - 1); };
     const uint8_t* p00 = pixel(p.x0, p.y0);
     const uint8_t* p10 = p.x1 == p.x0 ? p00 : pixel(p.x1, p.y0);
     const uint8_t* p01 = p.y1 == p.y0 ? p00 : pixel(p.x0, p.y1);
@@ -127,7 +126,8 @@ void nPicture::SampleBilinear(float u, float v, float out[4], uint32_t width, ui
     const uint32_t w = width ? width : m_width;
     const uint32_t h = height ? height : m_height;
     SamplePosition p = Locate(u, v, w, h);
-    auto pixel = [&](uint32_t x, uint32_t y) {
+    auto pixel = [&](uint32_t x, uint32_t y)
+    {
         float rgb[3];
         std::memcpy(rgb, GetPixelAddress(x < m_width ? x : m_width - 1, y < m_height ? y : m_height - 1), 12);
         return std::to_array(rgb);
@@ -136,7 +136,8 @@ void nPicture::SampleBilinear(float u, float v, float out[4], uint32_t width, ui
     const auto p10 = p.x1 == p.x0 ? p00 : pixel(p.x1, p.y0);
     const auto p01 = p.y1 == p.y0 ? p00 : pixel(p.x0, p.y1);
     const auto p11 = (p.x1 == p.x0 || p.y1 == p.y0) ? p00 : pixel(p.x1, p.y1);
-    const float w00 = (1 - p.fx) * (1 - p.fy), w10 = p.fx * (1 - p.fy), w01 = (1 - p.fx) * p.fy, w11 = p.fx * p.fy;
+    const float w00 = (1 - p.fx) * (1 - p.fy), w10 = p.fx * (1 - p.fy), w01 = (1 - p.fx) * p.fy,
+                w11 = p.fx * p.fy;
     for (int i = 0; i < 3; ++i)
         out[i] = p00[i] * w00 + p10[i] * w10 + p01[i] * w01 + p11[i] * w11;
     out[3] = 1.0f;

@@ -27,8 +27,10 @@ uint32_t Reorder(uint32_t word, const nPixelFormat& from, const nPixelFormat& to
 {
     if (from == to)
         return word;
-    return ((word >> from.alphaShift) & 0xFF) << to.alphaShift | ((word >> from.redShift) & 0xFF) << to.redShift |
-           ((word >> from.greenShift) & 0xFF) << to.greenShift | ((word >> from.blueShift) & 0xFF) << to.blueShift;
+    return ((word >> from.alphaShift) & 0xFF) << to.alphaShift |
+           ((word >> from.redShift) & 0xFF) << to.redShift |
+           ((word >> from.greenShift) & 0xFF) << to.greenShift |
+           ((word >> from.blueShift) & 0xFF) << to.blueShift;
 }
 
 } // namespace
@@ -122,8 +124,7 @@ bool nPicture::BlitScaled(const nPicture& source, nPicture& destination, const n
     const float rectWidth = rect.Width(), rectHeight = rect.Height();
     if (!(rectWidth > 0.0f) || !(rectHeight > 0.0f))
         return false;
-    const nRectF area =
-        rect.Intersect({0.0f, 0.0f, float(destination.m_width), float(destination.m_height)});
+    const nRectF area = rect.Intersect({0.0f, 0.0f, float(destination.m_width), float(destination.m_height)});
     if (!(area.x0 < area.x1) || !(area.y0 < area.y1))
         return false;
     const uint32_t x0 = uint32_t(std::floor(area.x0)), y0 = uint32_t(std::floor(area.y0));

@@ -26,7 +26,8 @@ bool nPicture::ReadTGA(nPicture& picture, nIOHandle* handle)
         return false;
     handle->Rewind();
     uint8_t header[nTgaReader::HeaderSize];
-    if (handle->Read(header, sizeof(header)) != sizeof(header) || !nTgaReader::HasSupportedType(header, sizeof(header)))
+    if (handle->Read(header, sizeof(header)) != sizeof(header) ||
+        !nTgaReader::HasSupportedType(header, sizeof(header)))
         return false;
     const int64_t size = handle->GetSize();
     if (size < int64_t(sizeof(header)) || size > MaxTgaFileBytes)

@@ -48,8 +48,8 @@ struct nPixelFormat
         blueWidth = MaskWidth(blue);
     }
 
-    static constexpr nPixelFormat Make(uint32_t alpha, uint32_t red, uint32_t green, uint32_t blue, uint8_t bits,
-                                       uint8_t isFloat = 0)
+    static constexpr nPixelFormat Make(uint32_t alpha, uint32_t red, uint32_t green, uint32_t blue,
+                                       uint8_t bits, uint8_t isFloat = 0)
     {
         nPixelFormat format;
         format.Set(1, alpha, red, green, blue, bits, isFloat);

@@ -27,6 +27,7 @@ struct nRectF
     float Height() const { return y1 - y0; }
     nRectF Intersect(const nRectF& other) const
     {
-        return {std::max(x0, other.x0), std::max(y0, other.y0), std::min(x1, other.x1), std::min(y1, other.y1)};
+        return {std::max(x0, other.x0), std::max(y0, other.y0), std::min(x1, other.x1),
+                std::min(y1, other.y1)};
     }
 };

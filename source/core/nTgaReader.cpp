@@ -155,7 +155,8 @@ bool nTgaReader::DecodeUncompressed(uint8_t* target)
         WidenBackward<2>(target, source, count, From16);
         break;
     case 24:
-        WidenBackward<3>(target, source, count, [](const uint8_t* v) { return Bgra(v[0], v[1], v[2], 0xFF); });
+        WidenBackward<3>(target, source, count,
+                         [](const uint8_t* v) { return Bgra(v[0], v[1], v[2], 0xFF); });
         break;
     default:
         std::memmove(target, source, count * 4);
@@ -223,12 +224,14 @@ bool nTgaReader::ParseHeader()
     {
         if (mapBits != 16 && mapBits != 24 && mapBits != 32)
         {
-            nLogHolder::Get() << "[!] Palette is in unsupported pixel format (neither RGB16, RGB24 or BGR8).\n";
+            nLogHolder::Get()
+                << "[!] Palette is in unsupported pixel format (neither RGB16, RGB24 or BGR8).\n";
             return false;
         }
         if (m_depth != 8)
         {
-            nLogHolder::Get() << "[!] TGA colour-mapped picture with " << m_depth << "-bit indices is not supported.\n";
+            nLogHolder::Get() << "[!] TGA colour-mapped picture with " << m_depth
+                              << "-bit indices is not supported.\n";
             return false;
         }
         if (!ReadPalette(mapLength, mapBits))
@@ -236,7 +239,8 @@ bool nTgaReader::ParseHeader()
     }
     else
     {
-        const bool depthKnown = m_depth == 16 || m_depth == 24 || m_depth == 32 || (m_depth == 8 && !m_runLength);
+        const bool depthKnown =
+            m_depth == 16 || m_depth == 24 || m_depth == 32 || (m_depth == 8 && !m_runLength);
         if (!depthKnown)
         {
             nLogHolder::Get() << "[!] TGA pixel depth " << m_depth << " is not supported for image type "
@@ -249,7 +253,8 @@ bool nTgaReader::ParseHeader()
             const size_t mapBytes = size_t(mapLength) * ((mapBits + 7) / 8);
             if (mapBytes > m_size - m_position)
             {
-                nLogHolder::Get() << "[!] TGA palette of " << mapLength << " entries is longer than the file.\n";
+                nLogHolder::Get() << "[!] TGA palette of " << mapLength
+                                  << " entries is longer than the file.\n";
                 return false;
             }
             m_position += mapBytes;
@@ -276,7 +281,8 @@ bool nTgaReader::ParseHeader()
 bool nTgaReader::Decode(uint8_t* target)
 {
     const size_t count = size_t(m_width) * m_height;
-    if (m_runLength ? !DecodeRunLength(reinterpret_cast<uint32_t*>(target), count) : !DecodeUncompressed(target))
+    if (m_runLength ? !DecodeRunLength(reinterpret_cast<uint32_t*>(target), count)
+                    : !DecodeUncompressed(target))
         return false;
     if (!m_topFirst)
     {

@@ -35,7 +35,8 @@ bool nTgaWriter::Encode(const nPicture& picture, nAutoArray<uint8_t>& file)
     const size_t pixelBytes = picture.GetByteSize();
     if (!file.Resize(uint32_t(18 + pixelBytes)))
     {
-        nLogHolder::Get() << "[!] Failed to allocate " << uint32_t(18 + pixelBytes) << " bytes for a TGA file.\n";
+        nLogHolder::Get() << "[!] Failed to allocate " << uint32_t(18 + pixelBytes)
+                          << " bytes for a TGA file.\n";
         return false;
     }
     uint8_t* out = file.GetData();

@@ -2,6 +2,7 @@
 
 #include "core/nIOCFile.h"
 #include "core/nLog.h"
+#include "core/nPictureIOCodec.h"
 #include "core/nSharedPtr.h"
 #include "engine/Banner.h"
 #include "platform/nPlatform.h"
@@ -26,6 +27,7 @@ bool QuenvarViewerBase::PreInitialise()
 {
     s_missingResource = false;
     PrintBanner();
+    PictureRegisterIOCodecs();
     MountHostDirectory("", "view@cfile/");
     return true;
 }

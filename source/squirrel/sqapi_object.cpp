@@ -298,9 +298,11 @@ SQRESULT sq_deleteslot(HSQUIRRELVM v, SQInteger idx, SQBool pushval) {
     if (self._type != OT_TABLE && self._type != OT_INSTANCE && self._type != OT_USERDATA) {
         return sq_throwerror(v, "invalid type");
     }
-    SQObjectPtr key = v->Top(), old;
+    SQObjectPtr key = v->Top(), old, mm;
     v->Pop();
-    if (!v->DeleteSlot(self, key, old)) return SQ_ERROR;
+    // A missing table slot is no error here (unlike the script's delete).
+    bool missing = self._type == OT_TABLE && !_table(self)->Find(key) && !v->GetMetaMethod(self, MT_DELSLOT, mm);
+    if (!missing && !v->DeleteSlot(self, key, old)) return SQ_ERROR;
     if (pushval) v->Push(old);
     return SQ_OK;
 }

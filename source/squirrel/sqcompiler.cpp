@@ -227,6 +227,7 @@ private:
         if (_lex._token == TK_ELSE) {
             SQInteger jmp = _fs->EmitJump(OP_JMP);
             _fs->SetJump(jz, _fs->PC());
+            _fs->MarkTarget();
             Lex();
             ScopedStatement();
             _fs->SetJump(jmp, _fs->PC());

@@ -43,7 +43,21 @@ SQObjectPtr SQVM::MakeGenerator(SQClosure* closure, SQObjectPtr* base, SQObjectP
 
 static bool IsFalse(const SQObjectPtr& o) { return sqIsFalse(o); }
 
+// Fast lookup of a free name from a method: the instance's members, then (when the class has
+// no _get and the name is no default-delegate method) the root table. Null: take the slow path.
+static SQObjectPtr* FindFromInstance(SQVM* v, SQInstance* inst, const SQString* name) {
+    if (SQObjectPtr* h = inst->_class->_members->FindString(name)) {
+        return sqIsField(*h) ? &inst->_values[(size_t)sqMemberIndex(*h)]
+                             : &inst->_class->_methods[(size_t)sqMemberIndex(*h)].val;
+    }
+    if (inst->_class->_metamethods[MT_GET]._type != OT_NULL) return nullptr;
+    if (_table(v->_ss->_instanceDelegate)->FindString(name)) return nullptr;
+    if (v->_roottable._type != OT_TABLE) return nullptr;
+    return _table(v->_roottable)->FindString(name);
+}
+
 [[gnu::always_inline]] static inline bool IntCompare(uint8_t op, SQInteger x, SQInteger y) {
+    if (op == OP_LT) return x < y;  // the common case, tested before the jump table
     switch (op) {
     case OP_EQ: return x == y;
     case OP_NE: return x != y;
@@ -57,6 +71,10 @@ static bool IsFalse(const SQObjectPtr& o) { return sqIsFalse(o); }
 // Integer fast path of a binary operator; false leaves the case (and its errors) to the slow path.
 [[gnu::always_inline]] static inline bool IntBinary(uint8_t op, SQInteger x, SQInteger y, SQObjectPtr& dest) {
     uint32_t ux = (uint32_t)x, uy = (uint32_t)y;
+    if (op == OP_ADD) {  // the common case, tested before the jump table
+        dest.SetInteger((SQInteger)(ux + uy));
+        return true;
+    }
     switch (op) {
     case OP_ADD: dest.SetInteger((SQInteger)(ux + uy)); return true;
     case OP_SUB: dest.SetInteger((SQInteger)(ux - uy)); return true;
@@ -118,6 +136,14 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
         if (resume) {
             sp = base;
             for (SQObjectPtr& v : resume->_stack) *sp++ = std::move(v);
+            for (SQOuter* o : resume->_outers) {
+                o->_valptr = base + o->_stackindex;
+                SQOuter** link = &_openouters;
+                while (*link && (*link)->_valptr > o->_valptr) link = &(*link)->_nextOpen;
+                o->_nextOpen = *link;
+                *link = o;
+            }
+            resume->_outers.clear();
             resume->_stack.clear();
             ip = closure->_function->_code.data() + resume->_pc;
             resume->_state = SQGeneratorState::Running;
@@ -186,10 +212,8 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     continue;
                 }
             } else if (base[0]._type == OT_INSTANCE) {
-                SQInstance* inst = _instance(base[0]);
-                if (SQObjectPtr* h = inst->_class->_members->FindString(_string(K[i.arg]))) {
-                    *sp++ = sqIsField(*h) ? inst->_values[(size_t)sqMemberIndex(*h)]
-                                          : inst->_class->_methods[(size_t)sqMemberIndex(*h)].val;
+                if (SQObjectPtr* p = FindFromInstance(this, _instance(base[0]), _string(K[i.arg]))) {
+                    *sp++ = *p;
                     continue;
                 }
             }
@@ -499,14 +523,18 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             sp[-1] = std::move(tmp);
             ++sp;
             continue;
-        case OP_PREPCALLENV:
+        case OP_PREPCALLENV: {
+            SQObjectPtr* found = nullptr;
             if (base[0]._type == OT_TABLE) {
-                if (SQObjectPtr* p = _table(base[0])->FindString(_string(K[i.arg]))) {
-                    sp[0] = *p;
-                    sp[1] = base[0];
-                    sp += 2;
-                    continue;
-                }
+                found = _table(base[0])->FindString(_string(K[i.arg]));
+            } else if (base[0]._type == OT_INSTANCE) {
+                found = FindFromInstance(this, _instance(base[0]), _string(K[i.arg]));
+            }
+            if (found) {
+                sp[0] = *found;
+                sp[1] = base[0];
+                sp += 2;
+                continue;
             }
             _top = sp - _stack;
             if (!Get(base[0], K[i.arg], tmp, false, true)) goto exception;
@@ -514,6 +542,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             sp[1] = base[0];
             sp += 2;
             continue;
+        }
         case OP_CALL: {
             SQInteger nargs = i.arg + 1;
             ci->ip = ip;
@@ -750,8 +779,16 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             if (i.a) result = std::move(*--sp);
             size_t depth = _calls.size() - 1;
             while (!_traps.empty() && _traps.back().depth == depth) _traps.pop_back();
-            if (_openouters) CloseOuters(base);
             for (SQObjectPtr* p = base; p < sp; ++p) g->_stack.push_back(std::move(*p));
+            // Outers on the frame's slots follow them into the generator.
+            while (_openouters && _openouters->_valptr >= base) {
+                SQOuter* o = _openouters;
+                _openouters = o->_nextOpen;
+                o->_nextOpen = nullptr;
+                o->_stackindex = o->_valptr - base;
+                o->_valptr = &g->_stack[(size_t)o->_stackindex];
+                g->_outers.push_back(o);
+            }
             g->_pc = ip - ci->closure->_function->_code.data();
             g->_state = SQGeneratorState::Suspended;
             _calls.pop_back();

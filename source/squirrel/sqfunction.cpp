@@ -104,7 +104,23 @@ SQGenerator* SQGenerator::Create(SQSharedState* ss, SQClosure* closure) {
     return g;
 }
 
+SQGenerator::~SQGenerator() {
+    CloseOuters(true);
+    Finalize();
+}
+
+void SQGenerator::CloseOuters(bool keepValues) {
+    for (SQOuter* o : _outers) {
+        if (keepValues) o->_value = *o->_valptr;
+        o->_valptr = &o->_value;
+        sqRelease(o);
+    }
+    _outers.clear();
+}
+
+// At shutdown no new references may appear, so outers are detached without their values.
 void SQGenerator::Finalize() {
+    CloseOuters(false);
     _closure.Null();
     std::vector<SQObjectPtr>().swap(_stack);
     _state = SQGeneratorState::Dead;

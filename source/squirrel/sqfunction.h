@@ -86,15 +86,19 @@ struct SQNativeClosure : SQRefCounted {
 
 enum class SQGeneratorState { Running, Suspended, Dead };
 
-// A suspended script frame: its slots and position are kept here between resumes.
+// A suspended script frame: its slots and position are kept here between resumes. Outers
+// still open on those slots point into _stack while suspended (each held by one reference).
 struct SQGenerator : SQRefCounted {
     SQObjectPtr _closure;
     std::vector<SQObjectPtr> _stack;
+    std::vector<SQOuter*> _outers;
     SQInteger _pc = 0;
     SQGeneratorState _state = SQGeneratorState::Suspended;
 
     static SQGenerator* Create(SQSharedState* ss, SQClosure* closure);
+    ~SQGenerator() override;
     void Finalize() override;
+    void CloseOuters(bool keepValues);
 };
 
 // Parses a parameter type mask ("t|xs.n"): one entry per parameter, -1 for any type.

@@ -10,7 +10,6 @@
 #include "squirrel/sqvm.h"
 
 #include <cstdlib>
-#include <new>
 #include <vector>
 
 SQObjectPtr::SQObjectPtr(SQString* p) : SQObjectPtr(OT_STRING, p) {}
@@ -69,13 +68,6 @@ void SQWeakRef::Destroy() {
     delete this;
 }
 
-void SQUserData::Destroy() {
-    ClearWeakRef();
-    Unlink();
-    this->~SQUserData();
-    free(this);
-}
-
 void SQRefCounted::Unlink() {
     if (_sharedState) {
         if (_prev) {
@@ -94,36 +86,6 @@ void SQString::Destroy() {
     _sharedState->_strings.Remove(this);
     this->~SQString();
     free(this);
-}
-
-SQUserData* SQUserData::Create(SQSharedState* ss, SQInteger size) {
-    void* mem = calloc(1, sizeof(SQUserData) + (size_t)size);
-    SQUserData* ud = new (mem) SQUserData();
-    ud->LinkInto(ss);
-    ud->_size = size;
-    return ud;
-}
-
-void SQUserData::SetDelegate(SQTable* t) {
-    if (t) ++t->_uiRef;
-    sqRelease(_delegate);
-    _delegate = t;
-}
-
-void SQUserData::Finalize() {
-    SQRELEASEHOOK hook = _hook;
-    _hook = nullptr;
-    if (hook) hook(_data, _size);
-    SetDelegate(nullptr);
-}
-
-SQUserData::~SQUserData() { Finalize(); }
-
-SQArray* SQArray::Create(SQSharedState* ss, SQInteger size) {
-    SQArray* a = new SQArray();
-    a->LinkInto(ss);
-    a->_values.resize((size_t)size);
-    return a;
 }
 
 const SQChar* sqTypeName(SQObjectType t) {

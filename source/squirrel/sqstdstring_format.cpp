@@ -48,25 +48,25 @@ const SQChar* ParseConversion(const SQChar*& p, Conversion& conv) {
 }
 
 std::string CFormatOf(const Conversion& conv) {
-    std::string spec = "%";
-    spec += conv.flags;
-    if (conv.width >= 0) spec += std::to_string(conv.width);
+    std::string cFormat = "%";
+    cFormat += conv.flags;
+    if (conv.width >= 0) cFormat += std::to_string(conv.width);
     if (conv.precision >= 0) {
-        spec += '.';
-        spec += std::to_string(conv.precision);
+        cFormat += '.';
+        cFormat += std::to_string(conv.precision);
     }
-    spec += conv.type;
-    return spec;
+    cFormat += conv.type;
+    return cFormat;
 }
 
 template <typename T>
 void AppendFormatted(std::string& out, const Conversion& conv, T value) {
-    std::string spec = CFormatOf(conv);
-    int n = snprintf(nullptr, 0, spec.c_str(), value);
+    std::string cFormat = CFormatOf(conv);
+    int n = snprintf(nullptr, 0, cFormat.c_str(), value);
     if (n <= 0) return;
     size_t old = out.size();
     out.resize(old + (size_t)n + 1);
-    snprintf(&out[old], (size_t)n + 1, spec.c_str(), value);
+    snprintf(&out[old], (size_t)n + 1, cFormat.c_str(), value);
     out.resize(old + (size_t)n);
 }
 

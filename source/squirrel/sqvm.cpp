@@ -30,7 +30,7 @@ SQVM::~SQVM() {
 }
 
 void SQVM::Finalize() {
-    CloseOuters(_stack);
+    CloseOuters(_stack, !_ss->_closing);
     for (SQInteger i = 0; i < _top; ++i) _stack[i].Null();
     _top = 0;
     _stackbase = 0;
@@ -58,11 +58,11 @@ SQOuter* SQVM::FindOuter(SQObjectPtr* slot) {
     return o;
 }
 
-void SQVM::CloseOuters(SQObjectPtr* from) {
+void SQVM::CloseOuters(SQObjectPtr* from, bool keepValues) {
     while (_openouters && _openouters->_valptr >= from) {
         SQOuter* o = _openouters;
         _openouters = o->_nextOpen;
-        o->_value = *o->_valptr;
+        if (keepValues) o->_value = *o->_valptr;
         o->_valptr = &o->_value;
         o->_nextOpen = nullptr;
         sqRelease(o);

@@ -135,7 +135,8 @@ struct SQVM : SQRefCounted {
     bool HasDebugHook() const { return !_inDebugHook && (_nativedebughook || _debughook._type != OT_NULL); }
     // Reports a 'c'all, 'r'eturn or 'l'ine event of a script function to the debug hook.
     void CallDebugHook(SQInteger type, SQClosure* closure, SQInteger line);
-    void CloseOuters(SQObjectPtr* from);
+    // Closes the open outers on slots at or above `from`; keepValues false only detaches them.
+    void CloseOuters(SQObjectPtr* from, bool keepValues = true);
     bool EnterFrame(SQClosure* closure, SQObjectPtr* base, SQInteger nargs, SQObjectPtr*& sp);
     SQObjectPtr MakeGenerator(SQClosure* closure, SQObjectPtr* base, SQObjectPtr* sp);
     void PopTo(SQInteger from) {

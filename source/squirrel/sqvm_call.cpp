@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <string>
 
-
 bool SQVM::RaiseError(const SQChar* fmt, ...) {
     char buf[512];
     va_list args;

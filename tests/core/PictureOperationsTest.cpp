@@ -93,7 +93,9 @@ TEST(PictureFlip, HorizontalVerticalAndBoth)
     {
         bool horizontal, vertical;
         uint32_t firstPixel;
-    } cases[] = {{true, false, 0xFF000002}, {false, true, 0xFF000100}, {true, true, 0xFF000102},
+    } cases[] = {{true, false, 0xFF000002},
+                 {false, true, 0xFF000100},
+                 {true, true, 0xFF000102},
                  {false, false, 0xFF000000}};
     for (const Case& c : cases)
     {
@@ -284,7 +286,7 @@ TEST(PictureResize, SizesAndFormats)
         int32_t width, height;
         bool result;
         uint32_t newWidth, newHeight;
-    } cases[] = {{-1, 50, true, 100, 50}, {50, -1, true, 50, 25}, {-1, -1, false, 200, 100},
+    } cases[] = {{-1, 50, true, 100, 50},  {50, -1, true, 50, 25},     {-1, -1, false, 200, 100},
                  {0, 10, false, 200, 100}, {400, 300, true, 400, 300}, {200, 100, true, 200, 100}};
     for (const Case& c : cases)
     {
@@ -314,8 +316,8 @@ TEST(PictureShrink, AveragesTheFootprint)
     EXPECT_EQ(PixelBytes(half), (std::vector<uint8_t>{50, 0, 0, 255, 120, 0, 0, 255}));
 
     nPicture three(picture);
-    ASSERT_TRUE(three.Shrink(3, 1)); // footprints of 4/3 pixels
-    EXPECT_EQ(three.GetPixelAddress(0, 0)[0], 25); // (0 + 100/3) * 3/4
+    ASSERT_TRUE(three.Shrink(3, 1));                // footprints of 4/3 pixels
+    EXPECT_EQ(three.GetPixelAddress(0, 0)[0], 25);  // (0 + 100/3) * 3/4
     EXPECT_EQ(three.GetPixelAddress(1, 0)[0], 150); // (100 * 2/3 + 200 * 2/3) * 3/4
 
     nPicture larger(picture);

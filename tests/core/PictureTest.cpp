@@ -27,9 +27,9 @@ TEST(Picture, FormatNames)
         nPixelFormat format;
         const char* name;
     } cases[] = {
-        {PixelFormatBGRA8, "B8G8R8A8"},  {PixelFormatRGBA8, "R8G8B8A8"}, {PixelFormatARGB8, "A8R8G8B8"},
-        {PixelFormatBGR8, "B8G8R8"},     {PixelFormatRGB24, "R8G8B8"},   {PixelFormatRGB555, "B5G5R5"},
-        {PixelFormatRGB565, "B5G6R5"},   {PixelFormatARGB4444, "B4G4R4A4"}, {PixelFormatNone, "NONE"},
+        {PixelFormatBGRA8, "B8G8R8A8"}, {PixelFormatRGBA8, "R8G8B8A8"},    {PixelFormatARGB8, "A8R8G8B8"},
+        {PixelFormatBGR8, "B8G8R8"},    {PixelFormatRGB24, "R8G8B8"},      {PixelFormatRGB555, "B5G5R5"},
+        {PixelFormatRGB565, "B5G6R5"},  {PixelFormatARGB4444, "B4G4R4A4"}, {PixelFormatNone, "NONE"},
     };
     for (const Case& c : cases)
     {
@@ -99,7 +99,8 @@ TEST(Picture, SetFormatOnlyReinterpretsPixelsOfTheSameDepth)
     EXPECT_EQ(PixelBytes(picture), (std::vector<uint8_t>{1, 2, 3, 4}));
     PictureLog log;
     EXPECT_FALSE(picture.SetFormat(PixelFormatBGR8));
-    EXPECT_EQ(log.text, "[!] (Picture::SetFormat) Target format requires a data conversion. See Convert().\n");
+    EXPECT_EQ(log.text,
+              "[!] (Picture::SetFormat) Target format requires a data conversion. See Convert().\n");
     EXPECT_TRUE(picture.GetFormat() == PixelFormatRGBA8);
 }
 
@@ -116,9 +117,9 @@ const Sample Samples[] = {
     {PixelFormatARGB8, {0x10, 0x80, 0x40, 0x20}},
     {PixelFormatBGR8, {0x20, 0x40, 0x80}},
     {PixelFormatRGB24, {0x80, 0x40, 0x20}},
-    {PixelFormatRGB555, {0x04, 0x41}},      // 0x4104: r 16, g 8, b 4
-    {PixelFormatRGB565, {0x04, 0x82}},      // 0x8204: r 16, g 16, b 4
-    {PixelFormatARGB4444, {0x42, 0x18}},    // 0x1842: a 1, r 8, g 4, b 2
+    {PixelFormatRGB555, {0x04, 0x41}},   // 0x4104: r 16, g 8, b 4
+    {PixelFormatRGB565, {0x04, 0x82}},   // 0x8204: r 16, g 16, b 4
+    {PixelFormatARGB4444, {0x42, 0x18}}, // 0x1842: a 1, r 8, g 4, b 2
 };
 
 TEST(PictureConvert, EveryNamedFormatToEveryOther)

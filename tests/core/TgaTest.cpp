@@ -36,7 +36,8 @@ TEST(TgaReader, BottomUpTwentyFourBitFileReadsTopRowFirstWithFullAlpha)
 
 TEST(TgaReader, DescriptorBit5KeepsTheRowOrder)
 {
-    const auto file = TgaFile({.width = 1, .height = 2, .depth = 32, .descriptor = 0x28}, {1, 2, 3, 4, 5, 6, 7, 8});
+    const auto file =
+        TgaFile({.width = 1, .height = 2, .depth = 32, .descriptor = 0x28}, {1, 2, 3, 4, 5, 6, 7, 8});
     EXPECT_EQ(Read(file), (std::vector<uint32_t>{0x04030201, 0x08070605}));
 }
 
@@ -49,18 +50,19 @@ TEST(TgaReader, PixelDepthsDecodeToBgra)
         std::vector<uint8_t> pixel;
         uint32_t expected;
     } cases[] = {
-        {3, 8, {0x7F}, 0x7F7F7F7F},                 // grey: all four bytes, alpha included
-        {2, 8, {0x40}, 0x40404040},                 // 8-bit true colour reads as grey too
-        {2, 16, {0xFF, 0xFF}, 0xFFF8F8F8},          // bit 15 ignored, alpha full
-        {2, 16, {0x1F, 0x00}, 0xFF0000F8},          // low five bits are blue
-        {2, 16, {0x00, 0x7C}, 0xFFF80000},          // red
-        {2, 24, {0x01, 0x02, 0x03}, 0xFF030201},    // B, G, R
+        {3, 8, {0x7F}, 0x7F7F7F7F},              // grey: all four bytes, alpha included
+        {2, 8, {0x40}, 0x40404040},              // 8-bit true colour reads as grey too
+        {2, 16, {0xFF, 0xFF}, 0xFFF8F8F8},       // bit 15 ignored, alpha full
+        {2, 16, {0x1F, 0x00}, 0xFF0000F8},       // low five bits are blue
+        {2, 16, {0x00, 0x7C}, 0xFFF80000},       // red
+        {2, 24, {0x01, 0x02, 0x03}, 0xFF030201}, // B, G, R
         {2, 32, {0x01, 0x02, 0x03, 0x04}, 0x04030201},
     };
     for (const Case& c : cases)
     {
         SCOPED_TRACE(int(c.depth));
-        EXPECT_EQ(Read(TgaFile({.type = c.type, .depth = c.depth}, c.pixel)), std::vector<uint32_t>{c.expected});
+        EXPECT_EQ(Read(TgaFile({.type = c.type, .depth = c.depth}, c.pixel)),
+                  std::vector<uint32_t>{c.expected});
     }
 }
 
@@ -75,15 +77,16 @@ TEST(TgaReader, RunLengthPacketsCrossRowsAndStopAtTheLastPixel)
 
 TEST(TgaReader, SingleRunAndRawPacketsGiveOnePixelEach)
 {
-    const auto file = TgaFile({.type = 10, .width = 2, .height = 1, .depth = 32},
-                              {0x80, 1, 2, 3, 4, 0x00, 5, 6, 7, 8});
+    const auto file =
+        TgaFile({.type = 10, .width = 2, .height = 1, .depth = 32}, {0x80, 1, 2, 3, 4, 0x00, 5, 6, 7, 8});
     EXPECT_EQ(Read(file), (std::vector<uint32_t>{0x04030201, 0x08070605}));
 }
 
 TEST(TgaReader, TruncatedRunLengthDataKeepsWhatWasDecodedAndZeroesTheRest)
 {
     PictureLog log;
-    const auto file = TgaFile({.type = 10, .width = 4, .height = 1, .depth = 32}, {0x81, 1, 2, 3, 4, 0x01, 5});
+    const auto file =
+        TgaFile({.type = 10, .width = 4, .height = 1, .depth = 32}, {0x81, 1, 2, 3, 4, 0x01, 5});
     EXPECT_EQ(Read(file), (std::vector<uint32_t>{0x04030201, 0x04030201, 0, 0}));
 }
 
@@ -100,7 +103,8 @@ TEST(TgaReader, ColourMappedPixelsUseThePaletteAndMagentaIsTransparent)
     // Entries in file order B, G, R: magenta, a grey, pure red.
     auto body = Palette24({0xFF00FF, 0x808080, 0xFF0000});
     body.insert(body.end(), {2, 1, 0, 2});
-    const auto file = TgaFile({.mapType = 1, .type = 1, .mapLength = 3, .mapBits = 24, .width = 4, .depth = 8}, body);
+    const auto file =
+        TgaFile({.mapType = 1, .type = 1, .mapLength = 3, .mapBits = 24, .width = 4, .depth = 8}, body);
     EXPECT_EQ(Read(file), (std::vector<uint32_t>{0xFFFF0000, 0xFF808080, 0x00FF00FF, 0xFFFF0000}));
 
     auto runs = Palette24({0x0000FF, 0x00FF00});
@@ -112,11 +116,11 @@ TEST(TgaReader, ColourMappedPixelsUseThePaletteAndMagentaIsTransparent)
 
 TEST(TgaReader, SixteenAndThirtyTwoBitPaletteEntriesConvert)
 {
-    const auto sixteen =
-        TgaFile({.mapType = 1, .type = 1, .mapLength = 1, .mapBits = 16, .width = 1, .depth = 8}, {0x00, 0x7C, 0});
+    const auto sixteen = TgaFile(
+        {.mapType = 1, .type = 1, .mapLength = 1, .mapBits = 16, .width = 1, .depth = 8}, {0x00, 0x7C, 0});
     EXPECT_EQ(Read(sixteen), std::vector<uint32_t>{0xFFF80000});
-    const auto thirtyTwo =
-        TgaFile({.mapType = 1, .type = 1, .mapLength = 1, .mapBits = 32, .width = 1, .depth = 8}, {1, 2, 3, 4, 0});
+    const auto thirtyTwo = TgaFile(
+        {.mapType = 1, .type = 1, .mapLength = 1, .mapBits = 32, .width = 1, .depth = 8}, {1, 2, 3, 4, 0});
     EXPECT_EQ(Read(thirtyTwo), std::vector<uint32_t>{0x04030201});
 }
 
@@ -145,8 +149,8 @@ TEST(TgaReader, UncompressedFilesOfEveryDepthDecodeBehindALongHeader)
                 {
                     body.insert(body.end(), {uint8_t(i), uint8_t(i * 3), uint8_t(i * 7)});
                     const bool magenta = i == 0xFF && uint8_t(i * 3) == 0 && uint8_t(i * 7) == 0xFF;
-                    palette.push_back(uint32_t(i) | uint32_t(uint8_t(i * 3)) << 8 | uint32_t(uint8_t(i * 7)) << 16 |
-                                      (magenta ? 0u : 0xFF000000u));
+                    palette.push_back(uint32_t(i) | uint32_t(uint8_t(i * 3)) << 8 |
+                                      uint32_t(uint8_t(i * 7)) << 16 | (magenta ? 0u : 0xFF000000u));
                 }
             std::vector<uint32_t> expected(size_t(width) * height);
             for (size_t row = 0; row < height; ++row) // bottom row first in the file
@@ -158,7 +162,7 @@ TEST(TgaReader, UncompressedFilesOfEveryDepthDecodeBehindALongHeader)
                     body.insert(body.end(), v, v + depth / 8);
                     uint32_t& pixel = expected[(height - 1 - row) * width + x];
                     const uint32_t word16 = v[0] | v[1] << 8;
-                    pixel = mapped       ? palette[v[0]]
+                    pixel = mapped        ? palette[v[0]]
                             : depth == 8  ? v[0] * 0x01010101u
                             : depth == 16 ? (word16 << 3 & 0xF8) | (word16 >> 2 & 0xF8) << 8 |
                                                 (word16 >> 7 & 0xF8) << 16 | 0xFF000000u
@@ -188,7 +192,8 @@ TEST(TgaReader, BadFilesFailWithALineAndLeaveThePictureAsItWas)
     } cases[] = {
         {"run-length grey", TgaFile({.type = 11, .depth = 8}, {0x80, 1}), ""},
         {"short header", {0, 0, 2, 0, 0}, ""},
-        {"8-bit palette", TgaFile({.mapType = 1, .type = 1, .mapLength = 1, .mapBits = 8, .depth = 8}, {1, 0}),
+        {"8-bit palette",
+         TgaFile({.mapType = 1, .type = 1, .mapLength = 1, .mapBits = 8, .depth = 8}, {1, 0}),
          "[!] Palette is in unsupported pixel format (neither RGB16, RGB24 or BGR8).\n"},
         {"index past the palette",
          TgaFile({.mapType = 1, .type = 1, .mapLength = 1, .mapBits = 24, .depth = 8}, {1, 2, 3, 1}),
@@ -202,16 +207,21 @@ TEST(TgaReader, BadFilesFailWithALineAndLeaveThePictureAsItWas)
          "[!] TGA palette of 256 entries is longer than the file.\n"},
         {"huge header, tiny file", TgaFile({.width = 65535, .height = 65535, .depth = 32}, {1, 2, 3, 4}),
          "[!] TGA header claims 65535x65535 pixels, more than the file holds.\n"},
-        {"huge run-length header", TgaFile({.type = 10, .width = 65535, .height = 65535, .depth = 32}, {0xFF, 1, 2, 3, 4}),
+        {"huge run-length header",
+         TgaFile({.type = 10, .width = 65535, .height = 65535, .depth = 32}, {0xFF, 1, 2, 3, 4}),
          "[!] TGA header claims 65535x65535 pixels, more than the file holds.\n"},
         {"truncated rows", TgaFile({.width = 2, .height = 2, .depth = 24}, {1, 2, 3, 4, 5, 6, 7}),
          "[!] TGA header claims 2x2 pixels, more than the file holds.\n"},
-        {"image id past the end", TgaFile({.idLength = 200}, {1, 2, 3, 4}), "[!] TGA file ends inside its image ID.\n"},
-        {"zero width", TgaFile({.width = 0, .height = 3}, {}), "[!] Failed to allocate picture buffer (0x3@32bpp).\n"},
-        {"15-bit pixels", TgaFile({.depth = 15}, {1, 2}), "[!] TGA pixel depth 15 is not supported for image type 2.\n"},
+        {"image id past the end", TgaFile({.idLength = 200}, {1, 2, 3, 4}),
+         "[!] TGA file ends inside its image ID.\n"},
+        {"zero width", TgaFile({.width = 0, .height = 3}, {}),
+         "[!] Failed to allocate picture buffer (0x3@32bpp).\n"},
+        {"15-bit pixels", TgaFile({.depth = 15}, {1, 2}),
+         "[!] TGA pixel depth 15 is not supported for image type 2.\n"},
         {"8-bit run-length colour", TgaFile({.type = 10, .depth = 8}, {0x80, 1}),
          "[!] TGA pixel depth 8 is not supported for image type 10.\n"},
-        {"16-bit indices", TgaFile({.mapType = 1, .type = 1, .mapLength = 1, .mapBits = 24, .depth = 16}, {1, 2, 3, 0, 0}),
+        {"16-bit indices",
+         TgaFile({.mapType = 1, .type = 1, .mapLength = 1, .mapBits = 24, .depth = 16}, {1, 2, 3, 0, 0}),
          "[!] TGA colour-mapped picture with 16-bit indices is not supported.\n"},
     };
     for (const Case& c : cases)
@@ -239,8 +249,9 @@ TEST(TgaWriter, TwoRedBgraPixelsGiveAStandardTopFirstFile)
 {
     nPicture picture(2, 1, PixelFormatBGRA8);
     picture.Fill(1, 0, 0, 1);
-    EXPECT_EQ(Encode(picture), (std::vector<uint8_t>{0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, 2, 0, 1, 0, 32, 0x28, 0x00,
-                                                     0x00, 0xFF, 0xFF, 0x00, 0x00, 0xFF, 0xFF}));
+    EXPECT_EQ(Encode(picture),
+              (std::vector<uint8_t>{0, 0, 2, 0,  0,    0,    0,    0,    0,    0,    0,    0,    2,
+                                    0, 1, 0, 32, 0x28, 0x00, 0x00, 0xFF, 0xFF, 0x00, 0x00, 0xFF, 0xFF}));
 }
 
 TEST(TgaWriter, PixelBytesPerFormat)

@@ -12,7 +12,8 @@
 // converted and summed, so that every pixel the readers claim to have written is touched.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const bool registered = [] {
+    static const bool registered = []
+    {
         nLogHolder::Get().SetMask(LogLevelNone);
         PictureRegisterIOCodecs();
         return true;

@@ -278,3 +278,20 @@ TEST_F(ApiReferenceTest, ClassUserDataSizeGivesEachInstanceABlock) {
     EXPECT_EQ(releases[0], "block:16");
     EXPECT_TRUE(SQ_FAILED(sq_setclassudsize(v, -1, 8)));  // already instantiated
 }
+
+TEST_F(ApiReferenceTest, SqCloseWithSuspendedGeneratorsAndThreads) {
+    PushTrackedInstance(kFirst);
+    sq_pushroottable(v);
+    sq_pushstring(v, "tracked", -1);
+    sq_push(v, -3);
+    sq_newslot(v, -3, SQFalse);
+    sq_settop(v, 0);
+    ASSERT_TRUE(Run("function gen() { local keep = ::tracked; local peek = @() keep; yield peek; yield 2; }"
+                    "::g <- gen(); ::peek <- resume ::g;"
+                    "::t <- newthread(function() { local mine = ::tracked; ::fromThread <- @() mine; suspend(1); });"
+                    "::t.call(); ::tracked = null;"));
+    EXPECT_TRUE(releases.empty());
+    sq_close(v);
+    v = nullptr;
+    ASSERT_EQ(releases.size(), 1u);
+}

@@ -107,6 +107,10 @@ TEST_F(ApiStackTest, TableSlotsGetSetDeleteAndIterate) {
     sq_getinteger(v, -1, &i);
     EXPECT_EQ(i, 3);
     sq_pop(v, 1);
+    sq_pushstring(v, "three", -1);
+    EXPECT_TRUE(SQ_SUCCEEDED(sq_deleteslot(v, 1, SQTrue)));  // already gone: nothing happens
+    EXPECT_EQ(sq_gettype(v, -1), OT_NULL);
+    sq_pop(v, 1);
 
     std::string order;
     SQInteger sum = 0;
@@ -189,4 +193,84 @@ TEST_F(ApiStackTest, ConversionsAndTypeNames) {
     sq_pushstring(v, "", 0);
     sq_tobool(v, -1, &b);
     EXPECT_EQ(b, SQTrue);
+}
+
+namespace {
+
+SQInteger ReturnsNothing(HSQUIRRELVM) { return 0; }
+
+// Each call, with the values its operands need pushed first, and the net change of the stack
+// height that results. Fixed slots: 1 table, 2 array, 3 class, 4 instance, 5 closure, 6 string.
+struct StackCase {
+    const char* name;
+    SQInteger delta;
+    void (*run)(HSQUIRRELVM v);
+};
+
+const StackCase kStackCases[] = {
+    {"sq_pushroottable", 1, [](HSQUIRRELVM v) { sq_pushroottable(v); }},
+    {"sq_pushregistrytable", 1, [](HSQUIRRELVM v) { sq_pushregistrytable(v); }},
+    {"sq_pushconsttable", 1, [](HSQUIRRELVM v) { sq_pushconsttable(v); }},
+    {"sq_newtable", 1, [](HSQUIRRELVM v) { sq_newtable(v); }},
+    {"sq_newarray", 1, [](HSQUIRRELVM v) { sq_newarray(v, 3); }},
+    {"sq_newuserdata", 1, [](HSQUIRRELVM v) { sq_newuserdata(v, 8); }},
+    {"sq_newclosure", 1, [](HSQUIRRELVM v) { sq_pushinteger(v, 1); sq_newclosure(v, ReturnsNothing, 1); }},
+    {"sq_newclass", 1, [](HSQUIRRELVM v) { sq_push(v, 3); sq_newclass(v, SQTrue); }},
+    {"sq_createinstance", 1, [](HSQUIRRELVM v) { sq_createinstance(v, 3); }},
+    {"sq_getclass", 1, [](HSQUIRRELVM v) { sq_getclass(v, 4); }},
+    {"sq_getbase", 1, [](HSQUIRRELVM v) { sq_getbase(v, 3); }},
+    {"sq_newslot", 0, [](HSQUIRRELVM v) { sq_pushstring(v, "k", -1); sq_pushinteger(v, 1); sq_newslot(v, 1, SQFalse); }},
+    {"sq_set", 0, [](HSQUIRRELVM v) { sq_pushstring(v, "a", -1); sq_pushinteger(v, 2); sq_set(v, 1); }},
+    {"sq_rawset", 0, [](HSQUIRRELVM v) { sq_pushstring(v, "r", -1); sq_pushinteger(v, 2); sq_rawset(v, 1); }},
+    {"sq_get", 1, [](HSQUIRRELVM v) { sq_pushstring(v, "a", -1); sq_get(v, 1); }},
+    {"sq_rawget", 1, [](HSQUIRRELVM v) { sq_pushstring(v, "a", -1); sq_rawget(v, 1); }},
+    {"sq_deleteslot", 1, [](HSQUIRRELVM v) { sq_pushstring(v, "a", -1); sq_deleteslot(v, 1, SQTrue); }},
+    {"sq_rawdeleteslot", 0, [](HSQUIRRELVM v) { sq_pushstring(v, "a", -1); sq_rawdeleteslot(v, 1, SQFalse); }},
+    {"sq_arrayappend", 0, [](HSQUIRRELVM v) { sq_pushinteger(v, 5); sq_arrayappend(v, 2); }},
+    {"sq_arraypop", 1, [](HSQUIRRELVM v) { sq_arraypop(v, 2, SQTrue); }},
+    {"sq_arrayresize", 0, [](HSQUIRRELVM v) { sq_arrayresize(v, 2, 10); }},
+    {"sq_clone", 1, [](HSQUIRRELVM v) { sq_clone(v, 1); }},
+    {"sq_setdelegate", 0, [](HSQUIRRELVM v) { sq_newtable(v); sq_setdelegate(v, 1); }},
+    {"sq_getdelegate", 1, [](HSQUIRRELVM v) { sq_getdelegate(v, 1); }},
+    {"sq_setattributes", 1, [](HSQUIRRELVM v) { sq_pushnull(v); sq_newtable(v); sq_setattributes(v, 3); }},
+    {"sq_getattributes", 1, [](HSQUIRRELVM v) { sq_pushnull(v); sq_getattributes(v, 3); }},
+    {"sq_bindenv", 1, [](HSQUIRRELVM v) { sq_push(v, 1); sq_bindenv(v, 5); }},
+    {"sq_tostring", 1, [](HSQUIRRELVM v) { sq_tostring(v, 2); }},
+    {"sq_typeof", 1, [](HSQUIRRELVM v) { sq_typeof(v, 4); }},
+    {"sq_weakref", 1, [](HSQUIRRELVM v) { sq_weakref(v, 1); }},
+    {"sq_getlasterror", 1, [](HSQUIRRELVM v) { sq_getlasterror(v); }},
+    {"sq_call", 1, [](HSQUIRRELVM v) { sq_push(v, 5); sq_pushroottable(v); sq_call(v, 1, SQTrue, SQFalse); sq_remove(v, -2); }},
+    {"sq_call without result", 1, [](HSQUIRRELVM v) { sq_push(v, 5); sq_pushroottable(v); sq_call(v, 1, SQFalse, SQFalse); }},
+    {"sq_compilebuffer", 1, [](HSQUIRRELVM v) { sq_compilebuffer(v, "return 1", 8, "c", SQFalse); }},
+    {"sq_next", 3, [](HSQUIRRELVM v) { sq_pushnull(v); sq_next(v, 2); }},
+    {"sq_seterrorhandler", 0, [](HSQUIRRELVM v) { sq_push(v, 5); sq_seterrorhandler(v); }},
+    {"sq_pushobject", 1, [](HSQUIRRELVM v) { HSQOBJECT o; sq_getstackobj(v, 6, &o); sq_pushobject(v, o); }},
+};
+
+}  // namespace
+
+TEST_F(ApiStackTest, EveryCallLeavesTheDocumentedNumberOfValues) {
+    ASSERT_TRUE(Run("::TestClass <- class { field = 1; function method() { return 1; } };"
+                    "::testFunction <- function() { return 5; };"));
+    for (const StackCase& c : kStackCases) {
+        sq_settop(v, 0);
+        sq_newtable(v);
+        sq_pushstring(v, "a", -1);
+        sq_pushinteger(v, 1);
+        sq_newslot(v, 1, SQFalse);
+        sq_newarray(v, 2);
+        sq_pushroottable(v);
+        sq_pushstring(v, "TestClass", -1);
+        sq_get(v, -2);
+        sq_remove(v, -2);
+        sq_createinstance(v, 3);
+        sq_pushroottable(v);
+        sq_pushstring(v, "testFunction", -1);
+        sq_get(v, -2);
+        sq_remove(v, -2);
+        sq_pushstring(v, "text", -1);
+        ASSERT_EQ(sq_gettop(v), 6);
+        c.run(v);
+        EXPECT_EQ(sq_gettop(v), 6 + c.delta) << c.name;
+    }
 }

@@ -101,3 +101,16 @@ local raw = Animal.instance();
 print((raw.name == null) + "\n");
 class Vargs { items = null; constructor(...) { items = vargv; } }
 print(Vargs(1, 2, 3).items.len() + "\n");
+
+// Free names inside methods: members of `this` first, then the root table (also past a _get
+// that reports a clean miss), and default-delegate methods of the instance.
+function helper(v) { return "helper(" + v + ")"; }
+class Lookup {
+    value = 3;
+    function run() { return helper(value) + " " + (getclass() == Lookup); }
+}
+class LookupWithGet {
+    function _get(k) { if (k == "virtual") return "virtual value"; throw null; }
+    function run() { return helper(virtual); }
+}
+print(Lookup().run() + " " + LookupWithGet().run() + "\n");

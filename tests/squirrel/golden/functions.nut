@@ -91,3 +91,26 @@ print(g.getstatus() + " " + resume g + " " + resume g + " ");
 resume g;
 print(g.getstatus() + "\n");
 try { resume g; } catch (e) { print(e + "\n"); }
+// Closures over a generator's locals share them across yields, and keep them when it dies.
+function counterGen() {
+    local n = 0;
+    local get = @() n;
+    local set = function(v) { n = v; };
+    yield get;
+    n = 10;
+    yield set;
+    yield n;
+    n++;
+    yield get();
+}
+local g = counterGen();
+local get = resume g;
+print(get() + "\n");
+local set = resume g;
+print(get() + "\n");
+set(42);
+print((resume g) + " " + (resume g) + " " + get() + "\n");
+local h = counterGen();
+local get2 = resume h;
+h = null;
+print(get2() + "\n");

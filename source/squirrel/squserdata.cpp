@@ -1,0 +1,36 @@
+#include "squirrel/squserdata.h"
+
+#include "squirrel/sqtable.h"
+
+#include <cstdlib>
+#include <new>
+
+SQUserData* SQUserData::Create(SQSharedState* ss, SQInteger size) {
+    void* mem = calloc(1, sizeof(SQUserData) + (size_t)size);
+    SQUserData* ud = new (mem) SQUserData();
+    ud->LinkInto(ss);
+    ud->_size = size;
+    return ud;
+}
+
+void SQUserData::SetDelegate(SQTable* t) {
+    if (t) ++t->_uiRef;
+    sqRelease(_delegate);
+    _delegate = t;
+}
+
+void SQUserData::Finalize() {
+    SQRELEASEHOOK hook = _hook;
+    _hook = nullptr;
+    if (hook) hook(_data, _size);
+    SetDelegate(nullptr);
+}
+
+SQUserData::~SQUserData() { Finalize(); }
+
+void SQUserData::Destroy() {
+    ClearWeakRef();
+    Unlink();
+    this->~SQUserData();
+    free(this);
+}
