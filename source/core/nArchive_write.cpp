@@ -46,6 +46,10 @@ bool nArchive::Create(const char* path)
         nLogHolder::Get() << "[!] Failed to open '" << path << "' as output archive.\n";
         return false;
     }
+    // The writer always writes A = 0 and E = 0; values kept from an archive read before must not
+    // shape this one (an E from a damaged file could demand a gigabyte of padding at Close).
+    m_alignment = 0;
+    m_endPadding = 0;
     if (!WriteBytes("DRAN", 4) || !WriteU32(m_alignment) || !WriteAlignment() || !WriteU32(m_endPadding))
     {
         nLogHolder::Get() << "[!] Failed to write the header of '" << path << "'.\n";

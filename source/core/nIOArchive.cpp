@@ -56,6 +56,9 @@ int64_t nIOArchive::Seek(nIOHandle* handle, int64_t offset, int origin)
         return -1;
     auto* entry = static_cast<nIOArchiveHandle*>(handle);
     const int64_t size = entry->size;
+    // Any offset beyond +-2^33 lands on the same bound, and position + offset can no longer wrap.
+    constexpr int64_t OffsetBound = int64_t(1) << 33;
+    offset = std::clamp(offset, -OffsetBound, OffsetBound);
     int64_t target = entry->position;
     if (origin == IOSeekSet)
         target = offset;

@@ -1,13 +1,6 @@
 #include "squirrel/sqdelegates.h"
 
-#include "squirrel/sqstate.h"
-#include "squirrel/sqstring.h"
 #include "squirrel/sqvm.h"
-
-#include <algorithm>
-#include <cctype>
-#include <charconv>
-#include <cstring>
 
 static SQInteger NumberToFloat(HSQUIRRELVM v) {
     const SQObjectPtr& o = v->StackAt(1);
@@ -32,106 +25,5 @@ const SQRegFunction sqNumberDelegate[] = {
     {"tostring", sqDelegateToString, 1, "."},
     {"tointeger", NumberToInteger, 1, "n|b"},
     {"tochar", NumberToChar, 1, "n|b"},
-    {"weakref", sqDelegateWeakRef, 1, nullptr},
-    {nullptr, nullptr, 0, nullptr}};
-
-static SQString* Self(HSQUIRRELVM v) { return _string(v->StackAt(1)); }
-
-static SQInteger StringLen(HSQUIRRELVM v) {
-    sq_pushinteger(v, Self(v)->_len);
-    return 1;
-}
-
-static SQInteger StringToInteger(HSQUIRRELVM v) {
-    SQString* s = Self(v);
-    SQInteger base = 10;
-    if (sq_gettop(v) > 1) sq_getinteger(v, 2, &base);
-    if (base < 2 || base > 36) return sq_throwerror(v, "invalid base");
-    const char* begin = s->_val;
-    const char* end = s->_val + s->_len;
-    while (begin < end && isspace((unsigned char)*begin)) ++begin;
-    bool negative = false;
-    if (begin < end && (*begin == '-' || *begin == '+')) negative = *begin++ == '-';
-    uint32_t value = 0;
-    auto r = std::from_chars(begin, end, value, (int)base);
-    if (r.ec != std::errc() || begin == end) {
-        // A float text converts through its integer part.
-        float f = 0;
-        auto rf = std::from_chars(begin, end, f);
-        if (rf.ec != std::errc()) return sq_throwerror(v, "cannot convert the string");
-        value = (uint32_t)(SQInteger)f;
-    }
-    sq_pushinteger(v, negative ? (SQInteger)(0u - value) : (SQInteger)value);
-    return 1;
-}
-
-static SQInteger StringToFloat(HSQUIRRELVM v) {
-    SQString* s = Self(v);
-    const char* begin = s->_val;
-    const char* end = s->_val + s->_len;
-    while (begin < end && isspace((unsigned char)*begin)) ++begin;
-    if (begin < end && *begin == '+') ++begin;
-    float f = 0;
-    auto r = std::from_chars(begin, end, f);
-    if (r.ec != std::errc()) return sq_throwerror(v, "cannot convert the string");
-    sq_pushfloat(v, f);
-    return 1;
-}
-
-// Resolves negative positions from the end and checks 0 <= start <= end <= length.
-static bool SliceRange(HSQUIRRELVM v, SQInteger length, SQInteger& start, SQInteger& end) {
-    start = 0;
-    end = length;
-    sq_getinteger(v, 2, &start);
-    if (sq_gettop(v) > 2) sq_getinteger(v, 3, &end);
-    if (start < 0) start += length;
-    if (end < 0) end += length;
-    if (start < 0 || end < start || end > length) {
-        sq_throwerror(v, "slice out of range");
-        return false;
-    }
-    return true;
-}
-
-static SQInteger StringSlice(HSQUIRRELVM v) {
-    SQString* s = Self(v);
-    SQInteger start, end;
-    if (!SliceRange(v, s->_len, start, end)) return SQ_ERROR;
-    sq_pushstring(v, s->_val + start, end - start);
-    return 1;
-}
-
-static SQInteger StringFind(HSQUIRRELVM v) {
-    SQString* s = Self(v);
-    SQString* sub = _string(v->StackAt(2));
-    SQInteger from = 0;
-    if (sq_gettop(v) > 2) sq_getinteger(v, 3, &from);
-    if (from < 0 || from > s->_len) return 0;
-    const char* found = std::search(s->_val + from, s->_val + s->_len, sub->_val, sub->_val + sub->_len);
-    if (found == s->_val + s->_len && sub->_len > 0) return 0;
-    sq_pushinteger(v, (SQInteger)(found - s->_val));
-    return 1;
-}
-
-static SQInteger StringCase(HSQUIRRELVM v, bool upper) {
-    SQString* s = Self(v);
-    std::string text(s->_val, (size_t)s->_len);
-    for (char& c : text) c = (char)(upper ? toupper((unsigned char)c) : tolower((unsigned char)c));
-    sq_pushstring(v, text.data(), (SQInteger)text.size());
-    return 1;
-}
-
-static SQInteger StringToLower(HSQUIRRELVM v) { return StringCase(v, false); }
-static SQInteger StringToUpper(HSQUIRRELVM v) { return StringCase(v, true); }
-
-const SQRegFunction sqStringDelegate[] = {
-    {"len", StringLen, 1, "s"},
-    {"tointeger", StringToInteger, -1, "sn"},
-    {"tofloat", StringToFloat, 1, "s"},
-    {"tostring", sqDelegateToString, 1, "."},
-    {"slice", StringSlice, -2, "s n  n"},
-    {"find", StringFind, -2, "s s n"},
-    {"tolower", StringToLower, 1, "s"},
-    {"toupper", StringToUpper, 1, "s"},
     {"weakref", sqDelegateWeakRef, 1, nullptr},
     {nullptr, nullptr, 0, nullptr}};

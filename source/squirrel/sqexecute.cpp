@@ -145,6 +145,9 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             }
             resume->_outers.clear();
             resume->_stack.clear();
+            const SQInstruction* code = closure->_function->_code.data();
+            for (const SQSavedTrap& t : resume->_traps) _traps.push_back({_calls.size(), base + t.sp, code + t.pc});
+            resume->_traps.clear();
             ip = closure->_function->_code.data() + resume->_pc;
             resume->_state = SQGeneratorState::Running;
         } else {
@@ -778,7 +781,13 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             SQObjectPtr result;
             if (i.a) result = std::move(*--sp);
             size_t depth = _calls.size() - 1;
-            while (!_traps.empty() && _traps.back().depth == depth) _traps.pop_back();
+            const SQInstruction* code = ci->closure->_function->_code.data();
+            size_t firstTrap = _traps.size();
+            while (firstTrap > 0 && _traps[firstTrap - 1].depth == depth) --firstTrap;
+            for (size_t t = firstTrap; t < _traps.size(); ++t) {
+                g->_traps.push_back({(SQInteger)(_traps[t].sp - base), (SQInteger)(_traps[t].ip - code)});
+            }
+            _traps.resize(firstTrap);
             for (SQObjectPtr* p = base; p < sp; ++p) g->_stack.push_back(std::move(*p));
             // Outers on the frame's slots follow them into the generator.
             while (_openouters && _openouters->_valptr >= base) {

@@ -88,10 +88,17 @@ enum class SQGeneratorState { Running, Suspended, Dead };
 
 // A suspended script frame: its slots and position are kept here between resumes. Outers
 // still open on those slots point into _stack while suspended (each held by one reference).
+// Try blocks open at a yield are kept as (stack offset, handler pc) pairs.
+struct SQSavedTrap {
+    SQInteger sp;
+    SQInteger pc;
+};
+
 struct SQGenerator : SQRefCounted {
     SQObjectPtr _closure;
     std::vector<SQObjectPtr> _stack;
     std::vector<SQOuter*> _outers;
+    std::vector<SQSavedTrap> _traps;
     SQInteger _pc = 0;
     SQGeneratorState _state = SQGeneratorState::Suspended;
 

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -176,6 +177,31 @@ TEST_F(ArchiveTest, ArchiveHandlesSeekWithinTheEntry)
     EXPECT_EQ(handle->GetSize(), 20);
 }
 
+TEST_F(ArchiveTest, ArchiveHandleSeeksByExtremeOffsetsStayInsideTheEntry)
+{
+    {
+        nArchive archive;
+        ASSERT_TRUE(archive.Create("arc@/x.vxa"));
+        ASSERT_TRUE(archive.AddEntry("e", "0123456789", 10, -1));
+    }
+    nSharedPtr<nIOArchive> mounted(new nIOArchive("arc@/x.vxa"));
+    std::unique_ptr<nIOHandle> handle(mounted->Open("e", IOModeRead));
+    ASSERT_NE(handle, nullptr);
+
+    // Position plus offset once overflowed 64 bits and wrapped to the wrong end of the entry.
+    struct Case { int64_t offset; int origin; int64_t expected; };
+    const Case cases[] = {
+        {4, IOSeekSet, 4},         {INT64_MAX, IOSeekCurrent, 10}, {INT64_MIN, IOSeekCurrent, 0},
+        {INT64_MIN, IOSeekEnd, 10}, {INT64_MAX, IOSeekEnd, 0},       {INT64_MAX, IOSeekSet, 10},
+        {INT64_MIN, IOSeekSet, 0},
+    };
+    for (const Case& c : cases)
+    {
+        EXPECT_EQ(handle->Seek(c.offset, c.origin), c.expected) << c.offset << " from " << c.origin;
+        EXPECT_EQ(handle->Tell(), c.expected);
+    }
+}
+
 TEST_F(ArchiveTest, DamagedCompressedBytesFailTheLoad)
 {
     const std::string big = Compressible(50000);
@@ -249,6 +275,25 @@ TEST_F(ArchiveTest, OlderFormAndAlignedFieldsAreRead)
     ASSERT_NE(archive.FindEntry("hello"), nullptr);
     EXPECT_EQ(archive.FindEntry("hello")->offset, 48u);
     EXPECT_EQ(Load(archive, "hello"), "12345");
+}
+
+TEST_F(ArchiveTest, AnArchiveCreatedAfterReadingAnAlignedOneHasNoAlignmentOrPadding)
+{
+    // A and E of the archive read before once shaped the new file; a damaged E of 2^30 asked
+    // Close for a gigabyte of padding.
+    for (const uint32_t endPadding : {16u, 0x40000000u})
+    {
+        WriteHost("p.vxa", "DRAN" + U32(8) + U32(endPadding) + U32(0xFFFFFFFFu));
+        nArchive archive;
+        ASSERT_TRUE(archive.Open("arc@/p.vxa"));
+        EXPECT_EQ(archive.GetAlignment(), 8u);
+        EXPECT_EQ(archive.GetEndPadding(), endPadding);
+
+        ASSERT_TRUE(archive.Create("arc@/n.vxa"));
+        ASSERT_TRUE(archive.AddEntry("hello", "12345", 5, -1));
+        ASSERT_TRUE(archive.Close());
+        EXPECT_EQ(ReadHost("n.vxa"), "DRAN" + U32(0) + U32(0) + RawEntry("hello", "12345") + U32(0xFFFFFFFFu));
+    }
 }
 
 TEST_F(ArchiveTest, WriterRefusals)

@@ -114,3 +114,21 @@ local h = counterGen();
 local get2 = resume h;
 h = null;
 print(get2() + "\n");
+// A try block spanning a yield still catches errors raised after the generator resumes.
+function guarded() {
+    try {
+        yield 1;
+        throw "after resume";
+    } catch (e) {
+        yield "caught " + e;
+    }
+    yield "end";
+}
+foreach (v in guarded()) print(v + "\n");
+function nested() {
+    for (local i = 0; i < 2; i++) {
+        try { yield i; if (i == 1) throw "boom"; } catch (e) { yield e; }
+    }
+}
+foreach (v in nested()) print(v + " ");
+print("\n");
