@@ -121,6 +121,48 @@ static int32_t TruncateToInt(float value)
     return static_cast<int32_t>(value);
 }
 
+bool nMetaTagValue::operator==(const nMetaTagValue& other) const
+{
+    if (m_type == TagTypeInteger && other.m_type == TagTypeReal)
+        return m_scalar.integer == TruncateToInt(other.m_scalar.real);
+    if (m_type == TagTypeReal && other.m_type == TagTypeInteger)
+        return m_scalar.real == static_cast<float>(other.m_scalar.integer);
+    if (m_type != other.m_type)
+        return false;
+    switch (m_type)
+    {
+    case TagTypeReal:
+        return m_scalar.real == other.m_scalar.real;
+    case TagTypeBool:
+        return m_scalar.boolean == other.m_scalar.boolean;
+    case TagTypeInteger:
+        return m_scalar.integer == other.m_scalar.integer;
+    case TagTypeString:
+        return m_text == other.m_text;
+    default:
+        return false;
+    }
+}
+
+bool nMetaTagValue::operator<(const nMetaTagValue& other) const
+{
+    if (m_type == TagTypeInteger && other.m_type == TagTypeReal)
+        return m_scalar.integer < TruncateToInt(other.m_scalar.real);
+    if (m_type != other.m_type)
+        return false;
+    switch (m_type)
+    {
+    case TagTypeReal:
+        return m_scalar.real < other.m_scalar.real;
+    case TagTypeBool:
+        return !m_scalar.boolean && other.m_scalar.boolean;
+    case TagTypeInteger:
+        return m_scalar.integer < other.m_scalar.integer;
+    default:
+        return false;
+    }
+}
+
 bool nMetaTagValue::GetInt(int32_t& out) const
 {
     switch (m_type)

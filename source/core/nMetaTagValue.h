@@ -26,6 +26,14 @@ public:
     // Copies Real, Bool, Integer and String values; a None or Binary source leaves this value None.
     nMetaTagValue& operator=(const nMetaTagValue& other);
 
+    // Same-kind Real, Bool, Integer and String values compare their contents; an Integer equals a
+    // Real whose truncation equals it, a Real equals an Integer converted to float; any other pair
+    // (None and Binary included) is unequal.
+    bool operator==(const nMetaTagValue& other) const;
+    // Real with Real, Bool with Bool, Integer with Integer and Integer with a truncated Real;
+    // any other pair is not less.
+    bool operator<(const nMetaTagValue& other) const;
+
     void SetFloat(float value);
     void SetBool(bool value);
     void SetInt(int32_t value);
@@ -42,6 +50,9 @@ public:
     bool GetString(nString& out) const;
     // The copy is the caller's, to be freed with delete[].
     bool GetBinary(uint8_t*& data, uint32_t& size) const;
+    // The stored Binary bytes without a copy; null and 0 for any other kind.
+    const uint8_t* GetBinaryData() const { return m_type == TagTypeBinary ? m_scalar.binary : nullptr; }
+    uint32_t GetBinarySize() const { return m_type == TagTypeBinary ? m_size : 0; }
 
 private:
     nMetaTagType m_type = TagTypeNone;

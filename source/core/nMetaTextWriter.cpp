@@ -138,13 +138,8 @@ bool nMetaTextWriter::WriteString(const nMetaTag& tag)
 
 void nMetaTextWriter::WriteBinary(const nMetaTag& tag)
 {
-    uint8_t* data = nullptr;
-    uint32_t size = 0;
-    if (!tag.GetValue().GetBinary(data, size))
-    {
-        m_text += ">\n";
-        return;
-    }
+    const uint8_t* data = tag.GetValue().GetBinaryData();
+    const uint32_t size = tag.GetValue().GetBinarySize();
     bool yEnc = m_binaryEncoding == MetaBinaryEncodingYEnc;
     bool known = yEnc || m_binaryEncoding == MetaBinaryEncodingUU;
     size_t count = 0;
@@ -152,21 +147,18 @@ void nMetaTextWriter::WriteBinary(const nMetaTag& tag)
         count = yEnc ? EncodeYEnc(data, size, nullptr, 0, YEncLineLength) : EncodeUU(data, size, nullptr, 0);
     if (known && count == 0)
     {
-        delete[] data;
         m_text += ">\n";
         return;
     }
     char* encoded = known ? static_cast<char*>(MemAllocMetatag(count)) : nullptr;
     if (!encoded)
     {
-        delete[] data;
         nLogHolder::Get() << "[!] Tag '" << tag.GetName() << "' failed to allocate internal binary buffer.\n";
         m_text += ">\n";
         return;
     }
     size_t produced =
         yEnc ? EncodeYEnc(data, size, encoded, count, YEncLineLength) : EncodeUU(data, size, encoded, count);
-    delete[] data;
     if (produced != count)
         nLogHolder::Get() << "[*] Internal ASCII encoding inconsistency detected while processing tag '"
                           << tag.GetName() << "'.\n";

@@ -7,6 +7,7 @@
 class nVariant : public nMetaTagValue
 {
 public:
+    nVariant() = default;
     nVariant(const char* name, int32_t value);
     nVariant(const char* name, float value);
     nVariant(const char* name, const char* text);

@@ -1,9 +1,11 @@
 #include "squirrel/squirrel.h"
 
+#include "squirrel/sqarray.h"
 #include "squirrel/sqbaselib.h"
 #include "squirrel/sqclass.h"
 #include "squirrel/sqcompiler.h"
 #include "squirrel/sqfunction.h"
+#include "squirrel/sqgc.h"
 #include "squirrel/sqstate.h"
 #include "squirrel/sqstring.h"
 #include "squirrel/sqtable.h"
@@ -89,8 +91,21 @@ SQInteger sq_getvmstate(HSQUIRRELVM v) {
 }
 
 // A native returning this suspends the thread it runs on when it was called straight from
-// that thread's script; anywhere else the call just returns null.
+// that thread's script; under another native or a metamethod of a thread the call fails, and
+// in the VM made by sq_open (which has no caller to return to) it just returns null.
 SQRESULT sq_suspendvm(HSQUIRRELVM) { return SQ_SUSPEND_FLAG; }
+
+SQRESULT sq_wakeupvm(HSQUIRRELVM v, SQBool resumedret, SQBool retval, SQBool raiseerror, SQBool throwerror) {
+    if (!v->_suspended) return sq_throwerror(v, "cannot resume a vm that is not running any code");
+    SQObjectPtr value, ret;
+    if (resumedret && v->_top > v->_stackbase) {
+        value = v->Top();
+        v->Pop();
+    }
+    if (!v->WakeUp(value, ret, raiseerror != 0, throwerror != 0)) return SQ_ERROR;
+    if (retval) v->Push(ret);
+    return SQ_OK;
+}
 
 SQInteger sq_getversion() { return 300; }
 
@@ -173,4 +188,22 @@ SQRESULT sq_stackinfos(HSQUIRRELVM v, SQInteger level, SQStackInfos* si) {
     return SQ_OK;
 }
 
-SQInteger sq_collectgarbage(HSQUIRRELVM) { return 0; }
+SQInteger sq_collectgarbage(HSQUIRRELVM v) { return sqCollectGarbage(v->_ss); }
+
+// The unreachable objects become reachable again through the array pushed.
+SQRESULT sq_resurrectunreachable(HSQUIRRELVM v) {
+    std::vector<SQRefCounted*> unreachable;
+    sqCollectGarbage(v->_ss, &unreachable);
+    if (unreachable.empty()) {
+        v->PushNull();
+        return SQ_OK;
+    }
+    SQArray* a = SQArray::Create(v->_ss, 0);
+    SQObjectPtr result(a);
+    for (SQRefCounted* r : unreachable) {
+        a->_values.push_back(SQObjectPtr(sqCollectableType(r), r));
+        sqRelease(r);
+    }
+    v->Push(result);
+    return SQ_OK;
+}

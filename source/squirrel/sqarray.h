@@ -8,9 +8,10 @@
 constexpr SQInteger kMaxArraySize = 1 << 26;
 
 struct SQArray : SQRefCounted {
-    std::vector<SQObjectPtr> _values;
+    SQVector<SQObjectPtr> _values;
 
     static SQArray* Create(SQSharedState* ss, SQInteger size);
     SQInteger Size() const { return (SQInteger)_values.size(); }
-    void Finalize() override { std::vector<SQObjectPtr>().swap(_values); }
+    void Finalize() override { SQVector<SQObjectPtr>().swap(_values); }
+    void Traverse(SQCollector& gc) override;
 };

@@ -151,7 +151,9 @@ static SQInteger BaseCollectGarbage(HSQUIRRELVM v) {
     return 1;
 }
 
-static SQInteger BaseResurrectUnreachable(HSQUIRRELVM) { return 0; }
+static SQInteger BaseResurrectUnreachable(HSQUIRRELVM v) {
+    return SQ_SUCCEEDED(sq_resurrectunreachable(v)) ? 1 : SQ_ERROR;
+}
 
 static SQInteger BaseNewThread(HSQUIRRELVM v) {
     SQObjectPtr fn = v->StackAt(2);

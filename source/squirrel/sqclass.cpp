@@ -1,6 +1,7 @@
 #include "squirrel/sqclass.h"
 
 #include "squirrel/sqfunction.h"
+#include "squirrel/sqgc.h"
 #include "squirrel/sqstate.h"
 #include "squirrel/sqstring.h"
 #include "squirrel/sqtable.h"
@@ -33,11 +34,25 @@ void SQClass::Finalize() {
     _members = nullptr;
     sqRelease(_base);
     _base = nullptr;
-    std::vector<SQClassMember>().swap(_fields);
-    std::vector<SQClassMember>().swap(_methods);
+    SQVector<SQClassMember>().swap(_fields);
+    SQVector<SQClassMember>().swap(_methods);
     for (auto& m : _metamethods) m.Null();
     _constructor.Null();
     _attributes.Null();
+}
+
+void SQClass::Traverse(SQCollector& gc) {
+    gc.Edge(_members);
+    gc.Edge(_base);
+    for (const SQVector<SQClassMember>* list : {&_fields, &_methods}) {
+        for (const SQClassMember& m : *list) {
+            gc.Edge(m.val);
+            gc.Edge(m.attrs);
+        }
+    }
+    for (const SQObjectPtr& m : _metamethods) gc.Edge(m);
+    gc.Edge(_constructor);
+    gc.Edge(_attributes);
 }
 
 bool SQClass::NewSlot(const SQObject& key, const SQObject& val, bool isStatic) {
@@ -55,7 +70,7 @@ bool SQClass::NewSlot(const SQObject& key, const SQObject& val, bool isStatic) {
         (sqIsField(*handle) ? _fields : _methods)[(size_t)sqMemberIndex(*handle)].val = val;
     } else {
         if (_locked && !isMethod) return false;
-        std::vector<SQClassMember>& list = isMethod ? _methods : _fields;
+        SQVector<SQClassMember>& list = isMethod ? _methods : _fields;
         list.push_back({SQObjectPtr(val), SQObjectPtr()});
         _members->NewSlot(key, SQObjectPtr((SQInteger)(((list.size() - 1) << 1) | (isMethod ? 1 : 0))));
     }
@@ -73,8 +88,8 @@ bool SQClass::NewSlot(const SQObject& key, const SQObject& val, bool isStatic) {
 bool SQClass::Get(const SQObject& key, SQObjectPtr& out) {
     SQObjectPtr* handle = _members->Find(key);
     if (!handle) return false;
-    out = sqIsField(*handle) ? _fields[(size_t)sqMemberIndex(*handle)].val
-                             : _methods[(size_t)sqMemberIndex(*handle)].val;
+    out = sqRealValue(sqIsField(*handle) ? _fields[(size_t)sqMemberIndex(*handle)].val
+                             : _methods[(size_t)sqMemberIndex(*handle)].val);
     return true;
 }
 
@@ -96,8 +111,8 @@ SQInteger SQClass::Next(SQInteger from, SQObjectPtr& key, SQObjectPtr& val) {
     SQObjectPtr handle;
     SQInteger next = _members->Next(from, key, handle);
     if (next >= 0) {
-        val = sqIsField(handle) ? _fields[(size_t)sqMemberIndex(handle)].val
-                                : _methods[(size_t)sqMemberIndex(handle)].val;
+        val = sqRealValue(sqIsField(handle) ? _fields[(size_t)sqMemberIndex(handle)].val
+                                : _methods[(size_t)sqMemberIndex(handle)].val);
     }
     return next;
 }
@@ -131,16 +146,21 @@ SQInstance::~SQInstance() {
 
 void SQInstance::Finalize() {
     RunReleaseHook();
-    std::vector<SQObjectPtr>().swap(_values);
+    SQVector<SQObjectPtr>().swap(_values);
     sqRelease(_class);
     _class = nullptr;
+}
+
+void SQInstance::Traverse(SQCollector& gc) {
+    gc.Edge(_class);
+    for (const SQObjectPtr& o : _values) gc.Edge(o);
 }
 
 bool SQInstance::Get(const SQObject& key, SQObjectPtr& out) {
     SQObjectPtr* handle = _class->_members->Find(key);
     if (!handle) return false;
-    out = sqIsField(*handle) ? _values[(size_t)sqMemberIndex(*handle)]
-                             : _class->_methods[(size_t)sqMemberIndex(*handle)].val;
+    out = sqRealValue(sqIsField(*handle) ? _values[(size_t)sqMemberIndex(*handle)]
+                             : _class->_methods[(size_t)sqMemberIndex(*handle)].val);
     return true;
 }
 

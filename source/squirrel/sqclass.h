@@ -19,8 +19,8 @@ inline SQInteger sqMemberIndex(const SQObject& handle) { return _integer(handle)
 struct SQClass : SQRefCounted {
     SQClass* _base = nullptr;
     SQTable* _members = nullptr;
-    std::vector<SQClassMember> _fields;
-    std::vector<SQClassMember> _methods;
+    SQVector<SQClassMember> _fields;
+    SQVector<SQClassMember> _methods;
     SQObjectPtr _metamethods[MT_LAST];
     SQObjectPtr _constructor;
     SQObjectPtr _attributes;
@@ -32,6 +32,7 @@ struct SQClass : SQRefCounted {
     static SQClass* Create(SQSharedState* ss, SQClass* base);
     ~SQClass() override;
     void Finalize() override;
+    void Traverse(SQCollector& gc) override;
     // Adds or replaces a member; fails (false) when a new field is added after instantiation.
     bool NewSlot(const SQObject& key, const SQObject& val, bool isStatic);
     bool Get(const SQObject& key, SQObjectPtr& out);
@@ -44,12 +45,13 @@ struct SQInstance : SQRefCounted {
     SQClass* _class = nullptr;
     SQUserPointer _userpointer = nullptr;
     SQRELEASEHOOK _hook = nullptr;
-    std::vector<SQObjectPtr> _values;
+    SQVector<SQObjectPtr> _values;
     unsigned char* _udbuffer = nullptr;
 
     static SQInstance* Create(SQSharedState* ss, SQClass* c);
     ~SQInstance() override;
     void Finalize() override;
+    void Traverse(SQCollector& gc) override;
     bool Get(const SQObject& key, SQObjectPtr& out);
     // Assigns an existing field; false when the key is no field.
     bool Set(const SQObject& key, const SQObject& val);

@@ -323,6 +323,12 @@ void SQCompiler::ReturnStatement() {
     if (isYield) _fs->_proto->_generator = true;
     if (!IsEndOfStatement()) {
         CommaExpr();
+        // A call whose result is returned as is may reuse the frame (outside try blocks,
+        // whose handlers must stay reachable).
+        std::vector<SQInstruction>& code = _fs->_proto->_code;
+        if (!isYield && _fs->_traps == 0 && !code.empty() && code.back().op == OP_CALL) {
+            code.back().op = OP_TAILCALL;
+        }
         _fs->Emit(isYield ? OP_YIELD : OP_RETURN, 0, 1);
         if (!isYield) _fs->SetStack(_fs->Stack() - 1);
     } else {

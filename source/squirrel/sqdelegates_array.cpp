@@ -27,7 +27,7 @@ static SQInteger ArrayAppend(HSQUIRRELVM v) {
 static SQInteger ArrayExtend(HSQUIRRELVM v) {
     SQObjectPtr other = v->StackAt(2);
     auto& dst = Self(v)->_values;
-    std::vector<SQObjectPtr> src = _array(other)->_values;
+    SQVector<SQObjectPtr> src = _array(other)->_values;
     dst.insert(dst.end(), src.begin(), src.end());
     return ReturnSelf(v);
 }
@@ -90,8 +90,8 @@ static bool SortCompare(HSQUIRRELVM v, const SQObjectPtr& fn, const SQObject& a,
     return true;
 }
 
-static bool MergeSort(HSQUIRRELVM v, const SQObjectPtr& fn, std::vector<SQObjectPtr>& values,
-                      std::vector<SQObjectPtr>& scratch, size_t lo, size_t hi) {
+static bool MergeSort(HSQUIRRELVM v, const SQObjectPtr& fn, SQVector<SQObjectPtr>& values,
+                      SQVector<SQObjectPtr>& scratch, size_t lo, size_t hi) {
     if (hi - lo < 2) return true;
     size_t mid = lo + (hi - lo) / 2;
     if (!MergeSort(v, fn, values, scratch, lo, mid) || !MergeSort(v, fn, values, scratch, mid, hi)) return false;
@@ -110,8 +110,8 @@ static bool MergeSort(HSQUIRRELVM v, const SQObjectPtr& fn, std::vector<SQObject
 static SQInteger ArraySort(HSQUIRRELVM v) {
     SQObjectPtr self = v->StackAt(1), fn;
     if (sq_gettop(v) > 1) fn = v->StackAt(2);
-    std::vector<SQObjectPtr> values = _array(self)->_values;
-    std::vector<SQObjectPtr> scratch(values.size());
+    SQVector<SQObjectPtr> values = _array(self)->_values;
+    SQVector<SQObjectPtr> scratch(values.size());
     if (!MergeSort(v, fn, values, scratch, 0, values.size())) return SQ_ERROR;
     _array(self)->_values = std::move(values);
     return ReturnSelf(v);

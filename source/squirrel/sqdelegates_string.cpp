@@ -33,7 +33,7 @@ static SQInteger StringToInteger(HSQUIRRELVM v) {
         float f = 0;
         auto rf = std::from_chars(begin, end, f);
         if (rf.ec != std::errc()) return sq_throwerror(v, "cannot convert the string");
-        value = (uint32_t)(SQInteger)f;
+        value = (uint32_t)sqFloatToInteger(f);
     }
     sq_pushinteger(v, negative ? (SQInteger)(0u - value) : (SQInteger)value);
     return 1;

@@ -34,10 +34,17 @@ bool SQVM::EnterFrame(SQClosure* closure, SQObjectPtr* base, SQInteger nargs, SQ
     return true;
 }
 
+// A suspended generator holds `this` weakly (so that an object may keep its own generators);
+// the running one holds it strongly again.
+static void WeakenThis(SQGenerator* g) {
+    if (!g->_stack.empty()) g->_stack[0] = sqMakeWeakRef(g->_stack[0]);
+}
+
 SQObjectPtr SQVM::MakeGenerator(SQClosure* closure, SQObjectPtr* base, SQObjectPtr* sp) {
     SQGenerator* g = SQGenerator::Create(_ss, closure);
     SQObjectPtr result(g);
     for (SQObjectPtr* p = base; p < sp; ++p) g->_stack.push_back(std::move(*p));
+    WeakenThis(g);
     return result;
 }
 
@@ -136,6 +143,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
         if (resume) {
             sp = base;
             for (SQObjectPtr& v : resume->_stack) *sp++ = std::move(v);
+            if (base[0]._type == OT_WEAKREF) base[0] = sqRealValue(base[0]);
             for (SQOuter* o : resume->_outers) {
                 o->_valptr = base + o->_stackindex;
                 SQOuter** link = &_openouters;
@@ -182,651 +190,689 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
     }
     const SQObjectPtr* K = ci->closure->_function->_literals.data();
 
+    if (wakeUp && _wakeupThrow) {
+        _wakeupThrow = false;
+        goto exception;
+    }
+    // The handler sits outside the dispatch loop so that a wakeup can enter it directly.
     for (;;) {
-        const SQInstruction& i = *ip++;
-        switch (i.op) {
-        case OP_LOADNULL: (sp++)->Null(); continue;
-        case OP_LOADINT: (sp++)->SetInteger(i.arg); continue;
-        case OP_LOADFLOAT: {
-            SQFloat f;
-            memcpy(&f, &i.arg, sizeof(f));
-            (sp++)->SetFloat(f);
-            continue;
-        }
-        case OP_LOADBOOL: (sp++)->SetBool(i.arg != 0); continue;
-        case OP_LOADK: *sp++ = K[i.arg]; continue;
-        case OP_GETLOCAL: *sp++ = base[i.arg]; continue;
-        case OP_SETLOCAL: base[i.arg] = sp[-1]; continue;
-        case OP_STORELOCAL: base[i.arg] = std::move(*--sp); continue;
-        case OP_GETOUTER: *sp++ = *_outer(ci->closure->_outers[(size_t)i.arg])->_valptr; continue;
-        case OP_SETOUTER: *_outer(ci->closure->_outers[(size_t)i.arg])->_valptr = sp[-1]; continue;
-        case OP_GETROOT: *sp++ = _roottable; continue;
-        case OP_GETBASE:
-            if (ci->closure->_base) {
-                *sp++ = SQObjectPtr(ci->closure->_base);
-            } else {
-                (sp++)->Null();
-            }
-            continue;
-        case OP_GETENV: {
-            if (base[0]._type == OT_TABLE) {
-                if (SQObjectPtr* p = _table(base[0])->FindString(_string(K[i.arg]))) {
-                    *sp++ = *p;
-                    continue;
-                }
-            } else if (base[0]._type == OT_INSTANCE) {
-                if (SQObjectPtr* p = FindFromInstance(this, _instance(base[0]), _string(K[i.arg]))) {
-                    *sp++ = *p;
-                    continue;
-                }
-            }
-            _top = sp - _stack;
-            if (!Get(base[0], K[i.arg], tmp, false, true)) goto exception;
-            *sp++ = std::move(tmp);
-            continue;
-        }
-        case OP_SETENV:
-            if (base[0]._type == OT_INSTANCE) {
-                SQInstance* inst = _instance(base[0]);
-                SQObjectPtr* h = inst->_class->_members->FindString(_string(K[i.arg]));
-                if (h && sqIsField(*h)) {
-                    inst->_values[(size_t)sqMemberIndex(*h)] = sp[-1];
-                    continue;
-                }
-            }
-            _top = sp - _stack;
-            if (!Set(base[0], K[i.arg], sp[-1], true)) goto exception;
-            continue;
-        case OP_POP:
-            for (int32_t n = i.arg; n > 0; --n) (--sp)->Null();
-            continue;
-        case OP_DUP:
-            *sp = sp[-1];
-            ++sp;
-            continue;
-        case OP_DUP2:
-            sp[0] = sp[-2];
-            sp[1] = sp[-1];
-            sp += 2;
-            continue;
-        case OP_GET:
-            if (sp[-2]._type == OT_ARRAY && sp[-1]._type == OT_INTEGER) {
-                SQArray* a = _array(sp[-2]);
-                SQInteger idx = _integer(sp[-1]);
-                if (idx >= 0 && idx < a->Size()) {
-                    tmp = a->_values[(size_t)idx];
-                    (--sp)->Null();
-                    sp[-1] = std::move(tmp);
-                    continue;
-                }
-            }
-            _top = sp - _stack;
-            if (!Get(sp[-2], sp[-1], tmp, false)) goto exception;
-            (--sp)->Null();
-            sp[-1] = std::move(tmp);
-            continue;
-        case OP_GETK:
-            _top = sp - _stack;
-            if (!Get(sp[-1], K[i.arg], tmp, false)) goto exception;
-            sp[-1] = std::move(tmp);
-            continue;
-        case OP_SET:
-            if (sp[-3]._type == OT_ARRAY && sp[-2]._type == OT_INTEGER) {
-                SQArray* a = _array(sp[-3]);
-                SQInteger idx = _integer(sp[-2]);
-                if (idx >= 0 && idx < a->Size()) {
-                    a->_values[(size_t)idx] = sp[-1];
-                    sp[-3] = std::move(sp[-1]);
-                    (--sp)->Null();
-                    (--sp)->Null();
-                    continue;
-                }
-            }
-            _top = sp - _stack;
-            if (!Set(sp[-3], sp[-2], sp[-1])) goto exception;
-            sp[-3] = std::move(sp[-1]);
-            (--sp)->Null();
-            (--sp)->Null();
-            continue;
-        case OP_NEWSLOT:
-        case OP_NEWSLOTKEEP:
-            _top = sp - _stack;
-            if (!NewSlot(sp[-3], sp[-2], sp[-1], false)) goto exception;
-            if (i.op == OP_NEWSLOT) sp[-3] = std::move(sp[-1]);
-            (--sp)->Null();
-            (--sp)->Null();
-            continue;
-        case OP_NEWMEMBER: {
-            _top = sp - _stack;
-            SQClass* c = _class(sp[-4]);
-            const SQObjectPtr& mm = c->_metamethods[MT_NEWMEMBER];
-            if (mm._type != OT_NULL) {
-                SQObjectPtr args[4] = {sp[-2], sp[-1], sp[-3], SQObjectPtr::Bool(i.a != 0)};
-                SQObjectPtr fn = mm;
-                if (!CallMetaMethod(fn, sp[-4], 4, args, tmp)) goto exception;
-            } else {
-                if (!NewSlot(sp[-4], sp[-2], sp[-1], i.a != 0)) goto exception;
-                if (sp[-3]._type != OT_NULL) c->SetMemberAttributes(sp[-2], sp[-3]);
-            }
-            for (int n = 0; n < 3; ++n) (--sp)->Null();
-            continue;
-        }
-        case OP_DELETE:
-            _top = sp - _stack;
-            if (!DeleteSlot(sp[-2], sp[-1], tmp)) goto exception;
-            (--sp)->Null();
-            sp[-1] = std::move(tmp);
-            continue;
-        case OP_ADD:
-        case OP_SUB:
-        case OP_MUL:
-        case OP_DIV:
-        case OP_MOD:
-        case OP_BITAND:
-        case OP_BITOR:
-        case OP_BITXOR:
-        case OP_SHL:
-        case OP_SHR:
-        case OP_USHR:
-        case OP_EQ:
-        case OP_NE:
-        case OP_LT:
-        case OP_LE:
-        case OP_GT:
-        case OP_GE:
-        case OP_CMP3:
-            if (sp[-2]._type == OT_INTEGER && sp[-1]._type == OT_INTEGER &&
-                IntBinary(i.op, _integer(sp[-2]), _integer(sp[-1]), sp[-2])) {
-                --sp;
+        for (;;) {
+            const SQInstruction& i = *ip++;
+            switch (i.op) {
+            case OP_LOADNULL: (sp++)->Null(); continue;
+            case OP_LOADINT: (sp++)->SetInteger(i.arg); continue;
+            case OP_LOADFLOAT: {
+                SQFloat f;
+                memcpy(&f, &i.arg, sizeof(f));
+                (sp++)->SetFloat(f);
                 continue;
             }
-            _top = sp - _stack;
-            if (!BinaryOp(i.op, sp[-2], sp[-1], tmp)) goto exception;
-            (--sp)->Null();
-            sp[-1] = std::move(tmp);
-            continue;
-        case OP_ARITHK:
-            if (sp[-1]._type == OT_INTEGER && IntBinary(i.a, _integer(sp[-1]), i.arg, sp[-1])) continue;
-            _top = sp - _stack;
-            if (!BinaryOp(i.a, sp[-1], SQObjectPtr((SQInteger)i.arg), tmp)) goto exception;
-            sp[-1] = std::move(tmp);
-            continue;
-        case OP_ARITHLK: {
-            const SQObjectPtr& l = base[i.c];
-            if (l._type == OT_INTEGER && IntBinary(i.a, _integer(l), i.arg, *sp)) {
+            case OP_LOADBOOL: (sp++)->SetBool(i.arg != 0); continue;
+            case OP_LOADK: *sp++ = K[i.arg]; continue;
+            case OP_GETLOCAL: *sp++ = base[i.arg]; continue;
+            case OP_SETLOCAL: base[i.arg] = sp[-1]; continue;
+            case OP_STORELOCAL: base[i.arg] = std::move(*--sp); continue;
+            case OP_GETOUTER: *sp++ = *_outer(ci->closure->_outers[(size_t)i.arg])->_valptr; continue;
+            case OP_SETOUTER: *_outer(ci->closure->_outers[(size_t)i.arg])->_valptr = sp[-1]; continue;
+            case OP_GETROOT: *sp++ = _roottable; continue;
+            case OP_GETBASE:
+                if (ci->closure->_base) {
+                    *sp++ = SQObjectPtr(ci->closure->_base);
+                } else {
+                    (sp++)->Null();
+                }
+                continue;
+            case OP_GETENV: {
+                if (base[0]._type == OT_TABLE) {
+                    if (SQObjectPtr* p = _table(base[0])->FindString(_string(K[i.arg]))) {
+                        *sp++ = sqRealValue(*p);
+                        continue;
+                    }
+                } else if (base[0]._type == OT_INSTANCE) {
+                    if (SQObjectPtr* p = FindFromInstance(this, _instance(base[0]), _string(K[i.arg]))) {
+                        *sp++ = sqRealValue(*p);
+                        continue;
+                    }
+                }
+                _top = sp - _stack;
+                if (!Get(base[0], K[i.arg], tmp, false, true)) goto exception;
+                *sp++ = std::move(tmp);
+                continue;
+            }
+            case OP_SETENV:
+                if (base[0]._type == OT_INSTANCE) {
+                    SQInstance* inst = _instance(base[0]);
+                    SQObjectPtr* h = inst->_class->_members->FindString(_string(K[i.arg]));
+                    if (h && sqIsField(*h)) {
+                        inst->_values[(size_t)sqMemberIndex(*h)] = sp[-1];
+                        continue;
+                    }
+                }
+                _top = sp - _stack;
+                if (!Set(base[0], K[i.arg], sp[-1], true)) goto exception;
+                continue;
+            case OP_POP:
+                for (int32_t n = i.arg; n > 0; --n) (--sp)->Null();
+                continue;
+            case OP_DUP:
+                *sp = sp[-1];
                 ++sp;
                 continue;
-            }
-            _top = sp - _stack;
-            if (!BinaryOp(i.a, l, SQObjectPtr((SQInteger)i.arg), tmp)) goto exception;
-            *sp++ = std::move(tmp);
-            continue;
-        }
-        case OP_ARITHLL: {
-            const SQObjectPtr& l = base[i.c];
-            const SQObjectPtr& r = base[i.arg];
-            if (l._type == OT_INTEGER && r._type == OT_INTEGER && IntBinary(i.a, _integer(l), _integer(r), *sp)) {
-                ++sp;
+            case OP_DUP2:
+                sp[0] = sp[-2];
+                sp[1] = sp[-1];
+                sp += 2;
+                continue;
+            case OP_GET:
+                if (sp[-2]._type == OT_ARRAY && sp[-1]._type == OT_INTEGER) {
+                    SQArray* a = _array(sp[-2]);
+                    SQInteger idx = _integer(sp[-1]);
+                    if (idx >= 0 && idx < a->Size()) {
+                        tmp = sqRealValue(a->_values[(size_t)idx]);
+                        (--sp)->Null();
+                        sp[-1] = std::move(tmp);
+                        continue;
+                    }
+                }
+                _top = sp - _stack;
+                if (!Get(sp[-2], sp[-1], tmp, false)) goto exception;
+                (--sp)->Null();
+                sp[-1] = std::move(tmp);
+                continue;
+            case OP_GETK:
+                _top = sp - _stack;
+                if (!Get(sp[-1], K[i.arg], tmp, false)) goto exception;
+                sp[-1] = std::move(tmp);
+                continue;
+            case OP_SET:
+                if (sp[-3]._type == OT_ARRAY && sp[-2]._type == OT_INTEGER) {
+                    SQArray* a = _array(sp[-3]);
+                    SQInteger idx = _integer(sp[-2]);
+                    if (idx >= 0 && idx < a->Size()) {
+                        a->_values[(size_t)idx] = sp[-1];
+                        sp[-3] = std::move(sp[-1]);
+                        (--sp)->Null();
+                        (--sp)->Null();
+                        continue;
+                    }
+                }
+                _top = sp - _stack;
+                if (!Set(sp[-3], sp[-2], sp[-1])) goto exception;
+                sp[-3] = std::move(sp[-1]);
+                (--sp)->Null();
+                (--sp)->Null();
+                continue;
+            case OP_NEWSLOT:
+            case OP_NEWSLOTKEEP:
+                _top = sp - _stack;
+                if (!NewSlot(sp[-3], sp[-2], sp[-1], false)) goto exception;
+                if (i.op == OP_NEWSLOT) sp[-3] = std::move(sp[-1]);
+                (--sp)->Null();
+                (--sp)->Null();
+                continue;
+            case OP_NEWMEMBER: {
+                _top = sp - _stack;
+                SQClass* c = _class(sp[-4]);
+                const SQObjectPtr& mm = c->_metamethods[MT_NEWMEMBER];
+                if (mm._type != OT_NULL) {
+                    SQObjectPtr args[4] = {sp[-2], sp[-1], sp[-3], SQObjectPtr::Bool(i.a != 0)};
+                    SQObjectPtr fn = mm;
+                    if (!CallMetaMethod(fn, sp[-4], 4, args, tmp)) goto exception;
+                } else {
+                    if (!NewSlot(sp[-4], sp[-2], sp[-1], i.a != 0)) goto exception;
+                    if (sp[-3]._type != OT_NULL) c->SetMemberAttributes(sp[-2], sp[-3]);
+                }
+                for (int n = 0; n < 3; ++n) (--sp)->Null();
                 continue;
             }
-            _top = sp - _stack;
-            if (!BinaryOp(i.a, l, r, tmp)) goto exception;
-            *sp++ = std::move(tmp);
-            continue;
-        }
-        case OP_LOCALARITH: {
-            SQObjectPtr& l = base[i.c];
-            if (!(l._type == OT_INTEGER && sp[-1]._type == OT_INTEGER &&
-                  IntBinary(i.a, _integer(l), _integer(sp[-1]), l))) {
+            case OP_DELETE:
                 _top = sp - _stack;
-                if (!BinaryOp(i.a, l, sp[-1], tmp)) goto exception;
-                base[i.c] = std::move(tmp);
-            }
-            if (i.arg == 1) {
+                if (!DeleteSlot(sp[-2], sp[-1], tmp)) goto exception;
                 (--sp)->Null();
-            } else {
-                sp[-1] = base[i.c];
-            }
-            continue;
-        }
-        case OP_JCMP: {
-            bool r = false;
-            if (sp[-2]._type == OT_INTEGER && sp[-1]._type == OT_INTEGER) {
-                r = IntCompare(i.a & 0x7F, _integer(sp[-2]), _integer(sp[-1]));
-            } else {
+                sp[-1] = std::move(tmp);
+                continue;
+            case OP_ADD:
+            case OP_SUB:
+            case OP_MUL:
+            case OP_DIV:
+            case OP_MOD:
+            case OP_BITAND:
+            case OP_BITOR:
+            case OP_BITXOR:
+            case OP_SHL:
+            case OP_SHR:
+            case OP_USHR:
+            case OP_EQ:
+            case OP_NE:
+            case OP_LT:
+            case OP_LE:
+            case OP_GT:
+            case OP_GE:
+            case OP_CMP3:
+                if (sp[-2]._type == OT_INTEGER && sp[-1]._type == OT_INTEGER &&
+                    IntBinary(i.op, _integer(sp[-2]), _integer(sp[-1]), sp[-2])) {
+                    --sp;
+                    continue;
+                }
                 _top = sp - _stack;
-                if (!CompareOp(i.a & 0x7F, sp[-2], sp[-1], r)) goto exception;
-            }
-            (--sp)->Null();
-            (--sp)->Null();
-            if (r == ((i.a & kJumpWhenTrue) != 0)) ip += i.arg2;
-            continue;
-        }
-        case OP_JCMPK: {
-            bool r = false;
-            if (sp[-1]._type == OT_INTEGER) {
-                r = IntCompare(i.a & 0x7F, _integer(sp[-1]), i.arg);
-            } else {
-                _top = sp - _stack;
-                if (!CompareOp(i.a & 0x7F, sp[-1], SQObjectPtr((SQInteger)i.arg), r)) goto exception;
-            }
-            (--sp)->Null();
-            if (r == ((i.a & kJumpWhenTrue) != 0)) ip += i.arg2;
-            continue;
-        }
-        case OP_JCMPLK: {
-            const SQObjectPtr& l = base[i.c];
-            bool r = false;
-            if (l._type == OT_INTEGER) {
-                r = IntCompare(i.a & 0x7F, _integer(l), i.arg);
-            } else {
-                _top = sp - _stack;
-                if (!CompareOp(i.a & 0x7F, l, SQObjectPtr((SQInteger)i.arg), r)) goto exception;
-            }
-            if (r == ((i.a & kJumpWhenTrue) != 0)) ip += i.arg2;
-            continue;
-        }
-        case OP_JCMPLL: {
-            const SQObjectPtr& l = base[i.c];
-            const SQObjectPtr& rr = base[i.arg];
-            bool r = false;
-            if (l._type == OT_INTEGER && rr._type == OT_INTEGER) {
-                r = IntCompare(i.a & 0x7F, _integer(l), _integer(rr));
-            } else {
-                _top = sp - _stack;
-                if (!CompareOp(i.a & 0x7F, l, rr, r)) goto exception;
-            }
-            if (r == ((i.a & kJumpWhenTrue) != 0)) ip += i.arg2;
-            continue;
-        }
-        case OP_IN: {
-            bool found;
-            _top = sp - _stack;
-            if (!InKey(sp[-1], sp[-2], found)) goto exception;
-            (--sp)->Null();
-            sp[-1].SetBool(found);
-            continue;
-        }
-        case OP_INSTANCEOF: {
-            if (sp[-1]._type != OT_CLASS) {
-                RaiseError("cannot apply instanceof between a %s and a %s", sqRawTypeName(sp[-2]),
-                           sqRawTypeName(sp[-1]));
-                goto exception;
-            }
-            bool r = sp[-2]._type == OT_INSTANCE && _instance(sp[-2])->InstanceOf(_class(sp[-1]));
-            (--sp)->Null();
-            sp[-1].SetBool(r);
-            continue;
-        }
-        case OP_UNM:
-        case OP_NOT:
-        case OP_BITNOT:
-            _top = sp - _stack;
-            if (!Unary((SQOpcode)i.op, sp[-1], tmp)) goto exception;
-            sp[-1] = std::move(tmp);
-            continue;
-        case OP_TYPEOF:
-            _top = sp - _stack;
-            if (!TypeOf(sp[-1], tmp)) goto exception;
-            sp[-1] = std::move(tmp);
-            continue;
-        case OP_CLONE:
-            _top = sp - _stack;
-            if (!Clone(sp[-1], tmp)) goto exception;
-            sp[-1] = std::move(tmp);
-            continue;
-        case OP_JMP: ip += i.arg; continue;
-        case OP_JZ:
-            if (IsFalse(*--sp)) ip += i.arg;
-            sp->Null();
-            continue;
-        case OP_JNZ:
-            if (!IsFalse(*--sp)) ip += i.arg;
-            sp->Null();
-            continue;
-        case OP_AND:
-            if (IsFalse(sp[-1])) {
-                ip += i.arg;
-            } else {
+                if (!BinaryOp(i.op, sp[-2], sp[-1], tmp)) goto exception;
                 (--sp)->Null();
-            }
-            continue;
-        case OP_OR:
-            if (!IsFalse(sp[-1])) {
-                ip += i.arg;
-            } else {
-                (--sp)->Null();
-            }
-            continue;
-        case OP_PREPCALL: {
-            _top = sp - _stack;
-            if (!Get(sp[-2], sp[-1], tmp, false)) goto exception;
-            if (i.a) {
-                sp[-1] = base[0];
-            } else {
-                sp[-1] = std::move(sp[-2]);
-            }
-            sp[-2] = std::move(tmp);
-            continue;
-        }
-        case OP_PREPCALLK:
-            if (sp[-1]._type == OT_INSTANCE) {
-                SQInstance* inst = _instance(sp[-1]);
-                if (SQObjectPtr* h = inst->_class->_members->FindString(_string(K[i.arg]))) {
-                    sp[0] = std::move(sp[-1]);
-                    sp[-1] = sqIsField(*h) ? inst->_values[(size_t)sqMemberIndex(*h)]
-                                           : inst->_class->_methods[(size_t)sqMemberIndex(*h)].val;
+                sp[-1] = std::move(tmp);
+                continue;
+            case OP_ARITHK:
+                if (sp[-1]._type == OT_INTEGER && IntBinary(i.a, _integer(sp[-1]), i.arg, sp[-1])) continue;
+                _top = sp - _stack;
+                if (!BinaryOp(i.a, sp[-1], SQObjectPtr((SQInteger)i.arg), tmp)) goto exception;
+                sp[-1] = std::move(tmp);
+                continue;
+            case OP_ARITHLK: {
+                const SQObjectPtr& l = base[i.c];
+                if (l._type == OT_INTEGER && IntBinary(i.a, _integer(l), i.arg, *sp)) {
                     ++sp;
                     continue;
                 }
+                _top = sp - _stack;
+                if (!BinaryOp(i.a, l, SQObjectPtr((SQInteger)i.arg), tmp)) goto exception;
+                *sp++ = std::move(tmp);
+                continue;
             }
-            _top = sp - _stack;
-            if (!Get(sp[-1], K[i.arg], tmp, false)) goto exception;
-            sp[0] = std::move(sp[-1]);
-            sp[-1] = std::move(tmp);
-            ++sp;
-            continue;
-        case OP_PREPCALLENV: {
-            SQObjectPtr* found = nullptr;
-            if (base[0]._type == OT_TABLE) {
-                found = _table(base[0])->FindString(_string(K[i.arg]));
-            } else if (base[0]._type == OT_INSTANCE) {
-                found = FindFromInstance(this, _instance(base[0]), _string(K[i.arg]));
+            case OP_ARITHLL: {
+                const SQObjectPtr& l = base[i.c];
+                const SQObjectPtr& r = base[i.arg];
+                if (l._type == OT_INTEGER && r._type == OT_INTEGER &&
+                    IntBinary(i.a, _integer(l), _integer(r), *sp)) {
+                    ++sp;
+                    continue;
+                }
+                _top = sp - _stack;
+                if (!BinaryOp(i.a, l, r, tmp)) goto exception;
+                *sp++ = std::move(tmp);
+                continue;
             }
-            if (found) {
-                sp[0] = *found;
+            case OP_LOCALARITH: {
+                SQObjectPtr& l = base[i.c];
+                if (!(l._type == OT_INTEGER && sp[-1]._type == OT_INTEGER &&
+                      IntBinary(i.a, _integer(l), _integer(sp[-1]), l))) {
+                    _top = sp - _stack;
+                    if (!BinaryOp(i.a, l, sp[-1], tmp)) goto exception;
+                    base[i.c] = std::move(tmp);
+                }
+                if (i.arg == 1) {
+                    (--sp)->Null();
+                } else {
+                    sp[-1] = base[i.c];
+                }
+                continue;
+            }
+            case OP_JCMP: {
+                bool r = false;
+                if (sp[-2]._type == OT_INTEGER && sp[-1]._type == OT_INTEGER) {
+                    r = IntCompare(i.a & 0x7F, _integer(sp[-2]), _integer(sp[-1]));
+                } else {
+                    _top = sp - _stack;
+                    if (!CompareOp(i.a & 0x7F, sp[-2], sp[-1], r)) goto exception;
+                }
+                (--sp)->Null();
+                (--sp)->Null();
+                if (r == ((i.a & kJumpWhenTrue) != 0)) ip += i.arg2;
+                continue;
+            }
+            case OP_JCMPK: {
+                bool r = false;
+                if (sp[-1]._type == OT_INTEGER) {
+                    r = IntCompare(i.a & 0x7F, _integer(sp[-1]), i.arg);
+                } else {
+                    _top = sp - _stack;
+                    if (!CompareOp(i.a & 0x7F, sp[-1], SQObjectPtr((SQInteger)i.arg), r)) goto exception;
+                }
+                (--sp)->Null();
+                if (r == ((i.a & kJumpWhenTrue) != 0)) ip += i.arg2;
+                continue;
+            }
+            case OP_JCMPLK: {
+                const SQObjectPtr& l = base[i.c];
+                bool r = false;
+                if (l._type == OT_INTEGER) {
+                    r = IntCompare(i.a & 0x7F, _integer(l), i.arg);
+                } else {
+                    _top = sp - _stack;
+                    if (!CompareOp(i.a & 0x7F, l, SQObjectPtr((SQInteger)i.arg), r)) goto exception;
+                }
+                if (r == ((i.a & kJumpWhenTrue) != 0)) ip += i.arg2;
+                continue;
+            }
+            case OP_JCMPLL: {
+                const SQObjectPtr& l = base[i.c];
+                const SQObjectPtr& rr = base[i.arg];
+                bool r = false;
+                if (l._type == OT_INTEGER && rr._type == OT_INTEGER) {
+                    r = IntCompare(i.a & 0x7F, _integer(l), _integer(rr));
+                } else {
+                    _top = sp - _stack;
+                    if (!CompareOp(i.a & 0x7F, l, rr, r)) goto exception;
+                }
+                if (r == ((i.a & kJumpWhenTrue) != 0)) ip += i.arg2;
+                continue;
+            }
+            case OP_IN: {
+                bool found;
+                _top = sp - _stack;
+                if (!InKey(sp[-1], sp[-2], found)) goto exception;
+                (--sp)->Null();
+                sp[-1].SetBool(found);
+                continue;
+            }
+            case OP_INSTANCEOF: {
+                if (sp[-1]._type != OT_CLASS) {
+                    RaiseError("cannot apply instanceof between a %s and a %s", sqRawTypeName(sp[-2]),
+                               sqRawTypeName(sp[-1]));
+                    goto exception;
+                }
+                bool r = sp[-2]._type == OT_INSTANCE && _instance(sp[-2])->InstanceOf(_class(sp[-1]));
+                (--sp)->Null();
+                sp[-1].SetBool(r);
+                continue;
+            }
+            case OP_UNM:
+            case OP_NOT:
+            case OP_BITNOT:
+                _top = sp - _stack;
+                if (!Unary((SQOpcode)i.op, sp[-1], tmp)) goto exception;
+                sp[-1] = std::move(tmp);
+                continue;
+            case OP_TYPEOF:
+                _top = sp - _stack;
+                if (!TypeOf(sp[-1], tmp)) goto exception;
+                sp[-1] = std::move(tmp);
+                continue;
+            case OP_CLONE:
+                _top = sp - _stack;
+                if (!Clone(sp[-1], tmp)) goto exception;
+                sp[-1] = std::move(tmp);
+                continue;
+            case OP_JMP: ip += i.arg; continue;
+            case OP_JZ:
+                if (IsFalse(*--sp)) ip += i.arg;
+                sp->Null();
+                continue;
+            case OP_JNZ:
+                if (!IsFalse(*--sp)) ip += i.arg;
+                sp->Null();
+                continue;
+            case OP_AND:
+                if (IsFalse(sp[-1])) {
+                    ip += i.arg;
+                } else {
+                    (--sp)->Null();
+                }
+                continue;
+            case OP_OR:
+                if (!IsFalse(sp[-1])) {
+                    ip += i.arg;
+                } else {
+                    (--sp)->Null();
+                }
+                continue;
+            case OP_PREPCALL: {
+                _top = sp - _stack;
+                if (!Get(sp[-2], sp[-1], tmp, false)) goto exception;
+                if (i.a) {
+                    sp[-1] = base[0];
+                } else {
+                    sp[-1] = std::move(sp[-2]);
+                }
+                sp[-2] = std::move(tmp);
+                continue;
+            }
+            case OP_PREPCALLK:
+                if (sp[-1]._type == OT_INSTANCE) {
+                    SQInstance* inst = _instance(sp[-1]);
+                    if (SQObjectPtr* h = inst->_class->_members->FindString(_string(K[i.arg]))) {
+                        sp[0] = std::move(sp[-1]);
+                        sp[-1] = sqRealValue(sqIsField(*h) ? inst->_values[(size_t)sqMemberIndex(*h)]
+                                               : inst->_class->_methods[(size_t)sqMemberIndex(*h)].val);
+                        ++sp;
+                        continue;
+                    }
+                }
+                _top = sp - _stack;
+                if (!Get(sp[-1], K[i.arg], tmp, false)) goto exception;
+                sp[0] = std::move(sp[-1]);
+                sp[-1] = std::move(tmp);
+                ++sp;
+                continue;
+            case OP_PREPCALLENV: {
+                SQObjectPtr* found = nullptr;
+                if (base[0]._type == OT_TABLE) {
+                    found = _table(base[0])->FindString(_string(K[i.arg]));
+                } else if (base[0]._type == OT_INSTANCE) {
+                    found = FindFromInstance(this, _instance(base[0]), _string(K[i.arg]));
+                }
+                if (found) {
+                    sp[0] = sqRealValue(*found);
+                    sp[1] = base[0];
+                    sp += 2;
+                    continue;
+                }
+                _top = sp - _stack;
+                if (!Get(base[0], K[i.arg], tmp, false, true)) goto exception;
+                sp[0] = std::move(tmp);
                 sp[1] = base[0];
                 sp += 2;
                 continue;
             }
-            _top = sp - _stack;
-            if (!Get(base[0], K[i.arg], tmp, false, true)) goto exception;
-            sp[0] = std::move(tmp);
-            sp[1] = base[0];
-            sp += 2;
-            continue;
-        }
-        case OP_CALL: {
-            SQInteger nargs = i.arg + 1;
-            ci->ip = ip;
-        call_again:
-            SQObjectPtr* func = sp - nargs - 1;
-            switch (func->_type) {
-            case OT_CLOSURE: {
-                SQClosure* c = _closure(*func);
-                SQObjectPtr* newbase = func + 1;
-                SQObjectPtr* newsp;
-                _top = sp - _stack;
-                if (!EnterFrame(c, newbase, nargs, newsp)) goto exception;
-                if (c->_function->_generator) {
-                    tmp = MakeGenerator(c, newbase, newsp);
-                    for (SQObjectPtr* p = newsp > sp ? newsp : sp; p > newbase;) (--p)->Null();
+            case OP_TAILCALL: {
+                // The callee takes over this frame, so that state machines passing control
+                // by `return next()` run in constant stack. Entry frames (whose callee slot
+                // belongs to the caller), generators, frames with a try block open, other
+                // callees and debugging make an ordinary call.
+                SQInteger nargs = i.arg + 1;
+                SQObjectPtr* func = sp - nargs - 1;
+                if (func->_type == OT_CLOSURE && !ci->root && !ci->generator &&
+                    !_closure(*func)->_function->_generator && !HasDebugHook() &&
+                    (_traps.empty() || _traps.back().depth + 1 < _calls.size())) {
+                    SQClosure* c = _closure(*func);
+                    if (_openouters) CloseOuters(base);
+                    // `i` may die here, with the caller's closure.
+                    for (SQInteger k = 0; k <= nargs; ++k) base[k - 1] = std::move(func[k]);
+                    for (SQObjectPtr* end = base + nargs; sp > end;) (--sp)->Null();
+                    sp = base + nargs;
+                    ci->closure = c;
+                    ip = c->_function->_code.data();
+                    _top = sp - _stack;
+                    if (!EnterFrame(c, base, nargs, sp)) goto exception;
+                    K = c->_function->_literals.data();
+                    continue;
+                }
+            }
+                [[fallthrough]];
+            case OP_CALL: {
+                SQInteger nargs = i.arg + 1;
+                ci->ip = ip;
+            call_again:
+                SQObjectPtr* func = sp - nargs - 1;
+                switch (func->_type) {
+                case OT_CLOSURE: {
+                    SQClosure* c = _closure(*func);
+                    SQObjectPtr* newbase = func + 1;
+                    SQObjectPtr* newsp;
+                    _top = sp - _stack;
+                    if (!EnterFrame(c, newbase, nargs, newsp)) goto exception;
+                    if (c->_function->_generator) {
+                        tmp = MakeGenerator(c, newbase, newsp);
+                        for (SQObjectPtr* p = newsp > sp ? newsp : sp; p > newbase;) (--p)->Null();
+                        *func = std::move(tmp);
+                        sp = func + 1;
+                        continue;
+                    }
+                    SQCallInfo nci;
+                    nci.base = newbase;
+                    nci.closure = c;
+                    _calls.push_back(nci);
+                    ci = &_calls.back();
+                    base = newbase;
+                    sp = newsp;
+                    ip = c->_function->_code.data();
+                    K = c->_function->_literals.data();
+                    if (HasDebugHook()) {
+                        _top = sp - _stack;
+                        CallDebugHook('c', c, c->_function->LineAt(0));
+                    }
+                    continue;
+                }
+                case OT_NATIVECLOSURE: {
+                    _top = sp - _stack;
+                    SQObjectPtr fn = *func;
+                    bool allowSuspend = _isThread && _nestedcalls == 1;
+                    if (!CallNative(_nativeclosure(fn), nargs, func + 1, tmp, allowSuspend)) goto exception;
+                    *func = std::move(tmp);
+                    sp = func + 1;
+                    if (_suspendRequest) {
+                        // The wakeup value will land in the callee's slot, as this call's result.
+                        _suspendRequest = false;
+                        _suspended = true;
+                        _suspendedTop = sp - _stack;
+                        _suspendedEntry = entryDepth;
+                        _top = sp - _stack;
+                        --_nestedcalls;
+                        ret = std::move(_suspendValue);
+                        _suspendValue.Null();
+                        return true;
+                    }
+                    continue;
+                }
+                case OT_CLASS: {
+                    _top = sp - _stack;
+                    SQObjectPtr cls = *func;
+                    if (!CreateClassInstance(_class(cls), nargs, func + 1 - _stack, tmp)) goto exception;
                     *func = std::move(tmp);
                     sp = func + 1;
                     continue;
                 }
-                SQCallInfo nci;
-                nci.base = newbase;
-                nci.closure = c;
-                _calls.push_back(nci);
-                ci = &_calls.back();
-                base = newbase;
-                sp = newsp;
-                ip = c->_function->_code.data();
-                K = c->_function->_literals.data();
+                case OT_TABLE:
+                case OT_INSTANCE:
+                case OT_USERDATA: {
+                    SQObjectPtr mm;
+                    if (GetMetaMethod(*func, MT_CALL, mm)) {
+                        for (SQObjectPtr* p = sp; p > func + 1; --p) *p = std::move(p[-1]);
+                        func[1] = std::move(*func);
+                        *func = std::move(mm);
+                        ++sp;
+                        ++nargs;
+                        goto call_again;
+                    }
+                    RaiseError("attempt to call '%s'", sqRawTypeName(*func));
+                    goto exception;
+                }
+                default: RaiseError("attempt to call '%s'", sqRawTypeName(*func)); goto exception;
+                }
+            }
+            case OP_RETURN: {
                 if (HasDebugHook()) {
                     _top = sp - _stack;
-                    CallDebugHook('c', c, c->_function->LineAt(0));
+                    SQFunctionProto* f = ci->closure->_function;
+                    CallDebugHook('r', ci->closure, f->LineAt(ip - f->_code.data() - 1));
                 }
-                continue;
-            }
-            case OT_NATIVECLOSURE: {
-                _top = sp - _stack;
-                SQObjectPtr fn = *func;
-                bool allowSuspend = _isThread && _nestedcalls == 1;
-                if (!CallNative(_nativeclosure(fn), nargs, func + 1, tmp, allowSuspend)) goto exception;
-                *func = std::move(tmp);
-                sp = func + 1;
-                if (_suspendRequest) {
-                    // The wakeup value will land in the callee's slot, as this call's result.
-                    _suspendRequest = false;
-                    _suspended = true;
-                    _suspendedTop = sp - _stack;
-                    _suspendedEntry = entryDepth;
-                    _top = sp - _stack;
+                SQObjectPtr result;
+                if (i.a) result = std::move(sp[-1]);
+                size_t depth = _calls.size() - 1;
+                while (!_traps.empty() && _traps.back().depth == depth) _traps.pop_back();
+                if (_openouters) CloseOuters(base);
+                while (sp > base) (--sp)->Null();
+                if (ci->generator) ci->generator->_state = SQGeneratorState::Dead;
+                if (ci->root) {
+                    _calls.pop_back();
+                    _top = base - _stack;
                     --_nestedcalls;
-                    ret = std::move(_suspendValue);
-                    _suspendValue.Null();
+                    ret = std::move(result);
                     return true;
                 }
+                _calls.pop_back();
+                ci = &_calls.back();
+                base[-1] = std::move(result);
+                sp = base;
+                base = ci->base;
+                ip = ci->ip;
+                K = ci->closure->_function->_literals.data();
                 continue;
             }
-            case OT_CLASS: {
-                _top = sp - _stack;
-                SQObjectPtr cls = *func;
-                if (!CreateClassInstance(_class(cls), nargs, func + 1 - _stack, tmp)) goto exception;
-                *func = std::move(tmp);
-                sp = func + 1;
+            case OP_NEWTABLE: *sp++ = SQObjectPtr(SQTable::Create(_ss, i.arg)); continue;
+            case OP_NEWARRAY: {
+                SQArray* a = SQArray::Create(_ss, i.arg);
+                SQObjectPtr* first = sp - i.arg;
+                for (int32_t n = 0; n < i.arg; ++n) a->_values[(size_t)n] = std::move(first[n]);
+                sp = first;
+                *sp++ = SQObjectPtr(a);
                 continue;
             }
-            case OT_TABLE:
-            case OT_INSTANCE:
-            case OT_USERDATA: {
-                SQObjectPtr mm;
-                if (GetMetaMethod(*func, MT_CALL, mm)) {
-                    for (SQObjectPtr* p = sp; p > func + 1; --p) *p = std::move(p[-1]);
-                    func[1] = std::move(*func);
-                    *func = std::move(mm);
-                    ++sp;
-                    ++nargs;
-                    goto call_again;
+            case OP_CLOSURE: {
+                SQFunctionProto* f = _funcproto(ci->closure->_function->_functions[(size_t)i.arg]);
+                SQClosure* c = SQClosure::Create(_ss, f);
+                tmp = SQObjectPtr(c);
+                for (const SQOuterInfo& o : f->_outers) {
+                    if (o.fromParentLocal) {
+                        c->_outers.push_back(SQObjectPtr(FindOuter(base + o.index)));
+                    } else {
+                        c->_outers.push_back(ci->closure->_outers[(size_t)o.index]);
+                    }
                 }
-                RaiseError("attempt to call '%s'", sqRawTypeName(*func));
-                goto exception;
+                SQObjectPtr* first = sp - i.a;
+                for (SQObjectPtr* p = first; p < sp; ++p) c->_defaultparams.push_back(std::move(*p));
+                sp = first;
+                *sp++ = std::move(tmp);
+                continue;
             }
-            default: RaiseError("attempt to call '%s'", sqRawTypeName(*func)); goto exception;
-            }
-        }
-        case OP_RETURN: {
-            if (HasDebugHook()) {
+            case OP_NEWCLASS: {
                 _top = sp - _stack;
-                CallDebugHook('r', ci->closure, ci->closure->_function->LineAt(ip - ci->closure->_function->_code.data() - 1));
+                SQObjectPtr attrs, baseClass;
+                if (i.a & 2) attrs = std::move(*--sp);
+                if (i.a & 1) {
+                    baseClass = std::move(*--sp);
+                    if (baseClass._type != OT_CLASS) {
+                        RaiseError("trying to inherit from a %s", sqRawTypeName(baseClass));
+                        goto exception;
+                    }
+                }
+                SQClass* c = SQClass::Create(_ss, baseClass._type == OT_CLASS ? _class(baseClass) : nullptr);
+                SQObjectPtr cls(c);
+                c->_attributes = attrs;
+                *sp++ = cls;
+                if (baseClass._type == OT_CLASS) {
+                    const SQObjectPtr& inherited = _class(baseClass)->_metamethods[MT_INHERITED];
+                    if (inherited._type != OT_NULL) {
+                        _top = sp - _stack;
+                        SQObjectPtr fn = inherited;
+                        if (!CallMetaMethod(fn, cls, 1, &attrs, tmp)) goto exception;
+                    }
+                }
+                continue;
             }
-            SQObjectPtr result;
-            if (i.a) result = std::move(sp[-1]);
-            size_t depth = _calls.size() - 1;
-            while (!_traps.empty() && _traps.back().depth == depth) _traps.pop_back();
-            if (_openouters) CloseOuters(base);
-            while (sp > base) (--sp)->Null();
-            if (ci->generator) ci->generator->_state = SQGeneratorState::Dead;
-            if (ci->root) {
+            case OP_INCLOCAL:
+            case OP_INCOUTER: {
+                SQObjectPtr& v =
+                    i.op == OP_INCLOCAL ? base[i.c] : *_outer(ci->closure->_outers[i.c])->_valptr;
+                if (v._type == OT_INTEGER) {
+                    SQInteger old = _integer(v);
+                    v._unVal.nInteger = (SQInteger)((uint32_t)old + (uint32_t)i.arg);
+                    if (i.a != 2) (sp++)->SetInteger(i.a ? old : _integer(v));
+                    continue;
+                }
+                _top = sp - _stack;
+                SQObjectPtr old = v;
+                if (!Arith(OP_ADD, old, SQObjectPtr((SQInteger)i.arg), tmp)) goto exception;
+                SQObjectPtr& target =
+                    i.op == OP_INCLOCAL ? base[i.c] : *_outer(ci->closure->_outers[i.c])->_valptr;
+                target = tmp;
+                if (i.a != 2) *sp++ = i.a ? old : tmp;
+                continue;
+            }
+            case OP_INCENV: {
+                _top = sp - _stack;
+                SQObjectPtr old, res;
+                if (!Get(base[0], K[i.c], old, false, true)) goto exception;
+                if (!Arith(OP_ADD, old, SQObjectPtr((SQInteger)i.arg), res)) goto exception;
+                if (!Set(base[0], K[i.c], res, true)) goto exception;
+                if (i.a != 2) *sp++ = i.a ? old : res;
+                continue;
+            }
+            case OP_INCFIELD: {
+                _top = sp - _stack;
+                SQObjectPtr old, res;
+                if (!Get(sp[-2], sp[-1], old, false)) goto exception;
+                if (!Arith(OP_ADD, old, SQObjectPtr((SQInteger)i.arg), res)) goto exception;
+                if (!Set(sp[-2], sp[-1], res)) goto exception;
+                (--sp)->Null();
+                sp[-1] = i.a ? old : res;
+                continue;
+            }
+            case OP_PUSHTRAP: _traps.push_back({_calls.size() - 1, sp, ip + i.arg}); continue;
+            case OP_POPTRAP:
+                for (int32_t n = i.arg; n > 0; --n) _traps.pop_back();
+                continue;
+            case OP_THROW:
+                RaiseErrorObject(sp[-1]);
+                (--sp)->Null();
+                goto exception;
+            case OP_FOREACH: {
+                SQObjectPtr* s = base + i.c;
+                if (s[0]._type == OT_ARRAY) {
+                    SQArray* a = _array(s[0]);
+                    SQInteger pos = s[1]._type == OT_INTEGER ? _integer(s[1]) : 0;
+                    if (pos >= a->Size()) {
+                        ip += i.arg;
+                        continue;
+                    }
+                    s[2].SetInteger(pos);
+                    s[3] = sqRealValue(a->_values[(size_t)pos]);
+                    s[1].SetInteger(pos + 1);
+                    continue;
+                }
+                bool done;
+                _top = sp - _stack;
+                if (!Next(s[0], s[1], s[2], s[3], done)) goto exception;
+                if (done) ip += i.arg;
+                continue;
+            }
+            case OP_CLOSE: CloseOuters(base + i.arg); continue;
+            case OP_YIELD: {
+                SQGenerator* g = ci->generator;
+                if (!g) {
+                    RaiseError("internal error: yield outside a generator");
+                    goto exception;
+                }
+                SQObjectPtr result;
+                if (i.a) result = std::move(*--sp);
+                size_t depth = _calls.size() - 1;
+                const SQInstruction* code = ci->closure->_function->_code.data();
+                size_t firstTrap = _traps.size();
+                while (firstTrap > 0 && _traps[firstTrap - 1].depth == depth) --firstTrap;
+                for (size_t t = firstTrap; t < _traps.size(); ++t) {
+                    g->_traps.push_back({(SQInteger)(_traps[t].sp - base), (SQInteger)(_traps[t].ip - code)});
+                }
+                _traps.resize(firstTrap);
+                for (SQObjectPtr* p = base; p < sp; ++p) g->_stack.push_back(std::move(*p));
+                WeakenThis(g);
+                // Outers on the frame's slots follow them into the generator.
+                while (_openouters && _openouters->_valptr >= base) {
+                    SQOuter* o = _openouters;
+                    _openouters = o->_nextOpen;
+                    o->_nextOpen = nullptr;
+                    o->_stackindex = o->_valptr - base;
+                    o->_valptr = &g->_stack[(size_t)o->_stackindex];
+                    g->_outers.push_back(o);
+                }
+                g->_pc = ip - ci->closure->_function->_code.data();
+                g->_state = SQGeneratorState::Suspended;
                 _calls.pop_back();
                 _top = base - _stack;
                 --_nestedcalls;
                 ret = std::move(result);
                 return true;
             }
-            _calls.pop_back();
-            ci = &_calls.back();
-            base[-1] = std::move(result);
-            sp = base;
-            base = ci->base;
-            ip = ci->ip;
-            K = ci->closure->_function->_literals.data();
-            continue;
-        }
-        case OP_NEWTABLE: *sp++ = SQObjectPtr(SQTable::Create(_ss, i.arg)); continue;
-        case OP_NEWARRAY: {
-            SQArray* a = SQArray::Create(_ss, i.arg);
-            SQObjectPtr* first = sp - i.arg;
-            for (int32_t n = 0; n < i.arg; ++n) a->_values[(size_t)n] = std::move(first[n]);
-            sp = first;
-            *sp++ = SQObjectPtr(a);
-            continue;
-        }
-        case OP_CLOSURE: {
-            SQFunctionProto* f = _funcproto(ci->closure->_function->_functions[(size_t)i.arg]);
-            SQClosure* c = SQClosure::Create(_ss, f);
-            tmp = SQObjectPtr(c);
-            for (const SQOuterInfo& o : f->_outers) {
-                if (o.fromParentLocal) {
-                    c->_outers.push_back(SQObjectPtr(FindOuter(base + o.index)));
-                } else {
-                    c->_outers.push_back(ci->closure->_outers[(size_t)o.index]);
-                }
-            }
-            SQObjectPtr* first = sp - i.a;
-            for (SQObjectPtr* p = first; p < sp; ++p) c->_defaultparams.push_back(std::move(*p));
-            sp = first;
-            *sp++ = std::move(tmp);
-            continue;
-        }
-        case OP_NEWCLASS: {
-            _top = sp - _stack;
-            SQObjectPtr attrs, baseClass;
-            if (i.a & 2) attrs = std::move(*--sp);
-            if (i.a & 1) {
-                baseClass = std::move(*--sp);
-                if (baseClass._type != OT_CLASS) {
-                    RaiseError("trying to inherit from a %s", sqRawTypeName(baseClass));
+            case OP_RESUME:
+                _top = sp - _stack;
+                if (sp[-1]._type != OT_GENERATOR) {
+                    RaiseError("trying to resume a '%s', only generators can be resumed",
+                               sqRawTypeName(sp[-1]));
                     goto exception;
                 }
-            }
-            SQClass* c = SQClass::Create(_ss, baseClass._type == OT_CLASS ? _class(baseClass) : nullptr);
-            SQObjectPtr cls(c);
-            c->_attributes = attrs;
-            *sp++ = cls;
-            if (baseClass._type == OT_CLASS) {
-                const SQObjectPtr& inherited = _class(baseClass)->_metamethods[MT_INHERITED];
-                if (inherited._type != OT_NULL) {
+                {
+                    SQObjectPtr g = sp[-1];
+                    if (!Resume(_generator(g), tmp)) goto exception;
+                }
+                sp[-1] = std::move(tmp);
+                continue;
+            case OP_LINE:
+                if (HasDebugHook()) {
                     _top = sp - _stack;
-                    SQObjectPtr fn = inherited;
-                    if (!CallMetaMethod(fn, cls, 1, &attrs, tmp)) goto exception;
+                    ci->ip = ip;
+                    CallDebugHook('l', ci->closure, i.arg);
                 }
-            }
-            continue;
-        }
-        case OP_INCLOCAL:
-        case OP_INCOUTER: {
-            SQObjectPtr& v = i.op == OP_INCLOCAL ? base[i.c] : *_outer(ci->closure->_outers[i.c])->_valptr;
-            if (v._type == OT_INTEGER) {
-                SQInteger old = _integer(v);
-                v._unVal.nInteger = (SQInteger)((uint32_t)old + (uint32_t)i.arg);
-                if (i.a != 2) (sp++)->SetInteger(i.a ? old : _integer(v));
                 continue;
             }
-            _top = sp - _stack;
-            SQObjectPtr old = v;
-            if (!Arith(OP_ADD, old, SQObjectPtr((SQInteger)i.arg), tmp)) goto exception;
-            SQObjectPtr& target =
-                i.op == OP_INCLOCAL ? base[i.c] : *_outer(ci->closure->_outers[i.c])->_valptr;
-            target = tmp;
-            if (i.a != 2) *sp++ = i.a ? old : tmp;
-            continue;
-        }
-        case OP_INCENV: {
-            _top = sp - _stack;
-            SQObjectPtr old, res;
-            if (!Get(base[0], K[i.c], old, false, true)) goto exception;
-            if (!Arith(OP_ADD, old, SQObjectPtr((SQInteger)i.arg), res)) goto exception;
-            if (!Set(base[0], K[i.c], res, true)) goto exception;
-            if (i.a != 2) *sp++ = i.a ? old : res;
-            continue;
-        }
-        case OP_INCFIELD: {
-            _top = sp - _stack;
-            SQObjectPtr old, res;
-            if (!Get(sp[-2], sp[-1], old, false)) goto exception;
-            if (!Arith(OP_ADD, old, SQObjectPtr((SQInteger)i.arg), res)) goto exception;
-            if (!Set(sp[-2], sp[-1], res)) goto exception;
-            (--sp)->Null();
-            sp[-1] = i.a ? old : res;
-            continue;
-        }
-        case OP_PUSHTRAP: _traps.push_back({_calls.size() - 1, sp, ip + i.arg}); continue;
-        case OP_POPTRAP:
-            for (int32_t n = i.arg; n > 0; --n) _traps.pop_back();
-            continue;
-        case OP_THROW:
-            RaiseErrorObject(sp[-1]);
-            (--sp)->Null();
+            RaiseError("internal error: bad opcode");
             goto exception;
-        case OP_FOREACH: {
-            SQObjectPtr* s = base + i.c;
-            if (s[0]._type == OT_ARRAY) {
-                SQArray* a = _array(s[0]);
-                SQInteger pos = s[1]._type == OT_INTEGER ? _integer(s[1]) : 0;
-                if (pos >= a->Size()) {
-                    ip += i.arg;
-                    continue;
-                }
-                s[2].SetInteger(pos);
-                s[3] = a->_values[(size_t)pos];
-                s[1].SetInteger(pos + 1);
-                continue;
-            }
-            bool done;
-            _top = sp - _stack;
-            if (!Next(s[0], s[1], s[2], s[3], done)) goto exception;
-            if (done) ip += i.arg;
-            continue;
         }
-        case OP_CLOSE: CloseOuters(base + i.arg); continue;
-        case OP_YIELD: {
-            SQGenerator* g = ci->generator;
-            if (!g) {
-                RaiseError("internal error: yield outside a generator");
-                goto exception;
-            }
-            SQObjectPtr result;
-            if (i.a) result = std::move(*--sp);
-            size_t depth = _calls.size() - 1;
-            const SQInstruction* code = ci->closure->_function->_code.data();
-            size_t firstTrap = _traps.size();
-            while (firstTrap > 0 && _traps[firstTrap - 1].depth == depth) --firstTrap;
-            for (size_t t = firstTrap; t < _traps.size(); ++t) {
-                g->_traps.push_back({(SQInteger)(_traps[t].sp - base), (SQInteger)(_traps[t].ip - code)});
-            }
-            _traps.resize(firstTrap);
-            for (SQObjectPtr* p = base; p < sp; ++p) g->_stack.push_back(std::move(*p));
-            // Outers on the frame's slots follow them into the generator.
-            while (_openouters && _openouters->_valptr >= base) {
-                SQOuter* o = _openouters;
-                _openouters = o->_nextOpen;
-                o->_nextOpen = nullptr;
-                o->_stackindex = o->_valptr - base;
-                o->_valptr = &g->_stack[(size_t)o->_stackindex];
-                g->_outers.push_back(o);
-            }
-            g->_pc = ip - ci->closure->_function->_code.data();
-            g->_state = SQGeneratorState::Suspended;
-            _calls.pop_back();
-            _top = base - _stack;
-            --_nestedcalls;
-            ret = std::move(result);
-            return true;
-        }
-        case OP_RESUME:
-            _top = sp - _stack;
-            if (sp[-1]._type != OT_GENERATOR) {
-                RaiseError("trying to resume a '%s', only generators can be resumed", sqRawTypeName(sp[-1]));
-                goto exception;
-            }
-            {
-                SQObjectPtr g = sp[-1];
-                if (!Resume(_generator(g), tmp)) goto exception;
-            }
-            sp[-1] = std::move(tmp);
-            continue;
-        case OP_LINE:
-            if (HasDebugHook()) {
-                _top = sp - _stack;
-                ci->ip = ip;
-                CallDebugHook('l', ci->closure, i.arg);
-            }
-            continue;
-        }
-        RaiseError("internal error: bad opcode");
 
     exception: {
         SQObjectPtr error = _lasterror;

@@ -1,6 +1,7 @@
 #include "squirrel/sqfunction.h"
 
 #include "squirrel/sqclass.h"
+#include "squirrel/sqgc.h"
 
 SQFunctionProto* SQFunctionProto::Create(SQSharedState* ss) {
     SQFunctionProto* p = new SQFunctionProto();
@@ -27,6 +28,33 @@ void SQFunctionProto::Finalize() {
     _sourcename.Null();
 }
 
+void SQFunctionProto::Traverse(SQCollector& gc) {
+    for (const SQObjectPtr& f : _functions) gc.Edge(f);
+    for (const SQObjectPtr& l : _literals) gc.Edge(l);
+}
+
+void SQOuter::Traverse(SQCollector& gc) {
+    gc.Edge(_value);
+    if (_valptr && _valptr != &_value) gc.Follow(*_valptr);
+}
+
+void SQClosure::Traverse(SQCollector& gc) {
+    gc.Edge(_function);
+    for (const SQObjectPtr& o : _outers) gc.Edge(o);
+    for (const SQObjectPtr& o : _defaultparams) gc.Edge(o);
+    gc.Edge(_base);
+}
+
+void SQNativeClosure::Traverse(SQCollector& gc) {
+    for (const SQObjectPtr& o : _outers) gc.Edge(o);
+}
+
+void SQGenerator::Traverse(SQCollector& gc) {
+    gc.Edge(_closure);
+    for (const SQObjectPtr& o : _stack) gc.Edge(o);
+    for (SQOuter* o : _outers) gc.Edge(o);
+}
+
 SQClosure* SQClosure::Create(SQSharedState* ss, SQFunctionProto* proto) {
     SQClosure* c = new SQClosure();
     c->LinkInto(ss);
@@ -38,8 +66,8 @@ SQClosure* SQClosure::Create(SQSharedState* ss, SQFunctionProto* proto) {
 SQClosure::~SQClosure() { Finalize(); }
 
 void SQClosure::Finalize() {
-    std::vector<SQObjectPtr>().swap(_outers);
-    std::vector<SQObjectPtr>().swap(_defaultparams);
+    SQVector<SQObjectPtr>().swap(_outers);
+    SQVector<SQObjectPtr>().swap(_defaultparams);
     sqRelease(_env);
     _env = nullptr;
     sqRelease(_base);
@@ -118,11 +146,12 @@ void SQGenerator::CloseOuters(bool keepValues) {
     _outers.clear();
 }
 
-// At shutdown no new references may appear, so outers are detached without their values.
+// At shutdown no new references may appear, so outers are detached without their values; the
+// collector has detached them with their values before.
 void SQGenerator::Finalize() {
     CloseOuters(false);
     _closure.Null();
-    std::vector<SQObjectPtr>().swap(_stack);
+    SQVector<SQObjectPtr>().swap(_stack);
     _state = SQGeneratorState::Dead;
 }
 

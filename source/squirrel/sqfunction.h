@@ -43,6 +43,7 @@ struct SQFunctionProto : SQRefCounted {
     SQInteger NumParams() const { return (SQInteger)_parameters.size(); }
     SQInteger LineAt(SQInteger pc) const;
     void Finalize() override;
+    void Traverse(SQCollector& gc) override;
 };
 
 // A captured local: open while the local's frame lives (it then points into the stack),
@@ -53,18 +54,20 @@ struct SQOuter : SQRefCounted {
     SQOuter* _nextOpen = nullptr;
     SQObjectPtr _value;
     void Finalize() override { _value.Null(); }
+    void Traverse(SQCollector& gc) override;
 };
 
 struct SQClosure : SQRefCounted {
     SQFunctionProto* _function = nullptr;
-    std::vector<SQObjectPtr> _outers;
-    std::vector<SQObjectPtr> _defaultparams;
+    SQVector<SQObjectPtr> _outers;
+    SQVector<SQObjectPtr> _defaultparams;
     SQWeakRef* _env = nullptr;
     SQClass* _base = nullptr;
 
     static SQClosure* Create(SQSharedState* ss, SQFunctionProto* proto);
     ~SQClosure() override;
     void Finalize() override;
+    void Traverse(SQCollector& gc) override;
     SQClosure* Clone();
     void SetEnv(SQWeakRef* env);
 };
@@ -80,6 +83,7 @@ struct SQNativeClosure : SQRefCounted {
     static SQNativeClosure* Create(SQSharedState* ss, SQFUNCTION f, SQInteger nouters);
     ~SQNativeClosure() override;
     void Finalize() override;
+    void Traverse(SQCollector& gc) override;
     SQNativeClosure* Clone();
     void SetEnv(SQWeakRef* env);
 };
@@ -96,7 +100,7 @@ struct SQSavedTrap {
 
 struct SQGenerator : SQRefCounted {
     SQObjectPtr _closure;
-    std::vector<SQObjectPtr> _stack;
+    SQVector<SQObjectPtr> _stack;
     std::vector<SQOuter*> _outers;
     std::vector<SQSavedTrap> _traps;
     SQInteger _pc = 0;
@@ -105,6 +109,8 @@ struct SQGenerator : SQRefCounted {
     static SQGenerator* Create(SQSharedState* ss, SQClosure* closure);
     ~SQGenerator() override;
     void Finalize() override;
+    void Traverse(SQCollector& gc) override;
+    void DetachOuters() override { CloseOuters(true); }
     void CloseOuters(bool keepValues);
 };
 

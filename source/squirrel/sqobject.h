@@ -1,10 +1,13 @@
 #pragma once
 
+#include "squirrel/sqmem.h"
 #include "squirrel/squirrel.h"
 
+#include <cstdint>
 #include <cstring>
 
 struct SQSharedState;
+struct SQCollector;
 
 enum SQMetaMethod {
     MT_ADD,
@@ -33,19 +36,36 @@ enum SQMetaMethod {
 // references they hold even when they form cycles, and run every release hook exactly once.
 struct SQRefCounted {
     SQUnsignedInteger _uiRef = 0;
+    int32_t _gcRefs = 0;  // collector scratch: references from outside the collectable objects
     SQWeakRef* _weakref = nullptr;
     SQRefCounted* _prev = nullptr;
     SQRefCounted* _next = nullptr;
     SQSharedState* _sharedState = nullptr;
 
     virtual ~SQRefCounted();
-    // Drops every reference this object holds (and runs a release hook); used at shutdown.
+    // Drops every reference this object holds (and runs a release hook); used by the cycle
+    // collector and at shutdown.
     virtual void Finalize() {}
+    // Reports to the collector every counted reference this object holds (see sqgc.h).
+    virtual void Traverse(SQCollector&) {}
+    // Closes the outers that still point into this object's slots (threads, generators).
+    virtual void DetachOuters() {}
     // Runs when the last reference goes.
     virtual void Destroy();
     void ClearWeakRef();
     void Unlink();
     void LinkInto(SQSharedState* ss);
+
+    static void* operator new(size_t size) {
+        sqCountBytes((int64_t)size);
+        return ::operator new(size);
+    }
+    static void* operator new(size_t, void* where) { return where; }
+    static void operator delete(void* p, size_t size) {
+        sqCountBytes(-(int64_t)size);
+        ::operator delete(p);
+    }
+    static void operator delete(void*, void*) {}
 };
 
 // Destroys an object whose count reached zero. Objects freed as a consequence are queued and
@@ -174,6 +194,11 @@ struct SQWeakRef : SQRefCounted {
     void Destroy() override;
 };
 
+// Containers hand out what a weak reference they hold points to, not the reference.
+inline const SQObject& sqRealValue(const SQObject& o) {
+    return o._type == OT_WEAKREF ? o._unVal.pWeakRef->_obj : o;
+}
+
 inline SQObjectType sqType(const SQObject& o) { return o._type; }
 #define _string(o) ((o)._unVal.pString)
 #define _table(o) ((o)._unVal.pTable)
@@ -196,8 +221,15 @@ inline SQObjectType sqType(const SQObject& o) { return o._type; }
 inline SQFloat sqToFloat(const SQObject& o) {
     return o._type == OT_INTEGER ? (SQFloat)_integer(o) : _float(o);
 }
+// Floats outside the integer range saturate and NaN gives 0 (a plain cast is undefined there).
+inline SQInteger sqFloatToInteger(SQFloat f) {
+    if (f != f) return 0;
+    if (f >= 2147483648.0f) return INT32_MAX;
+    if (f <= -2147483648.0f) return INT32_MIN;
+    return (SQInteger)f;
+}
 inline SQInteger sqToInteger(const SQObject& o) {
-    return o._type == OT_FLOAT ? (SQInteger)_float(o) : _integer(o);
+    return o._type == OT_FLOAT ? sqFloatToInteger(_float(o)) : _integer(o);
 }
 inline bool sqIsFalse(const SQObject& o) {
     if (!(o._type & SQOBJECT_CANBEFALSE)) return false;

@@ -63,6 +63,7 @@ enum SQOpcode : uint8_t {
     OP_PREPCALLK,    // obj -> func obj
     OP_PREPCALLENV,  // -> func this
     OP_CALL,         // func this args(arg) -> result
+    OP_TAILCALL,     // as OP_CALL, followed by the OP_RETURN of its result
     OP_RETURN,       // a: 1 = return top, 0 = null
     OP_NEWTABLE,     // -> {}
     OP_NEWARRAY,     // v1..vn(arg) -> array

@@ -11,6 +11,7 @@ struct SQSharedState {
     SQStringTable _strings;
     SQRefCounted* _chain = nullptr;
     bool _closing = false;
+    bool _collecting = false;
     SQVM* _rootvm = nullptr;
     SQInteger _threadNesting = 0;  // threads running inside other threads' calls
     SQObjectPtr _registry;

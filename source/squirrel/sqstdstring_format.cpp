@@ -2,6 +2,7 @@
 
 #include "squirrel/sqstdregister.h"
 
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 
@@ -47,26 +48,36 @@ const SQChar* ParseConversion(const SQChar*& p, Conversion& conv) {
     return nullptr;
 }
 
-std::string CFormatOf(const Conversion& conv) {
-    std::string cFormat = "%";
-    cFormat += conv.flags;
-    if (conv.width >= 0) cFormat += std::to_string(conv.width);
+// The C format of one conversion, written into a fixed buffer: flags, width and precision are
+// bounded (kMaxFieldSize), so '%', 7 flags, 4 + 5 digits or dot, the type and the end fit.
+struct CFormat {
+    char text[32];
+};
+
+CFormat CFormatOf(const Conversion& conv) {
+    CFormat result;
+    char* p = result.text;
+    char* end = result.text + sizeof(result.text) - 2;
+    *p++ = '%';
+    for (const char* f = conv.flags; *f; ++f) *p++ = *f;
+    if (conv.width >= 0) p = std::to_chars(p, end, conv.width).ptr;
     if (conv.precision >= 0) {
-        cFormat += '.';
-        cFormat += std::to_string(conv.precision);
+        *p++ = '.';
+        p = std::to_chars(p, end, conv.precision).ptr;
     }
-    cFormat += conv.type;
-    return cFormat;
+    *p++ = conv.type;
+    *p = 0;
+    return result;
 }
 
 template <typename T>
 void AppendFormatted(std::string& out, const Conversion& conv, T value) {
-    std::string cFormat = CFormatOf(conv);
-    int n = snprintf(nullptr, 0, cFormat.c_str(), value);
+    CFormat cFormat = CFormatOf(conv);
+    int n = snprintf(nullptr, 0, cFormat.text, value);
     if (n <= 0) return;
     size_t old = out.size();
     out.resize(old + (size_t)n + 1);
-    snprintf(&out[old], (size_t)n + 1, cFormat.c_str(), value);
+    snprintf(&out[old], (size_t)n + 1, cFormat.text, value);
     out.resize(old + (size_t)n);
 }
 

@@ -30,6 +30,7 @@ SQString* SQStringTable::Add(SQSharedState* ss, const SQChar* s, SQInteger len) 
         if (str->_hash == h && str->_len == len && memcmp(str->_val, s, (size_t)len) == 0) return str;
     }
     void* mem = malloc(sizeof(SQString) + (size_t)len);
+    sqCountBytes((int64_t)(sizeof(SQString) + (size_t)len));
     SQString* str = new (mem) SQString();
     str->_sharedState = ss;
     str->_len = len;
@@ -72,6 +73,7 @@ void SQStringTable::FreeAll() {
     for (SQString*& head : _buckets) {
         while (head) {
             SQString* next = head->_nextInBucket;
+            sqCountBytes(-(int64_t)(sizeof(SQString) + (size_t)head->_len));
             head->~SQString();
             free(head);
             head = next;

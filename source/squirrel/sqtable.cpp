@@ -1,5 +1,6 @@
 #include "squirrel/sqtable.h"
 
+#include "squirrel/sqgc.h"
 #include "squirrel/sqstring.h"
 
 SQHash sqHashKey(const SQObject& key) {
@@ -30,9 +31,17 @@ SQTable::~SQTable() { SetDelegate(nullptr); }
 
 void SQTable::Finalize() {
     SetDelegate(nullptr);
-    std::vector<Node>().swap(_nodes);
+    SQVector<Node>().swap(_nodes);
     _buckets.assign(4, -1);
     _count = 0;
+}
+
+void SQTable::Traverse(SQCollector& gc) {
+    for (const Node& n : _nodes) {
+        gc.Edge(n.key);
+        gc.Edge(n.val);
+    }
+    gc.Edge(_delegate);
 }
 
 void SQTable::SetDelegate(SQTable* d) {
@@ -88,7 +97,7 @@ void SQTable::NewSlot(const SQObject& key, const SQObject& val) {
 }
 
 void SQTable::Rehash(size_t buckets) {
-    std::vector<Node> old;
+    SQVector<Node> old;
     old.swap(_nodes);
     _nodes.reserve(buckets);
     _buckets.assign(buckets, -1);
@@ -121,7 +130,7 @@ bool SQTable::Remove(const SQObject& key) {
 }
 
 void SQTable::Clear() {
-    std::vector<Node> old;
+    SQVector<Node> old;
     old.swap(_nodes);
     _buckets.assign(4, -1);
     _count = 0;
@@ -140,7 +149,7 @@ SQInteger SQTable::Next(SQInteger from, SQObjectPtr& key, SQObjectPtr& val) cons
     for (size_t i = (size_t)from; i < _nodes.size(); ++i) {
         if (_nodes[i].key._type != OT_NULL) {
             key = _nodes[i].key;
-            val = _nodes[i].val;
+            val = sqRealValue(_nodes[i].val);
             return (SQInteger)i + 1;
         }
     }

@@ -13,21 +13,22 @@ struct SQTable : SQRefCounted {
         SQObjectPtr val;
         int32_t next;
     };
-    std::vector<Node> _nodes;
-    std::vector<int32_t> _buckets;
+    SQVector<Node> _nodes;
+    SQVector<int32_t> _buckets;
     SQInteger _count = 0;
     SQTable* _delegate = nullptr;
 
     static SQTable* Create(SQSharedState* ss, SQInteger capacity = 0);
     ~SQTable() override;
     void Finalize() override;
+    void Traverse(SQCollector& gc) override;
 
     SQObjectPtr* Find(const SQObject& key);
     SQObjectPtr* FindString(const SQString* key);
     bool Get(const SQObject& key, SQObjectPtr& out) {
         SQObjectPtr* p = Find(key);
         if (!p) return false;
-        out = *p;
+        out = sqRealValue(*p);
         return true;
     }
     // Assigns an existing slot only.

@@ -165,6 +165,7 @@ void sq_setroottable(HSQUIRRELVM v);
 void sq_setconsttable(HSQUIRRELVM v);
 SQInteger sq_getvmstate(HSQUIRRELVM v);
 SQRESULT sq_suspendvm(HSQUIRRELVM v);
+SQRESULT sq_wakeupvm(HSQUIRRELVM v, SQBool resumedret, SQBool retval, SQBool raiseerror, SQBool throwerror);
 SQInteger sq_getversion();
 
 // compiler
@@ -279,6 +280,7 @@ SQRESULT sq_getobjtypetag(const HSQOBJECT* o, SQUserPointer* typetag);
 
 // garbage collector
 SQInteger sq_collectgarbage(HSQUIRRELVM v);
+SQRESULT sq_resurrectunreachable(HSQUIRRELVM v);
 
 // debug
 SQRESULT sq_stackinfos(HSQUIRRELVM v, SQInteger level, SQStackInfos* si);

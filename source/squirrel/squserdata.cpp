@@ -1,5 +1,6 @@
 #include "squirrel/squserdata.h"
 
+#include "squirrel/sqgc.h"
 #include "squirrel/sqtable.h"
 
 #include <cstdlib>
@@ -7,6 +8,7 @@
 
 SQUserData* SQUserData::Create(SQSharedState* ss, SQInteger size) {
     void* mem = calloc(1, sizeof(SQUserData) + (size_t)size);
+    sqCountBytes((int64_t)(sizeof(SQUserData) + (size_t)size));
     SQUserData* ud = new (mem) SQUserData();
     ud->LinkInto(ss);
     ud->_size = size;
@@ -18,6 +20,8 @@ void SQUserData::SetDelegate(SQTable* t) {
     sqRelease(_delegate);
     _delegate = t;
 }
+
+void SQUserData::Traverse(SQCollector& gc) { gc.Edge(_delegate); }
 
 void SQUserData::Finalize() {
     SQRELEASEHOOK hook = _hook;
@@ -31,6 +35,8 @@ SQUserData::~SQUserData() { Finalize(); }
 void SQUserData::Destroy() {
     ClearWeakRef();
     Unlink();
+    size_t bytes = sizeof(SQUserData) + (size_t)_size;
     this->~SQUserData();
     free(this);
+    sqCountBytes(-(int64_t)bytes);
 }

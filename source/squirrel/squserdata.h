@@ -15,6 +15,7 @@ struct SQUserData : SQRefCounted {
     static SQUserData* Create(SQSharedState* ss, SQInteger size);
     void SetDelegate(SQTable* t);
     void Finalize() override;
+    void Traverse(SQCollector& gc) override;
     void Destroy() override;
     ~SQUserData() override;
 };

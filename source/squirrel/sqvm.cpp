@@ -3,6 +3,7 @@
 #include "squirrel/sqarray.h"
 #include "squirrel/sqclass.h"
 #include "squirrel/sqfunction.h"
+#include "squirrel/sqgc.h"
 #include "squirrel/sqstate.h"
 #include "squirrel/sqstring.h"
 #include "squirrel/sqtable.h"
@@ -20,6 +21,7 @@ SQVM* SQVM::Create(SQSharedState* ss, SQInteger stacksize, SQInteger minimum) {
     v->_ss = ss;
     v->_stacksize = stacksize < minimum ? minimum : stacksize;
     v->_stack = new SQObjectPtr[(size_t)v->_stacksize];
+    sqCountBytes((int64_t)(sizeof(SQObjectPtr) * (size_t)v->_stacksize));
     v->_calls.reserve(kMaxCallDepth + 8);
     return v;
 }
@@ -27,19 +29,34 @@ SQVM* SQVM::Create(SQSharedState* ss, SQInteger stacksize, SQInteger minimum) {
 SQVM::~SQVM() {
     Finalize();
     delete[] _stack;
+    sqCountBytes(-(int64_t)(sizeof(SQObjectPtr) * (size_t)_stacksize));
 }
 
+// Slots above the top may still hold values a native left there, so the whole stack is
+// cleared (and traversed) alike.
 void SQVM::Finalize() {
     CloseOuters(_stack, !_ss->_closing);
-    for (SQInteger i = 0; i < _top; ++i) _stack[i].Null();
+    for (SQInteger i = 0; i < _stacksize; ++i) _stack[i].Null();
     _top = 0;
     _stackbase = 0;
     _calls.clear();
     _traps.clear();
     _roottable.Null();
+    _outOfRange.Null();
     _lasterror.Null();
     _errorhandler.Null();
     _debughook.Null();
+    _suspendValue.Null();
+    _suspended = false;
+}
+
+void SQVM::Traverse(SQCollector& gc) {
+    for (SQInteger i = 0; i < _stacksize; ++i) gc.Edge(_stack[i]);
+    for (SQOuter* o = _openouters; o; o = o->_nextOpen) gc.Edge(o);
+    for (const SQObjectPtr* o : {&_roottable, &_outOfRange, &_lasterror, &_errorhandler, &_debughook,
+                                 &_suspendValue}) {
+        gc.Edge(*o);
+    }
 }
 
 // Finds or creates the open outer of a stack slot; the open list is sorted by slot, highest first.
@@ -137,14 +154,14 @@ static Lookup GetImpl(SQVM* v, const SQObject& self, const SQObject& key, SQObje
     case OT_TABLE:
         for (SQTable* t = _table(self); t; t = raw ? nullptr : t->_delegate) {
             if (SQObjectPtr* p = t->Find(key)) {
-                dest = *p;
+                dest = sqRealValue(*p);
                 return Lookup::Found;
             }
         }
         if (raw) return Lookup::NotFound;
         // The default delegate ends the delegate chain, before any _get handler.
         if (SQObjectPtr* p = _table(v->_ss->_tableDelegate)->Find(key)) {
-            dest = *p;
+            dest = sqRealValue(*p);
             return Lookup::Found;
         }
         if (v->GetMetaMethod(self, MT_GET, mm)) {
@@ -164,7 +181,7 @@ static Lookup GetImpl(SQVM* v, const SQObject& self, const SQObject& key, SQObje
             SQInteger i = sqToInteger(key);
             SQArray* a = _array(self);
             if (i < 0 || i >= a->Size()) return Lookup::NotFound;
-            dest = a->_values[(size_t)i];
+            dest = sqRealValue(a->_values[(size_t)i]);
             return Lookup::Found;
         }
         break;
@@ -184,7 +201,7 @@ static Lookup GetImpl(SQVM* v, const SQObject& self, const SQObject& key, SQObje
         if (!raw) {
             for (SQTable* t = _userdata(self)->_delegate; t; t = t->_delegate) {
                 if (SQObjectPtr* p = t->Find(key)) {
-                    dest = *p;
+                    dest = sqRealValue(*p);
                     return Lookup::Found;
                 }
             }
@@ -200,7 +217,7 @@ static Lookup GetImpl(SQVM* v, const SQObject& self, const SQObject& key, SQObje
         const SQObjectPtr& dd = v->_ss->DefaultDelegate(self._type);
         if (dd._type == OT_TABLE) {
             if (SQObjectPtr* p = _table(dd)->Find(key)) {
-                dest = *p;
+                dest = sqRealValue(*p);
                 return Lookup::Found;
             }
         }
@@ -214,7 +231,7 @@ bool SQVM::Get(const SQObject& self, const SQObject& key, SQObjectPtr& dest, boo
     if (r == Lookup::Error) return false;
     if (fromThis && _roottable._type == OT_TABLE) {
         if (SQObjectPtr* p = _table(_roottable)->Find(key)) {
-            dest = *p;
+            dest = sqRealValue(*p);
             return true;
         }
     }
@@ -582,7 +599,7 @@ bool SQVM::Next(const SQObject& container, SQObjectPtr& iterator, SQObjectPtr& k
         SQArray* a = _array(container);
         if (pos >= a->Size()) break;
         key.SetInteger(pos);
-        val = a->_values[(size_t)pos];
+        val = sqRealValue(a->_values[(size_t)pos]);
         iterator.SetInteger(pos + 1);
         return true;
     }
@@ -617,8 +634,8 @@ bool SQVM::Next(const SQObject& container, SQObjectPtr& iterator, SQObjectPtr& k
         SQObjectPtr handle;
         SQInteger next = inst->_class->_members->Next(pos, key, handle);
         if (next < 0) break;
-        val = sqIsField(handle) ? inst->_values[(size_t)sqMemberIndex(handle)]
-                                : inst->_class->_methods[(size_t)sqMemberIndex(handle)].val;
+        val = sqRealValue(sqIsField(handle) ? inst->_values[(size_t)sqMemberIndex(handle)]
+                                : inst->_class->_methods[(size_t)sqMemberIndex(handle)].val);
         iterator.SetInteger(next);
         return true;
     }

@@ -50,6 +50,7 @@ struct SQVM : SQRefCounted {
     bool _isThread = false;
     bool _suspended = false;
     bool _suspendRequest = false;
+    bool _wakeupThrow = false;  // the next wakeup raises _lasterror where the thread suspended
     SQObjectPtr _suspendValue;
     SQInteger _suspendedTop = 0;
     size_t _suspendedEntry = 0;
@@ -59,6 +60,8 @@ struct SQVM : SQRefCounted {
     static SQVM* Create(SQSharedState* ss, SQInteger stacksize, SQInteger minimum);
     ~SQVM() override;
     void Finalize() override;
+    void Traverse(SQCollector& gc) override;
+    void DetachOuters() override { CloseOuters(_stack, true); }
 
     // stack helpers for the API
     // A host's index outside the stack reads a scratch null instead of memory around it.
@@ -98,7 +101,8 @@ struct SQVM : SQRefCounted {
     bool CallNative(SQNativeClosure* nc, SQInteger nargs, SQObjectPtr* base, SQObjectPtr& ret,
                     bool allowSuspend = false);
     // Continues a suspended thread; `value` becomes the result of the call that suspended it.
-    bool WakeUp(const SQObject& value, SQObjectPtr& ret, bool raiseerror);
+    // With throwError the call that suspended raises _lasterror instead of returning.
+    bool WakeUp(const SQObject& value, SQObjectPtr& ret, bool raiseerror, bool throwError = false);
 
     // object operations (false after an error has been raised)
     bool Get(const SQObject& self, const SQObject& key, SQObjectPtr& dest, bool raw, bool fromThis = false);

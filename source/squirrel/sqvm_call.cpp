@@ -170,6 +170,10 @@ bool SQVM::CallNative(SQNativeClosure* nc, SQInteger nargs, SQObjectPtr* base, S
         PopTo(newbase);
         return false;
     }
+    if (r == SQ_SUSPEND_FLAG && !allowSuspend && _isThread) {
+        PopTo(newbase);
+        return RaiseError("cannot suspend through native calls or metamethods");
+    }
     if (r == SQ_SUSPEND_FLAG) {
         // The value handed to the thread's caller: what the native pushed, else its argument.
         ret.Null();
@@ -192,10 +196,12 @@ bool SQVM::CallNative(SQNativeClosure* nc, SQInteger nargs, SQObjectPtr* base, S
     return true;
 }
 
-bool SQVM::WakeUp(const SQObject& value, SQObjectPtr& ret, bool raiseerror) {
+bool SQVM::WakeUp(const SQObject& value, SQObjectPtr& ret, bool raiseerror, bool throwError) {
     if (!_suspended) return RaiseError("wakeup on a thread that is not suspended");
     _suspended = false;
     _stack[_suspendedTop - 1] = value;
+    _wakeupThrow = throwError;
+    if (throwError) _errorNotified = false;
     return Execute(nullptr, 0, 0, ret, raiseerror);
 }
 

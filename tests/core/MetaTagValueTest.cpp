@@ -125,3 +125,108 @@ TEST(nVariant, ConstructorsSetTheNameAndTheValue)
     ASSERT_TRUE(text.GetString(value));
     EXPECT_STREQ(value.GetText(), "String Value");
 }
+
+namespace
+{
+nMetaTagValue Real(float value)
+{
+    nMetaTagValue result;
+    result.SetFloat(value);
+    return result;
+}
+
+nMetaTagValue Integer(int32_t value)
+{
+    nMetaTagValue result;
+    result.SetInt(value);
+    return result;
+}
+
+nMetaTagValue Boolean(bool value)
+{
+    nMetaTagValue result;
+    result.SetBool(value);
+    return result;
+}
+
+nMetaTagValue Text(const char* value)
+{
+    nMetaTagValue result;
+    result.SetString(value);
+    return result;
+}
+
+nMetaTagValue Binary(const char* bytes)
+{
+    nMetaTagValue result;
+    result.SetBinary(bytes, static_cast<uint32_t>(std::strlen(bytes)));
+    return result;
+}
+} // namespace
+
+TEST(nMetaTagValue, BinaryBytesAreReadableWithoutACopy)
+{
+    nMetaTagValue binary = Binary("xyz");
+    ASSERT_EQ(3u, binary.GetBinarySize());
+    EXPECT_EQ(0, std::memcmp("xyz", binary.GetBinaryData(), 3));
+    EXPECT_EQ(nullptr, Text("a").GetBinaryData());
+    EXPECT_EQ(0u, Text("a").GetBinarySize());
+}
+
+TEST(nMetaTagValue, Equality)
+{
+    struct Case
+    {
+        nMetaTagValue left;
+        nMetaTagValue right;
+        bool equal;
+    };
+    const Case cases[] = {
+        {Real(1.5f), Real(1.5f), true},
+        {Real(1.5f), Real(2.5f), false},
+        {Boolean(true), Boolean(true), true},
+        {Integer(3), Integer(3), true},
+        {Text("a"), Text("a"), true},
+        {Text("a"), Text("b"), false},
+        {Text(""), Text(nullptr), true},
+        {Integer(3), Real(3.9f), true},  // the Real truncated
+        {Real(3.9f), Integer(3), false}, // the Integer converted
+        {Real(3.0f), Integer(3), true},
+        {Boolean(true), Integer(1), false},
+        {Text("1"), Integer(1), false},
+        {nMetaTagValue(), nMetaTagValue(), false},
+        {Binary("a"), Binary("a"), false},
+    };
+    for (const Case& c : cases)
+    {
+        EXPECT_EQ(c.equal, c.left == c.right) << &c - cases;
+        EXPECT_EQ(!c.equal, c.left != c.right) << &c - cases;
+    }
+}
+
+TEST(nMetaTagValue, LessThan)
+{
+    EXPECT_TRUE(Real(1.0f) < Real(2.0f));
+    EXPECT_FALSE(Real(2.0f) < Real(1.0f));
+    EXPECT_TRUE(Boolean(false) < Boolean(true));
+    EXPECT_FALSE(Boolean(true) < Boolean(true));
+    EXPECT_TRUE(Integer(-1) < Integer(0));
+    EXPECT_TRUE(Integer(2) < Real(3.5f));
+    EXPECT_FALSE(Integer(3) < Real(3.5f));
+    EXPECT_FALSE(Real(1.0f) < Integer(5));
+    EXPECT_FALSE(Text("a") < Text("b"));
+}
+
+TEST(nVariant, DefaultIsEmptyAndCopiesKeepTheName)
+{
+    nVariant empty;
+    EXPECT_EQ(TagTypeNone, empty.GetType());
+    EXPECT_TRUE(empty.GetName().IsEmpty());
+
+    nVariant define("Level", 3);
+    nVariant copy = define;
+    EXPECT_STREQ("Level", copy.GetName().GetText());
+    int32_t value = 0;
+    EXPECT_TRUE(copy.GetInt(value));
+    EXPECT_EQ(3, value);
+}

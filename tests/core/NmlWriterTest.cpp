@@ -4,6 +4,7 @@
 
 #include "NmlFileFixture.h"
 #include "NmlLogCapture.h"
+#include "support/CommaLocale.h"
 
 #include <gtest/gtest.h>
 
@@ -176,7 +177,7 @@ TEST(NmlWriterTest, NumbersIgnoreTheLocale)
 {
     const char* previous = std::setlocale(LC_NUMERIC, nullptr);
     std::string saved = previous ? previous : "C";
-    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8") && !std::setlocale(LC_NUMERIC, "fr_FR.UTF-8"))
+    if (!SelectCommaLocale(LC_NUMERIC))
         GTEST_SKIP() << "no locale with a decimal comma is installed";
     nMetaFile file;
     file.AddRootFloat("R", 2.5f);

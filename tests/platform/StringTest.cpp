@@ -1,6 +1,7 @@
 #include "core/nAutoArray.h"
 #include "core/nList.h"
 #include "platform/nstring/nString.h"
+#include "support/CommaLocale.h"
 
 #include <gtest/gtest.h>
 
@@ -344,29 +345,12 @@ TEST(StringTest, StringToFloat)
     EXPECT_EQ(StringFindChar(abc, 'c', abc + 1), abc + 1);
 }
 
-namespace
-{
-// A locale whose decimal separator is a comma; built into a scratch directory when the
-// machine has none installed.
-bool SelectCommaLocale()
-{
-    if (std::setlocale(LC_ALL, "de_DE.UTF-8"))
-        return true;
-    std::string directory = testing::TempDir() + "kestrun-locales";
-    std::string command = "mkdir -p '" + directory + "' && localedef -i de_DE -f UTF-8 '" + directory +
-                          "/de_DE.UTF-8' >/dev/null 2>&1";
-    if (std::system(command.c_str()) != 0)
-        return false;
-    setenv("LOCPATH", directory.c_str(), 1);
-    return std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
-}
-} // namespace
 
 TEST(StringTest, NumbersIgnoreTheProcessLocale)
 {
     const char* previous = std::setlocale(LC_ALL, nullptr);
     std::string saved = previous ? previous : "C";
-    if (!SelectCommaLocale())
+    if (!SelectCommaLocale(LC_ALL))
         GTEST_SKIP() << "no locale with a decimal comma available";
     ASSERT_STREQ(std::localeconv()->decimal_point, ",");
     EXPECT_EQ(Text(nString::Format("%.1f", 2.5)), "2.5");

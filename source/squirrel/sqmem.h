@@ -1,0 +1,38 @@
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <new>
+#include <vector>
+
+// Bytes held by script objects and their growing parts (stacks, table nodes, array and
+// instance slots, strings, userdata), summed over the process. Tests read it to see that a
+// collection gives memory back; nothing in the VM depends on it.
+inline std::atomic<int64_t> sqLiveBytesCounter{0};
+
+inline void sqCountBytes(int64_t delta) { sqLiveBytesCounter.fetch_add(delta, std::memory_order_relaxed); }
+inline int64_t sqLiveBytes() { return sqLiveBytesCounter.load(std::memory_order_relaxed); }
+
+template <typename T>
+struct SQAllocator {
+    using value_type = T;
+    SQAllocator() = default;
+    template <typename U>
+    SQAllocator(const SQAllocator<U>&) {}
+    T* allocate(size_t n) {
+        sqCountBytes((int64_t)(n * sizeof(T)));
+        return static_cast<T*>(::operator new(n * sizeof(T)));
+    }
+    void deallocate(T* p, size_t n) {
+        sqCountBytes(-(int64_t)(n * sizeof(T)));
+        ::operator delete(p);
+    }
+    template <typename U>
+    bool operator==(const SQAllocator<U>&) const {
+        return true;
+    }
+};
+
+template <typename T>
+using SQVector = std::vector<T, SQAllocator<T>>;
