@@ -10,7 +10,10 @@
 #include "platform/nPlatform.h"
 
 #include <cstring>
+#include <filesystem>
 #include <memory>
+#include <string>
+#include <system_error>
 
 namespace
 {
@@ -45,33 +48,56 @@ int32_t ReadInteger(const char* cursor, const char* end)
 }
 } // namespace
 
-nMetaTextReader::nMetaTextReader(nMetaFile& file) : nMetaTextReader(file, nullptr, 0) {}
+nMetaTextReader::nMetaTextReader(nMetaFile& file) : nMetaTextReader(file, nullptr, 0, false) {}
 
-nMetaTextReader::nMetaTextReader(nMetaFile& file, const IncludeLink* includes, uint32_t baseDepth)
-    : m_file(file), m_includes(includes), m_baseDepth(baseDepth)
+nMetaTextReader::nMetaTextReader(nMetaFile& file, const IncludeLink* includes, uint32_t baseDepth,
+                                 bool included)
+    : m_file(file), m_includes(includes), m_budget(includes ? includes->budget : &m_ownBudget),
+      m_baseDepth(baseDepth), m_included(included)
 {
 }
 
 bool nMetaTextReader::Load(nMetaFile& file, const char* path)
-{
-    return LoadNested(file, path, nullptr, 0);
-}
-
-bool nMetaTextReader::LoadNested(nMetaFile& file, const char* path, const IncludeLink* includes,
-                                 uint32_t baseDepth)
 {
     if (!path)
     {
         nLogHolder::Get() << "[!] No filename specified.\n";
         return false;
     }
+    return LoadNested(file, path, ResolveIdentity(path), nullptr, nullptr, 0);
+}
+
+// Content made on other systems names one file in several ways ("./a.nml", "A.NML", "x/../a.nml"):
+// the file system's own resolution and a normalised form make them compare equal.
+nString nMetaTextReader::ResolveIdentity(const char* path)
+{
+    nString native;
+    nPlatform::Get().GetIOSystem().GetNativePath(native, nString(path));
+    std::string text(native.GetText() ? native.GetText() : "", native.GetLength());
+    for (char& c : text)
+        if (c == '\\')
+            c = '/';
+    std::error_code error;
+    std::filesystem::path resolved = std::filesystem::weakly_canonical(text, error);
+    if (error)
+        resolved = std::filesystem::path(text).lexically_normal();
+    return nString(resolved.generic_string().c_str());
+}
+
+bool nMetaTextReader::LoadNested(nMetaFile& file, const char* path, const nString& identity,
+                                 const IncludeLink* includes, IncludeBudget* budget, uint32_t baseDepth)
+{
     file.SetFileName(path);
-    IncludeLink link{path, includes, includes ? includes->depth + 1 : 0};
+    const bool included = budget != nullptr;
+    IncludeBudget ownBudget;
+    IncludeLink link{identity, includes, includes ? includes->depth + 1 : 0, included ? budget : &ownBudget};
     nAutoArray<uint8_t> block(MemCategoryFilesystem);
     bool loaded = nPlatform::Get().GetIOSystem().LoadFile(nString(path), block);
     if (loaded)
     {
-        nMetaTextReader reader(file, &link, baseDepth);
+        if (included)
+            budget->bytes += block.GetCount();
+        nMetaTextReader reader(file, &link, baseDepth, included);
         loaded = reader.Parse(reinterpret_cast<const char*>(block.GetData()), block.GetCount());
     }
     if (!loaded)
@@ -166,12 +192,20 @@ bool nMetaTextReader::Fail(const char* message, const nMetaTag* tag, const char*
     return false;
 }
 
+// A tag with a value takes no children; written back, a tag holding both would lose its children.
+bool nMetaTextReader::CanTakeValue(const nMetaTag* tag) const
+{
+    return tag->GetChildCount() == 0 || Fail("Value following child tags, metatag '", tag);
+}
+
 bool nMetaTextReader::ParseTagAt(nMetaTag* tag, const char*& cursor, uint32_t depth)
 {
     cursor = TextSkipBlanks(cursor, m_end);
     if (cursor >= m_end || *cursor != '<')
         return false;
     ++cursor;
+    if (m_included)
+        ++m_budget->tags;
     const char* nameEnd = TextFindTokenEnd(cursor, m_end, false);
     tag->SetId(nString(cursor, nameEnd));
     if (depth >= MaxTagDepth)
@@ -205,7 +239,7 @@ bool nMetaTextReader::ParseTagAt(nMetaTag* tag, const char*& cursor, uint32_t de
                     return false;
             }
             else if (StartsWith(cursor + 1, "append"))
-                return Append(tag, cursor);
+                return CanTakeValue(tag) && Append(tag, cursor);
             else
                 return Fail("Unknown preprocessor directive, metatag '", tag);
         }
@@ -223,20 +257,20 @@ bool nMetaTextReader::ParseTagAt(nMetaTag* tag, const char*& cursor, uint32_t de
             }
         }
         else if (c == '=')
-            return ParseBinary(tag, cursor);
+            return CanTakeValue(tag) && ParseBinary(tag, cursor);
         else if (IsDigit(c) || c == '.' || c == '-')
-            return ParseNumber(tag, cursor);
+            return CanTakeValue(tag) && ParseNumber(tag, cursor);
         else if (c == '"')
-            return ParseString(tag, cursor);
+            return CanTakeValue(tag) && ParseString(tag, cursor);
         else if (StartsWith(cursor, "True"))
         {
             cursor += 4;
-            return ParseBool(tag, cursor, true);
+            return CanTakeValue(tag) && ParseBool(tag, cursor, true);
         }
         else if (StartsWith(cursor, "False"))
         {
             cursor += 5;
-            return ParseBool(tag, cursor, false);
+            return CanTakeValue(tag) && ParseBool(tag, cursor, false);
         }
         else
         {
@@ -367,9 +401,10 @@ bool nMetaTextReader::Include(nMetaTag* tag, const char*& cursor, uint32_t depth
 
 void nMetaTextReader::IncludeFile(nMetaTag* tag, const char* path, uint32_t depth)
 {
+    const nString identity = ResolveIdentity(path);
     for (const IncludeLink* link = m_includes; link; link = link->outer)
     {
-        if (std::strcmp(link->path, path) == 0)
+        if (link->identity == identity)
         {
             nLogHolder::Get() << "[!] Failed to include external NML file '" << path << "' from file '"
                               << m_file.GetFileName() << "': it is already being read.\n";
@@ -383,8 +418,19 @@ void nMetaTextReader::IncludeFile(nMetaTag* tag, const char* path, uint32_t dept
                           << ".\n";
         return;
     }
+    if (m_budget->bytes >= MaxIncludedBytes || m_budget->tags >= MaxIncludedTags)
+    {
+        // Said once: a runaway expansion would otherwise log every include it skips.
+        if (!m_budget->exhausted)
+            nLogHolder::Get() << "[!] Failed to include external NML file '" << path << "' from file '"
+                              << m_file.GetFileName() << "': the files included by this load exceed "
+                              << (MaxIncludedBytes >> 20) << " MiB or " << MaxIncludedTags
+                              << " tags; further includes are skipped.\n";
+        m_budget->exhausted = true;
+        return;
+    }
     std::unique_ptr<nMetaFile> included(new nMetaFile());
-    if (!LoadNested(*included, path, m_includes, depth + 1))
+    if (!LoadNested(*included, path, identity, m_includes, m_budget, depth + 1))
     {
         nLogHolder::Get() << "[!] Failed to include external NML file '" << path << "' from file '"
                           << m_file.GetFileName() << "'.\n";

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/nstring/nString.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -7,8 +9,8 @@ class nMetaFile;
 class nMetaTag;
 
 // Turns NML text into the tags of a document. A reader lives for one parse; the include chain
-// of the load in progress travels with it so that "#include" cycles and runaway nesting are
-// refused instead of recursing without end.
+// of the load in progress travels with it so that "#include" cycles, runaway nesting and
+// includes that multiply without bound are refused instead of exhausting the stack or memory.
 class nMetaTextReader
 {
 public:
@@ -16,6 +18,11 @@ public:
     static constexpr uint32_t MaxTagDepth = 256;
     // Files include each other at most this deep.
     static constexpr uint32_t MaxIncludeDepth = 16;
+    // Once the files included by one load hold this many bytes or tags, further includes are
+    // skipped: a few small files including each other many times would otherwise expand
+    // geometrically.
+    static constexpr uint32_t MaxIncludedBytes = 64u << 20;
+    static constexpr uint32_t MaxIncludedTags = 1u << 20;
 
     static bool Load(nMetaFile& file, const char* path);
 
@@ -25,16 +32,27 @@ public:
     bool ParseTag(nMetaTag* tag, const char* cursor, const char* end, const char*& newCursor);
 
 private:
-    struct IncludeLink
+    struct IncludeBudget
     {
-        const char* path;
-        const IncludeLink* outer;
-        uint32_t depth;
+        uint64_t bytes = 0;
+        uint64_t tags = 0;
+        bool exhausted = false;
     };
 
-    nMetaTextReader(nMetaFile& file, const IncludeLink* includes, uint32_t baseDepth);
-    static bool LoadNested(nMetaFile& file, const char* path, const IncludeLink* includes,
-                           uint32_t baseDepth);
+    struct IncludeLink
+    {
+        // The path as the file system resolves it, so that aliases of one file are one file.
+        nString identity;
+        const IncludeLink* outer;
+        uint32_t depth;
+        IncludeBudget* budget;
+    };
+
+    nMetaTextReader(nMetaFile& file, const IncludeLink* includes, uint32_t baseDepth, bool included);
+    // A null budget starts a new load; otherwise the file is included and spends from it.
+    static bool LoadNested(nMetaFile& file, const char* path, const nString& identity,
+                           const IncludeLink* includes, IncludeBudget* budget, uint32_t baseDepth);
+    static nString ResolveIdentity(const char* path);
 
     bool ParseTagAt(nMetaTag* tag, const char*& cursor, uint32_t depth);
     bool ParseNumber(nMetaTag* tag, const char*& cursor);
@@ -46,10 +64,14 @@ private:
     void IncludeFile(nMetaTag* tag, const char* path, uint32_t depth);
     void CheckVersion(const nMetaTag& header) const;
     bool StartsWith(const char* cursor, const char* word) const;
+    bool CanTakeValue(const nMetaTag* tag) const;
     bool Fail(const char* message, const nMetaTag* tag, const char* closing = "'.\n") const;
 
     nMetaFile& m_file;
     const IncludeLink* m_includes;
+    IncludeBudget m_ownBudget;
+    IncludeBudget* m_budget;
     uint32_t m_baseDepth;
+    bool m_included;
     const char* m_end = nullptr;
 };

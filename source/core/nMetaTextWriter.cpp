@@ -145,12 +145,8 @@ void nMetaTextWriter::WriteBinary(const nMetaTag& tag)
     size_t count = 0;
     if (known)
         count = yEnc ? EncodeYEnc(data, size, nullptr, 0, YEncLineLength) : EncodeUU(data, size, nullptr, 0);
-    if (known && count == 0)
-    {
-        m_text += ">\n";
-        return;
-    }
-    char* encoded = known ? static_cast<char*>(MemAllocMetatag(count)) : nullptr;
+    // An empty value still gets its header ("==0:0@"), so that it reads back as Binary.
+    char* encoded = known ? static_cast<char*>(MemAllocMetatag(count ? count : 1)) : nullptr;
     if (!encoded)
     {
         nLogHolder::Get() << "[!] Tag '" << tag.GetName() << "' failed to allocate internal binary buffer.\n";

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -108,11 +109,30 @@ TEST(NmlReaderTest, StringsKeepTheirBytes)
     EXPECT_EQ("", StringAt(file, "E;"));
 }
 
-TEST(NmlReaderTest, ValueAfterChildrenKeepsBoth)
+// A tag holding children and a value would lose its children when written back.
+TEST(NmlReaderTest, ValueAfterChildrenIsRefused)
 {
+    const char* const texts[] = {
+        "<NML=1.0>\n<A=<B>1>\n",
+        "<NML=1.0>\n<A=<B><C=2>\"text\">\n",
+        "<NML=1.0>\n<A=<B>True>\n",
+        "<NML=1.0>\n<A=<B>==1:1@\n+>\n",
+        "<NML=1.0>\n<S=\"s\"><A=<B> #append(\"x\", <S>)>\n",
+    };
+    for (const char* text : texts)
+        EXPECT_EQ("[!] In file 'f.nml': Value following child tags, metatag 'A'.\n", FirstError(text))
+            << text;
+
+    NmlFileFixture files;
+    files.Write("inc.nml", "<NML=1.0>\n<X=1>\n");
+    files.Write("empty.nml", "<NML=1.0>\n");
+    files.Write("main.nml", "<NML=1.0>\n<A=#include(\"inc.nml\") 5>\n");
+    files.Write("fine.nml", "<NML=1.0>\n<A=#include(\"empty.nml\") 5>\n");
+    NmlLogCapture log;
     nMetaFile file;
-    ASSERT_TRUE(Parse(file, "<NML=1.0><A=<B=1>5>"));
-    EXPECT_EQ(1u, Tag(file, "A;")->GetChildCount());
+    EXPECT_FALSE(file.Load("main.nml"));
+    EXPECT_EQ(0u, log.text.find("[!] In file 'main.nml': Value following child tags, metatag 'A'.\n"));
+    ASSERT_TRUE(file.Load("fine.nml"));
     EXPECT_EQ(5, file.GetInt("A;", 0));
 }
 
@@ -377,4 +397,77 @@ TEST(NmlReaderTest, IncludeNestingIsBounded)
     EXPECT_TRUE(file.Load("d0.nml"));
     EXPECT_NE(std::string::npos, log.text.find("includes nest deeper than 16.\n"));
     EXPECT_EQ(std::string::npos, log.text.find("d30.nml"));
+}
+
+TEST(NmlReaderTest, IncludeCyclesThroughAliasesAreRefused)
+{
+    NmlFileFixture files;
+    files.Write("self.nml", "<NML=1.0>\n<S=#include(\"./SELF.nml\")>\n");
+    files.Write("a.nml", "<NML=1.0>\n<A=#include(\"B.NML\")>\n");
+    files.Write("b.nml", "<NML=1.0>\n<B=#include(\"sub/../a.nml\")>\n");
+    std::filesystem::create_directory(files.directory + "/sub");
+    NmlLogCapture log;
+    nMetaFile self;
+    EXPECT_TRUE(self.Load("self.nml"));
+    EXPECT_EQ("[!] Failed to include external NML file './SELF.nml' from file 'self.nml': it is already "
+              "being read.\n",
+              log.text);
+
+    log.text.clear();
+    nMetaFile a;
+    EXPECT_TRUE(a.Load("a.nml"));
+    EXPECT_NE(nullptr, Tag(a, "A:B;"));
+    EXPECT_EQ("[!] Failed to include external NML file 'sub/../a.nml' from file 'B.NML': it is already "
+              "being read.\n",
+              log.text);
+}
+
+namespace
+{
+uint64_t CountTags(const nLinkedListId& list)
+{
+    uint64_t count = 0;
+    for (const nLinkedListEntry* entry = list.GetHead(); entry; entry = entry->GetNext())
+        count += 1 + CountTags(static_cast<const nMetaTag*>(entry)->GetChildren());
+    return count;
+}
+} // namespace
+
+// Small files that include each other many times expand geometrically; one load stops including
+// once its included files hold too many tags, and says so once.
+TEST(NmlReaderTest, IncludesOfOneLoadAreBudgeted)
+{
+    NmlFileFixture files;
+    std::string many = "<NML=1.0>\n";
+    for (int i = 0; i < 2000; ++i)
+        many += "<>";
+    std::string middle = "<NML=1.0>\n<M=";
+    std::string top = "<NML=1.0>\n<R=";
+    for (int i = 0; i < 30; ++i)
+    {
+        middle += "#include(\"many.nml\")";
+        top += "#include(\"middle.nml\")";
+    }
+    files.Write("many.nml", many);
+    files.Write("middle.nml", middle + ">\n");
+    files.Write("top.nml", top + ">\n");
+    NmlLogCapture log;
+    nMetaFile file;
+    ASSERT_TRUE(file.Load("top.nml"));
+    const uint64_t tags = CountTags(file.GetRoots());
+    EXPECT_GT(tags, nMetaTextReader::MaxIncludedTags);
+    EXPECT_LT(tags, nMetaTextReader::MaxIncludedTags + 4000);
+    const std::string line =
+        "[!] Failed to include external NML file 'many.nml' from file 'middle.nml': the files "
+        "included by this load exceed 64 MiB or 1048576 tags; further includes are "
+        "skipped.\n";
+    EXPECT_EQ(line, log.text);
+
+    // The budget belongs to one load: the next starts afresh.
+    log.text.clear();
+    files.Write("small.nml", "<NML=1.0>\n<S=#include(\"many.nml\")>\n");
+    nMetaFile small;
+    ASSERT_TRUE(small.Load("small.nml"));
+    EXPECT_EQ(2001u, CountTags(small.GetRoots()));
+    EXPECT_EQ("", log.text);
 }

@@ -126,20 +126,39 @@ TEST(NmlWriterTest, LayoutOfEveryKind)
               "\t\t<S=\"t\">\n"
               "\t>\n"
               "\t<Y==3:3@\n***>\n"
-              "\t<E>\n"
+              "\t<E==0:0@\n>\n"
               ">\n"
               "<Last>\n",
               Write(file));
 
     file.SetBinaryEncoding(MetaBinaryEncodingUU);
-    EXPECT_NE(std::string::npos, Write(file).find("\t<Y==6:3\n#    \n>\n"));
+    EXPECT_NE(std::string::npos, Write(file).find("\t<Y==6:3\n#    \n>\n\t<E==0:0\n>\n"));
+}
+
+TEST(NmlWriterTest, EmptyBinaryReadsBackAsBinary)
+{
+    for (uint32_t encoding : {MetaBinaryEncodingYEnc, MetaBinaryEncodingUU})
+    {
+        nMetaFile file;
+        file.SetBinaryEncoding(encoding);
+        const std::string text = "<NML=1.0>\n<E==0:0@\n>\n";
+        ASSERT_TRUE(file.Parse(text.data(), text.size()));
+        const std::string written = Write(file);
+        nMetaFile back;
+        ASSERT_TRUE(back.Parse(written.data(), written.size())) << written;
+        const auto* tag = static_cast<const nMetaTag*>(back.GetRoots().GetHead());
+        ASSERT_NE(nullptr, tag);
+        EXPECT_EQ(TagTypeBinary, tag->GetType()) << written;
+        EXPECT_EQ(0u, tag->GetValue().GetBinarySize());
+    }
 }
 
 TEST(NmlWriterTest, ValueWinsOverChildren)
 {
-    // Only the reader builds such a tag: a value after children.
     nMetaFile file;
-    ASSERT_TRUE(file.Parse("<NML=1.0><A=<B=1>5>", 19));
+    nMetaTag* a = file.AddRoot("A");
+    a->AddChildInt("B", 1);
+    a->GetValue().SetInt(5);
     EXPECT_EQ("<NML=1.0>\n<A=5>\n", Write(file));
 }
 
