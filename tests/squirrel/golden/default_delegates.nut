@@ -78,3 +78,12 @@ print((weak.ref() == null) + "\n");
 function gen() { yield 1; }
 local g = gen();
 print(g.getstatus() + " " + typeof g + "\n");
+
+// Floats outside the integer range saturate when made integers; NaN gives 0.
+local nan = 0.0 / 0.0;
+print(1e20.tointeger() + " " + (-1e20).tointeger() + " " + nan.tointeger() + " " + "1e20".tointeger() + " ");
+print((2.9).tointeger() + " " + (-2.9).tointeger() + "\n");
+print(format("%d %d %x", 1e20, nan, -1e20) + "\n");
+try { blob(-1e20); } catch (e) { print("blob: " + e + "\n"); }
+try { [1, 2][1e20]; } catch (e) { print("index: " + e + "\n"); }
+print("abc".slice(0, 1e20.tointeger() > 3 ? 3 : 0) + "\n");

@@ -111,5 +111,10 @@ function where() {
     local info = getstackinfos(1), up = getstackinfos(2);
     return info.func + " " + (info.src.find("exceptions.nut") != null) + " " + up.func + " " + up.locals.marker + " " + up.line;
 }
-function caller() { local marker = 1; return where(); }
+function caller() { local marker = 1; local text = where(); return text; }
 print(caller() + "\n");
+// `return f()` is a tail call: the caller's frame is gone by the time f runs.
+function whoCalled() { local info = getstackinfos(2); return info.func; }
+function tailCaller() { return whoCalled(); }
+function plainCaller() { local name = whoCalled(); return name; }
+print(tailCaller() + " " + plainCaller() + "\n");

@@ -132,3 +132,16 @@ function nested() {
 }
 foreach (v in nested()) print(v + " ");
 print("\n");
+
+// Tail calls run in constant stack, also through outers and varargs; inside try they do not.
+function countDown(n) {
+    if (n == 0) return "landed";
+    local step = function() { return n; };
+    return countDown(step() - 1);
+}
+function bounce(n, ...) { return n == 0 ? vargv.len() : bounce(n - 1, n, n); }
+print(countDown(100000) + " " + bounce(50000) + "\n");
+function guardedDepth(n) {
+    try { return n == 0 ? 0 : guardedDepth(n - 1); } catch (e) { throw e; }
+}
+try { guardedDepth(100000); } catch (e) { print("guarded: " + e + "\n"); }

@@ -56,3 +56,51 @@ local deep = newthread(function(n) { local function f(k) { return k == 0 ? 0 : 1
 print(deep.call(500) + " ");
 try { deep.call(1000000); } catch (e) { print(e + " "); }
 print(deep.getstatus() + " " + deep.call(5) + "\n");
+
+// Suspending from nested script calls keeps every frame of the thread.
+function inner(depth) {
+    if (depth == 0) return suspend("deep") + "!";
+    return inner(depth - 1) + depth;
+}
+local nested = newthread(function() { return "result " + inner(3); });
+print(nested.call() + " " + nested.getstatus() + " ");
+print(nested.wakeup("up") + " " + nested.getstatus() + "\n");
+
+// A thread sees itself running; suspend() without a value hands back null.
+local me = null;
+me = newthread(function() {
+    print("inside: " + me.getstatus() + "\n");
+    local got = suspend();
+    return "got " + got;
+});
+print("suspended with " + me.call() + "\n");
+print(me.wakeup() + "\n");
+
+// States that pass control by tail calls, resumed more times than the stack has frames.
+function state1() { suspend("state1"); return state2(); }
+function state2() { suspend("state2"); return state3(); }
+function state3() { suspend("state3"); return state1(); }
+local machine = newthread(state1);
+local seen = [machine.call()];
+for (local i = 0; i < 20000; i++) seen.append(machine.wakeup());
+print(seen[0] + " " + seen[1] + " " + seen[2] + " " + seen[19999] + " " + seen[20000] + "\n");
+
+// A thread started from inside another thread.
+local outerThread = newthread(function() {
+    local innerThread = newthread(function(x) { local y = suspend(x * 2); return y + 1; });
+    local first = innerThread.call(5);
+    local back = suspend(first);
+    return innerThread.wakeup(back);
+});
+local step = outerThread.call();
+print(step + " " + outerThread.wakeup(step + 100) + "\n");
+
+// Suspending through a native call or a metamethod fails inside the thread.
+local viaNative = newthread(function() {
+    try { [1].apply(function(x) { return suspend(x); }); } catch (e) { return "native: " + e; }
+});
+local withMeta = class { function _get(key) { return ::suspend(key); } };
+local viaMeta = newthread(function() {
+    try { return withMeta().missing; } catch (e) { return "metamethod: " + e; }
+});
+print(viaNative.call() + "\n" + viaMeta.call() + "\n");

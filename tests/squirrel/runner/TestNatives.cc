@@ -1,5 +1,8 @@
 #include "runner/TestNatives.h"
 
+#include "squirrel/sqmem.h"
+
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -119,6 +122,13 @@ SQInteger MaskedAdd(HSQUIRRELVM v) {
     return 1;
 }
 
+// Live bytes of the script objects, for scripts that check a collection gives memory back.
+SQInteger LiveBytes(HSQUIRRELVM v) {
+    int64_t bytes = sqLiveBytes();
+    sq_pushinteger(v, bytes > INT32_MAX ? INT32_MAX : (SQInteger)bytes);
+    return 1;
+}
+
 void AddMethod(HSQUIRRELVM v, const SQChar* name, SQFUNCTION f, SQInteger nparams, const SQChar* mask) {
     sq_pushstring(v, name, -1);
     sq_newclosure(v, f, 0);
@@ -143,5 +153,6 @@ void RegisterTestNatives(HSQUIRRELVM v) {
     AddMethod(v, "dot", Dot, 2, "xx");
     sq_newslot(v, -3, SQFalse);
     AddMethod(v, "maskedAdd", MaskedAdd, 3, ".ii");
+    AddMethod(v, "liveBytes", LiveBytes, 1, ".");
     sq_pop(v, 1);
 }
