@@ -185,22 +185,34 @@ void SQCompiler::ForStatement() {
         increment = CutCode(start);
     }
     Expect(')');
-    SQInteger entry = _fs->EmitJump(OP_JMP);
+    // `i++` with a test of `i` against a constant: test once on entry, then step and test
+    // in one instruction at the bottom.
+    bool counting = condition.size() == 1 && condition[0].op == OP_JCMPLK && increment.size() == 1 &&
+                    increment[0].op == OP_INCLOCAL && increment[0].a == 2 && increment[0].c == condition[0].c &&
+                    (increment[0].arg == 1 || increment[0].arg == -1);
+    SQInteger entry = counting ? _fs->Emit(OP_JCMPLK, condition[0].arg, condition[0].a ^ kJumpWhenTrue, condition[0].c)
+                               : _fs->EmitJump(OP_JMP);
     SQInteger body = _fs->PC();
     _fs->MarkTarget();
     BeginLoop(true);
     ScopedStatement();
     SQInteger cont = _fs->PC();
     _fs->MarkTarget();
-    AppendCode(increment);
-    SQInteger cond = _fs->PC();
-    _fs->MarkTarget();
-    _fs->SetJump(entry, cond);
-    if (jump >= 0) {
-        AppendCode(condition);
-        _fs->SetJump(cond + jump, body);
+    if (counting) {
+        SQInteger a = condition[0].a | (increment[0].arg < 0 ? kStepDown : 0);
+        _fs->SetJump(_fs->Emit(OP_STEPJCMPLK, condition[0].arg, a, condition[0].c), body);
+        _fs->SetJump(entry, _fs->PC());
     } else {
-        _fs->EmitJumpBack(OP_JMP, body);
+        AppendCode(increment);
+        SQInteger cond = _fs->PC();
+        _fs->MarkTarget();
+        _fs->SetJump(entry, cond);
+        if (jump >= 0) {
+            AppendCode(condition);
+            _fs->SetJump(cond + jump, body);
+        } else {
+            _fs->EmitJumpBack(OP_JMP, body);
+        }
     }
     EndLoop(cont, _fs->PC());
     EndScope(scope);

@@ -160,11 +160,14 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             resume->_state = SQGeneratorState::Running;
         } else {
             _top = sp - _stack;
-            if (!EnterFrame(closure, base, nargs, sp)) {
+            // Through a copy: taking sp's address would keep it out of a register in the loop.
+            SQObjectPtr* entrySp = sp;
+            if (!EnterFrame(closure, base, nargs, entrySp)) {
                 PopTo(stackbase);
                 if (raiseerror && !_errorNotified && _traps.empty()) CallErrorHandler(_lasterror);
                 return false;
             }
+            sp = entrySp;
             if (closure->_function->_generator) {
                 ret = MakeGenerator(closure, base, sp);
                 _top = sp - _stack;
@@ -404,13 +407,17 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 }
                 continue;
             }
+            // The slow paths compare into their own variable: CompareOp writing through `r`
+            // would keep `r` in memory on the integer path too.
             case OP_JCMP: {
-                bool r = false;
+                bool r;
                 if (sp[-2]._type == OT_INTEGER && sp[-1]._type == OT_INTEGER) {
                     r = IntCompare(i.a & 0x7F, _integer(sp[-2]), _integer(sp[-1]));
                 } else {
+                    bool slow = false;
                     _top = sp - _stack;
-                    if (!CompareOp(i.a & 0x7F, sp[-2], sp[-1], r)) goto exception;
+                    if (!CompareOp(i.a & 0x7F, sp[-2], sp[-1], slow)) goto exception;
+                    r = slow;
                 }
                 (--sp)->Null();
                 (--sp)->Null();
@@ -418,12 +425,14 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 continue;
             }
             case OP_JCMPK: {
-                bool r = false;
+                bool r;
                 if (sp[-1]._type == OT_INTEGER) {
                     r = IntCompare(i.a & 0x7F, _integer(sp[-1]), i.arg);
                 } else {
+                    bool slow = false;
                     _top = sp - _stack;
-                    if (!CompareOp(i.a & 0x7F, sp[-1], SQObjectPtr((SQInteger)i.arg), r)) goto exception;
+                    if (!CompareOp(i.a & 0x7F, sp[-1], SQObjectPtr((SQInteger)i.arg), slow)) goto exception;
+                    r = slow;
                 }
                 (--sp)->Null();
                 if (r == ((i.a & kJumpWhenTrue) != 0)) ip += i.arg2;
@@ -431,12 +440,14 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             }
             case OP_JCMPLK: {
                 const SQObjectPtr& l = base[i.c];
-                bool r = false;
+                bool r;
                 if (l._type == OT_INTEGER) {
                     r = IntCompare(i.a & 0x7F, _integer(l), i.arg);
                 } else {
+                    bool slow = false;
                     _top = sp - _stack;
-                    if (!CompareOp(i.a & 0x7F, l, SQObjectPtr((SQInteger)i.arg), r)) goto exception;
+                    if (!CompareOp(i.a & 0x7F, l, SQObjectPtr((SQInteger)i.arg), slow)) goto exception;
+                    r = slow;
                 }
                 if (r == ((i.a & kJumpWhenTrue) != 0)) ip += i.arg2;
                 continue;
@@ -444,12 +455,33 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             case OP_JCMPLL: {
                 const SQObjectPtr& l = base[i.c];
                 const SQObjectPtr& rr = base[i.arg];
-                bool r = false;
+                bool r;
                 if (l._type == OT_INTEGER && rr._type == OT_INTEGER) {
                     r = IntCompare(i.a & 0x7F, _integer(l), _integer(rr));
                 } else {
+                    bool slow = false;
                     _top = sp - _stack;
-                    if (!CompareOp(i.a & 0x7F, l, rr, r)) goto exception;
+                    if (!CompareOp(i.a & 0x7F, l, rr, slow)) goto exception;
+                    r = slow;
+                }
+                if (r == ((i.a & kJumpWhenTrue) != 0)) ip += i.arg2;
+                continue;
+            }
+            case OP_STEPJCMPLK: {
+                SQObjectPtr& l = base[i.c];
+                SQInteger step = (i.a & kStepDown) ? -1 : 1;
+                bool r;
+                if (l._type == OT_INTEGER) {
+                    l._unVal.nInteger = (SQInteger)((uint32_t)_integer(l) + (uint32_t)step);
+                    r = IntCompare(i.a & 0x3F, _integer(l), i.arg);
+                } else {
+                    _top = sp - _stack;
+                    SQObjectPtr old = l;
+                    if (!Arith(OP_ADD, old, SQObjectPtr(step), tmp)) goto exception;
+                    base[i.c] = std::move(tmp);
+                    bool slow = false;
+                    if (!CompareOp(i.a & 0x3F, base[i.c], SQObjectPtr((SQInteger)i.arg), slow)) goto exception;
+                    r = slow;
                 }
                 if (r == ((i.a & kJumpWhenTrue) != 0)) ip += i.arg2;
                 continue;
@@ -580,7 +612,9 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     ci->closure = c;
                     ip = c->_function->_code.data();
                     _top = sp - _stack;
-                    if (!EnterFrame(c, base, nargs, sp)) goto exception;
+                    SQObjectPtr* newsp = sp;
+                    if (!EnterFrame(c, base, nargs, newsp)) goto exception;
+                    sp = newsp;
                     K = c->_function->_literals.data();
                     continue;
                 }

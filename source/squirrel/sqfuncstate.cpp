@@ -135,7 +135,7 @@ void SQFuncState::EmitPop(SQInteger n) {
 
 void SQFuncState::SetJump(SQInteger at, SQInteger target) {
     SQInstruction& i = _proto->_code[(size_t)at];
-    if (i.op >= OP_JCMP && i.op <= OP_JCMPLL) {
+    if (i.op >= OP_JCMP && i.op <= OP_STEPJCMPLK) {
         i.arg2 = target - (at + 1);
     } else {
         i.arg = target - (at + 1);

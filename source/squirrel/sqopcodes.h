@@ -92,9 +92,11 @@ enum SQOpcode : uint8_t {
     OP_JCMPK,        // x -> ; jump arg2 unless x op arg
     OP_JCMPLK,       // jump arg2 unless slot[c] op arg
     OP_JCMPLL,       // jump arg2 unless slot[c] op slot[arg]
+    OP_STEPJCMPLK,   // slot[c] += 1 (-1 with kStepDown), then as OP_JCMPLK: a counting loop's step and test
 };
 
 constexpr uint8_t kJumpWhenTrue = 0x80;
+constexpr uint8_t kStepDown = 0x40;
 
 struct SQInstruction {
     uint8_t op;
