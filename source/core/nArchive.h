@@ -51,7 +51,6 @@ private:
     bool SkipAlignment();
     bool WriteBytes(const void* data, uint32_t size);
     bool WriteU32(uint32_t value);
-    bool WriteAlignment();
     void ScanEntries(const char* path);
     bool CheckEntry(const nArchiveEntry& entry, const char* source) const;
     void LogEntry(const nArchiveEntry& entry) const;

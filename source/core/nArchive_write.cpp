@@ -22,20 +22,6 @@ bool nArchive::WriteU32(uint32_t value)
     return WriteBytes(bytes, sizeof(bytes));
 }
 
-bool nArchive::WriteAlignment()
-{
-    if (m_alignment == 0)
-        return true;
-    const int64_t remainder = m_file->Tell() % m_alignment;
-    for (int64_t gap = remainder == 0 ? 0 : m_alignment - remainder; gap > 0; --gap)
-    {
-        const uint8_t zero = 0;
-        if (!WriteBytes(&zero, 1))
-            return false;
-    }
-    return true;
-}
-
 bool nArchive::Create(const char* path)
 {
     Close();
@@ -46,11 +32,11 @@ bool nArchive::Create(const char* path)
         nLogHolder::Get() << "[!] Failed to open '" << path << "' as output archive.\n";
         return false;
     }
-    // The writer always writes A = 0 and E = 0; values kept from an archive read before must not
-    // shape this one (an E from a damaged file could demand a gigabyte of padding at Close).
+    // The writer always writes A = 0 and E = 0, so its files have no gaps and no end padding;
+    // values kept from an archive read before must not shape this one.
     m_alignment = 0;
     m_endPadding = 0;
-    if (!WriteBytes("DRAN", 4) || !WriteU32(m_alignment) || !WriteAlignment() || !WriteU32(m_endPadding))
+    if (!WriteBytes("DRAN", 4) || !WriteU32(m_alignment) || !WriteU32(m_endPadding))
     {
         nLogHolder::Get() << "[!] Failed to write the header of '" << path << "'.\n";
         Close();
@@ -89,8 +75,7 @@ bool nArchive::AddEntry(const nString& name, const void* data, uint32_t size, in
     }
     entry->name = name;
 
-    bool written = WriteAlignment() && WriteU32(name.GetLength()) && WriteAlignment() &&
-                   WriteBytes(name.GetText(), name.GetLength());
+    bool written = WriteU32(name.GetLength()) && WriteBytes(name.GetText(), name.GetLength());
     if (m_verbose)
         nLogHolder::Get() << "[H] Adding '" << name << "' to archive...\n";
 
@@ -107,10 +92,9 @@ bool nArchive::AddEntry(const nString& name, const void* data, uint32_t size, in
     }
 
     const uint8_t flags = isCompressed ? 1 : 0;
-    written = written && WriteAlignment() && WriteBytes(&flags, 1) && WriteAlignment() && WriteU32(size);
+    written = written && WriteBytes(&flags, 1) && WriteU32(size);
     if (isCompressed)
-        written = written && WriteAlignment() && WriteU32(static_cast<uint32_t>(compressedSize));
-    written = written && WriteAlignment();
+        written = written && WriteU32(static_cast<uint32_t>(compressedSize));
     const int64_t offset = m_file->Tell();
     if (written && (offset < 0 || offset > static_cast<int64_t>(UINT32_MAX)))
         written = false;
@@ -146,13 +130,6 @@ bool nArchive::Close()
     {
         const uint32_t endCode = 0xFFFFFFFFu;
         closed = WriteBytes(&endCode, sizeof(endCode));
-        if (closed && m_endPadding != 0)
-        {
-            const int64_t position = m_file->Tell();
-            const uint8_t fill = 0xFF;
-            for (int64_t gap = m_endPadding - position % m_endPadding; closed && gap > 0; --gap)
-                closed = WriteBytes(&fill, 1);
-        }
         if (closed)
             nLogHolder::Get() << "Archive complete, closing.\n";
         else

@@ -5,7 +5,9 @@
 #include "core/nLog.h"
 
 #include <cstring>
+#include <filesystem>
 #include <memory>
+#include <system_error>
 
 nIOSystem::nIOSystem() = default;
 
@@ -185,6 +187,16 @@ bool nIOSystem::CopyFile(const nString& from, const nString& to)
 
 bool nIOSystem::MoveFile(const nString& from, const nString& to)
 {
+    // Two names of one file ("a.txt" and "A.TXT", "./a.txt"): the copy would land on the source
+    // and the delete would then lose it.
+    nString fromNative;
+    nString toNative;
+    GetNativePath(fromNative, from);
+    GetNativePath(toNative, to);
+    std::error_code error;
+    if (!fromNative.IsEmpty() && !toNative.IsEmpty() &&
+        std::filesystem::equivalent(fromNative.GetText(), toNative.GetText(), error))
+        return true;
     return CopyFile(from, to) && Delete(from);
 }
 

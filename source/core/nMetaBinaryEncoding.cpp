@@ -6,13 +6,14 @@ namespace
 {
 constexpr size_t UUGroupsPerLine = 15;
 
-// Output that counts every character but stores only while there is room.
-class nBoundedOutput
+// Output that counts every element but stores only while there is room; without a buffer it
+// only counts.
+template <typename T> class nBoundedOutput
 {
 public:
-    nBoundedOutput(char* out, size_t capacity) : m_out(out), m_capacity(out ? capacity : SIZE_MAX) {}
+    nBoundedOutput(T* out, size_t capacity) : m_out(out), m_capacity(out ? capacity : SIZE_MAX) {}
 
-    bool Put(char c)
+    bool Put(T c)
     {
         if (m_count >= m_capacity)
             return false;
@@ -25,7 +26,7 @@ public:
     size_t GetCount() const { return m_count; }
 
 private:
-    char* m_out;
+    T* m_out;
     size_t m_capacity;
     size_t m_count = 0;
 };
@@ -43,7 +44,7 @@ uint32_t UUValue(char c)
 
 size_t EncodeUU(const uint8_t* data, size_t size, char* out, size_t capacity)
 {
-    nBoundedOutput output(out, capacity);
+    nBoundedOutput<char> output(out, capacity);
     size_t position = 0;
     while (position < size)
     {
@@ -75,9 +76,7 @@ size_t EncodeUU(const uint8_t* data, size_t size, char* out, size_t capacity)
 
 size_t DecodeUU(const char* text, size_t length, uint8_t* out, size_t capacity)
 {
-    if (!out)
-        capacity = SIZE_MAX;
-    size_t produced = 0;
+    nBoundedOutput<uint8_t> output(out, capacity);
     size_t position = 0;
     while (position < length)
     {
@@ -90,25 +89,20 @@ size_t DecodeUU(const char* text, size_t length, uint8_t* out, size_t capacity)
             if (length - position < 4)
             {
                 nLogHolder::Get() << "[*] input buffer underflow.\n";
-                return produced;
+                return output.GetCount();
             }
             uint32_t bits = UUValue(text[position]) << 18 | UUValue(text[position + 1]) << 12 |
                             UUValue(text[position + 2]) << 6 | UUValue(text[position + 3]);
             position += 4;
             for (int shift = 16; shift >= 0; shift -= 8)
-            {
-                if (produced >= capacity)
-                    return produced;
-                if (out)
-                    out[produced] = static_cast<uint8_t>(bits >> shift);
-                ++produced;
-            }
+                if (!output.Put(static_cast<uint8_t>(bits >> shift)))
+                    return output.GetCount();
         }
         if (length - position <= 1)
             break;
         ++position; // the LF ending the line
     }
-    return produced;
+    return output.GetCount();
 }
 
 size_t EncodeYEnc(const uint8_t* data, size_t size, char* out, size_t capacity, size_t lineLength)
@@ -118,7 +112,7 @@ size_t EncodeYEnc(const uint8_t* data, size_t size, char* out, size_t capacity, 
         nLogHolder::Get() << "[!] invalid line-feed size for yEncoding.\n";
         return 0;
     }
-    nBoundedOutput output(out, capacity);
+    nBoundedOutput<char> output(out, capacity);
     size_t lineFill = 0;
     for (size_t i = 0; i < size; ++i)
     {
@@ -149,9 +143,7 @@ size_t EncodeYEnc(const uint8_t* data, size_t size, char* out, size_t capacity, 
 // after a line feed is decoded like any other.
 size_t DecodeYEnc(const char* text, size_t length, uint8_t* out, size_t capacity)
 {
-    if (!out)
-        capacity = SIZE_MAX;
-    size_t produced = 0;
+    nBoundedOutput<uint8_t> output(out, capacity);
     size_t position = 0;
     while (position < length)
     {
@@ -174,11 +166,8 @@ size_t DecodeYEnc(const char* text, size_t length, uint8_t* out, size_t capacity
             }
             c = static_cast<uint8_t>(static_cast<uint8_t>(text[position++]) - 64);
         }
-        if (produced >= capacity)
+        if (!output.Put(static_cast<uint8_t>(c - 42)))
             break;
-        if (out)
-            out[produced] = static_cast<uint8_t>(c - 42);
-        ++produced;
     }
-    return produced;
+    return output.GetCount();
 }

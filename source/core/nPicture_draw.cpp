@@ -42,6 +42,13 @@ bool ClipAxis(float& a1, float& b1, float& a2, float& b2, float low, float high)
     return true;
 }
 
+// Unit steps from "from" while below "to", counted in integers: beyond 2^24 adding 1.0f to a
+// float no longer moves it, so a float-stepped walk across a picture that wide would never end.
+uint64_t StepCount(float from, float to)
+{
+    return to > from ? uint64_t(std::ceil(double(to) - double(from))) : 0;
+}
+
 } // namespace
 
 bool nPicture::SetPixel(float x, float y, float red, float green, float blue, float alpha, const nRectF* clip)
@@ -122,8 +129,10 @@ bool nPicture::DrawLineWith(float x1, float y1, float x2, float y2, const nRectF
             std::swap(y1, y2);
         }
         const float slope = x2 != x1 ? (y2 - y1) / (x2 - x1) : 0.0f;
-        for (float x = x1, y = y1; x < x2; x += 1.0f, y += slope)
-            plot(x, y);
+        const uint64_t steps = StepCount(x1, x2);
+        float y = y1;
+        for (uint64_t i = 0; i < steps; ++i, y += slope)
+            plot(x1 + float(i), y);
     }
     else
     {
@@ -133,8 +142,10 @@ bool nPicture::DrawLineWith(float x1, float y1, float x2, float y2, const nRectF
             std::swap(y1, y2);
         }
         const float slope = y2 != y1 ? (x2 - x1) / (y2 - y1) : 0.0f;
-        for (float y = y1, x = x1; y < y2; y += 1.0f, x += slope)
-            plot(x, y);
+        const uint64_t steps = StepCount(y1, y2);
+        float x = x1;
+        for (uint64_t i = 0; i < steps; ++i, x += slope)
+            plot(x, y1 + float(i));
     }
     return true;
 }

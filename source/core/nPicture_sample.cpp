@@ -107,15 +107,8 @@ uint32_t nPicture::SamplePacked(float u, float v, uint32_t width, uint32_t heigh
 
 void nPicture::SampleBilinear(float u, float v, float out[4], uint32_t width, uint32_t height) const
 {
-    if (!m_pixels || m_width == 0 || m_height == 0)
-    {
-        out[0] = 1.0f;
-        out[1] = 0.0f;
-        out[2] = 1.0f;
-        out[3] = 1.0f;
-        return;
-    }
-    if (!m_format.floatFlag)
+    // The packed path also yields the empty picture's magenta, which reads back as exactly 1, 0, 1, 1.
+    if (!m_pixels || m_width == 0 || m_height == 0 || !m_format.floatFlag)
     {
         uint8_t bytes[4];
         SamplePacked(u, v, bytes, width, height);

@@ -1,5 +1,6 @@
 #include "engine/CommandLineNumber.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -53,9 +54,11 @@ float ReadRealArgument(const char* text)
     if (result.ec == std::errc::result_out_of_range)
     {
         // from_chars leaves the value alone: a negative exponent, or no exponent and only zeros
-        // before the point, means the number was too small rather than too large.
-        const char* exponent = std::strpbrk(digits, "eE");
-        const bool underflow = exponent ? exponent[1] == '-' : *(digits + std::strspn(digits, "0")) == '.';
+        // before the point, means the number was too small rather than too large. Only the text
+        // from_chars read is the number: an 'e' in what follows it is no exponent.
+        const char* exponent = std::find_if(digits, result.ptr, [](char c) { return c == 'e' || c == 'E'; });
+        const bool underflow = exponent != result.ptr ? exponent[1] == '-'
+                                                      : *(digits + std::strspn(digits, "0")) == '.';
         value = underflow ? 0.0 : std::numeric_limits<double>::infinity();
     }
     if (std::fabs(value) > std::numeric_limits<float>::max())

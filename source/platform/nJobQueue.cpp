@@ -8,6 +8,27 @@
 #include <new>
 #include <thread>
 
+namespace
+{
+
+// Without blocking, one look: true while busy. Blocking, yields until idle and is then true.
+template <typename BusyCheck>
+bool PollUntilIdle(BusyCheck isBusy, bool block)
+{
+    for (;;)
+    {
+        const bool busy = isBusy();
+        if (busy)
+            std::this_thread::yield();
+        if (!block)
+            return busy;
+        if (!busy)
+            return true;
+    }
+}
+
+}
+
 nJobQueue::nJobQueue() = default;
 
 nJobQueue::~nJobQueue()
@@ -130,49 +151,37 @@ bool nJobQueue::WaitForJob(nJob* job, bool block)
 {
     if (!job)
         return true;
-    for (;;)
-    {
-        const bool busy = IsBusy(job);
-        if (busy)
-            std::this_thread::yield();
-        if (!block)
-            return busy;
-        if (!busy)
-            return true;
-    }
+    return PollUntilIdle([&] { return IsBusy(job); }, block);
 }
 
 bool nJobQueue::WaitForGroup(nJobGroup* group, bool block)
 {
     if (!group)
         return true;
-    for (;;)
-    {
-        bool busy = false;
-        group->m_mutex.Lock();
-        m_queueMutex.Lock();
-        m_runningMutex.Lock();
-        nListIterator<nJob*> iterator;
-        while (nJob* job = group->m_jobs.Next(iterator))
-        {
-            if (m_running.Find(job) || m_pending.Find(job))
-            {
-                busy = true;
-                break;
-            }
-            group->m_jobs.RemoveNode(iterator.current);
-        }
-        m_runningMutex.Unlock();
-        m_queueMutex.Unlock();
-        group->m_mutex.Unlock();
+    return PollUntilIdle([&] { return IsGroupBusy(group); }, block);
+}
 
-        if (busy)
-            std::this_thread::yield();
-        if (!block)
-            return busy;
-        if (!busy)
-            return true;
+// Jobs of the group that have finished leave it on the way.
+bool nJobQueue::IsGroupBusy(nJobGroup* group)
+{
+    bool busy = false;
+    group->m_mutex.Lock();
+    m_queueMutex.Lock();
+    m_runningMutex.Lock();
+    nListIterator<nJob*> iterator;
+    while (nJob* job = group->m_jobs.Next(iterator))
+    {
+        if (m_running.Find(job) || m_pending.Find(job))
+        {
+            busy = true;
+            break;
+        }
+        group->m_jobs.RemoveNode(iterator.current);
     }
+    m_runningMutex.Unlock();
+    m_queueMutex.Unlock();
+    group->m_mutex.Unlock();
+    return busy;
 }
 
 uint32_t nJobQueue::GetPendingCount()

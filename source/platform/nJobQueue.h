@@ -39,6 +39,7 @@ public:
 
 private:
     bool IsBusy(nJob* job);
+    bool IsGroupBusy(nJobGroup* group);
 
     std::vector<std::unique_ptr<nJobWorkerThread>> m_workers;
     nMutex m_queueMutex;

@@ -44,10 +44,10 @@ public:
     SQInteger Write(const void* buffer, SQInteger size) override {
         if (size <= 0) return 0;
         int64_t end = (int64_t)_position + size;
-        if (end > INT32_MAX) return 0;
+        if (end > sqstdMaxBlobSize) return 0;
         if (end > _size) {
             int64_t grown = (int64_t)_capacity * 2;
-            if (!Reserve((SQInteger)(grown > end && grown <= INT32_MAX ? grown : end))) return 0;
+            if (!Reserve((SQInteger)(grown > end && grown <= sqstdMaxBlobSize ? grown : end))) return 0;
             _size = (SQInteger)end;
         }
         memcpy(_buffer.get() + _position, buffer, (size_t)size);
@@ -73,6 +73,7 @@ public:
 private:
     bool Reserve(SQInteger capacity) {
         if (capacity <= _capacity) return true;
+        if (capacity > sqstdMaxBlobSize) return false;
         std::unique_ptr<unsigned char[]> bigger(new (std::nothrow) unsigned char[(size_t)capacity]);
         if (!bigger) return false;
         if (_size > 0) memcpy(bigger.get(), _buffer.get(), (size_t)_size);
@@ -100,6 +101,13 @@ SQBlob* Self(HSQUIRRELVM v) {
     return blob;
 }
 
+// The script error for a size no blob may have, or null.
+const SQChar* SizeError(SQInteger size) {
+    if (size < 0) return "negative size";
+    if (size > sqstdMaxBlobSize) return "the blob is too large";
+    return nullptr;
+}
+
 SQInteger ReleaseBlob(SQUserPointer p, SQInteger) {
     delete static_cast<SQStream*>(p);
     return 1;
@@ -108,7 +116,7 @@ SQInteger ReleaseBlob(SQUserPointer p, SQInteger) {
 // Gives the instance at idx a fresh blob of size bytes, or raises a script error.
 SQInteger Attach(HSQUIRRELVM v, SQInteger size) {
     if (GetBlob(v, 1)) return sq_throwerror(v, "the blob is already constructed");
-    if (size < 0) return sq_throwerror(v, "negative size");
+    if (const SQChar* error = SizeError(size)) return sq_throwerror(v, error);
     auto blob = std::make_unique<SQBlob>();
     if (!blob->Init(size)) return sq_throwerror(v, "out of memory: the blob is too large");
     sq_setinstanceup(v, 1, static_cast<SQStream*>(blob.release()));
@@ -127,7 +135,7 @@ SQInteger BlobResize(HSQUIRRELVM v) {
     if (!blob) return SQ_ERROR;
     SQInteger size = 0;
     sq_getinteger(v, 2, &size);
-    if (size < 0) return sq_throwerror(v, "negative size");
+    if (const SQChar* error = SizeError(size)) return sq_throwerror(v, error);
     if (!blob->Resize(size)) return sq_throwerror(v, "out of memory: the blob is too large");
     return 0;
 }
@@ -157,35 +165,39 @@ SQInteger BlobSwap(HSQUIRRELVM v) {
     return 0;
 }
 
-// Keys that are no integers are not found (a null is thrown), so the class's own members
-// and the usual "index does not exist" error still apply.
-SQInteger BlobGet(HSQUIRRELVM v) {
+// The byte the key at 2 names, or null with the error raised. Keys that are no integers are
+// not found (a null is thrown), so the class's own members and the usual "index does not
+// exist" error still apply.
+unsigned char* IndexedByte(HSQUIRRELVM v) {
     SQBlob* blob = Self(v);
-    if (!blob) return SQ_ERROR;
+    if (!blob) return nullptr;
     if (sq_gettype(v, 2) != OT_INTEGER) {
         sq_pushnull(v);
-        return sq_throwobject(v);
+        sq_throwobject(v);
+        return nullptr;
     }
     SQInteger index = 0;
     sq_getinteger(v, 2, &index);
-    if (index < 0 || index >= blob->Len()) return sq_throwerror(v, "index out of range");
-    sq_pushinteger(v, blob->Data()[index]);
+    if (index < 0 || index >= blob->Len()) {
+        sq_throwerror(v, "index out of range");
+        return nullptr;
+    }
+    return blob->Data() + index;
+}
+
+SQInteger BlobGet(HSQUIRRELVM v) {
+    unsigned char* byte = IndexedByte(v);
+    if (!byte) return SQ_ERROR;
+    sq_pushinteger(v, *byte);
     return 1;
 }
 
 SQInteger BlobSet(HSQUIRRELVM v) {
-    SQBlob* blob = Self(v);
-    if (!blob) return SQ_ERROR;
-    if (sq_gettype(v, 2) != OT_INTEGER) {
-        sq_pushnull(v);
-        return sq_throwobject(v);
-    }
-    SQInteger index = 0;
+    unsigned char* byte = IndexedByte(v);
+    if (!byte) return SQ_ERROR;
     SQInteger value = 0;
-    sq_getinteger(v, 2, &index);
-    if (index < 0 || index >= blob->Len()) return sq_throwerror(v, "index out of range");
     if (SQ_FAILED(sq_getinteger(v, 3, &value))) return sq_throwerror(v, "the value must be a number");
-    blob->Data()[index] = (unsigned char)value;
+    *byte = (unsigned char)value;
     sq_push(v, 3);
     return 1;
 }

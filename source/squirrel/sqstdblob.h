@@ -13,3 +13,7 @@ SQInteger sqstd_getblobsize(HSQUIRRELVM v, SQInteger idx);
 // Pushes a new zero-filled blob of size bytes and answers its payload; null (nothing pushed)
 // when it cannot be made.
 SQUserPointer sqstd_createblob(HSQUIRRELVM v, SQInteger size);
+
+// Sizes come from scripts (blob(1e20) saturates to the largest integer), so no blob is
+// allowed to grow past this.
+constexpr SQInteger sqstdMaxBlobSize = 1 << 28;

@@ -158,13 +158,20 @@ const SQRegFunction kIoFunctions[] = {
     {"writeclosuretofile", WriteClosureToFile, 3, ".sc"},
     {nullptr, nullptr, 0, nullptr}};
 
-bool ReadWholeFile(const SQChar* path, std::string& text) {
+// A device or a huge file given as a script would otherwise be read without end.
+constexpr size_t kMaxScriptFile = 1 << 26;
+
+// Null when the whole file was read, else the start of the error message (the path follows).
+const SQChar* ReadWholeFile(const SQChar* path, std::string& text) {
     std::unique_ptr<FILE, int (*)(FILE*)> file(fopen(path, "rb"), fclose);
-    if (!file) return false;
+    if (!file) return "cannot open the file ";
     char chunk[65536];
     size_t n;
-    while ((n = fread(chunk, 1, sizeof(chunk), file.get())) > 0) text.append(chunk, n);
-    return !ferror(file.get());
+    while ((n = fread(chunk, 1, sizeof(chunk), file.get())) > 0) {
+        if (text.size() + n > kMaxScriptFile) return "the script file is too large: ";
+        text.append(chunk, n);
+    }
+    return ferror(file.get()) ? "cannot open the file " : nullptr;
 }
 
 // Compiled files begin with this two-byte tag.
@@ -199,7 +206,7 @@ SQRESULT sqstd_getfile(HSQUIRRELVM v, SQInteger idx, SQFILE* file) {
 
 SQRESULT sqstd_loadfile(HSQUIRRELVM v, const SQChar* filename, SQBool printerror) {
     std::string text;
-    if (!ReadWholeFile(filename, text)) return sq_throwerror(v, (std::string("cannot open the file ") + filename).c_str());
+    if (const SQChar* error = ReadWholeFile(filename, text)) return sq_throwerror(v, (std::string(error) + filename).c_str());
     if (IsBytecode(text)) return sq_throwerror(v, "bytecode is not supported");
     return sq_compilebuffer(v, text.data(), (SQInteger)text.size(), filename, printerror);
 }

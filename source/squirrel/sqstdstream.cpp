@@ -114,6 +114,7 @@ SQInteger StreamReadBlob(HSQUIRRELVM v) {
     SQInteger size = 0;
     sq_getinteger(v, 2, &size);
     if (size < 0) return sq_throwerror(v, "negative size");
+    if (size > sqstdMaxBlobSize) return sq_throwerror(v, "the blob is too large");
     constexpr SQInteger kChunk = 65536;
     std::vector<unsigned char> data;
     while ((SQInteger)data.size() < size) {

@@ -221,6 +221,21 @@ TEST_F(FileSystemTest, SizesExistenceAndWholeFileTransfers)
     EXPECT_FALSE(m_system.Delete("@d/moved.txt"));
 }
 
+// Moving a file onto another name of itself copied it onto itself and then deleted it.
+TEST_F(FileSystemTest, MovingAFileOntoItselfKeepsIt)
+{
+    const std::string data = Dir("content");
+    Put(data, "keep.txt", "data");
+    Dir("content/sub");
+    auto base = Directory(data);
+    ASSERT_TRUE(m_system.Mount(base.Get(), "@d/"));
+    for (const char* alias : {"@d/keep.txt", "@d/KEEP.TXT", "@d/./keep.txt", "@d/sub/../keep.txt"})
+    {
+        EXPECT_TRUE(m_system.MoveFile("@d/keep.txt", alias)) << alias;
+        EXPECT_EQ(ReadAll(m_system.Open("@d/keep.txt", IOModeRead)), "data") << alias;
+    }
+}
+
 TEST_F(FileSystemTest, HandlesSeekTellAndSize)
 {
     const std::string data = Dir("content");

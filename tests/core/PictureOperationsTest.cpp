@@ -251,6 +251,26 @@ TEST(PictureDraw, LinesPlotUpToButNotIncludingTheirEnd)
     EXPECT_TRUE(smooth.DrawLine(NAN, 0, 1, 1, 1, 1, 1, 1) == false);
 }
 
+// Past 2^24 a float step of one no longer advances, so the walk must be counted in integers.
+// The clip starts the walk just below 2^24 to keep the test short.
+TEST(PictureDraw, LinesAcrossAPictureWiderThanFloatStepsEnd)
+{
+    const uint32_t width = (1u << 24) + 8;
+    const float nearEnd = float(1u << 24) - 4.0f;
+    nPicture wide(width, 1, PixelFormatRGBA8);
+    ASSERT_NE(wide.GetPixels(), nullptr);
+    const nRectF wideClip{nearEnd, 0, float(width), 1};
+    ASSERT_TRUE(wide.DrawLineAliased(0, 0, float(width), 0, 1, 1, 1, 1, &wideClip));
+    EXPECT_EQ(PixelWord(wide, width - 13, 0), 0u); // before the clip
+    EXPECT_EQ(PixelWord(wide, width - 2, 0), 0xFFFFFFFFu);
+
+    nPicture tall(1, width, PixelFormatRGBA8);
+    ASSERT_NE(tall.GetPixels(), nullptr);
+    const nRectF tallClip{0, nearEnd, 1, float(width)};
+    ASSERT_TRUE(tall.DrawLineAliased(0, 0, 0, float(width), 1, 1, 1, 1, &tallClip));
+    EXPECT_EQ(PixelWord(tall, 0, width - 2), 0xFFFFFFFFu);
+}
+
 TEST(PictureConvolution, KernelsRectanglesAndFailures)
 {
     nPicture uniform(4, 4, PixelFormatBGRA8);

@@ -53,5 +53,8 @@ TEST(CommandLineNumber, RealsReadLikeTheCLibraryWithoutOverflow)
               std::numeric_limits<float>::infinity()); // beyond float, within double
     EXPECT_EQ(ReadRealArgument(std::string(400, '9').c_str()), std::numeric_limits<float>::infinity());
     EXPECT_EQ(ReadRealArgument(("0." + std::string(400, '0') + "1").c_str()), 0.0f);
+    // An 'e' after the number is not its exponent, whatever sign follows it.
+    EXPECT_EQ(ReadRealArgument((std::string(400, '9') + " e-1").c_str()), std::numeric_limits<float>::infinity());
+    EXPECT_EQ(ReadRealArgument((std::string(400, '9') + "x1e-1").c_str()), std::numeric_limits<float>::infinity());
     EXPECT_EQ(ReadRealArgument(nullptr), 0.0f);
 }

@@ -120,6 +120,9 @@ TEST_F(StdlibApiTest, BlobsMadeInCAreSeenByScripts) {
     EXPECT_EQ(-1, sqstd_getblobsize(v, -1));
     sq_pop(v, 2);
     EXPECT_EQ(nullptr, sqstd_createblob(v, -1));
+    const SQInteger top = sq_gettop(v);
+    EXPECT_EQ(nullptr, sqstd_createblob(v, sqstdMaxBlobSize + 1));
+    EXPECT_EQ(top, sq_gettop(v));
 }
 
 TEST_F(StdlibApiTest, DoFileRunsAScriptAndReportsWhatFails) {
