@@ -4,6 +4,9 @@
 
 #include <vector>
 
+// A longer text is refused with a script error: lengths are 32-bit and must not wrap.
+constexpr SQInteger kMaxStringSize = 1 << 28;
+
 // Strings are immutable and interned per shared state: equal texts are one object, so that
 // equality and table look-ups compare pointers, and the hash is computed once.
 struct SQString : SQRefCounted {

@@ -427,6 +427,7 @@ bool SQVM::Arith(SQOpcode op, const SQObject& a, const SQObject& b, SQObjectPtr&
         if (!ToString(a, sa) || !ToString(b, sb)) return false;
         SQString* x = _string(sa);
         SQString* y = _string(sb);
+        if (x->_len > kMaxStringSize - y->_len) return RaiseError("string too long");
         std::string& buf = _ss->_scratch;
         buf.assign(x->_val, (size_t)x->_len);
         buf.append(y->_val, (size_t)y->_len);
