@@ -1,4 +1,4 @@
-#include "core/nCurve.h"
+#include "core/math/nCurve.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,5 +1,5 @@
-#include "core/nMatrix4.h"
-#include "core/nScalar.h"
+#include "core/math/nMatrix4.h"
+#include "core/math/nScalar.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,6 +1,6 @@
-#include "core/nMetaFile.h"
-#include "core/nMetaTag.h"
-#include "core/nMetaTextWriter.h"
+#include "core/nml/nMetaFile.h"
+#include "core/nml/nMetaTag.h"
+#include "core/nml/nMetaTextWriter.h"
 
 #include <benchmark/benchmark.h>
 

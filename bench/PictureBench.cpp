@@ -1,9 +1,9 @@
-#include "core/nAutoArray.h"
-#include "core/nIOCFile.h"
-#include "core/nIOHandle.h"
-#include "core/nIOSystem.h"
-#include "core/nPicture.h"
-#include "core/nTgaWriter.h"
+#include "core/base/nAutoArray.h"
+#include "core/io/nIOCFile.h"
+#include "core/io/nIOHandle.h"
+#include "core/io/nIOSystem.h"
+#include "core/picture/nPicture.h"
+#include "core/picture/nTgaWriter.h"
 #include "platform/nPlatform.h"
 
 #include <benchmark/benchmark.h>

@@ -1,8 +1,8 @@
 #include "launcher/LauncherModel.h"
 
-#include "core/nIOCFile.h"
-#include "core/nLog.h"
-#include "core/nMetaTagValue.h"
+#include "core/io/nIOCFile.h"
+#include "core/base/nLog.h"
+#include "core/nml/nMetaTagValue.h"
 #include "launcher/LauncherProcessStarter.h"
 #include "launcher/LauncherResolution.h"
 #include "platform/nPlatform.h"

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/nIOBase.h"
-#include "core/nRegistry.h"
-#include "core/nSharedPtr.h"
+#include "core/io/nIOBase.h"
+#include "core/nml/nRegistry.h"
+#include "core/base/nSharedPtr.h"
 #include "platform/nstring/nString.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "launcher/LauncherSpawnStarter.h"
 
-#include "core/nLog.h"
+#include "core/base/nLog.h"
 
 #include <cstring>
 #include <spawn.h>

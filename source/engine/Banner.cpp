@@ -1,6 +1,6 @@
 #include "engine/Banner.h"
 
-#include "core/nLog.h"
+#include "core/base/nLog.h"
 
 static const char* const EngineVersion = "1.2.2";
 

@@ -1,6 +1,6 @@
 #include "engine/LogLevelMask.h"
 
-#include "core/nLog.h"
+#include "core/base/nLog.h"
 
 uint8_t ParseLogLevelMask(const char* letters)
 {

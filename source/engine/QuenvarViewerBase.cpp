@@ -1,9 +1,9 @@
 #include "engine/QuenvarViewerBase.h"
 
-#include "core/nIOCFile.h"
-#include "core/nLog.h"
-#include "core/nPictureIOCodec.h"
-#include "core/nSharedPtr.h"
+#include "core/io/nIOCFile.h"
+#include "core/base/nLog.h"
+#include "core/picture/nPictureIOCodec.h"
+#include "core/base/nSharedPtr.h"
 #include "engine/Banner.h"
 #include "platform/nPlatform.h"
 

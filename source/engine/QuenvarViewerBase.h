@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/nList.h"
-#include "core/nMetaFile.h"
-#include "core/nVariant.h"
+#include "core/base/nList.h"
+#include "core/nml/nMetaFile.h"
+#include "core/nml/nVariant.h"
 #include "platform/nstring/nString.h"
 
 #include <cstdint>

@@ -1,9 +1,9 @@
 #include "engine/QuenvarViewerBase.h"
 
-#include "core/nIOArchive.h"
-#include "core/nLog.h"
-#include "core/nMetaTag.h"
-#include "core/nSharedPtr.h"
+#include "core/io/nIOArchive.h"
+#include "core/base/nLog.h"
+#include "core/nml/nMetaTag.h"
+#include "core/base/nSharedPtr.h"
 #include "engine/StartupFile.h"
 #include "platform/nPlatform.h"
 

@@ -1,6 +1,6 @@
 #include "engine/QuenvarViewerBase.h"
 
-#include "core/nLog.h"
+#include "core/base/nLog.h"
 #include "engine/CommandLineNumber.h"
 #include "engine/LogLevelMask.h"
 #include "engine/Usage.h"

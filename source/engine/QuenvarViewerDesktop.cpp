@@ -1,6 +1,6 @@
 #include "engine/QuenvarViewerDesktop.h"
 
-#include "core/nLog.h"
+#include "core/base/nLog.h"
 
 #include <cstring>
 

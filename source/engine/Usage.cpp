@@ -1,6 +1,6 @@
 #include "engine/Usage.h"
 
-#include "core/nLog.h"
+#include "core/base/nLog.h"
 #include "engine/QuenvarViewerBase.h"
 
 void PrintUsage(const QuenvarViewerBase& viewer)

@@ -1,6 +1,6 @@
 #include "platform/nByteOrder.h"
 
-#include "core/nLog.h"
+#include "core/base/nLog.h"
 
 #include <atomic>
 #include <bit>

@@ -1,6 +1,6 @@
 #include "platform/nHIDDevice.h"
 
-#include "core/nLog.h"
+#include "core/base/nLog.h"
 
 nHIDDevice::nHIDDevice(const nString& name) : m_name(name) {}
 

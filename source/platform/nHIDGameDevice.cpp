@@ -1,6 +1,6 @@
 #include "platform/nHIDGameDevice.h"
 
-#include "core/nLog.h"
+#include "core/base/nLog.h"
 #include "platform/nHIDDescriptor.h"
 #include "platform/nHIDGameSource.h"
 #include "platform/nHIDSource.h"

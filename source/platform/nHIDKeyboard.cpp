@@ -1,6 +1,6 @@
 #include "platform/nHIDKeyboard.h"
 
-#include "core/nLog.h"
+#include "core/base/nLog.h"
 #include "platform/nHIDKeyTable.h"
 #include "platform/nHIDSource.h"
 

@@ -1,6 +1,6 @@
 #include "platform/nHIDSourceSDL.h"
 
-#include "core/nLog.h"
+#include "core/base/nLog.h"
 #include "platform/nHIDDescriptor.h"
 #include "platform/nHIDGameSourceSDL.h"
 

@@ -1,7 +1,7 @@
 #include "platform/nHIDSystem.h"
 
-#include "core/nList.h"
-#include "core/nLog.h"
+#include "core/base/nList.h"
+#include "core/base/nLog.h"
 #include "platform/nHIDDescriptor.h"
 #include "platform/nHIDGameDevice.h"
 #include "platform/nHIDKeyboard.h"

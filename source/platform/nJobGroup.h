@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/nList.h"
+#include "core/base/nList.h"
 #include "platform/nMutex.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "platform/nJobQueue.h"
 
-#include "core/nLog.h"
+#include "core/base/nLog.h"
 #include "platform/nJob.h"
 #include "platform/nJobGroup.h"
 #include "platform/nJobWorkerThread.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/nIOSystem.h"
+#include "core/io/nIOSystem.h"
 #include "platform/nJobQueue.h"
 
 #include <cstdint>

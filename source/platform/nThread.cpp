@@ -1,6 +1,6 @@
 #include "platform/nThread.h"
 
-#include "core/nLog.h"
+#include "core/base/nLog.h"
 
 #include <system_error>
 

@@ -1,6 +1,6 @@
 #include "script/nCObject.h"
 
-#include "core/nLog.h"
+#include "core/base/nLog.h"
 #include "platform/nMutex.h"
 #include "script/nObjectType.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/nVariant.h"
+#include "core/nml/nVariant.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/nLinkedList.h"
+#include "core/base/nLinkedList.h"
 #include "script/nScriptObject.h"
 #include "squirrel/squirrel.h"
 

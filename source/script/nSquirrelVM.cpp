@@ -1,6 +1,6 @@
 #include "script/nSquirrelVM.h"
 
-#include "core/nLog.h"
+#include "core/base/nLog.h"
 #include "script/nCObject.h"
 #include "script/nObjectType.h"
 #include "script/nScriptVMListener.h"

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/nAutoArray.h"
-#include "core/nLinkedList.h"
+#include "core/base/nAutoArray.h"
+#include "core/base/nLinkedList.h"
 #include "script/nScriptVM.h"
 #include "squirrel/squirrel.h"
 

@@ -1,6 +1,6 @@
 #include "script/nSquirrelVM.h"
 
-#include "core/nLog.h"
+#include "core/base/nLog.h"
 #include "platform/nPlatform.h"
 #include "script/nCObject.h"
 #include "script/nScriptValue.h"

@@ -1,10 +1,10 @@
-#include "core/nArchive.h"
-#include "core/nIOArchive.h"
-#include "core/nIOCFile.h"
-#include "core/nIOHandle.h"
-#include "core/nIOSystem.h"
-#include "core/nLog.h"
-#include "core/nSharedPtr.h"
+#include "core/io/nArchive.h"
+#include "core/io/nIOArchive.h"
+#include "core/io/nIOCFile.h"
+#include "core/io/nIOHandle.h"
+#include "core/io/nIOSystem.h"
+#include "core/base/nLog.h"
+#include "core/base/nSharedPtr.h"
 #include "platform/nPlatform.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "core/nArrayList.h"
+#include "core/base/nArrayList.h"
 
 #include "NmlLogCapture.h"
 

@@ -1,5 +1,5 @@
-#include "core/nAutoArray.h"
-#include "core/nMemory.h"
+#include "core/base/nAutoArray.h"
+#include "core/base/nMemory.h"
 
 #include <gtest/gtest.h>
 

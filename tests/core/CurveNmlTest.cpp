@@ -1,5 +1,5 @@
-#include "core/nCurve.h"
-#include "core/nMetaTag.h"
+#include "core/math/nCurve.h"
+#include "core/nml/nMetaTag.h"
 
 #include "NmlLogCapture.h"
 

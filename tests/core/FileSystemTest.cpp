@@ -1,8 +1,8 @@
-#include "core/nIOCFile.h"
-#include "core/nIOHandle.h"
-#include "core/nIOSystem.h"
-#include "core/nLog.h"
-#include "core/nSharedPtr.h"
+#include "core/io/nIOCFile.h"
+#include "core/io/nIOHandle.h"
+#include "core/io/nIOSystem.h"
+#include "core/base/nLog.h"
+#include "core/base/nSharedPtr.h"
 #include "platform/nHostFile.h"
 
 #include <gtest/gtest.h>

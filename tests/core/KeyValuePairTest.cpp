@@ -1,4 +1,4 @@
-#include "core/nKeyValuePair.h"
+#include "core/base/nKeyValuePair.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "core/nLinkedList.h"
-#include "core/nLinkedListId.h"
-#include "core/nLog.h"
+#include "core/base/nLinkedList.h"
+#include "core/base/nLinkedListId.h"
+#include "core/base/nLog.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "core/nList.h"
-#include "core/nMemory.h"
-#include "core/nSharedObject.h"
-#include "core/nSharedPtr.h"
+#include "core/base/nList.h"
+#include "core/base/nMemory.h"
+#include "core/base/nSharedObject.h"
+#include "core/base/nSharedPtr.h"
 #include "platform/nstring/nString.h"
 
 #include <gtest/gtest.h>

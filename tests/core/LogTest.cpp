@@ -1,4 +1,4 @@
-#include "core/nLog.h"
+#include "core/base/nLog.h"
 #include "platform/nstring/nString.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
-#include "core/nMatrix3.h"
-#include "core/nScalar.h"
+#include "core/math/nMatrix3.h"
+#include "core/math/nScalar.h"
 
 #include <gtest/gtest.h>
 

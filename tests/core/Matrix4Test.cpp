@@ -1,6 +1,6 @@
-#include "core/nMatrix4.h"
-#include "core/nMatrix4WithInverse.h"
-#include "core/nScalar.h"
+#include "core/math/nMatrix4.h"
+#include "core/math/nMatrix4WithInverse.h"
+#include "core/math/nScalar.h"
 
 #include <gtest/gtest.h>
 

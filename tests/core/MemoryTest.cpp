@@ -1,5 +1,5 @@
-#include "core/nLog.h"
-#include "core/nMemory.h"
+#include "core/base/nLog.h"
+#include "core/base/nMemory.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/MessageBroadcaster.h"
+#include "core/base/MessageBroadcaster.h"
 
 #include <gtest/gtest.h>
 

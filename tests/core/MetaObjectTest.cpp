@@ -1,6 +1,6 @@
-#include "core/nMetaFile.h"
-#include "core/nMetaObject.h"
-#include "core/nMetaTag.h"
+#include "core/nml/nMetaFile.h"
+#include "core/nml/nMetaObject.h"
+#include "core/nml/nMetaTag.h"
 
 #include "NmlFileFixture.h"
 #include "NmlLogCapture.h"

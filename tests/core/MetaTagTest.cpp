@@ -1,6 +1,6 @@
-#include "core/nMemory.h"
-#include "core/nMetaFile.h"
-#include "core/nMetaTag.h"
+#include "core/base/nMemory.h"
+#include "core/nml/nMetaFile.h"
+#include "core/nml/nMetaTag.h"
 
 #include "NmlLogCapture.h"
 

@@ -1,5 +1,5 @@
-#include "core/nMetaTagValue.h"
-#include "core/nVariant.h"
+#include "core/nml/nMetaTagValue.h"
+#include "core/nml/nVariant.h"
 
 #include <gtest/gtest.h>
 

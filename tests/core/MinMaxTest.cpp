@@ -1,4 +1,4 @@
-#include "core/nMinMax.h"
+#include "core/math/nMinMax.h"
 
 #include <gtest/gtest.h>
 

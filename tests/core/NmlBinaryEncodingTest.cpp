@@ -1,4 +1,4 @@
-#include "core/nMetaBinaryEncoding.h"
+#include "core/nml/nMetaBinaryEncoding.h"
 
 #include "NmlLogCapture.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/nIOCFile.h"
+#include "core/io/nIOCFile.h"
 #include "platform/nPlatform.h"
 
 #include <cstdio>

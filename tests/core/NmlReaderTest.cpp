@@ -1,6 +1,6 @@
-#include "core/nMetaFile.h"
-#include "core/nMetaTag.h"
-#include "core/nMetaTextReader.h"
+#include "core/nml/nMetaFile.h"
+#include "core/nml/nMetaTag.h"
+#include "core/nml/nMetaTextReader.h"
 
 #include "NmlFileFixture.h"
 #include "NmlLogCapture.h"

@@ -1,4 +1,4 @@
-#include "core/nPerfCounter.h"
+#include "core/math/nPerfCounter.h"
 
 #include <gtest/gtest.h>
 

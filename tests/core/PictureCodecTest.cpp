@@ -1,11 +1,11 @@
 #include "PictureMemoryFile.h"
 #include "PictureTestSupport.h"
 
-#include "core/nIOCFile.h"
-#include "core/nIOSystem.h"
-#include "core/nJpegMemory.h"
-#include "core/nPictureIOCodec.h"
-#include "core/nPictureIOSTBCodec.h"
+#include "core/io/nIOCFile.h"
+#include "core/io/nIOSystem.h"
+#include "core/picture/nJpegMemory.h"
+#include "core/picture/nPictureIOCodec.h"
+#include "core/picture/nPictureIOSTBCodec.h"
 #include "platform/nPlatform.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/nIOBase.h"
-#include "core/nIOHandle.h"
-#include "core/nPicture.h"
+#include "core/io/nIOBase.h"
+#include "core/io/nIOHandle.h"
+#include "core/picture/nPicture.h"
 
 #include <algorithm>
 #include <cstring>

@@ -1,9 +1,9 @@
 #include "PictureTestSupport.h"
 
-#include "core/nColor.h"
-#include "core/nPictureBlend.h"
-#include "core/nPictureBlit.h"
-#include "core/nPictureResample.h"
+#include "core/math/nColor.h"
+#include "core/picture/nPictureBlend.h"
+#include "core/picture/nPictureBlit.h"
+#include "core/picture/nPictureResample.h"
 
 #include <gtest/gtest.h>
 

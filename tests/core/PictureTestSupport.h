@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/nLog.h"
-#include "core/nPicture.h"
+#include "core/base/nLog.h"
+#include "core/picture/nPicture.h"
 
 #include <cstring>
 #include <string>

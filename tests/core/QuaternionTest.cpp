@@ -1,6 +1,6 @@
-#include "core/nMatrix3.h"
-#include "core/nQuaternion.h"
-#include "core/nScalar.h"
+#include "core/math/nMatrix3.h"
+#include "core/math/nQuaternion.h"
+#include "core/math/nScalar.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "core/nRandom.h"
-#include "core/nVector.h"
+#include "core/math/nRandom.h"
+#include "core/math/nVector.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "core/nMetaTag.h"
-#include "core/nRegistry.h"
+#include "core/nml/nMetaTag.h"
+#include "core/nml/nRegistry.h"
 
 #include "NmlLogCapture.h"
 

@@ -1,5 +1,5 @@
-#include "core/nColor.h"
-#include "core/nScalar.h"
+#include "core/math/nColor.h"
+#include "core/math/nScalar.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
-#include "core/nAutoPtr.h"
-#include "core/nLog.h"
-#include "core/nSharedObject.h"
-#include "core/nSharedPtr.h"
-#include "core/nWeakPtr.h"
+#include "core/base/nAutoPtr.h"
+#include "core/base/nLog.h"
+#include "core/base/nSharedObject.h"
+#include "core/base/nSharedPtr.h"
+#include "core/base/nWeakPtr.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "PictureMemoryFile.h"
 #include "PictureTestSupport.h"
 
-#include "core/nAutoArray.h"
-#include "core/nTgaWriter.h"
+#include "core/base/nAutoArray.h"
+#include "core/picture/nTgaWriter.h"
 
 #include <gtest/gtest.h>
 

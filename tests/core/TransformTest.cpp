@@ -1,7 +1,7 @@
-#include "core/nMatrix4.h"
-#include "core/nMinMax.h"
-#include "core/nScalar.h"
-#include "core/nTransform.h"
+#include "core/math/nMatrix4.h"
+#include "core/math/nMinMax.h"
+#include "core/math/nScalar.h"
+#include "core/math/nTransform.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "core/nMatrix3.h"
-#include "core/nMatrix4.h"
-#include "core/nScalar.h"
-#include "core/nVector.h"
+#include "core/math/nMatrix3.h"
+#include "core/math/nMatrix4.h"
+#include "core/math/nScalar.h"
+#include "core/math/nVector.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "e2e/KestrunProcess.h"
 
-#include "core/nArchive.h"
-#include "core/nIOCFile.h"
-#include "core/nSharedPtr.h"
+#include "core/io/nArchive.h"
+#include "core/io/nIOCFile.h"
+#include "core/base/nSharedPtr.h"
 #include "platform/nPlatform.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "core/nArchive.h"
-#include "core/nIOCFile.h"
-#include "core/nMemory.h"
-#include "core/nSharedPtr.h"
+#include "core/io/nArchive.h"
+#include "core/io/nIOCFile.h"
+#include "core/base/nMemory.h"
+#include "core/base/nSharedPtr.h"
 #include "engine/CapturedLog.h"
 #include "engine/QuenvarViewerDesktop.h"
 #include "platform/nPlatform.h"

@@ -1,11 +1,11 @@
 #include "FuzzMemoryFiles.h"
 
-#include "core/nArchive.h"
-#include "core/nAutoArray.h"
-#include "core/nIOArchive.h"
-#include "core/nIOSystem.h"
-#include "core/nLog.h"
-#include "core/nSharedPtr.h"
+#include "core/io/nArchive.h"
+#include "core/base/nAutoArray.h"
+#include "core/io/nIOArchive.h"
+#include "core/io/nIOSystem.h"
+#include "core/base/nLog.h"
+#include "core/base/nSharedPtr.h"
 #include "platform/nPlatform.h"
 
 #include <cstddef>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/nIOBase.h"
-#include "core/nIOHandle.h"
+#include "core/io/nIOBase.h"
+#include "core/io/nIOHandle.h"
 #include "platform/nstring/nString.h"
 
 #include <algorithm>

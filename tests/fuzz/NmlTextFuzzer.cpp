@@ -1,9 +1,9 @@
 #include "FuzzMemoryFiles.h"
 
-#include "core/nLog.h"
-#include "core/nMetaFile.h"
-#include "core/nMetaTag.h"
-#include "core/nMetaTextWriter.h"
+#include "core/base/nLog.h"
+#include "core/nml/nMetaFile.h"
+#include "core/nml/nMetaTag.h"
+#include "core/nml/nMetaTextWriter.h"
 #include "platform/nPlatform.h"
 
 #include <cmath>

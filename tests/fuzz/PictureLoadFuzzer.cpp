@@ -1,8 +1,8 @@
 #include "PictureMemoryFile.h"
 
-#include "core/nLog.h"
-#include "core/nPicture.h"
-#include "core/nPictureIOCodec.h"
+#include "core/base/nLog.h"
+#include "core/picture/nPicture.h"
+#include "core/picture/nPictureIOCodec.h"
 
 #include <cstddef>
 #include <cstdint>

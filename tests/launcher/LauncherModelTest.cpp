@@ -1,6 +1,6 @@
-#include "core/nMetaFile.h"
-#include "core/nMetaTag.h"
-#include "core/nRegistryListener.h"
+#include "core/nml/nMetaFile.h"
+#include "core/nml/nMetaTag.h"
+#include "core/nml/nRegistryListener.h"
 #include "launcher/LauncherModel.h"
 #include "launcher/LauncherResolution.h"
 

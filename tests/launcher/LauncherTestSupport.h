@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/nLog.h"
+#include "core/base/nLog.h"
 #include "launcher/LauncherProcessStarter.h"
 
 #include <gtest/gtest.h>

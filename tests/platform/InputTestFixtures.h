@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/nLog.h"
+#include "core/base/nLog.h"
 #include "platform/nHIDDescriptor.h"
 #include "platform/nHIDGameSource.h"
 #include "platform/nHIDSource.h"

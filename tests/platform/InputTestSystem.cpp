@@ -1,6 +1,6 @@
 #include "InputTestFixtures.h"
 
-#include "core/nList.h"
+#include "core/base/nList.h"
 #include "platform/nHID.h"
 #include "platform/nHIDDevice.h"
 #include "platform/nHIDKeyboard.h"

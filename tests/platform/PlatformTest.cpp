@@ -1,4 +1,4 @@
-#include "core/nLog.h"
+#include "core/base/nLog.h"
 #include "platform/nBitOps.h"
 #include "platform/nByteOrder.h"
 #include "platform/nPlatform.h"

@@ -1,5 +1,5 @@
-#include "core/nAutoArray.h"
-#include "core/nList.h"
+#include "core/base/nAutoArray.h"
+#include "core/base/nList.h"
 #include "platform/nstring/nString.h"
 #include "support/CommaLocale.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/nIOCFile.h"
-#include "core/nLog.h"
+#include "core/io/nIOCFile.h"
+#include "core/base/nLog.h"
 #include "platform/nPlatform.h"
 #include "script/nScriptVMListener.h"
 #include "script/nSquirrelVM.h"

@@ -1,7 +1,7 @@
 #include "platform/nstring/nString.h"
 
-#include "core/nAutoArray.h"
-#include "core/nList.h"
+#include "core/base/nAutoArray.h"
+#include "core/base/nList.h"
 
 #include <cassert>
 #include <charconv>

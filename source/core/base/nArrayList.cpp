@@ -1,0 +1,159 @@
+#include "core/base/nArrayList.h"
+
+#include "core/base/nLog.h"
+
+#include <new>
+#include <utility>
+
+nArrayList::nArrayList(uint32_t capacity)
+{
+    if (capacity > 0)
+        Reserve(capacity);
+}
+
+nArrayList::~nArrayList()
+{
+    Clear(true);
+}
+
+bool nArrayList::Reserve(uint32_t capacity)
+{
+    if (capacity == m_capacity)
+        return false;
+    if (capacity < m_count)
+    {
+        nLogHolder::Get() << "[!] Cannot shrink array, too many entries.\n";
+        return false;
+    }
+    nArrayEntry** slots = new (std::nothrow) nArrayEntry*[capacity];
+    uint32_t* order = new (std::nothrow) uint32_t[capacity];
+    uint32_t* free = new (std::nothrow) uint32_t[capacity];
+    if (!slots || !order || !free)
+    {
+        delete[] slots;
+        delete[] order;
+        delete[] free;
+        nLogHolder::Get() << "[!] Failed to resize array, new() failed.\n";
+        return false;
+    }
+    for (uint32_t i = 0; i < capacity; ++i)
+    {
+        slots[i] = i < m_count ? m_slots[m_order[i]] : nullptr;
+        order[i] = i;
+        free[i] = i;
+    }
+    delete[] m_slots;
+    delete[] m_order;
+    delete[] m_free;
+    m_slots = slots;
+    m_order = order;
+    m_free = free;
+    m_capacity = capacity;
+    return true;
+}
+
+bool nArrayList::Grow(bool grow)
+{
+    if (m_count < m_capacity)
+        return true;
+    // An emptied list has no capacity left to double; the fixed step restarts it.
+    return grow && Reserve(m_capacity * 2 + 4);
+}
+
+bool nArrayList::PushBack(nArrayEntry* entry, bool grow)
+{
+    return Insert(entry, m_count, grow);
+}
+
+bool nArrayList::Insert(nArrayEntry* entry, uint32_t index, bool grow)
+{
+    if (index > m_count)
+    {
+        nLogHolder::Get() << "[*] Out of bound array access.\n";
+        return false;
+    }
+    if (!Grow(grow))
+        return false;
+    const uint32_t slot = m_free[m_count];
+    for (uint32_t i = m_count; i > index; --i)
+        m_order[i] = m_order[i - 1];
+    m_order[index] = slot;
+    m_slots[slot] = entry;
+    ++m_count;
+    return true;
+}
+
+nArrayEntry* nArrayList::GetAt(int index) const
+{
+    if (index < 0 || static_cast<uint32_t>(index) >= m_count)
+    {
+        nLogHolder::Get() << "[*] Out of bound array access.\n";
+        return nullptr;
+    }
+    return m_slots[m_order[index]];
+}
+
+int nArrayList::IndexOf(const nArrayEntry* entry) const
+{
+    for (uint32_t i = 0; i < m_count; ++i)
+        if (m_slots[m_order[i]] == entry)
+            return static_cast<int>(i);
+    return -1;
+}
+
+bool nArrayList::RemoveAt(int index)
+{
+    if (index < 0 || static_cast<uint32_t>(index) >= m_count)
+    {
+        nLogHolder::Get() << "[*] Out of bound array access.\n";
+        return false;
+    }
+    const uint32_t slot = m_order[index];
+    m_slots[slot] = nullptr;
+    for (uint32_t i = static_cast<uint32_t>(index); i + 1 < m_count; ++i)
+        m_order[i] = m_order[i + 1];
+    m_free[m_count - 1] = slot;
+    --m_count;
+    return true;
+}
+
+bool nArrayList::Remove(nArrayEntry* entry)
+{
+    const int index = IndexOf(entry);
+    return index >= 0 && RemoveAt(index);
+}
+
+bool nArrayList::RemoveAndShrink(nArrayEntry* entry, bool deleteEntry)
+{
+    if (m_count < m_capacity / 2)
+        Reserve(m_capacity / 2 > 64 ? m_capacity / 2 : 64);
+    if (!Remove(entry))
+        return false;
+    if (deleteEntry)
+        delete entry;
+    return true;
+}
+
+void nArrayList::Clear(bool deleteEntries)
+{
+    if (deleteEntries)
+        for (uint32_t i = 0; i < m_count; ++i)
+            delete m_slots[m_order[i]];
+    delete[] m_slots;
+    delete[] m_order;
+    delete[] m_free;
+    m_slots = nullptr;
+    m_order = nullptr;
+    m_free = nullptr;
+    m_capacity = 0;
+    m_count = 0;
+}
+
+void nArrayList::Swap(nArrayList& other)
+{
+    std::swap(m_slots, other.m_slots);
+    std::swap(m_order, other.m_order);
+    std::swap(m_free, other.m_free);
+    std::swap(m_capacity, other.m_capacity);
+    std::swap(m_count, other.m_count);
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "core/base/nArrayEntry.h"
+
+#include <cstdint>
+
+// An array of entry pointers in which insertion and removal move only slot numbers: the
+// entries sit in fixed slots, the order table lists the slots in list order, and the free
+// table holds the unused slots from index count upward. Owns its entries.
+class nArrayList
+{
+public:
+    explicit nArrayList(uint32_t capacity = 0);
+    nArrayList(const nArrayList&) = delete;
+    nArrayList& operator=(const nArrayList&) = delete;
+    virtual ~nArrayList();
+
+    // Repacks the entries into slots 0 to count - 1 in list order.
+    bool Reserve(uint32_t capacity);
+    bool PushBack(nArrayEntry* entry, bool grow);
+    bool Insert(nArrayEntry* entry, uint32_t index, bool grow);
+    nArrayEntry* GetAt(int index) const;
+    // Unchecked, for loops that already hold the index within the count.
+    nArrayEntry* At(uint32_t index) const { return m_slots[m_order[index]]; }
+    int IndexOf(const nArrayEntry* entry) const;
+    bool RemoveAt(int index);
+    bool Remove(nArrayEntry* entry);
+    // Shrinks first when less than half is used; deletes the entry only when it was in
+    // the list, so an entry that belongs elsewhere is never freed here.
+    bool RemoveAndShrink(nArrayEntry* entry, bool deleteEntry);
+    void Clear(bool deleteEntries);
+    void Swap(nArrayList& other);
+
+    uint32_t GetCount() const { return m_count; }
+    uint32_t GetCapacity() const { return m_capacity; }
+
+private:
+    bool Grow(bool grow);
+
+    nArrayEntry** m_slots = nullptr;
+    uint32_t* m_order = nullptr;
+    uint32_t* m_free = nullptr;
+    uint32_t m_capacity = 0;
+    uint32_t m_count = 0;
+};

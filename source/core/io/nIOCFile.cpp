@@ -1,0 +1,87 @@
+#include "core/io/nIOCFile.h"
+
+#include "core/io/nIOCFileHandle.h"
+#include "platform/nHostFile.h"
+
+#include <cstring>
+
+namespace
+{
+
+FILE* StreamOf(nIOHandle* handle)
+{
+    return handle ? static_cast<nIOCFileHandle*>(handle)->stream : nullptr;
+}
+
+}
+
+void nIOCFile::GetNativePath(nString& out, const nString& path)
+{
+    out = HostResolvePath(m_root, path);
+}
+
+void nIOCFile::GetRelativePath(nString& out, const nString& nativePath)
+{
+    const uint32_t rootLength = m_root.GetLength();
+    if (rootLength > 0 && nativePath.GetLength() >= rootLength &&
+        std::memcmp(nativePath.GetText(), m_root.GetText(), rootLength) == 0)
+        out = nativePath.GetText() + rootLength;
+    else
+        out = nativePath;
+}
+
+nIOHandle* nIOCFile::Open(const nString& path, int mode)
+{
+    auto* handle = new nIOCFileHandle(this);
+    if (!handle)
+        return nullptr;
+    handle->stream = HostOpenFile(HostResolvePath(m_root, path), mode != IOModeRead);
+    if (!handle->stream)
+    {
+        delete handle;
+        return nullptr;
+    }
+    return handle;
+}
+
+void nIOCFile::Close(nIOHandle* handle)
+{
+    auto* fileHandle = static_cast<nIOCFileHandle*>(handle);
+    if (fileHandle && fileHandle->stream)
+    {
+        std::fclose(fileHandle->stream);
+        fileHandle->stream = nullptr;
+    }
+}
+
+bool nIOCFile::Delete(const nString& path)
+{
+    return HostDeleteFile(HostResolvePath(m_root, path));
+}
+
+int64_t nIOCFile::Tell(nIOHandle* handle)
+{
+    FILE* stream = StreamOf(handle);
+    return stream ? std::ftell(stream) : -1;
+}
+
+int64_t nIOCFile::Seek(nIOHandle* handle, int64_t offset, int origin)
+{
+    FILE* stream = StreamOf(handle);
+    if (!stream)
+        return -1;
+    const int whence = origin == IOSeekCurrent ? SEEK_CUR : origin == IOSeekEnd ? SEEK_END : SEEK_SET;
+    return std::fseek(stream, offset, whence);
+}
+
+size_t nIOCFile::Read(nIOHandle* handle, void* buffer, size_t size)
+{
+    FILE* stream = StreamOf(handle);
+    return stream && buffer ? std::fread(buffer, 1, size, stream) : 0;
+}
+
+size_t nIOCFile::Write(nIOHandle* handle, const void* buffer, size_t size)
+{
+    FILE* stream = StreamOf(handle);
+    return stream && buffer ? std::fwrite(buffer, 1, size, stream) : 0;
+}

@@ -1,0 +1,173 @@
+#include "core/nml/nMetaBinaryEncoding.h"
+
+#include "core/base/nLog.h"
+
+namespace
+{
+constexpr size_t UUGroupsPerLine = 15;
+
+// Output that counts every element but stores only while there is room; without a buffer it
+// only counts.
+template <typename T> class nBoundedOutput
+{
+public:
+    nBoundedOutput(T* out, size_t capacity) : m_out(out), m_capacity(out ? capacity : SIZE_MAX) {}
+
+    bool Put(T c)
+    {
+        if (m_count >= m_capacity)
+            return false;
+        if (m_out)
+            m_out[m_count] = c;
+        ++m_count;
+        return true;
+    }
+
+    size_t GetCount() const { return m_count; }
+
+private:
+    T* m_out;
+    size_t m_capacity;
+    size_t m_count = 0;
+};
+
+char UUChar(uint32_t sixBits)
+{
+    return static_cast<char>(32 + (sixBits & 63));
+}
+
+uint32_t UUValue(char c)
+{
+    return static_cast<uint32_t>(static_cast<uint8_t>(c) - 32) & 63;
+}
+} // namespace
+
+size_t EncodeUU(const uint8_t* data, size_t size, char* out, size_t capacity)
+{
+    nBoundedOutput<char> output(out, capacity);
+    size_t position = 0;
+    while (position < size)
+    {
+        size_t lineBytes = size - position;
+        if (lineBytes > UUGroupsPerLine * 3)
+            lineBytes = UUGroupsPerLine * 3;
+        size_t groups = (lineBytes + 2) / 3;
+        if (!output.Put(static_cast<char>(32 + groups * 3)))
+            break;
+        for (size_t group = 0; group < groups; ++group)
+        {
+            uint32_t bits = 0;
+            for (size_t i = 0; i < 3; ++i)
+            {
+                bits <<= 8;
+                if (position + i < size)
+                    bits |= data[position + i];
+            }
+            position += 3;
+            if (!output.Put(UUChar(bits >> 18)) || !output.Put(UUChar(bits >> 12)) ||
+                !output.Put(UUChar(bits >> 6)) || !output.Put(UUChar(bits)))
+                return output.GetCount();
+        }
+        if (!output.Put('\n'))
+            break;
+    }
+    return output.GetCount();
+}
+
+size_t DecodeUU(const char* text, size_t length, uint8_t* out, size_t capacity)
+{
+    nBoundedOutput<uint8_t> output(out, capacity);
+    size_t position = 0;
+    while (position < length)
+    {
+        if (position + 1 == length)
+            break;
+        uint8_t lengthChar = static_cast<uint8_t>(text[position++]);
+        size_t groups = lengthChar > 32 ? (lengthChar - 32u) / 3u : 0;
+        for (size_t group = 0; group < groups; ++group)
+        {
+            if (length - position < 4)
+            {
+                nLogHolder::Get() << "[*] input buffer underflow.\n";
+                return output.GetCount();
+            }
+            uint32_t bits = UUValue(text[position]) << 18 | UUValue(text[position + 1]) << 12 |
+                            UUValue(text[position + 2]) << 6 | UUValue(text[position + 3]);
+            position += 4;
+            for (int shift = 16; shift >= 0; shift -= 8)
+                if (!output.Put(static_cast<uint8_t>(bits >> shift)))
+                    return output.GetCount();
+        }
+        if (length - position <= 1)
+            break;
+        ++position; // the LF ending the line
+    }
+    return output.GetCount();
+}
+
+size_t EncodeYEnc(const uint8_t* data, size_t size, char* out, size_t capacity, size_t lineLength)
+{
+    if (lineLength == 0)
+    {
+        nLogHolder::Get() << "[!] invalid line-feed size for yEncoding.\n";
+        return 0;
+    }
+    nBoundedOutput<char> output(out, capacity);
+    size_t lineFill = 0;
+    for (size_t i = 0; i < size; ++i)
+    {
+        if (lineFill >= lineLength)
+        {
+            if (!output.Put('\n'))
+                break;
+            lineFill = 0;
+        }
+        uint8_t c = static_cast<uint8_t>(data[i] + 42);
+        if (c == 0 || c == '\n' || c == '\r' || c == '=')
+        {
+            if (!output.Put('=') || !output.Put(static_cast<char>(static_cast<uint8_t>(c + 64))))
+                break;
+            lineFill += 2;
+        }
+        else
+        {
+            if (!output.Put(static_cast<char>(c)))
+                break;
+            ++lineFill;
+        }
+    }
+    return output.GetCount();
+}
+
+// An escape pair may begin a line (the encoder breaks lines before whole bytes), so the byte
+// after a line feed is decoded like any other.
+size_t DecodeYEnc(const char* text, size_t length, uint8_t* out, size_t capacity)
+{
+    nBoundedOutput<uint8_t> output(out, capacity);
+    size_t position = 0;
+    while (position < length)
+    {
+        uint8_t c = static_cast<uint8_t>(text[position++]);
+        if (c == '\n')
+        {
+            if (position == length)
+            {
+                nLogHolder::Get() << "[*] input buffer underflow.\n";
+                break;
+            }
+            continue;
+        }
+        if (c == '=')
+        {
+            if (position == length)
+            {
+                nLogHolder::Get() << "[*] input buffer underflow.\n";
+                break;
+            }
+            c = static_cast<uint8_t>(static_cast<uint8_t>(text[position++]) - 64);
+        }
+        if (!output.Put(static_cast<uint8_t>(c - 42)))
+            break;
+    }
+    return output.GetCount();
+}

@@ -1,0 +1,518 @@
+#include "core/nml/nMetaTextReader.h"
+
+#include "core/base/nAutoArray.h"
+#include "core/base/nLog.h"
+#include "core/base/nMemory.h"
+#include "core/nml/nMetaBinaryEncoding.h"
+#include "core/nml/nMetaFile.h"
+#include "core/nml/nMetaTag.h"
+#include "core/nml/nMetaTextScan.h"
+#include "platform/nPlatform.h"
+
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <system_error>
+
+namespace
+{
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
+
+// Decimal digits at the cursor, saturated above 32 bits so that no count from the text can wrap.
+bool ReadCount(const char*& cursor, const char* end, uint64_t& value)
+{
+    if (cursor >= end || !IsDigit(*cursor))
+        return false;
+    value = 0;
+    for (; cursor < end && IsDigit(*cursor); ++cursor)
+        if (value <= UINT32_MAX)
+            value = value * 10 + static_cast<uint64_t>(*cursor - '0');
+    return true;
+}
+
+// An optional "-" and the leading digits of the token; the rest of the token is ignored. Bounded
+// by the token's end, since the text carries no terminator.
+int32_t ReadInteger(const char* cursor, const char* end)
+{
+    bool negative = cursor < end && *cursor == '-';
+    if (negative)
+        ++cursor;
+    uint32_t value = 0;
+    for (; cursor < end && IsDigit(*cursor); ++cursor)
+        value = value * 10 + static_cast<uint32_t>(*cursor - '0');
+    return static_cast<int32_t>(negative ? 0u - value : value);
+}
+} // namespace
+
+nMetaTextReader::nMetaTextReader(nMetaFile& file) : nMetaTextReader(file, nullptr, 0, false) {}
+
+nMetaTextReader::nMetaTextReader(nMetaFile& file, const IncludeLink* includes, uint32_t baseDepth,
+                                 bool included)
+    : m_file(file), m_includes(includes), m_budget(includes ? includes->budget : &m_ownBudget),
+      m_baseDepth(baseDepth), m_included(included)
+{
+}
+
+bool nMetaTextReader::Load(nMetaFile& file, const char* path)
+{
+    if (!path)
+    {
+        nLogHolder::Get() << "[!] No filename specified.\n";
+        return false;
+    }
+    return LoadNested(file, path, ResolveIdentity(path), nullptr, nullptr, 0);
+}
+
+// Content made on other systems names one file in several ways ("./a.nml", "A.NML", "x/../a.nml"):
+// the file system's own resolution and a normalised form make them compare equal.
+nString nMetaTextReader::ResolveIdentity(const char* path)
+{
+    nString native;
+    nPlatform::Get().GetIOSystem().GetNativePath(native, nString(path));
+    std::string text(native.GetText() ? native.GetText() : "", native.GetLength());
+    for (char& c : text)
+        if (c == '\\')
+            c = '/';
+    std::error_code error;
+    std::filesystem::path resolved = std::filesystem::weakly_canonical(text, error);
+    if (error)
+        resolved = std::filesystem::path(text).lexically_normal();
+    return nString(resolved.generic_string().c_str());
+}
+
+bool nMetaTextReader::LoadNested(nMetaFile& file, const char* path, const nString& identity,
+                                 const IncludeLink* includes, IncludeBudget* budget, uint32_t baseDepth)
+{
+    file.SetFileName(path);
+    const bool included = budget != nullptr;
+    IncludeBudget ownBudget;
+    IncludeLink link{identity, includes, includes ? includes->depth + 1 : 0, included ? budget : &ownBudget};
+    nAutoArray<uint8_t> block(MemCategoryFilesystem);
+    bool loaded = nPlatform::Get().GetIOSystem().LoadFile(nString(path), block);
+    if (loaded)
+    {
+        if (included)
+            budget->bytes += block.GetCount();
+        nMetaTextReader reader(file, &link, baseDepth, included);
+        loaded = reader.Parse(reinterpret_cast<const char*>(block.GetData()), block.GetCount());
+    }
+    if (!loaded)
+        nLogHolder::Get() << "[!] Could not access file '" << path << "'.\n";
+    return loaded;
+}
+
+bool nMetaTextReader::Parse(const char* text, size_t length)
+{
+    m_end = text + length;
+    m_file.GetRoots().Clear(true);
+    const char* cursor = text;
+    std::unique_ptr<nMetaTag> header(new nMetaTag());
+    if (!header || !ParseTagAt(header.get(), cursor, m_baseDepth))
+    {
+        nLogHolder::Get() << "[!] Invalid metafile.\n";
+        return false;
+    }
+    if (header->GetName() != "NML")
+    {
+        nLogHolder::Get() << "[!] Unknown metafile variant.\n";
+        return false;
+    }
+    CheckVersion(*header);
+    cursor = TextSkipBlanks(cursor, m_end);
+    while (cursor < m_end)
+    {
+        nMetaTag* tag = m_file.AddRoot(new nMetaTag());
+        if (!tag)
+            return false;
+        if (!ParseTagAt(tag, cursor, m_baseDepth))
+        {
+            delete tag;
+            return false;
+        }
+        cursor = TextSkipBlanks(cursor, m_end);
+    }
+    return true;
+}
+
+bool nMetaTextReader::ParseTag(nMetaTag* tag, const char* cursor, const char* end, const char*& newCursor)
+{
+    if (!tag)
+    {
+        nLogHolder::Get() << "[!] No tag to parse in file '" << m_file.GetFileName() << "'.\n";
+        return false;
+    }
+    m_end = end;
+    if (!ParseTagAt(tag, cursor, m_baseDepth))
+        return false;
+    newCursor = cursor;
+    return true;
+}
+
+void nMetaTextReader::CheckVersion(const nMetaTag& header) const
+{
+    const nMetaTagValue& version = header.GetValue();
+    float real = 0.0f;
+    int32_t integer = 0;
+    switch (version.GetType())
+    {
+    case TagTypeReal:
+        version.GetFloat(real);
+        if (real > 1.0f)
+            nLogHolder::Get() << "[*] Newer version NML header found (" << real << ">"
+                              << "1"
+                              << ").\n";
+        break;
+    case TagTypeInteger:
+        version.GetInt(integer);
+        if (integer >= 2)
+            nLogHolder::Get() << "[*] Newer version NML header found (" << integer << ">"
+                              << "1"
+                              << ").\n";
+        break;
+    default:
+        nLogHolder::Get() << "[*] Unknown NML header version identification method.\n";
+        break;
+    }
+}
+
+bool nMetaTextReader::StartsWith(const char* cursor, const char* word) const
+{
+    size_t length = std::strlen(word);
+    return static_cast<size_t>(m_end - cursor) >= length && std::memcmp(cursor, word, length) == 0;
+}
+
+bool nMetaTextReader::Fail(const char* message, const nMetaTag* tag, const char* closing) const
+{
+    nLogHolder::Get() << "[!] In file '" << m_file.GetFileName() << "': " << message << tag->GetName()
+                      << closing;
+    return false;
+}
+
+// A tag with a value takes no children; written back, a tag holding both would lose its children.
+bool nMetaTextReader::CanTakeValue(const nMetaTag* tag) const
+{
+    return tag->GetChildCount() == 0 || Fail("Value following child tags, metatag '", tag);
+}
+
+bool nMetaTextReader::ParseTagAt(nMetaTag* tag, const char*& cursor, uint32_t depth)
+{
+    cursor = TextSkipBlanks(cursor, m_end);
+    if (cursor >= m_end || *cursor != '<')
+        return false;
+    ++cursor;
+    if (m_included)
+        ++m_budget->tags;
+    const char* nameEnd = TextFindTokenEnd(cursor, m_end, false);
+    tag->SetId(nString(cursor, nameEnd));
+    if (depth >= MaxTagDepth)
+        return Fail("Tags nest too deeply, metatag '", tag);
+    cursor = TextSkipBlanks(nameEnd, m_end);
+    if (cursor >= m_end)
+        return Fail("Mangled definition, metatag '", tag);
+    if (*cursor == '>')
+    {
+        ++cursor;
+        return true;
+    }
+    if (*cursor != '=')
+        return Fail("Unexpected trailing expression after metatag '", tag, "' name declaration.\n");
+    cursor = TextSkipBlanks(cursor + 1, m_end);
+    if (cursor >= m_end)
+        return Fail("Mangled definition, metatag '", tag);
+    while (true)
+    {
+        char c = *cursor;
+        if (c == '>')
+        {
+            ++cursor;
+            return true;
+        }
+        if (c == '#')
+        {
+            if (StartsWith(cursor + 1, "include"))
+            {
+                if (!Include(tag, cursor, depth))
+                    return false;
+            }
+            else if (StartsWith(cursor + 1, "append"))
+                return CanTakeValue(tag) && Append(tag, cursor);
+            else
+                return Fail("Unknown preprocessor directive, metatag '", tag);
+        }
+        else if (c == '<')
+        {
+            nMetaTag* child = new nMetaTag();
+            if (!child)
+                return Fail("Failed to allocate a child tag, metatag '", tag);
+            tag->GetChildren().Add(child);
+            if (!ParseTagAt(child, cursor, depth + 1))
+            {
+                // Left open on purpose: the caller's failure line completes it.
+                nLogHolder::Get() << "[!] In file '" << m_file.GetFileName() << "': ";
+                return false;
+            }
+        }
+        else if (c == '=')
+            return CanTakeValue(tag) && ParseBinary(tag, cursor);
+        else if (IsDigit(c) || c == '.' || c == '-')
+            return CanTakeValue(tag) && ParseNumber(tag, cursor);
+        else if (c == '"')
+            return CanTakeValue(tag) && ParseString(tag, cursor);
+        else if (StartsWith(cursor, "True"))
+        {
+            cursor += 4;
+            return CanTakeValue(tag) && ParseBool(tag, cursor, true);
+        }
+        else if (StartsWith(cursor, "False"))
+        {
+            cursor += 5;
+            return CanTakeValue(tag) && ParseBool(tag, cursor, false);
+        }
+        else
+        {
+            const char byte[2] = {c, '\0'};
+            nLogHolder::Get() << "[!] In file '" << m_file.GetFileName() << "': Unexpected '" << byte
+                              << "' in assignation, metatag '" << tag->GetName() << "'.\n";
+            return false;
+        }
+        cursor = TextSkipBlanks(cursor, m_end);
+        if (cursor >= m_end)
+            return Fail("Mangled definition, metatag '", tag);
+    }
+}
+
+bool nMetaTextReader::ParseNumber(nMetaTag* tag, const char*& cursor)
+{
+    const char* digits = *cursor == '-' ? cursor + 1 : cursor;
+    const char* tokenEnd = TextFindTokenEnd(digits, m_end, false);
+    if (tokenEnd >= m_end || *tokenEnd != '>')
+        return Fail("Unexpected trailing expression following value, metatag '", tag);
+    if (TextIsRealToken(cursor, m_end))
+        tag->GetValue().SetFloat(static_cast<float>(StringToFloat(cursor, tokenEnd, true)));
+    else
+        tag->GetValue().SetInt(ReadInteger(cursor, tokenEnd));
+    cursor = tokenEnd + 1;
+    return true;
+}
+
+bool nMetaTextReader::ParseString(nMetaTag* tag, const char*& cursor)
+{
+    const char* begin = cursor + 1;
+    const char* close = TextFindClosingQuote(begin, m_end);
+    if (close >= m_end)
+        return Fail("Mangled string declaration, metatag '", tag);
+    tag->GetValue().SetString(nString(begin, close).GetText());
+    cursor = TextSkipBlanks(close + 1, m_end);
+    if (cursor >= m_end)
+        return Fail("Unexpected EOF after string declaration, metatag '", tag);
+    if (*cursor != '>')
+        return Fail("Unexpected trailing expression following string object, metatag '", tag);
+    ++cursor;
+    return true;
+}
+
+bool nMetaTextReader::ParseBool(nMetaTag* tag, const char*& cursor, bool value)
+{
+    cursor = TextSkipBlanks(cursor, m_end);
+    if (cursor >= m_end || *cursor != '>')
+        return Fail("Unexpected trailing expression following value, metatag '", tag);
+    tag->GetValue().SetBool(value);
+    ++cursor;
+    return true;
+}
+
+// "==" encoded length ":" decoded size, "@" for yEnc, LF, the encoded block, ">".
+bool nMetaTextReader::ParseBinary(nMetaTag* tag, const char*& cursor)
+{
+    const char* p = cursor + 1;
+    uint64_t encodedLength = 0;
+    uint64_t size = 0;
+    if (!ReadCount(p, m_end, encodedLength))
+        return Fail("Expected encoded size in binary tag '", tag, "' declaration.\n");
+    if (p >= m_end || *p != ':')
+        return Fail("Expected size delimiter in binary tag '", tag, "' declaration.\n");
+    ++p;
+    if (!ReadCount(p, m_end, size))
+        return Fail("Expected binary size in binary tag '", tag, "' declaration.\n");
+    bool yEnc = p < m_end && *p == '@';
+    if (yEnc)
+        ++p;
+    if (p >= m_end || *p != '\n')
+        return Fail("Expected EOL following binary size in binary tag '", tag, "' declaration.\n");
+    ++p;
+    if (encodedLength >= static_cast<uint64_t>(m_end - p) || p[encodedLength] != '>')
+        return Fail("Expected closing tag in tag '", tag);
+    // Neither encoding yields more bytes than it has characters, so a larger size is not data.
+    if (size > encodedLength)
+        return Fail("Binary size exceeds its encoded length in binary tag '", tag, "' declaration.\n");
+    const char* block = p;
+    cursor = p + encodedLength + 1;
+
+    auto* data = static_cast<uint8_t*>(MemAllocMetatag(size ? size : 1));
+    if (!data)
+        return true;
+    std::memset(data, 0, size); // bytes a short block does not supply
+    if (yEnc)
+        DecodeYEnc(block, encodedLength, data, size);
+    else
+        DecodeUU(block, encodedLength, data, size);
+    tag->GetValue().SetBinary(data, static_cast<uint32_t>(size));
+    MemFreeMetatag(data);
+    return true;
+}
+
+bool nMetaTextReader::Include(nMetaTag* tag, const char*& cursor, uint32_t depth)
+{
+    const char* p = TextSkipBlanks(cursor + 8, m_end); // past "#include"
+    if (p >= m_end || *p != '(')
+    {
+        nLogHolder::Get() << "[!] Mangled #include directive in file '" << m_file.GetFileName() << "'.\n";
+        return false;
+    }
+    nString path;
+    while (true)
+    {
+        p = TextSkipBlanks(p + 1, m_end); // past "(" or the byte between two names
+        if (p >= m_end || *p != '"')
+        {
+            nLogHolder::Get() << "[!] Unexpected character in #include directive.\n";
+            return false;
+        }
+        const char* open = p + 1;
+        const char* close = TextFindClosingQuote(open, m_end);
+        p = close < m_end ? TextSkipBlanks(close + 1, m_end) : m_end;
+        if (p >= m_end)
+        {
+            nLogHolder::Get() << "[!] Mangled #include directive in file '" << m_file.GetFileName() << "'.\n";
+            return false;
+        }
+        path.Set(open, close);
+        if (*p == ')')
+            break;
+    }
+    cursor = p + 1;
+    IncludeFile(tag, path.GetText() ? path.GetText() : "", depth);
+    return true;
+}
+
+void nMetaTextReader::IncludeFile(nMetaTag* tag, const char* path, uint32_t depth)
+{
+    const nString identity = ResolveIdentity(path);
+    for (const IncludeLink* link = m_includes; link; link = link->outer)
+    {
+        if (link->identity == identity)
+        {
+            nLogHolder::Get() << "[!] Failed to include external NML file '" << path << "' from file '"
+                              << m_file.GetFileName() << "': it is already being read.\n";
+            return;
+        }
+    }
+    if (m_includes && m_includes->depth + 1 >= MaxIncludeDepth)
+    {
+        nLogHolder::Get() << "[!] Failed to include external NML file '" << path << "' from file '"
+                          << m_file.GetFileName() << "': includes nest deeper than " << MaxIncludeDepth
+                          << ".\n";
+        return;
+    }
+    if (m_budget->bytes >= MaxIncludedBytes || m_budget->tags >= MaxIncludedTags)
+    {
+        // Said once: a runaway expansion would otherwise log every include it skips.
+        if (!m_budget->exhausted)
+            nLogHolder::Get() << "[!] Failed to include external NML file '" << path << "' from file '"
+                              << m_file.GetFileName() << "': the files included by this load exceed "
+                              << (MaxIncludedBytes >> 20) << " MiB or " << MaxIncludedTags
+                              << " tags; further includes are skipped.\n";
+        m_budget->exhausted = true;
+        return;
+    }
+    std::unique_ptr<nMetaFile> included(new nMetaFile());
+    if (!LoadNested(*included, path, identity, m_includes, m_budget, depth + 1))
+    {
+        nLogHolder::Get() << "[!] Failed to include external NML file '" << path << "' from file '"
+                          << m_file.GetFileName() << "'.\n";
+        return;
+    }
+    while (auto* root = static_cast<nMetaTag*>(included->GetRoots().GetHead()))
+    {
+        if (!included->RemoveRoot(root))
+        {
+            nLogHolder::Get() << "[!] Could not relink root tag from included metafile in file '"
+                              << m_file.GetFileName() << "'.\n";
+            return;
+        }
+        tag->GetChildren().Add(root);
+    }
+}
+
+// Pieces are quoted texts or "<" path ">" naming a String tag parsed earlier; one byte after
+// each piece is skipped before the next, and ")" must follow the last piece at once.
+bool nMetaTextReader::Append(nMetaTag* tag, const char*& cursor)
+{
+    const char* p = TextSkipBlanks(cursor + 7, m_end); // past "#append"
+    if (p >= m_end || *p != '(')
+        return Fail("Mangled preprocessor directive, metatag '", tag);
+    nString text;
+    while (true)
+    {
+        p = TextSkipBlanks(p + 1, m_end);
+        if (p < m_end && *p == ',')
+            p = TextSkipBlanks(p + 1, m_end);
+        if (p >= m_end)
+            return Fail("Unexpected character in preprocessor directive, metatag '", tag);
+        const char* after = nullptr;
+        if (*p == '<')
+        {
+            const char* close = TextFindOutsideParentheses(p + 1, m_end, '>');
+            if (!close)
+                return Fail("Mangled tag declaration in preprocessor directive, metatag '", tag);
+            nString path(p + 1, close);
+            nMetaTag* found = MetaFindTagInList(&m_file.GetRoots(), path.GetText(), false);
+            if (!found)
+            {
+                nLogHolder::Get() << "[!] In file '" << m_file.GetFileName()
+                                  << "': Preprocessor argument tag '" << path << "' not found, metatag '"
+                                  << tag->GetName() << "'.\n";
+                return false;
+            }
+            nString piece;
+            if (!found->GetValue().GetString(piece))
+            {
+                nLogHolder::Get() << "[!] In file '" << m_file.GetFileName()
+                                  << "': Preprocessor directive #append only support string, metatag '"
+                                  << found->GetName() << "'.\n";
+                return false;
+            }
+            text += piece;
+            p = close;
+            after = close + 1;
+        }
+        else if (*p == '"')
+        {
+            const char* close = TextFindClosingQuote(p + 1, m_end);
+            if (close >= m_end)
+                return Fail("Mangled shortcut declaration, metatag '", tag);
+            text += nString(p + 1, close);
+            p = close + 1;
+            after = p;
+        }
+        else
+            return Fail("Unexpected character in preprocessor directive, metatag '", tag);
+        if (after >= m_end)
+            return Fail("Unexpected character in preprocessor directive, metatag '", tag);
+        if (*after == ')')
+        {
+            p = after;
+            break;
+        }
+    }
+    p = TextSkipBlanks(p + 1, m_end);
+    if (p >= m_end || *p != '>')
+        return Fail("Unexpected trailing expression following string object, metatag '", tag);
+    tag->GetValue().SetString(text.GetText());
+    cursor = p + 1;
+    return true;
+}

@@ -1,0 +1,115 @@
+#include "core/nml/nMetaTextScan.h"
+
+#include <cstring>
+
+const char* TextSkipBlockComment(const char* cursor, const char* end)
+{
+    for (cursor += 2; cursor < end; ++cursor)
+        if (*cursor == '*' && end - cursor >= 2 && cursor[1] == '/')
+            return cursor + 2;
+    return end;
+}
+
+const char* TextFindLineEnd(const char* cursor, const char* end)
+{
+    while (cursor < end && *cursor != '\n' && *cursor != '\r')
+        ++cursor;
+    return cursor;
+}
+
+const char* TextSkipBlanks(const char* cursor, const char* end)
+{
+    while (cursor < end)
+    {
+        char c = *cursor;
+        if (c == ' ' || c == '\t' || c == '\r' || c == '\n')
+            ++cursor;
+        else if (c == '/' && end - cursor >= 2 && cursor[1] == '/')
+            cursor = TextFindLineEnd(cursor, end);
+        else if (c == '/' && end - cursor >= 2 && cursor[1] == '*')
+            cursor = TextSkipBlockComment(cursor, end);
+        else
+            break;
+    }
+    return cursor;
+}
+
+bool TextIsTokenEnd(char c, bool allowMinus)
+{
+    switch (c)
+    {
+    case ' ':
+    case '\t':
+    case '\r':
+    case '\n':
+    case '/':
+    case '*':
+    case '+':
+    case '=':
+    case ';':
+    case ':':
+    case ',':
+    case '<':
+    case '>':
+    case '(':
+    case ')':
+    case '"':
+        return true;
+    case '-':
+        return !allowMinus;
+    default:
+        return false;
+    }
+}
+
+const char* TextFindTokenEnd(const char* cursor, const char* end, bool allowMinus)
+{
+    if (cursor < end && *cursor == ' ')
+        return cursor;
+    while (cursor < end && !TextIsTokenEnd(*cursor, allowMinus))
+        ++cursor;
+    return cursor;
+}
+
+bool TextIsRealToken(const char* cursor, const char* end)
+{
+    if (cursor < end && *cursor == '-')
+        ++cursor;
+    const char* tokenEnd = TextFindTokenEnd(cursor, end, false);
+    for (; cursor < tokenEnd; ++cursor)
+        if (*cursor == '.' || *cursor == 'f')
+            return true;
+    return false;
+}
+
+const char* TextFindClosingQuote(const char* cursor, const char* end)
+{
+    while (cursor < end)
+    {
+        if (*cursor == '\\')
+            cursor += end - cursor >= 2 ? 2 : 1;
+        else if (*cursor == '"')
+            return cursor;
+        else
+            ++cursor;
+    }
+    return end;
+}
+
+const char* TextFindOutsideParentheses(const char* cursor, const char* end, char c)
+{
+    int depth = 0;
+    while (true)
+    {
+        cursor = TextSkipBlanks(cursor, end);
+        if (cursor >= end)
+            return nullptr;
+        if (*cursor == c && depth == 0)
+            return cursor;
+        if (*cursor == '(')
+            ++depth;
+        else if (*cursor == ')' && --depth < 0)
+            return nullptr;
+        ++cursor;
+    }
+}

@@ -1,0 +1,15 @@
+#pragma once
+
+#include "core/picture/nPictureIOCodec.h"
+
+// Reads every format stb_image decodes, as RGBA8.
+class nPictureIOSTBCodec : public nPictureIOCodec
+{
+public:
+    static constexpr const char* Name = "STB";
+    static constexpr uint64_t MaxPixelsPerByte = 16384;
+
+    nPictureIOSTBCodec();
+
+    bool Load(nIOHandle* handle, nPicture& picture) override;
+};

@@ -1,0 +1,30 @@
+#include "core/picture/nPicture.h"
+
+#include "core/io/nIOHandle.h"
+#include "core/io/nIOSystem.h"
+#include "core/picture/nPictureIOCodec.h"
+#include "platform/nPlatform.h"
+
+#include <memory>
+
+bool nPicture::LoadFromHandle(nPicture& picture, nIOHandle* handle)
+{
+    if (!handle)
+        return false;
+    if (ReadTGA(picture, handle))
+        return true;
+    nListIterator<nPictureIOCodec*> iterator;
+    while (nPictureIOCodec* codec = PictureGetIOCodecs().Next(iterator))
+        if (codec->Load(handle, picture))
+            return true;
+    return false;
+}
+
+bool nPicture::Load(nPicture& picture, const nString& path)
+{
+    std::unique_ptr<nIOHandle> handle(nPlatform::Get().GetIOSystem().Open(path, IOModeRead));
+    if (!handle)
+        return false;
+    picture.SetName(path);
+    return LoadFromHandle(picture, handle.get());
+}
