@@ -5,6 +5,7 @@
 #include "physics/nPhysicContact.h"
 #include "physics/nPhysicItem.h"
 #include "physics/nPhysicWorld.h"
+#include "script/nScriptObject.h"
 #include "script/units/nItemEventHandler.h"
 #include "script/units/nSceneEventHandler.h"
 #include "script/units/nScriptUnit.h"

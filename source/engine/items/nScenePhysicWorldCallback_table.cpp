@@ -2,38 +2,34 @@
 
 #include "engine/scene/nScene.h"
 #include "physics/nPhysicContact.h"
-#include "script/classes/ScriptVector.h"
+#include "script/nScriptObject.h"
+#include "script/nScriptVM.h"
 #include "script/nScriptValue.h"
-#include "script/nSquirrelObject.h"
-#include "script/nSquirrelVM.h"
 
 #include <algorithm>
-#include <new>
 
 namespace
 {
-nScriptObject* NewVector(nSquirrelVM& machine, const nVector& value)
+// A new "Vector" object, made as a script would make one, or null.
+nScriptObject* NewVector(nScriptVM& machine, const nVector& value)
 {
-    HSQUIRRELVM vm = machine.GetHandle();
-    if (!PushVector(vm, value))
+    nScriptValue result;
+    if (!machine.BeginCall("Vector", nullptr, nullptr) || !machine.PushArgument(nScriptValue(value.x)) ||
+        !machine.PushArgument(nScriptValue(value.y)) || !machine.PushArgument(nScriptValue(value.z)) ||
+        !machine.EndCall(&result) || result.GetKind() != ScriptValueObject || !result.OwnsObject())
         return nullptr;
-    HSQOBJECT object;
-    sq_resetobject(&object);
-    sq_getstackobj(vm, -1, &object);
-    nScriptObject* handle = new (std::nothrow) nSquirrelObject(&machine, object);
-    sq_poptop(vm);
-    return handle;
+    return result.TakeObject();
 }
 
 // An array of "Vector" objects, one per point; null when the machine cannot make one.
-nScriptObject* NewVectorArray(nSquirrelVM& machine, const nVector* vectors, int32_t count)
+nScriptObject* NewVectorArray(nScriptVM& machine, const nVector* vectors, int32_t count)
 {
     nScriptObject* array = machine.NewArray();
     if (!array)
         return nullptr;
     for (int32_t index = 0; index < count; ++index)
     {
-        nScriptValue element(NewVector(machine, vectors[index]), true);
+        const nScriptValue element(NewVector(machine, vectors[index]), true);
         if (!element.GetScriptObject() || !machine.ArrayAppend(element, array))
         {
             delete array;
@@ -46,10 +42,8 @@ nScriptObject* NewVectorArray(nSquirrelVM& machine, const nVector* vectors, int3
 
 nScriptObject* nScenePhysicWorldCallback::NewContactTable(const nPhysicContact& contact)
 {
-    auto* machine = dynamic_cast<nSquirrelVM*>(m_scene->GetVM());
-    if (!machine)
-        return nullptr;
-    nScriptObject* table = machine->NewTable();
+    nScriptVM* machine = m_scene->GetVM();
+    nScriptObject* table = machine ? machine->NewTable() : nullptr;
     if (!table)
         return nullptr;
     const int32_t count = std::clamp(contact.pointCount, 0, nPhysicContact::MaxPoints);

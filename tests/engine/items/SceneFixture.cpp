@@ -19,6 +19,7 @@ void SceneFixture::SetUp()
     base->AddRef();
     ASSERT_TRUE(nPlatform::Get().GetIOSystem().Mount(base, "@scripts/"));
     ASSERT_TRUE(machine.Open());
+    machine.SetListener(this, false);
     RegisterScriptApi(machine.GetHandle());
     scene = new nScene(nullptr, &machine);
     scene->AddRef();

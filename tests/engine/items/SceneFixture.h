@@ -2,6 +2,7 @@
 
 #include "core/base/nLog.h"
 #include "engine/scene/nScene.h"
+#include "script/nScriptVMListener.h"
 #include "script/nSquirrelVM.h"
 
 #include <gtest/gtest.h>
@@ -14,12 +15,13 @@ class nMItem;
 
 // A scene over an open script machine that has the whole script API, with a host directory
 // mounted as "@scripts/" for the classes of the test.
-class SceneFixture : public ::testing::Test, public nLog
+class SceneFixture : public ::testing::Test, public nLog, public nScriptVMListener
 {
 protected:
     void SetUp() override;
     void TearDown() override;
     void Output(const char* line, uint8_t) override { log += line; }
+    void OnRuntimeError(const char* text) override { log += std::string("[!] ") + text + "\n"; }
 
     // Writes the script and gives the item a unit of the class, instantiated by "OnSetup".
     void AddScript(nMItem& item, const char* className);
