@@ -92,7 +92,7 @@ void nCamera::ComputeAspectScale(nVector& out) const
         out = nVector(1.0f, 1.0f / correction, 0.0f);
 }
 
-void nCamera::ComputeProjectionMatrix(nMatrix4& out) const
+void nCamera::ComputeProjectionMatrix(nMatrix4& out)
 {
     nVector scale;
     ComputeAspectScale(scale);

@@ -2,13 +2,14 @@
 
 #include "core/math/nFrustum.h"
 #include "engine/items/nItem.h"
+#include "render/nRenderView.h"
 
 class nLight;
 
 // A view: perspective through a zoom factor (1 / tan(fov / 2)) or orthographic through a
 // width and height, with near and far distances, a relative viewport and an aspect rule.
-// Its world matrix never carries scale.
-class nCamera : public nItem
+// Its world matrix never carries scale. The renderer sees it through nRenderView.
+class nCamera : public nItem, public nRenderView
 {
 public:
     static constexpr float DefaultZNear = 0.1f;
@@ -20,6 +21,15 @@ public:
     ~nCamera() override;
 
     void Update() override;
+
+    nCamera* GetCamera() override { return this; }
+    // Brings the world matrix and its inverse up to date for the renderer's const reads.
+    void UpdateView() override;
+    const nMatrix4& GetViewWorldMatrix() const override { return GetStoredWorldMatrix(); }
+    const nMatrix4& GetViewInverseWorldMatrix() const override { return GetStoredInverseMatrix(); }
+    void ComputeProjectionMatrix(nMatrix4& projection) override;
+    void ComputeViewFrustum() override { ComputeFrustum(nullptr); }
+    const nFrustum& GetViewFrustum() const override { return m_frustum; }
 
     float GetZNear() const { return m_zNear; }
     void SetZNear(float zNear) { m_zNear = zNear; }
@@ -43,7 +53,6 @@ public:
     const nFrustum& GetFrustum() const { return m_frustum; }
 
     void ComputeAspectScale(nVector& out) const;
-    void ComputeProjectionMatrix(nMatrix4& out) const;
     // Null builds the camera's own frustum; an override of -1 keeps the camera's own distance.
     void ComputeFrustum(nFrustum* out, float zNearOverride = -1.0f, float zFarOverride = -1.0f);
     // Screen coordinates run from 0 to 1 with y growing downwards; false behind the camera.

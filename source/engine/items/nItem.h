@@ -78,6 +78,9 @@ public:
     const nMatrix4& GetWorldMatrix();
     const nMatrix4& GetInverseMatrix();
     nMatrix4 GetWorldMatrixWithoutPivot();
+    // The matrices as the last update left them, stale or not.
+    const nMatrix4& GetStoredWorldMatrix() const { return m_world; }
+    const nMatrix4& GetStoredInverseMatrix() const { return m_inverse; }
     nVector GetWorldPosition();
 
     void SetPosition(const nVector& position);

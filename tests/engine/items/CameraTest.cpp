@@ -1,4 +1,6 @@
 #include "engine/CapturedLog.h"
+#include "engine/Quenvar.h"
+#include "render/nRenderer.h"
 #include "engine/items/nCamera.h"
 #include "engine/items/nLight.h"
 
@@ -114,4 +116,29 @@ TEST(Camera, SetupFromASpotLightTakesItsPlaceAndCone)
     EXPECT_FLOAT_EQ(camera.GetZNear(), light.GetZNear());
     EXPECT_NEAR(camera.GetZoom(), 1.0f / std::tan(2.0f * nLight::DefaultAngle), 1e-4f);
     EXPECT_NEAR(camera.GetWorldPosition().y, 5.0f, 1e-5f);
+}
+
+TEST(Camera, RendererViewportGivesTheAspectAndScreenCorrection)
+{
+    Quenvar engine;
+    ASSERT_TRUE(engine.GetNullRenderer().Open(640, 480, 32, true, nullptr));
+    nCamera camera(&engine);
+    nVector scale;
+    camera.ComputeAspectScale(scale);
+    EXPECT_FLOAT_EQ(scale.x, 0.75f);
+    EXPECT_FLOAT_EQ(scale.y, 1.0f);
+    nVector screen;
+    ASSERT_TRUE(camera.WorldToScreen(nVector(1, 0, 3.2f), screen, true));
+    EXPECT_FLOAT_EQ(screen.x, (0.75f + 1.0f) / 2.0f);
+}
+
+TEST(Camera, DestroyedViewCameraLeavesTheRenderer)
+{
+    Quenvar engine;
+    {
+        nCamera camera(&engine);
+        engine.GetRenderer()->SetViewItem(&camera, &camera);
+        EXPECT_EQ(engine.GetRenderer()->GetViewCamera()->GetCamera(), &camera);
+    }
+    EXPECT_EQ(engine.GetRenderer()->GetViewItem(), nullptr);
 }

@@ -1,7 +1,9 @@
 #include "engine/CapturedLog.h"
 #include "engine/items/BlockFixture.h"
 #include "engine/items/nCamera.h"
+#include "engine/Quenvar.h"
 #include "engine/items/nLight.h"
+#include "engine/items/nObject.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +15,9 @@ template <typename Part> std::unique_ptr<nMetaTag> WriteAndReadBack(const Part& 
     std::unique_ptr<nMetaTag> tag(written.SerializeTag(file));
     EXPECT_TRUE(tag);
     if (tag)
+    {
         EXPECT_TRUE(read.ParseTag(file, *tag));
+    }
     return tag;
 }
 } // namespace
@@ -180,7 +184,7 @@ TEST(LightBlock, ReaderResetsAndChecksValues)
 TEST(ItemBlocks, SurviveEveryCorpusDocument)
 {
     CapturedLog log;
-    for (const char* block : {"Item", "Camera", "Light"})
+    for (const char* block : {"Item", "Camera", "Light", "Object"})
         for (auto& document : CorpusBlocks(block))
         {
             nLinkedListIterator iterator;
@@ -189,10 +193,32 @@ TEST(ItemBlocks, SurviveEveryCorpusDocument)
                 nItem item(nullptr);
                 nCamera camera(nullptr);
                 nLight light(nullptr);
+                nObject object(nullptr);
+                object.ParseTag(*document, *root);
                 item.ParseTag(*document, *root);
                 camera.ParseTag(*document, *root);
                 light.ParseTag(*document, *root);
                 std::unique_ptr<nMetaTag>(light.SerializeTag(*document));
             }
         }
+}
+
+TEST(ObjectBlock, KeepsGeometryNamesAndCachingAndBalancesTheLoadContext)
+{
+    Quenvar engine;
+    nObject written(&engine), read(&engine);
+    written.SetGeometryName("box.ngm");
+    written.SetOccluderName("box-low.ngm");
+    written.SetGeometryCached(false);
+    WriteAndReadBack(written, read);
+    EXPECT_EQ(read.GetGeometryName(), "box.ngm");
+    EXPECT_EQ(read.GetOccluderName(), "box-low.ngm");
+    EXPECT_FALSE(read.IsGeometryCached());
+    EXPECT_EQ(engine.GetLoadContextStack().GetDepth(), 0);
+
+    nMetaFile file;
+    ASSERT_TRUE(read.ParseTag(file, *ParseBlock(file, "<Object=<CacheGeometry=1>>")));
+    EXPECT_FALSE(read.IsGeometryCached());
+    ASSERT_TRUE(read.ParseTag(file, *ParseBlock(file, "<Object=<Item=>>")));
+    EXPECT_TRUE(read.IsGeometryCached());
 }
