@@ -3,6 +3,7 @@
 #include "core/math/nColor.h"
 #include "core/math/nFrustum.h"
 #include "engine/items/nItem.h"
+#include "platform/nstring/nString.h"
 
 enum nLightType : int32_t
 {
@@ -86,6 +87,9 @@ public:
     float GetEdgeAngle() const { return m_settings.edgeAngle; }
     void SetEdgeAngle(float radians) { m_settings.edgeAngle = radians; }
     const nFrustum& GetFrustum() const { return m_frustum; }
+    // The projection texture is named here until the engine has texture loaders; a reset keeps it.
+    const nString& GetProjectionMapName() const { return m_projectionMapName; }
+    void SetProjectionMapName(const char* name) { m_projectionMapName = name; }
 
     void ComputeProjectionMatrix(nMatrix4& out) const;
     // Spot lights only; an override of -1 keeps the z-near, respectively the volume range.
@@ -136,4 +140,5 @@ private:
 
     Settings m_settings;
     nFrustum m_frustum;
+    nString m_projectionMapName;
 };

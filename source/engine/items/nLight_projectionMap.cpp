@@ -5,8 +5,11 @@
 
 void nLight::ReadProjectionMap(const nMetaTag& tag)
 {
-    nString name;
-    ReadStringTag(tag, "Light", name);
+    ReadStringTag(tag, "Light", m_projectionMapName);
 }
 
-void nLight::WriteProjectionMap(nMetaTag&) const {}
+void nLight::WriteProjectionMap(nMetaTag& block) const
+{
+    if (!m_projectionMapName.IsEmpty())
+        block.AddChildString("ProjectionMap", m_projectionMapName.GetText());
+}

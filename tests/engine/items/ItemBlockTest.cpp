@@ -144,7 +144,9 @@ TEST(LightBlock, ReadsBackWhatItWrote)
     written.SetSpecularIntensity(0.75f);
     written.SetConeAngle(0.3f);
     written.SetZNear(0.5f);
+    written.SetProjectionMapName("gobo.tga");
     WriteAndReadBack(written, read);
+    EXPECT_EQ(read.GetProjectionMapName(), "gobo.tga");
     EXPECT_EQ(read.GetType(), LightTypeSpot);
     EXPECT_EQ(read.GetShadowMode(), LightShadowMap);
     EXPECT_EQ(read.GetFalloff(), LightFalloffInvDist2);
