@@ -21,10 +21,16 @@ nScene::nScene(Quenvar* engine, nScriptVM* vm)
 
 nScene::~nScene()
 {
-    // No trigger sends exit events to items of a scene that is going away.
+    DestroyItems();
+    m_physicWorld.Reset();
+}
+
+void nScene::DestroyItems()
+{
     nListIterator<nTrigger*> triggers;
     while (nTrigger* trigger = m_triggers.Next(triggers))
         trigger->ClearEntries();
+    m_deletionQueue.Clear();
     m_activeItems.Clear();
     while (nList<nMItem*>::Node* head = m_allItems.GetHead())
     {
@@ -32,7 +38,6 @@ nScene::~nScene()
         m_allItems.RemoveNode(head);
         delete item;
     }
-    m_physicWorld.Reset();
 }
 
 nScriptUnit* nScene::CreateScriptUnit()
@@ -97,6 +102,7 @@ void nScene::RemoveMItem(nMItem* item)
         m_currentCamera = nullptr;
     m_allItems.Remove(item);
     m_activeItems.Remove(item);
+    m_deletionQueue.Remove(item); // a script that queued the dying item again
     RemoveFromKindList(item);
 }
 

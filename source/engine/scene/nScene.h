@@ -60,6 +60,11 @@ public:
     void RemoveMItem(nMItem* item);
     // Orders the lights by priority, largest first; equal priorities keep their order.
     void SortItems();
+    // Queues the item (once); it stays listed, updated and drawn until the next flush.
+    bool DeleteItem(nMItem* item);
+    // Destroys the queued items in order; triggers send the exit events of those inside them.
+    void FlushDeletionQueue();
+    bool IsDeletionQueued(const nMItem* item) const { return m_deletionQueue.Find(const_cast<nMItem*>(item)); }
 
     void Broadcast(nSceneMessage message, const void* data);
     MessageBroadcaster<nSceneMessage, nSceneListener>& GetListeners() { return m_listeners; }
@@ -77,6 +82,8 @@ private:
     template <typename Kind> Kind* Register(Kind* item, nList<Kind*>& kindList, const char* name,
                                             const char* failure);
     void RemoveFromKindList(nMItem* item);
+    // Destroys every item without any trigger event: nothing runs on a scene being emptied.
+    void DestroyItems();
 
     Quenvar* m_engine;
     nItem* m_currentCamera = nullptr;
@@ -85,6 +92,7 @@ private:
     nAutoPtr<nPhysicWorld> m_physicWorld;
     nList<nMItem*> m_activeItems;
     nList<nMItem*> m_allItems;
+    nList<nMItem*> m_deletionQueue;
     uint32_t m_nextUid = 0;
     nString m_name;
     nSceneEventHandler* m_eventHandler;

@@ -214,3 +214,22 @@ TEST_F(ManagedItem, SetupBuildsTheBodyAndResetPlacesIt)
     EXPECT_EQ(body->clears, 1);
     EXPECT_FLOAT_EQ(body->matrix.m[7], 7.0f);
 }
+
+TEST_F(ManagedItem, FlushDestroysQueuedItemsAndForgetsThem)
+{
+    nMCamera* camera = scene->NewCamera("Cam");
+    scene->SetCurrentCamera(camera->GetItem());
+    RecordingListener listener;
+    scene->GetListeners().PushBack(&listener);
+    scene->DeleteItem(camera);
+    EXPECT_EQ(scene->GetCameras().GetCount(), 1u);
+    EXPECT_TRUE(scene->IsDeletionQueued(camera));
+    scene->FlushDeletionQueue();
+    EXPECT_EQ(listener.messages, (std::vector<uint32_t>{3, 4}));
+    EXPECT_EQ(listener.items[0], static_cast<nMItem*>(camera));
+    EXPECT_EQ(scene->GetCurrentCamera(), nullptr);
+    EXPECT_TRUE(scene->GetCameras().IsEmpty());
+    EXPECT_TRUE(scene->GetAllItems().IsEmpty());
+    EXPECT_TRUE(scene->GetActiveItems().IsEmpty());
+    scene->GetListeners().Clear();
+}

@@ -86,16 +86,26 @@ TEST_F(Trigger, DisabledTriggerKeepsItsEntries)
     EXPECT_TRUE(trigger->HasItem(item));
 }
 
-TEST_F(Trigger, ItemLeavingTheSceneGetsItsExitEvents)
+TEST_F(Trigger, ItemDeletedInsideGetsItsExitEvents)
 {
     MoveTo(0.0f);
     TakePrinted();
-    trigger->RemoveItem(item);
+    EXPECT_TRUE(scene->DeleteItem(item));
+    EXPECT_TRUE(scene->DeleteItem(item));
+    trigger->Evaluate();
+    EXPECT_EQ(TakePrinted(), (std::vector<std::string>{"OnTrigger"})) << "still there until the flush";
+    scene->FlushDeletionQueue();
     EXPECT_EQ(TakePrinted(), (std::vector<std::string>{"OnExitTrigger", "OnItemExit"}));
+    EXPECT_TRUE(trigger->GetEntries().IsEmpty());
+    EXPECT_EQ(scene->GetAllItems().GetCount(), 1u);
+}
+
+TEST_F(Trigger, ItemDestroyedOtherwiseLeavesNoEntryBehind)
+{
     MoveTo(0.0f);
     TakePrinted();
     delete item;
-    EXPECT_FALSE(trigger->HasItem(item));
+    EXPECT_TRUE(trigger->GetEntries().IsEmpty());
     trigger->Evaluate();
     EXPECT_TRUE(TakePrinted().empty());
 }
