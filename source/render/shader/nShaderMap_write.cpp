@@ -62,9 +62,11 @@ private:
 bool WriteEntry(nMetaTag& map, const nShaderBlock& block)
 {
     nMetaTag* entry = map.AddChild("Entry");
-    nMetaTag* params = entry ? entry->AddChild("Param") : nullptr;
-    if (!params || !entry->AddChildString("Type", nShaderBlock::GetKindName(block.GetKind())) ||
+    if (!entry || !entry->AddChildString("Type", nShaderBlock::GetKindName(block.GetKind())) ||
         !entry->AddChildTag(WriteEditorPosition(block.posX, block.posY)))
+        return false;
+    nMetaTag* params = entry->AddChild("Param");
+    if (!params)
         return false;
     WriteShaderBlockParams(block, *params);
     return true;
