@@ -12,6 +12,8 @@
 #include "core/math/nMinMax.h"
 #include "core/math/nVector.h"
 #include "core/nml/nMetaTag.h"
+#include "geometry/nMaterial.h"
+#include "geometry/nTexture.h"
 #include "render/nRenderablePrimitive.h"
 
 #include <cstddef>
@@ -55,7 +57,9 @@ void Quenvar::WriteLayoutReport(bool withCore)
         WriteSize(log, "nMinMax", sizeof(nMinMax));
         log << "\n";
         WriteSize(log, "Quenvar", sizeof(Quenvar));
+        WriteSize(log, "nTexture", sizeof(nTexture));
         WriteSize(log, "nSound", sizeof(nSound));
+        WriteSize(log, "nMaterial", sizeof(nMaterial));
         WriteSize(log, "nCurve", sizeof(nCurve));
         log << "\n";
         WriteSize(log, "nMetaTag", sizeof(nMetaTag));

@@ -4,7 +4,7 @@
 #include "core/picture/nPicture.h"
 #include "geometry/nTexture.h"
 #include "render/nCoreEventData.h"
-#include "render/nEngineServices.h"
+#include "support/StubEngineServices.h"
 
 #include <map>
 #include <string>
@@ -12,7 +12,7 @@
 
 // The engine as textures and materials see it: textures load from the mounted file system and
 // stay cached by path, and every core message is recorded.
-class TextureLoadingEngine : public nEngineServices
+class TextureLoadingEngine : public StubEngineServices
 {
 public:
     struct Message
@@ -27,11 +27,6 @@ public:
     {
         messages.push_back({message, data ? data->texture : nullptr});
     }
-    nRenderer* GetRenderer() const override { return nullptr; }
-    nMixer* GetMixer() const override { return nullptr; }
-    float GetFrameRate() const override { return 0.0f; }
-    float GetRenderQueueTime() const override { return 0.0f; }
-    float GetCullingTime() const override { return 0.0f; }
 
     nTexture* LoadTexture(const char* path, bool, bool) override
     {

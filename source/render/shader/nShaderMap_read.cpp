@@ -64,6 +64,13 @@ public:
     // The block a branch names, with the inputs its "Input" children give; null when it names none.
     nShaderBlock* ReadBranch(const nMetaTag& branch)
     {
+        if (++m_branchCount > nShaderMap::MaxWrittenBranchTags)
+        {
+            if (m_branchCount == nShaderMap::MaxWrittenBranchTags + 1)
+                nLogHolder::Get() << "[!] "
+                                  << "Shader map branches past the limit are not read.\n";
+            return nullptr;
+        }
         const nMetaTag* indexTag = branch.GetTypedTag("Index;", TagTypeInteger);
         int32_t index = 0;
         if (!indexTag || !indexTag->GetValue().GetInt(index))
@@ -89,6 +96,8 @@ public:
             if (child->GetName() == "None")
                 continue; // the writer's place holder for an input that is not connected
             nShaderBlock* source = ReadBranch(*child);
+            if (source && block->GetInput(input) == source)
+                continue; // a shared block, read again where another branch uses it
             if (source && block->IsReachableFrom(source))
             {
                 nLogHolder::Get() << "[!] "
@@ -129,6 +138,7 @@ private:
     nEngineServices* m_engine;
     std::vector<nShaderBlock*> m_slots;
     std::unordered_set<nShaderBlock*> m_kept;
+    uint32_t m_branchCount = 0;
 };
 } // namespace
 
