@@ -16,8 +16,8 @@ void ReadTextureSideFile(nTexture& texture)
     nMetaFile side;
     if (!nPlatform::Get().GetIOSystem().Exists(path) || !side.Load(path.GetText()))
         return;
-    uint32_t flags = texture.GetTextureFlags() & ~uint32_t(nTexture::TextureCPURenderTarget |
-                                                          nTexture::TextureGPURenderTarget);
+    uint32_t flags = texture.GetTextureFlags() &
+                     ~uint32_t(nTexture::TextureCPURenderTarget | nTexture::TextureGPURenderTarget);
     if (side.GetBool("CPURenderTarget;", false))
         flags |= nTexture::TextureCPURenderTarget;
     if (side.GetBool("GPURenderTarget;", false))
@@ -29,14 +29,15 @@ void ReadTextureSideFile(nTexture& texture)
 nTexture* Quenvar::LoadTexture(const char* path, bool cpuOnly, bool bypassCache)
 {
     nResourceList<nTexture>* list = bypassCache ? nullptr : &m_currentCache->GetTextureList(cpuOnly);
-    nTexture* texture =
-        LoadResource(*this, path, list, m_textureNotFound, nCacheAdd::Append, [this](const nString& name) {
-            auto* loaded = new nTexture(this, 0, 0);
-            if (loaded && SetTextureContent(loaded, name.GetText()))
-                return loaded;
-            delete loaded;
-            return static_cast<nTexture*>(nullptr);
-        });
+    nTexture* texture = LoadResource(*this, path, list, m_textureNotFound, nCacheAdd::Append,
+                                     [this](const nString& name)
+                                     {
+                                         auto* loaded = new nTexture(this, 0, 0);
+                                         if (loaded && SetTextureContent(loaded, name.GetText()))
+                                             return loaded;
+                                         delete loaded;
+                                         return static_cast<nTexture*>(nullptr);
+                                     });
     if (!texture)
         return nullptr;
     if (!texture->GetRenderData())
@@ -54,7 +55,7 @@ bool Quenvar::SetTextureContent(nTexture* texture, const char* path)
 {
     if (!texture || !path)
     {
-        nLogHolder::Get() << "[!] " << "No texture or path to set texture content.\n";
+        nLogHolder::Get() << "[!] No texture or path to set texture content.\n";
         return false;
     }
     texture->SetName(path);

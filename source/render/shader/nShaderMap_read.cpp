@@ -42,8 +42,7 @@ public:
     {
         if (map.GetChildCount() > nShaderMap::MaxBlocks)
         {
-            nLogHolder::Get() << "[!] "
-                              << "Failed to allocate shader block map.\n";
+            nLogHolder::Get() << "[!] Failed to allocate shader block map.\n";
             return false;
         }
         m_slots.reserve(map.GetChildCount());
@@ -52,8 +51,7 @@ public:
         {
             if (entry->GetName() != "Entry")
             {
-                nLogHolder::Get() << "[*] "
-                                  << "Unexpected tag '" << entry->GetName() << "' in shader map.\n";
+                nLogHolder::Get() << "[*] Unexpected tag '" << entry->GetName() << "' in shader map.\n";
                 continue;
             }
             m_slots.push_back(ReadEntry(*entry));
@@ -67,8 +65,7 @@ public:
         if (++m_branchCount > nShaderMap::MaxWrittenBranchTags)
         {
             if (m_branchCount == nShaderMap::MaxWrittenBranchTags + 1)
-                nLogHolder::Get() << "[!] "
-                                  << "Shader map branches past the limit are not read.\n";
+                nLogHolder::Get() << "[!] Shader map branches past the limit are not read.\n";
             return nullptr;
         }
         const nMetaTag* indexTag = branch.GetTypedTag("Index;", TagTypeInteger);
@@ -80,8 +77,7 @@ public:
         }
         if (index < 0 || uint32_t(index) >= m_slots.size())
         {
-            nLogHolder::Get() << "[!] "
-                              << "Shader block index " << int(index) << " is not in the block map.\n";
+            nLogHolder::Get() << "[!] Shader block index " << int(index) << " is not in the block map.\n";
             return nullptr;
         }
         nShaderBlock* block = m_slots[index];
@@ -100,8 +96,7 @@ public:
                 continue; // a shared block, read again where another branch uses it
             if (source && block->IsReachableFrom(source))
             {
-                nLogHolder::Get() << "[!] "
-                                  << "Shader block " << int(index)
+                nLogHolder::Get() << "[!] Shader block " << int(index)
                                   << " cannot take an input that depends on it; input dropped.\n";
                 continue;
             }
@@ -146,8 +141,7 @@ bool nShaderMap::ParseTag(nEngineServices* engine, const nMetaTag& tag)
 {
     if (tag.GetName() != "ShaderMap")
     {
-        nLogHolder::Get() << "[!] "
-                          << "Could not parse shader map. Root tag id is incorrect (" << tag.GetName()
+        nLogHolder::Get() << "[!] Could not parse shader map. Root tag id is incorrect (" << tag.GetName()
                           << ").\n";
         return false;
     }
