@@ -14,14 +14,14 @@
 #include "core/nml/nMetaTag.h"
 #include "geometry/nMaterial.h"
 #include "geometry/nTexture.h"
+#include "geometry/nTextureStage.h"
 #include "render/nRenderablePrimitive.h"
 
 #include <cstddef>
 
 namespace
 {
-// Texture stages per material and UV sets per geometry in this build.
-constexpr int TextureStageCount = 6;
+// UV sets per geometry in this build.
 constexpr int UVSetCount = 3;
 
 void WriteSize(nLog& log, const char* type, size_t size)
@@ -65,5 +65,5 @@ void Quenvar::WriteLayoutReport(bool withCore)
         WriteSize(log, "nMetaTag", sizeof(nMetaTag));
     }
     log << "\n";
-    log << "Compiled with " << TextureStageCount << " logical texture stage(s), " << UVSetCount << " UV set(s).\n\n";
+    log << "Compiled with " << nTextureStageCount << " logical texture stage(s), " << UVSetCount << " UV set(s).\n\n";
 }

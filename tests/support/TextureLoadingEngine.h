@@ -11,22 +11,11 @@
 #include <vector>
 
 // The engine as textures and materials see it: textures load from the mounted file system and
-// stay cached by path, and every core message is recorded.
+// stay cached by path (they report their destruction to the base's message record).
 class TextureLoadingEngine : public StubEngineServices
 {
 public:
-    struct Message
-    {
-        nCoreMessage message;
-        const nTexture* texture;
-    };
-
     ~TextureLoadingEngine() { textures.clear(); }
-
-    void SendCoreMessage(nCoreMessage message, const nCoreEventData* data) override
-    {
-        messages.push_back({message, data ? data->texture : nullptr});
-    }
 
     nTexture* LoadTexture(const char* path, bool, bool) override
     {
@@ -40,6 +29,5 @@ public:
         return texture.Get();
     }
 
-    std::vector<Message> messages; // before the textures: they report their destruction here
     std::map<std::string, nSharedPtr<nTexture>> textures;
 };
