@@ -78,8 +78,10 @@ nMetaTag* nMaterial::SerializeTag(nMetaFile& file)
         tag->AddChildString("Shader", shaderName.GetText());
     if (shaderMap)
         tag->AddChildTag(shaderMap->SerializeTag());
+    // A stage bound to a channel is written even without a texture: left out, a later stage of
+    // its channel would take its place in the channel table when the file is read back.
     for (uint32_t index = 0; index < nTextureStageCount; ++index)
-        if (stages[index].texture)
+        if (stages[index].texture || stages[index].channel != ChannelNone)
             WriteTextureStage(*tag, index);
     return tag.release();
 }
@@ -97,8 +99,11 @@ void nMaterial::WriteTextureStage(nMetaTag& parent, uint32_t index) const
     tag->AddChildInt("Index", int32_t(index));
     if (stage.active)
         tag->AddChild("Active");
-    const nString& textureName = stage.texture->GetName();
-    tag->AddChildString("Texture", textureName.GetText() ? textureName.GetText() : "");
+    if (stage.texture)
+    {
+        const nString& textureName = stage.texture->GetName();
+        tag->AddChildString("Texture", textureName.GetText() ? textureName.GetText() : "");
+    }
     tag->AddChildInt("UV", stage.uvSet);
     if (!stage.wrapU)
         tag->AddChild("NoWrapU");
