@@ -23,7 +23,8 @@ struct nCoreEventData;
 // The engine object: one per viewer. It always points at exactly one renderer and one mixer
 // (its own null ones unless others are set), keeps the frame clock, owns the resource caches,
 // loads resources through them and tells its core listeners about loads and destroyed resources.
-class Quenvar : public MessageBroadcaster<nCoreMessage, nCoreListener, const nCoreEventData*>, public nEngineServices
+class Quenvar : public MessageBroadcaster<nCoreMessage, nCoreListener, const nCoreEventData*>,
+                public nEngineServices
 {
 public:
     using EventInterface = QuenvarEventInterface;

@@ -30,7 +30,7 @@ protected:
     Quenvar m_engine;
     RecordingRenderer m_renderer{&m_engine};
 };
-}
+} // namespace
 
 TEST_F(TextureLoader, LoadsOnceAndSetsTheTextureUp)
 {
