@@ -250,6 +250,7 @@ TEST_F(ScriptEventTest, EveryItemEventReachesItsMethodWithItsArguments)
     machine.PushArgument(nScriptValue(contacts, false));
     ASSERT_TRUE(machine.EndCall(nullptr));
 
+    item.GetScriptUnits().GetTail()->value->Instantiate();
     handler.OnSetupDone(&item);
     handler.OnReset(&item);
     handler.OnActivate(&item, true);
