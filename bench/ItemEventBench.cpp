@@ -91,4 +91,4 @@ void OnUpdateToItems(benchmark::State& state)
 }
 } // namespace
 
-BENCHMARK(OnUpdateToItems)->Iterations(100)->Unit(benchmark::kMillisecond);
+BENCHMARK(OnUpdateToItems)->Iterations(1000)->Unit(benchmark::kMillisecond);
