@@ -35,7 +35,7 @@ public:
     {
         nScriptUnit* unit = new nManagerScriptUnit(m_vm);
         unit->SetOwner(this, ObjectTypeItem);
-        return AppendScriptUnit(unit);
+        return AppendScriptUnit(unit, "test");
     }
 
 private:

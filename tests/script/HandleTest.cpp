@@ -3,6 +3,8 @@
 #include "core/base/nSharedObject.h"
 
 #include <algorithm>
+#include "core/math/nMatrix4.h"
+#include "script/binding/nNativeArgs.h"
 #include "script/binding/nScriptRegistrar.h"
 #include "script/nCObject.h"
 #include "script/nObjectType.h"
@@ -109,5 +111,45 @@ TEST_F(HandleTest, DescriptionsNameEveryCodeAndOnlyThose)
     EXPECT_STREQ(GetObjectTypeDescription(-1), "Unknown");
     EXPECT_EQ(log.lines, (std::vector<std::string>{"[!] No matching description string for type 48.\n",
                                                    "[!] No matching description string for type -1.\n"}));
+}
+// An item native of mask ".xx": the item handle, then a Matrix4.
+SQInteger MoveItem(HSQUIRRELVM vm)
+{
+    int* item = GetObjectArg<int>(vm, -2, ObjectTypeItem);
+    nMatrix4 matrix;
+    if (!item || !GetMatrix4Arg(vm, -1, matrix))
+        return SQ_ERROR;
+    *item = static_cast<int>(matrix.m[3]);
+    return 0;
+}
+
+TEST_F(HandleTest, NativeArgumentChecksRaiseOneErrorEachAndChangeNothing)
+{
+    struct Case
+    {
+        const char* script;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"MoveItem(item, Matrix4(Vector(), Vector(), Vector(), Vector(5,0,0)))", "5"},
+        {"MoveItem(scene, Matrix4())", "error: Expected 'Item' got 'Scene'"},
+        {"MoveItem(NullItem, Matrix4())", "error: CObject is null"},
+        {"MoveItem(item, Matrix3())", "error: Invalid instance type"},
+        {"MoveItem(Vector(), Matrix4())", "error: invalid type tag"},
+        {"MoveItem(item)", "error: wrong number of parameters"},
+    };
+    int item = 1, scene = 0;
+    for (const Case& c : cases)
+    {
+        item = 1;
+        Reopen();
+        RegisterNative(machine.GetHandle(), MoveItem, "MoveItem", ".xx");
+        RegisterNullHandleConstant(machine.GetHandle(), "NullItem", ObjectTypeItem);
+        SetHandle("item", &item, ObjectTypeItem);
+        SetHandle("scene", &scene, ObjectTypeScene);
+        Run(std::string(c.script) + "; print(\"done\");");
+        const std::string result = listener.runtimeErrors.empty() ? std::to_string(item) : "error: " + listener.runtimeErrors.front();
+        EXPECT_EQ(result, c.expected) << c.script;
+    }
 }
 } // namespace

@@ -24,7 +24,7 @@ public:
     {
         nScriptUnit* unit = new nManagerScriptUnit(m_vm);
         unit->SetOwner(this, ObjectTypeItem);
-        return AppendScriptUnit(unit);
+        return AppendScriptUnit(unit, "test");
     }
 
 private:
@@ -39,7 +39,7 @@ public:
     {
         nScriptUnit* unit = new nSceneScriptUnit(m_vm);
         unit->SetOwner(this, ObjectTypeScene);
-        return AppendScriptUnit(unit);
+        return AppendScriptUnit(unit, "test");
     }
 
 private:
