@@ -180,7 +180,7 @@ bool nQuaternionChannel::ParseTextKeys(const nMetaTag* tag)
         // "time:x,y,z,w"
         const char* fields[5];
         const char* ends[5];
-        const char* p = text.GetText();
+        const char* p = text.GetText() ? text.GetText() : "";
         const char* colon = std::strchr(p, ':');
         bool mangled = colon == nullptr;
         if (!mangled)

@@ -190,3 +190,13 @@ TEST(Motion, TimeRangeAndEvaluation)
     EXPECT_FLOAT_EQ(rzValue, 2.0f);
 }
 } // namespace
+
+TEST(Motion, AnEmptyKeyTextIsMangled)
+{
+    nMetaFile file;
+    const nMetaTag* tag = ParseRoot(file, "<NML=1.0>\n<QChannel=<Keys=<Key=\"\">>>");
+    CapturedLog log;
+    nQuaternionChannel keys;
+    EXPECT_FALSE(keys.Parse(&file, tag));
+    EXPECT_EQ(log.text, "[*] Mangled keyframe tag while parsing quaternion channel.\n");
+}
