@@ -3,12 +3,12 @@
 #include <cstdint>
 
 // Codes every vocabulary reserves; the codes of a vocabulary's own commands are 0 and above.
-enum nACEReservedCode : int32_t
+enum nACECommandCode : int32_t
 {
-    ACECodeNop = -1,
-    ACECodeBarrier = -2,
-    ACECodeLoop = -3,
-    ACECodeNext = -4,
+    ACECommandNop = -1,
+    ACECommandBarrier = -2,
+    ACECommandLoop = -3,
+    ACECommandNext = -4,
 };
 
 // One compiled command. Remaining counts down from the duration while the command runs and

@@ -8,9 +8,9 @@
 
 nACEManager::nACEManager()
 {
-    Define("nop", ACECodeNop, 0);
-    Define("loop", ACECodeLoop, 0);
-    Define("next", ACECodeNext, 0);
+    Define("nop", ACECommandNop, 0);
+    Define("loop", ACECommandLoop, 0);
+    Define("next", ACECommandNext, 0);
     m_reservedCodesGuarded = true;
 }
 

@@ -151,7 +151,7 @@ int32_t nACEManager::CompileCommandList(const char* text, nACEUnit* unit) const
         if (terminator == ';')
         {
             nACECommand barrier;
-            barrier.code = ACECodeBarrier;
+            barrier.code = ACECommandBarrier;
             if (!commands.PushBack(barrier))
                 return -1;
         }

@@ -14,15 +14,15 @@ bool nACEUnit::ExecuteCommand(nACECommand* command, float step)
         return false;
     switch (command->code)
     {
-    case ACECodeNext:
+    case ACECommandNext:
         command->remaining = 0.0f;
         m_current = m_loopStart;
         break;
-    case ACECodeLoop:
+    case ACECommandLoop:
         command->remaining = 0.0f;
         m_loopStart = m_current;
         break;
-    case ACECodeBarrier:
+    case ACECommandBarrier:
         nLogHolder::Get() << "[*] ACE unit is executing exec opcode (?!).\n";
         break;
     default:
@@ -39,7 +39,7 @@ void nACEUnit::Update(float dt)
     bool groupFinished = true;
     bool nextRan = false;
     CommandNode* node = m_current;
-    while (node && node->value.code != ACECodeBarrier)
+    while (node && node->value.code != ACECommandBarrier)
     {
         nACECommand& command = node->value;
         if (command.remaining > kFinishedTime)
@@ -49,7 +49,7 @@ void nACEUnit::Update(float dt)
                 groupFinished = false;
             ExecuteCommand(&command, step);
             command.remaining -= step;
-            if (command.code == ACECodeNext)
+            if (command.code == ACECommandNext)
                 nextRan = true;
         }
         node = node->next;
