@@ -48,12 +48,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     nLinkedListIterator roots;
     const nMetaTag* root = file.GetNextRoot(roots);
     RecordingPlayer player;
-    player.Parse(&file, root);
+    player.ParseMotionPlayer(&file, root);
 
-    std::unique_ptr<nMetaTag> written(player.Serialize(&file));
+    std::unique_ptr<nMetaTag> written(player.SerializeMotionPlayer(&file));
     RecordingPlayer again;
     if (written)
-        again.Parse(&file, written.get());
+        again.ParseMotionPlayer(&file, written.get());
 
     nAnimationSourceList sources;
     uint32_t mode = 0;

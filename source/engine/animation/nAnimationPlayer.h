@@ -45,8 +45,8 @@ public:
     float* GetChannelWeights() { return m_updating ? m_channelWeights : nullptr; }
 
     // "MotionPlayer": the motions the player owns.
-    bool Parse(nMetaFile* file, const nMetaTag* tag);
-    nMetaTag* Serialize(nMetaFile* file) const;
+    bool ParseMotionPlayer(nMetaFile* file, const nMetaTag* tag);
+    nMetaTag* SerializeMotionPlayer(nMetaFile* file) const;
 
 private:
     friend class nMotionAnimationSource;

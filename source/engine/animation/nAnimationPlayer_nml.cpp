@@ -7,7 +7,7 @@
 #include <memory>
 #include <new>
 
-bool nAnimationPlayer::Parse(nMetaFile* file, const nMetaTag* tag)
+bool nAnimationPlayer::ParseMotionPlayer(nMetaFile* file, const nMetaTag* tag)
 {
     nLog& log = nLogHolder::Get();
     if (!tag || tag->GetName() != "MotionPlayer")
@@ -45,7 +45,7 @@ bool nAnimationPlayer::Parse(nMetaFile* file, const nMetaTag* tag)
     return true;
 }
 
-nMetaTag* nAnimationPlayer::Serialize(nMetaFile* file) const
+nMetaTag* nAnimationPlayer::SerializeMotionPlayer(nMetaFile* file) const
 {
     std::unique_ptr<nMetaTag> tag(new nMetaTag("MotionPlayer"));
     nMetaTag* motions = tag ? tag->AddChild("Motions") : nullptr;
