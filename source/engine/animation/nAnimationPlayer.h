@@ -1,23 +1,62 @@
 #pragma once
 
+#include "core/base/nList.h"
+#include "engine/animation/nAnimationSourceList.h"
+#include "engine/animation/nMotionChannel.h"
+
 #include <cstdint>
 
+class nMetaFile;
+class nMetaTag;
+class nMotion;
+class nMotionAnimationSource;
 class nQuaternion;
 
-// Plays motions on an object through four channel operations that the object implements.
-// Channel ids: 1 to 3 position, 4 to 6 rotation in radians, 7 to 9 scale, 10 to 12 pivot, 13 and
-// above material, light, camera and fog values; 0 is no channel.
+// Owns an item's motions and plays any number of them at once: every update steps each
+// source, blends what they give by weight and writes the result through the channel
+// operations, which the managed item implements.
 class nAnimationPlayer
 {
 public:
     nAnimationPlayer() = default;
     nAnimationPlayer(const nAnimationPlayer&) = delete;
     nAnimationPlayer& operator=(const nAnimationPlayer&) = delete;
-
-    // The base player has no channel to read or write and turns nothing.
-    virtual bool GetChannelValue(int32_t channel, float& out);
-    virtual bool SetChannelValue(int32_t channel, float value);
-    virtual void GetRotationQuaternion(nQuaternion& out);
-    virtual bool SetRotationQuaternion(const nQuaternion& rotation);
     virtual ~nAnimationPlayer();
+
+    virtual bool GetChannelValue(int32_t id, float& value);
+    virtual bool SetChannelValue(int32_t id, float value);
+    virtual void GetRotationQuaternion(nQuaternion& rotation);
+    virtual bool SetRotationQuaternion(const nQuaternion& rotation);
+
+    // Starts the motion; unless add is set the playing sources fade out over the fade time.
+    nAnimationSource* SetMotion(nMotion* motion, nAnimationSourceList* list, float fadeTime, bool add, float weight);
+    void Update(float dt);
+    void StopMotions();
+    bool IsPlaying() const { return !m_sources.IsEmpty(); }
+    bool IsDone() const;
+
+    nMotion* GetMotion(const char* name) const;
+    const nList<nMotion*>& GetMotionList() const { return m_motions; }
+    // The player takes the motion.
+    bool AddMotion(nMotion* motion);
+    const nAnimationSourceList& GetSources() const { return m_sources; }
+
+    // Blend weights per channel, only while an update runs.
+    float* GetChannelWeights() { return m_updating ? m_channelWeights : nullptr; }
+
+    // "MotionPlayer": the motions the player owns.
+    bool ParseMotionPlayer(nMetaFile* file, const nMetaTag* tag);
+    nMetaTag* SerializeMotionPlayer(nMetaFile* file) const;
+
+private:
+    friend class nMotionAnimationSource;
+    void TrackSource(nMotionAnimationSource* source);
+    void ForgetSource(nMotionAnimationSource* source);
+
+    nAutoList<nMotion*> m_motions;
+    nAnimationSourceList m_sources;
+    // Every motion source made for this player that is still alive, wherever it is held.
+    nList<nMotionAnimationSource*> m_createdSources;
+    float m_channelWeights[ChannelCount] = {};
+    bool m_updating = false;
 };

@@ -46,7 +46,7 @@ bool HasStringBelow(const nMetaTag& tag, const char* name, const char* text)
 }
 } // namespace
 
-bool nMItem::ParseManagedTag(nMetaFile&, nMetaTag& tag)
+bool nMItem::ParseManagedTag(nMetaFile& file, nMetaTag& tag)
 {
     if (!CheckBlockName(tag, Block, "Could not parse managed item. Root tag id is incorrect ("))
         return false;
@@ -101,7 +101,9 @@ bool nMItem::ParseManagedTag(nMetaFile&, nMetaTag& tag)
             tauItem = child;
         else if (name == "GColItem")
             gColItem = child;
-        else if (name != "MotionPlayer" && !IsSkippedTag(name))
+        else if (name == "MotionPlayer")
+            ParseMotionPlayer(&file, child);
+        else if (!IsSkippedTag(name))
             LogUnknownTag(*child, Block);
     }
     if (scriptUnit && GetScriptUnits().IsEmpty())
@@ -142,7 +144,7 @@ void nMItem::ApplyOlderPhysicTags(const nMetaTag* tauItem, const nMetaTag* gColI
         m_physicItem->SetMode(PhysicModeStatic);
 }
 
-nMetaTag* nMItem::SerializeManagedTag(nMetaFile&) const
+nMetaTag* nMItem::SerializeManagedTag(nMetaFile& file) const
 {
     nMetaTag* tag = new nMetaTag(Block);
     if (!tag)
@@ -163,6 +165,7 @@ nMetaTag* nMItem::SerializeManagedTag(nMetaFile&) const
         AddChildBlock(*tag, m_recordedLocation.Serialize("InitialMatrix"));
     tag->AddChildFloat("Priority", m_priority);
     tag->AddChildFloat("ScriptLogicFq", m_logicRate);
+    AddChildBlock(*tag, SerializeMotionPlayer(&file));
     AddChildBlock(*tag, Serialize());
     if (const nList<nScriptUnit*>::Node* first = GetScriptUnits().GetHead())
         AddChildBlock(*tag, first->value->Serialize());

@@ -3,6 +3,7 @@
 #include "core/base/nLog.h"
 #include "engine/items/nMCamera.h"
 #include "engine/items/nMConstraint.h"
+#include "engine/items/nMItem.h"
 #include "engine/items/nMLight.h"
 #include "engine/items/nMObject.h"
 #include "engine/items/nTrigger.h"
@@ -17,6 +18,13 @@
 nScene::nScene(Quenvar* engine, nScriptVM* vm)
     : m_engine(engine), m_vm(vm), m_physicCallback(this), m_eventHandler(&nSceneEventHandler::Get())
 {
+    // The command vocabulary of managed items; nMItem::ExecuteCommand gives these codes their meaning.
+    Define("toposition", ItemCommandToPosition, 3);
+    Define("offsetposition", ItemCommandOffsetPosition, 3);
+    Define("tooffset", ItemCommandToOffset, 3);
+    Define("toscale", ItemCommandToScale, 3);
+    Define("torotation", ItemCommandToRotation, 3);
+    Define("toalpha", ItemCommandToAlpha, 1);
 }
 
 nScene::~nScene()

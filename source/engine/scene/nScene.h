@@ -4,6 +4,7 @@
 #include "core/base/nAutoPtr.h"
 #include "core/base/nList.h"
 #include "core/base/nSharedObject.h"
+#include "engine/animation/nACEManager.h"
 #include "engine/items/nScenePhysicWorldCallback.h"
 #include "engine/scene/nSceneListener.h"
 #include "platform/nstring/nString.h"
@@ -26,7 +27,7 @@ class nTrigger;
 // The 3D scene: owner of every managed item, of its physics world and of its scene scripts.
 // Items enter through the kind constructors and are listed in creation order; every item gets
 // the next unique id of the scene.
-class nScene : public nSharedObject, public nScriptedObject
+class nScene : public nSharedObject, public nScriptedObject, public nACEManager
 {
 public:
     nScene(Quenvar* engine, nScriptVM* vm);

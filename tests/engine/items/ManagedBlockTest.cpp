@@ -8,6 +8,7 @@
 #include "engine/items/nMLight.h"
 #include "engine/items/nMObject.h"
 #include "engine/items/nTrigger.h"
+#include "engine/animation/nMotion.h"
 #include "script/units/nScriptUnit.h"
 
 #include <gtest/gtest.h>
@@ -42,7 +43,8 @@ TEST_F(ManagedBlock, ManagedStateReadsBack)
     EXPECT_EQ(ChildNames(*tag), (std::vector<std::string>{"MItem", "Object"}));
     EXPECT_EQ(ChildNames(*tag->GetTag("MItem")),
               (std::vector<std::string>{"Id", "UId", "Active", "Helper", "Ghost", "Static", "InitialMatrix",
-                                        "Priority", "ScriptLogicFq", "ScriptedObject", "ScriptUnit"}));
+                                        "Priority", "ScriptLogicFq", "MotionPlayer", "ScriptedObject",
+                                        "ScriptUnit"}));
 
     nMObject* read = scene->NewObject("Other");
     ASSERT_TRUE(read->ParseTag(file, *tag));
@@ -166,4 +168,22 @@ TEST_F(ManagedBlock, EveryReaderSurvivesTheCorpus)
                     Serialize(*item, *document);
                 }
         }
+}
+
+TEST_F(ManagedBlock, MotionsTravelWithTheItem)
+{
+    nMObject* written = scene->NewObject("Door");
+    auto* motion = new nMotion("open");
+    motion->SetLoopMode(CurveRepeat);
+    motion->AddChannel(2);
+    ASSERT_TRUE(written->AddMotion(motion));
+    nMetaFile file;
+    std::unique_ptr<nMetaTag> tag = Serialize(*written, file);
+    nMObject* read = scene->NewObject("Other");
+    ASSERT_TRUE(read->ParseTag(file, *tag));
+    ASSERT_EQ(read->GetMotionList().GetCount(), 1u);
+    nMotion* back = read->GetMotion("open");
+    ASSERT_NE(back, nullptr);
+    EXPECT_EQ(back->GetLoopMode(), static_cast<uint32_t>(CurveRepeat));
+    EXPECT_EQ(back->GetChannels().GetCount(), 1u);
 }
