@@ -5,27 +5,40 @@
 
 #include <cstdint>
 
-// The native record behind one script "CObject" handle: the kind of engine object and the object.
-// Every record is in one process-wide list from construction to destruction, so the engine can
-// turn the handles of an object it deletes into dead handles instead of leaving them dangling.
+struct nScriptClassDescriptor;
+
+// The native record behind one script "CObject" handle: the kind of engine object, the object,
+// and whether the handle owns it. Every record is in one process-wide list from construction to
+// destruction, so the engine can turn the handles of an object it deletes into dead handles
+// instead of leaving them dangling.
+//
+// Handles on textures, geometries and materials hold a reference for as long as they live. An
+// owned object is not destroyed by the record itself: it is queued, and the script machine
+// destroys the queue once the host call that released the handle has returned (or when it
+// closes), so no object goes away under a running script or inside the collector.
 class nCObject
 {
 public:
-    nCObject(int32_t type, void* object);
+    nCObject(int32_t type, void* object, bool owned = false);
     nCObject(const nCObject&) = delete;
     nCObject& operator=(const nCObject&) = delete;
     ~nCObject();
 
     int32_t GetType() const { return m_type; }
     void* GetObject() const { return m_object; }
+    bool IsOwned() const { return m_owned; }
 
     // Every handle on the object becomes "Deleted native" with a null object; answers how many.
     static uint32_t Invalidate(const void* object);
+    // Destroys the owned objects of the handles released since the last call.
+    static void DestroyReleasedObjects();
 
+    static const nScriptClassDescriptor& GetClassDescriptor();
     // The type tag of the script class, which tells a handle from any other instance.
     static SQUserPointer GetClassTag();
 
 private:
+    bool m_owned;
     nListNode<nCObject*>* m_node = nullptr;
     int32_t m_type;
     void* m_object;
@@ -35,4 +48,4 @@ private:
 bool DeclareCObjectClass(HSQUIRRELVM vm);
 
 // Pushes a new handle instance that holds a new record; nothing is pushed when that fails.
-bool PushCObject(HSQUIRRELVM vm, void* object, int32_t type);
+bool PushCObject(HSQUIRRELVM vm, void* object, int32_t type, bool owned = false);
