@@ -37,8 +37,8 @@ nMetaTag* nMaterial::SerializeTag(nMetaFile& file)
     std::unique_ptr<nMetaTag> tag(new nMetaTag("Material"));
     if (!tag)
     {
-        nLogHolder::Get() << "[!] "
-                          << "Could not serialize material '" << name << "'. Failed to create root tag.\n";
+        nLogHolder::Get() << "[!] Could not serialize material '" << name
+                          << "'. Failed to create root tag.\n";
         return nullptr;
     }
     tag->AddChildString("Id", name.GetText() ? name.GetText() : "");
@@ -67,8 +67,7 @@ nMetaTag* nMaterial::SerializeTag(nMetaFile& file)
                     mask->AddChild(flag.name);
         }
         else
-            nLogHolder::Get() << "[*] "
-                              << "Could not serialize material '" << name << "' render word.\n";
+            nLogHolder::Get() << "[*] Could not serialize material '" << name << "' render word.\n";
     }
     if (blendOp == MaterialBlendAlpha)
         tag->AddChildString("BlendOp", "Alpha");
@@ -92,8 +91,7 @@ void nMaterial::WriteTextureStage(nMetaTag& parent, uint32_t index) const
     nMetaTag* tag = parent.AddChild("TextureStage");
     if (!tag)
     {
-        nLogHolder::Get() << "[*] "
-                          << "Could not serialize a texture stage in material '" << name << "'.\n";
+        nLogHolder::Get() << "[*] Could not serialize a texture stage in material '" << name << "'.\n";
         return;
     }
     tag->AddChildInt("Index", int32_t(index));
@@ -120,8 +118,7 @@ void nMaterial::WriteTextureStage(nMetaTag& parent, uint32_t index) const
         if (channelName)
             tag->AddChildString("Channel", channelName);
         else
-            nLogHolder::Get() << "[*] "
-                              << "Bogus channel in texture stage " << int(index) << " material '" << name
+            nLogHolder::Get() << "[*] Bogus channel in texture stage " << int(index) << " material '" << name
                               << "'.\n";
     }
     if (stage.uvSource != nTextureStage::UVSourceUVMap)
@@ -129,8 +126,7 @@ void nMaterial::WriteTextureStage(nMetaTag& parent, uint32_t index) const
         if (stage.uvSource < 5 && kUVSourceNames[stage.uvSource])
             tag->AddChildString("UVSource", kUVSourceNames[stage.uvSource]);
         else
-            nLogHolder::Get() << "[*] "
-                              << "Bogus channel in texture stage " << int(index) << " material '" << name
+            nLogHolder::Get() << "[*] Bogus channel in texture stage " << int(index) << " material '" << name
                               << "'.\n";
     }
 }

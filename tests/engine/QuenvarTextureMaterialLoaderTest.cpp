@@ -39,22 +39,6 @@ protected:
 };
 } // namespace
 
-TEST_F(QuenvarTextureMaterialLoaderTest, TheSideFileMarksAGpuRenderTarget)
-{
-    WriteTexture("target.tga");
-    files.Write("target.tga.nmd", "<NML=1.0>\n<GPURenderTarget=True>\n");
-    WriteTexture("plain.tga");
-    nTexture* target = engine.LoadTexture("target.tga", false, false);
-    ASSERT_TRUE(target);
-    EXPECT_EQ(target->GetTextureFlags(), uint32_t(nTexture::TextureGPURenderTarget));
-    EXPECT_EQ(target->GetWidth(), 2u);
-    EXPECT_EQ(engine.LoadTexture("target.tga", false, false), target);
-    nTexture* plain = engine.LoadTexture("plain.tga", false, false);
-    ASSERT_TRUE(plain);
-    EXPECT_EQ(plain->GetTextureFlags(), 0u);
-    EXPECT_EQ(engine.LoadTexture("missing.tga", false, false), nullptr);
-}
-
 TEST_F(QuenvarTextureMaterialLoaderTest, MaterialsLoadTheirTexturesThroughTheEngine)
 {
     WriteTexture("bump.tga");

@@ -4,7 +4,7 @@
 #include "core/nml/nMetaTextWriter.h"
 #include "geometry/nMaterial.h"
 #include "geometry/nTexture.h"
-#include "render/nEngineServices.h"
+#include "support/StubEngineServices.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -17,15 +17,9 @@ namespace
 {
 // Textures named by any path: 2 x 1 pictures, with a transparent pixel when the name starts with
 // "a", so that the embedded-opacity stage is reached too.
-class FuzzEngine : public nEngineServices
+class FuzzEngine : public StubEngineServices
 {
 public:
-    void SendCoreMessage(nCoreMessage, const nCoreEventData*) override {}
-    nRenderer* GetRenderer() const override { return nullptr; }
-    nMixer* GetMixer() const override { return nullptr; }
-    float GetFrameRate() const override { return 0.0f; }
-    float GetRenderQueueTime() const override { return 0.0f; }
-    float GetCullingTime() const override { return 0.0f; }
     nTexture* LoadTexture(const char* path, bool, bool) override
     {
         nSharedPtr<nTexture>& texture = m_textures[path];
@@ -79,7 +73,8 @@ std::string ReadAndWrite(FuzzEngine& engine, nMetaFile& document)
 // again, and both writes must agree.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static FuzzLog* log = [] {
+    static FuzzLog* log = []
+    {
         auto* installed = new FuzzLog();
         nLogHolder::Set(installed);
         return installed;
