@@ -28,9 +28,12 @@ nBulletConstraint::nBulletConstraint(nBulletWorld* world) : nPhysicConstraint(wo
 nBulletConstraint::~nBulletConstraint()
 {
     Free();
-    Link(m_itemA, nullptr);
-    if (m_itemB != m_itemA)
-        Link(m_itemB, nullptr);
+    nPhysicItem* itemA = m_itemA;
+    nPhysicItem* itemB = m_itemB;
+    m_itemA = nullptr;
+    m_itemB = nullptr;
+    Link(itemA, nullptr);
+    Link(itemB, nullptr);
 }
 
 // An item tells its constraints when its body goes, so no joint outlives a body it holds.

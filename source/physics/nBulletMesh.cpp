@@ -1,11 +1,20 @@
 #include "physics/nBulletMesh.h"
 
+#include "core/base/nAutoArray.h"
 #include "physics/nPhysicMeshData.h"
 
 #include <BulletCollision/CollisionShapes/btBvhTriangleMeshShape.h>
 #include <BulletCollision/CollisionShapes/btTriangleIndexVertexArray.h>
 
 #include <new>
+
+struct nBulletMesh::Arrays
+{
+    nAutoArray<btScalar> vertices{MemCategoryGeometry};
+    nAutoArray<int32_t> indices{MemCategoryGeometry};
+};
+
+nBulletMesh::nBulletMesh() : m_arrays(new (std::nothrow) Arrays()) {}
 
 nBulletMesh::~nBulletMesh()
 {
@@ -18,6 +27,11 @@ nBulletMesh::~nBulletMesh()
 nBulletMesh* nBulletMesh::Create(const nString& geometryName, const nPhysicMeshData& data)
 {
     nBulletMesh* mesh = new (std::nothrow) nBulletMesh();
+    if (mesh && !mesh->m_arrays)
+    {
+        delete mesh;
+        return nullptr;
+    }
     if (!mesh)
         return nullptr;
     mesh->m_geometryName = geometryName;
@@ -34,6 +48,8 @@ bool nBulletMesh::Build(const nPhysicMeshData& data)
     const uint32_t vertexCount = data.GetVertexCount();
     const uint32_t polygonCount = data.GetPolygonCount();
     const uint32_t* sizes = data.polygonSizes.GetData();
+    nAutoArray<btScalar>& vertices = m_arrays->vertices;
+    nAutoArray<int32_t>& triangleIndices = m_arrays->indices;
 
     // Polygons whose indices run past the index data or the vertices are left out, so bad
     // data never reaches the tree.
@@ -47,8 +63,8 @@ bool nBulletMesh::Build(const nPhysicMeshData& data)
             triangleCount += sizes[polygon] - 2;
         offset += sizes[polygon];
     }
-    if (triangleCount * 3 > UINT32_MAX || !m_vertices.Resize(vertexCount * 3) ||
-        !m_indices.Resize(static_cast<uint32_t>(triangleCount * 3)))
+    if (triangleCount * 3 > UINT32_MAX || !vertices.Resize(vertexCount * 3) ||
+        !triangleIndices.Resize(static_cast<uint32_t>(triangleCount * 3)))
         return false;
 
     nVector sum(0.0f, 0.0f, 0.0f);
@@ -57,7 +73,7 @@ bool nBulletMesh::Build(const nPhysicMeshData& data)
     {
         sum += nVector(positions[i], positions[i + 1], positions[i + 2]);
         for (uint32_t axis = 0; axis < 3; ++axis)
-            *m_vertices.At(i + axis) = positions[i + axis];
+            *vertices.At(i + axis) = positions[i + axis];
     }
     if (vertexCount)
     {
@@ -84,20 +100,21 @@ bool nBulletMesh::Build(const nPhysicMeshData& data)
         {
             // An index outside the vertices makes a degenerate triangle on vertex 0 rather than
             // a read outside the array.
-            *m_indices.At(written++) = valid ? static_cast<int32_t>(corners[0]) : 0;
-            *m_indices.At(written++) = valid ? static_cast<int32_t>(corners[corner]) : 0;
-            *m_indices.At(written++) = valid ? static_cast<int32_t>(corners[corner + 1]) : 0;
+            *triangleIndices.At(written++) = valid ? static_cast<int32_t>(corners[0]) : 0;
+            *triangleIndices.At(written++) = valid ? static_cast<int32_t>(corners[corner]) : 0;
+            *triangleIndices.At(written++) = valid ? static_cast<int32_t>(corners[corner + 1]) : 0;
         }
     }
+    m_triangleCount = written / 3;
     if (written == 0)
         return true; // nothing to collide with: the mesh exists but builds no shape
 
     btIndexedMesh part;
     part.m_numTriangles = static_cast<int>(written / 3);
-    part.m_triangleIndexBase = reinterpret_cast<const unsigned char*>(m_indices.GetData());
+    part.m_triangleIndexBase = reinterpret_cast<const unsigned char*>(triangleIndices.GetData());
     part.m_triangleIndexStride = 3 * sizeof(int32_t);
     part.m_numVertices = static_cast<int>(vertexCount);
-    part.m_vertexBase = reinterpret_cast<const unsigned char*>(m_vertices.GetData());
+    part.m_vertexBase = reinterpret_cast<const unsigned char*>(vertices.GetData());
     part.m_vertexStride = 3 * sizeof(btScalar);
     part.m_indexType = PHY_INTEGER;
     part.m_vertexType = sizeof(btScalar) == sizeof(double) ? PHY_DOUBLE : PHY_FLOAT;

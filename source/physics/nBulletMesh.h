@@ -1,10 +1,10 @@
 #pragma once
 
-#include "core/base/nAutoArray.h"
+#include "core/base/nAutoPtr.h"
 #include "physics/nBulletShape.h"
 #include "platform/nstring/nString.h"
 
-#include <LinearMath/btScalar.h>
+#include <cstdint>
 
 class btTriangleIndexVertexArray;
 struct nPhysicMeshData;
@@ -20,14 +20,16 @@ public:
     ~nBulletMesh() override;
 
     const nString& GetGeometryName() const { return m_geometryName; }
-    uint32_t GetTriangleCount() const { return m_indices.GetCount() / 3; }
+    uint32_t GetTriangleCount() const { return m_triangleCount; }
 
 private:
-    nBulletMesh() = default;
+    struct Arrays; // in Bullet's scalar type, which only the implementation sees
+
+    nBulletMesh();
     bool Build(const nPhysicMeshData& data);
 
     nString m_geometryName;
-    nAutoArray<btScalar> m_vertices{MemCategoryGeometry};
-    nAutoArray<int32_t> m_indices{MemCategoryGeometry};
+    nAutoPtr<Arrays> m_arrays;
+    uint32_t m_triangleCount = 0;
     btTriangleIndexVertexArray* m_meshInterface = nullptr;
 };

@@ -47,6 +47,8 @@ bool nBulletWorld::Open()
     m_dynamicsWorld->setInternalTickCallback(&nBulletTickCallbacks::BeforeSubStep, this, true);
     m_dynamicsWorld->setInternalTickCallback(&nBulletTickCallbacks::AfterSubStep, this, false);
     m_dynamicsWorld->getSolverInfo().m_solverMode = SolverMode;
+    // Motion states get the remainder of a step interpolated forward, not a sub-step late.
+    m_dynamicsWorld->setLatencyMotionStateInterpolation(false);
     return true;
 }
 
