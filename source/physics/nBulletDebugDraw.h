@@ -2,18 +2,18 @@
 
 #include <LinearMath/btIDebugDraw.h>
 
-class nCamera;
-class nFont;
-class nPhysicDebugRenderer;
+class nRasterFont;
+class nRenderView;
+class nRenderer;
 
 // Draws what Bullet's debug view asks for through the renderer: lines, crosses at contact points
-// and, while a camera and a font are set, text.
+// and, while a view and a font are set, text placed through the view's camera.
 class nBulletDebugDraw : public btIDebugDraw
 {
 public:
-    explicit nBulletDebugDraw(nPhysicDebugRenderer* renderer) : m_renderer(renderer) {}
+    explicit nBulletDebugDraw(nRenderer* renderer) : m_renderer(renderer) {}
 
-    void SetCamera(nCamera* camera, nFont* font);
+    void SetView(nRenderView* view, nRasterFont* font);
 
     void drawLine(const btVector3& from, const btVector3& to, const btVector3& colour) override;
     void drawContactPoint(const btVector3& point, const btVector3& normal, btScalar distance, int lifeTime,
@@ -24,8 +24,8 @@ public:
     int getDebugMode() const override { return m_debugMode; }
 
 private:
-    nPhysicDebugRenderer* m_renderer;
-    nCamera* m_camera = nullptr;
-    nFont* m_font = nullptr;
+    nRenderer* m_renderer;
+    nRenderView* m_view = nullptr;
+    nRasterFont* m_font = nullptr;
     int m_debugMode = 0;
 };

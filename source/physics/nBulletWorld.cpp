@@ -133,7 +133,7 @@ void nBulletWorld::RemoveConstraint(nPhysicConstraint* constraint)
         m_dynamicsWorld->removeConstraint(bulletConstraint->GetJoint());
 }
 
-void nBulletWorld::CreateDebugDraw(nPhysicDebugRenderer* renderer)
+void nBulletWorld::CreateDebugDraw(nRenderer* renderer)
 {
     if (!m_dynamicsWorld || m_debugDraw || !renderer)
         return;
@@ -141,11 +141,11 @@ void nBulletWorld::CreateDebugDraw(nPhysicDebugRenderer* renderer)
     m_dynamicsWorld->setDebugDrawer(m_debugDraw.Get());
 }
 
-void nBulletWorld::DrawDebug(uint32_t, nCamera* camera, nFont* font)
+void nBulletWorld::DrawDebug(uint32_t, nRenderView* view, nRasterFont* font)
 {
     if (!m_dynamicsWorld || !m_dynamicsWorld->getDebugDrawer() || !m_debugDraw)
         return;
-    m_debugDraw->SetCamera(camera, font);
+    m_debugDraw->SetView(view, font);
     m_debugDraw->setDebugMode(DebugDrawMode);
     m_dynamicsWorld->debugDrawWorld();
 }
