@@ -166,10 +166,10 @@ TEST_F(FileSystemTest, WindowsPathsFindFilesWhateverTheirCase)
     std::unique_ptr<nIOHandle> written(m_system.Open("@core/DATA\\TEX.tga", IOModeWrite));
     ASSERT_NE(written, nullptr);
     EXPECT_TRUE(written->WriteText("new"));
-    written.reset();
+    EXPECT_TRUE(written->Commit());
     std::unique_ptr<nIOHandle> created(m_system.Open("@core/Data\\New.bin", IOModeWrite));
     ASSERT_NE(created, nullptr);
-    created.reset();
+    EXPECT_TRUE(created->Commit());
     EXPECT_EQ(ReadAll(m_system.Open("@core/data/tex.tga", IOModeRead)), "new");
     EXPECT_TRUE(fs::exists(fs::path(data) / "data" / "New.bin"));
     EXPECT_FALSE(fs::exists(fs::path(data) / "DATA"));

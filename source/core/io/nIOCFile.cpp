@@ -1,8 +1,10 @@
 #include "core/io/nIOCFile.h"
 
+#include "core/base/nLog.h"
 #include "core/io/nIOCFileHandle.h"
 #include "platform/nHostFile.h"
 
+#include <cerrno>
 #include <cstring>
 
 namespace
@@ -32,10 +34,16 @@ void nIOCFile::GetRelativePath(nString& out, const nString& nativePath)
 
 nIOHandle* nIOCFile::Open(const nString& path, int mode)
 {
+    if (mode != IOModeRead && mode != IOModeWrite)
+        return nullptr;
     auto* handle = new nIOCFileHandle(this);
     if (!handle)
         return nullptr;
-    handle->stream = HostOpenFile(HostResolvePath(m_root, path), mode != IOModeRead);
+    const nString hostPath = HostResolvePath(m_root, path);
+    if (mode == IOModeRead)
+        handle->stream = HostOpenFile(hostPath, false);
+    else if (handle->replacement.Begin(hostPath))
+        handle->stream = handle->replacement.GetStream();
     if (!handle->stream)
     {
         delete handle;
@@ -44,14 +52,37 @@ nIOHandle* nIOCFile::Open(const nString& path, int mode)
     return handle;
 }
 
+// A write handle closed without Commit was abandoned part-way: the target stays as it was.
 void nIOCFile::Close(nIOHandle* handle)
 {
     auto* fileHandle = static_cast<nIOCFileHandle*>(handle);
-    if (fileHandle && fileHandle->stream)
-    {
+    if (!fileHandle || !fileHandle->stream)
+        return;
+    if (fileHandle->replacement.GetStream())
+        fileHandle->replacement.Abandon();
+    else
         std::fclose(fileHandle->stream);
-        fileHandle->stream = nullptr;
+    fileHandle->stream = nullptr;
+}
+
+bool nIOCFile::Commit(nIOHandle* handle)
+{
+    auto* fileHandle = static_cast<nIOCFileHandle*>(handle);
+    if (!fileHandle || !fileHandle->replacement.GetStream())
+    {
+        Close(handle);
+        return fileHandle && fileHandle->writeError == 0;
     }
+    fileHandle->stream = nullptr;
+    const bool written = fileHandle->writeError == 0 && fileHandle->replacement.Commit();
+    if (!written)
+    {
+        const int error = fileHandle->writeError != 0 ? fileHandle->writeError : fileHandle->replacement.GetError();
+        nLogHolder::Get() << "[!] Failed to save '" << fileHandle->replacement.GetTargetPath()
+                          << "': " << std::strerror(error) << ".\n";
+        fileHandle->replacement.Abandon();
+    }
+    return written;
 }
 
 bool nIOCFile::Delete(const nString& path)
@@ -83,5 +114,12 @@ size_t nIOCFile::Read(nIOHandle* handle, void* buffer, size_t size)
 size_t nIOCFile::Write(nIOHandle* handle, const void* buffer, size_t size)
 {
     FILE* stream = StreamOf(handle);
-    return stream && buffer ? std::fwrite(buffer, 1, size, stream) : 0;
+    if (!stream || !buffer)
+        return 0;
+    errno = 0;
+    const size_t written = std::fwrite(buffer, 1, size, stream);
+    auto* fileHandle = static_cast<nIOCFileHandle*>(handle);
+    if (written != size && fileHandle->writeError == 0)
+        fileHandle->writeError = errno != 0 ? errno : EIO;
+    return written;
 }
