@@ -228,6 +228,14 @@ bool nIOSystem::Delete(const nString& path)
     return false;
 }
 
+nString nIOSystem::StripSystemPrefix(const nString& path) const
+{
+    const nIOMountPoint* mount = FindMatchingMount(path);
+    if (!mount || mount->GetPrefix().FindChar('@') < 0)
+        return path;
+    return nString(path.GetText() + mount->GetPrefix().GetLength());
+}
+
 void nIOSystem::GetNativePath(nString& out, const nString& path)
 {
     if (const nIOMountPoint* mount = FindMatchingMount(path))
