@@ -15,6 +15,40 @@ FILE* StreamOf(nIOHandle* handle)
     return handle ? static_cast<nIOCFileHandle*>(handle)->stream : nullptr;
 }
 
+// Content names files inside what the user mounted: a ".." that climbs above the mounted
+// directory would let it read or write anywhere.
+bool StaysInside(const nString& path)
+{
+    int depth = 0;
+    const char* text = path.GetText() ? path.GetText() : "";
+    while (*text)
+    {
+        const char* end = text;
+        while (*end && *end != '/' && *end != '\\')
+            ++end;
+        const size_t length = static_cast<size_t>(end - text);
+        if (length == 2 && text[0] == '.' && text[1] == '.')
+        {
+            if (--depth < 0)
+                return false;
+        }
+        else if (length > 0 && !(length == 1 && text[0] == '.'))
+            ++depth;
+        text = *end ? end + 1 : end;
+    }
+    return true;
+}
+
+}
+
+// A directory mounted with an empty root is the working directory and the paths the user gives
+// on the command line, which may lead anywhere; any other root contains its paths.
+bool nIOCFile::Contains(const nString& path) const
+{
+    if (m_root.IsEmpty() || StaysInside(path))
+        return true;
+    nLogHolder::Get() << "[!] '" << path << "' leads out of the mounted directory '" << m_root << "'; refused.\n";
+    return false;
 }
 
 void nIOCFile::GetNativePath(nString& out, const nString& path)
@@ -22,19 +56,20 @@ void nIOCFile::GetNativePath(nString& out, const nString& path)
     out = HostResolvePath(m_root, path);
 }
 
+// "/data/dx" is not inside "/data/d": the root must end at a path component.
 void nIOCFile::GetRelativePath(nString& out, const nString& nativePath)
 {
     const uint32_t rootLength = m_root.GetLength();
-    if (rootLength > 0 && nativePath.GetLength() >= rootLength &&
-        std::memcmp(nativePath.GetText(), m_root.GetText(), rootLength) == 0)
-        out = nativePath.GetText() + rootLength;
-    else
-        out = nativePath;
+    const bool underRoot = rootLength > 0 && nativePath.GetLength() >= rootLength &&
+                           std::memcmp(nativePath.GetText(), m_root.GetText(), rootLength) == 0 &&
+                           (nativePath.GetLength() == rootLength || nativePath.GetText()[rootLength] == '/' ||
+                            m_root.GetText()[rootLength - 1] == '/');
+    out = underRoot ? nString(nativePath.GetText() + rootLength) : nativePath;
 }
 
 nIOHandle* nIOCFile::Open(const nString& path, int mode)
 {
-    if (mode != IOModeRead && mode != IOModeWrite)
+    if ((mode != IOModeRead && mode != IOModeWrite) || !Contains(path))
         return nullptr;
     auto* handle = new nIOCFileHandle(this);
     if (!handle)
@@ -87,7 +122,7 @@ bool nIOCFile::Commit(nIOHandle* handle)
 
 bool nIOCFile::Delete(const nString& path)
 {
-    return HostDeleteFile(HostResolvePath(m_root, path));
+    return Contains(path) && HostDeleteFile(HostResolvePath(m_root, path));
 }
 
 int64_t nIOCFile::Tell(nIOHandle* handle)

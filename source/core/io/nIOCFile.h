@@ -25,5 +25,7 @@ public:
     size_t Write(nIOHandle* handle, const void* buffer, size_t size) override;
 
 private:
+    bool Contains(const nString& path) const;
+
     nString m_root;
 };
