@@ -1,11 +1,13 @@
 #include "PhysicsTestSupport.h"
 
+#include "core/nml/nMetaTag.h"
 #include "physics/nBulletConvex.h"
 #include "physics/nBulletMesh.h"
 #include "physics/nPhysicContact.h"
 #include "physics/nPhysicRayHit.h"
 
 #include <limits>
+#include <memory>
 
 namespace
 {
@@ -213,6 +215,11 @@ TEST_F(PhysicsWorldFixture, MeshOnlyStaticItemWithoutGeometryRunsAsNone)
     EXPECT_EQ(PhysicModeNone, item->GetSimulatedMode());
     EXPECT_EQ(PhysicModeStatic, item->GetMode());
     EXPECT_EQ("[!] No geometry data in 'hollow' to build collision shape.\n", log.text);
+    // What was authored is what is saved.
+    std::unique_ptr<nMetaTag> tag(item->SerializeTag());
+    nString mode;
+    tag->GetTag("Mode;")->GetValue().GetString(mode);
+    EXPECT_TRUE(mode == "Static");
 }
 
 TEST_F(PhysicsWorldFixture, ItemBuildsWithoutTheShapeWhoseGeometryIsEmpty)
