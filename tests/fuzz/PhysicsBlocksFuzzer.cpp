@@ -83,8 +83,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     nMetaFile file;
     file.Parse(reinterpret_cast<const char*>(data), size);
 
-    nBulletWorld world(nullptr);
-    world.Open();
+    // One world for every input, as opening one costs far more than a run: each run leaves it
+    // empty again.
+    static nBulletWorld& world = *[] {
+        auto* opened = new nBulletWorld(nullptr);
+        opened->Open();
+        return opened;
+    }();
     std::unique_ptr<nPhysicItem> items[4];
     nLinkedListIterator iterator;
     int count = 0;
@@ -105,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     world.RayCast(nVector(0, 50, 0), nVector(0, -1, 0), hit, 0xFFFF, 0, 0.0f);
     for (auto& item : items)
         item.reset();
-    world.Close();
+    world.ClearShapeCaches();
     nLogHolder::Set(nullptr);
     return 0;
 }
