@@ -68,7 +68,8 @@ void LayerWorld(benchmark::State& state)
         world->SetCallback(&reader);
         std::vector<std::unique_ptr<BenchOwner>> owners;
         std::vector<std::unique_ptr<nPhysicItem>> items;
-        auto addBox = [&](int32_t mode, const nVector& position, const nVector& size, float mass) {
+        auto addBox = [&](int32_t mode, const nVector& position, const nVector& size, float mass)
+        {
             owners.push_back(std::make_unique<BenchOwner>());
             owners.back()->matrix = nMatrix4::FromTranslation(position.x, position.y, position.z);
             items.emplace_back(world->NewItem());
@@ -121,7 +122,8 @@ void RawBulletWorld(benchmark::State& state)
         std::vector<std::unique_ptr<btCollisionShape>> shapes;
         std::vector<std::unique_ptr<btMotionState>> states;
         std::vector<std::unique_ptr<btRigidBody>> bodies;
-        auto addBox = [&](const btVector3& position, const btVector3& halfExtents, btScalar mass) {
+        auto addBox = [&](const btVector3& position, const btVector3& halfExtents, btScalar mass)
+        {
             shapes.emplace_back(new btBoxShape(halfExtents));
             btBoxShape* box = static_cast<btBoxShape*>(shapes.back().get());
             auto compound = std::make_unique<btCompoundShape>(true);
@@ -133,8 +135,8 @@ void RawBulletWorld(benchmark::State& state)
                 compound->calculatePrincipalAxisTransform(&mass, principal, inertia);
             }
             states.emplace_back(new btDefaultMotionState(btTransform(btMatrix3x3::getIdentity(), position)));
-            bodies.emplace_back(new btRigidBody(
-                btRigidBody::btRigidBodyConstructionInfo(mass, states.back().get(), compound.get(), inertia)));
+            bodies.emplace_back(new btRigidBody(btRigidBody::btRigidBodyConstructionInfo(
+                mass, states.back().get(), compound.get(), inertia)));
             shapes.push_back(std::move(compound));
             world.addRigidBody(bodies.back().get());
             bodies.back()->setFriction(btScalar(0.5));

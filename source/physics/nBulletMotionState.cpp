@@ -21,7 +21,8 @@ btTransform nBulletMotionState::ToBodyTransform(const nMatrix4& itemMatrix, cons
 
 void nBulletMotionState::getWorldTransform(btTransform& bodyTransform) const
 {
-    const nMatrix4& itemMatrix = m_item->GetOwner() ? m_item->GetOwner()->GetPhysicWorldMatrix() : m_itemMatrix;
+    const nMatrix4& itemMatrix =
+        m_item->GetOwner() ? m_item->GetOwner()->GetPhysicWorldMatrix() : m_itemMatrix;
     bodyTransform = ToBodyTransform(itemMatrix, m_item->GetCenterOfMass());
 }
 

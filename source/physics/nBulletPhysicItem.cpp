@@ -112,7 +112,8 @@ static nBulletShape* BuildShape(nBulletWorld* world, nPhysicShape& shape, nVecto
     if (!IsUsable(shape.position) || !IsUsable(shape.rotation) || !IsUsable(shape.scale) ||
         !IsUsable(shape.dimensions))
     {
-        nLogHolder::Get() << "[!] Physic shape with unusable position, rotation, scale or dimensions left out.\n";
+        nLogHolder::Get()
+            << "[!] Physic shape with unusable position, rotation, scale or dimensions left out.\n";
         return nullptr;
     }
     nBulletShape* built = nullptr;
@@ -172,15 +173,18 @@ float nBulletPhysicItem::BuildCompound()
     {
         if (!shape->builtShape)
             continue;
-        btCollisionShape* collisionShape = static_cast<nBulletShape*>(shape->builtShape.Get())->GetCollisionShape();
+        btCollisionShape* collisionShape =
+            static_cast<nBulletShape*>(shape->builtShape.Get())->GetCollisionShape();
         nVector localPosition = shape->position - m_centerOfMass;
         if (shape->kind == PhysicShapeHeightmap)
         {
             collisionShape->setLocalScaling(btVector3(1, 1, 1));
             localPosition.y += static_cast<nBulletHeightfield*>(shape->builtShape.Get())->GetMiddleHeight();
         }
-        const nMatrix4 child = nMatrix4::ComposeEuler(localPosition, shape->rotation, shape->scale, nPhysicShape::RotationOrder);
-        m_compound->addChildShape(btTransform(ToBulletBasis(child), ToBullet(child.GetTranslation())), collisionShape);
+        const nMatrix4 child =
+            nMatrix4::ComposeEuler(localPosition, shape->rotation, shape->scale, nPhysicShape::RotationOrder);
+        m_compound->addChildShape(btTransform(ToBulletBasis(child), ToBullet(child.GetTranslation())),
+                                  collisionShape);
     }
     return totalMass;
 }

@@ -154,14 +154,16 @@ nVector nBulletPhysicItem::GetLocalPointVelocity(const nVector& localPoint) cons
 {
     if (!m_body)
         return nVector(0.0f, 0.0f, 0.0f);
-    return FromBullet(m_body->getVelocityInLocalPoint(m_body->getWorldTransform().getBasis() * ToBullet(localPoint)));
+    return FromBullet(
+        m_body->getVelocityInLocalPoint(m_body->getWorldTransform().getBasis() * ToBullet(localPoint)));
 }
 
 nVector nBulletPhysicItem::GetPointVelocity(const nVector& worldPoint) const
 {
     if (!m_body)
         return nVector(0.0f, 0.0f, 0.0f);
-    return FromBullet(m_body->getVelocityInLocalPoint(ToBullet(worldPoint) - m_body->getCenterOfMassPosition()));
+    return FromBullet(
+        m_body->getVelocityInLocalPoint(ToBullet(worldPoint) - m_body->getCenterOfMassPosition()));
 }
 
 nVector nBulletPhysicItem::GetCenterOfMassPosition() const

@@ -60,7 +60,8 @@ void nBulletPhysicItem::BuildVehicle()
         if (!IsUsableAxis(direction) || !IsUsableAxis(axle) || !IsUsableAxis(direction.cross(axle)) ||
             !std::isfinite(float(connection.length2())))
         {
-            nLogHolder::Get() << "[!] Wheel " << index << " has no usable reference matrix; the identity is used.\n";
+            nLogHolder::Get() << "[!] Wheel " << index
+                              << " has no usable reference matrix; the identity is used.\n";
             connection = btVector3(0, 0, 0);
             direction = btVector3(0, -1, 0);
             axle = btVector3(1, 0, 0);
@@ -76,8 +77,8 @@ void nBulletPhysicItem::BuildVehicle()
         const float radius = wheel->radius > kMinimumWheelRadius && std::isfinite(wheel->radius)
                                  ? wheel->radius
                                  : kMinimumWheelRadius;
-        m_vehicle->addWheel(connection, direction, axle, FiniteOr(wheel->restLength, defaults.restLength), radius,
-                            tuning, false);
+        m_vehicle->addWheel(connection, direction, axle, FiniteOr(wheel->restLength, defaults.restLength),
+                            radius, tuning, false);
         ++index;
     }
 }

@@ -43,7 +43,8 @@ bool nBulletWorld::Open()
     m_dispatcher = new btCollisionDispatcher(m_collisionConfiguration);
     m_broadphase = new btDbvtBroadphase();
     m_solver = new btSequentialImpulseConstraintSolver();
-    m_dynamicsWorld = new btDiscreteDynamicsWorld(m_dispatcher, m_broadphase, m_solver, m_collisionConfiguration);
+    m_dynamicsWorld =
+        new btDiscreteDynamicsWorld(m_dispatcher, m_broadphase, m_solver, m_collisionConfiguration);
     m_dynamicsWorld->setInternalTickCallback(&nBulletTickCallbacks::BeforeSubStep, this, true);
     m_dynamicsWorld->setInternalTickCallback(&nBulletTickCallbacks::AfterSubStep, this, false);
     m_dynamicsWorld->getSolverInfo().m_solverMode = SolverMode;

@@ -23,7 +23,7 @@ struct nPhysicMeshData;
 class nBulletWorld : public nPhysicWorld
 {
 public:
-    static constexpr int32_t SolverMode = 260; // warm starting + SIMD
+    static constexpr int32_t SolverMode = 260;     // warm starting + SIMD
     static constexpr int32_t DebugDrawMode = 6153; // wireframe, contact points, constraints, limits
 
     explicit nBulletWorld(Quenvar* engine);
@@ -33,8 +33,8 @@ public:
     void DrawDebug(uint32_t unused, nRenderView* view, nRasterFont* font) override;
     bool Open() override;
     void Close() override;
-    bool RayCast(const nVector& origin, const nVector& direction, nPhysicRayHit& hit,
-                 uint16_t collisionMask, uint32_t unused, float length) override;
+    bool RayCast(const nVector& origin, const nVector& direction, nPhysicRayHit& hit, uint16_t collisionMask,
+                 uint32_t unused, float length) override;
     nPhysicItem* NewItem() override;
     void InsertItem(nPhysicItem* item) override;
     void RemoveItem(nPhysicItem* item) override;

@@ -59,7 +59,9 @@ void RoundTripConstraint(nBulletWorld& world, const nMetaTag* root, nPhysicItem*
     std::unique_ptr<nMetaTag> written(constraint->SerializeTag());
     std::unique_ptr<nPhysicConstraint> again(world.NewConstraint());
     Check(written && again->ParseTag(written.get()), "constraint written is read");
-    const int32_t type = constraint->GetType() >= 0 && constraint->GetType() <= PhysicConstraintHinge ? constraint->GetType() : 0;
+    const int32_t type = constraint->GetType() >= 0 && constraint->GetType() <= PhysicConstraintHinge
+                             ? constraint->GetType()
+                             : 0;
     Check(again->GetType() == type, "constraint type");
     constraint->SetItemA(item);
     world.Step(1.0f / 60.0f);
@@ -85,7 +87,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     // One world for every input, as opening one costs far more than a run: each run leaves it
     // empty again.
-    static nBulletWorld& world = *[] {
+    static nBulletWorld& world = *[]
+    {
         auto* opened = new nBulletWorld(nullptr);
         opened->Open();
         return opened;

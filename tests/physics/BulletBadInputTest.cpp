@@ -131,7 +131,8 @@ TEST_F(BulletBadInput, BadWheelsAndGeometriesAreSurvived)
     wild->stiffness = kNaN;
     PhysicsLog log;
     ASSERT_TRUE(car->Build());
-    EXPECT_NE(std::string::npos, log.text.find("[!] Invalid vertex positions in 'nan' to build collision shape.\n"));
+    EXPECT_NE(std::string::npos,
+              log.text.find("[!] Invalid vertex positions in 'nan' to build collision shape.\n"));
     EXPECT_NE(std::string::npos, log.text.find("[!] Wheel 0 has no usable reference matrix"));
     car->VehicleSetForce(kNaN, 0);
     car->VehicleSetSteering(kInfinity, 1);

@@ -59,7 +59,8 @@ TEST_F(DropFixture, BoxComesToRestOnTheFloorWithACallbackAroundEverySubStep)
     ASSERT_TRUE(world.GetContact(0, contact));
     ASSERT_GE(contact.pointCount, 1);
     ASSERT_LE(contact.pointCount, nPhysicContact::MaxPoints);
-    EXPECT_TRUE((contact.itemA == box && contact.itemB == floor) || (contact.itemA == floor && contact.itemB == box));
+    EXPECT_TRUE((contact.itemA == box && contact.itemB == floor) ||
+                (contact.itemA == floor && contact.itemB == box));
     // The normal lies on B and points towards A.
     const float expectedSign = contact.itemA == box ? 1.0f : -1.0f;
     for (int i = 0; i < contact.pointCount; ++i)
@@ -127,7 +128,8 @@ TEST_F(DropFixture, RaysHonourLengthGroupAndMask)
     EXPECT_EQ(floor, hit.item);
 
     EXPECT_FALSE(world.RayCast(nVector(0, 10, 0), nVector(0, 0, 0), hit, 1, 0, 0.0f));
-    EXPECT_FALSE(world.RayCast(nVector(0, 10, 0), nVector(0, -std::numeric_limits<float>::infinity(), 0), hit, 1, 0, 0.0f));
+    EXPECT_FALSE(world.RayCast(nVector(0, 10, 0), nVector(0, -std::numeric_limits<float>::infinity(), 0), hit,
+                               1, 0, 0.0f));
 }
 
 TEST_F(PhysicsWorldFixture, RayReportsWhichShapeOfACompoundWasHit)

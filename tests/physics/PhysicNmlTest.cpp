@@ -51,8 +51,8 @@ TEST_F(PhysicNml, ShapeRoundTripsEveryWrittenKey)
     std::unique_ptr<nMetaTag> tag(shape.SerializeTag());
     ASSERT_TRUE(tag);
 
-    const char* const order[] = {"Type", "Position", "Rotation", "Scale", "Dimensions", "Mesh", "Mass",
-                                 "StaticFriction", "DynamicFriction", "Restitution"};
+    const char* const order[] = {"Type", "Position", "Rotation",       "Scale",           "Dimensions",
+                                 "Mesh", "Mass",     "StaticFriction", "DynamicFriction", "Restitution"};
     nLinkedListIterator iterator;
     for (const char* name : order)
     {
@@ -82,10 +82,12 @@ TEST_F(PhysicNml, ShapeKindNamesReadAndWrite)
         const char* text;
         int32_t kind;
         const char* written;
-    } cases[] = {{"Box", 1, "Box"},           {"Cuboid", 1, "Box"},     {"Sphere", 2, "Sphere"},
-                 {"Convex", 3, "Convex"},     {"Cylinder", 4, "Cylinder"}, {"Cone", 5, "Cone"},
-                 {"Capsule", 6, "Capsule"},   {"Mesh", 7, "Mesh"},      {"PolyMesh", 7, "Mesh"},
-                 {"Heightmap", 8, "Heightmap"}, {"Polymesh", 0, nullptr}, {"box", 0, nullptr}};
+    } cases[] = {{"Box", 1, "Box"},           {"Cuboid", 1, "Box"},
+                 {"Sphere", 2, "Sphere"},     {"Convex", 3, "Convex"},
+                 {"Cylinder", 4, "Cylinder"}, {"Cone", 5, "Cone"},
+                 {"Capsule", 6, "Capsule"},   {"Mesh", 7, "Mesh"},
+                 {"PolyMesh", 7, "Mesh"},     {"Heightmap", 8, "Heightmap"},
+                 {"Polymesh", 0, nullptr},    {"box", 0, nullptr}};
     for (const auto& c : cases)
     {
         const std::string text = std::string("<PhysicShape=<Type=\"") + c.text + "\">>";
@@ -126,9 +128,10 @@ TEST_F(PhysicNml, ShapeMassOfOneIsNotWrittenAndReadsBackAsOne)
 
 TEST_F(PhysicNml, ShapeReadsOlderKeys)
 {
-    ParsedTag parsed("<GColShape=<Type=\"Sphere\"><Dimensions=<X=3.0><Y=4.0><Z=5.0>><Radius=0.5>"
-                     "<Polymesh=\"rock\"><Active=1>"
-                     "<Orientation=<R0=<X=0.0><Y=0.0><Z=-1.0>><R1=<X=0.0><Y=1.0><Z=0.0>><R2=<X=1.0><Y=0.0><Z=0.0>>>>");
+    ParsedTag parsed(
+        "<GColShape=<Type=\"Sphere\"><Dimensions=<X=3.0><Y=4.0><Z=5.0>><Radius=0.5>"
+        "<Polymesh=\"rock\"><Active=1>"
+        "<Orientation=<R0=<X=0.0><Y=0.0><Z=-1.0>><R1=<X=0.0><Y=1.0><Z=0.0>><R2=<X=1.0><Y=0.0><Z=0.0>>>>");
     PhysicsLog log;
     nPhysicShape shape;
     ASSERT_TRUE(shape.ParseTag(parsed.Get()));
@@ -145,10 +148,8 @@ TEST_F(PhysicNml, UnknownChildrenAreReportedAndSkipped)
         const char* text;
         const char* message;
     } cases[] = {
-        {"<PhysicShape=<Damping=1.0><Mass=2.0>>",
-         "[*] Unknown tag 'Damping' in <PhysicShape>.\n"},
-        {"<PhysicShape=<VStaticFriction=1.0>>",
-         "[*] Unknown tag 'VStaticFriction' in <PhysicShape>.\n"},
+        {"<PhysicShape=<Damping=1.0><Mass=2.0>>", "[*] Unknown tag 'Damping' in <PhysicShape>.\n"},
+        {"<PhysicShape=<VStaticFriction=1.0>>", "[*] Unknown tag 'VStaticFriction' in <PhysicShape>.\n"},
         {"<PhysicWheel=<Grip=1.0>>", "[*] Unknown tag 'Grip' in <PhysicWheel>.\n"},
         {"<PhysicItem=<Weight=1.0>>", "[*] Unknown tag 'Weight' in <nPhysicItem>.\n"},
         {"<Constraint=<Axis=1.0>>", "[*] Unknown tag 'Axis' in <PhysicConstraint>.\n"},
@@ -212,7 +213,8 @@ TEST_F(PhysicNml, WheelRoundTripsAndWritesIsFrontOnlyWhenTrue)
     wheel.damping = 0.5f;
     std::unique_ptr<nMetaTag> tag(wheel.SerializeTag());
     EXPECT_FALSE(Child(tag.get(), "IsFront"));
-    const char* const order[] = {"Friction", "Radius", "RefMatrix", "RestLength", "MaxCompression", "Stiffness", "Damping"};
+    const char* const order[] = {"Friction",       "Radius",    "RefMatrix", "RestLength",
+                                 "MaxCompression", "Stiffness", "Damping"};
     nLinkedListIterator iterator;
     for (const char* name : order)
         EXPECT_TRUE(tag->GetNextChild(iterator)->GetName() == name) << name;
@@ -256,7 +258,8 @@ TEST_F(PhysicNml, ItemRoundTripsWithShapesAndWheels)
     item->AddWheel()->radius = 0.45f;
     std::unique_ptr<nMetaTag> tag(item->SerializeTag());
     ASSERT_TRUE(tag);
-    const char* const order[] = {"SelfMask", "Mask", "LinearDamping_v2", "AngularDamping_v2", "Mode", "Shapes", "Wheels"};
+    const char* const order[] = {"SelfMask", "Mask",  "LinearDamping_v2", "AngularDamping_v2", "Mode",
+                                 "Shapes",   "Wheels"};
     nLinkedListIterator iterator;
     for (const char* name : order)
         EXPECT_TRUE(tag->GetNextChild(iterator)->GetName() == name) << name;
@@ -286,8 +289,9 @@ TEST_F(PhysicNml, ItemReadsOldKeysAndRoots)
     const char* const roots[] = {"PhysicItem", "TauItem", "GColItem"};
     for (const char* root : roots)
     {
-        const std::string text = std::string("<") + root +
-                                 "=<LinearDamping=0.5><AngularDamping=0.25><Flag=1><Active=1><Mode=\"Kinematic\">>";
+        const std::string text =
+            std::string("<") + root +
+            "=<LinearDamping=0.5><AngularDamping=0.25><Flag=1><Active=1><Mode=\"Kinematic\">>";
         ParsedTag parsed(text.c_str());
         PhysicsLog log;
         nPhysicItem* item = NewItem(PhysicModeNone);

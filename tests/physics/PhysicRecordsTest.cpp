@@ -96,8 +96,14 @@ TEST(PhysicRecords, HeightfieldBelowOneSampleKeepsNoHeights)
     {
         int32_t width, height;
         float factor;
-    } cases[] = {{4, 1, 0.5f}, {1, 4, 0.5f}, {2, 2, 0.1f}, {0, 0, 1.0f}, {-3, 2, 1.0f},
-                 {2, 2, -1.0f}, {2, 2, std::numeric_limits<float>::quiet_NaN()}, {2, 2, 1.0e30f}};
+    } cases[] = {{4, 1, 0.5f},
+                 {1, 4, 0.5f},
+                 {2, 2, 0.1f},
+                 {0, 0, 1.0f},
+                 {-3, 2, 1.0f},
+                 {2, 2, -1.0f},
+                 {2, 2, std::numeric_limits<float>::quiet_NaN()},
+                 {2, 2, 1.0e30f}};
     for (const auto& c : cases)
     {
         nPhysicShape shape;
@@ -132,7 +138,8 @@ TEST(PhysicRecords, ShapeMatrixComposesYXZAndDimensionsAndDecomposesBack)
     shape.dimensions = nVector(2, 3, 4);
     nMatrix4 matrix;
     shape.GetMatrix(matrix);
-    EXPECT_FALSE(matrix.DiffersFrom(nMatrix4::ComposeEuler(shape.position, shape.rotation, shape.dimensions, 4)));
+    EXPECT_FALSE(
+        matrix.DiffersFrom(nMatrix4::ComposeEuler(shape.position, shape.rotation, shape.dimensions, 4)));
 
     nPhysicShape back;
     back.SetMatrix(matrix);

@@ -53,7 +53,8 @@ public:
         uint32_t next = 0;
         for (size_t i = 0; i < geometry.polygons.size(); ++i)
         {
-            *out.polygonSizes.At(static_cast<uint32_t>(i)) = static_cast<uint32_t>(geometry.polygons[i].size());
+            *out.polygonSizes.At(static_cast<uint32_t>(i)) =
+                static_cast<uint32_t>(geometry.polygons[i].size());
             for (uint32_t index : geometry.polygons[i])
                 *out.polygonIndices.At(next++) = index;
         }
@@ -118,7 +119,8 @@ protected:
         return item;
     }
 
-    static nPhysicShape* AddBox(nPhysicItem* item, const nVector& size, float mass, const nVector& position = nVector())
+    static nPhysicShape* AddBox(nPhysicItem* item, const nVector& size, float mass,
+                                const nVector& position = nVector())
     {
         nPhysicShape* shape = item->AddShape();
         shape->SetPrimitive(PhysicShapeBox, size);
