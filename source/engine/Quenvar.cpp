@@ -1,5 +1,7 @@
 #include "engine/Quenvar.h"
 
+#include "engine/EngineObjectLifetimes.h"
+
 #include "core/base/nMemory.h"
 #include "core/math/nRandom.h"
 #include "engine/resources/nResourceCache.h"
@@ -19,6 +21,7 @@ Quenvar::Quenvar()
     m_currentCache = m_defaultCache.get();
     UpdateClock();
     RandomSeed(RandomSeedAtStart);
+    RegisterEngineObjectLifetimes();
 }
 
 // Sounds tell the listeners and the mixer as they go, so the caches go while both still exist.
