@@ -126,8 +126,7 @@ bool nMetaTextWriter::WriteTag(const nMetaTag* tag, uint32_t depth)
 // the whole document unreadable.
 bool nMetaTextWriter::WriteString(const nMetaTag& tag)
 {
-    nString text;
-    tag.GetValue().GetString(text);
+    const nString& text = tag.GetValue().GetText();
     const char* begin = text.GetText() ? text.GetText() : "";
     const char* end = begin + text.GetLength();
     std::string quoted(begin, end);
