@@ -121,6 +121,7 @@ void ClauncherDlg::ShowControls()
     m_deferredLighting->value(controls.deferredLighting);
     m_highDynamicRange->value(controls.highDynamicRange);
     m_lowQualityPostProcess->value(controls.lowQualityPostProcess);
+    m_error->copy_label(m_model.GetError().GetText());
 }
 
 void ClauncherDlg::StoreControls()

@@ -2,6 +2,7 @@
 
 #include "core/io/nIOCFile.h"
 #include "core/base/nLog.h"
+#include "core/nml/nMetaTag.h"
 #include "core/nml/nMetaTagValue.h"
 #include "launcher/LauncherProcessStarter.h"
 #include "launcher/LauncherResolution.h"
@@ -41,6 +42,16 @@ LauncherQuality ShadowFromMapSize(int32_t size)
     if (size > 512)
         return LauncherQualityMedium;
     return size > 256 ? LauncherQualityLow : LauncherQualityNone;
+}
+
+// Hand-edited files may write a whole number with a decimal point ("1280.0"): read it as its value.
+int32_t ReadNumber(const nRegistry& registry, const char* key, int32_t defaultValue)
+{
+    const nMetaTag* tag = MetaFindTagInList(&registry.GetRoots(), key, false);
+    int32_t number = defaultValue;
+    if (!tag || (tag->GetType() != TagTypeInteger && tag->GetType() != TagTypeReal) || !tag->GetValue().GetInt(number))
+        return defaultValue;
+    return number;
 }
 
 bool SetKey(nRegistry& registry, const char* key, const nMetaTagValue& value)
@@ -92,16 +103,25 @@ LauncherModel::~LauncherModel()
 void LauncherModel::OnInitDialog()
 {
     m_registry.Clear();
-    // A missing file is the normal first start: the defaults, without a word.
+    m_error.Clear();
+    m_keepUnreadableFile = false;
+    // A missing file is the normal first start: the defaults, without a word. A file that does
+    // not read may hold the user's hand edits: it is kept beside the one that replaces it.
     if (nPlatform::Get().GetIOSystem().Exists(m_configPath) && !m_registry.Load(m_configPath.GetText()))
+    {
         m_registry.Clear();
+        m_keepUnreadableFile = true;
+        const nString name = m_configPath.GetFileName();
+        m_error = nString::Format("Could not read %s; Launch or Save keeps it as %s.bak.", name.GetText(),
+                                  name.GetText());
+    }
     ReadSettings();
 }
 
 void LauncherModel::ReadSettings()
 {
-    const int32_t width = m_registry.GetInt("Width;", 1024);
-    const int32_t height = m_registry.GetInt("Height;", 768);
+    const int32_t width = ReadNumber(m_registry, "Width;", 1024);
+    const int32_t height = ReadNumber(m_registry, "Height;", 768);
     m_controls.resolution = 0;
     m_hasCustomResolution = false;
     bool found = false;
@@ -126,13 +146,13 @@ void LauncherModel::ReadSettings()
 
     m_controls.antialiasing = LauncherQualityNone;
     if (m_registry.GetBool("Antialiasing:Enable;", false))
-        m_controls.antialiasing = AntialiasingFromSamples(m_registry.GetInt("Antialiasing:Sample;", 0));
+        m_controls.antialiasing = AntialiasingFromSamples(ReadNumber(m_registry, "Antialiasing:Sample;", 0));
 
     m_controls.shadow = LauncherQualityNone;
     if (m_registry.GetBool("ShadowMapping:Enable;", true))
-        m_controls.shadow = ShadowFromMapSize(m_registry.GetInt("ShadowMapping:Size;", 1024));
+        m_controls.shadow = ShadowFromMapSize(ReadNumber(m_registry, "ShadowMapping:Size;", 1024));
 
-    m_controls.lowQualityPostProcess = m_registry.GetInt("PostProcess:FX:Scale;", 4) != 1;
+    m_controls.lowQualityPostProcess = ReadNumber(m_registry, "PostProcess:FX:Scale;", 4) != 1;
 }
 
 bool LauncherModel::WriteSettings()
@@ -211,6 +231,17 @@ const char* LauncherModel::GetQualityName(LauncherQuality quality)
 bool LauncherModel::SaveConfiguration()
 {
     m_error.Clear();
+    if (m_keepUnreadableFile)
+    {
+        const nString backup = m_configPath + ".bak";
+        if (!nPlatform::Get().GetIOSystem().CopyFile(m_configPath, backup))
+        {
+            m_error = nString::Format("Could not keep %s as %s; nothing was written.", m_configPath.GetText(),
+                                      backup.GetText());
+            return false;
+        }
+        m_keepUnreadableFile = false;
+    }
     if (WriteSettings() && CreateConfigDirectory() && m_registry.Save(m_configPath.GetText()))
         return true;
     m_error = nString::Format("Could not write %s.", m_configPath.GetText());

@@ -46,7 +46,9 @@ public:
     ~LauncherModel();
 
     // Mounts the current directory as a root of the mount table, loads the configuration (a
-    // missing or unreadable file gives an empty registry) and shows it in the controls.
+    // missing or unreadable file gives an empty registry) and shows it in the controls. An
+    // unreadable file is copied to "<name>.bak" before Launch or Save replaces it, and GetError
+    // says so from the start.
     void OnInitDialog();
     void ReadSettings();
     // False when a key could not be set (a tag on its path holds a value).
@@ -77,6 +79,7 @@ private:
     nRegistry m_registry;
     nSharedPtr<nIOBase> m_fileSystem;
     LauncherControls m_controls;
+    bool m_keepUnreadableFile = false;
     bool m_hasCustomResolution = false;
     int32_t m_customWidth = 0;
     int32_t m_customHeight = 0;

@@ -11,19 +11,24 @@
 namespace
 {
 
-// Without blocking, one look: true while busy. Blocking, yields until idle and is then true.
-template <typename BusyCheck>
-bool PollUntilIdle(BusyCheck isBusy, bool block)
+// Without blocking, one look: true while busy. Blocking, runs a job itself when runHere can,
+// else yields, until idle, and is then true.
+template <typename BusyCheck, typename RunHere>
+bool PollUntilIdle(BusyCheck isBusy, bool block, RunHere runHere)
 {
     for (;;)
     {
         const bool busy = isBusy();
-        if (busy)
-            std::this_thread::yield();
         if (!block)
+        {
+            if (busy)
+                std::this_thread::yield();
             return busy;
+        }
         if (!busy)
             return true;
+        if (!runHere())
+            std::this_thread::yield();
     }
 }
 
@@ -151,14 +156,21 @@ bool nJobQueue::WaitForJob(nJob* job, bool block)
 {
     if (!job)
         return true;
-    return PollUntilIdle([&] { return IsBusy(job); }, block);
+    return PollUntilIdle([&] { return IsBusy(job); }, block, [this] { return RunPendingJobHere(); });
 }
 
 bool nJobQueue::WaitForGroup(nJobGroup* group, bool block)
 {
     if (!group)
         return true;
-    return PollUntilIdle([&] { return IsGroupBusy(group); }, block);
+    return PollUntilIdle([&] { return IsGroupBusy(group); }, block, [this] { return RunPendingJobHere(); });
+}
+
+// With no worker thread (none could start, or none was made) nothing else would ever take a
+// pending job: a caller that waits runs them itself instead of waiting forever.
+bool nJobQueue::RunPendingJobHere()
+{
+    return m_workers.empty() && RunNextJob(nJob::AnyWorker);
 }
 
 // Jobs of the group that have finished leave it on the way.

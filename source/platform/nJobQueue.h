@@ -13,7 +13,8 @@ class nJobGroup;
 class nJobWorkerThread;
 
 // Jobs run in the order they were added, each on the first free worker whose id matches its mask.
-// Locks are taken in the order group, queue, running. Waiting for a job or a group polls.
+// Locks are taken in the order group, queue, running. Waiting for a job or a group polls; without
+// any worker thread the waiting caller runs the pending jobs itself.
 class nJobQueue
 {
 public:
@@ -40,6 +41,7 @@ public:
 private:
     bool IsBusy(nJob* job);
     bool IsGroupBusy(nJobGroup* group);
+    bool RunPendingJobHere();
 
     std::vector<std::unique_ptr<nJobWorkerThread>> m_workers;
     nMutex m_queueMutex;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 TEST(KeyValuePairTest, QuickSortOrdersKeysWithTheirValues)
@@ -31,6 +32,26 @@ TEST(KeyValuePairTest, QuickSortHandlesNegativeRepeatedAndPresortedKeys)
     SortKeyValuePairs(&single, 0, 0);
     SortKeyValuePairs(&single, 1, 0);
     EXPECT_EQ(single.value, 1u);
+}
+
+// Many equal keys (one depth for every item) took quadratic time: 100,000 of them would not end
+// within any test run.
+TEST(KeyValuePairTest, QuickSortOfManyEqualKeysKeepsEveryPair)
+{
+    std::vector<nKeyValuePair> pairs;
+    for (uintptr_t i = 0; i < 100000; ++i)
+        pairs.push_back({i % 7 == 0 ? 0.5f : i % 3 == 0 ? -1.0f : 2.0f, i});
+    SortKeyValuePairs(pairs.data(), 0, int(pairs.size()) - 1);
+    std::vector<bool> seen(pairs.size());
+    for (size_t i = 0; i < pairs.size(); ++i)
+    {
+        if (i > 0)
+            ASSERT_LE(pairs[i - 1].key, pairs[i].key) << i;
+        const uintptr_t value = pairs[i].value;
+        EXPECT_EQ(pairs[i].key, value % 7 == 0 ? 0.5f : value % 3 == 0 ? -1.0f : 2.0f);
+        seen[value] = true;
+    }
+    EXPECT_EQ(std::count(seen.begin(), seen.end(), true), 100000);
 }
 
 TEST(KeyValuePairTest, BubbleSortCopiesTheSortedPairs)

@@ -123,6 +123,19 @@ TEST(Matrix3Test, FromDirectionBuildsTheLocalZAxis)
     ExpectMatrixNear(nMatrix3::FromDirection(nVector(0.0f, 0.0f, 1.0f), &up), nMatrix3());
 }
 
+// An item aimed upward with the world's up would otherwise be sheared (determinant 0.8).
+TEST(Matrix3Test, FromDirectionWithASlantedUpVectorIsARotation)
+{
+    const nVector direction(0.0f, 0.6f, 0.8f);
+    const nVector up(0.0f, 1.0f, 0.0f);
+    const nMatrix3 m = nMatrix3::FromDirection(direction, &up);
+    ExpectMatrixNear(m * m.Transpose(), nMatrix3());
+    EXPECT_NEAR(m.GetColumn(0).Dot(m.GetColumn(1).Cross(m.GetColumn(2))), 1.0f, 1e-5f);
+    ExpectColumn(m, 2, 0.0f, 0.6f, 0.8f);
+    ExpectColumn(m, 0, 1.0f, 0.0f, 0.0f);
+    ExpectColumn(m, 1, 0.0f, 0.8f, -0.6f);
+}
+
 TEST(Matrix3Test, FromDirectionIgnoresAnUpVectorThatCannotSpanABasis)
 {
     const nVector direction(1.0f, 0.0f, 0.0f);

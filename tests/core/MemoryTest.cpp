@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <thread>
 
 TEST(MemoryTest, CategoryNames)
@@ -87,6 +88,38 @@ TEST(MemoryTest, InvalidCategoryIsRefused)
     MemDelete(block, 99);
     nLogHolder::Set(nullptr);
     EXPECT_EQ(log.errors, 4);
+}
+
+namespace
+{
+class TextLog : public nLog
+{
+public:
+    TextLog() { nLogHolder::Set(this); }
+    ~TextLog() override { nLogHolder::Set(nullptr); }
+    void Output(const char* line, uint8_t) override { text += line; }
+    std::string text;
+};
+} // namespace
+
+TEST(MemoryTest, AFreeUnderTheWrongCategoryIsCaught)
+{
+    const nMemCounters curves = MemGetCounters(MemCategoryCurve);
+    const nMemCounters matrices = MemGetCounters(MemCategoryMatrix);
+    TextLog log;
+    void* block = MemAllocCurve(24);
+    ASSERT_NE(block, nullptr);
+    MemFreeMatrix(block);
+    EXPECT_EQ(log.text, "[!] A block of memory category 'Curve' is freed as category 6.\n");
+    EXPECT_EQ(MemGetCounters(MemCategoryCurve).liveCount, curves.liveCount);
+    EXPECT_EQ(MemGetCounters(MemCategoryCurve).liveBytes, curves.liveBytes);
+    EXPECT_EQ(MemGetCounters(MemCategoryMatrix).liveCount, matrices.liveCount);
+    EXPECT_EQ(MemGetCounters(MemCategoryMatrix).liveBytes, matrices.liveBytes);
+
+    log.text.clear();
+    MemTrackFree(1ull << 62, MemCategoryMatrix);
+    EXPECT_EQ(log.text, "[!] Memory category 'Matrix' frees 4611686018427387904 bytes more than it holds.\n");
+    EXPECT_EQ(MemGetCounters(MemCategoryMatrix).liveBytes, matrices.liveBytes);
 }
 
 TEST(MemoryTest, ThreadsBalanceOut)

@@ -62,3 +62,59 @@ TEST(MessageBroadcasterTest, NullListenerEndsTheBroadcast)
     broadcaster.Broadcast(5, "z");
     EXPECT_EQ(calls, (std::vector<std::string>{"a:5:z"}));
 }
+
+namespace
+{
+// Removes other listeners, deletes them, and may start a nested broadcast.
+class Remover : public Listener
+{
+public:
+    Remover(std::vector<std::string>& calls, Broadcaster& from) : calls(calls), from(from) {}
+    void OnMessage(int message, const void*) override
+    {
+        calls.push_back("remover:" + std::to_string(message));
+        for (Listener* victim : victims)
+        {
+            from.Remove(victim);
+            delete victim;
+        }
+        victims.clear();
+        if (nested)
+        {
+            nested = false;
+            from.Broadcast(message + 1, "inner");
+        }
+    }
+
+    std::vector<std::string>& calls;
+    Broadcaster& from;
+    std::vector<Listener*> victims;
+    bool nested = false;
+};
+} // namespace
+
+// The next listener of a broadcast in progress, also of an outer one, may be removed and freed.
+TEST(MessageBroadcasterTest, AListenerMayRemoveOthersDuringABroadcast)
+{
+    std::vector<std::string> calls;
+    Broadcaster broadcaster;
+    Remover remover(calls, broadcaster);
+    auto* next = new Recorder(calls, "next");
+    auto* later = new Recorder(calls, "later");
+    Recorder last(calls, "last");
+    broadcaster.PushBack(&remover);
+    broadcaster.PushBack(next);
+    broadcaster.PushBack(later);
+    broadcaster.PushBack(&last);
+    remover.victims = {next};
+    remover.nested = true;
+    broadcaster.Broadcast(1, "outer");
+    EXPECT_EQ(calls, (std::vector<std::string>{"remover:1", "remover:2", "later:2:inner", "last:2:inner",
+                                               "later:1:outer", "last:1:outer"}));
+
+    calls.clear();
+    remover.victims = {later};
+    broadcaster.Broadcast(3, "x");
+    EXPECT_EQ(calls, (std::vector<std::string>{"remover:3", "last:3:x"}));
+    EXPECT_EQ(broadcaster.GetCount(), 2u);
+}

@@ -38,8 +38,11 @@ public:
 
     std::string Read(const std::string& name) const
     {
-        std::ifstream in(directory + "/" + name, std::ios::binary);
-        return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        std::ifstream in(directory + "/" + name, std::ios::binary | std::ios::ate);
+        std::string text(in ? static_cast<size_t>(in.tellg()) : 0, '\0');
+        in.seekg(0);
+        in.read(text.data(), static_cast<std::streamsize>(text.size()));
+        return text;
     }
 
     bool Exists(const std::string& name) const { return std::filesystem::exists(directory + "/" + name); }

@@ -309,3 +309,25 @@ TEST(NmlWriterTest, NamesThatWouldNotReadBackFailTheSave)
     EXPECT_EQ(3, value);
     EXPECT_EQ(4, back.GetInt("a.b_c#1;", 0));
 }
+
+// A large document leaves the writer in blocks; a tag that fails after the first blocks went
+// out must still leave the previous file as it was.
+TEST(NmlWriterTest, LargeDocumentsAreSavedWholeOrNotAtAll)
+{
+    NmlFileFixture files;
+    nMetaFile file;
+    const std::string text(20000, 'x');
+    for (int i = 0; i < 60; ++i)
+        file.AddRootString("Text", text.c_str());
+    ASSERT_TRUE(file.Save("big.nml"));
+    const std::string saved = files.Read("big.nml");
+    EXPECT_GT(saved.size(), nMetaTextWriter::OutputBlockSize);
+    nMetaFile back;
+    ASSERT_TRUE(back.Load("big.nml"));
+    EXPECT_EQ(back.GetRoots().GetCount(), 60u);
+
+    file.AddRootInt("bad name", 1);
+    NmlLogCapture log;
+    EXPECT_FALSE(file.Save("big.nml"));
+    EXPECT_EQ(files.Read("big.nml"), saved);
+}

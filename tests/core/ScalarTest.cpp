@@ -68,8 +68,9 @@ TEST(ColorTest, PacksRedInTheLowestByte)
     EXPECT_EQ(nColor(0.5f, 0.25f, 0.0f, 0.0f).ToRGBA32(), 0x00003F7Fu);
 }
 
-TEST(ColorTest, ComponentsOutsideTheUnitRangeWrapWithoutDisturbingOthers)
+TEST(ColorTest, ComponentsOutsideTheUnitRangeClampWithoutDisturbingOthers)
 {
-    EXPECT_EQ(nColor(2.0f, 0.0f, 0.0f, 0.0f).ToRGBA32(), 0x000000FEu); // 510 wraps to 254
-    EXPECT_EQ(nColor(0.0f, NAN, 1e30f, 0.0f).ToRGBA32(), 0u);
+    EXPECT_EQ(nColor(1.01f, 0.0f, 0.0f, 0.0f).ToRGBA32(), 0x000000FFu);
+    EXPECT_EQ(nColor(2.0f, -0.5f, 0.0f, 1.0f).ToRGBA32(), 0xFF0000FFu);
+    EXPECT_EQ(nColor(0.0f, NAN, 1e30f, -1e30f).ToRGBA32(), 0x00FF0000u);
 }

@@ -103,6 +103,8 @@ const ReadCase ReadCases[] = {
     {"not NML", "garbage", 5, "1024x768 (XGA)", LauncherQualityNone, LauncherQualityMedium, false, false, false, true},
     {"table row", "<Width=1280>\n<Height=720>\n", 8, "1280x720 (WXGA_922K)", LauncherQualityNone,
      LauncherQualityMedium, false, false, false, true},
+    {"decimal point", "<Width=1280.0>\n<Height=720.0>\n<ShadowMapping=\n\t<Size=2048.0>\n>\n", 8,
+     "1280x720 (WXGA_922K)", LauncherQualityNone, LauncherQualityHigh, false, false, false, true},
     {"last row", "<Width=2560>\n<Height=1600>\n", 20, "2560x1600 (WQXGA)", LauncherQualityNone,
      LauncherQualityMedium, false, false, false, true},
     {"resolution not in the table", "<Width=1000>\n<Height=700>\n", 21, "1000x700 (custom)",
@@ -307,6 +309,27 @@ TEST_F(LauncherModelTest, WritesTheKeysInOrderAndTellsTheListeners)
     EXPECT_EQ(registry.GetString("Technique", ""), "Deferred");
     EXPECT_EQ(registry.GetInt("Antialiasing:Sample", 0), 2);
     EXPECT_EQ(registry.GetInt("PostProcess:FX:Scale", 0), 1);
+}
+
+// Hand edits that broke the file are the user's work: the replacement never silently loses them.
+TEST_F(LauncherModelTest, AnUnreadableFileIsKeptAsBakBeforeItIsReplaced)
+{
+    const std::string broken = Nml("<Width=1280>\n<Height=");
+    for (const bool launch : {false, true})
+    {
+        std::filesystem::remove(directory.Path(ConfigName + std::string(".bak")));
+        LauncherModel& launcher = Open(broken.c_str());
+        EXPECT_STREQ(launcher.GetError().GetText(), "Could not read engine.cfg; Launch or Save keeps it as engine.cfg.bak.");
+        EXPECT_TRUE(launch ? launcher.OnLaunch() : launcher.OnSave());
+        EXPECT_EQ(directory.Read(ConfigName + std::string(".bak")), broken);
+        EXPECT_EQ(SavedValue("Width"), "int:1024");
+        EXPECT_TRUE(launcher.GetError().IsEmpty());
+    }
+
+    // A readable file has no copy to keep.
+    std::filesystem::remove(directory.Path(ConfigName + std::string(".bak")));
+    ASSERT_TRUE(Open(Nml("<Width=1280>\n").c_str()).OnSave());
+    EXPECT_FALSE(directory.Exists(ConfigName + std::string(".bak")));
 }
 
 TEST_F(LauncherModelTest, ExitLeavesTheFileByteIdentical)

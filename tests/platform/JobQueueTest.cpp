@@ -167,6 +167,25 @@ TEST(JobQueueTest, WaitingForNothingOrForAnUnknownJob)
     EXPECT_FALSE(queue.AddJob(nullptr));
 }
 
+// As when no worker thread could start: waiting would otherwise never end.
+TEST(JobQueueTest, WithoutWorkersTheWaitingCallerRunsThePendingJobs)
+{
+    nJobQueue queue;
+    RecordingJob first, second, grouped;
+    nJobGroup group;
+    ASSERT_TRUE(queue.AddJob(&first));
+    ASSERT_TRUE(queue.AddJob(&second));
+    ASSERT_TRUE(queue.AddJob(&grouped, &group));
+    EXPECT_TRUE(queue.WaitForJob(&second, true));
+    EXPECT_EQ(first.runs.load(), 1);
+    EXPECT_EQ(second.runs.load(), 1);
+    EXPECT_EQ(grouped.runs.load(), 0);
+    EXPECT_TRUE(queue.WaitForGroup(&group, true));
+    EXPECT_EQ(grouped.runs.load(), 1);
+    EXPECT_EQ(grouped.threads.count(std::this_thread::get_id()), 1u);
+    EXPECT_EQ(queue.GetPendingCount(), 0u);
+}
+
 TEST(JobQueueTest, StoppingWaitsForTheRunningJobAndJoinsTheWorkers)
 {
     nJobQueue queue;

@@ -41,20 +41,10 @@ public:
     }
     ~nAutoArray() { Free(); }
 
-    bool Resize(uint32_t count)
-    {
-        if (count == m_count)
-            return true;
-        Free();
-        if (count == 0)
-            return true;
-        m_data = new (std::nothrow) T[count]();
-        if (!m_data)
-            return false;
-        m_count = count;
-        MemTrackAlloc(GetSize(), m_category);
-        return true;
-    }
+    bool Resize(uint32_t count) { return Allocate(count, true); }
+    // For storage that is written in full at once (a file read, an inflated entry): the new
+    // elements are left uninitialised, which spares a pass over large blocks.
+    bool ResizeForOverwrite(uint32_t count) { return Allocate(count, false); }
 
     void Free()
     {
@@ -75,6 +65,21 @@ public:
     const T* GetData() const { return m_data; }
 
 private:
+    bool Allocate(uint32_t count, bool initialise)
+    {
+        if (count == m_count)
+            return true;
+        Free();
+        if (count == 0)
+            return true;
+        m_data = initialise ? new (std::nothrow) T[count]() : new (std::nothrow) T[count];
+        if (!m_data)
+            return false;
+        m_count = count;
+        MemTrackAlloc(GetSize(), m_category);
+        return true;
+    }
+
     uint32_t m_count = 0;
     T* m_data = nullptr;
     uint32_t m_category;

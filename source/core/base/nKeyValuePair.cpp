@@ -9,29 +9,36 @@ void SwapPairs(nKeyValuePair& a, nKeyValuePair& b)
     b = kept;
 }
 
-// Quick sort around the middle pair. The smaller side is sorted by recursion and the
-// larger one by the loop, so the stack stays logarithmic whatever the keys.
+// Quick sort around the middle pair, in three parts: keys below the pivot, keys equal to it and
+// keys above it. Equal keys are then done at once; with two parts, many equal keys (one depth for
+// every item of a scene) would make the sort quadratic. The smaller side is sorted by recursion
+// and the larger one by the loop, so the stack stays logarithmic whatever the keys.
 void SortKeyValuePairs(nKeyValuePair* pairs, int first, int last)
 {
     while (first < last)
     {
         SwapPairs(pairs[first], pairs[first + (last - first) / 2]);
         const float pivot = pairs[first].key;
-        int boundary = first;
-        for (int i = first + 1; i <= last; ++i)
-            if (pairs[i].key < pivot)
-                SwapPairs(pairs[++boundary], pairs[i]);
-        SwapPairs(pairs[first], pairs[boundary]);
-
-        if (boundary - first < last - boundary)
+        int below = first;
+        int above = last;
+        for (int i = first + 1; i <= above;)
         {
-            SortKeyValuePairs(pairs, first, boundary - 1);
-            first = boundary + 1;
+            if (pairs[i].key < pivot)
+                SwapPairs(pairs[below++], pairs[i++]);
+            else if (pairs[i].key > pivot)
+                SwapPairs(pairs[i], pairs[above--]);
+            else
+                ++i;
+        }
+        if (below - first < last - above)
+        {
+            SortKeyValuePairs(pairs, first, below - 1);
+            first = above + 1;
         }
         else
         {
-            SortKeyValuePairs(pairs, boundary + 1, last);
-            last = boundary - 1;
+            SortKeyValuePairs(pairs, above + 1, last);
+            last = below - 1;
         }
     }
 }

@@ -87,7 +87,8 @@ public:
         return nullptr;
     }
 
-    Node* Detach(Node* node)
+    // Every removal passes here, so that a derived list can follow nodes leaving it.
+    virtual Node* Detach(Node* node)
     {
         if (!node)
             return nullptr;

@@ -4,6 +4,7 @@
 #include "platform/nMutex.h"
 
 #include <cstdlib>
+#include <string>
 
 const nMemCategoryName nMemCategoryNames[MemCategoryCount] = {
     {"General", "System"},    {"Container", "List Item"}, {"I/O", "Filesystem"},   {"I/O", "Metatag"},
@@ -52,9 +53,18 @@ void MemTrackFree(uint64_t size, uint32_t category)
     if (!IsValidCategory(category))
         return;
     AccountingMutex().Lock();
-    --counters[category].liveCount;
-    counters[category].liveBytes -= size;
+    nMemCounters& counter = counters[category];
+    const bool balanced = counter.liveCount > 0 && counter.liveBytes >= size;
+    if (balanced)
+    {
+        --counter.liveCount;
+        counter.liveBytes -= size;
+    }
     AccountingMutex().Unlock();
+    // A wrapped counter would show the category holding exabytes in every later report.
+    if (!balanced)
+        nLogHolder::Get() << "[!] Memory category '" << nMemCategoryNames[category].name << "' frees "
+                          << std::to_string(size).c_str() << " bytes more than it holds.\n";
 }
 
 nMemCounters MemGetCounters(uint32_t category)
@@ -72,9 +82,10 @@ size_t MemHeaderedSize(size_t size)
     return size + MemHeaderSize;
 }
 
-void* MemWriteHeader(void* block, size_t size)
+void* MemWriteHeader(void* block, size_t size, uint32_t category)
 {
     *static_cast<uint64_t*>(block) = size;
+    static_cast<uint32_t*>(block)[2] = category;
     return static_cast<unsigned char*>(block) + MemHeaderSize;
 }
 
@@ -91,7 +102,7 @@ void* MemNew(size_t size, uint32_t category)
     if (!block)
         return nullptr;
     MemTrackAlloc(size, category);
-    return MemWriteHeader(block, size);
+    return MemWriteHeader(block, size, category);
 }
 
 void MemDelete(void* user, uint32_t category)
@@ -99,6 +110,14 @@ void MemDelete(void* user, uint32_t category)
     if (!user)
         return;
     void* block = MemReadHeader(user);
+    // The block is counted where it was allocated, whatever the caller names.
+    const uint32_t allocated = static_cast<uint32_t*>(block)[2];
+    if (allocated != category && allocated < MemCategoryCount)
+    {
+        nLogHolder::Get() << "[!] A block of memory category '" << nMemCategoryNames[allocated].name
+                          << "' is freed as category " << category << ".\n";
+        category = allocated;
+    }
     MemTrackFree(*static_cast<uint64_t*>(block), category);
     std::free(block);
 }

@@ -40,8 +40,9 @@ struct nMemCounters
 
 extern const nMemCategoryName nMemCategoryNames[MemCategoryCount];
 
-// A tracked block carries its requested size in a 16-byte header (keeping the user address
-// aligned as the heap's own), so a free needs only the address and the category.
+// A tracked block carries its requested size and its category in a 16-byte header (keeping the
+// user address aligned as the heap's own); a free under another category than the block's is
+// reported with an "[!]" line and counted under the block's own.
 constexpr size_t MemHeaderSize = 16;
 
 void MemTrackAlloc(uint64_t size, uint32_t category);
@@ -49,7 +50,7 @@ void MemTrackFree(uint64_t size, uint32_t category);
 nMemCounters MemGetCounters(uint32_t category);
 
 size_t MemHeaderedSize(size_t size);
-void* MemWriteHeader(void* block, size_t size);
+void* MemWriteHeader(void* block, size_t size, uint32_t category);
 void* MemReadHeader(void* user);
 void* MemNew(size_t size, uint32_t category);
 void MemDelete(void* user, uint32_t category);

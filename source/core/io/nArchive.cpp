@@ -249,7 +249,7 @@ bool nArchive::LoadEntry(const nString& name, void* out, uint32_t capacity)
     }
 
     nAutoArray<uint8_t> compressed(MemCategoryFilesystem);
-    if (!compressed.Resize(entry->clen))
+    if (!compressed.ResizeForOverwrite(entry->clen))
     {
         nLogHolder::Get() << "[!] Failed to allocated compressed memory support.\n";
         return false;

@@ -21,7 +21,7 @@ nIOHandle* nIOArchive::Open(const nString& path, int mode)
     auto* handle = new nIOArchiveHandle(this);
     if (!handle)
         return nullptr;
-    if (!handle->data.Resize(entry->len))
+    if (!handle->data.ResizeForOverwrite(entry->len))
     {
         nLogHolder::Get() << "[!] Failed to allocate memory to load '" << path << "'.\n";
         delete handle;

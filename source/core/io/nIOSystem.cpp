@@ -159,7 +159,7 @@ bool nIOSystem::LoadFile(const nString& path, nAutoArray<uint8_t>& block)
         return false;
     }
     const int64_t size = handle->GetSize();
-    if (size < 0 || size > static_cast<int64_t>(UINT32_MAX) || !block.Resize(static_cast<uint32_t>(size)))
+    if (size < 0 || size > static_cast<int64_t>(UINT32_MAX) || !block.ResizeForOverwrite(static_cast<uint32_t>(size)))
     {
         nLogHolder::Get() << "[!] Failed to allocate memory to load '" << path << "'.\n";
         return false;

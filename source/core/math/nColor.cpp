@@ -1,21 +1,17 @@
 #include "core/math/nColor.h"
 
-#include <cmath>
 
-namespace
+// Clamped, not wrapped: a component a little over 1 (lighting sums, rounding) must stay bright.
+uint8_t nColor::ComponentToByte(float component)
 {
-uint32_t ToByte(float component)
-{
-    const float scaled = std::trunc(component * 255.0f);
-    if (!(std::fabs(scaled) < 2147483648.0f)) // NaN, or beyond what wrapping can keep meaningful
-        return 0;
-    return static_cast<uint32_t>(static_cast<int32_t>(scaled)) & 0xFFu;
+    const float scaled = component * 255.0f;
+    return scaled >= 255.0f ? 255 : scaled > 0.0f ? static_cast<uint8_t>(scaled) : 0;
 }
-} // namespace
 
 uint32_t nColor::ToRGBA32() const
 {
-    return ToByte(r) | ToByte(g) << 8 | ToByte(b) << 16 | ToByte(a) << 24;
+    return uint32_t(ComponentToByte(r)) | uint32_t(ComponentToByte(g)) << 8 | uint32_t(ComponentToByte(b)) << 16 |
+           uint32_t(ComponentToByte(a)) << 24;
 }
 
 nColor nColor::FromRGBA32(uint32_t packed)

@@ -15,7 +15,8 @@ public:
     nColor() = default;
     nColor(float r, float g, float b, float a) : r(r), g(g), b(b), a(a) {}
 
-    // Components outside [0, 1] wrap within their byte.
+    // Each component as trunc(c x 255), clamped to 0..255 (a NaN gives 0).
+    static uint8_t ComponentToByte(float component);
     uint32_t ToRGBA32() const;
     static nColor FromRGBA32(uint32_t packed);
 };

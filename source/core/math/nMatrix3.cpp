@@ -259,12 +259,15 @@ nMatrix3 nMatrix3::FromDirection(const nVector& direction, const nVector* up)
         const float upLength = up->Length();
         if (upLength > 0.0f && IsFiniteRange(upLength))
         {
+            // An up vector not perpendicular to the direction still gives a rotation: the
+            // basis is made orthonormal around the direction, which it keeps exactly.
             const nVector unitUp = *up * (1.0f / upLength);
             const nVector right = unitUp.Cross(forward);
             if (right.LengthSquared() > 1e-12f)
             {
+                const nVector unitRight = right.Normalized();
                 nMatrix3 result;
-                result.SetColumns(right, unitUp, forward);
+                result.SetColumns(unitRight, forward.Cross(unitRight), forward);
                 return result;
             }
         }

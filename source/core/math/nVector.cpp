@@ -231,7 +231,8 @@ nVector nVector::ToEulerAngles(const nVector& direction, const nVector* up)
             roll = kPi;
         else
             roll = std::acos(cosine);
-        if (reference.Cross(unitUp).Dot(direction) <= 0.0f)
+        // An up vector equal to the reference has no side to turn to: its roll stays 0, not 2 pi.
+        if (roll > 0.0f && reference.Cross(unitUp).Dot(direction) <= 0.0f)
             roll = kTwoPi - roll;
     }
     return nVector(pitch, yaw, roll);

@@ -162,16 +162,13 @@ bool nMetaFile::Save(const char* path) const
 {
     if (!path)
         return false;
-    nMetaTextWriter writer(m_binaryEncoding);
-    if (!writer.WriteDocument(*this))
-        return false;
     std::unique_ptr<nIOHandle> handle(nPlatform::Get().GetIOSystem().Open(nString(path), IOModeWrite));
     if (!handle)
     {
         nLogHolder::Get() << "[!] Failed to open nml output '" << path << "'.\n";
         return false;
     }
-    const std::string& text = writer.GetText();
-    handle->Write(text.data(), text.size());
-    return handle->Commit();
+    // A tag that cannot be written drops the handle uncommitted: the previous file stays.
+    nMetaTextWriter writer(m_binaryEncoding, handle.get());
+    return writer.WriteDocument(*this) && handle->Commit();
 }

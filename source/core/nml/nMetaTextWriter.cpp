@@ -2,6 +2,7 @@
 
 #include "core/base/nLog.h"
 #include "core/base/nMemory.h"
+#include "core/io/nIOHandle.h"
 #include "core/nml/nMetaBinaryEncoding.h"
 #include "core/nml/nMetaFile.h"
 #include "core/nml/nMetaTag.h"
@@ -30,7 +31,21 @@ void AppendReal(std::string& text, float value)
 }
 } // namespace
 
-nMetaTextWriter::nMetaTextWriter(uint32_t binaryEncoding) : m_binaryEncoding(binaryEncoding) {}
+nMetaTextWriter::nMetaTextWriter(uint32_t binaryEncoding, nIOHandle* output)
+    : m_binaryEncoding(binaryEncoding), m_output(output)
+{
+    if (m_output)
+        m_text.reserve(OutputBlockSize * 2);
+}
+
+// A write that falls short is remembered by the handle and fails its Commit.
+void nMetaTextWriter::PassOn(size_t atLeast)
+{
+    if (!m_output || m_text.size() < atLeast)
+        return;
+    m_output->Write(m_text.data(), m_text.size());
+    m_text.clear();
+}
 
 bool nMetaTextWriter::WriteDocument(const nMetaFile& file)
 {
@@ -39,6 +54,7 @@ bool nMetaTextWriter::WriteDocument(const nMetaFile& file)
     while (const nMetaTag* root = file.GetNextRoot(iterator))
         if (!WriteTag(root, 0))
             return false;
+    PassOn(0);
     return true;
 }
 
@@ -51,6 +67,7 @@ bool nMetaTextWriter::WriteTag(const nMetaTag* tag, uint32_t depth)
 {
     if (!tag)
         return false;
+    PassOn(OutputBlockSize);
     const char* name = tag->GetName().GetText() ? tag->GetName().GetText() : "";
     const char* nameEnd = name + tag->GetName().GetLength();
     // The reader ends a name at the first of these characters: such a name would not read back.
@@ -126,8 +143,7 @@ bool nMetaTextWriter::WriteTag(const nMetaTag* tag, uint32_t depth)
 // the whole document unreadable.
 bool nMetaTextWriter::WriteString(const nMetaTag& tag)
 {
-    nString text;
-    tag.GetValue().GetString(text);
+    const nString& text = tag.GetValue().GetText();
     const char* begin = text.GetText() ? text.GetText() : "";
     const char* end = begin + text.GetLength();
     std::string quoted(begin, end);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/math/nColor.h"
+
 #include <cstdint>
 
 // Compositing "over": a source colour c with alpha s over a destination byte d with alpha t.
@@ -33,6 +35,5 @@ inline void PictureBlendPixel(uint8_t* pixel, const uint8_t colour[3], const uin
 // A colour argument (0 to 1) as a byte: trunc(c x 255), kept within the byte.
 inline uint8_t PictureColorByte(float c)
 {
-    const float scaled = c * 255.0f;
-    return scaled >= 255.0f ? 255 : scaled > 0.0f ? uint8_t(scaled) : 0;
+    return nColor::ComponentToByte(c);
 }
