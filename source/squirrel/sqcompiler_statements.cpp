@@ -445,6 +445,7 @@ void SQCompiler::EnumStatement() {
     SQObjectPtr name = ExpectIdentifier();
     SQObjectPtr table(SQTable::Create(_ss));
     Expect('{');
+    // Members without a value count among themselves, whatever the others are given.
     SQInteger next = 0;
     while (_lex._token != '}') {
         SQObjectPtr key = ExpectIdentifier();
@@ -452,7 +453,6 @@ void SQCompiler::EnumStatement() {
         if (_lex._token == '=') {
             Lex();
             value = ConstantValue();
-            if (value._type == OT_INTEGER) next = _integer(value) + 1;
         } else {
             value = SQObjectPtr(next++);
         }

@@ -26,16 +26,23 @@ static SQInteger StringToInteger(HSQUIRRELVM v) {
     while (begin < end && isspace((unsigned char)*begin)) ++begin;
     bool negative = false;
     if (begin < end && (*begin == '-' || *begin == '+')) negative = *begin++ == '-';
-    uint32_t value = 0;
+    uint64_t value = 0;
     auto r = std::from_chars(begin, end, value, (int)base);
-    if (r.ec != std::errc() || begin == end) {
+    if (r.ec == std::errc::result_out_of_range) {
+        value = UINT64_MAX;
+    } else if (r.ec != std::errc() || begin == end) {
         // A float text converts through its integer part.
         float f = 0;
         auto rf = std::from_chars(begin, end, f);
         if (rf.ec != std::errc()) return sq_throwerror(v, "cannot convert the string");
-        value = (uint32_t)sqFloatToInteger(f);
+        SQInteger i = sqFloatToInteger(f);
+        sq_pushinteger(v, negative ? (SQInteger)(0u - (uint32_t)i) : i);
+        return 1;
     }
-    sq_pushinteger(v, negative ? (SQInteger)(0u - value) : (SQInteger)value);
+    // Out-of-range texts saturate instead of wrapping.
+    const uint64_t limit = negative ? 2147483648u : 2147483647u;
+    if (value > limit) value = limit;
+    sq_pushinteger(v, negative ? (SQInteger)(0 - (int64_t)value) : (SQInteger)value);
     return 1;
 }
 

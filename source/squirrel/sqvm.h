@@ -8,6 +8,8 @@
 struct SQSharedState;
 
 constexpr SQInteger kMaxNestedCalls = 200;
+// Extra nesting the error handler may use, so that an error at the limit is still reported.
+constexpr SQInteger kErrorHandlerNesting = 8;
 constexpr SQInteger kMaxCallDepth = 16000;
 constexpr SQInteger kNativeStackRoom = 1024;
 
@@ -45,6 +47,7 @@ struct SQVM : SQRefCounted {
     SQOuter* _openouters = nullptr;
     SQUserPointer _foreignptr = nullptr;
     SQInteger _nestedcalls = 0;
+    SQInteger _maxNestedCalls = kMaxNestedCalls;
     bool _errorNotified = false;
     bool _inDebugHook = false;
     bool _isThread = false;
