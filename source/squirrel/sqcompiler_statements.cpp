@@ -49,6 +49,8 @@ void SQCompiler::Statement() {
 
 void SQCompiler::BlockBody() {
     SQInteger scope = BeginScope();
+    // An empty block still reports its line, so that every loop iteration makes a line event.
+    if (_lineinfo && _lex._token == '}') _fs->Emit(OP_LINE, _lex._currentline);
     while (_lex._token != '}') {
         if (_lex._token == TK_EOF) Error("expected '}'");
         Statement();

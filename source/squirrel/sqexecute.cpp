@@ -905,6 +905,11 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     _top = sp - _stack;
                     ci->ip = ip;
                     CallDebugHook('l', ci->closure, i.arg);
+                    if (_stopRequest) {
+                        _stopRequest = false;
+                        RaiseError("the script was stopped by its host");
+                        goto exception;
+                    }
                 }
                 continue;
             }

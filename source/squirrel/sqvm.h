@@ -50,6 +50,9 @@ struct SQVM : SQRefCounted {
     SQInteger _maxNestedCalls = kMaxNestedCalls;
     bool _errorNotified = false;
     bool _inDebugHook = false;
+    // Set by a native debug hook to end the running script with an error at its next line
+    // event (how a host bounds the work of untrusted scripts).
+    bool _stopRequest = false;
     bool _isThread = false;
     bool _suspended = false;
     bool _suspendRequest = false;

@@ -29,7 +29,7 @@ print(compilestring("return " + nested("(", "7", ")", 250))() + " ");
 print(depthOf(compilestring("return " + nested("{a=", "8", "}", 250))(), @(t) t.a) + " ");
 print(depthOf(compilestring("return " + nested("[", "9", "]", 250))(), @(a) a[0]) + " ");
 print(depthOf(compilestring("return " + nested("function(){return ", "10", ";}", 250))(), @(f) f()) + "\n");
-foreach (text in [nested("(", "1", ")", 5000), nested("{a=", "1", "}", 5000), nested("-", "1", "", 5000),
-                  nested("function(){return ", "1", ";}", 1000)]) {
+foreach (text in [nested("(", "1", ")", 1000), nested("{a=", "1", "}", 1000), nested("!", "1", "", 1000),
+                  nested("function(){return ", "1", ";}", 300)]) {
     try { compilestring("return " + text); print("compiled\n"); } catch (e) print(e + "\n");
 }
