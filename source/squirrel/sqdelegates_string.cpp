@@ -4,9 +4,9 @@
 #include "squirrel/sqstring.h"
 #include "squirrel/sqvm.h"
 
-#include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstring>
 #include <string>
 
 static SQString* Self(HSQUIRRELVM v) { return _string(v->StackAt(1)); }
@@ -88,9 +88,13 @@ static SQInteger StringFind(HSQUIRRELVM v) {
     SQInteger from = 0;
     if (sq_gettop(v) > 2) sq_getinteger(v, 3, &from);
     if (from < 0 || from > s->_len) return 0;
-    const char* found = std::search(s->_val + from, s->_val + s->_len, sub->_val, sub->_val + sub->_len);
-    if (found == s->_val + s->_len && sub->_len > 0) return 0;
-    sq_pushinteger(v, (SQInteger)(found - s->_val));
+    if (sub->_len == 0) {
+        sq_pushinteger(v, from);
+        return 1;
+    }
+    const void* found = memmem(s->_val + from, (size_t)(s->_len - from), sub->_val, (size_t)sub->_len);
+    if (!found) return 0;
+    sq_pushinteger(v, (SQInteger)(static_cast<const char*>(found) - s->_val));
     return 1;
 }
 

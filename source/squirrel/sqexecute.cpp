@@ -559,6 +559,15 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                         ++sp;
                         continue;
                     }
+                } else if (sp[-1]._type == OT_ARRAY || sp[-1]._type == OT_STRING) {
+                    // A name is never an index of these: it can only be a default-delegate method.
+                    const SQObjectPtr& methods = sp[-1]._type == OT_ARRAY ? _ss->_arrayDelegate : _ss->_stringDelegate;
+                    if (SQObjectPtr* m = _table(methods)->FindString(_string(K[i.arg]))) {
+                        sp[0] = std::move(sp[-1]);
+                        sp[-1] = *m;
+                        ++sp;
+                        continue;
+                    }
                 }
                 _top = sp - _stack;
                 if (!Get(sp[-1], K[i.arg], tmp, false)) goto exception;

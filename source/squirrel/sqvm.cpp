@@ -432,14 +432,14 @@ bool SQVM::Arith(SQOpcode op, const SQObject& a, const SQObject& b, SQObjectPtr&
         }
     }
     if (op == OP_ADD && (a._type == OT_STRING || b._type == OT_STRING)) {
-        SQObjectPtr sa, sb;
-        if (!ToString(a, sa) || !ToString(b, sb)) return false;
-        SQString* x = _string(sa);
-        SQString* y = _string(sb);
-        if (x->_len > kMaxStringSize - y->_len) return RaiseError("string too long");
+        SQText x, y;
+        if (!TextOf(a, x) || !TextOf(b, y)) return false;
+        if (x.len > kMaxStringSize - y.len) return RaiseError("string too long");
+        // Joined in the state's scratch buffer, which stays allocated: a long text built piece
+        // by piece then does not make the allocator return and fault in memory at every step.
         std::string& buf = _ss->_scratch;
-        buf.assign(x->_val, (size_t)x->_len);
-        buf.append(y->_val, (size_t)y->_len);
+        buf.assign(x.text, (size_t)x.len);
+        buf.append(y.text, (size_t)y.len);
         dest = SQObjectPtr(_ss->String(buf.data(), (SQInteger)buf.size()));
         return true;
     }
@@ -556,6 +556,29 @@ bool SQVM::ObjCmp(const SQObject& a, const SQObject& b, SQInteger& result) {
         return true;
     }
     return RaiseCompareError(a, b);
+}
+
+bool SQVM::TextOf(const SQObject& o, SQText& text) {
+    switch (o._type) {
+    case OT_STRING:
+        text.text = _string(o)->_val;
+        text.len = _string(o)->_len;
+        return true;
+    case OT_INTEGER:
+        text.text = text.digits;
+        text.len = (SQInteger)(std::to_chars(text.digits, text.digits + sizeof(text.digits), _integer(o)).ptr - text.digits);
+        return true;
+    case OT_FLOAT:
+        FormatFloat(text.digits, sizeof(text.digits), _float(o));
+        text.text = text.digits;
+        text.len = (SQInteger)strlen(text.digits);
+        return true;
+    default:
+        if (!ToString(o, text.held)) return false;
+        text.text = _string(text.held)->_val;
+        text.len = _string(text.held)->_len;
+        return true;
+    }
 }
 
 bool SQVM::ToString(const SQObject& o, SQObjectPtr& dest) {

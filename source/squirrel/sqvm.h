@@ -22,6 +22,14 @@ struct SQCallInfo {
     bool root = false;  // returning from this frame leaves Execute
 };
 
+// The text of a value as print shows it, without making a string object for a number.
+struct SQText {
+    const SQChar* text = nullptr;
+    SQInteger len = 0;
+    char digits[64];
+    SQObjectPtr held;  // the string made by a _tostring or for other types
+};
+
 struct SQExceptionTrap {
     size_t depth;  // index of the frame that set the trap
     SQObjectPtr* sp;
@@ -102,6 +110,7 @@ struct SQVM : SQRefCounted {
                         SQObjectPtr& ret);
     bool Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQObjectPtr& ret, bool raiseerror,
                  SQGenerator* resume = nullptr);
+    // The caller keeps nc alive through the call.
     // allowSuspend: the native runs straight from a thread's outermost script loop, so that a
     // suspension (SQ_SUSPEND_FLAG) can keep the thread's frames and return to its caller.
     bool CallNative(SQNativeClosure* nc, SQInteger nargs, SQObjectPtr* base, SQObjectPtr& ret,
@@ -124,6 +133,7 @@ struct SQVM : SQRefCounted {
     bool ObjCmp(const SQObject& a, const SQObject& b, SQInteger& result);
     bool IsEqual(const SQObject& a, const SQObject& b);
     bool ToString(const SQObject& o, SQObjectPtr& dest);
+    bool TextOf(const SQObject& o, SQText& text);
     bool TypeOf(const SQObject& o, SQObjectPtr& dest);
     bool Clone(const SQObject& o, SQObjectPtr& dest);
     bool InKey(const SQObject& obj, const SQObject& key, bool& found);

@@ -164,7 +164,6 @@ bool SQVM::CallNative(SQNativeClosure* nc, SQInteger nargs, SQObjectPtr* base, S
     ci.native = nc;
     _calls.push_back(ci);
     ++_nestedcalls;
-    SQObjectPtr keep(nc);
     SQInteger r = nc->_function(this);
     --_nestedcalls;
     _calls.pop_back();
