@@ -90,7 +90,8 @@ static bool SortCompare(HSQUIRRELVM v, const SQObjectPtr& fn, const SQObject& a,
     v->Push(v->_roottable);
     v->Push(a);
     v->Push(b);
-    if (!v->Call(fn, 3, base, r, false)) return false;
+    bool called = fn._type == OT_CLOSURE ? v->Execute(_closure(fn), 3, base, r, false) : v->Call(fn, 3, base, r, false);
+    if (!called) return false;
     if (r._type != OT_INTEGER) return v->RaiseError("compare func failed");
     result = _integer(r);
     return true;
