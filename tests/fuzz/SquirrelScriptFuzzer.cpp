@@ -23,7 +23,32 @@ namespace
 
 constexpr uint64_t LineEventBudget = 200000;
 uint64_t lineEvents = 0;
-std::string scratchPath;
+
+// Made on first use, so that a plain program replaying inputs has it as the fuzzer does, and
+// removed when the process ends.
+struct ScratchFile
+{
+    ScratchFile()
+    {
+        char pattern[] = "/tmp/squirrel_fuzzer_XXXXXX";
+        int fd = mkstemp(pattern);
+        if (fd < 0)
+            std::abort();
+        const char content[] = "scratch\x01\x02\x03\x04\xff\x00 text for reads";
+        if (write(fd, content, sizeof(content)) != static_cast<ssize_t>(sizeof(content)))
+            std::abort();
+        close(fd);
+        path = pattern;
+    }
+    ~ScratchFile() { unlink(path.c_str()); }
+    std::string path;
+};
+
+const std::string& ScratchPath()
+{
+    static const ScratchFile file;
+    return file.path;
+}
 
 void CountLineEvent(HSQUIRRELVM vm, SQInteger type, const SQChar*, SQInteger, const SQChar*)
 {
@@ -70,7 +95,7 @@ void ConfineHostAccess(HSQUIRRELVM vm)
     const std::string confine = "local libraryFile = ::file;\n"
                                 "::file <- class extends libraryFile {\n"
                                 "    constructor(name, mode) { base.constructor(\"" +
-                                scratchPath + "\", \"rb\"); }\n"
+                                ScratchPath() + "\", \"rb\"); }\n"
                                 "};\n";
     if (SQ_SUCCEEDED(sq_compilebuffer(vm, confine.data(), static_cast<SQInteger>(confine.size()), "confine",
                                       SQTrue)))
@@ -87,20 +112,6 @@ void ConfineHostAccess(HSQUIRRELVM vm)
 }
 
 } // namespace
-
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    char pattern[] = "/tmp/squirrel_fuzzer_XXXXXX";
-    int fd = mkstemp(pattern);
-    if (fd < 0)
-        std::abort();
-    const char content[] = "scratch\x01\x02\x03\x04\xff\x00 text for reads";
-    if (write(fd, content, sizeof(content)) != static_cast<ssize_t>(sizeof(content)))
-        std::abort();
-    close(fd);
-    scratchPath = pattern;
-    return 0;
-}
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
