@@ -95,6 +95,9 @@ struct SQVM : SQRefCounted {
     void PushNull() {
         if (_top < _stacksize) _stack[_top++].Null();
     }
+    void PushInteger(SQInteger n) {
+        if (_top < _stacksize) _stack[_top++].SetInteger(n);
+    }
     void Pop() {
         if (_top > _stackbase) _stack[--_top].Null();
     }
