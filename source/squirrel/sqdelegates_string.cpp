@@ -33,8 +33,9 @@ static SQInteger StringToInteger(HSQUIRRELVM v) {
     } else if (r.ec != std::errc() || begin == end) {
         // A float text converts through its integer part.
         float f = 0;
-        auto rf = std::from_chars(begin, end, f);
-        if (rf.ec != std::errc()) return sq_throwerror(v, "cannot convert the string");
+        bool ok = false;
+        sqParseFloat(begin, end, f, ok);
+        if (!ok) return sq_throwerror(v, "cannot convert the string");
         SQInteger i = sqFloatToInteger(f);
         sq_pushinteger(v, negative ? (SQInteger)(0u - (uint32_t)i) : i);
         return 1;
@@ -53,8 +54,9 @@ static SQInteger StringToFloat(HSQUIRRELVM v) {
     while (begin < end && isspace((unsigned char)*begin)) ++begin;
     if (begin < end && *begin == '+') ++begin;
     float f = 0;
-    auto r = std::from_chars(begin, end, f);
-    if (r.ec != std::errc()) return sq_throwerror(v, "cannot convert the string");
+    bool ok = false;
+    sqParseFloat(begin, end, f, ok);
+    if (!ok) return sq_throwerror(v, "cannot convert the string");
     sq_pushfloat(v, f);
     return 1;
 }
