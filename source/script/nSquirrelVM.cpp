@@ -40,9 +40,9 @@ nSquirrelVM* nSquirrelVM::FromHandle(HSQUIRRELVM vm)
 
 bool nSquirrelVM::Open()
 {
-    if (m_closing)
+    if (m_closing || m_runDepth > 0)
     {
-        nLogHolder::Get() << "[!] Cannot open the script machine while it closes.\n";
+        nLogHolder::Get() << "[!] Cannot open the script machine while it closes or runs a script.\n";
         return false;
     }
     Close();
@@ -93,6 +93,12 @@ void nSquirrelVM::RegisterLibraries()
 // kept may then be freed, and their release hooks may run, before the runtime itself goes.
 void nSquirrelVM::Close()
 {
+    if (m_vm && m_runDepth > 0)
+    {
+        m_closeDeferred = true;
+        return;
+    }
+    m_closeDeferred = false;
     if (m_vm && !m_closing)
     {
         m_closing = true;
@@ -105,6 +111,17 @@ void nSquirrelVM::Close()
         nCObject::DestroyReleasedObjects();
     }
     SetState(ScriptVMRunning);
+}
+
+nSquirrelVM::RunScope::RunScope(nSquirrelVM& machine) : m_machine(machine)
+{
+    ++m_machine.m_runDepth;
+}
+
+nSquirrelVM::RunScope::~RunScope()
+{
+    if (--m_machine.m_runDepth == 0 && m_machine.m_closeDeferred)
+        m_machine.Close();
 }
 
 void nSquirrelVM::AttachObject(nSquirrelObject* object)

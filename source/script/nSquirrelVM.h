@@ -33,7 +33,7 @@ public:
     bool PushArgument(const nScriptValue& value) override;
     bool EndCall(nScriptValue* out) override;
     uint32_t InvalidateNativeObject(const void* object) override;
-    bool IsOpen() const override { return m_vm != nullptr && !m_closing; }
+    bool IsOpen() const override { return m_vm != nullptr && !m_closing && !m_closeDeferred; }
     bool Open() override;
     void Close() override;
 
@@ -64,11 +64,26 @@ private:
     nScriptObject* WrapTop();
     void AbandonCall();
 
+    // Marks the host's entries into the runtime that may run script code. A Close asked for
+    // inside one (by a native) waits until the outermost has returned, so that the runtime is
+    // not freed under the interpreter.
+    class RunScope
+    {
+    public:
+        explicit RunScope(nSquirrelVM& machine);
+        ~RunScope();
+
+    private:
+        nSquirrelVM& m_machine;
+    };
+
     HSQUIRRELVM m_vm = nullptr;
     int32_t m_argumentCount = 0;
     SQInteger m_callBase = 0; // stack top before the pending call's pushes
     bool m_callPending = false;
     bool m_closing = false;
+    bool m_closeDeferred = false;
+    int32_t m_runDepth = 0;
     bool m_debugInfo = false;
     nLinkedList m_objects; // live nSquirrelObject handles, not owned
     nAutoArray<char> m_printBuffer;

@@ -150,6 +150,7 @@ nScriptObject* nSquirrelVM::GetObject(const char* name, nScriptObject* parent)
 {
     if (!IsOpen() || !name)
         return nullptr;
+    RunScope scope(*this);
     const SQInteger top = sq_gettop(m_vm);
     nScriptObject* result = nullptr;
     if (PushParent(parent))
@@ -172,6 +173,7 @@ bool nSquirrelVM::RunFile(const nString& path, bool)
     nAutoArray<uint8_t> text(MemCategoryGeneral);
     if (!nPlatform::Get().GetIOSystem().LoadFile(path, text))
         return false;
+    RunScope scope(*this);
     const SQInteger top = sq_gettop(m_vm);
     const char* source = text.GetCount() ? reinterpret_cast<const char*>(text.GetData()) : "";
     if (SQ_SUCCEEDED(
@@ -212,6 +214,7 @@ bool nSquirrelVM::SetSlot(const char* name, const nScriptValue& value, nScriptOb
 {
     if (!IsOpen() || !name)
         return false;
+    RunScope scope(*this);
     const SQInteger top = sq_gettop(m_vm);
     if (!PushParent(parent))
         return false;
@@ -233,6 +236,7 @@ bool nSquirrelVM::GetSlot(const char* name, nScriptValue& out, nScriptObject* pa
 {
     if (!IsOpen() || !name)
         return false;
+    RunScope scope(*this);
     const SQInteger top = sq_gettop(m_vm);
     bool found = false;
     if (PushParent(parent))
@@ -321,6 +325,7 @@ bool nSquirrelVM::EndCall(nScriptValue* out)
         AbandonCall();
         return false;
     }
+    RunScope scope(*this);
     const SQInteger base = m_callBase;
     m_callPending = false;
     const bool called = SQ_SUCCEEDED(sq_call(m_vm, m_argumentCount, SQTrue, SQTrue));

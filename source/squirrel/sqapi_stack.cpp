@@ -53,7 +53,7 @@ void sq_pushstring(HSQUIRRELVM v, const SQChar* s, SQInteger len) {
     v->Push(SQObjectPtr(v->_ss->String(s, len)));
 }
 void sq_pushfloat(HSQUIRRELVM v, SQFloat f) { v->Push(SQObjectPtr(f)); }
-void sq_pushinteger(HSQUIRRELVM v, SQInteger n) { v->Push(SQObjectPtr(n)); }
+void sq_pushinteger(HSQUIRRELVM v, SQInteger n) { v->PushInteger(n); }
 void sq_pushbool(HSQUIRRELVM v, SQBool b) { v->Push(SQObjectPtr::Bool(b != 0)); }
 void sq_pushuserpointer(HSQUIRRELVM v, SQUserPointer p) { v->Push(SQObjectPtr::UserPointer(p)); }
 void sq_pushnull(HSQUIRRELVM v) { v->PushNull(); }

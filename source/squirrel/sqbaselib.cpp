@@ -118,11 +118,9 @@ static SQInteger BaseEnableDebugInfo(HSQUIRRELVM v) {
     return 0;
 }
 
-static SQInteger BaseGetStackInfos(HSQUIRRELVM v) {
-    SQInteger level;
-    sq_getinteger(v, 2, &level);
+SQInteger sqPushStackInfos(HSQUIRRELVM v, HSQUIRRELVM target, SQInteger level) {
     SQStackInfos si;
-    if (SQ_FAILED(sq_stackinfos(v, level, &si))) return 0;
+    if (SQ_FAILED(sq_stackinfos(target, level, &si))) return 0;
     SQTable* t = SQTable::Create(v->_ss);
     SQObjectPtr result(t);
     SQSharedState* ss = v->_ss;
@@ -131,7 +129,7 @@ static SQInteger BaseGetStackInfos(HSQUIRRELVM v) {
     t->NewSlot(SQObjectPtr(ss->String("line")), SQObjectPtr(si.line));
     SQTable* locals = SQTable::Create(ss);
     SQObjectPtr localsObj(locals);
-    const SQCallInfo& ci = v->_calls[v->_calls.size() - 1 - (size_t)level];
+    const SQCallInfo& ci = target->_calls[target->_calls.size() - 1 - (size_t)level];
     if (ci.closure) {
         SQFunctionProto* f = ci.closure->_function;
         SQInteger pc = ci.ip ? (SQInteger)(ci.ip - f->_code.data()) - 1 : 0;
@@ -144,6 +142,12 @@ static SQInteger BaseGetStackInfos(HSQUIRRELVM v) {
     t->NewSlot(SQObjectPtr(ss->String("locals")), localsObj);
     v->Push(result);
     return 1;
+}
+
+static SQInteger BaseGetStackInfos(HSQUIRRELVM v) {
+    SQInteger level;
+    sq_getinteger(v, 2, &level);
+    return sqPushStackInfos(v, v, level);
 }
 
 static SQInteger BaseCollectGarbage(HSQUIRRELVM v) {

@@ -158,56 +158,38 @@ SQExp SQCompiler::LogicalAnd() {
     }
 }
 
-SQOpcode SQCompiler::BinaryOp(int level, SQInteger tok) {
-    switch (level) {
-    case 0: return tok == '|' ? OP_BITOR : (SQOpcode)255;
-    case 1: return tok == '^' ? OP_BITXOR : (SQOpcode)255;
-    case 2: return tok == '&' ? OP_BITAND : (SQOpcode)255;
-    case 3:
-        switch (tok) {
-        case TK_EQ: return OP_EQ;
-        case TK_NE: return OP_NE;
-        case TK_3WAYSCMP: return OP_CMP3;
-        default: return (SQOpcode)255;
-        }
-    case 4:
-        switch (tok) {
-        case '<': return OP_LT;
-        case '>': return OP_GT;
-        case TK_LE: return OP_LE;
-        case TK_GE: return OP_GE;
-        case TK_INSTANCEOF: return OP_INSTANCEOF;
-        default: return (SQOpcode)255;
-        }
-    case 5:
-        switch (tok) {
-        case TK_SHIFTL: return OP_SHL;
-        case TK_SHIFTR: return OP_SHR;
-        case TK_USHIFTR: return OP_USHR;
-        default: return (SQOpcode)255;
-        }
-    case 6:
-        switch (tok) {
-        case '+': return OP_ADD;
-        case '-': return OP_SUB;
-        default: return (SQOpcode)255;
-        }
-    default:
-        switch (tok) {
-        case '*': return OP_MUL;
-        case '/': return OP_DIV;
-        case '%': return OP_MOD;
-        default: return (SQOpcode)255;
+SQOpcode SQCompiler::BinaryOp(SQInteger tok, int& level) {
+    struct Operator {
+        SQInteger tok;
+        SQOpcode op;
+        int level;
+    };
+    static constexpr Operator kOperators[] = {
+        {'|', OP_BITOR, 0},      {'^', OP_BITXOR, 1},         {'&', OP_BITAND, 2},
+        {TK_EQ, OP_EQ, 3},       {TK_NE, OP_NE, 3},           {TK_3WAYSCMP, OP_CMP3, 3},
+        {'<', OP_LT, 4},         {'>', OP_GT, 4},             {TK_LE, OP_LE, 4},
+        {TK_GE, OP_GE, 4},       {TK_INSTANCEOF, OP_INSTANCEOF, 4},
+        {TK_SHIFTL, OP_SHL, 5},  {TK_SHIFTR, OP_SHR, 5},      {TK_USHIFTR, OP_USHR, 5},
+        {'+', OP_ADD, 6},        {'-', OP_SUB, 6},
+        {'*', OP_MUL, 7},        {'/', OP_DIV, 7},            {'%', OP_MOD, 7},
+    };
+    for (const Operator& o : kOperators) {
+        if (o.tok == tok) {
+            level = o.level;
+            return o.op;
         }
     }
+    return (SQOpcode)255;
 }
 
-SQExp SQCompiler::Binary(int level) {
-    if (level > 7) return Unary();
-    SQExp e = Binary(level + 1);
+// Precedence climbing: one frame per operand instead of one per precedence level, so that
+// nested parentheses cost little of the compiler's stack.
+SQExp SQCompiler::Binary(int minLevel) {
+    SQExp e = Unary();
     for (;;) {
-        SQOpcode op = BinaryOp(level, _lex._token);
-        if (op == (SQOpcode)255) return e;
+        int level = 0;
+        SQOpcode op = BinaryOp(_lex._token, level);
+        if (op == (SQOpcode)255 || level < minLevel) return e;
         Lex();
         Discharge(e);
         SQExp r = Binary(level + 1);
@@ -218,7 +200,6 @@ SQExp SQCompiler::Binary(int level) {
 }
 
 SQExp SQCompiler::Unary() {
-    NestingGuard guard(this);
     switch (_lex._token) {
     case '-': {
         Lex();
@@ -264,6 +245,7 @@ SQExp SQCompiler::Unary() {
     case TK_MINUSMINUS: {
         SQInteger delta = _lex._token == TK_PLUSPLUS ? 1 : -1;
         Lex();
+        NestingGuard guard(this);
         SQExp e = Unary();
         Increment(e, delta, false);
         return SQExp{};
@@ -287,6 +269,7 @@ SQExp SQCompiler::Unary() {
 }
 
 void SQCompiler::UnaryOperand() {
+    NestingGuard guard(this);
     SQExp e = Unary();
     Discharge(e);
 }
@@ -395,11 +378,10 @@ SQExp SQCompiler::Postfix(SQExp e) {
             while (_lex._token != ')') {
                 Expression();
                 ++nargs;
+                // Commas between arguments are optional.
                 if (_lex._token == ',') {
                     Lex();
                     if (_lex._token == ')') Error("expression expected, found ')'");
-                } else if (_lex._token != ')') {
-                    Error("expected ')'");
                 }
             }
             Lex();
@@ -518,7 +500,14 @@ SQExp SQCompiler::Factor() {
         return e;
     case TK_FUNCTION: {
         Lex();
-        FunctionBody(SQObjectPtr(), false);
+        bool boundEnv = false;
+        if (_lex._token == '[') {
+            Lex();
+            Expression();
+            Expect(']');
+            boundEnv = true;
+        }
+        FunctionBody(SQObjectPtr(), false, boundEnv);
         return e;
     }
     case '@': {
@@ -628,7 +617,7 @@ void SQCompiler::ClassExpression() {
     Lex();
 }
 
-void SQCompiler::FunctionBody(const SQObjectPtr& name, bool lambda) {
+void SQCompiler::FunctionBody(const SQObjectPtr& name, bool lambda, bool boundEnv) {
     Expect('(');
     auto child = std::make_unique<SQFuncState>(_ss, _fs);
     SQFuncState* parent = _fs;
@@ -653,7 +642,7 @@ void SQCompiler::FunctionBody(const SQObjectPtr& name, bool lambda) {
         if (_lex._token == '=') {
             Lex();
             Expression();
-            ++ndefaults;
+            if (++ndefaults > 0xFFFF) Error("too many default parameters");
         } else if (ndefaults > 0) {
             Error("expected '='");
         }
@@ -683,5 +672,5 @@ void SQCompiler::FunctionBody(const SQObjectPtr& name, bool lambda) {
     SQFunctionProto* done = child->Finish();
     SQInteger index = (SQInteger)parent->_proto->_functions.size();
     parent->AddFunction(done);
-    parent->Emit(OP_CLOSURE, index, ndefaults);
+    parent->Emit(OP_CLOSURE, index, boundEnv ? 1 : 0, ndefaults);
 }

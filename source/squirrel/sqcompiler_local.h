@@ -60,7 +60,7 @@ private:
         ~NestingGuard() { --compiler->_nesting; }
         SQCompiler* compiler;
     };
-    static constexpr int kMaxNesting = 200;
+    static constexpr int kMaxNesting = 800;
 
     void Statement();
 
@@ -108,9 +108,10 @@ private:
     SQExp LogicalOr();
     SQExp LogicalAnd();
 
-    // Binary operator levels, loosest first.
-    static SQOpcode BinaryOp(int level, SQInteger tok);
-    SQExp Binary(int level);
+    // Binary operators and their levels, loosest first (255 when tok is none).
+    static SQOpcode BinaryOp(SQInteger tok, int& level);
+    // Operands joined by operators of at least minLevel.
+    SQExp Binary(int minLevel);
     SQExp Unary();
     void UnaryOperand();
     void Increment(SQExp& e, SQInteger delta, bool postfix);
@@ -125,8 +126,9 @@ private:
     void ClassExpression();
 
     // Parses parameters and body, then emits the closure (defaults evaluated here, in the
-    // enclosing function, when the closure is created).
-    void FunctionBody(const SQObjectPtr& name, bool lambda);
+    // enclosing function, when the closure is created). A bound environment was pushed
+    // before the defaults.
+    void FunctionBody(const SQObjectPtr& name, bool lambda, bool boundEnv = false);
 
     SQSharedState* _ss;
     SQLexer _lex;

@@ -49,6 +49,8 @@ void SQCompiler::Statement() {
 
 void SQCompiler::BlockBody() {
     SQInteger scope = BeginScope();
+    // An empty block still reports its line, so that every loop iteration makes a line event.
+    if (_lineinfo && _lex._token == '}') _fs->Emit(OP_LINE, _lex._currentline);
     while (_lex._token != '}') {
         if (_lex._token == TK_EOF) Error("expected '}'");
         Statement();
@@ -445,6 +447,7 @@ void SQCompiler::EnumStatement() {
     SQObjectPtr name = ExpectIdentifier();
     SQObjectPtr table(SQTable::Create(_ss));
     Expect('{');
+    // Members without a value count among themselves, whatever the others are given.
     SQInteger next = 0;
     while (_lex._token != '}') {
         SQObjectPtr key = ExpectIdentifier();
@@ -452,7 +455,6 @@ void SQCompiler::EnumStatement() {
         if (_lex._token == '=') {
             Lex();
             value = ConstantValue();
-            if (value._type == OT_INTEGER) next = _integer(value) + 1;
         } else {
             value = SQObjectPtr(next++);
         }

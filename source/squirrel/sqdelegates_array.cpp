@@ -6,6 +6,8 @@
 #include "squirrel/sqvm.h"
 
 #include <algorithm>
+#include <cstring>
+#include <vector>
 
 static SQArray* Self(HSQUIRRELVM v) { return _array(v->StackAt(1)); }
 
@@ -82,9 +84,14 @@ static SQInteger ArrayResize(HSQUIRRELVM v) {
 static bool SortCompare(HSQUIRRELVM v, const SQObjectPtr& fn, const SQObject& a, const SQObject& b,
                         SQInteger& result) {
     if (fn._type == OT_NULL) return v->ObjCmp(a, b, result);
+    if (!v->HasRoom(4)) return v->RaiseError("stack overflow");
     SQObjectPtr r;
-    SQObjectPtr args[2] = {SQObjectPtr(a), SQObjectPtr(b)};
-    if (!v->CallMetaMethod(fn, v->_roottable, 2, args, r)) return false;
+    SQInteger base = v->_top;
+    v->Push(v->_roottable);
+    v->Push(a);
+    v->Push(b);
+    bool called = fn._type == OT_CLOSURE ? v->Execute(_closure(fn), 3, base, r, false) : v->Call(fn, 3, base, r, false);
+    if (!called) return false;
     if (r._type != OT_INTEGER) return v->RaiseError("compare func failed");
     result = _integer(r);
     return true;
@@ -99,17 +106,45 @@ static bool MergeSort(HSQUIRRELVM v, const SQObjectPtr& fn, SQVector<SQObjectPtr
     while (i < mid && j < hi) {
         SQInteger c;
         if (!SortCompare(v, fn, values[j], values[i], c)) return false;
-        scratch[k++] = c < 0 ? values[j++] : values[i++];
+        // `values` is the sort's own copy, so its elements may be moved out.
+        scratch[k++] = std::move(c < 0 ? values[j++] : values[i++]);
     }
-    while (i < mid) scratch[k++] = values[i++];
-    while (j < hi) scratch[k++] = values[j++];
+    while (i < mid) scratch[k++] = std::move(values[i++]);
+    while (j < hi) scratch[k++] = std::move(values[j++]);
     for (size_t n = lo; n < hi; ++n) values[n] = std::move(scratch[n]);
+    return true;
+}
+
+// Arrays of integers only, or of strings only, sort without the general comparison: no
+// script can run, so they sort in place. Answers false for any other array.
+static bool SortUniform(SQVector<SQObjectPtr>& values) {
+    if (values.empty()) return true;
+    SQObjectType type = values.front()._type;
+    if (type != OT_INTEGER && type != OT_STRING) return false;
+    for (const SQObjectPtr& o : values) {
+        if (o._type != type) return false;
+    }
+    if (type == OT_INTEGER) {
+        std::vector<SQInteger> keys;
+        keys.reserve(values.size());
+        for (const SQObjectPtr& o : values) keys.push_back(_integer(o));
+        std::sort(keys.begin(), keys.end());
+        for (size_t i = 0; i < keys.size(); ++i) values[i]._unVal.nInteger = keys[i];
+        return true;
+    }
+    std::stable_sort(values.begin(), values.end(), [](const SQObjectPtr& a, const SQObjectPtr& b) {
+        const SQString* x = _string(a);
+        const SQString* y = _string(b);
+        int c = memcmp(x->_val, y->_val, (size_t)std::min(x->_len, y->_len));
+        return c < 0 || (c == 0 && x->_len < y->_len);
+    });
     return true;
 }
 
 static SQInteger ArraySort(HSQUIRRELVM v) {
     SQObjectPtr self = v->StackAt(1), fn;
     if (sq_gettop(v) > 1) fn = v->StackAt(2);
+    if (fn._type == OT_NULL && SortUniform(_array(self)->_values)) return ReturnSelf(v);
     SQVector<SQObjectPtr> values = _array(self)->_values;
     SQVector<SQObjectPtr> scratch(values.size());
     if (!MergeSort(v, fn, values, scratch, 0, values.size())) return SQ_ERROR;

@@ -1,6 +1,7 @@
 #include "squirrel/sqdelegates.h"
 
 #include "squirrel/sqarray.h"
+#include "squirrel/sqbaselib.h"
 #include "squirrel/sqclass.h"
 #include "squirrel/sqfunction.h"
 #include "squirrel/sqstate.h"
@@ -149,10 +150,17 @@ static SQInteger ThreadGetStatus(HSQUIRRELVM v) {
     return 1;
 }
 
+static SQInteger ThreadGetStackInfos(HSQUIRRELVM v) {
+    SQInteger level = 0;
+    sq_getinteger(v, 2, &level);
+    return sqPushStackInfos(v, _thread(v->StackAt(1)), level);
+}
+
 const SQRegFunction sqThreadDelegate[] = {
     {"call", ThreadCall, -1, "v"},
     {"wakeup", ThreadWakeUp, -1, "v"},
     {"getstatus", ThreadGetStatus, 1, "v"},
+    {"getstackinfos", ThreadGetStackInfos, 2, "vn"},
     {"weakref", sqDelegateWeakRef, 1, nullptr},
     {"tostring", sqDelegateToString, 1, "."},
     {nullptr, nullptr, 0, nullptr}};

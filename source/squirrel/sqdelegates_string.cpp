@@ -4,9 +4,9 @@
 #include "squirrel/sqstring.h"
 #include "squirrel/sqvm.h"
 
-#include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cstring>
 #include <string>
 
 static SQString* Self(HSQUIRRELVM v) { return _string(v->StackAt(1)); }
@@ -26,16 +26,24 @@ static SQInteger StringToInteger(HSQUIRRELVM v) {
     while (begin < end && isspace((unsigned char)*begin)) ++begin;
     bool negative = false;
     if (begin < end && (*begin == '-' || *begin == '+')) negative = *begin++ == '-';
-    uint32_t value = 0;
+    uint64_t value = 0;
     auto r = std::from_chars(begin, end, value, (int)base);
-    if (r.ec != std::errc() || begin == end) {
+    if (r.ec == std::errc::result_out_of_range) {
+        value = UINT64_MAX;
+    } else if (r.ec != std::errc() || begin == end) {
         // A float text converts through its integer part.
         float f = 0;
-        auto rf = std::from_chars(begin, end, f);
-        if (rf.ec != std::errc()) return sq_throwerror(v, "cannot convert the string");
-        value = (uint32_t)sqFloatToInteger(f);
+        bool ok = false;
+        sqParseFloat(begin, end, f, ok);
+        if (!ok) return sq_throwerror(v, "cannot convert the string");
+        SQInteger i = sqFloatToInteger(f);
+        sq_pushinteger(v, negative ? (SQInteger)(0u - (uint32_t)i) : i);
+        return 1;
     }
-    sq_pushinteger(v, negative ? (SQInteger)(0u - value) : (SQInteger)value);
+    // Out-of-range texts saturate instead of wrapping.
+    const uint64_t limit = negative ? 2147483648u : 2147483647u;
+    if (value > limit) value = limit;
+    sq_pushinteger(v, negative ? (SQInteger)(0 - (int64_t)value) : (SQInteger)value);
     return 1;
 }
 
@@ -46,8 +54,9 @@ static SQInteger StringToFloat(HSQUIRRELVM v) {
     while (begin < end && isspace((unsigned char)*begin)) ++begin;
     if (begin < end && *begin == '+') ++begin;
     float f = 0;
-    auto r = std::from_chars(begin, end, f);
-    if (r.ec != std::errc()) return sq_throwerror(v, "cannot convert the string");
+    bool ok = false;
+    sqParseFloat(begin, end, f, ok);
+    if (!ok) return sq_throwerror(v, "cannot convert the string");
     sq_pushfloat(v, f);
     return 1;
 }
@@ -81,9 +90,13 @@ static SQInteger StringFind(HSQUIRRELVM v) {
     SQInteger from = 0;
     if (sq_gettop(v) > 2) sq_getinteger(v, 3, &from);
     if (from < 0 || from > s->_len) return 0;
-    const char* found = std::search(s->_val + from, s->_val + s->_len, sub->_val, sub->_val + sub->_len);
-    if (found == s->_val + s->_len && sub->_len > 0) return 0;
-    sq_pushinteger(v, (SQInteger)(found - s->_val));
+    if (sub->_len == 0) {
+        sq_pushinteger(v, from);
+        return 1;
+    }
+    const void* found = memmem(s->_val + from, (size_t)(s->_len - from), sub->_val, (size_t)sub->_len);
+    if (!found) return 0;
+    sq_pushinteger(v, (SQInteger)(static_cast<const char*>(found) - s->_val));
     return 1;
 }
 

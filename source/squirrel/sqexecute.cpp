@@ -30,21 +30,15 @@ bool SQVM::EnterFrame(SQClosure* closure, SQObjectPtr* base, SQInteger nargs, SQ
         if (nargs > nparams) return RaiseError("wrong number of parameters");
         sp = base + nparams;
     }
-    if (closure->_env && closure->_env->_obj._type != OT_NULL) base[0] = closure->_env->_obj;
+    // A bound environment that has died leaves `this` null.
+    if (closure->_env) base[0] = closure->_env->_obj;
     return true;
-}
-
-// A suspended generator holds `this` weakly (so that an object may keep its own generators);
-// the running one holds it strongly again.
-static void WeakenThis(SQGenerator* g) {
-    if (!g->_stack.empty()) g->_stack[0] = sqMakeWeakRef(g->_stack[0]);
 }
 
 SQObjectPtr SQVM::MakeGenerator(SQClosure* closure, SQObjectPtr* base, SQObjectPtr* sp) {
     SQGenerator* g = SQGenerator::Create(_ss, closure);
     SQObjectPtr result(g);
     for (SQObjectPtr* p = base; p < sp; ++p) g->_stack.push_back(std::move(*p));
-    WeakenThis(g);
     return result;
 }
 
@@ -123,7 +117,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
     SQObjectPtr* base = _stack + stackbase;
     SQObjectPtr* sp = base + nargs;
     SQObjectPtr tmp;
-    if (_nestedcalls >= kMaxNestedCalls && !wakeUp) {
+    if (_nestedcalls >= _maxNestedCalls && !wakeUp) {
         RaiseError("stack overflow");
         PopTo(stackbase);
         if (raiseerror && !_errorNotified && _traps.empty()) CallErrorHandler(_lasterror);
@@ -143,7 +137,6 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
         if (resume) {
             sp = base;
             for (SQObjectPtr& v : resume->_stack) *sp++ = std::move(v);
-            if (base[0]._type == OT_WEAKREF) base[0] = sqRealValue(base[0]);
             for (SQOuter* o : resume->_outers) {
                 o->_valptr = base + o->_stackindex;
                 SQOuter** link = &_openouters;
@@ -566,6 +559,15 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                         ++sp;
                         continue;
                     }
+                } else if (sp[-1]._type == OT_ARRAY || sp[-1]._type == OT_STRING) {
+                    // A name is never an index of these: it can only be a default-delegate method.
+                    const SQObjectPtr& methods = sp[-1]._type == OT_ARRAY ? _ss->_arrayDelegate : _ss->_stringDelegate;
+                    if (SQObjectPtr* m = _table(methods)->FindString(_string(K[i.arg]))) {
+                        sp[0] = std::move(sp[-1]);
+                        sp[-1] = *m;
+                        ++sp;
+                        continue;
+                    }
                 }
                 _top = sp - _stack;
                 if (!Get(sp[-1], K[i.arg], tmp, false)) goto exception;
@@ -604,6 +606,9 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     !_closure(*func)->_function->_generator && !HasDebugHook() &&
                     (_traps.empty() || _traps.back().depth + 1 < _calls.size())) {
                     SQClosure* c = _closure(*func);
+                    // The callee's environment may be held only by this frame's locals.
+                    SQObjectPtr keepEnv;
+                    if (c->_env) keepEnv = c->_env->_obj;
                     if (_openouters) CloseOuters(base);
                     // `i` may die here, with the caller's closure.
                     for (SQInteger k = 0; k <= nargs; ++k) base[k - 1] = std::move(func[k]);
@@ -750,9 +755,18 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                         c->_outers.push_back(ci->closure->_outers[(size_t)o.index]);
                     }
                 }
-                SQObjectPtr* first = sp - i.a;
+                SQObjectPtr* first = sp - i.c;
                 for (SQObjectPtr* p = first; p < sp; ++p) c->_defaultparams.push_back(std::move(*p));
                 sp = first;
+                if (i.a) {
+                    const SQObjectPtr& env = sp[-1];
+                    if (env._type != OT_TABLE && env._type != OT_CLASS && env._type != OT_INSTANCE) {
+                        RaiseError("invalid environment");
+                        goto exception;
+                    }
+                    c->SetEnv(_weakref(sqMakeWeakRef(env)));
+                    (--sp)->Null();
+                }
                 *sp++ = std::move(tmp);
                 continue;
             }
@@ -865,7 +879,6 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 }
                 _traps.resize(firstTrap);
                 for (SQObjectPtr* p = base; p < sp; ++p) g->_stack.push_back(std::move(*p));
-                WeakenThis(g);
                 // Outers on the frame's slots follow them into the generator.
                 while (_openouters && _openouters->_valptr >= base) {
                     SQOuter* o = _openouters;
@@ -901,6 +914,11 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     _top = sp - _stack;
                     ci->ip = ip;
                     CallDebugHook('l', ci->closure, i.arg);
+                    if (_stopRequest) {
+                        _stopRequest = false;
+                        RaiseError("the script was stopped by its host");
+                        goto exception;
+                    }
                 }
                 continue;
             }

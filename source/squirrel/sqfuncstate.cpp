@@ -28,7 +28,7 @@ void SQFuncState::SetLine(SQInteger line) {
     }
 }
 
-static SQInteger StackEffect(SQOpcode op, SQInteger arg, SQInteger a) {
+static SQInteger StackEffect(SQOpcode op, SQInteger arg, SQInteger a, SQInteger c) {
     switch (op) {
     case OP_LOADNULL:
     case OP_LOADINT:
@@ -84,7 +84,7 @@ static SQInteger StackEffect(SQOpcode op, SQInteger arg, SQInteger a) {
     case OP_POP: return -arg;
     case OP_CALL: return -(arg + 1);
     case OP_NEWARRAY: return 1 - arg;
-    case OP_CLOSURE: return 1 - a;
+    case OP_CLOSURE: return 1 - c - a;
     case OP_NEWCLASS: return 1 - ((a & 1) + ((a >> 1) & 1));
     case OP_YIELD: return -a;
     case OP_ARITHLK:
@@ -104,7 +104,7 @@ SQInteger SQFuncState::Emit(SQOpcode op, SQInteger arg, SQInteger a, SQInteger c
     i.arg = arg;
     i.arg2 = 0;
     _proto->_code.push_back(i);
-    Adjust(StackEffect(op, arg, a));
+    Adjust(StackEffect(op, arg, a, c));
     return PC() - 1;
 }
 
@@ -199,7 +199,7 @@ SQInteger SQFuncState::EmitConditionalJump(bool whenTrue) {
         }
         if (fused) {
             code.pop_back();
-            Adjust(-StackEffect((SQOpcode)last.op, last.arg, last.a));
+            Adjust(-StackEffect((SQOpcode)last.op, last.arg, last.a, last.c));
             return Emit(fused, last.arg, last.a | (whenTrue ? kJumpWhenTrue : 0), last.c);
         }
     }

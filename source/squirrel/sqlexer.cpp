@@ -1,5 +1,7 @@
 #include "squirrel/sqlexer.h"
 
+#include "squirrel/sqobject.h"
+
 #include <charconv>
 #include <cstring>
 #include <unordered_map>
@@ -369,7 +371,8 @@ SQInteger SQLexer::ReadNumber() {
     }
     if (isFloat) {
         float f = 0;
-        std::from_chars(start, _pos, f);
+        bool ok = false;
+        sqParseFloat(start, _pos, f, ok);
         _fvalue = f;
         return TK_FLOAT;
     }

@@ -9,7 +9,10 @@
 #include "squirrel/squserdata.h"
 #include "squirrel/sqvm.h"
 
+#include <charconv>
+#include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 SQObjectPtr::SQObjectPtr(SQString* p) : SQObjectPtr(OT_STRING, p) {}
@@ -129,4 +132,22 @@ SQObjectPtr sqMakeWeakRef(const SQObject& o) {
     if (!ISREFCOUNTED(o._type)) return SQObjectPtr(o);
     if (o._type == OT_WEAKREF) return SQObjectPtr(o);
     return SQObjectPtr(sqGetWeakRef(o._unVal.pRefCounted, o._type));
+}
+
+const char* sqParseFloat(const char* begin, const char* end, SQFloat& value, bool& ok) {
+    auto r = std::from_chars(begin, end, value);
+    ok = r.ec == std::errc();
+    if (r.ec != std::errc::result_out_of_range) return r.ptr;
+    ok = true;
+    double wide = 0;
+    if (std::from_chars(begin, end, wide).ec == std::errc()) {
+        value = (SQFloat)wide;
+    } else {
+        const char* e = static_cast<const char*>(memchr(begin, 'e', (size_t)(r.ptr - begin)));
+        if (!e) e = static_cast<const char*>(memchr(begin, 'E', (size_t)(r.ptr - begin)));
+        bool tiny = e && e + 1 < r.ptr && e[1] == '-';
+        value = tiny ? 0.0f : HUGE_VALF;
+    }
+    if (*begin == '-') value = -std::fabs(value);
+    return r.ptr;
 }

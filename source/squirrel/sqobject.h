@@ -222,6 +222,10 @@ inline SQFloat sqToFloat(const SQObject& o) {
     return o._type == OT_INTEGER ? (SQFloat)_integer(o) : _float(o);
 }
 // Floats outside the integer range saturate and NaN gives 0 (a plain cast is undefined there).
+// Reads a number text as from_chars does, but a value beyond the float range becomes infinity
+// (or zero when too small) instead of a failure.
+const char* sqParseFloat(const char* begin, const char* end, SQFloat& value, bool& ok);
+
 inline SQInteger sqFloatToInteger(SQFloat f) {
     if (f != f) return 0;
     if (f >= 2147483648.0f) return INT32_MAX;

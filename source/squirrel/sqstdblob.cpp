@@ -263,7 +263,7 @@ SQInteger CastIntegerToFloat(HSQUIRRELVM v) {
 SQInteger Swap2(HSQUIRRELVM v) {
     SQInteger i = 0;
     sq_getinteger(v, 2, &i);
-    sq_pushinteger(v, (int16_t)SwapBytes((uint16_t)i));
+    sq_pushinteger(v, SwapBytes((uint16_t)i));
     return 1;
 }
 

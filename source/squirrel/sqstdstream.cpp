@@ -95,6 +95,7 @@ SQInteger StreamWriteN(HSQUIRRELVM v) {
     sq_getinteger(v, 2, &i);
     sq_getfloat(v, 2, &f);
     switch (format) {
+    case 'l':
     case 'i': return WriteValue<int32_t>(v, s, i);
     case 's': return WriteValue<int16_t>(v, s, (int16_t)i);
     case 'w': return WriteValue<uint16_t>(v, s, (uint16_t)i);
@@ -151,8 +152,9 @@ SQInteger StreamSeek(HSQUIRRELVM v) {
     sq_getinteger(v, 2, &offset);
     if (sq_gettop(v) > 2) sq_getinteger(v, 3, &origin);
     if (origin != 'b' && origin != 'c' && origin != 'e') return sq_throwerror(v, "invalid origin");
-    if (!s->Seek(offset, origin)) return sq_throwerror(v, "seek failed");
-    return 0;
+    // Scripts test the answer: 0 on success, -1 for a position outside the stream.
+    sq_pushinteger(v, s->Seek(offset, origin) ? 0 : -1);
+    return 1;
 }
 
 SQInteger StreamTell(HSQUIRRELVM v) {

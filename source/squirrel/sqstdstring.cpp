@@ -56,13 +56,15 @@ SQInteger Split(HSQUIRRELVM v) {
     StringArg separators = GetString(v, 3);
     SQBool skipEmpty = SQFalse;
     if (sq_gettop(v) > 3) sq_getbool(v, 4, &skipEmpty);
+    if (separators.len == 0) return sq_throwerror(v, "empty separators");
     sq_newarray(v, 0);
     const SQChar* end = s.text + s.len;
     const SQChar* token = s.text;
     for (const SQChar* p = s.text;; ++p) {
         bool atEnd = p == end;
         if (!atEnd && !memchr(separators.text, *p, (size_t)separators.len)) continue;
-        if (!skipEmpty || p > token) {
+        // An empty piece after the last separator is dropped, as scripts expect.
+        if (p > token || (!skipEmpty && !atEnd)) {
             sq_pushstring(v, token, (SQInteger)(p - token));
             sq_arrayappend(v, -2);
         }

@@ -70,11 +70,17 @@ CFormat CFormatOf(const Conversion& conv) {
     return result;
 }
 
+// Most conversions fit a small buffer: one formatting pass instead of measuring first.
 template <typename T>
 void AppendFormatted(std::string& out, const Conversion& conv, T value) {
     CFormat cFormat = CFormatOf(conv);
-    int n = snprintf(nullptr, 0, cFormat.text, value);
+    char small[64];
+    int n = snprintf(small, sizeof(small), cFormat.text, value);
     if (n <= 0) return;
+    if ((size_t)n < sizeof(small)) {
+        out.append(small, (size_t)n);
+        return;
+    }
     size_t old = out.size();
     out.resize(old + (size_t)n + 1);
     snprintf(&out[old], (size_t)n + 1, cFormat.text, value);
@@ -106,7 +112,10 @@ bool sqstdFormatToString(HSQUIRRELVM v, SQInteger formatIndex, std::string& out)
     out.clear();
     for (const SQChar* p = format; p < end;) {
         if (*p != '%') {
-            out += *p++;
+            const SQChar* percent = static_cast<const SQChar*>(memchr(p, '%', (size_t)(end - p)));
+            const SQChar* literalEnd = percent ? percent : end;
+            out.append(p, (size_t)(literalEnd - p));
+            p = literalEnd;
             continue;
         }
         ++p;
@@ -157,7 +166,10 @@ bool sqstdFormatToString(HSQUIRRELVM v, SQInteger formatIndex, std::string& out)
                 return false;
             }
             sq_getinteger(v, arg, &i);
-            if (conv.type == 'd' || conv.type == 'i' || conv.type == 'c') {
+            if ((conv.type == 'd' || conv.type == 'i') && !conv.flags[0] && conv.width < 0 && conv.precision < 0) {
+                char digits[16];
+                out.append(digits, (size_t)(std::to_chars(digits, digits + sizeof(digits), i).ptr - digits));
+            } else if (conv.type == 'd' || conv.type == 'i' || conv.type == 'c') {
                 AppendFormatted(out, conv, (int)i);
             } else {
                 AppendFormatted(out, conv, (unsigned int)i);

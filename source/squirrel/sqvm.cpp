@@ -171,7 +171,13 @@ static Lookup GetImpl(SQVM* v, const SQObject& self, const SQObject& key, SQObje
         return Lookup::NotFound;
     case OT_INSTANCE:
         if (_instance(self)->Get(key, dest)) return Lookup::Found;
-        if (!raw && v->GetMetaMethod(self, MT_GET, mm)) {
+        if (raw) return Lookup::NotFound;
+        // As for tables, the default delegate (rawget, rawin, ...) comes before any _get handler.
+        if (SQObjectPtr* p = _table(v->_ss->_instanceDelegate)->Find(key)) {
+            dest = sqRealValue(*p);
+            return Lookup::Found;
+        }
+        if (v->GetMetaMethod(self, MT_GET, mm)) {
             Lookup r = CallLookupMetaMethod(v, mm, self, 1, &key, dest);
             if (r != Lookup::NotFound) return r;
         }
@@ -240,7 +246,7 @@ bool SQVM::Get(const SQObject& self, const SQObject& key, SQObjectPtr& dest, boo
 
 bool SQVM::InKey(const SQObject& obj, const SQObject& key, bool& found) {
     SQObjectPtr tmp;
-    Lookup r = GetImpl(this, obj, key, tmp, false);
+    Lookup r = GetImpl(this, obj, key, tmp, true);
     found = r == Lookup::Found;
     return r != Lookup::Error;
 }
@@ -249,7 +255,10 @@ bool SQVM::Set(const SQObject& self, const SQObject& key, const SQObject& val, b
     SQObjectPtr mm;
     switch (self._type) {
     case OT_TABLE: {
-        if (_table(self)->Set(key, val)) return true;
+        // A slot found only in a delegate is written there.
+        for (SQTable* t = _table(self); t; t = t->_delegate) {
+            if (t->Set(key, val)) return true;
+        }
         if (GetMetaMethod(self, MT_SET, mm)) {
             SQObjectPtr args[2] = {SQObjectPtr(key), SQObjectPtr(val)}, dummy;
             Lookup r = CallLookupMetaMethod(this, mm, self, 2, args, dummy);
@@ -423,14 +432,14 @@ bool SQVM::Arith(SQOpcode op, const SQObject& a, const SQObject& b, SQObjectPtr&
         }
     }
     if (op == OP_ADD && (a._type == OT_STRING || b._type == OT_STRING)) {
-        SQObjectPtr sa, sb;
-        if (!ToString(a, sa) || !ToString(b, sb)) return false;
-        SQString* x = _string(sa);
-        SQString* y = _string(sb);
-        if (x->_len > kMaxStringSize - y->_len) return RaiseError("string too long");
+        SQText x, y;
+        if (!TextOf(a, x) || !TextOf(b, y)) return false;
+        if (x.len > kMaxStringSize - y.len) return RaiseError("string too long");
+        // Joined in the state's scratch buffer, which stays allocated: a long text built piece
+        // by piece then does not make the allocator return and fault in memory at every step.
         std::string& buf = _ss->_scratch;
-        buf.assign(x->_val, (size_t)x->_len);
-        buf.append(y->_val, (size_t)y->_len);
+        buf.assign(x.text, (size_t)x.len);
+        buf.append(y.text, (size_t)y.len);
         dest = SQObjectPtr(_ss->String(buf.data(), (SQInteger)buf.size()));
         return true;
     }
@@ -532,7 +541,12 @@ bool SQVM::ObjCmp(const SQObject& a, const SQObject& b, SQInteger& result) {
             return true;
         }
     }
-    if (a._type == b._type && a._type != OT_NULL) {
+    // null orders below everything, so that arrays holding nulls can be sorted.
+    if (a._type == OT_NULL || b._type == OT_NULL) {
+        result = a._type == b._type ? 0 : (a._type == OT_NULL ? -1 : 1);
+        return true;
+    }
+    if (a._type == b._type) {
         uintptr_t x = (uintptr_t)a._unVal.pUserPointer, y = (uintptr_t)b._unVal.pUserPointer;
         if (a._type == OT_BOOL) {
             x = (uintptr_t)_integer(a);
@@ -542,6 +556,29 @@ bool SQVM::ObjCmp(const SQObject& a, const SQObject& b, SQInteger& result) {
         return true;
     }
     return RaiseCompareError(a, b);
+}
+
+bool SQVM::TextOf(const SQObject& o, SQText& text) {
+    switch (o._type) {
+    case OT_STRING:
+        text.text = _string(o)->_val;
+        text.len = _string(o)->_len;
+        return true;
+    case OT_INTEGER:
+        text.text = text.digits;
+        text.len = (SQInteger)(std::to_chars(text.digits, text.digits + sizeof(text.digits), _integer(o)).ptr - text.digits);
+        return true;
+    case OT_FLOAT:
+        FormatFloat(text.digits, sizeof(text.digits), _float(o));
+        text.text = text.digits;
+        text.len = (SQInteger)strlen(text.digits);
+        return true;
+    default:
+        if (!ToString(o, text.held)) return false;
+        text.text = _string(text.held)->_val;
+        text.len = _string(text.held)->_len;
+        return true;
+    }
 }
 
 bool SQVM::ToString(const SQObject& o, SQObjectPtr& dest) {
@@ -578,6 +615,12 @@ bool SQVM::Clone(const SQObject& o, SQObjectPtr& dest) {
         dest = result;
         return true;
     }
+    case OT_INTEGER:
+    case OT_FLOAT:
+    case OT_BOOL:
+    case OT_NULL:
+    case OT_CLOSURE:
+    case OT_NATIVECLOSURE: return RaiseError("cannot clone %s", sqRawTypeName(o));
     default: dest = o; return true;
     }
     SQObjectPtr mm, dummy;

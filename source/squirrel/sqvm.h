@@ -8,6 +8,8 @@
 struct SQSharedState;
 
 constexpr SQInteger kMaxNestedCalls = 200;
+// Extra nesting the error handler may use, so that an error at the limit is still reported.
+constexpr SQInteger kErrorHandlerNesting = 8;
 constexpr SQInteger kMaxCallDepth = 16000;
 constexpr SQInteger kNativeStackRoom = 1024;
 
@@ -18,6 +20,14 @@ struct SQCallInfo {
     SQNativeClosure* native = nullptr;
     SQGenerator* generator = nullptr;
     bool root = false;  // returning from this frame leaves Execute
+};
+
+// The text of a value as print shows it, without making a string object for a number.
+struct SQText {
+    const SQChar* text = nullptr;
+    SQInteger len = 0;
+    char digits[64];
+    SQObjectPtr held;  // the string made by a _tostring or for other types
 };
 
 struct SQExceptionTrap {
@@ -45,8 +55,12 @@ struct SQVM : SQRefCounted {
     SQOuter* _openouters = nullptr;
     SQUserPointer _foreignptr = nullptr;
     SQInteger _nestedcalls = 0;
+    SQInteger _maxNestedCalls = kMaxNestedCalls;
     bool _errorNotified = false;
     bool _inDebugHook = false;
+    // Set by a native debug hook to end the running script with an error at its next line
+    // event (how a host bounds the work of untrusted scripts).
+    bool _stopRequest = false;
     bool _isThread = false;
     bool _suspended = false;
     bool _suspendRequest = false;
@@ -81,6 +95,9 @@ struct SQVM : SQRefCounted {
     void PushNull() {
         if (_top < _stacksize) _stack[_top++].Null();
     }
+    void PushInteger(SQInteger n) {
+        if (_top < _stacksize) _stack[_top++].SetInteger(n);
+    }
     void Pop() {
         if (_top > _stackbase) _stack[--_top].Null();
     }
@@ -96,6 +113,7 @@ struct SQVM : SQRefCounted {
                         SQObjectPtr& ret);
     bool Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQObjectPtr& ret, bool raiseerror,
                  SQGenerator* resume = nullptr);
+    // The caller keeps nc alive through the call.
     // allowSuspend: the native runs straight from a thread's outermost script loop, so that a
     // suspension (SQ_SUSPEND_FLAG) can keep the thread's frames and return to its caller.
     bool CallNative(SQNativeClosure* nc, SQInteger nargs, SQObjectPtr* base, SQObjectPtr& ret,
@@ -118,6 +136,7 @@ struct SQVM : SQRefCounted {
     bool ObjCmp(const SQObject& a, const SQObject& b, SQInteger& result);
     bool IsEqual(const SQObject& a, const SQObject& b);
     bool ToString(const SQObject& o, SQObjectPtr& dest);
+    bool TextOf(const SQObject& o, SQText& text);
     bool TypeOf(const SQObject& o, SQObjectPtr& dest);
     bool Clone(const SQObject& o, SQObjectPtr& dest);
     bool InKey(const SQObject& obj, const SQObject& key, bool& found);

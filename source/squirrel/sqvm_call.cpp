@@ -64,7 +64,10 @@ void SQVM::CallErrorHandler(const SQObject& error) {
     SQInteger base = _top;
     Push(_roottable);
     Push(err);
+    SQInteger savedLimit = _maxNestedCalls;
+    _maxNestedCalls = kMaxNestedCalls + kErrorHandlerNesting;
     Call(handler, 2, base, dummy, false);
+    _maxNestedCalls = savedLimit;
     _lasterror = saved;
     _errorNotified = true;
 }
@@ -144,13 +147,13 @@ static bool CheckParams(SQVM* v, SQNativeClosure* nc, SQInteger nargs, SQObjectP
 
 bool SQVM::CallNative(SQNativeClosure* nc, SQInteger nargs, SQObjectPtr* base, SQObjectPtr& ret,
                       bool allowSuspend) {
-    if (_nestedcalls >= kMaxNestedCalls || _calls.size() >= _calls.capacity() - 1) {
+    if (_nestedcalls >= _maxNestedCalls || _calls.size() >= _calls.capacity() - 1) {
         return RaiseError("stack overflow");
     }
     SQInteger nouters = (SQInteger)nc->_outers.size();
     if (!HasRoom(nouters + kNativeStackRoom / 2)) return RaiseError("stack overflow");
     if (!CheckParams(this, nc, nargs, base)) return false;
-    if (nc->_env && nc->_env->_obj._type != OT_NULL) base[0] = nc->_env->_obj;
+    if (nc->_env) base[0] = nc->_env->_obj;
     SQInteger newbase = base - _stack;
     _top = newbase + nargs;
     for (SQInteger i = 0; i < nouters; ++i) Push(nc->_outers[(size_t)i]);
@@ -161,7 +164,6 @@ bool SQVM::CallNative(SQNativeClosure* nc, SQInteger nargs, SQObjectPtr* base, S
     ci.native = nc;
     _calls.push_back(ci);
     ++_nestedcalls;
-    SQObjectPtr keep(nc);
     SQInteger r = nc->_function(this);
     --_nestedcalls;
     _calls.pop_back();

@@ -1,5 +1,7 @@
 #include "SquirrelFixture.h"
 
+#include "squirrel/sqvm.h"
+
 #include <cstring>
 
 #include <string>
@@ -303,6 +305,31 @@ TEST_F(ApiCallTest, NativeDebugHookSeesCallsReturnsAndLines) {
     sq_setnativedebughook(v, nullptr);
     std::vector<std::string> expected = {"c:main:1", "l:main:1", "l:main:4", "c:f:2", "l:f:2", "r:f:2", "r:main:5"};
     EXPECT_EQ(hookEvents, expected);
+}
+
+namespace {
+
+int linesLeft = 0;
+
+void StopAfterSomeLines(HSQUIRRELVM vm, SQInteger type, const SQChar*, SQInteger, const SQChar*) {
+    if (type == 'l' && --linesLeft < 0) vm->_stopRequest = true;
+}
+
+}  // namespace
+
+// A host bounds a script's work through its line events: empty loop bodies report lines too,
+// and the stop is an error that try blocks cannot hold back for long.
+TEST_F(ApiCallTest, NativeDebugHookCanStopEndlessLoops) {
+    sq_enabledebuginfo(v, SQTrue);
+    sq_setnativedebughook(v, StopAfterSomeLines);
+    for (const char* loop : {"while (true) {}", "for (;;) {}", "do {} while (1);", "local n = 0; while (1) { try { ++n; } catch (e) {} }",
+                             "while (1) try { while (1) {} } catch (e) {}"}) {
+        linesLeft = 1000;
+        EXPECT_FALSE(Run(loop)) << loop;
+        EXPECT_EQ(LastError(), "the script was stopped by its host") << loop;
+    }
+    sq_setnativedebughook(v, nullptr);
+    EXPECT_TRUE(Run("print(\"after\");"));
 }
 
 TEST_F(ApiCallTest, ScriptDebugHookReceivesEvents) {

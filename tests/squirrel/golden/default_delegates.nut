@@ -87,3 +87,19 @@ print(format("%d %d %x", 1e20, nan, -1e20) + "\n");
 try { blob(-1e20); } catch (e) { print("blob: " + e + "\n"); }
 try { [1, 2][1e20]; } catch (e) { print("index: " + e + "\n"); }
 print("abc".slice(0, 1e20.tointeger() > 3 ? 3 : 0) + "\n");
+
+// sort of integers only, strings only and mixed numbers; find from a position; plain and
+// decorated integer formats.
+local ints = [3, -2147483648, 2147483647, 1, 3, 0];
+ints.sort();
+local texts = ["b", "a", "ab", "", "a\x00", "B"];
+texts.sort();
+local mixed = [2, 1.5, 1, -0.5];
+mixed.sort();
+print(ints.reduce(@(a, b) a + " " + b) + " | " + texts.map(@(t) t.len() + t.slice(0, t.len() > 0 ? 1 : 0)).reduce(@(a, b) a + "," + b)
+      + " | " + mixed.reduce(@(a, b) a + " " + b) + "\n");
+print("abcabc".find("c", 3) + " " + "abcabc".find("", 2) + " " + "abcabc".find("x") + " " + "abcabc".find("abc", 6) + " "
+      + "abcabc".find("bc") + " " + "a\x00b".find("\x00b") + "\n");
+print(format("%d %i %d|%5d|%-3d|%+d|%x|%c", -2147483648, 42, 0, 7, 7, 7, 255, 65) + "\n");
+// Float texts and literals beyond the float range are infinite (or zero), not failures.
+print(1e99 + " " + (-1e99) + " " + 1e-99 + " " + "1e99".tofloat() + " " + "-1e400".tofloat() + " " + "1e-400".tofloat() + "\n");

@@ -3,12 +3,16 @@ local animal = { legs = 4, function describe() { return name + " has " + legs + 
 local bird = { legs = 2 }.setdelegate(animal);
 local tweety = { name = "tweety" }.setdelegate(bird);
 print(tweety.describe() + "\n");
+// `in` looks at the table's own slots only, as rawin does.
 print((tweety.getdelegate() == bird) + " " + ("legs" in tweety) + " " + tweety.rawin("legs") + "\n");
 print(tweety.rawget("name") + "\n");
 try { tweety.rawget("legs"); } catch (e) { print(e + "\n"); }
 
-// Assignment to a slot that exists only in the delegate fails; new slots go to the table itself.
-try { tweety.legs = 3; } catch (e) { print(e + "\n"); }
+// Assignment to a slot that exists only in a delegate writes the delegate's slot; new slots
+// go to the table itself; a name found nowhere is an error.
+tweety.legs = 3;
+print(tweety.legs + " " + bird.legs + " " + animal.legs + " " + tweety.rawin("legs") + "\n");
+try { tweety.wings = 2; } catch (e) { print(e + "\n"); }
 tweety.legs <- 1;
 print(tweety.legs + " " + bird.legs + "\n");
 delete tweety.legs;
@@ -41,3 +45,17 @@ print(s1.size() + " " + s2.size() + "\n");
 // Clone keeps the delegate.
 local s3 = clone s1;
 print(s3.size() + " " + (s3.getdelegate() == proto) + "\n");
+
+// Instances and classes: `in`, rawin, rawget and rawset see the declared members only, never _get or _set.
+class Proxy {
+    x = 1;
+    function _get(key) { return "got " + key; }
+    function _set(key, value) { ::print("set " + key + "\n"); }
+}
+local proxy = Proxy();
+print(proxy.y + " " + proxy.rawin("y") + " " + proxy.rawin("x") + " " + ("y" in proxy) + " " + ("x" in proxy) + "\n");
+proxy.y = 2;
+try { proxy.rawget("y"); } catch (e) print(e + "\n");
+try { proxy.rawset("y", 1); } catch (e) print(e + "\n");
+proxy.rawset("x", 5);
+print(proxy.rawget("x") + " " + Proxy.rawget("x") + " " + Proxy.rawin("_get") + " " + ("_set" in Proxy) + "\n");

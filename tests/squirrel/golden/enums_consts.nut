@@ -1,8 +1,13 @@
-// Enumerations: implicit values count up from the last integer given.
+// Enumerations: members without a value count 0, 1, 2 ... among themselves, whatever the
+// members given a value hold.
 enum Color { Red, Green, Blue }
 enum Mixed { A = 10, B, C = -3, D, E = "text", F = 2.5 }
+enum Counted { P, Q = 5, R, S = "s", T }
+enum Edge { Top = 2147483647, Next, Low = -2147483648, After }
 print(Color.Red + " " + Color.Green + " " + Color.Blue + "\n");
 print(Mixed.A + " " + Mixed.B + " " + Mixed.C + " " + Mixed.D + " " + Mixed.E + " " + Mixed.F + "\n");
+print(Counted.P + " " + Counted.Q + " " + Counted.R + " " + Counted.S + " " + Counted.T + "\n");
+print(Edge.Top + " " + Edge.Next + " " + Edge.Low + " " + Edge.After + "\n");
 
 // Constants are replaced at compile time and live in the const table.
 const Answer = 42;

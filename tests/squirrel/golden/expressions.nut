@@ -9,6 +9,19 @@ print((1 << 4) + " " + (-16 >> 2) + " " + (-16 >>> 28) + " " + (1 << 33) + "\n")
 // Comparisons and the three-way compare.
 print((1 < 2) + " " + (2 <= 2) + " " + (3 > 4) + " " + (1 == 1.0) + " " + ("a" < "b") + "\n");
 print((1 <=> 2) + " " + (2 <=> 2) + " " + ("b" <=> "a") + " " + (null == null) + " " + (1 != "1") + "\n");
+// null orders below every other value, so arrays holding nulls sort; other mixed types do not compare.
+print((null < 1) + " " + (null <=> null) + " " + (1 > null) + " " + (null < null) + " " + (null <= null) + " "
+      + ("" > null) + " " + ({} <=> null) + " " + (null >= false) + "\n");
+local withNulls = [3, null, "b", 1, null, 2.5];
+withNulls.sort(@(x, y) (typeof x == "string") <=> (typeof y == "string") || x <=> y);
+print(withNulls.reduce(@(x, y) x + "," + y) + " ");
+withNulls = [2, null, 1];
+withNulls.sort();
+print(withNulls[0] + " " + withNulls[2] + " ");
+foreach (f in [@() 1 < "1", @() [] <=> {}, @() true > 0]) {
+    try { f(); print("no error "); } catch (e) print(e + " ");
+}
+print("\n");
 // Logical operators return one of their operands.
 print((null || "x") + " " + (1 && 2) + " " + (0 && 2) + " " + !null + " " + !1 + "\n");
 // Precedence: unary binds tighter than *, * than +, + than shifts, shifts than comparisons.
@@ -37,11 +50,22 @@ copy.n = 0;
 copy.extra <- "new";
 print(t.n + " " + copy.n + " " + copy.extra + " " + t.len() + " " + copy.len() + "\n");
 print((delete copy.extra) + " " + copy.len() + "\n");
+// Only tables, arrays, instances and blobs are cloned; plain values and functions are not.
+foreach (value in [1, 1.5, true, null, print, @() 0]) {
+    try { clone value; print("no error "); } catch (e) print(e + " ");
+}
+print((clone [1, 2]).len() + " " + (clone "text") + "\n");
 globalValue <- 42;
 print(::globalValue + " " + getroottable().globalValue + "\n");
 // Float formatting and conversions.
 print(0.1 + " " + 1e10 + " " + 123456789.0 + " " + (1.0 / 3) + " " + 3.0 + "\n");
 print(("12".tointeger() + 1) + " " + "1.5".tofloat() + " " + (10).tofloat() + " " + (3.9).tointeger() + "\n");
+// Integer texts out of range saturate instead of wrapping.
+print("3000000000".tointeger() + " " + "-2147483649".tointeger() + " " + "99999999999".tointeger() + " "
+      + "-99999999999999999999999".tointeger() + " " + "2147483647".tointeger() + " " + "-2147483648".tointeger() + " "
+      + "ffffffff".tointeger(16) + "\n");
+// Commas between call arguments are optional.
+print(format("%d-%d" 1 2) + " " + format("%s%s", "a" "b") + "\n");
 // Literals: hex, octal, characters, escapes and verbatim strings.
 print(0x1F + " " + 017 + " " + 'A' + " " + "tab\there" + " " + "quote\"s\x41" + "\n");
 print(@"verbatim ""quoted"" \n" + "\n");

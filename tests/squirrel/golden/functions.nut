@@ -63,6 +63,22 @@ rootName <- "from root";
 local env = { function look() { return rootName; } };
 print(env.look() + "\n");
 
+// A bound environment holds in tail position too, even when only the caller's locals kept it;
+// once the environment has died, `this` is null.
+function callBoundInTail() {
+    local keeper = { name = "tail" };
+    local f = obj.who.bindenv(keeper);
+    return f();
+}
+local probeThis = function() { return this; };
+local orphan = probeThis.bindenv({ name = "short-lived" });
+print(callBoundInTail() + " " + orphan() + "\n");
+// function[env] binds as bindenv does; the environment must be a table, class or instance.
+local literalEnv = { name = "literal" };
+local fromLiteral = function[literalEnv](suffix) { return name + suffix; };
+print(fromLiteral("!") + " " + fromLiteral.call({ name = "ignored" }, "?") + "\n");
+try { local bad = function[1]() {}; } catch (e) print(e + "\n");
+
 // Defaults are evaluated when the closure is created.
 local start = 5;
 local withDefault = function(v = start * 2) { return v; };

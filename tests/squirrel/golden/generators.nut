@@ -66,8 +66,9 @@ function outer() {
 foreach (v in outer()) print(v + " ");
 print("\n");
 
-// A method generator sees its object; a suspended generator holds `this` weakly, so an
-// object that keeps its own generator is freed by reference counting alone.
+// A method generator sees its object, which it keeps alive: a generator made from a temporary
+// object still reads its members, and an object that keeps its own generator is a cycle for
+// the collector.
 class Walker {
     items = null;
     gen = null;
@@ -78,9 +79,11 @@ class Walker {
 }
 local w = Walker();
 print((resume w.gen) + " " + (resume w.gen) + "\n");
+foreach (v in Walker().walk()) print(v + " ");
+print("\n");
 local ww = w.weakref();
 w = null;
-print("walker gone: " + (ww.ref() == null) + ", collected: " + collectgarbage() + "\n");
+print("walker alive: " + (ww.ref() != null) + ", collected: " + collectgarbage() + ", gone: " + (ww.ref() == null) + "\n");
 
 // Arguments and defaults are bound at the call, before the first resume.
 function withDefault(a, b = 5) {

@@ -17,10 +17,13 @@ b.seek(-4, 'e'); print(b.tell() + " ");
 b.seek(2, 'c'); print(b.tell() + " ");
 b.seek(3); print(b.tell() + " " + b.flush() + "\n");
 
-// Reads past the end, bad formats, bad positions and sizes are script errors.
+// seek answers 0, or -1 for a position outside the stream (which stays where it was).
+print(b.seek(-1) + " " + b.seek(b.len() + 1) + " " + b.seek(-1, 'c') + " " + b.tell() + " " + b.seek(b.len()) + "\n");
+
+// Reads past the end, bad formats, bad origins and sizes are script errors.
 local errors = [
-    @() b.seek(0, 'e') || b.readn('i'), @() b.readn('x'), @() b.writen(1, 'q'), @() b.writen(1, 'l'),
-    @() b.seek(-1), @() b.seek(b.len() + 1), @() b.seek(0, 'z'), @() blob(-1), @() b.resize(-1),
+    @() b.seek(0, 'e') || b.readn('i'), @() b.readn('x'), @() b.writen(1, 'q'),
+    @() b.seek(0, 'z'), @() blob(-1), @() b.resize(-1),
     @() b.readblob(-1), @() b.seek(0, 'e') || b.readblob(1), @() b[b.len()], @() b[-1] = 3,
     @() b["x"] = 3, @() b.nothing, @() b.writeblob("x"), @() b.constructor(3), @() blob.len(),
     @() blob("x")];
@@ -57,7 +60,13 @@ s.resize(4); print(s[2] + " " + s[3] + "\n");
 
 // The global conversions.
 print(format("%08x %08x %08x", castf2i(1.0), swap4(0x11223344), castf2i(swapfloat(1.0))) + " " + casti2f(0x40000000)
-      + " " + swap2(0x1234) + " " + swap2(0x0080) + " " + swapfloat(swapfloat(3.5)) + "\n");
+      + " " + swap2(0x1234) + " " + swap2(0x0080) + " " + swap2(0x00FF) + " " + swapfloat(swapfloat(3.5)) + "\n");
+
+// 'l' is written as readn reads it: a 32-bit integer.
+local l = blob(0);
+l.writen(-5, 'l'); l.writen(7, 'l');
+l.seek(0);
+print(l.len() + " " + l.readn('l') + " " + l.readn('i') + "\n");
 
 // A script class can extend blob.
 class Packet extends blob {

@@ -17,11 +17,13 @@ foreach (args in [["%d", "x"], ["%f", null], ["%s", 12]]) {
 
 // strip family, split with and without skipping empty parts, and the 3.2 additions.
 print("[" + strip("  a b \t\n") + "][" + lstrip("  a ") + "][" + rstrip(" a  ") + "][" + strip(" \r\n ") + "]\n");
-foreach (s in [["1.2-3;;4/5", ".-/;"], ["", ","], [",", ","], ["abc", ""], [",a,", ","]]) {
+// An empty piece after the last separator is dropped; one before the first is kept.
+foreach (s in [["1.2-3;;4/5", ".-/;"], ["", ","], [",", ","], ["a,b,", ","], [",a,", ","], ["abc", ","]]) {
     local all = split(s[0], s[1]);
     local some = split(s[0], s[1], true);
     print(all.len() + ":" + some.len() + " [" + all.reduce(@(a, b) a + "|" + b) + "] ");
 }
+try { split("abc", ""); } catch (e) print(e);
 print("\n");
 print(startswith("hello", "he") + " " + startswith("he", "hello") + " " + endswith("hello", "llo") + " "
       + endswith("hello", "") + " " + endswith("lo", "hello") + "\n");

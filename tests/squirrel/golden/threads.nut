@@ -104,3 +104,14 @@ local viaMeta = newthread(function() {
     try { return withMeta().missing; } catch (e) { return "metamethod: " + e; }
 });
 print(viaNative.call() + "\n" + viaMeta.call() + "\n");
+
+// getstackinfos of a suspended thread: its frames from the innermost, null past the outermost.
+function worker(n) {
+    local twice = n * 2;
+    suspend(twice);
+}
+local traced = newthread(function(n) { worker(n); return 0; });
+traced.call(4);
+local top = traced.getstackinfos(0), next = traced.getstackinfos(1);
+print(top.func + " " + top.line + " " + top.locals.twice + " " + top.locals.n + " " + next.line + " "
+      + traced.getstackinfos(2) + " " + newthread(worker).getstackinfos(0) + "\n");

@@ -1,0 +1,116 @@
+// Constructor, fields, methods, statics and member defaults shared between instances.
+class Animal {
+    name = null;
+    sound = "...";
+    static kingdom = "animalia";
+    shared = [];
+    constructor(n) { name = n; }
+    function speak() { return name + " says " + sound; }
+    function describe() { return speak() + " (" + kingdom + ")"; }
+}
+local a = Animal("generic");
+print(a.speak() + "\n");
+print(a.describe() + "\n");
+print(Animal.kingdom + " " + a.kingdom + "\n");
+local b = Animal("other");
+a.shared.append(1);
+print(b.shared.len() + "\n");
+
+// Inheritance: overriding, base.method(), base.constructor(), virtual dispatch.
+class Dog extends Animal {
+    tricks = 0;
+    constructor(n, t) {
+        base.constructor(n);
+        tricks = t;
+    }
+    function speak() { return base.speak() + " and wags"; }
+}
+Dog.sound = "woof";
+local d = Dog("rex", 3);
+print(d.speak() + "\n");
+print(d.describe() + "\n");
+print(d.tricks + " " + (d instanceof Dog) + " " + (d instanceof Animal) + " " + (a instanceof Dog) + "\n");
+print((Dog.getbase() == Animal) + " " + (d.getclass() == Dog) + " " + (Animal.getbase() == null) + "\n");
+print(typeof Dog + " " + typeof d + " " + (1 instanceof Animal) + "\n");
+
+// Three levels, each calling its base.
+class A { function who() { return "A"; } }
+class B extends A { function who() { return "B>" + base.who(); } }
+class C extends B { function who() { return "C>" + base.who(); } }
+print(C().who() + "\n");
+
+// Methods added after declaration; fields cannot be added once instantiated.
+function Animal::rename(n) { name = n; return this; }
+print(a.rename("changed").name + "\n");
+Animal.extra <- function() { return "extra method"; };
+print(a.extra() + "\n");
+try { Animal.newField <- 1; } catch (e) { print(e + "\n"); }
+class Fresh {}
+Fresh.added <- 5;
+print(Fresh().added + "\n");
+
+// Instances: missing members, setting fields, rawget/rawset/rawin, clone.
+try { a.missing = 1; } catch (e) { print(e + "\n"); }
+try { print(a.nothing); } catch (e) { print(e + "\n"); }
+a.sound = "meow";
+print(a.speak() + " " + b.speak() + "\n");
+print(a.rawget("sound") + " " + a.rawin("sound") + " " + a.rawin("zzz") + "\n");
+a.rawset("sound", "purr");
+local a2 = clone a;
+a2.sound = "hiss";
+print(a.sound + " " + a2.sound + "\n");
+
+// Attributes on the class and on members.
+class Tagged </ version = 2, author = "me" /> {
+    </ doc = "the id", min = 0 />
+    id = 0;
+    </ doc = "runs" />
+    function run() {}
+    plain = 1;
+}
+print(Tagged.getattributes(null).version + " " + Tagged.getattributes("id").doc + " " + Tagged.getattributes("run").doc + "\n");
+print((Tagged.getattributes("plain") == null) + "\n");
+Tagged.setattributes("plain", { doc = "now set" });
+print(Tagged.getattributes("plain").doc + "\n");
+
+// Class expressions, namespaces, a class with no constructor called with arguments.
+local Anon = class { v = 9; };
+print(Anon().v + "\n");
+Space <- { Inner = {} };
+class Space.Inner.Widget { function kind() { return "widget"; } }
+print(Space.Inner.Widget().kind() + "\n");
+
+// _inherited and _newmember on class objects.
+class Tracked {
+    function _inherited(attributes) { ::print("inherited by a class " + (attributes == null ? "without" : "with") + " attributes\n"); }
+}
+class Child extends Tracked {}
+class Child2 extends Tracked </ x = 1 /> {}
+class Registry {
+    function _newmember(key, value, attrs, isStatic) { ::print("member " + key + (isStatic ? " static" : "") + "\n"); }
+}
+class Registered extends Registry {
+    f = 1;
+    static s = 2;
+    function m() {}
+}
+print(("f" in Registered) + "\n");
+
+// Class instance() without constructor, and constructor with varargs.
+local raw = Animal.instance();
+print((raw.name == null) + "\n");
+class Vargs { items = null; constructor(...) { items = vargv; } }
+print(Vargs(1, 2, 3).items.len() + "\n");
+
+// Free names inside methods: members of `this` first, then the root table (also past a _get
+// that reports a clean miss), and default-delegate methods of the instance.
+function helper(v) { return "helper(" + v + ")"; }
+class Lookup {
+    value = 3;
+    function run() { return helper(value) + " " + (getclass() == Lookup); }
+}
+class LookupWithGet {
+    function _get(k) { if (k == "virtual") return "virtual value"; throw null; }
+    function run() { return helper(virtual); }
+}
+print(Lookup().run() + " " + LookupWithGet().run() + "\n");
