@@ -10,10 +10,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 
 #include <jpeglib.h>
@@ -52,9 +54,9 @@ std::vector<uint8_t> EncodeJpeg(uint32_t width, uint32_t height, const std::vect
     return block;
 }
 
-// Files the engine never writes itself (grey and CMYK), straight from the library.
+// Files the engine never writes itself (grey, CMYK, arithmetic-coded), straight from the library.
 std::vector<uint8_t> EncodeJpegIn(J_COLOR_SPACE space, int components, uint32_t width, uint32_t height,
-                                  uint8_t value)
+                                  uint8_t value, bool arithmetic = false)
 {
     jpeg_compress_struct info;
     jpeg_error_mgr errors;
@@ -68,6 +70,7 @@ std::vector<uint8_t> EncodeJpegIn(J_COLOR_SPACE space, int components, uint32_t 
     info.input_components = components;
     info.in_color_space = space;
     jpeg_set_defaults(&info);
+    info.arith_code = arithmetic;
     jpeg_start_compress(&info, TRUE);
     std::vector<uint8_t> row(size_t(width) * components, value);
     while (info.next_scanline < info.image_height)
@@ -197,6 +200,62 @@ TEST_F(PictureCodecTest, AGreyJpegLoadsAsGreyRgba8)
     EXPECT_EQ(pixel[3], 255);
 }
 
+std::vector<uint8_t> Fixture(const char* name)
+{
+    std::ifstream file(fs::path(KESTRUN_PICTURE_FIXTURES) / name, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(file), {});
+}
+
+// The reference is the same file decoded once with the library's floating-point transform and
+// stored losslessly; the fast integer transform is several levels off on a gradient.
+TEST_F(PictureCodecTest, AGradientJpegDecodesWithinOneLevelOfAReferenceDecode)
+{
+    nPicture picture, reference;
+    ASSERT_TRUE(LoadPictureBytes(picture, Fixture("gradient.jpg")));
+    ASSERT_TRUE(LoadPictureBytes(reference, Fixture("gradient.reference.png")));
+    ASSERT_EQ(picture.GetWidth(), reference.GetWidth());
+    ASSERT_EQ(picture.GetHeight(), reference.GetHeight());
+    const auto decoded = PixelBytes(picture), expected = PixelBytes(reference);
+    int largest = 0;
+    for (size_t i = 0; i < decoded.size(); ++i)
+        largest = std::max(largest, std::abs(int(decoded[i]) - int(expected[i])));
+    EXPECT_LE(largest, 1);
+}
+
+// Header dimensions patched into a valid file: the frame header holds height, then width.
+std::vector<uint8_t> ClaimingSize(std::vector<uint8_t> jpeg, uint16_t width, uint16_t height)
+{
+    for (size_t i = 2; i + 8 < jpeg.size(); ++i)
+        if (jpeg[i] == 0xFF && (jpeg[i + 1] == 0xC0 || jpeg[i + 1] == 0xC9))
+        {
+            jpeg[i + 5] = uint8_t(height >> 8);
+            jpeg[i + 6] = uint8_t(height);
+            jpeg[i + 7] = uint8_t(width >> 8);
+            jpeg[i + 8] = uint8_t(width);
+            break;
+        }
+    return jpeg;
+}
+
+TEST_F(PictureCodecTest, JpegsOfEitherCodingThatClaimMorePixelsThanTheyCanHoldAreRefused)
+{
+    for (bool arithmetic : {false, true})
+    {
+        SCOPED_TRACE(arithmetic ? "arithmetic" : "Huffman");
+        const auto jpeg = EncodeJpegIn(JCS_RGB, 3, 16, 16, 90, arithmetic);
+        nPicture picture;
+        ASSERT_TRUE(LoadPictureBytes(picture, jpeg));
+        EXPECT_NEAR(picture.GetPixels()[0], 90, 1);
+
+        PictureLog log;
+        nPicture refused;
+        EXPECT_FALSE(LoadPictureBytes(refused, ClaimingSize(jpeg, 16384, 16384)));
+        EXPECT_EQ(log.text, "[!] Jpeglib: a 16384x16384 picture cannot be read from " +
+                                std::to_string(jpeg.size()) + " bytes.\n");
+        EXPECT_FALSE(refused.HasPixels());
+    }
+}
+
 TEST_F(PictureCodecTest, ACmykJpegIsRefusedByJpeglibWithALine)
 {
     PictureLog log;
@@ -223,6 +282,42 @@ TEST_F(PictureCodecTest, APngLoadsThroughStbAsRgba8)
     EXPECT_FALSE(PictureFindIOCodec("Jpeglib")->Load(handle.get(), direct));
     EXPECT_FALSE(nPicture::ReadTGA(direct, handle.get()));
     EXPECT_TRUE(PictureFindIOCodec("STB")->Load(handle.get(), direct));
+}
+
+// A 32-bit BMP: its third byte, the low byte of the file size, is 2, an image type of TGA files.
+std::vector<uint8_t> MakeBmp(uint32_t width, uint32_t height, uint32_t bgra)
+{
+    std::vector<uint8_t> bmp = {'B', 'M'};
+    const auto put32 = [&bmp](uint32_t value) {
+        bmp.insert(bmp.end(),
+                   {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16), uint8_t(value >> 24)});
+    };
+    const uint32_t pixelBytes = width * height * 4;
+    put32(54 + pixelBytes);
+    put32(0);
+    put32(54);
+    for (uint32_t value : {40u, width, height})
+        put32(value);
+    bmp.insert(bmp.end(), {1, 0, 32, 0});
+    for (uint32_t value : {0u, pixelBytes, 2835u, 2835u, 0u, 0u})
+        put32(value);
+    for (uint32_t i = 0; i < width * height; ++i)
+        put32(bgra);
+    return bmp;
+}
+
+TEST_F(PictureCodecTest, BmpAndPngFilesLoadWithoutATgaLine)
+{
+    const auto bmp = MakeBmp(51, 1, 0xFF102030);
+    ASSERT_EQ(bmp[2], 2);
+    const auto png = MakePng(1, 1, {1, 2, 3, 4});
+    for (const auto* file : {&bmp, &png})
+    {
+        PictureLog log;
+        nPicture picture;
+        EXPECT_TRUE(LoadPictureBytes(picture, *file));
+        EXPECT_EQ(log.text, "");
+    }
 }
 
 TEST_F(PictureCodecTest, DamagedPngsAreRefusedBeforeDecoding)
@@ -255,7 +350,7 @@ TEST_F(PictureCodecTest, DamagedPngsAreRefusedBeforeDecoding)
 
 TEST_F(PictureCodecTest, FormatsWithTheirOwnReadersOrNoneNeverReachTheDecoder)
 {
-    // Files that crashed the packaged decoder's PNM, PSD and JPEG readers, and a run-length grey
+    // Files that crashed the packaged decoder's PNM, PSD and JPEG readers, and a Huffman-coded
     // TGA that the TGA reader refuses.
     const std::string pnm16 = "P660 74 660 74 77", overlong = "P5 5555555555 1 255\n";
     const std::vector<std::vector<uint8_t>> files = {
@@ -264,7 +359,7 @@ TEST_F(PictureCodecTest, FormatsWithTheirOwnReadersOrNoneNeverReachTheDecoder)
         {0xFF, 0xD8, 0xFF, 0xC4, 0x63, 0x00, 0x00, 0xD4, 0x63},
         {'8', 'B', 'P', 'S', 0, 1, 0, 0, 0, 0, 0, 0, 0, 4, 0, 0, 0, 1, 0,    0,    0,    1,
          0,   8,   0,   3,   0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x00, 0x00, 0x00, 0x01},
-        TgaFile({.type = 11, .depth = 8}, {0x80, 1}),
+        TgaFile({.type = 32, .depth = 8}, {0x80, 1}),
     };
     for (const auto& file : files)
     {
@@ -354,6 +449,11 @@ TEST_F(PictureFileTest, MissingAndUnreadableFiles)
     Put("junk.bin", {1, 2, 3, 4, 5});
     EXPECT_FALSE(nPicture::Load(picture, "@pictest/junk.bin"));
     EXPECT_EQ(picture.GetName(), "@pictest/junk.bin");
+    EXPECT_EQ(log.text, "");
+
+    Put("empty.png", {});
+    EXPECT_FALSE(nPicture::Load(picture, "@pictest/empty.png"));
+    EXPECT_EQ(log.text, "[!] Picture file '@pictest/empty.png' is empty.\n");
 }
 
 TEST_F(PictureFileTest, SaveTgaWritesTheFileAndReportsAPathItCannotWrite)

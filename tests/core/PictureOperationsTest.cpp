@@ -196,6 +196,42 @@ TEST(PictureBlit, ModesAndFormats)
     EXPECT_FALSE(PictureBlit(rgb, destination, nullptr, nullptr, PictureBlitOver));
 }
 
+TEST(PictureBlit, BetweenFormatsOnlyTheBlittedRectangleChanges)
+{
+    struct Case
+    {
+        const char* name;
+        nPixelFormat destinationFormat;
+        nPixelFormat sourceFormat;
+        std::vector<uint8_t> sourcePixel;
+        uint32_t blitted;
+    } cases[] = {
+        // Through RGB24 the untouched pixels would lose their alpha.
+        {"alpha kept", PixelFormatBGRA8, PixelFormatRGB24, {0x10, 0x20, 0x30}, 0xFF102030},
+        // Through RGB565 they would lose their low bits.
+        {"low bits kept", PixelFormatBGRA8, PixelFormatRGB565, {0x1F, 0xF8}, 0xFFF800F8},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        nPicture destination = Numbered(3, 3, c.destinationFormat);
+        for (uint32_t y = 0; y < 3; ++y)
+            for (uint32_t x = 0; x < 3; ++x)
+                destination.GetPixelAddress(x, y)[3] = uint8_t(0x40 + y * 3 + x);
+        const nPicture before(destination);
+        nPicture source;
+        MakePicture(source, 1, 1, c.sourceFormat, c.sourcePixel);
+        const nRect at{1, 1, 0, 0};
+        ASSERT_TRUE(PictureBlit(source, destination, nullptr, &at, PictureBlitCopy));
+        EXPECT_TRUE(destination.GetFormat() == c.destinationFormat);
+        for (uint32_t y = 0; y < 3; ++y)
+            for (uint32_t x = 0; x < 3; ++x)
+                EXPECT_EQ(PixelWord(destination, x, y),
+                          x == 1 && y == 1 ? c.blitted : PixelWord(before, x, y))
+                    << x << "," << y;
+    }
+}
+
 TEST(PictureBlit, WithinOnePictureRowsMoveDownIntact)
 {
     nPicture picture = Numbered(1, 4);

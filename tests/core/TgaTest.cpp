@@ -131,6 +131,65 @@ TEST(TgaReader, ImageIdAndTheColourMapOfATrueColourFileAreSkipped)
     EXPECT_EQ(Read(file), std::vector<uint32_t>{0xFF030201});
 }
 
+// Files as common tools write them, each decoded to the picture an independent decoder shows.
+TEST(TgaReader, FilesOfEveryKindDecodeToTheirKnownPicture)
+{
+    const auto palette = Palette24({0x0000FF, 0x00FF00, 0xFF0000}); // blue, green, red
+    const auto withPalette = [&](std::vector<uint8_t> pixels)
+    {
+        auto body = palette;
+        body.insert(body.end(), pixels.begin(), pixels.end());
+        return body;
+    };
+    struct Case
+    {
+        const char* name;
+        std::vector<uint8_t> file;
+        std::vector<uint32_t> expected;
+    } cases[] = {
+        {"run-length grey",
+         TgaFile({.type = 11, .width = 3, .depth = 8}, {0x81, 0x40, 0x00, 0x90}),
+         {0x40404040, 0x40404040, 0x90909090}},
+        {"run-length grey with alpha, bottom row first",
+         TgaFile({.type = 11, .width = 2, .height = 2, .depth = 16, .descriptor = 0x08},
+                 {0x81, 0x10, 0xFF, 0x01, 0x20, 0x80, 0x30, 0x00}),
+         {0x80202020, 0x00303030, 0xFF101010, 0xFF101010}},
+        {"grey with alpha",
+         TgaFile({.type = 3, .width = 2, .depth = 16, .descriptor = 0x28}, {0x7F, 0xFF, 0xC0, 0x40}),
+         {0xFF7F7F7F, 0x40C0C0C0}},
+        {"colour map from entry 5",
+         TgaFile(
+             {.mapType = 1, .type = 1, .mapFirst = 5, .mapLength = 3, .mapBits = 24, .width = 3, .depth = 8},
+             withPalette({7, 5, 6})),
+         {0xFFFF0000, 0xFF0000FF, 0xFF00FF00}},
+        {"run-length colour map from entry 200",
+         TgaFile({.mapType = 1,
+                  .type = 9,
+                  .mapFirst = 200,
+                  .mapLength = 3,
+                  .mapBits = 24,
+                  .width = 3,
+                  .depth = 8},
+                 withPalette({0x81, 202, 0x00, 201})),
+         {0xFFFF0000, 0xFFFF0000, 0xFF00FF00}},
+        {"right to left, bottom row first",
+         TgaFile({.width = 2, .height = 2, .depth = 24, .descriptor = 0x10},
+                 {1, 1, 1, 2, 2, 2, /* top: */ 3, 3, 3, 4, 4, 4}),
+         {0xFF040404, 0xFF030303, 0xFF020202, 0xFF010101}},
+        {"right to left, top row first, run-length",
+         TgaFile({.type = 10, .width = 3, .height = 2, .depth = 32, .descriptor = 0x38},
+                 {0x82, 1, 1, 1, 1, 0x02, 2, 2, 2, 2, 3, 3, 3, 3, 4, 4, 4, 4}),
+         {0x01010101, 0x01010101, 0x01010101, 0x04040404, 0x03030303, 0x02020202}},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        PictureLog log;
+        EXPECT_EQ(Read(c.file), c.expected);
+        EXPECT_EQ(log.text, "");
+    }
+}
+
 // Pictures large enough that the file's pixel data, read into the picture's own block, starts
 // inside the bytes of its first widened pixels.
 TEST(TgaReader, UncompressedFilesOfEveryDepthDecodeBehindALongHeader)
@@ -190,7 +249,11 @@ TEST(TgaReader, BadFilesFailWithALineAndLeaveThePictureAsItWas)
         std::vector<uint8_t> file;
         const char* message;
     } cases[] = {
-        {"run-length grey", TgaFile({.type = 11, .depth = 8}, {0x80, 1}), ""},
+        {"Huffman-coded", TgaFile({.type = 32, .depth = 8}, {0x80, 1}),
+         "[!] TGA image type 32 is not supported.\n"},
+        {"no image data", TgaFile({.type = 0, .depth = 0}, {}), "[!] TGA image type 0 is not supported.\n"},
+        {"not a TGA: unknown colour map type", TgaFile({.mapType = 2, .depth = 24}, {1, 2, 3}), ""},
+        {"not a TGA: unknown image type", TgaFile({.type = 4, .depth = 24}, {1, 2, 3}), ""},
         {"short header", {0, 0, 2, 0, 0}, ""},
         {"8-bit palette",
          TgaFile({.mapType = 1, .type = 1, .mapLength = 1, .mapBits = 8, .depth = 8}, {1, 0}),
@@ -198,6 +261,10 @@ TEST(TgaReader, BadFilesFailWithALineAndLeaveThePictureAsItWas)
         {"index past the palette",
          TgaFile({.mapType = 1, .type = 1, .mapLength = 1, .mapBits = 24, .depth = 8}, {1, 2, 3, 1}),
          "[!] TGA pixel index 1 is outside the palette of 1 entries.\n"},
+        {"index below the first entry",
+         TgaFile({.mapType = 1, .type = 1, .mapFirst = 2, .mapLength = 1, .mapBits = 24, .depth = 8},
+                 {1, 2, 3, 1}),
+         "[!] TGA pixel index 1 is outside the palette of 1 entries from index 2.\n"},
         {"run index past the palette",
          TgaFile({.mapType = 1, .type = 9, .mapLength = 1, .mapBits = 24, .width = 2, .depth = 8},
                  {1, 2, 3, 0x81, 5}),

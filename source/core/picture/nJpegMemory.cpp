@@ -186,8 +186,11 @@ int JpegDecodeMemory(const uint8_t* data, size_t size, uint8_t** pixels, uint32_
     jpeg_read_header(&info, TRUE);
     const uint64_t pixelCount = uint64_t(info.image_width) * info.image_height;
     // Huffman coding spends at least one bit on each 8 x 8 block, so a file holds at most 512
-    // pixels per byte: a header that claims more describes data the file cannot hold.
-    const bool holdable = info.arith_code || pixelCount <= uint64_t(size) * 512;
+    // pixels per byte: a header that claims more describes data the file cannot hold. Arithmetic
+    // coding can spend far less on a flat block, so those files get the bound of the other
+    // compressed formats, which still refuses a few hundred bytes that claim a gigapixel.
+    const uint64_t pixelsPerByte = info.arith_code ? nPicture::MaxPixelsPerByte : 512;
+    const bool holdable = pixelCount <= uint64_t(size) * pixelsPerByte;
     if (!IsSupportedColourSpace(info) || !holdable || pixelCount * 4 > nPicture::MaxBlockBytes)
     {
         if (!IsSupportedColourSpace(info))
@@ -201,7 +204,6 @@ int JpegDecodeMemory(const uint8_t* data, size_t size, uint8_t** pixels, uint32_
         return 0;
     }
     info.out_color_space = JCS_EXT_RGBA;
-    info.dct_method = JDCT_IFAST;
     jpeg_start_decompress(&info);
     const size_t pitch = size_t(info.output_width) * 4;
     block = static_cast<uint8_t*>(std::malloc(pitch * info.output_height));

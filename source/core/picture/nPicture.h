@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/picture/nPixelFormat.h"
-#include "core/math/nRect.h"
 #include "core/base/nSharedObject.h"
+#include "core/math/nRect.h"
+#include "core/picture/nPixelFormat.h"
 #include "platform/nstring/nString.h"
 
 #include <cstddef>
@@ -29,6 +29,10 @@ public:
     // Larger blocks are refused like a failed allocation, so that a file header cannot ask for an
     // absurd amount of memory.
     static constexpr uint64_t MaxBlockBytes = uint64_t(1) << 30;
+    // Compressed files whose header claims more pixels per byte are refused before decoding: a few
+    // hundred bytes must not cost gigabytes and minutes. Deflate, LZW and run lengths stay far
+    // below it; only a nearly flat picture in arithmetic-coded JPEG could go beyond.
+    static constexpr uint64_t MaxPixelsPerByte = 16384;
 
     nPicture() = default;
     nPicture(const nPicture& other);

@@ -41,6 +41,15 @@ void BlitRows(const nPicture& source, nPicture& destination, int64_t sx, int64_t
     }
 }
 
+void CopyRows(const nPicture& from, int64_t fromX, int64_t fromY, nPicture& to, int64_t toX, int64_t toY,
+              int64_t width, int64_t height)
+{
+    const size_t rowBytes = size_t(width) * from.GetFormat().GetBytesPerPixel();
+    for (int64_t row = 0; row < height; ++row)
+        std::memcpy(to.GetPixelAddress(uint32_t(toX), uint32_t(toY + row)),
+                    from.GetPixelAddress(uint32_t(fromX), uint32_t(fromY + row)), rowBytes);
+}
+
 } // namespace
 
 bool PictureBlit(nPicture& source, nPicture& destination, const nRect* sourceRect,
@@ -80,12 +89,22 @@ bool PictureBlit(nPicture& source, nPicture& destination, const nRect* sourceRec
     if (mode != PictureBlitCopy && mode != PictureBlitOver && mode != PictureBlitAlphaFromColour)
         return true;
 
-    const nPixelFormat destinationFormat = destination.GetFormat();
-    const bool converted = !(destinationFormat == source.GetFormat());
-    if (converted && !destination.Convert(source.GetFormat()))
+    if (destination.GetFormat() == source.GetFormat())
+    {
+        BlitRows(source, destination, sx0, sy0, dx0, dy0, width, height, mode);
+        return true;
+    }
+    // Only the covered area goes through the source's format and back: converting the whole
+    // destination would cost every other pixel its alpha or its low bits.
+    nPicture area(uint32_t(width), uint32_t(height), destination.GetFormat());
+    if (!area.HasPixels())
         return false;
-    BlitRows(source, destination, sx0, sy0, dx0, dy0, width, height, mode);
-    if (converted)
-        destination.Convert(destinationFormat);
+    CopyRows(destination, dx0, dy0, area, 0, 0, width, height);
+    if (!area.Convert(source.GetFormat()))
+        return false;
+    BlitRows(source, area, sx0, sy0, 0, 0, width, height, mode);
+    if (!area.Convert(destination.GetFormat()))
+        return false;
+    CopyRows(area, 0, 0, destination, dx0, dy0, width, height);
     return true;
 }

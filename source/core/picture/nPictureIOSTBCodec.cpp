@@ -1,7 +1,7 @@
 #include "core/picture/nPictureIOSTBCodec.h"
 
-#include "core/io/nIOHandle.h"
 #include "core/base/nLog.h"
+#include "core/io/nIOHandle.h"
 #include "core/picture/nPicture.h"
 
 #include <cstring>
@@ -74,11 +74,9 @@ bool nPictureIOSTBCodec::Load(nIOHandle* handle, nPicture& picture)
     int width = 0;
     int height = 0;
     int components = 0;
-    // The formats read here pack at most a few thousand pixels into a byte (deflate, LZW and
-    // run lengths); a header that claims more asks for a picture the file cannot hold, and
-    // decoding it would only produce zeros, slowly.
+    // A header that claims more pixels than the file can hold would only decode to zeros, slowly.
     if (stbi_info_from_memory(file.GetData(), size, &width, &height, &components) &&
-        uint64_t(width) * uint64_t(height) > uint64_t(size) * MaxPixelsPerByte)
+        uint64_t(width) * uint64_t(height) > uint64_t(size) * nPicture::MaxPixelsPerByte)
     {
         nLogHolder::Get() << "[!] STB: a " << width << "x" << height << " picture cannot be read from "
                           << size << " bytes.\n";

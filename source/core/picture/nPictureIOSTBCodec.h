@@ -7,7 +7,6 @@ class nPictureIOSTBCodec : public nPictureIOCodec
 {
 public:
     static constexpr const char* Name = "STB";
-    static constexpr uint64_t MaxPixelsPerByte = 16384;
 
     nPictureIOSTBCodec();
 

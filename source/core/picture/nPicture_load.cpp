@@ -1,5 +1,6 @@
 #include "core/picture/nPicture.h"
 
+#include "core/base/nLog.h"
 #include "core/io/nIOHandle.h"
 #include "core/io/nIOSystem.h"
 #include "core/picture/nPictureIOCodec.h"
@@ -11,6 +12,15 @@ bool nPicture::LoadFromHandle(nPicture& picture, nIOHandle* handle)
 {
     if (!handle)
         return false;
+    // Every reader would refuse an empty file, some with a misleading line of their own.
+    if (handle->GetSize() == 0)
+    {
+        nLog& log = nLogHolder::Get() << "[!] Picture file";
+        if (!picture.GetName().IsEmpty())
+            log << " '" << picture.GetName() << "'";
+        log << " is empty.\n";
+        return false;
+    }
     if (ReadTGA(picture, handle))
         return true;
     nListIterator<nPictureIOCodec*> iterator;

@@ -27,7 +27,7 @@ bool nPicture::ReadTGA(nPicture& picture, nIOHandle* handle)
     handle->Rewind();
     uint8_t header[nTgaReader::HeaderSize];
     if (handle->Read(header, sizeof(header)) != sizeof(header) ||
-        !nTgaReader::HasSupportedType(header, sizeof(header)))
+        !nTgaReader::IsTgaHeader(header, sizeof(header)))
         return false;
     const int64_t size = handle->GetSize();
     if (size < int64_t(sizeof(header)) || size > MaxTgaFileBytes)

@@ -17,8 +17,15 @@ enum : uint8_t
     TypeGrey = 3,
     TypeMappedRunLength = 9,
     TypeTrueColourRunLength = 10,
+    TypeGreyRunLength = 11,
 };
 
+// Defined by the format but not read here: no image data, and the two Huffman-coded types.
+constexpr uint8_t TypeNoImage = 0;
+constexpr uint8_t TypeHuffman = 32;
+constexpr uint8_t TypeHuffmanQuadtree = 33;
+
+constexpr uint8_t DescriptorRightFirst = 0x10;
 constexpr uint8_t DescriptorTopFirst = 0x20;
 
 uint16_t ReadU16(const uint8_t* bytes)
@@ -35,6 +42,28 @@ uint32_t From16(const uint8_t* bytes)
 {
     const uint32_t v = ReadU16(bytes);
     return Bgra((v << 3) & 0xF8, (v >> 2) & 0xF8, (v >> 7) & 0xF8, 0xFF);
+}
+
+// An 8-bit grey value fills all four bytes: grey font pages are their own coverage.
+uint32_t FromGrey(const uint8_t* bytes)
+{
+    return bytes[0] * 0x01010101u;
+}
+
+// 16-bit grey files hold the grey value, then its alpha.
+uint32_t FromGreyAlpha(const uint8_t* bytes)
+{
+    return Bgra(bytes[0], bytes[0], bytes[0], bytes[1]);
+}
+
+uint32_t From24(const uint8_t* bytes)
+{
+    return Bgra(bytes[0], bytes[1], bytes[2], 0xFF);
+}
+
+uint32_t From32(const uint8_t* bytes)
+{
+    return Bgra(bytes[0], bytes[1], bytes[2], bytes[3]);
 }
 
 // Pixels are widened from the last to the first, so that in place no value is overwritten
@@ -62,16 +91,28 @@ void WidenBackward(uint8_t* target, const uint8_t* source, size_t count, Convert
 
 } // namespace
 
-bool nTgaReader::HasSupportedType(const uint8_t* header, size_t size)
+bool nTgaReader::IsTgaHeader(const uint8_t* header, size_t size)
 {
-    if (size < HeaderSize)
+    if (size < HeaderSize || header[1] > 1)
         return false;
-    const uint8_t type = header[2];
-    return type == TypeMapped || type == TypeTrueColour || type == TypeGrey || type == TypeMappedRunLength ||
-           type == TypeTrueColourRunLength;
+    switch (header[2])
+    {
+    case TypeNoImage:
+    case TypeMapped:
+    case TypeTrueColour:
+    case TypeGrey:
+    case TypeMappedRunLength:
+    case TypeTrueColourRunLength:
+    case TypeGreyRunLength:
+    case TypeHuffman:
+    case TypeHuffmanQuadtree:
+        return true;
+    default:
+        return false;
+    }
 }
 
-bool nTgaReader::ReadPalette(uint32_t entries, uint32_t entryBits)
+bool nTgaReader::ReadPalette(uint32_t first, uint32_t entries, uint32_t entryBits)
 {
     const uint32_t entryBytes = entryBits / 8;
     if (uint64_t(entries) * entryBytes > m_size - m_position)
@@ -79,20 +120,22 @@ bool nTgaReader::ReadPalette(uint32_t entries, uint32_t entryBits)
         nLogHolder::Get() << "[!] TGA palette of " << entries << " entries is longer than the file.\n";
         return false;
     }
-    m_paletteCount = std::min(entries, 256u);
-    for (uint32_t i = 0; i < m_paletteCount; ++i)
+    // Pixel values index the map from its first entry; entries past 255 cannot be reached.
+    m_paletteFirst = std::min(first, 256u);
+    m_paletteEnd = std::min(first + entries, 256u);
+    for (uint32_t index = m_paletteFirst; index < m_paletteEnd; ++index)
     {
-        const uint8_t* entry = m_data + m_position + size_t(i) * entryBytes;
+        const uint8_t* entry = m_data + m_position + size_t(index - first) * entryBytes;
         if (entryBytes == 2)
-            m_palette[i] = From16(entry);
+            m_palette[index] = From16(entry);
         else if (entryBytes == 3)
         {
             // Pure magenta is the transparent colour of 24-bit palettes.
             const bool magenta = entry[0] == 0xFF && entry[1] == 0x00 && entry[2] == 0xFF;
-            m_palette[i] = Bgra(entry[0], entry[1], entry[2], magenta ? 0x00 : 0xFF);
+            m_palette[index] = Bgra(entry[0], entry[1], entry[2], magenta ? 0x00 : 0xFF);
         }
         else
-            m_palette[i] = Bgra(entry[0], entry[1], entry[2], entry[3]);
+            m_palette[index] = From32(entry);
     }
     m_position += size_t(entries) * entryBytes;
     return true;
@@ -102,21 +145,27 @@ uint32_t nTgaReader::DecodePixel(const uint8_t* bytes) const
 {
     switch (m_depth)
     {
+    case 8:
+        return FromGrey(bytes);
     case 16:
-        return From16(bytes);
+        return m_grey ? FromGreyAlpha(bytes) : From16(bytes);
     case 24:
-        return Bgra(bytes[0], bytes[1], bytes[2], 0xFF);
+        return From24(bytes);
     default:
-        return Bgra(bytes[0], bytes[1], bytes[2], bytes[3]);
+        return From32(bytes);
     }
 }
 
 bool nTgaReader::LookUp(uint8_t index, uint32_t& pixel) const
 {
-    if (index >= m_paletteCount)
+    if (index < m_paletteFirst || index >= m_paletteEnd)
     {
-        nLogHolder::Get() << "[!] TGA pixel index " << unsigned(index) << " is outside the palette of "
-                          << m_paletteCount << " entries.\n";
+        nLog& log = nLogHolder::Get()
+                    << "[!] TGA pixel index " << unsigned(index) << " is outside the palette of "
+                    << m_paletteEnd - m_paletteFirst << " entries";
+        if (m_paletteFirst != 0)
+            log << " from index " << m_paletteFirst;
+        log << ".\n";
         return false;
     }
     pixel = m_palette[index];
@@ -138,9 +187,9 @@ bool nTgaReader::DecodeUncompressed(uint8_t* target)
     if (m_mapped)
     {
         // Indices are checked before any pixel is written.
-        const uint8_t largest = *std::max_element(source, source + count);
+        const auto [smallest, largest] = std::minmax_element(source, source + count);
         uint32_t pixel;
-        if (!LookUp(largest, pixel))
+        if (!LookUp(*smallest, pixel) || !LookUp(*largest, pixel))
             return false;
         const uint32_t* palette = m_palette;
         WidenBackward<1>(target, source, count, [palette](const uint8_t* v) { return palette[v[0]]; });
@@ -149,14 +198,16 @@ bool nTgaReader::DecodeUncompressed(uint8_t* target)
     switch (m_depth)
     {
     case 8:
-        WidenBackward<1>(target, source, count, [](const uint8_t* v) { return v[0] * 0x01010101u; });
+        WidenBackward<1>(target, source, count, FromGrey);
         break;
     case 16:
-        WidenBackward<2>(target, source, count, From16);
+        if (m_grey)
+            WidenBackward<2>(target, source, count, FromGreyAlpha);
+        else
+            WidenBackward<2>(target, source, count, From16);
         break;
     case 24:
-        WidenBackward<3>(target, source, count,
-                         [](const uint8_t* v) { return Bgra(v[0], v[1], v[2], 0xFF); });
+        WidenBackward<3>(target, source, count, From24);
         break;
     default:
         std::memmove(target, source, count * 4);
@@ -201,18 +252,26 @@ bool nTgaReader::DecodeRunLength(uint32_t* pixels, size_t count)
 
 bool nTgaReader::ParseHeader()
 {
-    if (!HasSupportedType(m_data, m_size))
+    if (!IsTgaHeader(m_data, m_size))
         return false;
     const uint8_t* header = m_data;
     const uint8_t type = header[2];
+    if (type == TypeNoImage || type == TypeHuffman || type == TypeHuffmanQuadtree)
+    {
+        nLogHolder::Get() << "[!] TGA image type " << unsigned(type) << " is not supported.\n";
+        return false;
+    }
+    const uint32_t mapFirst = ReadU16(header + 3);
     const uint32_t mapLength = ReadU16(header + 5);
     const uint32_t mapBits = header[7];
     m_width = ReadU16(header + 12);
     m_height = ReadU16(header + 14);
     m_depth = header[16];
     m_topFirst = (header[17] & DescriptorTopFirst) != 0;
+    m_rightFirst = (header[17] & DescriptorRightFirst) != 0;
     m_mapped = type == TypeMapped || type == TypeMappedRunLength;
-    m_runLength = type == TypeMappedRunLength || type == TypeTrueColourRunLength;
+    m_grey = type == TypeGrey || type == TypeGreyRunLength;
+    m_runLength = type == TypeMappedRunLength || type == TypeTrueColourRunLength || type == TypeGreyRunLength;
 
     m_position = HeaderSize + header[0];
     if (m_position > m_size)
@@ -234,13 +293,14 @@ bool nTgaReader::ParseHeader()
                               << "-bit indices is not supported.\n";
             return false;
         }
-        if (!ReadPalette(mapLength, mapBits))
+        if (!ReadPalette(mapFirst, mapLength, mapBits))
             return false;
     }
     else
     {
+        // 8-bit true-colour pixels read as grey, but only uncompressed ones.
         const bool depthKnown =
-            m_depth == 16 || m_depth == 24 || m_depth == 32 || (m_depth == 8 && !m_runLength);
+            m_depth == 16 || m_depth == 24 || m_depth == 32 || (m_depth == 8 && (m_grey || !m_runLength));
         if (!depthKnown)
         {
             nLogHolder::Get() << "[!] TGA pixel depth " << m_depth << " is not supported for image type "
@@ -284,11 +344,22 @@ bool nTgaReader::Decode(uint8_t* target)
     if (m_runLength ? !DecodeRunLength(reinterpret_cast<uint32_t*>(target), count)
                     : !DecodeUncompressed(target))
         return false;
+    Orient(target);
+    return true;
+}
+
+// Files may store their rows bottom first and their columns right first; pictures are top first
+// and left first.
+void nTgaReader::Orient(uint8_t* target) const
+{
+    const size_t pitch = size_t(m_width) * 4;
     if (!m_topFirst)
-    {
-        const size_t pitch = size_t(m_width) * 4;
         for (uint32_t top = 0, bottom = m_height - 1; top < bottom; ++top, --bottom)
             std::swap_ranges(target + top * pitch, target + (top + 1) * pitch, target + bottom * pitch);
-    }
-    return true;
+    if (m_rightFirst)
+        for (uint32_t row = 0; row < m_height; ++row)
+        {
+            uint32_t* pixels = reinterpret_cast<uint32_t*>(target + row * pitch);
+            std::reverse(pixels, pixels + m_width);
+        }
 }
