@@ -106,8 +106,8 @@ private:
     bool ReadFormat(uint32_t size)
     {
         if (size > FormatChunkSize)
-            nLogHolder::Get() << "[*] Unexpected WAV 'format' chunk size. Found " << size << ", expected "
-                              << FormatChunkSize << ".\n";
+            nLogHolder::Get() << nString::Format("[*] Unexpected WAV 'format' chunk size. Found %u, expected %u.\n",
+                                                 size, FormatChunkSize);
         if (size < FormatChunkSize || int64_t(size) > Remaining())
             return Fail("Mangled WAV 'format' chunk in '");
         uint8_t bytes[ExtensibleChunkSize];

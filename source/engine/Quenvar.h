@@ -133,9 +133,14 @@ public:
     void SetSoundLoadedHook(SoundLoadedHook hook) { m_soundLoaded = hook; }
 
     // Loaders: through the current cache unless bypassed; null on failure after the reader's own
-    // message. Textures, materials and geometries come with their kinds, over LoadResource
-    // (engine/resources/nResourceLoader.h) as LoadPicture does.
+    // message. A CPU-only texture goes to the cache's CPU list and is not set up on the renderer.
+    // Geometries come with their kind, over LoadResource (engine/resources/nResourceLoader.h).
     nPicture* LoadPicture(const char* path, bool bypassCache = false);
+    // Also reads the texture's side file (its name with ".nmd" appended) for the render-target flags.
+    nTexture* LoadTexture(const char* path, bool cpuOnly, bool bypassCache) override;
+    nMaterial* LoadMaterial(const char* path, bool bypassCache = false);
+    // Loads the file into an existing texture: through the renderer, else into its own picture.
+    bool SetTextureContent(nTexture* texture, const char* path);
     // A sound that loaded joins the current cache's sound list (a second load answers it); one
     // that failed is deleted and null answered.
     nSound* LoadSound(const char* path);
