@@ -1,13 +1,13 @@
 #include "script/nCObject.h"
 
+#include "core/base/nList.h"
 #include "core/base/nLog.h"
 #include "platform/nMutex.h"
 #include "script/binding/nScriptRegistrar.h"
 #include "script/nObjectType.h"
 #include "script/nObjectTypeLifetime.h"
 
-#include <utility>
-#include <vector>
+#include <atomic>
 
 namespace
 {
@@ -19,9 +19,12 @@ struct nReleasedObject
 
 struct nCObjectList
 {
+    nCObjectList() { handles.SetNotOwner(true); }
+
     nMutex mutex;
-    nList<nCObject*> handles;
-    std::vector<nReleasedObject> released; // owned objects waiting for destruction
+    nLinkedList handles;
+    nList<nReleasedObject> released;      // owned objects waiting for destruction
+    std::atomic<bool> hasReleased{false};  // lets the end of every call skip the lock
 };
 
 nCObjectList& GetHandleList()
@@ -67,7 +70,7 @@ nCObject::nCObject(int32_t type, void* object, bool owned) : m_owned(owned), m_t
     if (m_object)
         if (const nObjectTypeLifetime* lifetime = GetObjectTypeLifetime(m_type); lifetime && lifetime->addReference)
             lifetime->addReference(m_object);
-    m_node = list.handles.PushBack(this);
+    list.handles.Add(this, true, true);
     list.mutex.Unlock();
 }
 
@@ -76,7 +79,7 @@ nCObject::~nCObject()
 {
     nCObjectList& list = GetHandleList();
     list.mutex.Lock();
-    list.handles.RemoveNode(m_node);
+    list.handles.Unlink(this);
     if (m_object)
     {
         if (const nObjectTypeLifetime* lifetime = GetObjectTypeLifetime(m_type);
@@ -84,7 +87,12 @@ nCObject::~nCObject()
             lifetime->releaseReference(m_object);
     }
     if (m_owned && m_object)
-        list.released.push_back({m_type, m_object});
+    {
+        if (list.released.PushBack({m_type, m_object}))
+            list.hasReleased.store(true, std::memory_order_release);
+        else
+            nLogHolder::Get() << "[!] Could not queue the owned object of a released handle.\n";
+    }
     list.mutex.Unlock();
 }
 
@@ -93,9 +101,9 @@ uint32_t nCObject::Invalidate(const void* object)
     nCObjectList& list = GetHandleList();
     uint32_t changed = 0;
     list.mutex.Lock();
-    for (auto* node = list.handles.GetHead(); node; node = node->next)
+    for (nLinkedListEntry* entry = list.handles.GetHead(); entry; entry = entry->GetNext())
     {
-        nCObject* handle = node->value;
+        nCObject* handle = static_cast<nCObject*>(entry);
         if (handle->m_object == object)
         {
             handle->m_type = ObjectTypeDeletedNative;
@@ -107,21 +115,22 @@ uint32_t nCObject::Invalidate(const void* object)
     return changed;
 }
 
-// The queue is taken out under the lock and emptied outside it: a destroyed object may delete
+// Each entry is taken out under the lock and destroyed outside it: a destroyed object may delete
 // objects that other handles point at, and invalidating those takes the lock again.
 void nCObject::DestroyReleasedObjects()
 {
     nCObjectList& list = GetHandleList();
-    for (;;)
+    while (list.hasReleased.load(std::memory_order_acquire))
     {
-        std::vector<nReleasedObject> released;
         list.mutex.Lock();
-        std::swap(released, list.released);
+        nListNode<nReleasedObject>* head = list.released.GetHead();
+        const nReleasedObject released = head ? head->value : nReleasedObject{0, nullptr};
+        list.released.RemoveNode(head);
+        if (list.released.IsEmpty())
+            list.hasReleased.store(false, std::memory_order_release);
         list.mutex.Unlock();
-        if (released.empty())
-            return;
-        for (const nReleasedObject& entry : released)
-            DestroyOwnedObject(entry);
+        if (released.object)
+            DestroyOwnedObject(released);
     }
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/base/nList.h"
+#include "core/base/nLinkedList.h"
 #include "squirrel/squirrel.h"
 
 #include <cstdint>
@@ -10,19 +10,19 @@ struct nScriptClassDescriptor;
 // The native record behind one script "CObject" handle: the kind of engine object, the object,
 // and whether the handle owns it. Every record is in one process-wide list from construction to
 // destruction, so the engine can turn the handles of an object it deletes into dead handles
-// instead of leaving them dangling.
+// instead of leaving them dangling. The record is its own node in that list.
 //
 // Handles on textures, geometries and materials hold a reference for as long as they live. An
 // owned object is not destroyed by the record itself: it is queued, and the script machine
 // destroys the queue once the host call that released the handle has returned (or when it
 // closes), so no object goes away under a running script or inside the collector.
-class nCObject
+class nCObject : public nLinkedListEntry
 {
 public:
     nCObject(int32_t type, void* object, bool owned = false);
     nCObject(const nCObject&) = delete;
     nCObject& operator=(const nCObject&) = delete;
-    ~nCObject();
+    ~nCObject() override;
 
     int32_t GetType() const { return m_type; }
     void* GetObject() const { return m_object; }
@@ -39,7 +39,6 @@ public:
 
 private:
     bool m_owned;
-    nListNode<nCObject*>* m_node = nullptr;
     int32_t m_type;
     void* m_object;
 };

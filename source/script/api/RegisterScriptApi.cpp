@@ -3,6 +3,7 @@
 #include "platform/nPlatform.h"
 #include "platform/nstring/nString.h"
 #include "script/api/ScriptApiGroups.h"
+#include "script/binding/nNativeArgs.h"
 #include "script/binding/nScriptRegistrar.h"
 #include "script/nObjectType.h"
 
@@ -23,14 +24,6 @@ const GroupRegister ApiGroups[] = {
     RegisterTriggerApi,  RegisterEmitterApi,
 };
 
-// Expects the root table on top of the stack.
-void SetIntegerConstant(HSQUIRRELVM vm, const char* name, SQInteger value)
-{
-    sq_pushstring(vm, name, -1);
-    sq_pushinteger(vm, value);
-    sq_newslot(vm, -3, SQFalse);
-}
-
 nString EngineTypeConstantName(int32_t type)
 {
     char description[64];
@@ -47,9 +40,9 @@ void RegisterScriptApi(HSQUIRRELVM vm)
 {
     sq_pushroottable(vm);
     RegisterCoreApi(vm);
-    SetIntegerConstant(vm, "SystemClockFrequency", static_cast<SQInteger>(nPlatform::Get().GetClockFrequency()));
+    RegisterIntegerConstant(vm, "SystemClockFrequency", static_cast<int32_t>(nPlatform::Get().GetClockFrequency()));
     for (int32_t type = 0; type < ObjectTypeCount; ++type)
-        SetIntegerConstant(vm, EngineTypeConstantName(type).GetText(), type);
+        RegisterIntegerConstant(vm, EngineTypeConstantName(type).GetText(), type);
     for (GroupRegister group : ApiGroups)
         if (group)
             group(vm);

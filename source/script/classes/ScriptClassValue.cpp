@@ -26,6 +26,13 @@ SQUserPointer GetArgumentValue(HSQUIRRELVM vm, SQInteger index, const nScriptCla
     return GetValue(vm, index, descriptor);
 }
 
+float ScriptFloatAt(HSQUIRRELVM vm, SQInteger index)
+{
+    SQFloat value = 0.0f;
+    sq_getfloat(vm, index, &value);
+    return value;
+}
+
 SQInteger FailKeyAccess(HSQUIRRELVM vm)
 {
     sq_pushnull(vm);

@@ -27,6 +27,9 @@ T* GetArgument(HSQUIRRELVM vm, SQInteger index, const nScriptClassDescriptor& de
     return static_cast<T*>(GetArgumentValue(vm, index, descriptor));
 }
 
+// The number at the index as a float (0 when it is no number).
+float ScriptFloatAt(HSQUIRRELVM vm, SQInteger index);
+
 // Makes a missing key of "_get" or "_set" fail the access as an ordinary missing index does.
 SQInteger FailKeyAccess(HSQUIRRELVM vm);
 

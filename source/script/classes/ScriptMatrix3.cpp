@@ -2,35 +2,15 @@
 #include "core/math/nMatrix4.h"
 #include "core/math/nQuaternion.h"
 #include "core/math/nVector.h"
-#include "script/classes/ScriptClassValue.h"
 #include "script/classes/ScriptMatrix.h"
-#include "script/classes/ScriptMatrixKeys.h"
+#include "script/classes/ScriptMatrixMethods.h"
 #include "script/classes/ScriptVector.h"
 
 namespace
 {
-using Matrix3Storage = nScriptValueStorage<nMatrix3, MemCategoryMatrix>;
+using Methods = nScriptMatrixMethods<nMatrix3, 3, Matrix3Class>;
 
-constexpr int Size = 3;
 constexpr SQInteger DefaultEulerOrder = 4;
-
-float FloatAt(HSQUIRRELVM vm, SQInteger index)
-{
-    SQFloat value = 0.0f;
-    sq_getfloat(vm, index, &value);
-    return value;
-}
-
-nMatrix3* This(HSQUIRRELVM vm)
-{
-    return GetThis<nMatrix3>(vm, Matrix3Class);
-}
-
-SQInteger PushVectorResult(HSQUIRRELVM vm, const nVector& vector)
-{
-    return PushVector(vm, nVector(vector.x, vector.y, vector.z)) ? 1
-                                                                 : sq_throwerror(vm, "Failed to create Vector instance.");
-}
 
 SQInteger PushMatrixResult(HSQUIRRELVM vm, const nMatrix3& matrix)
 {
@@ -45,95 +25,23 @@ SQInteger TypeOf(HSQUIRRELVM vm)
 
 SQInteger Constructor(HSQUIRRELVM vm)
 {
-    if (!IsClassInstance(vm, 1, Matrix3Class))
-        return sq_throwerror(vm, "Invalid instance type");
-    const SQInteger count = sq_gettop(vm) - 1;
-    nMatrix3 value;
-    if (count == Size)
-    {
-        for (int column = 0; column < Size; ++column)
-        {
-            const nVector* vector = GetVectorInstance(vm, 2 + column);
-            if (!vector)
-                return sq_throwerror(vm, "Matrix3() invalid parameters");
-            value.SetColumn(column, *vector);
-        }
-    }
-    else if (count == Size * Size)
-    {
-        for (int i = 0; i < Size * Size; ++i)
-            value.m[(i % Size) * Size + i / Size] = FloatAt(vm, 2 + i);
-    }
-    else if (count != 0)
-    {
-        return sq_throwerror(vm, "Matrix3() wrong parameter count");
-    }
-    nMatrix3* self = Matrix3Storage::Construct(vm);
-    if (!self)
-        return sq_throwerror(vm, "Internal failure");
-    *self = value;
-    return 0;
-}
-
-SQInteger Get(HSQUIRRELVM vm)
-{
-    const nMatrix3* self = This(vm);
-    if (!self)
-        return SQ_ERROR;
-    const int element = MatrixElementOfKey(vm, Size);
-    if (element < 0)
-        return sq_throwerror(vm, "Index out of range");
-    sq_pushfloat(vm, self->m[element]);
-    return 1;
-}
-
-SQInteger Set(HSQUIRRELVM vm)
-{
-    nMatrix3* self = This(vm);
-    if (!self)
-        return SQ_ERROR;
-    const int element = MatrixElementOfKey(vm, Size);
-    if (element < 0)
-        return sq_throwerror(vm, "Index out of range");
-    self->m[element] = FloatAt(vm, 3);
-    return 0;
-}
-
-SQInteger Mul(HSQUIRRELVM vm)
-{
-    const nMatrix3* self = This(vm);
-    const nMatrix3* other = self ? GetArgument<nMatrix3>(vm, 2, Matrix3Class) : nullptr;
-    return other ? PushMatrixResult(vm, *self * *other) : SQ_ERROR;
-}
-
-nMatrix3* WithLine(HSQUIRRELVM vm, int& line)
-{
-    nMatrix3* self = This(vm);
-    if (!self)
-        return nullptr;
-    line = MatrixLineIndex(vm, Size);
-    if (line < 0)
-    {
-        sq_throwerror(vm, "Index out of range");
-        return nullptr;
-    }
-    return self;
+    return Methods::Construct(vm, "Matrix3() wrong parameter count", "Matrix3() invalid parameters");
 }
 
 // Script "rows" are the matrix's columns: the axes.
 SQInteger GetRow(HSQUIRRELVM vm)
 {
     int line = 0;
-    const nMatrix3* self = WithLine(vm, line);
+    const nMatrix3* self = Methods::WithLine(vm, line);
     return self ? PushVectorResult(vm, self->GetColumn(line)) : SQ_ERROR;
 }
 
 SQInteger SetRow(HSQUIRRELVM vm)
 {
     int line = 0;
-    nMatrix3* self = WithLine(vm, line);
-    const nVector* vector = self ? GetArgument<nVector>(vm, 3, VectorClass) : nullptr;
-    if (!vector)
+    const nVector* vector = nullptr;
+    nMatrix3* self = Methods::WithLineAndVector(vm, line, vector);
+    if (!self)
         return SQ_ERROR;
     self->SetColumn(line, *vector);
     return 0;
@@ -142,16 +50,16 @@ SQInteger SetRow(HSQUIRRELVM vm)
 SQInteger GetColumn(HSQUIRRELVM vm)
 {
     int line = 0;
-    const nMatrix3* self = WithLine(vm, line);
+    const nMatrix3* self = Methods::WithLine(vm, line);
     return self ? PushVectorResult(vm, self->GetRow(line)) : SQ_ERROR;
 }
 
 SQInteger SetColumn(HSQUIRRELVM vm)
 {
     int line = 0;
-    nMatrix3* self = WithLine(vm, line);
-    const nVector* vector = self ? GetArgument<nVector>(vm, 3, VectorClass) : nullptr;
-    if (!vector)
+    const nVector* vector = nullptr;
+    nMatrix3* self = Methods::WithLineAndVector(vm, line, vector);
+    if (!self)
         return SQ_ERROR;
     self->SetRow(line, *vector);
     return 0;
@@ -159,7 +67,7 @@ SQInteger SetColumn(HSQUIRRELVM vm)
 
 SQInteger AsMatrix4(HSQUIRRELVM vm)
 {
-    const nMatrix3* self = This(vm);
+    const nMatrix3* self = Methods::This(vm);
     if (!self)
         return SQ_ERROR;
     return PushMatrix4(vm, nMatrix4::FromMatrix3(*self)) ? 1 : sq_throwerror(vm, "Internal failure");
@@ -181,18 +89,18 @@ SQInteger FromOrthonormalBasis(HSQUIRRELVM vm)
 
 SQInteger SlerpTo(HSQUIRRELVM vm)
 {
-    const nMatrix3* self = This(vm);
+    const nMatrix3* self = Methods::This(vm);
     const nMatrix3* other = self ? GetArgument<nMatrix3>(vm, 3, Matrix3Class) : nullptr;
     if (!other)
         return SQ_ERROR;
     const nQuaternion from = nQuaternion::FromMatrix3(*self);
     const nQuaternion to = nQuaternion::FromMatrix3(*other);
-    return PushMatrixResult(vm, nQuaternion::Slerp(FloatAt(vm, 2), from, to).ToMatrix3());
+    return PushMatrixResult(vm, nQuaternion::Slerp(ScriptFloatAt(vm, 2), from, to).ToMatrix3());
 }
 
 SQInteger AsEuler(HSQUIRRELVM vm)
 {
-    const nMatrix3* self = This(vm);
+    const nMatrix3* self = Methods::This(vm);
     if (!self)
         return SQ_ERROR;
     SQInteger order = DefaultEulerOrder;
@@ -204,9 +112,9 @@ SQInteger AsEuler(HSQUIRRELVM vm)
 const nScriptClassMethod Matrix3Methods[] = {
     {"_SCypeof", TypeOf, 1, nullptr},
     {"constructor", Constructor, -1, ". n|x n|x n|x nnn nnn"},
-    {"_get", Get, 2, "xs"},
-    {"_set", Set, 3, "xsn"},
-    {"_mul", Mul, 2, "xx"},
+    {"_get", Methods::Get, 2, "xs"},
+    {"_set", Methods::Set, 3, "xsn"},
+    {"_mul", Methods::Multiply, 2, "xx"},
     {"GetRow", GetRow, 2, "xi"},
     {"SetRow", SetRow, 3, "xix"},
     {"GetColumn", GetColumn, 2, "xi"},
@@ -223,7 +131,7 @@ const nScriptClassDescriptor Matrix3Class = {"Matrix3", nullptr, Matrix3Methods}
 
 bool PushMatrix3(HSQUIRRELVM vm, const nMatrix3& value)
 {
-    return Matrix3Storage::Push(vm, Matrix3Class, value);
+    return Methods::Storage::Push(vm, Matrix3Class, value);
 }
 
 SquirrelObject NewMatrix3Object(HSQUIRRELVM vm, const nMatrix3& value)

@@ -2,34 +2,15 @@
 #include "core/math/nMatrix3.h"
 #include "core/math/nMatrix4.h"
 #include "core/math/nVector.h"
-#include "script/classes/ScriptClassValue.h"
 #include "script/classes/ScriptMatrix.h"
-#include "script/classes/ScriptMatrixKeys.h"
+#include "script/classes/ScriptMatrixMethods.h"
 #include "script/classes/ScriptVector.h"
 
 namespace
 {
-using Matrix4Storage = nScriptValueStorage<nMatrix4, MemCategoryMatrix>;
-
 constexpr int Size = 4;
 
-float FloatAt(HSQUIRRELVM vm, SQInteger index)
-{
-    SQFloat value = 0.0f;
-    sq_getfloat(vm, index, &value);
-    return value;
-}
-
-nMatrix4* This(HSQUIRRELVM vm)
-{
-    return GetThis<nMatrix4>(vm, Matrix4Class);
-}
-
-SQInteger PushVectorResult(HSQUIRRELVM vm, const nVector& vector)
-{
-    return PushVector(vm, nVector(vector.x, vector.y, vector.z)) ? 1
-                                                                 : sq_throwerror(vm, "Failed to create Vector instance.");
-}
+using Methods = nScriptMatrixMethods<nMatrix4, Size, Matrix4Class>;
 
 SQInteger TypeOf(HSQUIRRELVM vm)
 {
@@ -39,98 +20,24 @@ SQInteger TypeOf(HSQUIRRELVM vm)
 
 SQInteger Constructor(HSQUIRRELVM vm)
 {
-    if (!IsClassInstance(vm, 1, Matrix4Class))
-        return sq_throwerror(vm, "Invalid instance type");
-    const SQInteger count = sq_gettop(vm) - 1;
-    nMatrix4 value;
-    if (count == Size)
-    {
-        for (int column = 0; column < Size; ++column)
-        {
-            const nVector* vector = GetVectorInstance(vm, 2 + column);
-            if (!vector)
-                return sq_throwerror(vm, "Matrix4() invalid parameters");
-            value.SetColumn(column, *vector);
-        }
-    }
-    else if (count == Size * Size)
-    {
-        for (int i = 0; i < Size * Size; ++i)
-            value.m[(i % Size) * Size + i / Size] = FloatAt(vm, 2 + i);
-    }
-    else if (count != 0)
-    {
-        return sq_throwerror(vm, "Matrix4() wrong parameter count");
-    }
-    nMatrix4* self = Matrix4Storage::Construct(vm);
-    if (!self)
-        return sq_throwerror(vm, "Internal failure");
-    *self = value;
-    return 0;
-}
-
-SQInteger Get(HSQUIRRELVM vm)
-{
-    const nMatrix4* self = This(vm);
-    if (!self)
-        return SQ_ERROR;
-    const int element = MatrixElementOfKey(vm, Size);
-    if (element < 0)
-        return sq_throwerror(vm, "Index out of range");
-    sq_pushfloat(vm, self->m[element]);
-    return 1;
-}
-
-SQInteger Set(HSQUIRRELVM vm)
-{
-    nMatrix4* self = This(vm);
-    if (!self)
-        return SQ_ERROR;
-    const int element = MatrixElementOfKey(vm, Size);
-    if (element < 0)
-        return sq_throwerror(vm, "Index out of range");
-    self->m[element] = FloatAt(vm, 3);
-    return 0;
-}
-
-SQInteger Mul(HSQUIRRELVM vm)
-{
-    const nMatrix4* self = This(vm);
-    const nMatrix4* other = self ? GetArgument<nMatrix4>(vm, 2, Matrix4Class) : nullptr;
-    if (!other)
-        return SQ_ERROR;
-    return PushMatrix4(vm, *self * *other) ? 1 : sq_throwerror(vm, "Internal failure");
+    return Methods::Construct(vm, "Matrix4() wrong parameter count", "Matrix4() invalid parameters");
 }
 
 // The matrix and the line index at stack index 2; null after the runtime error.
-nMatrix4* WithLine(HSQUIRRELVM vm, int& line)
-{
-    nMatrix4* self = This(vm);
-    if (!self)
-        return nullptr;
-    line = MatrixLineIndex(vm, Size);
-    if (line < 0)
-    {
-        sq_throwerror(vm, "Index out of range");
-        return nullptr;
-    }
-    return self;
-}
-
 // Script "rows" are the matrix's columns: the axes.
 SQInteger GetRow(HSQUIRRELVM vm)
 {
     int line = 0;
-    const nMatrix4* self = WithLine(vm, line);
+    const nMatrix4* self = Methods::WithLine(vm, line);
     return self ? PushVectorResult(vm, self->GetColumn(line, true)) : SQ_ERROR;
 }
 
 SQInteger SetRow(HSQUIRRELVM vm)
 {
     int line = 0;
-    nMatrix4* self = WithLine(vm, line);
-    const nVector* vector = self ? GetArgument<nVector>(vm, 3, VectorClass) : nullptr;
-    if (!vector)
+    const nVector* vector = nullptr;
+    nMatrix4* self = Methods::WithLineAndVector(vm, line, vector);
+    if (!self)
         return SQ_ERROR;
     self->SetColumn(line, nVector(vector->x, vector->y, vector->z, 1.0f));
     return 0;
@@ -139,16 +46,16 @@ SQInteger SetRow(HSQUIRRELVM vm)
 SQInteger GetColumn(HSQUIRRELVM vm)
 {
     int line = 0;
-    const nMatrix4* self = WithLine(vm, line);
+    const nMatrix4* self = Methods::WithLine(vm, line);
     return self ? PushVectorResult(vm, self->GetRow(line)) : SQ_ERROR;
 }
 
 SQInteger SetColumn(HSQUIRRELVM vm)
 {
     int line = 0;
-    nMatrix4* self = WithLine(vm, line);
-    const nVector* vector = self ? GetArgument<nVector>(vm, 3, VectorClass) : nullptr;
-    if (!vector)
+    const nVector* vector = nullptr;
+    nMatrix4* self = Methods::WithLineAndVector(vm, line, vector);
+    if (!self)
         return SQ_ERROR;
     self->SetRow(line, nVector(vector->x, vector->y, vector->z, 1.0f));
     return 0;
@@ -156,7 +63,7 @@ SQInteger SetColumn(HSQUIRRELVM vm)
 
 SQInteger AsMatrix3(HSQUIRRELVM vm)
 {
-    const nMatrix4* self = This(vm);
+    const nMatrix4* self = Methods::This(vm);
     if (!self)
         return SQ_ERROR;
     return PushMatrix3(vm, self->GetMatrix3()) ? 1 : sq_throwerror(vm, "Internal failure");
@@ -164,7 +71,7 @@ SQInteger AsMatrix3(HSQUIRRELVM vm)
 
 SQInteger Print(HSQUIRRELVM vm)
 {
-    const nMatrix4* self = This(vm);
+    const nMatrix4* self = Methods::This(vm);
     if (!self)
         return SQ_ERROR;
     const SQChar* name = "Matrix";
@@ -178,7 +85,7 @@ SQInteger Print(HSQUIRRELVM vm)
 
 SQInteger RotationFromMatrix3(HSQUIRRELVM vm)
 {
-    nMatrix4* self = This(vm);
+    nMatrix4* self = Methods::This(vm);
     const nMatrix3* rotation = self ? GetArgument<nMatrix3>(vm, 2, Matrix3Class) : nullptr;
     if (!rotation)
         return SQ_ERROR;
@@ -190,7 +97,7 @@ SQInteger RotationFromMatrix3(HSQUIRRELVM vm)
 
 SQInteger Axis(HSQUIRRELVM vm, int column, float sign)
 {
-    const nMatrix4* self = This(vm);
+    const nMatrix4* self = Methods::This(vm);
     if (!self)
         return SQ_ERROR;
     const nVector axis = self->GetColumn(column, true);
@@ -235,9 +142,9 @@ SQInteger GetPosition(HSQUIRRELVM vm)
 const nScriptClassMethod Matrix4Methods[] = {
     {"_SCypeof", TypeOf, 1, nullptr},
     {"constructor", Constructor, -1, ". n|x n|x n|x n|x nnnn nnnn"},
-    {"_get", Get, 2, "xs"},
-    {"_set", Set, 3, "xsn"},
-    {"_mul", Mul, 2, "xx"},
+    {"_get", Methods::Get, 2, "xs"},
+    {"_set", Methods::Set, 3, "xsn"},
+    {"_mul", Methods::Multiply, 2, "xx"},
     {"GetRow", GetRow, 2, "xi"},
     {"SetRow", SetRow, 3, "xix"},
     {"GetColumn", GetColumn, 2, "xi"},
@@ -260,7 +167,7 @@ const nScriptClassDescriptor Matrix4Class = {"Matrix4", nullptr, Matrix4Methods}
 
 bool PushMatrix4(HSQUIRRELVM vm, const nMatrix4& value)
 {
-    return Matrix4Storage::Push(vm, Matrix4Class, value);
+    return Methods::Storage::Push(vm, Matrix4Class, value);
 }
 
 SquirrelObject NewMatrix4Object(HSQUIRRELVM vm, const nMatrix4& value)

@@ -7,13 +7,6 @@ namespace
 {
 using UVStorage = nScriptValueStorage<nUV, MemCategoryVector>;
 
-float FloatAt(HSQUIRRELVM vm, SQInteger index)
-{
-    SQFloat value = 0.0f;
-    sq_getfloat(vm, index, &value);
-    return value;
-}
-
 // "u", "x" or 0 is u; "v", "y" or 1 is v; a string key is known by its first letter.
 float* Component(HSQUIRRELVM vm, nUV& uv)
 {
@@ -35,8 +28,8 @@ bool SetFromNumbers(HSQUIRRELVM vm, nUV& uv, SQInteger count)
 {
     if (count > 2)
         return false;
-    uv.u = count >= 1 ? FloatAt(vm, 2) : 0.0f;
-    uv.v = count >= 2 ? FloatAt(vm, 3) : 0.0f;
+    uv.u = count >= 1 ? ScriptFloatAt(vm, 2) : 0.0f;
+    uv.v = count >= 2 ? ScriptFloatAt(vm, 3) : 0.0f;
     return true;
 }
 
@@ -90,7 +83,7 @@ SQInteger Set(HSQUIRRELVM vm)
     float* component = Component(vm, *self);
     if (!component)
         return FailKeyAccess(vm);
-    *component = FloatAt(vm, 3);
+    *component = ScriptFloatAt(vm, 3);
     sq_pushfloat(vm, *component);
     return 1;
 }

@@ -61,13 +61,6 @@ int ComponentOfKey(HSQUIRRELVM vm, bool forWriting)
     return index >= 0 && index < 4 ? index : -1;
 }
 
-float FloatAt(HSQUIRRELVM vm, SQInteger index)
-{
-    SQFloat value = 0.0f;
-    sq_getfloat(vm, index, &value);
-    return value;
-}
-
 bool IsNumber(HSQUIRRELVM vm, SQInteger index)
 {
     const SQObjectType type = sq_gettype(vm, index);
@@ -84,7 +77,7 @@ bool SetFromNumbers(HSQUIRRELVM vm, nVector& vector, SQInteger count)
     {
         if (!IsNumber(vm, 2 + i))
             return false;
-        values[i] = FloatAt(vm, 2 + i);
+        values[i] = ScriptFloatAt(vm, 2 + i);
     }
     vector.Set(values[0], values[1], values[2], values[3]);
     return true;
@@ -92,12 +85,12 @@ bool SetFromNumbers(HSQUIRRELVM vm, nVector& vector, SQInteger count)
 
 SQInteger PushResult(HSQUIRRELVM vm, const nVector& result)
 {
-    return PushVector(vm, result) ? 1 : sq_throwerror(vm, "Failed to create Vector instance.");
+    return PushVectorResult(vm, result);
 }
 
 SQInteger PushResult(HSQUIRRELVM vm, float x, float y, float z)
 {
-    return PushResult(vm, nVector(x, y, z));
+    return PushVectorResult(vm, nVector(x, y, z));
 }
 
 nVector* This(HSQUIRRELVM vm)
@@ -162,7 +155,7 @@ SQInteger Set(HSQUIRRELVM vm)
     float* component = Component(*self, ComponentOfKey(vm, true));
     if (!component)
         return FailKeyAccess(vm);
-    *component = FloatAt(vm, 3);
+    *component = ScriptFloatAt(vm, 3);
     sq_pushfloat(vm, *component);
     return 1;
 }
@@ -189,7 +182,7 @@ SQInteger Arithmetic(HSQUIRRELVM vm, const char* failure, Operation operation)
         return SQ_ERROR;
     if (IsNumber(vm, 2))
     {
-        const float n = FloatAt(vm, 2);
+        const float n = ScriptFloatAt(vm, 2);
         return PushResult(vm, operation(self->x, n), operation(self->y, n), operation(self->z, n));
     }
     const nVector* other = static_cast<nVector*>(GetClassInstanceValue(vm, 2, VectorClass));
@@ -215,7 +208,7 @@ SQInteger Div(HSQUIRRELVM vm)
         return SQ_ERROR;
     if (IsNumber(vm, 2))
     {
-        const float divisor = FloatAt(vm, 2);
+        const float divisor = ScriptFloatAt(vm, 2);
         if (divisor == 0.0f)
             return PushResult(vm, 0.0f, 0.0f, 0.0f);
         return PushResult(vm, *self * (1.0f / divisor));
@@ -246,7 +239,7 @@ SQInteger Mul(HSQUIRRELVM vm)
     if (!self)
         return SQ_ERROR;
     if (IsNumber(vm, 2))
-        return PushResult(vm, *self * FloatAt(vm, 2));
+        return PushResult(vm, *self * ScriptFloatAt(vm, 2));
     if (const nVector* other = static_cast<nVector*>(GetClassInstanceValue(vm, 2, VectorClass)))
         return PushResult(vm, self->x * other->x, self->y * other->y, self->z * other->z);
     nVector result;
@@ -306,7 +299,7 @@ SQInteger WithReal(HSQUIRRELVM vm, Operation operation)
     const nVector* self = This(vm);
     if (!self)
         return SQ_ERROR;
-    const float n = FloatAt(vm, 2);
+    const float n = ScriptFloatAt(vm, 2);
     return PushResult(vm, operation(self->x, n), operation(self->y, n), operation(self->z, n));
 }
 
@@ -335,7 +328,7 @@ bool ReadBound(HSQUIRRELVM vm, SQInteger index, nVector& bound)
 {
     if (IsNumber(vm, index))
     {
-        const float n = FloatAt(vm, index);
+        const float n = ScriptFloatAt(vm, index);
         bound = nVector(n, n, n);
         return true;
     }
@@ -362,7 +355,7 @@ SQInteger ClampMagnitude(HSQUIRRELVM vm)
     if (!self)
         return SQ_ERROR;
     nVector result(self->x, self->y, self->z);
-    result.ClampLength(0.0f, FloatAt(vm, 2));
+    result.ClampLength(0.0f, ScriptFloatAt(vm, 2));
     return PushResult(vm, result);
 }
 
@@ -389,7 +382,7 @@ SQInteger Extreme(HSQUIRRELVM vm, const char* failure, Pick pick)
     }
     else if ((count == 1 || count == 3) && IsNumber(vm, 2) && (count == 1 || (IsNumber(vm, 3) && IsNumber(vm, 4))))
     {
-        other = nVector(FloatAt(vm, 2), count == 3 ? FloatAt(vm, 3) : 0.0f, count == 3 ? FloatAt(vm, 4) : 0.0f);
+        other = nVector(ScriptFloatAt(vm, 2), count == 3 ? ScriptFloatAt(vm, 3) : 0.0f, count == 3 ? ScriptFloatAt(vm, 4) : 0.0f);
     }
     else
     {
@@ -465,7 +458,7 @@ SQInteger Normalize(HSQUIRRELVM vm)
         return SQ_ERROR;
     nVector unit = self->Normalized();
     if (sq_gettop(vm) >= 2)
-        unit = unit * FloatAt(vm, 2);
+        unit = unit * ScriptFloatAt(vm, 2);
     return PushResult(vm, unit.x, unit.y, unit.z);
 }
 
@@ -493,7 +486,7 @@ SQInteger Lerp(HSQUIRRELVM vm)
     const nVector* other = self ? VectorArgument(vm, 3) : nullptr;
     if (!other)
         return SQ_ERROR;
-    const float t = FloatAt(vm, 2);
+    const float t = ScriptFloatAt(vm, 2);
     return PushResult(vm, *self * t + *other * (1.0f - t));
 }
 
@@ -501,9 +494,9 @@ SQInteger Randomize(HSQUIRRELVM vm)
 {
     const SQInteger count = sq_gettop(vm) - 1;
     if (count == 1)
-        return PushResult(vm, nVector::Random(0.0f, FloatAt(vm, 2)));
+        return PushResult(vm, nVector::Random(0.0f, ScriptFloatAt(vm, 2)));
     if (count == 2)
-        return PushResult(vm, nVector::Random(FloatAt(vm, 2), FloatAt(vm, 3)));
+        return PushResult(vm, nVector::Random(ScriptFloatAt(vm, 2), ScriptFloatAt(vm, 3)));
     return sq_throwerror(vm, "wrong number of parameters");
 }
 
@@ -515,7 +508,7 @@ SQInteger IsEqual(HSQUIRRELVM vm)
     const nVector *self, *other;
     if (!Pair(vm, self, other))
         return SQ_ERROR;
-    const float tolerance = count == 2 ? FloatAt(vm, 3) : DefaultEqualTolerance;
+    const float tolerance = count == 2 ? ScriptFloatAt(vm, 3) : DefaultEqualTolerance;
     sq_pushbool(vm, (*self - *other).Length() < tolerance ? SQTrue : SQFalse);
     return 1;
 }
@@ -577,6 +570,12 @@ const nScriptClassDescriptor VectorClass = {"Vector", nullptr, VectorMethods};
 bool PushVector(HSQUIRRELVM vm, const nVector& value)
 {
     return VectorStorage::Push(vm, VectorClass, value);
+}
+
+SQInteger PushVectorResult(HSQUIRRELVM vm, const nVector& value)
+{
+    return PushVector(vm, nVector(value.x, value.y, value.z)) ? 1
+                                                              : sq_throwerror(vm, "Failed to create Vector instance.");
 }
 
 SquirrelObject NewVectorObject(HSQUIRRELVM vm, const nVector& value)

@@ -6,20 +6,6 @@
 
 namespace
 {
-using CachedMethod = nScriptObject* (nManagerScriptUnit::*)() const;
-
-// Units without the cached method are skipped before any call.
-void SendCached(nScriptedObject* item, const char* name, CachedMethod method, const nScriptEventArguments& arguments = {})
-{
-    nScriptDispatch dispatch(item);
-    while (nScriptUnit* unit = dispatch.Next())
-    {
-        nScriptObject* handle = (static_cast<nManagerScriptUnit*>(unit)->*method)();
-        if (handle)
-            SendScriptEvent(unit, name, handle, arguments);
-    }
-}
-
 nScriptEventArguments ItemArgument(void* item)
 {
     nScriptEventArguments arguments;
@@ -52,23 +38,17 @@ void nItemEventHandler::OnReset(nScriptedObject* item)
 
 void nItemEventHandler::OnActivate(nScriptedObject* item, bool enabled)
 {
-    nScriptEventArguments arguments;
-    arguments.kind = nScriptEventArguments::Bool;
-    arguments.flag = enabled;
-    SendCached(item, "OnActivate", &nManagerScriptUnit::GetOnActivate, arguments);
+    SendCachedScriptEvent(item, "OnActivate", &nManagerScriptUnit::GetOnActivate, BoolEventArgument(enabled));
 }
 
 void nItemEventHandler::OnPhysicStep(nScriptedObject* item, bool step)
 {
-    nScriptEventArguments arguments;
-    arguments.kind = nScriptEventArguments::Bool;
-    arguments.flag = step;
-    SendCached(item, "OnPhysicStep", &nManagerScriptUnit::GetOnPhysicStep, arguments);
+    SendCachedScriptEvent(item, "OnPhysicStep", &nManagerScriptUnit::GetOnPhysicStep, BoolEventArgument(step));
 }
 
 void nItemEventHandler::OnPhysicSleepStep(nScriptedObject* item)
 {
-    SendCached(item, "OnPhysicSleepStep", &nManagerScriptUnit::GetOnPhysicSleepStep);
+    SendCachedScriptEvent(item, "OnPhysicSleepStep", &nManagerScriptUnit::GetOnPhysicSleepStep);
 }
 
 void nItemEventHandler::OnItemEnter(nScriptedObject* trigger, void* item)
@@ -98,7 +78,7 @@ void nItemEventHandler::OnExitTrigger(nScriptedObject* item, void* trigger)
 
 void nItemEventHandler::OnUpdate(nScriptedObject* item)
 {
-    SendCached(item, "OnUpdate", &nManagerScriptUnit::GetOnUpdate);
+    SendCachedScriptEvent(item, "OnUpdate", &nManagerScriptUnit::GetOnUpdate);
 }
 
 void nItemEventHandler::OnLogicUpdate(nScriptedObject* item, float seconds)
@@ -106,7 +86,7 @@ void nItemEventHandler::OnLogicUpdate(nScriptedObject* item, float seconds)
     nScriptEventArguments arguments;
     arguments.kind = nScriptEventArguments::Float;
     arguments.number = seconds;
-    SendCached(item, "OnLogicUpdate", &nManagerScriptUnit::GetOnLogicUpdate, arguments);
+    SendCachedScriptEvent(item, "OnLogicUpdate", &nManagerScriptUnit::GetOnLogicUpdate, arguments);
 }
 
 void nItemEventHandler::OnDelete(nScriptedObject* item)
@@ -125,10 +105,10 @@ void nItemEventHandler::OnCollisionEx(nScriptedObject* item, void* other, const 
     arguments.kind = nScriptEventArguments::ItemContacts;
     arguments.item = other;
     arguments.contacts = contactTable;
-    SendCached(item, "OnCollisionEx", &nManagerScriptUnit::GetOnCollisionEx, arguments);
+    SendCachedScriptEvent(item, "OnCollisionEx", &nManagerScriptUnit::GetOnCollisionEx, arguments);
 }
 
 void nItemEventHandler::OnCollision(nScriptedObject* item, void* other, const void*)
 {
-    SendCached(item, "OnCollision", &nManagerScriptUnit::GetOnCollision, ItemArgument(other));
+    SendCachedScriptEvent(item, "OnCollision", &nManagerScriptUnit::GetOnCollision, ItemArgument(other));
 }

@@ -4,22 +4,6 @@
 #include "script/units/nScriptEvent.h"
 #include "script/units/nScriptedObject.h"
 
-namespace
-{
-using CachedMethod = nScriptObject* (nSceneScriptUnit::*)() const;
-
-void SendCached(nScriptedObject* scene, const char* name, CachedMethod method, const nScriptEventArguments& arguments = {})
-{
-    nScriptDispatch dispatch(scene);
-    while (nScriptUnit* unit = dispatch.Next())
-    {
-        nScriptObject* handle = (static_cast<nSceneScriptUnit*>(unit)->*method)();
-        if (handle)
-            SendScriptEvent(unit, name, handle, arguments);
-    }
-}
-} // namespace
-
 nSceneEventHandler& nSceneEventHandler::Get()
 {
     static nSceneEventHandler handler;
@@ -48,20 +32,17 @@ void nSceneEventHandler::OnReset(nScriptedObject* scene)
 
 void nSceneEventHandler::OnRenderDone(nScriptedObject* scene)
 {
-    SendCached(scene, "OnRenderDone", &nSceneScriptUnit::GetOnRenderDone);
+    SendCachedScriptEvent(scene, "OnRenderDone", &nSceneScriptUnit::GetOnRenderDone);
 }
 
 void nSceneEventHandler::OnRenderUI(nScriptedObject* scene)
 {
-    SendCached(scene, "OnRenderUI", &nSceneScriptUnit::GetOnRenderUI);
+    SendCachedScriptEvent(scene, "OnRenderUI", &nSceneScriptUnit::GetOnRenderUI);
 }
 
 void nSceneEventHandler::OnPhysicStep(nScriptedObject* scene, bool step)
 {
-    nScriptEventArguments arguments;
-    arguments.kind = nScriptEventArguments::Bool;
-    arguments.flag = step;
-    SendCached(scene, "OnPhysicStep", &nSceneScriptUnit::GetOnPhysicStep, arguments);
+    SendCachedScriptEvent(scene, "OnPhysicStep", &nSceneScriptUnit::GetOnPhysicStep, BoolEventArgument(step));
 }
 
 // A suspended unit counts the frame down and hears nothing this frame.

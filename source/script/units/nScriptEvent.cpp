@@ -45,3 +45,11 @@ void SendScriptSetup(nScriptedObject* owner, const char* name)
         if (!unit->GetInstance() && unit->Instantiate() && dispatch.IsCurrent())
             SendScriptEvent(unit, name, nullptr, {});
 }
+
+nScriptEventArguments BoolEventArgument(bool flag)
+{
+    nScriptEventArguments arguments;
+    arguments.kind = nScriptEventArguments::Bool;
+    arguments.flag = flag;
+    return arguments;
+}

@@ -51,13 +51,13 @@ void nScriptedObject::DeleteScriptUnits()
         DeleteUnits(m_units);
 }
 
-nScriptUnit* nScriptedObject::AppendScriptUnit(nScriptUnit* unit)
+nScriptUnit* nScriptedObject::AppendScriptUnit(nScriptUnit* unit, const char* ownerName)
 {
-    if (!unit)
-        return nullptr;
-    if (!m_units.PushBack(unit))
+    if (!unit || !m_units.PushBack(unit))
     {
         delete unit;
+        nLogHolder::Get() << "[!] Failed to allocate script unit for item '" << (ownerName ? ownerName : "")
+                          << "'.\n";
         return nullptr;
     }
     ++m_unitsGeneration;

@@ -34,8 +34,9 @@ public:
     const nList<nScriptUnit*>& GetScriptUnits() const { return m_units; }
 
 protected:
-    // For CreateScriptUnit: takes ownership of the unit (deleted when it cannot be appended).
-    nScriptUnit* AppendScriptUnit(nScriptUnit* unit);
+    // For CreateScriptUnit: takes ownership of the unit, allocated with new (std::nothrow). A
+    // null unit, or one that cannot be appended, logs the allocation error with the owner's name.
+    nScriptUnit* AppendScriptUnit(nScriptUnit* unit, const char* ownerName);
 
 private:
     friend class nScriptDispatch;
