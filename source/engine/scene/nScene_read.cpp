@@ -19,6 +19,8 @@
 #include "physics/nPhysicWorld.h"
 #include "script/units/nScriptUnit.h"
 
+#include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <typeinfo>
 
@@ -201,8 +203,13 @@ bool nScene::ReadItems(nMetaFile& file, nMetaTag& items, nSceneUidRemap& remap, 
             divisor += 1.0f;
         }
     }
+    // Scene UIDs are base + file UID and must stay positive 32-bit values: file UIDs beyond
+    // that are out of range, as corrupt ones.
+    const int64_t room = int64_t(INT32_MAX) - int64_t(remap.GetBase()) - 1;
+    largest = static_cast<int32_t>(std::clamp<int64_t>(largest, -1, room));
     remap.SetLargest(largest);
-    m_nextUid = remap.GetBase() + static_cast<uint32_t>(largest) + 1;
+    if (largest >= 0)
+        m_nextUid = remap.GetBase() + static_cast<uint32_t>(largest) + 1;
 
     QuenvarEventInterface* sink = m_engine ? m_engine->GetEventSink() : nullptr;
     const bool reports = sink && typeid(*sink) != typeid(QuenvarEventInterface);
