@@ -4,6 +4,7 @@
 #include "engine/items/nMCamera.h"
 #include "engine/items/nMLight.h"
 #include "engine/items/nMObject.h"
+#include "render/nFontPair.h"
 #include "engine/scene/SceneFileFixture.h"
 #include "engine/scene/nGroup.h"
 #include "engine/scene/nInstance.h"
@@ -216,4 +217,17 @@ TEST_F(Scene, RenderSendsSceneEventsAndAnswersLightQueries)
     scene->GetNearestLights(nVector(0.0f, 0.0f, 0.0f), lights, 1);
     ASSERT_EQ(lights.GetCount(), 1u);
     EXPECT_EQ(lights.GetHead()->value, &high->GetLight());
+}
+
+TEST_F(Scene, StatsListTheTimersAndItems)
+{
+    scene->NewObject("A");
+    scene->NewObject("B");
+    scene->ActivateItem(scene->FindObject("B"), false, false);
+    scene->Update();
+    scene->PrintStats(nFontPair(), 0.0f, 0.0f);
+    ASSERT_EQ(renderer.texts.size(), 9u);
+    EXPECT_EQ(renderer.texts[0].text, "Scene\n\n");
+    EXPECT_EQ(renderer.texts[2].text, "  -> Item = 2 item(s), 1 active (50%)\n");
+    EXPECT_EQ(renderer.texts[6].text.rfind("User interface = ", 0), 0u);
 }
