@@ -29,11 +29,14 @@ void nScene::DestroyItems()
     while (nTrigger* trigger = m_triggers.Next(triggers))
         trigger->ClearEntries();
     m_activeItems.Clear();
+    // The destructor takes the item out of the list; it finds it at the head at once, so emptying
+    // a large scene stays linear.
     while (nList<nMItem*>::Node* head = m_allItems.GetHead())
     {
         nMItem* item = head->value;
-        m_allItems.RemoveNode(head);
         delete item;
+        if (m_allItems.GetHead() && m_allItems.GetHead()->value == item)
+            m_allItems.RemoveNode(m_allItems.GetHead());
     }
 }
 

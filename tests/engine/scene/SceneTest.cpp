@@ -4,6 +4,7 @@
 #include "engine/items/nMCamera.h"
 #include "engine/items/nMLight.h"
 #include "engine/items/nMObject.h"
+#include "engine/items/StubPhysics.h"
 #include "render/nFontPair.h"
 #include "engine/scene/SceneFileFixture.h"
 #include "engine/scene/nGroup.h"
@@ -230,4 +231,19 @@ TEST_F(Scene, StatsListTheTimersAndItems)
     EXPECT_EQ(renderer.texts[0].text, "Scene\n\n");
     EXPECT_EQ(renderer.texts[2].text, "  -> Item = 2 item(s), 1 active (50%)\n");
     EXPECT_EQ(renderer.texts[6].text.rfind("User interface = ", 0), 0u);
+}
+
+TEST_F(Scene, OnlySimulatedBodiesAreCopiedBackAndBodiesGetNoBlending)
+{
+    scene->SetPhysicWorld(new StubPhysicWorld());
+    nMObject* dynamic = scene->NewObject("Dynamic");
+    nMObject* kinematic = scene->NewObject("Kinematic");
+    nMatrix4 moved = nMatrix4::FromTranslation(0.0f, 3.0f, 0.0f);
+    for (nMObject* object : {dynamic, kinematic})
+        static_cast<StubPhysicItem*>(object->GetPhysicItem())->matrix = moved;
+    dynamic->GetPhysicItem()->SetMode(PhysicModeDynamic);
+    kinematic->GetPhysicItem()->SetMode(PhysicModeKinematic);
+    scene->Update(SceneUpdatePhysic);
+    EXPECT_FLOAT_EQ(dynamic->GetItem()->GetWorldMatrix().GetTranslation().y, 3.0f);
+    EXPECT_FLOAT_EQ(kinematic->GetItem()->GetWorldMatrix().GetTranslation().y, 0.0f);
 }
