@@ -86,3 +86,7 @@ void nACEUnit::DumpCommandList() const
             << "}.\n";
     }
 }
+
+void nACEUnit::Update(float)
+{
+}
