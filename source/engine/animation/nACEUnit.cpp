@@ -86,7 +86,3 @@ void nACEUnit::DumpCommandList() const
             << "}.\n";
     }
 }
-
-void nACEUnit::Update(float)
-{
-}

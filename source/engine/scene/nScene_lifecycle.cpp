@@ -1,3 +1,6 @@
+#include "engine/animation/nAnimationPlayer.h"
+#include "engine/animation/nMotion.h"
+#include "engine/animation/nMotionChannel.h"
 #include "engine/scene/nScene.h"
 
 #include "core/base/nLog.h"
@@ -163,6 +166,9 @@ void nScene::PrintMemoryLayout()
     log << "Scene memory layout:\n\n";
     log << "    sizeof(nScene) = " << static_cast<uint32_t>(sizeof(nScene)) << "\n";
     log << "    sizeof(nMItem) = " << static_cast<uint32_t>(sizeof(nMItem)) << "\n";
+    log << "    sizeof(nChannel) = " << static_cast<uint32_t>(sizeof(nMotionChannel)) << "\n";
+    log << "    sizeof(nMotion) = " << static_cast<uint32_t>(sizeof(nMotion)) << "\n";
+    log << "    sizeof(nMotionPlayer) = " << static_cast<uint32_t>(sizeof(nAnimationPlayer)) << "\n";
     log << "    sizeof(nMObject) = " << static_cast<uint32_t>(sizeof(nMObject)) << "\n";
     log << "    sizeof(nMCamera) = " << static_cast<uint32_t>(sizeof(nMCamera)) << "\n";
     log << "    sizeof(nMLight) = " << static_cast<uint32_t>(sizeof(nMLight)) << "\n";
