@@ -1,0 +1,27 @@
+#pragma once
+
+#include "render/nCoreMessage.h"
+
+class nMixer;
+class nRenderer;
+struct nCoreEventData;
+
+// What renderers, mixers and the resources made for the engine (textures, materials, geometries,
+// sounds) ask of the engine that owns them. The engine object implements it; these libraries hold
+// the engine through it, so that none of them has to link the engine. A resource that is
+// destroyed sends CoreMessageResourceDestroying, frees its data, then CoreMessageResourceDestroyed.
+class nEngineServices
+{
+public:
+    virtual void SendCoreMessage(nCoreMessage message, const nCoreEventData* data) = 0;
+    // Never null: the engine falls back on its own null renderer and null mixer.
+    virtual nRenderer* GetRenderer() const = 0;
+    virtual nMixer* GetMixer() const = 0;
+    // The last frame's rate and the milliseconds spent on the render queue and on culling.
+    virtual float GetFrameRate() const = 0;
+    virtual float GetRenderQueueTime() const = 0;
+    virtual float GetCullingTime() const = 0;
+
+protected:
+    ~nEngineServices() = default;
+};

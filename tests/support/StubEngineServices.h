@@ -1,0 +1,36 @@
+#pragma once
+
+#include "render/nCoreEventData.h"
+#include "render/nEngineServices.h"
+
+#include <vector>
+
+// The engine as renderers, mixers and resources see it, for tests of those libraries alone: it
+// answers the renderer and mixer it is given and the timings set on it, and keeps every core
+// message it is sent.
+class StubEngineServices : public nEngineServices
+{
+public:
+    struct Message
+    {
+        nCoreMessage message;
+        nCoreEventData data;
+    };
+
+    void SendCoreMessage(nCoreMessage message, const nCoreEventData* data) override
+    {
+        messages.push_back({message, data ? *data : nCoreEventData()});
+    }
+    nRenderer* GetRenderer() const override { return renderer; }
+    nMixer* GetMixer() const override { return mixer; }
+    float GetFrameRate() const override { return frameRate; }
+    float GetRenderQueueTime() const override { return renderQueueTime; }
+    float GetCullingTime() const override { return cullingTime; }
+
+    nRenderer* renderer = nullptr;
+    nMixer* mixer = nullptr;
+    float frameRate = 0.0f;
+    float renderQueueTime = 0.0f;
+    float cullingTime = 0.0f;
+    std::vector<Message> messages;
+};
