@@ -2,14 +2,30 @@
 
 #include "core/base/nLog.h"
 #include "platform/nMutex.h"
+#include "script/binding/nScriptRegistrar.h"
 #include "script/nObjectType.h"
+#include "script/nObjectTypeLifetime.h"
+
+#include <atomic>
+#include <utility>
+#include <vector>
 
 namespace
 {
+struct nReleasedObject
+{
+    int32_t type;
+    void* object;
+};
+
 struct nCObjectList
 {
+    nCObjectList() { handles.SetNotOwner(true); }
+
     nMutex mutex;
-    nList<nCObject*> handles;
+    nLinkedList handles;
+    std::vector<nReleasedObject> released; // owned objects waiting for destruction
+    std::atomic<bool> hasReleased{false};  // lets the end of every call skip the lock
 };
 
 nCObjectList& GetHandleList()
@@ -17,8 +33,6 @@ nCObjectList& GetHandleList()
     static nCObjectList list;
     return list;
 }
-
-const char classTag = 0;
 
 SQInteger ReleaseCObject(SQUserPointer record, SQInteger)
 {
@@ -31,21 +45,53 @@ SQInteger TypeOfCObject(HSQUIRRELVM vm)
     sq_pushstring(vm, "CObject", -1);
     return 1;
 }
+
+const nScriptClassMethod CObjectMethods[] = {
+    {"_SCypeof", TypeOfCObject, 1, nullptr},
+    {nullptr, nullptr, 0, nullptr},
+};
+
+const nScriptClassDescriptor CObjectClass = {"CObject", nullptr, CObjectMethods};
+
+void DestroyOwnedObject(const nReleasedObject& released)
+{
+    const nObjectTypeLifetime* lifetime = GetObjectTypeLifetime(released.type);
+    if (lifetime && lifetime->destroy)
+        lifetime->destroy(released.object);
+    else
+        nLogHolder::Get() << "[!] Type " << GetObjectTypeDescription(released.type)
+                          << " lifetime should not be managed by the VM.\n";
+}
 } // namespace
 
-nCObject::nCObject(int32_t type, void* object) : m_type(type), m_object(object)
+nCObject::nCObject(int32_t type, void* object, bool owned) : m_owned(owned), m_type(type), m_object(object)
 {
     nCObjectList& list = GetHandleList();
     list.mutex.Lock();
-    m_node = list.handles.PushBack(this);
+    if (m_object)
+        if (const nObjectTypeLifetime* lifetime = GetObjectTypeLifetime(m_type); lifetime && lifetime->addReference)
+            lifetime->addReference(m_object);
+    list.handles.Add(this, true, true);
     list.mutex.Unlock();
 }
 
+// A handle that went dead keeps the reference it took, but has nothing left to give it back to.
 nCObject::~nCObject()
 {
     nCObjectList& list = GetHandleList();
     list.mutex.Lock();
-    list.handles.RemoveNode(m_node);
+    list.handles.Unlink(this);
+    if (m_object)
+    {
+        if (const nObjectTypeLifetime* lifetime = GetObjectTypeLifetime(m_type);
+            lifetime && lifetime->releaseReference)
+            lifetime->releaseReference(m_object);
+    }
+    if (m_owned && m_object)
+    {
+        list.released.push_back({m_type, m_object});
+        list.hasReleased.store(true, std::memory_order_release);
+    }
     list.mutex.Unlock();
 }
 
@@ -54,9 +100,9 @@ uint32_t nCObject::Invalidate(const void* object)
     nCObjectList& list = GetHandleList();
     uint32_t changed = 0;
     list.mutex.Lock();
-    for (auto* node = list.handles.GetHead(); node; node = node->next)
+    for (nLinkedListEntry* entry = list.handles.GetHead(); entry; entry = entry->GetNext())
     {
-        nCObject* handle = node->value;
+        nCObject* handle = static_cast<nCObject*>(entry);
         if (handle->m_object == object)
         {
             handle->m_type = ObjectTypeDeletedNative;
@@ -68,47 +114,47 @@ uint32_t nCObject::Invalidate(const void* object)
     return changed;
 }
 
+// The queue is taken out under the lock and emptied outside it: a destroyed object may delete
+// objects that other handles point at, and invalidating those takes the lock again.
+void nCObject::DestroyReleasedObjects()
+{
+    nCObjectList& list = GetHandleList();
+    while (list.hasReleased.load(std::memory_order_acquire))
+    {
+        std::vector<nReleasedObject> released;
+        list.mutex.Lock();
+        std::swap(released, list.released);
+        list.hasReleased.store(false, std::memory_order_release);
+        list.mutex.Unlock();
+        for (const nReleasedObject& entry : released)
+            DestroyOwnedObject(entry);
+    }
+}
+
+const nScriptClassDescriptor& nCObject::GetClassDescriptor()
+{
+    return CObjectClass;
+}
+
 SQUserPointer nCObject::GetClassTag()
 {
-    return const_cast<char*>(&classTag);
+    return const_cast<nScriptClassDescriptor*>(&CObjectClass);
 }
 
 bool DeclareCObjectClass(HSQUIRRELVM vm)
 {
-    const SQInteger top = sq_gettop(vm);
-    sq_pushroottable(vm);
-    sq_pushstring(vm, "CObject", -1);
-    bool declared = SQ_SUCCEEDED(sq_newclass(vm, SQFalse)) &&
-                    SQ_SUCCEEDED(sq_settypetag(vm, -1, nCObject::GetClassTag()));
-    if (declared)
-    {
-        sq_pushstring(vm, "_SCypeof", -1);
-        sq_newclosure(vm, TypeOfCObject, 0);
-        declared = SQ_SUCCEEDED(sq_setparamscheck(vm, 1, nullptr)) &&
-                   SQ_SUCCEEDED(sq_setnativeclosurename(vm, -1, "_SCypeof")) &&
-                   SQ_SUCCEEDED(sq_newslot(vm, -3, SQFalse)) && SQ_SUCCEEDED(sq_newslot(vm, -3, SQFalse));
-    }
-    sq_settop(vm, top);
-    if (!declared)
-        nLogHolder::Get() << "[!] Could not declare the script class 'CObject'.\n";
-    return declared;
+    if (DeclareScriptClass(vm, CObjectClass))
+        return true;
+    nLogHolder::Get() << "[!] Could not declare the script class 'CObject'.\n";
+    return false;
 }
 
-bool PushCObject(HSQUIRRELVM vm, void* object, int32_t type)
+bool PushCObject(HSQUIRRELVM vm, void* object, int32_t type, bool owned)
 {
-    const SQInteger top = sq_gettop(vm);
-    sq_pushroottable(vm);
-    sq_pushstring(vm, "CObject", -1);
-    if (SQ_SUCCEEDED(sq_rawget(vm, -2)) && SQ_SUCCEEDED(sq_createinstance(vm, -1)))
-    {
-        nCObject* record = new nCObject(type, object);
-        sq_setinstanceup(vm, -1, record);
-        sq_setreleasehook(vm, -1, ReleaseCObject);
-        sq_remove(vm, -2);
-        sq_remove(vm, -2);
+    nCObject* record = new nCObject(type, object, owned);
+    if (PushClassInstance(vm, "CObject", record, ReleaseCObject))
         return true;
-    }
-    sq_settop(vm, top);
     nLogHolder::Get() << "[!] Could not allocate C Object.\n";
+    delete record;
     return false;
 }

@@ -1,32 +1,44 @@
 #pragma once
 
-#include "core/base/nList.h"
+#include "core/base/nLinkedList.h"
 #include "squirrel/squirrel.h"
 
 #include <cstdint>
 
-// The native record behind one script "CObject" handle: the kind of engine object and the object.
-// Every record is in one process-wide list from construction to destruction, so the engine can
-// turn the handles of an object it deletes into dead handles instead of leaving them dangling.
-class nCObject
+struct nScriptClassDescriptor;
+
+// The native record behind one script "CObject" handle: the kind of engine object, the object,
+// and whether the handle owns it. Every record is in one process-wide list from construction to
+// destruction, so the engine can turn the handles of an object it deletes into dead handles
+// instead of leaving them dangling. The record is its own node in that list.
+//
+// Handles on textures, geometries and materials hold a reference for as long as they live. An
+// owned object is not destroyed by the record itself: it is queued, and the script machine
+// destroys the queue once the host call that released the handle has returned (or when it
+// closes), so no object goes away under a running script or inside the collector.
+class nCObject : public nLinkedListEntry
 {
 public:
-    nCObject(int32_t type, void* object);
+    nCObject(int32_t type, void* object, bool owned = false);
     nCObject(const nCObject&) = delete;
     nCObject& operator=(const nCObject&) = delete;
-    ~nCObject();
+    ~nCObject() override;
 
     int32_t GetType() const { return m_type; }
     void* GetObject() const { return m_object; }
+    bool IsOwned() const { return m_owned; }
 
     // Every handle on the object becomes "Deleted native" with a null object; answers how many.
     static uint32_t Invalidate(const void* object);
+    // Destroys the owned objects of the handles released since the last call.
+    static void DestroyReleasedObjects();
 
+    static const nScriptClassDescriptor& GetClassDescriptor();
     // The type tag of the script class, which tells a handle from any other instance.
     static SQUserPointer GetClassTag();
 
 private:
-    nListNode<nCObject*>* m_node = nullptr;
+    bool m_owned;
     int32_t m_type;
     void* m_object;
 };
@@ -35,4 +47,4 @@ private:
 bool DeclareCObjectClass(HSQUIRRELVM vm);
 
 // Pushes a new handle instance that holds a new record; nothing is pushed when that fails.
-bool PushCObject(HSQUIRRELVM vm, void* object, int32_t type);
+bool PushCObject(HSQUIRRELVM vm, void* object, int32_t type, bool owned = false);

@@ -1,5 +1,7 @@
 #include "script/nObjectType.h"
 
+#include "core/base/nLog.h"
+
 const nObjectTypeConstant ObjectTypeLegacyConstants[ObjectTypeLegacyConstantCount] = {
     {"objectTypeUndefined", ObjectTypeUndefined},
     {"objectTypeDeleted", ObjectTypeDeletedNative},
@@ -48,3 +50,29 @@ const nObjectTypeConstant ObjectTypeLegacyConstants[ObjectTypeLegacyConstantCoun
     {"objectTypeProjectLayer", ObjectTypeProjectLayer},
     {"objectTypeAnimationSource", ObjectTypeAnimationSource},
 };
+
+namespace
+{
+const char* const ObjectTypeDescriptions[ObjectTypeCount] = {
+    "Undefined",       "Deleted native",    "C Thread",        "Engine",
+    "Resource Set",    "Project",           "Renderer",        "Raytracer",
+    "Mixer",           "Scene",             "Truetype Font",   "Raster Font",
+    "Window System",   "Window",            "Widget",          "Base Sizer",
+    "Container Widget", "Spacer Widget",    "Canvas Widget",   "Text Widget",
+    "Bitmap Widget",   "Check Widget",      "Picture",         "Scene Group",
+    "Item",            "Camera",            "Object",          "Light",
+    "Instance",        "Emitter",           "Motion",          "Trigger",
+    "Path",            "Sound",             "Texture",         "Geometry",
+    "GeometryTemplate", "Material",         "Collision Shape", "Physic Constraint",
+    "Metafile",        "Metatag",           "Joypad",          "HID",
+    "Editor Plugin",   "Project Scene",     "Project Layer",   "Animation Source",
+};
+} // namespace
+
+const char* GetObjectTypeDescription(int32_t type)
+{
+    if (type >= 0 && type < ObjectTypeCount)
+        return ObjectTypeDescriptions[type];
+    nLogHolder::Get() << "[!] No matching description string for type " << type << ".\n";
+    return "Unknown";
+}

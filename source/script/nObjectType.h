@@ -67,3 +67,7 @@ struct nObjectTypeConstant
 
 constexpr uint32_t ObjectTypeLegacyConstantCount = 46;
 extern const nObjectTypeConstant ObjectTypeLegacyConstants[ObjectTypeLegacyConstantCount];
+
+// The display text of a code ("Item", "Deleted native", ...); any other code is "Unknown", and
+// asking for it logs an error line.
+const char* GetObjectTypeDescription(int32_t type);

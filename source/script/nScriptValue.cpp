@@ -111,3 +111,9 @@ void nScriptValue::Reset()
     if (owned)
         delete object;
 }
+
+nScriptObject* nScriptValue::TakeObject()
+{
+    m_ownsObject = false;
+    return m_scriptObject;
+}

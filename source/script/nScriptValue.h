@@ -42,6 +42,8 @@ public:
     void SetObject(nScriptObject* object, bool owned);
     void SetNative(int32_t nativeType, void* nativeObject);
     void Reset();
+    // The handle, which the caller now owns; the value keeps pointing at it without owning it.
+    nScriptObject* TakeObject();
 
     nScriptValueKind GetKind() const { return m_kind; }
     const nVariant& GetValue() const { return m_value; }

@@ -102,6 +102,7 @@ void nSquirrelVM::Close()
         sq_close(m_vm);
         m_vm = nullptr;
         m_closing = false;
+        nCObject::DestroyReleasedObjects();
     }
     SetState(ScriptVMRunning);
 }

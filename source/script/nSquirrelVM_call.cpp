@@ -182,6 +182,7 @@ bool nSquirrelVM::RunFile(const nString& path, bool)
     }
     if (m_vm)
         sq_settop(m_vm, top);
+    nCObject::DestroyReleasedObjects();
     return true;
 }
 
@@ -327,6 +328,7 @@ bool nSquirrelVM::EndCall(nScriptValue* out)
         ReadValue(-1, *out);
     if (m_vm)
         sq_settop(m_vm, base);
+    nCObject::DestroyReleasedObjects();
     return called;
 }
 

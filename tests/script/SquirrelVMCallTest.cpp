@@ -78,7 +78,7 @@ TEST_F(SquirrelVMCallTest, ArgumentsOfEveryKindArriveAndResultsOfEveryKindReturn
         {&flag, "[S] bool\n", "bool true"},
         {&text, "[S] string\n", "string word"},
         {&object, "[S] table\n", "object owned"},
-        {&native, "[S] instance handle\n", "object owned"},
+        {&native, "[S] CObject handle\n", "object owned"},
     };
     for (const Case& c : cases)
     {

@@ -139,7 +139,7 @@ TEST_F(SquirrelVMSlotTest, ArraysAppendEveryKindAndTheRootTableRefuses)
     ASSERT_TRUE(machine.SetSlot("list", nScriptValue(array.get(), false), nullptr));
     ASSERT_TRUE(Run("local names = []; foreach (v in list) names.append(typeof v);"
                     " print(names.len() + \" \" + names[5] + \" \" + (list[5] instanceof CObject));"));
-    EXPECT_EQ(ScriptLines(), std::vector<std::string>{"[S] 6 instance true\n"});
+    EXPECT_EQ(ScriptLines(), std::vector<std::string>{"[S] 6 CObject true\n"});
     EXPECT_EQ(StackTop(), 0);
 }
 

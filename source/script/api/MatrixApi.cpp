@@ -1,0 +1,5 @@
+#include "script/api/ScriptApiGroups.h"
+
+void RegisterMatrixApi(HSQUIRRELVM)
+{
+}

@@ -1,0 +1,92 @@
+#include "script/units/nScriptUnit.h"
+
+#include "script/nScriptObject.h"
+#include "script/nScriptVM.h"
+#include "script/nScriptValue.h"
+
+nScriptUnit::nScriptUnit(nScriptVM* vm) : m_vm(vm) {}
+
+nScriptUnit::~nScriptUnit()
+{
+    ClearParameters();
+    delete m_instance;
+}
+
+void nScriptUnit::ClearParameters()
+{
+    for (auto* node = m_parameters.GetHead(); node; node = node->next)
+        delete node->value;
+    m_parameters.Clear();
+}
+
+void nScriptUnit::SetOwner(void* owner, int32_t ownerType)
+{
+    m_owner = owner;
+    m_ownerType = ownerType;
+}
+
+void nScriptUnit::AddParameter(const nVariant& parameter)
+{
+    nVariant* copy = new nVariant(parameter);
+    if (!m_parameters.PushBack(copy))
+        delete copy;
+}
+
+// The file runs again at every instantiation, so a unit re-instantiated after an edit of its
+// script sees the new code.
+bool nScriptUnit::Instantiate()
+{
+    ReleaseInstance();
+    if (m_script.IsEmpty() || m_className.IsEmpty())
+        return true;
+    if (!m_vm->RunFile(m_script, false))
+        return false;
+    if (!m_vm->BeginCall(m_className.GetText(), nullptr, nullptr))
+        return false;
+    nScriptValue result;
+    if (!m_vm->EndCall(&result) || result.GetKind() != ScriptValueObject || !result.GetScriptObject())
+    {
+        m_vm->RaiseError(nString::Format("Function call to '%s' failed.", m_className.GetText()).GetText());
+        return false;
+    }
+    m_instance = result.TakeObject();
+    for (auto* node = m_parameters.GetHead(); node; node = node->next)
+    {
+        nScriptValue value(*node->value);
+        m_vm->SetSlot(node->value->GetName().GetText(), value, m_instance);
+    }
+    return true;
+}
+
+void nScriptUnit::ReleaseInstance()
+{
+    delete m_instance;
+    m_instance = nullptr;
+}
+
+void nScriptUnit::CacheMethod(nScriptObject*& handle, const char* name)
+{
+    nScriptObject* method = m_instance ? m_vm->GetObject(name, m_instance) : nullptr;
+    if (handle != method)
+        delete handle;
+    handle = method;
+}
+
+bool nScriptUnit::BeginCall(const char* name, nScriptObject* function)
+{
+    if (!m_instance || !m_vm->BeginCall(name, function, m_instance))
+        return false;
+    const nScriptValue owner(m_ownerType, m_owner);
+    m_vm->PushArgument(owner);
+    return true;
+}
+
+bool nScriptUnit::PushArgument(const nScriptValue& value)
+{
+    return m_vm->PushArgument(value);
+}
+
+bool nScriptUnit::EndCall(nScriptValue* out)
+{
+    return m_vm->EndCall(out);
+}

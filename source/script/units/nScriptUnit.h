@@ -1,0 +1,64 @@
+#pragma once
+
+#include "core/base/nList.h"
+#include "core/nml/nVariant.h"
+#include "platform/nstring/nString.h"
+
+#include <cstdint>
+
+class nMetaTag;
+class nScriptObject;
+class nScriptValue;
+class nScriptVM;
+
+// One script file and one script class, with named parameters, bound to an engine object (its
+// owner). Instantiating runs the file and calls the class; events are then calls of the
+// instance's methods, always with the owner as the first argument, as a handle of ownerType.
+class nScriptUnit
+{
+public:
+    explicit nScriptUnit(nScriptVM* vm);
+    nScriptUnit(const nScriptUnit&) = delete;
+    nScriptUnit& operator=(const nScriptUnit&) = delete;
+    virtual ~nScriptUnit();
+
+    virtual bool Instantiate();
+    virtual void ReleaseInstance();
+    // False when there is no instance or the machine refuses the call; otherwise the owner is
+    // already pushed as the first argument.
+    virtual bool BeginCall(const char* name, nScriptObject* function);
+    virtual bool PushArgument(const nScriptValue& value);
+    virtual bool EndCall(nScriptValue* out);
+
+    void SetOwner(void* owner, int32_t ownerType);
+    bool Parse(const nMetaTag* tag);
+    // Null when there is nothing to write.
+    nMetaTag* Serialize() const;
+
+    nScriptVM* GetVM() const { return m_vm; }
+    void* GetOwner() const { return m_owner; }
+    int32_t GetOwnerType() const { return m_ownerType; }
+    nScriptObject* GetInstance() const { return m_instance; }
+    const nList<nVariant*>& GetParameters() const { return m_parameters; }
+    const nString& GetScript() const { return m_script; }
+    const nString& GetClassName() const { return m_className; }
+    void SetScript(const nString& script) { m_script = script; }
+    void SetClassName(const nString& className) { m_className = className; }
+    void AddParameter(const nVariant& parameter);
+
+protected:
+    // Replaces the cached handle by the instance's member of that name (null when missing).
+    void CacheMethod(nScriptObject*& handle, const char* name);
+
+private:
+    bool ParseParameters(const nMetaTag* list);
+    void ClearParameters();
+
+    nScriptVM* m_vm;
+    int32_t m_ownerType = 0;
+    void* m_owner = nullptr;
+    nScriptObject* m_instance = nullptr;
+    nList<nVariant*> m_parameters;
+    nString m_script;
+    nString m_className;
+};
