@@ -4,6 +4,7 @@
 #include "core/base/MessageBroadcaster.h"
 #include "core/math/nPerfCounter.h"
 #include "engine/QuenvarEventInterface.h"
+#include "engine/items/nLoadContext.h"
 #include "engine/resources/nResourceCache.h"
 #include "render/nCoreListener.h"
 #include "render/nEngineServices.h"
@@ -139,6 +140,14 @@ public:
     // that failed is deleted and null answered.
     nSound* LoadSound(const char* path);
 
+    // What is being loaded: loaders push their resource around reading its file.
+    void PushLoadContext();
+    void PushLoadContext(nMaterial* material);
+    void PushLoadContext(nGeometry* geometry);
+    void PushLoadContext(nMObject* object);
+    void PopLoadContext();
+    const nLoadContextStack& GetLoadContextStack() const { return m_loadContext; }
+
 private:
     nRenderer* m_renderer = nullptr;
     nMixer* m_mixer = nullptr;
@@ -172,4 +181,5 @@ private:
     PictureLoadedHook m_pictureLoaded = nullptr;
     TextureLoadedHook m_textureLoaded = nullptr;
     SoundLoadedHook m_soundLoaded = nullptr;
+    nLoadContextStack m_loadContext;
 };

@@ -1,0 +1,25 @@
+#include "engine/items/nMObject.h"
+
+#include "engine/items/nManagedBlock.h"
+
+nMObject::nMObject(nScene* scene) : nMItem(scene, ItemTypeObject), m_object(scene->GetEngine())
+{
+    AttachItem(m_object);
+}
+
+nMObject::~nMObject()
+{
+    Retire();
+}
+
+bool nMObject::ParseTag(nMetaFile& file, nMetaTag& tag)
+{
+    return ParseManagedBlock(file, tag, *this, {"MObject", "Object", "Could not parse managed object. Root tag id is incorrect ("},
+                             [this](nMetaFile& f, nMetaTag& part) { m_object.ParseTag(f, part); });
+}
+
+nMetaTag* nMObject::SerializeTag(nMetaFile& file)
+{
+    return SerializeManagedBlock(file, *this, "MObject", "Could not create managed root tag to serialize.\n",
+                                 m_object.SerializeTag(file));
+}

@@ -1,0 +1,210 @@
+#include "engine/scene/nScene.h"
+
+#include "core/base/nLog.h"
+#include "engine/items/nMCamera.h"
+#include "engine/items/nMConstraint.h"
+#include "engine/items/nMLight.h"
+#include "engine/items/nMObject.h"
+#include "engine/items/nTrigger.h"
+#include "physics/nPhysicWorld.h"
+#include "script/nObjectType.h"
+#include "script/nScriptVM.h"
+#include "script/units/nSceneEventHandler.h"
+#include "script/units/nSceneScriptUnit.h"
+
+#include <new>
+
+nScene::nScene(Quenvar* engine, nScriptVM* vm)
+    : m_engine(engine), m_vm(vm), m_physicCallback(this), m_eventHandler(&nSceneEventHandler::Get())
+{
+}
+
+nScene::~nScene()
+{
+    DestroyItems();
+    m_physicWorld.Reset();
+}
+
+void nScene::DestroyItems()
+{
+    nListIterator<nTrigger*> triggers;
+    while (nTrigger* trigger = m_triggers.Next(triggers))
+        trigger->ClearEntries();
+    m_deletionQueue.Clear();
+    m_activeItems.Clear();
+    while (nList<nMItem*>::Node* head = m_allItems.GetHead())
+    {
+        nMItem* item = head->value;
+        m_allItems.RemoveNode(head);
+        delete item;
+    }
+}
+
+nScriptUnit* nScene::CreateScriptUnit()
+{
+    auto* unit = new (std::nothrow) nSceneScriptUnit(m_vm);
+    if (!unit)
+    {
+        nLogHolder::Get() << "[!] Failed to allocate script unit for item '" << m_name << "'.\n";
+        return nullptr;
+    }
+    unit->SetOwner(this, ObjectTypeScene);
+    return AppendScriptUnit(unit);
+}
+
+void nScene::SetPhysicWorld(nPhysicWorld* world)
+{
+    m_physicWorld = world;
+    if (world)
+        world->SetCallback(&m_physicCallback);
+}
+
+void nScene::Broadcast(nSceneMessage message, const void* data)
+{
+    m_listeners.Broadcast(message, data);
+}
+
+void nScene::AssignUid(nMItem* item)
+{
+    if (item->GetUid() != -1)
+    {
+        nLogHolder::Get() << "[!] (Critical error) item '" << item->GetName() << "' already has an uid ("
+                          << item->GetUid() << ").\n";
+        return;
+    }
+    item->SetUid(static_cast<int32_t>(m_nextUid++));
+}
+
+void nScene::AddMItem(nMItem* item)
+{
+    m_activeItems.PushBack(item);
+    m_allItems.PushBack(item);
+}
+
+void nScene::RemoveMItem(nMItem* item)
+{
+    nPhysicItem* physicItem = item->GetPhysicItem();
+    if (physicItem && m_physicWorld)
+        m_physicWorld->RemoveItem(physicItem);
+    if (m_vm)
+        m_vm->InvalidateNativeObject(item);
+    // Whatever path destroys the item, nothing in the scene keeps pointing at it.
+    nListIterator<nTrigger*> triggers;
+    while (nTrigger* trigger = m_triggers.Next(triggers))
+        trigger->ForgetItem(item);
+    if (physicItem)
+    {
+        nListIterator<nMConstraint*> constraints;
+        while (nMConstraint* constraint = m_constraints.Next(constraints))
+            constraint->ForgetPhysicItem(physicItem);
+    }
+    if (m_currentCamera == item->GetItem())
+        m_currentCamera = nullptr;
+    m_allItems.Remove(item);
+    m_activeItems.Remove(item);
+    m_deletionQueue.Remove(item); // a script that queued the dying item again
+    RemoveFromKindList(item);
+}
+
+void nScene::RemoveFromKindList(nMItem* item)
+{
+    switch (item->GetKind())
+    {
+    case ItemTypeCamera:
+        m_cameras.Remove(static_cast<nMCamera*>(item));
+        break;
+    case ItemTypeObject:
+        m_objects.Remove(static_cast<nMObject*>(item));
+        break;
+    case ItemTypeLight:
+        m_lights.Remove(static_cast<nMLight*>(item));
+        break;
+    case ItemTypeTrigger:
+        m_triggers.Remove(static_cast<nTrigger*>(item));
+        break;
+    case ItemTypeConstraint:
+        m_constraints.Remove(static_cast<nMConstraint*>(item));
+        break;
+    default:
+        break;
+    }
+}
+
+void nScene::SortItems()
+{
+    bool moved = true;
+    while (moved)
+    {
+        moved = false;
+        for (nList<nMLight*>::Node* node = m_lights.GetHead(); node && node->next;)
+        {
+            nList<nMLight*>::Node* next = node->next;
+            if (next->value->GetPriority() > node->value->GetPriority())
+            {
+                nMLight* light = node->value;
+                m_lights.RemoveNode(node);
+                m_lights.InsertAfter(light, next);
+                moved = true;
+            }
+            node = next;
+        }
+    }
+}
+
+template <typename Kind>
+Kind* nScene::Register(Kind* item, nList<Kind*>& kindList, const char* name, const char* failure)
+{
+    if (!item)
+    {
+        nLogHolder::Get() << "[!] " << failure;
+        return nullptr;
+    }
+    item->SetName(name);
+    kindList.PushBack(item);
+    AssignUid(item);
+    Broadcast(SceneMessageItemAdded, static_cast<nMItem*>(item));
+    return item;
+}
+
+nMCamera* nScene::NewCamera(const char* name)
+{
+    Broadcast(SceneMessageItemAdding, nullptr);
+    return Register(new nMCamera(this), m_cameras, name, "Scene could not allocate new camera!\n");
+}
+
+nMObject* nScene::NewObject(const char* name)
+{
+    Broadcast(SceneMessageItemAdding, nullptr);
+    return Register(new nMObject(this), m_objects, name, "Scene could not allocate new object!\n");
+}
+
+nMLight* nScene::NewLight(const char* name, int32_t lightType, float priority)
+{
+    Broadcast(SceneMessageItemAdding, nullptr);
+    nMLight* light = Register(new nMLight(this), m_lights, name, "scene could not allocate new light!\n");
+    if (light)
+    {
+        light->GetLight().SetType(lightType);
+        light->SetPriority(priority);
+    }
+    return light;
+}
+
+nMConstraint* nScene::NewConstraint(const char* name)
+{
+    Broadcast(SceneMessageItemAdding, nullptr);
+    // A constraint is made by the physics world: without one there is nothing to hold.
+    nMConstraint* constraint = m_physicWorld ? new nMConstraint(this) : nullptr;
+    if (constraint && !constraint->GetPhysicConstraint())
+    {
+        delete constraint;
+        constraint = nullptr;
+    }
+    return Register(constraint, m_constraints, name, "Failed to allocate constraint.\n");
+}
+
+nTrigger* nScene::NewTrigger(const char* name)
+{
+    Broadcast(SceneMessageItemAdding, nullptr);
+    return Register(new nTrigger(this), m_triggers, name, "Scene could not allocate new trigger!\n");
+}

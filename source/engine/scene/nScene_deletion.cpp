@@ -1,0 +1,28 @@
+#include "engine/scene/nScene.h"
+
+#include "engine/items/nMItem.h"
+#include "engine/items/nTrigger.h"
+
+bool nScene::DeleteItem(nMItem* item)
+{
+    if (item && !m_deletionQueue.Find(item))
+        m_deletionQueue.PushBack(item);
+    return true;
+}
+
+// The destructor takes the item out of every list (RemoveMItem), so only what must happen while
+// it is still whole is done here.
+void nScene::FlushDeletionQueue()
+{
+    while (nList<nMItem*>::Node* head = m_deletionQueue.GetHead())
+    {
+        nMItem* item = head->value;
+        Broadcast(SceneMessageItemDeleting, item);
+        nListIterator<nTrigger*> triggers;
+        while (nTrigger* trigger = m_triggers.Next(triggers))
+            trigger->RemoveItem(item);
+        m_deletionQueue.RemoveNode(head);
+        delete item;
+        Broadcast(SceneMessageItemDeleted, item);
+    }
+}
