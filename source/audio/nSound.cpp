@@ -10,19 +10,23 @@ nSound::nSound(nEngineServices* engine) : m_engine(engine) {}
 
 nSound::~nSound()
 {
-    const nCoreEventData data(this);
-    m_engine->SendCoreMessage(CoreMessageResourceDestroying, &data);
-    nMixer* mixer = m_engine->GetMixer();
-    mixer->ChannelStopSound(this);
-    mixer->FreeSample(this);
-    m_engine->SendCoreMessage(CoreMessageResourceDestroyed, &data);
+    if (m_engine)
+    {
+        const nCoreEventData data(this);
+        m_engine->SendCoreMessage(CoreMessageResourceDestroying, &data);
+        nMixer* mixer = m_engine->GetMixer();
+        mixer->ChannelStopSound(this);
+        mixer->FreeSample(this);
+        m_engine->SendCoreMessage(CoreMessageResourceDestroyed, &data);
+    }
     nCObject::Invalidate(this);
     m_mixerData.reset();
 }
 
 void nSound::Setup()
 {
-    m_engine->GetMixer()->UploadSample(this);
+    if (m_engine)
+        m_engine->GetMixer()->UploadSample(this);
 }
 
 void nSound::SetMixerData(std::unique_ptr<nMixerData> data)

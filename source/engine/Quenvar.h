@@ -133,12 +133,17 @@ public:
     void SetSoundLoadedHook(SoundLoadedHook hook) { m_soundLoaded = hook; }
 
     // Loaders: through the current cache unless bypassed; null on failure after the reader's own
-    // message. Textures, materials and geometries come with their kinds, over LoadResource
-    // (engine/resources/nResourceLoader.h) as LoadPicture does.
+    // message. A CPU-only texture goes to the cache's CPU list and is not set up on the renderer.
+    // Geometries come with their kind, over LoadResource (engine/resources/nResourceLoader.h).
+    nMaterial* LoadMaterial(const char* path, bool bypassCache = false);
+    nTexture* LoadTexture(const char* path, bool cpuOnly, bool bypassCache) override;
     nPicture* LoadPicture(const char* path, bool bypassCache = false);
     // A sound that loaded joins the current cache's sound list (a second load answers it); one
     // that failed is deleted and null answered.
     nSound* LoadSound(const char* path);
+    // Names the texture after the path and fills it: from the renderer when it loads the file
+    // itself, else into the texture's own picture.
+    bool SetTextureContent(nTexture* texture, const char* path);
 
     // What is being loaded: loaders push their resource around reading its file.
     void PushLoadContext();

@@ -12,14 +12,16 @@
 #include "core/math/nMinMax.h"
 #include "core/math/nVector.h"
 #include "core/nml/nMetaTag.h"
+#include "geometry/nMaterial.h"
+#include "geometry/nTexture.h"
+#include "geometry/nTextureStage.h"
 #include "render/nRenderablePrimitive.h"
 
 #include <cstddef>
 
 namespace
 {
-// Texture stages per material and UV sets per geometry in this build.
-constexpr int TextureStageCount = 6;
+// UV sets per geometry in this build.
 constexpr int UVSetCount = 3;
 
 void WriteSize(nLog& log, const char* type, size_t size)
@@ -55,11 +57,13 @@ void Quenvar::WriteLayoutReport(bool withCore)
         WriteSize(log, "nMinMax", sizeof(nMinMax));
         log << "\n";
         WriteSize(log, "Quenvar", sizeof(Quenvar));
+        WriteSize(log, "nTexture", sizeof(nTexture));
         WriteSize(log, "nSound", sizeof(nSound));
+        WriteSize(log, "nMaterial", sizeof(nMaterial));
         WriteSize(log, "nCurve", sizeof(nCurve));
         log << "\n";
         WriteSize(log, "nMetaTag", sizeof(nMetaTag));
     }
     log << "\n";
-    log << "Compiled with " << TextureStageCount << " logical texture stage(s), " << UVSetCount << " UV set(s).\n\n";
+    log << "Compiled with " << nTextureStageCount << " logical texture stage(s), " << UVSetCount << " UV set(s).\n\n";
 }

@@ -4,6 +4,7 @@
 
 class nMixer;
 class nRenderer;
+class nTexture;
 struct nCoreEventData;
 
 // What renderers, mixers and the resources made for the engine (textures, materials, geometries,
@@ -21,6 +22,9 @@ public:
     virtual float GetFrameRate() const = 0;
     virtual float GetRenderQueueTime() const = 0;
     virtual float GetCullingTime() const = 0;
+    // A texture through the current resource cache (its ".nmd" side file read), or null; materials
+    // and shader maps load their textures here.
+    virtual nTexture* LoadTexture(const char* path, bool cpuOnly, bool bypassCache) = 0;
 
 protected:
     ~nEngineServices() = default;

@@ -1,6 +1,8 @@
 #include "engine/CapturedLog.h"
 #include "engine/Quenvar.h"
+#include "core/math/nRandom.h"
 #include "render/nCoreEventData.h"
+#include "support/RecordingRenderer.h"
 
 #include <gtest/gtest.h>
 
@@ -44,4 +46,43 @@ TEST(Quenvar, LayoutReportListsThisBuildsSizes)
     log.text.clear();
     Quenvar::WriteLayoutReport(false);
     EXPECT_EQ(log.text.find("Core memory layout"), std::string::npos);
+}
+
+TEST(Quenvar, SeedsTheRandomGeneratorWith77)
+{
+    RandomSeed(77);
+    const float expected[3] = {RandomFloat(1.0f), RandomFloat(1.0f), RandomFloat(1.0f)};
+    RandomSeed(1);
+    Quenvar engine;
+    for (float value : expected)
+        EXPECT_FLOAT_EQ(RandomFloat(1.0f), value);
+}
+
+TEST(Quenvar, ProfileShowsTheRendererAndTheCurrentCache)
+{
+    Quenvar engine;
+    RecordingRenderer renderer(&engine);
+    engine.SetRenderer(&renderer);
+    nFontPair fonts;
+    fonts.regular = reinterpret_cast<nRasterFont*>(1);
+    fonts.bold = reinterpret_cast<nRasterFont*>(2);
+    float x = 0.0f, y = 0.0f;
+    engine.DrawProfile(fonts, x, y);
+    std::string text;
+    for (const RecordingRenderer::Text& piece : renderer.texts)
+        text += piece.text;
+    EXPECT_EQ(text, "Perf. = 0.00 fps (0.00 ms)\n\n"
+                    "A null renderer that renders nothing.\n"
+                    "Running on \n\n"
+                    "Resources:\n\n"
+                    "Texture cache = 0 GPU, 0 CPU\n"
+                    "Geometry cache = 0 GPU, 0 CPU\n"
+                    "Sound cache = 0\n\n");
+    ASSERT_EQ(renderer.texts.size(), 7u);
+    EXPECT_EQ(renderer.texts[0].font, fonts.bold);
+    EXPECT_EQ(renderer.texts[3].font, fonts.bold);
+    EXPECT_EQ(renderer.texts[1].font, fonts.regular);
+    EXPECT_FLOAT_EQ(renderer.texts[1].colour->r, 0.8f);
+    EXPECT_FALSE(renderer.texts[2].colour.has_value());
+    engine.SetRenderer(nullptr);
 }

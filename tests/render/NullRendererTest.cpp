@@ -2,6 +2,7 @@
 
 #include "core/nml/nMetaTag.h"
 #include "core/nml/nMetaTagValue.h"
+#include "geometry/nTexture.h"
 
 #include <gtest/gtest.h>
 
@@ -132,4 +133,21 @@ TEST(NullRenderer, SettingsSnapshotRoundTripsAndRefusesAnotherRenderer)
     EXPECT_FALSE(other.ParseSettings(&foreign));
     EXPECT_FLOAT_EQ(other.GetRegistry().GetFloat("Texture:Filtering:Sample", 0.0f), 2.0f);
     delete snapshot;
+}
+
+TEST(NullRenderer, OutputSizeIsTheOutputTexturesWhileOneIsSet)
+{
+    nNullRenderer renderer(nullptr);
+    renderer.Open(800, 600, 32, true, nullptr);
+    const nSharedPtr<nTexture> texture(new nTexture(nullptr, 0, 0));
+    ASSERT_TRUE(texture->Allocate(64, 32, PixelFormatBGRA8));
+    renderer.SetOutputTexture(texture.Get());
+    uint32_t width = 0, height = 0;
+    renderer.GetOutputSize(width, height);
+    EXPECT_EQ(width, 64u);
+    EXPECT_EQ(height, 32u);
+    renderer.SetOutputTexture(nullptr);
+    renderer.GetOutputSize(width, height);
+    EXPECT_EQ(width, 800u);
+    EXPECT_EQ(height, 600u);
 }

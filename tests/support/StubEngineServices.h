@@ -6,8 +6,8 @@
 #include <vector>
 
 // The engine as renderers, mixers and resources see it, for tests of those libraries alone: it
-// answers the renderer and mixer it is given and the timings set on it, and keeps every core
-// message it is sent.
+// answers the renderer and mixer it is given and the timings set on it, loads no texture, and
+// keeps every core message it is sent.
 class StubEngineServices : public nEngineServices
 {
 public:
@@ -26,6 +26,7 @@ public:
     float GetFrameRate() const override { return frameRate; }
     float GetRenderQueueTime() const override { return renderQueueTime; }
     float GetCullingTime() const override { return cullingTime; }
+    nTexture* LoadTexture(const char*, bool, bool) override { return nullptr; }
 
     nRenderer* renderer = nullptr;
     nMixer* mixer = nullptr;
