@@ -1,5 +1,6 @@
 #include "script/nCObject.h"
 
+#include "core/base/nList.h"
 #include "core/base/nLog.h"
 #include "platform/nMutex.h"
 #include "script/binding/nScriptRegistrar.h"
@@ -7,8 +8,6 @@
 #include "script/nObjectTypeLifetime.h"
 
 #include <atomic>
-#include <utility>
-#include <vector>
 
 namespace
 {
@@ -24,7 +23,7 @@ struct nCObjectList
 
     nMutex mutex;
     nLinkedList handles;
-    std::vector<nReleasedObject> released; // owned objects waiting for destruction
+    nList<nReleasedObject> released;      // owned objects waiting for destruction
     std::atomic<bool> hasReleased{false};  // lets the end of every call skip the lock
 };
 
@@ -89,8 +88,10 @@ nCObject::~nCObject()
     }
     if (m_owned && m_object)
     {
-        list.released.push_back({m_type, m_object});
-        list.hasReleased.store(true, std::memory_order_release);
+        if (list.released.PushBack({m_type, m_object}))
+            list.hasReleased.store(true, std::memory_order_release);
+        else
+            nLogHolder::Get() << "[!] Could not queue the owned object of a released handle.\n";
     }
     list.mutex.Unlock();
 }
@@ -114,20 +115,22 @@ uint32_t nCObject::Invalidate(const void* object)
     return changed;
 }
 
-// The queue is taken out under the lock and emptied outside it: a destroyed object may delete
+// Each entry is taken out under the lock and destroyed outside it: a destroyed object may delete
 // objects that other handles point at, and invalidating those takes the lock again.
 void nCObject::DestroyReleasedObjects()
 {
     nCObjectList& list = GetHandleList();
     while (list.hasReleased.load(std::memory_order_acquire))
     {
-        std::vector<nReleasedObject> released;
         list.mutex.Lock();
-        std::swap(released, list.released);
-        list.hasReleased.store(false, std::memory_order_release);
+        nListNode<nReleasedObject>* head = list.released.GetHead();
+        const nReleasedObject released = head ? head->value : nReleasedObject{0, nullptr};
+        list.released.RemoveNode(head);
+        if (list.released.IsEmpty())
+            list.hasReleased.store(false, std::memory_order_release);
         list.mutex.Unlock();
-        for (const nReleasedObject& entry : released)
-            DestroyOwnedObject(entry);
+        if (released.object)
+            DestroyOwnedObject(released);
     }
 }
 

@@ -17,9 +17,13 @@ void ScriptApiFixture::Reopen()
     log.lines.clear();
 }
 
+// A stopped machine takes no further call, so only an error makes the next case reopen it.
 std::string ScriptApiFixture::Evaluate(const std::string& text)
 {
-    Reopen();
+    if (machine.GetState() != ScriptVMRunning)
+        Reopen();
+    listener.runtimeErrors.clear();
+    log.lines.clear();
     Run("function V(v) { return format(\"(%g,%g,%g,%g)\", v.x, v.y, v.z, v.w); }\n" + text);
     if (!listener.runtimeErrors.empty())
         return "error: " + listener.runtimeErrors.front();

@@ -11,7 +11,7 @@ class ScriptApiFixture : public ScriptVMFixture
 protected:
     void SetUp() override;
 
-    // Reopens the machine with the API, runs the text after the helper V(vector) that formats a
+    // Reopens the machine when an earlier case stopped it, runs the text after the helper V(vector) that formats a
     // vector, and answers the printed lines without their prefix, or "error: <text>" for the
     // first runtime error.
     std::string Evaluate(const std::string& text);

@@ -364,3 +364,34 @@ TEST_F(ScriptEventTest, UnitsDeletedDuringAnEventDoNotBreakTheDispatch)
     EXPECT_TRUE(listener.runtimeErrors.empty());
 }
 } // namespace
+
+namespace
+{
+TEST_F(ScriptEventTest, EverySceneEventReachesItsMethodWithTheSceneFirst)
+{
+    TestScene scene(&machine);
+    AddUnit(scene, "recorder.nut", "Recorder");
+    AddUnit(scene, "recorder.nut", "Recorder");
+    nSceneEventHandler& handler = nSceneEventHandler::Get();
+    handler.OnPreSetup(&scene);
+    handler.OnSetup(&scene);
+    handler.OnPreSetup(&scene);
+    handler.OnSetupDone(&scene);
+    handler.OnReset(&scene);
+    handler.OnRenderDone(&scene);
+    handler.OnRenderUI(&scene);
+    handler.OnPhysicStep(&scene, true);
+    handler.OnUpdate(&scene, 166);
+    handler.OnDelete(&scene);
+    const std::vector<std::string> once = {"OnSetup:CObject:9",     "OnPreSetup:CObject:9",   "OnSetupDone:CObject:9",
+                                           "OnReset:CObject:9",     "OnRenderDone:CObject:9", "OnRenderUI:CObject:9",
+                                           "OnPhysicStep:CObject:9:true", "OnUpdate:CObject:9", "OnDelete:CObject:9"};
+    std::vector<std::string> twice;
+    for (const std::string& event : once)
+    {
+        twice.push_back(event);
+        twice.push_back(event);
+    }
+    EXPECT_EQ(Events(), twice);
+}
+} // namespace
