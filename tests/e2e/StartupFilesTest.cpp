@@ -14,7 +14,7 @@
 namespace
 {
 
-// Start-up cannot succeed yet in this build: a run that got past its command line ends with its
+// The inputs these runs name do not exist: a run that got past its command line ends with its
 // failure.
 constexpr int CommandLineAccepted = 2;
 constexpr int CommandLineRefused = 1;
