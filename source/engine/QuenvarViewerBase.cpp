@@ -1,15 +1,16 @@
 #include "engine/QuenvarViewerBase.h"
 
-#include "core/io/nIOCFile.h"
 #include "core/base/nLog.h"
-#include "core/picture/nPictureIOCodec.h"
 #include "core/base/nSharedPtr.h"
+#include "core/io/nIOCFile.h"
+#include "core/picture/nPictureIOCodec.h"
 #include "engine/Banner.h"
 #include "platform/nPlatform.h"
 
 bool QuenvarViewerBase::s_missingResource = false;
 
-QuenvarViewerBase::QuenvarViewerBase() : m_dataSourcePath("./"), m_inputPath("scene.nms"), m_project(&m_engine)
+QuenvarViewerBase::QuenvarViewerBase()
+    : m_dataSourcePath("./"), m_inputPath("scene.nms"), m_project(&m_engine)
 {
     m_project.GetVM().SetListener(&m_scriptErrorListener, false);
 }
@@ -61,8 +62,8 @@ void QuenvarViewerBase::ScriptErrorListener::OnError(const char* text)
 void QuenvarViewerBase::ScriptErrorListener::OnCompileError(const char* description, const char* source,
                                                             int32_t line)
 {
-    nLogHolder::Get() << "[!] Script compile error in '" << (source ? source : "") << "' line " << int(line) << ": "
-                      << (description ? description : "") << "\n";
+    nLogHolder::Get() << "[!] Script compile error in '" << (source ? source : "") << "' line " << int(line)
+                      << ": " << (description ? description : "") << "\n";
 }
 
 void QuenvarViewerBase::ScriptErrorListener::OnRuntimeError(const char* text)

@@ -35,7 +35,8 @@ bool QuenvarViewerBase::OpenScene()
         nLogHolder::Get() << "[!] Could not open scene '" << m_inputPath << "': it has no Scene root.\n";
         return false;
     }
-    nLogHolder::Get() << "[!] Could not open scene '" << m_inputPath << "': scene files cannot be read in this build.\n";
+    nLogHolder::Get() << "[!] Could not open scene '" << m_inputPath
+                      << "': scene files cannot be read in this build.\n";
     return false;
 }
 

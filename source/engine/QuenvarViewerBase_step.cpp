@@ -1,10 +1,10 @@
 #include "engine/QuenvarViewerBase.h"
 
+#include "audio/nMixer.h"
 #include "core/base/nLog.h"
 #include "platform/nHID.h"
 #include "platform/nPlatform.h"
 #include "render/nRenderer.h"
-#include "audio/nMixer.h"
 
 namespace
 {

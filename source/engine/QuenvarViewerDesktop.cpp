@@ -1,11 +1,11 @@
 #include "engine/QuenvarViewerDesktop.h"
 
+#include "audio/nMixer.h"
 #include "core/base/nLog.h"
 #include "platform/nHIDSourceSDL.h"
 #include "platform/nStopSignal.h"
 #include "platform/nWindowEvents.h"
 #include "render/nRenderer.h"
-#include "audio/nMixer.h"
 
 #include <cstring>
 
@@ -100,8 +100,8 @@ bool QuenvarViewerDesktop::CreateMixer()
 
 bool QuenvarViewerDesktop::OpenRenderer()
 {
-    return m_engine.GetRenderer()->Open(uint32_t(m_displayWidth), uint32_t(m_displayHeight), 32, !m_fullScreen,
-                                        nullptr);
+    return m_engine.GetRenderer()->Open(uint32_t(m_displayWidth), uint32_t(m_displayHeight), 32,
+                                        !m_fullScreen, nullptr);
 }
 
 bool QuenvarViewerDesktop::OpenMixer()

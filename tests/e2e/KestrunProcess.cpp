@@ -27,8 +27,8 @@ struct StartedChild
     int output;
 };
 
-StartedChild StartKestrun(const std::filesystem::path& workingDirectory, const std::vector<std::string>& arguments,
-                          bool includeProgramName)
+StartedChild StartKestrun(const std::filesystem::path& workingDirectory,
+                          const std::vector<std::string>& arguments, bool includeProgramName)
 {
     int pipeEnds[2];
     if (pipe(pipeEnds) != 0)
@@ -94,7 +94,8 @@ KestrunRun RunKestrun(const std::filesystem::path& workingDirectory,
     return run;
 }
 
-KestrunProcess::KestrunProcess(const std::filesystem::path& workingDirectory, const std::vector<std::string>& arguments)
+KestrunProcess::KestrunProcess(const std::filesystem::path& workingDirectory,
+                               const std::vector<std::string>& arguments)
 {
     const StartedChild child = StartKestrun(workingDirectory, arguments, true);
     m_pid = child.pid;

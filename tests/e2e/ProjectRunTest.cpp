@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <csignal>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <utility>
@@ -57,105 +58,133 @@ struct RunCase
     std::vector<std::string> notMentioned;
 };
 
-TEST(ProjectRun, ProjectsRunUntilTheirEndAndExitWithTheirCode)
+const RunCase RunCases[] = {
+    {"a project ended by its script",
+     {{"game.ngp", GameProject},
+      {"main.nut", MainScript("print(\"setup \" + g_context_project);", "if (frames == 2) ProjectEnd(p);")}},
+     ProjectRun,
+     0,
+     {"[H] Opening data source from 'game.ngp' (Project).\n", "Parsing NML environment...\n",
+      "[S] setup true\n", "[S] frame 1\n", "[S] frame 2\n", "Freeing 1 resource cache(s)...\n", "Done.\n"},
+     {"[S] frame 3\n", "[!]"}},
+    {"a script error ends the run with code 3",
+     {{"game.ngp", GameProject}, {"main.nut", MainScript("", "throw \"boom\";")}},
+     ProjectRun,
+     3,
+     {"[!] Script runtime error: boom\n", "[S] frame 1\n", "Done.\n"},
+     {"[S] frame 2\n"}},
+    {"a compile error is logged and the project class is missing",
+     {{"game.ngp", GameProject}, {"main.nut", "class Main {"}},
+     ProjectRun,
+     2,
+     {"[!] Script compile error in 'main.nut'",
+      "[!] Could not instantiate the project script 'main.nut' with class 'Main'.\n"},
+     {}},
+    {"a missing project class fails start-up",
+     {{"game.ngp", GameProject}, {"main.nut", "class Other {}"}},
+     ProjectRun,
+     2,
+     {"[!] Could not instantiate the project script 'main.nut' with class 'Main'.\n"},
+     {}},
+    {"a missing project script fails start-up",
+     {{"game.ngp", GameProject}},
+     ProjectRun,
+     2,
+     {"[!] Could not instantiate the project script 'main.nut' with class 'Main'.\n"},
+     {}},
+    {"a project without a script unit runs",
+     {{"game.ngp", "<NML=1.0>\n<Environment=<Name=\"Empty\">>"}},
+     With(ProjectRun, {"-time_live", "1"}),
+     0,
+     {"Parsing NML environment...\n", "Done.\n"},
+     {"[!]"}},
+    {"a scene file is no project",
+     {{"s.nms", "<NML=1.0>\n<Scene=<Items>>"}},
+     {"s.nms", "-P", "-r", "none", "-m", "none"},
+     2,
+     {"[!] Could not parse environment. Root tag id is incorrect (Scene).\n"},
+     {}},
+    {"a project file is no scene",
+     {{"game.ngp", GameProject}, {"main.nut", MainScript("", "")}},
+     {"game.ngp", "-r", "none", "-m", "none"},
+     2,
+     {"[H] Opening data source from 'game.ngp' (Scene).\n",
+      "[!] Could not open scene 'game.ngp': it has no Scene root.\n"},
+     {}},
+    {"defines are set after the included scripts ran",
+     {{"game.ngp", GameProject},
+      {"inc.nut", "who <- \"include\"; print(\"included \" + who);"},
+      {"main.nut", MainScript("print(\"hi \" + who);", "ProjectEnd(p);")}},
+     With(ProjectRun, {"-I", "inc.nut", "-Ds", "who", "world"}),
+     0,
+     {"[S] included include\n", "[S] hi world\n"},
+     {"[!]"}},
+    {"the initial script globals",
+     {{"game.ngp", GameProject},
+      {"main.nut",
+       MainScript("print(g_dt_frame + \" \" + g_raw_dt_frame + \" \" + g_width + \"x\" + g_height + "
+                  "\" \" + typeof g_clock);",
+                  "ProjectEnd(p);")}},
+     With(ProjectRun, {"-Ds", "unused", "x"}),
+     0,
+     {"[S] 0.0166667 0.0166667 1280x720 float\n"},
+     {}},
+    {"the renderer list",
+     {},
+     {"game.ngp", "-P", "-r", "list", "-m", "none"},
+     2,
+     {"Available renderer ID:\n\n'none'\t\t\t\t: No video output.\n'egl2'\t\t\t\t: OpenGL ES 2.0 based "
+      "hardware "
+      "renderer.\n\n"},
+     {"[!]"}},
+    {"the mixer list",
+     {},
+     {"game.ngp", "-P", "-r", "none", "-m", "list"},
+     2,
+     {"Available mixer ID:\n\n'none'\t\t\t\t: No sound output.\n'al'\t\t\t\t: OpenAL based hardware mixer.\n"
+      "'soft'\t\t\t\t: Platform independent software mixer.\n'file' <output.wav>\t: Software mixer with "
+      "output "
+      "to file.\n\n"},
+     {"[!]"}},
+    {"an unknown renderer fails silently",
+     {},
+     {"game.ngp", "-P", "-r", "bogus", "-m", "none"},
+     2,
+     {},
+     {"[!]"}},
+    {"an unknown mixer fails silently", {}, {"game.ngp", "-P", "-r", "none", "-m", "bogus"}, 2, {}, {"[!]"}},
+    {"a renderer this build lacks",
+     {},
+     {"game.ngp", "-P", "-m", "none"},
+     2,
+     {"[!] Renderer 'egl2' is not available in this build.\n"},
+     {}},
+    {"a mixer this build lacks",
+     {},
+     {"game.ngp", "-P", "-r", "none", "-m", "soft"},
+     2,
+     {"[!] Mixer 'soft' is not available in this build.\n"},
+     {}},
+};
+
+// One case per test, so that each run of the binary is timed and reported on its own.
+class ProjectRunCase : public ::testing::TestWithParam<size_t>
 {
-    const RunCase cases[] = {
-        {"a project ended by its script",
-         {{"game.ngp", GameProject},
-          {"main.nut", MainScript("print(\"setup \" + g_context_project);", "if (frames == 2) ProjectEnd(p);")}},
-         ProjectRun,
-         0,
-         {"[H] Opening data source from 'game.ngp' (Project).\n", "Parsing NML environment...\n",
-          "[S] setup true\n", "[S] frame 1\n", "[S] frame 2\n", "Freeing 1 resource cache(s)...\n", "Done.\n"},
-         {"[S] frame 3\n", "[!]"}},
-        {"a script error ends the run with code 3",
-         {{"game.ngp", GameProject}, {"main.nut", MainScript("", "throw \"boom\";")}},
-         ProjectRun,
-         3,
-         {"[!] Script runtime error: boom\n", "[S] frame 1\n", "Done.\n"},
-         {"[S] frame 2\n"}},
-        {"a compile error is logged and the project class is missing",
-         {{"game.ngp", GameProject}, {"main.nut", "class Main {"}},
-         ProjectRun,
-         2,
-         {"[!] Script compile error in 'main.nut'",
-          "[!] Could not instantiate the project script 'main.nut' with class 'Main'.\n"},
-         {}},
-        {"a missing project class fails start-up",
-         {{"game.ngp", GameProject}, {"main.nut", "class Other {}"}},
-         ProjectRun,
-         2,
-         {"[!] Could not instantiate the project script 'main.nut' with class 'Main'.\n"},
-         {}},
-        {"a missing project script fails start-up",
-         {{"game.ngp", GameProject}},
-         ProjectRun,
-         2,
-         {"[!] Could not instantiate the project script 'main.nut' with class 'Main'.\n"},
-         {}},
-        {"a project without a script unit runs",
-         {{"game.ngp", "<NML=1.0>\n<Environment=<Name=\"Empty\">>"}},
-         With(ProjectRun, {"-time_live", "1"}),
-         0,
-         {"Parsing NML environment...\n", "Done.\n"},
-         {"[!]"}},
-        {"a scene file is no project",
-         {{"s.nms", "<NML=1.0>\n<Scene=<Items>>"}},
-         {"s.nms", "-P", "-r", "none", "-m", "none"},
-         2,
-         {"[!] Could not parse environment. Root tag id is incorrect (Scene).\n"},
-         {}},
-        {"a project file is no scene",
-         {{"game.ngp", GameProject}, {"main.nut", MainScript("", "")}},
-         {"game.ngp", "-r", "none", "-m", "none"},
-         2,
-         {"[H] Opening data source from 'game.ngp' (Scene).\n",
-          "[!] Could not open scene 'game.ngp': it has no Scene root.\n"},
-         {}},
-        {"defines are set after the included scripts ran",
-         {{"game.ngp", GameProject},
-          {"inc.nut", "who <- \"include\"; print(\"included \" + who);"},
-          {"main.nut", MainScript("print(\"hi \" + who);", "ProjectEnd(p);")}},
-         With(ProjectRun, {"-I", "inc.nut", "-Ds", "who", "world"}),
-         0,
-         {"[S] included include\n", "[S] hi world\n"},
-         {"[!]"}},
-        {"the initial script globals",
-         {{"game.ngp", GameProject},
-          {"main.nut", MainScript("print(g_dt_frame + \" \" + g_raw_dt_frame + \" \" + g_width + \"x\" + g_height + "
-                                  "\" \" + typeof g_clock);",
-                                  "ProjectEnd(p);")}},
-         With(ProjectRun, {"-Ds", "unused", "x"}),
-         0,
-         {"[S] 0.0166667 0.0166667 1280x720 float\n"},
-         {}},
-        {"the renderer list", {}, {"game.ngp", "-P", "-r", "list", "-m", "none"}, 2,
-         {"Available renderer ID:\n\n'none'\t\t\t\t: No video output.\n'egl2'\t\t\t\t: OpenGL ES 2.0 based hardware "
-          "renderer.\n\n"},
-         {"[!]"}},
-        {"the mixer list", {}, {"game.ngp", "-P", "-r", "none", "-m", "list"}, 2,
-         {"Available mixer ID:\n\n'none'\t\t\t\t: No sound output.\n'al'\t\t\t\t: OpenAL based hardware mixer.\n"
-          "'soft'\t\t\t\t: Platform independent software mixer.\n'file' <output.wav>\t: Software mixer with output "
-          "to file.\n\n"},
-         {"[!]"}},
-        {"an unknown renderer fails silently", {}, {"game.ngp", "-P", "-r", "bogus", "-m", "none"}, 2, {}, {"[!]"}},
-        {"an unknown mixer fails silently", {}, {"game.ngp", "-P", "-r", "none", "-m", "bogus"}, 2, {}, {"[!]"}},
-        {"a renderer this build lacks", {}, {"game.ngp", "-P", "-m", "none"}, 2,
-         {"[!] Renderer 'egl2' is not available in this build.\n"}, {}},
-        {"a mixer this build lacks", {}, {"game.ngp", "-P", "-r", "none", "-m", "soft"}, 2,
-         {"[!] Mixer 'soft' is not available in this build.\n"}, {}},
-    };
-    for (const RunCase& testCase : cases)
-    {
-        SCOPED_TRACE(testCase.description);
-        const KestrunRun run = RunIn(testCase.files, testCase.arguments);
-        EXPECT_EQ(run.exitCode, testCase.exitCode) << run.output;
-        for (const std::string& text : testCase.mentioned)
-            EXPECT_EQ(Count(run.output, text), 1u) << text << "\n" << run.output;
-        for (const std::string& text : testCase.notMentioned)
-            EXPECT_EQ(run.output.find(text), std::string::npos) << text << "\n" << run.output;
-    }
+};
+
+TEST_P(ProjectRunCase, RunsUntilItsEndAndExitsWithItsCode)
+{
+    const RunCase& testCase = RunCases[GetParam()];
+    SCOPED_TRACE(testCase.description);
+    const KestrunRun run = RunIn(testCase.files, testCase.arguments);
+    EXPECT_EQ(run.exitCode, testCase.exitCode) << run.output;
+    for (const std::string& text : testCase.mentioned)
+        EXPECT_EQ(Count(run.output, text), 1u) << text << "\n" << run.output;
+    for (const std::string& text : testCase.notMentioned)
+        EXPECT_EQ(run.output.find(text), std::string::npos) << text << "\n" << run.output;
 }
+
+INSTANTIATE_TEST_SUITE_P(ProjectRun, ProjectRunCase, ::testing::Range<size_t>(0, std::size(RunCases)));
 
 TEST(ProjectRun, RunTimeLimitEndsAnEndlessProject)
 {
@@ -182,7 +211,8 @@ TEST(ProjectRun, StopSignalsEndTheRunThroughItsShutDown)
         process.Signal(signalNumber);
         const KestrunRun run = process.Wait();
         EXPECT_EQ(run.exitCode, 0) << run.output;
-        EXPECT_NE(run.output.find("Freeing 1 resource cache(s)...\nDone.\n"), std::string::npos) << run.output;
+        EXPECT_NE(run.output.find("Freeing 1 resource cache(s)...\nDone.\n"), std::string::npos)
+            << run.output;
     }
 }
 

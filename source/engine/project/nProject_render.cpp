@@ -89,14 +89,13 @@ void nProject::PrintStats(const nFontPair& fonts, float x, float y)
 {
     nRenderer* renderer = m_engine->GetRenderer();
     const nTextFlags textFlags;
-    auto write = [&](nRasterFont* font, const nString& text) {
-        renderer->Write(font, text.GetText(), x, y, textFlags, 1.0f, nullptr, 0);
-    };
+    auto write = [&](nRasterFont* font, const nString& text)
+    { renderer->Write(font, text.GetText(), x, y, textFlags, 1.0f, nullptr, 0); };
     nPerfCounter& frames = m_engine->GetFrameCounter();
     write(fonts.bold, nString::Format("Perf. = %0.02f fps (%0.02f ms)\n\n", double(frames.GetRate()),
                                       double(frames.GetAverage())));
-    write(fonts.bold, nString::Format("Scene list (%d instantiated, %d active):\n\n", int(m_scenes.GetCount()),
-                                      int(CountActiveScenes())));
+    write(fonts.bold, nString::Format("Scene list (%d instantiated, %d active):\n\n",
+                                      int(m_scenes.GetCount()), int(CountActiveScenes())));
     write(fonts.bold, "Layer stack:");
     for (auto* node = m_layers.GetTail(); node; node = node->prev)
     {

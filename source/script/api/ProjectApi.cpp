@@ -7,8 +7,8 @@
 #include "script/binding/nScriptRegistrar.h"
 #include "script/nCObject.h"
 #include "script/nObjectType.h"
-#include "script/nScriptValue.h"
 #include "script/nScriptVM.h"
+#include "script/nScriptValue.h"
 #include "script/nSquirrelObject.h"
 #include "script/units/nScriptUnit.h"
 #include "script/units/nScriptedObject.h"
@@ -232,7 +232,8 @@ SQInteger ProjectSceneGetScriptInstance(HSQUIRRELVM vm)
     nProjectSceneInstance* instance = InstanceArg(vm, 2);
     if (!instance)
         return SQ_ERROR;
-    nScriptUnit* unit = instance->GetScriptedScene() ? FindSceneUnit(instance->GetScriptedScene(), nullptr) : nullptr;
+    nScriptUnit* unit =
+        instance->GetScriptedScene() ? FindSceneUnit(instance->GetScriptedScene(), nullptr) : nullptr;
     if (!unit)
         return sq_throwerror(vm, "No script unit");
     return PushScriptInstance(vm, unit->GetInstance());
@@ -244,8 +245,9 @@ SQInteger ProjectSceneGetScriptInstanceFromClass(HSQUIRRELVM vm)
     if (!instance)
         return SQ_ERROR;
     const char* className = ScriptArgs(vm).GetString(3);
-    nScriptUnit* unit =
-        instance->GetScriptedScene() && className ? FindSceneUnit(instance->GetScriptedScene(), className) : nullptr;
+    nScriptUnit* unit = instance->GetScriptedScene() && className
+                            ? FindSceneUnit(instance->GetScriptedScene(), className)
+                            : nullptr;
     if (!unit)
         return sq_throwerror(vm, "Script unit not found");
     return PushScriptInstance(vm, unit->GetInstance());
@@ -286,7 +288,8 @@ void RegisterProjectApi(HSQUIRRELVM vm)
     RegisterNative(vm, ProjectSceneGetType, "ProjectSceneGetType", ".x");
     RegisterNative(vm, ProjectSceneGetInstance, "ProjectSceneGetInstance", ".x");
     RegisterNative(vm, ProjectSceneGetScriptInstance, "ProjectSceneGetScriptInstance", ".x");
-    RegisterNative(vm, ProjectSceneGetScriptInstanceFromClass, "ProjectSceneGetScriptInstanceFromClass", ".xs");
+    RegisterNative(vm, ProjectSceneGetScriptInstanceFromClass, "ProjectSceneGetScriptInstanceFromClass",
+                   ".xs");
     RegisterNative(vm, ProjectRender, "ProjectRender", ".x");
     RegisterIntegerConstant(vm, "ProjectSceneTypeNone", ProjectSceneNone);
     RegisterIntegerConstant(vm, "ProjectSceneTypeScene3d", ProjectSceneScene3D);

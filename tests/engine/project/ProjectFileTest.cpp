@@ -63,8 +63,9 @@ TEST_F(ProjectFile, WrittenProjectReadsBackTheSame)
 
 TEST_F(ProjectFile, ASecondReadReplacesListsButKeepsTextsTheFileLacks)
 {
-    files.Write("first.ngp", "<NML=1.0>\n<Environment=<Name=\"One\"><Authors=\"Ann\"><Include=<URI=\"x.nut\">>"
-                             "<SearchPaths=<Path=\"p/\"><Other=\"q/\"><Number=5>>>");
+    files.Write("first.ngp",
+                "<NML=1.0>\n<Environment=<Name=\"One\"><Authors=\"Ann\"><Include=<URI=\"x.nut\">>"
+                "<SearchPaths=<Path=\"p/\"><Other=\"q/\"><Number=5>>>");
     files.Write("second.ngp", "<NML=1.0>\n<Environment=<Include=<URI=\"y.nut\"><Skipped=\"s.nut\">>>");
     nProject project(&engine);
     ASSERT_TRUE(project.Load("first.ngp"));

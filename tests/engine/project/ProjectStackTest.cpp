@@ -128,7 +128,8 @@ TEST_F(ProjectStack, MissingAndForeignFilesInstantiateNothing)
     files.Write("project.ngp", "<NML=1.0>\n<Environment=<Name=\"x\">>");
     CapturedLog log;
     EXPECT_EQ(project.Instantiate("missing.nms"), nullptr);
-    EXPECT_NE(log.text.find("[!] Could not instantiate scene 'missing.nms', file not found.\n"), std::string::npos);
+    EXPECT_NE(log.text.find("[!] Could not instantiate scene 'missing.nms', file not found.\n"),
+              std::string::npos);
     EXPECT_EQ(project.Instantiate("project.ngp"), nullptr);
     EXPECT_EQ(project.GetScenes().GetCount(), 0u);
 }
