@@ -134,6 +134,40 @@ TEST_F(ProjectStack, MissingAndForeignFilesInstantiateNothing)
     EXPECT_EQ(project.GetScenes().GetCount(), 0u);
 }
 
+// A renderer that, while it draws a layer's scene, tries to change the stack.
+class MeddlingRenderer : public RecordingRenderer
+{
+public:
+    using RecordingRenderer::RecordingRenderer;
+
+    void RenderQueue() override
+    {
+        RecordingRenderer::RenderQueue();
+        project->Unload(victim);
+        project->Render(0);
+    }
+
+    nProject* project = nullptr;
+    nProjectSceneInstance* victim = nullptr;
+};
+
+TEST_F(ProjectStack, TheStackCannotChangeWhileALayerIsDrawn)
+{
+    MeddlingRenderer meddler(&engine);
+    meddler.project = &project;
+    meddler.victim = NewInstance("drawn");
+    engine.SetRenderer(&meddler);
+    project.AddLayer(meddler.victim, 1.0f);
+    CapturedLog log;
+    project.Render(nProject::RenderWithoutScripts);
+    EXPECT_EQ(log.text, "[S] render\n"
+                        "[!] Cannot call 'nProject::Unload' while rendering or evaluating the project scene stack.\n"
+                        "[!] Cannot call 'nProject::Render' while rendering or evaluating the project scene stack.\n");
+    EXPECT_EQ(project.GetLayers().GetCount(), 1u);
+    EXPECT_FALSE(project.IsBusy());
+    engine.SetRenderer(&renderer);
+}
+
 TEST_F(ProjectStack, CloseEmptiesTheStackAndClearsTheEndRequest)
 {
     project.AddLayer(nullptr, 1.0f);
