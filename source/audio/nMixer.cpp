@@ -28,7 +28,7 @@ template <typename T> void SetChannelField(nMixerChannel* record, T nMixerChanne
     if (record)
         record->*field = value;
 }
-}
+} // namespace
 
 void nMixer::ChannelSetPitch(int32_t channel, float pitch)
 {

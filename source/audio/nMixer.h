@@ -24,7 +24,8 @@ public:
 
     virtual bool Open() = 0;
     virtual void Close() = 0;
-    virtual void SetListener(const nVector* position, const nVector* velocity, const nMatrix3* orientation) = 0;
+    virtual void SetListener(const nVector* position, const nVector* velocity,
+                             const nMatrix3* orientation) = 0;
     virtual bool ChannelStart(int32_t channel, nSound* sound) = 0;
     virtual bool ChannelStop(int32_t channel) = 0;
     virtual void ChannelPause(int32_t channel) = 0;

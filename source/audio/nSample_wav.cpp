@@ -81,8 +81,9 @@ public:
                 break;
         }
         if (haveFormat)
-            nLogHolder::Get() << "Sample format: " << m_format.rate / 1000 << "KHz@" << uint32_t(m_format.bitsPerSample)
-                              << "bit, " << uint32_t(m_format.channels) << " channel(s).\n";
+            nLogHolder::Get() << "Sample format: " << m_format.rate / 1000 << "KHz@"
+                              << uint32_t(m_format.bitsPerSample) << "bit, " << uint32_t(m_format.channels)
+                              << " channel(s).\n";
         return haveFormat && haveData;
     }
 
@@ -106,8 +107,8 @@ private:
     bool ReadFormat(uint32_t size)
     {
         if (size > FormatChunkSize)
-            nLogHolder::Get() << nString::Format("[*] Unexpected WAV 'format' chunk size. Found %u, expected %u.\n",
-                                                 size, FormatChunkSize);
+            nLogHolder::Get() << nString::Format(
+                "[*] Unexpected WAV 'format' chunk size. Found %u, expected %u.\n", size, FormatChunkSize);
         if (size < FormatChunkSize || int64_t(size) > Remaining())
             return Fail("Mangled WAV 'format' chunk in '");
         uint8_t bytes[ExtensibleChunkSize];
@@ -133,7 +134,8 @@ private:
     // The buffer holds whole frames; bytes of a partial last frame are skipped with the pad.
     bool ReadData(uint32_t size, bool haveFormat)
     {
-        if (!haveFormat || m_format.bitsPerSample < 8 || m_format.bitsPerSample % 8 != 0 || m_format.channels == 0)
+        if (!haveFormat || m_format.bitsPerSample < 8 || m_format.bitsPerSample % 8 != 0 ||
+            m_format.channels == 0)
             return Fail("mangled WAV 'data' chunk in '");
         if (int64_t(size) > Remaining())
             return Fail("mangled WAV 'data' chunk in '");
@@ -159,7 +161,7 @@ private:
     int64_t m_fileSize = 0;
     WavFormat m_format;
 };
-}
+} // namespace
 
 bool nSample::ReadWAV(const nString& path)
 {

@@ -10,8 +10,7 @@ constexpr uint32_t RandomSeedAtStart = 77;
 }
 
 Quenvar::Quenvar()
-    : m_nullRenderer(std::make_unique<nNullRenderer>(this)),
-      m_nullMixer(std::make_unique<nNullMixer>(this)),
+    : m_nullRenderer(std::make_unique<nNullRenderer>(this)), m_nullMixer(std::make_unique<nNullMixer>(this)),
       m_defaultCache(std::make_unique<nResourceCache>())
 {
     MemTrackAlloc(sizeof(nNullRenderer), MemCategoryRenderer);

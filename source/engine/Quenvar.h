@@ -24,7 +24,8 @@ struct nCoreEventData;
 // The engine object: one per viewer. It always points at exactly one renderer and one mixer
 // (its own null ones unless others are set), keeps the frame clock, owns the resource caches,
 // loads resources through them and tells its core listeners about loads and destroyed resources.
-class Quenvar : public MessageBroadcaster<nCoreMessage, nCoreListener, const nCoreEventData*>, public nEngineServices
+class Quenvar : public MessageBroadcaster<nCoreMessage, nCoreListener, const nCoreEventData*>,
+                public nEngineServices
 {
 public:
     using EventInterface = QuenvarEventInterface;
@@ -135,15 +136,15 @@ public:
     // Loaders: through the current cache unless bypassed; null on failure after the reader's own
     // message. A CPU-only texture goes to the cache's CPU list and is not set up on the renderer.
     // Geometries come with their kind, over LoadResource (engine/resources/nResourceLoader.h).
-    nMaterial* LoadMaterial(const char* path, bool bypassCache = false);
-    nTexture* LoadTexture(const char* path, bool cpuOnly, bool bypassCache) override;
     nPicture* LoadPicture(const char* path, bool bypassCache = false);
+    // Also reads the texture's side file (its name with ".nmd" appended) for the render-target flags.
+    nTexture* LoadTexture(const char* path, bool cpuOnly, bool bypassCache) override;
+    nMaterial* LoadMaterial(const char* path, bool bypassCache = false);
+    // Loads the file into an existing texture: through the renderer, else into its own picture.
+    bool SetTextureContent(nTexture* texture, const char* path);
     // A sound that loaded joins the current cache's sound list (a second load answers it); one
     // that failed is deleted and null answered.
     nSound* LoadSound(const char* path);
-    // Names the texture after the path and fills it: from the renderer when it loads the file
-    // itself, else into the texture's own picture.
-    bool SetTextureContent(nTexture* texture, const char* path);
 
     // What is being loaded: loaders push their resource around reading its file.
     void PushLoadContext();

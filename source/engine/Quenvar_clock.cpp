@@ -11,7 +11,7 @@ int64_t TickFrequency()
 {
     return int64_t(nPlatform::Get().GetClockFrequency());
 }
-}
+} // namespace
 
 void Quenvar::UpdateClock()
 {

@@ -28,7 +28,7 @@ void WriteSize(nLog& log, const char* type, size_t size)
 {
     log << "    sizeof(" << type << ") = " << unsigned(size) << "\n";
 }
-}
+} // namespace
 
 void Quenvar::WriteLayoutReport(bool withCore)
 {
@@ -65,5 +65,6 @@ void Quenvar::WriteLayoutReport(bool withCore)
         WriteSize(log, "nMetaTag", sizeof(nMetaTag));
     }
     log << "\n";
-    log << "Compiled with " << nTextureStageCount << " logical texture stage(s), " << UVSetCount << " UV set(s).\n\n";
+    log << "Compiled with " << nTextureStageCount << " logical texture stage(s), " << UVSetCount
+        << " UV set(s).\n\n";
 }

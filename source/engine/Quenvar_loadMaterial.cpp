@@ -8,13 +8,13 @@ nMaterial* Quenvar::LoadMaterial(const char* path, bool bypassCache)
     nResourceList<nMaterial>* list = bypassCache ? nullptr : &m_currentCache->GetMaterialList();
     nMaterial* material =
         LoadResource(*this, path, list, m_materialNotFound, nCacheAdd::UnlessPresent, [this](const nString& name) {
-            auto* created = new nMaterial(this);
-            if (!created)
-                return created;
-            created->name = name;
-            if (created->Load(name.GetText()))
-                return created;
-            delete created;
+            auto* loaded = new nMaterial(this);
+            if (!loaded)
+                return loaded;
+            loaded->name = name;
+            if (loaded->Load(name.GetText()))
+                return loaded;
+            delete loaded;
             return static_cast<nMaterial*>(nullptr);
         });
     if (material && m_materialLoaded)

@@ -7,13 +7,15 @@
 nPicture* Quenvar::LoadPicture(const char* path, bool bypassCache)
 {
     nResourceList<nPicture>* list = bypassCache ? nullptr : &m_currentCache->GetPictureList();
-    nPicture* picture = LoadResource(*this, path, list, nullptr, nCacheAdd::Append, [](const nString& name) {
-        auto* loaded = new nPicture();
-        if (nPicture::Load(*loaded, name))
-            return loaded;
-        delete loaded;
-        return static_cast<nPicture*>(nullptr);
-    });
+    nPicture* picture = LoadResource(*this, path, list, nullptr, nCacheAdd::Append,
+                                     [](const nString& name)
+                                     {
+                                         auto* loaded = new nPicture();
+                                         if (nPicture::Load(*loaded, name))
+                                             return loaded;
+                                         delete loaded;
+                                         return static_cast<nPicture*>(nullptr);
+                                     });
     if (!picture)
         return nullptr;
     if (m_pictureLoaded)

@@ -5,44 +5,43 @@
 #include "engine/resources/nResourceLoader.h"
 #include "geometry/nTexture.h"
 #include "platform/nPlatform.h"
+#include "render/nRenderer.h"
 
 namespace
 {
-// The ".nmd" document beside a texture file says whether it is drawn into; a key it lacks clears
-// its flag. A missing or unreadable document changes nothing.
-void ReadTextureSideFile(nTexture& texture, const nString& name)
+// The side file may mark the texture as a render target; a key it lacks clears its flag.
+void ReadTextureSideFile(nTexture& texture)
 {
-    const nString sidePath = name + ".nmd";
-    if (!nPlatform::Get().GetIOSystem().Exists(sidePath))
+    nString path = texture.GetName() + ".nmd";
+    nMetaFile side;
+    if (!nPlatform::Get().GetIOSystem().Exists(path) || !side.Load(path.GetText()))
         return;
-    nMetaFile document;
-    if (!document.Load(sidePath.GetText()))
-        return;
-    uint32_t flags = texture.GetTextureFlags() &
-                     ~uint32_t(nTexture::TextureCPURenderTarget | nTexture::TextureGPURenderTarget);
-    if (document.GetBool("CPURenderTarget", false))
+    uint32_t flags = texture.GetTextureFlags() & ~uint32_t(nTexture::TextureCPURenderTarget |
+                                                          nTexture::TextureGPURenderTarget);
+    if (side.GetBool("CPURenderTarget;", false))
         flags |= nTexture::TextureCPURenderTarget;
-    if (document.GetBool("GPURenderTarget", false))
+    if (side.GetBool("GPURenderTarget;", false))
         flags |= nTexture::TextureGPURenderTarget;
     texture.SetTextureFlags(flags);
 }
-}
+} // namespace
 
 nTexture* Quenvar::LoadTexture(const char* path, bool cpuOnly, bool bypassCache)
 {
     nResourceList<nTexture>* list = bypassCache ? nullptr : &m_currentCache->GetTextureList(cpuOnly);
-    nTexture* texture = LoadResource(*this, path, list, m_textureNotFound, nCacheAdd::Append, [this](const nString& name) {
-        auto* created = new nTexture(this, 0, 0);
-        if (created && SetTextureContent(created, name.GetText()))
-            return created;
-        delete created;
-        return static_cast<nTexture*>(nullptr);
-    });
+    nTexture* texture =
+        LoadResource(*this, path, list, m_textureNotFound, nCacheAdd::Append, [this](const nString& name) {
+            auto* loaded = new nTexture(this, 0, 0);
+            if (loaded && SetTextureContent(loaded, name.GetText()))
+                return loaded;
+            delete loaded;
+            return static_cast<nTexture*>(nullptr);
+        });
     if (!texture)
         return nullptr;
     if (!texture->GetRenderData())
     {
-        ReadTextureSideFile(*texture, texture->GetName());
+        ReadTextureSideFile(*texture);
         if (m_setupOnLoad && !cpuOnly)
             texture->SetRenderData(m_renderer->SetupTexture(texture));
     }
@@ -55,13 +54,12 @@ bool Quenvar::SetTextureContent(nTexture* texture, const char* path)
 {
     if (!texture || !path)
     {
-        nLogHolder::Get() << "[!] No texture or path to set texture content.\n";
+        nLogHolder::Get() << "[!] " << "No texture or path to set texture content.\n";
         return false;
     }
-    const nString name(path);
-    texture->SetName(name);
-    texture->SetRenderData(m_renderer->LoadTexture(name));
+    texture->SetName(path);
+    texture->SetRenderData(m_renderer->LoadTexture(nString(path)));
     if (texture->GetRenderData())
         return true;
-    return nPicture::Load(*texture, name);
+    return nPicture::Load(*texture, path);
 }

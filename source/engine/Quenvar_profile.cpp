@@ -4,7 +4,7 @@ namespace
 {
 const nColor TitleColour(1.0f, 0.9f, 0.0f, 1.0f);
 const nColor DescriptionColour(0.8f, 0.8f, 0.8f, 1.0f);
-}
+} // namespace
 
 void Quenvar::DrawProfile(const nFontPair& fonts, float& x, float& y)
 {
@@ -12,10 +12,10 @@ void Quenvar::DrawProfile(const nFontPair& fonts, float& x, float& y)
     const nTextFlags flags;
     const float rate = m_frameCounter.GetRate();
     const float milliseconds = m_frameCounter.GetAverage();
-    auto write = [&](nRasterFont* font, const nString& text, const nColor* colour) {
-        renderer->Write(font, text.GetText(), x, y, flags, 1.0f, colour, 0);
-    };
-    write(fonts.bold, nString::Format("Perf. = %0.02f fps (%0.02f ms)\n\n", double(rate), double(milliseconds)),
+    auto write = [&](nRasterFont* font, const nString& text, const nColor* colour)
+    { renderer->Write(font, text.GetText(), x, y, flags, 1.0f, colour, 0); };
+    write(fonts.bold,
+          nString::Format("Perf. = %0.02f fps (%0.02f ms)\n\n", double(rate), double(milliseconds)),
           &TitleColour);
     write(fonts.regular, nString::Format("%s\n", renderer->GetDescription()), &DescriptionColour);
     const char* adapter = renderer->GetAdapterText().GetText();
@@ -30,5 +30,6 @@ void Quenvar::DrawProfile(const nFontPair& fonts, float& x, float& y)
           nString::Format("Geometry cache = %d GPU, %d CPU\n", int(cache.GetGeometryList(false).GetCount()),
                           int(cache.GetGeometryList(true).GetCount())),
           nullptr);
-    write(fonts.regular, nString::Format("Sound cache = %d\n\n", int(cache.GetSoundList().GetCount())), nullptr);
+    write(fonts.regular, nString::Format("Sound cache = %d\n\n", int(cache.GetSoundList().GetCount())),
+          nullptr);
 }

@@ -71,8 +71,7 @@ nTextureStage* nMaterial::AddStage(uint32_t channel, nTexture* texture, uint32_t
         stage.active = 1;
         return &stage;
     }
-    nLogHolder::Get() << "[*] "
-                      << "No texture stage left to create a new stage.\n";
+    nLogHolder::Get() << "[*] No texture stage left to create a new stage.\n";
     return nullptr;
 }
 
@@ -84,15 +83,13 @@ void nMaterial::Update()
             continue;
         if (stage.uvSet >= nUVMapCount)
         {
-            nLogHolder::Get() << "[*] "
-                              << "Invalid UVmap index in material '" << name << "', '"
+            nLogHolder::Get() << "[*] Invalid UVmap index in material '" << name << "', '"
                               << GetChannelName(stage.channel) << "' stage deactivated.\n";
             stage.active = 0;
         }
         else if (!stage.texture)
         {
-            nLogHolder::Get() << "[*] "
-                              << "No stage texture in material '" << name << "', '"
+            nLogHolder::Get() << "[*] No stage texture in material '" << name << "', '"
                               << GetChannelName(stage.channel) << "' stage deactivated.\n";
             stage.active = 0;
         }

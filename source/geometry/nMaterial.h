@@ -85,6 +85,8 @@ public:
 private:
     void ReadTextureStage(const nMetaTag& tag);
     void ReadRenderMask(const nMetaTag& tag);
+    // The reals and colours stored as read; false for any other tag.
+    bool ReadValueTag(const nMetaTag& tag);
     void ReadColor(const nMetaTag& tag, nColor& color);
     void AddEmbeddedOpacityStage();
     void WriteTextureStage(nMetaTag& parent, uint32_t index) const;

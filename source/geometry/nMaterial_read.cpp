@@ -42,8 +42,7 @@ bool nMaterial::ParseTag(nMetaFile& file, nMetaTag& tag)
 {
     if (tag.GetName() != "Material")
     {
-        nLogHolder::Get() << "[!] "
-                          << "Could not parse material. Root tag id is incorrect (" << tag.GetName()
+        nLogHolder::Get() << "[!] Could not parse material. Root tag id is incorrect (" << tag.GetName()
                           << ").\n";
         return false;
     }
@@ -87,22 +86,8 @@ bool nMaterial::ParseTag(nMetaFile& file, nMetaTag& tag)
         }
         else if (key == "TextureStage")
             ReadTextureStage(*child);
-        else
-        {
-            bool known = false;
-            for (const ScalarField& field : kScalarFields)
-                if ((known = key == field.name))
-                {
-                    child->GetValue().GetFloat(this->*field.value);
-                    break;
-                }
-            for (const ColorField& field : kColorFields)
-                if (!known && (known = key == field.name))
-                    ReadColor(*child, this->*field.value);
-            if (!known)
-                nLogHolder::Get() << "[*] "
-                                  << "Unknown tag '" << key << "' in <Material>.\n";
-        }
+        else if (!ReadValueTag(*child))
+            nLogHolder::Get() << "[*] Unknown tag '" << key << "' in <Material>.\n";
     }
     Update();
     if (!shaderMap)
@@ -111,13 +96,33 @@ bool nMaterial::ParseTag(nMetaFile& file, nMetaTag& tag)
     return true;
 }
 
+bool nMaterial::ReadValueTag(const nMetaTag& tag)
+{
+    for (const ScalarField& field : kScalarFields)
+    {
+        if (tag.GetName() == field.name)
+        {
+            tag.GetValue().GetFloat(this->*field.value);
+            return true;
+        }
+    }
+    for (const ColorField& field : kColorFields)
+    {
+        if (tag.GetName() == field.name)
+        {
+            ReadColor(tag, this->*field.value);
+            return true;
+        }
+    }
+    return false;
+}
+
 void nMaterial::ReadColor(const nMetaTag& tag, nColor& color)
 {
     nVector value(color.r, color.g, color.b, color.a);
     if (!value.Parse(&tag))
     {
-        nLogHolder::Get() << "[*] "
-                          << "Invalid colour '" << tag.GetName() << "' in material '" << name << "'.\n";
+        nLogHolder::Get() << "[*] Invalid colour '" << tag.GetName() << "' in material '" << name << "'.\n";
         return;
     }
     color = nColor(value.x, value.y, value.z, value.w);
@@ -144,8 +149,7 @@ void nMaterial::ReadRenderMask(const nMetaTag& tag)
                     break;
                 }
             if (!known)
-                nLogHolder::Get() << "[*] "
-                                  << "Unknown tag '" << flagName << "' in material '" << name << "'.\n";
+                nLogHolder::Get() << "[*] Unknown tag '" << flagName << "' in material '" << name << "'.\n";
         }
     }
 }
@@ -157,14 +161,12 @@ void nMaterial::ReadTextureStage(const nMetaTag& tag)
     if (!indexTag || !indexTag->GetValue().GetInt(index))
     {
         // Read as stage 0 it would overwrite whatever that stage holds.
-        nLogHolder::Get() << "[*] "
-                          << "Illegal index tag type in material '" << name << "'.\n";
+        nLogHolder::Get() << "[*] Illegal index tag type in material '" << name << "'.\n";
         return;
     }
     if (index < 0 || index >= int32_t(nTextureStageCount))
     {
-        nLogHolder::Get() << "[*] "
-                          << "Illegal texture stage index " << int(index) << " in material '" << name
+        nLogHolder::Get() << "[*] Illegal texture stage index " << int(index) << " in material '" << name
                           << "'.\n";
         return;
     }
@@ -180,8 +182,7 @@ void nMaterial::ReadTextureStage(const nMetaTag& tag)
         if (!MaterialChannelFromNmlName(channelName.GetText() ? channelName.GetText() : "", stage.channel))
         {
             stage.channel = ChannelNone;
-            nLogHolder::Get() << "[*] "
-                              << "Unknown channel for texture stage " << int(index) << " of material '"
+            nLogHolder::Get() << "[*] Unknown channel for texture stage " << int(index) << " of material '"
                               << name << "'.\n";
         }
     }
@@ -232,9 +233,8 @@ void nMaterial::ReadTextureStage(const nMetaTag& tag)
                     break;
                 }
             if (!known)
-                nLogHolder::Get() << "[*] "
-                                  << "Unknown UV source for texture stage " << int(index) << " of material '"
-                                  << name << "'.\n";
+                nLogHolder::Get() << "[*] Unknown UV source for texture stage " << int(index)
+                                  << " of material '" << name << "'.\n";
         }
     }
     ++stageCount;
@@ -250,8 +250,7 @@ void nMaterial::AddEmbeddedOpacityStage()
                   diffuseStage->uvSet))
     {
         nLogHolder::Get()
-            << "[*] "
-            << "Diffuse channel texture has embedded alpha but there is no texture stage left to "
+            << "[*] Diffuse channel texture has embedded alpha but there is no texture stage left to "
                "enable opacity in material '"
             << name << "'.\n";
         return;

@@ -37,8 +37,8 @@ nMetaTag* nMaterial::SerializeTag(nMetaFile& file)
     std::unique_ptr<nMetaTag> tag(new nMetaTag("Material"));
     if (!tag)
     {
-        nLogHolder::Get() << "[!] "
-                          << "Could not serialize material '" << name << "'. Failed to create root tag.\n";
+        nLogHolder::Get() << "[!] Could not serialize material '" << name
+                          << "'. Failed to create root tag.\n";
         return nullptr;
     }
     tag->AddChildString("Id", name.GetText() ? name.GetText() : "");
@@ -67,8 +67,7 @@ nMetaTag* nMaterial::SerializeTag(nMetaFile& file)
                     mask->AddChild(flag.name);
         }
         else
-            nLogHolder::Get() << "[*] "
-                              << "Could not serialize material '" << name << "' render word.\n";
+            nLogHolder::Get() << "[*] Could not serialize material '" << name << "' render word.\n";
     }
     if (blendOp == MaterialBlendAlpha)
         tag->AddChildString("BlendOp", "Alpha");
@@ -78,8 +77,10 @@ nMetaTag* nMaterial::SerializeTag(nMetaFile& file)
         tag->AddChildString("Shader", shaderName.GetText());
     if (shaderMap)
         tag->AddChildTag(shaderMap->SerializeTag());
+    // A stage bound to a channel is written even without a texture: left out, a later stage of
+    // its channel would take its place in the channel table when the file is read back.
     for (uint32_t index = 0; index < nTextureStageCount; ++index)
-        if (stages[index].texture)
+        if (stages[index].texture || stages[index].channel != ChannelNone)
             WriteTextureStage(*tag, index);
     return tag.release();
 }
@@ -90,15 +91,17 @@ void nMaterial::WriteTextureStage(nMetaTag& parent, uint32_t index) const
     nMetaTag* tag = parent.AddChild("TextureStage");
     if (!tag)
     {
-        nLogHolder::Get() << "[*] "
-                          << "Could not serialize a texture stage in material '" << name << "'.\n";
+        nLogHolder::Get() << "[*] Could not serialize a texture stage in material '" << name << "'.\n";
         return;
     }
     tag->AddChildInt("Index", int32_t(index));
     if (stage.active)
         tag->AddChild("Active");
-    const nString& textureName = stage.texture->GetName();
-    tag->AddChildString("Texture", textureName.GetText() ? textureName.GetText() : "");
+    if (stage.texture)
+    {
+        const nString& textureName = stage.texture->GetName();
+        tag->AddChildString("Texture", textureName.GetText() ? textureName.GetText() : "");
+    }
     tag->AddChildInt("UV", stage.uvSet);
     if (!stage.wrapU)
         tag->AddChild("NoWrapU");
@@ -115,8 +118,7 @@ void nMaterial::WriteTextureStage(nMetaTag& parent, uint32_t index) const
         if (channelName)
             tag->AddChildString("Channel", channelName);
         else
-            nLogHolder::Get() << "[*] "
-                              << "Bogus channel in texture stage " << int(index) << " material '" << name
+            nLogHolder::Get() << "[*] Bogus channel in texture stage " << int(index) << " material '" << name
                               << "'.\n";
     }
     if (stage.uvSource != nTextureStage::UVSourceUVMap)
@@ -124,8 +126,7 @@ void nMaterial::WriteTextureStage(nMetaTag& parent, uint32_t index) const
         if (stage.uvSource < 5 && kUVSourceNames[stage.uvSource])
             tag->AddChildString("UVSource", kUVSourceNames[stage.uvSource]);
         else
-            nLogHolder::Get() << "[*] "
-                              << "Bogus channel in texture stage " << int(index) << " material '" << name
+            nLogHolder::Get() << "[*] Bogus channel in texture stage " << int(index) << " material '" << name
                               << "'.\n";
     }
 }

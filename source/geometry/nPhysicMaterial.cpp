@@ -7,9 +7,8 @@ bool nPhysicMaterial::ParseTag(nMetaFile&, const nMetaTag& tag)
 {
     if (tag.GetName() != "PhysicMaterial")
     {
-        nLogHolder::Get() << "[!] "
-                          << "Could not parse physic material. Root tag id is incorrect (" << tag.GetName()
-                          << ").\n";
+        nLogHolder::Get() << "[!] Could not parse physic material. Root tag id is incorrect ("
+                          << tag.GetName() << ").\n";
         return false;
     }
     struct Field
@@ -40,8 +39,7 @@ nMetaTag* nPhysicMaterial::SerializeTag(nMetaFile&) const
     nMetaTag* tag = new nMetaTag("PhysicMaterial");
     if (!tag)
     {
-        nLogHolder::Get() << "[!] "
-                          << "Could not serialize physic material. Failed to create root tag.\n";
+        nLogHolder::Get() << "[!] Could not serialize physic material. Failed to create root tag.\n";
         return nullptr;
     }
     tag->AddChildFloat("StaticFriction", staticFriction);

@@ -39,12 +39,17 @@ public:
                         uint32_t) override
     {
     }
-    void Write(nRasterFont*, const char*, float&, float&, nTextFlags, float, const nColor*, int32_t) override {}
+    void Write(nRasterFont*, const char*, float&, float&, nTextFlags, float, const nColor*, int32_t) override
+    {
+    }
     nRenderGeometry* SetupGeometry(nGeometry*) override { return nullptr; }
     void NoOp35(uintptr_t, uintptr_t, uintptr_t, uintptr_t) override {}
     nRenderTexture* SetupTexture(nTexture*) override { return nullptr; }
     nRenderTexture* LoadTexture(const nString&) override { return nullptr; }
-    void UpdateTexture(nRenderTexture*, const void*, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t) override {}
+    void UpdateTexture(nRenderTexture*, const void*, uint32_t, uint32_t, uint32_t, uint32_t,
+                       uint32_t) override
+    {
+    }
     nRenderMaterial* SetupMaterial(nMaterial*) override { return nullptr; }
     void NoOp40(uintptr_t, uintptr_t) override {}
     nRenderShader* NewMaterialProgram(nMaterial*) override { return nullptr; }

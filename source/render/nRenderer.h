@@ -74,7 +74,8 @@ public:
     virtual const char* GetDescription() const = 0;
     virtual const char* GetVersion() const = 0;
     virtual const nString& GetInfoText() const;
-    virtual bool Open(uint32_t width, uint32_t height, uint32_t bitsPerPixel, bool windowed, void* window) = 0;
+    virtual bool Open(uint32_t width, uint32_t height, uint32_t bitsPerPixel, bool windowed,
+                      void* window) = 0;
     virtual void Close() = 0;
     virtual bool Resize(uint32_t width, uint32_t height) = 0;
     virtual void NoOp18(uintptr_t word) = 0;
@@ -92,8 +93,9 @@ public:
     // Four floats per vertex and per colour; two vertices per line, three per triangle.
     virtual void DrawLines(uint32_t count, const nVector* vertices, const nVector* colours, int32_t blendMode,
                            uint32_t renderFlags) = 0;
-    virtual void DrawTriangles(uint32_t count, const nVector* vertices, const nVector* colours, const float* uvs,
-                               nTexture* texture, int32_t blendMode, uint32_t renderFlags) = 0;
+    virtual void DrawTriangles(uint32_t count, const nVector* vertices, const nVector* colours,
+                               const float* uvs, nTexture* texture, int32_t blendMode,
+                               uint32_t renderFlags) = 0;
     virtual void DrawBillboards(uint32_t count, const nVector* positions, const nVector* colours,
                                 const float* sizes, nTexture* texture, float scale, int32_t blendMode,
                                 uint32_t renderFlags) = 0;
@@ -166,8 +168,8 @@ public:
     // Immediate shapes, drawn through DrawLines and DrawTriangles; a null colour is opaque white.
     void DrawTriangle(const nVector* vertices, const nVector* colours, const float* uvs, nTexture* texture,
                       int32_t blendMode, uint32_t renderFlags);
-    void DrawLine(const nVector& from, const nVector& to, const nVector* colour, int32_t blendMode = BlendOpaque,
-                  uint32_t renderFlags = ShapeRenderFlags);
+    void DrawLine(const nVector& from, const nVector& to, const nVector* colour,
+                  int32_t blendMode = BlendOpaque, uint32_t renderFlags = ShapeRenderFlags);
     void DrawCross(const nVector& centre, float halfSize, const nVector* colour);
     void DrawBox(const nTransform& box, const nVector* colour, int32_t blendMode = BlendOpaque);
 

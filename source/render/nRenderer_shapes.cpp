@@ -12,10 +12,10 @@ const nVector White(1.0f, 1.0f, 1.0f, 1.0f);
 // corners that differ in one bit.
 const uint8_t BoxEdges[12][2] = {{0, 1}, {2, 3}, {4, 5}, {6, 7}, {0, 2}, {1, 3},
                                  {4, 6}, {5, 7}, {0, 4}, {1, 5}, {2, 6}, {3, 7}};
-}
+} // namespace
 
-void nRenderer::DrawTriangle(const nVector* vertices, const nVector* colours, const float* uvs, nTexture* texture,
-                             int32_t blendMode, uint32_t renderFlags)
+void nRenderer::DrawTriangle(const nVector* vertices, const nVector* colours, const float* uvs,
+                             nTexture* texture, int32_t blendMode, uint32_t renderFlags)
 {
     DrawTriangles(1, vertices, colours, uvs, texture, blendMode, renderFlags);
 }
@@ -33,7 +33,8 @@ void nRenderer::DrawCross(const nVector& centre, float halfSize, const nVector* 
 {
     if (m_closed)
         return;
-    const nVector axes[3] = {{halfSize, 0.0f, 0.0f, 0.0f}, {0.0f, halfSize, 0.0f, 0.0f}, {0.0f, 0.0f, halfSize, 0.0f}};
+    const nVector axes[3] = {
+        {halfSize, 0.0f, 0.0f, 0.0f}, {0.0f, halfSize, 0.0f, 0.0f}, {0.0f, 0.0f, halfSize, 0.0f}};
     for (const nVector& axis : axes)
     {
         nVector from = centre;

@@ -12,7 +12,7 @@ nString FormatCount(float value)
     nString text;
     return FormatStatisticValue(text, value, StatisticCount);
 }
-}
+} // namespace
 
 // Averages are per queue pass; a frame without passes or lists prints 0 and an efficiency of 1
 // instead of dividing by zero.
@@ -36,9 +36,11 @@ void nRenderer::DrawStatistics(const nFontPair& fonts, float& x, float& y)
         nString::Format("Queue pass = %d\n", int32_t(s.queuePasses)),
         nString::Format("Culling = %0.02f ms\n", double(cullingTime)),
         nString::Format("Light processed = %d\n", int32_t(s.lightsProcessed)),
-        nString::Format("Object drawn = %d (pass avg. = %d)\n", int32_t(s.objectsDrawn), int32_t(objectsPerPass)),
+        nString::Format("Object drawn = %d (pass avg. = %d)\n", int32_t(s.objectsDrawn),
+                        int32_t(objectsPerPass)),
         nString::Format("Triangle drawn = %s (pass avg. = %s) (%s tri/s)\n",
-                        FormatCount(float(s.trianglesDrawn)).GetText(), FormatCount(trianglesPerPass).GetText(),
+                        FormatCount(float(s.trianglesDrawn)).GetText(),
+                        FormatCount(trianglesPerPass).GetText(),
                         FormatCount(float(s.trianglesDrawn) * frameRate).GetText()),
         nString::Format("List drawn = %d (avg. tri/list = %s, efficiency = %.02f)\n\n", int32_t(s.listsDrawn),
                         FormatCount(trianglesPerList).GetText(), double(efficiency)),

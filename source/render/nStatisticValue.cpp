@@ -9,10 +9,12 @@ nString& FormatStatisticValue(nString& out, float value, int32_t mode)
     switch (mode)
     {
     case StatisticCount:
-        out = small ? nString::Format("%d", int32_t(value)) : nString::Format("%.01f%s", double(scaled), unit);
+        out =
+            small ? nString::Format("%d", int32_t(value)) : nString::Format("%.01f%s", double(scaled), unit);
         break;
     case StatisticBytes:
-        out = small ? nString::Format("%dB", int32_t(value)) : nString::Format("%.01f%sB", double(scaled), unit);
+        out = small ? nString::Format("%dB", int32_t(value))
+                    : nString::Format("%.01f%sB", double(scaled), unit);
         break;
     default:
         out = nString::Format("%.01f", double(value));

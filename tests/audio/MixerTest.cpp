@@ -22,7 +22,7 @@ public:
     bool playing[ChannelCount] = {};
     float gain = 0.7f;
 };
-}
+} // namespace
 
 TEST(NullMixer, EveryChannelStaysStoppedAndTheGainReadsZero)
 {

@@ -1,5 +1,5 @@
-#include "audio/nSample.h"
 #include "audio/WavFile.h"
+#include "audio/nSample.h"
 #include "engine/CapturedLog.h"
 #include "support/TemporaryFiles.h"
 
@@ -23,7 +23,7 @@ protected:
 };
 
 const std::string FourFrames(16, '\x01');
-}
+} // namespace
 
 TEST_F(SampleWav, LoadsPcmAndReportsItsFormat)
 {
@@ -39,7 +39,8 @@ TEST_F(SampleWav, LoadsPcmAndReportsItsFormat)
 TEST_F(SampleWav, LongFormatChunkIsWarnedAboutAndSkipped)
 {
     ASSERT_TRUE(Load(WavFile().Format(1, 1, 8000, 8, "\xAA\xBB").Chunk("data", "abc").Build()));
-    EXPECT_EQ(m_log.text.rfind("[*] Unexpected WAV 'format' chunk size. Found 18, expected 16", 0), 0u) << m_log.text;
+    EXPECT_EQ(m_log.text.rfind("[*] Unexpected WAV 'format' chunk size. Found 18, expected 16", 0), 0u)
+        << m_log.text;
     EXPECT_EQ(m_sample.GetFrameCount(), 3u);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(m_sample.GetBuffer()), 3), "abc");
 }
@@ -83,17 +84,20 @@ TEST_F(SampleWav, RefusedFilesSayWhy)
         std::string content;
         const char* reason;
     } cases[] = {
-        {"data only", WavFile().Chunk("data", FourFrames).Build(), "[!] mangled WAV 'data' chunk in 'x.wav'.\n"},
+        {"data only", WavFile().Chunk("data", FourFrames).Build(),
+         "[!] mangled WAV 'data' chunk in 'x.wav'.\n"},
         {"short format", WavFile().Chunk("fmt ", std::string(14, '\x01')).Chunk("data", FourFrames).Build(),
          "[!] Mangled WAV 'format' chunk in 'x.wav'.\n"},
-        {"data beyond the file", WavFile().Format(1, 2, 48000, 16).Chunk("data", 0x7FFFFFF0u, FourFrames).Build(),
+        {"data beyond the file",
+         WavFile().Format(1, 2, 48000, 16).Chunk("data", 0x7FFFFFF0u, FourFrames).Build(),
          "[!] mangled WAV 'data' chunk in 'x.wav'.\n"},
         {"format beyond the file", WavFile().Chunk("fmt ", 0xFFFFFFFFu, std::string(16, '\x01')).Build(),
          "[*] Unexpected WAV 'format' chunk size. Found 4294967295, expected 16.\n"
          "[!] Mangled WAV 'format' chunk in 'x.wav'.\n"},
         {"float samples", WavFile().Format(3, 1, 48000, 32).Chunk("data", FourFrames).Build(),
          "[!] Unsupported WAV format tag 3 (only PCM is read) in 'x.wav'.\n"},
-        {"extensible float", WavFile().Format(0xFFFE, 2, 48000, 32, extension).Chunk("data", FourFrames).Build(),
+        {"extensible float",
+         WavFile().Format(0xFFFE, 2, 48000, 32, extension).Chunk("data", FourFrames).Build(),
          "[!] Unsupported WAV format tag 65534 (only PCM is read) in 'x.wav'.\n"},
         {"no channels", WavFile().Format(1, 0, 48000, 16).Chunk("data", FourFrames).Build(),
          "[!] mangled WAV 'data' chunk in 'x.wav'.\n"},

@@ -13,7 +13,10 @@ namespace
 class PlayingMixer : public nNullMixer
 {
 public:
-    PlayingMixer(nEngineServices* engine, std::vector<std::string>& calls) : nNullMixer(engine), m_calls(calls) {}
+    PlayingMixer(nEngineServices* engine, std::vector<std::string>& calls)
+        : nNullMixer(engine), m_calls(calls)
+    {
+    }
     bool ChannelStart(int32_t channel, nSound* sound) override
     {
         m_channels[channel].sound = sound;
@@ -34,7 +37,7 @@ public:
 private:
     std::vector<std::string>& m_calls;
 };
-}
+} // namespace
 
 TEST(Sound, GoingAwayStopsItsChannelsAndTellsTheEngineAroundTheFree)
 {

@@ -16,11 +16,12 @@ TEST(AllocationReport, OneRowPerCategoryAndATotal)
     EXPECT_EQ(renderer.texts[0].text, "Allocation System\n\n");
     EXPECT_EQ(renderer.texts[1].text, "System");
     EXPECT_EQ(renderer.texts[5].text, "| Alloc Peak");
-    auto count = [&](const std::string& text) {
+    auto count = [&](const std::string& text)
+    {
         return std::count_if(renderer.texts.begin(), renderer.texts.end(),
                              [&](const RecordingRenderer::Text& piece) { return piece.text == text; });
     };
-    EXPECT_EQ(count("Maths"), 1);    // a group is named once for its run of categories
+    EXPECT_EQ(count("Maths"), 1); // a group is named once for its run of categories
     EXPECT_EQ(count("Resource"), 1);
     EXPECT_EQ(count("Picture"), 1);
     EXPECT_EQ(count("Total"), 1);

@@ -25,7 +25,7 @@ protected:
     CapturedLog m_log;
     Quenvar m_engine;
 };
-}
+} // namespace
 
 TEST_F(QuenvarClock, FixedStepWithCorrectionSpreadsTheRemainderBackIn)
 {

@@ -1,6 +1,6 @@
-#include "engine/CapturedLog.h"
 #include "engine/Quenvar.h"
 #include "core/math/nRandom.h"
+#include "engine/CapturedLog.h"
 #include "render/nCoreEventData.h"
 #include "support/RecordingRenderer.h"
 
@@ -38,10 +38,13 @@ TEST(Quenvar, LayoutReportListsThisBuildsSizes)
     CapturedLog log;
     Quenvar::WriteLayoutReport(true);
     EXPECT_EQ(log.text.rfind("Machine memory layout:\n\n    sizeof(bool) = 1\n", 0), 0u);
-    EXPECT_NE(log.text.find("    sizeof(void *) = " + std::to_string(sizeof(void*)) + "\n"), std::string::npos);
+    EXPECT_NE(log.text.find("    sizeof(void *) = " + std::to_string(sizeof(void*)) + "\n"),
+              std::string::npos);
     EXPECT_NE(log.text.find("Core memory layout:\n\n"), std::string::npos);
-    EXPECT_NE(log.text.find("    sizeof(Quenvar) = " + std::to_string(sizeof(Quenvar)) + "\n"), std::string::npos);
-    EXPECT_NE(log.text.find("\nCompiled with 6 logical texture stage(s), 3 UV set(s).\n\n"), std::string::npos);
+    EXPECT_NE(log.text.find("    sizeof(Quenvar) = " + std::to_string(sizeof(Quenvar)) + "\n"),
+              std::string::npos);
+    EXPECT_NE(log.text.find("\nCompiled with 6 logical texture stage(s), 3 UV set(s).\n\n"),
+              std::string::npos);
 
     log.text.clear();
     Quenvar::WriteLayoutReport(false);

@@ -22,7 +22,7 @@ protected:
     CapturedLog m_log;
     Quenvar m_engine;
 };
-}
+} // namespace
 
 TEST_F(ResourceCache, SecondLoadAnswersTheCachedPicture)
 {

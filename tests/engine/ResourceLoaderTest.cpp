@@ -40,10 +40,13 @@ protected:
 
     TestResource* Load(const char* path, nResourceList<TestResource>* list, nCacheAdd add = nCacheAdd::Append)
     {
-        return LoadResource(m_engine, path, list, RememberMissing, add, [this](const nString& name) {
-            m_createdFor.emplace_back(name.GetText());
-            return nPlatform::Get().GetIOSystem().Exists(name) ? new TestResource() : nullptr;
-        });
+        return LoadResource(m_engine, path, list, RememberMissing, add,
+                            [this](const nString& name)
+                            {
+                                m_createdFor.emplace_back(name.GetText());
+                                return nPlatform::Get().GetIOSystem().Exists(name) ? new TestResource()
+                                                                                   : nullptr;
+                            });
     }
 
     TemporaryFiles m_files;
@@ -53,14 +56,15 @@ protected:
     nResourceList<TestResource> m_list;
     std::vector<std::string> m_createdFor;
 };
-}
+} // namespace
 
 TEST_F(ResourceLoader, TellsSinkAndListenersAroundTheLoad)
 {
     TestResource* resource = Load("present.res", &m_list);
     ASSERT_NE(resource, nullptr);
-    EXPECT_EQ(m_recorder.events, (std::vector<std::string>{"begin", "progress Loading resource 'present.res'...",
-                                                           "message 3", "message 4", "end"}));
+    EXPECT_EQ(m_recorder.events,
+              (std::vector<std::string>{"begin", "progress Loading resource 'present.res'...", "message 3",
+                                        "message 4", "end"}));
     EXPECT_FLOAT_EQ(m_recorder.fractions[0], -1.0f);
     EXPECT_EQ(m_list.Find("present.res"), resource);
     EXPECT_TRUE(s_notFoundNames.empty());

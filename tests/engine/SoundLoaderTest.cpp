@@ -15,7 +15,8 @@ namespace
 std::string SmallWav()
 {
     auto u32 = [](uint32_t v) { return std::string{char(v), char(v >> 8), char(v >> 16), char(v >> 24)}; };
-    const std::string format = std::string("\x01\x00\x01\x00", 4) + u32(8000) + u32(8000) + std::string("\x01\x00\x08\x00", 4);
+    const std::string format =
+        std::string("\x01\x00\x01\x00", 4) + u32(8000) + u32(8000) + std::string("\x01\x00\x08\x00", 4);
     const std::string body = "fmt " + u32(16) + format + "data" + u32(4) + "abcd";
     return "RIFF" + u32(uint32_t(body.size() + 4)) + "WAVE" + body;
 }
@@ -45,7 +46,7 @@ protected:
     Quenvar m_engine;
     CountingMixer m_mixer{&m_engine};
 };
-}
+} // namespace
 
 TEST_F(SoundLoader, LoadedSoundJoinsTheCacheAndIsAnsweredAgain)
 {
@@ -56,7 +57,8 @@ TEST_F(SoundLoader, LoadedSoundJoinsTheCacheAndIsAnsweredAgain)
     EXPECT_EQ(sound->GetFrameCount(), 4u);
     EXPECT_EQ(m_mixer.uploads, 1);
     EXPECT_EQ(m_log.text, "Loading sound 's.wav'.\nSample format: 8KHz@8bit, 1 channel(s).\n");
-    EXPECT_EQ(recorder.events, (std::vector<std::string>{"begin", "progress Loading sound 's.wav'...", "end"}));
+    EXPECT_EQ(recorder.events,
+              (std::vector<std::string>{"begin", "progress Loading sound 's.wav'...", "end"}));
 
     EXPECT_EQ(m_engine.LoadSound("s.wav"), sound);
     EXPECT_EQ(m_engine.GetResourceCache()->GetSoundList().GetCount(), 1u);
@@ -70,7 +72,8 @@ TEST_F(SoundLoader, FailuresAreLoggedAndNothingIsKept)
     m_engine.SetSoundNotFoundHook([](nString& name) { missing.emplace_back(name.GetText()); });
     EXPECT_EQ(m_engine.LoadSound("absent.wav"), nullptr);
     EXPECT_EQ(missing, (std::vector<std::string>{"absent.wav"}));
-    EXPECT_EQ(m_log.text, "Loading sound 'absent.wav'.\n[!] Failed to locate 'absent.wav', could not load sound.\n");
+    EXPECT_EQ(m_log.text,
+              "Loading sound 'absent.wav'.\n[!] Failed to locate 'absent.wav', could not load sound.\n");
 
     m_log.text.clear();
     EXPECT_EQ(m_engine.LoadSound("bad.wav"), nullptr);

@@ -13,7 +13,7 @@ class NotingRenderTexture : public nRenderTexture
 {
 public:
     explicit NotingRenderTexture(TextureLoadingEngine& engine) : nRenderTexture(nullptr), m_engine(engine) {}
-    ~NotingRenderTexture() override { m_engine.messages.push_back({nCoreMessage(0), nullptr}); }
+    ~NotingRenderTexture() override { m_engine.messages.push_back({nCoreMessage(0), nCoreEventData()}); }
 
 private:
     TextureLoadingEngine& m_engine;
@@ -32,11 +32,11 @@ TEST(TextureTest, DestructionTellsTheOwnerBeforeAndAfterTheRenderDataGoes)
         holder = nullptr;
         ASSERT_EQ(engine.messages.size(), withRenderData ? 3u : 2u);
         EXPECT_EQ(engine.messages.front().message, CoreMessageResourceDestroying);
-        EXPECT_EQ(engine.messages.front().texture, texture);
+        EXPECT_EQ(engine.messages.front().data.texture, texture);
         if (withRenderData)
             EXPECT_EQ(engine.messages[1].message, nCoreMessage(0));
         EXPECT_EQ(engine.messages.back().message, CoreMessageResourceDestroyed);
-        EXPECT_EQ(engine.messages.back().texture, texture);
+        EXPECT_EQ(engine.messages.back().data.texture, texture);
     }
 }
 

@@ -13,7 +13,7 @@ void ExpectVector(const nVector& actual, const nVector& expected)
     EXPECT_FLOAT_EQ(actual.z, expected.z);
     EXPECT_FLOAT_EQ(actual.w, expected.w);
 }
-}
+} // namespace
 
 TEST(ImmediateShapes, LineWithoutColourIsWhiteAtBothEnds)
 {
@@ -41,7 +41,8 @@ TEST(ImmediateShapes, CrossDrawsThreeAxisLinesOnlyWhileOpen)
     renderer.Open(800, 600, 32, true, nullptr);
     renderer.DrawCross(nVector(1, 1, 1), 0.5f, &red);
     ASSERT_EQ(renderer.lineBatches.size(), 3u);
-    const nVector ends[3][2] = {{{0.5f, 1, 1}, {1.5f, 1, 1}}, {{1, 0.5f, 1}, {1, 1.5f, 1}}, {{1, 1, 0.5f}, {1, 1, 1.5f}}};
+    const nVector ends[3][2] = {
+        {{0.5f, 1, 1}, {1.5f, 1, 1}}, {{1, 0.5f, 1}, {1, 1.5f, 1}}, {{1, 1, 0.5f}, {1, 1, 1.5f}}};
     for (int axis = 0; axis < 3; ++axis)
     {
         const RecordingRenderer::Batch& line = renderer.lineBatches[axis];

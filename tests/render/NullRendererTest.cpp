@@ -22,7 +22,7 @@ Viewport ViewportOf(const nRenderer& renderer)
     renderer.GetViewport(viewport.x, viewport.y, viewport.width, viewport.height);
     return viewport;
 }
-}
+} // namespace
 
 TEST(NullRenderer, OpensAndClosesKeepingTheOutputSize)
 {
@@ -83,12 +83,21 @@ TEST(NullRenderer, FogRepairsItsDistances)
 TEST(NullRenderer, TextureSizesArePowersOfTwoForAnySize)
 {
     const std::tuple<uint32_t, bool, uint32_t> cases[] = {
-        {0, true, 1},         {1, true, 1},        {1, false, 1},       {100, true, 128},
-        {100, false, 128},    {90, false, 64},     {6000, false, 4096}, {6000, true, 8192},
-        {0xFFFFFFFFu, false, 4096}, {0xFFFFFFFFu, true, 0x80000000u}, {0x80000001u, true, 0x80000000u},
+        {0, true, 1},
+        {1, true, 1},
+        {1, false, 1},
+        {100, true, 128},
+        {100, false, 128},
+        {90, false, 64},
+        {6000, false, 4096},
+        {6000, true, 8192},
+        {0xFFFFFFFFu, false, 4096},
+        {0xFFFFFFFFu, true, 0x80000000u},
+        {0x80000001u, true, 0x80000000u},
     };
     for (const auto& [size, exact, expected] : cases)
-        EXPECT_EQ(nRenderer::ComputeTextureSize(size, exact), expected) << size << (exact ? " exact" : " nearest");
+        EXPECT_EQ(nRenderer::ComputeTextureSize(size, exact), expected)
+            << size << (exact ? " exact" : " nearest");
 }
 
 TEST(NullRenderer, HearsEveryChangeOfItsRegistry)

@@ -54,7 +54,7 @@ public:
 };
 
 nItem* const ViewItem = reinterpret_cast<nItem*>(0x10);
-}
+} // namespace
 
 TEST(RenderQueue, CollectsNothingWithoutAViewItem)
 {

@@ -16,20 +16,25 @@ std::string AllText(const RecordingRenderer& renderer)
         text += piece.text;
     return text;
 }
-}
+} // namespace
 
 TEST(StatisticValue, FormatsCountsAndBytesBySteps)
 {
     const std::tuple<float, int32_t, const char*> cases[] = {
-        {999.0f, StatisticBytes, "999B"},      {1000.0f, StatisticBytes, "1.0KB"},
-        {1500000.0f, StatisticBytes, "1.5MB"}, {999999.0f, StatisticCount, "1000.0K"},
-        {999.7f, StatisticCount, "999"},       {2500000.0f, StatisticCount, "2.5M"},
-        {12.34f, 2, "12.3"},                   {1234.5f, 2, "1234.5"},
+        {999.0f, StatisticBytes, "999B"},
+        {1000.0f, StatisticBytes, "1.0KB"},
+        {1500000.0f, StatisticBytes, "1.5MB"},
+        {999999.0f, StatisticCount, "1000.0K"},
+        {999.7f, StatisticCount, "999"},
+        {2500000.0f, StatisticCount, "2.5M"},
+        {12.34f, 2, "12.3"},
+        {1234.5f, 2, "1234.5"},
     };
     for (const auto& [value, mode, expected] : cases)
     {
         nString text;
-        EXPECT_STREQ(FormatStatisticValue(text, value, mode).GetText(), expected) << value << " mode " << mode;
+        EXPECT_STREQ(FormatStatisticValue(text, value, mode).GetText(), expected)
+            << value << " mode " << mode;
     }
 }
 

@@ -47,8 +47,8 @@ public:
         Record("DrawLines");
         lineBatches.push_back(MakeBatch(count, count * 2, vertices, colours, blendMode, renderFlags));
     }
-    void DrawTriangles(uint32_t count, const nVector* vertices, const nVector* colours, const float*, nTexture*,
-                       int32_t blendMode, uint32_t renderFlags) override
+    void DrawTriangles(uint32_t count, const nVector* vertices, const nVector* colours, const float*,
+                       nTexture*, int32_t blendMode, uint32_t renderFlags) override
     {
         Record("DrawTriangles");
         triangleBatches.push_back(MakeBatch(count, count * 3, vertices, colours, blendMode, renderFlags));
@@ -134,8 +134,8 @@ public:
 private:
     void Record(const char* name) { calls.emplace_back(name); }
 
-    static Batch MakeBatch(uint32_t count, uint32_t vertexCount, const nVector* vertices, const nVector* colours,
-                           int32_t blendMode, uint32_t renderFlags)
+    static Batch MakeBatch(uint32_t count, uint32_t vertexCount, const nVector* vertices,
+                           const nVector* colours, int32_t blendMode, uint32_t renderFlags)
     {
         Batch batch{count, {}, {}, blendMode, renderFlags};
         if (vertices)

@@ -22,13 +22,13 @@ void WriteCounters(nRenderer& renderer, nRasterFont* font, float x, float y, con
     nString live, peak;
     FormatStatisticValue(live, float(counters.liveBytes), StatisticBytes);
     FormatStatisticValue(peak, float(counters.peakBytes), StatisticBytes);
-    const nString cells[4] = {nString::Format("| %s", live.GetText()), nString::Format("| %s", peak.GetText()),
-                              nString::Format("| %d", int(counters.liveCount)),
-                              nString::Format("| %d", int(counters.peakCount))};
+    const nString cells[4] = {
+        nString::Format("| %s", live.GetText()), nString::Format("| %s", peak.GetText()),
+        nString::Format("| %d", int(counters.liveCount)), nString::Format("| %d", int(counters.peakCount))};
     for (int column = 0; column < 4; ++column)
         WriteAt(renderer, font, cells[column].GetText(), x + ColumnOffsets[column + 1], y, nullptr);
 }
-}
+} // namespace
 
 void DrawAllocationReport(nRenderer& renderer, const nFontPair& fonts, float& x, float& y)
 {

@@ -2,7 +2,8 @@
 
 #include "platform/nPlatform.h"
 
-nResourceLoader::nResourceLoader(Quenvar& engine, const char* path) : m_engine(engine), m_hasPath(path != nullptr)
+nResourceLoader::nResourceLoader(Quenvar& engine, const char* path)
+    : m_engine(engine), m_hasPath(path != nullptr)
 {
     if (path)
         m_name = nString(path).GetNormalizedPath();
@@ -26,9 +27,9 @@ void nResourceLoader::Begin()
     if (sink)
     {
         sink->OnLoadBegin();
-        sink->OnLoadProgress(nString::Format("Loading resource '%s'...", m_name.GetText() ? m_name.GetText() : "")
-                                 .GetText(),
-                             -1.0f);
+        sink->OnLoadProgress(
+            nString::Format("Loading resource '%s'...", m_name.GetText() ? m_name.GetText() : "").GetText(),
+            -1.0f);
     }
     m_engine.SendCoreMessage(CoreMessageLoadBegin, nullptr);
 }

@@ -30,9 +30,10 @@ public:
     };
 
     // Larger maps are refused when read; it bounds the work of typing and walking one map.
-    static constexpr uint32_t MaxBlocks = 4096;
+    static constexpr uint32_t MaxBlocks = 1024;
     // Branches are written as trees, so a block feeding several inputs is written once per use:
-    // a write that would pass either bound is refused rather than made unreadable or huge.
+    // a write that would pass either bound is refused rather than made unreadable or huge, and a
+    // read takes no more branches than a write gives.
     static constexpr uint32_t MaxWrittenBranchTags = 1u << 16;
     static constexpr uint32_t MaxWrittenBranchDepth = 100;
 

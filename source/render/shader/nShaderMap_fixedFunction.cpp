@@ -184,8 +184,7 @@ nShaderMap* nShaderMap::CreateFromFixedFunction(const nMaterial& material)
     nShaderMap* map = new nShaderMap();
     if (!map)
     {
-        nLogHolder::Get() << "[!] "
-                          << "Failed to allocate conversion render map.\n";
+        nLogHolder::Get() << "[!] Failed to allocate conversion render map.\n";
         return nullptr;
     }
     BlockArena arena;

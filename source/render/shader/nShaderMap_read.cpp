@@ -42,8 +42,7 @@ public:
     {
         if (map.GetChildCount() > nShaderMap::MaxBlocks)
         {
-            nLogHolder::Get() << "[!] "
-                              << "Failed to allocate shader block map.\n";
+            nLogHolder::Get() << "[!] Failed to allocate shader block map.\n";
             return false;
         }
         m_slots.reserve(map.GetChildCount());
@@ -52,8 +51,7 @@ public:
         {
             if (entry->GetName() != "Entry")
             {
-                nLogHolder::Get() << "[*] "
-                                  << "Unexpected tag '" << entry->GetName() << "' in shader map.\n";
+                nLogHolder::Get() << "[*] Unexpected tag '" << entry->GetName() << "' in shader map.\n";
                 continue;
             }
             m_slots.push_back(ReadEntry(*entry));
@@ -64,6 +62,12 @@ public:
     // The block a branch names, with the inputs its "Input" children give; null when it names none.
     nShaderBlock* ReadBranch(const nMetaTag& branch)
     {
+        if (++m_branchCount > nShaderMap::MaxWrittenBranchTags)
+        {
+            if (m_branchCount == nShaderMap::MaxWrittenBranchTags + 1)
+                nLogHolder::Get() << "[!] Shader map branches past the limit are not read.\n";
+            return nullptr;
+        }
         const nMetaTag* indexTag = branch.GetTypedTag("Index;", TagTypeInteger);
         int32_t index = 0;
         if (!indexTag || !indexTag->GetValue().GetInt(index))
@@ -73,8 +77,7 @@ public:
         }
         if (index < 0 || uint32_t(index) >= m_slots.size())
         {
-            nLogHolder::Get() << "[!] "
-                              << "Shader block index " << int(index) << " is not in the block map.\n";
+            nLogHolder::Get() << "[!] Shader block index " << int(index) << " is not in the block map.\n";
             return nullptr;
         }
         nShaderBlock* block = m_slots[index];
@@ -89,10 +92,11 @@ public:
             if (child->GetName() == "None")
                 continue; // the writer's place holder for an input that is not connected
             nShaderBlock* source = ReadBranch(*child);
+            if (source && block->GetInput(input) == source)
+                continue; // a shared block, read again where another branch uses it
             if (source && block->IsReachableFrom(source))
             {
-                nLogHolder::Get() << "[!] "
-                                  << "Shader block " << int(index)
+                nLogHolder::Get() << "[!] Shader block " << int(index)
                                   << " cannot take an input that depends on it; input dropped.\n";
                 continue;
             }
@@ -129,6 +133,7 @@ private:
     nEngineServices* m_engine;
     std::vector<nShaderBlock*> m_slots;
     std::unordered_set<nShaderBlock*> m_kept;
+    uint32_t m_branchCount = 0;
 };
 } // namespace
 
@@ -136,8 +141,7 @@ bool nShaderMap::ParseTag(nEngineServices* engine, const nMetaTag& tag)
 {
     if (tag.GetName() != "ShaderMap")
     {
-        nLogHolder::Get() << "[!] "
-                          << "Could not parse shader map. Root tag id is incorrect (" << tag.GetName()
+        nLogHolder::Get() << "[!] Could not parse shader map. Root tag id is incorrect (" << tag.GetName()
                           << ").\n";
         return false;
     }

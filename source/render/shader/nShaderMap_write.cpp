@@ -78,16 +78,14 @@ nMetaTag* nShaderMap::SerializeTag() const
     std::unique_ptr<nMetaTag> tag(new nMetaTag("ShaderMap"));
     if (!tag)
     {
-        nLogHolder::Get() << "[!] "
-                          << "Could not serialize shader map. Failed to create root tag.\n";
+        nLogHolder::Get() << "[!] Could not serialize shader map. Failed to create root tag.\n";
         return nullptr;
     }
     tag->AddChildTag(WriteEditorPosition(posX, posY));
     nMetaTag* map = tag->AddChild("Map");
     if (!map)
     {
-        nLogHolder::Get() << "[!] "
-                          << "Failed to allocate root tag.\n";
+        nLogHolder::Get() << "[!] Failed to allocate root tag.\n";
         return nullptr;
     }
     std::vector<nShaderBlock*> blocks = CollectBlocks();

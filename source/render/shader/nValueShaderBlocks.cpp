@@ -38,8 +38,7 @@ void nConstantShaderBlock::GetGLSLPrefix(nString& out) const
         out = "ConstVec4_";
         return;
     default:
-        nLogHolder::Get() << "[!] "
-                          << "Unknown constant.\n";
+        nLogHolder::Get() << "[!] Unknown constant.\n";
         out = "ConstUnk_";
         return;
     }

@@ -1,6 +1,7 @@
 #include "engine/items/SceneFixture.h"
 #include "engine/items/StubPhysics.h"
 #include "engine/items/nMObject.h"
+#include "script/nScriptVM.h"
 #include "script/units/nSceneEventHandler.h"
 #include "script/units/nScriptUnit.h"
 
@@ -101,4 +102,58 @@ TEST_F(PhysicCallback, BodyWithoutManagedOwnerIsSkipped)
     world->contacts.push_back(contact);
     world->GetCallback()->OnSubStep(1.0f / 60.0f, false);
     EXPECT_TRUE(TakePrinted().empty());
+}
+
+namespace
+{
+// A machine that only counts the script objects asked of it.
+class CountingVM : public nScriptVM
+{
+public:
+    CountingVM() : nScriptVM(nullptr) {}
+    const char* GetName() const override { return "counting"; }
+    nScriptObject* GetObject(const char*, nScriptObject*) override { return nullptr; }
+    bool RunFile(const nString&, bool) override { return false; }
+    nScriptObject* NewTable() override
+    {
+        ++objectsMade;
+        return nullptr;
+    }
+    bool SetSlot(const char*, const nScriptValue&, nScriptObject*) override { return false; }
+    bool GetSlot(const char*, nScriptValue&, nScriptObject*) override { return false; }
+    nScriptObject* NewArray() override
+    {
+        ++objectsMade;
+        return nullptr;
+    }
+    bool ArrayAppend(const nScriptValue&, nScriptObject*) override { return false; }
+    bool BeginCall(const char*, nScriptObject*, nScriptObject*) override { return false; }
+    bool PushArgument(const nScriptValue&) override { return false; }
+    bool EndCall(nScriptValue*) override { return false; }
+    uint32_t InvalidateNativeObject(const void*) override { return 0; }
+    bool IsOpen() const override { return true; }
+    bool Open() override { return true; }
+    void Close() override {}
+
+    int objectsMade = 0;
+};
+} // namespace
+
+TEST(PhysicCallbackWithoutScripts, BuildsNoContactTable)
+{
+    CountingVM machine;
+    nScene* scene = new nScene(nullptr, &machine);
+    scene->AddRef();
+    auto* world = new StubPhysicWorld();
+    scene->SetPhysicWorld(world);
+    nMObject* a = scene->NewObject("A");
+    nMObject* b = scene->NewObject("B");
+    nPhysicContact contact;
+    contact.itemA = a->GetPhysicItem();
+    contact.itemB = b->GetPhysicItem();
+    contact.pointCount = 2;
+    world->contacts.push_back(contact);
+    world->GetCallback()->OnSubStep(1.0f / 60.0f, false);
+    EXPECT_EQ(machine.objectsMade, 0);
+    scene->Release();
 }

@@ -212,3 +212,14 @@ TEST(ShaderMapNmlTest, HugeMapsAreRefusedAndHugeWritesTooWithALogLine)
     EXPECT_EQ(deep.SerializeTag(), nullptr);
     EXPECT_EQ(log.text, "[!] Could not serialize shader map: its branches nest past the depth limit.\n");
 }
+
+TEST(ShaderMapNmlTest, ReadingStopsAtTheBranchLimitOfAWrite)
+{
+    std::string inputs;
+    for (uint32_t i = 0; i < nShaderMap::MaxWrittenBranchTags; ++i)
+        inputs += "<Block=<Index=1>>";
+    ReadMap read(MapOf(Entry("Build") + Entry("Clock"), Root("Diffuse", "0", inputs)));
+    EXPECT_EQ(read.log.text, "[!] Shader map branches past the limit are not read.\n");
+    ASSERT_TRUE(read.map.roots[nShaderMap::RootDiffuse]);
+    EXPECT_EQ(read.map.roots[nShaderMap::RootDiffuse]->GetInput(3)->GetKind(), ShaderBlockClock);
+}
