@@ -13,7 +13,7 @@ class btSequentialImpulseConstraintSolver;
 class nBulletConvex;
 class nBulletDebugDraw;
 class nBulletMesh;
-class nPhysicDebugRenderer;
+class nRenderer;
 class nPhysicGeometrySource;
 class nString;
 struct nPhysicMeshData;
@@ -30,7 +30,7 @@ public:
     ~nBulletWorld() override;
 
     void ClearShapeCaches() override;
-    void DrawDebug(uint32_t unused, nCamera* camera, nFont* font) override;
+    void DrawDebug(uint32_t unused, nRenderView* view, nRasterFont* font) override;
     bool Open() override;
     void Close() override;
     bool RayCast(const nVector& origin, const nVector& direction, nPhysicRayHit& hit,
@@ -46,7 +46,7 @@ public:
     void Step(float seconds) override;
 
     // Draws through the renderer from now on; only while open, and only once.
-    void CreateDebugDraw(nPhysicDebugRenderer* renderer);
+    void CreateDebugDraw(nRenderer* renderer);
     void SetGeometrySource(nPhysicGeometrySource* source) { m_geometrySource = source; }
 
     // The cached shape of a geometry, built on first use; no reference is added. Null when the

@@ -8,3 +8,7 @@ bool nACEUnit::ExecuteCommand(nACECommand* command, float step)
 {
     return command && step != 0.0f;
 }
+
+void nACEUnit::Update(float)
+{
+}

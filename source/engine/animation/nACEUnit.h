@@ -13,5 +13,7 @@ public:
 
     // One step of the command; false for a missing command or a step of 0.
     virtual bool ExecuteCommand(nACECommand* command, float step);
+    // One frame of the command list.
+    void Update(float dt);
     virtual ~nACEUnit();
 };

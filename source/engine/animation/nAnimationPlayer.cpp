@@ -23,3 +23,7 @@ bool nAnimationPlayer::SetRotationQuaternion(const nQuaternion&)
 {
     return false;
 }
+
+void nAnimationPlayer::Update(float)
+{
+}

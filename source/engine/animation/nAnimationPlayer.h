@@ -19,5 +19,7 @@ public:
     virtual bool SetChannelValue(int32_t channel, float value);
     virtual void GetRotationQuaternion(nQuaternion& out);
     virtual bool SetRotationQuaternion(const nQuaternion& rotation);
+    // One frame of the playing motions.
+    void Update(float dt);
     virtual ~nAnimationPlayer();
 };

@@ -6,38 +6,64 @@
 #include "engine/items/nMLight.h"
 #include "engine/items/nMObject.h"
 #include "engine/items/nTrigger.h"
+#include "engine/scene/nGroup.h"
+#include "engine/scene/nInstance.h"
+#include "geometry/nTexture.h"
+#include "physics/nBulletWorld.h"
 #include "physics/nPhysicWorld.h"
+#include "script/nObjectTypeLifetime.h"
 #include "script/nObjectType.h"
 #include "script/nScriptVM.h"
 #include "script/units/nSceneEventHandler.h"
 #include "script/units/nSceneScriptUnit.h"
 
+#include "render/nRenderer.h"
+
 #include <new>
+
+namespace
+{
+// A scene a script made and owns goes with the script's last handle.
+void ReleaseOwnedScene(void* scene)
+{
+    static_cast<nScene*>(scene)->Release();
+}
+} // namespace
 
 nScene::nScene(Quenvar* engine, nScriptVM* vm)
     : m_engine(engine), m_vm(vm), m_physicCallback(this), m_eventHandler(&nSceneEventHandler::Get())
 {
+    nObjectTypeLifetime lifetime;
+    lifetime.destroy = ReleaseOwnedScene;
+    SetObjectTypeLifetime(ObjectTypeScene, lifetime);
 }
 
 nScene::~nScene()
 {
-    DestroyItems();
+    // "OnDelete" handlers see this scene as "g_scene".
+    SetGlobal();
+    DeleteContent(false);
     m_physicWorld.Reset();
+    if (m_vm)
+        m_vm->InvalidateNativeObject(this);
+    if (m_renderer && m_renderer->GetEnvironment() == this)
+        m_renderer->SetEnvironment(nullptr);
 }
 
-void nScene::DestroyItems()
+bool nScene::CreatePhysicWorld()
 {
-    nListIterator<nTrigger*> triggers;
-    while (nTrigger* trigger = m_triggers.Next(triggers))
-        trigger->ClearEntries();
-    m_deletionQueue.Clear();
-    m_activeItems.Clear();
-    while (nList<nMItem*>::Node* head = m_allItems.GetHead())
+    DeleteContent(false);
+    m_physicWorld.Reset();
+    auto* world = new (std::nothrow) nBulletWorld(m_engine);
+    if (!world)
+        return false;
+    if (!world->Open())
     {
-        nMItem* item = head->value;
-        m_allItems.RemoveNode(head);
-        delete item;
+        delete world;
+        return false;
     }
+    SetPhysicWorld(world);
+    return true;
 }
 
 nScriptUnit* nScene::CreateScriptUnit()
@@ -98,8 +124,11 @@ void nScene::RemoveMItem(nMItem* item)
         m_currentCamera = nullptr;
     m_allItems.Remove(item);
     m_activeItems.Remove(item);
+    m_pendingActivate.Remove(item);
+    m_pendingDeactivate.Remove(item);
     m_deletionQueue.Remove(item); // a script that queued the dying item again
     RemoveFromKindList(item);
+    RemoveItemFromGroups(item);
 }
 
 void nScene::RemoveFromKindList(nMItem* item)
@@ -120,6 +149,9 @@ void nScene::RemoveFromKindList(nMItem* item)
         break;
     case ItemTypeConstraint:
         m_constraints.Remove(static_cast<nMConstraint*>(item));
+        break;
+    case ItemTypeInstance:
+        m_instances.Remove(static_cast<nInstance*>(item));
         break;
     default:
         break;
@@ -203,4 +235,13 @@ nTrigger* nScene::NewTrigger(const char* name)
 {
     Broadcast(SceneMessageItemAdding, nullptr);
     return Register(new nTrigger(this), m_triggers, name, "Scene could not allocate new trigger!\n");
+}
+
+nInstance* nScene::NewInstance(const char* name, const char* templatePath)
+{
+    Broadcast(SceneMessageItemAdding, nullptr);
+    nInstance* instance = new nInstance(this);
+    if (instance && templatePath)
+        instance->SetTemplate(templatePath);
+    return Register(instance, m_instances, name, "Scene could not allocate new instance.\n");
 }

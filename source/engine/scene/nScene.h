@@ -4,15 +4,26 @@
 #include "core/base/nAutoPtr.h"
 #include "core/base/nList.h"
 #include "core/base/nSharedObject.h"
+#include "core/base/nSharedPtr.h"
+#include "core/math/nColor.h"
+#include "core/math/nPerfCounter.h"
 #include "engine/items/nScenePhysicWorldCallback.h"
 #include "engine/scene/nSceneListener.h"
 #include "platform/nstring/nString.h"
+#include "render/nRendererEnvironmentInterface.h"
 #include "script/units/nScriptedObject.h"
 
 #include <cstdint>
 
 class Quenvar;
+class nFontPair;
+class nGroup;
+class nInstance;
 class nItem;
+class nMetaFile;
+class nMetaTag;
+class nRenderer;
+class nTexture;
 class nMCamera;
 class nMConstraint;
 class nMItem;
@@ -22,13 +33,78 @@ class nPhysicWorld;
 class nSceneEventHandler;
 class nScriptVM;
 class nTrigger;
+class nSceneUidRemap;
 
-// The 3D scene: owner of every managed item, of its physics world and of its scene scripts.
-// Items enter through the kind constructors and are listed in creation order; every item gets
-// the next unique id of the scene.
-class nScene : public nSharedObject, public nScriptedObject
+enum nSceneRenderFlag : uint32_t
+{
+    SceneRenderFlagEnded = 1,
+    SceneRenderFlagRenderless = 2,
+};
+
+// Flags of the render operations.
+enum nSceneRenderOption : uint32_t
+{
+    SceneRenderClearViewport = 1,
+    SceneRenderDisableScript = 2,
+};
+
+enum nSceneUpdateFlag : uint32_t
+{
+    SceneUpdatePrepare = 1,
+    SceneUpdateAnimation = 2,
+    SceneUpdatePhysic = 8,
+    SceneUpdateScript = 16,
+    SceneUpdateTrigger = 32,
+    SceneUpdateAll = 63,
+};
+
+// What a scene file read or write handles.
+enum nImportFlag : uint32_t
+{
+    ImportFlagCamera = 0x1,
+    ImportFlagLight = 0x2,
+    ImportFlagObject = 0x4,
+    ImportFlagTrigger = 0x8,
+    ImportFlagInstance = 0x10,
+    ImportFlagGroup = 0x20,
+    ImportFlagMotion = 0x40,
+    ImportFlagSettings = 0x80,
+    ImportFlagGlobals = 0x100,
+    ImportFlagCollision = 0x200,
+    ImportFlagPhysic = 0x400,
+    ImportFlagPath = 0x800,
+    ImportFlagTool = 0x1000,
+    ImportFlagScript = 0x2000,
+    ImportFlagEmitter = 0x4000,
+    ImportFlagTerrain = 0x8000,
+    ImportFlagConstraint = 0x10000,
+    ImportFlagAll = 0xFFFFFFFFu,
+    // What an instance takes from its template: neither settings, globals, tools nor scripts.
+    ImportFlagInstanceTemplate = 0xFFFFCE7Fu,
+};
+
+// The 3D scene: owner of every managed item, of its groups, of its physics world and of its
+// scene scripts. Items enter through the kind constructors and are listed in creation order;
+// every item gets the next unique id of the scene. Activation changes and deletions wait for
+// the next frame, so the per-frame walks never see a list change under them.
+class nScene : public nSharedObject, public nScriptedObject, public nRendererEnvironmentInterface
 {
 public:
+    enum Timer
+    {
+        TimerEvaluate,
+        TimerPhysic,
+        TimerSendToRender,
+        TimerUserInterface,
+        TimerScript,
+        TimerLogicCallback,
+        TimerCollisionCallback,
+        TimerCount,
+    };
+    // Instances inside instances deeper than this are refused (a template that instances itself).
+    static constexpr int32_t MaxInstanceDepth = 8;
+    static constexpr float MaxLogicRate = 1000.0f;
+
     nScene(Quenvar* engine, nScriptVM* vm);
     ~nScene() override;
 
@@ -44,12 +120,75 @@ public:
     nPhysicWorld* GetPhysicWorld() const { return m_physicWorld.Get(); }
     // Takes the world, destroying any former one, and makes the scene's callback its callback.
     void SetPhysicWorld(nPhysicWorld* world);
+    // Empties the scene and gives it a new, open world; false (and no world) when it cannot open.
+    bool CreatePhysicWorld();
+
+    // Life cycle.
+    void Setup(bool optimize = false, int32_t octreeParameter = 0);
+    void Reset();
+    void DeleteContent(bool keepScripts);
+    void RecordLocation();
+    // "g_scene" and "g_clock_fq" in the machine (the scene's own when null).
+    void SetGlobal(nScriptVM* vm = nullptr);
+    // Objects whose geometry is large and used once get an octree; takes effect once geometries
+    // can be split.
+    void OptimizeGeometries(int32_t octreeParameter);
+    static void PrintMemoryLayout();
+
+    // One frame: activation, deletion, events, physics, triggers, logic, item updates.
+    void Update(uint32_t flags = SceneUpdateAll);
+    void PrintStats(const nFontPair& fonts, float x, float y);
+    void ApplyPendingActivation();
+    void ActivateItem(nMItem* item, bool active, bool recursive);
+    nPerfCounter& GetTimer(Timer timer) { return m_timers[timer]; }
+
+    // Rendering, in this order around the renderer's queue.
+    void RegisterAsPropertyCallback(nRenderer* renderer);
+    void RenderSetup(uint32_t flags);
+    void RenderToQueue(uint32_t flags);
+    void SendRenderDone(uint32_t flags);
+    void RenderUI(uint32_t flags);
+    nRenderer* GetRegisteredRenderer() const { return m_renderer; }
+    uint32_t GetRenderFlags() const { return m_renderFlags; }
+    void SetRenderFlag(uint32_t bits, bool on) { m_renderFlags = on ? m_renderFlags | bits : m_renderFlags & ~bits; }
+
+    nColor GetAmbientColor() override;
+    void GetEnvironmentTexture(nSharedPtr<nTexture>& first, nSharedPtr<nTexture>& second) override;
+    void GetLightsAt(const nVector& point, const nFrustum& frustum, nList<nLight*>& out, uint32_t maximum) override;
+    void GetNearestLights(const nVector& point, nList<nLight*>& out, uint32_t maximum) override;
+
+    const nColor& GetBackgroundColor() const { return m_backgroundColor; }
+    void SetBackgroundColor(const nColor& color) { m_backgroundColor = color; }
+    const nColor& GetAmbientColorSetting() const { return m_ambientColor; }
+    void SetAmbientColor(const nColor& color) { m_ambientColor = color; }
+    float GetAmbientIntensity() const { return m_ambientIntensity; }
+    void SetAmbientIntensity(float intensity) { m_ambientIntensity = intensity; }
+    float GetTargetExposure() const { return m_targetExposure; }
+    void SetTargetExposure(float exposure) { m_targetExposure = exposure; }
+    float GetFogNear() const { return m_fogNear; }
+    float GetFogFar() const { return m_fogFar; }
+    const nColor& GetFogColor() const { return m_fogColor; }
+    void SetFog(float nearDistance, float farDistance, const nColor& color);
+    nTexture* GetIrradiance() const { return m_irradiance.Get(); }
+    nTexture* GetRadiance() const { return m_radiance.Get(); }
+    void SetIrradiance(nTexture* texture);
+    void SetRadiance(nTexture* texture);
+
+    // Scene files.
+    bool LoadFromFile(const char* path, nGroup** group, uint32_t flags, int32_t depth);
+    bool Parse(nMetaFile& file, nMetaTag& root, nGroup** group, uint32_t flags, int32_t depth);
+    nMetaTag* Serialize(nMetaFile& file, nGroup* filterGroup, uint32_t flags);
+    bool IsItemExported(nMItem* item, nGroup* filterGroup, uint32_t flags) const;
+    bool AcceptToolItem(const nMetaTag& itemTag, uint32_t flags, int32_t depth) const;
 
     nMCamera* NewCamera(const char* name);
     nMObject* NewObject(const char* name);
     nMLight* NewLight(const char* name, int32_t lightType, float priority);
     nMConstraint* NewConstraint(const char* name);
     nTrigger* NewTrigger(const char* name);
+    nInstance* NewInstance(const char* name, const char* templatePath);
+    // A copy of the item through its block, under the same parent; null for kinds not copied.
+    nMItem* DuplicateItem(nMItem* item);
 
     // Gives the item the next unique id, unless it already has one.
     void AssignUid(nMItem* item);
@@ -65,6 +204,30 @@ public:
     // Destroys the queued items in order; triggers send the exit events of those inside them.
     void FlushDeletionQueue();
     bool IsDeletionQueued(const nMItem* item) const { return m_deletionQueue.Find(const_cast<nMItem*>(item)); }
+    bool IsDeletionQueueKept() const { return m_deletionQueueKept; }
+    void SetDeletionQueueKept(bool kept) { m_deletionQueueKept = kept; }
+
+    // Lookups, first match in list order.
+    nMItem* FindMItemByUid(int32_t uid) const;
+    nMCamera* FindCamera(const char* name) const;
+    nMObject* FindObject(const char* name) const;
+    nMLight* FindLight(const char* name) const;
+    nTrigger* FindTrigger(const char* name) const;
+    nInstance* FindInstance(const char* name) const;
+    // "name" or "instance/name/...", from the parent's children when one is given.
+    nMItem* FindItem(const char* path, nItem* parent = nullptr) const;
+    int32_t GetItemKind(nItem* item, nMItem** managed = nullptr) const;
+    nTrigger* RaytraceTriggerList(const nVector& origin, const nVector& direction, float length,
+                                  nVector* hitPoint) const;
+
+    // Groups: top-level groups belong to the scene.
+    nGroup* NewGroup(const char* name);
+    // Queues the group's items for deletion and frees the group after every pointer to it is gone.
+    void DeleteGroup(nGroup* group);
+    nGroup* FindGroup(const char* name) const;
+    void RemoveItemFromGroups(nMItem* item);
+    nList<nGroup*>& GetGroups() { return m_groups; }
+    nList<nInstance*>& GetInstances() { return m_instances; }
 
     void Broadcast(nSceneMessage message, const void* data);
     MessageBroadcaster<nSceneMessage, nSceneListener>& GetListeners() { return m_listeners; }
@@ -84,22 +247,54 @@ private:
     void RemoveFromKindList(nMItem* item);
     // Destroys every item without any trigger event: nothing runs on a scene being emptied.
     void DestroyItems();
+    void DestroyGroups();
+    void RunLogic(float dt);
+    void UpdateItem(nMItem* item, uint32_t flags);
+    void OrientBillboard(nItem& item);
+    bool IsModeOne() const;
+    nMItem* CreateItemOfTag(const nString& name);
+    bool ReadItems(nMetaFile& file, nMetaTag& items, nSceneUidRemap& remap, nGroup* group, uint32_t flags,
+                   int32_t depth);
+    nMItem* FindLoadedItem(const nSceneUidRemap& remap, int32_t fileUid) const;
+    void ReadLinks(nMetaTag& root, const nSceneUidRemap& remap);
+    void ReadConstraints(nMetaTag& root, const nSceneUidRemap& remap);
+    void ReadSkins(nMetaTag& root, const nSceneUidRemap& remap);
+    void ReadGroups(nMetaTag& root, const nSceneUidRemap& remap, nGroup* loadGroup);
+    void ReadGlobals(const nMetaTag& globals);
+    void ReadPhysics(const nMetaTag& physics);
 
     Quenvar* m_engine;
+    nRenderer* m_renderer = nullptr;
     nItem* m_currentCamera = nullptr;
     nScriptVM* m_vm;
     nScenePhysicWorldCallback m_physicCallback;
     nAutoPtr<nPhysicWorld> m_physicWorld;
     nList<nMItem*> m_activeItems;
     nList<nMItem*> m_allItems;
+    nList<nMItem*> m_pendingActivate;
+    nList<nMItem*> m_pendingDeactivate;
     nList<nMItem*> m_deletionQueue;
+    uint32_t m_renderFlags = 0;
     uint32_t m_nextUid = 0;
     nString m_name;
+    nPerfCounter m_timers[TimerCount];
+    nColor m_backgroundColor{0.0f, 0.0f, 0.0f, 1.0f};
+    nColor m_ambientColor{0.0f, 0.0f, 0.0f, 1.0f};
+    float m_ambientIntensity = 1.0f;
+    float m_targetExposure = 0.25f;
+    nSharedPtr<nTexture> m_irradiance;
+    nSharedPtr<nTexture> m_radiance;
+    float m_fogNear = 0.0f;
+    float m_fogFar = 0.0f;
+    nColor m_fogColor{0.0f, 0.0f, 0.0f, 1.0f};
     nSceneEventHandler* m_eventHandler;
     MessageBroadcaster<nSceneMessage, nSceneListener> m_listeners;
     nList<nMCamera*> m_cameras;
     nList<nMObject*> m_objects;
     nList<nMLight*> m_lights;
     nList<nTrigger*> m_triggers;
+    nList<nInstance*> m_instances;
+    nList<nGroup*> m_groups;
     nList<nMConstraint*> m_constraints;
+    bool m_deletionQueueKept = false;
 };

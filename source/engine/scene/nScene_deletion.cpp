@@ -18,6 +18,8 @@ void nScene::FlushDeletionQueue()
     {
         nMItem* item = head->value;
         Broadcast(SceneMessageItemDeleting, item);
+        if (m_currentCamera == item->GetItem())
+            m_currentCamera = nullptr;
         nListIterator<nTrigger*> triggers;
         while (nTrigger* trigger = m_triggers.Next(triggers))
             trigger->RemoveItem(item);

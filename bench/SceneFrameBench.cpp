@@ -1,0 +1,91 @@
+#include "core/base/nLog.h"
+#include "core/io/nIOCFile.h"
+#include "engine/Quenvar.h"
+#include "engine/items/nMObject.h"
+#include "engine/scene/nScene.h"
+#include "platform/nPlatform.h"
+#include "script/nSquirrelVM.h"
+#include "script/units/nScriptUnit.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+// Frames per second of a scene of 10,000 managed objects, each with one unit whose class defines
+// an empty "OnUpdate": the whole frame update and the render sequence on the null renderer. One
+// iteration is one frame; items_per_second counts frames.
+
+namespace
+{
+constexpr int kObjects = 10000;
+
+const char kScript[] = "class Idle {\n"
+                       "  function OnUpdate(owner) {}\n"
+                       "}\n";
+
+struct Level
+{
+    Level() : machine(nullptr)
+    {
+        nLogHolder::Get().SetMask(LogLevelNone);
+        char pattern[] = "/tmp/sceneframebenchXXXXXX";
+        directory = mkdtemp(pattern);
+        std::ofstream(directory + "/idle.nut") << kScript;
+        base = new nIOCFile(nString(directory.c_str()));
+        base->AddRef();
+        nPlatform::Get().GetIOSystem().Mount(base, "@bench/");
+        machine.Open();
+        engine.SetFixedDeltaFrame(1.0f / 60.0f);
+        scene = new nScene(&engine, &machine);
+        scene->AddRef();
+        for (int i = 0; i < kObjects; ++i)
+        {
+            nMObject* object = scene->NewObject("Box");
+            nScriptUnit* unit = object->CreateScriptUnit();
+            unit->SetScript(nString("@bench/idle.nut"));
+            unit->SetClassName(nString("Idle"));
+        }
+        scene->Setup();
+        scene->Reset();
+    }
+
+    ~Level()
+    {
+        scene->Release();
+        machine.Close();
+        nPlatform::Get().GetIOSystem().Unmount(base);
+        base->Release();
+        std::filesystem::remove_all(directory);
+    }
+
+    Quenvar engine;
+    nSquirrelVM machine;
+    std::string directory;
+    nIOCFile* base = nullptr;
+    nScene* scene = nullptr;
+};
+
+void SceneFrame(benchmark::State& state)
+{
+    Level level;
+    nRenderer* renderer = level.engine.GetRenderer();
+    for (auto _ : state)
+    {
+        level.engine.UpdateClock();
+        level.scene->Update(SceneUpdateAll);
+        level.scene->RegisterAsPropertyCallback(renderer);
+        level.scene->RenderSetup(SceneRenderClearViewport);
+        level.scene->RenderToQueue(0);
+        renderer->RenderQueue();
+        renderer->ResetRenderQueue();
+        level.scene->SendRenderDone(0);
+        level.scene->RenderUI(0);
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+} // namespace
+
+BENCHMARK(SceneFrame)->Unit(benchmark::kMillisecond);

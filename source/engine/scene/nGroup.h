@@ -1,0 +1,55 @@
+#pragma once
+
+#include "core/base/nList.h"
+#include "platform/nstring/nString.h"
+
+#include <cstdint>
+
+class Quenvar;
+class nMatrix4;
+class nMItem;
+
+// A named set of managed items of one scene, with child groups and an optional root item. The
+// group owns neither its items nor its children; the scene owns its top-level groups.
+class nGroup
+{
+public:
+    nGroup(Quenvar* engine, const char* name) : m_engine(engine), m_name(name) {}
+    nGroup(const nGroup&) = delete;
+    nGroup& operator=(const nGroup&) = delete;
+
+    // Null for a null item, or for a member already there when unique is set.
+    nMItem* AddItem(nMItem* item, bool unique);
+    nGroup* AddGroup(nGroup* group, bool unique);
+    void RemoveItem(nMItem* item) { m_items.Remove(item); }
+    void RemoveGroup(nGroup* group) { m_children.Remove(group); }
+    bool IsMember(const nMItem* item) const { return m_items.Find(const_cast<nMItem*>(item)); }
+    bool HasGroup(const nGroup* group) const { return m_children.Find(const_cast<nGroup*>(group)); }
+    nMItem* FindItem(const char* name) const;
+    nMItem* FindItemByUid(int32_t uid) const;
+    nGroup* FindGroup(const char* name) const;
+
+    void Activate(bool active);
+    void SetInvisible(bool invisible);
+    // Moves the parentless members; their children follow through parenting.
+    void OffsetMatrix(const nMatrix4& matrix);
+    // Members that hung on the old root, and parentless ones, hang on the new root.
+    void SetRootItem(nMItem* root);
+    void Setup();
+    void SetupScript();
+    void Reset(bool withScript);
+
+    Quenvar* GetEngine() const { return m_engine; }
+    nMItem* GetRootItem() const { return m_rootItem; }
+    const nString& GetName() const { return m_name; }
+    void SetName(const char* name) { m_name = name; }
+    const nList<nMItem*>& GetItems() const { return m_items; }
+    const nList<nGroup*>& GetChildren() const { return m_children; }
+
+private:
+    Quenvar* m_engine;
+    nMItem* m_rootItem = nullptr;
+    nList<nMItem*> m_items;
+    nList<nGroup*> m_children;
+    nString m_name;
+};

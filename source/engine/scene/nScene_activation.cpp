@@ -1,0 +1,39 @@
+#include "engine/scene/nScene.h"
+
+#include "engine/items/nItem.h"
+#include "engine/items/nMItem.h"
+#include "script/units/nItemEventHandler.h"
+
+void nScene::ActivateItem(nMItem* item, bool active, bool recursive)
+{
+    if (!item)
+        return;
+    if (item->GetEnabledField() != active)
+    {
+        nList<nMItem*>& joining = active ? m_pendingActivate : m_pendingDeactivate;
+        nList<nMItem*>& leaving = active ? m_pendingDeactivate : m_pendingActivate;
+        if (!joining.Find(item))
+            joining.PushBack(item);
+        leaving.Remove(item);
+        item->GetEventHandler()->OnActivate(item, active);
+        item->SetEnabledField(active);
+    }
+    if (!recursive)
+        return;
+    nListIterator<nItem*> children;
+    while (nItem* child = item->GetItem()->GetChildren().Next(children))
+        ActivateItem(child->GetMItem(), active, true);
+}
+
+void nScene::ApplyPendingActivation()
+{
+    nListIterator<nMItem*> iterator;
+    while (nMItem* item = m_pendingActivate.Next(iterator))
+        if (!m_activeItems.Find(item))
+            m_activeItems.PushBack(item);
+    iterator = nListIterator<nMItem*>();
+    while (nMItem* item = m_pendingDeactivate.Next(iterator))
+        m_activeItems.Remove(item);
+    m_pendingActivate.Clear();
+    m_pendingDeactivate.Clear();
+}

@@ -1,0 +1,173 @@
+#include "engine/scene/nScene.h"
+
+#include "core/base/nLog.h"
+#include "engine/Quenvar.h"
+#include "engine/items/nItem.h"
+#include "engine/items/nMCamera.h"
+#include "engine/items/nMConstraint.h"
+#include "engine/items/nMLight.h"
+#include "engine/items/nMObject.h"
+#include "engine/items/nTrigger.h"
+#include "engine/scene/nGroup.h"
+#include "engine/scene/nInstance.h"
+#include "geometry/nTexture.h"
+#include "platform/nPlatform.h"
+#include "script/nObjectType.h"
+#include "script/nScriptVM.h"
+#include "script/nScriptValue.h"
+#include "script/units/nManagerScriptUnit.h"
+#include "script/units/nSceneEventHandler.h"
+
+bool nScene::IsModeOne() const
+{
+    return m_engine && m_engine->GetMode() == 1;
+}
+
+void nScene::DestroyItems()
+{
+    nListIterator<nTrigger*> triggers;
+    while (nTrigger* trigger = m_triggers.Next(triggers))
+        trigger->ClearEntries();
+    m_activeItems.Clear();
+    while (nList<nMItem*>::Node* head = m_allItems.GetHead())
+    {
+        nMItem* item = head->value;
+        m_allItems.RemoveNode(head);
+        delete item;
+    }
+}
+
+void nScene::DeleteContent(bool keepScripts)
+{
+    Broadcast(SceneMessageContentDeleting, nullptr);
+    m_eventHandler->OnDelete(this);
+    m_pendingActivate.Clear();
+    m_pendingDeactivate.Clear();
+    m_deletionQueue.Clear();
+    m_name = "";
+    DestroyGroups();
+    DestroyItems();
+    m_cameras.Clear();
+    m_objects.Clear();
+    m_lights.Clear();
+    m_triggers.Clear();
+    m_instances.Clear();
+    m_constraints.Clear();
+    m_nextUid = 0;
+    if (!keepScripts)
+        DeleteScriptUnits();
+    m_fogNear = 0.0f;
+    m_fogFar = 0.0f;
+    m_fogColor = nColor(0.0f, 0.0f, 0.0f, 1.0f);
+    m_currentCamera = nullptr;
+    Broadcast(SceneMessageContentDeleted, nullptr);
+}
+
+void nScene::Setup(bool optimize, int32_t octreeParameter)
+{
+    nLogHolder::Get() << "[H] Setup scene '" << m_name << "'.\n";
+    const bool scripts = !IsModeOne();
+    if (scripts)
+        m_eventHandler->OnPreSetup(this);
+    // Templates may hold instances of their own, which join the list behind the walk.
+    for (nList<nInstance*>::Node* node = m_instances.GetHead(); node; node = node->next)
+        node->value->SetupInstance(node->value->GetDepth());
+    if (optimize)
+        OptimizeGeometries(octreeParameter);
+    if (scripts)
+    {
+        nListIterator<nMItem*> iterator;
+        while (nMItem* item = m_allItems.Next(iterator))
+            item->SetupScript();
+        m_eventHandler->OnSetup(this);
+    }
+    nListIterator<nMItem*> items;
+    while (nMItem* item = m_allItems.Next(items))
+        item->Setup();
+    nListIterator<nMConstraint*> constraints;
+    while (nMConstraint* constraint = m_constraints.Next(constraints))
+        constraint->Setup();
+    if (scripts)
+        m_eventHandler->OnSetupDone(this);
+    SortItems();
+}
+
+void nScene::Reset()
+{
+    nLogHolder::Get() << "[H] Reset scene '" << m_name << "'.\n";
+    nListIterator<nMItem*> iterator;
+    while (nMItem* item = m_allItems.Next(iterator))
+        item->RestoreLocation();
+    iterator = nListIterator<nMItem*>();
+    while (nMItem* item = m_allItems.Next(iterator))
+        item->Reset();
+    if (!IsModeOne())
+    {
+        iterator = nListIterator<nMItem*>();
+        while (nMItem* item = m_allItems.Next(iterator))
+            item->SendReset();
+    }
+    m_eventHandler->OnReset(this);
+    for (nPerfCounter& timer : m_timers)
+        timer.Reset();
+    if (m_engine)
+    {
+        m_engine->ResetClock();
+        m_engine->GetFrameCounter().Reset();
+        m_engine->GetRenderQueueCounter().Reset();
+        m_engine->GetCullingCounter().Reset();
+    }
+    m_renderFlags &= ~SceneRenderFlagEnded;
+}
+
+void nScene::RecordLocation()
+{
+    nListIterator<nMItem*> iterator;
+    while (nMItem* item = m_allItems.Next(iterator))
+        item->RecordLocation();
+}
+
+void nScene::SetGlobal(nScriptVM* vm)
+{
+    if (!vm)
+        vm = m_vm;
+    if (!vm || !vm->IsOpen())
+        return;
+    vm->SetSlot("g_scene", nScriptValue(ObjectTypeScene, this), nullptr);
+    vm->SetSlot("g_clock_fq", nScriptValue(static_cast<int32_t>(nPlatform::Get().GetClockFrequency())), nullptr);
+}
+
+void nScene::SetFog(float nearDistance, float farDistance, const nColor& color)
+{
+    m_fogNear = nearDistance;
+    m_fogFar = farDistance;
+    m_fogColor = color;
+}
+
+void nScene::SetIrradiance(nTexture* texture)
+{
+    m_irradiance = texture;
+}
+
+void nScene::SetRadiance(nTexture* texture)
+{
+    m_radiance = texture;
+}
+
+void nScene::PrintMemoryLayout()
+{
+    nLog& log = nLogHolder::Get();
+    log << "Scene memory layout:\n\n";
+    log << "    sizeof(nScene) = " << static_cast<uint32_t>(sizeof(nScene)) << "\n";
+    log << "    sizeof(nMItem) = " << static_cast<uint32_t>(sizeof(nMItem)) << "\n";
+    log << "    sizeof(nMObject) = " << static_cast<uint32_t>(sizeof(nMObject)) << "\n";
+    log << "    sizeof(nMCamera) = " << static_cast<uint32_t>(sizeof(nMCamera)) << "\n";
+    log << "    sizeof(nMLight) = " << static_cast<uint32_t>(sizeof(nMLight)) << "\n";
+    log << "    sizeof(nManagerScriptUnit) = " << static_cast<uint32_t>(sizeof(nManagerScriptUnit)) << "\n";
+    log << "\n";
+}
+
+void nScene::OptimizeGeometries(int32_t)
+{
+    // Objects hold no geometry of their own to split yet: nothing qualifies.
+}

@@ -1,0 +1,165 @@
+#include "engine/scene/nScene.h"
+
+#include "engine/Quenvar.h"
+#include "engine/items/nItem.h"
+#include "engine/items/nMItem.h"
+#include "engine/items/nTrigger.h"
+#include "physics/nPhysicItem.h"
+#include "physics/nPhysicWorld.h"
+#include "script/units/nItemEventHandler.h"
+#include "script/units/nManagerScriptUnit.h"
+#include "script/units/nSceneEventHandler.h"
+
+#include <algorithm>
+
+namespace
+{
+// A long frame hands no more than this to physics and to the logic loop.
+constexpr float MaxFrameSeconds = 0.2f;
+
+bool HasLogicUpdate(const nMItem& item)
+{
+    nListIterator<nScriptUnit*> iterator;
+    while (nScriptUnit* unit = item.GetScriptUnits().Next(iterator))
+        if (static_cast<nManagerScriptUnit*>(unit)->GetOnLogicUpdate())
+            return true;
+    return false;
+}
+
+bool IsCopiedBack(const nPhysicItem* body)
+{
+    return body && (body->GetMode() == PhysicModeDynamic || body->GetMode() == PhysicModeVehicle);
+}
+} // namespace
+
+void nScene::Update(uint32_t flags)
+{
+    m_timers[TimerEvaluate].Begin();
+    ApplyPendingActivation();
+    if (!m_deletionQueueKept)
+        FlushDeletionQueue();
+
+    nListIterator<nMItem*> iterator;
+    while (nMItem* item = m_allItems.Next(iterator))
+    {
+        nItem* node = item->GetItem();
+        node->Update();
+        node->SetPreviousWorldMatrix(node->GetWorldMatrix());
+    }
+
+    const float frame = m_engine ? m_engine->GetDeltaFrame() : 0.0f;
+    const float dt = std::clamp(frame, 0.0f, MaxFrameSeconds);
+    nPerfCounter& scriptTimer = m_timers[TimerScript];
+    if (flags & SceneUpdateScript)
+    {
+        scriptTimer.NextFrame();
+        scriptTimer.Begin(true);
+        m_eventHandler->OnUpdate(this, m_engine ? static_cast<int32_t>(m_engine->GetFrameStep()) : 0);
+        scriptTimer.End();
+    }
+    if (flags & SceneUpdatePhysic)
+    {
+        m_timers[TimerPhysic].Begin();
+        if (m_physicWorld)
+            m_physicWorld->Step(dt);
+        m_timers[TimerPhysic].End();
+        iterator = nListIterator<nMItem*>();
+        while (nMItem* item = m_activeItems.Next(iterator))
+            if (IsCopiedBack(item->GetPhysicItem()))
+            {
+                nMatrix4 matrix;
+                item->GetPhysicItem()->GetMotionStateMatrix(matrix);
+                item->GetItem()->SetMatrix(matrix);
+            }
+    }
+    if (flags & SceneUpdateTrigger)
+    {
+        nListIterator<nTrigger*> triggers;
+        while (nTrigger* trigger = m_triggers.Next(triggers))
+            trigger->Evaluate();
+    }
+    iterator = nListIterator<nMItem*>();
+    while (nMItem* item = m_activeItems.Next(iterator))
+        item->nACEUnit::Update(dt);
+    if (flags & SceneUpdateScript)
+    {
+        scriptTimer.Begin(true);
+        iterator = nListIterator<nMItem*>();
+        while (nMItem* item = m_activeItems.Next(iterator))
+            item->GetEventHandler()->OnUpdate(item);
+        scriptTimer.End();
+        m_timers[TimerLogicCallback].Begin();
+        RunLogic(dt);
+        m_timers[TimerLogicCallback].End();
+    }
+    iterator = nListIterator<nMItem*>();
+    while (nMItem* item = m_activeItems.Next(iterator))
+        item->Update();
+    iterator = nListIterator<nMItem*>();
+    while (nMItem* item = m_activeItems.Next(iterator))
+        UpdateItem(item, flags);
+    m_timers[TimerEvaluate].End();
+}
+
+void nScene::RunLogic(float dt)
+{
+    nListIterator<nMItem*> iterator;
+    while (nMItem* item = m_activeItems.Next(iterator))
+    {
+        if (!HasLogicUpdate(*item))
+            continue;
+        const float step = 1.0f / std::clamp(item->GetLogicRate(), nMItem::MinimumLogicRate, MaxLogicRate);
+        float clock = item->GetLogicClock() - dt;
+        while (clock <= 0.0f)
+        {
+            clock += step;
+            item->SetLogicClock(clock);
+            const nMatrix4 previous = item->GetLogicMatrix();
+            item->GetEventHandler()->OnLogicUpdate(item, step);
+            item->SetLogicMatrices(item->GetItem()->GetLocalMatrix(), previous);
+            clock = item->GetLogicClock();
+        }
+        item->SetLogicClock(clock);
+    }
+    iterator = nListIterator<nMItem*>();
+    while (nMItem* item = m_activeItems.Next(iterator))
+    {
+        if (item->GetPhysicItem() || !HasLogicUpdate(*item))
+            continue;
+        const float t = item->GetLogicClock() * std::min(item->GetLogicRate(), MaxLogicRate);
+        const nMatrix4 shown =
+            nMatrix4::Interpolate(item->GetLogicMatrix(), item->GetPreviousLogicMatrix(), t, false);
+        item->GetItem()->SnapshotMatrix(shown, true, false);
+    }
+}
+
+void nScene::UpdateItem(nMItem* item, uint32_t flags)
+{
+    if ((flags & SceneUpdateAnimation) && m_engine)
+        item->nAnimationPlayer::Update(m_engine->GetDeltaFrame());
+    if (!(flags & SceneUpdatePrepare))
+        return;
+    if (item->GetFlags() & MItemFlagBillboard)
+        OrientBillboard(*item->GetItem());
+    item->PrepareRender();
+}
+
+void nScene::OrientBillboard(nItem& item)
+{
+    nVector position = item.GetPosition();
+    nVector scale = item.GetScale();
+    if (nItem* parent = item.GetParent())
+    {
+        const nMatrix4& parentWorld = parent->GetWorldMatrix();
+        nVector local(position.x, position.y, position.z, 1.0f);
+        parentWorld.TransformVector4Array(&position, &local, 1);
+        nVector parentScale;
+        parentWorld.Decompose(nullptr, &parentScale, nullptr);
+        scale = nVector(scale.x * parentScale.x, scale.y * parentScale.y, scale.z * parentScale.z);
+    }
+    nMatrix3 rotation;
+    if (m_currentCamera)
+        rotation = m_currentCamera->GetWorldMatrix().Orthonormalize().GetMatrix3();
+    rotation = rotation * nMatrix3::RotationZ(item.GetRotation().z);
+    item.SnapshotMatrix(nMatrix4::Compose(position, rotation, scale), false, true);
+}
