@@ -18,6 +18,11 @@ using Files = std::vector<std::pair<std::string, std::string>>;
 const char* const GameProject =
     "<NML=1.0>\n<Environment=<Name=\"Demo\"><ScriptUnit=<Script=\"main.nut\"><Class=\"Main\">>>";
 const std::vector<std::string> ProjectRun = {"game.ngp", "-P", "-r", "none", "-m", "none"};
+const char* const SceneFile = "<NML=1.0>\n<Scene=<ScriptUnit=<Script=\"s.nut\"><Class=\"S\">><Items>>";
+const char* const SceneScript =
+    "class S { n = 0; function OnUpdate(s) { n++; print(\"frame \" + n); if (n == 3) SceneEnd(s); } }";
+const char* const EndlessSceneScript =
+    "class S { n = 0; function OnUpdate(s) { n++; print(\"frame \" + n); } }";
 
 // A project script: OnSetup and OnUpdate bodies; OnUpdate counts its calls in "frames".
 std::string MainScript(const std::string& setup, const std::string& update)
@@ -59,6 +64,25 @@ struct RunCase
 };
 
 const RunCase RunCases[] = {
+    {"a scene ended by its script",
+     {{"s.nms", SceneFile}, {"s.nut", SceneScript}},
+     {"s.nms", "-r", "none", "-m", "none"},
+     0,
+     {"[H] Opening data source from 's.nms' (Scene).\n", "[S] frame 1\n", "[S] frame 2\n", "[S] frame 3\n",
+      "Freeing 1 resource cache(s)...\n", "Done.\n"},
+     {"[S] frame 4\n", "[!]"}},
+    {"an endless scene ends at its run-time limit",
+     {{"s.nms", SceneFile}, {"s.nut", EndlessSceneScript}},
+     {"s.nms", "-r", "none", "-m", "none", "-time_live", "1"},
+     0,
+     {"[S] frame 1\n", "Done.\n"},
+     {"[!]"}},
+    {"a scene script error ends the run with code 3",
+     {{"s.nms", SceneFile}, {"s.nut", "class S { function OnUpdate(s) { throw \"boom\"; } }"}},
+     {"s.nms", "-r", "none", "-m", "none"},
+     3,
+     {"[!] Script runtime error: boom\n", "Done.\n"},
+     {}},
     {"a project ended by its script",
      {{"game.ngp", GameProject},
       {"main.nut", MainScript("print(\"setup \" + g_context_project);", "if (frames == 2) ProjectEnd(p);")}},
@@ -108,8 +132,7 @@ const RunCase RunCases[] = {
      {{"game.ngp", GameProject}, {"main.nut", MainScript("", "")}},
      {"game.ngp", "-r", "none", "-m", "none"},
      2,
-     {"[H] Opening data source from 'game.ngp' (Scene).\n",
-      "[!] Could not open scene 'game.ngp': it has no Scene root.\n"},
+     {"[H] Opening data source from 'game.ngp' (Scene).\n", "[!] No <Scene> tag in 'game.ngp'.\n"},
      {}},
     {"defines are set after the included scripts ran",
      {{"game.ngp", GameProject},
@@ -214,6 +237,19 @@ TEST(ProjectRun, StopSignalsEndTheRunThroughItsShutDown)
         EXPECT_NE(run.output.find("Freeing 1 resource cache(s)...\nDone.\n"), std::string::npos)
             << run.output;
     }
+}
+
+TEST(ProjectRun, AStopSignalEndsAnEndlessScene)
+{
+    TemporaryDirectory directory;
+    directory.WriteFile("s.nms", SceneFile);
+    directory.WriteFile("s.nut", EndlessSceneScript);
+    KestrunProcess process(directory.Path(), {"s.nms", "-r", "none", "-m", "none"});
+    ASSERT_TRUE(process.WaitForText("[S] frame 1\n", 20.0)) << process.Output();
+    process.Signal(SIGTERM);
+    const KestrunRun run = process.Wait();
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("Freeing 1 resource cache(s)...\nDone.\n"), std::string::npos) << run.output;
 }
 
 TEST(ProjectRun, ASecondSignalStopsAHungScript)

@@ -4,6 +4,7 @@
 #include "engine/Quenvar.h"
 #include "engine/project/nProjectLayer.h"
 #include "engine/project/nProjectSceneInstance.h"
+#include "engine/project/nProjectSceneNatives.h"
 #include "engine/scene/nScene.h"
 #include "script/api/ScriptApi.h"
 #include "script/nObjectType.h"
@@ -42,6 +43,7 @@ bool nProject::OpenScriptMachine()
     if (!m_vm.Open())
         return false;
     RegisterScriptApi(m_vm.GetHandle());
+    RegisterProjectSceneNatives(m_vm.GetHandle());
     nRenderer* renderer = m_engine->GetRenderer();
     uint32_t width = 0;
     uint32_t height = 0;
@@ -145,5 +147,5 @@ void nProject::CallUnitEvent(const char* name, nScriptObject* method, const nScr
 
 void nProject::SetCurrentScene(nScene* scene)
 {
-    scene->GetVM()->SetSlot("g_scene", nScriptValue(ObjectTypeScene, scene), nullptr);
+    scene->SetGlobal();
 }

@@ -15,6 +15,8 @@ class nProjectSceneInstance;
 class nScene;
 class nScriptObject;
 class nScriptValue;
+class nMetaFile;
+class nMetaTag;
 struct nFontPair;
 
 // The run-time project: the program's one script machine, the project's own script, the scenes
@@ -90,12 +92,14 @@ public:
 
 private:
     bool OpenScriptMachine();
+    nProjectSceneInstance* InstantiateScene(nMetaFile& document, nMetaTag& root);
     void CallUnitEvent(const char* name, nScriptObject* method, const nScriptValue* first,
                        const nScriptValue* second);
     void RemoveLayersOf(const nProjectSceneInstance* instance);
     // Invalidates the script handles on the instance, its layers and its scene, then frees it.
     void DestroyInstance(nProjectSceneInstance* instance);
     void RenderLayer(nProjectLayer* layer, uint32_t flags, bool first);
+    void RenderScene(nScene* scene, uint32_t flags);
 
     Quenvar* m_engine;
     nSquirrelVM m_vm;

@@ -4,6 +4,7 @@
 #include "engine/Quenvar.h"
 #include "engine/project/nProjectLayer.h"
 #include "engine/project/nProjectSceneInstance.h"
+#include "engine/scene/nScene.h"
 #include "render/nFontPair.h"
 #include "render/nRenderer.h"
 #include "script/nObjectType.h"
@@ -71,18 +72,42 @@ void nProject::RenderLayer(nProjectLayer* layer, uint32_t flags, bool first)
             SendEvent("OnRenderScene", &layerHandle, nullptr);
         }
     }
+    nScene* scene = instance->GetScene();
     if (first)
-        renderer->ClearFrame(0.0f, 0.0f, 0.0f, 1.0f, 1.0f, ClearEverything);
-    else
-        renderer->ClearFrame(0.0f, 0.0f, 0.0f, 1.0f, 1.0f, ClearDepth);
-    m_busy = true;
-    if (instance->GetScene())
     {
-        renderer->RenderQueue();
-        renderer->ResetRenderQueue();
+        const nColor background = scene ? scene->GetBackgroundColor() : nColor(0.0f, 0.0f, 0.0f, 1.0f);
+        renderer->ClearFrame(background.r, background.g, background.b, 1.0f, 1.0f, ClearEverything);
     }
+    else
+    {
+        renderer->ClearFrame(0.0f, 0.0f, 0.0f, 1.0f, 1.0f, ClearDepth);
+    }
+    m_busy = true;
+    if (scene)
+        RenderScene(scene, flags);
     m_busy = false;
     renderer->EndFrame();
+}
+
+void nProject::RenderScene(nScene* scene, uint32_t flags)
+{
+    nRenderer* renderer = m_engine->GetRenderer();
+    const bool withoutScripts = (flags & RenderWithoutScripts) != 0;
+    scene->RegisterAsPropertyCallback(renderer);
+    scene->RenderSetup(0);
+    if (withoutScripts)
+    {
+        scene->RenderToQueue(SceneRenderDisableScript);
+    }
+    else
+    {
+        SetCurrentScene(scene);
+        scene->RenderToQueue(SceneRenderClearViewport);
+    }
+    renderer->RenderQueue();
+    renderer->ResetRenderQueue();
+    scene->SendRenderDone(withoutScripts ? SceneRenderDisableScript : SceneRenderClearViewport);
+    scene->RenderUI(0);
 }
 
 void nProject::PrintStats(const nFontPair& fonts, float x, float y)
@@ -106,8 +131,12 @@ void nProject::PrintStats(const nFontPair& fonts, float x, float y)
     write(fonts.regular, "\n");
     x += StatsIndent;
     for (auto* node = m_scenes.GetHead(); node; node = node->next)
-        if (node->value->IsActive())
-            write(fonts.bold, nString::Format("Scene instance '%s':\n\n", node->value->GetName().GetText()));
+    {
+        nProjectSceneInstance* instance = node->value;
+        if (!instance->IsActive())
+            continue;
+        write(fonts.bold, nString::Format("Scene instance '%s':\n\n", instance->GetName().GetText()));
+    }
 }
 
 void nProject::RenderOutsideFrame()

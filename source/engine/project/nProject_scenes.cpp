@@ -13,13 +13,15 @@
 
 namespace
 {
-bool HasRoot(const nMetaFile& document, const char* name)
+constexpr int32_t SceneOctreeParameter = 1024;
+
+nMetaTag* FindRoot(const nMetaFile& document, const char* name)
 {
     nLinkedListIterator iterator;
-    while (const nMetaTag* root = document.GetNextRoot(iterator))
+    while (nMetaTag* root = document.GetNextRoot(iterator))
         if (root->GetName() == name)
-            return true;
-    return false;
+            return root;
+    return nullptr;
 }
 } // namespace
 
@@ -35,15 +37,48 @@ nProjectSceneInstance* nProject::Instantiate(const char* path)
         nLogHolder::Get() << "[!] Could not instantiate scene '" << path << "', file not found.\n";
         return nullptr;
     }
-    if (HasRoot(document, "Scene"))
+    nMetaTag* root = FindRoot(document, "Scene");
+    if (!root)
+        return nullptr;
+    return InstantiateScene(document, *root);
+}
+
+// A scene without its physics world or one its file does not describe is not instantiated.
+nProjectSceneInstance* nProject::InstantiateScene(nMetaFile& document, nMetaTag& root)
+{
+    nScene* scene = new (std::nothrow) nScene(m_engine, &m_vm);
+    if (!scene)
     {
-        // The scene file reader comes with the completed scene; until then a scene document is
-        // refused rather than instantiated empty.
-        nLogHolder::Get() << "[!] Could not instantiate scene '" << path
-                          << "', scene files cannot be read in this build.\n";
+        nLogHolder::Get() << "[!] Failed to allocate scene object.\n";
         return nullptr;
     }
-    return nullptr;
+    nProjectSceneInstance* instance = new (std::nothrow) nProjectSceneInstance(scene);
+    if (!instance)
+    {
+        delete scene;
+        nLogHolder::Get() << "[!] Failed to allocate project scene instance.\n";
+        return nullptr;
+    }
+    if (!scene->CreatePhysicWorld())
+    {
+        DestroyInstance(instance);
+        return nullptr;
+    }
+    scene->SetGlobal();
+    if (!scene->Parse(document, root, nullptr, ImportFlagAll, 0))
+    {
+        DestroyInstance(instance);
+        return nullptr;
+    }
+    scene->Setup(true, SceneOctreeParameter);
+    scene->Reset();
+    if (!m_scenes.PushBack(instance))
+    {
+        DestroyInstance(instance);
+        nLogHolder::Get() << "[!] Failed to allocate project scene instance.\n";
+        return nullptr;
+    }
+    return instance;
 }
 
 void nProject::Unload(nProjectSceneInstance* instance)
@@ -127,7 +162,7 @@ uint32_t nProject::CountActiveScenes() const
     return count;
 }
 
-void nProject::Evaluate(uint32_t)
+void nProject::Evaluate(uint32_t flags)
 {
     if (!CheckNotBusy("nProject::Evaluate"))
         return;
@@ -138,8 +173,10 @@ void nProject::Evaluate(uint32_t)
     for (auto* node = m_scenes.GetHead(); node; node = node->next)
     {
         nProjectSceneInstance* instance = node->value;
-        if (instance->IsActive() && instance->GetScene())
-            SetCurrentScene(instance->GetScene());
+        if (!instance->IsActive() || !instance->GetScene())
+            continue;
+        SetCurrentScene(instance->GetScene());
+        instance->GetScene()->Update(flags);
     }
     m_busy = false;
 }

@@ -160,11 +160,13 @@ TEST_F(ProjectStack, TheStackCannotChangeWhileALayerIsDrawn)
     project.AddLayer(meddler.victim, 1.0f);
     CapturedLog log;
     project.Render(nProject::RenderWithoutScripts);
-    EXPECT_EQ(log.text, "[S] render\n"
-                        "[!] Cannot call 'nProject::Unload' while rendering or evaluating the project scene stack.\n"
-                        "[!] Cannot call 'nProject::Render' while rendering or evaluating the project scene stack.\n");
+    EXPECT_EQ(log.text,
+              "[S] render\n"
+              "[!] Cannot call 'nProject::Unload' while rendering or evaluating the project scene stack.\n"
+              "[!] Cannot call 'nProject::Render' while rendering or evaluating the project scene stack.\n");
     EXPECT_EQ(project.GetLayers().GetCount(), 1u);
     EXPECT_FALSE(project.IsBusy());
+    instances.clear(); // the scene knows the renderer it drew with
     engine.SetRenderer(&renderer);
 }
 
