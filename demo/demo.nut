@@ -1,17 +1,17 @@
-// The demo project: it reports what the engine tells a script, counts its frames and ends the run
-// after about two seconds.
+// The demo scene's script: it reports what the engine tells a script, counts its frames and ends
+// the run after about two seconds.
 class Demo
 {
     frames = 0;
     seconds = 0.0;
     nextReport = 0.5;
 
-    function OnSetup(project)
+    function OnSetup(scene)
     {
-        print("Kestrun demo: " + g_width + "x" + g_height + ", project mode " + g_context_project);
+        print("Kestrun demo: " + g_width + "x" + g_height + ", scene ready");
     }
 
-    function OnUpdate(project)
+    function OnUpdate(scene)
     {
         frames++;
         seconds += g_dt_frame;
@@ -23,7 +23,7 @@ class Demo
         if (seconds >= 2.0)
         {
             print("Demo done.");
-            ProjectEnd(project);
+            SceneEnd(scene);
         }
     }
 }
