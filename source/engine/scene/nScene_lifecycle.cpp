@@ -1,10 +1,10 @@
-#include "engine/animation/nAnimationPlayer.h"
-#include "engine/animation/nMotion.h"
-#include "engine/animation/nMotionChannel.h"
 #include "engine/scene/nScene.h"
 
 #include "core/base/nLog.h"
 #include "engine/Quenvar.h"
+#include "engine/animation/nAnimationPlayer.h"
+#include "engine/animation/nMotion.h"
+#include "engine/animation/nMotionChannel.h"
 #include "engine/items/nItem.h"
 #include "engine/items/nMCamera.h"
 #include "engine/items/nMConstraint.h"
