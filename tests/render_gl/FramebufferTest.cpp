@@ -1,5 +1,6 @@
 #include "GLFixture.h"
 
+#include "core/base/nMemory.h"
 #include "core/base/nSharedPtr.h"
 #include "core/picture/nPicture.h"
 #include "render/gl/nEGLDisplayList.h"
@@ -66,7 +67,8 @@ TEST_F(FramebufferTest, QuadFromADisplayListWithAMovedProgram)
     ASSERT_TRUE(vertex->Compile("#version 120\nattribute vec3 Position;\nuniform mat4 Move;\n"
                                 "void main() { gl_Position = Move * vec4(Position, 1.0); }\n",
                                 false));
-    ASSERT_TRUE(fragment->Compile("#version 120\nvoid main() { gl_FragColor = vec4(0.0, 1.0, 0.0, 1.0); }\n", true));
+    ASSERT_TRUE(
+        fragment->Compile("#version 120\nvoid main() { gl_FragColor = vec4(0.0, 1.0, 0.0, 1.0); }\n", true));
     nGPUProgramInput position;
     position.name = "Position";
     position.kind = nGPUProgramInput::Attribute;
@@ -85,7 +87,8 @@ TEST_F(FramebufferTest, QuadFromADisplayListWithAMovedProgram)
     list->GetVertexBuffer()->Bind();
     list->GetIndexBuffer()->Bind();
     const auto offset = static_cast<uintptr_t>(list->GetLayout().offsets[nGPUVertexLayout::Position]);
-    program->SetVertexAttribute(positionAt, 3, 4, false, list->GetLayout().stride, reinterpret_cast<const void*>(offset));
+    program->SetVertexAttribute(positionAt, 3, 4, false, list->GetLayout().stride,
+                                reinterpret_cast<const void*>(offset));
     list->Draw();
     list->GetIndexBuffer()->Unbind();
     list->GetVertexBuffer()->Unbind();
@@ -150,14 +153,18 @@ TEST_F(FramebufferTest, ColorTargetsAndBuffers)
     EXPECT_EQ(Integer(GL_DRAW_BUFFER0_ARB), GL_NONE);
     target.fbo->Unbind();
 
+    const uint64_t accounted = MemGetCounters(MemCategoryVBO).liveBytes;
     std::unique_ptr<nEGLVBO> buffer(renderer.NewVBO());
     ASSERT_TRUE(buffer->Create(16, 1, 1));
+    EXPECT_EQ(MemGetCounters(MemCategoryVBO).liveBytes, accounted + 16);
     const uint8_t bytes[16] = {1, 2, 3};
     buffer->Bind();
     EXPECT_TRUE(buffer->Upload(bytes, 0, 16));
     EXPECT_TRUE(buffer->Upload(bytes, 4, 8));
     buffer->Unbind();
     EXPECT_EQ(buffer->GetSize(), 16u);
+    buffer->Free();
+    EXPECT_EQ(MemGetCounters(MemCategoryVBO).liveBytes, accounted);
 
     std::unique_ptr<nEGLGeometry> geometry(renderer.NewGeometry());
     EXPECT_TRUE(geometry->SetVBOCount(3));

@@ -50,7 +50,9 @@ public:
                         uint32_t) override
     {
     }
-    void Write(nRasterFont*, const char*, float&, float&, nTextFlags, float, const nColor*, int32_t) override {}
+    void Write(nRasterFont*, const char*, float&, float&, nTextFlags, float, const nColor*, int32_t) override
+    {
+    }
     nRenderGeometry* SetupGeometry(nGeometry*) override { return nullptr; }
     void NoOp35(uintptr_t, uintptr_t, uintptr_t, uintptr_t) override {}
     nRenderMaterial* SetupMaterial(nMaterial*) override { return nullptr; }

@@ -29,7 +29,8 @@ bool ArrayEnabled(GLuint location)
 
 float UniformComponent(GLuint program, GLint location, int component)
 {
-    static const auto get = reinterpret_cast<PFNGLGETUNIFORMFVARBPROC>(SDL_GL_GetProcAddress("glGetUniformfvARB"));
+    static const auto get =
+        reinterpret_cast<PFNGLGETUNIFORMFVARBPROC>(SDL_GL_GetProcAddress("glGetUniformfvARB"));
     float values[16] = {};
     get(program, location, values);
     return values[component];
@@ -75,8 +76,8 @@ TEST_F(ProgramTest, LinkErrorLeavesNoProgram)
     auto* vertex = renderer.NewShader();
     auto* fragment = renderer.NewShader();
     ASSERT_TRUE(vertex->Compile(VertexSource, false));
-    ASSERT_TRUE(fragment->Compile("#version 120\nvoid Missing();\nvoid main() { Missing(); gl_FragColor = vec4(1.0); }\n",
-                                  true));
+    ASSERT_TRUE(fragment->Compile(
+        "#version 120\nvoid Missing();\nvoid main() { Missing(); gl_FragColor = vec4(1.0); }\n", true));
     nSharedPtr<nEGLProgram> program(renderer.NewProgram());
     EXPECT_FALSE(program->Link(vertex, fragment));
     EXPECT_EQ(program->GetName(), 0u);

@@ -46,7 +46,8 @@ class TextureTest : public GLFixture
 {
 protected:
     // A texture of the engine with BGRA8 pixels, released with the test.
-    nTexture* MakeTexture(uint32_t width, uint32_t height, uint32_t gpuFormat, const std::vector<uint32_t>& pixels)
+    nTexture* MakeTexture(uint32_t width, uint32_t height, uint32_t gpuFormat,
+                          const std::vector<uint32_t>& pixels)
     {
         auto* texture = new nTexture(&engine, 0, gpuFormat);
         held.emplace_back(texture);

@@ -13,8 +13,8 @@ constexpr uint32_t PixelFlagFourCC = 4;
 
 uint32_t ReadU32(const uint8_t* at)
 {
-    return static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 | static_cast<uint32_t>(at[2]) << 16 |
-           static_cast<uint32_t>(at[3]) << 24;
+    return static_cast<uint32_t>(at[0]) | static_cast<uint32_t>(at[1]) << 8 |
+           static_cast<uint32_t>(at[2]) << 16 | static_cast<uint32_t>(at[3]) << 24;
 }
 
 constexpr uint32_t FourCC(const char (&code)[5])
@@ -142,8 +142,9 @@ nDDSFile::Result nDDSFile::Parse(const uint8_t* data, size_t size)
     uint32_t levelHeight = height;
     for (uint32_t level = 0; level < count; ++level)
     {
-        const size_t levelSize = compressed ? size_t{(levelWidth + 3) / 4} * ((levelHeight + 3) / 4) * layout->bytes
-                                            : size_t{levelWidth} * levelHeight * layout->bytes;
+        const size_t levelSize = compressed
+                                     ? size_t{(levelWidth + 3) / 4} * ((levelHeight + 3) / 4) * layout->bytes
+                                     : size_t{levelWidth} * levelHeight * layout->bytes;
         if (levelSize > size - offset)
         {
             reason = "its pixels are cut short";

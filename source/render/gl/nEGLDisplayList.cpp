@@ -35,8 +35,10 @@ bool nEGLDisplayList::Build(const nGPUGeometryStreams& streams, uintptr_t userWo
         for (uint32_t i = 1; i < streams.vertexCount; ++i)
         {
             const float* at = streams.positions + i * 3;
-            m_minimum = nVector(std::min(m_minimum.x, at[0]), std::min(m_minimum.y, at[1]), std::min(m_minimum.z, at[2]));
-            m_maximum = nVector(std::max(m_maximum.x, at[0]), std::max(m_maximum.y, at[1]), std::max(m_maximum.z, at[2]));
+            m_minimum = nVector(std::min(m_minimum.x, at[0]), std::min(m_minimum.y, at[1]),
+                                std::min(m_minimum.z, at[2]));
+            m_maximum = nVector(std::max(m_maximum.x, at[0]), std::max(m_maximum.y, at[1]),
+                                std::max(m_maximum.z, at[2]));
         }
     }
     m_userWord = userWord;
@@ -53,7 +55,8 @@ bool nEGLDisplayList::BuildIndices(const nGPUGeometryStreams& streams)
     m_indexCount = streams.indexCount;
     if (!m_indexBuffer)
         m_indexBuffer = std::make_unique<nEGLVBO>();
-    if (!m_indexBuffer->Create(size_t{m_indexCount} * 2, IndexBufferKind, StaticUsage) || !m_indexBuffer->Bind())
+    if (!m_indexBuffer->Create(size_t{m_indexCount} * 2, IndexBufferKind, StaticUsage) ||
+        !m_indexBuffer->Bind())
         return false;
     auto* out = static_cast<uint16_t*>(m_indexCount > 0 ? m_indexBuffer->Map() : nullptr);
     if (m_indexCount > 0 && out == nullptr)

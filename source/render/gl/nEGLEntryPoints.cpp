@@ -25,7 +25,7 @@ struct EntryPoint
 
 template <typename T> void* nEGLEntryPoints::*Slot(T nEGLEntryPoints::*member)
 {
-    return reinterpret_cast<void* nEGLEntryPoints::*>(member);
+    return reinterpret_cast<void * nEGLEntryPoints::*>(member);
 }
 
 constexpr const char* MultiTexture = "GL_ARB_multitexture";
@@ -33,7 +33,6 @@ constexpr const char* BufferObject = "GL_ARB_vertex_buffer_object";
 constexpr const char* Framebuffer = "GL_EXT_framebuffer_object";
 constexpr const char* ShaderObjects = "GL_ARB_shader_objects";
 constexpr const char* VertexShader = "GL_ARB_vertex_shader";
-
 
 nString g_hiddenExtension;
 
@@ -74,7 +73,9 @@ bool IsPresent(const Candidate& candidate, const char* extensions, int version)
 
 const EntryPoint g_entryPoints[] = {
     {EGL_SLOT(ActiveTexture), false, {{"glActiveTextureARB", MultiTexture, 0}, {}}},
-    {EGL_SLOT(GenerateMipmap), false, {{"glGenerateMipmap", nullptr, 30}, {"glGenerateMipmapEXT", Framebuffer, 0}}},
+    {EGL_SLOT(GenerateMipmap),
+     false,
+     {{"glGenerateMipmap", nullptr, 30}, {"glGenerateMipmapEXT", Framebuffer, 0}}},
     {EGL_SLOT(GenBuffers), false, {{"glGenBuffersARB", BufferObject, 0}, {}}},
     {EGL_SLOT(BindBuffer), false, {{"glBindBufferARB", BufferObject, 0}, {}}},
     {EGL_SLOT(BufferData), false, {{"glBufferDataARB", BufferObject, 0}, {}}},
@@ -85,14 +86,16 @@ const EntryPoint g_entryPoints[] = {
     {EGL_SLOT(GenRenderbuffers), false, {{"glGenRenderbuffersEXT", Framebuffer, 0}, {}}},
     {EGL_SLOT(BindRenderbuffer), false, {{"glBindRenderbufferEXT", Framebuffer, 0}, {}}},
     {EGL_SLOT(RenderbufferStorage), false, {{"glRenderbufferStorageEXT", Framebuffer, 0}, {}}},
-    {EGL_SLOT(RenderbufferStorageMultisample), true,
+    {EGL_SLOT(RenderbufferStorageMultisample),
+     true,
      {{"glRenderbufferStorageMultisampleEXT", "GL_EXT_framebuffer_multisample", 0}, {}}},
     {EGL_SLOT(DeleteRenderbuffers), false, {{"glDeleteRenderbuffersEXT", Framebuffer, 0}, {}}},
     {EGL_SLOT(CreateShaderObject), false, {{"glCreateShaderObjectARB", ShaderObjects, 0}, {}}},
     {EGL_SLOT(ShaderSource), false, {{"glShaderSourceARB", ShaderObjects, 0}, {}}},
     {EGL_SLOT(CompileShader), false, {{"glCompileShaderARB", ShaderObjects, 0}, {}}},
     {EGL_SLOT(GetInfoLog), false, {{"glGetInfoLogARB", ShaderObjects, 0}, {}}},
-    {EGL_SLOT(GetShaderiv), false,
+    {EGL_SLOT(GetShaderiv),
+     false,
      {{"glGetShaderiv", nullptr, 20}, {"glGetObjectParameterivARB", ShaderObjects, 0}}},
     {EGL_SLOT(AttachObject), false, {{"glAttachObjectARB", ShaderObjects, 0}, {}}},
     {EGL_SLOT(DetachObject), false, {{"glDetachObjectARB", ShaderObjects, 0}, {}}},
@@ -100,7 +103,8 @@ const EntryPoint g_entryPoints[] = {
     {EGL_SLOT(CreateProgramObject), false, {{"glCreateProgramObjectARB", ShaderObjects, 0}, {}}},
     {EGL_SLOT(LinkProgram), false, {{"glLinkProgramARB", ShaderObjects, 0}, {}}},
     {EGL_SLOT(GetProgramInfoLog), false, {{"glGetProgramInfoLog", nullptr, 20}, {}}},
-    {EGL_SLOT(GetProgramiv), false,
+    {EGL_SLOT(GetProgramiv),
+     false,
      {{"glGetProgramiv", nullptr, 20}, {"glGetObjectParameterivARB", ShaderObjects, 0}}},
     {EGL_SLOT(UseProgramObject), false, {{"glUseProgramObjectARB", ShaderObjects, 0}, {}}},
     {EGL_SLOT(DeleteProgramObject), false, {{"glDeleteObjectARB", ShaderObjects, 0}, {}}},
@@ -132,7 +136,8 @@ const EntryPoint g_entryPoints[] = {
     {EGL_SLOT(CheckFramebufferStatus), false, {{"glCheckFramebufferStatusEXT", Framebuffer, 0}, {}}},
     {EGL_SLOT(BlitFramebuffer), true, {{"glBlitFramebufferEXT", "GL_EXT_framebuffer_blit", 0}, {}}},
     {EGL_SLOT(DrawBuffers), false, {{"glDrawBuffersARB", "GL_ARB_draw_buffers", 0}, {}}},
-    {EGL_SLOT(CompressedTexImage2D), false,
+    {EGL_SLOT(CompressedTexImage2D),
+     false,
      {{"glCompressedTexImage2DARB", "GL_ARB_texture_compression", 0}, {}}},
     {EGL_SLOT(DrawElementsInstanced), true, {{"glDrawElementsInstancedEXT", "GL_EXT_draw_instanced", 0}, {}}},
 };

@@ -84,4 +84,7 @@ struct nEGLEntryPoints
     static void HideExtension(const char* extension);
 };
 
-inline nEGLEntryPoints& EGL() { return nEGLEntryPoints::Get(); }
+inline nEGLEntryPoints& EGL()
+{
+    return nEGLEntryPoints::Get();
+}

@@ -12,7 +12,8 @@ namespace
 void SelectDrawBuffers(uint32_t count)
 {
     static const GLenum Attachments[nEGLFBO::MaxColorTargets] = {
-        GL_COLOR_ATTACHMENT0_EXT, GL_COLOR_ATTACHMENT1_EXT, GL_COLOR_ATTACHMENT2_EXT, GL_COLOR_ATTACHMENT3_EXT};
+        GL_COLOR_ATTACHMENT0_EXT, GL_COLOR_ATTACHMENT1_EXT, GL_COLOR_ATTACHMENT2_EXT,
+        GL_COLOR_ATTACHMENT3_EXT};
     EGL().DrawBuffers(static_cast<GLsizei>(count), Attachments);
 }
 

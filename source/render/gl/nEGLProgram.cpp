@@ -69,11 +69,12 @@ void nEGLProgram::SetVertexAttribute(const nEGLShaderInputLocation* location, ui
     }
     GLenum type = GL_FLOAT;
     nEGLTables::AttributeType(dataType, type);
-    EGL().VertexAttribPointer(static_cast<GLuint>(location->location), static_cast<GLint>(componentCount), type,
-                              normalised ? GL_TRUE : GL_FALSE, static_cast<GLsizei>(stride), pointer);
+    EGL().VertexAttribPointer(static_cast<GLuint>(location->location), static_cast<GLint>(componentCount),
+                              type, normalised ? GL_TRUE : GL_FALSE, static_cast<GLsizei>(stride), pointer);
 }
 
-void nEGLProgram::SetUniformInt(const nEGLShaderInputLocation* location, const int32_t* values, uint32_t count)
+void nEGLProgram::SetUniformInt(const nEGLShaderInputLocation* location, const int32_t* values,
+                                uint32_t count)
 {
     switch (count)
     {
@@ -89,7 +90,8 @@ void nEGLProgram::SetUniformInt(const nEGLShaderInputLocation* location, const i
     }
 }
 
-void nEGLProgram::SetUniformFloat(const nEGLShaderInputLocation* location, const float* values, uint32_t count)
+void nEGLProgram::SetUniformFloat(const nEGLShaderInputLocation* location, const float* values,
+                                  uint32_t count)
 {
     switch (count)
     {
@@ -111,12 +113,14 @@ void nEGLProgram::SetUniformFloat(const nEGLShaderInputLocation* location, const
     }
 }
 
-void nEGLProgram::SetUniformMatrix4(const nEGLShaderInputLocation* location, const float* values, uint32_t count)
+void nEGLProgram::SetUniformMatrix4(const nEGLShaderInputLocation* location, const float* values,
+                                    uint32_t count)
 {
     EGL().UniformMatrix4fv(location->location, static_cast<GLsizei>(count), GL_TRUE, values);
 }
 
-void nEGLProgram::SetUniformMatrix3(const nEGLShaderInputLocation* location, const float* values, uint32_t count)
+void nEGLProgram::SetUniformMatrix3(const nEGLShaderInputLocation* location, const float* values,
+                                    uint32_t count)
 {
     EGL().UniformMatrix3fv(location->location, static_cast<GLsizei>(count), GL_TRUE, values);
 }
@@ -150,7 +154,8 @@ bool nEGLProgram::Bind(const nEGLProgram* previous)
         UsedNow
     };
     std::vector<uint8_t> table(AttributeLocationCount(), Unused);
-    auto tracked = [&table](const nGPUProgramInput& input) {
+    auto tracked = [&table](const nGPUProgramInput& input)
+    {
         return input.kind == nGPUProgramInput::Attribute && input.location && input.location->location >= 0 &&
                static_cast<uint32_t>(input.location->location) < table.size();
     };

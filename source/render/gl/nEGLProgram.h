@@ -23,10 +23,14 @@ public:
     // A component count of 0 disables the array; offsets are pointer-sized.
     virtual void SetVertexAttribute(const nEGLShaderInputLocation* location, uint32_t componentCount,
                                     uint32_t dataType, bool normalised, uint32_t stride, const void* pointer);
-    virtual void SetUniformInt(const nEGLShaderInputLocation* location, const int32_t* values, uint32_t count);
-    virtual void SetUniformFloat(const nEGLShaderInputLocation* location, const float* values, uint32_t count);
-    virtual void SetUniformMatrix4(const nEGLShaderInputLocation* location, const float* values, uint32_t count);
-    virtual void SetUniformMatrix3(const nEGLShaderInputLocation* location, const float* values, uint32_t count);
+    virtual void SetUniformInt(const nEGLShaderInputLocation* location, const int32_t* values,
+                               uint32_t count);
+    virtual void SetUniformFloat(const nEGLShaderInputLocation* location, const float* values,
+                                 uint32_t count);
+    virtual void SetUniformMatrix4(const nEGLShaderInputLocation* location, const float* values,
+                                   uint32_t count);
+    virtual void SetUniformMatrix3(const nEGLShaderInputLocation* location, const float* values,
+                                   uint32_t count);
     virtual void BindTextureUnit(const nEGLShaderInputLocation* location, const nEGLTexture* texture,
                                  uint32_t unit);
     // Switches attribute arrays from the previous program's to this one's. False for a program

@@ -29,14 +29,38 @@ bool nEGLRenderer::QueryCapability(uint32_t capability, bool& value)
     return true;
 }
 
-nEGLGeometry* nEGLRenderer::NewGeometry() { return new nEGLGeometry(this); }
-nEGLTexture* nEGLRenderer::NewTexture() { return new nEGLTexture(this); }
-nEGLFBO* nEGLRenderer::NewFBO() { return new nEGLFBO(); }
-nEGLRBO* nEGLRenderer::NewRBO() { return new nEGLRBO(); }
-nEGLVBO* nEGLRenderer::NewVBO() { return new nEGLVBO(); }
-nEGLDisplayList* nEGLRenderer::NewDisplayList() { return new nEGLDisplayList(); }
-nEGLShader* nEGLRenderer::NewShader() { return new nEGLShader(); }
-nEGLProgram* nEGLRenderer::NewProgram() { return new nEGLProgram(this); }
+nEGLGeometry* nEGLRenderer::NewGeometry()
+{
+    return new nEGLGeometry(this);
+}
+nEGLTexture* nEGLRenderer::NewTexture()
+{
+    return new nEGLTexture(this);
+}
+nEGLFBO* nEGLRenderer::NewFBO()
+{
+    return new nEGLFBO();
+}
+nEGLRBO* nEGLRenderer::NewRBO()
+{
+    return new nEGLRBO();
+}
+nEGLVBO* nEGLRenderer::NewVBO()
+{
+    return new nEGLVBO();
+}
+nEGLDisplayList* nEGLRenderer::NewDisplayList()
+{
+    return new nEGLDisplayList();
+}
+nEGLShader* nEGLRenderer::NewShader()
+{
+    return new nEGLShader();
+}
+nEGLProgram* nEGLRenderer::NewProgram()
+{
+    return new nEGLProgram(this);
+}
 
 void nEGLRenderer::SetPolygonMode(uint32_t mode)
 {
@@ -78,7 +102,8 @@ void nEGLRenderer::SetBlendFunc(uint32_t source, uint32_t destination)
 {
     GLenum sourceFactor = 0;
     GLenum destinationFactor = 0;
-    if (nEGLTables::BlendFactor(source, sourceFactor) && nEGLTables::BlendFactor(destination, destinationFactor))
+    if (nEGLTables::BlendFactor(source, sourceFactor) &&
+        nEGLTables::BlendFactor(destination, destinationFactor))
         glBlendFunc(sourceFactor, destinationFactor);
 }
 

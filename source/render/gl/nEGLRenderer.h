@@ -25,8 +25,8 @@ public:
     void GrabDisplayToTexture(nTexture* texture) override;
     nRenderTexture* SetupTexture(nTexture* texture) override;
     nRenderTexture* LoadTexture(const nString& path) override;
-    void UpdateTexture(nRenderTexture* texture, const void* pixels, uint32_t width, uint32_t height, uint32_t x,
-                       uint32_t y, uint32_t pixelFormat) override;
+    void UpdateTexture(nRenderTexture* texture, const void* pixels, uint32_t width, uint32_t height,
+                       uint32_t x, uint32_t y, uint32_t pixelFormat) override;
     void SetScissor(bool enable, int32_t x, int32_t y, int32_t width, int32_t height) override;
     void SetViewport(int32_t x, int32_t y, int32_t width, int32_t height) override;
     void GetViewport(int32_t& x, int32_t& y, int32_t& width, int32_t& height) const override;

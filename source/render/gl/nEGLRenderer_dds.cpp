@@ -18,8 +18,8 @@ void UploadLevel(const nDDSFile& file, uint32_t level, const uint8_t* data)
     const auto width = static_cast<GLsizei>(at.width);
     const auto height = static_cast<GLsizei>(at.height);
     if (file.compressed)
-        EGL().CompressedTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), file.internalFormat, width, height, 0,
-                                   static_cast<GLsizei>(at.size), data + at.offset);
+        EGL().CompressedTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), file.internalFormat, width,
+                                   height, 0, static_cast<GLsizei>(at.size), data + at.offset);
     else
         glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), static_cast<GLint>(file.internalFormat), width,
                      height, 0, file.dataFormat, file.dataType, data + at.offset);

@@ -31,8 +31,8 @@ nRenderTexture* nEGLRenderer::SetupTexture(nTexture* texture)
     auto* object = new nEGLTexture(this);
     if (!texture->GetName().IsEmpty())
         nLogHolder::Get() << "Setup texture '" << texture->GetName() << "'.\n";
-    const bool renderTarget =
-        (texture->GetTextureFlags() & (nTexture::TextureCPURenderTarget | nTexture::TextureGPURenderTarget)) != 0;
+    const bool renderTarget = (texture->GetTextureFlags() &
+                               (nTexture::TextureCPURenderTarget | nTexture::TextureGPURenderTarget)) != 0;
     const uint32_t format = texture->GetGPUPixelFormat();
     if (!object->Create(texture->GetWidth(), texture->GetHeight(), format, renderTarget) ||
         format != nEGLTables::PixelRGBA8 || texture->GetPixels() == nullptr)
@@ -43,7 +43,8 @@ nRenderTexture* nEGLRenderer::SetupTexture(nTexture* texture)
     if (renderTarget || !m_registry.GetBool("Texture:Compression:Enable", true))
         internalFormat = GL_RGBA8;
     glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, static_cast<GLsizei>(texture->GetWidth()),
-                 static_cast<GLsizei>(texture->GetHeight()), 0, GL_RGBA, GL_UNSIGNED_BYTE, texture->GetPixels());
+                 static_cast<GLsizei>(texture->GetHeight()), 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 texture->GetPixels());
     object->SetInternalFormat(static_cast<uint32_t>(internalFormat));
     nEGLTexture::SetAnisotropy(static_cast<float>(m_registry.GetInt("Texture:Filtering:Sample", 2)));
     if (!renderTarget)
@@ -56,11 +57,12 @@ void nEGLRenderer::UpdateTexture(nRenderTexture* texture, const void* pixels, ui
 {
     GLenum dataFormat = 0;
     GLenum dataType = 0;
-    if (texture == nullptr || width == 0 || height == 0 || !nEGLTables::PixelTransfer(pixelFormat, dataFormat, dataType))
+    if (texture == nullptr || width == 0 || height == 0 ||
+        !nEGLTables::PixelTransfer(pixelFormat, dataFormat, dataType))
         return;
     glBindTexture(GL_TEXTURE_2D, static_cast<nEGLTexture*>(texture)->GetName());
-    glTexSubImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(x), static_cast<GLint>(y), static_cast<GLsizei>(width),
-                    static_cast<GLsizei>(height), dataFormat, dataType, pixels);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(x), static_cast<GLint>(y),
+                    static_cast<GLsizei>(width), static_cast<GLsizei>(height), dataFormat, dataType, pixels);
 }
 
 nRenderTexture* nEGLRenderer::LoadTexture(const nString& path)
@@ -78,8 +80,8 @@ void nEGLRenderer::ResizeTexture(nEGLTexture* texture, uint32_t width, uint32_t 
     glBindTexture(GL_TEXTURE_2D, texture->GetName());
     GLenum dataType = 0;
     const GLenum dataFormat = DataFormatFor(texture->GetInternalFormat(), dataType);
-    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(texture->GetInternalFormat()), static_cast<GLsizei>(width),
-                 static_cast<GLsizei>(height), 0, dataFormat, dataType, nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(texture->GetInternalFormat()),
+                 static_cast<GLsizei>(width), static_cast<GLsizei>(height), 0, dataFormat, dataType, nullptr);
 }
 
 void nEGLRenderer::GrabDisplayToTexture(nTexture* texture)

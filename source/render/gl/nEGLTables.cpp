@@ -4,7 +4,6 @@
 
 #include <cstddef>
 
-
 namespace
 {
 template <size_t N> bool Look(const GLenum (&table)[N], uint32_t index, GLenum& value)
@@ -18,8 +17,8 @@ template <size_t N> bool Look(const GLenum (&table)[N], uint32_t index, GLenum& 
 const GLenum PolygonModes[] = {GL_FILL, GL_LINE};
 const GLenum CullFaces[] = {GL_FRONT, GL_BACK};
 const GLenum DepthFuncs[] = {GL_ALWAYS, GL_LESS, GL_LEQUAL, GL_GREATER};
-const GLenum BlendFactors[] = {GL_ZERO, GL_ONE, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_DST_ALPHA,
-                               GL_ONE_MINUS_DST_ALPHA};
+const GLenum BlendFactors[] = {
+    GL_ZERO, GL_ONE, GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA, GL_DST_ALPHA, GL_ONE_MINUS_DST_ALPHA};
 const GLenum Primitives[] = {GL_LINES, GL_TRIANGLES};
 const GLenum AttributeTypes[] = {GL_BYTE, GL_UNSIGNED_BYTE, GL_SHORT, GL_UNSIGNED_SHORT, GL_FLOAT, GL_FLOAT};
 const GLenum RenderbufferFormats[] = {GL_RGBA, GL_RGBA16F_ARB, GL_DEPTH_COMPONENT24, GL_DEPTH_COMPONENT};
@@ -30,13 +29,34 @@ const GLenum PixelTypes[] = {GL_UNSIGNED_BYTE, GL_UNSIGNED_BYTE, GL_HALF_FLOAT,
 
 namespace nEGLTables
 {
-bool PolygonMode(uint32_t mode, GLenum& value) { return Look(PolygonModes, mode, value); }
-bool CullFace(uint32_t face, GLenum& value) { return Look(CullFaces, face, value); }
-bool DepthFunc(uint32_t func, GLenum& value) { return Look(DepthFuncs, func, value); }
-bool BlendFactor(uint32_t factor, GLenum& value) { return Look(BlendFactors, factor, value); }
-bool Primitive(uint32_t primitive, GLenum& value) { return Look(Primitives, primitive, value); }
-bool AttributeType(uint32_t type, GLenum& value) { return Look(AttributeTypes, type, value); }
-bool RenderbufferFormat(uint32_t format, GLenum& value) { return Look(RenderbufferFormats, format, value); }
+bool PolygonMode(uint32_t mode, GLenum& value)
+{
+    return Look(PolygonModes, mode, value);
+}
+bool CullFace(uint32_t face, GLenum& value)
+{
+    return Look(CullFaces, face, value);
+}
+bool DepthFunc(uint32_t func, GLenum& value)
+{
+    return Look(DepthFuncs, func, value);
+}
+bool BlendFactor(uint32_t factor, GLenum& value)
+{
+    return Look(BlendFactors, factor, value);
+}
+bool Primitive(uint32_t primitive, GLenum& value)
+{
+    return Look(Primitives, primitive, value);
+}
+bool AttributeType(uint32_t type, GLenum& value)
+{
+    return Look(AttributeTypes, type, value);
+}
+bool RenderbufferFormat(uint32_t format, GLenum& value)
+{
+    return Look(RenderbufferFormats, format, value);
+}
 
 bool DrawIndexType(uint32_t type, GLenum& value)
 {

@@ -65,8 +65,8 @@ bool nEGLTexture::Create(uint32_t width, uint32_t height, uint32_t pixelFormat, 
         nLogHolder::Get() << "[!] Unsupported texture format.\n";
         break;
     }
-    glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, static_cast<GLsizei>(width), static_cast<GLsizei>(height), 0,
-                 dataFormat, dataType, nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, internalFormat, static_cast<GLsizei>(width), static_cast<GLsizei>(height),
+                 0, dataFormat, dataType, nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_REPEAT);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_REPEAT);
     m_internalFormat = static_cast<uint32_t>(internalFormat);

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 // A GL buffer object holding indices (kind 0) or vertices (kind 1), static (usage 0) or streamed (1).
+// The size of every live buffer is accounted as VBO memory.
 class nEGLVBO
 {
 public:

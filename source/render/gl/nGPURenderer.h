@@ -55,7 +55,8 @@ public:
     virtual void EnableMultisample(bool enable) = 0;
     virtual void SetAlphaTest(bool enable, float reference) = 0;
     // Primitive 0 lines, 1 triangles; indices are a pointer or an offset into the bound buffer.
-    virtual void DrawPrimitives(uint32_t primitive, uint32_t count, uint32_t indexType, const void* indices) = 0;
+    virtual void DrawPrimitives(uint32_t primitive, uint32_t count, uint32_t indexType,
+                                const void* indices) = 0;
     virtual bool LoadExtensions() = 0;
     virtual bool OpenDisplay(uint32_t width, uint32_t height, uint32_t colourBits, uint32_t windowMode,
                              void* window) = 0;

@@ -44,7 +44,8 @@ void nGPUVertexLayout::Compute(const nGPUGeometryStreams& streams)
     }
     stride = (offset + 3) & ~3u;
     if (stride != offset)
-        nLogHolder::Get() << "Padding GPU vertex to 4B by " << (stride - offset) << "B (from " << offset << "B)\n";
+        nLogHolder::Get() << "Padding GPU vertex to 4B by " << (stride - offset) << "B (from " << offset
+                          << "B)\n";
 }
 
 void nGPUVertexLayout::Pack(const nGPUGeometryStreams& streams, uint32_t index, uint8_t* out) const

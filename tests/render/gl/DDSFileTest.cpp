@@ -102,7 +102,8 @@ TEST(DDSFileTest, UncompressedLayoutsHaveMatchingTransferTypes)
     };
     for (const Case& c : cases)
     {
-        const auto bytes = WithPixels(Header(3, 2, 1, false, c.pixelFlags, c.code, c.bits), 6 * c.bytesPerPixel);
+        const auto bytes =
+            WithPixels(Header(3, 2, 1, false, c.pixelFlags, c.code, c.bits), 6 * c.bytesPerPixel);
         nDDSFile file;
         ASSERT_EQ(file.Parse(bytes.data(), bytes.size()), nDDSFile::Loaded) << c.code << " " << c.bits;
         EXPECT_FALSE(file.compressed);
