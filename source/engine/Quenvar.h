@@ -94,7 +94,7 @@ public:
     // The sizes of the machine's and (with the core part) the engine's types, for the banner.
     static void WriteLayoutReport(bool withCore);
 
-    int32_t GetMode() const { return m_mode; }
+    int32_t GetMode() const override { return m_mode; }
     void SetMode(int32_t mode) { m_mode = mode; }
     // Off: loaders set nothing up on the renderer or the mixer (offline raytracing).
     bool GetSetupOnLoad() const { return m_setupOnLoad; }

@@ -2,6 +2,8 @@
 
 #include "render/nCoreMessage.h"
 
+#include <cstdint>
+
 class nMixer;
 class nRenderer;
 class nTexture;
@@ -25,6 +27,8 @@ public:
     // A texture through the current resource cache (its ".nmd" side file read), or null; materials
     // and shader maps load their textures here.
     virtual nTexture* LoadTexture(const char* path, bool cpuOnly, bool bypassCache) = 0;
+    // The engine's mode word; in mode 1 the renderer draws but does not present.
+    virtual int32_t GetMode() const { return 0; }
 
 protected:
     ~nEngineServices() = default;

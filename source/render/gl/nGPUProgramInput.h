@@ -1,0 +1,32 @@
+#pragma once
+
+#include "platform/nstring/nString.h"
+#include "render/gl/nEGLShaderInputLocation.h"
+
+#include <cstdint>
+#include <memory>
+
+class nEGLTexture;
+
+// One uniform or attribute of a program, the engine value that feeds it and where GL put it.
+struct nGPUProgramInput
+{
+    enum Kind : uint32_t
+    {
+        Uniform = 1,
+        Attribute = 2,
+    };
+    enum Scope : uint32_t
+    {
+        VertexStage = 1,
+        FragmentStage = 2,
+    };
+
+    nString name;
+    uint32_t scope = 0;
+    uint32_t kind = 0;
+    uint32_t semantic = 80;
+    nEGLTexture* texture = nullptr;
+    float value[16] = {};
+    std::unique_ptr<nEGLShaderInputLocation> location;
+};
