@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the release programs and runs Kestrun on a small scene.
+# Installs what is missing, builds the release programs and runs the demo project of demo/.
 # The exit code is Kestrun's own.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -10,12 +10,6 @@ build_dir=build
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRUN_TESTS=OFF
 cmake --build "$build_dir" -j "$(nproc)"
 
-demo_dir=$build_dir/demo
-mkdir -p "$demo_dir"
-cat > "$demo_dir/scene.nms" <<'NML'
-<NML=1.0>
-<Scene>
-</Scene>
-NML
-cd "$demo_dir"
-exec ../Kestrun scene.nms -r none -m none
+# The demo is a project of the demo/ folder, run there with the core data mounted.
+cd demo
+exec "../$build_dir/Kestrun" game.ngp -P -CC ../data/core -r none -m none

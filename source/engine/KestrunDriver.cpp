@@ -2,12 +2,14 @@
 
 #include "engine/QuenvarViewerDesktop.h"
 #include "platform/nProgramDirectory.h"
+#include "platform/nStopSignal.h"
 
 int RunKestrun(int argc, char** argv)
 {
     // The executable's own directory: argv[0] names it only when the program was started by path.
     const nString programDirectory = GetProgramDirectory();
 
+    InstallStopSignalHandlers();
     QuenvarViewerDesktop viewer;
     viewer.PreInitialise();
     if (!viewer.ParseCommandLine(argc, argv))

@@ -9,7 +9,10 @@
 
 bool QuenvarViewerBase::s_missingResource = false;
 
-QuenvarViewerBase::QuenvarViewerBase() : m_dataSourcePath("./"), m_inputPath("scene.nms") {}
+QuenvarViewerBase::QuenvarViewerBase() : m_dataSourcePath("./"), m_inputPath("scene.nms"), m_project(&m_engine)
+{
+    m_project.GetVM().SetListener(&m_scriptErrorListener, false);
+}
 
 QuenvarViewerBase::~QuenvarViewerBase()
 {
@@ -23,9 +26,17 @@ QuenvarViewerBase::OptionResult QuenvarViewerBase::ParseOption(int, char**, int&
 
 void QuenvarViewerBase::PrintOptionUsage() const {}
 
+void QuenvarViewerBase::OnResourceMissing(nString&)
+{
+    s_missingResource = true;
+}
+
 bool QuenvarViewerBase::PreInitialise()
 {
     s_missingResource = false;
+    m_engine.SetGeometryNotFoundHook(OnResourceMissing);
+    m_engine.SetTextureNotFoundHook(OnResourceMissing);
+    m_engine.SetSoundNotFoundHook(OnResourceMissing);
     PrintBanner();
     PictureRegisterIOCodecs();
     MountHostDirectory("", "view@cfile/");
@@ -42,32 +53,19 @@ bool QuenvarViewerBase::MountHostDirectory(const char* root, const char* mountNa
     return false;
 }
 
-// The viewer cannot run a scene or a project before the engine, the renderer and the mixer exist,
-// so start-up fails as an unknown renderer would.
-bool QuenvarViewerBase::Startup()
+void QuenvarViewerBase::ScriptErrorListener::OnError(const char* text)
 {
-    nLogHolder::Get() << "[!] Viewer start-up is not available in this build.\n";
-    return false;
+    nLogHolder::Get() << "[!] Script error: " << (text ? text : "") << "\n";
 }
 
-// Frames run once the engine exists; until then there is no frame to step and the loop ends.
-bool QuenvarViewerBase::Step()
+void QuenvarViewerBase::ScriptErrorListener::OnCompileError(const char* description, const char* source,
+                                                            int32_t line)
 {
-    return false;
+    nLogHolder::Get() << "[!] Script compile error in '" << (source ? source : "") << "' line " << int(line) << ": "
+                      << (description ? description : "") << "\n";
 }
 
-bool QuenvarViewerBase::CheckExit() const
+void QuenvarViewerBase::ScriptErrorListener::OnRuntimeError(const char* text)
 {
-    if (s_missingResource && !m_ignoreMissingResources)
-    {
-        nLogHolder::Get() << "[!] Exiting due to missing resources.\n";
-        return true;
-    }
-    return false;
-}
-
-bool QuenvarViewerBase::Shutdown()
-{
-    m_running = false;
-    return true;
+    nLogHolder::Get() << "[!] Script runtime error: " << (text ? text : "") << "\n";
 }

@@ -3,9 +3,17 @@
 #include "core/base/nList.h"
 #include "core/nml/nMetaFile.h"
 #include "core/nml/nVariant.h"
+#include "engine/Quenvar.h"
+#include "engine/project/nProject.h"
 #include "platform/nstring/nString.h"
+#include "render/nFontPair.h"
+#include "script/nScriptVMListener.h"
 
 #include <cstdint>
+
+class nMixer;
+class nRenderer;
+class nScene;
 
 enum nDataSourceKind : uint32_t
 {
@@ -39,10 +47,18 @@ public:
     QuenvarViewerBase& operator=(const QuenvarViewerBase&) = delete;
     virtual ~QuenvarViewerBase();
 
+    virtual bool OpenRenderer() = 0;
+    virtual bool OpenMixer() = 0;
+    // False ends the frame loop.
+    virtual bool ProcessMessages() = 0;
     // The viewer's own options. On entry index is the option's position; an accepted option
     // leaves it on the first argument after the ones it consumed.
     virtual OptionResult ParseOption(int argc, char** argv, int& index);
     virtual void PrintOptionUsage() const;
+    // "list" logs the ids and fails; an unknown id fails without a line.
+    virtual bool CreateRenderer() = 0;
+    virtual bool CreateMixer() = 0;
+    // One frame; false ends the loop.
     virtual bool Step();
 
     bool PreInitialise();
@@ -55,9 +71,11 @@ public:
     // Reads the configuration document and the window settings from it; false when the file is
     // missing (no error: the settings keep their defaults) or cannot be read.
     bool LoadConfiguration();
+    // False at the first step that fails, after its line; what was made goes at shut-down.
     bool Startup();
     // True when the run must end with the code for a stopped script machine or missing resources.
-    bool CheckExit() const;
+    bool CheckExit();
+    // Releases what is still held; safe after a failed start-up and again from the destructor.
     bool Shutdown();
 
     bool IsRunning() const { return m_running; }
@@ -88,6 +106,14 @@ public:
     int32_t GetDisplayWidth() const { return m_displayWidth; }
     int32_t GetDisplayHeight() const { return m_displayHeight; }
     float GetAspectRatio() const { return m_aspectRatio; }
+    Quenvar& GetEngine() { return m_engine; }
+    nProject& GetProject() { return m_project; }
+    nRenderer* GetRenderer() const { return m_renderer; }
+    nMixer* GetMixer() const { return m_mixer; }
+    nScene* GetScene() const { return m_scene; }
+    uint32_t GetFrameCount() const { return m_frameCount; }
+    const nFontPair& GetProfilerFonts() const { return m_profilerFonts; }
+    static bool IsResourceMissing() { return s_missingResource; }
 
 protected:
     // Mounts a host directory under the name (an unnamed root when the name is empty); a refused
@@ -126,7 +152,42 @@ protected:
     // Set by the engine's not-found hooks for geometries, textures and sounds.
     static bool s_missingResource;
 
+    uint64_t m_startTick = 0;
+    uint32_t m_frameCount = 0;
+    // Declared before the engine's users so that it outlives them.
+    Quenvar m_engine;
+    nRenderer* m_renderer = nullptr; // owned unless it is the engine's null renderer
+    nMixer* m_mixer = nullptr;       // owned; null with the engine's null mixer
+    nScene* m_scene = nullptr;
+    nProject m_project;
+    nFontPair m_profilerFonts;
+
 private:
+    // Logs what the script machine reports as "[!] " lines.
+    class ScriptErrorListener : public nScriptVMListener
+    {
+    public:
+        void OnError(const char* text) override;
+        void OnCompileError(const char* description, const char* source, int32_t line) override;
+        void OnRuntimeError(const char* text) override;
+    };
+
+    static void OnResourceMissing(nString& name);
+    void MountSearchPaths();
+    void MountDataSource();
+    bool OpenDataSource();
+    void SetDefines();
+    bool OpenScene();
+    void StepProject(bool& endRequested);
+    void StepScene(bool& endRequested);
+    void DrawRendererStatistics();
+    bool CheckExitConditions();
+    bool IsTimeUp() const;
+
+    ScriptErrorListener m_scriptErrorListener;
+    bool m_missingResourceLogged = false;
+    bool m_startupBegun = false; // something may be held that shut-down releases
+
     // The command line of a run without arguments; false when no bootstrap file can be read.
     bool ReadBootstrap();
     OptionResult ParseBaseOption(int argc, char** argv, int& index);

@@ -9,7 +9,7 @@
 namespace
 {
 
-// Start-up cannot succeed yet in this build: an accepted command line ends with its failure.
+// The input these runs name does not exist: an accepted command line ends with start-up's failure.
 constexpr int CommandLineAccepted = 2;
 constexpr int CommandLineRefused = 1;
 
@@ -253,7 +253,7 @@ TEST_F(CommandLine, EveryOptionIsAcceptedOrRefusedWithItsOwnMessage)
         else
         {
             EXPECT_EQ(run.exitCode, CommandLineAccepted);
-            EXPECT_EQ(CountErrorLines(after), 1) << after; // start-up's own line, no refusal
+            EXPECT_GE(CountErrorLines(after), 1) << after; // start-up's own lines, no refusal
             EXPECT_EQ(after.find("Unknown command line parameter"), std::string::npos) << after;
         }
     }

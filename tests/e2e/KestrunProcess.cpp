@@ -1,10 +1,13 @@
 #include "e2e/KestrunProcess.h"
 
 #include <cerrno>
+#include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <stdexcept>
 
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,10 +21,14 @@ void AppendOption(const char* variable, const char* option)
     setenv(variable, value.c_str(), 1);
 }
 
-} // namespace
+struct StartedChild
+{
+    pid_t pid;
+    int output;
+};
 
-KestrunRun RunKestrun(const std::filesystem::path& workingDirectory,
-                      const std::vector<std::string>& arguments, bool includeProgramName)
+StartedChild StartKestrun(const std::filesystem::path& workingDirectory, const std::vector<std::string>& arguments,
+                          bool includeProgramName)
 {
     int pipeEnds[2];
     if (pipe(pipeEnds) != 0)
@@ -54,22 +61,97 @@ KestrunRun RunKestrun(const std::filesystem::path& workingDirectory,
     }
 
     close(pipeEnds[1]);
+    return {child, pipeEnds[0]};
+}
+
+int ExitCodeOf(pid_t child)
+{
+    int status = 0;
+    while (waitpid(child, &status, 0) < 0 && errno == EINTR)
+    {
+    }
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+}
+
+} // namespace
+
+KestrunRun RunKestrun(const std::filesystem::path& workingDirectory,
+                      const std::vector<std::string>& arguments, bool includeProgramName)
+{
+    const StartedChild child = StartKestrun(workingDirectory, arguments, includeProgramName);
     KestrunRun run;
     char buffer[4096];
     ssize_t count;
-    while ((count = read(pipeEnds[0], buffer, sizeof(buffer))) != 0)
+    while ((count = read(child.output, buffer, sizeof(buffer))) != 0)
     {
         if (count > 0)
             run.output.append(buffer, static_cast<size_t>(count));
         else if (errno != EINTR)
             break;
     }
-    close(pipeEnds[0]);
-
-    int status = 0;
-    waitpid(child, &status, 0);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+    close(child.output);
+    run.exitCode = ExitCodeOf(child.pid);
     return run;
+}
+
+KestrunProcess::KestrunProcess(const std::filesystem::path& workingDirectory, const std::vector<std::string>& arguments)
+{
+    const StartedChild child = StartKestrun(workingDirectory, arguments, true);
+    m_pid = child.pid;
+    m_output = child.output;
+}
+
+KestrunProcess::~KestrunProcess()
+{
+    if (!m_ended)
+    {
+        kill(m_pid, SIGKILL);
+        Wait();
+    }
+}
+
+bool KestrunProcess::ReadSome(int timeoutMilliseconds)
+{
+    pollfd ready{m_output, POLLIN, 0};
+    const int result = poll(&ready, 1, timeoutMilliseconds);
+    if (result < 0)
+        return errno == EINTR;
+    if (result == 0)
+        return true;
+    char buffer[4096];
+    const ssize_t count = read(m_output, buffer, sizeof(buffer));
+    if (count > 0)
+        m_run.output.append(buffer, static_cast<size_t>(count));
+    return count > 0 || (count < 0 && errno == EINTR);
+}
+
+bool KestrunProcess::WaitForText(const std::string& text, double timeoutSeconds)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
+    while (m_run.output.find(text) == std::string::npos)
+    {
+        if (std::chrono::steady_clock::now() > deadline || !ReadSome(50))
+            return false;
+    }
+    return true;
+}
+
+void KestrunProcess::Signal(int signalNumber) const
+{
+    kill(m_pid, signalNumber);
+}
+
+KestrunRun KestrunProcess::Wait()
+{
+    if (m_ended)
+        return m_run;
+    while (ReadSome(-1))
+    {
+    }
+    close(m_output);
+    m_run.exitCode = ExitCodeOf(m_pid);
+    m_ended = true;
+    return m_run;
 }
 
 TemporaryDirectory::TemporaryDirectory()

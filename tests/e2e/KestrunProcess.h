@@ -20,6 +20,33 @@ KestrunRun RunKestrun(const std::filesystem::path& workingDirectory,
 
 constexpr int SanitizerExitCode = 86;
 
+// One run of the binary that the test drives while it runs: start it, wait until its output holds
+// a text, send it a signal, then wait for its end. Destroying a process that still runs kills it.
+class KestrunProcess
+{
+public:
+    KestrunProcess(const std::filesystem::path& workingDirectory, const std::vector<std::string>& arguments);
+    ~KestrunProcess();
+    KestrunProcess(const KestrunProcess&) = delete;
+    KestrunProcess& operator=(const KestrunProcess&) = delete;
+
+    // False when the program ended or the time ran out before the text appeared.
+    bool WaitForText(const std::string& text, double timeoutSeconds);
+    void Signal(int signalNumber) const;
+    // Reads the rest of the output and the exit code.
+    KestrunRun Wait();
+    const std::string& Output() const { return m_run.output; }
+
+private:
+    // Appends what is there to read within the time; false at the end of the output.
+    bool ReadSome(int timeoutMilliseconds);
+
+    int m_pid = -1;
+    int m_output = -1;
+    bool m_ended = false;
+    KestrunRun m_run;
+};
+
 // A fresh directory under the system's temporary directory, removed with its content at the end.
 class TemporaryDirectory
 {

@@ -14,22 +14,22 @@
 namespace
 {
 
-// Start-up cannot succeed yet in this build: a run that got past its command line ends with its
+// The inputs these runs name do not exist: a run that got past its command line ends with its
 // failure.
 constexpr int CommandLineAccepted = 2;
 constexpr int CommandLineRefused = 1;
 
 using Files = std::vector<std::pair<std::string, std::string>>;
 
-// Writes "native/000.vxa" holding the entries into the directory.
-void WriteBootstrapArchive(const TemporaryDirectory& directory, const Files& entries)
+// Writes an archive holding the entries into the directory.
+void WriteArchive(const TemporaryDirectory& directory, const std::string& name, const Files& entries)
 {
-    directory.WriteFile("native/000.vxa", "");
+    directory.WriteFile(name, "");
     nIOSystem& files = nPlatform::Get().GetIOSystem();
     const nSharedPtr<nIOCFile> root(new nIOCFile(nString(directory.Path().c_str())));
     ASSERT_TRUE(files.Mount(root.Get(), "test@writer/"));
     nArchive archive;
-    EXPECT_TRUE(archive.Create("test@writer/native/000.vxa"));
+    EXPECT_TRUE(archive.Create(("test@writer/" + name).c_str()));
     for (const auto& [name, content] : entries)
         EXPECT_TRUE(archive.AddEntry(nString(name.c_str()), content.data(),
                                      static_cast<uint32_t>(content.size()), 6));
@@ -120,7 +120,7 @@ TEST(StartupFiles, BootstrapAndConfigurationFilesAreFoundWhereTheUserPutThem)
         for (const auto& [name, content] : testCase.files)
             directory.WriteFile(name, content);
         if (!testCase.archiveEntries.empty())
-            WriteBootstrapArchive(directory, testCase.archiveEntries);
+            WriteArchive(directory, "native/000.vxa", testCase.archiveEntries);
 
         const KestrunRun run = RunKestrun(directory.Path(), testCase.arguments);
         EXPECT_EQ(run.exitCode, testCase.exitCode) << run.output;
@@ -133,4 +133,16 @@ TEST(StartupFiles, BootstrapAndConfigurationFilesAreFoundWhereTheUserPutThem)
             EXPECT_EQ(run.output.find(testCase.notMentioned), std::string::npos) << run.output;
         }
     }
+}
+
+TEST(StartupFiles, AnArchiveNamedWithoutMountPrefixIsTheDataSource)
+{
+    TemporaryDirectory directory;
+    WriteArchive(directory, "data.vxa",
+                 {{"game.ngp", "<NML=1.0>\n<Environment=<ScriptUnit=<Script=\"main.nut\"><Class=\"Main\">>>"},
+                  {"main.nut", "class Main { function OnSetup(p) { print(\"packed\"); ProjectEnd(p); } }"}});
+    const KestrunRun run =
+        RunKestrun(directory.Path(), {"game.ngp", "-P", "-A", "data.vxa", "-r", "none", "-m", "none"});
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_NE(run.output.find("[S] packed\n"), std::string::npos) << run.output;
 }

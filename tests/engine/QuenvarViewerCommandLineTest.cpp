@@ -210,7 +210,14 @@ TEST(QuenvarViewerCommandLine, OptionsMatchCaseAndWholeArgument)
 TEST(QuenvarViewerCommandLine, BaseViewerRefusesTheDesktopOption)
 {
     CapturedLog log;
-    QuenvarViewerBase viewer;
+    struct BareViewer : QuenvarViewerBase
+    {
+        bool OpenRenderer() override { return true; }
+        bool OpenMixer() override { return true; }
+        bool ProcessMessages() override { return true; }
+        bool CreateRenderer() override { return true; }
+        bool CreateMixer() override { return true; }
+    } viewer;
     EXPECT_FALSE(Parse(viewer, {"s.nms", "-Mf", "out.pcm"}));
     EXPECT_EQ(log.text, "[!] Unknown command line parameter '-Mf'\n");
 }

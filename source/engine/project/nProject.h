@@ -1,0 +1,114 @@
+#pragma once
+
+#include "core/base/nList.h"
+#include "core/nml/nMetaObject.h"
+#include "engine/project/nProjectScriptUnit.h"
+#include "platform/nstring/nString.h"
+#include "script/api/ProjectScriptFace.h"
+#include "script/nSquirrelVM.h"
+
+#include <cstdint>
+
+class Quenvar;
+class nProjectLayer;
+class nProjectSceneInstance;
+class nScene;
+class nScriptObject;
+class nScriptValue;
+struct nFontPair;
+
+// The run-time project: the program's one script machine, the project's own script, the scenes
+// it instantiated and the layer stack that orders their drawing. While it evaluates or renders,
+// the operations that change the stack refuse to run.
+class nProject : public nMetaObject, public nProjectScriptFace
+{
+public:
+    enum Flags : uint32_t
+    {
+        FlagEnded = 1,
+    };
+    // Render flag: draw the layers without their render scripts.
+    static constexpr uint32_t RenderWithoutScripts = 1;
+
+    explicit nProject(Quenvar* engine);
+    nProject(const nProject&) = delete;
+    nProject& operator=(const nProject&) = delete;
+    ~nProject() override;
+
+    bool ParseTag(nMetaFile& file, nMetaTag& tag) override;
+    nMetaTag* SerializeTag(nMetaFile& file) override;
+
+    // False after the refusal line while the stack is evaluated or rendered.
+    bool CheckNotBusy(const char* operation) const;
+    // Opens the script machine and instantiates the project's script unit.
+    bool Open(bool inProjectMode);
+    bool Setup();
+    void Close(bool closeMachine);
+    nProjectSceneInstance* Instantiate(const char* path) override;
+    void Unload(nProjectSceneInstance* instance) override;
+    nProjectLayer* AddLayer(nProjectSceneInstance* instance, float zOrder) override;
+    nProjectSceneInstance* FindScene(const char* name) const override;
+    void ActivateScene(nProjectSceneInstance* instance, bool active) override;
+    void UpdateScriptClock() override;
+    void* NewScene() override;
+    void RenderOutsideFrame() override;
+    nScriptObject* GetScriptInstance() const override { return m_unit.GetInstance(); }
+    void RequestEnd() override { m_flags |= FlagEnded; }
+    const nList<nProjectLayer*>& GetLayers() const override { return m_layers; }
+    uint32_t CountActiveScenes() const;
+    void Evaluate(uint32_t flags);
+    void Render(uint32_t flags);
+    void PrintStats(const nFontPair& fonts, float x, float y);
+    void SortLayers();
+
+    // Calls the project script's event when it defines one, with up to two handle arguments.
+    void SendEvent(const char* name, const nScriptValue* first, const nScriptValue* second);
+    // Makes the scene the one "g_scene" names in its script machine.
+    static void SetCurrentScene(nScene* scene);
+    // How the project's own handles name it: through the face the natives read.
+    nProjectScriptFace* GetScriptFace() { return this; }
+
+    bool IsEnded() const { return (m_flags & FlagEnded) != 0; }
+    bool IsBusy() const { return m_busy; }
+    Quenvar* GetEngine() const { return m_engine; }
+    nSquirrelVM& GetVM() { return m_vm; }
+    nProjectScriptUnit& GetScriptUnit() { return m_unit; }
+    const nList<nProjectSceneInstance*>& GetScenes() const { return m_scenes; }
+    const nList<nString>& GetIncludes() const { return m_includes; }
+    const nList<nString>& GetSearchPaths() const { return m_searchPaths; }
+    const nString& GetName() const { return m_name; }
+    const nString& GetPath() const { return m_path; }
+    const nString& GetAuthors() const { return m_authors; }
+    const nString& GetDescription() const { return m_description; }
+    const nString& GetNotice() const { return m_notice; }
+    void SetName(const char* name) { m_name = name; }
+    void SetAuthors(const char* authors) { m_authors = authors; }
+    void SetDescription(const char* description) { m_description = description; }
+    void SetNotice(const char* notice) { m_notice = notice; }
+    void AddInclude(const char* path) { m_includes.PushBack(nString(path)); }
+    void AddSearchPath(const char* path) { m_searchPaths.PushBack(nString(path)); }
+
+private:
+    bool OpenScriptMachine();
+    void CallUnitEvent(const char* name, nScriptObject* method, const nScriptValue* first,
+                       const nScriptValue* second);
+    void RemoveLayersOf(const nProjectSceneInstance* instance);
+    // Invalidates the script handles on the instance, its layers and its scene, then frees it.
+    void DestroyInstance(nProjectSceneInstance* instance);
+    void RenderLayer(nProjectLayer* layer, uint32_t flags, bool first);
+
+    Quenvar* m_engine;
+    nSquirrelVM m_vm;
+    nProjectScriptUnit m_unit;
+    nList<nProjectSceneInstance*> m_scenes;
+    bool m_busy = false;
+    nString m_name;
+    nString m_path;
+    nString m_authors;
+    nString m_description;
+    nString m_notice;
+    uint32_t m_flags = 0;
+    nList<nProjectLayer*> m_layers;
+    nList<nString> m_includes;
+    nList<nString> m_searchPaths;
+};

@@ -1,0 +1,36 @@
+#include "engine/project/nProjectSceneInstance.h"
+
+#include "engine/project/nProject.h"
+#include "engine/scene/nScene.h"
+#include "script/nObjectType.h"
+#include "script/nScriptValue.h"
+
+nProjectSceneInstance::nProjectSceneInstance(nScene* scene)
+    : m_kind(scene ? ProjectSceneScene3D : ProjectSceneNone), m_scene(scene), m_scriptedScene(scene),
+      m_sceneVM(scene ? scene->GetVM() : nullptr)
+{
+}
+
+nString nProjectSceneInstance::GetName() const
+{
+    if (m_kind == ProjectSceneScene3D && m_scene)
+        return m_scene->GetName();
+    return nString("Empty");
+}
+
+void nProjectSceneInstance::Activate(nProject& project, bool active)
+{
+    const nScriptValue instance(ObjectTypeProjectScene, this);
+    project.SendEvent("OnActivateScene", &instance, nullptr);
+    m_active = active;
+}
+
+void nProjectSceneInstance::Release()
+{
+    if (m_kind != ProjectSceneScene3D || !m_scene)
+        return;
+    nScene* scene = m_scene;
+    m_scene = nullptr;
+    nProject::SetCurrentScene(scene);
+    delete scene;
+}

@@ -1,0 +1,121 @@
+#include "engine/project/nProject.h"
+
+#include "core/math/nColor.h"
+#include "engine/Quenvar.h"
+#include "engine/project/nProjectLayer.h"
+#include "engine/project/nProjectSceneInstance.h"
+#include "render/nFontPair.h"
+#include "render/nRenderer.h"
+#include "script/nObjectType.h"
+#include "script/nScriptValue.h"
+
+#include <utility>
+
+namespace
+{
+constexpr uint32_t ClearEverything = 0xFFFFFFFFu;
+constexpr uint32_t ClearDepth = 2;
+constexpr float StatsIndent = 16.0f;
+} // namespace
+
+void nProject::SortLayers()
+{
+    bool swapped = true;
+    while (swapped)
+    {
+        swapped = false;
+        for (auto* node = m_layers.GetHead(); node && node->next; node = node->next)
+        {
+            if (node->value->GetZOrder() < node->next->value->GetZOrder())
+            {
+                std::swap(node->value, node->next->value);
+                swapped = true;
+            }
+        }
+    }
+}
+
+void nProject::Render(uint32_t flags)
+{
+    if (!CheckNotBusy("nProject::Render"))
+        return;
+    SortLayers();
+    SendEvent("OnRender", nullptr, nullptr);
+    bool first = true;
+    for (auto* node = m_layers.GetHead(); node; node = node->next)
+    {
+        nProjectLayer* layer = node->value;
+        nProjectSceneInstance* instance = layer->GetInstance();
+        if (!instance || !instance->IsActive())
+            continue;
+        RenderLayer(layer, flags, first);
+        first = false;
+    }
+}
+
+void nProject::RenderLayer(nProjectLayer* layer, uint32_t flags, bool first)
+{
+    nRenderer* renderer = m_engine->GetRenderer();
+    nProjectSceneInstance* instance = layer->GetInstance();
+    renderer->BeginFrame();
+    if (!(flags & RenderWithoutScripts))
+    {
+        const nScriptValue layerHandle(ObjectTypeProjectLayer, layer);
+        if (instance->GetScene())
+        {
+            const nScriptValue sceneHandle(ObjectTypeScene, instance->GetScene());
+            SendEvent("OnRenderScene", &sceneHandle, &layerHandle);
+        }
+        else
+        {
+            SendEvent("OnRenderScene", &layerHandle, nullptr);
+        }
+    }
+    if (first)
+        renderer->ClearFrame(0.0f, 0.0f, 0.0f, 1.0f, 1.0f, ClearEverything);
+    else
+        renderer->ClearFrame(0.0f, 0.0f, 0.0f, 1.0f, 1.0f, ClearDepth);
+    m_busy = true;
+    if (instance->GetScene())
+    {
+        renderer->RenderQueue();
+        renderer->ResetRenderQueue();
+    }
+    m_busy = false;
+    renderer->EndFrame();
+}
+
+void nProject::PrintStats(const nFontPair& fonts, float x, float y)
+{
+    nRenderer* renderer = m_engine->GetRenderer();
+    const nTextFlags textFlags;
+    auto write = [&](nRasterFont* font, const nString& text) {
+        renderer->Write(font, text.GetText(), x, y, textFlags, 1.0f, nullptr, 0);
+    };
+    nPerfCounter& frames = m_engine->GetFrameCounter();
+    write(fonts.bold, nString::Format("Perf. = %0.02f fps (%0.02f ms)\n\n", double(frames.GetRate()),
+                                      double(frames.GetAverage())));
+    write(fonts.bold, nString::Format("Scene list (%d instantiated, %d active):\n\n", int(m_scenes.GetCount()),
+                                      int(CountActiveScenes())));
+    write(fonts.bold, "Layer stack:");
+    for (auto* node = m_layers.GetTail(); node; node = node->prev)
+    {
+        nProjectSceneInstance* instance = node->value->GetInstance();
+        write(fonts.regular,
+              nString::Format("  -> %s\n", instance ? instance->GetName().GetText() : "No Instance"));
+    }
+    write(fonts.regular, "\n");
+    x += StatsIndent;
+    for (auto* node = m_scenes.GetHead(); node; node = node->next)
+        if (node->value->IsActive())
+            write(fonts.bold, nString::Format("Scene instance '%s':\n\n", node->value->GetName().GetText()));
+}
+
+void nProject::RenderOutsideFrame()
+{
+    m_engine->BeginFrame();
+    Render(RenderWithoutScripts);
+    nRenderer* renderer = m_engine->GetRenderer();
+    renderer->PresentFrame();
+    renderer->EndPresent();
+}

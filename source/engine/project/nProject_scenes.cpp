@@ -1,0 +1,158 @@
+#include "engine/project/nProject.h"
+
+#include "core/base/nLog.h"
+#include "core/nml/nMetaFile.h"
+#include "core/nml/nMetaTag.h"
+#include "engine/project/nProjectLayer.h"
+#include "engine/project/nProjectSceneInstance.h"
+#include "engine/scene/nScene.h"
+#include "script/nObjectType.h"
+#include "script/nScriptValue.h"
+
+#include <new>
+
+namespace
+{
+bool HasRoot(const nMetaFile& document, const char* name)
+{
+    nLinkedListIterator iterator;
+    while (const nMetaTag* root = document.GetNextRoot(iterator))
+        if (root->GetName() == name)
+            return true;
+    return false;
+}
+} // namespace
+
+nProjectSceneInstance* nProject::Instantiate(const char* path)
+{
+    if (!CheckNotBusy("nProject::Instantiate"))
+        return nullptr;
+    if (nProjectSceneInstance* existing = FindScene(path))
+        return existing;
+    nMetaFile document;
+    if (!document.Load(path))
+    {
+        nLogHolder::Get() << "[!] Could not instantiate scene '" << path << "', file not found.\n";
+        return nullptr;
+    }
+    if (HasRoot(document, "Scene"))
+    {
+        // The scene file reader comes with the completed scene; until then a scene document is
+        // refused rather than instantiated empty.
+        nLogHolder::Get() << "[!] Could not instantiate scene '" << path
+                          << "', scene files cannot be read in this build.\n";
+        return nullptr;
+    }
+    return nullptr;
+}
+
+void nProject::Unload(nProjectSceneInstance* instance)
+{
+    if (!CheckNotBusy("nProject::Unload") || !instance)
+        return;
+    const nScriptValue handle(ObjectTypeProjectScene, instance);
+    SendEvent("OnUnloadScene", &handle, nullptr);
+    RemoveLayersOf(instance);
+    if (!m_scenes.Remove(instance))
+    {
+        nLogHolder::Get() << "[*] Trying to unload an invalid scene instance.\n";
+        return;
+    }
+    DestroyInstance(instance);
+}
+
+void nProject::RemoveLayersOf(const nProjectSceneInstance* instance)
+{
+    auto* node = m_layers.GetHead();
+    while (node)
+    {
+        auto* next = node->next;
+        if (node->value->GetInstance() == instance)
+        {
+            nProjectLayer* layer = node->value;
+            m_layers.RemoveNode(node);
+            m_vm.InvalidateNativeObject(layer);
+            delete layer;
+        }
+        node = next;
+    }
+}
+
+// Scripts may still hold handles on what goes here; they turn dead instead of dangling, and
+// "g_scene" stops naming a scene that no longer exists.
+void nProject::DestroyInstance(nProjectSceneInstance* instance)
+{
+    nScene* scene = instance->GetScene();
+    m_vm.InvalidateNativeObject(instance);
+    if (scene)
+        m_vm.InvalidateNativeObject(scene);
+    instance->Release();
+    if (scene && m_vm.IsOpen())
+    {
+        nScriptValue current;
+        if (m_vm.GetSlot("g_scene", current, nullptr) && current.GetNativeObject() == scene)
+            m_vm.SetSlot("g_scene", nScriptValue(), nullptr);
+    }
+    delete instance;
+}
+
+nProjectLayer* nProject::AddLayer(nProjectSceneInstance* instance, float zOrder)
+{
+    nProjectLayer* layer = new (std::nothrow) nProjectLayer(instance, zOrder);
+    if (!layer || !m_layers.PushBack(layer))
+    {
+        delete layer;
+        nLogHolder::Get() << "[!] Failed to allocate a new project scene layer.\n";
+        return nullptr;
+    }
+    return layer;
+}
+
+nProjectSceneInstance* nProject::FindScene(const char* name) const
+{
+    for (auto* node = m_scenes.GetHead(); node; node = node->next)
+    {
+        nProjectSceneInstance* instance = node->value;
+        if (instance->GetKind() != ProjectSceneNone && instance->GetName() == name)
+            return instance;
+    }
+    return nullptr;
+}
+
+uint32_t nProject::CountActiveScenes() const
+{
+    uint32_t count = 0;
+    for (auto* node = m_scenes.GetHead(); node; node = node->next)
+        count += node->value->IsActive() ? 1 : 0;
+    return count;
+}
+
+void nProject::Evaluate(uint32_t)
+{
+    if (!CheckNotBusy("nProject::Evaluate"))
+        return;
+    UpdateScriptClock();
+    if (m_unit.GetOnUpdate())
+        CallUnitEvent("OnUpdate", m_unit.GetOnUpdate(), nullptr, nullptr);
+    m_busy = true;
+    for (auto* node = m_scenes.GetHead(); node; node = node->next)
+    {
+        nProjectSceneInstance* instance = node->value;
+        if (instance->IsActive() && instance->GetScene())
+            SetCurrentScene(instance->GetScene());
+    }
+    m_busy = false;
+}
+
+void nProject::ActivateScene(nProjectSceneInstance* instance, bool active)
+{
+    instance->Activate(*this, active);
+}
+
+void* nProject::NewScene()
+{
+    nScene* scene = new (std::nothrow) nScene(m_engine, &m_vm);
+    if (!scene)
+        nLogHolder::Get() << "[!] Failed to allocate scene object.\n";
+    return scene;
+}

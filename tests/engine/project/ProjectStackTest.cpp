@@ -1,0 +1,148 @@
+#include "engine/CapturedLog.h"
+#include "engine/Quenvar.h"
+#include "engine/project/nProject.h"
+#include "engine/project/nProjectLayer.h"
+#include "engine/project/nProjectSceneInstance.h"
+#include "engine/scene/nScene.h"
+#include "support/RecordingRenderer.h"
+#include "support/TemporaryFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace
+{
+
+const char* const StackScript = R"(
+class Main
+{
+    function OnRender(p) { print("render"); }
+    function OnRenderScene(p, scene, layer) { print("layer " + ProjectLayerGetZOrder(layer)); }
+    function OnActivateScene(p, instance) { print("activate, was " + ProjectSceneIsActive(p, instance)); }
+}
+)";
+
+constexpr uint32_t ClearDepthOnly = 2;
+
+// A project opened on a recording renderer, with scene instances it does not own (the stack only
+// points at them).
+class ProjectStack : public ::testing::Test
+{
+protected:
+    ProjectStack()
+    {
+        engine.SetRenderer(&renderer);
+        files.Write("main.nut", StackScript);
+        project.GetScriptUnit().SetScript("main.nut");
+        project.GetScriptUnit().SetClassName("Main");
+        EXPECT_TRUE(project.Open(true));
+    }
+    ~ProjectStack() override
+    {
+        instances.clear();
+        project.Close(true);
+        engine.SetRenderer(nullptr);
+    }
+
+    nProjectSceneInstance* NewInstance(const char* name)
+    {
+        nScene* scene = new nScene(&engine, &project.GetVM());
+        scene->SetName(name);
+        instances.push_back(std::make_unique<nProjectSceneInstance>(scene));
+        return instances.back().get();
+    }
+
+    TemporaryFiles files;
+    Quenvar engine;
+    RecordingRenderer renderer{&engine};
+    nProject project{&engine};
+    std::vector<std::unique_ptr<nProjectSceneInstance>> instances;
+};
+
+TEST_F(ProjectStack, LayersDrawFromTheLargestZOrderAndOnlyTheFirstClearsColour)
+{
+    project.AddLayer(NewInstance("one"), 1.0f);
+    project.AddLayer(NewInstance("three"), 3.0f);
+    project.AddLayer(NewInstance("two"), 2.0f);
+    CapturedLog log;
+    project.Render(0);
+    EXPECT_EQ(log.text, "[S] render\n[S] layer 3\n[S] layer 2\n[S] layer 1\n");
+    ASSERT_EQ(renderer.clears.size(), 3u);
+    EXPECT_NE(renderer.clears[0].flags & ~ClearDepthOnly, 0u);
+    EXPECT_EQ(renderer.clears[1].flags, ClearDepthOnly);
+    EXPECT_EQ(renderer.clears[2].flags, ClearDepthOnly);
+    EXPECT_EQ(renderer.CountCalls("BeginFrame"), 3u);
+    EXPECT_EQ(renderer.CountCalls("EndFrame"), 3u);
+}
+
+TEST_F(ProjectStack, AnInactiveInstanceIsSkippedAndIsNotTheFirstLayer)
+{
+    nProjectSceneInstance* hidden = NewInstance("hidden");
+    project.AddLayer(hidden, 5.0f);
+    project.AddLayer(NewInstance("shown"), 1.0f);
+    project.AddLayer(nullptr, 9.0f);
+    CapturedLog log;
+    project.ActivateScene(hidden, false);
+    EXPECT_FALSE(hidden->IsActive());
+    project.Render(0);
+    EXPECT_EQ(log.text, "[S] activate, was true\n[S] render\n[S] layer 1\n");
+    ASSERT_EQ(renderer.clears.size(), 1u);
+    EXPECT_NE(renderer.clears[0].flags, ClearDepthOnly);
+}
+
+TEST_F(ProjectStack, RenderingWithoutScriptsStillCallsOnRender)
+{
+    project.AddLayer(NewInstance("one"), 1.0f);
+    CapturedLog log;
+    project.Render(nProject::RenderWithoutScripts);
+    EXPECT_EQ(log.text, "[S] render\n");
+    EXPECT_EQ(renderer.clears.size(), 1u);
+}
+
+TEST_F(ProjectStack, FindSceneComparesTheSceneNameAndCountsActiveInstances)
+{
+    EXPECT_EQ(project.FindScene("nothing"), nullptr);
+    EXPECT_EQ(project.CountActiveScenes(), 0u);
+    nProjectSceneInstance* instance = NewInstance("named");
+    EXPECT_EQ(instance->GetName(), "named");
+    EXPECT_EQ(instance->GetKind(), ProjectSceneScene3D);
+}
+
+TEST_F(ProjectStack, UnloadingAnInstanceTheProjectDoesNotHoldWarnsAndKeepsIt)
+{
+    nProjectSceneInstance* instance = NewInstance("loose");
+    nProjectLayer* layer = project.AddLayer(instance, 1.0f);
+    ASSERT_NE(layer, nullptr);
+    CapturedLog log;
+    project.Unload(instance);
+    EXPECT_EQ(log.text, "[*] Trying to unload an invalid scene instance.\n");
+    EXPECT_EQ(project.GetLayers().GetCount(), 0u);
+    EXPECT_EQ(instance->GetName(), "loose");
+}
+
+TEST_F(ProjectStack, MissingAndForeignFilesInstantiateNothing)
+{
+    files.Write("project.ngp", "<NML=1.0>\n<Environment=<Name=\"x\">>");
+    CapturedLog log;
+    EXPECT_EQ(project.Instantiate("missing.nms"), nullptr);
+    EXPECT_NE(log.text.find("[!] Could not instantiate scene 'missing.nms', file not found.\n"), std::string::npos);
+    EXPECT_EQ(project.Instantiate("project.ngp"), nullptr);
+    EXPECT_EQ(project.GetScenes().GetCount(), 0u);
+}
+
+TEST_F(ProjectStack, CloseEmptiesTheStackAndClearsTheEndRequest)
+{
+    project.AddLayer(nullptr, 1.0f);
+    project.RequestEnd();
+    EXPECT_TRUE(project.IsEnded());
+    project.Close(false);
+    EXPECT_FALSE(project.IsEnded());
+    EXPECT_EQ(project.GetLayers().GetCount(), 0u);
+    EXPECT_TRUE(project.GetScriptUnit().GetScript().IsEmpty());
+    EXPECT_TRUE(project.GetVM().IsOpen());
+}
+
+} // namespace
