@@ -1,6 +1,8 @@
 #include "audio/nSMixMixer.h"
 
 #include "core/base/nLog.h"
+#include "core/base/nSharedPtr.h"
+#include "core/io/nIOCFile.h"
 #include "core/io/nIOHandle.h"
 #include "platform/nPlatform.h"
 
@@ -45,6 +47,12 @@ bool nSMixMixer::OpenOutputFile(const nString& path)
 {
     m_file.reset();
     m_file.reset(nPlatform::Get().GetIOSystem().Open(path, IOModeWrite));
+    if (!m_file)
+    {
+        // A path the mount table does not answer is a host path, as given on the command line.
+        nSharedPtr<nIOCFile> host(new nIOCFile(nString()));
+        m_file.reset(host->Open(path, IOModeWrite));
+    }
     if (!m_file)
     {
         nLogHolder::Get() << "[!] Could not open the sound output file '" << path << "'.\n";

@@ -1,11 +1,13 @@
 #include "engine/QuenvarViewerDesktop.h"
 
+#include "audio/nMixer.h"
+#include "audio/nSMixMixer.h"
 #include "core/base/nLog.h"
 #include "platform/nHIDSourceSDL.h"
 #include "platform/nStopSignal.h"
+#include "platform/nWaveOutSDL.h"
 #include "platform/nWindowEvents.h"
 #include "render/nRenderer.h"
-#include "audio/nMixer.h"
 
 #include <cstring>
 
@@ -88,7 +90,9 @@ bool QuenvarViewerDesktop::CreateMixer()
         log << "\n";
         return false;
     }
-    if (m_mixerId == "al" || m_mixerId == "soft" || m_mixerId == "file")
+    if (m_mixerId == "soft" || m_mixerId == "file")
+        return CreateSoftwareMixer();
+    if (m_mixerId == "al")
     {
         nLogHolder::Get() << "[!] Mixer '" << m_mixerId << "' is not available in this build.\n";
         m_engine.SetMixer(nullptr);
@@ -98,10 +102,23 @@ bool QuenvarViewerDesktop::CreateMixer()
     return false;
 }
 
+// The "file" mixer opens no device: its sound goes only to the output file.
+bool QuenvarViewerDesktop::CreateSoftwareMixer()
+{
+    const bool toFile = m_mixerId == "file";
+    auto* mixer = new nSMixMixer(&m_engine, toFile ? nullptr : std::make_unique<nWaveOutSDL>());
+    m_mixer = mixer;
+    m_engine.SetMixer(mixer);
+    if (!toFile)
+        return true;
+    m_fileMixer = mixer;
+    return mixer->OpenOutputFile(m_mixerOutputFile);
+}
+
 bool QuenvarViewerDesktop::OpenRenderer()
 {
-    return m_engine.GetRenderer()->Open(uint32_t(m_displayWidth), uint32_t(m_displayHeight), 32, !m_fullScreen,
-                                        nullptr);
+    return m_engine.GetRenderer()->Open(uint32_t(m_displayWidth), uint32_t(m_displayHeight), 32,
+                                        !m_fullScreen, nullptr);
 }
 
 bool QuenvarViewerDesktop::OpenMixer()
