@@ -147,22 +147,12 @@ SQInteger MixerChannelStop(HSQUIRRELVM vm)
                        });
 }
 
-SQInteger MixerChannelPause(HSQUIRRELVM vm)
+template <void (nMixer::*Operation)(int32_t)> SQInteger ChannelVoidCall(HSQUIRRELVM vm)
 {
     return ChannelCall(vm,
                        [](nMixer& mixer, int32_t channel) -> SQInteger
                        {
-                           mixer.ChannelPause(channel);
-                           return 0;
-                       });
-}
-
-SQInteger MixerChannelResume(HSQUIRRELVM vm)
-{
-    return ChannelCall(vm,
-                       [](nMixer& mixer, int32_t channel) -> SQInteger
-                       {
-                           mixer.ChannelResume(channel);
+                           (mixer.*Operation)(channel);
                            return 0;
                        });
 }
@@ -179,16 +169,6 @@ SQInteger MixerChannelTryLock(HSQUIRRELVM vm)
 {
     return ChannelCall(vm, [vm](nMixer& mixer, int32_t channel)
                        { return PushBool(vm, mixer.ChannelTryLock(channel)); });
-}
-
-SQInteger MixerChannelUnlock(HSQUIRRELVM vm)
-{
-    return ChannelCall(vm,
-                       [](nMixer& mixer, int32_t channel) -> SQInteger
-                       {
-                           mixer.ChannelUnlock(channel);
-                           return 0;
-                       });
 }
 
 template <void (nMixer::*Setter)(int32_t, float)> SQInteger ChannelSetFloat(HSQUIRRELVM vm)
@@ -227,11 +207,11 @@ void RegisterMixerApi(HSQUIRRELVM vm)
     RegisterNative(vm, MixerChannelGetState, "MixerChannelGetState", ".xi");
     RegisterNative(vm, MixerChannelStop, "MixerChannelStop", ".xi");
     RegisterNative(vm, MixerCall<&nMixer::ChannelStopAll>, "MixerChannelStopAll", ".x");
-    RegisterNative(vm, MixerChannelPause, "MixerChannelPause", ".xi");
-    RegisterNative(vm, MixerChannelResume, "MixerChannelResume", ".xi");
+    RegisterNative(vm, ChannelVoidCall<&nMixer::ChannelPause>, "MixerChannelPause", ".xi");
+    RegisterNative(vm, ChannelVoidCall<&nMixer::ChannelResume>, "MixerChannelResume", ".xi");
     RegisterNative(vm, MixerChannelLock, "MixerChannelLock", ".x");
     RegisterNative(vm, MixerChannelTryLock, "MixerChannelTryLock", ".xi");
-    RegisterNative(vm, MixerChannelUnlock, "MixerChannelUnlock", ".xi");
+    RegisterNative(vm, ChannelVoidCall<&nMixer::ChannelUnlock>, "MixerChannelUnlock", ".xi");
     RegisterNative(vm, MixerCall<&nMixer::ChannelUnlockAll>, "MixerChannelUnlockAll", ".x");
     RegisterNative(vm, ChannelSetFloat<&nMixer::ChannelSetGain>, "MixerChannelSetGain", ".xin");
     RegisterNative(vm, ChannelSetFloat<&nMixer::ChannelSetPitch>, "MixerChannelSetPitch", ".xin");
