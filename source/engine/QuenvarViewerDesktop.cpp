@@ -1,5 +1,6 @@
 #include "engine/QuenvarViewerDesktop.h"
 
+#include "audio/nALMixer.h"
 #include "audio/nMixer.h"
 #include "audio/nSMixMixer.h"
 #include "core/base/nLog.h"
@@ -94,9 +95,9 @@ bool QuenvarViewerDesktop::CreateMixer()
         return CreateSoftwareMixer();
     if (m_mixerId == "al")
     {
-        nLogHolder::Get() << "[!] Mixer '" << m_mixerId << "' is not available in this build.\n";
-        m_engine.SetMixer(nullptr);
-        return false;
+        m_mixer = new nALMixer(&m_engine);
+        m_engine.SetMixer(m_mixer);
+        return true;
     }
     m_engine.SetMixer(nullptr);
     return false;
