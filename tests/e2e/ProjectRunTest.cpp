@@ -142,8 +142,9 @@ TEST(ProjectRun, ProjectsRunUntilTheirEndAndExitWithTheirCode)
         {"an unknown mixer fails silently", {}, {"game.ngp", "-P", "-r", "none", "-m", "bogus"}, 2, {}, {"[!]"}},
         {"a renderer this build lacks", {}, {"game.ngp", "-P", "-m", "none"}, 2,
          {"[!] Renderer 'egl2' is not available in this build.\n"}, {}},
-        {"a mixer this build lacks", {}, {"game.ngp", "-P", "-r", "none", "-m", "soft"}, 2,
-         {"[!] Mixer 'soft' is not available in this build.\n"}, {}},
+        {"a mixer output file that cannot be written", {},
+         {"game.ngp", "-P", "-r", "none", "-m", "file", "-Mf", "missing/dir/out.wav"}, 2,
+         {"[!] Could not open the sound output file 'missing/dir/out.wav'.\n"}, {}},
     };
     for (const RunCase& testCase : cases)
     {
