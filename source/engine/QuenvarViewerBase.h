@@ -12,6 +12,7 @@
 #include <cstdint>
 
 class nMixer;
+class nSMixMixer;
 class nRenderer;
 class nScene;
 
@@ -158,6 +159,7 @@ protected:
     Quenvar m_engine;
     nRenderer* m_renderer = nullptr; // owned unless it is the engine's null renderer
     nMixer* m_mixer = nullptr;       // owned; null with the engine's null mixer
+    nSMixMixer* m_fileMixer = nullptr; // m_mixer again when it writes a file
     nScene* m_scene = nullptr;
     nProject m_project;
     nFontPair m_profilerFonts;

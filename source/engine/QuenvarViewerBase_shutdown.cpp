@@ -33,5 +33,6 @@ bool QuenvarViewerBase::Shutdown()
     m_engine.SetMixer(nullptr);
     delete m_mixer;
     m_mixer = nullptr;
+    m_fileMixer = nullptr;
     return true;
 }

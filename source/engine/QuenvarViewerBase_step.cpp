@@ -1,10 +1,13 @@
 #include "engine/QuenvarViewerBase.h"
 
 #include "audio/nMixer.h"
+#include "audio/nSMixMixer.h"
 #include "core/base/nLog.h"
 #include "platform/nHID.h"
 #include "platform/nPlatform.h"
 #include "render/nRenderer.h"
+
+#include <algorithm>
 
 namespace
 {
@@ -69,6 +72,9 @@ bool QuenvarViewerBase::Step()
 {
     nHID::GetInstance().Update();
     m_engine.UpdateClock();
+    // The file gets the sound of exactly this frame's clock step, before it is mixed.
+    if (m_fileMixer)
+        m_fileMixer->SetFixedStep(uint64_t(std::max<int64_t>(m_engine.GetFrameStep(), 0)));
     m_engine.GetMixer()->Update();
     m_engine.BeginFrame();
     bool endRequested = false;

@@ -1,9 +1,12 @@
 #include "engine/QuenvarViewerDesktop.h"
 
+#include "audio/nALMixer.h"
 #include "audio/nMixer.h"
+#include "audio/nSMixMixer.h"
 #include "core/base/nLog.h"
 #include "platform/nHIDSourceSDL.h"
 #include "platform/nStopSignal.h"
+#include "platform/nWaveOutSDL.h"
 #include "platform/nWindowEvents.h"
 #include "render/nRenderer.h"
 
@@ -88,14 +91,29 @@ bool QuenvarViewerDesktop::CreateMixer()
         log << "\n";
         return false;
     }
-    if (m_mixerId == "al" || m_mixerId == "soft" || m_mixerId == "file")
+    if (m_mixerId == "soft" || m_mixerId == "file")
+        return CreateSoftwareMixer();
+    if (m_mixerId == "al")
     {
-        nLogHolder::Get() << "[!] Mixer '" << m_mixerId << "' is not available in this build.\n";
-        m_engine.SetMixer(nullptr);
-        return false;
+        m_mixer = new nALMixer(&m_engine);
+        m_engine.SetMixer(m_mixer);
+        return true;
     }
     m_engine.SetMixer(nullptr);
     return false;
+}
+
+// The "file" mixer opens no device: its sound goes only to the output file.
+bool QuenvarViewerDesktop::CreateSoftwareMixer()
+{
+    const bool toFile = m_mixerId == "file";
+    auto* mixer = new nSMixMixer(&m_engine, toFile ? nullptr : std::make_unique<nWaveOutSDL>());
+    m_mixer = mixer;
+    m_engine.SetMixer(mixer);
+    if (!toFile)
+        return true;
+    m_fileMixer = mixer;
+    return mixer->OpenOutputFile(m_mixerOutputFile);
 }
 
 bool QuenvarViewerDesktop::OpenRenderer()

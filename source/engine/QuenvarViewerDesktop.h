@@ -26,6 +26,8 @@ public:
     void SetKeySource(std::unique_ptr<nHIDSource> source) { m_keySource = std::move(source); }
 
 private:
+    bool CreateSoftwareMixer();
+
     nString m_mixerOutputFile;
     std::unique_ptr<nHIDSource> m_keySource;
     bool m_pauseHeld = false;

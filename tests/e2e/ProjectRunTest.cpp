@@ -182,11 +182,11 @@ const RunCase RunCases[] = {
      2,
      {"[!] Renderer 'egl2' is not available in this build.\n"},
      {}},
-    {"a mixer this build lacks",
+    {"a mixer output file that cannot be written",
      {},
-     {"game.ngp", "-P", "-r", "none", "-m", "soft"},
+     {"game.ngp", "-P", "-r", "none", "-m", "file", "-Mf", "missing/dir/out.wav"},
      2,
-     {"[!] Mixer 'soft' is not available in this build.\n"},
+     {"[!] Could not open the sound output file 'missing/dir/out.wav'.\n"},
      {}},
 };
 
