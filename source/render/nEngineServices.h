@@ -2,6 +2,8 @@
 
 #include "render/nCoreMessage.h"
 
+class nGeometry;
+class nMaterial;
 class nMixer;
 class nRenderer;
 class nTexture;
@@ -25,6 +27,11 @@ public:
     // A texture through the current resource cache (its ".nmd" side file read), or null; materials
     // and shader maps load their textures here.
     virtual nTexture* LoadTexture(const char* path, bool cpuOnly, bool bypassCache) = 0;
+    // Geometries load their referenced materials and their proxies here.
+    virtual nMaterial* LoadMaterial(const char* path, bool bypassCache) = 0;
+    virtual nGeometry* LoadGeometry(const char* path, bool cpuOnly, bool bypassCache) = 0;
+    // On: an optimised geometry keeps its own arrays beside its leaves.
+    virtual bool GetKeepGeometryData() const = 0;
 
 protected:
     ~nEngineServices() = default;
