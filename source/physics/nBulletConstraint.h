@@ -24,7 +24,11 @@ public:
     void Free() override;
 
     btTypedConstraint* GetJoint() const { return m_joint; }
+    // Told by an item that is being deleted.
+    void ForgetItem(nPhysicItem* item);
 
 private:
+    void Link(nPhysicItem* oldItem, nPhysicItem* newItem);
+
     btTypedConstraint* m_joint = nullptr;
 };

@@ -7,6 +7,7 @@ class btCompoundShape;
 class btDefaultVehicleRaycaster;
 class btRaycastVehicle;
 class btRigidBody;
+class nBulletConstraint;
 class nBulletMotionState;
 class nBulletWorld;
 
@@ -61,9 +62,14 @@ public:
     btCompoundShape* GetCompound() const { return m_compound; }
     // The shape whose compound child has the index, or null.
     nPhysicShape* GetShapeOfChild(int childIndex) const;
+    // Constraints whose joints hold this body: they lose their joint when the body goes, and
+    // their link to the item when it is deleted.
+    void AttachConstraint(nBulletConstraint* constraint);
+    void DetachConstraint(nBulletConstraint* constraint);
 
 private:
-    bool BuildCompound();
+    // Builds the shapes into the compound around the centre of mass; gives the total mass.
+    float BuildCompound();
     void BuildVehicle();
     void ApplyCollisionFilter(int32_t group, int32_t mask);
     bool HasVehicleWheel(uint32_t wheel) const;
@@ -74,6 +80,7 @@ private:
     btRigidBody* m_body = nullptr;
     btDefaultVehicleRaycaster* m_vehicleRaycaster = nullptr;
     btRaycastVehicle* m_vehicle = nullptr;
+    nList<nBulletConstraint*> m_constraints;
     // A shapeless dynamic body collides with nothing, whatever masks the item stores.
     bool m_filterClosed = false;
 };

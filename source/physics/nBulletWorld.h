@@ -13,7 +13,7 @@ class btSequentialImpulseConstraintSolver;
 class nBulletConvex;
 class nBulletDebugDraw;
 class nBulletMesh;
-class nPhysicDebugRenderer;
+class nRenderer;
 class nPhysicGeometrySource;
 class nString;
 struct nPhysicMeshData;
@@ -23,18 +23,18 @@ struct nPhysicMeshData;
 class nBulletWorld : public nPhysicWorld
 {
 public:
-    static constexpr int32_t SolverMode = 260; // warm starting + SIMD
+    static constexpr int32_t SolverMode = 260;     // warm starting + SIMD
     static constexpr int32_t DebugDrawMode = 6153; // wireframe, contact points, constraints, limits
 
     explicit nBulletWorld(Quenvar* engine);
     ~nBulletWorld() override;
 
     void ClearShapeCaches() override;
-    void DrawDebug(uint32_t unused, nCamera* camera, nFont* font) override;
+    void DrawDebug(uint32_t unused, nRenderView* view, nRasterFont* font) override;
     bool Open() override;
     void Close() override;
-    bool RayCast(const nVector& origin, const nVector& direction, nPhysicRayHit& hit,
-                 uint16_t collisionMask, uint32_t unused, float length) override;
+    bool RayCast(const nVector& origin, const nVector& direction, nPhysicRayHit& hit, uint16_t collisionMask,
+                 uint32_t unused, float length) override;
     nPhysicItem* NewItem() override;
     void InsertItem(nPhysicItem* item) override;
     void RemoveItem(nPhysicItem* item) override;
@@ -46,7 +46,7 @@ public:
     void Step(float seconds) override;
 
     // Draws through the renderer from now on; only while open, and only once.
-    void CreateDebugDraw(nPhysicDebugRenderer* renderer);
+    void CreateDebugDraw(nRenderer* renderer);
     void SetGeometrySource(nPhysicGeometrySource* source) { m_geometrySource = source; }
 
     // The cached shape of a geometry, built on first use; no reference is added. Null when the

@@ -12,10 +12,10 @@ bool nPhysicConstraint::ParseTag(const nMetaTag* tag)
             << (tag ? tag->GetName().GetText() : "") << ").\n";
         return false;
     }
-    Free(); // the joint would otherwise keep the items that are forgotten here
+    // Through the setters, so that the joint and the items' links to it go too.
+    SetItemA(nullptr);
+    SetItemB(nullptr);
     m_type = PhysicConstraintNone;
-    m_itemA = nullptr;
-    m_itemB = nullptr;
     m_pivotA = nMatrix4();
     m_pivotB = nMatrix4();
 

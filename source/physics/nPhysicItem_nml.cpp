@@ -26,7 +26,8 @@ float ReadFloat(const nMetaTag* tag, float fallback)
 bool nPhysicItem::ParseTag(const nMetaTag* tag)
 {
     nLog& log = nLogHolder::Get();
-    if (!tag || (tag->GetName() != "TauItem" && tag->GetName() != "GColItem" && tag->GetName() != "PhysicItem"))
+    if (!tag ||
+        (tag->GetName() != "TauItem" && tag->GetName() != "GColItem" && tag->GetName() != "PhysicItem"))
     {
         log << "[!] Could not parse physic item. Root tag id is incorrect ("
             << (tag ? tag->GetName().GetText() : "") << ").\n";

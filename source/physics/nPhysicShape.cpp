@@ -36,7 +36,8 @@ bool nPhysicShape::SetHeightfield(const float* sourceHeights, int32_t width, int
     // undefined float-to-int conversion.
     const double scaledWidth = std::trunc(static_cast<double>(width) * factor);
     const double scaledHeight = std::trunc(static_cast<double>(height) * factor);
-    if (scaledWidth < 1.0 || scaledHeight < 1.0 || scaledWidth * scaledHeight > static_cast<double>(UINT32_MAX))
+    if (scaledWidth < 1.0 || scaledHeight < 1.0 ||
+        scaledWidth * scaledHeight > static_cast<double>(UINT32_MAX))
         return true;
     const int32_t newWidth = static_cast<int32_t>(scaledWidth);
     const int32_t newHeight = static_cast<int32_t>(scaledHeight);
@@ -48,7 +49,8 @@ bool nPhysicShape::SetHeightfield(const float* sourceHeights, int32_t width, int
     float* out = heights.GetData();
     for (int32_t row = 0; row < newHeight; ++row)
     {
-        int32_t sourceRow = static_cast<int32_t>(static_cast<float>(height) - static_cast<float>(row) * stepY - 1.0f);
+        int32_t sourceRow =
+            static_cast<int32_t>(static_cast<float>(height) - static_cast<float>(row) * stepY - 1.0f);
         sourceRow = sourceRow < 0 ? 0 : (sourceRow >= height ? height - 1 : sourceRow);
         for (int32_t column = 0; column < newWidth; ++column)
         {

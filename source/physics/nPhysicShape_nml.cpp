@@ -14,10 +14,11 @@ struct KindName
 
 // Read names, the written one of each kind first.
 const KindName kKindNames[] = {
-    {"Box", PhysicShapeBox},         {"Cuboid", PhysicShapeBox},     {"Sphere", PhysicShapeSphere},
-    {"Convex", PhysicShapeConvex},   {"Cylinder", PhysicShapeCylinder}, {"Cone", PhysicShapeCone},
-    {"Capsule", PhysicShapeCapsule}, {"Mesh", PhysicShapeMesh},      {"PolyMesh", PhysicShapeMesh},
-    {"Heightmap", PhysicShapeHeightmap},
+    {"Box", PhysicShapeBox},           {"Cuboid", PhysicShapeBox},
+    {"Sphere", PhysicShapeSphere},     {"Convex", PhysicShapeConvex},
+    {"Cylinder", PhysicShapeCylinder}, {"Cone", PhysicShapeCone},
+    {"Capsule", PhysicShapeCapsule},   {"Mesh", PhysicShapeMesh},
+    {"PolyMesh", PhysicShapeMesh},     {"Heightmap", PhysicShapeHeightmap},
 };
 
 int32_t KindFromName(const nString& name)

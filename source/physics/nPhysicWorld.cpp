@@ -5,4 +5,4 @@ nPhysicWorld::~nPhysicWorld()
     m_listeners.Clear();
 }
 
-void nPhysicWorld::DrawDebug(uint32_t, nCamera*, nFont*) {}
+void nPhysicWorld::DrawDebug(uint32_t, nRenderView*, nRasterFont*) {}

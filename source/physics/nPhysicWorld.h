@@ -6,8 +6,8 @@
 #include <cstdint>
 
 class Quenvar;
-class nCamera;
-class nFont;
+class nRasterFont;
+class nRenderView;
 class nPhysicConstraint;
 class nPhysicItem;
 class nPhysicListener;
@@ -29,7 +29,7 @@ public:
     virtual ~nPhysicWorld();
 
     virtual void ClearShapeCaches() = 0;
-    virtual void DrawDebug(uint32_t unused, nCamera* camera, nFont* font);
+    virtual void DrawDebug(uint32_t unused, nRenderView* view, nRasterFont* font);
     virtual bool Open() = 0;
     // Every item and constraint should have been removed first; those left keep their objects,
     // which their own Free deletes.

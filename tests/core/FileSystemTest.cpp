@@ -166,10 +166,10 @@ TEST_F(FileSystemTest, WindowsPathsFindFilesWhateverTheirCase)
     std::unique_ptr<nIOHandle> written(m_system.Open("@core/DATA\\TEX.tga", IOModeWrite));
     ASSERT_NE(written, nullptr);
     EXPECT_TRUE(written->WriteText("new"));
-    written.reset();
+    EXPECT_TRUE(written->Commit());
     std::unique_ptr<nIOHandle> created(m_system.Open("@core/Data\\New.bin", IOModeWrite));
     ASSERT_NE(created, nullptr);
-    created.reset();
+    EXPECT_TRUE(created->Commit());
     EXPECT_EQ(ReadAll(m_system.Open("@core/data/tex.tga", IOModeRead)), "new");
     EXPECT_TRUE(fs::exists(fs::path(data) / "data" / "New.bin"));
     EXPECT_FALSE(fs::exists(fs::path(data) / "DATA"));
@@ -270,6 +270,34 @@ TEST_F(FileSystemTest, RelativePathsOfHostPaths)
 
     m_system.MakeRelativePath(relative, "C:\\Other\\\\b.nmg");
     EXPECT_STREQ(relative.GetText(), "c:/Other/b.nmg");
+
+    // A sibling whose name merely begins with the root's is not inside it.
+    const std::string sibling = data + "x/models/a.nmg";
+    m_system.MakeRelativePath(relative, sibling.c_str());
+    EXPECT_STREQ(relative.GetText(), sibling.c_str());
+}
+
+TEST_F(FileSystemTest, PathsNeverLeaveTheMountedDirectory)
+{
+    const std::string data = Dir("content");
+    Put(m_root.string(), "secret.txt", "outside");
+    Put(data, "models/a.txt", "inside");
+    auto base = Directory(data);
+    ASSERT_TRUE(m_system.Mount(base.Get(), "@data/"));
+
+    EXPECT_EQ(ReadAll(m_system.Open("@data/models/../models/./a.txt", IOModeRead)), "inside");
+    EXPECT_EQ(m_log.text, "");
+    for (const char* path : {"@data/../secret.txt", "@data/models/../../secret.txt", "@data/..\\secret.txt"})
+    {
+        m_log.text.clear();
+        EXPECT_EQ(ReadAll(m_system.Open(path, IOModeRead)), "<none>") << path;
+        EXPECT_EQ(m_log.text, "[!] '" + std::string(path + 6) + "' leads out of the mounted directory '" + data +
+                                  "'; refused.\n");
+    }
+    EXPECT_EQ(m_system.Open("@data/../new.txt", IOModeWrite), nullptr);
+    EXPECT_FALSE(fs::exists(m_root / "new.txt"));
+    EXPECT_FALSE(base->Delete("../secret.txt"));
+    EXPECT_TRUE(fs::exists(m_root / "secret.txt"));
 }
 
 TEST_F(FileSystemTest, TheTableHoldsOneReferencePerMountUntilUnmounted)

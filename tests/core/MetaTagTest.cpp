@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
 #include <string>
 
@@ -117,7 +118,7 @@ TEST_F(MetaTagTest, ValueTagRefusesChildren)
     EXPECT_EQ(nullptr, text.AddChildTag(nullptr));
 }
 
-TEST_F(MetaTagTest, CloneCopiesTreeButNotBinary)
+TEST_F(MetaTagTest, CloneCopiesTreeAndBinaryData)
 {
     nMetaTag source("S");
     uint8_t bytes[3] = {1, 2, 3};
@@ -130,7 +131,11 @@ TEST_F(MetaTagTest, CloneCopiesTreeButNotBinary)
 
     std::unique_ptr<nMetaTag> deep(source.Clone(true));
     ASSERT_EQ(2u, deep->GetChildCount());
-    EXPECT_EQ(TagTypeNone, deep->GetTag("Data;")->GetType());
+    const nMetaTagValue& data = deep->GetTag("Data;")->GetValue();
+    ASSERT_EQ(TagTypeBinary, data.GetType());
+    ASSERT_EQ(3u, data.GetBinarySize());
+    EXPECT_EQ(0, std::memcmp(bytes, data.GetBinaryData(), 3));
+    EXPECT_NE(source.GetTag("Data;")->GetValue().GetBinaryData(), data.GetBinaryData());
     nString leaf;
     EXPECT_TRUE(deep->GetTag("Node:Leaf;")->GetValue().GetString(leaf));
     EXPECT_STREQ("x", leaf.GetText());

@@ -87,7 +87,7 @@ TEST(nMetaTagValue, BinaryIsCopiedInAndOutAndFreedBySetters)
     delete[] copy;
 }
 
-TEST(nMetaTagValue, AssignmentCopiesPlainValuesButNotBinary)
+TEST(nMetaTagValue, AssignmentCopiesEveryKindBinaryIncluded)
 {
     nMetaTagValue source;
     source.SetString("copied");
@@ -102,7 +102,10 @@ TEST(nMetaTagValue, AssignmentCopiesPlainValuesButNotBinary)
     const char byte = 7;
     source.SetBinary(&byte, 1);
     target = source;
-    EXPECT_EQ(target.GetType(), TagTypeNone);
+    source.SetInt(1);
+    ASSERT_EQ(target.GetType(), TagTypeBinary);
+    ASSERT_EQ(target.GetBinarySize(), 1u);
+    EXPECT_EQ(target.GetBinaryData()[0], 7);
 
     source.SetFloat(0.5f);
     nMetaTagValue constructed(source);

@@ -471,3 +471,62 @@ TEST(NmlReaderTest, IncludesOfOneLoadAreBudgeted)
     EXPECT_EQ(2001u, CountTags(small.GetRoots()));
     EXPECT_EQ("", log.text);
 }
+
+TEST(NmlReaderTest, IntegersOutside32BitsSaturate)
+{
+    const std::pair<const char*, int32_t> cases[] = {
+        {"4294967306", 2147483647},
+        {"-2147483649", -2147483647 - 1},
+        {"99999999999999999999999", 2147483647},
+    };
+    for (const auto& [token, expected] : cases)
+    {
+        NmlLogCapture log;
+        nMetaFile file;
+        ASSERT_TRUE(Parse(file, std::string("<NML=1.0><A=") + token + ">")) << token;
+        EXPECT_EQ(expected, file.GetInt("A;", 0)) << token;
+        EXPECT_EQ(std::string("[*] Integer '") + token + "' is out of range, read as " + std::to_string(expected) +
+                      ".\n",
+                  log.text);
+    }
+    NmlLogCapture log;
+    nMetaFile file;
+    ASSERT_TRUE(Parse(file, "<NML=1.0><A=-2147483648><B=2147483647>"));
+    EXPECT_EQ(-2147483647 - 1, file.GetInt("A;", 0));
+    EXPECT_EQ(2147483647, file.GetInt("B;", 0));
+    EXPECT_EQ("", log.text);
+}
+
+// Each line doubles the string before it: 39 lines would ask for terabytes.
+TEST(NmlReaderTest, AppendIsBudgetedLikeIncludes)
+{
+    NmlFileFixture files;
+    std::string text = "<NML=1.0>\n<S0=\"" + std::string(64, 'x') + "\">\n";
+    for (int i = 1; i <= 39; ++i)
+        text += "<S" + std::to_string(i) + "=#append(<S" + std::to_string(i - 1) + ">,<S" + std::to_string(i - 1) +
+                ">)>\n";
+    files.Write("double.nml", text);
+    NmlLogCapture log;
+    nMetaFile file;
+    EXPECT_FALSE(file.Load("double.nml"));
+    EXPECT_EQ("[!] In file 'double.nml': #append makes more text than the 64 MiB one load may hold, metatag "
+              "'S20'.\n"
+              "[!] Could not access file 'double.nml'.\n",
+              log.text);
+}
+
+TEST(NmlReaderTest, ErrorLinesNameTheFileWithoutItsMountPrefix)
+{
+    NmlFileFixture files;
+    nIOCFile* host = new nIOCFile(nString(files.directory.c_str()));
+    ASSERT_TRUE(nPlatform::Get().GetIOSystem().Mount(host, "view@cfile/"));
+    files.Write("bootstrap.txt", "<NML=1.0>\n<A=5 >");
+    NmlLogCapture log;
+    nMetaFile file;
+    EXPECT_FALSE(file.Load("view@cfile/bootstrap.txt"));
+    EXPECT_EQ("[!] In file 'bootstrap.txt': Unexpected trailing expression following value, metatag 'A'.\n"
+              "[!] Could not access file 'bootstrap.txt'.\n",
+              log.text);
+    EXPECT_STREQ("view@cfile/bootstrap.txt", file.GetFileName().GetText());
+    nPlatform::Get().GetIOSystem().Unmount(host);
+}

@@ -279,3 +279,33 @@ TEST(NmlWriterTest, SaveFailures)
     EXPECT_FALSE(file.Save("keep.nml"));
     EXPECT_EQ("old", files.Read("keep.nml"));
 }
+
+// Every name the reader would cut short is refused; an empty name reads back and stays allowed.
+TEST(NmlWriterTest, NamesThatWouldNotReadBackFailTheSave)
+{
+    NmlFileFixture files;
+    for (const char* name : {"a b", "a\tb", "a\rb", "a\nb", "a/b", "a*b", "a+b", "a=b", "a;b", "a:b", "a,b",
+                             "a<b", "a>b", "a(b", "a)b", "a\"b", "a-b", " a"})
+    {
+        nMetaFile file;
+        file.AddRoot("Root")->AddChildInt(name, 1);
+        NmlLogCapture log;
+        EXPECT_FALSE(file.Save("out.nml")) << name;
+        EXPECT_EQ(std::string("[!] Tag name '") + name +
+                      "' holds a character that ends names in NML; the tag cannot be written.\n",
+                  log.text);
+        EXPECT_FALSE(files.Exists("out.nml")) << name;
+    }
+    nMetaFile file;
+    file.AddRootInt("", 3);
+    file.AddRootInt("a.b_c#1", 4);
+    ASSERT_TRUE(file.Save("out.nml"));
+    nMetaFile back;
+    ASSERT_TRUE(back.Load("out.nml"));
+    const auto* unnamed = static_cast<const nMetaTag*>(back.GetRoots().GetHead());
+    int32_t value = 0;
+    EXPECT_TRUE(unnamed->GetName().IsEmpty());
+    EXPECT_TRUE(unnamed->GetValue().GetInt(value));
+    EXPECT_EQ(3, value);
+    EXPECT_EQ(4, back.GetInt("a.b_c#1;", 0));
+}

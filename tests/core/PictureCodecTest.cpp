@@ -477,6 +477,7 @@ TEST_F(PictureFileTest, JpeglibSavesAndReadsBackAnyPackedFormat)
     {
         std::unique_ptr<nIOHandle> handle(System().Open("@pictest/out.jpg", IOModeWrite));
         ASSERT_TRUE(PictureFindIOCodec("Jpeglib")->Save(handle.get(), picture));
+        ASSERT_TRUE(handle->Commit());
     }
     nPicture back;
     ASSERT_TRUE(nPicture::Load(back, "@pictest/out.jpg"));

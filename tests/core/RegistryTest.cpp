@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -68,6 +70,19 @@ TEST(RegistryTest, SetKeyCreatesThePathAndTellsListeners)
     registry.SetKey("PostProcess:FX:Other", &value);
     EXPECT_EQ(1u, registry.GetRoots().GetCount());
     EXPECT_EQ(2u, MetaFindTagInList(&registry.GetRoots(), "PostProcess:FX;", false)->GetChildCount());
+}
+
+TEST(RegistryTest, SetKeyKeepsABinaryValue)
+{
+    nRegistry registry;
+    const uint8_t bytes[4] = {9, 0, 255, 1};
+    nMetaTagValue value;
+    value.SetBinary(bytes, sizeof(bytes));
+    nMetaTag* tag = registry.SetKey("Input:Map", &value);
+    ASSERT_NE(nullptr, tag);
+    ASSERT_EQ(TagTypeBinary, tag->GetType());
+    ASSERT_EQ(4u, tag->GetValue().GetBinarySize());
+    EXPECT_EQ(0, std::memcmp(bytes, tag->GetValue().GetBinaryData(), 4));
 }
 
 TEST(RegistryTest, SetKeyWithoutValueOnlyCreates)

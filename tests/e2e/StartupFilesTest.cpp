@@ -96,7 +96,7 @@ TEST(StartupFiles, BootstrapAndConfigurationFilesAreFoundWhereTheUserPutThem)
          {},
          SceneRunWith({"-C", "bad.cfg"}),
          CommandLineAccepted,
-         "'view@cfile/bad.cfg'",
+         "In file 'bad.cfg'",
          nullptr},
         {"configuration through a mounted directory",
          {{"sub/bad.cfg", BrokenConfiguration}},

@@ -129,11 +129,10 @@ bool nArchive::Close()
     if (m_writeMode && m_file)
     {
         const uint32_t endCode = 0xFFFFFFFFu;
-        closed = WriteBytes(&endCode, sizeof(endCode));
+        WriteBytes(&endCode, sizeof(endCode));
+        closed = m_file->Commit();
         if (closed)
             nLogHolder::Get() << "Archive complete, closing.\n";
-        else
-            nLogHolder::Get() << "[!] Failed to write the end of the archive.\n";
     }
     m_file.reset();
     m_fileSize = 0;

@@ -22,3 +22,9 @@ void nIOBase::GetRelativePath(nString& out, const nString& nativePath)
 {
     out = nativePath;
 }
+
+bool nIOBase::Commit(nIOHandle* handle)
+{
+    Close(handle);
+    return true;
+}

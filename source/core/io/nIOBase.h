@@ -37,6 +37,8 @@ public:
     virtual void GetRelativePath(nString& out, const nString& nativePath);
     virtual nIOHandle* Open(const nString& path, int mode) = 0;
     virtual void Close(nIOHandle* handle) = 0;
+    // Ends a handle opened for writing; see nIOHandle::Commit. The base only closes it.
+    virtual bool Commit(nIOHandle* handle);
     virtual bool Delete(const nString& path) = 0;
     virtual int64_t Tell(nIOHandle* handle) = 0;
     virtual int64_t Seek(nIOHandle* handle, int64_t offset, int origin) = 0;

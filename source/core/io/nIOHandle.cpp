@@ -27,6 +27,14 @@ void nIOHandle::Close()
     m_base->Close(this);
 }
 
+bool nIOHandle::Commit()
+{
+    if (m_closed)
+        return false;
+    m_closed = true;
+    return m_base->Commit(this);
+}
+
 int64_t nIOHandle::GetSize()
 {
     const int64_t position = Tell();

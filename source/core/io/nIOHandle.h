@@ -31,6 +31,10 @@ public:
     bool WriteText(const char* text);
     bool WriteU32(const uint32_t* value);
     void Close();
+    // Every save ends here: true when each byte written reached the file and the file replaced
+    // the target, else false with one "[!]" line naming the file, the target left as it was.
+    // A handle opened for writing and closed or destroyed without Commit changes nothing.
+    bool Commit();
 
 private:
     nSharedPtr<nIOBase> m_base;

@@ -176,7 +176,9 @@ bool nIOSystem::SaveFile(const nString& path, const nAutoArray<uint8_t>& block)
         return false;
     }
     const size_t size = static_cast<size_t>(block.GetSize());
-    return size == 0 || handle->Write(block.GetData(), size) == size;
+    if (size != 0)
+        handle->Write(block.GetData(), size);
+    return handle->Commit();
 }
 
 bool nIOSystem::CopyFile(const nString& from, const nString& to)
@@ -224,6 +226,14 @@ bool nIOSystem::Delete(const nString& path)
         return base->Delete(path);
     }
     return false;
+}
+
+nString nIOSystem::StripSystemPrefix(const nString& path) const
+{
+    const nIOMountPoint* mount = FindMatchingMount(path);
+    if (!mount || mount->GetPrefix().FindChar('@') < 0)
+        return path;
+    return nString(path.GetText() + mount->GetPrefix().GetLength());
 }
 
 void nIOSystem::GetNativePath(nString& out, const nString& path)

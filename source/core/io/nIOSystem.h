@@ -40,6 +40,10 @@ public:
     bool CopyFile(const nString& from, const nString& to);
     bool MoveFile(const nString& from, const nString& to);
     bool Delete(const nString& path);
+    // The path as a user knows the file: without the system's own mount prefix ("@core/",
+    // "view@cfile/": those holding "@"); any other path, such as one under a prefix the user
+    // chose on the command line, unchanged.
+    nString StripSystemPrefix(const nString& path) const;
     void GetNativePath(nString& out, const nString& path);
     void MakeRelativePath(nString& out, const nString& nativePath);
 

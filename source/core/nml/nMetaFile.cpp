@@ -172,10 +172,6 @@ bool nMetaFile::Save(const char* path) const
         return false;
     }
     const std::string& text = writer.GetText();
-    if (handle->Write(text.data(), text.size()) != text.size())
-    {
-        nLogHolder::Get() << "[!] Failed to write nml output '" << path << "'.\n";
-        return false;
-    }
-    return true;
+    handle->Write(text.data(), text.size());
+    return handle->Commit();
 }

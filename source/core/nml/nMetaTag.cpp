@@ -170,6 +170,11 @@ nMetaTag* nMetaTag::Clone(bool deep) const
     if (!GetName().IsEmpty())
         copy->SetId(GetName());
     copy->m_value = m_value;
+    if (copy->m_value.GetType() != m_value.GetType())
+    {
+        delete copy;
+        return nullptr;
+    }
     if (!deep)
         return copy;
     for (nLinkedListEntry* entry = m_children.GetHead(); entry; entry = entry->GetNext())

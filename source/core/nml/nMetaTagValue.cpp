@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstring>
 #include <new>
+#include <utility>
 
 nMetaTagValue::nMetaTagValue(const nMetaTagValue& other)
 {
@@ -31,6 +32,9 @@ nMetaTagValue& nMetaTagValue::operator=(const nMetaTagValue& other)
         break;
     case TagTypeString:
         SetString(other.m_text.GetText());
+        break;
+    case TagTypeBinary:
+        SetBinary(other.m_scalar.binary, other.m_size);
         break;
     default:
         Clear();
@@ -64,6 +68,13 @@ void nMetaTagValue::SetString(const char* text)
 {
     Clear();
     m_text = text;
+    m_type = TagTypeString;
+}
+
+void nMetaTagValue::SetString(nString&& text)
+{
+    Clear();
+    m_text = std::move(text);
     m_type = TagTypeString;
 }
 

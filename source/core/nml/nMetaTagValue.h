@@ -23,7 +23,8 @@ public:
     nMetaTagValue(const nMetaTagValue& other);
     ~nMetaTagValue();
 
-    // Copies Real, Bool, Integer and String values; a None or Binary source leaves this value None.
+    // Copies the value of any kind, Binary data included; when a copy cannot be allocated this
+    // value is left None.
     nMetaTagValue& operator=(const nMetaTagValue& other);
 
     // Same-kind Real, Bool, Integer and String values compare their contents; an Integer equals a
@@ -38,6 +39,8 @@ public:
     void SetBool(bool value);
     void SetInt(int32_t value);
     void SetString(const char* text);
+    // Takes the text over without copying it.
+    void SetString(nString&& text);
     // When the copy cannot be allocated the value stays None.
     void SetBinary(const void* data, uint32_t size);
     void Clear();
@@ -48,6 +51,8 @@ public:
     bool GetInt(int32_t& out) const;
     bool GetBool(bool& out) const;
     bool GetString(nString& out) const;
+    // The stored text without a copy; empty for any other kind.
+    const nString& GetText() const { return m_text; }
     // The copy is the caller's, to be freed with delete[].
     bool GetBinary(uint8_t*& data, uint32_t& size) const;
     // The stored Binary bytes without a copy; null and 0 for any other kind.

@@ -14,6 +14,7 @@
 #include <memory>
 #include <string>
 #include <system_error>
+#include <utility>
 
 namespace
 {
@@ -34,27 +35,21 @@ bool ReadCount(const char*& cursor, const char* end, uint64_t& value)
     return true;
 }
 
-// An optional "-" and the leading digits of the token; the rest of the token is ignored. Bounded
-// by the token's end, since the text carries no terminator.
-int32_t ReadInteger(const char* cursor, const char* end)
-{
-    bool negative = cursor < end && *cursor == '-';
-    if (negative)
-        ++cursor;
-    uint32_t value = 0;
-    for (; cursor < end && IsDigit(*cursor); ++cursor)
-        value = value * 10 + static_cast<uint32_t>(*cursor - '0');
-    return static_cast<int32_t>(negative ? 0u - value : value);
-}
 } // namespace
 
 nMetaTextReader::nMetaTextReader(nMetaFile& file) : nMetaTextReader(file, nullptr, 0, false) {}
 
 nMetaTextReader::nMetaTextReader(nMetaFile& file, const IncludeLink* includes, uint32_t baseDepth,
                                  bool included)
-    : m_file(file), m_includes(includes), m_budget(includes ? includes->budget : &m_ownBudget),
-      m_baseDepth(baseDepth), m_included(included)
+    : m_file(file), m_shownName(ShownPath(file.GetFileName().GetText())), m_includes(includes),
+      m_budget(includes ? includes->budget : &m_ownBudget), m_baseDepth(baseDepth), m_included(included)
 {
+}
+
+// Log lines name a file as the user knows it, without the mount prefix the program put before it.
+nString nMetaTextReader::ShownPath(const char* path)
+{
+    return nPlatform::Get().GetIOSystem().StripSystemPrefix(nString(path));
 }
 
 bool nMetaTextReader::Load(nMetaFile& file, const char* path)
@@ -101,7 +96,7 @@ bool nMetaTextReader::LoadNested(nMetaFile& file, const char* path, const nStrin
         loaded = reader.Parse(reinterpret_cast<const char*>(block.GetData()), block.GetCount());
     }
     if (!loaded)
-        nLogHolder::Get() << "[!] Could not access file '" << path << "'.\n";
+        nLogHolder::Get() << "[!] Could not access file '" << ShownPath(path) << "'.\n";
     return loaded;
 }
 
@@ -142,7 +137,7 @@ bool nMetaTextReader::ParseTag(nMetaTag* tag, const char* cursor, const char* en
 {
     if (!tag)
     {
-        nLogHolder::Get() << "[!] No tag to parse in file '" << m_file.GetFileName() << "'.\n";
+        nLogHolder::Get() << "[!] No tag to parse in file '" << m_shownName << "'.\n";
         return false;
     }
     m_end = end;
@@ -187,7 +182,7 @@ bool nMetaTextReader::StartsWith(const char* cursor, const char* word) const
 
 bool nMetaTextReader::Fail(const char* message, const nMetaTag* tag, const char* closing) const
 {
-    nLogHolder::Get() << "[!] In file '" << m_file.GetFileName() << "': " << message << tag->GetName()
+    nLogHolder::Get() << "[!] In file '" << m_shownName << "': " << message << tag->GetName()
                       << closing;
     return false;
 }
@@ -208,6 +203,8 @@ bool nMetaTextReader::ParseTagAt(nMetaTag* tag, const char*& cursor, uint32_t de
         ++m_budget->tags;
     const char* nameEnd = TextFindTokenEnd(cursor, m_end, false);
     tag->SetId(nString(cursor, nameEnd));
+    if (tag->GetName().GetLength() != static_cast<uint32_t>(nameEnd - cursor))
+        return Fail("Failed to allocate the name of a metatag '", tag);
     if (depth >= MaxTagDepth)
         return Fail("Tags nest too deeply, metatag '", tag);
     cursor = TextSkipBlanks(nameEnd, m_end);
@@ -252,7 +249,7 @@ bool nMetaTextReader::ParseTagAt(nMetaTag* tag, const char*& cursor, uint32_t de
             if (!ParseTagAt(child, cursor, depth + 1))
             {
                 // Left open on purpose: the caller's failure line completes it.
-                nLogHolder::Get() << "[!] In file '" << m_file.GetFileName() << "': ";
+                nLogHolder::Get() << "[!] In file '" << m_shownName << "': ";
                 return false;
             }
         }
@@ -275,7 +272,7 @@ bool nMetaTextReader::ParseTagAt(nMetaTag* tag, const char*& cursor, uint32_t de
         else
         {
             const char byte[2] = {c, '\0'};
-            nLogHolder::Get() << "[!] In file '" << m_file.GetFileName() << "': Unexpected '" << byte
+            nLogHolder::Get() << "[!] In file '" << m_shownName << "': Unexpected '" << byte
                               << "' in assignation, metatag '" << tag->GetName() << "'.\n";
             return false;
         }
@@ -294,7 +291,7 @@ bool nMetaTextReader::ParseNumber(nMetaTag* tag, const char*& cursor)
     if (TextIsRealToken(cursor, m_end))
         tag->GetValue().SetFloat(static_cast<float>(StringToFloat(cursor, tokenEnd, true)));
     else
-        tag->GetValue().SetInt(ReadInteger(cursor, tokenEnd));
+        tag->GetValue().SetInt(StringToInt(cursor, tokenEnd));
     cursor = tokenEnd + 1;
     return true;
 }
@@ -305,7 +302,8 @@ bool nMetaTextReader::ParseString(nMetaTag* tag, const char*& cursor)
     const char* close = TextFindClosingQuote(begin, m_end);
     if (close >= m_end)
         return Fail("Mangled string declaration, metatag '", tag);
-    tag->GetValue().SetString(nString(begin, close).GetText());
+    if (!StoreString(tag, nString(begin, close), static_cast<size_t>(close - begin)))
+        return false;
     cursor = TextSkipBlanks(close + 1, m_end);
     if (cursor >= m_end)
         return Fail("Unexpected EOF after string declaration, metatag '", tag);
@@ -354,7 +352,7 @@ bool nMetaTextReader::ParseBinary(nMetaTag* tag, const char*& cursor)
 
     auto* data = static_cast<uint8_t*>(MemAllocMetatag(size ? size : 1));
     if (!data)
-        return true;
+        return Fail("Failed to allocate binary buffer in binary tag '", tag, "' declaration.\n");
     std::memset(data, 0, size); // bytes a short block does not supply
     if (yEnc)
         DecodeYEnc(block, encodedLength, data, size);
@@ -362,6 +360,8 @@ bool nMetaTextReader::ParseBinary(nMetaTag* tag, const char*& cursor)
         DecodeUU(block, encodedLength, data, size);
     tag->GetValue().SetBinary(data, static_cast<uint32_t>(size));
     MemFreeMetatag(data);
+    if (tag->GetValue().GetType() != TagTypeBinary)
+        return Fail("Failed to allocate binary buffer in binary tag '", tag, "' declaration.\n");
     return true;
 }
 
@@ -370,7 +370,7 @@ bool nMetaTextReader::Include(nMetaTag* tag, const char*& cursor, uint32_t depth
     const char* p = TextSkipBlanks(cursor + 8, m_end); // past "#include"
     if (p >= m_end || *p != '(')
     {
-        nLogHolder::Get() << "[!] Mangled #include directive in file '" << m_file.GetFileName() << "'.\n";
+        nLogHolder::Get() << "[!] Mangled #include directive in file '" << m_shownName << "'.\n";
         return false;
     }
     nString path;
@@ -387,7 +387,7 @@ bool nMetaTextReader::Include(nMetaTag* tag, const char*& cursor, uint32_t depth
         p = close < m_end ? TextSkipBlanks(close + 1, m_end) : m_end;
         if (p >= m_end)
         {
-            nLogHolder::Get() << "[!] Mangled #include directive in file '" << m_file.GetFileName() << "'.\n";
+            nLogHolder::Get() << "[!] Mangled #include directive in file '" << m_shownName << "'.\n";
             return false;
         }
         path.Set(open, close);
@@ -407,14 +407,14 @@ void nMetaTextReader::IncludeFile(nMetaTag* tag, const char* path, uint32_t dept
         if (link->identity == identity)
         {
             nLogHolder::Get() << "[!] Failed to include external NML file '" << path << "' from file '"
-                              << m_file.GetFileName() << "': it is already being read.\n";
+                              << m_shownName << "': it is already being read.\n";
             return;
         }
     }
     if (m_includes && m_includes->depth + 1 >= MaxIncludeDepth)
     {
         nLogHolder::Get() << "[!] Failed to include external NML file '" << path << "' from file '"
-                          << m_file.GetFileName() << "': includes nest deeper than " << MaxIncludeDepth
+                          << m_shownName << "': includes nest deeper than " << MaxIncludeDepth
                           << ".\n";
         return;
     }
@@ -423,7 +423,7 @@ void nMetaTextReader::IncludeFile(nMetaTag* tag, const char* path, uint32_t dept
         // Said once: a runaway expansion would otherwise log every include it skips.
         if (!m_budget->exhausted)
             nLogHolder::Get() << "[!] Failed to include external NML file '" << path << "' from file '"
-                              << m_file.GetFileName() << "': the files included by this load exceed "
+                              << m_shownName << "': the files included by this load exceed "
                               << (MaxIncludedBytes >> 20) << " MiB or " << MaxIncludedTags
                               << " tags; further includes are skipped.\n";
         m_budget->exhausted = true;
@@ -433,7 +433,7 @@ void nMetaTextReader::IncludeFile(nMetaTag* tag, const char* path, uint32_t dept
     if (!LoadNested(*included, path, identity, m_includes, m_budget, depth + 1))
     {
         nLogHolder::Get() << "[!] Failed to include external NML file '" << path << "' from file '"
-                          << m_file.GetFileName() << "'.\n";
+                          << m_shownName << "'.\n";
         return;
     }
     while (auto* root = static_cast<nMetaTag*>(included->GetRoots().GetHead()))
@@ -441,7 +441,7 @@ void nMetaTextReader::IncludeFile(nMetaTag* tag, const char* path, uint32_t dept
         if (!included->RemoveRoot(root))
         {
             nLogHolder::Get() << "[!] Could not relink root tag from included metafile in file '"
-                              << m_file.GetFileName() << "'.\n";
+                              << m_shownName << "'.\n";
             return;
         }
         tag->GetChildren().Add(root);
@@ -473,20 +473,20 @@ bool nMetaTextReader::Append(nMetaTag* tag, const char*& cursor)
             nMetaTag* found = MetaFindTagInList(&m_file.GetRoots(), path.GetText(), false);
             if (!found)
             {
-                nLogHolder::Get() << "[!] In file '" << m_file.GetFileName()
+                nLogHolder::Get() << "[!] In file '" << m_shownName
                                   << "': Preprocessor argument tag '" << path << "' not found, metatag '"
                                   << tag->GetName() << "'.\n";
                 return false;
             }
-            nString piece;
-            if (!found->GetValue().GetString(piece))
+            if (found->GetType() != TagTypeString)
             {
-                nLogHolder::Get() << "[!] In file '" << m_file.GetFileName()
+                nLogHolder::Get() << "[!] In file '" << m_shownName
                                   << "': Preprocessor directive #append only support string, metatag '"
                                   << found->GetName() << "'.\n";
                 return false;
             }
-            text += piece;
+            if (!AppendPiece(tag, text, found->GetValue().GetText()))
+                return false;
             p = close;
             after = close + 1;
         }
@@ -495,7 +495,8 @@ bool nMetaTextReader::Append(nMetaTag* tag, const char*& cursor)
             const char* close = TextFindClosingQuote(p + 1, m_end);
             if (close >= m_end)
                 return Fail("Mangled shortcut declaration, metatag '", tag);
-            text += nString(p + 1, close);
+            if (!AppendPiece(tag, text, nString(p + 1, close)))
+                return false;
             p = close + 1;
             after = p;
         }
@@ -512,7 +513,32 @@ bool nMetaTextReader::Append(nMetaTag* tag, const char*& cursor)
     p = TextSkipBlanks(p + 1, m_end);
     if (p >= m_end || *p != '>')
         return Fail("Unexpected trailing expression following string object, metatag '", tag);
-    tag->GetValue().SetString(text.GetText());
+    const uint32_t length = text.GetLength();
+    if (!StoreString(tag, std::move(text), length))
+        return false;
+    m_budget->bytes += length;
     cursor = p + 1;
+    return true;
+}
+
+// Appended text counts against the budget of the load as included text does: a few lines that
+// each double a string would otherwise ask for gigabytes.
+bool nMetaTextReader::AppendPiece(const nMetaTag* tag, nString& text, const nString& piece)
+{
+    const uint64_t length = uint64_t(text.GetLength()) + piece.GetLength();
+    if (m_budget->bytes + length > MaxIncludedBytes)
+        return Fail("#append makes more text than the 64 MiB one load may hold, metatag '", tag);
+    text += piece;
+    if (text.GetLength() != length)
+        return Fail("Failed to allocate #append text, metatag '", tag);
+    return true;
+}
+
+// A copy that could not be allocated must fail the load, not leave an empty value behind.
+bool nMetaTextReader::StoreString(nMetaTag* tag, nString&& text, size_t length)
+{
+    if (text.GetLength() != length)
+        return Fail("Failed to allocate string, metatag '", tag);
+    tag->GetValue().SetString(std::move(text));
     return true;
 }

@@ -20,7 +20,8 @@ public:
     static constexpr uint32_t MaxIncludeDepth = 16;
     // Once the files included by one load hold this many bytes or tags, further includes are
     // skipped: a few small files including each other many times would otherwise expand
-    // geometrically.
+    // geometrically. Text made by "#append" spends from the same bytes and fails the load when
+    // it would exceed them.
     static constexpr uint32_t MaxIncludedBytes = 64u << 20;
     static constexpr uint32_t MaxIncludedTags = 1u << 20;
 
@@ -53,6 +54,7 @@ private:
     static bool LoadNested(nMetaFile& file, const char* path, const nString& identity,
                            const IncludeLink* includes, IncludeBudget* budget, uint32_t baseDepth);
     static nString ResolveIdentity(const char* path);
+    static nString ShownPath(const char* path);
 
     bool ParseTagAt(nMetaTag* tag, const char*& cursor, uint32_t depth);
     bool ParseNumber(nMetaTag* tag, const char*& cursor);
@@ -61,6 +63,8 @@ private:
     bool ParseBinary(nMetaTag* tag, const char*& cursor);
     bool Include(nMetaTag* tag, const char*& cursor, uint32_t depth);
     bool Append(nMetaTag* tag, const char*& cursor);
+    bool AppendPiece(const nMetaTag* tag, nString& text, const nString& piece);
+    bool StoreString(nMetaTag* tag, nString&& text, size_t length);
     void IncludeFile(nMetaTag* tag, const char* path, uint32_t depth);
     void CheckVersion(const nMetaTag& header) const;
     bool StartsWith(const char* cursor, const char* word) const;
@@ -68,6 +72,7 @@ private:
     bool Fail(const char* message, const nMetaTag* tag, const char* closing = "'.\n") const;
 
     nMetaFile& m_file;
+    nString m_shownName;
     const IncludeLink* m_includes;
     IncludeBudget m_ownBudget;
     IncludeBudget* m_budget;

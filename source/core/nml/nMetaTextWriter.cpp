@@ -51,9 +51,18 @@ bool nMetaTextWriter::WriteTag(const nMetaTag* tag, uint32_t depth)
 {
     if (!tag)
         return false;
+    const char* name = tag->GetName().GetText() ? tag->GetName().GetText() : "";
+    const char* nameEnd = name + tag->GetName().GetLength();
+    // The reader ends a name at the first of these characters: such a name would not read back.
+    if (TextFindTokenEnd(name, nameEnd, false) != nameEnd)
+    {
+        nLogHolder::Get() << "[!] Tag name '" << tag->GetName()
+                          << "' holds a character that ends names in NML; the tag cannot be written.\n";
+        return false;
+    }
     WriteIndent(depth);
     m_text += '<';
-    m_text.append(tag->GetName().GetText() ? tag->GetName().GetText() : "", tag->GetName().GetLength());
+    m_text.append(name, nameEnd);
     const nMetaTagValue& value = tag->GetValue();
     switch (value.GetType())
     {

@@ -42,6 +42,8 @@ nMetaTag* nRegistry::SetKey(const char* key, const nMetaTagValue* value)
     if (tag && value)
     {
         tag->GetValue() = *value;
+        if (tag->GetValue().GetType() != value->GetType())
+            return nullptr;
         Broadcast(RegistryKeyChanged, key);
     }
     return tag;

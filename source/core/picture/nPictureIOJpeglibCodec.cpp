@@ -55,5 +55,11 @@ bool nPictureIOJpeglibCodec::Save(nIOHandle* handle, const nPicture& picture)
     if (!JpegEncodeMemory(block.GetData(), block.GetCount(), &size, Quality, source->GetPixels(),
                           source->GetWidth(), source->GetHeight()))
         return false;
-    return handle->Write(block.GetData(), size) == size;
+    // The opener commits the handle; a write that already fell short must not pass silently.
+    if (handle->Write(block.GetData(), size) != size)
+    {
+        nLogHolder::Get() << "[!] Jpeglib: cannot write the encoded picture.\n";
+        return false;
+    }
+    return true;
 }

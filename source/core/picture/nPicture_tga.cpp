@@ -83,10 +83,6 @@ bool nPicture::SaveTGA(const nPicture& picture, const nString& path)
         nLogHolder::Get() << "[!] Cannot write to '" << path << "'.\n";
         return false;
     }
-    if (handle->Write(file.GetData(), file.GetCount()) != file.GetCount())
-    {
-        nLogHolder::Get() << "[!] Cannot write to '" << path << "'.\n";
-        return false;
-    }
-    return true;
+    handle->Write(file.GetData(), file.GetCount());
+    return handle->Commit();
 }

@@ -135,13 +135,9 @@ void nMItem::Setup()
 nScriptUnit* nMItem::CreateScriptUnit()
 {
     auto* unit = new (std::nothrow) nManagerScriptUnit(m_scene->GetVM());
-    if (!unit)
-    {
-        nLogHolder::Get() << "[!] Failed to allocate script unit for item '" << m_name << "'.\n";
-        return nullptr;
-    }
-    unit->SetOwner(static_cast<nMItem*>(this), ObjectTypeItem);
-    return AppendScriptUnit(unit);
+    if (unit)
+        unit->SetOwner(static_cast<nMItem*>(this), ObjectTypeItem);
+    return AppendScriptUnit(unit, m_name.GetText() ? m_name.GetText() : "");
 }
 
 void nMItem::SetPriority(float priority)

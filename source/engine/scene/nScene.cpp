@@ -51,13 +51,9 @@ void nScene::DestroyItems()
 nScriptUnit* nScene::CreateScriptUnit()
 {
     auto* unit = new (std::nothrow) nSceneScriptUnit(m_vm);
-    if (!unit)
-    {
-        nLogHolder::Get() << "[!] Failed to allocate script unit for item '" << m_name << "'.\n";
-        return nullptr;
-    }
-    unit->SetOwner(this, ObjectTypeScene);
-    return AppendScriptUnit(unit);
+    if (unit)
+        unit->SetOwner(this, ObjectTypeScene);
+    return AppendScriptUnit(unit, m_name.GetText() ? m_name.GetText() : "");
 }
 
 void nScene::SetPhysicWorld(nPhysicWorld* world)

@@ -2,6 +2,7 @@
 
 #include "core/base/nAutoArray.h"
 #include "core/base/nList.h"
+#include "core/base/nLog.h"
 
 #include <cassert>
 #include <charconv>
@@ -706,17 +707,33 @@ int Utf8DecodeChar(const char* utf8, uint32_t* utf32)
     return used;
 }
 
-int StringToInt(const char* text)
+int StringToInt(const char* text, const char* end)
 {
     if (!text)
         return 0;
-    bool negative = *text == '-';
+    if (!end)
+        end = text + std::strlen(text);
+    const char* at = text;
+    const bool negative = at < end && *at == '-';
     if (negative)
-        ++text;
-    uint32_t value = 0;
-    for (; *text >= '0' && *text <= '9'; ++text)
-        value = value * 10u + static_cast<uint32_t>(*text - '0');
-    return static_cast<int>(negative ? 0u - value : value);
+        ++at;
+    const int64_t limit = negative ? -int64_t(INT32_MIN) : INT32_MAX;
+    int64_t value = 0;
+    bool saturated = false;
+    for (; at < end && *at >= '0' && *at <= '9'; ++at)
+    {
+        value = value * 10 + (*at - '0');
+        if (value > limit)
+        {
+            value = limit;
+            saturated = true;
+        }
+    }
+    const int result = static_cast<int>(negative ? -value : value);
+    if (saturated)
+        nLogHolder::Get() << "[*] Integer '" << nString(text, at) << "' is out of range, read as " << result
+                          << ".\n";
+    return result;
 }
 
 // Built in single precision as the stored numbers always were, so values read back unchanged.

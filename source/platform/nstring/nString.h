@@ -94,7 +94,9 @@ nString operator+(const nString& left, const nString& right);
 
 int Utf8SequenceLength(const char* utf8);
 int Utf8DecodeChar(const char* utf8, uint32_t* utf32);
-int StringToInt(const char* text);
+// An optional '-' and the decimal digits up to the first other character (or the end). A number
+// outside 32 bits reads as the nearest limit, with one "[*]" line.
+int StringToInt(const char* text, const char* end = nullptr);
 double StringToFloat(const char* begin, const char* end = nullptr, bool acceptComma = false);
 uint32_t StringToHex(const char* text);
 const char* StringFindChar(const char* text, char c, const char* limit = nullptr);

@@ -1,0 +1,116 @@
+#include "physics/nBulletConstraint.h"
+
+#include "physics/nBulletConvert.h"
+#include "physics/nBulletPhysicItem.h"
+#include "physics/nBulletWorld.h"
+
+#include <btBulletDynamicsCommon.h>
+
+namespace
+{
+// A pivot in the body's space: the body origin is the item's centre of mass.
+btVector3 BodyPivot(const nMatrix4& pivot, const nPhysicItem* item)
+{
+    nVector translation = pivot.GetTranslation();
+    if (item)
+        translation -= item->GetCenterOfMass();
+    return ToBullet(translation);
+}
+
+btRigidBody* BodyOf(nPhysicItem* item)
+{
+    return item ? static_cast<nBulletPhysicItem*>(item)->GetRigidBody() : nullptr;
+}
+} // namespace
+
+nBulletConstraint::nBulletConstraint(nBulletWorld* world) : nPhysicConstraint(world) {}
+
+nBulletConstraint::~nBulletConstraint()
+{
+    Free();
+    nPhysicItem* itemA = m_itemA;
+    nPhysicItem* itemB = m_itemB;
+    m_itemA = nullptr;
+    m_itemB = nullptr;
+    Link(itemA, nullptr);
+    Link(itemB, nullptr);
+}
+
+// An item tells its constraints when its body goes, so no joint outlives a body it holds.
+void nBulletConstraint::Link(nPhysicItem* oldItem, nPhysicItem* newItem)
+{
+    if (oldItem == newItem)
+        return;
+    if (oldItem && oldItem != m_itemA && oldItem != m_itemB)
+        static_cast<nBulletPhysicItem*>(oldItem)->DetachConstraint(this);
+    if (newItem)
+        static_cast<nBulletPhysicItem*>(newItem)->AttachConstraint(this);
+}
+
+void nBulletConstraint::SetItemA(nPhysicItem* item)
+{
+    nPhysicItem* old = m_itemA;
+    m_itemA = item;
+    Link(old, item);
+    Setup();
+}
+
+void nBulletConstraint::SetItemB(nPhysicItem* item)
+{
+    nPhysicItem* old = m_itemB;
+    m_itemB = item;
+    Link(old, item);
+    Setup();
+}
+
+void nBulletConstraint::ForgetItem(nPhysicItem* item)
+{
+    Free();
+    if (m_itemA == item)
+        m_itemA = nullptr;
+    if (m_itemB == item)
+        m_itemB = nullptr;
+}
+
+void nBulletConstraint::SetPivotA(const nMatrix4& pivot)
+{
+    m_pivotA = pivot;
+    if (m_joint && m_type == PhysicConstraintPoint)
+        static_cast<btPoint2PointConstraint*>(m_joint)->setPivotA(BodyPivot(m_pivotA, m_itemA));
+}
+
+void nBulletConstraint::SetPivotB(const nMatrix4& pivot)
+{
+    m_pivotB = pivot;
+    if (m_joint && m_type == PhysicConstraintPoint)
+        static_cast<btPoint2PointConstraint*>(m_joint)->setPivotB(BodyPivot(m_pivotB, m_itemB));
+}
+
+bool nBulletConstraint::Setup()
+{
+    Free();
+    btRigidBody* bodyA = BodyOf(m_itemA);
+    btRigidBody* bodyB = BodyOf(m_itemB);
+    if (!bodyA && !bodyB)
+        return false;
+    if (m_type == PhysicConstraintPoint && bodyA)
+    {
+        const btVector3 pivotA = BodyPivot(m_pivotA, m_itemA);
+        if (bodyB)
+            m_joint = new btPoint2PointConstraint(*bodyA, *bodyB, pivotA, BodyPivot(m_pivotB, m_itemB));
+        else
+            m_joint = new btPoint2PointConstraint(*bodyA, pivotA);
+    }
+    if (m_joint)
+        m_world->InsertConstraint(this);
+    return true;
+}
+
+void nBulletConstraint::Free()
+{
+    if (!m_joint)
+        return;
+    m_world->RemoveConstraint(this);
+    delete m_joint;
+    m_joint = nullptr;
+}
