@@ -42,7 +42,8 @@ bool nGeometry::AllocateMaterials(uint32_t count, bool createDefaults)
     if (!materials.Resize(0) || !materials.Resize(count))
     {
         nLogHolder::Get() << nString::Format("[!] Could not allocate material array for geometry '%s'.\n",
-                                             GetNameText()).GetText();
+                                             GetNameText())
+                                 .GetText();
         return false;
     }
     if (createDefaults)
@@ -53,7 +54,8 @@ bool nGeometry::AllocateMaterials(uint32_t count, bool createDefaults)
                 *materials.At(i) = material;
             }
     if (materials.GetCount() == 0)
-        nLogHolder::Get() << nString::Format("[!] No material slot in geometry %s\n", GetNameText()).GetText();
+        nLogHolder::Get()
+            << nString::Format("[!] No material slot in geometry %s\n", GetNameText()).GetText();
     return true;
 }
 
@@ -180,7 +182,8 @@ void nGeometry::Clear()
     ReleaseData();
 }
 
-bool nGeometry::ComputeMinMaxFromVertices(const nAutoArray<nVector>& points, nMinMax& result, const nMatrix4* matrix)
+bool nGeometry::ComputeMinMaxFromVertices(const nAutoArray<nVector>& points, nMinMax& result,
+                                          const nMatrix4* matrix)
 {
     if (points.GetCount() == 0)
         return false;

@@ -64,7 +64,8 @@ public:
     nAutoArray<nVector> vertexNormals{MemCategoryGeometry};
     nAutoArray<nTangentFrame> tangentFrames{MemCategoryGeometry};
     nAutoArray<nColor> colors{MemCategoryGeometry};
-    nAutoArray<nUV> uvSets[nUVMapCount] = {nAutoArray<nUV>(MemCategoryGeometry), nAutoArray<nUV>(MemCategoryGeometry),
+    nAutoArray<nUV> uvSets[nUVMapCount] = {nAutoArray<nUV>(MemCategoryGeometry),
+                                           nAutoArray<nUV>(MemCategoryGeometry),
                                            nAutoArray<nUV>(MemCategoryGeometry)};
     nAutoArray<nPolygon> polygons{MemCategoryGeometry};
     nAutoArray<uint32_t> bindings{MemCategoryGeometry};
@@ -107,7 +108,8 @@ public:
     }
 
     void Check();
-    static bool ComputeMinMaxFromVertices(const nAutoArray<nVector>& vertices, nMinMax& box, const nMatrix4* matrix);
+    static bool ComputeMinMaxFromVertices(const nAutoArray<nVector>& vertices, nMinMax& box,
+                                          const nMatrix4* matrix);
     nMinMax GetMinMax(const nMatrix4* matrix) const;
 
     void Setup();
@@ -116,7 +118,8 @@ public:
     void ComputeVertexNormals(bool force, float threshold);
     void ComputeVertexTangents(bool force, bool negateTangent, bool negateBitangent);
     bool BuildVertexPolygonTable(nAutoArray<nVertexPolygons>& table) const;
-    bool ComputeHomogeneousVertexTable(nAutoArray<uint8_t>& table, const nAutoArray<nVertexPolygons>& vertexPolygons,
+    bool ComputeHomogeneousVertexTable(nAutoArray<uint8_t>& table,
+                                       const nAutoArray<nVertexPolygons>& vertexPolygons,
                                        int32_t material) const;
 
     void ReleaseData();
@@ -132,7 +135,7 @@ private:
     static constexpr uint32_t DroppedPolygon = UINT32_MAX;
     void CompactPolygons(std::vector<uint32_t> kept);
     float GetSmoothingLimit(uint32_t polygon, float threshold) const;
-    void DropPolygonsWithBadVertices();
+    void DropUnusablePolygons();
 
     void ReadMaterials(nMetaFile& file, const nMetaTag& tag);
     void ReadVertex(const nMetaTag& tag);

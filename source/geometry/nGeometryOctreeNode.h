@@ -24,7 +24,9 @@ public:
     uint32_t axis = 0;
     float split = 0.0f;
 
-    nGeometryOctreeNode(nEngineServices* engine, nGeometryOctreeNode* parent) : engine(engine), parent(parent) {}
+    nGeometryOctreeNode(nEngineServices* engine, nGeometryOctreeNode* parent) : engine(engine), parent(parent)
+    {
+    }
     nGeometryOctreeNode(const nGeometryOctreeNode&) = delete;
     nGeometryOctreeNode& operator=(const nGeometryOctreeNode&) = delete;
     ~nGeometryOctreeNode();

@@ -8,8 +8,8 @@ namespace
 {
 // The first kept[p] entries of every polygon's old run, in polygon order.
 template <typename T>
-void CompactRuns(nAutoArray<T>& array, const std::vector<uint32_t>& oldFirst, const std::vector<uint32_t>& kept,
-                 uint32_t newTotal)
+void CompactRuns(nAutoArray<T>& array, const std::vector<uint32_t>& oldFirst,
+                 const std::vector<uint32_t>& kept, uint32_t newTotal)
 {
     if (array.GetCount() == 0)
         return;
@@ -22,7 +22,8 @@ void CompactRuns(nAutoArray<T>& array, const std::vector<uint32_t>& oldFirst, co
     array = static_cast<nAutoArray<T>&&>(compacted);
 }
 
-template <typename T> void CompactPerPolygon(nAutoArray<T>& array, const std::vector<bool>& keep, uint32_t newCount)
+template <typename T>
+void CompactPerPolygon(nAutoArray<T>& array, const std::vector<bool>& keep, uint32_t newCount)
 {
     if (array.GetCount() != keep.size())
     {
@@ -82,13 +83,20 @@ void nGeometry::CompactPolygons(std::vector<uint32_t> kept)
     bindingOffsets.Free();
 }
 
-void nGeometry::DropPolygonsWithBadVertices()
+// A polygon without corners (a corrupt text polygon) cannot be drawn, and one naming a vertex that
+// does not exist would read outside the positions.
+void nGeometry::DropUnusablePolygons()
 {
     std::vector<uint32_t> kept(polygons.GetCount());
     bool dropped = false;
     for (uint32_t p = 0; p < polygons.GetCount(); ++p)
     {
         kept[p] = polygons.At(p)->bindingCount;
+        if (kept[p] == 0)
+        {
+            kept[p] = DroppedPolygon;
+            dropped = true;
+        }
         const uint32_t* corners = GetPolygonBindings(p);
         for (uint32_t c = 0; c < polygons.At(p)->bindingCount; ++c)
             if (corners[c] >= vertices.GetCount())
@@ -101,8 +109,11 @@ void nGeometry::DropPolygonsWithBadVertices()
     if (!dropped)
         return;
     CompactPolygons(kept);
-    nLogHolder::Get() << nString::Format("[*] Polygons of geometry '%s' naming missing vertice were dropped.\n",
-                                         GetNameText()).GetText();
+    nLogHolder::Get()
+        << nString::Format(
+               "[*] Polygons of geometry '%s' without corners or naming missing vertice were dropped.\n",
+               GetNameText())
+               .GetText();
 }
 
 void nGeometry::Check()
@@ -123,9 +134,11 @@ void nGeometry::Check()
     if (clamped)
     {
         CompactPolygons(kept);
-        log << nString::Format("[*] Polygons of geometry '%s' have more than %u corners; the extra corners were "
-                               "dropped.\n",
-                               GetNameText(), MaxPolygonBindings).GetText();
+        log << nString::Format(
+                   "[*] Polygons of geometry '%s' have more than %u corners; the extra corners were "
+                   "dropped.\n",
+                   GetNameText(), MaxPolygonBindings)
+                   .GetText();
     }
     const uint32_t slots = materials.GetCount();
     bool badMaterial = false;
@@ -152,5 +165,6 @@ void nGeometry::Check()
     }
     if (badUVSet)
         log << nString::Format("[*] Some materials in '%s' are using one or more non-existent UV map.\n",
-                               GetNameText()).GetText();
+                               GetNameText())
+                   .GetText();
 }

@@ -73,7 +73,8 @@ void nGeometry::ComputePolygonNormal(bool force)
             corners[2] < vertexCount)
         {
             const nVector& p0 = *vertices.At(corners[0]);
-            normal = SafeNormalized(Sub(*vertices.At(corners[1]), p0).Cross(Sub(*vertices.At(corners[2]), p0)));
+            normal =
+                SafeNormalized(Sub(*vertices.At(corners[1]), p0).Cross(Sub(*vertices.At(corners[2]), p0)));
         }
         *polygonNormals.At(p) = normal;
     }
@@ -130,7 +131,8 @@ void nGeometry::ComputePolygonTangent()
     }
     if (missingUV)
         nLogHolder::Get() << nString::Format("[*] Missing UV sets to compute tangent frame in '%s'.\n",
-                                             GetNameText()).GetText();
+                                             GetNameText())
+                                 .GetText();
 }
 
 bool nGeometry::BuildVertexPolygonTable(nAutoArray<nVertexPolygons>& table) const
@@ -185,7 +187,8 @@ void nGeometry::ComputeVertexNormals(bool force, float threshold)
     const uint32_t total = GetBindingTotal();
     if (total == 0)
     {
-        log << "[!] The total binding count is wrong. Check that the importer did properly update this flag.\n";
+        log << "[!] The total binding count is wrong. Check that the importer did properly update this "
+               "flag.\n";
         return;
     }
     vertexNormals.Free();
@@ -225,7 +228,8 @@ void nGeometry::ComputeVertexTangents(bool force, bool negateTangent, bool negat
     nLog& log = nLogHolder::Get();
     if (vertices.GetCount() == 0 || polygons.GetCount() == 0)
     {
-        log << nString::Format("[!] Cannot compute tangent frame for empty geometry '%s'.\n", GetNameText()).GetText();
+        log << nString::Format("[!] Cannot compute tangent frame for empty geometry '%s'.\n", GetNameText())
+                   .GetText();
         return;
     }
     if (!force && tangentFrames.GetCount())
@@ -277,14 +281,16 @@ bool nGeometry::ComputeHomogeneousVertexTable(nAutoArray<uint8_t>& table,
         nLogHolder::Get() << "[!] Could not allocate homogeneous vertex table.\n";
         return false;
     }
-    const auto cornerOf = [this](uint32_t polygon, uint32_t vertex) {
+    const auto cornerOf = [this](uint32_t polygon, uint32_t vertex)
+    {
         const uint32_t* corners = GetPolygonBindings(polygon);
         for (uint32_t c = 0; c < polygons.At(polygon)->bindingCount; ++c)
             if (corners[c] == vertex)
                 return polygons.At(polygon)->firstBinding + c;
         return polygons.At(polygon)->firstBinding;
     };
-    const auto differ = [](float ax, float ay, float az, float bx, float by, float bz) {
+    const auto differ = [](float ax, float ay, float az, float bx, float by, float bz)
+    {
         const float dx = ax - bx, dy = ay - by, dz = az - bz;
         return dx * dx + dy * dy + dz * dz > 1e-5f;
     };

@@ -48,12 +48,14 @@ bool IsBelow(const nGeometry& source, uint32_t polygon, uint32_t axis, float pos
 {
     const uint32_t* corners = source.GetPolygonBindings(polygon);
     for (uint32_t c = 0; c < source.polygons.At(polygon)->bindingCount; ++c)
-        if (corners[c] < source.vertices.GetCount() && Component(*source.vertices.At(corners[c]), axis) < position)
+        if (corners[c] < source.vertices.GetCount() &&
+            Component(*source.vertices.At(corners[c]), axis) < position)
             return true;
     return false;
 }
 
-float FindSplit(const nGeometry& source, const std::vector<uint32_t>& list, const nMinMax& bounds, uint32_t axis)
+float FindSplit(const nGeometry& source, const std::vector<uint32_t>& list, const nMinMax& bounds,
+                uint32_t axis)
 {
     float lo = Component(bounds.min, axis);
     float hi = Component(bounds.max, axis);
@@ -85,8 +87,9 @@ float FindSplit(const nGeometry& source, const std::vector<uint32_t>& list, cons
     return best;
 }
 
-template <typename T> void CopyPerBinding(const nAutoArray<T>& from, nAutoArray<T>& to, uint32_t total,
-                                          const std::vector<std::pair<uint32_t, uint32_t>>& runs)
+template <typename T>
+void CopyPerBinding(const nAutoArray<T>& from, nAutoArray<T>& to, uint32_t total,
+                    const std::vector<std::pair<uint32_t, uint32_t>>& runs)
 {
     if (from.GetCount() == 0 || !to.Resize(total))
         return;
@@ -168,7 +171,8 @@ void Split(OctreeBuild& build, nGeometryOctreeNode& node, std::vector<uint32_t>&
     if (budget == 0 || list.size() <= build.leafMax)
     {
         nLogHolder::Get() << nString::Format("Octree node depth %u, containing %u polygon(s).\n",
-                                             OctreeDepthBudget - budget, uint32_t(list.size())).GetText();
+                                             OctreeDepthBudget - budget, uint32_t(list.size()))
+                                 .GetText();
         node.leaf = BuildLeaf(build, list);
         return;
     }
@@ -206,8 +210,9 @@ bool nGeometry::Optimize(uint32_t maxPolygons)
     BuildPolygonBindingOffsets();
     OctreeBuild build{*this, 2 * std::max(maxPolygons, 512u)};
     Split(build, *octree, list, OctreeDepthBudget);
-    nLogHolder::Get() << nString::Format("Octree summary: %u leaves referencing %u polygon(s).\n", build.leaves,
-                                         build.polygons).GetText();
+    nLogHolder::Get() << nString::Format("Octree summary: %u leaves referencing %u polygon(s).\n",
+                                         build.leaves, build.polygons)
+                             .GetText();
     keepFlags |= KeepMaterials | KeepOctree | KeepProxies;
     if (!engine || !engine->GetKeepGeometryData())
         ReleaseData();

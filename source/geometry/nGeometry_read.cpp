@@ -60,7 +60,7 @@ bool nGeometry::ParseTag(nMetaFile& file, nMetaTag& tag)
         else if (child->GetName() == "ShadowNull")
             flags = child->GetBool() ? flags | FlagShadowNull : flags & ~uint32_t(FlagShadowNull);
     }
-    DropPolygonsWithBadVertices();
+    DropUnusablePolygons();
     if (vertices.GetCount() == 0)
     {
         log << nString::Format("[!] No vertice in geometry '%s'.\n", GetNameText()).GetText();
@@ -74,14 +74,17 @@ bool nGeometry::ParseTag(nMetaFile& file, nMetaTag& tag)
     if (materials.GetCount() == 0)
     {
         AllocateMaterials(1, true);
-        log << nString::Format("[*] Expected at least one material in geometry '%s'.\n", GetNameText()).GetText();
+        log << nString::Format("[*] Expected at least one material in geometry '%s'.\n", GetNameText())
+                   .GetText();
     }
     Check();
     box = GetMinMax(nullptr);
     const auto elapsed =
-        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
+        std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
+            .count();
     log << nString::Format("Done in %ldms. %u vertice, %u polygon(s), %u material(s).\n", long(elapsed),
-                           vertices.GetCount(), polygons.GetCount(), materials.GetCount()).GetText();
+                           vertices.GetCount(), polygons.GetCount(), materials.GetCount())
+               .GetText();
     return true;
 }
 
@@ -143,7 +146,8 @@ void nGeometry::ReadSkin(const nMetaTag& tag)
             bone->GetValue().GetString(*boneNames.At(index++));
     }
     const uint32_t boneCount = GetBoneCount();
-    if (const nMetaTag* binds = tag.GetTag("Binds"); binds && boneCount && binds->GetChildCount() == boneCount)
+    if (const nMetaTag* binds = tag.GetTag("Binds");
+        binds && boneCount && binds->GetChildCount() == boneCount)
     {
         uint32_t index = 0;
         nLinkedListIterator iterator;
@@ -155,9 +159,10 @@ void nGeometry::ReadSkin(const nMetaTag& tag)
     if (!weightTag || boneCount == 0)
         return;
     if (weightTag->GetChildCount() != vertices.GetCount())
-        nLogHolder::Get() << nString::Format(
-            "[*] Incoherent weight count (%u for %u vertice (is the skin being declared before the vertice?)).\n",
-            weightTag->GetChildCount(), vertices.GetCount()).GetText();
+        nLogHolder::Get() << nString::Format("[*] Incoherent weight count (%u for %u vertice (is the skin "
+                                             "being declared before the vertice?)).\n",
+                                             weightTag->GetChildCount(), vertices.GetCount())
+                                 .GetText();
     // One record per vertex: extra records are dropped, missing ones stay on the first bone.
     if (!weights.Resize(vertices.GetCount()))
     {

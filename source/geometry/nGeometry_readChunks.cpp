@@ -54,8 +54,9 @@ void nGeometry::ReadVertex(const nMetaTag& tag)
     const bool hasData = GetBinary(tag.GetTag("Data"), data);
     if (hasData && uint64_t(count) * 12 > data.size)
     {
-        log << nString::Format("[!] Geometry '%s' declares %u vertice but its data holds %u.\n", GetNameText(),
-                               count, data.size / 12).GetText();
+        log << nString::Format("[!] Geometry '%s' declares %u vertice but its data holds %u.\n",
+                               GetNameText(), count, data.size / 12)
+                   .GetText();
         return;
     }
     if (!vertices.Resize(count))
@@ -65,7 +66,9 @@ void nGeometry::ReadVertex(const nMetaTag& tag)
     if (count == 0)
     {
         log << nString::Format(
-            "[!] Incomplete vertex chunk loading '%s', expected vertex count integer tag.\n", GetNameText()).GetText();
+                   "[!] Incomplete vertex chunk loading '%s', expected vertex count integer tag.\n",
+                   GetNameText())
+                   .GetText();
         return;
     }
     for (uint32_t i = 0; i < count; ++i)
@@ -83,8 +86,9 @@ void nGeometry::ReadTextVertex(const nMetaTag& tag)
     const nMetaTag* data = tag.GetTag("Data");
     if (data && count > data->GetChildCount())
     {
-        log << nString::Format("[!] Geometry '%s' declares %u vertice but its data holds %u.\n", GetNameText(),
-                               count, data->GetChildCount()).GetText();
+        log << nString::Format("[!] Geometry '%s' declares %u vertice but its data holds %u.\n",
+                               GetNameText(), count, data->GetChildCount())
+                   .GetText();
         return;
     }
     if (!vertices.Resize(count) || !data)
@@ -92,7 +96,9 @@ void nGeometry::ReadTextVertex(const nMetaTag& tag)
     if (count == 0)
     {
         log << nString::Format(
-            "[!] Incomplete vertex chunk loading '%s', expected vertex count integer tag.\n", GetNameText()).GetText();
+                   "[!] Incomplete vertex chunk loading '%s', expected vertex count integer tag.\n",
+                   GetNameText())
+                   .GetText();
         return;
     }
     uint32_t index = 0;
@@ -131,9 +137,11 @@ void nGeometry::ReadPolygon(const nMetaTag& tag)
     }
     if (uint64_t(count) * 8 > data.size || uint64_t(bindingCount) * 4 > data.size)
     {
-        log << nString::Format("[!] Geometry '%s' declares %u polygon(s) and %u binding(s), more than its data "
-                               "holds.\n",
-                               GetNameText(), count, bindingCount).GetText();
+        log << nString::Format(
+                   "[!] Geometry '%s' declares %u polygon(s) and %u binding(s), more than its data "
+                   "holds.\n",
+                   GetNameText(), count, bindingCount)
+                   .GetText();
         return;
     }
     std::vector<nPolygon> read;
@@ -157,7 +165,8 @@ void nGeometry::ReadPolygon(const nMetaTag& tag)
     }
     if (read.size() < count)
         log << nString::Format("[*] Polygon data of geometry '%s' ends early: %u of %u polygon(s) read.\n",
-                               GetNameText(), uint32_t(read.size()), count).GetText();
+                               GetNameText(), uint32_t(read.size()), count)
+                   .GetText();
     if (!SetPolygonCount(uint32_t(read.size())))
         return;
     for (uint32_t p = 0; p < read.size(); ++p)
@@ -222,7 +231,8 @@ void nGeometry::ReadTextPolygon(const nMetaTag& tag)
         while (const nMetaTag* index = children[p]->GetNextChild(childIterator))
             indices += index->GetName() == "Index" ? 1 : 0;
         // A polygon takes no more corners than it lists.
-        const uint32_t kept = corners > 0 ? std::min(uint32_t(corners), std::min(indices, uint32_t(UINT16_MAX))) : 0;
+        const uint32_t kept =
+            corners > 0 ? std::min(uint32_t(corners), std::min(indices, uint32_t(UINT16_MAX))) : 0;
         polygons.At(p)->bindingCount = uint16_t(kept);
         polygons.At(p)->material = uint16_t(material < 0 ? 0 : material < UINT16_MAX ? material : UINT16_MAX);
     }
@@ -257,7 +267,9 @@ void nGeometry::ReadPolygonNormals(const nMetaTag& tag)
         return;
     if (polygons.GetCount() == 0 || !polygonNormals.Resize(polygons.GetCount()))
     {
-        nLogHolder::Get() << nString::Format("[!] Incomplete polygon normal chunk loading '%s'.\n", GetNameText()).GetText();
+        nLogHolder::Get() << nString::Format("[!] Incomplete polygon normal chunk loading '%s'.\n",
+                                             GetNameText())
+                                 .GetText();
         return;
     }
     const uint32_t available = data.size / 3;
@@ -307,7 +319,8 @@ void nGeometry::ReadVertexTangents(const nMetaTag& tag)
     const uint32_t total = GetBindingTotal();
     if (total == 0 || !tangentFrames.Resize(total))
     {
-        log << nString::Format("[!] Incomplete vertex tangent chunk loading '%s'.\n", GetNameText()).GetText();
+        log << nString::Format("[!] Incomplete vertex tangent chunk loading '%s'.\n", GetNameText())
+                   .GetText();
         return;
     }
     const uint32_t available = data.size / 6;
@@ -330,7 +343,8 @@ void nGeometry::ReadColors(const nMetaTag& tag)
     const uint32_t total = GetBindingTotal();
     if (total == 0 || !colors.Resize(total))
     {
-        log << nString::Format("[!] Could not allocate RGB channel for geometry '%s'.\n", GetNameText()).GetText();
+        log << nString::Format("[!] Could not allocate RGB channel for geometry '%s'.\n", GetNameText())
+                   .GetText();
         return;
     }
     const uint32_t stride = uint64_t(data.size) == uint64_t(total) * 16 ? 16 : 12;
@@ -338,7 +352,8 @@ void nGeometry::ReadColors(const nMetaTag& tag)
     for (uint32_t i = 0; i < total && i < available; ++i)
     {
         const uint8_t* at = data.bytes + size_t(i) * stride;
-        *colors.At(i) = nColor(ReadF32(at), ReadF32(at + 4), ReadF32(at + 8), stride == 16 ? ReadF32(at + 12) : 1.0f);
+        *colors.At(i) =
+            nColor(ReadF32(at), ReadF32(at + 4), ReadF32(at + 8), stride == 16 ? ReadF32(at + 12) : 1.0f);
     }
 }
 
@@ -370,14 +385,16 @@ void nGeometry::ReadTextColors(const nMetaTag& tag)
     {
         if (index >= limit)
         {
-            log << nString::Format("[!] Too many <Value> tags in RGB list of geometry '%s'.\n", GetNameText()).GetText();
+            log << nString::Format("[!] Too many <Value> tags in RGB list of geometry '%s'.\n", GetNameText())
+                       .GetText();
             return;
         }
         *colors.At(index++) = nColor(ChildReal(*child, "R", 0.0f), ChildReal(*child, "G", 0.0f),
                                      ChildReal(*child, "B", 0.0f), ChildReal(*child, "A", 1.0f));
     }
     if (index < count)
-        log << nString::Format("[*] Not enough <Value> tags in RGB list of geometry '%s'.\n", GetNameText()).GetText();
+        log << nString::Format("[*] Not enough <Value> tags in RGB list of geometry '%s'.\n", GetNameText())
+                   .GetText();
 }
 
 void nGeometry::ReadUV(const nMetaTag& tag)
@@ -392,8 +409,10 @@ void nGeometry::ReadUV(const nMetaTag& tag)
             continue;
         if (set >= nUVMapCount)
         {
-            log << nString::Format("[*] Geometry '%s' requires more UV channels than this build can handle.\n",
-                                   GetNameText()).GetText();
+            log << nString::Format(
+                       "[*] Geometry '%s' requires more UV channels than this build can handle.\n",
+                       GetNameText())
+                       .GetText();
             log << "[*] Please increase nUVMapCount and recompile to fully import this object.\n";
             return;
         }
@@ -403,7 +422,8 @@ void nGeometry::ReadUV(const nMetaTag& tag)
             continue;
         if (total == 0 || !uvs.Resize(total))
         {
-            log << nString::Format("[!] could not allocate UV channel for geometry '%s'.\n", GetNameText()).GetText();
+            log << nString::Format("[!] could not allocate UV channel for geometry '%s'.\n", GetNameText())
+                       .GetText();
             continue;
         }
         const uint32_t available = data.size / 8;
@@ -425,7 +445,8 @@ void nGeometry::ReadTextUV(const nMetaTag& tag)
         if (set >= nUVMapCount)
         {
             log << nString::Format("[*] '%s' requires more UV channels than this build can handle.\n",
-                                   GetNameText()).GetText();
+                                   GetNameText())
+                       .GetText();
             log << "[*]    Please increase nUVMapCount and recompile Quenvar to fully import this object.\n";
             return;
         }
@@ -435,7 +456,8 @@ void nGeometry::ReadTextUV(const nMetaTag& tag)
             continue;
         if (total == 0 || !uvs.Resize(total))
         {
-            log << nString::Format("[!] could not allocate UV channel for geometry '%s'.\n", GetNameText()).GetText();
+            log << nString::Format("[!] could not allocate UV channel for geometry '%s'.\n", GetNameText())
+                       .GetText();
             continue;
         }
         uint32_t index = 0;
@@ -444,8 +466,9 @@ void nGeometry::ReadTextUV(const nMetaTag& tag)
         {
             if (index >= total)
             {
-                log << nString::Format("[!] Too many <Value> tags in UV channel %u of geometry '%s'.\n", current,
-                                       GetNameText()).GetText();
+                log << nString::Format("[!] Too many <Value> tags in UV channel %u of geometry '%s'.\n",
+                                       current, GetNameText())
+                           .GetText();
                 break;
             }
             *uvs.At(index++) = nUV(ChildReal(*value, "U", 0.0f), ChildReal(*value, "V", 0.0f));

@@ -42,7 +42,8 @@ nMetaTag* nGeometry::SerializeTag(nMetaFile&)
     auto* root = new nMetaTag("Geometry");
     if (!root)
     {
-        log << nString::Format("[!] Could not create root tag to serialize geometry '%s'.\n", GetNameText()).GetText();
+        log << nString::Format("[!] Could not create root tag to serialize geometry '%s'.\n", GetNameText())
+                   .GetText();
         return nullptr;
     }
     const uint32_t total = GetBindingTotal();
@@ -191,7 +192,8 @@ void nGeometry::WriteSkin(nMetaTag& root) const
         char text[96];
         std::snprintf(text, sizeof text, "%d,%d,%d,%d:%d,%d,%d,%d", weight.bones[0], weight.bones[1],
                       weight.bones[2], weight.bones[3], WeightByte(weight.weights[0]),
-                      WeightByte(weight.weights[1]), WeightByte(weight.weights[2]), WeightByte(weight.weights[3]));
+                      WeightByte(weight.weights[1]), WeightByte(weight.weights[2]),
+                      WeightByte(weight.weights[3]));
         weightTag->AddChildString("W", text);
     }
 }

@@ -15,7 +15,8 @@ namespace
 std::string GeometryFile(const std::string& extra)
 {
     return "<NML=1.0>\n<Geometry=<AVertex=<Count=3><Data=<V=<X=0.0><Y=0.0><Z=0.0>><V=<X=1.0><Y=0.0><Z=0.0>>"
-           "<V=<X=0.0><Y=1.0><Z=0.0>>>><APolygon=<Count=1><BindingCount=3><Data=<Polygon=<Count=3><Material=0>"
+           "<V=<X=0.0><Y=1.0><Z=0.0>>>><APolygon=<Count=1><BindingCount=3><Data=<Polygon=<Count=3><Material="
+           "0>"
            "<Index=0><Index=1><Index=2>>>>" +
            extra + ">\n";
 }

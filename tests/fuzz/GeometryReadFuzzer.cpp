@@ -93,13 +93,25 @@ void Require(bool condition, const char* what, const std::string& text)
     std::fprintf(stderr, "%s\n%s\n", what, text.c_str());
     std::abort();
 }
+
+std::string Shape(const nGeometry* geometry)
+{
+    if (!geometry)
+        return "unread";
+    char text[160];
+    std::snprintf(text, sizeof text, "%u vertice, %u polygon(s), %u binding(s), %u material(s), %u UV set(s)",
+                  geometry->vertices.GetCount(), geometry->polygons.GetCount(), geometry->GetBindingTotal(),
+                  geometry->materials.GetCount(), geometry->GetUVSetCount());
+    return text;
+}
 } // namespace
 
 // Any bytes as a geometry file: read, set up, written, written again (the same text), read back
 // with the same topology.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static bool quiet = [] {
+    static bool quiet = []
+    {
         nLogHolder::Set(new QuietLog());
         return true;
     }();
@@ -117,14 +129,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             const std::string first = Write(*geometry);
             Require(first == Write(*geometry), "two writes differ", first);
             nMetaFile written;
-            Require(!first.empty() && written.Parse(first.data(), first.size()), "write does not parse", first);
+            Require(!first.empty() && written.Parse(first.data(), first.size()), "write does not parse",
+                    first);
             nSharedPtr<nGeometry> back(ReadGeometry(engine, written, "fuzz"));
-            Require(back && back->vertices.GetCount() == geometry->vertices.GetCount() &&
-                        back->polygons.GetCount() == geometry->polygons.GetCount() &&
-                        back->GetBindingTotal() == geometry->GetBindingTotal() &&
-                        back->materials.GetCount() == geometry->materials.GetCount() &&
-                        back->GetUVSetCount() == geometry->GetUVSetCount(),
-                    "read-back differs", first);
+            Require(Shape(back.Get()) == Shape(geometry.Get()),
+                    ("read-back differs: " + Shape(back.Get()) + " after " + Shape(geometry.Get())).c_str(),
+                    first);
         }
     }
     engine.Clear();

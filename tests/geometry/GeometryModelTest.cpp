@@ -16,7 +16,8 @@ void BuildL(nGeometry& geometry)
 
 void BuildUVQuad(nGeometry& geometry)
 {
-    BuildGeometry(geometry, {nVector(0, 0, 0), nVector(1, 0, 0), nVector(1, 1, 0), nVector(0, 1, 0)}, {{0, 1, 2, 3}});
+    BuildGeometry(geometry, {nVector(0, 0, 0), nVector(1, 0, 0), nVector(1, 1, 0), nVector(0, 1, 0)},
+                  {{0, 1, 2, 3}});
     geometry.uvSets[0].Resize(4);
     const float uv[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
     for (uint32_t i = 0; i < 4; ++i)
@@ -69,8 +70,8 @@ TEST_F(GeometryModelTest, UVMappedQuadGetsTangentAlongUAndBitangentAlongV)
         ExpectVector(geometry.tangentFrames.At(i)->bitangent, 0.0f, 1.0f, 0.0f);
     }
     ExpectVector(geometry.centre, 0.5f, 0.5f, 0.0f);
-    EXPECT_EQ(geometry.keepFlags, uint32_t(nGeometry::KeepMaterials | nGeometry::KeepProxies |
-                                           nGeometry::KeepRenderData));
+    EXPECT_EQ(geometry.keepFlags,
+              uint32_t(nGeometry::KeepMaterials | nGeometry::KeepProxies | nGeometry::KeepRenderData));
 }
 
 TEST_F(GeometryModelTest, SetupOfAnUnlitGeometryMakesNoNormals)
@@ -105,13 +106,15 @@ TEST_F(GeometryModelTest, CheckPointsMissingMaterialsAtTheLastSlotWithOneWarning
 {
     nGeometry geometry(&engine);
     geometry.AllocateMaterials(2, true);
-    BuildGeometry(geometry, {nVector(0, 0, 0), nVector(1, 0, 0), nVector(0, 1, 0)}, {{0, 1, 2}, {0, 2, 1}}, {5, 9});
+    BuildGeometry(geometry, {nVector(0, 0, 0), nVector(1, 0, 0), nVector(0, 1, 0)}, {{0, 1, 2}, {0, 2, 1}},
+                  {5, 9});
     geometry.Check();
     EXPECT_EQ(geometry.polygons.At(0)->material, 1);
     EXPECT_EQ(geometry.polygons.At(1)->material, 1);
-    EXPECT_EQ(CountOf(log.text,
-                      "[*] A polygon is using a non-existent material. Source file was probably incomplete.\n"),
-              1u);
+    EXPECT_EQ(
+        CountOf(log.text,
+                "[*] A polygon is using a non-existent material. Source file was probably incomplete.\n"),
+        1u);
     EXPECT_EQ(geometry.GetMaterial(7), geometry.materials.At(0)->Get());
     nGeometry empty(&engine);
     EXPECT_EQ(empty.GetMaterial(0), nullptr);

@@ -72,9 +72,9 @@ TEST_F(GeometryOctreeTest, GridSplitsIntoLeavesWithinTheMaximum)
     EXPECT_EQ(sum, 5000u);
     EXPECT_EQ(renderer.setUpGeometries.size(), leaves.size());
     EXPECT_EQ(geometry.vertices.GetCount(), 20000u);
-    EXPECT_NE(log.text.find(nString::Format("Octree summary: %zu leaves referencing 5000 polygon(s).\n",
-                                            leaves.size())
-                                .GetText()),
+    EXPECT_NE(log.text.find(
+                  nString::Format("Octree summary: %zu leaves referencing 5000 polygon(s).\n", leaves.size())
+                      .GetText()),
               std::string::npos);
 }
 

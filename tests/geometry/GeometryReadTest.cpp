@@ -63,7 +63,8 @@ TEST_F(GeometryReadTest, WrongRootFails)
     nGeometry geometry(&engine);
     NmlDocument document("<Mesh=<Count=1>>");
     EXPECT_FALSE(geometry.ParseTag(document.file, document.Root()));
-    EXPECT_NE(log.text.find("[!] Could not parse material. Root tag id is incorrect (Mesh)"), std::string::npos);
+    EXPECT_NE(log.text.find("[!] Could not parse material. Root tag id is incorrect (Mesh)"),
+              std::string::npos);
 }
 
 TEST_F(GeometryReadTest, BinaryVertexChunkWinsOverTextOne)
@@ -183,13 +184,14 @@ TEST_F(GeometryReadTest, UVGapKeepsTheSetNumbers)
 TEST_F(GeometryReadTest, TextFileRoundTripsThroughTheBinaryForm)
 {
     nGeometry geometry(&engine);
-    ASSERT_TRUE(Read(geometry,
-                     TextTriangle("<ARGB=<Count=3><Data=<C=<R=0.5><G=0.25><B=1.0><A=0.5>><C=<R=1.0>><C=<G=1.0>>>>"
-                                  "<AUV=<Data=<T=<U=0.5><V=0.25>><T=<U=1.0>><T=<V=1.0>>>>"
-                                  "<Skin=<Bones=<Id=\"a\"><Id=\"b\">><Weights=<W=\"0,1,0,0:255,0,0,0\">"
-                                  "<W=\"0,1,0,0:0,255,0,0\"><W=\"1,0,0,0:128,127,0,0\">>>"
-                                  "<LodDistance=40.0><LodNull=True><ShadowNull=True>"
-                                  "<Materials=<Material=<Glossiness=0.75>>>")));
+    ASSERT_TRUE(
+        Read(geometry,
+             TextTriangle("<ARGB=<Count=3><Data=<C=<R=0.5><G=0.25><B=1.0><A=0.5>><C=<R=1.0>><C=<G=1.0>>>>"
+                          "<AUV=<Data=<T=<U=0.5><V=0.25>><T=<U=1.0>><T=<V=1.0>>>>"
+                          "<Skin=<Bones=<Id=\"a\"><Id=\"b\">><Weights=<W=\"0,1,0,0:255,0,0,0\">"
+                          "<W=\"0,1,0,0:0,255,0,0\"><W=\"1,0,0,0:128,127,0,0\">>>"
+                          "<LodDistance=40.0><LodNull=True><ShadowNull=True>"
+                          "<Materials=<Material=<Glossiness=0.75>>>")));
     EXPECT_EQ(geometry.colors.At(1)->a, 1.0f);
     const std::string first = Write(geometry);
     EXPECT_EQ(first, Write(geometry));
@@ -294,8 +296,9 @@ TEST_F(GeometryReadTest, ProxiesAndMaterialReferencesLoadThroughTheEngine)
 {
     ProxyEngine proxyEngine;
     nGeometry geometry(&proxyEngine);
-    ASSERT_TRUE(Read(geometry, TextTriangle("<LodProxy=\"far.nml\"><ShadowProxy=\"shadow.nml\">"
-                                            "<Materials=<MaterialRef=\"stone\"><Other=1><MaterialRef=\"missing\">>")));
+    ASSERT_TRUE(Read(geometry,
+                     TextTriangle("<LodProxy=\"far.nml\"><ShadowProxy=\"shadow.nml\">"
+                                  "<Materials=<MaterialRef=\"stone\"><Other=1><MaterialRef=\"missing\">>")));
     EXPECT_EQ(proxyEngine.requested, (std::vector<std::string>{"far.nml", "shadow.nml"}));
     EXPECT_EQ(geometry.lodProxy->name.GetText(), std::string("far.nml"));
     ASSERT_EQ(geometry.materials.GetCount(), 2u);
@@ -313,4 +316,19 @@ TEST_F(GeometryReadTest, EmptyGeometryIsNotWritten)
     geometry.name = "e";
     EXPECT_EQ(WriteTag(geometry), nullptr);
     EXPECT_NE(log.text.find("[!] Cannot serialize 'e', geometry is empty.\n"), std::string::npos);
+}
+
+TEST_F(GeometryReadTest, CorruptTextPolygonIsDroppedSoTheWriteReadsBack)
+{
+    nGeometry geometry(&engine);
+    ASSERT_TRUE(Read(geometry,
+                     "<AVertex=<Count=3><Data=<V=<X=0.0><Y=0.0><Z=0.0>><V=<X=1.0><Y=0.0><Z=0.0>>"
+                     "<V=<X=0.0><Y=1.0><Z=0.0>>>><APolygon=<Count=2><BindingCount=3><Data="
+                     "<Polygon=<Material=0><Index=0>><Polygon=<Count=3><Material=0><Index=0><Index=1>"
+                     "<Index=2>>>>"));
+    EXPECT_NE(log.text.find("[!] Corrupt <Polygon> tag in <APolygon>.\n"), std::string::npos);
+    ASSERT_EQ(geometry.polygons.GetCount(), 1u);
+    EXPECT_EQ(geometry.GetBindingTotal(), 3u);
+    nGeometry back(&engine);
+    EXPECT_TRUE(ReadTag(back, WriteTag(geometry)));
 }

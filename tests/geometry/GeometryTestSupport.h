@@ -46,8 +46,8 @@ inline void BuildQuadGrid(nGeometry& geometry, uint32_t count, uint32_t width)
         const float x = float(q % width);
         const float y = float(q / width);
         const uint32_t first = uint32_t(positions.size());
-        positions.insert(positions.end(), {nVector(x, y, 0.0f), nVector(x + 1, y, 0.0f), nVector(x + 1, y + 1, 0.0f),
-                                           nVector(x, y + 1, 0.0f)});
+        positions.insert(positions.end(), {nVector(x, y, 0.0f), nVector(x + 1, y, 0.0f),
+                                           nVector(x + 1, y + 1, 0.0f), nVector(x, y + 1, 0.0f)});
         polygons.push_back({first, first + 1, first + 2, first + 3});
     }
     BuildGeometry(geometry, positions, polygons);
@@ -98,8 +98,10 @@ protected:
 // A text-form triangle (three vertices, one polygon) and what may follow it.
 inline std::string TextTriangle(const std::string& extra = "")
 {
-    return "<AVertex=<Count=3><Data=<V=<X=0.0><Y=0.0><Z=0.0>><V=<X=1.0><Y=0.0><Z=0.0>><V=<X=0.0><Y=1.0><Z=0.0>>>>"
-           "<APolygon=<Count=1><BindingCount=3><Data=<Polygon=<Count=3><Material=0><Index=0><Index=1><Index=2>>>>" +
+    return "<AVertex=<Count=3><Data=<V=<X=0.0><Y=0.0><Z=0.0>><V=<X=1.0><Y=0.0><Z=0.0>><V=<X=0.0><Y=1.0><Z=0."
+           "0>>>>"
+           "<APolygon=<Count=1><BindingCount=3><Data=<Polygon=<Count=3><Material=0><Index=0><Index=1><Index="
+           "2>>>>" +
            extra;
 }
 
