@@ -2,11 +2,11 @@
 
 #include "core/base/nSharedPtr.h"
 #include "core/math/nMinMax.h"
+#include "geometry/nGeometry.h"
 
 #include <cstdint>
 
 class nEngineServices;
-class nGeometry;
 
 // One node of the tree that splits a large geometry into leaf geometries; the root is the
 // geometry's octree. Flags hold the frustum state written before each draw: only nodes whose
