@@ -113,7 +113,7 @@ void nGeometry::ReadMaterials(nMetaFile& file, const nMetaTag& tag)
         else if (child->GetName() == "MaterialRef")
         {
             nString reference;
-            if (engine && child->GetValue().GetString(reference))
+            if (engine && child->GetValue().GetString(reference) && reference.GetText())
                 *materials.At(slot) = engine->LoadMaterial(reference.GetText(), false);
             ++slot;
         }
@@ -123,7 +123,7 @@ void nGeometry::ReadMaterials(nMetaFile& file, const nMetaTag& tag)
 nGeometry* nGeometry::LoadProxy(const nMetaTag& tag)
 {
     nString proxyName;
-    if (!engine || !tag.GetValue().GetString(proxyName))
+    if (!engine || !tag.GetValue().GetString(proxyName) || !proxyName.GetText())
         return nullptr;
     return engine->LoadGeometry(proxyName.GetText(), false, false);
 }
