@@ -139,7 +139,14 @@ public:
     nPicture* LoadPicture(const char* path, bool bypassCache = false);
     // Also reads the texture's side file (its name with ".nmd" appended) for the render-target flags.
     nTexture* LoadTexture(const char* path, bool cpuOnly, bool bypassCache) override;
-    nMaterial* LoadMaterial(const char* path, bool bypassCache = false);
+    nMaterial* LoadMaterial(const char* path, bool bypassCache = false) override;
+    // A CPU-only geometry goes to the cache's CPU list and is not set up on the renderer. A
+    // geometry whose file is being read cannot be loaded again meanwhile (a proxy naming itself,
+    // or A naming B naming A): that load answers null after a "[*]" line.
+    nGeometry* LoadGeometry(const char* path, bool cpuOnly, bool bypassCache) override;
+    // On: optimised geometries keep their own arrays beside their leaves (off by default).
+    bool GetKeepGeometryData() const override { return m_keepGeometryData; }
+    void SetKeepGeometryData(bool keep) { m_keepGeometryData = keep; }
     // Loads the file into an existing texture: through the renderer, else into its own picture.
     bool SetTextureContent(nTexture* texture, const char* path);
     // A sound that loaded joins the current cache's sound list (a second load answers it); one
@@ -188,4 +195,6 @@ private:
     TextureLoadedHook m_textureLoaded = nullptr;
     SoundLoadedHook m_soundLoaded = nullptr;
     nLoadContextStack m_loadContext;
+    bool m_keepGeometryData = false;
+    nList<nString> m_geometriesLoading;
 };

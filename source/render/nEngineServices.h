@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+class nGeometry;
+class nMaterial;
 class nMixer;
 class nRenderer;
 class nTexture;
@@ -29,6 +31,11 @@ public:
     virtual nTexture* LoadTexture(const char* path, bool cpuOnly, bool bypassCache) = 0;
     // The engine's mode word; in mode 1 the renderer draws but does not present.
     virtual int32_t GetMode() const { return 0; }
+    // Geometries load their referenced materials and their proxies here.
+    virtual nMaterial* LoadMaterial(const char* path, bool bypassCache) = 0;
+    virtual nGeometry* LoadGeometry(const char* path, bool cpuOnly, bool bypassCache) = 0;
+    // On: an optimised geometry keeps its own arrays beside its leaves.
+    virtual bool GetKeepGeometryData() const = 0;
 
 protected:
     ~nEngineServices() = default;

@@ -27,11 +27,15 @@ public:
     float GetRenderQueueTime() const override { return renderQueueTime; }
     float GetCullingTime() const override { return cullingTime; }
     nTexture* LoadTexture(const char*, bool, bool) override { return nullptr; }
+    nMaterial* LoadMaterial(const char*, bool) override { return nullptr; }
+    nGeometry* LoadGeometry(const char*, bool, bool) override { return nullptr; }
+    bool GetKeepGeometryData() const override { return keepGeometryData; }
 
     nRenderer* renderer = nullptr;
     nMixer* mixer = nullptr;
     float frameRate = 0.0f;
     float renderQueueTime = 0.0f;
     float cullingTime = 0.0f;
+    bool keepGeometryData = false;
     std::vector<Message> messages;
 };

@@ -1,0 +1,42 @@
+#include "engine/Quenvar.h"
+
+#include "core/base/nLog.h"
+#include "engine/resources/nResourceLoader.h"
+#include "geometry/nGeometry.h"
+
+nGeometry* Quenvar::LoadGeometry(const char* path, bool cpuOnly, bool bypassCache)
+{
+    nResourceList<nGeometry>* list = bypassCache ? nullptr : &m_currentCache->GetGeometryList(cpuOnly);
+    nGeometry* geometry =
+        LoadResource(*this, path, list, m_geometryNotFound, nCacheAdd::Append,
+                     [this](const nString& name)
+                     {
+                         if (m_geometriesLoading.Find(name))
+                         {
+                             nLogHolder::Get()
+                                 << nString::Format("[*] Geometry '%s' is still loading and cannot be its "
+                                                    "own proxy; the proxy is left out.\n",
+                                                    name.GetText())
+                                        .GetText();
+                             return static_cast<nGeometry*>(nullptr);
+                         }
+                         auto* loaded = new nGeometry(this);
+                         if (!loaded)
+                             return loaded;
+                         loaded->name = name;
+                         m_geometriesLoading.PushBack(name);
+                         PushLoadContext(loaded);
+                         const bool read = loaded->Load(name.GetText());
+                         PopLoadContext();
+                         m_geometriesLoading.Remove(name);
+                         if (read)
+                             return loaded;
+                         delete loaded;
+                         return static_cast<nGeometry*>(nullptr);
+                     });
+    if (geometry && !geometry->renderData && m_setupOnLoad && !cpuOnly)
+        geometry->renderData = m_renderer->SetupGeometry(geometry);
+    if (geometry && m_geometryLoaded)
+        m_geometryLoaded(geometry);
+    return geometry;
+}
