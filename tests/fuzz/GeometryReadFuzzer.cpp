@@ -128,13 +128,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             geometry->Setup();
             const std::string first = Write(*geometry);
             Require(first == Write(*geometry), "two writes differ", first);
-            nMetaFile written;
-            Require(!first.empty() && written.Parse(first.data(), first.size()), "write does not parse",
-                    first);
-            nSharedPtr<nGeometry> back(ReadGeometry(engine, written, "fuzz"));
-            Require(Shape(back.Get()) == Shape(geometry.Get()),
-                    ("read-back differs: " + Shape(back.Get()) + " after " + Shape(geometry.Get())).c_str(),
-                    first);
+            // A name the text form cannot carry (a quote or a final backslash: NML escapes nothing)
+            // makes the writer refuse the document with a line instead of writing it damaged.
+            if (!first.empty())
+            {
+                nMetaFile written;
+                Require(written.Parse(first.data(), first.size()), "write does not parse", first);
+                nSharedPtr<nGeometry> back(ReadGeometry(engine, written, "fuzz"));
+                Require(Shape(back.Get()) == Shape(geometry.Get()),
+                        ("read-back differs: " + Shape(back.Get()) + " after " + Shape(geometry.Get())).c_str(),
+                        first);
+            }
         }
     }
     engine.Clear();
