@@ -96,7 +96,7 @@ void nItemEventHandler::OnDelete(nScriptedObject* item)
 
 void nItemEventHandler::OnRenderDone(nScriptedObject* item)
 {
-    SendScriptEventByName(item, "OnRenderDone");
+    SendCachedScriptEvent(item, "OnRenderDone", &nManagerScriptUnit::GetOnRenderDone);
 }
 
 void nItemEventHandler::OnCollisionEx(nScriptedObject* item, void* other, const void*, nScriptObject* contactTable)

@@ -19,6 +19,7 @@ bool nManagerScriptUnit::Instantiate()
     CacheMethod(m_onPhysicSleepStep, "OnPhysicSleepStep");
     CacheMethod(m_onCollision, "OnCollision");
     CacheMethod(m_onCollisionEx, "OnCollisionEx");
+    CacheMethod(m_onRenderDone, "OnRenderDone");
     return true;
 }
 
@@ -31,7 +32,7 @@ void nManagerScriptUnit::ReleaseInstance()
 void nManagerScriptUnit::ReleaseMethods()
 {
     for (nScriptObject** method : {&m_onLogicUpdate, &m_onUpdate, &m_onTrigger, &m_onActivate, &m_onPhysicStep,
-                                   &m_onPhysicSleepStep, &m_onCollision, &m_onCollisionEx})
+                                   &m_onPhysicSleepStep, &m_onCollision, &m_onCollisionEx, &m_onRenderDone})
     {
         delete *method;
         *method = nullptr;

@@ -2,7 +2,8 @@
 
 #include "script/units/nScriptUnit.h"
 
-// The unit of a managed item, with the methods that its frequent events call cached.
+// The unit of a managed item, with the methods that its frequent events call cached; "OnRenderDone"
+// runs for every item every frame, so it is cached too.
 class nManagerScriptUnit : public nScriptUnit
 {
 public:
@@ -20,6 +21,7 @@ public:
     nScriptObject* GetOnPhysicSleepStep() const { return m_onPhysicSleepStep; }
     nScriptObject* GetOnCollision() const { return m_onCollision; }
     nScriptObject* GetOnCollisionEx() const { return m_onCollisionEx; }
+    nScriptObject* GetOnRenderDone() const { return m_onRenderDone; }
 
 private:
     void ReleaseMethods();
@@ -32,4 +34,5 @@ private:
     nScriptObject* m_onPhysicSleepStep = nullptr;
     nScriptObject* m_onCollision = nullptr;
     nScriptObject* m_onCollisionEx = nullptr;
+    nScriptObject* m_onRenderDone = nullptr;
 };
