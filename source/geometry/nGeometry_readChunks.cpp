@@ -84,10 +84,11 @@ void nGeometry::ReadTextVertex(const nMetaTag& tag)
     uint32_t count = 0;
     GetCount(tag, count);
     const nMetaTag* data = tag.GetTag("Data");
-    if (data && count > data->GetChildCount())
+    const uint32_t held = data ? data->GetChildCount() : 0;
+    if (count > held)
     {
         log << nString::Format("[!] Geometry '%s' declares %u vertice but its data holds %u.\n",
-                               GetNameText(), count, data->GetChildCount())
+                               GetNameText(), count, held)
                    .GetText();
         return;
     }
