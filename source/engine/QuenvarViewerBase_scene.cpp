@@ -52,6 +52,7 @@ void QuenvarViewerBase::StepScene(bool& endRequested)
         float x = ProfilerMargin;
         float y = ProfilerMargin;
         m_engine.DrawProfile(m_profilerFonts, x, y);
+        m_scene->PrintStats(m_profilerFonts, x, y);
     }
     endRequested = (m_scene->GetRenderFlags() & SceneRenderFlagEnded) != 0;
 }

@@ -94,6 +94,24 @@ TEST(QuenvarViewerFrame, TheNoneRendererAndMixerAreTheEnginesOwn)
     EXPECT_TRUE(viewer.Shutdown()); // the second shut-down finds nothing left to release
 }
 
+// The index of the first text written that begins with the start, or the count when none does.
+size_t FindText(const RecordingRenderer& recorder, const std::string& start)
+{
+    size_t index = 0;
+    while (index < recorder.texts.size() && recorder.texts[index].text.rfind(start, 0) != 0)
+        ++index;
+    return index;
+}
+
+// The renderer's statistics take the right-hand column of the 1280-unit wide display.
+void ExpectRendererStatisticsAtTheRight(const RecordingRenderer& recorder)
+{
+    const size_t statistics = FindText(recorder, "Renderer\n\n");
+    ASSERT_LT(statistics, recorder.texts.size());
+    EXPECT_EQ(recorder.texts[statistics].x, 1280.0f - 400.0f);
+    EXPECT_EQ(recorder.texts[statistics].y, 32.0f);
+}
+
 TEST(QuenvarViewerFrame, TheProfilerWritesTheProjectAndRendererStatistics)
 {
     TemporaryFiles files;
@@ -109,9 +127,40 @@ TEST(QuenvarViewerFrame, TheProfilerWritesTheProjectAndRendererStatistics)
         texts.push_back(text.text);
     ASSERT_GE(texts.size(), 3u);
     EXPECT_EQ(texts[0].rfind("Perf. = ", 0), 0u);
+    EXPECT_EQ(viewer.recorder.texts[0].x, 32.0f);
+    EXPECT_EQ(viewer.recorder.texts[0].y, 32.0f);
     EXPECT_EQ(texts[1], "Scene list (0 instantiated, 0 active):\n\n");
     EXPECT_EQ(texts[2], "Layer stack:");
+    ExpectRendererStatisticsAtTheRight(viewer.recorder);
     EXPECT_EQ(viewer.recorder.CountCalls("PresentFrame"), 1u);
+    viewer.Shutdown();
+}
+
+// The fonts stay empty without a core data folder, which does not stop the profiler.
+TEST(QuenvarViewerFrame, TheSceneProfilerFollowsTheEngineProfileWithTheSceneStatistics)
+{
+    TemporaryFiles files;
+    files.Write("s.nms", "<NML=1.0>\n<Scene=<Items>>");
+    CapturedLog log;
+    RecordingViewer viewer;
+    ASSERT_TRUE(Parse(viewer, {"s.nms", "-m", "none", "-enable_profiler"}));
+    ASSERT_TRUE(viewer.Startup()) << log.text;
+    EXPECT_TRUE(viewer.Step());
+    const RecordingRenderer& recorder = viewer.recorder;
+    ASSERT_FALSE(recorder.texts.empty());
+    EXPECT_EQ(recorder.texts[0].text.rfind("Perf. = ", 0), 0u);
+    EXPECT_EQ(recorder.texts[0].x, 32.0f);
+    EXPECT_EQ(recorder.texts[0].y, 32.0f);
+    const size_t scene = FindText(recorder, "Scene\n\n");
+    const size_t resources = FindText(recorder, "Sound cache = ");
+    ASSERT_LT(scene, recorder.texts.size());
+    EXPECT_EQ(scene, resources + 1); // right below the engine's profile
+    EXPECT_EQ(recorder.texts[scene].x, 32.0f);
+    EXPECT_EQ(recorder.texts[scene].y, recorder.texts[resources].y + 16.0f);
+    EXPECT_EQ(recorder.texts[scene + 2].text, "  -> Item = 1 item(s), 1 active (100%)\n"); // "Default"
+    ExpectRendererStatisticsAtTheRight(recorder);
+    EXPECT_EQ(recorder.texts.back().text.rfind("List drawn = ", 0), 0u);
+    EXPECT_EQ(viewer.GetProfilerFonts().regular, nullptr);
     viewer.Shutdown();
 }
 

@@ -28,6 +28,8 @@ public:
         nRasterFont* font;
         std::string text;
         std::optional<nColor> colour;
+        float x; // where the text began
+        float y;
     };
 
     using nNullRenderer::nNullRenderer;
@@ -53,11 +55,11 @@ public:
         Record("DrawTriangles");
         triangleBatches.push_back(MakeBatch(count, count * 3, vertices, colours, blendMode, renderFlags));
     }
-    void Write(nRasterFont* font, const char* text, float&, float& y, nTextFlags, float, const nColor* colour,
+    void Write(nRasterFont* font, const char* text, float& x, float& y, nTextFlags, float, const nColor* colour,
                int32_t) override
     {
         Record("Write");
-        texts.push_back({font, text ? text : "", colour ? std::optional<nColor>(*colour) : std::nullopt});
+        texts.push_back({font, text ? text : "", colour ? std::optional<nColor>(*colour) : std::nullopt, x, y});
         y += 16.0f;
     }
     nRenderGeometry* SetupGeometry(nGeometry* geometry) override

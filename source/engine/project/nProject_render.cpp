@@ -136,6 +136,8 @@ void nProject::PrintStats(const nFontPair& fonts, float x, float y)
         if (!instance->IsActive())
             continue;
         write(fonts.bold, nString::Format("Scene instance '%s':\n\n", instance->GetName().GetText()));
+        if (nScene* scene = instance->GetScene())
+            scene->PrintStats(fonts, x, y);
     }
 }
 

@@ -6,8 +6,11 @@
 #include "engine/project/nProjectLayer.h"
 #include "engine/project/nProjectSceneInstance.h"
 #include "engine/scene/nScene.h"
+#include "script/SquirrelObject.h"
+#include "script/nCObject.h"
 #include "script/nObjectType.h"
 #include "script/nScriptValue.h"
+#include "script/nSquirrelObject.h"
 
 #include <new>
 
@@ -122,13 +125,32 @@ void nProject::DestroyInstance(nProjectSceneInstance* instance)
     if (scene)
         m_vm.InvalidateNativeObject(scene);
     instance->Release();
-    if (scene && m_vm.IsOpen())
-    {
-        nScriptValue current;
-        if (m_vm.GetSlot("g_scene", current, nullptr) && current.GetNativeObject() == scene)
-            m_vm.SetSlot("g_scene", nScriptValue(), nullptr);
-    }
+    if (scene)
+        ClearDeadSceneGlobal();
     delete instance;
+}
+
+// A dying scene names itself in "g_scene" while its items go and then turns that handle dead;
+// unless one of its handlers named another scene, scripts then find null there.
+void nProject::ClearDeadSceneGlobal()
+{
+    if (!m_vm.IsOpen())
+        return;
+    nScriptValue current;
+    if (!m_vm.GetSlot("g_scene", current, nullptr) || !current.GetScriptObject())
+        return;
+    const auto* object = static_cast<const nSquirrelObject*>(current.GetScriptObject());
+    const SquirrelObject handle(m_vm.GetHandle(), object->GetHandle());
+    const auto* record = static_cast<const nCObject*>(handle.GetUserPointer(nCObject::GetClassTag()));
+    if (!record || record->GetType() != ObjectTypeDeletedNative)
+        return;
+    HSQUIRRELVM vm = m_vm.GetHandle();
+    const SQInteger top = sq_gettop(vm);
+    sq_pushroottable(vm);
+    sq_pushstring(vm, "g_scene", -1);
+    sq_pushnull(vm);
+    sq_set(vm, -3);
+    sq_settop(vm, top);
 }
 
 nProjectLayer* nProject::AddLayer(nProjectSceneInstance* instance, float zOrder)

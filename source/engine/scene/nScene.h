@@ -17,7 +17,7 @@
 #include <cstdint>
 
 class Quenvar;
-class nFontPair;
+struct nFontPair;
 class nGroup;
 class nInstance;
 class nItem;
@@ -141,7 +141,8 @@ public:
 
     // One frame: activation, deletion, events, physics, triggers, logic, item updates.
     void Update(uint32_t flags = SceneUpdateAll);
-    void PrintStats(const nFontPair& fonts, float x, float y);
+    // The profile lines from (x, y) on; y ends below the last line.
+    void PrintStats(const nFontPair& fonts, float& x, float& y);
     void ApplyPendingActivation();
     void ActivateItem(nMItem* item, bool active, bool recursive);
     nPerfCounter& GetTimer(Timer timer) { return m_timers[timer]; }

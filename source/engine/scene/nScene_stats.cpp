@@ -6,7 +6,7 @@
 #include "render/nTextFlags.h"
 
 // The 2D layer's windows are counted once the scene has one; until then it shows none.
-void nScene::PrintStats(const nFontPair& fonts, float x, float y)
+void nScene::PrintStats(const nFontPair& fonts, float& x, float& y)
 {
     nRenderer* renderer = m_engine ? m_engine->GetRenderer() : nullptr;
     if (!renderer)

@@ -226,8 +226,11 @@ TEST_F(Scene, StatsListTheTimersAndItems)
     scene->NewObject("B");
     scene->ActivateItem(scene->FindObject("B"), false, false);
     scene->Update();
-    scene->PrintStats(nFontPair(), 0.0f, 0.0f);
+    float x = 0.0f;
+    float y = 0.0f;
+    scene->PrintStats(nFontPair(), x, y);
     ASSERT_EQ(renderer.texts.size(), 9u);
+    EXPECT_EQ(y, 9 * 16.0f); // the recording renderer moves down 16 units a line
     EXPECT_EQ(renderer.texts[0].text, "Scene\n\n");
     EXPECT_EQ(renderer.texts[2].text, "  -> Item = 2 item(s), 1 active (50%)\n");
     EXPECT_EQ(renderer.texts[6].text.rfind("User interface = ", 0), 0u);
