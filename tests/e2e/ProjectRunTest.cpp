@@ -71,6 +71,12 @@ const RunCase RunCases[] = {
      {"[H] Opening data source from 's.nms' (Scene).\n", "[S] frame 1\n", "[S] frame 2\n", "[S] frame 3\n",
       "Freeing 1 resource cache(s)...\n", "Done.\n"},
      {"[S] frame 4\n", "[!]"}},
+    {"the profiler runs without its fonts",
+     {{"s.nms", SceneFile}, {"s.nut", SceneScript}},
+     {"s.nms", "-r", "none", "-m", "none", "-enable_profiler"},
+     0,
+     {"[S] frame 3\n", "Done.\n"},
+     {"[S] frame 4\n", "[!]"}},
     {"an endless scene ends at its run-time limit",
      {{"s.nms", SceneFile}, {"s.nut", EndlessSceneScript}},
      {"s.nms", "-r", "none", "-m", "none", "-time_live", "1"},
@@ -239,17 +245,22 @@ TEST(ProjectRun, StopSignalsEndTheRunThroughItsShutDown)
     }
 }
 
-TEST(ProjectRun, AStopSignalEndsAnEndlessScene)
+TEST(ProjectRun, StopSignalsEndAnEndlessScene)
 {
-    TemporaryDirectory directory;
-    directory.WriteFile("s.nms", SceneFile);
-    directory.WriteFile("s.nut", EndlessSceneScript);
-    KestrunProcess process(directory.Path(), {"s.nms", "-r", "none", "-m", "none"});
-    ASSERT_TRUE(process.WaitForText("[S] frame 1\n", 20.0)) << process.Output();
-    process.Signal(SIGTERM);
-    const KestrunRun run = process.Wait();
-    EXPECT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_NE(run.output.find("Freeing 1 resource cache(s)...\nDone.\n"), std::string::npos) << run.output;
+    for (const int signalNumber : {SIGINT, SIGTERM})
+    {
+        SCOPED_TRACE(signalNumber);
+        TemporaryDirectory directory;
+        directory.WriteFile("s.nms", SceneFile);
+        directory.WriteFile("s.nut", EndlessSceneScript);
+        KestrunProcess process(directory.Path(), {"s.nms", "-r", "none", "-m", "none"});
+        ASSERT_TRUE(process.WaitForText("[S] frame 1\n", 20.0)) << process.Output();
+        process.Signal(signalNumber);
+        const KestrunRun run = process.Wait();
+        EXPECT_EQ(run.exitCode, 0) << run.output;
+        EXPECT_NE(run.output.find("Freeing 1 resource cache(s)...\nDone.\n"), std::string::npos)
+            << run.output;
+    }
 }
 
 TEST(ProjectRun, ASecondSignalStopsAHungScript)

@@ -86,11 +86,18 @@ TEST(QuenvarViewerFrame, TheNoneRendererAndMixerAreTheEnginesOwn)
     EXPECT_EQ(engine.GetRenderer(), &engine.GetNullRenderer());
     EXPECT_EQ(engine.GetMixer(), &engine.GetNullMixer());
     EXPECT_EQ(viewer.GetMixer(), nullptr);
+    EXPECT_TRUE(engine.GetNullRenderer().IsOpen());
+    uint32_t width = 0;
+    uint32_t height = 0;
+    engine.GetNullRenderer().GetOutputSize(width, height);
+    EXPECT_EQ(width, 1280u);
+    EXPECT_EQ(height, 720u);
     EXPECT_TRUE(viewer.Step());
     EXPECT_EQ(viewer.GetFrameCount(), 1u);
     EXPECT_TRUE(viewer.Shutdown());
     EXPECT_FALSE(viewer.IsRunning());
     EXPECT_EQ(engine.GetRenderer(), &engine.GetNullRenderer());
+    EXPECT_TRUE(engine.GetNullRenderer().IsClosed());
     EXPECT_TRUE(viewer.Shutdown()); // the second shut-down finds nothing left to release
 }
 

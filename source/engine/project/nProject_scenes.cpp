@@ -41,9 +41,12 @@ nProjectSceneInstance* nProject::Instantiate(const char* path)
         return nullptr;
     }
     nMetaTag* root = FindRoot(document, "Scene");
-    if (!root)
-        return nullptr;
-    return InstantiateScene(document, *root);
+    if (root)
+        return InstantiateScene(document, *root);
+    if (FindRoot(document, "Scene2d"))
+        nLogHolder::Get() << "[!] Could not instantiate scene '" << path
+                          << "', 2D scenes are not available in this build.\n";
+    return nullptr;
 }
 
 // A scene without its physics world or one its file does not describe is not instantiated.

@@ -131,6 +131,11 @@ TEST_F(ProjectStack, MissingAndForeignFilesInstantiateNothing)
     EXPECT_NE(log.text.find("[!] Could not instantiate scene 'missing.nms', file not found.\n"),
               std::string::npos);
     EXPECT_EQ(project.Instantiate("project.ngp"), nullptr);
+    files.Write("ui.nms", "<NML=1.0>\n<Scene2d=<Name=\"ui\">>");
+    EXPECT_EQ(project.Instantiate("ui.nms"), nullptr);
+    EXPECT_NE(log.text.find(
+                  "[!] Could not instantiate scene 'ui.nms', 2D scenes are not available in this build.\n"),
+              std::string::npos);
     EXPECT_EQ(project.GetScenes().GetCount(), 0u);
 }
 
