@@ -227,40 +227,32 @@ TEST(ProjectRun, RunTimeLimitEndsAnEndlessProject)
     EXPECT_NE(run.output.find("Done.\n"), std::string::npos);
 }
 
-TEST(ProjectRun, StopSignalsEndTheRunThroughItsShutDown)
+TEST(ProjectRun, StopSignalsEndAnEndlessProjectOrSceneThroughItsShutDown)
 {
-    for (const int signalNumber : {SIGINT, SIGTERM})
+    struct EndlessRun
     {
-        SCOPED_TRACE(signalNumber);
-        TemporaryDirectory directory;
-        directory.WriteFile("game.ngp", GameProject);
-        directory.WriteFile("main.nut", MainScript("", ""));
-        KestrunProcess process(directory.Path(), ProjectRun);
-        ASSERT_TRUE(process.WaitForText("[S] frame 1\n", 20.0)) << process.Output();
-        process.Signal(signalNumber);
-        const KestrunRun run = process.Wait();
-        EXPECT_EQ(run.exitCode, 0) << run.output;
-        EXPECT_NE(run.output.find("Freeing 1 resource cache(s)...\nDone.\n"), std::string::npos)
-            << run.output;
-    }
-}
-
-TEST(ProjectRun, StopSignalsEndAnEndlessScene)
-{
-    for (const int signalNumber : {SIGINT, SIGTERM})
-    {
-        SCOPED_TRACE(signalNumber);
-        TemporaryDirectory directory;
-        directory.WriteFile("s.nms", SceneFile);
-        directory.WriteFile("s.nut", EndlessSceneScript);
-        KestrunProcess process(directory.Path(), {"s.nms", "-r", "none", "-m", "none"});
-        ASSERT_TRUE(process.WaitForText("[S] frame 1\n", 20.0)) << process.Output();
-        process.Signal(signalNumber);
-        const KestrunRun run = process.Wait();
-        EXPECT_EQ(run.exitCode, 0) << run.output;
-        EXPECT_NE(run.output.find("Freeing 1 resource cache(s)...\nDone.\n"), std::string::npos)
-            << run.output;
-    }
+        Files files;
+        std::vector<std::string> arguments;
+    };
+    const EndlessRun runs[] = {
+        {{{"game.ngp", GameProject}, {"main.nut", MainScript("", "")}}, ProjectRun},
+        {{{"s.nms", SceneFile}, {"s.nut", EndlessSceneScript}}, {"s.nms", "-r", "none", "-m", "none"}},
+    };
+    for (const EndlessRun& endless : runs)
+        for (const int signalNumber : {SIGINT, SIGTERM})
+        {
+            SCOPED_TRACE(endless.arguments[0] + " " + std::to_string(signalNumber));
+            TemporaryDirectory directory;
+            for (const auto& [name, content] : endless.files)
+                directory.WriteFile(name, content);
+            KestrunProcess process(directory.Path(), endless.arguments);
+            ASSERT_TRUE(process.WaitForText("[S] frame 1\n", 20.0)) << process.Output();
+            process.Signal(signalNumber);
+            const KestrunRun run = process.Wait();
+            EXPECT_EQ(run.exitCode, 0) << run.output;
+            EXPECT_NE(run.output.find("Freeing 1 resource cache(s)...\nDone.\n"), std::string::npos)
+                << run.output;
+        }
 }
 
 TEST(ProjectRun, ASecondSignalStopsAHungScript)
