@@ -175,6 +175,7 @@ QuenvarViewerBase::OptionResult QuenvarViewerBase::ParseBaseOption(int argc, cha
          [](Viewer& viewer, char** arguments)
          {
              viewer.m_raytraceOutputDirectory = arguments[0];
+             viewer.m_engine.SetSetupOnLoad(false); // the frames are raytraced, not drawn
              return true;
          }},
         {"-Rw", 1, "-Rw: Missing raytracer frame width.\n", nullptr,

@@ -51,6 +51,7 @@ TEST(QuenvarViewerCommandLine, DesktopDefaultsBeforeAnyOption)
     EXPECT_EQ(viewer.GetRaytraceHeight(), -1);
     EXPECT_EQ(viewer.GetRaytraceAntialiasGrid(), 4);
     EXPECT_EQ(viewer.GetTimeLive(), 0);
+    EXPECT_TRUE(viewer.GetEngine().GetSetupOnLoad());
     EXPECT_TRUE(viewer.GetConfigurationPath().IsEmpty());
     EXPECT_EQ(log.text, "");
 }
@@ -130,6 +131,7 @@ TEST(QuenvarViewerCommandLine, EveryOptionSetsItsField)
     EXPECT_EQ(Text(viewer.GetSearchPaths().GetNodeAt(0)->value), "first");
     EXPECT_EQ(Text(viewer.GetSearchPaths().GetNodeAt(1)->value), "second");
     EXPECT_EQ(Text(viewer.GetRaytraceOutputDirectory()), "out");
+    EXPECT_FALSE(viewer.GetEngine().GetSetupOnLoad());
     EXPECT_EQ(viewer.GetRaytraceWidth(), 320);
     EXPECT_EQ(viewer.GetRaytraceHeight(), 200);
     EXPECT_EQ(viewer.GetRaytraceAntialiasGrid(), 2);
