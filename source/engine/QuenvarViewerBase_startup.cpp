@@ -33,7 +33,9 @@ void QuenvarViewerBase::MountDataSource()
     if (!FindStartupFile(m_dataSourcePath, archivePath))
         archivePath = m_dataSourcePath;
     const nSharedPtr<nIOArchive> archive(new nIOArchive(archivePath.GetText()));
-    if (!archive || !files.Mount(archive.Get(), nullptr))
+    if (!archive->IsOpen())
+        nLogHolder::Get() << "[!] Could not open the archive '" << m_dataSourcePath << "'.\n";
+    else if (!files.Mount(archive.Get(), nullptr))
         nLogHolder::Get() << "[!] Failed to mount the archive '" << m_dataSourcePath << "'.\n";
 }
 

@@ -1,8 +1,8 @@
 #include "e2e/KestrunProcess.h"
 
+#include "core/base/nSharedPtr.h"
 #include "core/io/nArchive.h"
 #include "core/io/nIOCFile.h"
-#include "core/base/nSharedPtr.h"
 #include "platform/nPlatform.h"
 
 #include <gtest/gtest.h>
@@ -145,4 +145,20 @@ TEST(StartupFiles, AnArchiveNamedWithoutMountPrefixIsTheDataSource)
         RunKestrun(directory.Path(), {"game.ngp", "-P", "-A", "data.vxa", "-r", "none", "-m", "none"});
     EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_NE(run.output.find("[S] packed\n"), std::string::npos) << run.output;
+}
+
+TEST(StartupFiles, AnArchiveThatCannotBeOpenedIsNamed)
+{
+    TemporaryDirectory directory;
+    directory.WriteFile("broken.vxa", "not an archive");
+    for (const char* archive : {"missing.vxa", "broken.vxa"})
+    {
+        SCOPED_TRACE(archive);
+        const KestrunRun run =
+            RunKestrun(directory.Path(), {"game.ngp", "-P", "-A", archive, "-r", "none", "-m", "none"});
+        EXPECT_EQ(run.exitCode, 2) << run.output;
+        EXPECT_NE(run.output.find(std::string("[!] Could not open the archive '") + archive + "'.\n"),
+                  std::string::npos)
+            << run.output;
+    }
 }
