@@ -21,6 +21,10 @@ const std::vector<std::string> ProjectRun = {"game.ngp", "-P", "-r", "none", "-m
 const char* const SceneFile = "<NML=1.0>\n<Scene=<ScriptUnit=<Script=\"s.nut\"><Class=\"S\">><Items>>";
 const char* const SceneScript =
     "class S { n = 0; function OnUpdate(s) { n++; print(\"frame \" + n); if (n == 3) SceneEnd(s); } }";
+// The scene's globals name a texture that is not there.
+const char* const MissingTextureScene =
+    "<NML=1.0>\n<Scene=<ScriptUnit=<Script=\"s.nut\"><Class=\"S\">><Items>"
+    "<Globals=<Irradiance=\"missing.tga\">>>";
 const char* const EndlessSceneScript =
     "class S { n = 0; function OnUpdate(s) { n++; print(\"frame \" + n); } }";
 
@@ -89,6 +93,18 @@ const RunCase RunCases[] = {
      3,
      {"[!] Script runtime error: boom\n", "Done.\n"},
      {}},
+    {"a missing resource ends the run after its first frame with code 3",
+     {{"s.nms", MissingTextureScene}, {"s.nut", EndlessSceneScript}},
+     {"s.nms", "-r", "none", "-m", "none"},
+     3,
+     {"[S] frame 1\n", "[!] Exiting due to missing resources.\n", "Done.\n"},
+     {"[S] frame 2\n"}},
+    {"missing resources can be ignored",
+     {{"s.nms", MissingTextureScene}, {"s.nut", EndlessSceneScript}},
+     {"s.nms", "-r", "none", "-m", "none", "-ignore_missing", "-time_live", "1"},
+     0,
+     {"[S] frame 2\n", "Done.\n"},
+     {"[!]"}},
     {"a project ended by its script",
      {{"game.ngp", GameProject},
       {"main.nut", MainScript("print(\"setup \" + g_context_project);", "if (frames == 2) ProjectEnd(p);")}},
