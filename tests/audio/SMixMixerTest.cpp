@@ -124,5 +124,6 @@ TEST(SMixMixer, DestroyingAPlayingSoundStopsItsVoice)
     f.sounds.clear();
     f.mixer.Update();
     EXPECT_EQ(f.mixer.ChannelGetState(2), ChannelStateStopped);
+    EXPECT_EQ(f.mixer.ChannelGetSound(2), nullptr);
     EXPECT_FALSE(f.mixer.UploadSample(nullptr));
 }
