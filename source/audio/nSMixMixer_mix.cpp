@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 
 namespace
@@ -21,6 +22,10 @@ int64_t ToVolume(float value)
     return int64_t(std::min(value, VolumeLimit));
 }
 
+// A full-scale interpolated sample is at most 32768 x 127; times a volume up to this it still fits
+// 32 bits, so the usual gains (up to about 1.01) mix in 32-bit products.
+constexpr int64_t NarrowVolumeLimit = 516;
+
 struct VoiceMix
 {
     const int16_t* pcm;
@@ -31,31 +36,71 @@ struct VoiceMix
     int64_t step;
 };
 
+// Adds one output frame: frame i of the sound blended with its partner by the weight f (0..127).
+template <int Channels, typename Product>
+void MixFrame(const int16_t* pcm, int64_t i, int64_t next, int32_t f, Product left, Product right,
+              int32_t* out)
+{
+    if constexpr (Channels == 1)
+    {
+        const Product s = pcm[next] * f + pcm[i] * (127 - f);
+        out[0] += int32_t((s * left) >> 15);
+        out[1] += int32_t((s * right) >> 15);
+    }
+    else
+    {
+        const Product l = pcm[2 * next] * f + pcm[2 * i] * (127 - f);
+        const Product r = pcm[2 * next + 1] * f + pcm[2 * i + 1] * (127 - f);
+        out[0] += int32_t((l * left) >> 15);
+        out[1] += int32_t((r * right) >> 15);
+    }
+}
+
+// Frames whose partner is the next frame of the buffer: no end can come inside the run.
+template <int Channels, typename Product>
+int64_t MixRun(const VoiceMix& mix, int64_t position, int32_t* sums, uint32_t count)
+{
+    const int16_t* pcm = mix.pcm;
+    const int64_t step = mix.step;
+    const Product left = Product(mix.left);
+    const Product right = Product(mix.right);
+    for (uint32_t n = 0; n < count; ++n, position += step)
+    {
+        const int64_t i = position >> 8;
+        MixFrame<Channels, Product>(pcm, i, i + 1, int32_t(position & 255) >> 1, left, right, sums + 2 * n);
+    }
+    return position;
+}
+
 // Mixes until the frames are done or the voice stops; the partner of the last frame is the
 // first when looping, else the last frame itself, so nothing past the buffer is read.
 template <int Channels>
 void MixFrames(nSMixMixer& mixer, int32_t channel, int64_t& position, const int32_t& state,
                const VoiceMix& mix, int32_t* sums, uint32_t frames)
 {
-    for (uint32_t n = 0; n < frames && state == ChannelStatePlaying; ++n)
+    const int64_t lastFrameStart = (mix.frames - 1) * 256;
+    const bool narrow = std::abs(mix.left) <= NarrowVolumeLimit && std::abs(mix.right) <= NarrowVolumeLimit;
+    uint32_t n = 0;
+    while (n < frames && state == ChannelStatePlaying)
     {
-        const int64_t i = position >> 8;
-        const int64_t next = i + 1 < mix.frames ? i + 1 : (mix.loops ? 0 : i);
-        const int64_t f = (position & 255) >> 1;
-        if constexpr (Channels == 1)
+        if (position < lastFrameStart)
         {
-            const int64_t s = mix.pcm[next] * f + mix.pcm[i] * (127 - f);
-            sums[2 * n] += int32_t((s * mix.left) >> 15);
-            sums[2 * n + 1] += int32_t((s * mix.right) >> 15);
+            uint32_t count = frames - n;
+            if (mix.step > 0)
+                count =
+                    uint32_t(std::min<int64_t>(count, (lastFrameStart - position + mix.step - 1) / mix.step));
+            position = narrow ? MixRun<Channels, int32_t>(mix, position, sums + 2 * n, count)
+                              : MixRun<Channels, int64_t>(mix, position, sums + 2 * n, count);
+            n += count;
         }
         else
         {
-            const int64_t l = mix.pcm[2 * next] * f + mix.pcm[2 * i] * (127 - f);
-            const int64_t r = mix.pcm[2 * next + 1] * f + mix.pcm[2 * i + 1] * (127 - f);
-            sums[2 * n] += int32_t((l * mix.left) >> 15);
-            sums[2 * n + 1] += int32_t((r * mix.right) >> 15);
+            const int64_t i = position >> 8;
+            MixFrame<Channels, int64_t>(mix.pcm, i, mix.loops ? 0 : i, int32_t(position & 255) >> 1, mix.left,
+                                        mix.right, sums + 2 * n);
+            position += mix.step;
+            ++n;
         }
-        position += mix.step;
         if ((position >> 8) >= mix.frames)
             mixer.AdvanceVoice(channel);
     }

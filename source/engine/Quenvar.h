@@ -10,6 +10,7 @@
 #include "render/nEngineServices.h"
 #include "render/nFontPair.h"
 #include "render/nNullRenderer.h"
+#include "script/api/EngineScriptFace.h"
 
 #include <cstdint>
 #include <memory>
@@ -25,7 +26,8 @@ struct nCoreEventData;
 // (its own null ones unless others are set), keeps the frame clock, owns the resource caches,
 // loads resources through them and tells its core listeners about loads and destroyed resources.
 class Quenvar : public MessageBroadcaster<nCoreMessage, nCoreListener, const nCoreEventData*>,
-                public nEngineServices
+                public nEngineServices,
+                public nEngineScriptFace
 {
 public:
     using EventInterface = QuenvarEventInterface;
@@ -61,6 +63,8 @@ public:
     nNullRenderer& GetNullRenderer() { return *m_nullRenderer; }
     nNullMixer& GetNullMixer() { return *m_nullMixer; }
     static const char* GetVersion() { return "1.2.2"; }
+    // What an "Engine" script handle points at.
+    nEngineScriptFace* GetScriptFace() { return this; }
 
     // The clock counts platform ticks, scaled by the clock scale (thousandths); a fixed step
     // replaces real time, and a correction rate spreads the rounding of the fixed step back in.
@@ -76,7 +80,7 @@ public:
     float GetClockScale() const { return float(m_clockScale) * 0.001f; }
     void SetClockScaleRaw(int32_t thousandths) { m_clockScale = thousandths; }
     int32_t GetClockScaleRaw() const { return m_clockScale; }
-    void SetFixedDeltaFrame(float seconds);
+    void SetFixedDeltaFrame(float seconds) override;
     int64_t GetFixedStep() const { return m_fixedStep; }
     void SetClockCorrection(int32_t framesPerSecond);
     void ClearClockCorrection();
@@ -151,7 +155,7 @@ public:
     bool SetTextureContent(nTexture* texture, const char* path);
     // A sound that loaded joins the current cache's sound list (a second load answers it); one
     // that failed is deleted and null answered.
-    nSound* LoadSound(const char* path);
+    nSound* LoadSound(const char* path) override;
 
     // What is being loaded: loaders push their resource around reading its file.
     void PushLoadContext();

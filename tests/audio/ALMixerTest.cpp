@@ -1,4 +1,5 @@
 #include "audio/nALMixer.h"
+#include "audio/nALMixerData.h"
 #include "audio/nSound.h"
 #include "engine/CapturedLog.h"
 #include "support/StubEngineServices.h"
@@ -86,4 +87,22 @@ TEST(ALMixer, RefusesWhatItCannotPlay)
     nSound bare(nullptr);
     EXPECT_FALSE(f.mixer.ChannelStart(1, &bare));
     EXPECT_TRUE(f.mixer.UploadSample(nullptr));
+}
+
+// A buffer name OpenAL does not know makes every attach fail.
+TEST(ALMixer, StartThatCannotAttachRetriesFourTimesThenGivesUp)
+{
+    ALFixture f;
+    ASSERT_TRUE(f.mixer.Open());
+    nSound ghost(nullptr);
+    ghost.SetName("ghost");
+    auto data = std::make_unique<nALMixerData>();
+    data->buffer = 0x7FFFFFF0u;
+    ghost.SetMixerData(std::move(data));
+    f.log.text.clear();
+    EXPECT_FALSE(f.mixer.ChannelStart(5, &ghost));
+    EXPECT_EQ(f.log.text, "StartChannel() retrying.\nStartChannel() retrying.\nStartChannel() retrying.\n"
+                          "StartChannel() retrying.\n[*] Failed to attach sound 'ghost' to channel 5.\n");
+    EXPECT_EQ(f.mixer.ChannelGetSound(5), nullptr);
+    EXPECT_EQ(f.mixer.ChannelGetState(5), ChannelStateStopped);
 }

@@ -97,6 +97,13 @@ TEST(SMixMixer, VoicesSumAndClipOnce)
     f.mixer.ChannelSetGain(0, 2.0f);
     f.mixer.ChannelSetGain(1, 1.0f);
     EXPECT_EQ(f.Mix(1)[0], int16_t(((32767LL * 127 * 510) >> 15) + ((-32768LL * 127 * 255) >> 15)));
+    // A full-scale voice at volume 612 multiplies past 32 bits; a nearly opposite one keeps the sum in range.
+    f.mixer.ChannelStart(0, low);
+    f.mixer.ChannelStart(1, high);
+    f.mixer.ChannelSetGain(0, 1.2f);
+    for (int32_t channel : {0, 1})
+        f.mixer.ChannelSetPanning(channel, 0.0f);
+    EXPECT_EQ(f.Mix(1)[0], int16_t(((-32768LL * 127 * 612) >> 15) + ((32767LL * 127 * 510) >> 15)));
 }
 
 TEST(SMixMixer, RefusesSoundsItCannotPlay)
@@ -124,5 +131,6 @@ TEST(SMixMixer, DestroyingAPlayingSoundStopsItsVoice)
     f.sounds.clear();
     f.mixer.Update();
     EXPECT_EQ(f.mixer.ChannelGetState(2), ChannelStateStopped);
+    EXPECT_EQ(f.mixer.ChannelGetSound(2), nullptr);
     EXPECT_FALSE(f.mixer.UploadSample(nullptr));
 }

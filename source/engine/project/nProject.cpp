@@ -48,7 +48,7 @@ bool nProject::OpenScriptMachine()
     uint32_t width = 0;
     uint32_t height = 0;
     renderer->GetOutputSize(width, height);
-    m_vm.SetSlot("g_engine", nScriptValue(ObjectTypeEngine, m_engine), nullptr);
+    m_vm.SetSlot("g_engine", nScriptValue(ObjectTypeEngine, m_engine->GetScriptFace()), nullptr);
     m_vm.SetSlot("g_project", nScriptValue(ObjectTypeProject, GetScriptFace()), nullptr);
     m_vm.SetSlot("g_mixer", nScriptValue(ObjectTypeMixer, m_engine->GetMixer()), nullptr);
     m_vm.SetSlot("g_render", nScriptValue(ObjectTypeRenderer, renderer), nullptr);

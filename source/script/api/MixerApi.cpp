@@ -1,5 +1,6 @@
 #include "audio/nMixer.h"
 #include "audio/nSound.h"
+#include "script/api/EngineScriptFace.h"
 #include "script/api/ScriptApiGroups.h"
 #include "script/binding/ScriptArgs.h"
 #include "script/binding/nNativeArgs.h"
@@ -38,6 +39,14 @@ SQInteger PushBool(HSQUIRRELVM vm, bool value)
 {
     sq_pushbool(vm, value ? SQTrue : SQFalse);
     return 1;
+}
+
+SQInteger EngineGetMixer(HSQUIRRELVM vm)
+{
+    nEngineScriptFace* engine = GetObjectArg<nEngineScriptFace>(vm, 2, ObjectTypeEngine);
+    if (!engine)
+        return SQ_ERROR;
+    return PushCObject(vm, engine->GetMixer(), ObjectTypeMixer) ? 1 : SQ_ERROR;
 }
 
 template <void (nMixer::*Operation)()> SQInteger MixerCall(HSQUIRRELVM vm)
@@ -194,6 +203,7 @@ template <void (nMixer::*Setter)(int32_t, uint32_t)> SQInteger ChannelSetInteger
 
 void RegisterMixerApi(HSQUIRRELVM vm)
 {
+    RegisterNative(vm, EngineGetMixer, "EngineGetMixer", ".x");
     RegisterNative(vm, MixerSetGain, "MixerSetGain", ".xn");
     RegisterNative(vm, MixerCall<&nMixer::Mute>, "MixerMute", ".x");
     RegisterNative(vm, MixerCall<&nMixer::Unmute>, "MixerUnmute", ".x");
