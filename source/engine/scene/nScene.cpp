@@ -75,6 +75,8 @@ bool nScene::CreatePhysicWorld()
         delete world;
         return false;
     }
+    if (m_engine)
+        world->CreateDebugDraw(m_engine->GetRenderer());
     SetPhysicWorld(world);
     return true;
 }

@@ -66,3 +66,15 @@ TEST_F(ScenePhysicGeometry, ConvexAndMeshShapesOfAFileGetTheirGeometryThroughThe
     // The physics geometry is the engine's, loaded once into the CPU list of its cache.
     EXPECT_EQ(engine.GetResourceCache()->GetGeometryList(true).GetCount(), 1u);
 }
+
+TEST_F(ScenePhysicGeometry, WorldDrawsItsDebugViewThroughTheEnginesRenderer)
+{
+    ASSERT_TRUE(scene->CreatePhysicWorld());
+    WriteFile("s.nms", "<NML=1.0>\n<Scene=<Items=<MObject=<MItem=<Id=\"Box\"><UId=0><Active><PhysicItem=<Mode="
+                       "\"Static\"><Shapes=<PhysicShape=<Type=\"Box\">>>>><Object=<Item>>>>>\n");
+    ASSERT_TRUE(scene->LoadFromFile("@scripts/s.nms", nullptr, ImportFlagAll, 0)) << log;
+    scene->Setup(false, 0);
+    renderer.lineBatches.clear();
+    scene->GetPhysicWorld()->DrawDebug(0, nullptr, nullptr);
+    EXPECT_FALSE(renderer.lineBatches.empty());
+}
