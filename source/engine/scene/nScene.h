@@ -18,7 +18,7 @@
 #include <memory>
 
 class Quenvar;
-class nFontPair;
+struct nFontPair;
 class nGeometry;
 class nGeometryPhysicSource;
 class nGroup;
