@@ -110,6 +110,12 @@ public:
 
     // Reads a "PhysicItem" (or an older "TauItem" or "GColItem"); false only for a wrong root id.
     bool ParseTag(const nMetaTag* tag);
+    // Shapes of an older "TauItem" block wait here until the managed item's reader decides
+    // whether they join the shape list. Reading replaces the list with the block's "Shapes".
+    void ReadPendingShapes(const nMetaTag& tauItem);
+    // Appends the pending shapes to the shape list, in their order.
+    void CommitPendingShapes();
+    const nAutoList<nPhysicShape*>& GetPendingShapes() const { return m_pendingShapes; }
     nMetaTag* SerializeTag() const;
 
 protected:
@@ -117,6 +123,7 @@ protected:
 
     nAutoList<nPhysicWheel*> m_wheels;
     nAutoList<nPhysicShape*> m_shapes;
+    nAutoList<nPhysicShape*> m_pendingShapes;
     uint32_t m_flags = 0;
     int32_t m_mode = PhysicModeNone;
     int32_t m_simulatedMode = PhysicModeNone;

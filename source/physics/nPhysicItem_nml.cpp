@@ -3,6 +3,8 @@
 #include "core/base/nLog.h"
 #include "core/nml/nMetaTag.h"
 
+#include <new>
+
 namespace
 {
 const char* const kModeNames[] = {"None", "Static", "Kinematic", "Dynamic", "Vehicle"};
@@ -20,6 +22,22 @@ float ReadFloat(const nMetaTag* tag, float fallback)
     float value = fallback;
     tag->GetValue().GetFloat(value);
     return value;
+}
+
+// Each child read as a "PhysicShape" into a new shape appended to the list.
+void ReadShapes(const nMetaTag& shapes, nAutoList<nPhysicShape*>& into)
+{
+    nLinkedListIterator iterator;
+    while (const nMetaTag* shapeTag = shapes.GetNextChild(iterator))
+    {
+        nPhysicShape* shape = new (std::nothrow) nPhysicShape();
+        if (!shape || !into.PushBack(shape))
+        {
+            delete shape;
+            continue;
+        }
+        shape->ParseTag(shapeTag);
+    }
 }
 } // namespace
 
@@ -59,12 +77,7 @@ bool nPhysicItem::ParseTag(const nMetaTag* tag)
                     m_mode = mode;
         }
         else if (name == "Shapes")
-        {
-            nLinkedListIterator shapes;
-            while (const nMetaTag* shapeTag = child->GetNextChild(shapes))
-                if (nPhysicShape* shape = AddShape())
-                    shape->ParseTag(shapeTag);
-        }
+            ReadShapes(*child, m_shapes);
         else if (name == "Wheels")
         {
             // A re-read vehicle gets the wheels of the tag, not a second set beside the first.
@@ -80,6 +93,24 @@ bool nPhysicItem::ParseTag(const nMetaTag* tag)
             log << "[*] Unknown tag '" << name << "' in <nPhysicItem>.\n";
     }
     return true;
+}
+
+void nPhysicItem::ReadPendingShapes(const nMetaTag& tauItem)
+{
+    m_pendingShapes.Clear();
+    if (const nMetaTag* shapes = tauItem.GetTag("Shapes"))
+        ReadShapes(*shapes, m_pendingShapes);
+}
+
+void nPhysicItem::CommitPendingShapes()
+{
+    while (nAutoList<nPhysicShape*>::Node* node = m_pendingShapes.GetHead())
+    {
+        if (!m_shapes.PushBack(node->value))
+            return; // out of memory: the rest stays pending and owned
+        // The shape now belongs to the shape list: only the pending node goes.
+        m_pendingShapes.nList<nPhysicShape*>::RemoveNode(node);
+    }
 }
 
 nMetaTag* nPhysicItem::SerializeTag() const

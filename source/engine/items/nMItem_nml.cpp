@@ -120,7 +120,8 @@ bool nMItem::ParseManagedTag(nMetaFile& file, nMetaTag& tag)
 }
 
 // Files of older versions describe the physics in "TauItem" (rigid bodies) or "GColItem"
-// (collision shapes) blocks.
+// (collision shapes) blocks. The shapes of a "TauItem" wait in the physics item's pending list
+// and join its shapes unless the block makes the item a rigid body.
 void nMItem::ApplyOlderPhysicTags(const nMetaTag* tauItem, const nMetaTag* gColItem)
 {
     const bool rigid = tauItem && HasStringBelow(*tauItem, "Mode", "Rigid");
@@ -138,8 +139,12 @@ void nMItem::ApplyOlderPhysicTags(const nMetaTag* tauItem, const nMetaTag* gColI
             if (collisionMask->GetValue().GetInt(mask))
                 m_physicItem->SetMask(mask);
     }
+    if (tauItem)
+        m_physicItem->ReadPendingShapes(*tauItem);
     if (rigid)
         m_physicItem->SetMode(PhysicModeDynamic);
+    else
+        m_physicItem->CommitPendingShapes();
     if (m_physicItem->GetMode() == PhysicModeNone && !m_physicItem->GetShapes().IsEmpty())
         m_physicItem->SetMode(PhysicModeStatic);
 }

@@ -34,7 +34,6 @@ TEST_F(ManagedBlock, ManagedStateReadsBack)
     written->SetLogicRate(30.0f);
     written->GetItem()->SetPosition(nVector(0, 4, 0));
     written->RecordLocation();
-    written->GetObject().SetGeometryName("crate.ngm");
     nScriptUnit* unit = written->CreateScriptUnit();
     unit->SetScript("@scripts/crate.nut");
     unit->SetClassName("Crate");
@@ -59,7 +58,6 @@ TEST_F(ManagedBlock, ManagedStateReadsBack)
     EXPECT_FLOAT_EQ(read->GetLogicRate(), 30.0f);
     ASSERT_EQ(read->GetScriptUnits().GetCount(), 1u);
     EXPECT_EQ(read->GetScriptUnits().GetHead()->value->GetClassName(), "Crate");
-    EXPECT_EQ(read->GetObject().GetGeometryName(), "crate.ngm");
 }
 
 TEST_F(ManagedBlock, MissingUidRefusesTheManagedPart)
@@ -120,6 +118,37 @@ TEST_F(ManagedBlock, OlderPhysicTagsSetTheMode)
 
     nMObject* plain = scene->NewObject("Plain");
     ASSERT_TRUE(plain->ParseManagedTag(file, *ParseBlock(file, "<MItem=<UId=2><TauItem=<Mode=\"Soft\">>>")));
+    EXPECT_EQ(plain->GetPhysicItem()->GetMode(), PhysicModeNone);
+}
+
+TEST_F(ManagedBlock, TauItemShapesJoinTheShapeListUnlessTheItemIsRigid)
+{
+    scene->SetPhysicWorld(new StubPhysicWorld());
+    nMetaFile file;
+    const std::string tauShapes = "<Shapes=<PhysicShape=<Type=\"Sphere\">><PhysicShape=<Type=\"Box\">>>";
+    nMObject* joined = scene->NewObject("Joined");
+    const std::string joinedBlock = "<MItem=<UId=0><TauItem=" + tauShapes +
+                                    "><GColItem=<Shapes=<PhysicShape=<Type=\"Capsule\">>>>>";
+    for (int read = 0; read < 2; ++read) // a second read gives the same shapes, not twice as many
+        ASSERT_TRUE(joined->ParseManagedTag(file, *ParseBlock(file, joinedBlock)));
+    nPhysicItem* physic = joined->GetPhysicItem();
+    ASSERT_EQ(physic->GetShapes().GetCount(), 3u);
+    EXPECT_EQ(physic->GetShapes().GetHead()->value->kind, PhysicShapeCapsule);
+    EXPECT_EQ(physic->GetShapes().GetTail()->value->kind, PhysicShapeBox);
+    EXPECT_TRUE(physic->GetPendingShapes().IsEmpty());
+    EXPECT_EQ(physic->GetMode(), PhysicModeStatic);
+
+    nMObject* rigid = scene->NewObject("Rigid");
+    ASSERT_TRUE(rigid->ParseManagedTag(
+        file, *ParseBlock(file, "<MItem=<UId=1><TauItem=<Mode=\"Rigid\">" + tauShapes + ">>")));
+    EXPECT_EQ(rigid->GetPhysicItem()->GetMode(), PhysicModeDynamic);
+    EXPECT_TRUE(rigid->GetPhysicItem()->GetShapes().IsEmpty());
+    EXPECT_EQ(rigid->GetPhysicItem()->GetPendingShapes().GetCount(), 2u);
+
+    // Without a rigid body or collision shapes the older blocks change nothing.
+    nMObject* plain = scene->NewObject("Plain");
+    ASSERT_TRUE(plain->ParseManagedTag(file, *ParseBlock(file, "<MItem=<UId=2><TauItem=" + tauShapes + ">>")));
+    EXPECT_TRUE(plain->GetPhysicItem()->GetShapes().IsEmpty());
     EXPECT_EQ(plain->GetPhysicItem()->GetMode(), PhysicModeNone);
 }
 
