@@ -28,26 +28,31 @@ bool nArrayList::Reserve(uint32_t capacity)
     nArrayEntry** slots = new (std::nothrow) nArrayEntry*[capacity];
     uint32_t* order = new (std::nothrow) uint32_t[capacity];
     uint32_t* free = new (std::nothrow) uint32_t[capacity];
-    if (!slots || !order || !free)
+    nArrayEntry** entries = new (std::nothrow) nArrayEntry*[capacity];
+    if (!slots || !order || !free || !entries)
     {
         delete[] slots;
         delete[] order;
         delete[] free;
+        delete[] entries;
         nLogHolder::Get() << "[!] Failed to resize array, new() failed.\n";
         return false;
     }
     for (uint32_t i = 0; i < capacity; ++i)
     {
-        slots[i] = i < m_count ? m_slots[m_order[i]] : nullptr;
+        slots[i] = i < m_count ? m_entries[i] : nullptr;
+        entries[i] = slots[i];
         order[i] = i;
         free[i] = i;
     }
     delete[] m_slots;
     delete[] m_order;
     delete[] m_free;
+    delete[] m_entries;
     m_slots = slots;
     m_order = order;
     m_free = free;
+    m_entries = entries;
     m_capacity = capacity;
     return true;
 }
@@ -76,8 +81,12 @@ bool nArrayList::Insert(nArrayEntry* entry, uint32_t index, bool grow)
         return false;
     const uint32_t slot = m_free[m_count];
     for (uint32_t i = m_count; i > index; --i)
+    {
         m_order[i] = m_order[i - 1];
+        m_entries[i] = m_entries[i - 1];
+    }
     m_order[index] = slot;
+    m_entries[index] = entry;
     m_slots[slot] = entry;
     ++m_count;
     return true;
@@ -90,13 +99,13 @@ nArrayEntry* nArrayList::GetAt(int index) const
         nLogHolder::Get() << "[*] Out of bound array access.\n";
         return nullptr;
     }
-    return m_slots[m_order[index]];
+    return m_entries[index];
 }
 
 int nArrayList::IndexOf(const nArrayEntry* entry) const
 {
     for (uint32_t i = 0; i < m_count; ++i)
-        if (m_slots[m_order[i]] == entry)
+        if (m_entries[i] == entry)
             return static_cast<int>(i);
     return -1;
 }
@@ -111,7 +120,10 @@ bool nArrayList::RemoveAt(int index)
     const uint32_t slot = m_order[index];
     m_slots[slot] = nullptr;
     for (uint32_t i = static_cast<uint32_t>(index); i + 1 < m_count; ++i)
+    {
         m_order[i] = m_order[i + 1];
+        m_entries[i] = m_entries[i + 1];
+    }
     m_free[m_count - 1] = slot;
     --m_count;
     return true;
@@ -138,13 +150,15 @@ void nArrayList::Clear(bool deleteEntries)
 {
     if (deleteEntries)
         for (uint32_t i = 0; i < m_count; ++i)
-            delete m_slots[m_order[i]];
+            delete m_entries[i];
     delete[] m_slots;
     delete[] m_order;
     delete[] m_free;
+    delete[] m_entries;
     m_slots = nullptr;
     m_order = nullptr;
     m_free = nullptr;
+    m_entries = nullptr;
     m_capacity = 0;
     m_count = 0;
 }
@@ -154,6 +168,7 @@ void nArrayList::Swap(nArrayList& other)
     std::swap(m_slots, other.m_slots);
     std::swap(m_order, other.m_order);
     std::swap(m_free, other.m_free);
+    std::swap(m_entries, other.m_entries);
     std::swap(m_capacity, other.m_capacity);
     std::swap(m_count, other.m_count);
 }

@@ -6,7 +6,8 @@
 
 // An array of entry pointers in which insertion and removal move only slot numbers: the
 // entries sit in fixed slots, the order table lists the slots in list order, and the free
-// table holds the unused slots from index count upward. Owns its entries.
+// table holds the unused slots from index count upward. Owns its entries. The entries are also
+// kept in list order in one more table, so that reading the list costs a single look-up.
 class nArrayList
 {
 public:
@@ -21,7 +22,9 @@ public:
     bool Insert(nArrayEntry* entry, uint32_t index, bool grow);
     nArrayEntry* GetAt(int index) const;
     // Unchecked, for loops that already hold the index within the count.
-    nArrayEntry* At(uint32_t index) const { return m_slots[m_order[index]]; }
+    nArrayEntry* At(uint32_t index) const { return m_entries[index]; }
+    // The entries in list order, valid until the list changes.
+    nArrayEntry* const* GetEntries() const { return m_entries; }
     int IndexOf(const nArrayEntry* entry) const;
     bool RemoveAt(int index);
     bool Remove(nArrayEntry* entry);
@@ -40,6 +43,7 @@ private:
     nArrayEntry** m_slots = nullptr;
     uint32_t* m_order = nullptr;
     uint32_t* m_free = nullptr;
+    nArrayEntry** m_entries = nullptr;
     uint32_t m_capacity = 0;
     uint32_t m_count = 0;
 };

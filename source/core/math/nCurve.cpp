@@ -206,7 +206,7 @@ void nCurve::GetValueRange(float& smallest, float& largest) const
 }
 
 // The segment [i, i + 1] that holds the time, searched from the cached one.
-int nCurve::FindSegment(float time)
+inline int nCurve::FindSegment(float time)
 {
     const int lastSegment = static_cast<int>(GetKnotCount()) - 2;
     int i = m_cachedSegment;
@@ -239,7 +239,8 @@ int nCurve::FindSegment(float time)
     return i;
 }
 
-float nCurve::Interpolate(int segment, float time) const
+// Linear segments, by far the most played, are handled here; the others in InterpolateCurved.
+inline float nCurve::Interpolate(int segment, float time) const
 {
     const nCurvePoint& k0 = Knot(segment);
     const nCurvePoint& k1 = Knot(segment + 1);
@@ -251,13 +252,20 @@ float nCurve::Interpolate(int segment, float time) const
     if (!(span > 0.0f)) // knots out of order or sharing a time
         return k0.value;
     const float u = (time - k0.time) / span;
+    if (k1.kind == CurveKnotLinear)
+        return k0.value + (k1.value - k0.value) * u;
+    return InterpolateCurved(segment, time, u, span);
+}
+
+float nCurve::InterpolateCurved(int segment, float time, float u, float span) const
+{
+    const nCurvePoint& k0 = Knot(segment);
+    const nCurvePoint& k1 = Knot(segment + 1);
     const nCurvePoint* previous = segment > 0 ? &Knot(segment - 1) : nullptr;
     const nCurvePoint* next = segment + 2 < static_cast<int>(GetKnotCount()) ? &Knot(segment + 2) : nullptr;
 
     switch (k1.kind)
     {
-    case CurveKnotLinear:
-        return k0.value + (k1.value - k0.value) * u;
     case CurveKnotTCB:
     {
         const float inLeft = (1.0f - k0.tension) * (1.0f + k0.continuity) * (1.0f + k0.bias);
@@ -366,6 +374,38 @@ void nCurve::Evaluate(float time, float& value, uint32_t mode, float rangeStart,
     }
 
     value = Interpolate(FindSegment(time), time) + offset;
+}
+
+void nCurve::PrefetchKnotTable() const
+{
+    const uint32_t count = GetKnotCount();
+    if (count == 0)
+        return;
+    nArrayEntry* const* entries = m_knots.GetEntries();
+    __builtin_prefetch(entries);
+    __builtin_prefetch(entries + count - 1);
+    if (m_cachedSegment > 0 && static_cast<uint32_t>(m_cachedSegment) < count)
+        __builtin_prefetch(entries + m_cachedSegment);
+}
+
+void nCurve::PrefetchKnots() const
+{
+    const uint32_t count = GetKnotCount();
+    if (count == 0)
+        return;
+    // The fields read lie from the kind to the value; a knot may straddle two cache lines.
+    auto fetch = [](const nCurvePoint& knot) {
+        __builtin_prefetch(&knot.kind);
+        __builtin_prefetch(&knot.value);
+    };
+    fetch(Knot(0));
+    fetch(Knot(static_cast<int>(count) - 1));
+    const int segment = m_cachedSegment;
+    if (segment >= 0 && static_cast<uint32_t>(segment) + 1 < count)
+    {
+        fetch(Knot(segment));
+        fetch(Knot(segment + 1));
+    }
 }
 
 uint32_t nCurve::Optimize(float tolerance)

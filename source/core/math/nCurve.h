@@ -59,6 +59,11 @@ public:
 
     void Evaluate(float time, float& value, uint32_t mode, float rangeStart = CurveRangeFirstKnot,
                   float rangeEnd = CurveRangeLastKnot);
+    // Start fetching what the next evaluation near the cached segment reads, so that a caller
+    // about to evaluate many curves has their memory on the way at once: first the knot table,
+    // then, once it has arrived, the knots.
+    void PrefetchKnotTable() const;
+    void PrefetchKnots() const;
     // Returns the number of knots removed.
     uint32_t Optimize(float tolerance);
 
@@ -77,6 +82,7 @@ private:
     }
     int FindSegment(float time);
     float Interpolate(int segment, float time) const;
+    float InterpolateCurved(int segment, float time, float u, float span) const;
     bool ReplaceKnots(nCurvePoint* const* kept, uint32_t keptCount);
     bool ParseBinaryKnots(const nMetaTag* tag);
     bool ParseTextKnots(const nMetaTag* tag);

@@ -22,6 +22,20 @@ nMotionChannel* nMotion::AddChannel(int32_t id)
     return channel;
 }
 
+nMotionChannel* const* nMotion::GetChannelTable()
+{
+    const uint32_t count = m_channels.GetCount();
+    if (m_channelTable.GetCount() != count)
+    {
+        if (!m_channelTable.Resize(count))
+            return nullptr;
+        uint32_t index = 0;
+        for (auto* node = m_channels.GetHead(); node; node = node->next)
+            *m_channelTable.At(index++) = node->value;
+    }
+    return m_channelTable.GetData();
+}
+
 bool nMotion::GetTimeRange(float& first, float& last) const
 {
     if (m_channels.IsEmpty())

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/base/nAutoArray.h"
 #include "core/base/nList.h"
 #include "core/math/nCurve.h"
 #include "engine/animation/nQuaternionChannel.h"
@@ -25,6 +26,11 @@ public:
     void SetName(const nString& name) { m_name = name; }
     const nList<nMotionChannel*>& GetChannels() const { return m_channels; }
     nMotionChannel* AddChannel(int32_t id);
+    // The same channels in one array, so that a player's frame reaches them all at once
+    // instead of walking the list node by node. Channels are only ever added, so the table is
+    // rebuilt at the first call after the list grew; null when there is no memory for it.
+    nMotionChannel* const* GetChannelTable();
+    uint32_t GetChannelTableCount() const { return m_channelTable.GetCount(); }
 
     uint32_t GetLoopMode() const { return m_loopMode; }
     void SetLoopMode(uint32_t mode) { m_loopMode = mode; }
@@ -48,6 +54,7 @@ private:
 
     nString m_name;
     nAutoList<nMotionChannel*> m_channels;
+    nAutoArray<nMotionChannel*> m_channelTable{MemCategoryCurve};
     bool m_useQuaternion = false;
     nQuaternionChannel m_quaternionChannel;
     uint32_t m_loopMode = CurveConstant;

@@ -40,44 +40,83 @@ void nMotionAnimationSource::DetachFromPlayer()
     m_player = nullptr;
 }
 
+void nMotionAnimationSource::PrefetchMotion()
+{
+    __builtin_prefetch(m_motion);
+}
+
+void nMotionAnimationSource::PrefetchChannels()
+{
+    nMotionChannel* const* channels = m_motion ? m_motion->GetChannelTable() : nullptr;
+    const uint32_t count = channels ? m_motion->GetChannelTableCount() : 0;
+    for (uint32_t i = 0; i < count; ++i)
+        __builtin_prefetch(channels[i]);
+}
+
+void nMotionAnimationSource::PrefetchKnotTables()
+{
+    nMotionChannel* const* channels = m_motion ? m_motion->GetChannelTable() : nullptr;
+    const uint32_t count = channels ? m_motion->GetChannelTableCount() : 0;
+    for (uint32_t i = 0; i < count; ++i)
+        channels[i]->PrefetchKnotTable();
+}
+
+void nMotionAnimationSource::PrefetchKnots()
+{
+    nMotionChannel* const* channels = m_motion ? m_motion->GetChannelTable() : nullptr;
+    const uint32_t count = channels ? m_motion->GetChannelTableCount() : 0;
+    for (uint32_t i = 0; i < count; ++i)
+        channels[i]->PrefetchKnots();
+}
+
 void nMotionAnimationSource::Apply(nAnimationPlayer& player)
 {
     if (!m_motion)
         return;
     const bool quaternionRotation = m_motion->HasQuaternionKeys();
-    const float weight = GetWeight();
     float* channelWeights = player.GetChannelWeights();
-    for (auto* node = m_motion->GetChannels().GetHead(); node; node = node->next)
+    if (nMotionChannel* const* channels = m_motion->GetChannelTable())
     {
-        nMotionChannel& channel = *node->value;
-        const int32_t id = channel.GetId();
-        if (channel.GetKnotCount() == 0 || (quaternionRotation && id >= ChannelRotationX && id <= ChannelRotationZ))
-            continue;
-        float value = 0.0f;
-        channel.Evaluate(GetClock(), value, m_loopMode, m_loopStart, m_loopEnd);
+        const uint32_t count = m_motion->GetChannelTableCount();
+        for (uint32_t i = 0; i < count; ++i)
+            ApplyChannel(*channels[i], player, channelWeights, quaternionRotation);
+        return;
+    }
+    for (auto* node = m_motion->GetChannels().GetHead(); node; node = node->next) // no memory for the table
+        ApplyChannel(*node->value, player, channelWeights, quaternionRotation);
+}
 
-        float current = 0.0f;
-        const bool readable = player.GetChannelValue(id, current);
-        float* previous = nullptr;
-        if (id >= ChannelPositionX && id <= ChannelPositionZ)
-            previous = &m_previousPosition[id - ChannelPositionX];
-        else if (id >= ChannelRotationX && id <= ChannelRotationZ)
-            previous = &m_previousRotation[id - ChannelRotationX];
-        if (previous)
-        {
-            const float raw = value;
-            if (m_relative && readable)
-                value = current + value - *previous;
-            *previous = raw;
-        }
+void nMotionAnimationSource::ApplyChannel(nMotionChannel& channel, nAnimationPlayer& player, float* channelWeights,
+                                          bool quaternionRotation)
+{
+    const int32_t id = channel.GetId();
+    if (channel.GetKnotCount() == 0 || (quaternionRotation && id >= ChannelRotationX && id <= ChannelRotationZ))
+        return;
+    float value = 0.0f;
+    channel.Evaluate(GetClock(), value, m_loopMode, m_loopStart, m_loopEnd);
 
-        if (weight != 0.0f && channelWeights && readable && id >= 0 && id < MotionChannelCount)
-        {
-            float& accumulated = channelWeights[id];
-            const float blended = (accumulated * current + value * weight) / (accumulated + weight);
-            accumulated += weight;
-            player.SetChannelValue(id, blended);
-        }
+    float current = 0.0f;
+    const bool readable = player.GetChannelValue(id, current);
+    float* previous = nullptr;
+    if (id >= ChannelPositionX && id <= ChannelPositionZ)
+        previous = &m_previousPosition[id - ChannelPositionX];
+    else if (id >= ChannelRotationX && id <= ChannelRotationZ)
+        previous = &m_previousRotation[id - ChannelRotationX];
+    if (previous)
+    {
+        const float raw = value;
+        if (m_relative && readable)
+            value = current + value - *previous;
+        *previous = raw;
+    }
+
+    const float weight = GetWeight();
+    if (weight != 0.0f && channelWeights && readable && id >= 0 && id < MotionChannelCount)
+    {
+        float& accumulated = channelWeights[id];
+        const float blended = (accumulated * current + value * weight) / (accumulated + weight);
+        accumulated += weight;
+        player.SetChannelValue(id, blended);
     }
 }
 

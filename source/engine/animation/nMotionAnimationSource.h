@@ -4,6 +4,7 @@
 #include "engine/animation/nAnimationSource.h"
 
 class nMotion;
+class nMotionChannel;
 
 // Plays one motion owned by a player. When that player dies first, the source loses its motion
 // and reports done: a script may still hold it in a source list.
@@ -14,6 +15,13 @@ public:
     ~nMotionAnimationSource() override;
 
     void Apply(nAnimationPlayer& player) override;
+    // Start fetching what the next Apply reads. The reads form a chain (the motion, the
+    // channels, their knot tables, the knots), each step needing the one before; a player runs
+    // every step for all its sources before the next, so that their waits overlap.
+    void PrefetchMotion();
+    void PrefetchChannels();
+    void PrefetchKnotTables();
+    void PrefetchKnots();
     bool EvaluateRotation(nQuaternion& rotation) override;
     bool IsDone() const override;
 
@@ -32,6 +40,9 @@ public:
     }
 
 private:
+    void ApplyChannel(nMotionChannel& channel, nAnimationPlayer& player, float* channelWeights,
+                      bool quaternionRotation);
+
     bool m_relative = false;
     float m_previousPosition[3] = {0.0f, 0.0f, 0.0f};
     float m_previousRotation[3] = {0.0f, 0.0f, 0.0f};

@@ -17,52 +17,9 @@ SQInteger PushMatrixResult(HSQUIRRELVM vm, const nMatrix3& matrix)
     return PushMatrix3(vm, matrix) ? 1 : sq_throwerror(vm, "Internal failure");
 }
 
-SQInteger TypeOf(HSQUIRRELVM vm)
-{
-    sq_pushstring(vm, "Matrix3", -1);
-    return 1;
-}
-
 SQInteger Constructor(HSQUIRRELVM vm)
 {
     return Methods::Construct(vm, "Matrix3() wrong parameter count", "Matrix3() invalid parameters");
-}
-
-// Script "rows" are the matrix's columns: the axes.
-SQInteger GetRow(HSQUIRRELVM vm)
-{
-    int line = 0;
-    const nMatrix3* self = Methods::WithLine(vm, line);
-    return self ? PushVectorResult(vm, self->GetColumn(line)) : SQ_ERROR;
-}
-
-SQInteger SetRow(HSQUIRRELVM vm)
-{
-    int line = 0;
-    const nVector* vector = nullptr;
-    nMatrix3* self = Methods::WithLineAndVector(vm, line, vector);
-    if (!self)
-        return SQ_ERROR;
-    self->SetColumn(line, *vector);
-    return 0;
-}
-
-SQInteger GetColumn(HSQUIRRELVM vm)
-{
-    int line = 0;
-    const nMatrix3* self = Methods::WithLine(vm, line);
-    return self ? PushVectorResult(vm, self->GetRow(line)) : SQ_ERROR;
-}
-
-SQInteger SetColumn(HSQUIRRELVM vm)
-{
-    int line = 0;
-    const nVector* vector = nullptr;
-    nMatrix3* self = Methods::WithLineAndVector(vm, line, vector);
-    if (!self)
-        return SQ_ERROR;
-    self->SetRow(line, *vector);
-    return 0;
 }
 
 SQInteger AsMatrix4(HSQUIRRELVM vm)
@@ -110,15 +67,15 @@ SQInteger AsEuler(HSQUIRRELVM vm)
 }
 
 const nScriptClassMethod Matrix3Methods[] = {
-    {"_SCypeof", TypeOf, 1, nullptr},
+    {"_SCypeof", Methods::TypeOf, 1, nullptr},
     {"constructor", Constructor, -1, ". n|x n|x n|x nnn nnn"},
     {"_get", Methods::Get, 2, "xs"},
     {"_set", Methods::Set, 3, "xsn"},
     {"_mul", Methods::Multiply, 2, "xx"},
-    {"GetRow", GetRow, 2, "xi"},
-    {"SetRow", SetRow, 3, "xix"},
-    {"GetColumn", GetColumn, 2, "xi"},
-    {"SetColumn", SetColumn, 3, "xix"},
+    {"GetRow", Methods::GetRow, 2, "xi"},
+    {"SetRow", Methods::SetRow, 3, "xix"},
+    {"GetColumn", Methods::GetColumn, 2, "xi"},
+    {"SetColumn", Methods::SetColumn, 3, "xix"},
     {"AsMatrix4", AsMatrix4, 1, "x"},
     {"FromOrthonormalBasis", FromOrthonormalBasis, -2, ".xx"},
     {"SlerpTo", SlerpTo, 3, "xnx"},
@@ -131,7 +88,7 @@ const nScriptClassDescriptor Matrix3Class = {"Matrix3", nullptr, Matrix3Methods}
 
 bool PushMatrix3(HSQUIRRELVM vm, const nMatrix3& value)
 {
-    return Methods::Storage::Push(vm, Matrix3Class, value);
+    return Methods::Push(vm, value);
 }
 
 SquirrelObject NewMatrix3Object(HSQUIRRELVM vm, const nMatrix3& value)
@@ -141,5 +98,5 @@ SquirrelObject NewMatrix3Object(HSQUIRRELVM vm, const nMatrix3& value)
 
 nMatrix3* GetMatrix3Instance(HSQUIRRELVM vm, SQInteger index)
 {
-    return static_cast<nMatrix3*>(GetClassInstanceValue(vm, index, Matrix3Class));
+    return Methods::Instance(vm, index);
 }

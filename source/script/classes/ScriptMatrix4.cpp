@@ -12,53 +12,9 @@ constexpr int Size = 4;
 
 using Methods = nScriptMatrixMethods<nMatrix4, Size, Matrix4Class>;
 
-SQInteger TypeOf(HSQUIRRELVM vm)
-{
-    sq_pushstring(vm, "Matrix4", -1);
-    return 1;
-}
-
 SQInteger Constructor(HSQUIRRELVM vm)
 {
     return Methods::Construct(vm, "Matrix4() wrong parameter count", "Matrix4() invalid parameters");
-}
-
-// The matrix and the line index at stack index 2; null after the runtime error.
-// Script "rows" are the matrix's columns: the axes.
-SQInteger GetRow(HSQUIRRELVM vm)
-{
-    int line = 0;
-    const nMatrix4* self = Methods::WithLine(vm, line);
-    return self ? PushVectorResult(vm, self->GetColumn(line, true)) : SQ_ERROR;
-}
-
-SQInteger SetRow(HSQUIRRELVM vm)
-{
-    int line = 0;
-    const nVector* vector = nullptr;
-    nMatrix4* self = Methods::WithLineAndVector(vm, line, vector);
-    if (!self)
-        return SQ_ERROR;
-    self->SetColumn(line, nVector(vector->x, vector->y, vector->z, 1.0f));
-    return 0;
-}
-
-SQInteger GetColumn(HSQUIRRELVM vm)
-{
-    int line = 0;
-    const nMatrix4* self = Methods::WithLine(vm, line);
-    return self ? PushVectorResult(vm, self->GetRow(line)) : SQ_ERROR;
-}
-
-SQInteger SetColumn(HSQUIRRELVM vm)
-{
-    int line = 0;
-    const nVector* vector = nullptr;
-    nMatrix4* self = Methods::WithLineAndVector(vm, line, vector);
-    if (!self)
-        return SQ_ERROR;
-    self->SetRow(line, nVector(vector->x, vector->y, vector->z, 1.0f));
-    return 0;
 }
 
 SQInteger AsMatrix3(HSQUIRRELVM vm)
@@ -140,15 +96,15 @@ SQInteger GetPosition(HSQUIRRELVM vm)
 }
 
 const nScriptClassMethod Matrix4Methods[] = {
-    {"_SCypeof", TypeOf, 1, nullptr},
+    {"_SCypeof", Methods::TypeOf, 1, nullptr},
     {"constructor", Constructor, -1, ". n|x n|x n|x n|x nnnn nnnn"},
     {"_get", Methods::Get, 2, "xs"},
     {"_set", Methods::Set, 3, "xsn"},
     {"_mul", Methods::Multiply, 2, "xx"},
-    {"GetRow", GetRow, 2, "xi"},
-    {"SetRow", SetRow, 3, "xix"},
-    {"GetColumn", GetColumn, 2, "xi"},
-    {"SetColumn", SetColumn, 3, "xix"},
+    {"GetRow", Methods::GetRow, 2, "xi"},
+    {"SetRow", Methods::SetRow, 3, "xix"},
+    {"GetColumn", Methods::GetColumn, 2, "xi"},
+    {"SetColumn", Methods::SetColumn, 3, "xix"},
     {"AsMatrix3", AsMatrix3, 1, "x"},
     {"Print", Print, -1, "x"},
     {"RotationFromMatrix3", RotationFromMatrix3, 2, "xx"},
@@ -167,7 +123,7 @@ const nScriptClassDescriptor Matrix4Class = {"Matrix4", nullptr, Matrix4Methods}
 
 bool PushMatrix4(HSQUIRRELVM vm, const nMatrix4& value)
 {
-    return Methods::Storage::Push(vm, Matrix4Class, value);
+    return Methods::Push(vm, value);
 }
 
 SquirrelObject NewMatrix4Object(HSQUIRRELVM vm, const nMatrix4& value)
@@ -177,5 +133,5 @@ SquirrelObject NewMatrix4Object(HSQUIRRELVM vm, const nMatrix4& value)
 
 nMatrix4* GetMatrix4Instance(HSQUIRRELVM vm, SQInteger index)
 {
-    return static_cast<nMatrix4*>(GetClassInstanceValue(vm, index, Matrix4Class));
+    return Methods::Instance(vm, index);
 }

@@ -79,6 +79,50 @@ struct nScriptMatrixMethods
         return Storage::Push(vm, Class, *self * *other) ? 1 : sq_throwerror(vm, "Internal failure");
     }
 
+    static SQInteger TypeOf(HSQUIRRELVM vm)
+    {
+        sq_pushstring(vm, Class.name, -1);
+        return 1;
+    }
+
+    // Script "rows" are the matrix's columns, its axes, read as points; script "columns" are the
+    // matrix's rows. A vector written keeps w at 1 where the matrix has a fourth row.
+    static SQInteger GetRow(HSQUIRRELVM vm)
+    {
+        int line = 0;
+        const Matrix* self = WithLine(vm, line);
+        return self ? PushVectorResult(vm, nVector(self->m[line], self->m[line + Size], self->m[line + 2 * Size]))
+                    : SQ_ERROR;
+    }
+
+    static SQInteger SetRow(HSQUIRRELVM vm) { return SetLine(vm, &Matrix::SetColumn); }
+
+    static SQInteger GetColumn(HSQUIRRELVM vm)
+    {
+        int line = 0;
+        const Matrix* self = WithLine(vm, line);
+        return self ? PushVectorResult(vm, self->GetRow(line)) : SQ_ERROR;
+    }
+
+    static SQInteger SetColumn(HSQUIRRELVM vm) { return SetLine(vm, &Matrix::SetRow); }
+
+    static SQInteger SetLine(HSQUIRRELVM vm, void (Matrix::*set)(int, const nVector&))
+    {
+        int line = 0;
+        const nVector* vector = nullptr;
+        Matrix* self = WithLineAndVector(vm, line, vector);
+        if (!self)
+            return SQ_ERROR;
+        (self->*set)(line, nVector(vector->x, vector->y, vector->z, 1.0f));
+        return 0;
+    }
+
+    static bool Push(HSQUIRRELVM vm, const Matrix& value) { return Storage::Push(vm, Class, value); }
+    static Matrix* Instance(HSQUIRRELVM vm, SQInteger index)
+    {
+        return static_cast<Matrix*>(GetClassInstanceValue(vm, index, Class));
+    }
+
     // The matrix and the row or column index at stack index 2; null after the runtime error.
     static Matrix* WithLine(HSQUIRRELVM vm, int& line)
     {

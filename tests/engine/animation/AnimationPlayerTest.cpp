@@ -61,6 +61,22 @@ TEST(AnimationPlayer, WeightsBlendOneChannel)
     EXPECT_EQ(player.rotationWrites, 0); // no rotation keys: the rotation is left alone
 }
 
+// The player reaches the channels through a table of the motion's: one added while the motion
+// plays must be played too.
+TEST(AnimationPlayer, ChannelAddedWhilePlayingIsPlayed)
+{
+    ChannelPlayer player;
+    nMotion* motion = ConstantMotion(player, "a", 4.0f);
+    player.SetMotion(motion, nullptr, 0.0f, true, 1.0f);
+    player.Update(0.1f);
+    nMotionChannel* scale = motion->AddChannel(7);
+    scale->AddKnot(new nCurvePoint(0.0f, 2.0f));
+    scale->AddKnot(new nCurvePoint(1.0f, 2.0f));
+    player.Update(0.1f);
+    EXPECT_FLOAT_EQ(player.channels[1], 4.0f);
+    EXPECT_FLOAT_EQ(player.channels[7], 2.0f);
+}
+
 TEST(AnimationPlayer, FadeZeroReplacesAtOnceAndDropsTheOldSourceNextUpdate)
 {
     ChannelPlayer player;

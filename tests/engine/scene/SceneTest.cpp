@@ -1,4 +1,7 @@
+#include "core/math/nCurvePoint.h"
 #include "core/math/nFrustum.h"
+#include "engine/animation/nMotion.h"
+#include "engine/animation/nMotionChannel.h"
 #include "engine/items/nItem.h"
 #include "engine/items/nLight.h"
 #include "engine/items/nMCamera.h"
@@ -249,4 +252,25 @@ TEST_F(Scene, OnlySimulatedBodiesAreCopiedBackAndBodiesGetNoBlending)
     scene->Update(SceneUpdatePhysic);
     EXPECT_FLOAT_EQ(dynamic->GetItem()->GetWorldMatrix().GetTranslation().y, 3.0f);
     EXPECT_FLOAT_EQ(kinematic->GetItem()->GetWorldMatrix().GetTranslation().y, 0.0f);
+}
+
+TEST_F(Scene, AnimationTakesTheFrameDeltaAndCommandListsTheClampedOne)
+{
+    nMObject* object = scene->NewObject("O");
+    auto* slide = new nMotion("slide");
+    nMotionChannel* x = slide->AddChannel(ChannelPositionX);
+    x->AddKnot(new nCurvePoint(0.0f, 0.0f));
+    x->AddKnot(new nCurvePoint(1.0f, 10.0f));
+    ASSERT_TRUE(object->AddMotion(slide));
+    ASSERT_TRUE(object->SetMotion(slide, nullptr, 0.0f, false, 1.0f));
+    ASSERT_EQ(scene->CompileCommandList("toposition 1,0,5,0;", object), 2);
+    engine.SetFixedDeltaFrame(0.5f);
+    engine.UpdateClock();
+
+    scene->Update();
+    // The motion plays 0.5 s of its second; the list moves a fifth of the way in 0.2 s.
+    const nVector& position = object->GetItem()->GetPosition();
+    EXPECT_FLOAT_EQ(object->GetSources().GetHead()->value->GetClock(), 0.5f);
+    EXPECT_FLOAT_EQ(position.x, 5.0f);
+    EXPECT_FLOAT_EQ(position.y, 1.0f);
 }
