@@ -12,6 +12,8 @@ namespace
 constexpr float kRotationWeightFloor = 0.01f;
 } // namespace
 
+nAnimationPlayer::nAnimationPlayer() = default;
+
 nAnimationPlayer::~nAnimationPlayer()
 {
     m_sources.Clear();

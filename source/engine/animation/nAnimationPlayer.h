@@ -18,7 +18,8 @@ class nQuaternion;
 class nAnimationPlayer
 {
 public:
-    nAnimationPlayer() = default;
+    // Out of line: the motion list's clean-up needs the complete motion type.
+    nAnimationPlayer();
     nAnimationPlayer(const nAnimationPlayer&) = delete;
     nAnimationPlayer& operator=(const nAnimationPlayer&) = delete;
     virtual ~nAnimationPlayer();
