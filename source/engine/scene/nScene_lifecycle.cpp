@@ -13,6 +13,7 @@
 #include "engine/items/nTrigger.h"
 #include "engine/scene/nGroup.h"
 #include "engine/scene/nInstance.h"
+#include "engine/scene/nItemMotions.h"
 #include "geometry/nTexture.h"
 #include "platform/nPlatform.h"
 #include "script/nObjectType.h"
@@ -131,6 +132,11 @@ void nScene::RecordLocation()
     nListIterator<nMItem*> iterator;
     while (nMItem* item = m_allItems.Next(iterator))
         item->RecordLocation();
+}
+
+void nScene::SetMotion(const char* name, nAnimationSourceList** outSources, float fadeTime, bool add, float weight)
+{
+    StartItemMotions(m_activeItems, name, outSources, fadeTime, add, weight);
 }
 
 void nScene::SetGlobal(nScriptVM* vm)

@@ -94,11 +94,29 @@ void nScene::RenderSetup(uint32_t flags)
     }
 }
 
-// Objects are drawn by the culling systems; until those exist nothing of the scene's own
-// kinds (emitters, terrains) has a renderable to queue.
+void nScene::AddRenderable(nRenderable* renderable, bool useOctree)
+{
+    if (useOctree)
+        m_octreeCulling.Add(renderable);
+    else
+        m_simpleCulling.Add(renderable);
+}
+
+void nScene::RemoveRenderable(nRenderable* renderable)
+{
+    m_simpleCulling.Remove(renderable);
+    m_octreeCulling.Remove(renderable);
+}
+
+// The culling systems hold the objects and are queued even for a renderless scene.
 void nScene::RenderToQueue(uint32_t)
 {
     m_timers[TimerSendToRender].Begin();
+    if (nRenderer* renderer = RendererOfEngine(m_engine))
+    {
+        renderer->AddToRenderQueue(&m_simpleCulling);
+        renderer->AddToRenderQueue(&m_octreeCulling);
+    }
     m_timers[TimerSendToRender].End();
 }
 
