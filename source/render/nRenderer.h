@@ -150,6 +150,10 @@ public:
     void SetEnvironment(nRendererEnvironmentInterface* environment) { m_environment = environment; }
     float GetExposure() const { return m_exposure; }
     void SetExposure(float exposure) { m_exposure = exposure; }
+    // The aspect correction factor: every camera multiplies it into its aspect ratio, so that a
+    // display whose pixels are not square still shows round things round.
+    float GetGlobalAspectRatio() const { return m_globalAspectRatio; }
+    void SetGlobalAspectRatio(float ratio) { m_globalAspectRatio = ratio; }
 
     const nList<nRenderable*>& GetRenderQueue() const { return m_renderQueue; }
     void ResetRenderQueue();
@@ -208,5 +212,6 @@ protected:
     float m_fogFar = 0.0f;
     nColor m_fogColour{0.0f, 0.0f, 0.0f, 1.0f};
     float m_fogDensity = 1.0f;
+    float m_globalAspectRatio = 1.0f;
     nRendererEnvironmentInterface* m_environment = nullptr;
 };

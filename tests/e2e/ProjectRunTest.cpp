@@ -21,6 +21,8 @@ const std::vector<std::string> ProjectRun = {"game.ngp", "-P", "-r", "none", "-m
 const char* const SceneFile = "<NML=1.0>\n<Scene=<ScriptUnit=<Script=\"s.nut\"><Class=\"S\">><Items>>";
 const char* const SceneScript =
     "class S { n = 0; function OnUpdate(s) { n++; print(\"frame \" + n); if (n == 3) SceneEnd(s); } }";
+const char* const MissingGeometryScene =
+    "<NML=1.0>\n<Scene=<Items=<MObject=<MItem=<Id=\"Crate\"><UId=0><Active>><Object=<Item><Geometry=\"crate.nml\">>>>>";
 const char* const EndlessSceneScript =
     "class S { n = 0; function OnUpdate(s) { n++; print(\"frame \" + n); } }";
 
@@ -83,6 +85,18 @@ const RunCase RunCases[] = {
      3,
      {"[!] Script runtime error: boom\n", "Done.\n"},
      {}},
+    {"an object naming a missing geometry ends the run with code 3",
+     {{"s.nms", MissingGeometryScene}},
+     {"s.nms", "-r", "none", "-m", "none"},
+     3,
+     {"[!] Failed to open 'crate.nml'.\n", "[!] Exiting due to missing resources.\n", "Done.\n"},
+     {}},
+    {"missing resources can be ignored",
+     {{"s.nms", MissingGeometryScene}},
+     {"s.nms", "-r", "none", "-m", "none", "-ignore_missing", "-time_live", "1"},
+     0,
+     {"[!] Failed to open 'crate.nml'.\n", "Done.\n"},
+     {"Exiting due to missing resources"}},
     {"a project ended by its script",
      {{"game.ngp", GameProject},
       {"main.nut", MainScript("print(\"setup \" + g_context_project);", "if (frames == 2) ProjectEnd(p);")}},

@@ -32,7 +32,7 @@ public:
     }
 
 private:
-    float m_channels[ChannelCount] = {};
+    float m_channels[MotionChannelCount] = {};
 };
 } // namespace
 

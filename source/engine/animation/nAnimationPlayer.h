@@ -57,6 +57,6 @@ private:
     nAnimationSourceList m_sources;
     // Every motion source made for this player that is still alive, wherever it is held.
     nList<nMotionAnimationSource*> m_createdSources;
-    float m_channelWeights[ChannelCount] = {};
+    float m_channelWeights[MotionChannelCount] = {};
     bool m_updating = false;
 };

@@ -71,7 +71,7 @@ void nMotionAnimationSource::Apply(nAnimationPlayer& player)
             *previous = raw;
         }
 
-        if (weight != 0.0f && channelWeights && readable && id >= 0 && id < ChannelCount)
+        if (weight != 0.0f && channelWeights && readable && id >= 0 && id < MotionChannelCount)
         {
             float& accumulated = channelWeights[id];
             const float blended = (accumulated * current + value * weight) / (accumulated + weight);

@@ -6,7 +6,7 @@
 
 namespace
 {
-const char* const kIdTexts[ChannelCount] = {
+const char* const kIdTexts[MotionChannelCount] = {
     nullptr,     "PositionX", "PositionY", "PositionZ", "RotationX", "RotationY", "RotationZ", "ScaleX",
     "ScaleY",    "ScaleZ",    "PivotX",    "PivotY",    "PivotZ",    "DiffuseR",  "DiffuseG",  "DiffuseB",
     "SpecularR", "SpecularG", "SpecularB", "DiffuseI",  "SpecularI", "ConeAngle", "EdgeAngle", "Alpha",

@@ -9,13 +9,13 @@ class nString;
 // Channel ids: what a motion channel drives on the item that plays it.
 enum nMotionChannelId : int32_t
 {
-    ChannelNone = 0,
+    MotionChannelNone = 0,
     ChannelPositionX = 1,
     ChannelPositionZ = 3,
     ChannelRotationX = 4,
     ChannelRotationZ = 6,
     ChannelLast = 30,
-    ChannelCount = 31,
+    MotionChannelCount = 31,
 };
 
 // One keyframed scalar of a motion, tagged with the channel it drives.
@@ -34,5 +34,5 @@ public:
     nMetaTag* Serialize(nMetaFile* file) const;
 
 private:
-    int32_t m_id = ChannelNone;
+    int32_t m_id = MotionChannelNone;
 };

@@ -53,7 +53,7 @@ bool nMotion::Parse(nMetaFile* file, const nMetaTag* tag)
         }
         else if (name == "Channel")
         {
-            if (nMotionChannel* channel = AddChannel(ChannelNone))
+            if (nMotionChannel* channel = AddChannel(MotionChannelNone))
                 channel->Parse(file, child);
         }
         else

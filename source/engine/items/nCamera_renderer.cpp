@@ -29,10 +29,10 @@ bool nCamera::QueryRendererViewport(int& x, int& y, int& width, int& height) con
     return true;
 }
 
-// The renderer interface has no aspect correction of its own, so the camera's aspect is used as is.
 float nCamera::GetRendererAspectCorrection() const
 {
-    return 1.0f;
+    nRenderer* renderer = RendererOf(GetEngine());
+    return renderer ? renderer->GetGlobalAspectRatio() : 1.0f;
 }
 
 void nCamera::LeaveRenderer()

@@ -2,6 +2,7 @@
 
 #include "core/base/nLog.h"
 #include "core/math/nScalar.h"
+#include "geometry/nTexture.h"
 
 #include <cmath>
 

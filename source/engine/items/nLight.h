@@ -1,9 +1,11 @@
 #pragma once
 
+#include "core/base/nSharedPtr.h"
 #include "core/math/nColor.h"
 #include "core/math/nFrustum.h"
 #include "engine/items/nItem.h"
-#include "platform/nstring/nString.h"
+
+class nTexture;
 
 enum nLightType : int32_t
 {
@@ -87,9 +89,9 @@ public:
     float GetEdgeAngle() const { return m_settings.edgeAngle; }
     void SetEdgeAngle(float radians) { m_settings.edgeAngle = radians; }
     const nFrustum& GetFrustum() const { return m_frustum; }
-    // The projection texture is named here until the engine has texture loaders; a reset keeps it.
-    const nString& GetProjectionMapName() const { return m_projectionMapName; }
-    void SetProjectionMapName(const char* name) { m_projectionMapName = name; }
+    // The texture the light projects, held by a counted reference; a reset keeps it.
+    nTexture* GetProjectionMap() const { return m_projectionMap.Get(); }
+    void SetProjectionMap(nTexture* texture);
 
     void ComputeProjectionMatrix(nMatrix4& out) const;
     // Spot lights only; an override of -1 keeps the z-near, respectively the volume range.
@@ -140,5 +142,5 @@ private:
 
     Settings m_settings;
     nFrustum m_frustum;
-    nString m_projectionMapName;
+    nSharedPtr<nTexture> m_projectionMap;
 };

@@ -1,29 +1,40 @@
 #pragma once
 
+#include "core/base/nSharedPtr.h"
 #include "engine/items/nItem.h"
-#include "platform/nstring/nString.h"
+
+class nGeometry;
 
 // The item part of a managed object: its transformation, the geometry it shows and the geometry
-// that occludes for it. Its file block is "Object". Geometries are named here until the
-// engine has geometry loaders; the names go back to the file unchanged.
+// that occludes for it, each held by a counted reference. Its file block is "Object", whose
+// reader loads both through the engine's geometry loader.
 class nObject : public nItem
 {
 public:
     explicit nObject(Quenvar* engine);
     ~nObject() override;
 
+    // In the object's own space: the geometry's box, or the item's point box without one.
+    void GetMinMax(nMinMax& out) override;
+
+    // False makes the "Object" block load its geometry past the resource cache.
     bool IsGeometryCached() const { return m_cacheGeometry; }
     void SetGeometryCached(bool cached) { m_cacheGeometry = cached; }
-    const nString& GetGeometryName() const { return m_geometryName; }
-    void SetGeometryName(const char* name) { m_geometryName = name; }
-    const nString& GetOccluderName() const { return m_occluderName; }
-    void SetOccluderName(const char* name) { m_occluderName = name; }
+    // Null clears; the object takes a reference on the new geometry and drops the old one.
+    void SetGeometry(nGeometry* geometry);
+    nGeometry* GetGeometry() const { return m_geometry.Get(); }
+    // Only held, read and written back: nothing draws or culls with it.
+    void SetOccluder(nGeometry* occluder);
+    nGeometry* GetOccluder() const { return m_occluder.Get(); }
 
     bool ParseTag(nMetaFile& file, nMetaTag& tag);
     nMetaTag* SerializeTag(nMetaFile& file) const;
 
 private:
+    // "Geometry" or "Occluder": loads the named geometry and makes it the object's.
+    void ReadGeometryTag(const nMetaTag& tag);
+
+    nSharedPtr<nGeometry> m_geometry;
+    nSharedPtr<nGeometry> m_occluder;
     bool m_cacheGeometry = true;
-    nString m_geometryName;
-    nString m_occluderName;
 };

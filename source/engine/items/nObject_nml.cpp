@@ -5,6 +5,7 @@
 #include "engine/Quenvar.h"
 #include "engine/items/nItemTags.h"
 #include "engine/items/nMObject.h"
+#include "geometry/nGeometry.h"
 
 namespace
 {
@@ -26,10 +27,8 @@ bool nObject::ParseTag(nMetaFile& file, nMetaTag& tag)
         const nString& name = child->GetName();
         if (name == "Item")
             nItem::ParseTag(file, *child);
-        else if (name == "Geometry")
-            ReadStringTag(*child, Block, m_geometryName);
-        else if (name == "Occluder")
-            ReadStringTag(*child, Block, m_occluderName);
+        else if (name == "Geometry" || name == "Occluder")
+            ReadGeometryTag(*child);
         else if (name != "CacheGeometry")
             LogUnknownTag(*child, Block);
     }
@@ -49,9 +48,27 @@ nMetaTag* nObject::SerializeTag(nMetaFile& file) const
     AddChildBlock(*tag, nItem::SerializeTag(file));
     if (!m_cacheGeometry)
         tag->AddChildBool("CacheGeometry", false);
-    if (!m_geometryName.IsEmpty())
-        tag->AddChildString("Geometry", m_geometryName.GetText());
-    if (!m_occluderName.IsEmpty())
-        tag->AddChildString("Occluder", m_occluderName.GetText());
+    if (m_geometry && !m_geometry->name.IsEmpty())
+        tag->AddChildString("Geometry", m_geometry->name.GetText());
+    if (m_occluder && !m_occluder->name.IsEmpty())
+        tag->AddChildString("Occluder", m_occluder->name.GetText());
     return tag;
+}
+
+// A value of another kind is reported and keeps what the object had; a geometry that cannot be
+// loaded leaves the object without one (the loader and the not-found hook have said why).
+void nObject::ReadGeometryTag(const nMetaTag& tag)
+{
+    nString name;
+    if (!ReadStringTag(tag, Block, name))
+        return;
+    const bool occluder = tag.GetName() == "Occluder";
+    Quenvar* engine = GetEngine();
+    nGeometry* geometry = nullptr;
+    if (engine && !name.IsEmpty())
+        geometry = engine->LoadGeometry(name.GetText(), false, !occluder && !m_cacheGeometry);
+    if (occluder)
+        SetOccluder(geometry);
+    else
+        SetGeometry(geometry);
 }

@@ -1,6 +1,7 @@
 #include "engine/scene/nScene.h"
 
 #include "core/base/nLog.h"
+#include "engine/Quenvar.h"
 #include "engine/items/nMCamera.h"
 #include "engine/items/nMConstraint.h"
 #include "engine/items/nMItem.h"
@@ -11,6 +12,7 @@
 #include "engine/scene/nInstance.h"
 #include "geometry/nTexture.h"
 #include "physics/nBulletWorld.h"
+#include "physics/nGeometryPhysicSource.h"
 #include "physics/nPhysicWorld.h"
 #include "script/nObjectTypeLifetime.h"
 #include "script/nObjectType.h"
@@ -65,6 +67,9 @@ bool nScene::CreatePhysicWorld()
     auto* world = new (std::nothrow) nBulletWorld(m_engine);
     if (!world)
         return false;
+    if (m_engine && !m_physicGeometrySource)
+        m_physicGeometrySource.reset(new (std::nothrow) nGeometryPhysicSource(*m_engine));
+    world->SetGeometrySource(m_physicGeometrySource.get());
     if (!world->Open())
     {
         delete world;
@@ -210,10 +215,13 @@ nMCamera* nScene::NewCamera(const char* name)
     return Register(new nMCamera(this), m_cameras, name, "Scene could not allocate new camera!\n");
 }
 
-nMObject* nScene::NewObject(const char* name)
+nMObject* nScene::NewObject(const char* name, nGeometry* geometry)
 {
     Broadcast(SceneMessageItemAdding, nullptr);
-    return Register(new nMObject(this), m_objects, name, "Scene could not allocate new object!\n");
+    nMObject* object = Register(new nMObject(this), m_objects, name, "Scene could not allocate new object!\n");
+    if (object)
+        object->GetObject().SetGeometry(geometry);
+    return object;
 }
 
 nMLight* nScene::NewLight(const char* name, int32_t lightType, float priority)

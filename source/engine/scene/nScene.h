@@ -17,10 +17,13 @@
 #include "script/units/nScriptedObject.h"
 
 #include <cstdint>
+#include <memory>
 
 class Quenvar;
 class nAnimationSourceList;
 class nFontPair;
+class nGeometry;
+class nGeometryPhysicSource;
 class nGroup;
 class nInstance;
 class nItem;
@@ -198,7 +201,8 @@ public:
     bool AcceptToolItem(const nMetaTag& itemTag, uint32_t flags, int32_t depth) const;
 
     nMCamera* NewCamera(const char* name);
-    nMObject* NewObject(const char* name);
+    // The object takes a reference on the geometry (null: none).
+    nMObject* NewObject(const char* name, nGeometry* geometry = nullptr);
     nMLight* NewLight(const char* name, int32_t lightType, float priority);
     nMConstraint* NewConstraint(const char* name);
     nTrigger* NewTrigger(const char* name);
@@ -284,6 +288,9 @@ private:
     nItem* m_currentCamera = nullptr;
     nScriptVM* m_vm;
     nScenePhysicWorldCallback m_physicCallback;
+    // Convex and Mesh shapes of the world get their geometries through the engine's loader; the
+    // source outlives the world that reads from it.
+    std::unique_ptr<nGeometryPhysicSource> m_physicGeometrySource;
     nAutoPtr<nPhysicWorld> m_physicWorld;
     nList<nMItem*> m_activeItems;
     nList<nMItem*> m_allItems;

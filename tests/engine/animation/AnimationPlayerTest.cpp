@@ -33,7 +33,7 @@ public:
         return true;
     }
 
-    float channels[ChannelCount] = {};
+    float channels[MotionChannelCount] = {};
     nQuaternion rotation;
     int rotationWrites = 0;
 };

@@ -132,6 +132,26 @@ TEST(Camera, RendererViewportGivesTheAspectAndScreenCorrection)
     EXPECT_FLOAT_EQ(screen.x, (0.75f + 1.0f) / 2.0f);
 }
 
+TEST(Camera, RendererAspectCorrectionScalesTheAspectOnTheChosenAxis)
+{
+    Quenvar engine;
+    engine.GetRenderer()->SetGlobalAspectRatio(2.0f);
+    nCamera camera(&engine);
+    camera.SetAspectRatio(0.75f);
+    nVector scale;
+    camera.ComputeAspectScale(scale);
+    EXPECT_FLOAT_EQ(scale.x, 1.5f);
+    EXPECT_FLOAT_EQ(scale.y, 1.0f);
+    camera.SetAspectRatioFromYAxis(false);
+    camera.ComputeAspectScale(scale);
+    EXPECT_FLOAT_EQ(scale.x, 1.0f);
+    EXPECT_FLOAT_EQ(scale.y, 1.0f / 1.5f);
+    // A zero factor would divide by zero: the scale stays 1.
+    engine.GetRenderer()->SetGlobalAspectRatio(0.0f);
+    camera.ComputeAspectScale(scale);
+    EXPECT_FLOAT_EQ(scale.y, 1.0f);
+}
+
 TEST(Camera, DestroyedViewCameraLeavesTheRenderer)
 {
     Quenvar engine;

