@@ -142,8 +142,7 @@ public:
     void SetMotion(const char* name, nAnimationSourceList** outSources, float fadeTime, bool add, float weight);
     // "g_scene" and "g_clock_fq" in the machine (the scene's own when null).
     void SetGlobal(nScriptVM* vm = nullptr);
-    // Objects whose geometry is large and used once get an octree; takes effect once geometries
-    // can be split.
+    // A large unskinned geometry that exactly one object shows gets an octree.
     void OptimizeGeometries(int32_t octreeParameter);
     static void PrintMemoryLayout();
 

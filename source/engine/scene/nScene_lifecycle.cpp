@@ -181,8 +181,3 @@ void nScene::PrintMemoryLayout()
     log << "    sizeof(nManagerScriptUnit) = " << static_cast<uint32_t>(sizeof(nManagerScriptUnit)) << "\n";
     log << "\n";
 }
-
-void nScene::OptimizeGeometries(int32_t)
-{
-    // Objects hold no geometry of their own to split yet: nothing qualifies.
-}

@@ -3,6 +3,7 @@
 #include "engine/Quenvar.h"
 #include "engine/items/nItem.h"
 #include "engine/items/nMItem.h"
+#include "engine/items/nMObject.h"
 #include "engine/items/nTrigger.h"
 #include "physics/nPhysicItem.h"
 #include "physics/nPhysicWorld.h"
@@ -98,6 +99,11 @@ void nScene::Update(uint32_t flags)
     iterator = nListIterator<nMItem*>();
     while (nMItem* item = m_activeItems.Next(iterator))
         UpdateItem(item, flags);
+    // Bones are placed by now, so skins follow them in this frame.
+    iterator = nListIterator<nMItem*>();
+    while (nMItem* item = m_activeItems.Next(iterator))
+        if (item->GetKind() == ItemTypeObject)
+            static_cast<nMObject*>(item)->GetObject().UpdateSkin();
     m_timers[TimerEvaluate].End();
 }
 
