@@ -268,7 +268,8 @@ private:
     void DestroyItems();
     void DestroyGroups();
     void RunLogic(float dt);
-    void UpdateItem(nMItem* item, uint32_t flags);
+    // The animation step is the engine's frame delta.
+    void UpdateItem(nMItem* item, uint32_t flags, float animationStep);
     void OrientBillboard(nItem& item);
     bool IsModeOne() const;
     nMItem* CreateItemOfTag(const nString& name);

@@ -127,7 +127,8 @@ void nScene::SendRenderDone(uint32_t flags)
     {
         nListIterator<nMItem*> iterator;
         while (nMItem* item = m_activeItems.Next(iterator))
-            item->GetEventHandler()->OnRenderDone(item);
+            if (!item->GetScriptUnits().IsEmpty())
+                item->GetEventHandler()->OnRenderDone(item);
     }
     if (!(flags & SceneRenderDisableScript))
         m_eventHandler->OnRenderDone(this);
@@ -188,7 +189,8 @@ void nScene::GetNearestLights(const nVector& point, nList<nLight*>& out, uint32_
         const float distance = (node.GetWorldPosition() - point).LengthSquared();
         keys[count++] = {distance * (1.0f - light->GetPriority()), &node};
     }
-    std::stable_sort(keys.get(), keys.get() + count, [](const LightKey& a, const LightKey& b) { return a.key < b.key; });
+    std::stable_sort(keys.get(), keys.get() + count,
+                     [](const LightKey& a, const LightKey& b) { return a.key < b.key; });
     for (uint32_t index = 0; index < count && out.GetCount() < maximum; ++index)
         out.PushBack(keys[index].light);
 }

@@ -45,7 +45,7 @@ void nScene::Update(uint32_t flags)
     {
         nItem* node = item->GetItem();
         node->Update();
-        node->SetPreviousWorldMatrix(node->GetWorldMatrix());
+        node->SetPreviousWorldMatrix(node->GetStoredWorldMatrix());
     }
 
     const float frame = m_engine ? m_engine->GetDeltaFrame() : 0.0f;
@@ -87,7 +87,8 @@ void nScene::Update(uint32_t flags)
         scriptTimer.Begin(true);
         iterator = nListIterator<nMItem*>();
         while (nMItem* item = m_activeItems.Next(iterator))
-            item->GetEventHandler()->OnUpdate(item);
+            if (!item->GetScriptUnits().IsEmpty()) // most items have no script; skip their dispatch
+                item->GetEventHandler()->OnUpdate(item);
         scriptTimer.End();
         m_timers[TimerLogicCallback].Begin();
         RunLogic(dt);
@@ -96,9 +97,11 @@ void nScene::Update(uint32_t flags)
     iterator = nListIterator<nMItem*>();
     while (nMItem* item = m_activeItems.Next(iterator))
         item->Update();
+    // Read once: no item's animation or preparation moves the engine clock.
+    const float animationStep = m_engine ? m_engine->GetDeltaFrame() : 0.0f;
     iterator = nListIterator<nMItem*>();
     while (nMItem* item = m_activeItems.Next(iterator))
-        UpdateItem(item, flags);
+        UpdateItem(item, flags, animationStep);
     // Bones are placed by now, so skins follow them in this frame.
     iterator = nListIterator<nMItem*>();
     while (nMItem* item = m_activeItems.Next(iterator))
@@ -139,10 +142,10 @@ void nScene::RunLogic(float dt)
     }
 }
 
-void nScene::UpdateItem(nMItem* item, uint32_t flags)
+void nScene::UpdateItem(nMItem* item, uint32_t flags, float animationStep)
 {
     if ((flags & SceneUpdateAnimation) && m_engine)
-        item->nAnimationPlayer::Update(m_engine->GetDeltaFrame());
+        item->nAnimationPlayer::Update(animationStep);
     if (!(flags & SceneUpdatePrepare))
         return;
     if (item->GetFlags() & MItemFlagBillboard)
