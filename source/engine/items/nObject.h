@@ -27,6 +27,10 @@ public:
     void SetOccluder(nGeometry* occluder);
     nGeometry* GetOccluder() const { return m_occluder.Get(); }
 
+    // Brings the skin matrices to the bound bones' places, once per frame after every item is
+    // prepared. Objects carry no skin until skinned drawing comes, so there is nothing to move yet.
+    void UpdateSkin() {}
+
     bool ParseTag(nMetaFile& file, nMetaTag& tag);
     nMetaTag* SerializeTag(nMetaFile& file) const;
 

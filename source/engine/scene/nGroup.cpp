@@ -3,6 +3,7 @@
 #include "core/base/nLog.h"
 #include "engine/items/nItem.h"
 #include "engine/items/nMItem.h"
+#include "engine/scene/nItemMotions.h"
 #include "engine/scene/nScene.h"
 
 #include <cstring>
@@ -120,4 +121,9 @@ void nGroup::Reset(bool withScript)
     iterator = nListIterator<nMItem*>();
     while (nMItem* item = m_items.Next(iterator))
         item->SendReset();
+}
+
+void nGroup::SetMotion(const char* name, nAnimationSourceList** outSources, float fadeTime, bool add, float weight)
+{
+    StartItemMotions(m_items, name, outSources, fadeTime, add, weight);
 }

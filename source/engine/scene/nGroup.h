@@ -6,6 +6,7 @@
 #include <cstdint>
 
 class Quenvar;
+class nAnimationSourceList;
 class nMatrix4;
 class nMItem;
 
@@ -38,6 +39,8 @@ public:
     void Setup();
     void SetupScript();
     void Reset(bool withScript);
+    // Every member that has the motion starts it (see StartItemMotions).
+    void SetMotion(const char* name, nAnimationSourceList** outSources, float fadeTime, bool add, float weight);
 
     Quenvar* GetEngine() const { return m_engine; }
     nMItem* GetRootItem() const { return m_rootItem; }

@@ -143,6 +143,8 @@ void nScene::RemoveMItem(nMItem* item)
     m_pendingDeactivate.Remove(item);
     m_deletionQueue.Remove(item); // a script that queued the dying item again
     RemoveFromKindList(item);
+    if (auto* renderable = dynamic_cast<nRenderable*>(item->GetItem()))
+        RemoveRenderable(renderable);
     RemoveItemFromGroups(item);
 }
 

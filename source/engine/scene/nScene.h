@@ -9,6 +9,8 @@
 #include "core/math/nColor.h"
 #include "core/math/nPerfCounter.h"
 #include "engine/items/nScenePhysicWorldCallback.h"
+#include "engine/scene/nOctreeCullingSystem.h"
+#include "engine/scene/nSimpleCullingSystem.h"
 #include "engine/scene/nSceneListener.h"
 #include "platform/nstring/nString.h"
 #include "render/nRendererEnvironmentInterface.h"
@@ -18,6 +20,7 @@
 #include <memory>
 
 class Quenvar;
+class nAnimationSourceList;
 struct nFontPair;
 class nGeometry;
 class nGeometryPhysicSource;
@@ -135,10 +138,11 @@ public:
     void Reset();
     void DeleteContent(bool keepScripts);
     void RecordLocation();
+    // Every active item that has the motion starts it (see StartItemMotions).
+    void SetMotion(const char* name, nAnimationSourceList** outSources, float fadeTime, bool add, float weight);
     // "g_scene" and "g_clock_fq" in the machine (the scene's own when null).
     void SetGlobal(nScriptVM* vm = nullptr);
-    // Objects whose geometry is large and used once get an octree; takes effect once geometries
-    // can be split.
+    // A large unskinned geometry that exactly one object shows gets an octree.
     void OptimizeGeometries(int32_t octreeParameter);
     static void PrintMemoryLayout();
 
@@ -157,6 +161,11 @@ public:
     void SendRenderDone(uint32_t flags);
     void RenderUI(uint32_t flags);
     nRenderer* GetRegisteredRenderer() const { return m_renderer; }
+    // Static renderables go to the tree system, moving ones to the simple one.
+    void AddRenderable(nRenderable* renderable, bool useOctree);
+    void RemoveRenderable(nRenderable* renderable);
+    const nSimpleCullingSystem& GetSimpleCulling() const { return m_simpleCulling; }
+    const nOctreeCullingSystem& GetOctreeCulling() const { return m_octreeCulling; }
     uint32_t GetRenderFlags() const { return m_renderFlags; }
     void SetRenderFlag(uint32_t bits, bool on) { m_renderFlags = on ? m_renderFlags | bits : m_renderFlags & ~bits; }
 
@@ -186,6 +195,8 @@ public:
     bool LoadFromFile(const char* path, nGroup** group, uint32_t flags, int32_t depth);
     bool Parse(nMetaFile& file, nMetaTag& root, nGroup** group, uint32_t flags, int32_t depth);
     nMetaTag* Serialize(nMetaFile& file, nGroup* filterGroup, uint32_t flags);
+    // Loads the geometries of the file's objects into the engine's current cache.
+    bool PreloadResources(const char* path);
     bool IsItemExported(nMItem* item, nGroup* filterGroup, uint32_t flags) const;
     bool AcceptToolItem(const nMetaTag& itemTag, uint32_t flags, int32_t depth) const;
 
@@ -258,7 +269,8 @@ private:
     void DestroyItems();
     void DestroyGroups();
     void RunLogic(float dt);
-    void UpdateItem(nMItem* item, uint32_t flags);
+    // The animation step is the engine's frame delta.
+    void UpdateItem(nMItem* item, uint32_t flags, float animationStep);
     void OrientBillboard(nItem& item);
     bool IsModeOne() const;
     nMItem* CreateItemOfTag(const nString& name);
@@ -286,6 +298,8 @@ private:
     nList<nMItem*> m_pendingActivate;
     nList<nMItem*> m_pendingDeactivate;
     nList<nMItem*> m_deletionQueue;
+    nSimpleCullingSystem m_simpleCulling;
+    nOctreeCullingSystem m_octreeCulling;
     uint32_t m_renderFlags = 0;
     uint32_t m_nextUid = 0;
     nString m_name;

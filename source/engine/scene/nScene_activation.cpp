@@ -2,6 +2,7 @@
 
 #include "engine/items/nItem.h"
 #include "engine/items/nMItem.h"
+#include "physics/nPhysicItem.h"
 #include "script/units/nItemEventHandler.h"
 
 void nScene::ActivateItem(nMItem* item, bool active, bool recursive)
@@ -25,15 +26,24 @@ void nScene::ActivateItem(nMItem* item, bool active, bool recursive)
         ActivateItem(child->GetMItem(), active, true);
 }
 
+// An inactive item's body leaves the simulation until the item is active again.
 void nScene::ApplyPendingActivation()
 {
     nListIterator<nMItem*> iterator;
     while (nMItem* item = m_pendingActivate.Next(iterator))
+    {
         if (!m_activeItems.Find(item))
             m_activeItems.PushBack(item);
+        if (nPhysicItem* body = item->GetPhysicItem())
+            body->SetSimulated(true);
+    }
     iterator = nListIterator<nMItem*>();
     while (nMItem* item = m_pendingDeactivate.Next(iterator))
+    {
         m_activeItems.Remove(item);
+        if (nPhysicItem* body = item->GetPhysicItem())
+            body->SetSimulated(false);
+    }
     m_pendingActivate.Clear();
     m_pendingDeactivate.Clear();
 }

@@ -13,6 +13,7 @@
 #include "engine/items/nTrigger.h"
 #include "engine/scene/nGroup.h"
 #include "engine/scene/nInstance.h"
+#include "engine/scene/nItemMotions.h"
 #include "geometry/nTexture.h"
 #include "platform/nPlatform.h"
 #include "script/nObjectType.h"
@@ -133,6 +134,11 @@ void nScene::RecordLocation()
         item->RecordLocation();
 }
 
+void nScene::SetMotion(const char* name, nAnimationSourceList** outSources, float fadeTime, bool add, float weight)
+{
+    StartItemMotions(m_activeItems, name, outSources, fadeTime, add, weight);
+}
+
 void nScene::SetGlobal(nScriptVM* vm)
 {
     if (!vm)
@@ -174,9 +180,4 @@ void nScene::PrintMemoryLayout()
     log << "    sizeof(nMLight) = " << static_cast<uint32_t>(sizeof(nMLight)) << "\n";
     log << "    sizeof(nManagerScriptUnit) = " << static_cast<uint32_t>(sizeof(nManagerScriptUnit)) << "\n";
     log << "\n";
-}
-
-void nScene::OptimizeGeometries(int32_t)
-{
-    // Objects hold no geometry of their own to split yet: nothing qualifies.
 }

@@ -94,11 +94,29 @@ void nScene::RenderSetup(uint32_t flags)
     }
 }
 
-// Objects are drawn by the culling systems; until those exist nothing of the scene's own
-// kinds (emitters, terrains) has a renderable to queue.
+void nScene::AddRenderable(nRenderable* renderable, bool useOctree)
+{
+    if (useOctree)
+        m_octreeCulling.Add(renderable);
+    else
+        m_simpleCulling.Add(renderable);
+}
+
+void nScene::RemoveRenderable(nRenderable* renderable)
+{
+    m_simpleCulling.Remove(renderable);
+    m_octreeCulling.Remove(renderable);
+}
+
+// The culling systems hold the objects and are queued even for a renderless scene.
 void nScene::RenderToQueue(uint32_t)
 {
     m_timers[TimerSendToRender].Begin();
+    if (nRenderer* renderer = RendererOfEngine(m_engine))
+    {
+        renderer->AddToRenderQueue(&m_simpleCulling);
+        renderer->AddToRenderQueue(&m_octreeCulling);
+    }
     m_timers[TimerSendToRender].End();
 }
 
@@ -109,7 +127,8 @@ void nScene::SendRenderDone(uint32_t flags)
     {
         nListIterator<nMItem*> iterator;
         while (nMItem* item = m_activeItems.Next(iterator))
-            item->GetEventHandler()->OnRenderDone(item);
+            if (!item->GetScriptUnits().IsEmpty())
+                item->GetEventHandler()->OnRenderDone(item);
     }
     if (!(flags & SceneRenderDisableScript))
         m_eventHandler->OnRenderDone(this);
@@ -170,7 +189,8 @@ void nScene::GetNearestLights(const nVector& point, nList<nLight*>& out, uint32_
         const float distance = (node.GetWorldPosition() - point).LengthSquared();
         keys[count++] = {distance * (1.0f - light->GetPriority()), &node};
     }
-    std::stable_sort(keys.get(), keys.get() + count, [](const LightKey& a, const LightKey& b) { return a.key < b.key; });
+    std::stable_sort(keys.get(), keys.get() + count,
+                     [](const LightKey& a, const LightKey& b) { return a.key < b.key; });
     for (uint32_t index = 0; index < count && out.GetCount() < maximum; ++index)
         out.PushBack(keys[index].light);
 }

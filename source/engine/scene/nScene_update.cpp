@@ -3,6 +3,7 @@
 #include "engine/Quenvar.h"
 #include "engine/items/nItem.h"
 #include "engine/items/nMItem.h"
+#include "engine/items/nMObject.h"
 #include "engine/items/nTrigger.h"
 #include "physics/nPhysicItem.h"
 #include "physics/nPhysicWorld.h"
@@ -44,7 +45,7 @@ void nScene::Update(uint32_t flags)
     {
         nItem* node = item->GetItem();
         node->Update();
-        node->SetPreviousWorldMatrix(node->GetWorldMatrix());
+        node->SetPreviousWorldMatrix(node->GetStoredWorldMatrix());
     }
 
     const float frame = m_engine ? m_engine->GetDeltaFrame() : 0.0f;
@@ -86,7 +87,8 @@ void nScene::Update(uint32_t flags)
         scriptTimer.Begin(true);
         iterator = nListIterator<nMItem*>();
         while (nMItem* item = m_activeItems.Next(iterator))
-            item->GetEventHandler()->OnUpdate(item);
+            if (!item->GetScriptUnits().IsEmpty()) // most items have no script; skip their dispatch
+                item->GetEventHandler()->OnUpdate(item);
         scriptTimer.End();
         m_timers[TimerLogicCallback].Begin();
         RunLogic(dt);
@@ -95,9 +97,16 @@ void nScene::Update(uint32_t flags)
     iterator = nListIterator<nMItem*>();
     while (nMItem* item = m_activeItems.Next(iterator))
         item->Update();
+    // Read once: no item's animation or preparation moves the engine clock.
+    const float animationStep = m_engine ? m_engine->GetDeltaFrame() : 0.0f;
     iterator = nListIterator<nMItem*>();
     while (nMItem* item = m_activeItems.Next(iterator))
-        UpdateItem(item, flags);
+        UpdateItem(item, flags, animationStep);
+    // Bones are placed by now, so skins follow them in this frame.
+    iterator = nListIterator<nMItem*>();
+    while (nMItem* item = m_activeItems.Next(iterator))
+        if (item->GetKind() == ItemTypeObject)
+            static_cast<nMObject*>(item)->GetObject().UpdateSkin();
     m_timers[TimerEvaluate].End();
 }
 
@@ -133,10 +142,10 @@ void nScene::RunLogic(float dt)
     }
 }
 
-void nScene::UpdateItem(nMItem* item, uint32_t flags)
+void nScene::UpdateItem(nMItem* item, uint32_t flags, float animationStep)
 {
     if ((flags & SceneUpdateAnimation) && m_engine)
-        item->nAnimationPlayer::Update(m_engine->GetDeltaFrame());
+        item->nAnimationPlayer::Update(animationStep);
     if (!(flags & SceneUpdatePrepare))
         return;
     if (item->GetFlags() & MItemFlagBillboard)

@@ -41,7 +41,7 @@ public:
     void ClearMotion() override { ++clears; }
     void SetSleeping(bool) override {}
     bool IsSleeping() const override { return false; }
-    void SetSimulated(bool) override {}
+    void SetSimulated(bool on) override { simulated = on; }
     bool IsActive() const override { return true; }
     bool Build() override { return ++builds > 0; }
     void Free() override {}
@@ -49,6 +49,7 @@ public:
     nMatrix4 matrix;
     int clears = 0;
     int builds = 0;
+    bool simulated = true;
 };
 
 class StubPhysicConstraint : public nPhysicConstraint

@@ -3,14 +3,18 @@
 #include "engine/items/nItem.h"
 #include "engine/items/nMCamera.h"
 #include "engine/items/nMObject.h"
+#include "engine/LoadRecorder.h"
+#include "engine/resources/nResourceCache.h"
 #include "engine/scene/SceneFileFixture.h"
 #include "engine/scene/nGroup.h"
+#include "engine/scene/nInstance.h"
 #include "physics/nPhysicWorld.h"
 
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 namespace
 {
@@ -119,4 +123,61 @@ TEST_F(SceneFile, MissingRootFailsAndReadWriteIsStable)
     for (const char* absent : {"Groups", "Globals", "Physics", "CurrentCamera", "ScriptedObject"})
         EXPECT_FALSE(root->GetTag(absent)) << absent;
     EXPECT_EQ(root->GetTag("Items")->GetChildCount(), 1u);
+}
+
+TEST_F(SceneFile, ProgressNamesEachItemThenTheGlobals)
+{
+    WriteFile("p.nms", SceneText("<Items=" + Object("A", 0) +
+                                 "<MObject=<MItem=<UId=1><Active>><Object=<Item>>>" + Object("B", 2) + ">"));
+    LoadRecorder recorder(engine);
+    ASSERT_TRUE(scene->LoadFromFile("@scripts/p.nms", nullptr, ImportFlagAll, 0));
+    std::vector<std::string> progress;
+    for (const std::string& event : recorder.events)
+        if (event.rfind("progress ", 0) == 0)
+            progress.push_back(event);
+    EXPECT_EQ(progress, (std::vector<std::string>{"progress Loading item 'A'...", "progress Loading items...",
+                                                  "progress Loading item 'B'...",
+                                                  "progress Parsing scene globals..."}));
+    EXPECT_EQ(recorder.fractions, (std::vector<float>{0.0f, 1.0f / 3.0f, 2.0f / 3.0f, 1.0f}));
+}
+
+TEST_F(SceneFile, InstancesTakeTheTemplatesScriptsButNotItsSettingsGlobalsOrTools)
+{
+    WriteScript("class Greeter {\n  function OnSetup(owner) { print(\"greeter\"); }\n}\n");
+    WriteFile("t.nms", SceneText("<ScriptedObject=<ScriptUnit=<Script=\"@scripts/items.nut\"><Class=\"Greeter\">>>"
+                                 "<Globals=<BackgroundColor=<X=1.0><Y=0.0><Z=0.0>>><Items=" +
+                                 Object("Box", 0) +
+                                 "<MObject=<MItem=<Id=\"Tool\"><UId=1><Active><Helper>><Object=<Item>>>"
+                                 "<MCamera=<MItem=<Id=\"TCam\"><UId=2><Active>><Camera=<Item>>>>"
+                                 "<CurrentCamera=\"TCam\">"));
+    nMCamera* main = scene->NewCamera("Main");
+    scene->SetCurrentCamera(main->GetItem());
+    engine.SetMode(2);
+    nInstance* instance = scene->NewInstance("inst", "@scripts/t.nms");
+    scene->Setup();
+
+    ASSERT_TRUE(instance->GetGroup()) << log;
+    EXPECT_EQ(instance->GetScriptUnits().GetCount(), 1u);
+    EXPECT_TRUE(scene->GetScriptUnits().IsEmpty());
+    EXPECT_EQ(CountLines("[S] greeter"), 1u) << log;
+    EXPECT_TRUE(scene->FindItem("inst/Box"));
+    EXPECT_TRUE(scene->FindItem("inst/TCam"));
+    EXPECT_EQ(instance->GetGroup()->FindItem("Tool"), nullptr);
+    EXPECT_EQ(scene->GetCurrentCamera(), main->GetItem());
+    EXPECT_FLOAT_EQ(scene->GetBackgroundColor().r, 0.0f);
+}
+
+TEST_F(SceneFile, PreloadingFillsTheCacheWithTheObjectsGeometriesOnly)
+{
+    WriteFile("tri.ngm", "<NML=1.0>\n<Geometry=<AVertex=<Count=3><Data=<V=<X=0.0><Y=0.0><Z=0.0>>"
+                         "<V=<X=1.0><Y=0.0><Z=0.0>><V=<X=0.0><Y=1.0><Z=0.0>>>><APolygon=<Count=1><BindingCount=3>"
+                         "<Data=<Polygon=<Count=3><Material=0><Index=0><Index=1><Index=2>>>>>\n");
+    WriteFile("pre.nms", SceneText("<Items=<MObject=<MItem=<Id=\"A\"><UId=0>><Object=<Geometry=\"@scripts/tri.ngm\">"
+                                   "<Item>>><MObject=<MItem=<Id=\"B\"><UId=1>><Object=<Geometry=3><Item>>>" +
+                                   Light("L", 2) + ">"));
+    EXPECT_TRUE(scene->PreloadResources("@scripts/pre.nms"));
+    EXPECT_EQ(CountLines("[H] Preloading scene '@scripts/pre.nms' resources."), 1u);
+    EXPECT_EQ(engine.GetResourceCache()->GetGeometryList(false).GetCount(), 1u);
+    EXPECT_TRUE(scene->GetAllItems().IsEmpty());
+    EXPECT_FALSE(scene->PreloadResources("@scripts/absent.nms"));
 }
