@@ -179,8 +179,9 @@ bool nScene::Parse(nMetaFile& file, nMetaTag& root, nGroup** group, uint32_t fla
             if (view.Parse(root.GetTag("ViewMatrix")))
                 camera->GetItem()->SetMatrix(view);
         }
+    counter.End();
     char elapsed[32];
-    std::snprintf(elapsed, sizeof(elapsed), "%.0f", counter.End());
+    std::snprintf(elapsed, sizeof(elapsed), "%.0f", counter.GetLast()); // End answers a rate, not a duration
     nLogHolder::Get() << "Done loading scene in " << elapsed << "ms.\n";
     if (sink)
         sink->OnLoadEnd();
