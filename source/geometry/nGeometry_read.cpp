@@ -125,7 +125,7 @@ nGeometry* nGeometry::LoadProxy(const nMetaTag& tag)
     nString proxyName;
     if (!engine || !tag.GetValue().GetString(proxyName) || !proxyName.GetText())
         return nullptr;
-    return engine->LoadGeometry(proxyName.GetText(), false, false);
+    return engine->LoadGeometry(proxyName.GetText(), cpuOnly, false);
 }
 
 void nGeometry::ReadSkin(const nMetaTag& tag)
