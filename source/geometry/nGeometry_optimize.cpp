@@ -34,8 +34,15 @@ nMinMax BoundsOf(const nGeometry& source, const std::vector<uint32_t>& list)
         {
             if (corners[c] >= source.vertices.GetCount())
                 continue;
+            // nVector::Min and Max, inline: every level of the tree walks every corner again.
             const nVector& point = *source.vertices.At(corners[c]);
-            bounds = first ? nMinMax(point, point) : nMinMax(bounds.min.Min(point), bounds.max.Max(point));
+            const nVector& low = bounds.min;
+            const nVector& high = bounds.max;
+            bounds = first ? nMinMax(point, point)
+                           : nMinMax(nVector(std::min(low.x, point.x), std::min(low.y, point.y),
+                                             std::min(low.z, point.z)),
+                                     nVector(std::max(high.x, point.x), std::max(high.y, point.y),
+                                             std::max(high.z, point.z)));
             first = false;
         }
     }
