@@ -105,6 +105,11 @@ TEST_F(GeometryReadTest, WeightsArePaddedToTheVertexCount)
     ASSERT_TRUE(Read(geometry, TextTriangle("<Skin=<Bones=<Id=\"a\">><Weights=<W=\"0,0,0,0:255,0,0,0\">>>")));
     EXPECT_EQ(geometry.weights.GetCount(), 3u);
     EXPECT_NE(log.text.find("[*] Incoherent weight count (1 for 3 vertice"), std::string::npos);
+    // An empty record (found by the fuzzer: it was scanned as a null text) keeps the first bone.
+    nGeometry empty(&engine);
+    ASSERT_TRUE(Read(empty, TextTriangle("<Skin=<Bones=<Id=\"a\">><Weights=<W=\"\"><W=\"\"><W=\"\">>>")));
+    ASSERT_EQ(empty.weights.GetCount(), 3u);
+    EXPECT_EQ(empty.weights.At(0)->weights[0], 1.0f);
 }
 
 TEST_F(GeometryReadTest, NormalIsWrittenAsSignedBytesAndReadsBack)
