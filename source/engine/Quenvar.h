@@ -13,7 +13,9 @@
 #include "script/api/EngineScriptFace.h"
 
 #include <cstdint>
+#include <deque>
 #include <memory>
+#include <vector>
 
 class nGeometry;
 class nMaterial;
@@ -95,6 +97,18 @@ public:
     nPerfCounter& GetCullingCounter() { return m_cullingCounter; }
     // The engine part of the on-screen profiler, continuing at (x, y).
     void DrawProfile(const nFontPair& fonts, float& x, float& y);
+    // A named profiler scope: its timer and how many times it has closed.
+    struct ProfileScope
+    {
+        nString name;
+        nPerfCounter timer;
+        uint32_t runs = 0;
+    };
+    void BeginProfileScope(const char* name) override;
+    // Closes the scope opened last; nothing when none is open.
+    void EndProfileScope() override;
+    // Null when no scope of that name has been opened.
+    const ProfileScope* GetProfileScope(const char* name) const;
     // The sizes of the machine's and (with the core part) the engine's types, for the banner.
     static void WriteLayoutReport(bool withCore);
 
@@ -201,4 +215,7 @@ private:
     nLoadContextStack m_loadContext;
     bool m_keepGeometryData = false;
     nList<nString> m_geometriesLoading;
+    // Stable addresses: the open scopes point into the list.
+    std::deque<ProfileScope> m_profileScopes;
+    std::vector<ProfileScope*> m_openProfileScopes;
 };

@@ -9,7 +9,7 @@ nGeometry* Quenvar::LoadGeometry(const char* path, bool cpuOnly, bool bypassCach
     nResourceList<nGeometry>* list = bypassCache ? nullptr : &m_currentCache->GetGeometryList(cpuOnly);
     nGeometry* geometry =
         LoadResource(*this, path, list, m_geometryNotFound, nCacheAdd::Append,
-                     [this](const nString& name)
+                     [this, cpuOnly](const nString& name)
                      {
                          if (m_geometriesLoading.Find(name))
                          {
@@ -24,6 +24,7 @@ nGeometry* Quenvar::LoadGeometry(const char* path, bool cpuOnly, bool bypassCach
                          if (!loaded)
                              return loaded;
                          loaded->name = name;
+                         loaded->cpuOnly = cpuOnly;
                          m_geometriesLoading.PushBack(name);
                          PushLoadContext(loaded);
                          const bool read = loaded->Load(name.GetText());

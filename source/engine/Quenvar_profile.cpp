@@ -1,5 +1,7 @@
 #include "engine/Quenvar.h"
 
+#include <algorithm>
+
 namespace
 {
 const nColor TitleColour(1.0f, 0.9f, 0.0f, 1.0f);
@@ -32,4 +34,34 @@ void Quenvar::DrawProfile(const nFontPair& fonts, float& x, float& y)
           nullptr);
     write(fonts.regular, nString::Format("Sound cache = %d\n\n", int(cache.GetSoundList().GetCount())),
           nullptr);
+}
+
+void Quenvar::BeginProfileScope(const char* name)
+{
+    const nString wanted(name ? name : "");
+    auto found = std::find_if(m_profileScopes.begin(), m_profileScopes.end(),
+                              [&wanted](const ProfileScope& scope) { return scope.name == wanted; });
+    ProfileScope& scope =
+        found != m_profileScopes.end() ? *found : m_profileScopes.emplace_back(ProfileScope{wanted, {}, 0});
+    m_openProfileScopes.push_back(&scope);
+    scope.timer.Begin();
+}
+
+void Quenvar::EndProfileScope()
+{
+    if (m_openProfileScopes.empty())
+        return;
+    ProfileScope* scope = m_openProfileScopes.back();
+    m_openProfileScopes.pop_back();
+    scope->timer.End();
+    ++scope->runs;
+}
+
+const Quenvar::ProfileScope* Quenvar::GetProfileScope(const char* name) const
+{
+    const nString wanted(name ? name : "");
+    for (const ProfileScope& scope : m_profileScopes)
+        if (scope.name == wanted)
+            return &scope;
+    return nullptr;
 }

@@ -56,6 +56,8 @@ public:
     nAutoArray<nSharedPtr<nMaterial>> materials{MemCategoryGeometry};
     nEngineServices* engine;
     uint32_t flags = 0;
+    // Loaded for the CPU only (not set up on the renderer); its proxies are loaded the same way.
+    bool cpuOnly = false;
     nVector centre{0.0f, 0.0f, 0.0f, 1.0f};
     nSharedPtr<nGeometry> lodProxy;
     float lodDistance = DefaultLodDistance;

@@ -2,6 +2,7 @@
 
 #include "core/math/nVector.h"
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 
@@ -53,7 +54,8 @@ inline nVector DecodeSignedBytes(const uint8_t* bytes)
 {
     nVector v(float(int8_t(bytes[0])) / SignedByteScale, float(int8_t(bytes[1])) / SignedByteScale,
               float(int8_t(bytes[2])) / SignedByteScale, 1.0f);
-    const float length = v.Length();
+    // As nVector::Length computes it, spelt out so that decoding millions of normals stays inline.
+    const float length = float(std::sqrt(double(v.x * v.x + v.y * v.y + v.z * v.z)));
     if (length > 0.0f)
         v = nVector(v.x / length, v.y / length, v.z / length, 1.0f);
     return v;

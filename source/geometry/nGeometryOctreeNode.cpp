@@ -2,6 +2,7 @@
 
 #include "geometry/nGeometry.h"
 #include "render/nEngineServices.h"
+#include "render/nProfileScope.h"
 #include "render/nRenderer.h"
 
 nGeometryOctreeNode::~nGeometryOctreeNode()
@@ -50,7 +51,10 @@ nGeometry* nGeometryOctreeNode::NextLeaf(nGeometryOctreeNode*& cursor)
 void nGeometryOctreeNode::SetupLeaves()
 {
     if (leaf && !leaf->renderData && engine)
+    {
+        const nProfileScope scope(engine, "Octree Leaf Setup");
         leaf->renderData = engine->GetRenderer()->SetupGeometry(leaf.Get());
+    }
     if (low)
         low->SetupLeaves();
     if (high)

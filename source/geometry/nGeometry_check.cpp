@@ -2,6 +2,7 @@
 
 #include "core/base/nLog.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace
@@ -87,27 +88,24 @@ void nGeometry::CompactPolygons(std::vector<uint32_t> kept)
 // does not exist would read outside the positions.
 void nGeometry::DropUnusablePolygons()
 {
-    std::vector<uint32_t> kept(polygons.GetCount());
-    bool dropped = false;
-    for (uint32_t p = 0; p < polygons.GetCount(); ++p)
+    const auto unusable = [this](uint32_t p)
     {
-        kept[p] = polygons.At(p)->bindingCount;
-        if (kept[p] == 0)
-        {
-            kept[p] = DroppedPolygon;
-            dropped = true;
-        }
         const uint32_t* corners = GetPolygonBindings(p);
-        for (uint32_t c = 0; c < polygons.At(p)->bindingCount; ++c)
+        const uint32_t count = polygons.At(p)->bindingCount;
+        for (uint32_t c = 0; c < count; ++c)
             if (corners[c] >= vertices.GetCount())
-            {
-                kept[p] = DroppedPolygon;
-                dropped = true;
-                break;
-            }
-    }
-    if (!dropped)
+                return true;
+        return count == 0;
+    };
+    // Sound files, the usual case, are only scanned.
+    uint32_t first = 0;
+    while (first < polygons.GetCount() && !unusable(first))
+        ++first;
+    if (first == polygons.GetCount())
         return;
+    std::vector<uint32_t> kept(polygons.GetCount());
+    for (uint32_t p = 0; p < polygons.GetCount(); ++p)
+        kept[p] = p >= first && unusable(p) ? DroppedPolygon : polygons.At(p)->bindingCount;
     CompactPolygons(kept);
     nLogHolder::Get()
         << nString::Format(
@@ -120,19 +118,14 @@ void nGeometry::Check()
 {
     nLog& log = nLogHolder::Get();
     log << nString::Format("Checking geometry '%s'.\n", GetNameText()).GetText();
-    std::vector<uint32_t> kept(polygons.GetCount());
     bool clamped = false;
-    for (uint32_t p = 0; p < polygons.GetCount(); ++p)
-    {
-        kept[p] = polygons.At(p)->bindingCount;
-        if (kept[p] > MaxPolygonBindings)
-        {
-            kept[p] = MaxPolygonBindings;
-            clamped = true;
-        }
-    }
+    for (uint32_t p = 0; p < polygons.GetCount() && !clamped; ++p)
+        clamped = polygons.At(p)->bindingCount > MaxPolygonBindings;
     if (clamped)
     {
+        std::vector<uint32_t> kept(polygons.GetCount());
+        for (uint32_t p = 0; p < polygons.GetCount(); ++p)
+            kept[p] = std::min<uint32_t>(polygons.At(p)->bindingCount, MaxPolygonBindings);
         CompactPolygons(kept);
         log << nString::Format(
                    "[*] Polygons of geometry '%s' have more than %u corners; the extra corners were "

@@ -2,15 +2,29 @@
 
 #include "core/base/nLog.h"
 #include "geometry/nGeometryOctreeNode.h"
+#include "geometry/nVertexPolygonIndex.h"
+#include "render/nProfileScope.h"
 
 #include <cmath>
 
 namespace
 {
+// The same arithmetic as nVector's own, inline: these run a few times per corner of meshes of
+// millions of corners.
+float Dot(const nVector& a, const nVector& b)
+{
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+
+nVector Cross(const nVector& a, const nVector& b)
+{
+    return nVector(a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x);
+}
+
 // A zero-length (or non-finite) vector stays zero, so no NaN reaches a normal or a tangent.
 nVector SafeNormalized(const nVector& v)
 {
-    const float length = v.Length();
+    const float length = float(std::sqrt(double(Dot(v, v))));
     if (!(length > 0.0f) || !std::isfinite(length))
         return nVector(0.0f, 0.0f, 0.0f, 1.0f);
     return nVector(v.x / length, v.y / length, v.z / length, 1.0f);
@@ -34,6 +48,7 @@ nVector Add(const nVector& a, const nVector& b)
 
 void nGeometry::Setup()
 {
+    const nProfileScope scope(engine, "Geometry Setup");
     if (vertices.GetCount() == 0 || polygons.GetCount() == 0)
         return;
     nVector sum(0.0f, 0.0f, 0.0f, 1.0f);
@@ -59,7 +74,7 @@ void nGeometry::ComputePolygonNormal(bool force)
         return;
     nLogHolder::Get() << nString::Format("Compute polygon normal for %s.\n", GetNameText()).GetText();
     polygonNormals.Free();
-    if (!polygonNormals.Resize(polygons.GetCount()))
+    if (!polygonNormals.ResizeForOverwrite(polygons.GetCount()))
     {
         nLogHolder::Get() << "[!] nGeometry::ComputePolygonNormal() failed to allocate buffer!\n";
         return;
@@ -74,7 +89,7 @@ void nGeometry::ComputePolygonNormal(bool force)
         {
             const nVector& p0 = *vertices.At(corners[0]);
             normal =
-                SafeNormalized(Sub(*vertices.At(corners[1]), p0).Cross(Sub(*vertices.At(corners[2]), p0)));
+                SafeNormalized(Cross(Sub(*vertices.At(corners[1]), p0), Sub(*vertices.At(corners[2]), p0)));
         }
         *polygonNormals.At(p) = normal;
     }
@@ -121,7 +136,7 @@ void nGeometry::ComputePolygonTangent()
         const float dt2 = uv2.v - uv1.v;
         nVector tangent = Scaled(SafeNormalized(Sub(Scaled(e0, dt2), Scaled(e2, dt0))), -1.0f);
         nVector bitangent = SafeNormalized(Sub(Scaled(e0, ds2), Scaled(e2, ds0)));
-        if (p < polygonNormals.GetCount() && tangent.Cross(bitangent).Dot(*polygonNormals.At(p)) < 0.0f)
+        if (p < polygonNormals.GetCount() && Dot(Cross(tangent, bitangent), *polygonNormals.At(p)) < 0.0f)
         {
             tangent = Scaled(tangent, -1.0f);
             bitangent = Scaled(bitangent, -1.0f);
@@ -137,27 +152,17 @@ void nGeometry::ComputePolygonTangent()
 
 bool nGeometry::BuildVertexPolygonTable(nAutoArray<nVertexPolygons>& table) const
 {
-    const uint32_t vertexCount = vertices.GetCount();
-    if (!table.Resize(0) || !table.Resize(vertexCount))
+    nVertexPolygonIndex index;
+    if (!index.Build(*this) || !table.Resize(0) || !table.Resize(vertices.GetCount()))
         return false;
-    nAutoArray<uint32_t> uses(vertexCount, MemCategoryGeometry);
-    if (uses.GetCount() != vertexCount)
-        return false;
-    for (uint32_t i = 0; i < bindings.GetCount(); ++i)
-        if (*bindings.At(i) < vertexCount)
-            ++*uses.At(*bindings.At(i));
-    for (uint32_t v = 0; v < vertexCount; ++v)
-        if (!table.At(v)->polygons.Resize(*uses.At(v)))
-            return false;
-    for (uint32_t p = 0; p < polygons.GetCount(); ++p)
+    for (uint32_t v = 0; v < vertices.GetCount(); ++v)
     {
-        const uint32_t* corners = GetPolygonBindings(p);
-        for (uint32_t c = 0; c < polygons.At(p)->bindingCount; ++c)
-            if (corners[c] < vertexCount)
-            {
-                nVertexPolygons& entry = *table.At(corners[c]);
-                *entry.polygons.At(entry.count++) = p;
-            }
+        nVertexPolygons& entry = *table.At(v);
+        const std::span<const uint32_t> around = index.Of(v);
+        if (!entry.polygons.Resize(uint32_t(around.size())))
+            return false;
+        for (uint32_t polygon : around)
+            *entry.polygons.At(entry.count++) = polygon;
     }
     return true;
 }
@@ -180,8 +185,8 @@ void nGeometry::ComputeVertexNormals(bool force, float threshold)
         return;
     ComputePolygonNormal(force);
     ComputePolygonTangent();
-    nAutoArray<nVertexPolygons> table(MemCategoryGeometry);
-    BuildVertexPolygonTable(table);
+    nVertexPolygonIndex around;
+    around.Build(*this);
     nLog& log = nLogHolder::Get();
     log << nString::Format("Compute vertex normal for %s.\n", GetNameText()).GetText();
     const uint32_t total = GetBindingTotal();
@@ -192,7 +197,7 @@ void nGeometry::ComputeVertexNormals(bool force, float threshold)
         return;
     }
     vertexNormals.Free();
-    if (!vertexNormals.Resize(total) || table.GetCount() != vertices.GetCount() ||
+    if (!vertexNormals.ResizeForOverwrite(total) || around.GetVertexCount() != vertices.GetCount() ||
         polygonNormals.GetCount() != polygons.GetCount())
     {
         vertexNormals.Free();
@@ -208,16 +213,9 @@ void nGeometry::ComputeVertexNormals(bool force, float threshold)
         for (uint32_t c = 0; c < polygon.bindingCount; ++c)
         {
             nVector sum(0.0f, 0.0f, 0.0f, 1.0f);
-            if (corners[c] < table.GetCount())
-            {
-                const nVertexPolygons& around = *table.At(corners[c]);
-                for (uint32_t i = 0; i < around.count; ++i)
-                {
-                    const nVector& other = *polygonNormals.At(*around.polygons.At(i));
-                    if (other.Dot(own) > limit)
-                        sum = Add(sum, other);
-                }
-            }
+            for (uint32_t other : around.Of(corners[c]))
+                if (Dot(*polygonNormals.At(other), own) > limit)
+                    sum = Add(sum, *polygonNormals.At(other));
             *vertexNormals.At(polygon.firstBinding + c) = SafeNormalized(sum);
         }
     }
@@ -237,13 +235,13 @@ void nGeometry::ComputeVertexTangents(bool force, bool negateTangent, bool negat
     log << nString::Format("Compute vertex tangent for geometry '%s'.\n", GetNameText()).GetText();
     ComputePolygonNormal(false);
     ComputePolygonTangent();
-    nAutoArray<nVertexPolygons> table(MemCategoryGeometry);
-    BuildVertexPolygonTable(table);
+    nVertexPolygonIndex around;
+    around.Build(*this);
     const uint32_t total = GetBindingTotal();
     tangentFrames.Free();
     // Without vertex normals there is nothing to orthogonalise against.
     if (vertexNormals.GetCount() != total || polygonTangents.GetCount() != polygons.GetCount() ||
-        table.GetCount() != vertices.GetCount() || !tangentFrames.Resize(total))
+        around.GetVertexCount() != vertices.GetCount() || !tangentFrames.ResizeForOverwrite(total))
         return;
     for (uint32_t p = 0; p < polygons.GetCount(); ++p)
     {
@@ -253,18 +251,14 @@ void nGeometry::ComputeVertexTangents(bool force, bool negateTangent, bool negat
         for (uint32_t c = 0; c < polygon.bindingCount; ++c)
         {
             nVector sum(0.0f, 0.0f, 0.0f, 1.0f);
-            if (corners[c] < table.GetCount())
+            for (uint32_t other : around.Of(corners[c]))
             {
-                const nVertexPolygons& around = *table.At(corners[c]);
-                for (uint32_t i = 0; i < around.count; ++i)
-                {
-                    const nVector& other = polygonTangents.At(*around.polygons.At(i))->tangent;
-                    sum = other.Dot(own) < 0.0f ? Sub(sum, other) : Add(sum, other);
-                }
+                const nVector& tangent = polygonTangents.At(other)->tangent;
+                sum = Dot(tangent, own) < 0.0f ? Sub(sum, tangent) : Add(sum, tangent);
             }
             const nVector& normal = *vertexNormals.At(polygon.firstBinding + c);
-            const nVector tangent = SafeNormalized(Sub(sum, Scaled(normal, normal.Dot(sum))));
-            const nVector bitangent = normal.Cross(tangent);
+            const nVector tangent = SafeNormalized(Sub(sum, Scaled(normal, Dot(normal, sum))));
+            const nVector bitangent = Cross(normal, tangent);
             nTangentFrame& frame = *tangentFrames.At(polygon.firstBinding + c);
             frame.tangent = negateTangent ? Scaled(tangent, -1.0f) : tangent;
             frame.bitangent = negateBitangent ? Scaled(bitangent, -1.0f) : Scaled(bitangent, 1.0f);

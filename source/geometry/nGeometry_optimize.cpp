@@ -18,6 +18,9 @@ struct OctreeBuild
     uint32_t leafMax;
     uint32_t leaves = 0;
     uint32_t polygons = 0;
+    // A source vertex's index in the leaf being built, UINT32_MAX when the leaf has none. Shared by
+    // all leaves and reset after each, so that a leaf costs its own size, not the source's.
+    std::vector<uint32_t> renumber;
 };
 
 nMinMax BoundsOf(const nGeometry& source, const std::vector<uint32_t>& list)
@@ -31,8 +34,15 @@ nMinMax BoundsOf(const nGeometry& source, const std::vector<uint32_t>& list)
         {
             if (corners[c] >= source.vertices.GetCount())
                 continue;
+            // nVector::Min and Max, inline: every level of the tree walks every corner again.
             const nVector& point = *source.vertices.At(corners[c]);
-            bounds = first ? nMinMax(point, point) : nMinMax(bounds.min.Min(point), bounds.max.Max(point));
+            const nVector& low = bounds.min;
+            const nVector& high = bounds.max;
+            bounds = first ? nMinMax(point, point)
+                           : nMinMax(nVector(std::min(low.x, point.x), std::min(low.y, point.y),
+                                             std::min(low.z, point.z)),
+                                     nVector(std::max(high.x, point.x), std::max(high.y, point.y),
+                                             std::max(high.z, point.z)));
             first = false;
         }
     }
@@ -109,7 +119,7 @@ nGeometry* BuildLeaf(OctreeBuild& build, const std::vector<uint32_t>& list)
         nLogHolder::Get() << "[!] Failed to allocate leaf geometry.\n";
         return nullptr;
     }
-    std::vector<uint32_t> renumber(source.vertices.GetCount(), UINT32_MAX);
+    std::vector<uint32_t>& renumber = build.renumber;
     std::vector<uint32_t> used;
     std::vector<std::pair<uint32_t, uint32_t>> runs;
     runs.reserve(list.size());
@@ -125,7 +135,7 @@ nGeometry* BuildLeaf(OctreeBuild& build, const std::vector<uint32_t>& list)
                 used.push_back(corners[c]);
             }
     }
-    leaf->vertices.Resize(uint32_t(used.size()));
+    leaf->vertices.ResizeForOverwrite(uint32_t(used.size()));
     for (uint32_t i = 0; i < leaf->vertices.GetCount(); ++i)
         *leaf->vertices.At(i) = *source.vertices.At(used[i]);
     leaf->SetPolygonCount(uint32_t(list.size()));
@@ -142,6 +152,8 @@ nGeometry* BuildLeaf(OctreeBuild& build, const std::vector<uint32_t>& list)
         for (uint32_t c = 0; c < leaf->polygons.At(i)->bindingCount; ++c)
             to[c] = from[c] < renumber.size() ? renumber[from[c]] : 0;
     }
+    for (uint32_t vertex : used)
+        renumber[vertex] = UINT32_MAX;
     if (source.polygonNormals.GetCount() == source.polygons.GetCount() &&
         leaf->polygonNormals.Resize(leaf->polygons.GetCount()))
         for (uint32_t i = 0; i < leaf->polygons.GetCount(); ++i)
@@ -209,6 +221,7 @@ bool nGeometry::Optimize(uint32_t maxPolygons)
         list[i] = i;
     BuildPolygonBindingOffsets();
     OctreeBuild build{*this, 2 * std::max(maxPolygons, 512u)};
+    build.renumber.assign(vertices.GetCount(), UINT32_MAX);
     Split(build, *octree, list, OctreeDepthBudget);
     nLogHolder::Get() << nString::Format("Octree summary: %u leaves referencing %u polygon(s).\n",
                                          build.leaves, build.polygons)

@@ -125,7 +125,7 @@ nGeometry* nGeometry::LoadProxy(const nMetaTag& tag)
     nString proxyName;
     if (!engine || !tag.GetValue().GetString(proxyName) || !proxyName.GetText())
         return nullptr;
-    return engine->LoadGeometry(proxyName.GetText(), false, false);
+    return engine->LoadGeometry(proxyName.GetText(), cpuOnly, false);
 }
 
 void nGeometry::ReadSkin(const nMetaTag& tag)
@@ -181,7 +181,8 @@ void nGeometry::ReadSkin(const nMetaTag& tag)
         nString text;
         int bones[4] = {};
         int bytes[4] = {};
-        if (!child->GetValue().GetString(text) ||
+        // An empty text has no characters at all, not even an empty C string.
+        if (!child->GetValue().GetString(text) || !text.GetText() ||
             std::sscanf(text.GetText(), "%d,%d,%d,%d:%d,%d,%d,%d", &bones[0], &bones[1], &bones[2], &bones[3],
                         &bytes[0], &bytes[1], &bytes[2], &bytes[3]) != 8)
             continue;

@@ -4,6 +4,8 @@
 #include "core/nml/nMetaTag.h"
 #include "geometry/nGeometryEncoding.h"
 
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 using namespace nGeometryEncoding;
@@ -36,6 +38,116 @@ bool GetCount(const nMetaTag& chunk, uint32_t& count)
     return true;
 }
 
+// "Count" sizes the positions, never beyond what the data holds: a count without data would
+// otherwise claim gigabytes. Every position is then written by the caller; false when there is
+// nothing to read.
+bool SizeVertices(nAutoArray<nVector>& vertices, uint32_t count, uint32_t held, bool hasData,
+                  const char* name)
+{
+    nLog& log = nLogHolder::Get();
+    if (count > held)
+    {
+        log << nString::Format("[!] Geometry '%s' declares %u vertice but its data holds %u.\n", name, count,
+                               held)
+                   .GetText();
+        return false;
+    }
+    if (!vertices.ResizeForOverwrite(count) || !hasData)
+        return false;
+    if (count == 0)
+    {
+        log << nString::Format(
+                   "[!] Incomplete vertex chunk loading '%s', expected vertex count integer tag.\n", name)
+                   .GetText();
+        return false;
+    }
+    return true;
+}
+
+// "Count" and a Binary "Data" are both required; their absence is logged under the chunk's name.
+bool GetCountedData(const nMetaTag& tag, const char* chunk, BinaryData& data)
+{
+    nLog& log = nLogHolder::Get();
+    if (!tag.GetTag("Count"))
+    {
+        log << "[!] No count tag in <" << chunk << ">.\n";
+        return false;
+    }
+    if (!GetBinary(tag.GetTag("Data"), data))
+    {
+        log << "[!] No data tag in <" << chunk << ">.\n";
+        return false;
+    }
+    return true;
+}
+
+// Sized to total, never to what the file declares: the entries the data holds (stride bytes
+// each) are decoded, the rest keep their default value.
+template <typename T, typename Decode>
+bool FillFromBinary(nAutoArray<T>& array, uint32_t total, const BinaryData& data, uint32_t stride,
+                    Decode&& decode)
+{
+    if (total == 0 || !array.ResizeForOverwrite(total))
+        return false;
+    const uint32_t filled = std::min(total, data.size / stride);
+    for (uint32_t i = 0; i < filled; ++i)
+        *array.At(i) = decode(data.bytes + size_t(i) * stride);
+    std::fill(array.At(filled), array.At(total), T());
+    return true;
+}
+
+// The corners of a flat face share one normal, so runs of equal bytes are decoded once.
+class UnitVectorDecoder
+{
+public:
+    nVector operator()(const uint8_t* bytes)
+    {
+        if (!m_valid || std::memcmp(bytes, m_bytes, 3) != 0)
+        {
+            std::memcpy(m_bytes, bytes, 3);
+            m_value = DecodeSignedBytes(bytes);
+            m_valid = true;
+        }
+        return m_value;
+    }
+
+private:
+    uint8_t m_bytes[3] = {};
+    nVector m_value;
+    bool m_valid = false;
+};
+
+nTangentFrame DecodeTangentFrame(const uint8_t* bytes)
+{
+    return nTangentFrame{DecodeSignedBytes(bytes), DecodeSignedBytes(bytes + 3)};
+}
+
+nUV DecodeUV(const uint8_t* bytes)
+{
+    return nUV(ReadF32(bytes), ReadF32(bytes + 4));
+}
+
+// Every "Data" child is the next set, whatever it holds, so a gap keeps the later sets in place;
+// a set beyond nUVMapCount ends the chunk with the two warnings given.
+template <typename ReadSet>
+void ForEachUVSet(const nMetaTag& tag, const char* name, const char* tooManyFormat, const char* advice,
+                  ReadSet&& read)
+{
+    uint32_t set = 0;
+    nLinkedListIterator iterator;
+    while (const nMetaTag* child = tag.GetNextChild(iterator))
+    {
+        if (child->GetName() != "Data")
+            continue;
+        if (set >= nUVMapCount)
+        {
+            nLogHolder::Get() << nString::Format(tooManyFormat, name).GetText() << advice;
+            return;
+        }
+        read(*child, set++);
+    }
+}
+
 float ChildReal(const nMetaTag& tag, const char* name, float fallback)
 {
     float value = fallback;
@@ -47,30 +159,12 @@ float ChildReal(const nMetaTag& tag, const char* name, float fallback)
 
 void nGeometry::ReadVertex(const nMetaTag& tag)
 {
-    nLog& log = nLogHolder::Get();
     uint32_t count = 0;
     GetCount(tag, count);
     BinaryData data;
     const bool hasData = GetBinary(tag.GetTag("Data"), data);
-    if (hasData && uint64_t(count) * 12 > data.size)
-    {
-        log << nString::Format("[!] Geometry '%s' declares %u vertice but its data holds %u.\n",
-                               GetNameText(), count, data.size / 12)
-                   .GetText();
+    if (!SizeVertices(vertices, count, data.size / 12, hasData, GetNameText()))
         return;
-    }
-    if (!vertices.Resize(count))
-        return;
-    if (!hasData)
-        return;
-    if (count == 0)
-    {
-        log << nString::Format(
-                   "[!] Incomplete vertex chunk loading '%s', expected vertex count integer tag.\n",
-                   GetNameText())
-                   .GetText();
-        return;
-    }
     for (uint32_t i = 0; i < count; ++i)
     {
         const uint8_t* at = data.bytes + size_t(i) * 12;
@@ -80,45 +174,30 @@ void nGeometry::ReadVertex(const nMetaTag& tag)
 
 void nGeometry::ReadTextVertex(const nMetaTag& tag)
 {
-    nLog& log = nLogHolder::Get();
     uint32_t count = 0;
     GetCount(tag, count);
     const nMetaTag* data = tag.GetTag("Data");
-    const uint32_t held = data ? data->GetChildCount() : 0;
-    if (count > held)
-    {
-        log << nString::Format("[!] Geometry '%s' declares %u vertice but its data holds %u.\n",
-                               GetNameText(), count, held)
-                   .GetText();
+    if (!SizeVertices(vertices, count, data ? data->GetChildCount() : 0, data != nullptr, GetNameText()))
         return;
-    }
-    if (!vertices.Resize(count) || !data)
-        return;
-    if (count == 0)
-    {
-        log << nString::Format(
-                   "[!] Incomplete vertex chunk loading '%s', expected vertex count integer tag.\n",
-                   GetNameText())
-                   .GetText();
-        return;
-    }
     uint32_t index = 0;
     nLinkedListIterator iterator;
     while (const nMetaTag* child = data->GetNextChild(iterator))
     {
         if (index >= count)
         {
-            log << "[!] Corrupter <AVertex> tag, more vertice than expected.\n";
+            nLogHolder::Get() << "[!] Corrupter <AVertex> tag, more vertice than expected.\n";
             return;
         }
         nVector& vertex = *vertices.At(index++);
+        vertex = nVector();
         vertex.Parse(child);
         vertex.w = 1.0f;
     }
 }
 
 // Polygons are read until the data or the declared bindings run out; the arrays then hold exactly
-// the polygons read, so every run lies inside the binding array.
+// the polygons read, so every run lies inside the binding array. A first walk finds how many fit,
+// so that a file of a million polygons is stored once, not staged.
 void nGeometry::ReadPolygon(const nMetaTag& tag)
 {
     nLog& log = nLogHolder::Get();
@@ -145,47 +224,46 @@ void nGeometry::ReadPolygon(const nMetaTag& tag)
                    .GetText();
         return;
     }
-    std::vector<nPolygon> read;
-    read.reserve(count);
+    uint32_t fitting = 0;
     uint32_t offset = 0;
     uint32_t used = 0;
-    while (read.size() < count && offset + 4 <= data.size)
+    while (fitting < count && offset + 4 <= data.size)
     {
         const uint32_t corners = ReadU32(data.bytes + offset);
         if (corners > UINT16_MAX || corners > bindingCount - used ||
             uint64_t(offset) + 8 + uint64_t(corners) * 4 > data.size)
             break;
-        nPolygon polygon;
-        polygon.bindingCount = uint16_t(corners);
-        const uint32_t material = ReadU32(data.bytes + offset + 4 + corners * 4);
-        polygon.material = uint16_t(material < UINT16_MAX ? material : UINT16_MAX);
-        polygon.firstBinding = offset / 4 + 1; // where its indices lie in the data, for now
-        read.push_back(polygon);
+        ++fitting;
         used += corners;
         offset += 8 + corners * 4;
     }
-    if (read.size() < count)
+    if (fitting < count)
         log << nString::Format("[*] Polygon data of geometry '%s' ends early: %u of %u polygon(s) read.\n",
-                               GetNameText(), uint32_t(read.size()), count)
+                               GetNameText(), fitting, count)
                    .GetText();
-    if (!SetPolygonCount(uint32_t(read.size())))
+    if (!SetPolygonCount(fitting))
         return;
-    for (uint32_t p = 0; p < read.size(); ++p)
-    {
-        polygons.At(p)->bindingCount = read[p].bindingCount;
-        polygons.At(p)->material = read[p].material;
-    }
-    if (!AllocateBindings())
+    if (!bindings.ResizeForOverwrite(used))
     {
         log << "[!] Could not allocate polygon/binding memory.\n";
         SetPolygonCount(0);
         return;
     }
-    for (uint32_t p = 0; p < read.size(); ++p)
+    offset = 0;
+    uint32_t next = 0;
+    for (uint32_t p = 0; p < fitting; ++p)
     {
-        uint32_t* corners = GetPolygonBindings(p);
-        for (uint32_t c = 0; c < read[p].bindingCount; ++c)
-            corners[c] = ReadU32(data.bytes + size_t(read[p].firstBinding + c) * 4);
+        const uint8_t* run = data.bytes + offset;
+        const uint32_t corners = ReadU32(run);
+        const uint32_t material = ReadU32(run + 4 + corners * 4);
+        nPolygon& polygon = *polygons.At(p);
+        polygon.bindingCount = uint16_t(corners);
+        polygon.material = uint16_t(material < UINT16_MAX ? material : UINT16_MAX);
+        polygon.firstBinding = next;
+        for (uint32_t c = 0; c < corners; ++c)
+            *bindings.At(next + c) = ReadU32(run + 4 + c * 4);
+        next += corners;
+        offset += 8 + corners * 4;
     }
 }
 
@@ -264,72 +342,30 @@ void nGeometry::ReadTextPolygon(const nMetaTag& tag)
 void nGeometry::ReadPolygonNormals(const nMetaTag& tag)
 {
     BinaryData data;
-    if (!GetBinary(tag.GetTag("Data"), data))
-        return;
-    if (polygons.GetCount() == 0 || !polygonNormals.Resize(polygons.GetCount()))
-    {
+    if (GetBinary(tag.GetTag("Data"), data) &&
+        !FillFromBinary(polygonNormals, polygons.GetCount(), data, 3, UnitVectorDecoder()))
         nLogHolder::Get() << nString::Format("[!] Incomplete polygon normal chunk loading '%s'.\n",
                                              GetNameText())
                                  .GetText();
-        return;
-    }
-    const uint32_t available = data.size / 3;
-    for (uint32_t p = 0; p < polygons.GetCount() && p < available; ++p)
-        *polygonNormals.At(p) = DecodeSignedBytes(data.bytes + size_t(p) * 3);
 }
 
 void nGeometry::ReadVertexNormals(const nMetaTag& tag)
 {
-    nLog& log = nLogHolder::Get();
-    if (!tag.GetTag("Count"))
-    {
-        log << "[!] No count tag in <VNormal>.\n";
-        return;
-    }
     BinaryData data;
-    if (!GetBinary(tag.GetTag("Data"), data))
-    {
-        log << "[!] No data tag in <VNormal>.\n";
-        return;
-    }
-    const uint32_t total = GetBindingTotal();
-    if (total == 0 || !vertexNormals.Resize(total))
-    {
-        log << nString::Format("[!] Incomplete vertex normal chunk loading '%s'.\n", GetNameText()).GetText();
-        return;
-    }
-    const uint32_t available = data.size / 3;
-    for (uint32_t i = 0; i < total && i < available; ++i)
-        *vertexNormals.At(i) = DecodeSignedBytes(data.bytes + size_t(i) * 3);
+    if (GetCountedData(tag, "VNormal", data) &&
+        !FillFromBinary(vertexNormals, GetBindingTotal(), data, 3, UnitVectorDecoder()))
+        nLogHolder::Get()
+            << nString::Format("[!] Incomplete vertex normal chunk loading '%s'.\n", GetNameText()).GetText();
 }
 
 void nGeometry::ReadVertexTangents(const nMetaTag& tag)
 {
-    nLog& log = nLogHolder::Get();
-    if (!tag.GetTag("Count"))
-    {
-        log << "[!] No count tag in <VTangent>.\n";
-        return;
-    }
     BinaryData data;
-    if (!GetBinary(tag.GetTag("Data"), data))
-    {
-        log << "[!] No data tag in <VTangent>.\n";
-        return;
-    }
-    const uint32_t total = GetBindingTotal();
-    if (total == 0 || !tangentFrames.Resize(total))
-    {
-        log << nString::Format("[!] Incomplete vertex tangent chunk loading '%s'.\n", GetNameText())
-                   .GetText();
-        return;
-    }
-    const uint32_t available = data.size / 6;
-    for (uint32_t i = 0; i < total && i < available; ++i)
-    {
-        tangentFrames.At(i)->tangent = DecodeSignedBytes(data.bytes + size_t(i) * 6);
-        tangentFrames.At(i)->bitangent = DecodeSignedBytes(data.bytes + size_t(i) * 6 + 3);
-    }
+    if (GetCountedData(tag, "VTangent", data) &&
+        !FillFromBinary(tangentFrames, GetBindingTotal(), data, 6, DecodeTangentFrame))
+        nLogHolder::Get() << nString::Format("[!] Incomplete vertex tangent chunk loading '%s'.\n",
+                                             GetNameText())
+                                 .GetText();
 }
 
 void nGeometry::ReadColors(const nMetaTag& tag)
@@ -342,20 +378,12 @@ void nGeometry::ReadColors(const nMetaTag& tag)
         return;
     }
     const uint32_t total = GetBindingTotal();
-    if (total == 0 || !colors.Resize(total))
-    {
+    const bool alpha = uint64_t(data.size) == uint64_t(total) * 16;
+    const auto decode = [alpha](const uint8_t* at)
+    { return nColor(ReadF32(at), ReadF32(at + 4), ReadF32(at + 8), alpha ? ReadF32(at + 12) : 1.0f); };
+    if (!FillFromBinary(colors, total, data, alpha ? 16 : 12, decode))
         log << nString::Format("[!] Could not allocate RGB channel for geometry '%s'.\n", GetNameText())
                    .GetText();
-        return;
-    }
-    const uint32_t stride = uint64_t(data.size) == uint64_t(total) * 16 ? 16 : 12;
-    const uint32_t available = data.size / stride;
-    for (uint32_t i = 0; i < total && i < available; ++i)
-    {
-        const uint8_t* at = data.bytes + size_t(i) * stride;
-        *colors.At(i) =
-            nColor(ReadF32(at), ReadF32(at + 4), ReadF32(at + 8), stride == 16 ? ReadF32(at + 12) : 1.0f);
-    }
 }
 
 void nGeometry::ReadTextColors(const nMetaTag& tag)
@@ -400,79 +428,52 @@ void nGeometry::ReadTextColors(const nMetaTag& tag)
 
 void nGeometry::ReadUV(const nMetaTag& tag)
 {
-    nLog& log = nLogHolder::Get();
     const uint32_t total = GetBindingTotal();
-    uint32_t set = 0;
-    nLinkedListIterator iterator;
-    while (const nMetaTag* child = tag.GetNextChild(iterator))
+    const auto read = [this, total](const nMetaTag& data, uint32_t set)
     {
-        if (child->GetName() != "Data")
-            continue;
-        if (set >= nUVMapCount)
-        {
-            log << nString::Format(
-                       "[*] Geometry '%s' requires more UV channels than this build can handle.\n",
-                       GetNameText())
-                       .GetText();
-            log << "[*] Please increase nUVMapCount and recompile to fully import this object.\n";
+        BinaryData bytes;
+        if (!GetBinary(&data, bytes) || bytes.size == 0)
             return;
-        }
-        nAutoArray<nUV>& uvs = uvSets[set++];
-        BinaryData data;
-        if (!GetBinary(child, data) || data.size == 0)
-            continue;
-        if (total == 0 || !uvs.Resize(total))
-        {
-            log << nString::Format("[!] could not allocate UV channel for geometry '%s'.\n", GetNameText())
-                       .GetText();
-            continue;
-        }
-        const uint32_t available = data.size / 8;
-        for (uint32_t i = 0; i < total && i < available; ++i)
-            *uvs.At(i) = nUV(ReadF32(data.bytes + size_t(i) * 8), ReadF32(data.bytes + size_t(i) * 8 + 4));
-    }
+        if (!FillFromBinary(uvSets[set], total, bytes, 8, DecodeUV))
+            nLogHolder::Get() << nString::Format("[!] could not allocate UV channel for geometry '%s'.\n",
+                                                 GetNameText())
+                                     .GetText();
+    };
+    ForEachUVSet(tag, GetNameText(),
+                 "[*] Geometry '%s' requires more UV channels than this build can handle.\n",
+                 "[*] Please increase nUVMapCount and recompile to fully import this object.\n", read);
 }
 
 void nGeometry::ReadTextUV(const nMetaTag& tag)
 {
-    nLog& log = nLogHolder::Get();
     const uint32_t total = GetBindingTotal();
-    uint32_t set = 0;
-    nLinkedListIterator iterator;
-    while (const nMetaTag* data = tag.GetNextChild(iterator))
+    const auto read = [this, total](const nMetaTag& data, uint32_t set)
     {
-        if (data->GetName() != "Data")
-            continue;
-        if (set >= nUVMapCount)
-        {
-            log << nString::Format("[*] '%s' requires more UV channels than this build can handle.\n",
-                                   GetNameText())
-                       .GetText();
-            log << "[*]    Please increase nUVMapCount and recompile Quenvar to fully import this object.\n";
+        nLog& log = nLogHolder::Get();
+        nAutoArray<nUV>& uvs = uvSets[set];
+        if (data.GetChildCount() == 0)
             return;
-        }
-        const uint32_t current = set++;
-        nAutoArray<nUV>& uvs = uvSets[current];
-        if (data->GetChildCount() == 0)
-            continue;
         if (total == 0 || !uvs.Resize(total))
         {
             log << nString::Format("[!] could not allocate UV channel for geometry '%s'.\n", GetNameText())
                        .GetText();
-            continue;
+            return;
         }
         uint32_t index = 0;
         nLinkedListIterator valueIterator;
-        while (const nMetaTag* value = data->GetNextChild(valueIterator))
+        while (const nMetaTag* value = data.GetNextChild(valueIterator))
         {
             if (index >= total)
             {
-                log << nString::Format("[!] Too many <Value> tags in UV channel %u of geometry '%s'.\n",
-                                       current, GetNameText())
+                log << nString::Format("[!] Too many <Value> tags in UV channel %u of geometry '%s'.\n", set,
+                                       GetNameText())
                            .GetText();
                 break;
             }
             *uvs.At(index++) = nUV(ChildReal(*value, "U", 0.0f), ChildReal(*value, "V", 0.0f));
         }
-    }
+    };
+    ForEachUVSet(tag, GetNameText(), "[*] '%s' requires more UV channels than this build can handle.\n",
+                 "[*]    Please increase nUVMapCount and recompile Quenvar to fully import this object.\n",
+                 read);
 }

@@ -36,6 +36,10 @@ public:
     virtual nGeometry* LoadGeometry(const char* path, bool cpuOnly, bool bypassCache) = 0;
     // On: an optimised geometry keeps its own arrays beside its leaves.
     virtual bool GetKeepGeometryData() const = 0;
+    // Named stretches of work the profiler times ("Geometry Setup"), opened and closed in nested
+    // pairs (nProfileScope keeps them paired); an engine without a profiler ignores them.
+    virtual void BeginProfileScope(const char* /*name*/) {}
+    virtual void EndProfileScope() {}
 
 protected:
     ~nEngineServices() = default;

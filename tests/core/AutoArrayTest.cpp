@@ -1,5 +1,6 @@
 #include "core/base/nAutoArray.h"
 #include "core/base/nMemory.h"
+#include "platform/nstring/nString.h"
 
 #include <gtest/gtest.h>
 
@@ -52,4 +53,22 @@ TEST(AutoArrayTest, CopiesAndMovesCountCorrectly)
     }
     EXPECT_EQ(MemGetCounters(MemCategoryGeneral).liveBytes, general.liveBytes);
     EXPECT_EQ(MemGetCounters(MemCategoryCurve).liveBytes, curve.liveBytes);
+}
+
+TEST(AutoArrayTest, OverwriteStorageConstructsWhatNeedsIt)
+{
+    // Elements with their own resources are still built and destroyed (ASan would see a leak
+    // or a wild free otherwise); plain ones are the caller's to write.
+    nAutoArray<nString> names(MemCategoryGeneral);
+    ASSERT_TRUE(names.ResizeForOverwrite(3));
+    EXPECT_EQ(names.At(2)->GetLength(), 0u);
+    *names.At(1) = "kept";
+    ASSERT_TRUE(names.ResizeForOverwrite(5));
+    EXPECT_EQ(names.At(1)->GetLength(), 0u);
+    nAutoArray<uint32_t> plain(MemCategoryGeneral);
+    ASSERT_TRUE(plain.ResizeForOverwrite(4));
+    for (uint32_t i = 0; i < 4; ++i)
+        *plain.At(i) = i;
+    EXPECT_TRUE(plain.Resize(6));
+    EXPECT_EQ(*plain.At(3), 0u);
 }

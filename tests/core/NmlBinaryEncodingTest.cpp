@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -146,4 +147,32 @@ TEST(NmlBinaryEncodingTest, TruncatedInputIsReportedNotOverread)
     // Length characters below 32 announce no groups instead of a huge count.
     log.text.clear();
     EXPECT_EQ(0u, DecodeUU("\x01xxxx\n", 6, out.data(), out.size()));
+}
+
+TEST(NmlBinaryEncodingTest, YEncWordRunsDecodeEveryByteAndStopAtAnyCapacity)
+{
+    // Long lines of plain bytes decode eight at a time: every byte value, escapes placed at each
+    // offset of a word, and capacities that end inside a word must give the byte-wise result.
+    std::vector<uint8_t> data;
+    for (int round = 0; round < 4; ++round)
+        for (int value = 0; value < 256; ++value)
+        {
+            data.push_back(static_cast<uint8_t>(value));
+            for (int pad = 0; pad < (value + round) % 11; ++pad)
+                data.push_back(static_cast<uint8_t>(value * 31 + pad));
+        }
+    for (size_t lineLength : {size_t(7), size_t(8), YEncLineLength, size_t(1000)})
+    {
+        const std::string text = YEnc(data, lineLength);
+        std::vector<uint8_t> decoded(data.size());
+        EXPECT_EQ(data.size(), DecodeYEnc(text.data(), text.size(), decoded.data(), decoded.size()));
+        EXPECT_EQ(data, decoded) << lineLength;
+        for (size_t capacity : {size_t(1), size_t(8), size_t(13), size_t(64), size_t(1001)})
+        {
+            std::vector<uint8_t> part(capacity + 8, 0xEE);
+            EXPECT_EQ(capacity, DecodeYEnc(text.data(), text.size(), part.data(), capacity));
+            EXPECT_TRUE(std::equal(part.begin(), part.begin() + long(capacity), data.begin())) << capacity;
+            EXPECT_EQ(0xEE, part[capacity]) << capacity;
+        }
+    }
 }

@@ -95,3 +95,40 @@ TEST_F(QuenvarGeometryLoaderTest, OptimizeKeepsTheSourceArraysOnlyWhenAsked)
     EXPECT_EQ(released->vertices.GetCount(), 0u);
     ASSERT_TRUE(released->octree && released->octree->leaf);
 }
+
+TEST_F(QuenvarGeometryLoaderTest, ProxiesKeepTheCpuOnlySettingOfTheirOwner)
+{
+    files.Write("a.nml", GeometryFile("<LodProxy=\"b.nml\"><ShadowProxy=\"c.nml\">"));
+    files.Write("b.nml", GeometryFile(""));
+    files.Write("c.nml", GeometryFile(""));
+    nGeometry* a = engine.LoadGeometry("a.nml", true, false);
+    ASSERT_TRUE(a && a->lodProxy && a->shadowProxy);
+    EXPECT_TRUE(a->cpuOnly && a->lodProxy->cpuOnly && a->shadowProxy->cpuOnly);
+    EXPECT_TRUE(renderer.setUpGeometries.empty());
+    EXPECT_EQ(engine.GetResourceCache()->GetGeometryList(true).GetCount(), 3u);
+    EXPECT_EQ(engine.GetResourceCache()->GetGeometryList(false).GetCount(), 0u);
+    nGeometry* drawn = engine.LoadGeometry("a.nml", false, false);
+    ASSERT_TRUE(drawn && drawn->lodProxy);
+    EXPECT_FALSE(drawn->lodProxy->cpuOnly);
+    EXPECT_EQ(renderer.setUpGeometries.size(), 3u);
+}
+
+TEST_F(QuenvarGeometryLoaderTest, SetupIsTimedUnderItsProfilerScopes)
+{
+    files.Write("tri.nml", GeometryFile(""));
+    engine.SetKeepGeometryData(true);
+    nSharedPtr<nGeometry> geometry(engine.LoadGeometry("tri.nml", true, true));
+    ASSERT_TRUE(geometry && geometry->Optimize(16384));
+    EXPECT_EQ(engine.GetProfileScope("Geometry Setup"), nullptr);
+    geometry->Setup();
+    geometry->Setup();
+    const Quenvar::ProfileScope* setup = engine.GetProfileScope("Geometry Setup");
+    ASSERT_TRUE(setup);
+    EXPECT_EQ(setup->runs, 2u);
+    // The leaf has no render data from the recording renderer, so each set-up asks again, nested.
+    const Quenvar::ProfileScope* leaves = engine.GetProfileScope("Octree Leaf Setup");
+    ASSERT_TRUE(leaves);
+    EXPECT_EQ(leaves->runs, 2u);
+    engine.EndProfileScope(); // none open: nothing to close
+    EXPECT_EQ(setup->runs, 2u);
+}

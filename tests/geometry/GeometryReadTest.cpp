@@ -105,6 +105,11 @@ TEST_F(GeometryReadTest, WeightsArePaddedToTheVertexCount)
     ASSERT_TRUE(Read(geometry, TextTriangle("<Skin=<Bones=<Id=\"a\">><Weights=<W=\"0,0,0,0:255,0,0,0\">>>")));
     EXPECT_EQ(geometry.weights.GetCount(), 3u);
     EXPECT_NE(log.text.find("[*] Incoherent weight count (1 for 3 vertice"), std::string::npos);
+    // An empty record (found by the fuzzer: it was scanned as a null text) keeps the first bone.
+    nGeometry empty(&engine);
+    ASSERT_TRUE(Read(empty, TextTriangle("<Skin=<Bones=<Id=\"a\">><Weights=<W=\"\"><W=\"\"><W=\"\">>>")));
+    ASSERT_EQ(empty.weights.GetCount(), 3u);
+    EXPECT_EQ(empty.weights.At(0)->weights[0], 1.0f);
 }
 
 TEST_F(GeometryReadTest, NormalIsWrittenAsSignedBytesAndReadsBack)
@@ -249,19 +254,30 @@ TEST_F(GeometryReadTest, ShortPolygonDataStopsAtTheLastPolygonThatFits)
 
 TEST_F(GeometryReadTest, AbsurdCountsFailWithoutAllocating)
 {
-    for (const char* chunkName : {"Vertex", "Polygon"})
+    struct Case
     {
+        const char* chunkName;
+        bool withData;
+    };
+    // A count without any data claims as much as one with too little.
+    for (const Case& c :
+         {Case{"Vertex", true}, Case{"Vertex", false}, Case{"AVertex", false}, Case{"Polygon", true}})
+    {
+        log.text.clear();
         nGeometry source(&engine);
         BuildPair(source);
         nMetaTag* root = WriteTag(source);
-        root->RemoveChildren(chunkName);
-        nMetaTag* chunk = root->AddChild(chunkName);
+        root->RemoveChildren(c.chunkName);
+        if (std::strcmp(c.chunkName, "AVertex") == 0)
+            root->RemoveChildren("Vertex");
+        nMetaTag* chunk = root->AddChild(c.chunkName);
         chunk->AddChildInt("Count", 2000000000);
         chunk->AddChildInt("BindingCount", 2000000000);
-        chunk->AddChildBinary("Data", "abcdefghijkl", 12);
+        if (c.withData)
+            chunk->AddChildBinary("Data", "abcdefghijkl", 12);
         nGeometry geometry(&engine);
-        EXPECT_FALSE(ReadTag(geometry, root)) << chunkName;
-        EXPECT_NE(log.text.find("[!] Geometry '' declares "), std::string::npos);
+        EXPECT_FALSE(ReadTag(geometry, root)) << c.chunkName << c.withData;
+        EXPECT_NE(log.text.find("[!] Geometry '' declares "), std::string::npos) << c.chunkName << c.withData;
     }
 }
 

@@ -2,8 +2,11 @@
 
 #include "core/base/nMemory.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <new>
+#include <type_traits>
 
 // An owned array whose storage is counted under the memory category it was given. Resizing
 // does not keep the contents; new elements are value-initialised.
@@ -42,8 +45,9 @@ public:
     ~nAutoArray() { Free(); }
 
     bool Resize(uint32_t count) { return Allocate(count, true); }
-    // For storage that is written in full at once (a file read, an inflated entry): the new
-    // elements are left uninitialised, which spares a pass over large blocks.
+    // For storage that is written in full at once (a file read, an inflated entry, a decoded
+    // chunk): plain elements (trivially copyable and destructible, vectors and UVs included) are
+    // left uninitialised, which spares a pass over large blocks; others are default-constructed.
     bool ResizeForOverwrite(uint32_t count) { return Allocate(count, false); }
 
     void Free()
@@ -51,7 +55,8 @@ public:
         if (!m_data)
             return;
         MemTrackFree(GetSize(), m_category);
-        delete[] m_data;
+        std::destroy_n(m_data, m_count);
+        ::operator delete[](m_data);
         m_data = nullptr;
         m_count = 0;
     }
@@ -65,6 +70,9 @@ public:
     const T* GetData() const { return m_data; }
 
 private:
+    // Raw storage holds such elements without constructing them.
+    static constexpr bool IsPlain = std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>;
+
     bool Allocate(uint32_t count, bool initialise)
     {
         if (count == m_count)
@@ -72,9 +80,15 @@ private:
         Free();
         if (count == 0)
             return true;
-        m_data = initialise ? new (std::nothrow) T[count]() : new (std::nothrow) T[count];
+        static_assert(alignof(T) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__, "over-aligned elements");
+        m_data = static_cast<T*>(::operator new[](sizeof(T) * size_t(count), std::nothrow));
         if (!m_data)
             return false;
+        MemAdviseLargeBlock(m_data, sizeof(T) * size_t(count));
+        if (initialise)
+            std::uninitialized_value_construct_n(m_data, count);
+        else if constexpr (!IsPlain)
+            std::uninitialized_default_construct_n(m_data, count);
         m_count = count;
         MemTrackAlloc(GetSize(), m_category);
         return true;

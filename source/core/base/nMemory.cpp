@@ -1,6 +1,7 @@
 #include "core/base/nMemory.h"
 
 #include "core/base/nLog.h"
+#include "platform/nHostMemory.h"
 #include "platform/nMutex.h"
 
 #include <cstdlib>
@@ -103,6 +104,12 @@ void* MemNew(size_t size, uint32_t category)
         return nullptr;
     MemTrackAlloc(size, category);
     return MemWriteHeader(block, size, category);
+}
+
+void MemAdviseLargeBlock(void* block, size_t size)
+{
+    if (size >= MemLargeBlockSize)
+        HostAdviseHugePages(block, size);
 }
 
 void MemDelete(void* user, uint32_t category)

@@ -53,6 +53,10 @@ size_t MemHeaderedSize(size_t size);
 void* MemWriteHeader(void* block, size_t size, uint32_t category);
 void* MemReadHeader(void* user);
 void* MemNew(size_t size, uint32_t category);
+// Large blocks (file images, decoded Binary values, mesh arrays) ask for huge pages; smaller ones
+// are left as they are.
+constexpr size_t MemLargeBlockSize = size_t(4) << 20;
+void MemAdviseLargeBlock(void* block, size_t size);
 void MemDelete(void* user, uint32_t category);
 
 // clang-format off

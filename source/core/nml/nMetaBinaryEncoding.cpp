@@ -2,6 +2,8 @@
 
 #include "core/base/nLog.h"
 
+#include <cstring>
+
 namespace
 {
 constexpr size_t UUGroupsPerLine = 15;
@@ -139,35 +141,78 @@ size_t EncodeYEnc(const uint8_t* data, size_t size, char* out, size_t capacity, 
     return output.GetCount();
 }
 
+namespace
+{
+constexpr uint64_t EveryByte(uint8_t byte)
+{
+    return 0x0101010101010101ull * byte;
+}
+
+// True when some byte of word equals byte (the classic zero-byte test on word ^ pattern).
+bool HasByte(uint64_t word, uint8_t byte)
+{
+    const uint64_t x = word ^ EveryByte(byte);
+    return ((x - EveryByte(1)) & ~x & EveryByte(0x80)) != 0;
+}
+
+// Eight bytes less 42 each, without a borrow crossing from one byte into the next.
+uint64_t SubtractFromEveryByte(uint64_t word, uint8_t byte)
+{
+    const uint64_t high = EveryByte(0x80);
+    const uint64_t subtrahend = EveryByte(byte);
+    return ((word | high) - (subtrahend & ~high)) ^ ((word ^ ~subtrahend) & high);
+}
+
 // An escape pair may begin a line (the encoder breaks lines before whole bytes), so the byte
-// after a line feed is decoded like any other.
+// after a line feed is decoded like any other. Store is false when the caller only counts. Runs
+// of eight characters with neither LF nor "=" (most of a block) are decoded a word at a time.
+template <bool Store> size_t DecodeYEncInto(const char* text, size_t length, uint8_t* out, size_t capacity)
+{
+    const auto* in = reinterpret_cast<const uint8_t*>(text);
+    const uint8_t* end = in + length;
+    size_t count = 0;
+    while (in < end)
+    {
+        while (end - in >= 8 && capacity - count >= 8)
+        {
+            uint64_t word;
+            std::memcpy(&word, in, 8);
+            if (HasByte(word, '\n') || HasByte(word, '='))
+                break;
+            if constexpr (Store)
+            {
+                word = SubtractFromEveryByte(word, 42);
+                std::memcpy(out + count, &word, 8);
+            }
+            in += 8;
+            count += 8;
+        }
+        if (in == end)
+            break;
+        uint8_t c = *in++;
+        if (c == '\n' || c == '=')
+        {
+            if (in == end)
+            {
+                nLogHolder::Get() << "[*] input buffer underflow.\n";
+                break;
+            }
+            if (c == '\n')
+                continue;
+            c = static_cast<uint8_t>(*in++ - 64);
+        }
+        if (count == capacity)
+            break;
+        if constexpr (Store)
+            out[count] = static_cast<uint8_t>(c - 42);
+        ++count;
+    }
+    return count;
+}
+} // namespace
+
 size_t DecodeYEnc(const char* text, size_t length, uint8_t* out, size_t capacity)
 {
-    nBoundedOutput<uint8_t> output(out, capacity);
-    size_t position = 0;
-    while (position < length)
-    {
-        uint8_t c = static_cast<uint8_t>(text[position++]);
-        if (c == '\n')
-        {
-            if (position == length)
-            {
-                nLogHolder::Get() << "[*] input buffer underflow.\n";
-                break;
-            }
-            continue;
-        }
-        if (c == '=')
-        {
-            if (position == length)
-            {
-                nLogHolder::Get() << "[*] input buffer underflow.\n";
-                break;
-            }
-            c = static_cast<uint8_t>(static_cast<uint8_t>(text[position++]) - 64);
-        }
-        if (!output.Put(static_cast<uint8_t>(c - 42)))
-            break;
-    }
-    return output.GetCount();
+    return out ? DecodeYEncInto<true>(text, length, out, capacity)
+               : DecodeYEncInto<false>(text, length, nullptr, SIZE_MAX);
 }

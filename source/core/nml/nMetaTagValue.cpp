@@ -1,5 +1,7 @@
 #include "core/nml/nMetaTagValue.h"
 
+#include "core/base/nMemory.h"
+
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -80,15 +82,22 @@ void nMetaTagValue::SetString(nString&& text)
 
 void nMetaTagValue::SetBinary(const void* data, uint32_t size)
 {
-    Clear();
-    uint8_t* copy = new (std::nothrow) uint8_t[size ? size : 1];
-    if (!copy)
-        return;
-    if (size)
+    uint8_t* copy = AllocateBinary(size);
+    if (copy && size)
         std::memcpy(copy, data, size);
-    m_scalar.binary = copy;
+}
+
+uint8_t* nMetaTagValue::AllocateBinary(uint32_t size)
+{
+    Clear();
+    uint8_t* bytes = new (std::nothrow) uint8_t[size ? size : 1];
+    if (!bytes)
+        return nullptr;
+    MemAdviseLargeBlock(bytes, size);
+    m_scalar.binary = bytes;
     m_size = size;
     m_type = TagTypeBinary;
+    return bytes;
 }
 
 void nMetaTagValue::Clear()

@@ -43,6 +43,9 @@ public:
     void SetString(nString&& text);
     // When the copy cannot be allocated the value stays None.
     void SetBinary(const void* data, uint32_t size);
+    // Makes the value a Binary of size uninitialised bytes for the caller to fill in place;
+    // null (and the value None) when they cannot be allocated.
+    uint8_t* AllocateBinary(uint32_t size);
     void Clear();
 
     nMetaTagType GetType() const { return m_type; }

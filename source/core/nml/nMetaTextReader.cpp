@@ -182,8 +182,7 @@ bool nMetaTextReader::StartsWith(const char* cursor, const char* word) const
 
 bool nMetaTextReader::Fail(const char* message, const nMetaTag* tag, const char* closing) const
 {
-    nLogHolder::Get() << "[!] In file '" << m_shownName << "': " << message << tag->GetName()
-                      << closing;
+    nLogHolder::Get() << "[!] In file '" << m_shownName << "': " << message << tag->GetName() << closing;
     return false;
 }
 
@@ -350,18 +349,13 @@ bool nMetaTextReader::ParseBinary(nMetaTag* tag, const char*& cursor)
     const char* block = p;
     cursor = p + encodedLength + 1;
 
-    auto* data = static_cast<uint8_t*>(MemAllocMetatag(size ? size : 1));
+    // Decoded straight into the value: a block of tens of megabytes is neither copied nor cleared twice.
+    uint8_t* data = tag->GetValue().AllocateBinary(static_cast<uint32_t>(size));
     if (!data)
         return Fail("Failed to allocate binary buffer in binary tag '", tag, "' declaration.\n");
-    std::memset(data, 0, size); // bytes a short block does not supply
-    if (yEnc)
-        DecodeYEnc(block, encodedLength, data, size);
-    else
-        DecodeUU(block, encodedLength, data, size);
-    tag->GetValue().SetBinary(data, static_cast<uint32_t>(size));
-    MemFreeMetatag(data);
-    if (tag->GetValue().GetType() != TagTypeBinary)
-        return Fail("Failed to allocate binary buffer in binary tag '", tag, "' declaration.\n");
+    const size_t decoded =
+        yEnc ? DecodeYEnc(block, encodedLength, data, size) : DecodeUU(block, encodedLength, data, size);
+    std::memset(data + decoded, 0, size - decoded); // bytes a short block does not supply
     return true;
 }
 
@@ -414,8 +408,7 @@ void nMetaTextReader::IncludeFile(nMetaTag* tag, const char* path, uint32_t dept
     if (m_includes && m_includes->depth + 1 >= MaxIncludeDepth)
     {
         nLogHolder::Get() << "[!] Failed to include external NML file '" << path << "' from file '"
-                          << m_shownName << "': includes nest deeper than " << MaxIncludeDepth
-                          << ".\n";
+                          << m_shownName << "': includes nest deeper than " << MaxIncludeDepth << ".\n";
         return;
     }
     if (m_budget->bytes >= MaxIncludedBytes || m_budget->tags >= MaxIncludedTags)
@@ -473,9 +466,8 @@ bool nMetaTextReader::Append(nMetaTag* tag, const char*& cursor)
             nMetaTag* found = MetaFindTagInList(&m_file.GetRoots(), path.GetText(), false);
             if (!found)
             {
-                nLogHolder::Get() << "[!] In file '" << m_shownName
-                                  << "': Preprocessor argument tag '" << path << "' not found, metatag '"
-                                  << tag->GetName() << "'.\n";
+                nLogHolder::Get() << "[!] In file '" << m_shownName << "': Preprocessor argument tag '"
+                                  << path << "' not found, metatag '" << tag->GetName() << "'.\n";
                 return false;
             }
             if (found->GetType() != TagTypeString)
