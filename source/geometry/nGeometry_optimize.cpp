@@ -20,7 +20,7 @@ struct OctreeBuild
     uint32_t polygons = 0;
     // A source vertex's index in the leaf being built, UINT32_MAX when the leaf has none. Shared by
     // all leaves and reset after each, so that a leaf costs its own size, not the source's.
-    std::vector<uint32_t> renumber;
+    std::vector<uint32_t> renumber{};
 };
 
 nMinMax BoundsOf(const nGeometry& source, const std::vector<uint32_t>& list)
