@@ -25,33 +25,15 @@ bool nArrayList::Reserve(uint32_t capacity)
         nLogHolder::Get() << "[!] Cannot shrink array, too many entries.\n";
         return false;
     }
-    nArrayEntry** slots = new (std::nothrow) nArrayEntry*[capacity];
-    uint32_t* order = new (std::nothrow) uint32_t[capacity];
-    uint32_t* free = new (std::nothrow) uint32_t[capacity];
     nArrayEntry** entries = new (std::nothrow) nArrayEntry*[capacity];
-    if (!slots || !order || !free || !entries)
+    if (!entries)
     {
-        delete[] slots;
-        delete[] order;
-        delete[] free;
-        delete[] entries;
         nLogHolder::Get() << "[!] Failed to resize array, new() failed.\n";
         return false;
     }
     for (uint32_t i = 0; i < capacity; ++i)
-    {
-        slots[i] = i < m_count ? m_entries[i] : nullptr;
-        entries[i] = slots[i];
-        order[i] = i;
-        free[i] = i;
-    }
-    delete[] m_slots;
-    delete[] m_order;
-    delete[] m_free;
+        entries[i] = i < m_count ? m_entries[i] : nullptr;
     delete[] m_entries;
-    m_slots = slots;
-    m_order = order;
-    m_free = free;
     m_entries = entries;
     m_capacity = capacity;
     return true;
@@ -79,15 +61,9 @@ bool nArrayList::Insert(nArrayEntry* entry, uint32_t index, bool grow)
     }
     if (!Grow(grow))
         return false;
-    const uint32_t slot = m_free[m_count];
     for (uint32_t i = m_count; i > index; --i)
-    {
-        m_order[i] = m_order[i - 1];
         m_entries[i] = m_entries[i - 1];
-    }
-    m_order[index] = slot;
     m_entries[index] = entry;
-    m_slots[slot] = entry;
     ++m_count;
     return true;
 }
@@ -117,15 +93,10 @@ bool nArrayList::RemoveAt(int index)
         nLogHolder::Get() << "[*] Out of bound array access.\n";
         return false;
     }
-    const uint32_t slot = m_order[index];
-    m_slots[slot] = nullptr;
     for (uint32_t i = static_cast<uint32_t>(index); i + 1 < m_count; ++i)
-    {
-        m_order[i] = m_order[i + 1];
         m_entries[i] = m_entries[i + 1];
-    }
-    m_free[m_count - 1] = slot;
     --m_count;
+    m_entries[m_count] = nullptr;
     return true;
 }
 
@@ -151,13 +122,7 @@ void nArrayList::Clear(bool deleteEntries)
     if (deleteEntries)
         for (uint32_t i = 0; i < m_count; ++i)
             delete m_entries[i];
-    delete[] m_slots;
-    delete[] m_order;
-    delete[] m_free;
     delete[] m_entries;
-    m_slots = nullptr;
-    m_order = nullptr;
-    m_free = nullptr;
     m_entries = nullptr;
     m_capacity = 0;
     m_count = 0;
@@ -165,9 +130,6 @@ void nArrayList::Clear(bool deleteEntries)
 
 void nArrayList::Swap(nArrayList& other)
 {
-    std::swap(m_slots, other.m_slots);
-    std::swap(m_order, other.m_order);
-    std::swap(m_free, other.m_free);
     std::swap(m_entries, other.m_entries);
     std::swap(m_capacity, other.m_capacity);
     std::swap(m_count, other.m_count);

@@ -4,10 +4,8 @@
 
 #include <cstdint>
 
-// An array of entry pointers in which insertion and removal move only slot numbers: the
-// entries sit in fixed slots, the order table lists the slots in list order, and the free
-// table holds the unused slots from index count upward. Owns its entries. The entries are also
-// kept in list order in one more table, so that reading the list costs a single look-up.
+// An array of entry pointers in list order, with room reserved ahead so that insertion rarely
+// reallocates; reading an entry is a single look-up. Owns its entries.
 class nArrayList
 {
 public:
@@ -16,7 +14,6 @@ public:
     nArrayList& operator=(const nArrayList&) = delete;
     virtual ~nArrayList();
 
-    // Repacks the entries into slots 0 to count - 1 in list order.
     bool Reserve(uint32_t capacity);
     bool PushBack(nArrayEntry* entry, bool grow);
     bool Insert(nArrayEntry* entry, uint32_t index, bool grow);
@@ -40,9 +37,6 @@ public:
 private:
     bool Grow(bool grow);
 
-    nArrayEntry** m_slots = nullptr;
-    uint32_t* m_order = nullptr;
-    uint32_t* m_free = nullptr;
     nArrayEntry** m_entries = nullptr;
     uint32_t m_capacity = 0;
     uint32_t m_count = 0;
