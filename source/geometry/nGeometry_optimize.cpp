@@ -135,16 +135,26 @@ nGeometry* BuildLeaf(OctreeBuild& build, const std::vector<uint32_t>& list)
                 used.push_back(corners[c]);
             }
     }
-    leaf->vertices.ResizeForOverwrite(uint32_t(used.size()));
+    // The shared renumbering table must be clean for the next leaf whatever happens to this one.
+    auto abandon = [&]() -> nGeometry*
+    {
+        for (uint32_t vertex : used)
+            renumber[vertex] = UINT32_MAX;
+        delete leaf;
+        nLogHolder::Get() << "[!] Failed to allocate leaf geometry.\n";
+        return nullptr;
+    };
+    if (!leaf->vertices.ResizeForOverwrite(uint32_t(used.size())) || !leaf->SetPolygonCount(uint32_t(list.size())))
+        return abandon();
     for (uint32_t i = 0; i < leaf->vertices.GetCount(); ++i)
         *leaf->vertices.At(i) = *source.vertices.At(used[i]);
-    leaf->SetPolygonCount(uint32_t(list.size()));
     for (uint32_t i = 0; i < leaf->polygons.GetCount(); ++i)
     {
         leaf->polygons.At(i)->bindingCount = source.polygons.At(list[i])->bindingCount;
         leaf->polygons.At(i)->material = source.polygons.At(list[i])->material;
     }
-    leaf->AllocateBindings();
+    if (!leaf->AllocateBindings())
+        return abandon();
     for (uint32_t i = 0; i < leaf->polygons.GetCount(); ++i)
     {
         const uint32_t* from = source.GetPolygonBindings(list[i]);
