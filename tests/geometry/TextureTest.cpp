@@ -34,7 +34,9 @@ TEST(TextureTest, DestructionTellsTheOwnerBeforeAndAfterTheRenderDataGoes)
         EXPECT_EQ(engine.messages.front().message, CoreMessageResourceDestroying);
         EXPECT_EQ(engine.messages.front().data.texture, texture);
         if (withRenderData)
+        {
             EXPECT_EQ(engine.messages[1].message, nCoreMessage(0));
+        }
         EXPECT_EQ(engine.messages.back().message, CoreMessageResourceDestroyed);
         EXPECT_EQ(engine.messages.back().data.texture, texture);
     }

@@ -172,7 +172,9 @@ TEST_F(PhysicNml, UnknownChildrenAreReportedAndSkipped)
             EXPECT_TRUE(constraint.ParseTag(parsed.Get()));
         EXPECT_EQ(c.message, log.text);
         if (root == "PhysicShape" && std::string(c.text).find("Mass") != std::string::npos)
+        {
             EXPECT_EQ(2.0f, shape.mass);
+        }
     }
 }
 

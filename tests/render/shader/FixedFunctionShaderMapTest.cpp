@@ -256,7 +256,9 @@ TEST_F(FixedFunctionShaderMapTest, EveryUVSourceGivesASampleOfItsTexture)
     std::unique_ptr<nShaderMap> map(nShaderMap::CreateFromFixedFunction(material));
     for (nShaderBlock* block : map->CollectBlocks())
         if (block->GetKind() == ShaderBlockSampler2d)
+        {
             EXPECT_EQ(block->GetOutputType(), uint32_t(ShaderTypeVec4));
+        }
     for (uint32_t root : {nShaderMap::RootNormal, nShaderMap::RootDiffuse, nShaderMap::RootSpecular,
                           nShaderMap::RootConstant, nShaderMap::RootOpacity, nShaderMap::RootGlossiness})
         EXPECT_NE(map->roots[root]->GetOutputType(), uint32_t(ShaderTypeInvalid)) << root;
