@@ -1,18 +1,42 @@
 #include "platform/nHostMemory.h"
 
 #include <sys/mman.h>
-#include <unistd.h>
 
 #include <cstdint>
 
-void HostAdviseHugePages(void* block, size_t size)
+namespace
 {
-    const long pageSize = sysconf(_SC_PAGESIZE);
-    if (!block || pageSize <= 0)
-        return;
-    const auto page = static_cast<uintptr_t>(pageSize);
-    const uintptr_t begin = (reinterpret_cast<uintptr_t>(block) + page - 1) & ~(page - 1);
-    const uintptr_t end = (reinterpret_cast<uintptr_t>(block) + size) & ~(page - 1);
-    if (end > begin)
-        madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+constexpr size_t HugePageSize = size_t(2) << 20;
+
+size_t MappedLength(size_t size)
+{
+    return (size + HugePageSize - 1) & ~(HugePageSize - 1);
+}
+} // namespace
+
+void* HostAllocateLargeBlock(size_t size)
+{
+    const size_t length = MappedLength(size);
+    if (size == 0 || length < size || length > SIZE_MAX - HugePageSize)
+        return nullptr;
+    // One huge page more than needed, so that an aligned run of the length lies inside.
+    void* mapped =
+        mmap(nullptr, length + HugePageSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapped == MAP_FAILED)
+        return nullptr;
+    const auto first = reinterpret_cast<uintptr_t>(mapped);
+    const uintptr_t begin = (first + HugePageSize - 1) & ~(HugePageSize - 1);
+    const uintptr_t end = begin + length;
+    if (begin > first)
+        munmap(mapped, begin - first);
+    if (first + length + HugePageSize > end)
+        munmap(reinterpret_cast<void*>(end), first + length + HugePageSize - end);
+    madvise(reinterpret_cast<void*>(begin), length, MADV_HUGEPAGE);
+    return reinterpret_cast<void*>(begin);
+}
+
+void HostFreeLargeBlock(void* block, size_t size)
+{
+    if (block)
+        munmap(block, MappedLength(size));
 }

@@ -2,7 +2,10 @@
 
 #include <cstddef>
 
-// Asks the system to back the whole pages of a block with huge pages where it allows that: the
-// first touch of a block of tens of megabytes then costs a few dozen page faults instead of tens
-// of thousands. Only a hint; nothing changes where the system refuses it.
-void HostAdviseHugePages(void* block, size_t size);
+// Blocks of tens of megabytes (file images, decoded Binary values, mesh arrays) are mapped on
+// their own, aligned and sized to whole huge pages, and marked for huge pages: the first touch
+// then costs a few dozen page faults instead of tens of thousands, and freeing one returns it to
+// the system at once. Where the system refuses huge pages the block is still valid.
+void* HostAllocateLargeBlock(size_t size);
+// size as given to HostAllocateLargeBlock.
+void HostFreeLargeBlock(void* block, size_t size);

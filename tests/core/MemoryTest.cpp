@@ -139,3 +139,25 @@ TEST(MemoryTest, ThreadsBalanceOut)
     EXPECT_EQ(after.liveCount, before.liveCount);
     EXPECT_EQ(after.liveBytes, before.liveBytes);
 }
+
+// Around the large-block threshold: every byte is writable and keeps its value, large blocks start
+// on a huge-page boundary, and both kinds are released through the same call.
+TEST(MemoryTest, RawBlocksOnBothSidesOfTheLargeBlockSize)
+{
+    for (const size_t size : {size_t(0), size_t(1), MemLargeBlockSize - 1, MemLargeBlockSize,
+                              MemLargeBlockSize + 12345, size_t(3) * MemLargeBlockSize})
+    {
+        auto* block = static_cast<unsigned char*>(MemAllocateBlock(size));
+        ASSERT_NE(block, nullptr) << size;
+        if (size >= MemLargeBlockSize)
+            EXPECT_EQ(reinterpret_cast<uintptr_t>(block) % (size_t(2) << 20), 0u) << size;
+        if (size)
+        {
+            block[0] = 0x5a;
+            block[size - 1] = 0xa5;
+            EXPECT_EQ(block[0], 0x5a);
+            EXPECT_EQ(block[size - 1], 0xa5);
+        }
+        MemFreeBlock(block, size);
+    }
+}

@@ -5,7 +5,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
-#include <new>
 #include <type_traits>
 
 // An owned array whose storage is counted under the memory category it was given. Resizing
@@ -56,7 +55,7 @@ public:
             return;
         MemTrackFree(GetSize(), m_category);
         std::destroy_n(m_data, m_count);
-        ::operator delete[](m_data);
+        MemFreeBlock(m_data, sizeof(T) * size_t(m_count));
         m_data = nullptr;
         m_count = 0;
     }
@@ -81,10 +80,9 @@ private:
         if (count == 0)
             return true;
         static_assert(alignof(T) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__, "over-aligned elements");
-        m_data = static_cast<T*>(::operator new[](sizeof(T) * size_t(count), std::nothrow));
+        m_data = static_cast<T*>(MemAllocateBlock(sizeof(T) * size_t(count)));
         if (!m_data)
             return false;
-        MemAdviseLargeBlock(m_data, sizeof(T) * size_t(count));
         if (initialise)
             std::uninitialized_value_construct_n(m_data, count);
         else if constexpr (!IsPlain)

@@ -5,6 +5,7 @@
 #include "platform/nMutex.h"
 
 #include <cstdlib>
+#include <new>
 #include <string>
 
 const nMemCategoryName nMemCategoryNames[MemCategoryCount] = {
@@ -106,10 +107,19 @@ void* MemNew(size_t size, uint32_t category)
     return MemWriteHeader(block, size, category);
 }
 
-void MemAdviseLargeBlock(void* block, size_t size)
+void* MemAllocateBlock(size_t size)
 {
     if (size >= MemLargeBlockSize)
-        HostAdviseHugePages(block, size);
+        return HostAllocateLargeBlock(size);
+    return ::operator new[](size ? size : 1, std::nothrow);
+}
+
+void MemFreeBlock(void* block, size_t size)
+{
+    if (size >= MemLargeBlockSize)
+        HostFreeLargeBlock(block, size);
+    else
+        ::operator delete[](block);
 }
 
 void MemDelete(void* user, uint32_t category)

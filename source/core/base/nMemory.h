@@ -53,10 +53,12 @@ size_t MemHeaderedSize(size_t size);
 void* MemWriteHeader(void* block, size_t size, uint32_t category);
 void* MemReadHeader(void* user);
 void* MemNew(size_t size, uint32_t category);
-// Large blocks (file images, decoded Binary values, mesh arrays) ask for huge pages; smaller ones
-// are left as they are.
+// Untracked raw storage for arrays and Binary values: blocks from MemLargeBlockSize up are mapped
+// in whole huge pages (see nHostMemory.h), smaller ones come from the heap. Null when out of memory.
 constexpr size_t MemLargeBlockSize = size_t(4) << 20;
-void MemAdviseLargeBlock(void* block, size_t size);
+void* MemAllocateBlock(size_t size);
+// size as given to MemAllocateBlock.
+void MemFreeBlock(void* block, size_t size);
 void MemDelete(void* user, uint32_t category);
 
 // clang-format off

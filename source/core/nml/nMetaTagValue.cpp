@@ -90,10 +90,9 @@ void nMetaTagValue::SetBinary(const void* data, uint32_t size)
 uint8_t* nMetaTagValue::AllocateBinary(uint32_t size)
 {
     Clear();
-    uint8_t* bytes = new (std::nothrow) uint8_t[size ? size : 1];
+    auto* bytes = static_cast<uint8_t*>(MemAllocateBlock(size));
     if (!bytes)
         return nullptr;
-    MemAdviseLargeBlock(bytes, size);
     m_scalar.binary = bytes;
     m_size = size;
     m_type = TagTypeBinary;
@@ -103,7 +102,7 @@ uint8_t* nMetaTagValue::AllocateBinary(uint32_t size)
 void nMetaTagValue::Clear()
 {
     if (m_type == TagTypeBinary)
-        delete[] m_scalar.binary;
+        MemFreeBlock(m_scalar.binary, m_size);
     m_text.Clear();
     m_scalar = {};
     m_size = 0;
