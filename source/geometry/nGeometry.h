@@ -142,7 +142,8 @@ private:
     void ReadMaterials(nMetaFile& file, const nMetaTag& tag);
     void ReadVertex(const nMetaTag& tag);
     void ReadTextVertex(const nMetaTag& tag);
-    void ReadPolygon(const nMetaTag& tag);
+    // True when every polygon read has corners and names only existing vertices.
+    bool ReadPolygon(const nMetaTag& tag);
     void ReadTextPolygon(const nMetaTag& tag);
     void ReadPolygonNormals(const nMetaTag& tag);
     void ReadVertexNormals(const nMetaTag& tag);

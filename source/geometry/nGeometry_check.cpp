@@ -97,7 +97,16 @@ void nGeometry::DropUnusablePolygons()
                 return true;
         return count == 0;
     };
-    // Sound files, the usual case, are only scanned.
+    // Sound files, the usual case, are only scanned: the runs tile the binding array, so one pass
+    // over each array tells whether any polygon is unusable.
+    uint32_t highest = 0;
+    for (uint32_t b = 0; b < bindings.GetCount(); ++b)
+        highest = std::max(highest, *bindings.At(b));
+    bool cornerless = false;
+    for (uint32_t p = 0; p < polygons.GetCount(); ++p)
+        cornerless |= polygons.At(p)->bindingCount == 0;
+    if (!cornerless && (bindings.GetCount() == 0 || highest < vertices.GetCount()))
+        return;
     uint32_t first = 0;
     while (first < polygons.GetCount() && !unusable(first))
         ++first;
@@ -118,10 +127,16 @@ void nGeometry::Check()
 {
     nLog& log = nLogHolder::Get();
     log << nString::Format("Checking geometry '%s'.\n", GetNameText()).GetText();
-    bool clamped = false;
-    for (uint32_t p = 0; p < polygons.GetCount() && !clamped; ++p)
-        clamped = polygons.At(p)->bindingCount > MaxPolygonBindings;
-    if (clamped)
+    // One pass finds both faults; sound files need nothing more.
+    const uint32_t slots = materials.GetCount();
+    uint32_t mostCorners = 0;
+    uint32_t highestMaterial = 0;
+    for (uint32_t p = 0; p < polygons.GetCount(); ++p)
+    {
+        mostCorners = std::max<uint32_t>(mostCorners, polygons.At(p)->bindingCount);
+        highestMaterial = std::max<uint32_t>(highestMaterial, polygons.At(p)->material);
+    }
+    if (mostCorners > MaxPolygonBindings)
     {
         std::vector<uint32_t> kept(polygons.GetCount());
         for (uint32_t p = 0; p < polygons.GetCount(); ++p)
@@ -133,14 +148,10 @@ void nGeometry::Check()
                    GetNameText(), MaxPolygonBindings)
                    .GetText();
     }
-    const uint32_t slots = materials.GetCount();
-    bool badMaterial = false;
-    for (uint32_t p = 0; p < polygons.GetCount(); ++p)
+    const bool badMaterial = polygons.GetCount() && highestMaterial >= slots;
+    for (uint32_t p = 0; badMaterial && p < polygons.GetCount(); ++p)
         if (polygons.At(p)->material >= slots)
-        {
             polygons.At(p)->material = uint16_t(slots ? slots - 1 : 0);
-            badMaterial = true;
-        }
     if (badMaterial)
         log << "[*] A polygon is using a non-existent material. Source file was probably incomplete.\n";
     bool badUVSet = false;

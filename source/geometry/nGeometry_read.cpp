@@ -26,8 +26,10 @@ bool nGeometry::ParseTag(nMetaFile& file, nMetaTag& tag)
         ReadVertex(*chunk);
     else if (const nMetaTag* textChunk = tag.GetTag("AVertex"))
         ReadTextVertex(*textChunk);
+    // Polygons from a binary chunk are checked as they are read; others are scanned once all chunks are in.
+    bool polygonsUsable = false;
     if (const nMetaTag* chunk = tag.GetTag("Polygon"))
-        ReadPolygon(*chunk);
+        polygonsUsable = ReadPolygon(*chunk);
     else if (const nMetaTag* textChunk = tag.GetTag("APolygon"))
         ReadTextPolygon(*textChunk);
     if (const nMetaTag* chunk = tag.GetTag("PNormal"))
@@ -60,7 +62,8 @@ bool nGeometry::ParseTag(nMetaFile& file, nMetaTag& tag)
         else if (child->GetName() == "ShadowNull")
             flags = child->GetBool() ? flags | FlagShadowNull : flags & ~uint32_t(FlagShadowNull);
     }
-    DropUnusablePolygons();
+    if (!polygonsUsable)
+        DropUnusablePolygons();
     if (vertices.GetCount() == 0)
     {
         log << nString::Format("[!] No vertice in geometry '%s'.\n", GetNameText()).GetText();
@@ -78,7 +81,6 @@ bool nGeometry::ParseTag(nMetaFile& file, nMetaTag& tag)
                    .GetText();
     }
     Check();
-    box = GetMinMax(nullptr);
     const auto elapsed =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
             .count();

@@ -148,6 +148,17 @@ void ForEachUVSet(const nMetaTag& tag, const char* name, const char* tooManyForm
     }
 }
 
+// Shrinks the array to its first count elements, keeping them.
+template <typename T> bool KeepFirst(nAutoArray<T>& array, uint32_t count)
+{
+    nAutoArray<T> kept(array.GetCategory());
+    if (count && !kept.ResizeForOverwrite(count))
+        return false;
+    std::copy_n(array.GetData(), count, kept.GetData());
+    array = static_cast<nAutoArray<T>&&>(kept);
+    return true;
+}
+
 float ChildReal(const nMetaTag& tag, const char* name, float fallback)
 {
     float value = fallback;
@@ -165,11 +176,21 @@ void nGeometry::ReadVertex(const nMetaTag& tag)
     const bool hasData = GetBinary(tag.GetTag("Data"), data);
     if (!SizeVertices(vertices, count, data.size / 12, hasData, GetNameText()))
         return;
-    for (uint32_t i = 0; i < count; ++i)
+    const auto positionAt = [&data](uint32_t i)
     {
         const uint8_t* at = data.bytes + size_t(i) * 12;
-        *vertices.At(i) = nVector(ReadF32(at), ReadF32(at + 4), ReadF32(at + 8), 1.0f);
+        return nVector(ReadF32(at), ReadF32(at + 4), ReadF32(at + 8), 1.0f);
+    };
+    // The box is taken while the positions are at hand rather than in another pass over them.
+    nMinMax bounds(positionAt(0), positionAt(0));
+    for (uint32_t i = 0; i < count; ++i)
+    {
+        const nVector position = positionAt(i);
+        *vertices.At(i) = position;
+        bounds.min = bounds.min.Min(position);
+        bounds.max = bounds.max.Max(position);
     }
+    box = bounds;
 }
 
 void nGeometry::ReadTextVertex(const nMetaTag& tag)
@@ -186,19 +207,21 @@ void nGeometry::ReadTextVertex(const nMetaTag& tag)
         if (index >= count)
         {
             nLogHolder::Get() << "[!] Corrupter <AVertex> tag, more vertice than expected.\n";
-            return;
+            break;
         }
         nVector& vertex = *vertices.At(index++);
         vertex = nVector();
         vertex.Parse(child);
         vertex.w = 1.0f;
     }
+    box = GetMinMax(nullptr);
 }
 
 // Polygons are read until the data or the declared bindings run out; the arrays then hold exactly
-// the polygons read, so every run lies inside the binding array. A first walk finds how many fit,
-// so that a file of a million polygons is stored once, not staged.
-void nGeometry::ReadPolygon(const nMetaTag& tag)
+// the polygons read, so every run lies inside the binding array. Both arrays are sized from the
+// declared counts, which the data bounds, and filled in one walk; only a file that ends early or
+// declares more bindings than its polygons use is trimmed afterwards.
+bool nGeometry::ReadPolygon(const nMetaTag& tag)
 {
     nLog& log = nLogHolder::Get();
     uint32_t count = 0;
@@ -209,11 +232,11 @@ void nGeometry::ReadPolygon(const nMetaTag& tag)
     const uint32_t bindingCount = declaredBindings > 0 ? uint32_t(declaredBindings) : 0;
     BinaryData data;
     if (!GetBinary(tag.GetTag("Data"), data))
-        return;
+        return false;
     if (count == 0 || bindingCount == 0)
     {
         log << "[!] Could not allocate polygon/binding memory.\n";
-        return;
+        return false;
     }
     if (uint64_t(count) * 8 > data.size || uint64_t(bindingCount) * 4 > data.size)
     {
@@ -222,49 +245,53 @@ void nGeometry::ReadPolygon(const nMetaTag& tag)
                    "holds.\n",
                    GetNameText(), count, bindingCount)
                    .GetText();
-        return;
+        return false;
     }
-    uint32_t fitting = 0;
-    uint32_t offset = 0;
-    uint32_t used = 0;
-    while (fitting < count && offset + 4 <= data.size)
-    {
-        const uint32_t corners = ReadU32(data.bytes + offset);
-        if (corners > UINT16_MAX || corners > bindingCount - used ||
-            uint64_t(offset) + 8 + uint64_t(corners) * 4 > data.size)
-            break;
-        ++fitting;
-        used += corners;
-        offset += 8 + corners * 4;
-    }
-    if (fitting < count)
-        log << nString::Format("[*] Polygon data of geometry '%s' ends early: %u of %u polygon(s) read.\n",
-                               GetNameText(), fitting, count)
-                   .GetText();
-    if (!SetPolygonCount(fitting))
-        return;
-    if (!bindings.ResizeForOverwrite(used))
+    SetPolygonCount(0);
+    if (!polygons.ResizeForOverwrite(count) || !bindings.ResizeForOverwrite(bindingCount))
     {
         log << "[!] Could not allocate polygon/binding memory.\n";
         SetPolygonCount(0);
-        return;
+        return false;
     }
-    offset = 0;
-    uint32_t next = 0;
-    for (uint32_t p = 0; p < fitting; ++p)
+    uint32_t read = 0;
+    uint32_t offset = 0;
+    uint32_t used = 0;
+    uint32_t highest = 0;
+    bool cornerless = false;
+    while (read < count && offset + 4 <= data.size)
     {
         const uint8_t* run = data.bytes + offset;
         const uint32_t corners = ReadU32(run);
+        if (corners > UINT16_MAX || corners > bindingCount - used ||
+            uint64_t(offset) + 8 + uint64_t(corners) * 4 > data.size)
+            break;
         const uint32_t material = ReadU32(run + 4 + corners * 4);
-        nPolygon& polygon = *polygons.At(p);
+        nPolygon& polygon = *polygons.At(read++);
         polygon.bindingCount = uint16_t(corners);
         polygon.material = uint16_t(material < UINT16_MAX ? material : UINT16_MAX);
-        polygon.firstBinding = next;
+        polygon.firstBinding = used;
+        uint32_t* corner = bindings.At(used);
         for (uint32_t c = 0; c < corners; ++c)
-            *bindings.At(next + c) = ReadU32(run + 4 + c * 4);
-        next += corners;
+        {
+            corner[c] = ReadU32(run + 4 + c * 4);
+            highest = std::max(highest, corner[c]);
+        }
+        cornerless |= corners == 0;
+        used += corners;
         offset += 8 + corners * 4;
     }
+    if (read < count)
+        log << nString::Format("[*] Polygon data of geometry '%s' ends early: %u of %u polygon(s) read.\n",
+                               GetNameText(), read, count)
+                   .GetText();
+    if ((read < count && !KeepFirst(polygons, read)) || (used < bindingCount && !KeepFirst(bindings, used)))
+    {
+        log << "[!] Could not allocate polygon/binding memory.\n";
+        SetPolygonCount(0);
+        return false;
+    }
+    return !cornerless && (used == 0 || highest < vertices.GetCount());
 }
 
 void nGeometry::ReadTextPolygon(const nMetaTag& tag)
@@ -353,7 +380,7 @@ void nGeometry::ReadVertexNormals(const nMetaTag& tag)
 {
     BinaryData data;
     if (GetCountedData(tag, "VNormal", data) &&
-        !FillFromBinary(vertexNormals, GetBindingTotal(), data, 3, UnitVectorDecoder()))
+        !FillFromBinary(vertexNormals, bindings.GetCount(), data, 3, UnitVectorDecoder()))
         nLogHolder::Get()
             << nString::Format("[!] Incomplete vertex normal chunk loading '%s'.\n", GetNameText()).GetText();
 }
@@ -362,7 +389,7 @@ void nGeometry::ReadVertexTangents(const nMetaTag& tag)
 {
     BinaryData data;
     if (GetCountedData(tag, "VTangent", data) &&
-        !FillFromBinary(tangentFrames, GetBindingTotal(), data, 6, DecodeTangentFrame))
+        !FillFromBinary(tangentFrames, bindings.GetCount(), data, 6, DecodeTangentFrame))
         nLogHolder::Get() << nString::Format("[!] Incomplete vertex tangent chunk loading '%s'.\n",
                                              GetNameText())
                                  .GetText();
@@ -377,7 +404,7 @@ void nGeometry::ReadColors(const nMetaTag& tag)
         log << "[!] Expected <Data> tag under <RGB> tag.\n";
         return;
     }
-    const uint32_t total = GetBindingTotal();
+    const uint32_t total = bindings.GetCount();
     const bool alpha = uint64_t(data.size) == uint64_t(total) * 16;
     const auto decode = [alpha](const uint8_t* at)
     { return nColor(ReadF32(at), ReadF32(at + 4), ReadF32(at + 8), alpha ? ReadF32(at + 12) : 1.0f); };
@@ -401,7 +428,7 @@ void nGeometry::ReadTextColors(const nMetaTag& tag)
         log << "[!] No data tag in <ARGB>.\n";
         return;
     }
-    const uint32_t total = GetBindingTotal();
+    const uint32_t total = bindings.GetCount();
     if (total == 0 || !colors.Resize(total))
     {
         log << nString::Format("[!] Could not allocate RGB for geometry '%s'.\n", GetNameText()).GetText();
@@ -428,7 +455,7 @@ void nGeometry::ReadTextColors(const nMetaTag& tag)
 
 void nGeometry::ReadUV(const nMetaTag& tag)
 {
-    const uint32_t total = GetBindingTotal();
+    const uint32_t total = bindings.GetCount();
     const auto read = [this, total](const nMetaTag& data, uint32_t set)
     {
         BinaryData bytes;
@@ -446,7 +473,7 @@ void nGeometry::ReadUV(const nMetaTag& tag)
 
 void nGeometry::ReadTextUV(const nMetaTag& tag)
 {
-    const uint32_t total = GetBindingTotal();
+    const uint32_t total = bindings.GetCount();
     const auto read = [this, total](const nMetaTag& data, uint32_t set)
     {
         nLog& log = nLogHolder::Get();

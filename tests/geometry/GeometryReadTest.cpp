@@ -212,6 +212,8 @@ TEST_F(GeometryReadTest, TextFileRoundTripsThroughTheBinaryForm)
     EXPECT_EQ(back.GetMaterial(0)->glossiness, 0.75f);
     EXPECT_EQ(back.uvSets[0].At(0)->u, 0.5f);
     EXPECT_EQ(back.colors.At(0)->a, 0.5f);
+    ExpectVector(back.box.min, 0.0f, 0.0f, 0.0f);
+    ExpectVector(back.box.max, 1.0f, 1.0f, 0.0f);
 }
 
 TEST_F(GeometryReadTest, PolygonNamingAMissingVertexIsDroppedWithItsAttributes)

@@ -117,16 +117,6 @@ void nVector::Ceil()
     w = std::ceil(w);
 }
 
-nVector nVector::Max(const nVector& other) const
-{
-    return nVector(std::max(x, other.x), std::max(y, other.y), std::max(z, other.z));
-}
-
-nVector nVector::Min(const nVector& other) const
-{
-    return nVector(std::min(x, other.x), std::min(y, other.y), std::min(z, other.z));
-}
-
 void nVector::ClampLength(float minLength, float maxLength)
 {
     const float squared = LengthSquared();

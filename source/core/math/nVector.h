@@ -38,8 +38,15 @@ public:
     void ClampVector(const nVector& lo, const nVector& hi);
     void Floor();
     void Ceil();
-    nVector Max(const nVector& other) const;
-    nVector Min(const nVector& other) const;
+    // Inline: bounding boxes of whole meshes call these once per vertex.
+    nVector Max(const nVector& other) const
+    {
+        return nVector(x < other.x ? other.x : x, y < other.y ? other.y : y, z < other.z ? other.z : z);
+    }
+    nVector Min(const nVector& other) const
+    {
+        return nVector(other.x < x ? other.x : x, other.y < y ? other.y : y, other.z < z ? other.z : z);
+    }
     void ClampLength(float minLength, float maxLength);
     nVector FaceForward(const nVector& normal) const;
     bool IsEqual(const nVector& other) const;
