@@ -1,5 +1,6 @@
 #include "platform/nHostMemory.h"
 
+#include <malloc.h>
 #include <sys/mman.h>
 
 #include <cstdint>
@@ -7,6 +8,19 @@
 namespace
 {
 constexpr size_t HugePageSize = size_t(2) << 20;
+constexpr size_t HeapKeepSize = size_t(256) << 20;
+
+// Large blocks bypass the heap, so the heap's own mapping threshold, which it raises only when it
+// frees a block it mapped, would stay at 128 KiB and map every medium block (the arrays of an
+// octree leaf) on its own, faulting it in afresh each time. Everything below the large-block size
+// comes from the heap instead, and freed heap memory up to HeapKeepSize is kept for the next
+// allocations rather than handed back and faulted in again.
+[[maybe_unused]] const bool heapTuned = []
+{
+    mallopt(M_MMAP_THRESHOLD, int(HostLargeBlockSize));
+    mallopt(M_TRIM_THRESHOLD, int(HeapKeepSize));
+    return true;
+}();
 
 size_t MappedLength(size_t size)
 {

@@ -2,6 +2,9 @@
 
 #include <cstddef>
 
+// From this size up, blocks are mapped as below; smaller ones come from the heap.
+constexpr size_t HostLargeBlockSize = size_t(4) << 20;
+
 // Blocks of tens of megabytes (file images, decoded Binary values, mesh arrays) are mapped on
 // their own, aligned and sized to whole huge pages, and marked for huge pages: the first touch
 // then costs a few dozen page faults instead of tens of thousands, and freeing one returns it to

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/nHostMemory.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -55,7 +57,7 @@ void* MemReadHeader(void* user);
 void* MemNew(size_t size, uint32_t category);
 // Untracked raw storage for arrays and Binary values: blocks from MemLargeBlockSize up are mapped
 // in whole huge pages (see nHostMemory.h), smaller ones come from the heap. Null when out of memory.
-constexpr size_t MemLargeBlockSize = size_t(4) << 20;
+constexpr size_t MemLargeBlockSize = HostLargeBlockSize;
 void* MemAllocateBlock(size_t size);
 // size as given to MemAllocateBlock.
 void MemFreeBlock(void* block, size_t size);
