@@ -98,7 +98,6 @@ private:
     void RemoveLayersOf(const nProjectSceneInstance* instance);
     // Invalidates the script handles on the instance, its layers and its scene, then frees it.
     void DestroyInstance(nProjectSceneInstance* instance);
-    void ClearDeadSceneGlobal();
     void RenderLayer(nProjectLayer* layer, uint32_t flags, bool first);
     void RenderScene(nScene* scene, uint32_t flags);
 

@@ -6,11 +6,8 @@
 #include "engine/project/nProjectLayer.h"
 #include "engine/project/nProjectSceneInstance.h"
 #include "engine/scene/nScene.h"
-#include "script/SquirrelObject.h"
-#include "script/nCObject.h"
 #include "script/nObjectType.h"
 #include "script/nScriptValue.h"
-#include "script/nSquirrelObject.h"
 
 #include <new>
 
@@ -129,31 +126,8 @@ void nProject::DestroyInstance(nProjectSceneInstance* instance)
         m_vm.InvalidateNativeObject(scene);
     instance->Release();
     if (scene)
-        ClearDeadSceneGlobal();
+        m_vm.ClearDeadNativeGlobal("g_scene");
     delete instance;
-}
-
-// A dying scene names itself in "g_scene" while its items go and then turns that handle dead;
-// unless one of its handlers named another scene, scripts then find null there.
-void nProject::ClearDeadSceneGlobal()
-{
-    if (!m_vm.IsOpen())
-        return;
-    nScriptValue current;
-    if (!m_vm.GetSlot("g_scene", current, nullptr) || !current.GetScriptObject())
-        return;
-    const auto* object = static_cast<const nSquirrelObject*>(current.GetScriptObject());
-    const SquirrelObject handle(m_vm.GetHandle(), object->GetHandle());
-    const auto* record = static_cast<const nCObject*>(handle.GetUserPointer(nCObject::GetClassTag()));
-    if (!record || record->GetType() != ObjectTypeDeletedNative)
-        return;
-    HSQUIRRELVM vm = m_vm.GetHandle();
-    const SQInteger top = sq_gettop(vm);
-    sq_pushroottable(vm);
-    sq_pushstring(vm, "g_scene", -1);
-    sq_pushnull(vm);
-    sq_set(vm, -3);
-    sq_settop(vm, top);
 }
 
 nProjectLayer* nProject::AddLayer(nProjectSceneInstance* instance, float zOrder)
