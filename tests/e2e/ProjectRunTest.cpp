@@ -135,6 +135,20 @@ const RunCase RunCases[] = {
      0,
      {"[S] g_scene null\n"},
      {"[!]"}},
+    {"an unload asked for again while the project hears of it is refused",
+     {{"game.ngp", GameProject},
+      {"empty.nms", "<NML=1.0>\n<Scene=<Items>>"},
+      {"main.nut",
+       "class Main {\n"
+       "  function OnSetup(p) { ProjectUnloadScene(p, ProjectInstantiateScene(p, \"empty.nms\")); }\n"
+       "  function OnUnloadScene(p, i) { print(\"unloading\"); ProjectUnloadScene(p, i); }\n"
+       "  function OnUpdate(p) { print(\"scenes \" + ObjectIsValid(ProjectFindScene(p, \"empty.nms\"))); "
+       "ProjectEnd(p); }\n"
+       "}\n"}},
+     ProjectRun,
+     0,
+     {"[S] unloading\n", "[*] Scene instance 'empty.nms' is already being unloaded.\n", "[S] scenes false\n"},
+     {"[!]"}},
     {"a script error ends the run with code 3",
      {{"game.ngp", GameProject}, {"main.nut", MainScript("", "throw \"boom\";")}},
      ProjectRun,

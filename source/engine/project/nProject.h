@@ -105,6 +105,8 @@ private:
     nSquirrelVM m_vm;
     nProjectScriptUnit m_unit;
     nList<nProjectSceneInstance*> m_scenes;
+    // Instances whose unload is telling the project script, compared by address only.
+    nList<const nProjectSceneInstance*> m_unloading;
     bool m_busy = false;
     nString m_name;
     nString m_path;

@@ -84,12 +84,25 @@ nProjectSceneInstance* nProject::InstantiateScene(nMetaFile& document, nMetaTag&
     return instance;
 }
 
+// The project script hears of the unload first and may ask for it again from there; that nested
+// request is refused, or each one would tell the script again without end.
 void nProject::Unload(nProjectSceneInstance* instance)
 {
     if (!CheckNotBusy("nProject::Unload") || !instance)
         return;
+    if (m_unloading.Find(instance))
+    {
+        nLogHolder::Get() << "[*] Scene instance '" << instance->GetName() << "' is already being unloaded.\n";
+        return;
+    }
+    if (!m_unloading.PushBack(instance))
+    {
+        nLogHolder::Get() << "[!] Failed to allocate the unload record of a scene instance.\n";
+        return;
+    }
     const nScriptValue handle(ObjectTypeProjectScene, instance);
     SendEvent("OnUnloadScene", &handle, nullptr);
+    m_unloading.Remove(instance);
     RemoveLayersOf(instance);
     if (!m_scenes.Remove(instance))
     {
