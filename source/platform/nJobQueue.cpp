@@ -179,8 +179,8 @@ bool nJobQueue::WaitForGroup(nJobGroup* group, bool block)
 }
 
 // Nothing else would ever take a job that no worker's id matches (with no worker thread, that is
-// every job): a caller that waits runs it itself instead of waiting forever. The mask is read
-// under the queue mutex, which also guards the worker ids.
+// every job): a caller that waits runs it itself instead of waiting forever. The test runs under
+// the queue mutex, which also guards the worker ids.
 bool nJobQueue::RunPendingJobHere()
 {
     return RunFirstPendingJob([this](uint32_t mask) { return (mask & m_workerIds) == 0; });
