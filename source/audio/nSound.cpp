@@ -4,6 +4,7 @@
 #include "audio/nMixerData.h"
 #include "render/nCoreEventData.h"
 #include "render/nEngineServices.h"
+#include "render/nProfileScope.h"
 #include "script/nCObject.h"
 
 nSound::nSound(nEngineServices* engine) : m_engine(engine) {}
@@ -25,6 +26,7 @@ nSound::~nSound()
 
 void nSound::Setup()
 {
+    const nProfileScope scope(m_engine, "Sound Setup");
     if (m_engine)
         m_engine->GetMixer()->UploadSample(this);
 }

@@ -61,12 +61,18 @@ bool nJobQueue::CreateWorkers(uint32_t count)
         }
         worker->Resume();
         m_workers.push_back(std::move(worker));
+        m_queueMutex.Lock();
+        m_workerIds |= id;
+        m_queueMutex.Unlock();
     }
     return true;
 }
 
 void nJobQueue::StopWorkers()
 {
+    m_queueMutex.Lock();
+    m_workerIds = 0;
+    m_queueMutex.Unlock();
     for (auto& worker : m_workers)
         worker->RequestStop();
     m_wakeUp.Signal();
@@ -112,11 +118,17 @@ bool nJobQueue::AddJob(nJob* job, nJobGroup* group)
 
 bool nJobQueue::RunNextJob(uint32_t workerId)
 {
+    return RunFirstPendingJob([workerId](uint32_t mask) { return (mask & workerId) != 0; });
+}
+
+template <typename Fits>
+bool nJobQueue::RunFirstPendingJob(Fits fits)
+{
     nJob* job = nullptr;
     m_queueMutex.Lock();
     for (auto* node = m_pending.GetHead(); node; node = node->next)
     {
-        if ((node->value->GetWorkerMask() & workerId) == 0)
+        if (!fits(node->value->GetWorkerMask()))
             continue;
         // The job joins the running list before it leaves the pending one, so a waiter never
         // sees it in neither list while it still has to run.
@@ -166,11 +178,12 @@ bool nJobQueue::WaitForGroup(nJobGroup* group, bool block)
     return PollUntilIdle([&] { return IsGroupBusy(group); }, block, [this] { return RunPendingJobHere(); });
 }
 
-// With no worker thread (none could start, or none was made) nothing else would ever take a
-// pending job: a caller that waits runs them itself instead of waiting forever.
+// Nothing else would ever take a job that no worker's id matches (with no worker thread, that is
+// every job): a caller that waits runs it itself instead of waiting forever. The test runs under
+// the queue mutex, which also guards the worker ids.
 bool nJobQueue::RunPendingJobHere()
 {
-    return m_workers.empty() && RunNextJob(nJob::AnyWorker);
+    return RunFirstPendingJob([this](uint32_t mask) { return (mask & m_workerIds) == 0; });
 }
 
 // Jobs of the group that have finished leave it on the way.

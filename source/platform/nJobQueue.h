@@ -13,8 +13,9 @@ class nJobGroup;
 class nJobWorkerThread;
 
 // Jobs run in the order they were added, each on the first free worker whose id matches its mask.
-// Locks are taken in the order group, queue, running. Waiting for a job or a group polls; without
-// any worker thread the waiting caller runs the pending jobs itself.
+// Locks are taken in the order group, queue, running. Waiting for a job or a group polls; a job
+// that no running worker can take (none started, or its mask shares no bit with any worker's id)
+// is run by the waiting caller itself.
 class nJobQueue
 {
 public:
@@ -42,6 +43,10 @@ private:
     bool IsBusy(nJob* job);
     bool IsGroupBusy(nJobGroup* group);
     bool RunPendingJobHere();
+    // Moves the first pending job that fits to the running list, runs it and takes it off again;
+    // false when none fits.
+    template <typename Fits>
+    bool RunFirstPendingJob(Fits fits);
 
     std::vector<std::unique_ptr<nJobWorkerThread>> m_workers;
     nMutex m_queueMutex;
@@ -49,4 +54,7 @@ private:
     nList<nJob*> m_pending;
     nList<nJob*> m_running;
     nEvent m_wakeUp;
+    // The ids of the started workers OR-ed together, guarded by the queue mutex: a job whose mask
+    // shares no bit with it cannot run on any of them.
+    uint32_t m_workerIds = 0;
 };

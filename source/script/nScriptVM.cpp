@@ -13,6 +13,8 @@ void nScriptVM::SetListener(nScriptVMListener* listener, bool)
     m_listener = listener;
 }
 
+void nScriptVM::ClearDeadNativeGlobal(const char*) {}
+
 void nScriptVM::RaiseError(const char* text)
 {
     if (m_listener)

@@ -55,6 +55,9 @@ public:
     virtual bool PushArgument(const nScriptValue& value) = 0;
     virtual bool EndCall(nScriptValue* out) = 0;
     virtual uint32_t InvalidateNativeObject(const void* object) = 0;
+    // A root-table global whose engine object was invalidated becomes null, so scripts find
+    // nothing there rather than a dead handle.
+    virtual void ClearDeadNativeGlobal(const char* name);
     virtual bool IsOpen() const = 0;
     virtual bool Open() = 0;
     virtual void RaiseError(const char* text);

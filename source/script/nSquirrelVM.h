@@ -33,6 +33,7 @@ public:
     bool PushArgument(const nScriptValue& value) override;
     bool EndCall(nScriptValue* out) override;
     uint32_t InvalidateNativeObject(const void* object) override;
+    void ClearDeadNativeGlobal(const char* name) override;
     bool IsOpen() const override { return m_vm != nullptr && !m_closing && !m_closeDeferred; }
     bool Open() override;
     void Close() override;

@@ -3,6 +3,7 @@
 #include "core/base/nLog.h"
 #include "platform/nPlatform.h"
 #include "script/nCObject.h"
+#include "script/nObjectType.h"
 #include "script/nScriptValue.h"
 #include "script/nSquirrelObject.h"
 
@@ -248,6 +249,26 @@ bool nSquirrelVM::GetSlot(const char* name, nScriptValue& out, nScriptObject* pa
     }
     sq_settop(m_vm, top);
     return found;
+}
+
+void nSquirrelVM::ClearDeadNativeGlobal(const char* name)
+{
+    if (!IsOpen() || !name)
+        return;
+    const SQInteger top = sq_gettop(m_vm);
+    sq_pushroottable(m_vm);
+    sq_pushstring(m_vm, name, -1);
+    SQUserPointer pointer = nullptr;
+    if (SQ_SUCCEEDED(sq_get(m_vm, -2)) && sq_gettype(m_vm, -1) == OT_INSTANCE &&
+        SQ_SUCCEEDED(sq_getinstanceup(m_vm, -1, &pointer, nCObject::GetClassTag())) && pointer &&
+        static_cast<const nCObject*>(pointer)->GetType() == ObjectTypeDeletedNative)
+    {
+        sq_poptop(m_vm);
+        sq_pushstring(m_vm, name, -1);
+        sq_pushnull(m_vm);
+        sq_set(m_vm, -3);
+    }
+    sq_settop(m_vm, top);
 }
 
 bool nSquirrelVM::ArrayAppend(const nScriptValue& value, nScriptObject* array)

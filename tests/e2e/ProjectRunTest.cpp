@@ -127,6 +127,28 @@ const RunCase RunCases[] = {
      {"[H] Opening data source from 'game.ngp' (Project).\n", "Parsing NML environment...\n",
       "[S] setup true\n", "[S] frame 1\n", "[S] frame 2\n", "Freeing 1 resource cache(s)...\n", "Done.\n"},
      {"[S] frame 3\n", "[!]"}},
+    {"a scene the script made and let go leaves g_scene null",
+     {{"game.ngp", GameProject},
+      {"main.nut", MainScript("local s = ProjectNewScene(p); s = null;",
+                              "print(\"g_scene \" + (g_scene == null ? \"null\" : \"set\")); ProjectEnd(p);")}},
+     ProjectRun,
+     0,
+     {"[S] g_scene null\n"},
+     {"[!]"}},
+    {"an unload asked for again while the project hears of it is refused",
+     {{"game.ngp", GameProject},
+      {"empty.nms", "<NML=1.0>\n<Scene=<Items>>"},
+      {"main.nut",
+       "class Main {\n"
+       "  function OnSetup(p) { ProjectUnloadScene(p, ProjectInstantiateScene(p, \"empty.nms\")); }\n"
+       "  function OnUnloadScene(p, i) { print(\"unloading\"); ProjectUnloadScene(p, i); }\n"
+       "  function OnUpdate(p) { print(\"scenes \" + ObjectIsValid(ProjectFindScene(p, \"empty.nms\"))); "
+       "ProjectEnd(p); }\n"
+       "}\n"}},
+     ProjectRun,
+     0,
+     {"[S] unloading\n", "[*] Scene instance 'empty.nms' is already being unloaded.\n", "[S] scenes false\n"},
+     {"[!]"}},
     {"a script error ends the run with code 3",
      {{"game.ngp", GameProject}, {"main.nut", MainScript("", "throw \"boom\";")}},
      ProjectRun,

@@ -65,6 +65,17 @@ TEST_F(SoundLoader, LoadedSoundJoinsTheCacheAndIsAnsweredAgain)
     EXPECT_EQ(m_mixer.uploads, 1);
 }
 
+TEST_F(SoundLoader, SetupIsTimedUnderItsProfilerScope)
+{
+    nSound* sound = m_engine.LoadSound("s.wav");
+    ASSERT_NE(sound, nullptr);
+    sound->Setup();
+    const Quenvar::ProfileScope* setup = m_engine.GetProfileScope("Sound Setup");
+    ASSERT_TRUE(setup);
+    EXPECT_EQ(setup->runs, 2u);
+    EXPECT_EQ(m_mixer.uploads, 2);
+}
+
 TEST_F(SoundLoader, FailuresAreLoggedAndNothingIsKept)
 {
     static std::vector<std::string> missing;

@@ -77,8 +77,6 @@ TEST(JobQueueTest, JobsRunOnlyOnWorkersMatchingTheirMasks)
     ASSERT_TRUE(queue.CreateWorkers(4));
     EXPECT_EQ(queue.GetWorkerCount(), 4u);
 
-    RecordingJob unreachable(8); // ids are 1 to 4
-    ASSERT_TRUE(queue.AddJob(&unreachable));
     std::vector<std::unique_ptr<RecordingJob>> onlyFour;
     nJobGroup group;
     for (int i = 0; i < 50; ++i)
@@ -98,6 +96,9 @@ TEST(JobQueueTest, JobsRunOnlyOnWorkersMatchingTheirMasks)
     EXPECT_EQ(threads.size(), 1u);
     EXPECT_EQ(threads.count(std::this_thread::get_id()), 0u);
 
+    // No worker takes it, and a look that does not wait leaves it pending.
+    RecordingJob unreachable(8); // ids are 1 to 4
+    ASSERT_TRUE(queue.AddJob(&unreachable));
     EXPECT_TRUE(queue.WaitForJob(&unreachable, false));
     EXPECT_EQ(unreachable.runs.load(), 0);
     queue.StopWorkers();
@@ -183,6 +184,27 @@ TEST(JobQueueTest, WithoutWorkersTheWaitingCallerRunsThePendingJobs)
     EXPECT_TRUE(queue.WaitForGroup(&group, true));
     EXPECT_EQ(grouped.runs.load(), 1);
     EXPECT_EQ(grouped.threads.count(std::this_thread::get_id()), 1u);
+    EXPECT_EQ(queue.GetPendingCount(), 0u);
+}
+
+// A mask that shares no bit with any worker's id would leave the job pending for good: a caller
+// that waits for it runs it instead, while the jobs workers can take stay theirs.
+TEST(JobQueueTest, AJobNoWorkerCanTakeIsRunByTheWaitingCaller)
+{
+    nJobQueue queue;
+    ASSERT_TRUE(queue.CreateWorkers(2)); // ids 1 and 2
+    RecordingJob forEight(8), forNone(0), forTwo(2);
+    nJobGroup group;
+    ASSERT_TRUE(queue.AddJob(&forEight));
+    ASSERT_TRUE(queue.AddJob(&forNone, &group));
+    ASSERT_TRUE(queue.AddJob(&forTwo, &group));
+    EXPECT_TRUE(queue.WaitForJob(&forEight, true));
+    EXPECT_TRUE(queue.WaitForGroup(&group, true));
+    for (RecordingJob* job : {&forEight, &forNone, &forTwo})
+        EXPECT_EQ(job->runs.load(), 1);
+    EXPECT_EQ(forEight.threads.count(std::this_thread::get_id()), 1u);
+    EXPECT_EQ(forNone.threads.count(std::this_thread::get_id()), 1u);
+    EXPECT_EQ(forTwo.threads.count(std::this_thread::get_id()), 0u);
     EXPECT_EQ(queue.GetPendingCount(), 0u);
 }
 

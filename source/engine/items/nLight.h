@@ -89,7 +89,8 @@ public:
     float GetEdgeAngle() const { return m_settings.edgeAngle; }
     void SetEdgeAngle(float radians) { m_settings.edgeAngle = radians; }
     const nFrustum& GetFrustum() const { return m_frustum; }
-    // The texture the light projects, held by a counted reference; a reset keeps it.
+    // The texture the light projects, held by a counted reference; a reset keeps it. Setting one
+    // forgets a name kept from a failed load.
     nTexture* GetProjectionMap() const { return m_projectionMap.Get(); }
     void SetProjectionMap(nTexture* texture);
 
@@ -143,4 +144,7 @@ private:
     Settings m_settings;
     nFrustum m_frustum;
     nSharedPtr<nTexture> m_projectionMap;
+    // The name a block gave for a projection map that did not load, written back in its place so
+    // that saving a scene whose texture is missing does not drop the reference.
+    nString m_unloadedProjectionMapName;
 };

@@ -18,9 +18,11 @@ void nObject::GetMinMax(nMinMax& out)
 void nObject::SetGeometry(nGeometry* geometry)
 {
     m_geometry = geometry;
+    m_unloadedGeometryName.Clear();
 }
 
 void nObject::SetOccluder(nGeometry* occluder)
 {
     m_occluder = occluder;
+    m_unloadedOccluderName.Clear();
 }

@@ -21,6 +21,7 @@ public:
     bool IsGeometryCached() const { return m_cacheGeometry; }
     void SetGeometryCached(bool cached) { m_cacheGeometry = cached; }
     // Null clears; the object takes a reference on the new geometry and drops the old one.
+    // Either way a name kept from a failed load is forgotten.
     void SetGeometry(nGeometry* geometry);
     nGeometry* GetGeometry() const { return m_geometry.Get(); }
     // Only held, read and written back: nothing draws or culls with it.
@@ -37,8 +38,15 @@ public:
 private:
     // "Geometry" or "Occluder": loads the named geometry and makes it the object's.
     void ReadGeometryTag(const nMetaTag& tag);
+    // The geometry's name, or without a geometry the name its load was asked for, when either is set.
+    static void WriteGeometryName(nMetaTag& block, const char* tagName, const nGeometry* geometry,
+                                  const nString& unloadedName);
 
     nSharedPtr<nGeometry> m_geometry;
     nSharedPtr<nGeometry> m_occluder;
+    // The names a block gave for a geometry or occluder that did not load, written back in their
+    // place so that saving a scene whose files are missing does not drop the references.
+    nString m_unloadedGeometryName;
+    nString m_unloadedOccluderName;
     bool m_cacheGeometry = true;
 };

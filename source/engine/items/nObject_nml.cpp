@@ -48,15 +48,14 @@ nMetaTag* nObject::SerializeTag(nMetaFile& file) const
     AddChildBlock(*tag, nItem::SerializeTag(file));
     if (!m_cacheGeometry)
         tag->AddChildBool("CacheGeometry", false);
-    if (m_geometry && !m_geometry->name.IsEmpty())
-        tag->AddChildString("Geometry", m_geometry->name.GetText());
-    if (m_occluder && !m_occluder->name.IsEmpty())
-        tag->AddChildString("Occluder", m_occluder->name.GetText());
+    WriteGeometryName(*tag, "Geometry", m_geometry.Get(), m_unloadedGeometryName);
+    WriteGeometryName(*tag, "Occluder", m_occluder.Get(), m_unloadedOccluderName);
     return tag;
 }
 
 // A value of another kind is reported and keeps what the object had; a geometry that cannot be
-// loaded leaves the object without one (the loader and the not-found hook have said why).
+// loaded leaves the object without one (the loader and the not-found hook have said why) but
+// keeps its name for the writer.
 void nObject::ReadGeometryTag(const nMetaTag& tag)
 {
     nString name;
@@ -71,4 +70,14 @@ void nObject::ReadGeometryTag(const nMetaTag& tag)
         SetOccluder(geometry);
     else
         SetGeometry(geometry);
+    if (!geometry)
+        (occluder ? m_unloadedOccluderName : m_unloadedGeometryName) = name;
+}
+
+void nObject::WriteGeometryName(nMetaTag& block, const char* tagName, const nGeometry* geometry,
+                                const nString& unloadedName)
+{
+    const nString& name = geometry ? geometry->name : unloadedName;
+    if (!name.IsEmpty())
+        block.AddChildString(tagName, name.GetText());
 }

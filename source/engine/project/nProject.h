@@ -98,7 +98,6 @@ private:
     void RemoveLayersOf(const nProjectSceneInstance* instance);
     // Invalidates the script handles on the instance, its layers and its scene, then frees it.
     void DestroyInstance(nProjectSceneInstance* instance);
-    void ClearDeadSceneGlobal();
     void RenderLayer(nProjectLayer* layer, uint32_t flags, bool first);
     void RenderScene(nScene* scene, uint32_t flags);
 
@@ -106,6 +105,8 @@ private:
     nSquirrelVM m_vm;
     nProjectScriptUnit m_unit;
     nList<nProjectSceneInstance*> m_scenes;
+    // Instances whose unload is telling the project script, compared by address only.
+    nList<const nProjectSceneInstance*> m_unloading;
     bool m_busy = false;
     nString m_name;
     nString m_path;

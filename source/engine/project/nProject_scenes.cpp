@@ -6,11 +6,8 @@
 #include "engine/project/nProjectLayer.h"
 #include "engine/project/nProjectSceneInstance.h"
 #include "engine/scene/nScene.h"
-#include "script/SquirrelObject.h"
-#include "script/nCObject.h"
 #include "script/nObjectType.h"
 #include "script/nScriptValue.h"
-#include "script/nSquirrelObject.h"
 
 #include <new>
 
@@ -87,12 +84,25 @@ nProjectSceneInstance* nProject::InstantiateScene(nMetaFile& document, nMetaTag&
     return instance;
 }
 
+// The project script hears of the unload first and may ask for it again from there; that nested
+// request is refused, or each one would tell the script again without end.
 void nProject::Unload(nProjectSceneInstance* instance)
 {
     if (!CheckNotBusy("nProject::Unload") || !instance)
         return;
+    if (m_unloading.Find(instance))
+    {
+        nLogHolder::Get() << "[*] Scene instance '" << instance->GetName() << "' is already being unloaded.\n";
+        return;
+    }
+    if (!m_unloading.PushBack(instance))
+    {
+        nLogHolder::Get() << "[!] Failed to allocate the unload record of a scene instance.\n";
+        return;
+    }
     const nScriptValue handle(ObjectTypeProjectScene, instance);
     SendEvent("OnUnloadScene", &handle, nullptr);
+    m_unloading.Remove(instance);
     RemoveLayersOf(instance);
     if (!m_scenes.Remove(instance))
     {
@@ -129,31 +139,8 @@ void nProject::DestroyInstance(nProjectSceneInstance* instance)
         m_vm.InvalidateNativeObject(scene);
     instance->Release();
     if (scene)
-        ClearDeadSceneGlobal();
+        m_vm.ClearDeadNativeGlobal("g_scene");
     delete instance;
-}
-
-// A dying scene names itself in "g_scene" while its items go and then turns that handle dead;
-// unless one of its handlers named another scene, scripts then find null there.
-void nProject::ClearDeadSceneGlobal()
-{
-    if (!m_vm.IsOpen())
-        return;
-    nScriptValue current;
-    if (!m_vm.GetSlot("g_scene", current, nullptr) || !current.GetScriptObject())
-        return;
-    const auto* object = static_cast<const nSquirrelObject*>(current.GetScriptObject());
-    const SquirrelObject handle(m_vm.GetHandle(), object->GetHandle());
-    const auto* record = static_cast<const nCObject*>(handle.GetUserPointer(nCObject::GetClassTag()));
-    if (!record || record->GetType() != ObjectTypeDeletedNative)
-        return;
-    HSQUIRRELVM vm = m_vm.GetHandle();
-    const SQInteger top = sq_gettop(vm);
-    sq_pushroottable(vm);
-    sq_pushstring(vm, "g_scene", -1);
-    sq_pushnull(vm);
-    sq_set(vm, -3);
-    sq_settop(vm, top);
 }
 
 nProjectLayer* nProject::AddLayer(nProjectSceneInstance* instance, float zOrder)

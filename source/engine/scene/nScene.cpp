@@ -26,10 +26,11 @@
 
 namespace
 {
-// A scene a script made and owns goes with the script's last handle.
-void ReleaseOwnedScene(void* scene)
+// A scene a script made and owns goes with the script's last handle. The handle holds no counted
+// reference (the scene is made with none), so a release would find nothing to drop and leak it.
+void DeleteOwnedScene(void* scene)
 {
-    static_cast<nScene*>(scene)->Release();
+    delete static_cast<nScene*>(scene);
 }
 } // namespace
 
@@ -44,18 +45,22 @@ nScene::nScene(Quenvar* engine, nScriptVM* vm)
     Define("torotation", ItemCommandToRotation, 3);
     Define("toalpha", ItemCommandToAlpha, 1);
     nObjectTypeLifetime lifetime;
-    lifetime.destroy = ReleaseOwnedScene;
+    lifetime.destroy = DeleteOwnedScene;
     SetObjectTypeLifetime(ObjectTypeScene, lifetime);
 }
 
 nScene::~nScene()
 {
-    // "OnDelete" handlers see this scene as "g_scene".
+    // "OnDelete" handlers see this scene as "g_scene"; unless one of them named another scene,
+    // scripts then find null there, whoever ends the scene (its project or a script's handle).
     SetGlobal();
     DeleteContent(false);
     m_physicWorld.Reset();
     if (m_vm)
+    {
         m_vm->InvalidateNativeObject(this);
+        m_vm->ClearDeadNativeGlobal("g_scene");
+    }
     if (m_renderer && m_renderer->GetEnvironment() == this)
         m_renderer->SetEnvironment(nullptr);
 }

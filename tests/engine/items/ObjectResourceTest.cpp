@@ -21,6 +21,15 @@ const char* const Triangle =
     "<Index=0><Index=1><Index=2>>>>>\n";
 
 std::vector<std::string> s_missing;
+
+std::string StringOf(const nMetaTag& block, const char* name)
+{
+    const nMetaTag* tag = block.GetTag(name);
+    nString text;
+    if (!tag || !tag->GetValue().GetString(text))
+        return "(none)";
+    return text.GetText();
+}
 void RecordMissing(nString& name)
 {
     s_missing.emplace_back(name.GetText());
@@ -101,7 +110,7 @@ TEST_F(ObjectResources, UncachedGeometryIsTheObjectsOwnAndDiesWithIt)
     EXPECT_EQ(first.GetGeometry()->GetRefCount(), 2u);
 }
 
-TEST_F(ObjectResources, MissingGeometryGoesToTheNotFoundHookAndLeavesNoGeometry)
+TEST_F(ObjectResources, MissingGeometryLeavesNoGeometryButItsNameIsWrittenBack)
 {
     nObject object(&engine);
     ASSERT_TRUE(Read(object, "<Object=<Geometry=\"crate.nml\">>"));
@@ -110,6 +119,30 @@ TEST_F(ObjectResources, MissingGeometryGoesToTheNotFoundHookAndLeavesNoGeometry)
     EXPECT_FALSE(object.GetGeometry());
     EXPECT_FALSE(object.GetOccluder());
     std::unique_ptr<nMetaTag> tag(object.SerializeTag(file));
+    EXPECT_EQ(ChildNames(*tag), (std::vector<std::string>{"Item", "Geometry", "Occluder"}));
+    EXPECT_EQ(StringOf(*tag, "Geometry"), "gone.nml");
+    EXPECT_EQ(StringOf(*tag, "Occluder"), "gone-low.nml");
+
+    // A copy made through the block keeps the names too.
+    nObject copy(&engine);
+    ASSERT_TRUE(copy.ParseTag(file, *tag));
+    std::unique_ptr<nMetaTag> copied(copy.SerializeTag(file));
+    EXPECT_EQ(StringOf(*copied, "Geometry"), "gone.nml");
+    EXPECT_EQ(StringOf(*copied, "Occluder"), "gone-low.nml");
+}
+
+TEST_F(ObjectResources, AGeometrySetOrLoadedLaterReplacesTheKeptName)
+{
+    nObject object(&engine);
+    ASSERT_TRUE(Read(object, "<Object=<Geometry=\"gone.nml\"><Occluder=\"gone-low.nml\">>"));
+    ASSERT_TRUE(Read(object, "<Object=<Geometry=\"crate.nml\">>"));
+    object.SetOccluder(nullptr);
+    std::unique_ptr<nMetaTag> tag(object.SerializeTag(file));
+    EXPECT_EQ(ChildNames(*tag), (std::vector<std::string>{"Item", "Geometry"}));
+    EXPECT_EQ(StringOf(*tag, "Geometry"), "crate.nml");
+
+    object.SetGeometry(nullptr);
+    tag.reset(object.SerializeTag(file));
     EXPECT_EQ(ChildNames(*tag), (std::vector<std::string>{"Item"}));
 }
 
@@ -140,4 +173,19 @@ TEST_F(ObjectResources, LightProjectionMapLoadsThroughTheTextureLoader)
     EXPECT_FALSE(read.GetProjectionMap());
     EXPECT_EQ(s_missing, (std::vector<std::string>{"gone.tga"}));
     EXPECT_EQ(texture->GetRefCount(), 2u); // the cache and the first light
+}
+
+TEST_F(ObjectResources, MissingProjectionMapIsWrittenBackUntilAnotherIsSet)
+{
+    nLight light(&engine);
+    ASSERT_TRUE(light.ParseTag(file, *ParseBlock(file, "<Light=<ProjectionMap=\"gone.tga\">>")));
+    EXPECT_FALSE(light.GetProjectionMap());
+    // A read that does not name a map resets the light but keeps what it projects.
+    ASSERT_TRUE(light.ParseTag(file, *ParseBlock(file, "<Light=<Range=4.0>>")));
+    std::unique_ptr<nMetaTag> tag(light.SerializeTag(file));
+    EXPECT_EQ(StringOf(*tag, "ProjectionMap"), "gone.tga");
+
+    light.SetProjectionMap(nullptr);
+    tag.reset(light.SerializeTag(file));
+    EXPECT_FALSE(tag->GetTag("ProjectionMap"));
 }

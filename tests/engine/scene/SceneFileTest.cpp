@@ -181,3 +181,19 @@ TEST_F(SceneFile, PreloadingFillsTheCacheWithTheObjectsGeometriesOnly)
     EXPECT_TRUE(scene->GetAllItems().IsEmpty());
     EXPECT_FALSE(scene->PreloadResources("@scripts/absent.nms"));
 }
+
+TEST_F(SceneFile, ResavingKeepsTheNamesOfResourcesThatDidNotLoad)
+{
+    WriteFile("lost.nms", SceneText("<Items=<MObject=<MItem=<Id=\"A\"><UId=0>><Object=<Item>"
+                                    "<Geometry=\"@scripts/gone.ngm\"><Occluder=\"@scripts/gone-low.ngm\">>>"
+                                    "<MLight=<MItem=<Id=\"L\"><UId=1>><Light=<Item><ProjectionMap=\"@scripts/gone.tga\">>>>"));
+    ASSERT_TRUE(scene->LoadFromFile("@scripts/lost.nms", nullptr, ImportFlagAll, 0));
+    nMetaFile saved;
+    ASSERT_TRUE(scene->Serialize(saved, nullptr, ImportFlagAll));
+    ASSERT_TRUE(saved.Save("@scripts/saved.nms"));
+    std::ifstream in(directory + "/saved.nms");
+    const std::string text((std::istreambuf_iterator<char>(in)), {});
+    for (const char* reference : {"<Geometry=\"@scripts/gone.ngm\">", "<Occluder=\"@scripts/gone-low.ngm\">",
+                                  "<ProjectionMap=\"@scripts/gone.tga\">"})
+        EXPECT_NE(text.find(reference), std::string::npos) << reference << "\n" << text;
+}
