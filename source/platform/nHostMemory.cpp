@@ -4,6 +4,7 @@
 #include <sys/mman.h>
 
 #include <cstdint>
+#include <mutex>
 
 namespace
 {
@@ -26,6 +27,56 @@ size_t MappedLength(size_t size)
 {
     return (size + HugePageSize - 1) & ~(HugePageSize - 1);
 }
+
+// Freed large blocks kept mapped for the next request of the same length, so that loading files of
+// the same size again (a level reloaded, a picture re-read) does not fault its blocks in afresh.
+class KeptBlocks
+{
+public:
+    void* Take(size_t length)
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        for (size_t i = 0; i < m_count; ++i)
+            if (m_blocks[i].length == length)
+            {
+                void* block = m_blocks[i].block;
+                m_blocks[i] = m_blocks[--m_count];
+                m_bytes -= length;
+                return block;
+            }
+        return nullptr;
+    }
+
+    bool Keep(void* block, size_t length)
+    {
+        const std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_count == BlockLimit || m_bytes + length > ByteLimit)
+            return false;
+        m_blocks[m_count++] = {block, length};
+        m_bytes += length;
+        return true;
+    }
+
+private:
+    static constexpr size_t BlockLimit = 16;
+    static constexpr size_t ByteLimit = size_t(256) << 20;
+    struct Block
+    {
+        void* block;
+        size_t length;
+    };
+    std::mutex m_mutex;
+    Block m_blocks[BlockLimit] = {};
+    size_t m_count = 0;
+    size_t m_bytes = 0;
+};
+
+// Never destroyed: blocks may still be freed by static destructors at exit.
+KeptBlocks& Kept()
+{
+    static KeptBlocks* const kept = new KeptBlocks();
+    return *kept;
+}
 } // namespace
 
 void* HostAllocateLargeBlock(size_t size)
@@ -33,6 +84,8 @@ void* HostAllocateLargeBlock(size_t size)
     const size_t length = MappedLength(size);
     if (size == 0 || length < size || length > SIZE_MAX - HugePageSize)
         return nullptr;
+    if (void* kept = Kept().Take(length))
+        return kept;
     // One huge page more than needed, so that an aligned run of the length lies inside.
     void* mapped =
         mmap(nullptr, length + HugePageSize, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
@@ -51,6 +104,6 @@ void* HostAllocateLargeBlock(size_t size)
 
 void HostFreeLargeBlock(void* block, size_t size)
 {
-    if (block)
+    if (block && !Kept().Keep(block, MappedLength(size)))
         munmap(block, MappedLength(size));
 }

@@ -161,3 +161,17 @@ TEST(MemoryTest, RawBlocksOnBothSidesOfTheLargeBlockSize)
         MemFreeBlock(block, size);
     }
 }
+
+// Loading a file of the same size again reuses the freed block instead of faulting in a new one.
+TEST(MemoryTest, AFreedLargeBlockServesTheNextRequestOfItsLength)
+{
+    void* first = MemAllocateBlock(MemLargeBlockSize + 100);
+    ASSERT_NE(first, nullptr);
+    MemFreeBlock(first, MemLargeBlockSize + 100);
+    void* again = MemAllocateBlock(MemLargeBlockSize + 200);
+    EXPECT_EQ(again, first);
+    void* other = MemAllocateBlock(3 * MemLargeBlockSize);
+    EXPECT_NE(other, first);
+    MemFreeBlock(again, MemLargeBlockSize + 200);
+    MemFreeBlock(other, 3 * MemLargeBlockSize);
+}

@@ -100,7 +100,7 @@ void* MemNew(size_t size, uint32_t category)
 {
     if (size > SIZE_MAX - MemHeaderSize)
         return nullptr;
-    void* block = std::malloc(MemHeaderedSize(size));
+    void* block = MemAllocateBlock(MemHeaderedSize(size));
     if (!block)
         return nullptr;
     MemTrackAlloc(size, category);
@@ -135,6 +135,7 @@ void MemDelete(void* user, uint32_t category)
                           << "' is freed as category " << category << ".\n";
         category = allocated;
     }
-    MemTrackFree(*static_cast<uint64_t*>(block), category);
-    std::free(block);
+    const uint64_t size = *static_cast<uint64_t*>(block);
+    MemTrackFree(size, category);
+    MemFreeBlock(block, MemHeaderedSize(size));
 }
