@@ -4,7 +4,6 @@
 #include "platform/nHostMemory.h"
 #include "platform/nMutex.h"
 
-#include <cstdlib>
 #include <new>
 #include <string>
 
