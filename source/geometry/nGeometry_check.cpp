@@ -97,16 +97,7 @@ void nGeometry::DropUnusablePolygons()
                 return true;
         return count == 0;
     };
-    // Sound files, the usual case, are only scanned: the runs tile the binding array, so one pass
-    // over each array tells whether any polygon is unusable.
-    uint32_t highest = 0;
-    for (uint32_t b = 0; b < bindings.GetCount(); ++b)
-        highest = std::max(highest, *bindings.At(b));
-    bool cornerless = false;
-    for (uint32_t p = 0; p < polygons.GetCount(); ++p)
-        cornerless |= polygons.At(p)->bindingCount == 0;
-    if (!cornerless && (bindings.GetCount() == 0 || highest < vertices.GetCount()))
-        return;
+    // Sound files, the usual case, are only scanned.
     uint32_t first = 0;
     while (first < polygons.GetCount() && !unusable(first))
         ++first;
