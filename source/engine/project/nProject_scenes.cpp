@@ -129,8 +129,8 @@ void nProject::RemoveLayersOf(const nProjectSceneInstance* instance)
     }
 }
 
-// Scripts may still hold handles on what goes here; they turn dead instead of dangling, and
-// "g_scene" stops naming a scene that no longer exists.
+// Scripts may still hold handles on what goes here; they turn dead instead of dangling (the dying
+// scene also leaves "g_scene" null).
 void nProject::DestroyInstance(nProjectSceneInstance* instance)
 {
     nScene* scene = instance->GetScene();
@@ -138,8 +138,6 @@ void nProject::DestroyInstance(nProjectSceneInstance* instance)
     if (scene)
         m_vm.InvalidateNativeObject(scene);
     instance->Release();
-    if (scene)
-        m_vm.ClearDeadNativeGlobal("g_scene");
     delete instance;
 }
 
