@@ -1,7 +1,7 @@
 #include "core/math/nCurvePoint.h"
-#include "engine/animation/nAnimationPlayer.h"
-#include "engine/animation/nMotion.h"
-#include "engine/animation/nMotionChannel.h"
+#include "animation/nAnimationPlayer.h"
+#include "animation/nMotion.h"
+#include "animation/nMotionChannel.h"
 
 #include <benchmark/benchmark.h>
 

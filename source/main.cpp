@@ -1,4 +1,4 @@
-#include "engine/KestrunDriver.h"
+#include "viewer/KestrunDriver.h"
 
 int main(int argc, char** argv)
 {

@@ -1,6 +1,6 @@
 #include "engine/EngineObjectLifetimes.h"
 
-#include "engine/animation/nAnimationSourceList.h"
+#include "animation/nAnimationSourceList.h"
 #include "script/nObjectType.h"
 #include "script/nObjectTypeLifetime.h"
 

@@ -10,7 +10,6 @@
 #include "render/nEngineServices.h"
 #include "render/nFontPair.h"
 #include "render/nNullRenderer.h"
-#include "script/api/EngineScriptFace.h"
 
 #include <cstdint>
 #include <deque>
@@ -28,8 +27,7 @@ struct nCoreEventData;
 // (its own null ones unless others are set), keeps the frame clock, owns the resource caches,
 // loads resources through them and tells its core listeners about loads and destroyed resources.
 class Quenvar : public MessageBroadcaster<nCoreMessage, nCoreListener, const nCoreEventData*>,
-                public nEngineServices,
-                public nEngineScriptFace
+                public nEngineServices
 {
 public:
     using EventInterface = QuenvarEventInterface;
@@ -65,8 +63,6 @@ public:
     nNullRenderer& GetNullRenderer() { return *m_nullRenderer; }
     nNullMixer& GetNullMixer() { return *m_nullMixer; }
     static const char* GetVersion() { return "1.2.2"; }
-    // What an "Engine" script handle points at.
-    nEngineScriptFace* GetScriptFace() { return this; }
 
     // The clock counts platform ticks, scaled by the clock scale (thousandths); a fixed step
     // replaces real time, and a correction rate spreads the rounding of the fixed step back in.
@@ -74,15 +70,16 @@ public:
     void UpdateClockAt(uint64_t now);
     void ResetClock();
     void SyncClock();
-    float GetClock() const;
+    float GetClock() const override;
     // Seconds of the last step, read between 0.005 and 1.
-    float GetDeltaFrame() const;
-    float GetRawDeltaFrame() const;
+    float GetDeltaFrame() const override;
+    float GetRawDeltaFrame() const override;
     void SetClockScale(float scale);
     float GetClockScale() const { return float(m_clockScale) * 0.001f; }
     void SetClockScaleRaw(int32_t thousandths) { m_clockScale = thousandths; }
     int32_t GetClockScaleRaw() const { return m_clockScale; }
-    void SetFixedDeltaFrame(float seconds) override;
+    // Negative turns the fixed step off.
+    void SetFixedDeltaFrame(float seconds);
     int64_t GetFixedStep() const { return m_fixedStep; }
     void SetClockCorrection(int32_t framesPerSecond);
     void ClearClockCorrection();
@@ -96,7 +93,7 @@ public:
     nPerfCounter& GetRenderQueueCounter() { return m_renderQueueCounter; }
     nPerfCounter& GetCullingCounter() { return m_cullingCounter; }
     // The engine part of the on-screen profiler, continuing at (x, y).
-    void DrawProfile(const nFontPair& fonts, float& x, float& y);
+    void DrawProfile(const nFontPair& fonts, float& x, float& y) override;
     // A named profiler scope: its timer and how many times it has closed.
     struct ProfileScope
     {
@@ -154,7 +151,9 @@ public:
     // Loaders: through the current cache unless bypassed; null on failure after the reader's own
     // message. A CPU-only texture goes to the cache's CPU list and is not set up on the renderer.
     // Geometries come with their kind, over LoadResource (engine/resources/nResourceLoader.h).
-    nPicture* LoadPicture(const char* path, bool bypassCache = false);
+    nPicture* LoadPicture(const char* path, bool bypassCache = false) override;
+    // Drops the picture of that name from the current cache; false when it is not cached there.
+    bool UnloadBitmap(const char* path) override;
     // Also reads the texture's side file (its name with ".nmd" appended) for the render-target flags.
     nTexture* LoadTexture(const char* path, bool cpuOnly, bool bypassCache) override;
     nMaterial* LoadMaterial(const char* path, bool bypassCache = false) override;
@@ -169,7 +168,7 @@ public:
     bool SetTextureContent(nTexture* texture, const char* path);
     // A sound that loaded joins the current cache's sound list (a second load answers it); one
     // that failed is deleted and null answered.
-    nSound* LoadSound(const char* path) override;
+    nSound* LoadSound(const char* path);
 
     // What is being loaded: loaders push their resource around reading its file.
     void PushLoadContext();

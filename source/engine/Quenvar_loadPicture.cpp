@@ -24,3 +24,8 @@ nPicture* Quenvar::LoadPicture(const char* path, bool bypassCache)
         picture->Convert(PixelFormatBGRA8);
     return picture;
 }
+
+bool Quenvar::UnloadBitmap(const char* path)
+{
+    return path && PictureCacheUnregister(m_currentCache->GetPictureList(), nString(path));
+}

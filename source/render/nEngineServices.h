@@ -7,13 +7,15 @@
 class nGeometry;
 class nMaterial;
 class nMixer;
+class nPicture;
 class nRenderer;
 class nTexture;
 struct nCoreEventData;
+struct nFontPair;
 
-// What renderers, mixers and the resources made for the engine (textures, materials, geometries,
-// sounds) ask of the engine that owns them. The engine object implements it; these libraries hold
-// the engine through it, so that none of them has to link the engine. A resource that is
+// What renderers, mixers, the resources made for the engine (textures, materials, geometries,
+// sounds) and the 2D interface ask of the engine that owns them. The engine object implements it;
+// these libraries hold the engine through it, so that none of them has to link the engine. A resource that is
 // destroyed sends CoreMessageResourceDestroying, frees its data, then CoreMessageResourceDestroyed.
 class nEngineServices
 {
@@ -26,6 +28,17 @@ public:
     virtual float GetFrameRate() const = 0;
     virtual float GetRenderQueueTime() const = 0;
     virtual float GetCullingTime() const = 0;
+    // The engine clock in seconds, and the scaled and the raw time of the last frame step.
+    virtual float GetClock() const = 0;
+    virtual float GetDeltaFrame() const = 0;
+    virtual float GetRawDeltaFrame() const = 0;
+    // A picture through the current resource cache, or null after the reader's line.
+    virtual nPicture* LoadPicture(const char* path, bool bypassCache) = 0;
+    // Drops the named picture from the engine's picture cache; false when it is not cached.
+    virtual bool UnloadBitmap(const char* path) = 0;
+    // The engine's part of the statistics page, written with the two fonts from (x, y) on; y
+    // advances past it.
+    virtual void DrawProfile(const nFontPair& fonts, float& x, float& y) = 0;
     // A texture through the current resource cache (its ".nmd" side file read), or null; materials
     // and shader maps load their textures here.
     virtual nTexture* LoadTexture(const char* path, bool cpuOnly, bool bypassCache) = 0;

@@ -1,7 +1,7 @@
 #include "audio/nALMixer.h"
 #include "audio/nALMixerData.h"
 #include "audio/nSound.h"
-#include "engine/CapturedLog.h"
+#include "support/CapturedLog.h"
 #include "support/StubEngineServices.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "audio/nNullMixer.h"
-#include "engine/CapturedLog.h"
+#include "support/CapturedLog.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 #include "SMixFixture.h"
-#include "engine/CapturedLog.h"
+#include "support/CapturedLog.h"
 #include "platform/nWaveOutSDL.h"
 
 #include <gtest/gtest.h>

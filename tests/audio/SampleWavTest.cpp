@@ -1,6 +1,6 @@
 #include "audio/WavFile.h"
 #include "audio/nSample.h"
-#include "engine/CapturedLog.h"
+#include "support/CapturedLog.h"
 #include "support/TemporaryFiles.h"
 
 #include <gtest/gtest.h>

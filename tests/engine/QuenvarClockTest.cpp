@@ -1,4 +1,4 @@
-#include "engine/CapturedLog.h"
+#include "support/CapturedLog.h"
 #include "engine/Quenvar.h"
 
 #include <gtest/gtest.h>

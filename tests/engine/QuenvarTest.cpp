@@ -1,6 +1,6 @@
 #include "engine/Quenvar.h"
 #include "core/math/nRandom.h"
-#include "engine/CapturedLog.h"
+#include "support/CapturedLog.h"
 #include "render/nCoreEventData.h"
 #include "support/RecordingRenderer.h"
 

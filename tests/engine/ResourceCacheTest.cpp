@@ -1,5 +1,5 @@
 #include "core/picture/nPicture.h"
-#include "engine/CapturedLog.h"
+#include "support/CapturedLog.h"
 #include "engine/PictureFile.h"
 #include "engine/Quenvar.h"
 #include "support/TemporaryFiles.h"

@@ -1,5 +1,5 @@
 #include "core/picture/nPicture.h"
-#include "engine/CapturedLog.h"
+#include "support/CapturedLog.h"
 #include "engine/LoadRecorder.h"
 #include "engine/PictureFile.h"
 #include "engine/resources/nResourceLoader.h"

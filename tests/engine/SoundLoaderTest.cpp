@@ -1,5 +1,5 @@
 #include "audio/nSound.h"
-#include "engine/CapturedLog.h"
+#include "support/CapturedLog.h"
 #include "engine/LoadRecorder.h"
 #include "script/nCObject.h"
 #include "script/nObjectType.h"

@@ -1,4 +1,4 @@
-#include "engine/CapturedLog.h"
+#include "support/CapturedLog.h"
 #include "engine/LoadRecorder.h"
 #include "engine/PictureFile.h"
 #include "geometry/nMaterial.h"

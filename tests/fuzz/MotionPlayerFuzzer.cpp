@@ -1,8 +1,8 @@
 #include "core/base/nLog.h"
 #include "core/nml/nMetaFile.h"
 #include "core/nml/nMetaTag.h"
-#include "engine/animation/nAnimationPlayer.h"
-#include "engine/animation/nMotion.h"
+#include "animation/nAnimationPlayer.h"
+#include "animation/nMotion.h"
 
 #include <cstddef>
 #include <cstdint>

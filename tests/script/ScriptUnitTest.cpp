@@ -1,4 +1,4 @@
-#include "ScriptApiFixture.h"
+#include "ScriptClassFixture.h"
 
 #include "core/nml/nMetaTag.h"
 #include "script/binding/nScriptRegistrar.h"
@@ -56,7 +56,7 @@ std::unique_ptr<nMetaTag> ParameterList(const char* name, const nMetaTagValue& v
     return unit;
 }
 
-class ScriptUnitTest : public ScriptApiFixture
+class ScriptUnitTest : public ScriptClassFixture
 {
 protected:
     // A unit of the item bound to the file and class.

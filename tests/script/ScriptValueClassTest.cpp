@@ -1,4 +1,4 @@
-#include "ScriptApiFixture.h"
+#include "ScriptClassFixture.h"
 
 namespace
 {
@@ -8,7 +8,7 @@ struct EvaluationCase
     const char* expected;
 };
 
-class ScriptValueClassTest : public ScriptApiFixture
+class ScriptValueClassTest : public ScriptClassFixture
 {
 };
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 // The engine as renderers, mixers and resources see it, for tests of those libraries alone: it
-// answers the renderer and mixer it is given and the timings set on it, loads no texture, and
-// keeps every core message it is sent.
+// answers the renderer and mixer it is given and the timings set on it, loads no texture or
+// picture, draws no statistics, and keeps every core message it is sent.
 class StubEngineServices : public nEngineServices
 {
 public:
@@ -26,6 +26,12 @@ public:
     float GetFrameRate() const override { return frameRate; }
     float GetRenderQueueTime() const override { return renderQueueTime; }
     float GetCullingTime() const override { return cullingTime; }
+    float GetClock() const override { return clock; }
+    float GetDeltaFrame() const override { return deltaFrame; }
+    float GetRawDeltaFrame() const override { return rawDeltaFrame; }
+    nPicture* LoadPicture(const char*, bool) override { return nullptr; }
+    bool UnloadBitmap(const char*) override { return false; }
+    void DrawProfile(const nFontPair&, float&, float&) override {}
     nTexture* LoadTexture(const char*, bool, bool) override { return nullptr; }
     nMaterial* LoadMaterial(const char*, bool) override { return nullptr; }
     nGeometry* LoadGeometry(const char*, bool, bool) override { return nullptr; }
@@ -36,6 +42,9 @@ public:
     float frameRate = 0.0f;
     float renderQueueTime = 0.0f;
     float cullingTime = 0.0f;
+    float clock = 0.0f;
+    float deltaFrame = 0.0f;
+    float rawDeltaFrame = 0.0f;
     bool keepGeometryData = false;
     std::vector<Message> messages;
 };

@@ -1,6 +1,6 @@
 #include "engine/items/nMItem.h"
 
-#include "engine/animation/nACECommand.h"
+#include "animation/nACECommand.h"
 #include "engine/items/nItem.h"
 
 #include <algorithm>

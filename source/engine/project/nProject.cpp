@@ -4,9 +4,7 @@
 #include "engine/Quenvar.h"
 #include "engine/project/nProjectLayer.h"
 #include "engine/project/nProjectSceneInstance.h"
-#include "engine/project/nProjectSceneNatives.h"
 #include "engine/scene/nScene.h"
-#include "script/api/ScriptApi.h"
 #include "script/nObjectType.h"
 #include "script/nScriptObject.h"
 #include "script/nScriptValue.h"
@@ -16,11 +14,11 @@ namespace
 constexpr float FirstFrameDelta = 1.0f / 60.0f;
 }
 
-nProject::nProject(Quenvar* engine)
-    : m_engine(engine), m_vm(engine), m_unit(&m_vm), m_name("New Project"), m_authors("Authors"),
+nProject::nProject(Quenvar* engine, nScriptApiRegistration registration)
+    : m_engine(engine), m_registration(registration), m_vm(engine), m_unit(&m_vm), m_name("New Project"), m_authors("Authors"),
       m_description("New project"), m_notice("Empty Notice")
 {
-    m_unit.SetOwner(GetScriptFace(), ObjectTypeProject);
+    m_unit.SetOwner(this, ObjectTypeProject);
 }
 
 nProject::~nProject()
@@ -42,14 +40,14 @@ bool nProject::OpenScriptMachine()
 {
     if (!m_vm.Open())
         return false;
-    RegisterScriptApi(m_vm.GetHandle());
-    RegisterProjectSceneNatives(m_vm.GetHandle());
+    if (m_registration)
+        m_registration(m_vm.GetHandle());
     nRenderer* renderer = m_engine->GetRenderer();
     uint32_t width = 0;
     uint32_t height = 0;
     renderer->GetOutputSize(width, height);
-    m_vm.SetSlot("g_engine", nScriptValue(ObjectTypeEngine, m_engine->GetScriptFace()), nullptr);
-    m_vm.SetSlot("g_project", nScriptValue(ObjectTypeProject, GetScriptFace()), nullptr);
+    m_vm.SetSlot("g_engine", nScriptValue(ObjectTypeEngine, m_engine), nullptr);
+    m_vm.SetSlot("g_project", nScriptValue(ObjectTypeProject, this), nullptr);
     m_vm.SetSlot("g_mixer", nScriptValue(ObjectTypeMixer, m_engine->GetMixer()), nullptr);
     m_vm.SetSlot("g_render", nScriptValue(ObjectTypeRenderer, renderer), nullptr);
     m_vm.SetSlot("g_width", nScriptValue(int32_t(width)), nullptr);

@@ -4,8 +4,8 @@
 #include "core/nml/nMetaObject.h"
 #include "engine/project/nProjectScriptUnit.h"
 #include "platform/nstring/nString.h"
-#include "script/api/ProjectScriptFace.h"
 #include "script/nSquirrelVM.h"
+#include "squirrel/squirrel.h"
 
 #include <cstdint>
 
@@ -19,10 +19,14 @@ class nMetaFile;
 class nMetaTag;
 struct nFontPair;
 
+// Binds the script natives into a machine's root table. The project does not know the natives: whoever
+// makes it hands it the registration (the viewer passes the whole script API).
+using nScriptApiRegistration = void (*)(HSQUIRRELVM vm);
+
 // The run-time project: the program's one script machine, the project's own script, the scenes
 // it instantiated and the layer stack that orders their drawing. While it evaluates or renders,
 // the operations that change the stack refuse to run.
-class nProject : public nMetaObject, public nProjectScriptFace
+class nProject : public nMetaObject
 {
 public:
     enum Flags : uint32_t
@@ -32,7 +36,8 @@ public:
     // Render flag: draw the layers without their render scripts.
     static constexpr uint32_t RenderWithoutScripts = 1;
 
-    explicit nProject(Quenvar* engine);
+    // Without a registration the machine opens with no natives bound.
+    explicit nProject(Quenvar* engine, nScriptApiRegistration registration = nullptr);
     nProject(const nProject&) = delete;
     nProject& operator=(const nProject&) = delete;
     ~nProject() override;
@@ -46,17 +51,20 @@ public:
     bool Open(bool inProjectMode);
     bool Setup();
     void Close(bool closeMachine);
-    nProjectSceneInstance* Instantiate(const char* path) override;
-    void Unload(nProjectSceneInstance* instance) override;
-    nProjectLayer* AddLayer(nProjectSceneInstance* instance, float zOrder) override;
-    nProjectSceneInstance* FindScene(const char* name) const override;
-    void ActivateScene(nProjectSceneInstance* instance, bool active) override;
-    void UpdateScriptClock() override;
-    void* NewScene() override;
-    void RenderOutsideFrame() override;
-    nScriptObject* GetScriptInstance() const override { return m_unit.GetInstance(); }
-    void RequestEnd() override { m_flags |= FlagEnded; }
-    const nList<nProjectLayer*>& GetLayers() const override { return m_layers; }
+    nProjectSceneInstance* Instantiate(const char* path);
+    void Unload(nProjectSceneInstance* instance);
+    nProjectLayer* AddLayer(nProjectSceneInstance* instance, float zOrder);
+    nProjectSceneInstance* FindScene(const char* name) const;
+    void ActivateScene(nProjectSceneInstance* instance, bool active);
+    void UpdateScriptClock();
+    // An empty 3D scene of the project's engine and machine, or null after a "[!] " line.
+    nScene* NewScene();
+    // The whole stack outside the frame step, without the layers' render scripts, presented.
+    void RenderOutsideFrame();
+    nScriptObject* GetScriptInstance() const { return m_unit.GetInstance(); }
+    // Asks the frame step to end the run once the current frame is done.
+    void RequestEnd() { m_flags |= FlagEnded; }
+    const nList<nProjectLayer*>& GetLayers() const { return m_layers; }
     uint32_t CountActiveScenes() const;
     void Evaluate(uint32_t flags);
     void Render(uint32_t flags);
@@ -67,8 +75,6 @@ public:
     void SendEvent(const char* name, const nScriptValue* first, const nScriptValue* second);
     // Makes the scene the one "g_scene" names in its script machine.
     static void SetCurrentScene(nScene* scene);
-    // How the project's own handles name it: through the face the natives read.
-    nProjectScriptFace* GetScriptFace() { return this; }
 
     bool IsEnded() const { return (m_flags & FlagEnded) != 0; }
     bool IsBusy() const { return m_busy; }
@@ -102,6 +108,7 @@ private:
     void RenderScene(nScene* scene, uint32_t flags);
 
     Quenvar* m_engine;
+    nScriptApiRegistration m_registration;
     nSquirrelVM m_vm;
     nProjectScriptUnit m_unit;
     nList<nProjectSceneInstance*> m_scenes;

@@ -196,7 +196,7 @@ void nProject::ActivateScene(nProjectSceneInstance* instance, bool active)
     instance->Activate(*this, active);
 }
 
-void* nProject::NewScene()
+nScene* nProject::NewScene()
 {
     nScene* scene = new (std::nothrow) nScene(m_engine, &m_vm);
     if (!scene)

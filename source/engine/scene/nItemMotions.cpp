@@ -1,6 +1,6 @@
 #include "engine/scene/nItemMotions.h"
 
-#include "engine/animation/nAnimationSourceList.h"
+#include "animation/nAnimationSourceList.h"
 #include "engine/items/nMItem.h"
 
 #include <new>

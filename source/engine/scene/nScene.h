@@ -4,7 +4,7 @@
 #include "core/base/nAutoPtr.h"
 #include "core/base/nList.h"
 #include "core/base/nSharedObject.h"
-#include "engine/animation/nACEManager.h"
+#include "animation/nACEManager.h"
 #include "core/base/nSharedPtr.h"
 #include "core/math/nColor.h"
 #include "core/math/nPerfCounter.h"

@@ -2,9 +2,9 @@
 
 #include "core/base/nLog.h"
 #include "engine/Quenvar.h"
-#include "engine/animation/nAnimationPlayer.h"
-#include "engine/animation/nMotion.h"
-#include "engine/animation/nMotionChannel.h"
+#include "animation/nAnimationPlayer.h"
+#include "animation/nMotion.h"
+#include "animation/nMotionChannel.h"
 #include "engine/items/nItem.h"
 #include "engine/items/nMCamera.h"
 #include "engine/items/nMConstraint.h"

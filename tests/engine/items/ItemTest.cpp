@@ -1,5 +1,5 @@
 #include "core/math/nMinMax.h"
-#include "engine/CapturedLog.h"
+#include "support/CapturedLog.h"
 #include "engine/items/nItem.h"
 
 #include <gtest/gtest.h>

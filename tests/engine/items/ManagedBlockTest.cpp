@@ -8,7 +8,7 @@
 #include "engine/items/nMLight.h"
 #include "engine/items/nMObject.h"
 #include "engine/items/nTrigger.h"
-#include "engine/animation/nMotion.h"
+#include "animation/nMotion.h"
 #include "script/units/nScriptUnit.h"
 
 #include <gtest/gtest.h>

@@ -3,7 +3,7 @@
 #include "core/io/nIOCFile.h"
 #include "engine/items/nMItem.h"
 #include "platform/nPlatform.h"
-#include "script/api/ScriptApi.h"
+#include "api/ScriptApi.h"
 #include "script/units/nScriptUnit.h"
 
 #include <cstdlib>

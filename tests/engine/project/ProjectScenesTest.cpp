@@ -1,4 +1,5 @@
-#include "engine/CapturedLog.h"
+#include "api/ScriptApi.h"
+#include "support/CapturedLog.h"
 #include "engine/Quenvar.h"
 #include "engine/project/nProject.h"
 #include "engine/project/nProjectLayer.h"
@@ -69,7 +70,7 @@ protected:
         nScriptObject* method = vm.GetObject(name, project.GetScriptInstance());
         ASSERT_NE(method, nullptr) << name;
         ASSERT_TRUE(vm.BeginCall(name, method, project.GetScriptInstance()));
-        vm.PushArgument(nScriptValue(ObjectTypeProject, project.GetScriptFace()));
+        vm.PushArgument(nScriptValue(ObjectTypeProject, &project));
         if (instance)
             vm.PushArgument(nScriptValue(ObjectTypeProjectScene, instance));
         EXPECT_TRUE(vm.EndCall(nullptr));
@@ -87,7 +88,7 @@ protected:
     TemporaryFiles files;
     Quenvar engine;
     RecordingRenderer renderer{&engine};
-    nProject project{&engine};
+    nProject project{&engine, RegisterScriptApi};
 };
 
 // The file names no scene, so the scene takes its path as its name and the second call finds it.

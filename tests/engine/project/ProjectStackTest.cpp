@@ -1,4 +1,5 @@
-#include "engine/CapturedLog.h"
+#include "api/ScriptApi.h"
+#include "support/CapturedLog.h"
 #include "engine/Quenvar.h"
 #include "engine/project/nProject.h"
 #include "engine/project/nProjectLayer.h"
@@ -58,7 +59,7 @@ protected:
     TemporaryFiles files;
     Quenvar engine;
     RecordingRenderer renderer{&engine};
-    nProject project{&engine};
+    nProject project{&engine, RegisterScriptApi};
     std::vector<std::unique_ptr<nProjectSceneInstance>> instances;
 };
 

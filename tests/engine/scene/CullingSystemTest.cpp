@@ -1,4 +1,4 @@
-#include "engine/CapturedLog.h"
+#include "support/CapturedLog.h"
 #include "engine/items/nCamera.h"
 #include "engine/scene/RecordingRenderable.h"
 #include "engine/scene/nOctreeCullingSystem.h"

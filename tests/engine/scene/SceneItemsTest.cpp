@@ -1,5 +1,5 @@
-#include "engine/animation/nAnimationSourceList.h"
-#include "engine/animation/nMotion.h"
+#include "animation/nAnimationSourceList.h"
+#include "animation/nMotion.h"
 #include "engine/items/StubPhysics.h"
 #include "engine/items/nItem.h"
 #include "engine/items/nMCamera.h"

@@ -1,0 +1,5 @@
+#include "api/ScriptApiGroups.h"
+
+void RegisterCameraApi(HSQUIRRELVM)
+{
+}

@@ -1,0 +1,240 @@
+#include "api/ScriptApiGroups.h"
+#include "audio/nMixer.h"
+#include "audio/nSound.h"
+#include "engine/Quenvar.h"
+#include "script/binding/ScriptArgs.h"
+#include "script/binding/nNativeArgs.h"
+#include "script/binding/nScriptRegistrar.h"
+#include "script/nCObject.h"
+#include "script/nObjectType.h"
+
+// Channel indices go to the mixer unchecked: it refuses those outside 0..63 itself (false, state
+// invalid), and scripts pass MixerChannelInvalid routinely.
+namespace
+{
+constexpr int32_t MixerChannelInvalid = -1;
+
+nMixer* MixerArg(HSQUIRRELVM vm)
+{
+    return GetObjectArg<nMixer>(vm, 2, ObjectTypeMixer);
+}
+
+// A Sound handle on nothing is a valid "no sound" here, not an error.
+bool IsNullSoundHandle(HSQUIRRELVM vm, SQInteger index)
+{
+    SQUserPointer record = nullptr;
+    if (SQ_FAILED(sq_getinstanceup(vm, index, &record, nCObject::GetClassTag(), SQFalse)) || !record)
+        return false;
+    const auto* handle = static_cast<const nCObject*>(record);
+    return handle->GetType() == ObjectTypeSound && !handle->GetObject();
+}
+
+SQInteger PushInteger(HSQUIRRELVM vm, int32_t value)
+{
+    sq_pushinteger(vm, value);
+    return 1;
+}
+
+SQInteger PushBool(HSQUIRRELVM vm, bool value)
+{
+    sq_pushbool(vm, value ? SQTrue : SQFalse);
+    return 1;
+}
+
+SQInteger EngineGetMixer(HSQUIRRELVM vm)
+{
+    Quenvar* engine = GetObjectArg<Quenvar>(vm, 2, ObjectTypeEngine);
+    if (!engine)
+        return SQ_ERROR;
+    return PushCObject(vm, engine->GetMixer(), ObjectTypeMixer) ? 1 : SQ_ERROR;
+}
+
+template <void (nMixer::*Operation)()> SQInteger MixerCall(HSQUIRRELVM vm)
+{
+    nMixer* mixer = MixerArg(vm);
+    if (!mixer)
+        return SQ_ERROR;
+    (mixer->*Operation)();
+    return 0;
+}
+
+template <typename Operation> SQInteger ChannelCall(HSQUIRRELVM vm, Operation operation)
+{
+    nMixer* mixer = MixerArg(vm);
+    if (!mixer)
+        return SQ_ERROR;
+    return operation(*mixer, ScriptArgs(vm).GetInt(3));
+}
+
+SQInteger MixerSetGain(HSQUIRRELVM vm)
+{
+    nMixer* mixer = MixerArg(vm);
+    if (!mixer)
+        return SQ_ERROR;
+    mixer->SetMasterGain(ScriptArgs(vm).GetFloat(3));
+    return 0;
+}
+
+SQInteger MixerSoundStart(HSQUIRRELVM vm)
+{
+    nMixer* mixer = MixerArg(vm);
+    if (!mixer)
+        return SQ_ERROR;
+    if (IsNullSoundHandle(vm, 3))
+        return PushInteger(vm, MixerChannelInvalid);
+    nSound* sound = GetObjectArg<nSound>(vm, 3, ObjectTypeSound);
+    if (!sound)
+        return SQ_ERROR;
+    return PushInteger(vm, mixer->SoundStart(sound));
+}
+
+SQInteger MixerStreamStart(HSQUIRRELVM vm)
+{
+    nMixer* mixer = MixerArg(vm);
+    if (!mixer)
+        return SQ_ERROR;
+    return PushInteger(vm, mixer->StreamStart(nSampleFormat()));
+}
+
+SQInteger MixerChannelStart(HSQUIRRELVM vm)
+{
+    nMixer* mixer = MixerArg(vm);
+    if (!mixer)
+        return SQ_ERROR;
+    const int32_t channel = ScriptArgs(vm).GetInt(3);
+    if (IsNullSoundHandle(vm, 4))
+        return PushBool(vm, mixer->ChannelStart(channel, nullptr));
+    nSound* sound = GetObjectArg<nSound>(vm, 4, ObjectTypeSound);
+    if (!sound)
+        return SQ_ERROR;
+    return PushBool(vm, mixer->ChannelStart(channel, sound));
+}
+
+SQInteger MixerChannelStartStream(HSQUIRRELVM vm)
+{
+    return ChannelCall(vm,
+                       [vm](nMixer& mixer, int32_t channel)
+                       {
+                           const char* path = ScriptArgs(vm).GetString(4);
+                           return PushBool(vm, path && *path &&
+                                                   mixer.ChannelStartStream(channel, nSampleFormat()));
+                       });
+}
+
+SQInteger MixerChannelLockAndStream(HSQUIRRELVM vm)
+{
+    return ChannelCall(vm,
+                       [vm](nMixer& mixer, int32_t channel)
+                       {
+                           const bool locked = mixer.ChannelTryLock(channel);
+                           return PushBool(vm, locked && mixer.ChannelStartStream(channel, nSampleFormat()));
+                       });
+}
+
+SQInteger MixerChannelGetSound(HSQUIRRELVM vm)
+{
+    return ChannelCall(vm,
+                       [vm](nMixer& mixer, int32_t channel) -> SQInteger {
+                           return PushCObject(vm, mixer.ChannelGetSound(channel), ObjectTypeSound) ? 1
+                                                                                                   : SQ_ERROR;
+                       });
+}
+
+SQInteger MixerChannelGetState(HSQUIRRELVM vm)
+{
+    return ChannelCall(vm, [vm](nMixer& mixer, int32_t channel)
+                       { return PushInteger(vm, mixer.ChannelGetState(channel)); });
+}
+
+SQInteger MixerChannelStop(HSQUIRRELVM vm)
+{
+    return ChannelCall(vm,
+                       [](nMixer& mixer, int32_t channel) -> SQInteger
+                       {
+                           mixer.ChannelStop(channel);
+                           return 0;
+                       });
+}
+
+template <void (nMixer::*Operation)(int32_t)> SQInteger ChannelVoidCall(HSQUIRRELVM vm)
+{
+    return ChannelCall(vm,
+                       [](nMixer& mixer, int32_t channel) -> SQInteger
+                       {
+                           (mixer.*Operation)(channel);
+                           return 0;
+                       });
+}
+
+SQInteger MixerChannelLock(HSQUIRRELVM vm)
+{
+    nMixer* mixer = MixerArg(vm);
+    if (!mixer)
+        return SQ_ERROR;
+    return PushInteger(vm, mixer->ChannelLock());
+}
+
+SQInteger MixerChannelTryLock(HSQUIRRELVM vm)
+{
+    return ChannelCall(vm, [vm](nMixer& mixer, int32_t channel)
+                       { return PushBool(vm, mixer.ChannelTryLock(channel)); });
+}
+
+template <void (nMixer::*Setter)(int32_t, float)> SQInteger ChannelSetFloat(HSQUIRRELVM vm)
+{
+    return ChannelCall(vm,
+                       [vm](nMixer& mixer, int32_t channel) -> SQInteger
+                       {
+                           (mixer.*Setter)(channel, ScriptArgs(vm).GetFloat(4));
+                           return 0;
+                       });
+}
+
+template <void (nMixer::*Setter)(int32_t, uint32_t)> SQInteger ChannelSetInteger(HSQUIRRELVM vm)
+{
+    return ChannelCall(vm,
+                       [vm](nMixer& mixer, int32_t channel) -> SQInteger
+                       {
+                           (mixer.*Setter)(channel, uint32_t(ScriptArgs(vm).GetInt(4)));
+                           return 0;
+                       });
+}
+} // namespace
+
+void RegisterMixerApi(HSQUIRRELVM vm)
+{
+    RegisterNative(vm, EngineGetMixer, "EngineGetMixer", ".x");
+    RegisterNative(vm, MixerSetGain, "MixerSetGain", ".xn");
+    RegisterNative(vm, MixerCall<&nMixer::Mute>, "MixerMute", ".x");
+    RegisterNative(vm, MixerCall<&nMixer::Unmute>, "MixerUnmute", ".x");
+    RegisterNative(vm, MixerCall<&nMixer::Update>, "MixerUpdate", ".x");
+    RegisterNative(vm, MixerSoundStart, "MixerSoundStart", ".xx");
+    RegisterNative(vm, MixerStreamStart, "MixerStreamStart", ".xs");
+    RegisterNative(vm, MixerChannelStart, "MixerChannelStart", ".xix");
+    RegisterNative(vm, MixerChannelStartStream, "MixerChannelStartStream", ".xis");
+    RegisterNative(vm, MixerChannelLockAndStream, "MixerChannelLockAndStream", ".xis");
+    RegisterNative(vm, MixerChannelGetSound, "MixerChannelGetSound", ".xi");
+    RegisterNative(vm, MixerChannelGetState, "MixerChannelGetState", ".xi");
+    RegisterNative(vm, MixerChannelStop, "MixerChannelStop", ".xi");
+    RegisterNative(vm, MixerCall<&nMixer::ChannelStopAll>, "MixerChannelStopAll", ".x");
+    RegisterNative(vm, ChannelVoidCall<&nMixer::ChannelPause>, "MixerChannelPause", ".xi");
+    RegisterNative(vm, ChannelVoidCall<&nMixer::ChannelResume>, "MixerChannelResume", ".xi");
+    RegisterNative(vm, MixerChannelLock, "MixerChannelLock", ".x");
+    RegisterNative(vm, MixerChannelTryLock, "MixerChannelTryLock", ".xi");
+    RegisterNative(vm, ChannelVoidCall<&nMixer::ChannelUnlock>, "MixerChannelUnlock", ".xi");
+    RegisterNative(vm, MixerCall<&nMixer::ChannelUnlockAll>, "MixerChannelUnlockAll", ".x");
+    RegisterNative(vm, ChannelSetFloat<&nMixer::ChannelSetGain>, "MixerChannelSetGain", ".xin");
+    RegisterNative(vm, ChannelSetFloat<&nMixer::ChannelSetPitch>, "MixerChannelSetPitch", ".xin");
+    RegisterNative(vm, ChannelSetFloat<&nMixer::ChannelSetPanning>, "MixerChannelSetPanning", ".xin");
+    RegisterNative(vm, ChannelSetInteger<&nMixer::ChannelSetLoopMode>, "MixerChannelSetLoopMode", ".xii");
+    RegisterNative(vm, ChannelSetInteger<&nMixer::ChannelSetLoopPosition>, "MixerChannelSetLoopPosition",
+                   ".xii");
+    RegisterIntegerConstant(vm, "LoopNone", LoopNone);
+    RegisterIntegerConstant(vm, "LoopRepeat", LoopRepeat);
+    RegisterIntegerConstant(vm, "ChannelStateInvalid", ChannelStateInvalid);
+    RegisterIntegerConstant(vm, "ChannelStateStopped", ChannelStateStopped);
+    RegisterIntegerConstant(vm, "ChannelStatePlaying", ChannelStatePlaying);
+    RegisterIntegerConstant(vm, "ChannelStatePaused", ChannelStatePaused);
+    RegisterIntegerConstant(vm, "MixerChannelInvalid", MixerChannelInvalid);
+    RegisterIntegerConstant(vm, "MixerMaxChannel", nMixer::ChannelCount);
+}

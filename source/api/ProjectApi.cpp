@@ -1,0 +1,294 @@
+#include "api/ScriptApiGroups.h"
+#include "engine/project/nProject.h"
+#include "engine/project/nProjectLayer.h"
+#include "engine/project/nProjectSceneInstance.h"
+#include "script/binding/ScriptArgs.h"
+#include "script/binding/nNativeArgs.h"
+#include "script/binding/nScriptRegistrar.h"
+#include "script/nCObject.h"
+#include "script/nObjectType.h"
+#include "script/nScriptVM.h"
+#include "script/nScriptValue.h"
+#include "script/nSquirrelObject.h"
+#include "script/units/nScriptUnit.h"
+#include "script/units/nScriptedObject.h"
+
+namespace
+{
+nProject* ProjectArg(HSQUIRRELVM vm, SQInteger index)
+{
+    return GetObjectArg<nProject>(vm, index, ObjectTypeProject);
+}
+
+nProjectSceneInstance* InstanceArg(HSQUIRRELVM vm, SQInteger index)
+{
+    return GetObjectArg<nProjectSceneInstance>(vm, index, ObjectTypeProjectScene);
+}
+
+nProjectLayer* LayerArg(HSQUIRRELVM vm, SQInteger index)
+{
+    return GetObjectArg<nProjectLayer>(vm, index, ObjectTypeProjectLayer);
+}
+
+SQInteger PushHandle(HSQUIRRELVM vm, void* object, int32_t type, bool owned = false)
+{
+    return PushCObject(vm, object, type, owned) ? 1 : SQ_ERROR;
+}
+
+SQInteger PushScriptInstance(HSQUIRRELVM vm, nScriptObject* instance)
+{
+    if (!instance)
+    {
+        sq_pushnull(vm);
+        return 1;
+    }
+    sq_pushobject(vm, static_cast<nSquirrelObject*>(instance)->GetHandle());
+    return 1;
+}
+
+SQInteger ProjectGetScriptInstance(HSQUIRRELVM vm)
+{
+    nProject* project = ProjectArg(vm, 2);
+    if (!project)
+        return SQ_ERROR;
+    return PushScriptInstance(vm, project->GetScriptInstance());
+}
+
+SQInteger ProjectUpdateScriptClock(HSQUIRRELVM vm)
+{
+    nProject* project = ProjectArg(vm, 2);
+    if (!project)
+        return SQ_ERROR;
+    project->UpdateScriptClock();
+    return 0;
+}
+
+SQInteger ProjectEnd(HSQUIRRELVM vm)
+{
+    nProject* project = ProjectArg(vm, 2);
+    if (!project)
+        return SQ_ERROR;
+    project->RequestEnd();
+    return 0;
+}
+
+SQInteger ProjectLayerGetScene(HSQUIRRELVM vm)
+{
+    nProjectLayer* layer = LayerArg(vm, 2);
+    if (!layer)
+        return SQ_ERROR;
+    return PushHandle(vm, layer->GetInstance(), ObjectTypeProjectScene);
+}
+
+SQInteger ProjectAddLayer(HSQUIRRELVM vm)
+{
+    nProject* project = ProjectArg(vm, 2);
+    nProjectSceneInstance* instance = project ? InstanceArg(vm, 3) : nullptr;
+    if (!instance)
+        return SQ_ERROR;
+    return PushHandle(vm, project->AddLayer(instance, ScriptArgs(vm).GetFloat(4)), ObjectTypeProjectLayer);
+}
+
+SQInteger ProjectLayerSetZOrder(HSQUIRRELVM vm)
+{
+    nProjectLayer* layer = LayerArg(vm, 2);
+    if (!layer)
+        return SQ_ERROR;
+    layer->SetZOrder(ScriptArgs(vm).GetFloat(3));
+    return 0;
+}
+
+SQInteger ProjectLayerGetZOrder(HSQUIRRELVM vm)
+{
+    nProjectLayer* layer = LayerArg(vm, 2);
+    if (!layer)
+        return SQ_ERROR;
+    return ScriptArgs(vm).PushFloat(layer->GetZOrder());
+}
+
+// Only 2D scenes have a layer offset, and this build makes none.
+SQInteger ProjectSetAll2DLayerOffset(HSQUIRRELVM vm)
+{
+    return ProjectArg(vm, 2) ? 0 : SQ_ERROR;
+}
+
+SQInteger ProjectNewScene(HSQUIRRELVM vm)
+{
+    nProject* project = ProjectArg(vm, 2);
+    if (!project)
+        return SQ_ERROR;
+    return PushHandle(vm, project->NewScene(), ObjectTypeScene, true);
+}
+
+SQInteger ProjectNewScene2D(HSQUIRRELVM vm)
+{
+    if (!ProjectArg(vm, 2))
+        return SQ_ERROR;
+    return sq_throwerror(vm, "2D scenes are not available in this build");
+}
+
+SQInteger ProjectFindScene(HSQUIRRELVM vm)
+{
+    nProject* project = ProjectArg(vm, 2);
+    if (!project)
+        return SQ_ERROR;
+    return PushHandle(vm, project->FindScene(ScriptArgs(vm).GetString(3)), ObjectTypeProjectScene);
+}
+
+SQInteger ProjectGetSceneLayerList(HSQUIRRELVM vm)
+{
+    nProject* project = ProjectArg(vm, 2);
+    nProjectSceneInstance* instance = project ? InstanceArg(vm, 3) : nullptr;
+    if (!instance)
+        return SQ_ERROR;
+    sq_newarray(vm, 0);
+    for (auto* node = project->GetLayers().GetHead(); node; node = node->next)
+    {
+        if (node->value->GetInstance() != instance)
+            continue;
+        if (!PushCObject(vm, node->value, ObjectTypeProjectLayer, false))
+            return SQ_ERROR;
+        sq_arrayappend(vm, -2);
+    }
+    return 1;
+}
+
+SQInteger ProjectSceneIsActive(HSQUIRRELVM vm)
+{
+    nProjectSceneInstance* instance = ProjectArg(vm, 2) ? InstanceArg(vm, 3) : nullptr;
+    if (!instance)
+        return SQ_ERROR;
+    return ScriptArgs(vm).PushBool(instance->IsActive());
+}
+
+SQInteger ProjectSceneActivate(HSQUIRRELVM vm)
+{
+    nProject* project = ProjectArg(vm, 2);
+    nProjectSceneInstance* instance = project ? InstanceArg(vm, 3) : nullptr;
+    if (!instance)
+        return SQ_ERROR;
+    project->ActivateScene(instance, ScriptArgs(vm).GetBool(4));
+    return 0;
+}
+
+SQInteger ProjectInstantiateScene(HSQUIRRELVM vm)
+{
+    nProject* project = ProjectArg(vm, 2);
+    if (!project)
+        return SQ_ERROR;
+    return PushHandle(vm, project->Instantiate(ScriptArgs(vm).GetString(3)), ObjectTypeProjectScene);
+}
+
+SQInteger ProjectSceneSetGlobal(HSQUIRRELVM vm)
+{
+    nProjectSceneInstance* instance = InstanceArg(vm, 2);
+    if (!instance)
+        return SQ_ERROR;
+    if (nScriptVM* sceneVM = instance->GetSceneVM())
+        sceneVM->SetSlot("g_scene", nScriptValue(ObjectTypeScene, instance->GetScene()), nullptr);
+    return 0;
+}
+
+SQInteger ProjectUnloadScene(HSQUIRRELVM vm)
+{
+    nProject* project = ProjectArg(vm, 2);
+    nProjectSceneInstance* instance = project ? InstanceArg(vm, 3) : nullptr;
+    if (!instance)
+        return SQ_ERROR;
+    project->Unload(instance);
+    return 0;
+}
+
+SQInteger ProjectSceneGetType(HSQUIRRELVM vm)
+{
+    nProjectSceneInstance* instance = InstanceArg(vm, 2);
+    if (!instance)
+        return SQ_ERROR;
+    return ScriptArgs(vm).PushInt(int32_t(instance->GetKind()));
+}
+
+SQInteger ProjectSceneGetInstance(HSQUIRRELVM vm)
+{
+    nProjectSceneInstance* instance = InstanceArg(vm, 2);
+    if (!instance)
+        return SQ_ERROR;
+    return PushHandle(vm, instance->GetScene(), ObjectTypeScene);
+}
+
+nScriptUnit* FindSceneUnit(const nScriptedObject* scene, const char* className)
+{
+    for (auto* node = scene->GetScriptUnits().GetHead(); node; node = node->next)
+        if (!className || node->value->GetClassName() == className)
+            return node->value;
+    return nullptr;
+}
+
+SQInteger ProjectSceneGetScriptInstance(HSQUIRRELVM vm)
+{
+    nProjectSceneInstance* instance = InstanceArg(vm, 2);
+    if (!instance)
+        return SQ_ERROR;
+    nScriptUnit* unit =
+        instance->GetScriptedScene() ? FindSceneUnit(instance->GetScriptedScene(), nullptr) : nullptr;
+    if (!unit)
+        return sq_throwerror(vm, "No script unit");
+    return PushScriptInstance(vm, unit->GetInstance());
+}
+
+SQInteger ProjectSceneGetScriptInstanceFromClass(HSQUIRRELVM vm)
+{
+    nProjectSceneInstance* instance = InstanceArg(vm, 2);
+    if (!instance)
+        return SQ_ERROR;
+    const char* className = ScriptArgs(vm).GetString(3);
+    nScriptUnit* unit = instance->GetScriptedScene() && className
+                            ? FindSceneUnit(instance->GetScriptedScene(), className)
+                            : nullptr;
+    if (!unit)
+        return sq_throwerror(vm, "Script unit not found");
+    return PushScriptInstance(vm, unit->GetInstance());
+}
+
+SQInteger ProjectRender(HSQUIRRELVM vm)
+{
+    nProject* project = ProjectArg(vm, 2);
+    if (!project)
+        return SQ_ERROR;
+    project->RenderOutsideFrame();
+    return 0;
+}
+} // namespace
+
+void RegisterProjectApi(HSQUIRRELVM vm)
+{
+    RegisterNative(vm, ProjectGetScriptInstance, "ProjectGetScriptInstance", ".x");
+    RegisterNative(vm, ProjectUpdateScriptClock, "ProjectUpdateScriptClock", ".x");
+    RegisterNative(vm, ProjectEnd, "ProjectEnd", ".x");
+    RegisterNative(vm, ProjectLayerGetScene, "ProjectLayerGetScene", ".x");
+    RegisterNative(vm, ProjectAddLayer, "ProjectAddLayer", ".xxn");
+    RegisterNative(vm, ProjectLayerSetZOrder, "ProjectLayerSetZOrder", ".xn");
+    RegisterNative(vm, ProjectLayerGetZOrder, "ProjectLayerGetZOrder", ".x");
+    RegisterNative(vm, ProjectSetAll2DLayerOffset, "ProjectSetAll2DLayerOffset", ".xnn");
+    RegisterNative(vm, ProjectNewScene, "ProjectNewScene", ".x");
+    RegisterNative(vm, ProjectNewScene, "ProjectNewScene3D", ".x");
+    RegisterNative(vm, ProjectNewScene2D, "ProjectNewScene2D", ".x");
+    RegisterNative(vm, ProjectFindScene, "ProjectFindScene", ".xs");
+    RegisterNative(vm, ProjectGetSceneLayerList, "ProjectGetSceneLayerList", ".xx");
+    RegisterNative(vm, ProjectSceneIsActive, "ProjectSceneIsActive", ".xx");
+    RegisterNative(vm, ProjectSceneIsActive, "ProjectIsSceneActive", ".xx");
+    RegisterNative(vm, ProjectSceneActivate, "ProjectSceneActivate", ".xxb");
+    RegisterNative(vm, ProjectSceneActivate, "ProjectActivateScene", ".xxb");
+    RegisterNative(vm, ProjectInstantiateScene, "ProjectInstantiateScene", ".xs");
+    RegisterNative(vm, ProjectSceneSetGlobal, "ProjectSceneSetGlobal", ".x");
+    RegisterNative(vm, ProjectUnloadScene, "ProjectUnloadScene", ".xx");
+    RegisterNative(vm, ProjectSceneGetType, "ProjectSceneGetType", ".x");
+    RegisterNative(vm, ProjectSceneGetInstance, "ProjectSceneGetInstance", ".x");
+    RegisterNative(vm, ProjectSceneGetScriptInstance, "ProjectSceneGetScriptInstance", ".x");
+    RegisterNative(vm, ProjectSceneGetScriptInstanceFromClass, "ProjectSceneGetScriptInstanceFromClass",
+                   ".xs");
+    RegisterNative(vm, ProjectRender, "ProjectRender", ".x");
+    RegisterIntegerConstant(vm, "ProjectSceneTypeNone", ProjectSceneNone);
+    RegisterIntegerConstant(vm, "ProjectSceneTypeScene3d", ProjectSceneScene3D);
+    RegisterIntegerConstant(vm, "ProjectSceneTypeScene2d", ProjectSceneScene2D);
+    RegisterNullHandleConstant(vm, "NullItem", ObjectTypeItem);
+}

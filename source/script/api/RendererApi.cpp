@@ -1,5 +1,0 @@
-#include "script/api/ScriptApiGroups.h"
-
-void RegisterRendererApi(HSQUIRRELVM)
-{
-}

@@ -1,0 +1,38 @@
+#include "viewer/QuenvarViewerBase.h"
+
+#include "audio/nMixer.h"
+#include "engine/scene/nScene.h"
+#include "render/nRenderer.h"
+
+// Each step skips what is already released, so this runs after a failed start-up, after the loop
+// and again from the destructor.
+bool QuenvarViewerBase::Shutdown()
+{
+    m_running = false;
+    if (!m_startupBegun)
+        return true;
+    m_startupBegun = false;
+    m_profilerFonts = nFontPair();
+    if (m_scene)
+    {
+        nScene* scene = m_scene;
+        m_scene = nullptr;
+        nProject::SetCurrentScene(scene);
+        m_project.GetVM().InvalidateNativeObject(scene);
+        delete scene;
+    }
+    m_project.Close(true);
+    m_engine.FreeResourceCaches();
+    nRenderer* renderer = m_engine.GetRenderer();
+    renderer->Close();
+    m_engine.SetRenderer(nullptr);
+    if (m_renderer && m_renderer != &m_engine.GetNullRenderer())
+        delete m_renderer;
+    m_renderer = nullptr;
+    m_engine.GetMixer()->Close();
+    m_engine.SetMixer(nullptr);
+    delete m_mixer;
+    m_mixer = nullptr;
+    m_fileMixer = nullptr;
+    return true;
+}

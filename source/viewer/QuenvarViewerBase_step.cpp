@@ -1,0 +1,99 @@
+#include "viewer/QuenvarViewerBase.h"
+
+#include "audio/nMixer.h"
+#include "audio/nSMixMixer.h"
+#include "core/base/nLog.h"
+#include "platform/nHID.h"
+#include "platform/nPlatform.h"
+#include "render/nRenderer.h"
+
+#include <algorithm>
+
+namespace
+{
+constexpr uint32_t ProjectEvaluateFlags = 63;
+constexpr float ProfilerMargin = 32.0f;
+constexpr float StatisticsColumnWidth = 400.0f;
+} // namespace
+
+void QuenvarViewerBase::StepProject(bool& endRequested)
+{
+    m_project.Evaluate(ProjectEvaluateFlags);
+    m_project.Render(0);
+    if (m_profiler)
+        m_project.PrintStats(m_profilerFonts, ProfilerMargin, ProfilerMargin);
+    endRequested = m_project.IsEnded();
+}
+
+void QuenvarViewerBase::DrawRendererStatistics()
+{
+    nRenderer* renderer = m_engine.GetRenderer();
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    renderer->GetViewport(x, y, width, height);
+    float textX = float(width) - StatisticsColumnWidth;
+    float textY = ProfilerMargin;
+    renderer->DrawStatistics(m_profilerFonts, textX, textY);
+}
+
+// The message about missing resources is logged once: the frame that finds them ends the loop,
+// and the driver's own check then only answers.
+bool QuenvarViewerBase::CheckExitConditions()
+{
+    if (m_project.GetVM().GetState() != ScriptVMRunning)
+        return true;
+    if (s_missingResource && !m_ignoreMissingResources)
+    {
+        if (!m_missingResourceLogged)
+            nLogHolder::Get() << "[!] Exiting due to missing resources.\n";
+        m_missingResourceLogged = true;
+        return true;
+    }
+    return false;
+}
+
+bool QuenvarViewerBase::CheckExit()
+{
+    return CheckExitConditions();
+}
+
+// In 64-bit ticks: a limit of a few days no longer overflows the product.
+bool QuenvarViewerBase::IsTimeUp() const
+{
+    if (m_timeLive <= 0)
+        return false;
+    const uint64_t elapsed = nPlatform::Get().GetClock() - m_startTick;
+    return elapsed > uint64_t(m_timeLive) * nPlatform::Get().GetClockFrequency();
+}
+
+bool QuenvarViewerBase::Step()
+{
+    nHID::GetInstance().Update();
+    m_engine.UpdateClock();
+    // The file gets the sound of exactly this frame's clock step, before it is mixed.
+    if (m_fileMixer)
+        m_fileMixer->SetFixedStep(uint64_t(std::max<int64_t>(m_engine.GetFrameStep(), 0)));
+    m_engine.GetMixer()->Update();
+    m_engine.BeginFrame();
+    bool endRequested = false;
+    if (m_viewMode == ViewModeProject)
+        StepProject(endRequested);
+    else if (m_viewMode == ViewModeScene && m_scene)
+        StepScene(endRequested);
+    nRenderer* renderer = m_engine.GetRenderer();
+    if (m_profiler)
+        DrawRendererStatistics();
+    renderer->PresentFrame();
+    renderer->ResetStatistics();
+    nPlatform::Get().Sleep(1);
+    ++m_frameCount;
+    if (CheckExitConditions())
+        endRequested = true;
+    if (IsTimeUp())
+        return false;
+    if (endRequested)
+        return false;
+    return ProcessMessages();
+}
