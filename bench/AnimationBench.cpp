@@ -1,7 +1,7 @@
-#include "core/math/nCurvePoint.h"
 #include "animation/nAnimationPlayer.h"
 #include "animation/nMotion.h"
 #include "animation/nMotionChannel.h"
+#include "core/math/nCurvePoint.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds with AddressSanitizer and UndefinedBehaviorSanitizer,
-# and runs every test. Exits non-zero when a build step or a test fails.
+# Installs what is missing, checks that no source file includes a higher layer, builds with
+# AddressSanitizer and UndefinedBehaviorSanitizer, and runs every test. Exits non-zero when the
+# layers are broken, a build step or a test fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash tools/install-packages.sh
+bash tools/check-layers.sh
 
 build_dir=build-test
 jobs=$(nproc)

@@ -1,8 +1,8 @@
 #include "animation/nACEManager.h"
 
-#include "core/base/nLog.h"
 #include "animation/nACEDefine.h"
 #include "animation/nACEUnit.h"
+#include "core/base/nLog.h"
 
 #include <new>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/base/nList.h"
 #include "animation/nACECommand.h"
+#include "core/base/nList.h"
 
 // Runs one compiled command list, one group of commands at a time. A derived unit gives the
 // codes of its vocabulary their meaning in ExecuteCommand and hands every other code to this

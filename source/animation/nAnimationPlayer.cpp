@@ -1,8 +1,8 @@
 #include "animation/nAnimationPlayer.h"
 
-#include "core/math/nQuaternion.h"
 #include "animation/nMotion.h"
 #include "animation/nMotionAnimationSource.h"
+#include "core/math/nQuaternion.h"
 
 #include <new>
 

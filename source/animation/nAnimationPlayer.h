@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/base/nList.h"
 #include "animation/nAnimationSourceList.h"
 #include "animation/nMotionChannel.h"
+#include "core/base/nList.h"
 
 #include <cstdint>
 

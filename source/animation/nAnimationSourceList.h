@@ -1,8 +1,8 @@
 #pragma once
 
+#include "animation/nAnimationSource.h"
 #include "core/base/nList.h"
 #include "core/base/nSharedPtr.h"
-#include "animation/nAnimationSource.h"
 
 // Sources in start order, each entry holding one reference: a player's playing sources, and the
 // handle scripts get for the motions they started.

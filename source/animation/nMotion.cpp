@@ -1,7 +1,7 @@
 #include "animation/nMotion.h"
 
-#include "core/base/nLog.h"
 #include "animation/nMotionChannel.h"
+#include "core/base/nLog.h"
 
 #include <new>
 

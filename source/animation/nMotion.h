@@ -1,9 +1,9 @@
 #pragma once
 
+#include "animation/nQuaternionChannel.h"
 #include "core/base/nAutoArray.h"
 #include "core/base/nList.h"
 #include "core/math/nCurve.h"
-#include "animation/nQuaternionChannel.h"
 #include "platform/nstring/nString.h"
 
 #include <cstdint>

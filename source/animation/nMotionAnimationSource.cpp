@@ -1,9 +1,9 @@
 #include "animation/nMotionAnimationSource.h"
 
-#include "core/math/nCurve.h"
 #include "animation/nAnimationPlayer.h"
 #include "animation/nMotion.h"
 #include "animation/nMotionChannel.h"
+#include "core/math/nCurve.h"
 
 nMotionAnimationSource::nMotionAnimationSource(nMotion* motion, nAnimationPlayer* player)
     : nAnimationSource(AnimationSourceMotion), m_motion(motion), m_player(player),

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "core/math/nQuaternion.h"
 #include "animation/nAnimationSource.h"
+#include "core/math/nQuaternion.h"
 
 class nMotion;
 class nMotionChannel;

@@ -1,8 +1,8 @@
 #include "animation/nMotion.h"
 
+#include "animation/nMotionChannel.h"
 #include "core/base/nLog.h"
 #include "core/nml/nMetaTag.h"
-#include "animation/nMotionChannel.h"
 
 #include <memory>
 

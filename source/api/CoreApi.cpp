@@ -1,8 +1,8 @@
+#include "api/ScriptApi.h"
 #include "core/base/nLog.h"
 #include "platform/nHostFile.h"
 #include "platform/nPlatform.h"
 #include "platform/nstring/nString.h"
-#include "api/ScriptApi.h"
 #include "script/binding/ScriptArgs.h"
 #include "script/binding/nScriptRegistrar.h"
 

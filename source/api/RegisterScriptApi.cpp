@@ -1,8 +1,8 @@
 #include "api/ScriptApi.h"
 
+#include "api/ScriptApiGroups.h"
 #include "platform/nPlatform.h"
 #include "platform/nstring/nString.h"
-#include "api/ScriptApiGroups.h"
 #include "script/binding/nNativeArgs.h"
 #include "script/binding/nScriptRegistrar.h"
 #include "script/nObjectType.h"

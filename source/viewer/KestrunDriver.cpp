@@ -1,8 +1,8 @@
 #include "viewer/KestrunDriver.h"
 
-#include "viewer/QuenvarViewerDesktop.h"
 #include "platform/nProgramDirectory.h"
 #include "platform/nStopSignal.h"
+#include "viewer/QuenvarViewerDesktop.h"
 
 int RunKestrun(int argc, char** argv)
 {

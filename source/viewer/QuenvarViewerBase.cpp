@@ -5,8 +5,8 @@
 #include "core/base/nSharedPtr.h"
 #include "core/io/nIOCFile.h"
 #include "core/picture/nPictureIOCodec.h"
-#include "viewer/Banner.h"
 #include "platform/nPlatform.h"
+#include "viewer/Banner.h"
 
 bool QuenvarViewerBase::s_missingResource = false;
 

@@ -1,11 +1,11 @@
 #include "viewer/QuenvarViewerBase.h"
 
-#include "core/io/nIOArchive.h"
 #include "core/base/nLog.h"
-#include "core/nml/nMetaTag.h"
 #include "core/base/nSharedPtr.h"
-#include "viewer/StartupFile.h"
+#include "core/io/nIOArchive.h"
+#include "core/nml/nMetaTag.h"
 #include "platform/nPlatform.h"
+#include "viewer/StartupFile.h"
 
 namespace
 {

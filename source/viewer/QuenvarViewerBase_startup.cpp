@@ -5,11 +5,11 @@
 #include "core/io/nIOArchive.h"
 #include "core/io/nIOCFile.h"
 #include "core/nml/nMetaFile.h"
-#include "viewer/StartupFile.h"
 #include "platform/nHID.h"
 #include "platform/nPlatform.h"
 #include "render/nRenderer.h"
 #include "script/nScriptValue.h"
+#include "viewer/StartupFile.h"
 
 void QuenvarViewerBase::MountSearchPaths()
 {

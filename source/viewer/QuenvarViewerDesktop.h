@@ -1,7 +1,7 @@
 #pragma once
 
-#include "viewer/QuenvarViewerBase.h"
 #include "platform/nHIDSource.h"
+#include "viewer/QuenvarViewerBase.h"
 
 #include <memory>
 

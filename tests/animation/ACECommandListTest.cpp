@@ -1,6 +1,6 @@
-#include "support/CapturedLog.h"
 #include "animation/nACEManager.h"
 #include "animation/nACEUnit.h"
+#include "support/CapturedLog.h"
 
 #include <gtest/gtest.h>
 

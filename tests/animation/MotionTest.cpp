@@ -1,9 +1,9 @@
+#include "animation/nMotion.h"
+#include "animation/nMotionChannel.h"
 #include "core/math/nCurvePoint.h"
 #include "core/nml/nMetaFile.h"
 #include "core/nml/nMetaTag.h"
 #include "support/CapturedLog.h"
-#include "animation/nMotion.h"
-#include "animation/nMotionChannel.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 #include "ScriptApiFixture.h"
 
 #include "api/ScriptApi.h"
-#include "script/binding/nScriptValuePush.h"
 #include "core/math/nMinMax.h"
 #include "core/math/nRect.h"
+#include "script/binding/nScriptValuePush.h"
 
 #include <climits>
 #include <fstream>

@@ -1,6 +1,6 @@
 #include "SMixFixture.h"
-#include "support/CapturedLog.h"
 #include "platform/nWaveOutSDL.h"
+#include "support/CapturedLog.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "support/CapturedLog.h"
 #include "engine/Quenvar.h"
+#include "support/CapturedLog.h"
 
 #include <gtest/gtest.h>
 

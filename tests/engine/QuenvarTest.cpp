@@ -1,7 +1,7 @@
-#include "engine/Quenvar.h"
 #include "core/math/nRandom.h"
-#include "support/CapturedLog.h"
+#include "engine/Quenvar.h"
 #include "render/nCoreEventData.h"
+#include "support/CapturedLog.h"
 #include "support/RecordingRenderer.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "core/picture/nPicture.h"
-#include "support/CapturedLog.h"
 #include "engine/PictureFile.h"
 #include "engine/Quenvar.h"
+#include "support/CapturedLog.h"
 #include "support/TemporaryFiles.h"
 
 #include <gtest/gtest.h>

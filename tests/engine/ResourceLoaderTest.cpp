@@ -1,8 +1,8 @@
 #include "core/picture/nPicture.h"
-#include "support/CapturedLog.h"
 #include "engine/LoadRecorder.h"
 #include "engine/PictureFile.h"
 #include "engine/resources/nResourceLoader.h"
+#include "support/CapturedLog.h"
 #include "support/TemporaryFiles.h"
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 #include "audio/nSound.h"
-#include "support/CapturedLog.h"
 #include "engine/LoadRecorder.h"
 #include "script/nCObject.h"
 #include "script/nObjectType.h"
+#include "support/CapturedLog.h"
 #include "support/TemporaryFiles.h"
 
 #include <gtest/gtest.h>

@@ -1,9 +1,9 @@
-#include "support/CapturedLog.h"
 #include "engine/LoadRecorder.h"
 #include "engine/PictureFile.h"
 #include "geometry/nMaterial.h"
 #include "geometry/nTexture.h"
 #include "render/nRenderTexture.h"
+#include "support/CapturedLog.h"
 #include "support/RecordingRenderer.h"
 #include "support/TemporaryFiles.h"
 

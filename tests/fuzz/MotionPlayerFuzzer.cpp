@@ -1,8 +1,8 @@
+#include "animation/nAnimationPlayer.h"
+#include "animation/nMotion.h"
 #include "core/base/nLog.h"
 #include "core/nml/nMetaFile.h"
 #include "core/nml/nMetaTag.h"
-#include "animation/nAnimationPlayer.h"
-#include "animation/nMotion.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,9 +1,9 @@
-#include "support/CapturedLog.h"
-#include "viewer/QuenvarViewerDesktop.h"
 #include "platform/nHIDDescriptor.h"
 #include "platform/nHIDGameSource.h"
+#include "support/CapturedLog.h"
 #include "support/RecordingRenderer.h"
 #include "support/TemporaryFiles.h"
+#include "viewer/QuenvarViewerDesktop.h"
 
 #include <gtest/gtest.h>
 

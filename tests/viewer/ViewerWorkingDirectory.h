@@ -1,12 +1,12 @@
 #pragma once
 
-#include "core/io/nArchive.h"
-#include "core/io/nIOCFile.h"
 #include "core/base/nMemory.h"
 #include "core/base/nSharedPtr.h"
+#include "core/io/nArchive.h"
+#include "core/io/nIOCFile.h"
+#include "platform/nPlatform.h"
 #include "support/CapturedLog.h"
 #include "viewer/QuenvarViewerDesktop.h"
-#include "platform/nPlatform.h"
 
 #include <gtest/gtest.h>
 

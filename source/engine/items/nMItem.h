@@ -1,8 +1,8 @@
 #pragma once
 
-#include "core/math/nMatrix4.h"
 #include "animation/nACEUnit.h"
 #include "animation/nAnimationPlayer.h"
+#include "core/math/nMatrix4.h"
 #include "physics/nPhysicOwner.h"
 #include "platform/nstring/nString.h"
 #include "script/units/nScriptedObject.h"

@@ -1,10 +1,10 @@
 #include "engine/scene/nScene.h"
 
-#include "core/base/nLog.h"
-#include "engine/Quenvar.h"
 #include "animation/nAnimationPlayer.h"
 #include "animation/nMotion.h"
 #include "animation/nMotionChannel.h"
+#include "core/base/nLog.h"
+#include "engine/Quenvar.h"
 #include "engine/items/nItem.h"
 #include "engine/items/nMCamera.h"
 #include "engine/items/nMConstraint.h"

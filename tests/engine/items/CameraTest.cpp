@@ -1,8 +1,8 @@
-#include "support/CapturedLog.h"
 #include "engine/Quenvar.h"
-#include "render/nRenderer.h"
 #include "engine/items/nCamera.h"
 #include "engine/items/nLight.h"
+#include "render/nRenderer.h"
+#include "support/CapturedLog.h"
 
 #include <gtest/gtest.h>
 

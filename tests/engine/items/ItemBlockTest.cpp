@@ -1,9 +1,9 @@
-#include "support/CapturedLog.h"
+#include "engine/Quenvar.h"
 #include "engine/items/BlockFixture.h"
 #include "engine/items/nCamera.h"
-#include "engine/Quenvar.h"
 #include "engine/items/nLight.h"
 #include "engine/items/nObject.h"
+#include "support/CapturedLog.h"
 
 #include <gtest/gtest.h>
 

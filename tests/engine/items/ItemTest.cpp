@@ -1,6 +1,6 @@
 #include "core/math/nMinMax.h"
-#include "support/CapturedLog.h"
 #include "engine/items/nItem.h"
+#include "support/CapturedLog.h"
 
 #include <gtest/gtest.h>
 

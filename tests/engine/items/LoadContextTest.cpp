@@ -1,5 +1,5 @@
-#include "support/CapturedLog.h"
 #include "engine/items/nLoadContext.h"
+#include "support/CapturedLog.h"
 
 #include <gtest/gtest.h>
 

@@ -1,3 +1,4 @@
+#include "animation/nMotion.h"
 #include "core/nml/nMetaFile.h"
 #include "core/nml/nMetaTag.h"
 #include "engine/items/BlockFixture.h"
@@ -8,7 +9,6 @@
 #include "engine/items/nMLight.h"
 #include "engine/items/nMObject.h"
 #include "engine/items/nTrigger.h"
-#include "animation/nMotion.h"
 #include "script/units/nScriptUnit.h"
 
 #include <gtest/gtest.h>

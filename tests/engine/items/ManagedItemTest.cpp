@@ -1,5 +1,5 @@
-#include "core/math/nQuaternion.h"
 #include "animation/nACECommand.h"
+#include "core/math/nQuaternion.h"
 #include "engine/items/SceneFixture.h"
 #include "engine/items/StubPhysics.h"
 #include "engine/items/nMCamera.h"

@@ -1,4 +1,3 @@
-#include "support/CapturedLog.h"
 #include "engine/PictureFile.h"
 #include "engine/Quenvar.h"
 #include "engine/items/BlockFixture.h"
@@ -6,6 +5,7 @@
 #include "engine/items/nObject.h"
 #include "geometry/nGeometry.h"
 #include "geometry/nTexture.h"
+#include "support/CapturedLog.h"
 #include "support/TemporaryFiles.h"
 
 #include <gtest/gtest.h>

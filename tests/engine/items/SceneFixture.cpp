@@ -1,9 +1,9 @@
 #include "engine/items/SceneFixture.h"
 
+#include "api/ScriptApi.h"
 #include "core/io/nIOCFile.h"
 #include "engine/items/nMItem.h"
 #include "platform/nPlatform.h"
-#include "api/ScriptApi.h"
 #include "script/units/nScriptUnit.h"
 
 #include <cstdlib>

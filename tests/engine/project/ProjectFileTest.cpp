@@ -1,6 +1,6 @@
-#include "support/CapturedLog.h"
 #include "engine/Quenvar.h"
 #include "engine/project/nProject.h"
+#include "support/CapturedLog.h"
 #include "support/TemporaryFiles.h"
 
 #include <gtest/gtest.h>

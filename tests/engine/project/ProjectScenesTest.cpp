@@ -1,5 +1,4 @@
 #include "api/ScriptApi.h"
-#include "support/CapturedLog.h"
 #include "engine/Quenvar.h"
 #include "engine/project/nProject.h"
 #include "engine/project/nProjectLayer.h"
@@ -9,6 +8,7 @@
 #include "script/nObjectType.h"
 #include "script/nScriptObject.h"
 #include "script/nScriptValue.h"
+#include "support/CapturedLog.h"
 #include "support/RecordingRenderer.h"
 #include "support/TemporaryFiles.h"
 

@@ -1,10 +1,10 @@
 #include "api/ScriptApi.h"
-#include "support/CapturedLog.h"
 #include "engine/Quenvar.h"
 #include "engine/project/nProject.h"
 #include "engine/project/nProjectLayer.h"
 #include "engine/project/nProjectSceneInstance.h"
 #include "engine/scene/nScene.h"
+#include "support/CapturedLog.h"
 #include "support/RecordingRenderer.h"
 #include "support/TemporaryFiles.h"
 

@@ -1,8 +1,8 @@
-#include "support/CapturedLog.h"
 #include "engine/items/nCamera.h"
 #include "engine/scene/RecordingRenderable.h"
 #include "engine/scene/nOctreeCullingSystem.h"
 #include "engine/scene/nSimpleCullingSystem.h"
+#include "support/CapturedLog.h"
 
 #include <gtest/gtest.h>
 
