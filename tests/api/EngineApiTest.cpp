@@ -17,7 +17,8 @@ protected:
     void SetUp() override
     {
         ScriptApiFixture::SetUp();
-        files.Write("tone.wav", WavFile().Format(1, 1, 8000, 8).Chunk("data", std::string(8000, '\x80')).Build());
+        files.Write("tone.wav",
+                    WavFile().Format(1, 1, 8000, 8).Chunk("data", std::string(8000, '\x80')).Build());
         SetGlobals();
     }
     // A case that raised an error stopped the machine: the next one gets a new machine.

@@ -12,9 +12,9 @@ protected:
     void SetUp() override;
     virtual void Bind();
 
-    // Reopens the machine when an earlier case stopped it, runs the text after the helper V(vector) that formats a
-    // vector, and answers the printed lines without their prefix, or "error: <text>" for the
-    // first runtime error.
+    // Reopens the machine when an earlier case stopped it, runs the text after the helper V(vector)
+    // that formats a vector, and answers the printed lines without their prefix, or
+    // "error: <text>" for the first runtime error.
     std::string Evaluate(const std::string& text);
     void Reopen();
 };

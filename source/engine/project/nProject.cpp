@@ -15,8 +15,8 @@ constexpr float FirstFrameDelta = 1.0f / 60.0f;
 }
 
 nProject::nProject(Quenvar* engine, nScriptApiRegistration registration)
-    : m_engine(engine), m_registration(registration), m_vm(engine), m_unit(&m_vm), m_name("New Project"), m_authors("Authors"),
-      m_description("New project"), m_notice("Empty Notice")
+    : m_engine(engine), m_registration(registration), m_vm(engine), m_unit(&m_vm), m_name("New Project"),
+      m_authors("Authors"), m_description("New project"), m_notice("Empty Notice")
 {
     m_unit.SetOwner(this, ObjectTypeProject);
 }
