@@ -41,28 +41,37 @@ uint64_t Bits(float value)
 }
 
 // Opens vertices for corners taken in some order, each corner joining the first vertex opened
-// within the threshold. Vertices are found through cells 2.5 roots of the threshold wide: a
-// vertex within the threshold of a corner lies in the corner's cell or in the neighbour on the
-// side of the cell that the corner is nearer, on each axis, so eight cells hold every candidate.
-// Each cell lists its vertices in opening order, so a walk stops at the first within reach.
+// within the threshold. A position met before gets the same answer again: the vertices opened
+// since then all come later. Otherwise the vertices are found through cells 2.5 roots of the
+// threshold wide: a vertex within the threshold of a corner lies in the corner's cell or in the
+// neighbour on the side of the cell that the corner is nearer, on each axis, so eight cells hold
+// every candidate. Each cell lists its vertices in opening order, so a walk stops at the first
+// within reach.
 class nCornerWeld
 {
 public:
-    nCornerWeld(float threshold, size_t expected)
-        : m_threshold(threshold), m_cellSize(2.5 * std::sqrt(double(threshold))), m_cells(uint32_t(expected))
-    {
-    }
+    explicit nCornerWeld(float threshold) : m_threshold(threshold), m_cellSize(2.5 * std::sqrt(double(threshold))) {}
 
     uint32_t Add(const nVector& position)
     {
         if (!IsFinite(position) || !(m_threshold >= 0.0f))
             return Open(position);
-        if (m_threshold == 0.0f)
-        {
-            const nTripleKeyMap::Key key{Bits(position.x), Bits(position.y), Bits(position.z)};
-            const uint32_t vertex = m_cells.FindOrAdd(key, uint32_t(vertices.size()));
-            return vertex == vertices.size() ? Open(position) : vertex;
-        }
+        uint32_t& known = m_positions.FindOrAdd({Bits(position.x), Bits(position.y), Bits(position.z)}, NoVertex);
+        if (known == NoVertex)
+            known = m_threshold == 0.0f ? Open(position) : Search(position);
+        return known;
+    }
+
+    std::vector<nVector> vertices;
+
+private:
+    struct Chain
+    {
+        uint32_t head, tail;
+    };
+
+    uint32_t Search(const nVector& position)
+    {
         int64_t own[3], near[3];
         const float coordinates[3] = {position.x, position.y, position.z};
         for (int axis = 0; axis < 3; ++axis)
@@ -102,14 +111,6 @@ public:
         return vertex;
     }
 
-    std::vector<nVector> vertices;
-
-private:
-    struct Chain
-    {
-        uint32_t head, tail;
-    };
-
     uint32_t Open(const nVector& position)
     {
         vertices.push_back(nVector(position.x, position.y, position.z, 1.0f));
@@ -119,7 +120,8 @@ private:
 
     float m_threshold;
     double m_cellSize;
-    nTripleKeyMap m_cells; // a cell's chain, or at threshold 0 a position's vertex
+    nTripleKeyMap m_positions{1024}; // the vertex each position met so far joined
+    nTripleKeyMap m_cells{1024};     // the chain of each cell
     std::vector<Chain> m_chains;
     std::vector<uint32_t> m_next; // the next vertex of the same cell
 };
@@ -284,7 +286,7 @@ nGeometry* nGeometryTemplate::Instantiate(nEngineServices* engine, const char* n
     std::vector<nVector> corners;
     for (const auto& polygon : m_polygons)
         corners.insert(corners.end(), polygon->vertices.begin(), polygon->vertices.end());
-    nCornerWeld weld(m_mergeThreshold, corners.size());
+    nCornerWeld weld(m_mergeThreshold);
     std::vector<uint32_t> cornerVertices(corners.size());
     for (uint32_t corner : SortByDistanceToFirst(corners))
         cornerVertices[corner] = weld.Add(corners[corner]);

@@ -13,6 +13,9 @@ namespace
 {
 // Enough for a grid of 512 points along each axis; a float per point.
 constexpr uint64_t MaxGridPoints = uint64_t(1) << 27;
+// The weld's index grows with the vertices; most cells the field reaches hold no surface, so
+// their count would overstate it many times.
+constexpr uint32_t InitialWeldSize = 4096;
 
 bool IsFinite(const nVector& v)
 {
@@ -143,21 +146,29 @@ void nIsosurface::ComputeField(uint32_t count, const nVector* centres, const flo
     FindActiveCells();
 }
 
+// Two passes, counting and then listing: the list is sized once instead of growing through
+// copies of megabytes.
 void nIsosurface::FindActiveCells()
 {
     m_activeCells.clear();
     if (m_field.empty())
         return;
     const size_t dx = 1, dy = m_count[0], dz = size_t(m_count[0]) * m_count[1];
-    for (uint32_t z = 0; z + 1 < m_count[2]; ++z)
-        for (uint32_t y = 0; y + 1 < m_count[1]; ++y)
-        {
-            const float* f = &m_field[GridIndex(0, y, z)];
-            for (uint32_t x = 0; x + 1 < m_count[0]; ++x, ++f)
-                if (f[0] > 0.0f || f[dx] > 0.0f || f[dy] > 0.0f || f[dy + dx] > 0.0f || f[dz] > 0.0f ||
-                    f[dz + dx] > 0.0f || f[dz + dy] > 0.0f || f[dz + dy + dx] > 0.0f)
-                    m_activeCells.push_back({x, y, z});
-        }
+    const auto scan = [&](auto&& visit) {
+        for (uint32_t z = 0; z + 1 < m_count[2]; ++z)
+            for (uint32_t y = 0; y + 1 < m_count[1]; ++y)
+            {
+                const float* f = &m_field[GridIndex(0, y, z)];
+                for (uint32_t x = 0; x + 1 < m_count[0]; ++x, ++f)
+                    if (f[0] > 0.0f || f[dx] > 0.0f || f[dy] > 0.0f || f[dy + dx] > 0.0f || f[dz] > 0.0f ||
+                        f[dz + dx] > 0.0f || f[dz + dy] > 0.0f || f[dz + dy + dx] > 0.0f)
+                        visit(x, y, z);
+            }
+    };
+    size_t count = 0;
+    scan([&count](uint32_t, uint32_t, uint32_t) { ++count; });
+    m_activeCells.reserve(count);
+    scan([this](uint32_t x, uint32_t y, uint32_t z) { m_activeCells.push_back({x, y, z}); });
 }
 
 template <typename Sink> void nIsosurface::PolygoniseCells(Sink& sink) const
@@ -214,7 +225,7 @@ bool nIsosurface::BuildGeometry(nGeometry& geometry, uint32_t count, const nVect
     geometry.Clear();
     m_indexCount = 0;
     ComputeField(count, centres, radii);
-    nExactWeld weld(uint32_t(std::min<size_t>(m_activeCells.size(), UINT32_MAX / 2)));
+    nExactWeld weld(InitialWeldSize);
     PolygoniseCells(weld);
     m_indexCount = uint32_t(weld.indices.size());
     const uint32_t triangles = m_indexCount / 3;
