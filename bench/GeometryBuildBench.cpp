@@ -51,6 +51,13 @@ Balls EightBalls()
     return balls;
 }
 
+nIsosurface NativeVolume(const Balls& balls)
+{
+    nIsosurface isosurface;
+    isosurface.SetVolume(balls.min, balls.max, NativeCells, NativeCells, NativeCells);
+    return isosurface;
+}
+
 void IsosurfaceOfEightBalls(benchmark::State& state)
 {
     Quiet();
@@ -58,8 +65,7 @@ void IsosurfaceOfEightBalls(benchmark::State& state)
     nGeometry geometry(nullptr);
     for (auto _ : state)
     {
-        nIsosurface isosurface;
-        isosurface.SetVolume(balls.min, balls.max, NativeCells, NativeCells, NativeCells);
+        nIsosurface isosurface = NativeVolume(balls);
         isosurface.BuildGeometry(geometry, 8, balls.centres.data(), balls.radii.data());
         benchmark::DoNotOptimize(geometry.vertices.GetData());
     }
@@ -77,8 +83,7 @@ void IsosurfaceOfEightBallsWithLinearWeld(benchmark::State& state)
     nGeometry geometry(nullptr);
     for (auto _ : state)
     {
-        nIsosurface isosurface;
-        isosurface.SetVolume(balls.min, balls.max, NativeCells, NativeCells, NativeCells);
+        nIsosurface isosurface = NativeVolume(balls);
         isosurface.ComputeField(8, balls.centres.data(), balls.radii.data());
         std::vector<nVector> corners;
         isosurface.Polygonise(corners);

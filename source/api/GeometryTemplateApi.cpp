@@ -63,12 +63,12 @@ SQInteger Constructor(HSQUIRRELVM vm)
     return 0;
 }
 
-SQInteger BeginPolygon(HSQUIRRELVM vm)
+template <void (nGeometryTemplate::*Call)()> SQInteger CallWithoutArguments(HSQUIRRELVM vm)
 {
     nGeometryTemplate* self = This(vm);
     if (!self)
         return SQ_ERROR;
-    self->BeginPolygon();
+    (self->*Call)();
     return 0;
 }
 
@@ -116,15 +116,6 @@ SQInteger EndPolygon(HSQUIRRELVM vm)
     return 0;
 }
 
-SQInteger Clear(HSQUIRRELVM vm)
-{
-    nGeometryTemplate* self = This(vm);
-    if (!self)
-        return SQ_ERROR;
-    self->Clear();
-    return 0;
-}
-
 // Every failure answers a Geometry handle on nothing, so scripts test it with ObjectIsValid.
 SQInteger Instantiate(HSQUIRRELVM vm)
 {
@@ -143,15 +134,6 @@ SQInteger Instantiate(HSQUIRRELVM vm)
         geometry->Release();
     }
     return SQ_ERROR;
-}
-
-SQInteger ClearMaterial(HSQUIRRELVM vm)
-{
-    nGeometryTemplate* self = This(vm);
-    if (!self)
-        return SQ_ERROR;
-    self->ClearMaterials();
-    return 0;
 }
 
 SQInteger PushMaterial(HSQUIRRELVM vm)
@@ -179,15 +161,15 @@ SQInteger SetVertexMergeThreshold(HSQUIRRELVM vm)
 // table reads as 0 when absent may be left out.
 const nScriptClassMethod TemplateMethods[] = {
     {"constructor", Constructor, 1, "."},
-    {"beginPolygon", BeginPolygon, 1, "."},
+    {"beginPolygon", CallWithoutArguments<&nGeometryTemplate::BeginPolygon>, 1, "."},
     {"pushVertex", PushVector<&nGeometryTemplate::PushVertex>, 2, ".x"},
     {"pushNormal", PushVector<&nGeometryTemplate::PushNormal>, 2, ".x"},
     {"pushColor", PushColor, 2, ".x"},
     {"pushUV", PushUV, -1, ".ix"},
     {"endPolygon", EndPolygon, -1, ".i"},
-    {"clear", Clear, 1, "."},
+    {"clear", CallWithoutArguments<&nGeometryTemplate::Clear>, 1, "."},
     {"instantiate", Instantiate, 3, ".xs"},
-    {"clearMaterial", ClearMaterial, 1, "."},
+    {"clearMaterial", CallWithoutArguments<&nGeometryTemplate::ClearMaterials>, 1, "."},
     {"pushMaterial", PushMaterial, 2, ".x"},
     {"setVertexMergeThreshold", SetVertexMergeThreshold, -1, ".n"},
     {nullptr, nullptr, 0, nullptr},

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <numeric>
 
 namespace
@@ -18,26 +17,12 @@ constexpr uint32_t NoVertex = UINT32_MAX;
 // that axis or too far apart to merge, so the clamp never hides a neighbour.
 constexpr double MaxCellCoordinate = 4.0e18;
 
-bool IsFinite(const nVector& v)
-{
-    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
-}
-
 float SquaredDistance(const nVector& a, const nVector& b)
 {
     const float dx = a.x - b.x;
     const float dy = a.y - b.y;
     const float dz = a.z - b.z;
     return dx * dx + dy * dy + dz * dz;
-}
-
-uint64_t Bits(float value)
-{
-    if (value == 0.0f)
-        value = 0.0f; // -0 and 0 are one position
-    uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
 }
 
 // Opens vertices for corners taken in some order, each corner joining the first vertex opened
@@ -54,9 +39,9 @@ public:
 
     uint32_t Add(const nVector& position)
     {
-        if (!IsFinite(position) || !(m_threshold >= 0.0f))
+        if (!nTripleKeyMap::IsFinite(position) || !(m_threshold >= 0.0f))
             return Open(position);
-        uint32_t& known = m_positions.FindOrAdd({Bits(position.x), Bits(position.y), Bits(position.z)}, NoVertex);
+        uint32_t& known = m_positions.FindOrAdd(nTripleKeyMap::PositionKey(position), NoVertex);
         if (known == NoVertex)
             known = m_threshold == 0.0f ? Open(position) : Search(position);
         return known;

@@ -7,7 +7,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 namespace
 {
@@ -16,11 +15,6 @@ constexpr uint64_t MaxGridPoints = uint64_t(1) << 27;
 // The weld's index grows with the vertices; most cells the field reaches hold no surface, so
 // their count would overstate it many times.
 constexpr uint32_t InitialWeldSize = 4096;
-
-bool IsFinite(const nVector& v)
-{
-    return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
-}
 
 // The grid points from ceil((low - min) / size) to floor((high - min) / size), within 0..count-1;
 // false when none lies there.
@@ -36,15 +30,6 @@ bool GridRange(float low, float high, float minimum, float size, uint32_t count,
     return true;
 }
 
-uint32_t Bits(float value)
-{
-    if (value == 0.0f)
-        value = 0.0f; // -0 and 0 are one position
-    uint32_t bits;
-    std::memcpy(&bits, &value, sizeof bits);
-    return bits;
-}
-
 // Indexes each distinct position once, in the order first met.
 class nExactWeld
 {
@@ -53,8 +38,8 @@ public:
 
     void operator()(const nVector& point)
     {
-        const nTripleKeyMap::Key key{Bits(point.x), Bits(point.y), Bits(point.z)};
-        const uint32_t index = m_index.FindOrAdd(key, uint32_t(vertices.size()));
+        const uint32_t index =
+            m_index.FindOrAdd(nTripleKeyMap::PositionKey(point), uint32_t(vertices.size()));
         if (index == vertices.size())
             vertices.push_back(nVector(point.x, point.y, point.z, 1.0f));
         indices.push_back(index);
@@ -113,7 +98,7 @@ void nIsosurface::ComputeField(uint32_t count, const nVector* centres, const flo
         const nVector& centre = centres[ball];
         const float radius = radii[ball];
         const float squaredRadius = radius * radius;
-        if (!(radius > 0.0f) || !std::isfinite(squaredRadius) || !IsFinite(centre))
+        if (!(radius > 0.0f) || !std::isfinite(squaredRadius) || !nTripleKeyMap::IsFinite(centre))
             continue;
         uint32_t first[3], last[3];
         if (!GridRange(centre.x - radius, centre.x + radius, m_min.x, m_cellSize[0], m_count[0], first[0],

@@ -1,6 +1,10 @@
 #pragma once
 
+#include "core/math/nVector.h"
+
+#include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 // A map from three 64-bit words (the bits of a position, the coordinates of a grid cell) to a
@@ -14,6 +18,16 @@ public:
         uint64_t a, b, c;
         bool operator==(const Key& other) const { return a == other.a && b == other.b && c == other.c; }
     };
+
+    // The bits of a position, -0 taken as 0 so that equal positions have one key.
+    static Key PositionKey(const nVector& position)
+    {
+        return {Bits(position.x), Bits(position.y), Bits(position.z)};
+    }
+    static bool IsFinite(const nVector& v)
+    {
+        return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
+    }
 
     explicit nTripleKeyMap(uint32_t expectedCount)
     {
@@ -57,6 +71,15 @@ private:
         uint32_t value = 0;
         bool used = false;
     };
+
+    static uint64_t Bits(float value)
+    {
+        if (value == 0.0f)
+            value = 0.0f;
+        uint32_t bits;
+        std::memcpy(&bits, &value, sizeof bits);
+        return bits;
+    }
 
     size_t Slot(const Key& key) const
     {
