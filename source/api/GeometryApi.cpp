@@ -18,7 +18,6 @@
 #include "script/nObjectType.h"
 #include "script/nObjectTypeLifetime.h"
 
-#include <cmath>
 #include <vector>
 
 namespace
@@ -169,14 +168,13 @@ SQInteger GeometryComputeIsoSurface(HSQUIRRELVM vm)
         return SQ_ERROR;
     nLogHolder::Get() << "[*] Incorrect binding argument count.\n";
 
-    // Balls that add nothing to the field (no positive finite radius) do not widen the box either.
+    // Balls that add nothing to the field do not widen the box either.
     nMinMax box(nVector(1e7f, 1e7f, 1e7f), nVector(-1e7f, -1e7f, -1e7f));
     for (size_t i = 0; i < centres.size(); ++i)
     {
         const nVector& centre = centres[i];
         const float radius = radii[i];
-        if (!(radius > 0.0f) || !std::isfinite(radius) || !std::isfinite(centre.x) ||
-            !std::isfinite(centre.y) || !std::isfinite(centre.z))
+        if (!nIsosurface::IsUsableBall(centre, radius))
             continue;
         box.min = box.min.Min(nVector(centre.x - radius, centre.y - radius, centre.z - radius));
         box.max = box.max.Max(nVector(centre.x + radius, centre.y + radius, centre.z + radius));

@@ -82,6 +82,11 @@ bool nIsosurface::SetVolume(const nVector& minimum, const nVector& maximum, uint
     return true;
 }
 
+bool nIsosurface::IsUsableBall(const nVector& centre, float radius)
+{
+    return radius > 0.0f && std::isfinite(radius * radius) && nTripleKeyMap::IsFinite(centre);
+}
+
 nVector nIsosurface::GridPoint(uint32_t x, uint32_t y, uint32_t z) const
 {
     return nVector(m_min.x + float(x) * m_cellSize[0], m_min.y + float(y) * m_cellSize[1],
@@ -98,7 +103,7 @@ void nIsosurface::ComputeField(uint32_t count, const nVector* centres, const flo
         const nVector& centre = centres[ball];
         const float radius = radii[ball];
         const float squaredRadius = radius * radius;
-        if (!(radius > 0.0f) || !std::isfinite(squaredRadius) || !nTripleKeyMap::IsFinite(centre))
+        if (!IsUsableBall(centre, radius))
             continue;
         uint32_t first[3], last[3];
         if (!GridRange(centre.x - radius, centre.x + radius, m_min.x, m_cellSize[0], m_count[0], first[0],

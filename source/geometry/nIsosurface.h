@@ -41,6 +41,9 @@ public:
     // misses the volume (the geometry stays empty) or an array could not be allocated.
     bool BuildGeometry(nGeometry& geometry, uint32_t count, const nVector* centres, const float* radii);
 
+    // A ball that adds to the field: a finite centre, and a radius above 0 whose square is finite.
+    static bool IsUsableBall(const nVector& centre, float radius);
+
     // The two steps of a build without the weld: the field of the balls, then every triangle
     // corner in order, three per triangle.
     void ComputeField(uint32_t count, const nVector* centres, const float* radii);
