@@ -54,11 +54,13 @@ public:
 
     size_t GetPolygonCount() const { return m_polygons.size(); }
     size_t GetMaterialCount() const { return m_materials.size(); }
-    bool HasCurrentPolygon() const { return m_current != nullptr; }
 
     // A new geometry of the engine (not set up, no reference taken) that is checked and has its
     // box, or null after an error line: no material, no polygon, a first polygon without vertices
-    // or an allocation failure.
+    // or an allocation failure. Corners are taken nearest the first corner first, and each joins
+    // the first vertex opened within the threshold (a squared distance) or opens one. The first
+    // polygon decides which attribute arrays there are; a polygon whose count of an attribute
+    // differs from its vertex count leaves those entries zero, after a warning.
     nGeometry* Instantiate(nEngineServices* engine, const char* name) const;
 
 private:

@@ -238,9 +238,10 @@ TEST_F(GeometryApiTest, SetupAndOptimizeGoThroughTheEnginesRenderer)
 TEST_F(GeometryApiTest, IsosurfaceOfBallsBecomesTheObjectsGeometry)
 {
     engine.SetRenderer(&renderer);
-    EXPECT_EQ(EvaluateWithGlobals("GeometryComputeIsoSurface(obj, 2, [Vector(0, 0, 0), Vector(1.5, 0, 0)], "
-                                  "[1.0, 1]); print(\"built\")"),
-              "built");
+    // At level 0.99 the surface of a ball lies at 0.0707 of its radius.
+    EXPECT_EQ(
+        EvaluateWithGlobals("GeometryComputeIsoSurface(obj, 1, [Vector(3, 0, 0)], [2]); print(\"built\")"),
+        "built");
     nGeometry* geometry = ObjectGeometry();
     ASSERT_TRUE(geometry);
     EXPECT_GT(geometry->polygons.GetCount(), 0u);
@@ -249,8 +250,12 @@ TEST_F(GeometryApiTest, IsosurfaceOfBallsBecomesTheObjectsGeometry)
     EXPECT_EQ(geometry->engine, &engine);
     EXPECT_EQ(renderer.CountCalls("SetupGeometry"), 1u);
     EXPECT_NE(LogText().find("[*] Incorrect binding argument count.\n"), std::string::npos);
-    EXPECT_GT(geometry->box.max.x, 1.5f);
-    EXPECT_LT(geometry->box.min.x, 0.0f);
+    for (int axis = 0; axis < 3; ++axis)
+    {
+        const float centre[3] = {3.0f, 0.0f, 0.0f};
+        EXPECT_NEAR((&geometry->box.min.x)[axis], centre[axis] - 0.141f, 0.05f) << axis;
+        EXPECT_NEAR((&geometry->box.max.x)[axis], centre[axis] + 0.141f, 0.05f) << axis;
+    }
 
     // Nothing changes for a light, a count below 1, or arrays shorter than the count.
     const uint32_t polygons = geometry->polygons.GetCount();
