@@ -39,7 +39,8 @@ nMaterial* nGeometry::GetMaterial(uint32_t index) const
 
 bool nGeometry::AllocateMaterials(uint32_t count, bool createDefaults)
 {
-    if (!materials.Resize(0) || !materials.Resize(count))
+    FreeMaterialSlots();
+    if (!materials.Resize(count))
     {
         nLogHolder::Get() << nString::Format("[!] Could not allocate material array for geometry '%s'.\n",
                                              GetNameText())
@@ -51,6 +52,7 @@ bool nGeometry::AllocateMaterials(uint32_t count, bool createDefaults)
             if (auto* material = new nMaterial(engine))
             {
                 material->owner = this;
+                material->embedded = true;
                 *materials.At(i) = material;
             }
     if (materials.GetCount() == 0)
@@ -138,10 +140,18 @@ void nGeometry::DeleteOctree()
     octree = nullptr;
 }
 
+void nGeometry::FreeMaterialSlots()
+{
+    for (uint32_t i = 0; i < materials.GetCount(); ++i)
+        if (nMaterial* material = materials.At(i)->Get(); material && material->owner == this)
+            material->owner = nullptr;
+    materials.Free();
+}
+
 void nGeometry::ReleaseData()
 {
     if (!(keepFlags & KeepMaterials))
-        materials.Free();
+        FreeMaterialSlots();
     if (!(keepFlags & KeepTopology))
     {
         vertices.Free();

@@ -129,11 +129,31 @@ public:
 
     bool Optimize(uint32_t maxPolygons);
 
+    enum MergeMaterialFlags : uint32_t
+    {
+        MergeMaterialsByName = 1,
+        MergeMaterialsByStages = 2,
+        MergeMaterialsByFields = 4,
+    };
+    // A new geometry of a's engine and name (no reference taken), or null after an error line:
+    // a's vertices through matrixA then b's through matrixB (null for identity), their polygons,
+    // bindings, normals (turned by the inverse transpose), colours and UV sets one after the
+    // other, a's material slots then b's; slots of the same material, or of materials equal in
+    // every field, are folded. Checked and with its box. Both inputs get the normals the other
+    // has, so that the two parts carry the same arrays.
+    static nGeometry* Merge(nGeometry* a, nGeometry* b, const nMatrix4* matrixA, const nMatrix4* matrixB);
+    // Folds each slot into the first earlier one whose material matches, by name (MergeMaterialsByName)
+    // and by usable stages (MergeMaterialsByStages), or with MergeMaterialsByFields by being the same
+    // material or equal in every field; polygons follow their slots.
+    void MergeMaterials(uint32_t flags);
+
     bool ParseTag(nMetaFile& file, nMetaTag& tag) override;
     nMetaTag* SerializeTag(nMetaFile& file) override;
 
 private:
     void DeleteOctree();
+    // Empties the slot array; a material this geometry owned is no longer owned by it.
+    void FreeMaterialSlots();
     static constexpr uint32_t DroppedPolygon = UINT32_MAX;
     void CompactPolygons(std::vector<uint32_t> kept);
     float GetSmoothingLimit(uint32_t polygon, float threshold) const;

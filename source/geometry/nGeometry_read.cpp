@@ -109,6 +109,7 @@ void nGeometry::ReadMaterials(nMetaFile& file, const nMetaTag& tag)
             if (!material)
                 continue;
             material->owner = this;
+            material->embedded = true;
             *materials.At(slot++) = material;
             material->ParseTag(file, *child);
         }

@@ -207,7 +207,7 @@ void nGeometry::WriteMaterials(nMetaTag& root) const
     for (uint32_t m = 0; m < materials.GetCount(); ++m)
     {
         nMaterial* material = materials.At(m)->Get();
-        if (material && material->owner == this)
+        if (material && (material->owner == this || material->embedded))
             chunk->AddChildTag(material->SerializeTag(scratch));
         else
             chunk->AddChildString("MaterialRef", material ? material->name.GetText() : "");

@@ -107,3 +107,39 @@ void nMaterial::Update()
         }
     }
 }
+
+namespace
+{
+bool SameColor(const nColor& a, const nColor& b)
+{
+    return a.r == b.r && a.g == b.g && a.b == b.b && a.a == b.a;
+}
+
+bool SameStage(const nTextureStage& a, const nTextureStage& b)
+{
+    for (int i = 0; i < 16; ++i)
+        if (a.uvMatrix.m[i] != b.uvMatrix.m[i])
+            return false;
+    return a.active == b.active && a.wrapU == b.wrapU && a.wrapV == b.wrapV && a.uvSet == b.uvSet &&
+           a.channel == b.channel && a.texture == b.texture && a.uvSource == b.uvSource && a.op == b.op;
+}
+} // namespace
+
+bool nMaterial::IsSameAs(const nMaterial& other) const
+{
+    if (&other == this)
+        return true;
+    if (!(name == other.name) || !(shaderName == other.shaderName) || !SameColor(diffuse, other.diffuse) ||
+        !SameColor(specular, other.specular) || !SameColor(selfIllumination, other.selfIllumination) ||
+        !SameColor(ambient, other.ambient) || glossiness != other.glossiness || opacity != other.opacity ||
+        reflection != other.reflection || ior != other.ior || alphaThreshold != other.alphaThreshold ||
+        maxSmoothingAngle != other.maxSmoothingAngle || renderFlags != other.renderFlags ||
+        blendOp != other.blendOp || shaderMap != other.shaderMap || stageCount != other.stageCount)
+        return false;
+    for (uint32_t i = 0; i < nTextureStageCount; ++i)
+        if (!SameStage(stages[i], other.stages[i]))
+            return false;
+    return mass == other.mass && dynamicFriction == other.dynamicFriction &&
+           staticFriction == other.staticFriction && restitution == other.restitution &&
+           damping == other.damping && stiffness == other.stiffness && torsion == other.torsion;
+}

@@ -27,7 +27,10 @@ class nMaterial : public nPhysicMaterial, public nSharedObject, public nMetaObje
 public:
     nString name = "Default";
     nEngineServices* engine;
-    nGeometry* owner = nullptr; // set when a geometry owns the material
+    nGeometry* owner = nullptr; // set when a geometry owns the material, cleared when it lets go
+    // Made inside a geometry (read from its file or made as its default) rather than loaded from a
+    // material file: there is no file to refer to, so every geometry that uses it writes it in full.
+    bool embedded = false;
     nString shaderName;
     nColor diffuse{1.0f, 1.0f, 1.0f, 1.0f};
     nColor specular{1.0f, 1.0f, 1.0f, 1.0f};
@@ -78,6 +81,11 @@ public:
     nTextureStage* AddStage(uint32_t channel, nTexture* texture, uint32_t uvSource, uint32_t uvSet);
     // Deactivates stages that cannot be drawn and rebuilds the channel table.
     void Update();
+
+    // True when every field that look and behaviour depend on is equal: names, colours, scalars,
+    // flags, the shader map (the same one), the stages (the same textures) and the physical
+    // properties. Who owns the material and the renderer's data do not count.
+    bool IsSameAs(const nMaterial& other) const;
 
     bool ParseTag(nMetaFile& file, nMetaTag& tag) override;
     nMetaTag* SerializeTag(nMetaFile& file) override;

@@ -16,13 +16,10 @@ SQInteger TypeOfGeometryTemplate(HSQUIRRELVM vm)
     return 1;
 }
 
-// The geometry subsystem brings the methods; until then the class answers its name only.
 const nScriptClassMethod GeometryTemplateMethods[] = {
     {"_SCypeof", TypeOfGeometryTemplate, 1, nullptr},
     {nullptr, nullptr, 0, nullptr},
 };
-
-const nScriptClassDescriptor GeometryTemplateClass = {"GeometryTemplate", nullptr, GeometryTemplateMethods};
 
 // Expects the class on top of the stack.
 bool AddMethod(HSQUIRRELVM vm, const char* slotName, const nScriptClassMethod& method)
@@ -33,7 +30,22 @@ bool AddMethod(HSQUIRRELVM vm, const char* slotName, const nScriptClassMethod& m
            SQ_SUCCEEDED(sq_setnativeclosurename(vm, -1, method.name)) &&
            SQ_SUCCEEDED(sq_newslot(vm, -3, SQFalse));
 }
+// Leaves the class of the descriptor's name on the stack when the root table (at -1) holds it.
+bool PushDeclaredClass(HSQUIRRELVM vm, const nScriptClassDescriptor& descriptor)
+{
+    sq_pushstring(vm, descriptor.name, -1);
+    SQUserPointer tag = nullptr;
+    if (SQ_SUCCEEDED(sq_rawget(vm, -2)))
+    {
+        if (sq_gettype(vm, -1) == OT_CLASS && SQ_SUCCEEDED(sq_gettypetag(vm, -1, &tag)) && tag == &descriptor)
+            return true;
+        sq_pop(vm, 1);
+    }
+    return false;
+}
 } // namespace
+
+const nScriptClassDescriptor GeometryTemplateClass = {"GeometryTemplate", nullptr, GeometryTemplateMethods};
 
 void RegisterNative(HSQUIRRELVM vm, SQFUNCTION function, const char* name, const char* typeMask)
 {
@@ -50,6 +62,11 @@ bool DeclareScriptClass(HSQUIRRELVM vm, const nScriptClassDescriptor& descriptor
 {
     const SQInteger top = sq_gettop(vm);
     sq_pushroottable(vm);
+    if (PushDeclaredClass(vm, descriptor))
+    {
+        sq_settop(vm, top);
+        return true;
+    }
     sq_pushstring(vm, descriptor.name, -1);
     if (descriptor.baseName)
     {
@@ -71,6 +88,18 @@ bool DeclareScriptClass(HSQUIRRELVM vm, const nScriptClassDescriptor& descriptor
     declared = declared && SQ_SUCCEEDED(sq_newslot(vm, -3, SQFalse));
     sq_settop(vm, top);
     return declared;
+}
+
+bool AddScriptClassMethods(HSQUIRRELVM vm, const nScriptClassDescriptor& descriptor,
+                           const nScriptClassMethod* methods)
+{
+    const SQInteger top = sq_gettop(vm);
+    sq_pushroottable(vm);
+    bool added = PushDeclaredClass(vm, descriptor);
+    for (const nScriptClassMethod* method = methods; added && method->name; ++method)
+        added = AddMethod(vm, method->name, *method);
+    sq_settop(vm, top);
+    return added;
 }
 
 bool DeclareScriptClasses(HSQUIRRELVM vm)

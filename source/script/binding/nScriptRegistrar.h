@@ -29,7 +29,16 @@ struct nScriptClassDescriptor
 // registered again is replaced.
 void RegisterNative(HSQUIRRELVM vm, SQFUNCTION function, const char* name, const char* typeMask);
 
+// A class already declared from the same descriptor is kept as it is, with whatever methods were
+// added to it.
 bool DeclareScriptClass(HSQUIRRELVM vm, const nScriptClassDescriptor& descriptor);
+// Adds the methods (a table ending with a null name) to the class the descriptor declared, a
+// method of the same name being replaced; false when the class is not declared.
+bool AddScriptClassMethods(HSQUIRRELVM vm, const nScriptClassDescriptor& descriptor,
+                           const nScriptClassMethod* methods);
+// The script host declares "GeometryTemplate" answering its name only; the geometry natives add
+// the methods that build geometries.
+extern const nScriptClassDescriptor GeometryTemplateClass;
 // CObject, GeometryTemplate, Matrix3, Matrix4, Vector and UV, in that order.
 bool DeclareScriptClasses(HSQUIRRELVM vm);
 
