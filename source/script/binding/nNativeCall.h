@@ -1,0 +1,102 @@
+#pragma once
+
+#include "script/binding/ScriptArgs.h"
+#include "squirrel/squirrel.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <new>
+
+// One row of a group's registration table.
+struct nNativeEntry
+{
+    const char* name;
+    SQFUNCTION function;
+    const char* typeMask;
+};
+
+struct nIntegerConstantEntry
+{
+    const char* name;
+    int32_t value;
+};
+
+// Binds the rows in table order; a name bound again is replaced (RegisterNative).
+void RegisterNatives(HSQUIRRELVM vm, const nNativeEntry* natives, size_t count);
+void RegisterIntegerConstants(HSQUIRRELVM vm, const nIntegerConstantEntry* constants, size_t count);
+
+template <size_t Count> void RegisterNatives(HSQUIRRELVM vm, const nNativeEntry (&natives)[Count])
+{
+    RegisterNatives(vm, natives, Count);
+}
+
+template <size_t Count> void RegisterIntegerConstants(HSQUIRRELVM vm, const nIntegerConstantEntry (&constants)[Count])
+{
+    RegisterIntegerConstants(vm, constants, Count);
+}
+
+// Runs the body of a native. No C++ exception crosses the script machine: a failed allocation
+// becomes the runtime error "Out of memory", anything else "Internal failure", and the native
+// returns -1 as for any other error.
+template <typename Body> SQInteger GuardNative(HSQUIRRELVM vm, Body&& body) noexcept
+{
+    try
+    {
+        return body();
+    }
+    catch (const std::bad_alloc&)
+    {
+        return sq_throwerror(vm, "Out of memory");
+    }
+    catch (...)
+    {
+        return sq_throwerror(vm, "Internal failure");
+    }
+}
+
+// How a native reads a handle argument as a T. Each group of natives specialises it for the engine
+// classes it hands out: Get answers the object, or null after the call frame's error ("Expected
+// '%s' got '%s'", "CObject is null").
+template <typename T> struct nHandleArg;
+
+template <typename Function> struct nNativeBodyTraits;
+
+template <typename T> struct nNativeBodyTraits<SQInteger (*)(const ScriptArgs&, T&)>
+{
+    using Object = T;
+};
+
+// The native of a body that works on the object of its first parameter's handle: the handle is
+// read and checked before the body runs, and the body returns what the native returns (1 after
+// pushing a result, 0 for none, or the error of a check of its own).
+template <auto Body> SQInteger Native(HSQUIRRELVM vm) noexcept
+{
+    using Object = typename nNativeBodyTraits<decltype(Body)>::Object;
+    Object* object = nHandleArg<Object>::Get(vm, 2);
+    if (!object)
+        return SQ_ERROR;
+    const ScriptArgs args(vm);
+    return GuardNative(vm, [&]() -> SQInteger { return Body(args, *object); });
+}
+
+// Bodies of the natives that only exist for old scripts: their arguments are checked by the frame,
+// and they change nothing.
+template <typename T> SQInteger Ignored(const ScriptArgs&, T&)
+{
+    return 0;
+}
+
+template <typename T, int32_t Value> SQInteger AnswerInteger(const ScriptArgs& args, T&)
+{
+    return args.PushInt(Value);
+}
+
+template <typename T, float Value> SQInteger AnswerFloat(const ScriptArgs& args, T&)
+{
+    return args.PushFloat(Value);
+}
+
+template <typename T, bool Value> SQInteger AnswerBool(const ScriptArgs& args, T&)
+{
+    return args.PushBool(Value);
+}
