@@ -16,9 +16,14 @@ namespace
 {
 // Motions.
 
+// Scripts name motions without regard to case (the player's own lookup is exact).
 SQInteger GetMotion(const ScriptArgs& args, nMItem& item)
 {
-    return PushHandle(args.GetVM(), item.GetMotion(args.GetString(3)), ObjectTypeMotion);
+    const nString name = nString(args.GetString(3)).ToLower();
+    for (const auto* node = item.GetMotionList().GetHead(); node; node = node->next)
+        if (node->value->GetName().ToLower() == name)
+            return PushHandle(args.GetVM(), node->value, ObjectTypeMotion);
+    return PushHandle(args.GetVM(), nullptr, ObjectTypeMotion);
 }
 
 template <typename Value> const Value* At(const nList<Value>& list, int32_t index)
