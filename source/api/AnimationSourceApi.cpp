@@ -38,23 +38,6 @@ SQInteger SetLoop(const ScriptArgs& args, nAnimationSourceList& sources)
     return 0;
 }
 
-SQInteger SetClock(const ScriptArgs& args, nAnimationSourceList& sources)
-{
-    sources.SetClock(args.GetFloat(3));
-    return 0;
-}
-
-SQInteger GetClock(const ScriptArgs& args, nAnimationSourceList& sources)
-{
-    return args.PushFloat(sources.GetClock());
-}
-
-SQInteger SetClockScale(const ScriptArgs& args, nAnimationSourceList& sources)
-{
-    sources.SetClockScale(args.GetFloat(3));
-    return 0;
-}
-
 // A weight that is not a number would spread into every blended channel: it counts as 0, as a
 // negative weight does.
 SQInteger SetWeight(const ScriptArgs& args, nAnimationSourceList& sources)
@@ -67,9 +50,9 @@ SQInteger SetWeight(const ScriptArgs& args, nAnimationSourceList& sources)
 const nNativeEntry AnimationSourceNatives[] = {
     {"AnimationSourceSetLoopMode", Native<SetLoopMode>, ".xi"},
     {"AnimationSourceSetLoop", Native<SetLoop>, ".xnn"},
-    {"AnimationSourceSetClock", Native<SetClock>, ".xn"},
-    {"AnimationSourceGetClock", Native<GetClock>, ".x"},
-    {"AnimationSourceSetClockScale", Native<SetClockScale>, ".xn"},
+    {"AnimationSourceSetClock", Native<SetFloatOf<&nAnimationSourceList::SetClock>>, ".xn"},
+    {"AnimationSourceGetClock", Native<AnswerFloatOf<&nAnimationSourceList::GetClock>>, ".x"},
+    {"AnimationSourceSetClockScale", Native<SetFloatOf<&nAnimationSourceList::SetClockScale>>, ".xn"},
     {"AnimationSourceSetWeight", Native<SetWeight>, ".xnn"},
 };
 

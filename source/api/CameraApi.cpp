@@ -9,12 +9,8 @@
 #include "geometry/nGeometry.h"
 #include "script/classes/ScriptVector.h"
 
-template <> struct nHandleArg<nMCamera>
+template <> struct nHandleArg<nMCamera> : nItemViewArg<nMCamera, ObjectTypeCamera, ItemTypeCamera>
 {
-    static nMCamera* Get(HSQUIRRELVM vm, SQInteger index)
-    {
-        return static_cast<nMCamera*>(GetItemViewArg(vm, index, ObjectTypeCamera, ItemTypeCamera));
-    }
 };
 
 namespace
@@ -26,12 +22,12 @@ SQInteger GetItem(const ScriptArgs& args, nMCamera& camera)
     return PushItem(args.GetVM(), &camera);
 }
 
-template <float (nCamera::*Get)() const> SQInteger GetFloat(const ScriptArgs& args, nMCamera& camera)
+template <float (nCamera::*Get)() const> SQInteger GetCameraFloat(const ScriptArgs& args, nMCamera& camera)
 {
     return args.PushFloat((camera.GetCamera().*Get)());
 }
 
-template <void (nCamera::*Set)(float)> SQInteger SetFloat(const ScriptArgs& args, nMCamera& camera)
+template <void (nCamera::*Set)(float)> SQInteger SetCameraFloat(const ScriptArgs& args, nMCamera& camera)
 {
     (camera.GetCamera().*Set)(args.GetFloat(3));
     return 0;
@@ -86,7 +82,8 @@ SQInteger CullObject(const ScriptArgs& args, nMCamera& camera)
     const nGeometry* geometry = static_cast<nMObject*>(object)->GetObject().GetGeometry();
     if (!geometry)
         return args.PushInt(nFrustum::Outside);
-    return args.PushInt(CurrentFrustum(camera).TestMinMax(geometry->box, &object->GetItem()->GetWorldMatrix()));
+    return args.PushInt(
+        CurrentFrustum(camera).TestMinMax(geometry->box, &object->GetItem()->GetWorldMatrix()));
 }
 
 // A point behind the camera has no place on the screen: it answers (0, 0, 0).
@@ -120,12 +117,12 @@ SQInteger ScreenToWorldPlane(const ScriptArgs& args, nMCamera& camera)
 const nNativeEntry CameraNatives[] = {
     {"CameraGetItem", Native<GetItem>, ".x"},
     {"ItemCastToCamera", Native<ItemCast<ItemTypeCamera, ObjectTypeCamera, CannotCastToCamera>>, ".x"},
-    {"CameraGetFov", Native<GetFloat<&nCamera::GetFov>>, ".x"},
-    {"CameraSetFov", Native<SetFloat<&nCamera::SetFov>>, ".xn"},
+    {"CameraGetFov", Native<GetCameraFloat<&nCamera::GetFov>>, ".x"},
+    {"CameraSetFov", Native<SetCameraFloat<&nCamera::SetFov>>, ".xn"},
     {"CameraSetFStop", Native<SetRegistryReal<FStopKey>>, ".xn"},
     {"CameraSetFocalDistance", Native<SetRegistryReal<FocalDistanceKey>>, ".xn"},
-    {"CameraGetAspectRatio", Native<GetFloat<&nCamera::GetAspectRatio>>, ".x"},
-    {"CameraSetAspectRatio", Native<SetFloat<&nCamera::SetAspectRatio>>, ".xn"},
+    {"CameraGetAspectRatio", Native<GetCameraFloat<&nCamera::GetAspectRatio>>, ".x"},
+    {"CameraSetAspectRatio", Native<SetCameraFloat<&nCamera::SetAspectRatio>>, ".xn"},
     {"CameraSetAspectRatioRefAxis", Native<SetAspectRatioRefAxis>, ".xb"},
     {"CameraSetClipping", Native<SetClipping>, ".xnn"},
     {"CameraCullPosition", Native<CullPosition>, ".xx"},

@@ -17,18 +17,6 @@ template <> struct nHandleArg<nGroup>
 
 namespace
 {
-SQInteger Activate(const ScriptArgs& args, nGroup& group)
-{
-    group.Activate(args.GetBool(3));
-    return 0;
-}
-
-SQInteger SetInvisible(const ScriptArgs& args, nGroup& group)
-{
-    group.SetInvisible(args.GetBool(3));
-    return 0;
-}
-
 SQInteger OffsetMatrix(const ScriptArgs& args, nGroup& group)
 {
     nMatrix4 matrix;
@@ -52,8 +40,8 @@ SQInteger SetRootItem(const ScriptArgs& args, nGroup& group)
         return SQ_ERROR;
     if (!root->GetScene()->GetGroups().Find(&group))
     {
-        nLogHolder::Get() << "[!] Item '" << root->GetName() << "' cannot be the root of group '" << group.GetName()
-                          << "': they belong to different scenes.\n";
+        nLogHolder::Get() << "[!] Item '" << root->GetName() << "' cannot be the root of group '"
+                          << group.GetName() << "': they belong to different scenes.\n";
         return 0;
     }
     group.SetRootItem(root);
@@ -71,16 +59,30 @@ SQInteger ItemIsMember(const ScriptArgs& args, nGroup& group)
     return item ? args.PushBool(group.IsMember(item)) : SQ_ERROR;
 }
 
-template <void (nGroup::*Operation)()> SQInteger Call(const ScriptArgs&, nGroup& group)
+// The members' events run as a walk of their scene (see nScene::ItemWalk).
+template <typename Operation> SQInteger WalkMembers(nGroup& group, Operation operation)
 {
-    (group.*Operation)();
+    const auto* first = group.GetItems().GetHead();
+    if (!first)
+        return 0;
+    const nScene::ItemWalk walk(*first->value->GetScene());
+    operation();
     return 0;
+}
+
+SQInteger Setup(const ScriptArgs&, nGroup& group)
+{
+    return WalkMembers(group, [&] { group.Setup(); });
+}
+
+SQInteger SetupScript(const ScriptArgs&, nGroup& group)
+{
+    return WalkMembers(group, [&] { group.SetupScript(); });
 }
 
 SQInteger Reset(const ScriptArgs&, nGroup& group)
 {
-    group.Reset(true);
-    return 0;
+    return WalkMembers(group, [&] { group.Reset(true); });
 }
 
 SQInteger SetMotion(const ScriptArgs& args, nGroup& group)
@@ -96,15 +98,15 @@ SQInteger GetItemList(const ScriptArgs& args, nGroup& group)
 }
 
 const nNativeEntry GroupNatives[] = {
-    {"GroupActivate", Native<Activate>, ".xb"},
-    {"GroupSetInvisible", Native<SetInvisible>, ".xb"},
+    {"GroupActivate", Native<SetBoolOf<&nGroup::Activate>>, ".xb"},
+    {"GroupSetInvisible", Native<SetBoolOf<&nGroup::SetInvisible>>, ".xb"},
     {"GroupOffsetMatrix", Native<OffsetMatrix>, ".xx"},
     {"GroupFindItem", Native<FindItem>, ".xs"},
     {"GroupSetRootItem", Native<SetRootItem>, ".xx"},
     {"GroupGetRootItem", Native<GetRootItem>, ".x"},
     {"GroupItemIsMember", Native<ItemIsMember>, ".xx"},
-    {"GroupSetup", Native<Call<&nGroup::Setup>>, ".x"},
-    {"GroupSetupScript", Native<Call<&nGroup::SetupScript>>, ".x"},
+    {"GroupSetup", Native<Setup>, ".x"},
+    {"GroupSetupScript", Native<SetupScript>, ".x"},
     {"GroupReset", Native<Reset>, ".x"},
     {"GroupSetMotion", Native<SetMotion>, ".xsn"},
     {"GroupGetItemList", Native<GetItemList>, ".x"},

@@ -3,12 +3,8 @@
 #include "engine/scene/nGroup.h"
 #include "engine/scene/nInstance.h"
 
-template <> struct nHandleArg<nInstance>
+template <> struct nHandleArg<nInstance> : nItemViewArg<nInstance, ObjectTypeInstance, ItemTypeInstance>
 {
-    static nInstance* Get(HSQUIRRELVM vm, SQInteger index)
-    {
-        return static_cast<nInstance*>(GetItemViewArg(vm, index, ObjectTypeInstance, ItemTypeInstance));
-    }
 };
 
 namespace

@@ -94,7 +94,8 @@ SQInteger PushVectorAsStored(HSQUIRRELVM vm, const nVector& value)
 
 nGeometry* ObjectGeometry(nMItem& item)
 {
-    return item.GetKind() == ItemTypeObject ? static_cast<nMObject&>(item).GetObject().GetGeometry() : nullptr;
+    return item.GetKind() == ItemTypeObject ? static_cast<nMObject&>(item).GetObject().GetGeometry()
+                                            : nullptr;
 }
 
 // Identity and casts.
@@ -204,12 +205,6 @@ SQInteger SetFlags(const ScriptArgs& args, nMItem& item)
     return 0;
 }
 
-SQInteger SetPriority(const ScriptArgs& args, nMItem& item)
-{
-    item.SetPriority(args.GetFloat(3));
-    return 0;
-}
-
 SQInteger GetOpacity(const ScriptArgs& args, nMItem& item)
 {
     return args.PushFloat(Node(item).GetAlpha());
@@ -251,7 +246,8 @@ SQInteger GetChild(const ScriptArgs& args, nMItem& item)
 
 SQInteger GetChildList(const ScriptArgs& args, nMItem& item)
 {
-    return PushItemArray(args.GetVM(), Node(item).GetChildren(), [](nItem* child) { return child->GetMItem(); });
+    return PushItemArray(args.GetVM(), Node(item).GetChildren(),
+                         [](nItem* child) { return child->GetMItem(); });
 }
 
 // Transformation.
@@ -353,7 +349,8 @@ SQInteger SetMatrix(const ScriptArgs& args, nMItem& item)
 
 SQInteger SnapshotMatrix(const ScriptArgs& args, nMItem& item)
 {
-    return WithMatrix4(args, item, [&](const nMatrix4& matrix) { Node(item).SnapshotMatrix(matrix, false, false); });
+    return WithMatrix4(args, item,
+                       [&](const nMatrix4& matrix) { Node(item).SnapshotMatrix(matrix, false, false); });
 }
 
 SQInteger SetLogicTransformation(const ScriptArgs& args, nMItem& item)
@@ -425,14 +422,15 @@ const nNativeEntry ItemNatives[] = {
     {"ItemCompare", Native<Compare>, ".xx"},
     {"ItemGetEngine", Native<GetEngine>, ".x"},
     {"ItemGetScene", Native<GetScene>, ".x"},
-    {"ItemDerivedCastToItem", DerivedCastToItem, ".x"},
+    {"ItemDerivedCastToItem", GuardedNative<DerivedCastToItem>, ".x"},
     {"ItemCastToTrigger", Native<ItemCast<ItemTypeTrigger, ObjectTypeTrigger, CannotCastToTrigger>>, ".x"},
     {"ItemCastToLight", Native<ItemCast<ItemTypeLight, ObjectTypeLight, CannotCastToLight>>, ".x"},
-    {"ItemCastToInstance", Native<ItemCast<ItemTypeInstance, ObjectTypeInstance, CannotCastToInstance>>, ".x"},
+    {"ItemCastToInstance", Native<ItemCast<ItemTypeInstance, ObjectTypeInstance, CannotCastToInstance>>,
+     ".x"},
     {"ItemCastToEmitter", Native<ItemCast<ItemTypeEmitter, ObjectTypeEmitter, CannotCastToEmitter>>, ".x"},
-    {"ItemSetup", Native<ItemCall<&nMItem::Setup>>, ".x"},
-    {"ItemReset", Native<ItemCall<&nMItem::Reset>>, ".x"},
-    {"ItemRecordLocation", Native<ItemCall<&nMItem::RecordLocation>>, ".x"},
+    {"ItemSetup", Native<CallInWalk<&nMItem::Setup>>, ".x"},
+    {"ItemReset", Native<CallInWalk<&nMItem::Reset>>, ".x"},
+    {"ItemRecordLocation", Native<CallOf<&nMItem::RecordLocation, nMItem>>, ".x"},
     {"ItemActivate", Native<Activate<false>>, ".xb"},
     {"ItemActivateHierarchy", Native<Activate<true>>, ".xb"},
     {"ItemIsActive", Native<IsActive>, ".x"},
@@ -441,7 +439,7 @@ const nNativeEntry ItemNatives[] = {
     {"ItemHierarchySetInvisible", Native<HierarchySetInvisible>, ".xb"},
     {"ItemSetFlags", Native<SetFlags>, ".xib"},
     {"ItemGetFlags", Native<AnswerInteger<nMItem, 0>>, ".x"},
-    {"ItemSetPriority", Native<SetPriority>, ".xn"},
+    {"ItemSetPriority", Native<SetFloatOf<&nMItem::SetPriority>>, ".xn"},
     {"ItemGetOpacity", Native<GetOpacity>, ".x"},
     {"ItemGetAlpha", Native<GetOpacity>, ".x"},
     {"ItemSetOpacity", Native<SetOpacity>, ".xn"},

@@ -2,6 +2,7 @@
 
 #include "core/base/nList.h"
 #include "engine/items/nMItem.h"
+#include "engine/scene/nScene.h"
 #include "script/binding/nNativeArgs.h"
 #include "script/binding/nNativeCall.h"
 #include "script/nObjectType.h"
@@ -40,16 +41,19 @@ SQInteger PushItemArray(HSQUIRRELVM vm, const nList<Value>& list, ToItem toItem)
 }
 
 // The item as a handle of a typed view when it is of the view's kind; otherwise the failure text.
-template <int32_t Kind, int32_t Type, const char* Failure> SQInteger ItemCast(const ScriptArgs& args, nMItem& item)
+template <int32_t Kind, int32_t Type, const char* Failure>
+SQInteger ItemCast(const ScriptArgs& args, nMItem& item)
 {
     if (item.GetKind() != Kind)
         return sq_throwerror(args.GetVM(), Failure);
     return PushItem(args.GetVM(), &item, Type);
 }
 
-// A native that runs one operation of the item (or of one of its bases) without arguments.
-template <auto Operation> SQInteger ItemCall(const ScriptArgs&, nMItem& item)
+// An operation that sends the item's scripts events, run as a walk of its scene: a script that
+// frees items meanwhile is refused rather than freeing this one under the call.
+template <auto Operation> SQInteger CallInWalk(const ScriptArgs&, nMItem& item)
 {
+    const nScene::ItemWalk walk(*item.GetScene());
     (item.*Operation)();
     return 0;
 }
@@ -57,6 +61,16 @@ template <auto Operation> SQInteger ItemCall(const ScriptArgs&, nMItem& item)
 template <> struct nHandleArg<nMItem>
 {
     static nMItem* Get(HSQUIRRELVM vm, SQInteger index) { return GetItemArg(vm, index); }
+};
+
+// The handle reading of a typed view: nHandleArg<nMLight> derives from
+// nItemViewArg<nMLight, ObjectTypeLight, ItemTypeLight>.
+template <typename Kind, int32_t Type, int32_t ItemKind> struct nItemViewArg
+{
+    static Kind* Get(HSQUIRRELVM vm, SQInteger index)
+    {
+        return static_cast<Kind*>(GetItemViewArg(vm, index, Type, ItemKind));
+    }
 };
 
 // The motion, script, command-list and registry natives of the Item group (ItemApi_scripts.cpp),

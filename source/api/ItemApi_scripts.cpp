@@ -52,8 +52,8 @@ SQInteger SetMotion(const ScriptArgs& args, nMItem& item)
         return SQ_ERROR;
     if (!item.GetMotionList().Find(motion))
     {
-        nLogHolder::Get() << "[!] Motion '" << motion->GetName() << "' does not belong to item '" << item.GetName()
-                          << "': it is not played.\n";
+        nLogHolder::Get() << "[!] Motion '" << motion->GetName() << "' does not belong to item '"
+                          << item.GetName() << "': it is not played.\n";
         return 0;
     }
     nAnimationSource* source =
@@ -141,9 +141,9 @@ SQInteger GetScriptInstanceCount(const ScriptArgs& args, nMItem& item)
 SQInteger PushUnitInstance(const ScriptArgs& args, nMItem& item, const nScriptUnit* unit)
 {
     if (!unit->GetInstance())
-        return sq_throwerror(args.GetVM(),
-                             nString::Format("Script unit for item '%s' is not open", item.GetName().GetText())
-                                 .GetText());
+        return sq_throwerror(
+            args.GetVM(),
+            nString::Format("Script unit for item '%s' is not open", item.GetName().GetText()).GetText());
     return PushScriptInstance(args.GetVM(), unit->GetInstance());
 }
 
@@ -151,8 +151,9 @@ SQInteger GetScriptInstance(const ScriptArgs& args, nMItem& item)
 {
     const auto* head = item.GetScriptUnits().GetHead();
     if (!head)
-        return sq_throwerror(args.GetVM(),
-                             nString::Format("Item '%s' has no script unit", item.GetName().GetText()).GetText());
+        return sq_throwerror(
+            args.GetVM(),
+            nString::Format("Item '%s' has no script unit", item.GetName().GetText()).GetText());
     return PushUnitInstance(args, item, head->value);
 }
 
@@ -195,19 +196,9 @@ SQInteger SetScript(const ScriptArgs& args, nMItem& item)
         return 0;
     unit->SetScript(nString(args.GetString(3)));
     unit->SetClassName(nString(args.GetString(4)));
+    const nScene::ItemWalk walk(*item.GetScene());
     item.Setup();
     item.Reset();
-    return 0;
-}
-
-SQInteger GetLogicFrequency(const ScriptArgs& args, nMItem& item)
-{
-    return args.PushFloat(item.GetLogicRate());
-}
-
-SQInteger SetLogicFrequency(const ScriptArgs& args, nMItem& item)
-{
-    item.SetLogicRate(args.GetFloat(3));
     return 0;
 }
 
@@ -277,8 +268,8 @@ const nNativeEntry ItemScriptNatives[] = {
     {"ItemGetMotionFromIndex", Native<GetMotionFromIndex>, ".xi"},
     {"ItemSetMotion", Native<SetMotion>, ".xixnnnn"},
     {"ItemMotionSlotSet", Native<SetMotion>, ".xixnnnn"},
-    {"ItemStopMotion", Native<ItemCall<&nAnimationPlayer::StopMotions>>, ".x"},
-    {"ItemMotionSlotStop", Native<ItemCall<&nAnimationPlayer::StopMotions>>, ".xi"},
+    {"ItemStopMotion", Native<CallOf<&nAnimationPlayer::StopMotions, nMItem>>, ".x"},
+    {"ItemMotionSlotStop", Native<CallOf<&nAnimationPlayer::StopMotions, nMItem>>, ".xi"},
     {"ItemIsMotionPlaying", Native<IsMotionPlaying>, ".x"},
     {"ItemMotionSlotIsPlaying", Native<IsMotionPlaying>, ".xi"},
     {"ItemIsMotionDone", Native<IsMotionDone>, ".x"},
@@ -295,7 +286,7 @@ const nNativeEntry ItemScriptNatives[] = {
     {"ItemMotionSetPropagation", Native<Ignored<nMItem>>, ".xbb"},
     {"ItemReplicateItemMotion", Native<ReplicateItemMotion>, ".xx"},
     {"ItemSetCommandList", Native<SetCommandList>, ".xs"},
-    {"ItemResetCommandList", Native<ItemCall<&nACEUnit::ResetCommandList>>, ".x"},
+    {"ItemResetCommandList", Native<CallOf<&nACEUnit::ResetCommandList, nMItem>>, ".x"},
     {"ItemIsCommandListDone", Native<IsCommandListDone>, ".x"},
     {"ItemGetScriptInstanceCount", Native<GetScriptInstanceCount>, ".x"},
     {"ItemGetScriptInstance", Native<GetScriptInstance>, ".x"},
@@ -303,9 +294,9 @@ const nNativeEntry ItemScriptNatives[] = {
     {"ItemGetScriptInstanceFromClass", Native<GetScriptInstanceFromClass>, ".xs"},
     {"ItemHasScript", Native<HasScript>, ".xs"},
     {"ItemSetScript", Native<SetScript>, ".xss"},
-    {"ItemSetupScript", Native<ItemCall<&nMItem::SetupScript>>, ".x"},
-    {"ItemGetScriptLogicFrequency", Native<GetLogicFrequency>, ".x"},
-    {"ItemSetScriptLogicFrequency", Native<SetLogicFrequency>, ".xn"},
+    {"ItemSetupScript", Native<CallInWalk<&nMItem::SetupScript>>, ".x"},
+    {"ItemGetScriptLogicFrequency", Native<AnswerFloatOf<&nMItem::GetLogicRate>>, ".x"},
+    {"ItemSetScriptLogicFrequency", Native<SetFloatOf<&nMItem::SetLogicRate>>, ".xn"},
     {"ItemRegistrySetKey", Native<RegistrySetKey>, ".xs."},
     {"ItemRegistryGetKey", Native<RegistryGetKey>, ".xs"},
 };

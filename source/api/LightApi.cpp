@@ -7,12 +7,8 @@
 #include "geometry/nTexture.h"
 #include "script/classes/ScriptVector.h"
 
-template <> struct nHandleArg<nMLight>
+template <> struct nHandleArg<nMLight> : nItemViewArg<nMLight, ObjectTypeLight, ItemTypeLight>
 {
-    static nMLight* Get(HSQUIRRELVM vm, SQInteger index)
-    {
-        return static_cast<nMLight*>(GetItemViewArg(vm, index, ObjectTypeLight, ItemTypeLight));
-    }
 };
 
 namespace
@@ -50,12 +46,12 @@ template <void (nLight::*Set)(const nColor&)> SQInteger SetColor(const ScriptArg
     return 0;
 }
 
-template <float (nLight::*Get)() const> SQInteger GetFloat(const ScriptArgs& args, nMLight& light)
+template <float (nLight::*Get)() const> SQInteger GetLightFloat(const ScriptArgs& args, nMLight& light)
 {
     return args.PushFloat((light.GetLight().*Get)());
 }
 
-template <void (nLight::*Set)(float)> SQInteger SetFloat(const ScriptArgs& args, nMLight& light)
+template <void (nLight::*Set)(float)> SQInteger SetLightFloat(const ScriptArgs& args, nMLight& light)
 {
     (light.GetLight().*Set)(args.GetFloat(3));
     return 0;
@@ -66,7 +62,8 @@ template <void (nLight::*Set)(float)> SQInteger SetFloat(const ScriptArgs& args,
 SQInteger SetProjectionTexture(const ScriptArgs& args, nMLight& light)
 {
     Quenvar* engine = light.GetItem()->GetEngine();
-    light.GetLight().SetProjectionMap(engine ? engine->LoadTexture(args.GetString(3), false, false) : nullptr);
+    light.GetLight().SetProjectionMap(engine ? engine->LoadTexture(args.GetString(3), false, false)
+                                             : nullptr);
     light.Update();
     return 0;
 }
@@ -77,20 +74,20 @@ const nNativeEntry LightNatives[] = {
     {"LightSetType", Native<SetType>, ".xi"},
     {"LightGetDiffuseColor", Native<GetColor<&nLight::GetDiffuse>>, ".x"},
     {"LightSetDiffuseColor", Native<SetColor<&nLight::SetDiffuse>>, ".xx"},
-    {"LightGetDiffuseIntensity", Native<GetFloat<&nLight::GetDiffuseIntensity>>, ".x"},
-    {"LightSetDiffuseIntensity", Native<SetFloat<&nLight::SetDiffuseIntensity>>, ".xn"},
+    {"LightGetDiffuseIntensity", Native<GetLightFloat<&nLight::GetDiffuseIntensity>>, ".x"},
+    {"LightSetDiffuseIntensity", Native<SetLightFloat<&nLight::SetDiffuseIntensity>>, ".xn"},
     {"LightGetSpecularColor", Native<GetColor<&nLight::GetSpecular>>, ".x"},
     {"LightSetSpecularColor", Native<SetColor<&nLight::SetSpecular>>, ".xx"},
-    {"LightGetSpecularIntensity", Native<GetFloat<&nLight::GetSpecularIntensity>>, ".x"},
-    {"LightSetSpecularIntensity", Native<SetFloat<&nLight::SetSpecularIntensity>>, ".xn"},
-    {"LightGetConeAngle", Native<GetFloat<&nLight::GetConeAngle>>, ".x"},
-    {"LightSetConeAngle", Native<SetFloat<&nLight::SetConeAngle>>, ".xn"},
-    {"LightGetEdgeAngle", Native<GetFloat<&nLight::GetEdgeAngle>>, ".x"},
-    {"LightSetEdgeAngle", Native<SetFloat<&nLight::SetEdgeAngle>>, ".xn"},
-    {"LightGetRange", Native<GetFloat<&nLight::GetRange>>, ".x"},
-    {"LightSetRange", Native<SetFloat<&nLight::SetRange>>, ".xn"},
-    {"LightGetVolumeRange", Native<GetFloat<&nLight::GetVolumeRange>>, ".x"},
-    {"LightSetVolumeRange", Native<SetFloat<&nLight::SetVolumeRange>>, ".xn"},
+    {"LightGetSpecularIntensity", Native<GetLightFloat<&nLight::GetSpecularIntensity>>, ".x"},
+    {"LightSetSpecularIntensity", Native<SetLightFloat<&nLight::SetSpecularIntensity>>, ".xn"},
+    {"LightGetConeAngle", Native<GetLightFloat<&nLight::GetConeAngle>>, ".x"},
+    {"LightSetConeAngle", Native<SetLightFloat<&nLight::SetConeAngle>>, ".xn"},
+    {"LightGetEdgeAngle", Native<GetLightFloat<&nLight::GetEdgeAngle>>, ".x"},
+    {"LightSetEdgeAngle", Native<SetLightFloat<&nLight::SetEdgeAngle>>, ".xn"},
+    {"LightGetRange", Native<GetLightFloat<&nLight::GetRange>>, ".x"},
+    {"LightSetRange", Native<SetLightFloat<&nLight::SetRange>>, ".xn"},
+    {"LightGetVolumeRange", Native<GetLightFloat<&nLight::GetVolumeRange>>, ".x"},
+    {"LightSetVolumeRange", Native<SetLightFloat<&nLight::SetVolumeRange>>, ".xn"},
     {"LightSetProjectionTexture", Native<SetProjectionTexture>, ".xs"},
 };
 

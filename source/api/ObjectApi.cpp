@@ -7,12 +7,8 @@
 #include "render/nRenderGeometry.h"
 #include "render/nRenderer.h"
 
-template <> struct nHandleArg<nMObject>
+template <> struct nHandleArg<nMObject> : nItemViewArg<nMObject, ObjectTypeObject, ItemTypeObject>
 {
-    static nMObject* Get(HSQUIRRELVM vm, SQInteger index)
-    {
-        return static_cast<nMObject*>(GetItemViewArg(vm, index, ObjectTypeObject, ItemTypeObject));
-    }
 };
 
 namespace

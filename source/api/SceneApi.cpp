@@ -78,40 +78,47 @@ SQInteger DeleteGroup(const ScriptArgs& args, nScene& scene)
     return 0;
 }
 
-template <auto Operation> SQInteger Call(const ScriptArgs&, nScene& scene)
-{
-    (scene.*Operation)();
-    return 0;
-}
-
 SQInteger Setup(const ScriptArgs&, nScene& scene)
 {
     scene.Setup();
     return 0;
 }
 
+// Freeing items, emptying the scene or running a frame inside it while the scene walks its items
+// (from an item's event) would free items under the walk: the call is refused with a line.
+bool RefusedInWalk(const nScene& scene, const char* native)
+{
+    if (!scene.IsWalkingItems())
+        return false;
+    nLogHolder::Get() << "[!] " << native << "() cannot run while the scene sends events to its items.\n";
+    return true;
+}
+
 SQInteger Update(const ScriptArgs&, nScene& scene)
 {
-    scene.Update(SceneUpdateAll);
+    if (!RefusedInWalk(scene, "SceneUpdate"))
+        scene.Update(SceneUpdateAll);
     return 0;
 }
 
 SQInteger DeleteContent(const ScriptArgs&, nScene& scene)
 {
-    scene.DeleteContent(false);
+    if (!RefusedInWalk(scene, "SceneDeleteContent"))
+        scene.DeleteContent(false);
     return 0;
 }
 
-SQInteger EnableItemDeletionQueue(const ScriptArgs& args, nScene& scene)
+SQInteger FlushDeletionQueue(const ScriptArgs&, nScene& scene)
 {
-    scene.SetDeletionQueueKept(args.GetBool(3));
+    if (!RefusedInWalk(scene, "SceneFlushDeletionQueue"))
+        scene.FlushDeletionQueue();
     return 0;
 }
 
 SQInteger SetItemDeletionDelay(const ScriptArgs&, nScene&)
 {
-    nLogHolder::Get()
-        << "[|] SceneSetItemDeletionDelay() is deprecated, please use SceneEnableItemDeletionQueue() instead.\n";
+    nLogHolder::Get() << "[|] SceneSetItemDeletionDelay() is deprecated, please use "
+                         "SceneEnableItemDeletionQueue() instead.\n";
     return 0;
 }
 
@@ -183,17 +190,6 @@ bool GetColorArg(const ScriptArgs& args, SQInteger index, nColor& color)
     return true;
 }
 
-SQInteger GetAmbientIntensity(const ScriptArgs& args, nScene& scene)
-{
-    return args.PushFloat(scene.GetAmbientIntensity());
-}
-
-SQInteger SetAmbientIntensity(const ScriptArgs& args, nScene& scene)
-{
-    scene.SetAmbientIntensity(args.GetFloat(3));
-    return 0;
-}
-
 template <const nColor& (nScene::*Get)() const> SQInteger GetColor(const ScriptArgs& args, nScene& scene)
 {
     return PushColor(args, (scene.*Get)());
@@ -222,16 +218,6 @@ SQInteger GetFogColor(const ScriptArgs& args, nScene& scene)
 {
     const nColor& color = scene.GetFogColor();
     return PushVectorByFields(args.GetVM(), color.r, color.g, color.b, color.a) ? 1 : SQ_ERROR;
-}
-
-SQInteger GetFogNear(const ScriptArgs& args, nScene& scene)
-{
-    return args.PushFloat(scene.GetFogNear());
-}
-
-SQInteger GetFogFar(const ScriptArgs& args, nScene& scene)
-{
-    return args.PushFloat(scene.GetFogFar());
 }
 
 // Finding items: the find natives also search the group that an instance item shows.
@@ -270,23 +256,19 @@ bool GetSearchPlaceArg(HSQUIRRELVM vm, SQInteger index, nSearchPlace& place)
     return true;
 }
 
-SQInteger FindItem(HSQUIRRELVM vm)
+SQInteger FindItemIn(HSQUIRRELVM vm)
 {
     nSearchPlace place;
     if (!GetSearchPlaceArg(vm, 2, place))
         return SQ_ERROR;
-    return GuardNative(vm,
-                       [&]() -> SQInteger
-                       {
-                           const char* name = ScriptArgs(vm).GetString(3);
-                           if (place.scene)
-                               return PushItem(vm, place.scene->FindItem(name));
-                           nGroup* group = place.instance->GetGroup();
-                           return PushItem(vm, group ? group->FindItem(name) : nullptr);
-                       });
+    const char* name = ScriptArgs(vm).GetString(3);
+    if (place.scene)
+        return PushItem(vm, place.scene->FindItem(name));
+    nGroup* group = place.instance->GetGroup();
+    return PushItem(vm, group ? group->FindItem(name) : nullptr);
 }
 
-SQInteger FindItemChild(HSQUIRRELVM vm)
+SQInteger FindItemChildIn(HSQUIRRELVM vm)
 {
     nSearchPlace place;
     if (!GetSearchPlaceArg(vm, 2, place))
@@ -294,16 +276,12 @@ SQInteger FindItemChild(HSQUIRRELVM vm)
     nMItem* parent = GetItemArg(vm, 3);
     if (!parent)
         return SQ_ERROR;
-    return GuardNative(vm,
-                       [&]() -> SQInteger
-                       {
-                           if (!place.scene)
-                               return PushItem(vm, nullptr);
-                           return PushItem(vm, place.scene->FindItem(ScriptArgs(vm).GetString(4), parent->GetItem()));
-                       });
+    if (!place.scene)
+        return PushItem(vm, nullptr);
+    return PushItem(vm, place.scene->FindItem(ScriptArgs(vm).GetString(4), parent->GetItem()));
 }
 
-SQInteger FindGroup(HSQUIRRELVM vm)
+SQInteger FindGroupIn(HSQUIRRELVM vm)
 {
     nSearchPlace place;
     if (!GetSearchPlaceArg(vm, 2, place))
@@ -318,7 +296,7 @@ SQInteger FindGroup(HSQUIRRELVM vm)
 }
 
 // The arguments are not examined.
-SQInteger FindConstraint(HSQUIRRELVM vm)
+SQInteger FindConstraintIn(HSQUIRRELVM vm)
 {
     return PushHandle(vm, nullptr, ObjectTypePhysicConstraint);
 }
@@ -329,6 +307,7 @@ template <typename Kind> SQInteger PushNewItem(const ScriptArgs& args, Kind* ite
 {
     if (item)
     {
+        const nScene::ItemWalk walk(*item->GetScene());
         item->Setup();
         item->Reset();
     }
@@ -356,7 +335,10 @@ SQInteger DuplicateItem(const ScriptArgs& args, nScene& scene)
     nMItem* item = nullptr;
     if (!GetItemOrNullArg(args.GetVM(), 3, ObjectTypeItem, item))
         return SQ_ERROR;
-    return PushItem(args.GetVM(), item ? scene.DuplicateItem(item) : nullptr);
+    if (!item)
+        return PushItem(args.GetVM(), nullptr);
+    const nScene::ItemWalk walk(scene);
+    return PushItem(args.GetVM(), scene.DuplicateItem(item));
 }
 
 // An item is always queued in its own scene: queued in another, it would be freed there while its
@@ -366,8 +348,8 @@ void DeleteThroughOwner(nScene& scene, nMItem& item)
     nScene* owner = item.GetScene();
     if (owner != &scene)
         nLogHolder::Get() << "[*] Deleting item '" << item.GetName() << "' (uid=" << item.GetUid()
-                          << ") using the wrong owner scene '" << scene.GetName() << "' (current owner is scene '"
-                          << owner->GetName() << "').\n";
+                          << ") using the wrong owner scene '" << scene.GetName()
+                          << "' (current owner is scene '" << owner->GetName() << "').\n";
     owner->DeleteItem(&item);
 }
 
@@ -413,8 +395,9 @@ SQInteger SetCurrentCamera(const ScriptArgs& args, nScene& scene)
         return SQ_ERROR;
     if (camera && camera->GetScene() != &scene)
     {
-        nLogHolder::Get() << "[!] Camera '" << camera->GetName() << "' of scene '" << camera->GetScene()->GetName()
-                          << "' cannot be the current camera of scene '" << scene.GetName() << "'.\n";
+        nLogHolder::Get() << "[!] Camera '" << camera->GetName() << "' of scene '"
+                          << camera->GetScene()->GetName() << "' cannot be the current camera of scene '"
+                          << scene.GetName() << "'.\n";
         return 0;
     }
     scene.SetCurrentCamera(camera ? camera->GetItem() : nullptr);
@@ -434,7 +417,8 @@ SQInteger GetItemChildrenList(const ScriptArgs& args, nScene& scene)
     if (!parent)
         return SQ_ERROR;
     const nItem* parentNode = parent->GetItem();
-    return PushItemArray(args.GetVM(), scene.GetAllItems(), [parentNode](nMItem* item)
+    return PushItemArray(args.GetVM(), scene.GetAllItems(),
+                         [parentNode](nMItem* item)
                          { return item->GetItem()->GetParent() == parentNode ? item : nullptr; });
 }
 
@@ -503,13 +487,13 @@ const nNativeEntry SceneNatives[] = {
     {"SceneFromNMLStoreGroup", Native<FromFileStoreGroup>, ".xsi"},
     {"ScenePreloadResources", Native<PreloadResources>, ".xs"},
     {"SceneDeleteGroup", Native<DeleteGroup>, ".xx"},
-    {"SceneReset", Native<Call<&nScene::Reset>>, ".x"},
-    {"SceneRecordLocation", Native<Call<&nScene::RecordLocation>>, ".x"},
+    {"SceneReset", Native<CallOf<&nScene::Reset>>, ".x"},
+    {"SceneRecordLocation", Native<CallOf<&nScene::RecordLocation>>, ".x"},
     {"SceneSetup", Native<Setup>, ".x"},
     {"SceneUpdate", Native<Update>, ".x"},
     {"SceneDeleteContent", Native<DeleteContent>, ".x"},
-    {"SceneFlushDeletionQueue", Native<Call<&nScene::FlushDeletionQueue>>, ".x"},
-    {"SceneEnableItemDeletionQueue", Native<EnableItemDeletionQueue>, ".xb"},
+    {"SceneFlushDeletionQueue", Native<FlushDeletionQueue>, ".x"},
+    {"SceneEnableItemDeletionQueue", Native<SetBoolOf<&nScene::SetDeletionQueueKept>>, ".xb"},
     {"SceneSetItemDeletionDelay", Native<SetItemDeletionDelay>, ".xn"},
     {"SceneEnd", SceneEnd, ".x"},
     {"SceneSetRenderless", Native<SetRenderless>, ".xb"},
@@ -518,20 +502,20 @@ const nNativeEntry SceneNatives[] = {
     {"SceneRenderToQueue", Native<RenderToQueue>, ".x"},
     {"SceneRenderUI", Native<RenderUI>, ".x"},
     {"SceneRender", Native<Render>, ".xi"},
-    {"SceneGetAmbientIntensity", Native<GetAmbientIntensity>, ".x"},
-    {"SceneSetAmbientIntensity", Native<SetAmbientIntensity>, ".xn"},
+    {"SceneGetAmbientIntensity", Native<AnswerFloatOf<&nScene::GetAmbientIntensity>>, ".x"},
+    {"SceneSetAmbientIntensity", Native<SetFloatOf<&nScene::SetAmbientIntensity>>, ".xn"},
     {"SceneGetAmbientColor", Native<GetColor<&nScene::GetAmbientColorSetting>>, ".x"},
     {"SceneSetAmbientColor", Native<SetColor<&nScene::SetAmbientColor>>, ".xx"},
     {"SceneGetBackgroundColor", Native<GetColor<&nScene::GetBackgroundColor>>, ".x"},
     {"SceneSetBackgroundColor", Native<SetColor<&nScene::SetBackgroundColor>>, ".xx"},
     {"SceneSetFog", Native<SetFog>, ".xbxnn"},
     {"SceneGetFogColor", Native<GetFogColor>, ".x"},
-    {"SceneGetFogNear", Native<GetFogNear>, ".x"},
-    {"SceneGetFogFar", Native<GetFogFar>, ".x"},
-    {"SceneFindItem", FindItem, ".xs"},
-    {"SceneFindItemChild", FindItemChild, ".xxs"},
-    {"SceneFindGroup", FindGroup, ".xs"},
-    {"SceneFindConstraint", FindConstraint, ".xs"},
+    {"SceneGetFogNear", Native<AnswerFloatOf<&nScene::GetFogNear>>, ".x"},
+    {"SceneGetFogFar", Native<AnswerFloatOf<&nScene::GetFogFar>>, ".x"},
+    {"SceneFindItem", GuardedNative<FindItemIn>, ".xs"},
+    {"SceneFindItemChild", GuardedNative<FindItemChildIn>, ".xxs"},
+    {"SceneFindGroup", GuardedNative<FindGroupIn>, ".xs"},
+    {"SceneFindConstraint", GuardedNative<FindConstraintIn>, ".xs"},
     {"SceneAddObject", Native<AddObject>, ".xs"},
     {"SceneAddCamera", Native<AddCamera>, ".xs"},
     {"SceneAddLight", Native<AddLight>, ".xs"},

@@ -19,14 +19,16 @@
 
 namespace
 {
-std::string Managed(const char* block, const char* part, const char* name, int uid, const std::string& extra = "")
+std::string Managed(const char* block, const char* part, const char* name, int uid,
+                    const std::string& extra = "")
 {
-    return std::string("<") + block + "=<MItem=<Id=\"" + name + "\"><UId=" + std::to_string(uid) + "><Active>" +
-           extra + "><" + part + "=<Item>>>";
+    return std::string("<") + block + "=<MItem=<Id=\"" + name + "\"><UId=" + std::to_string(uid) +
+           "><Active>" + extra + "><" + part + "=<Item>>>";
 }
 
-const std::string Walk = "<MotionPlayer=<Motions=<Motion=<Id=\"walk\"><Channel=<Id=\"PositionX\"><Curve=<Knot="
-                         "<Count=2><Knot=\"0:0\"><Knot=\"2:4\">>>>>>>";
+const std::string Walk =
+    "<MotionPlayer=<Motions=<Motion=<Id=\"walk\"><Channel=<Id=\"PositionX\"><Curve=<Knot="
+    "<Count=2><Knot=\"0:0\"><Knot=\"2:4\">>>>>>>";
 
 // Two walkers in a group (one with a script unit), three lights, a camera and an instance of a
 // template that holds one object.
@@ -46,8 +48,13 @@ protected:
     void SetUp() override
     {
         ScriptApiFixture::SetUp();
-        WriteScript("units.nut", "class Mover { speed = 3; }\nclass Director { }\n");
-        WriteScript("t.nms", "<NML=1.0>\n<Scene=<Items=" + Managed("MObject", "Object", "Inside", 0) + ">>\n");
+        WriteScript(
+            "units.nut",
+            "class Mover {\n  speed = 3;\n"
+            "  function OnUpdate(item) { if (\"WalkerUpdate\" in getroottable()) ::WalkerUpdate(item); }\n"
+            "}\nclass Director { }\n");
+        WriteScript("t.nms",
+                    "<NML=1.0>\n<Scene=<Items=" + Managed("MObject", "Object", "Inside", 0) + ">>\n");
         WriteScript("s.nms", SceneText);
         ASSERT_TRUE(scene->LoadFromFile("@scripts/s.nms", nullptr, ImportFlagAll, 0));
         scene->SetGlobal();
@@ -145,13 +152,15 @@ TEST_F(EngineNativesTest, DeletionsWaitForTheFlushAndGoThroughTheItemsOwnScene)
     scene->FlushDeletionQueue();
     EXPECT_EQ(scene->GetLights().GetCount(), 0u);
 
-    for (const char* native : {"SceneDeleteItem(g_scene, Stranger)", "SceneDeleteObject(g_scene, ItemCastToObject(Stranger))"})
+    for (const char* native :
+         {"SceneDeleteItem(g_scene, Stranger)", "SceneDeleteObject(g_scene, ItemCastToObject(Stranger))"})
     {
         SCOPED_TRACE(native);
         log.lines.clear();
         EXPECT_EQ(Evaluate(std::string(native) + "; print(\"asked\");"), "asked");
         EXPECT_TRUE(Logged("[*] Deleting item 'Stranger' (uid=0) using the wrong owner scene '" +
-                           std::string(scene->GetName().GetText()) + "' (current owner is scene 'other').\n"));
+                           std::string(scene->GetName().GetText()) +
+                           "' (current owner is scene 'other').\n"));
         EXPECT_TRUE(other->IsDeletionQueued(stranger));
         EXPECT_FALSE(scene->IsDeletionQueued(stranger));
     }
@@ -218,10 +227,35 @@ TEST_F(EngineNativesTest, AGeometryHandleKeepsItsGeometry)
     auto* geometry = new nGeometry(&engine);
     nMObject* runner = static_cast<nMObject*>(Find("Runner"));
     runner->GetObject().SetGeometry(geometry);
-    EXPECT_EQ(Evaluate("Shape <- ObjectGetGeometry(ItemCastToObject(R)); print(ObjectIsValid(Shape));"), "true");
+    EXPECT_EQ(Evaluate("Shape <- ObjectGetGeometry(ItemCastToObject(R)); print(ObjectIsValid(Shape));"),
+              "true");
     runner->GetObject().SetGeometry(nullptr);
     EXPECT_EQ(geometry->GetRefCount(), 1u);
-    EXPECT_EQ(Evaluate("ObjectSetGeometry(ItemCastToObject(R), Shape); Shape = null; print(\"set\");"), "set");
+    EXPECT_EQ(Evaluate("ObjectSetGeometry(ItemCastToObject(R), Shape); Shape = null; print(\"set\");"),
+              "set");
     EXPECT_EQ(runner->GetObject().GetGeometry(), geometry);
     EXPECT_EQ(geometry->GetRefCount(), 1u);
+}
+
+// An item's event that frees items would free them under the scene's walk: the flush waits.
+TEST_F(EngineNativesTest, ItemEventsCannotFreeItemsUnderTheScenesWalk)
+{
+    EXPECT_EQ(Evaluate("function WalkerUpdate(item) {\n"
+                       "    SceneDeleteItem(g_scene, R);\n"
+                       "    SceneFlushDeletionQueue(g_scene);\n"
+                       "    SceneUpdate(g_scene);\n"
+                       "    SceneDeleteContent(g_scene);\n"
+                       "}\n"
+                       "print(\"hooked\");"),
+              "hooked");
+    scene->Update();
+    for (const char* native : {"SceneFlushDeletionQueue", "SceneUpdate", "SceneDeleteContent"})
+        EXPECT_TRUE(Logged(std::string("[!] ") + native +
+                           "() cannot run while the scene sends events to its items.\n"))
+            << native;
+    EXPECT_NE(Find("Runner"), nullptr);
+    EXPECT_TRUE(scene->IsDeletionQueued(Find("Runner")));
+    EXPECT_EQ(Evaluate("getroottable().rawdelete(\"WalkerUpdate\"); print(ObjectIsValid(R));"), "true");
+    scene->Update();
+    EXPECT_EQ(Evaluate("print(ObjectIsValid(R));"), "false");
 }

@@ -25,7 +25,7 @@ namespace
 
 struct GoldenSlot
 {
-    std::string kind; // "native", "integer", "float", "bool" or "handle"
+    std::string kind;  // "native", "integer", "float", "bool" or "handle"
     std::string value; // the mask, the value, or the handle's object type
 };
 
@@ -164,7 +164,8 @@ GoldenSlot ReadRootSlot(HSQUIRRELVM vm, const std::string& name)
         if (SQ_SUCCEEDED(sq_getinstanceup(vm, -1, &record, nCObject::GetClassTag(), SQFalse)) && record)
         {
             const auto* handle = static_cast<const nCObject*>(record);
-            slot = {handle->GetObject() ? "handle on an object" : "handle", std::to_string(handle->GetType())};
+            slot = {handle->GetObject() ? "handle on an object" : "handle",
+                    std::to_string(handle->GetType())};
         }
         break;
     }
@@ -274,7 +275,8 @@ TEST(NativeGolden, TheGoldenListsShareOnlyTheKnownConstants)
             const auto [owner, first] = owners.emplace(name, std::make_pair(group, slot));
             if (first || owner->second.first == group)
                 continue;
-            EXPECT_TRUE(SharedConstants.count(name)) << name << " in " << owner->second.first << " and " << group;
+            EXPECT_TRUE(SharedConstants.count(name))
+                << name << " in " << owner->second.first << " and " << group;
             EXPECT_EQ(owner->second.second.value, slot.value) << name;
         }
     }

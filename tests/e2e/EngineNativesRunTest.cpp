@@ -123,7 +123,8 @@ TEST(EngineNativesRun, ASceneScriptBuildsMovesAndQueriesItems)
     EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_EQ(ScriptLines(run.output), ExpectedScriptLines) << run.output;
     EXPECT_NE(run.output.find("[*] Incorrect binding argument count.\n"), std::string::npos) << run.output;
-    EXPECT_NE(run.output.find("[!] Incorrect cast, item is not an object.\n"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("[!] Incorrect cast, item is not an object.\n"), std::string::npos)
+        << run.output;
 }
 
 TEST(EngineNativesRun, AProjectSceneAnswersAsTheSceneOfASceneRun)
@@ -153,8 +154,10 @@ class Main {
 }
 )");
     EXPECT_EQ(run.exitCode, 3) << run.output;
-    EXPECT_EQ(ScriptLines(run.output), (std::vector<std::string>{"frame 1", "frame 2", "frame 3"})) << run.output;
-    EXPECT_NE(run.output.find("[!] Script runtime error: Expected 'Item' got 'Deleted native'\n"), std::string::npos)
+    EXPECT_EQ(ScriptLines(run.output), (std::vector<std::string>{"frame 1", "frame 2", "frame 3"}))
+        << run.output;
+    EXPECT_NE(run.output.find("[!] Script runtime error: Expected 'Item' got 'Deleted native'\n"),
+              std::string::npos)
         << run.output;
 }
 
@@ -188,20 +191,24 @@ TEST(EngineNativesRun, BadArgumentsStopTheScriptWithTheirMessage)
         runs.push_back(std::async(std::launch::async,
                                   [call = std::string(bad.call)]
                                   {
-                                      return RunScene("class Main { function OnSetup(s) {\n"
-                                                      "    local A = ObjectGetItem(SceneAddObject(s, \"A\"));\n"
-                                                      "    local cam = CameraGetItem(SceneAddCamera(s, \"Cam\"));\n"
-                                                      "    " + call + ";\n"
-                                                      "    print(\"not stopped\");\n} }\n",
-                                                      "");
+                                      return RunScene(
+                                          "class Main { function OnSetup(s) {\n"
+                                          "    local A = ObjectGetItem(SceneAddObject(s, \"A\"));\n"
+                                          "    local cam = CameraGetItem(SceneAddCamera(s, \"Cam\"));\n"
+                                          "    " +
+                                              call +
+                                              ";\n"
+                                              "    print(\"not stopped\");\n} }\n",
+                                          "");
                                   }));
     for (size_t index = 0; index < runs.size(); ++index)
     {
         SCOPED_TRACE(BadArgumentCases[index].call);
         const KestrunRun run = runs[index].get();
         EXPECT_EQ(run.exitCode, 3) << run.output;
-        EXPECT_NE(run.output.find(std::string("[!] Script runtime error: ") + BadArgumentCases[index].error + "\n"),
-                  std::string::npos)
+        EXPECT_NE(
+            run.output.find(std::string("[!] Script runtime error: ") + BadArgumentCases[index].error + "\n"),
+            std::string::npos)
             << run.output;
         EXPECT_EQ(run.output.find("not stopped"), std::string::npos) << run.output;
     }

@@ -30,7 +30,8 @@ template <size_t Count> void RegisterNatives(HSQUIRRELVM vm, const nNativeEntry 
     RegisterNatives(vm, natives, Count);
 }
 
-template <size_t Count> void RegisterIntegerConstants(HSQUIRRELVM vm, const nIntegerConstantEntry (&constants)[Count])
+template <size_t Count>
+void RegisterIntegerConstants(HSQUIRRELVM vm, const nIntegerConstantEntry (&constants)[Count])
 {
     RegisterIntegerConstants(vm, constants, Count);
 }
@@ -72,11 +73,62 @@ template <typename T> struct nNativeBodyTraits<SQInteger (*)(const ScriptArgs&, 
 template <auto Body> SQInteger Native(HSQUIRRELVM vm) noexcept
 {
     using Object = typename nNativeBodyTraits<decltype(Body)>::Object;
-    Object* object = nHandleArg<Object>::Get(vm, 2);
-    if (!object)
-        return SQ_ERROR;
-    const ScriptArgs args(vm);
-    return GuardNative(vm, [&]() -> SQInteger { return Body(args, *object); });
+    return GuardNative(vm,
+                       [vm]() -> SQInteger
+                       {
+                           Object* object = nHandleArg<Object>::Get(vm, 2);
+                           return object ? Body(ScriptArgs(vm), *object) : SQ_ERROR;
+                       });
+}
+
+// The class of a member function pointer.
+template <typename Member> struct nMemberClassOf;
+
+template <typename Class, typename Result, typename... Arguments>
+struct nMemberClassOf<Result (Class::*)(Arguments...)>
+{
+    using Type = Class;
+};
+
+template <typename Class, typename Result, typename... Arguments>
+struct nMemberClassOf<Result (Class::*)(Arguments...) const>
+{
+    using Type = Class;
+};
+
+template <auto Member> using nMemberClass = typename nMemberClassOf<decltype(Member)>::Type;
+
+// Bodies of the natives that run one operation of the handle's object: without arguments, with the
+// first argument as a number or a bool, or answering a number. The object's class is the
+// operation's unless another (derived) class is named.
+template <auto Operation, typename T = nMemberClass<Operation>> SQInteger CallOf(const ScriptArgs&, T& object)
+{
+    (object.*Operation)();
+    return 0;
+}
+
+template <auto Set, typename T = nMemberClass<Set>> SQInteger SetFloatOf(const ScriptArgs& args, T& object)
+{
+    (object.*Set)(args.GetFloat(3));
+    return 0;
+}
+
+template <auto Set, typename T = nMemberClass<Set>> SQInteger SetBoolOf(const ScriptArgs& args, T& object)
+{
+    (object.*Set)(args.GetBool(3));
+    return 0;
+}
+
+template <auto Get, typename T = nMemberClass<Get>> SQInteger AnswerFloatOf(const ScriptArgs& args, T& object)
+{
+    return args.PushFloat((object.*Get)());
+}
+
+// A native that reads all its arguments itself (its first parameter is not one handle type), run
+// under the same guard.
+template <SQFUNCTION Body> SQInteger GuardedNative(HSQUIRRELVM vm) noexcept
+{
+    return GuardNative(vm, [vm]() -> SQInteger { return Body(vm); });
 }
 
 // Bodies of the natives that only exist for old scripts: their arguments are checked by the frame,
