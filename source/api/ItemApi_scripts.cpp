@@ -113,6 +113,12 @@ SQInteger MotionSlotSetClockScale(const ScriptArgs& args, nMItem& item)
     return 0;
 }
 
+// Clock scales live on the sources; the item has none of its own.
+SQInteger MotionGetClockScale(const ScriptArgs& args, nMItem&)
+{
+    return args.PushFloat(-1.0f);
+}
+
 SQInteger ReplicateItemMotion(const ScriptArgs& args, nMItem&)
 {
     return GetItemArg(args.GetVM(), 3) ? 0 : SQ_ERROR;
@@ -279,7 +285,7 @@ const nNativeEntry ItemScriptNatives[] = {
     {"ItemMotionSlotSetTime", Native<MotionSlotSetTime>, ".xin"},
     {"ItemMotionSlotGetClockScale", Native<MotionSlotGetClockScale>, ".xi"},
     {"ItemMotionSlotSetClockScale", Native<MotionSlotSetClockScale>, ".xin"},
-    {"ItemMotionGetClockScale", Native<AnswerFloat<nMItem, -1.0f>>, ".x"},
+    {"ItemMotionGetClockScale", Native<MotionGetClockScale>, ".x"},
     {"ItemMotionSetClockScale", Native<Ignored<nMItem>>, ".xn"},
     {"ItemMotionGetPaused", Native<AnswerBool<nMItem, false>>, ".x"},
     {"ItemMotionSetPaused", Native<Ignored<nMItem>>, ".xb"},

@@ -143,11 +143,6 @@ template <typename T, int32_t Value> SQInteger AnswerInteger(const ScriptArgs& a
     return args.PushInt(Value);
 }
 
-template <typename T, float Value> SQInteger AnswerFloat(const ScriptArgs& args, T&)
-{
-    return args.PushFloat(Value);
-}
-
 template <typename T, bool Value> SQInteger AnswerBool(const ScriptArgs& args, T&)
 {
     return args.PushBool(Value);
