@@ -174,7 +174,7 @@ class Reader:
                 self.current().constants.append((kind, name, value))
 
     def line(self, line):
-        heading = re.match(r"# Part [0-9.]+: (.*)", line)
+        heading = re.match(r"# \w+ [0-9.]+: (.*)", line)
         if heading:
             self.heading(heading.group(1).strip())
             return
