@@ -16,7 +16,6 @@
 #include "script/classes/ScriptVector.h"
 #include "script/nCObject.h"
 #include "script/nObjectType.h"
-#include "script/nObjectTypeLifetime.h"
 
 #include <vector>
 
@@ -24,30 +23,6 @@ namespace
 {
 // The grid the isosurface native samples along each axis of the balls' box.
 constexpr uint32_t IsoSurfaceCells = 90;
-
-template <typename T> void AddReference(void* object)
-{
-    static_cast<T*>(object)->AddRef();
-}
-
-template <typename T> void ReleaseReference(void* object)
-{
-    static_cast<T*>(object)->Release();
-}
-
-// Geometries and materials are shared resources: a handle holds a reference, so a geometry a
-// script built lives as long as the script keeps it.
-void RegisterResourceHandleLifetimes()
-{
-    nObjectTypeLifetime geometry;
-    geometry.addReference = AddReference<nGeometry>;
-    geometry.releaseReference = ReleaseReference<nGeometry>;
-    SetObjectTypeLifetime(ObjectTypeGeometry, geometry);
-    nObjectTypeLifetime material;
-    material.addReference = AddReference<nMaterial>;
-    material.releaseReference = ReleaseReference<nMaterial>;
-    SetObjectTypeLifetime(ObjectTypeMaterial, material);
-}
 
 nGeometry* GeometryArg(HSQUIRRELVM vm)
 {
@@ -278,7 +253,6 @@ const nGeometryNative GeometryNatives[] = {
 
 void RegisterGeometryApi(HSQUIRRELVM vm)
 {
-    RegisterResourceHandleLifetimes();
     for (const nGeometryNative& native : GeometryNatives)
         RegisterNative(vm, native.function, native.name, native.typeMask);
     RegisterGeometryTemplateMethods(vm);

@@ -9,7 +9,6 @@
 #include "script/nObjectType.h"
 #include "script/nScriptVM.h"
 #include "script/nScriptValue.h"
-#include "script/nSquirrelObject.h"
 #include "script/units/nScriptUnit.h"
 #include "script/units/nScriptedObject.h"
 
@@ -28,22 +27,6 @@ nProjectSceneInstance* InstanceArg(HSQUIRRELVM vm, SQInteger index)
 nProjectLayer* LayerArg(HSQUIRRELVM vm, SQInteger index)
 {
     return GetObjectArg<nProjectLayer>(vm, index, ObjectTypeProjectLayer);
-}
-
-SQInteger PushHandle(HSQUIRRELVM vm, void* object, int32_t type, bool owned = false)
-{
-    return PushCObject(vm, object, type, owned) ? 1 : SQ_ERROR;
-}
-
-SQInteger PushScriptInstance(HSQUIRRELVM vm, nScriptObject* instance)
-{
-    if (!instance)
-    {
-        sq_pushnull(vm);
-        return 1;
-    }
-    sq_pushobject(vm, static_cast<nSquirrelObject*>(instance)->GetHandle());
-    return 1;
 }
 
 SQInteger ProjectGetScriptInstance(HSQUIRRELVM vm)

@@ -1,6 +1,8 @@
 #include "engine/EngineObjectLifetimes.h"
 
 #include "animation/nAnimationSourceList.h"
+#include "geometry/nGeometry.h"
+#include "geometry/nMaterial.h"
 #include "script/nObjectType.h"
 #include "script/nObjectTypeLifetime.h"
 
@@ -10,6 +12,16 @@ void DestroyAnimationSourceList(void* object)
 {
     delete static_cast<nAnimationSourceList*>(object);
 }
+
+template <typename T> void AddReference(void* object)
+{
+    static_cast<T*>(object)->AddRef();
+}
+
+template <typename T> void ReleaseReference(void* object)
+{
+    static_cast<T*>(object)->Release();
+}
 } // namespace
 
 void RegisterEngineObjectLifetimes()
@@ -17,4 +29,14 @@ void RegisterEngineObjectLifetimes()
     nObjectTypeLifetime sourceList;
     sourceList.destroy = DestroyAnimationSourceList;
     SetObjectTypeLifetime(ObjectTypeAnimationSource, sourceList);
+    // Geometries and materials are shared resources: a handle holds a reference, so the resource
+    // outlives the object that showed it and a geometry a script built lives while the script keeps it.
+    nObjectTypeLifetime geometry;
+    geometry.addReference = AddReference<nGeometry>;
+    geometry.releaseReference = ReleaseReference<nGeometry>;
+    SetObjectTypeLifetime(ObjectTypeGeometry, geometry);
+    nObjectTypeLifetime material;
+    material.addReference = AddReference<nMaterial>;
+    material.releaseReference = ReleaseReference<nMaterial>;
+    SetObjectTypeLifetime(ObjectTypeMaterial, material);
 }

@@ -22,7 +22,13 @@ public:
     // Null for a null item, or for a member already there when unique is set.
     nMItem* AddItem(nMItem* item, bool unique);
     nGroup* AddGroup(nGroup* group, bool unique);
-    void RemoveItem(nMItem* item) { m_items.Remove(item); }
+    // A root that leaves the group is no longer its root.
+    void RemoveItem(nMItem* item)
+    {
+        m_items.Remove(item);
+        if (m_rootItem == item)
+            m_rootItem = nullptr;
+    }
     void RemoveGroup(nGroup* group) { m_children.Remove(group); }
     bool IsMember(const nMItem* item) const { return m_items.Find(const_cast<nMItem*>(item)); }
     bool HasGroup(const nGroup* group) const { return m_children.Find(const_cast<nGroup*>(group)); }

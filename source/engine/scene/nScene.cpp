@@ -129,7 +129,12 @@ void nScene::RemoveMItem(nMItem* item)
     if (physicItem && m_physicWorld)
         m_physicWorld->RemoveItem(physicItem);
     if (m_vm)
+    {
         m_vm->InvalidateNativeObject(item);
+        // Motion handles point into the item's player, which dies with the item.
+        for (const auto* motion = item->GetMotionList().GetHead(); motion; motion = motion->next)
+            m_vm->InvalidateNativeObject(motion->value);
+    }
     // Whatever path destroys the item, nothing in the scene keeps pointing at it.
     nListIterator<nTrigger*> triggers;
     while (nTrigger* trigger = m_triggers.Next(triggers))

@@ -154,6 +154,22 @@ public:
     void ActivateItem(nMItem* item, bool active, bool recursive);
     nPerfCounter& GetTimer(Timer timer) { return m_timers[timer]; }
 
+    // A walk over items that sends their scripts events. While one runs, nothing may free items,
+    // empty the scene or run a frame inside it: the walk would step onto freed items. The natives
+    // that would do so refuse while IsWalkingItems.
+    class ItemWalk
+    {
+    public:
+        explicit ItemWalk(nScene& scene) : m_scene(scene) { ++m_scene.m_itemWalks; }
+        ItemWalk(const ItemWalk&) = delete;
+        ItemWalk& operator=(const ItemWalk&) = delete;
+        ~ItemWalk() { --m_scene.m_itemWalks; }
+
+    private:
+        nScene& m_scene;
+    };
+    bool IsWalkingItems() const { return m_itemWalks > 0; }
+
     // Rendering, in this order around the renderer's queue.
     void RegisterAsPropertyCallback(nRenderer* renderer);
     void RenderSetup(uint32_t flags);
@@ -323,4 +339,5 @@ private:
     nList<nGroup*> m_groups;
     nList<nMConstraint*> m_constraints;
     bool m_deletionQueueKept = false;
+    int32_t m_itemWalks = 0;
 };

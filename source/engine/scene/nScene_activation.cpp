@@ -9,6 +9,7 @@ void nScene::ActivateItem(nMItem* item, bool active, bool recursive)
 {
     if (!item)
         return;
+    const ItemWalk walk(*this); // "OnActivate" runs between the lists and the item's own field
     if (item->GetEnabledField() != active)
     {
         nList<nMItem*>& joining = active ? m_pendingActivate : m_pendingDeactivate;

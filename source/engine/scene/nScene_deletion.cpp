@@ -14,6 +14,7 @@ bool nScene::DeleteItem(nMItem* item)
 // it is still whole is done here.
 void nScene::FlushDeletionQueue()
 {
+    const ItemWalk walk(*this); // "OnDelete" runs while the item is still listed
     while (nList<nMItem*>::Node* head = m_deletionQueue.GetHead())
     {
         nMItem* item = head->value;

@@ -46,6 +46,7 @@ void nScene::DestroyItems()
 
 void nScene::DeleteContent(bool keepScripts)
 {
+    const ItemWalk walk(*this);
     Broadcast(SceneMessageContentDeleting, nullptr);
     m_eventHandler->OnDelete(this);
     m_pendingActivate.Clear();
@@ -76,24 +77,31 @@ void nScene::Setup(bool optimize, int32_t octreeParameter)
     const bool scripts = !IsModeOne();
     if (scripts)
         m_eventHandler->OnPreSetup(this);
-    // Templates may hold instances of their own, which join the list behind the walk.
-    for (nList<nInstance*>::Node* node = m_instances.GetHead(); node; node = node->next)
-        node->value->SetupInstance(node->value->GetDepth());
-    if (optimize)
-        OptimizeGeometries(octreeParameter);
-    if (scripts)
     {
-        nListIterator<nMItem*> iterator;
-        while (nMItem* item = m_allItems.Next(iterator))
-            item->SetupScript();
-        m_eventHandler->OnSetup(this);
+        const ItemWalk walk(*this);
+        // Templates may hold instances of their own, which join the list behind the walk.
+        for (nList<nInstance*>::Node* node = m_instances.GetHead(); node; node = node->next)
+            node->value->SetupInstance(node->value->GetDepth());
+        if (optimize)
+            OptimizeGeometries(octreeParameter);
+        if (scripts)
+        {
+            nListIterator<nMItem*> iterator;
+            while (nMItem* item = m_allItems.Next(iterator))
+                item->SetupScript();
+        }
     }
-    nListIterator<nMItem*> items;
-    while (nMItem* item = m_allItems.Next(items))
-        item->Setup();
-    nListIterator<nMConstraint*> constraints;
-    while (nMConstraint* constraint = m_constraints.Next(constraints))
-        constraint->Setup();
+    if (scripts)
+        m_eventHandler->OnSetup(this);
+    {
+        const ItemWalk walk(*this);
+        nListIterator<nMItem*> items;
+        while (nMItem* item = m_allItems.Next(items))
+            item->Setup();
+        nListIterator<nMConstraint*> constraints;
+        while (nMConstraint* constraint = m_constraints.Next(constraints))
+            constraint->Setup();
+    }
     if (scripts)
         m_eventHandler->OnSetupDone(this);
     SortItems();
@@ -102,17 +110,20 @@ void nScene::Setup(bool optimize, int32_t octreeParameter)
 void nScene::Reset()
 {
     nLogHolder::Get() << "[H] Reset scene '" << m_name << "'.\n";
-    nListIterator<nMItem*> iterator;
-    while (nMItem* item = m_allItems.Next(iterator))
-        item->RestoreLocation();
-    iterator = nListIterator<nMItem*>();
-    while (nMItem* item = m_allItems.Next(iterator))
-        item->Reset();
-    if (!IsModeOne())
     {
+        const ItemWalk walk(*this);
+        nListIterator<nMItem*> iterator;
+        while (nMItem* item = m_allItems.Next(iterator))
+            item->RestoreLocation();
         iterator = nListIterator<nMItem*>();
         while (nMItem* item = m_allItems.Next(iterator))
-            item->SendReset();
+            item->Reset();
+        if (!IsModeOne())
+        {
+            iterator = nListIterator<nMItem*>();
+            while (nMItem* item = m_allItems.Next(iterator))
+                item->SendReset();
+        }
     }
     m_eventHandler->OnReset(this);
     for (nPerfCounter& timer : m_timers)

@@ -125,6 +125,7 @@ void nScene::SendRenderDone(uint32_t flags)
     m_timers[TimerSendToRender].Begin();
     if (!(m_renderFlags & SceneRenderFlagRenderless) && !(flags & SceneRenderDisableScript))
     {
+        const ItemWalk walk(*this);
         nListIterator<nMItem*> iterator;
         while (nMItem* item = m_activeItems.Next(iterator))
             if (!item->GetScriptUnits().IsEmpty())

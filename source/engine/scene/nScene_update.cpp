@@ -58,6 +58,7 @@ void nScene::Update(uint32_t flags)
         m_eventHandler->OnUpdate(this, m_engine ? static_cast<int32_t>(m_engine->GetFrameStep()) : 0);
         scriptTimer.End();
     }
+    const ItemWalk walk(*this); // the scene's own "OnUpdate" above may still flush
     if (flags & SceneUpdatePhysic)
     {
         m_timers[TimerPhysic].Begin();

@@ -2,10 +2,13 @@
 
 #include "core/math/nMatrix3.h"
 #include "core/math/nMatrix4.h"
+#include "core/math/nVector.h"
 #include "script/binding/nScriptRegistrar.h"
 #include "script/classes/ScriptClassValue.h"
 #include "script/classes/ScriptMatrix.h"
+#include "script/classes/ScriptVector.h"
 #include "script/nCObject.h"
+#include "script/nSquirrelObject.h"
 
 namespace
 {
@@ -44,6 +47,14 @@ bool GetObjectArg(HSQUIRRELVM vm, SQInteger index, int32_t expectedType, void*& 
     return true;
 }
 
+bool GetPointArg(HSQUIRRELVM vm, SQInteger index, nVector& value)
+{
+    if (!GetVectorArg(vm, index, value))
+        return false;
+    value.w = 1.0f;
+    return true;
+}
+
 bool GetMatrix3Arg(HSQUIRRELVM vm, SQInteger index, nMatrix3& value)
 {
     return CopyInstanceValue(vm, index, Matrix3Class, value);
@@ -52,6 +63,25 @@ bool GetMatrix3Arg(HSQUIRRELVM vm, SQInteger index, nMatrix3& value)
 bool GetMatrix4Arg(HSQUIRRELVM vm, SQInteger index, nMatrix4& value)
 {
     return CopyInstanceValue(vm, index, Matrix4Class, value);
+}
+
+SQInteger PushHandle(HSQUIRRELVM vm, void* object, int32_t type, bool owned)
+{
+    return PushCObject(vm, object, type, owned) ? 1 : SQ_ERROR;
+}
+
+SQInteger PushScriptInstance(HSQUIRRELVM vm, nScriptObject* instance)
+{
+    if (instance)
+        sq_pushobject(vm, static_cast<nSquirrelObject*>(instance)->GetHandle());
+    else
+        sq_pushnull(vm);
+    return 1;
+}
+
+bool AppendHandle(HSQUIRRELVM vm, void* object, int32_t type)
+{
+    return PushCObject(vm, object, type) && SQ_SUCCEEDED(sq_arrayappend(vm, -2));
 }
 
 void RegisterIntegerConstant(HSQUIRRELVM vm, const char* name, int32_t value)

@@ -6,6 +6,8 @@
 
 class nMatrix3;
 class nMatrix4;
+class nScriptObject;
+class nVector;
 
 // The argument checks that every native makes, each raising its runtime error and answering
 // false (the native then returns -1) before any engine state changes.
@@ -22,9 +24,21 @@ T* GetObjectArg(HSQUIRRELVM vm, SQInteger index, int32_t expectedType)
     return GetObjectArg(vm, index, expectedType, object) ? static_cast<T*>(object) : nullptr;
 }
 
+// A "Vector" taken as a point or a direction of the engine: its w is set to 1. "Invalid instance
+// type" for any other value.
+bool GetPointArg(HSQUIRRELVM vm, SQInteger index, nVector& value);
+
 // Copies of the values of "Matrix3" and "Matrix4" instances; "Invalid instance type" otherwise.
 bool GetMatrix3Arg(HSQUIRRELVM vm, SQInteger index, nMatrix3& value);
 bool GetMatrix4Arg(HSQUIRRELVM vm, SQInteger index, nMatrix4& value);
+
+// Results. Each answers what a native returns: 1 after pushing, or -1 with nothing pushed when the
+// handle cannot be made (PushCObject has logged it).
+SQInteger PushHandle(HSQUIRRELVM vm, void* object, int32_t type, bool owned = false);
+// The instance object of a script unit; null without one.
+SQInteger PushScriptInstance(HSQUIRRELVM vm, nScriptObject* instance);
+// Appends a new handle to the array on top of the stack; false when the handle cannot be made.
+bool AppendHandle(HSQUIRRELVM vm, void* object, int32_t type);
 
 // Root-table constants of the script API. A name set again is replaced.
 void RegisterIntegerConstant(HSQUIRRELVM vm, const char* name, int32_t value);
