@@ -105,6 +105,8 @@ private:
     bool OpenScriptMachine();
     nProjectSceneInstance* InstantiateScene(nMetaFile& document, nMetaTag& root);
     nProjectSceneInstance* InstantiateScene2D(nMetaFile& document, nMetaTag& root);
+    // Lists the instance, or destroys it after a "[!] " line and answers null.
+    nProjectSceneInstance* AppendInstance(nProjectSceneInstance* instance);
     void CallUnitEvent(const char* name, nScriptObject* method, const nScriptValue* first,
                        const nScriptValue* second);
     void RemoveLayersOf(const nProjectSceneInstance* instance);

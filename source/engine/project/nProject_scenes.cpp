@@ -47,6 +47,21 @@ nProjectSceneInstance* nProject::Instantiate(const char* path)
     return nullptr;
 }
 
+namespace
+{
+// An instance of the scene, or null (the scene deleted) after a "[!] " line.
+template <typename Scene> nProjectSceneInstance* NewInstanceOf(Scene* scene)
+{
+    nProjectSceneInstance* instance = new (std::nothrow) nProjectSceneInstance(scene);
+    if (!instance)
+    {
+        delete scene;
+        nLogHolder::Get() << "[!] Failed to allocate project scene instance.\n";
+    }
+    return instance;
+}
+} // namespace
+
 // A scene without its physics world or one its file does not describe is not instantiated.
 nProjectSceneInstance* nProject::InstantiateScene(nMetaFile& document, nMetaTag& root)
 {
@@ -56,13 +71,9 @@ nProjectSceneInstance* nProject::InstantiateScene(nMetaFile& document, nMetaTag&
         nLogHolder::Get() << "[!] Failed to allocate scene object.\n";
         return nullptr;
     }
-    nProjectSceneInstance* instance = new (std::nothrow) nProjectSceneInstance(scene);
+    nProjectSceneInstance* instance = NewInstanceOf(scene);
     if (!instance)
-    {
-        delete scene;
-        nLogHolder::Get() << "[!] Failed to allocate project scene instance.\n";
         return nullptr;
-    }
     if (!scene->CreatePhysicWorld())
     {
         DestroyInstance(instance);
@@ -76,28 +87,16 @@ nProjectSceneInstance* nProject::InstantiateScene(nMetaFile& document, nMetaTag&
     }
     scene->Setup(true, SceneOctreeParameter);
     scene->Reset();
-    if (!m_scenes.PushBack(instance))
-    {
-        DestroyInstance(instance);
-        nLogHolder::Get() << "[!] Failed to allocate project scene instance.\n";
-        return nullptr;
-    }
-    return instance;
+    return AppendInstance(instance);
 }
 
 // The 2D scene is named after its file, so that FindScene finds it as it finds 3D scenes.
 nProjectSceneInstance* nProject::InstantiateScene2D(nMetaFile& document, nMetaTag& root)
 {
     nScene2D* scene = NewScene2D();
-    if (!scene)
-        return nullptr;
-    nProjectSceneInstance* instance = new (std::nothrow) nProjectSceneInstance(scene);
+    nProjectSceneInstance* instance = scene ? NewInstanceOf(scene) : nullptr;
     if (!instance)
-    {
-        delete scene;
-        nLogHolder::Get() << "[!] Failed to allocate project scene instance.\n";
         return nullptr;
-    }
     if (!scene->ParseTag(document, root))
     {
         DestroyInstance(instance);
@@ -105,13 +104,16 @@ nProjectSceneInstance* nProject::InstantiateScene2D(nMetaFile& document, nMetaTa
     }
     scene->Setup();
     scene->Reset();
-    if (!m_scenes.PushBack(instance))
-    {
-        DestroyInstance(instance);
-        nLogHolder::Get() << "[!] Failed to allocate project scene instance.\n";
-        return nullptr;
-    }
-    return instance;
+    return AppendInstance(instance);
+}
+
+nProjectSceneInstance* nProject::AppendInstance(nProjectSceneInstance* instance)
+{
+    if (m_scenes.PushBack(instance))
+        return instance;
+    DestroyInstance(instance);
+    nLogHolder::Get() << "[!] Failed to allocate project scene instance.\n";
+    return nullptr;
 }
 
 // The project script hears of the unload first and may ask for it again from there; that nested
