@@ -54,7 +54,8 @@ void nItem2D::SetSize(float width, float height)
     width = AtLeastOne(width, invalid);
     height = AtLeastOne(height, invalid);
     if (invalid)
-        nLogHolder::Get() << "[*] 2D item '" << m_name << "' was given a size that is not a number; 1 is used.\n";
+        nLogHolder::Get() << "[*] 2D item '" << m_name
+                          << "' was given a size that is not a number; 1 is used.\n";
     StoreSize(width, height);
 }
 

@@ -74,7 +74,8 @@ nMetaTag* nItem2D::SerializeTag()
     if (!root)
         return nullptr;
     bool written = root->AddChildString("Name", m_name.GetText() ? m_name.GetText() : "") &&
-                   root->AddChildInt("Uid", m_serial) && WritePair(*root, "Position", m_position[0], m_position[1]) &&
+                   root->AddChildInt("Uid", m_serial) &&
+                   WritePair(*root, "Position", m_position[0], m_position[1]) &&
                    WritePair(*root, "Size", m_size[0], m_size[1]);
     if (written && (m_pivot[0] != 0.0f || m_pivot[1] != 0.0f))
         written = WritePair(*root, "Pivot", m_pivot[0], m_pivot[1]) != nullptr;

@@ -123,7 +123,8 @@ nItem2D* nScene2D::AddItem(nItem2D* item)
     m_listeners.Broadcast(Scene2DMessageItemAdding, item);
     if (!m_items.PushBack(item))
     {
-        nLogHolder::Get() << "[!] Failed to allocate the list entry of 2D item '" << item->GetName() << "'.\n";
+        nLogHolder::Get() << "[!] Failed to allocate the list entry of 2D item '" << item->GetName()
+                          << "'.\n";
         delete item;
         return nullptr;
     }
@@ -137,7 +138,8 @@ void nScene2D::DeleteItem(nItem2D* item)
         return;
     if (!m_items.Find(item))
     {
-        nLogHolder::Get() << "[*] 2D item '" << item->GetName() << "' is not in this scene and is not deleted.\n";
+        nLogHolder::Get() << "[*] 2D item '" << item->GetName()
+                          << "' is not in this scene and is not deleted.\n";
         return;
     }
     while (!item->GetChildren().IsEmpty())
@@ -169,11 +171,6 @@ void nScene2D::ForgetItem(nItem2D* item)
 }
 
 // The list holds plain pointers and nobody keeps its nodes, so a move may take a new node.
-void nScene2D::RemoveNode(nItem2D* item)
-{
-    m_items.Remove(item);
-}
-
 void nScene2D::InsertAtHead(nItem2D* item)
 {
     auto* head = m_items.GetHead();
@@ -193,7 +190,7 @@ void nScene2D::MoveItemToFront(nItem2D* item, nItem2D* before)
 {
     if (!item || !m_items.Find(item))
         return;
-    RemoveNode(item);
+    m_items.Remove(item);
     auto* anchor = before ? m_items.Find(before) : nullptr;
     if (anchor && anchor->prev)
         m_items.InsertAfter(item, anchor->prev);
@@ -205,7 +202,7 @@ void nScene2D::MoveItemToBack(nItem2D* item, nItem2D* after)
 {
     if (!item || !m_items.Find(item))
         return;
-    RemoveNode(item);
+    m_items.Remove(item);
     auto* anchor = after ? m_items.Find(after) : nullptr;
     m_items.InsertAfter(item, anchor ? anchor : m_items.GetTail());
 }
@@ -344,8 +341,8 @@ bool nScene2D::SetInternalResolution(float width, float height)
 {
     if (!(width > 0.0f) || !(height > 0.0f) || std::isinf(width) || std::isinf(height))
     {
-        nLogHolder::Get() << "[*] A 2D scene's internal resolution must be positive; it stays " << m_internalWidth
-                          << " x " << m_internalHeight << ".\n";
+        nLogHolder::Get() << "[*] A 2D scene's internal resolution must be positive; it stays "
+                          << m_internalWidth << " x " << m_internalHeight << ".\n";
         return false;
     }
     m_internalWidth = width;

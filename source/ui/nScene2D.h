@@ -174,7 +174,6 @@ public:
 
 private:
     void SendUnitEvent(const char* name, nScriptObject* method, bool withFrameTime);
-    void RemoveNode(nItem2D* item);
     void InsertAtHead(nItem2D* item);
     void SortByZOrder();
     void ApplyStackingStyles();

@@ -23,7 +23,8 @@ constexpr float AxisRange = 65536.0f;
 constexpr const char* CursorFadeOut = "toalpha 0.1,0; hide 0;";
 constexpr int32_t ClickEvents[nScene2DInput::ButtonCount] = {EventLeftMouseClick, EventRightMouseClick,
                                                              EventMiddleMouseClick};
-constexpr int32_t UpEvents[nScene2DInput::ButtonCount] = {EventLeftMouseUp, EventRightMouseUp, EventMiddleMouseUp};
+constexpr int32_t UpEvents[nScene2DInput::ButtonCount] = {EventLeftMouseUp, EventRightMouseUp,
+                                                          EventMiddleMouseUp};
 constexpr int ButtonFunctions[nScene2DInput::ButtonCount] = {DeviceButton0, DeviceButton1, DeviceButton2};
 
 bool Contains(const nRectF& rect, float x, float y)
@@ -87,7 +88,8 @@ void nScene2D::UpdateInput(nRenderer* renderer)
     if (m_cursor)
         m_cursor->SetPosition(nx * width, ny * height);
     const float internalAspect = m_internalWidth / m_internalHeight;
-    m_input.x = TruncateToPixel(m_internalWidth * (0.5f + (nx - 0.5f) * (width / height) / (internalAspect * aspect)));
+    m_input.x = TruncateToPixel(m_internalWidth *
+                                (0.5f + (nx - 0.5f) * (width / height) / (internalAspect * aspect)));
     m_input.y = TruncateToPixel(m_internalHeight * ny);
 
     UpdateCursorVisibility();
@@ -108,7 +110,8 @@ void nScene2D::UpdateInput(nRenderer* renderer)
     for (int button = 0; button < nScene2DInput::ButtonCount; ++button)
     {
         int value = 0;
-        m_input.down[button] = m_mouse->PoolFunction(ButtonFunctions[button], &value, nullptr, false) && value != 0;
+        m_input.down[button] =
+            m_mouse->PoolFunction(ButtonFunctions[button], &value, nullptr, false) && value != 0;
         if (m_input.down[button] && !m_previousInput.down[button])
             m_input.pressed[button] = m_input.widget;
     }
@@ -197,7 +200,8 @@ void nScene2D::SendButtonEvents()
                 CallWindowEvent(m_input.window, m_input.window == m_previousInput.window ? ClickEvents[button]
                                                                                          : UpEvents[button]);
         nSprite2D* sprite = AsSprite(m_input.window);
-        if (pressed(nScene2DInput::Left) && sprite && sprite->HasStyle(StyleMovable) && !sprite->HasStyle(StyleLocked))
+        if (pressed(nScene2DInput::Left) && sprite && sprite->HasStyle(StyleMovable) &&
+            !sprite->HasStyle(StyleLocked))
             m_dragged = m_input.window;
         return;
     }
@@ -206,7 +210,8 @@ void nScene2D::SendButtonEvents()
         if (!released(button))
             continue;
         nWidget* widget = m_input.widget.Get();
-        const bool click = widget && widget == m_previousInput.widget.Get() && widget == m_input.pressed[button].Get();
+        const bool click =
+            widget && widget == m_previousInput.widget.Get() && widget == m_input.pressed[button].Get();
         SendToWidgetChain(click ? ClickEvents[button] : UpEvents[button]);
     }
     if (pressed(nScene2DInput::Left))
@@ -247,7 +252,8 @@ void nScene2D::HandleMouseDown(int32_t event)
         return;
     }
     nWindow* window = AsWindow(item);
-    if (!window || window->FindHandler(EventRightMouseClick) || window->HasStyle(StyleNoTitleBar | StyleNoDecoration))
+    if (!window || window->FindHandler(EventRightMouseClick) ||
+        window->HasStyle(StyleNoTitleBar | StyleNoDecoration))
         return;
     const bool wasShaded = window->IsShaded();
     window->SetShaded(!wasShaded);

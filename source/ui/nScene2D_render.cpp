@@ -32,7 +32,9 @@ void nScene2D::Render(bool skipScriptUpdate)
     if (!skipScriptUpdate)
         SendUnitEvent("OnUpdate", m_unit.GetOnUpdate(), true);
 
-    const float step = !m_engine ? 0.0f : m_useRawClock ? m_engine->GetRawDeltaFrame() : m_engine->GetDeltaFrame();
+    const float step = !m_engine       ? 0.0f
+                       : m_useRawClock ? m_engine->GetRawDeltaFrame()
+                                       : m_engine->GetDeltaFrame();
     Update(step);
     for (auto* node = m_items.GetHead(); node; node = node->next)
         if (nSprite2D* sprite = AsSprite(node->value))
@@ -139,12 +141,16 @@ void nScene2D::DrawFade(nRenderer* renderer)
         return;
     const nVector colour(m_fadeColor.r, m_fadeColor.g, m_fadeColor.b, m_fade);
     const nVector colours[3] = {colour, colour, colour};
-    const nVector corners[4] = {
-        {-1.0f, 1.0f, 0.0f, 1.0f}, {1.0f, 1.0f, 0.0f, 1.0f}, {-1.0f, -1.0f, 0.0f, 1.0f}, {1.0f, -1.0f, 0.0f, 1.0f}};
+    const nVector corners[4] = {{-1.0f, 1.0f, 0.0f, 1.0f},
+                                {1.0f, 1.0f, 0.0f, 1.0f},
+                                {-1.0f, -1.0f, 0.0f, 1.0f},
+                                {1.0f, -1.0f, 0.0f, 1.0f}};
     const nVector first[3] = {corners[0], corners[1], corners[2]};
     const nVector second[3] = {corners[1], corners[3], corners[2]};
-    renderer->DrawTriangle(first, colours, nullptr, nullptr, nRenderer::BlendAlpha, nSprite2D::QuadRenderFlags);
-    renderer->DrawTriangle(second, colours, nullptr, nullptr, nRenderer::BlendAlpha, nSprite2D::QuadRenderFlags);
+    renderer->DrawTriangle(first, colours, nullptr, nullptr, nRenderer::BlendAlpha,
+                           nSprite2D::QuadRenderFlags);
+    renderer->DrawTriangle(second, colours, nullptr, nullptr, nRenderer::BlendAlpha,
+                           nSprite2D::QuadRenderFlags);
 }
 
 // "globalfade" moves the fade toward its target like the setter keeps it: within 0..1.

@@ -25,8 +25,8 @@ float Clamp01(float value)
 }
 } // namespace
 
-nSprite2D::nSprite2D(nScene2D* scene, nTexture* texture, nItem2D* parent, const char* name, const float* position,
-                     const float* size)
+nSprite2D::nSprite2D(nScene2D* scene, nTexture* texture, nItem2D* parent, const char* name,
+                     const float* position, const float* size)
     : nItem2D(scene, parent, name, position, size), m_texture(texture)
 {
     SetType(Item2DSprite);
@@ -115,8 +115,8 @@ void nSprite2D::Draw(nRenderer* renderer)
     nTexture* texture = m_texture.Get();
     if (!renderer || !texture || !HasFlag(SpriteFlagVisible) || m_opacity == 0.0f || !GetScene())
         return;
-    const nMatrix3 screen =
-        GetWorldMatrix().Multiply(GetScene()->GetItemProjection(HasStyle(StyleResolutionInvariant), renderer));
+    const nMatrix3 screen = GetWorldMatrix().Multiply(
+        GetScene()->GetItemProjection(HasStyle(StyleResolutionInvariant), renderer));
     const float width = GetWidth();
     const float height = GetDrawnHeight();
     const float corners[4][2] = {{0.0f, 0.0f}, {width, 0.0f}, {0.0f, height}, {width, height}};

@@ -14,14 +14,21 @@ namespace
 constexpr const char* Block = "Sprite2d";
 
 constexpr BitName StyleNames[] = {
-    {StyleBlendAdditive, "Additive"},   {StyleAlwaysOnTop, "AlwaysOnTop"},
-    {StyleAlwaysBehind, "AlwaysBehind"}, {StyleNonSensitive, "NonSensitive"},
-    {StyleResolutionInvariant, "ResolutionInvariant"}, {StyleLockUV, "LockUV"},
-    {StyleNoDecoration, "NoDecoration"}, {StyleLocked, "Locked"},
-    {StyleNoTitleBar, "NoTitle"},        {StyleMovable, "Movable"},
+    {StyleBlendAdditive, "Additive"},
+    {StyleAlwaysOnTop, "AlwaysOnTop"},
+    {StyleAlwaysBehind, "AlwaysBehind"},
+    {StyleNonSensitive, "NonSensitive"},
+    {StyleResolutionInvariant, "ResolutionInvariant"},
+    {StyleLockUV, "LockUV"},
+    {StyleNoDecoration, "NoDecoration"},
+    {StyleLocked, "Locked"},
+    {StyleNoTitleBar, "NoTitle"},
+    {StyleMovable, "Movable"},
 };
-constexpr BitName FlagNames[] = {
-    {SpriteFlagActive, "Active"}, {SpriteFlagVisible, "Visible"}, {SpriteFlagFlipU, "FlipU"}, {SpriteFlagFlipV, "FlipV"}};
+constexpr BitName FlagNames[] = {{SpriteFlagActive, "Active"},
+                                 {SpriteFlagVisible, "Visible"},
+                                 {SpriteFlagFlipU, "FlipU"},
+                                 {SpriteFlagFlipV, "FlipV"}};
 constexpr uint32_t StyleNameCount = sizeof(StyleNames) / sizeof(StyleNames[0]);
 constexpr uint32_t FlagNameCount = sizeof(FlagNames) / sizeof(FlagNames[0]);
 } // namespace

@@ -69,8 +69,9 @@ void nWindow::SetSize(float width, float height)
     const uint32_t cacheWidth = CacheSide(width, capped);
     const uint32_t cacheHeight = CacheSide(height, capped);
     if (capped)
-        nLogHolder::Get() << "[*] Window '" << GetName() << "' is larger than its cache can be; the cache stops at "
-                          << int32_t(MaxCacheSide) << " pixels a side.\n";
+        nLogHolder::Get() << "[*] Window '" << GetName()
+                          << "' is larger than its cache can be; the cache stops at " << int32_t(MaxCacheSide)
+                          << " pixels a side.\n";
     nTexture* cache = m_cache.Get();
     if (cache && (cache->GetWidth() < cacheWidth || cache->GetHeight() < cacheHeight))
         ResizeCache(cacheWidth, cacheHeight);
@@ -174,8 +175,8 @@ void nWindow::UploadCacheTexture()
     nTexture* cache = m_cache.Get();
     nRenderer* renderer = GetRenderer();
     if (renderer && cache && cache->GetRenderData() && cache->HasPixels())
-        renderer->UpdateTexture(cache->GetRenderData(), cache->GetPixels(), cache->GetWidth(), cache->GetHeight(), 0,
-                                0, CacheGPUFormat);
+        renderer->UpdateTexture(cache->GetRenderData(), cache->GetPixels(), cache->GetWidth(),
+                                cache->GetHeight(), 0, 0, CacheGPUFormat);
     SetFlags(SpriteFlagComposePending, false);
 }
 

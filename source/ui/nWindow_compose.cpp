@@ -149,10 +149,12 @@ void nWindow::ComposeSkin()
     Tile(picture(Scene2DSkinRight), cache, w - width(Scene2DSkinRight), height(Scene2DSkinTopRight), w,
          h - height(Scene2DSkinBottomRight));
     Tile(picture(Scene2DSkinTopLeft), cache, 0, 0, width(Scene2DSkinTopLeft), height(Scene2DSkinTopLeft));
-    Tile(picture(Scene2DSkinTopRight), cache, w - width(Scene2DSkinTopRight), 0, w, height(Scene2DSkinTopRight));
-    Tile(picture(Scene2DSkinBottomLeft), cache, 0, h - height(Scene2DSkinBottomLeft), width(Scene2DSkinBottomLeft), h);
-    Tile(picture(Scene2DSkinBottomRight), cache, w - width(Scene2DSkinBottomRight), h - height(Scene2DSkinBottomRight),
-         w, h);
+    Tile(picture(Scene2DSkinTopRight), cache, w - width(Scene2DSkinTopRight), 0, w,
+         height(Scene2DSkinTopRight));
+    Tile(picture(Scene2DSkinBottomLeft), cache, 0, h - height(Scene2DSkinBottomLeft),
+         width(Scene2DSkinBottomLeft), h);
+    Tile(picture(Scene2DSkinBottomRight), cache, w - width(Scene2DSkinBottomRight),
+         h - height(Scene2DSkinBottomRight), w, h);
 
     const int32_t first = height(Scene2DSkinTopLeft);
     const int64_t rows = int64_t(h) - first - height(Scene2DSkinBottomRight);

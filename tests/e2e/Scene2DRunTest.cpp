@@ -64,17 +64,18 @@ KestrunRun RunIn(const std::vector<std::pair<std::string, std::string>>& files)
 
 TEST(Scene2DRun, AProjectShowsA2DSceneFileOnALayer)
 {
-    const KestrunRun run = RunIn(
-        {{"game.ngp", GameProject},
-         {"menu.n2d", Menu},
-         {"menu.nut", MenuScript},
-         {"main.nut", MainScript("local menu = ProjectInstantiateScene(p, \"menu.n2d\");"
-                                 "print(\"type \" + ProjectSceneGetType(menu));"
-                                 "ProjectAddLayer(p, menu, 1.0);"
-                                 "print(\"new \" + ObjectIsValid(ProjectNewScene2D(p)));",
-                                 3)}});
+    const KestrunRun run =
+        RunIn({{"game.ngp", GameProject},
+               {"menu.n2d", Menu},
+               {"menu.nut", MenuScript},
+               {"main.nut", MainScript("local menu = ProjectInstantiateScene(p, \"menu.n2d\");"
+                                       "print(\"type \" + ProjectSceneGetType(menu));"
+                                       "ProjectAddLayer(p, menu, 1.0);"
+                                       "print(\"new \" + ObjectIsValid(ProjectNewScene2D(p)));",
+                                       3)}});
     EXPECT_EQ(run.exitCode, 0) << run.output;
-    for (const char* line : {"[S] 2d setup\n", "[S] 2d reset\n", "[S] type 2\n", "[S] new true\n", "[S] frame 3\n"})
+    for (const char* line :
+         {"[S] 2d setup\n", "[S] 2d reset\n", "[S] type 2\n", "[S] new true\n", "[S] frame 3\n"})
         EXPECT_EQ(Count(run.output, line), 1u) << line << run.output;
     EXPECT_EQ(Count(run.output, "[S] 2d update\n"), 3u) << run.output;
     EXPECT_LT(run.output.find("[S] frame 1\n"), run.output.find("[S] 2d update\n"));

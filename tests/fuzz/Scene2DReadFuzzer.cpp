@@ -14,7 +14,8 @@
 // renderer with the mouse pressed in the middle of the window, and is written.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static StubEngineServices* engine = [] {
+    static StubEngineServices* engine = []
+    {
         nLogHolder::Get().SetMask(LogLevelNone);
         auto* services = new StubEngineServices();
         auto* renderer = new nNullRenderer(services);

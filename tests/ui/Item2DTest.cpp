@@ -72,8 +72,9 @@ TEST_F(Item2D, AParentCannotBeTheItemOrOneOfItsDescendants)
     EXPECT_FALSE(b->SetParent(b));
     EXPECT_EQ(a->GetParent(), nullptr);
     EXPECT_EQ(b->GetParent(), a);
-    EXPECT_EQ(log.text, "[*] 2D item 'a' cannot become a child of 'c', which is itself or one of its descendants.\n"
-                        "[*] 2D item 'b' cannot become a child of 'b', which is itself or one of its descendants.\n");
+    EXPECT_EQ(log.text,
+              "[*] 2D item 'a' cannot become a child of 'c', which is itself or one of its descendants.\n"
+              "[*] 2D item 'b' cannot become a child of 'b', which is itself or one of its descendants.\n");
     scene->DeleteItem(b);
     EXPECT_EQ(c->GetParent(), nullptr);
     EXPECT_TRUE(a->GetChildren().IsEmpty());
@@ -82,9 +83,10 @@ TEST_F(Item2D, AParentCannotBeTheItemOrOneOfItsDescendants)
 TEST_F(Item2D, CommandsMoveFadeScaleTurnShowAndHide)
 {
     nSprite2D* sprite = AddSprite("s", 0, 0, 10, 10);
-    ASSERT_GT(sprite->SetCommandList("toposition 0.1,100,50 + toscale 0.1,2,4 + toangle 0.1,90 + toalpha 0.1,0.25; "
-                                     "hide 0; show 0.2;"),
-              0);
+    ASSERT_GT(
+        sprite->SetCommandList("toposition 0.1,100,50 + toscale 0.1,2,4 + toangle 0.1,90 + toalpha 0.1,0.25; "
+                               "hide 0; show 0.2;"),
+        0);
     bool hidden = false;
     for (int frame = 0; frame < 30 && !sprite->IsCommandListDone(); ++frame)
     {

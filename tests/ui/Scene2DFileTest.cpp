@@ -89,7 +89,8 @@ TEST_F(Scene2DFile, DefaultsAreNotWrittenAndASpriteWithoutFlagsIsVisible)
     const std::string text = Write(*scene);
     for (const char* absent : {"Pivot", "Scale", "ZOrder", "Angle", "Opacity", "Texture", "<Link="})
         EXPECT_EQ(text.find(absent), std::string::npos) << absent << "\n" << text;
-    for (const char* present : {"<Name=\"s\">", "<Uid=0>", "<Position=", "<Size=", "<Flag=", "<Visible>", "<Links"})
+    for (const char* present :
+         {"<Name=\"s\">", "<Uid=0>", "<Position=", "<Size=", "<Flag=", "<Visible>", "<Links"})
         EXPECT_NE(text.find(present), std::string::npos) << present << "\n" << text;
 }
 
@@ -102,13 +103,14 @@ TEST_F(Scene2DFile, BadRootsTagsAndLinksAreReportedAndSkipped)
     ASSERT_TRUE(Read(*scene, "<NML=1.0>\n<Scene2d=<Sprites=<Sprite2d=<Item2d=<Foo=1><Uid=\"x\">>"
                              "<Style=<Shiny>>>><Extra>"
                              "<Links=<Link=<Item=0><Link=0>><Link=<Item=0><Link=42>><Link=<Item=0>>>>"));
-    EXPECT_EQ(log.text, "[*] Unknown tag 'Foo' in <Item2d>.\n"
-                        "[*] Tag 'Uid' in <Item2d> does not hold an Integer, ignored.\n"
-                        "[*] Unknown flag 'Shiny' in <Sprite2d:Style>.\n"
-                        "[*] Unknown tag 'Extra' in <Scene2d>.\n"
-                        "[*] 2D item '' cannot become a child of '', which is itself or one of its descendants.\n"
-                        "[*] Link of 2D item 0 to 42 names an item that is not there; ignored.\n"
-                        "[*] Incomplete <Link> in <Scene2d:Links> ignored.\n");
+    EXPECT_EQ(log.text,
+              "[*] Unknown tag 'Foo' in <Item2d>.\n"
+              "[*] Tag 'Uid' in <Item2d> does not hold an Integer, ignored.\n"
+              "[*] Unknown flag 'Shiny' in <Sprite2d:Style>.\n"
+              "[*] Unknown tag 'Extra' in <Scene2d>.\n"
+              "[*] 2D item '' cannot become a child of '', which is itself or one of its descendants.\n"
+              "[*] Link of 2D item 0 to 42 names an item that is not there; ignored.\n"
+              "[*] Incomplete <Link> in <Scene2d:Links> ignored.\n");
 }
 
 TEST_F(Scene2DFile, ACycleOfLinksIsCutWhereItWouldClose)

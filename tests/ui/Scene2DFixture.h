@@ -55,7 +55,8 @@ protected:
     nWindow* AddWindow(const char* name, float x, float y, float width, float height);
     nSprite2D* AddSprite(const char* name, float x, float y, float width, float height);
     // Writes a 32-bit TGA of that size whose pixel (x, y) is pixel(x, y) as BGRA.
-    template <typename Pixel> void WritePicture(const std::string& name, uint32_t width, uint32_t height, Pixel pixel);
+    template <typename Pixel>
+    void WritePicture(const std::string& name, uint32_t width, uint32_t height, Pixel pixel);
     // The "[S] " lines of the log, without their prefix, one per entry.
     std::vector<std::string> ScriptLines() const;
 

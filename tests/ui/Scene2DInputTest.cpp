@@ -208,8 +208,8 @@ TEST_F(Scene2DInput, LockedItemsHearNothingButTheLockingWindowAndItsChildren)
     Frame(150, 150);
     Frame(320, 120, true);
     Frame(320, 120);
-    EXPECT_EQ(ScriptLines(), (Lines{"event 10 13:dialog", "event 10 13:button", "event 11 13:dialog",
-                                    "event 1 13:button"}));
+    EXPECT_EQ(ScriptLines(),
+              (Lines{"event 10 13:dialog", "event 10 13:button", "event 11 13:dialog", "event 1 13:button"}));
 
     log.text.clear();
     scene->LockToWindow(nullptr);
@@ -229,10 +229,12 @@ TEST_F(Scene2DInput, HandlersGetTheEventAndATableOfExactlyTheDescribedKeys)
     Frame(450, 150);
     Frame(150, 150, true);
     Frame(150, 150);
-    EXPECT_EQ(ScriptLines(),
-              (Lines{"event 1 window=13:s cursor_id=0 x=400 y=100",
-                     "event 4 window=13:w widget=14:1 id=1 cursor_id=0 x=150 y=150 left_down=true middle_down=false "
-                     "right_down=false"}));
+    EXPECT_EQ(
+        ScriptLines(),
+        (Lines{
+            "event 1 window=13:s cursor_id=0 x=400 y=100",
+            "event 4 window=13:w widget=14:1 id=1 cursor_id=0 x=150 y=150 left_down=true middle_down=false "
+            "right_down=false"}));
 
     log.text.clear();
     RunScript("context <- { name = \"context\" };");

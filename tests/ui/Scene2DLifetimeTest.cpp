@@ -1,7 +1,7 @@
 #include "ui/Scene2DFixture.h"
 
-#include "script/binding/nScriptRegistrar.h"
 #include "script/binding/nNativeArgs.h"
+#include "script/binding/nScriptRegistrar.h"
 #include "script/nObjectType.h"
 
 #include <string>

@@ -183,5 +183,6 @@ TEST_F(Scene2DRender, ARenderFromInsideARenderIsRefused)
     sprite->SetEventHandler(EventMouseEnter, Function("Enter"), nullptr);
     Frame(150, 150);
     EXPECT_EQ(ScriptLines(), (Lines{"enter"}));
-    EXPECT_NE(log.text.find("[*] A 2D scene cannot be rendered from inside its own render.\n"), std::string::npos);
+    EXPECT_NE(log.text.find("[*] A 2D scene cannot be rendered from inside its own render.\n"),
+              std::string::npos);
 }

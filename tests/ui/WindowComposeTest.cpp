@@ -28,7 +28,8 @@ protected:
         {
             names[part] = "skin" + std::to_string(side) + "_" + std::to_string(part) + ".tga";
             paths[part] = names[part].c_str();
-            WritePicture(names[part], side, side, [part](uint32_t x, uint32_t y) { return SkinPixel(part, x, y); });
+            WritePicture(names[part], side, side,
+                         [part](uint32_t x, uint32_t y) { return SkinPixel(part, x, y); });
         }
         ASSERT_TRUE(scene->SetSkin(paths, SkinBackground, 0xFFFFFFFFu, 2, titleHeight, 16, "Default"));
     }
