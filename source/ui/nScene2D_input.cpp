@@ -96,8 +96,8 @@ void nScene2D::UpdateInput(nRenderer* renderer)
 
     if (nItem2D* dragged = m_dragged)
     {
-        dragged->SetPosition(dragged->GetX() + float(m_input.x - m_previousInput.x),
-                             dragged->GetY() + float(m_input.y - m_previousInput.y));
+        dragged->SetPosition(dragged->GetX() + (float(m_input.x) - float(m_previousInput.x)),
+                             dragged->GetY() + (float(m_input.y) - float(m_previousInput.y)));
         CallWindowEvent(dragged, EventMove);
     }
 

@@ -71,11 +71,15 @@ TEST(Scene2DRun, AProjectShowsA2DSceneFileOnALayer)
                {"main.nut", MainScript("local menu = ProjectInstantiateScene(p, \"menu.n2d\");"
                                        "print(\"type \" + ProjectSceneGetType(menu));"
                                        "ProjectAddLayer(p, menu, 1.0);"
-                                       "print(\"new \" + ObjectIsValid(ProjectNewScene2D(p)));",
+                                       "print(\"new \" + ObjectIsValid(ProjectNewScene2D(p)));"
+                                 "print(\"unit \" + (ProjectSceneGetScriptInstance(menu).getclass()"
+                                 " == ProjectSceneGetScriptInstanceFromClass(menu, \"Any\").getclass()));"
+                                 "ProjectSetAll2DLayerOffset(p, 10, 20);",
                                        3)}});
     EXPECT_EQ(run.exitCode, 0) << run.output;
     for (const char* line :
-         {"[S] 2d setup\n", "[S] 2d reset\n", "[S] type 2\n", "[S] new true\n", "[S] frame 3\n"})
+         {"[S] 2d setup\n", "[S] 2d reset\n", "[S] type 2\n", "[S] new true\n", "[S] unit true\n",
+                             "[S] frame 3\n"})
         EXPECT_EQ(Count(run.output, line), 1u) << line << run.output;
     EXPECT_EQ(Count(run.output, "[S] 2d update\n"), 3u) << run.output;
     EXPECT_LT(run.output.find("[S] frame 1\n"), run.output.find("[S] 2d update\n"));

@@ -270,3 +270,17 @@ TEST_F(Scene2DInput, WidgetEventsClimbToTheFirstWidgetWithAHandlerElseTheWindow)
                      "middle_down=true right_down=false",
                      "event 3 13:w", "event 11 13:w"}));
 }
+
+TEST_F(Scene2DInput, ALayerOffsetMovesWhatIsDrawnAndWhatIsHit)
+{
+    nWindow* window = AddWindow("w", 100, 100, 100, 100);
+    scene->SetLayerOffset(200.0f, 0.0f);
+    Frame(150, 150);
+    EXPECT_EQ(scene->GetWindowBelowCursor(), nullptr);
+    Frame(350, 150);
+    EXPECT_EQ(scene->GetWindowBelowCursor(), window);
+    ASSERT_FALSE(renderer.triangleBatches.empty());
+    ASSERT_GE(renderer.triangleBatches.size(), 2u);
+    EXPECT_FLOAT_EQ(renderer.triangleBatches[renderer.triangleBatches.size() - 2].vertices[0].x,
+                    2.0f * 300.0f / 1280.0f - 1.0f);
+}
