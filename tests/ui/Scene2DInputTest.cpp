@@ -116,9 +116,9 @@ TEST_F(Scene2DInput, AReleaseOverTheWindowOfThePressClicksElsewhereItIsUp)
     Listen(*right, {1, 2, 3, 7, 8, 9});
     Frame(150, 150, true, false, true);
     Frame(151, 150);
-    Frame(150, 150, false, true);
+    Frame(150, 150, true, true);
     Frame(350, 150);
-    EXPECT_EQ(ScriptLines(), (Lines{"event 1 13:left", "event 3 13:left", "event 8 13:right"}));
+    EXPECT_EQ(ScriptLines(), (Lines{"event 1 13:left", "event 3 13:left", "event 7 13:right", "event 8 13:right"}));
 }
 
 TEST_F(Scene2DInput, ALeftPressOnAMovableWindowDragsItUntilTheRelease)
