@@ -312,8 +312,8 @@ bool nScene2D::CallWindowEvent(nItem2D* item, int32_t event)
     return CallHandler(*handler, event, table.get());
 }
 
-// The "widget" key is a widget handle: the window type the description gives it would let the
-// window natives read a widget as a window.
+// The "widget" key holds a widget handle: a window handle on a widget would let the window natives
+// read a widget as a window.
 bool nScene2D::CallWidgetEvent(int32_t event, nWidget* widget)
 {
     nEventHandler* handler = widget ? widget->FindHandler(event) : nullptr;
