@@ -25,6 +25,18 @@ nMetaTag* FindRoot(const nMetaFile& document, const char* name)
             return root;
     return nullptr;
 }
+
+// An instance of the scene, or null (the scene deleted) after a "[!] " line.
+template <typename Scene> nProjectSceneInstance* NewInstanceOf(Scene* scene)
+{
+    nProjectSceneInstance* instance = new (std::nothrow) nProjectSceneInstance(scene);
+    if (!instance)
+    {
+        delete scene;
+        nLogHolder::Get() << "[!] Failed to allocate project scene instance.\n";
+    }
+    return instance;
+}
 } // namespace
 
 nProjectSceneInstance* nProject::Instantiate(const char* path)
@@ -46,21 +58,6 @@ nProjectSceneInstance* nProject::Instantiate(const char* path)
         return InstantiateScene2D(document, *root2D);
     return nullptr;
 }
-
-namespace
-{
-// An instance of the scene, or null (the scene deleted) after a "[!] " line.
-template <typename Scene> nProjectSceneInstance* NewInstanceOf(Scene* scene)
-{
-    nProjectSceneInstance* instance = new (std::nothrow) nProjectSceneInstance(scene);
-    if (!instance)
-    {
-        delete scene;
-        nLogHolder::Get() << "[!] Failed to allocate project scene instance.\n";
-    }
-    return instance;
-}
-} // namespace
 
 // A scene without its physics world or one its file does not describe is not instantiated.
 nProjectSceneInstance* nProject::InstantiateScene(nMetaFile& document, nMetaTag& root)
