@@ -11,6 +11,7 @@
 #include "script/nScriptValue.h"
 #include "script/units/nScriptUnit.h"
 #include "script/units/nScriptedObject.h"
+#include "ui/nScene2D.h"
 
 namespace
 {
@@ -89,10 +90,14 @@ SQInteger ProjectLayerGetZOrder(HSQUIRRELVM vm)
     return ScriptArgs(vm).PushFloat(layer->GetZOrder());
 }
 
-// Only 2D scenes have a layer offset, and this build makes none.
 SQInteger ProjectSetAll2DLayerOffset(HSQUIRRELVM vm)
 {
-    return ProjectArg(vm, 2) ? 0 : SQ_ERROR;
+    nProject* project = ProjectArg(vm, 2);
+    if (!project)
+        return SQ_ERROR;
+    ScriptArgs args(vm);
+    project->SetAll2DLayerOffset(args.GetFloat(3), args.GetFloat(4));
+    return 0;
 }
 
 SQInteger ProjectNewScene(HSQUIRRELVM vm)
@@ -105,9 +110,10 @@ SQInteger ProjectNewScene(HSQUIRRELVM vm)
 
 SQInteger ProjectNewScene2D(HSQUIRRELVM vm)
 {
-    if (!ProjectArg(vm, 2))
+    nProject* project = ProjectArg(vm, 2);
+    if (!project)
         return SQ_ERROR;
-    return sq_throwerror(vm, "2D scenes are not available in this build");
+    return PushHandle(vm, project->NewScene2D(), ObjectTypeWindowSystem, true);
 }
 
 SQInteger ProjectFindScene(HSQUIRRELVM vm)
@@ -195,6 +201,8 @@ SQInteger ProjectSceneGetInstance(HSQUIRRELVM vm)
     nProjectSceneInstance* instance = InstanceArg(vm, 2);
     if (!instance)
         return SQ_ERROR;
+    if (nScene2D* scene = instance->GetScene2D())
+        return PushHandle(vm, scene, ObjectTypeWindowSystem);
     return PushHandle(vm, instance->GetScene(), ObjectTypeScene);
 }
 
@@ -206,13 +214,20 @@ nScriptUnit* FindSceneUnit(const nScriptedObject* scene, const char* className)
     return nullptr;
 }
 
+// A 2D scene has one unit, which counts once it names a script class.
+nScriptUnit* Scene2DUnit(const nProjectSceneInstance* instance)
+{
+    nScene2D* scene = instance->GetScene2D();
+    return scene && scene->GetScriptUnit().IsDeclared() ? &scene->GetScriptUnit() : nullptr;
+}
+
 SQInteger ProjectSceneGetScriptInstance(HSQUIRRELVM vm)
 {
     nProjectSceneInstance* instance = InstanceArg(vm, 2);
     if (!instance)
         return SQ_ERROR;
-    nScriptUnit* unit =
-        instance->GetScriptedScene() ? FindSceneUnit(instance->GetScriptedScene(), nullptr) : nullptr;
+    nScriptUnit* unit = instance->GetScriptedScene() ? FindSceneUnit(instance->GetScriptedScene(), nullptr)
+                                                     : Scene2DUnit(instance);
     if (!unit)
         return sq_throwerror(vm, "No script unit");
     return PushScriptInstance(vm, unit->GetInstance());
@@ -226,7 +241,7 @@ SQInteger ProjectSceneGetScriptInstanceFromClass(HSQUIRRELVM vm)
     const char* className = ScriptArgs(vm).GetString(3);
     nScriptUnit* unit = instance->GetScriptedScene() && className
                             ? FindSceneUnit(instance->GetScriptedScene(), className)
-                            : nullptr;
+                            : Scene2DUnit(instance);
     if (!unit)
         return sq_throwerror(vm, "Script unit not found");
     return PushScriptInstance(vm, unit->GetInstance());

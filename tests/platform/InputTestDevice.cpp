@@ -1,4 +1,4 @@
-#include "InputTestFixtures.h"
+#include "support/InputTestFixtures.h"
 
 #include "platform/nHIDDevice.h"
 

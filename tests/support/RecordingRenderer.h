@@ -22,6 +22,15 @@ public:
         std::vector<nVector> colours; // empty when none were given
         int32_t blendMode;
         uint32_t renderFlags;
+        std::vector<float> uvs; // two per vertex; empty when none were given
+        nTexture* texture = nullptr;
+    };
+    struct Upload
+    {
+        nRenderTexture* texture;
+        uint32_t width;
+        uint32_t height;
+        uint32_t pixelFormat;
     };
     struct Text
     {
@@ -49,11 +58,20 @@ public:
         Record("DrawLines");
         lineBatches.push_back(MakeBatch(count, count * 2, vertices, colours, blendMode, renderFlags));
     }
-    void DrawTriangles(uint32_t count, const nVector* vertices, const nVector* colours, const float*,
-                       nTexture*, int32_t blendMode, uint32_t renderFlags) override
+    void DrawTriangles(uint32_t count, const nVector* vertices, const nVector* colours, const float* uvs,
+                       nTexture* texture, int32_t blendMode, uint32_t renderFlags) override
     {
         Record("DrawTriangles");
         triangleBatches.push_back(MakeBatch(count, count * 3, vertices, colours, blendMode, renderFlags));
+        if (uvs)
+            triangleBatches.back().uvs.assign(uvs, uvs + count * 6);
+        triangleBatches.back().texture = texture;
+    }
+    void UpdateTexture(nRenderTexture* texture, const void*, uint32_t width, uint32_t height, uint32_t, uint32_t,
+                       uint32_t pixelFormat) override
+    {
+        Record("UpdateTexture");
+        uploads.push_back({texture, width, height, pixelFormat});
     }
     void Write(nRasterFont* font, const char* text, float& x, float& y, nTextFlags, float, const nColor* colour,
                int32_t) override
@@ -95,6 +113,7 @@ public:
     {
         Record("SetProjectionMatrix");
         projectionMatrix = matrix;
+        projections.push_back(matrix);
     }
     void SetModelMatrix(const nMatrix4& matrix, const nMatrix4*) override
     {
@@ -113,6 +132,7 @@ public:
     std::vector<std::string> calls;
     std::vector<Batch> lineBatches;
     std::vector<Batch> triangleBatches;
+    std::vector<Upload> uploads;
     std::vector<Text> texts;
     struct Clear
     {
@@ -131,6 +151,7 @@ public:
     nRenderMaterial* nextMaterialData = nullptr;
     std::optional<nMatrix4> viewMatrix;
     std::optional<nMatrix4> projectionMatrix;
+    std::vector<nMatrix4> projections; // every projection set, in order
     std::optional<nMatrix4> modelMatrix;
 
 private:
@@ -139,7 +160,7 @@ private:
     static Batch MakeBatch(uint32_t count, uint32_t vertexCount, const nVector* vertices,
                            const nVector* colours, int32_t blendMode, uint32_t renderFlags)
     {
-        Batch batch{count, {}, {}, blendMode, renderFlags};
+        Batch batch{count, {}, {}, blendMode, renderFlags, {}, nullptr};
         if (vertices)
             batch.vertices.assign(vertices, vertices + vertexCount);
         if (colours)

@@ -10,12 +10,30 @@
 #include <string>
 #include <vector>
 
-// The engine as textures and materials see it: textures load from the mounted file system and
-// stay cached by path (they report their destruction to the base's message record).
+// The engine as textures, materials and 2D scenes see it: textures and pictures load from the
+// mounted file system and stay cached by path (textures report their destruction to the base's
+// message record); pictures come in the engine's BGRA8 layout.
 class TextureLoadingEngine : public StubEngineServices
 {
 public:
-    ~TextureLoadingEngine() { textures.clear(); }
+    ~TextureLoadingEngine()
+    {
+        textures.clear();
+        pictures.clear();
+    }
+
+    nPicture* LoadPicture(const char* path, bool) override
+    {
+        auto cached = pictures.find(path);
+        if (cached != pictures.end())
+            return cached->second.Get();
+        nSharedPtr<nPicture> picture(new nPicture());
+        if (!nPicture::Load(*picture, path) || !picture->Convert(PixelFormatBGRA8))
+            return nullptr;
+        pictures[path] = picture;
+        return picture.Get();
+    }
+    bool UnloadBitmap(const char* path) override { return pictures.erase(path) != 0; }
 
     nTexture* LoadTexture(const char* path, bool, bool) override
     {
@@ -30,4 +48,5 @@ public:
     }
 
     std::map<std::string, nSharedPtr<nTexture>> textures;
+    std::map<std::string, nSharedPtr<nPicture>> pictures;
 };

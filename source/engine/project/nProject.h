@@ -13,6 +13,7 @@ class Quenvar;
 class nProjectLayer;
 class nProjectSceneInstance;
 class nScene;
+class nScene2D;
 class nScriptObject;
 class nScriptValue;
 class nMetaFile;
@@ -59,6 +60,10 @@ public:
     void UpdateScriptClock();
     // An empty 3D scene of the project's engine and machine, or null after a "[!] " line.
     nScene* NewScene();
+    // An empty 2D scene of the project's engine and machine, or null after a "[!] " line.
+    nScene2D* NewScene2D();
+    // Moves every 2D scene that a layer shows by (x, y) of its internal pixels.
+    void SetAll2DLayerOffset(float x, float y);
     // The whole stack outside the frame step, without the layers' render scripts, presented.
     void RenderOutsideFrame();
     nScriptObject* GetScriptInstance() const { return m_unit.GetInstance(); }
@@ -99,6 +104,9 @@ public:
 private:
     bool OpenScriptMachine();
     nProjectSceneInstance* InstantiateScene(nMetaFile& document, nMetaTag& root);
+    nProjectSceneInstance* InstantiateScene2D(nMetaFile& document, nMetaTag& root);
+    // Lists the instance, or destroys it after a "[!] " line and answers null.
+    nProjectSceneInstance* AppendInstance(nProjectSceneInstance* instance);
     void CallUnitEvent(const char* name, nScriptObject* method, const nScriptValue* first,
                        const nScriptValue* second);
     void RemoveLayersOf(const nProjectSceneInstance* instance);

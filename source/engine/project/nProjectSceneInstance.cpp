@@ -4,6 +4,7 @@
 #include "engine/scene/nScene.h"
 #include "script/nObjectType.h"
 #include "script/nScriptValue.h"
+#include "ui/nScene2D.h"
 
 nProjectSceneInstance::nProjectSceneInstance(nScene* scene)
     : m_kind(scene ? ProjectSceneScene3D : ProjectSceneNone), m_scene(scene), m_scriptedScene(scene),
@@ -11,10 +12,18 @@ nProjectSceneInstance::nProjectSceneInstance(nScene* scene)
 {
 }
 
+nProjectSceneInstance::nProjectSceneInstance(nScene2D* scene)
+    : m_kind(scene ? ProjectSceneScene2D : ProjectSceneNone), m_scene(nullptr), m_scene2D(scene),
+      m_scriptedScene(nullptr), m_sceneVM(nullptr)
+{
+}
+
 nString nProjectSceneInstance::GetName() const
 {
     if (m_kind == ProjectSceneScene3D && m_scene)
         return m_scene->GetName();
+    if (m_kind == ProjectSceneScene2D && m_scene2D)
+        return m_scene2D->GetName();
     return nString("Empty");
 }
 
@@ -27,6 +36,13 @@ void nProjectSceneInstance::Activate(nProject& project, bool active)
 
 void nProjectSceneInstance::Release()
 {
+    if (m_kind == ProjectSceneScene2D && m_scene2D)
+    {
+        nScene2D* scene = m_scene2D;
+        m_scene2D = nullptr;
+        delete scene;
+        return;
+    }
     if (m_kind != ProjectSceneScene3D || !m_scene)
         return;
     nScene* scene = m_scene;

@@ -9,6 +9,7 @@
 #include "render/nRenderer.h"
 #include "script/nObjectType.h"
 #include "script/nScriptValue.h"
+#include "ui/nScene2D.h"
 
 #include <utility>
 
@@ -67,6 +68,11 @@ void nProject::RenderLayer(nProjectLayer* layer, uint32_t flags, bool first)
             const nScriptValue sceneHandle(ObjectTypeScene, instance->GetScene());
             SendEvent("OnRenderScene", &sceneHandle, &layerHandle);
         }
+        else if (instance->GetScene2D())
+        {
+            const nScriptValue sceneHandle(ObjectTypeWindowSystem, instance->GetScene2D());
+            SendEvent("OnRenderScene", &sceneHandle, &layerHandle);
+        }
         else
         {
             SendEvent("OnRenderScene", &layerHandle, nullptr);
@@ -85,6 +91,8 @@ void nProject::RenderLayer(nProjectLayer* layer, uint32_t flags, bool first)
     m_busy = true;
     if (scene)
         RenderScene(scene, flags);
+    else if (nScene2D* scene2D = instance->GetScene2D())
+        scene2D->Render((flags & RenderWithoutScripts) != 0);
     m_busy = false;
     renderer->EndFrame();
 }
@@ -138,6 +146,8 @@ void nProject::PrintStats(const nFontPair& fonts, float x, float y)
         write(fonts.bold, nString::Format("Scene instance '%s':\n\n", instance->GetName().GetText()));
         if (nScene* scene = instance->GetScene())
             scene->PrintStats(fonts, x, y);
+        else if (nScene2D* scene2D = instance->GetScene2D())
+            scene2D->DrawStatistics(fonts, x, y);
     }
 }
 

@@ -3,11 +3,13 @@
 #include "core/base/nLog.h"
 #include "core/nml/nMetaFile.h"
 #include "core/nml/nMetaTag.h"
+#include "engine/Quenvar.h"
 #include "engine/project/nProjectLayer.h"
 #include "engine/project/nProjectSceneInstance.h"
 #include "engine/scene/nScene.h"
 #include "script/nObjectType.h"
 #include "script/nScriptValue.h"
+#include "ui/nScene2D.h"
 
 #include <new>
 
@@ -22,6 +24,18 @@ nMetaTag* FindRoot(const nMetaFile& document, const char* name)
         if (root->GetName() == name)
             return root;
     return nullptr;
+}
+
+// An instance of the scene, or null (the scene deleted) after a "[!] " line.
+template <typename Scene> nProjectSceneInstance* NewInstanceOf(Scene* scene)
+{
+    nProjectSceneInstance* instance = new (std::nothrow) nProjectSceneInstance(scene);
+    if (!instance)
+    {
+        delete scene;
+        nLogHolder::Get() << "[!] Failed to allocate project scene instance.\n";
+    }
+    return instance;
 }
 } // namespace
 
@@ -40,9 +54,8 @@ nProjectSceneInstance* nProject::Instantiate(const char* path)
     nMetaTag* root = FindRoot(document, "Scene");
     if (root)
         return InstantiateScene(document, *root);
-    if (FindRoot(document, "Scene2d"))
-        nLogHolder::Get() << "[!] Could not instantiate scene '" << path
-                          << "', 2D scenes are not available in this build.\n";
+    if (nMetaTag* root2D = FindRoot(document, "Scene2d"))
+        return InstantiateScene2D(document, *root2D);
     return nullptr;
 }
 
@@ -55,13 +68,9 @@ nProjectSceneInstance* nProject::InstantiateScene(nMetaFile& document, nMetaTag&
         nLogHolder::Get() << "[!] Failed to allocate scene object.\n";
         return nullptr;
     }
-    nProjectSceneInstance* instance = new (std::nothrow) nProjectSceneInstance(scene);
+    nProjectSceneInstance* instance = NewInstanceOf(scene);
     if (!instance)
-    {
-        delete scene;
-        nLogHolder::Get() << "[!] Failed to allocate project scene instance.\n";
         return nullptr;
-    }
     if (!scene->CreatePhysicWorld())
     {
         DestroyInstance(instance);
@@ -75,13 +84,33 @@ nProjectSceneInstance* nProject::InstantiateScene(nMetaFile& document, nMetaTag&
     }
     scene->Setup(true, SceneOctreeParameter);
     scene->Reset();
-    if (!m_scenes.PushBack(instance))
+    return AppendInstance(instance);
+}
+
+// The 2D scene is named after its file, so that FindScene finds it as it finds 3D scenes.
+nProjectSceneInstance* nProject::InstantiateScene2D(nMetaFile& document, nMetaTag& root)
+{
+    nScene2D* scene = NewScene2D();
+    nProjectSceneInstance* instance = scene ? NewInstanceOf(scene) : nullptr;
+    if (!instance)
+        return nullptr;
+    if (!scene->ParseTag(document, root))
     {
         DestroyInstance(instance);
-        nLogHolder::Get() << "[!] Failed to allocate project scene instance.\n";
         return nullptr;
     }
-    return instance;
+    scene->Setup();
+    scene->Reset();
+    return AppendInstance(instance);
+}
+
+nProjectSceneInstance* nProject::AppendInstance(nProjectSceneInstance* instance)
+{
+    if (m_scenes.PushBack(instance))
+        return instance;
+    DestroyInstance(instance);
+    nLogHolder::Get() << "[!] Failed to allocate project scene instance.\n";
+    return nullptr;
 }
 
 // The project script hears of the unload first and may ask for it again from there; that nested
@@ -202,4 +231,22 @@ nScene* nProject::NewScene()
     if (!scene)
         nLogHolder::Get() << "[!] Failed to allocate scene object.\n";
     return scene;
+}
+
+nScene2D* nProject::NewScene2D()
+{
+    nScene2D* scene = new (std::nothrow) nScene2D(m_engine, &m_vm);
+    if (!scene)
+        nLogHolder::Get() << "[!] Failed to allocate scene 2D object.\n";
+    return scene;
+}
+
+void nProject::SetAll2DLayerOffset(float x, float y)
+{
+    for (auto* node = m_layers.GetHead(); node; node = node->next)
+    {
+        nProjectSceneInstance* instance = node->value->GetInstance();
+        if (nScene2D* scene = instance ? instance->GetScene2D() : nullptr)
+            scene->SetLayerOffset(x, y);
+    }
 }

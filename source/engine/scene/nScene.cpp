@@ -19,6 +19,7 @@
 #include "script/nScriptVM.h"
 #include "script/units/nSceneEventHandler.h"
 #include "script/units/nSceneScriptUnit.h"
+#include "ui/nScene2D.h"
 
 #include "render/nRenderer.h"
 
@@ -35,7 +36,8 @@ void DeleteOwnedScene(void* scene)
 } // namespace
 
 nScene::nScene(Quenvar* engine, nScriptVM* vm)
-    : m_engine(engine), m_vm(vm), m_physicCallback(this), m_eventHandler(&nSceneEventHandler::Get())
+    : m_engine(engine), m_vm(vm), m_physicCallback(this), m_eventHandler(&nSceneEventHandler::Get()),
+      m_ui(std::make_unique<nScene2D>(engine, vm))
 {
     // The command vocabulary of managed items; nMItem::ExecuteCommand gives these codes their meaning.
     Define("toposition", ItemCommandToPosition, 3);
@@ -55,6 +57,7 @@ nScene::~nScene()
     // scripts then find null there, whoever ends the scene (its project or a script's handle).
     SetGlobal();
     DeleteContent(false);
+    m_ui.reset();
     m_physicWorld.Reset();
     if (m_vm)
     {

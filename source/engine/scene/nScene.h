@@ -30,6 +30,7 @@ class nItem;
 class nMetaFile;
 class nMetaTag;
 class nRenderer;
+class nScene2D;
 class nTexture;
 class nMCamera;
 class nMConstraint;
@@ -122,6 +123,8 @@ public:
 
     Quenvar* GetEngine() const { return m_engine; }
     nScriptVM* GetVM() const { return m_vm; }
+    // The scene's own 2D layer, drawn over its 3D frame; never null.
+    nScene2D* GetUI() const { return m_ui.get(); }
     nSceneEventHandler* GetEventHandler() const { return m_eventHandler; }
     const nString& GetName() const { return m_name; }
     void SetName(const char* name) { m_name = name; }
@@ -340,4 +343,5 @@ private:
     nList<nMConstraint*> m_constraints;
     bool m_deletionQueueKept = false;
     int32_t m_itemWalks = 0;
+    std::unique_ptr<nScene2D> m_ui;
 };

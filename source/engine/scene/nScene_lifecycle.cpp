@@ -21,6 +21,7 @@
 #include "script/nScriptValue.h"
 #include "script/units/nManagerScriptUnit.h"
 #include "script/units/nSceneEventHandler.h"
+#include "ui/nScene2D.h"
 
 bool nScene::IsModeOne() const
 {
@@ -62,6 +63,8 @@ void nScene::DeleteContent(bool keepScripts)
     m_instances.Clear();
     m_constraints.Clear();
     m_nextUid = 0;
+    if (m_ui)
+        m_ui->Clear();
     if (!keepScripts)
         DeleteScriptUnits();
     m_fogNear = 0.0f;

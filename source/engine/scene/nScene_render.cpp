@@ -12,6 +12,7 @@
 #include "render/nRenderer.h"
 #include "script/units/nItemEventHandler.h"
 #include "script/units/nSceneEventHandler.h"
+#include "ui/nScene2D.h"
 
 #include <algorithm>
 #include <memory>
@@ -139,6 +140,8 @@ void nScene::SendRenderDone(uint32_t flags)
 void nScene::RenderUI(uint32_t flags)
 {
     m_timers[TimerUserInterface].Begin();
+    if (!(m_renderFlags & SceneRenderFlagRenderless) && m_ui)
+        m_ui->Render((flags & SceneRenderDisableScript) != 0);
     if (!(flags & SceneRenderDisableScript))
         m_eventHandler->OnRenderUI(this);
     m_timers[TimerUserInterface].End();

@@ -4,8 +4,8 @@
 #include "render/nFontPair.h"
 #include "render/nRenderer.h"
 #include "render/nTextFlags.h"
+#include "ui/nScene2D.h"
 
-// The 2D layer's windows are counted once the scene has one; until then it shows none.
 void nScene::PrintStats(const nFontPair& fonts, float& x, float& y)
 {
     nRenderer* renderer = m_engine ? m_engine->GetRenderer() : nullptr;
@@ -26,7 +26,8 @@ void nScene::PrintStats(const nFontPair& fonts, float& x, float& y)
     write(nString::Format("Script = %0.02f ms\n", last(TimerScript)));
     write(nString::Format("Physic = %0.02f ms\n", last(TimerPhysic)));
     write(nString::Format("Send to render = %0.02f ms\n", last(TimerSendToRender)));
-    write(nString::Format("User interface = %0.02f ms (%d window(s))\n", last(TimerUserInterface), 0));
+    write(nString::Format("User interface = %0.02f ms (%d window(s))\n", last(TimerUserInterface),
+                          m_ui ? int(m_ui->GetItemCount()) : 0));
     write(nString::Format("Logic callback = %0.02f ms\n", last(TimerLogicCallback)));
     write(nString::Format("Collision callback = %0.02f ms\n", last(TimerCollisionCallback)));
 }

@@ -4,6 +4,8 @@
 #include "engine/project/nProjectLayer.h"
 #include "engine/project/nProjectSceneInstance.h"
 #include "engine/scene/nScene.h"
+#include "render/nFontPair.h"
+#include "ui/nScene2D.h"
 #include "support/CapturedLog.h"
 #include "support/RecordingRenderer.h"
 #include "support/TemporaryFiles.h"
@@ -132,11 +134,40 @@ TEST_F(ProjectStack, MissingAndForeignFilesInstantiateNothing)
     EXPECT_NE(log.text.find("[!] Could not instantiate scene 'missing.nms', file not found.\n"),
               std::string::npos);
     EXPECT_EQ(project.Instantiate("project.ngp"), nullptr);
-    files.Write("ui.nms", "<NML=1.0>\n<Scene2d=<Name=\"ui\">>");
-    EXPECT_EQ(project.Instantiate("ui.nms"), nullptr);
-    EXPECT_NE(log.text.find(
-                  "[!] Could not instantiate scene 'ui.nms', 2D scenes are not available in this build.\n"),
-              std::string::npos);
+    EXPECT_EQ(project.GetScenes().GetCount(), 0u);
+}
+
+TEST_F(ProjectStack, AScene2dFileBecomesA2DInstanceThatItsLayerDraws)
+{
+    files.Write("ui.n2d", "<NML=1.0>\n<Scene2d=<ScriptUnit=<Script=\"ui.nut\"><Class=\"UI\">>"
+                          "<Sprites=<Window=<Sprite2d=<Item2d=<Name=\"w\">>>>>>");
+    files.Write("ui.nut", "class UI { function OnSetup(ui) { print(\"2d setup\"); }\n"
+                          "function OnReset(ui) { print(\"2d reset\"); }\n"
+                          "function OnUpdate(ui, dt) { print(\"2d update\"); } }");
+    CapturedLog log;
+    nProjectSceneInstance* instance = project.Instantiate("ui.n2d");
+    ASSERT_NE(instance, nullptr);
+    EXPECT_EQ(instance->GetKind(), ProjectSceneScene2D);
+    EXPECT_EQ(instance->GetScene(), nullptr);
+    ASSERT_NE(instance->GetScene2D(), nullptr);
+    EXPECT_EQ(instance->GetName(), "ui.n2d");
+    EXPECT_EQ(project.Instantiate("ui.n2d"), instance);
+    project.AddLayer(instance, 1.0f);
+    project.Evaluate(SceneUpdateAll);
+    project.Render(0);
+    project.Render(nProject::RenderWithoutScripts);
+    EXPECT_EQ(log.text, "[S] 2d setup\n[S] 2d reset\n[S] render\n[S] layer 1\n[S] 2d update\n[S] render\n");
+    ASSERT_EQ(renderer.clears.size(), 2u);
+    EXPECT_EQ(renderer.clears[0].colour.r, 0.0f);
+    EXPECT_EQ(renderer.triangleBatches.size(), 4u);
+
+    std::string texts;
+    project.PrintStats(nFontPair(), 0.0f, 0.0f);
+    for (const RecordingRenderer::Text& text : renderer.texts)
+        texts += text.text + "|";
+    EXPECT_NE(texts.find("Scene instance 'ui.n2d':\n\n|Scene 2D:\n\n|Window count = 1\n\n|"), std::string::npos)
+        << texts;
+    project.Unload(instance);
     EXPECT_EQ(project.GetScenes().GetCount(), 0u);
 }
 

@@ -1,6 +1,10 @@
 #include "engine/items/nMCamera.h"
 #include "engine/scene/RecordingRenderable.h"
 #include "engine/scene/SceneFileFixture.h"
+#include "geometry/nTexture.h"
+#include "render/nFontPair.h"
+#include "ui/nScene2D.h"
+#include "ui/nWindow.h"
 
 #include <gtest/gtest.h>
 
@@ -46,4 +50,34 @@ TEST_F(SceneRender, CullingSystemsAreQueuedEvenWhenRenderlessAndDrawTheirMembers
     scene->RemoveRenderable(&fixed);
     EXPECT_TRUE(scene->GetSimpleCulling().GetMembers().IsEmpty());
     EXPECT_TRUE(scene->GetOctreeCulling().GetMembers().IsEmpty());
+}
+
+TEST_F(SceneRender, TheSceneDrawsItsOwn2DLayerOnceARenderUnlessRenderless)
+{
+    WriteScript("class Layer { function OnUpdate(ui, dt) { print(\"ui update\"); } }");
+    nScene2D* ui = scene->GetUI();
+    ui->GetScriptUnit().SetScript("@scripts/items.nut");
+    ui->GetScriptUnit().SetClassName("Layer");
+    ASSERT_TRUE(ui->Setup());
+    nSharedPtr<nTexture> texture(new nTexture(&engine, 0, 1));
+    texture->Allocate(4, 4, PixelFormatBGRA8);
+    ui->AddItem(new nSprite2D(ui, texture.Get(), nullptr, "a"));
+    ui->AddItem(new nWindow(ui, nullptr, "b", "Window"));
+
+    scene->RenderUI(0);
+    EXPECT_EQ(renderer.triangleBatches.size(), 4u);
+    scene->RenderUI(SceneRenderDisableScript);
+    EXPECT_EQ(renderer.triangleBatches.size(), 8u);
+    EXPECT_EQ(TakePrinted(), std::vector<std::string>{"ui update"});
+    scene->SetRenderFlag(SceneRenderFlagRenderless, true);
+    scene->RenderUI(0);
+    EXPECT_EQ(renderer.triangleBatches.size(), 8u);
+    EXPECT_TRUE(TakePrinted().empty());
+
+    float x = 0.0f, y = 0.0f;
+    scene->PrintStats(nFontPair(), x, y);
+    EXPECT_EQ(renderer.texts[6].text.find("(2 window(s))\n"), renderer.texts[6].text.size() - 14);
+
+    scene->DeleteContent(false);
+    EXPECT_EQ(ui->GetItemCount(), 0u);
 }

@@ -1,0 +1,48 @@
+#include "core/base/nLog.h"
+#include "core/nml/nMetaFile.h"
+#include "core/nml/nMetaTag.h"
+#include "platform/nHIDMouse.h"
+#include "render/nNullRenderer.h"
+#include "support/InputTestFixtures.h"
+#include "support/StubEngineServices.h"
+#include "ui/nScene2D.h"
+
+#include <cstddef>
+#include <cstdint>
+
+// Any NML text; every root is read as a 2D scene, which then renders one frame on a null
+// renderer with the mouse pressed in the middle of the window, and is written.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static StubEngineServices* engine = []
+    {
+        nLogHolder::Get().SetMask(LogLevelNone);
+        auto* services = new StubEngineServices();
+        auto* renderer = new nNullRenderer(services);
+        renderer->Open(1280, 720, 32, true, nullptr);
+        services->renderer = renderer;
+        services->deltaFrame = 0.02f;
+        return services;
+    }();
+    static InputTestSource source;
+    static nHIDMouse mouse(source);
+    source.pointer = {640, 360, 1280, 720, true, false, false};
+    mouse.Update();
+
+    nMetaFile file;
+    file.Parse(reinterpret_cast<const char*>(data), size);
+    nLinkedListIterator iterator;
+    while (nMetaTag* root = file.GetNextRoot(iterator))
+    {
+        nScene2D* scene = new nScene2D(engine, nullptr, "fuzz");
+        scene->SetMouse(&mouse);
+        if (scene->ParseTag(file, *root))
+        {
+            scene->Render(true);
+            nMetaFile written;
+            scene->Serialize(written);
+        }
+        delete scene;
+    }
+    return 0;
+}

@@ -1,0 +1,135 @@
+#include "ui/Scene2DFixture.h"
+
+#include "core/nml/nMetaFile.h"
+#include "core/nml/nMetaTag.h"
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace
+{
+class Scene2DFile : public Scene2DFixture
+{
+protected:
+    // Parses the text into a new scene; the scene reads "Scene2d" from the first root.
+    bool Read(nScene2D& target, const std::string& text)
+    {
+        nMetaFile file;
+        file.SetFileName("menu.n2d");
+        if (!file.Parse(text.c_str(), text.size()))
+            return false;
+        return target.Parse(file);
+    }
+    std::string Write(nScene2D& source)
+    {
+        nMetaFile file;
+        EXPECT_TRUE(source.Serialize(file));
+        EXPECT_TRUE(file.Save("out.n2d"));
+        std::ifstream in(files.GetDirectory() / "out.n2d");
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    }
+};
+
+const char* const Menu = R"(<NML=1.0>
+<Scene2d=
+  <ScriptUnit=<Script="menu.nut"><Class="Menu">>
+  <Sprites=
+    <Window=<Sprite2d=<Item2d=<Name="main"><Uid=4><Position=<X=100.0><Y=80.0>><Size=<X=300.0><Y=200.0>>
+      <Pivot=<X=2.0><Y=3.0>><Scale=<X=2.0><Y=1.0>><ZOrder=0.25><Angle=0.5>>
+      <Opacity=0.75><Style=<Movable><NoTitle>><Flag=<Visible><FlipU>>>>
+    <Sprite2d=<Item2d=<Name="logo"><Uid=7><Position=<X=1.0><Y=2.0>><Size=<X=64.0><Y=32.0>>>>
+    <Banner=<Name="skipped">>
+    <Sprite2d=<Item2d=<Name="plain"><Uid=9>>>
+  >
+  <Links=<Link=<Item=7><Link=4>><Link=<Item=9><Link=7>>>
+>
+)";
+} // namespace
+
+TEST_F(Scene2DFile, AReadWriteReadKeepsEveryItemLinkAndTheScript)
+{
+    ASSERT_TRUE(Read(*scene, Menu));
+    EXPECT_EQ(log.text.find("[*]"), std::string::npos) << log.text;
+    EXPECT_EQ(log.text.find("[!]"), std::string::npos) << log.text;
+    ASSERT_EQ(scene->GetItemCount(), 3u);
+    nItem2D* main = scene->FindItemBySerial(4);
+    nItem2D* logo = scene->FindItemBySerial(7);
+    ASSERT_NE(main, nullptr);
+    ASSERT_NE(logo, nullptr);
+    EXPECT_EQ(main->GetType(), Item2DWindow);
+    EXPECT_EQ(logo->GetParent(), main);
+    EXPECT_EQ(scene->FindItemBySerial(9)->GetParent(), logo);
+    EXPECT_EQ(scene->GetName(), "ui");
+    EXPECT_EQ(scene->GetScriptUnit().GetClassName(), "Menu");
+
+    const std::string first = Write(*scene);
+    nScene2D copy(&engine, &vm);
+    ASSERT_TRUE(Read(copy, first));
+    EXPECT_EQ(copy.GetName(), "menu.n2d");
+    EXPECT_EQ(Write(copy), first);
+    nSprite2D* window = AsSprite(copy.FindItemBySerial(4));
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->GetStyle(), uint32_t(StyleMovable | StyleNoTitleBar));
+    EXPECT_TRUE(window->HasFlag(SpriteFlagFlipU));
+    EXPECT_FLOAT_EQ(window->GetOpacity(), 0.75f);
+    EXPECT_FLOAT_EQ(window->GetPivotY(), 3.0f);
+    EXPECT_FLOAT_EQ(window->GetAngle(), 0.5f);
+    EXPECT_EQ(copy.FindItemBySerial(7)->GetParent(), window);
+
+    // New items are numbered after the serials the file used.
+    EXPECT_EQ(AddSprite("new", 0, 0, 1, 1)->GetSerial(), 10);
+}
+
+TEST_F(Scene2DFile, DefaultsAreNotWrittenAndASpriteWithoutFlagsIsVisible)
+{
+    ASSERT_TRUE(Read(*scene, "<NML=1.0>\n<Scene2d=<Sprites=<Sprite2d=<Item2d=<Name=\"s\">>>>>"));
+    nSprite2D* sprite = AsSprite(scene->GetItems().GetHead()->value);
+    EXPECT_TRUE(sprite->IsShown());
+    const std::string text = Write(*scene);
+    for (const char* absent : {"Pivot", "Scale", "ZOrder", "Angle", "Opacity", "Texture", "<Link="})
+        EXPECT_EQ(text.find(absent), std::string::npos) << absent << "\n" << text;
+    for (const char* present :
+         {"<Name=\"s\">", "<Uid=0>", "<Position=", "<Size=", "<Flag=", "<Visible>", "<Links"})
+        EXPECT_NE(text.find(present), std::string::npos) << present << "\n" << text;
+}
+
+TEST_F(Scene2DFile, BadRootsTagsAndLinksAreReportedAndSkipped)
+{
+    EXPECT_FALSE(Read(*scene, "<NML=1.0>\n<Scene2D=<Sprites>>"));
+    EXPECT_EQ(log.text, "[!] Could not parse 2d scene. Root tag id is incorrect (Scene2D).\n");
+
+    log.text.clear();
+    ASSERT_TRUE(Read(*scene, "<NML=1.0>\n<Scene2d=<Sprites=<Sprite2d=<Item2d=<Foo=1><Uid=\"x\">>"
+                             "<Style=<Shiny>>>><Extra>"
+                             "<Links=<Link=<Item=0><Link=0>><Link=<Item=0><Link=42>><Link=<Item=0>>>>"));
+    EXPECT_EQ(log.text,
+              "[*] Unknown tag 'Foo' in <Item2d>.\n"
+              "[*] Tag 'Uid' in <Item2d> does not hold an Integer, ignored.\n"
+              "[*] Unknown flag 'Shiny' in <Sprite2d:Style>.\n"
+              "[*] Unknown tag 'Extra' in <Scene2d>.\n"
+              "[*] 2D item '' cannot become a child of '', which is itself or one of its descendants.\n"
+              "[*] Link of 2D item 0 to 42 names an item that is not there; ignored.\n"
+              "[*] Incomplete <Link> in <Scene2d:Links> ignored.\n");
+}
+
+TEST_F(Scene2DFile, ACycleOfLinksIsCutWhereItWouldClose)
+{
+    ASSERT_TRUE(Read(*scene, "<NML=1.0>\n<Scene2d=<Sprites="
+                             "<Sprite2d=<Item2d=<Name=\"a\"><Uid=1>>><Sprite2d=<Item2d=<Name=\"b\"><Uid=2>>>>"
+                             "<Links=<Link=<Item=1><Link=2>><Link=<Item=2><Link=1>>>>"));
+    EXPECT_EQ(scene->FindItemBySerial(1)->GetParent(), scene->FindItemBySerial(2));
+    EXPECT_EQ(scene->FindItemBySerial(2)->GetParent(), nullptr);
+    EXPECT_NE(log.text.find("[*] 2D item 'b' cannot become a child of 'a'"), std::string::npos);
+    scene->Render(true);
+}
+
+TEST_F(Scene2DFile, TheCursorIsNotStoredWithTheContent)
+{
+    WritePicture("cursor.tga", 16, 16, [](uint32_t, uint32_t) { return 0xFFFFFFFFu; });
+    scene->SetCursor("cursor.tga");
+    ASSERT_NE(scene->GetCursor(), nullptr);
+    EXPECT_EQ(scene->GetCursor()->GetWidth(), 16.0f);
+    EXPECT_EQ(scene->GetCursor()->GetStyle(), uint32_t(StyleAlwaysOnTop | StyleResolutionInvariant));
+    EXPECT_EQ(Write(*scene).find("Cursor"), std::string::npos);
+}
