@@ -15,9 +15,29 @@ SQInteger SceneEnd(HSQUIRRELVM vm)
     scene->SetRenderFlag(SceneRenderFlagEnded, true);
     return 0;
 }
+
+SQInteger ScenePrintItemList(HSQUIRRELVM vm)
+{
+    nScene* scene = GetObjectArg<nScene>(vm, 2, ObjectTypeScene);
+    if (!scene)
+        return SQ_ERROR;
+    scene->Dump();
+    return 0;
+}
+
+SQInteger SceneAudit(HSQUIRRELVM vm)
+{
+    nScene* scene = GetObjectArg<nScene>(vm, 2, ObjectTypeScene);
+    if (!scene)
+        return SQ_ERROR;
+    scene->Audit();
+    return 0;
+}
 } // namespace
 
 void RegisterSceneApi(HSQUIRRELVM vm)
 {
     RegisterNative(vm, SceneEnd, "SceneEnd", ".x");
+    RegisterNative(vm, ScenePrintItemList, "ScenePrintItemList", ".x");
+    RegisterNative(vm, SceneAudit, "SceneAudit", ".x");
 }
