@@ -137,54 +137,43 @@ SQInteger Load(HSQUIRRELVM vm)
     return PushHandleResult(vm, group, ObjectTypeSceneGroup);
 }
 
+// Where items and collision shapes stand: the item's local value, the shape's own field.
+struct nPlacement
+{
+    const char* refusal;
+    const nVector& (nItem::*get)() const;
+    void (nItem::*set)(const nVector&);
+    nVector nPhysicShape::*field;
+};
+
 constexpr uint32_t PlacedKinds = HandleKindItem | HandleKindShape;
+constexpr nPlacement PositionPlacement = {"Object has no position", &nItem::GetPosition, &nItem::SetPosition,
+                                          &nPhysicShape::position};
+constexpr nPlacement RotationPlacement = {"Object has no rotation", &nItem::GetRotation, &nItem::SetRotation,
+                                          &nPhysicShape::rotation};
 
-SQInteger SetPosition(HSQUIRRELVM vm)
+template <const nPlacement& Placement> SQInteger SetPlacement(HSQUIRRELVM vm)
 {
     nHandleTarget target;
-    nVector position;
-    if (!GetHandleTarget(vm, PlacedKinds, "Object has no position", target) || !GetVectorArg(vm, 2, position))
+    nVector value;
+    if (!GetHandleTarget(vm, PlacedKinds, Placement.refusal, target) || !GetVectorArg(vm, 2, value))
         return SQ_ERROR;
     if (target.kind == HandleKindShape)
-        static_cast<nPhysicShape*>(target.object)->position = position;
+        static_cast<nPhysicShape*>(target.object)->*Placement.field = value;
     else if (nItem* item = static_cast<nMItem*>(target.object)->GetItem())
-        item->SetPosition(position);
+        (item->*Placement.set)(value);
     return 0;
 }
 
-SQInteger Position(HSQUIRRELVM vm)
+template <const nPlacement& Placement> SQInteger GetPlacement(HSQUIRRELVM vm)
 {
     nHandleTarget target;
-    if (!GetHandleTarget(vm, PlacedKinds, "Object has no position", target))
+    if (!GetHandleTarget(vm, PlacedKinds, Placement.refusal, target))
         return SQ_ERROR;
     if (target.kind == HandleKindShape)
-        return PushVectorResult(vm, static_cast<nPhysicShape*>(target.object)->position);
+        return PushVectorResult(vm, static_cast<nPhysicShape*>(target.object)->*Placement.field);
     const nItem* item = static_cast<nMItem*>(target.object)->GetItem();
-    return PushVectorResult(vm, item ? item->GetPosition() : nVector());
-}
-
-SQInteger SetRotation(HSQUIRRELVM vm)
-{
-    nHandleTarget target;
-    nVector rotation;
-    if (!GetHandleTarget(vm, PlacedKinds, "Object has no rotation", target) || !GetVectorArg(vm, 2, rotation))
-        return SQ_ERROR;
-    if (target.kind == HandleKindShape)
-        static_cast<nPhysicShape*>(target.object)->rotation = rotation;
-    else if (nItem* item = static_cast<nMItem*>(target.object)->GetItem())
-        item->SetRotation(rotation);
-    return 0;
-}
-
-SQInteger Rotation(HSQUIRRELVM vm)
-{
-    nHandleTarget target;
-    if (!GetHandleTarget(vm, PlacedKinds, "Object has no rotation", target))
-        return SQ_ERROR;
-    if (target.kind == HandleKindShape)
-        return PushVectorResult(vm, static_cast<nPhysicShape*>(target.object)->rotation);
-    const nItem* item = static_cast<nMItem*>(target.object)->GetItem();
-    return PushVectorResult(vm, item ? item->GetRotation() : nVector());
+    return PushVectorResult(vm, item ? (item->*Placement.get)() : nVector());
 }
 
 SQInteger SceneOfItem(HSQUIRRELVM vm)
@@ -317,14 +306,13 @@ SQInteger AddObject(HSQUIRRELVM vm)
 SQInteger FindItem(HSQUIRRELVM vm)
 {
     nHandleTarget target;
-    if (!GetHandleTarget(vm, HandleKindScene | HandleKindGroup | HandleKindInstance, "Object does not contain items",
-                         target))
+    if (!GetHandleTarget(vm, HandleKindScene | HandleKindGroup | HandleKindInstance,
+                         "Object does not contain items", target))
         return SQ_ERROR;
     const ScriptArgs args(vm);
     const bool byUid = args.GetType(2) == OT_INTEGER;
     const char* name = args.GetString(2);
     nMItem* found = nullptr;
-    nGroup* group = nullptr;
     if (target.kind == HandleKindScene)
     {
         nScene* scene = static_cast<nScene*>(target.object);
@@ -332,9 +320,9 @@ SQInteger FindItem(HSQUIRRELVM vm)
     }
     else
     {
-        group = target.kind == HandleKindGroup
-                    ? static_cast<nGroup*>(target.object)
-                    : static_cast<nInstance*>(static_cast<nMItem*>(target.object))->GetGroup();
+        const nGroup* group = target.kind == HandleKindGroup
+                                  ? static_cast<nGroup*>(target.object)
+                                  : static_cast<nInstance*>(static_cast<nMItem*>(target.object))->GetGroup();
         if (group)
             found = byUid ? group->FindItemByUid(args.GetInt(2)) : (name ? group->FindItem(name) : nullptr);
     }
@@ -365,10 +353,10 @@ const nScriptClassMethod CObjectMethods[] = {
     {"name", Name, 1, "."},
     {"setName", SetName, 2, ".s"},
     {"load", Load, -2, ".s"},
-    {"setPosition", SetPosition, 2, ".x"},
-    {"position", Position, 1, "."},
-    {"setRotation", SetRotation, 2, ".x"},
-    {"rotation", Rotation, 1, "."},
+    {"setPosition", SetPlacement<PositionPlacement>, 2, ".x"},
+    {"position", GetPlacement<PositionPlacement>, 1, "."},
+    {"setRotation", SetPlacement<RotationPlacement>, 2, ".x"},
+    {"rotation", GetPlacement<RotationPlacement>, 1, "."},
     {"scene", SceneOfItem, 1, "."},
     {"setNoTarget", SetNoTarget, 1, "."},
     {"setParent", SetParent, 2, ".x"},
@@ -431,7 +419,8 @@ bool GetHandleTarget(HSQUIRRELVM vm, uint32_t kinds, const char* refusal, nHandl
         return false;
     }
     // A handle typed as an instance on an item of another kind would be read as the wrong class.
-    if (target.kind == HandleKindInstance && static_cast<nMItem*>(target.object)->GetKind() != ItemTypeInstance)
+    if (target.kind == HandleKindInstance &&
+        static_cast<nMItem*>(target.object)->GetKind() != ItemTypeInstance)
     {
         sq_throwerror(vm, refusal);
         return false;

@@ -80,25 +80,6 @@ SQInteger SetPhysicsActive(HSQUIRRELVM vm)
     return 0;
 }
 
-SQInteger PhysicsMode(HSQUIRRELVM vm)
-{
-    nPhysicItem* body = nullptr;
-    if (!GetThisBody(vm, body))
-        return SQ_ERROR;
-    return ScriptArgs(vm).PushInt(body ? body->GetMode() : PhysicModeNone);
-}
-
-// Only the field: the body follows at its next build.
-SQInteger SetPhysicsMode(HSQUIRRELVM vm)
-{
-    nPhysicItem* body = nullptr;
-    if (!GetThisBody(vm, body))
-        return SQ_ERROR;
-    if (body)
-        body->SetMode(ScriptArgs(vm).GetInt(2));
-    return 0;
-}
-
 template <nVector (nPhysicItem::*Get)() const> SQInteger BodyVector(HSQUIRRELVM vm)
 {
     nPhysicItem* body = nullptr;
@@ -243,8 +224,9 @@ const nScriptClassMethod PhysicsMethods[] = {
     {"setPhysicsFrequency", SetPhysicsFrequency, 2, ".n"},
     {"physicsActive", PhysicsActive, 1, "."},
     {"setPhysicsActive", SetPhysicsActive, 2, ".b"},
-    {"physicsMode", PhysicsMode, 1, "."},
-    {"setPhysicsMode", SetPhysicsMode, 2, ".i"},
+    {"physicsMode", BodyInteger<&nPhysicItem::GetMode>, 1, "."},
+    // Only the field: the body follows at its next build.
+    {"setPhysicsMode", SetBodyInteger<&nPhysicItem::SetMode>, 2, ".i"},
     {"linearVelocity", BodyVector<&nPhysicItem::GetLinearVelocity>, 1, "."},
     {"setLinearVelocity", SetBodyVector<&nPhysicItem::SetLinearVelocity>, 2, ".x"},
     {"angularVelocity", BodyVector<&nPhysicItem::GetAngularVelocity>, 1, "."},

@@ -16,21 +16,13 @@ SQInteger SceneEnd(HSQUIRRELVM vm)
     return 0;
 }
 
-SQInteger ScenePrintItemList(HSQUIRRELVM vm)
+// The reports the scene writes to the log: its item lists, its audit.
+template <void (nScene::*Report)() const> SQInteger SceneReport(HSQUIRRELVM vm)
 {
-    nScene* scene = GetObjectArg<nScene>(vm, 2, ObjectTypeScene);
+    const nScene* scene = GetObjectArg<nScene>(vm, 2, ObjectTypeScene);
     if (!scene)
         return SQ_ERROR;
-    scene->Dump();
-    return 0;
-}
-
-SQInteger SceneAudit(HSQUIRRELVM vm)
-{
-    nScene* scene = GetObjectArg<nScene>(vm, 2, ObjectTypeScene);
-    if (!scene)
-        return SQ_ERROR;
-    scene->Audit();
+    (scene->*Report)();
     return 0;
 }
 } // namespace
@@ -38,6 +30,6 @@ SQInteger SceneAudit(HSQUIRRELVM vm)
 void RegisterSceneApi(HSQUIRRELVM vm)
 {
     RegisterNative(vm, SceneEnd, "SceneEnd", ".x");
-    RegisterNative(vm, ScenePrintItemList, "ScenePrintItemList", ".x");
-    RegisterNative(vm, SceneAudit, "SceneAudit", ".x");
+    RegisterNative(vm, SceneReport<&nScene::Dump>, "ScenePrintItemList", ".x");
+    RegisterNative(vm, SceneReport<&nScene::Audit>, "SceneAudit", ".x");
 }

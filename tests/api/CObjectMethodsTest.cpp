@@ -39,7 +39,8 @@ protected:
     {
         ScriptApiFixture::SetUp();
         WriteScript("tri.ngm", Triangle);
-        WriteScript("t.nms", "<NML=1.0>\n<Scene=<Items=<MObject=<MItem=<Id=\"X\"><UId=0><Active>><Object=<Item>>>>>");
+        WriteScript("t.nms",
+                    "<NML=1.0>\n<Scene=<Items=<MObject=<MItem=<Id=\"X\"><UId=0><Active>><Object=<Item>>>>>");
         scene = NewScene("S");
         ASSERT_TRUE(scene->CreatePhysicWorld());
         scene->SetCurrentCamera(scene->NewCamera("Cam")->GetItem());
@@ -118,19 +119,22 @@ TEST_F(CObjectMethods, IdentityNamesAndLookups)
         {"print(s.isValid() + \" \" + s.type() + \" \" + s.name())", "true 9 S"},
         {"print(s.findItem(\"A\").name() + s.findItem(1).name() + s.findItem(\"L\").name())", "AAL"},
         {"print(s.findItem(\"L\").type() + \" \" + s.findItem(3).type())", "24 24"},
-        {"local n = s.findItem(\"nobody\"); print(n.isNull() + \" \" + n.type() + \" \" + s.findItem(99).isNull())",
+        {"local n = s.findItem(\"nobody\"); print(n.isNull() + \" \" + n.type() + \" \" + "
+         "s.findItem(99).isNull())",
          "true 24 true"},
         {"local a = s.findItem(\"A\"); print(a._cmp(s.findItem(1)) + \" \" + a._cmp(s.findItem(2)) + \" \" + "
          "a._cmp(Vector()))",
          "true false false"},
-        {"local b = s.findItem(\"B\"); b.setName(\"B2\"); print(s.findItem(\"B2\").name()); b.setName(\"B\")", "B2"},
+        {"local b = s.findItem(\"B\"); b.setName(\"B2\"); print(s.findItem(\"B2\").name()); b.setName(\"B\")",
+         "B2"},
         {"print(s.currentCamera().name() + \" \" + s.currentCamera().type())", "Cam 25"},
         {"s.setCurrentCamera(s.findItem(\"B\")); print(s.currentCamera().name()); "
          "s.setCurrentCamera(s.findItem(\"Cam\"))",
          "B"},
         {"print(s.findItem(\"A\").scene().name() + \" \" + s.findItem(\"A\").scene().type())", "S 9"},
         {"local g = s.findGroup(\"G\"); print(g.type() + \" \" + g.findItem(\"A\").name() + \" \" + "
-         "g.findItem(1).name() + \" \" + g.findItem(\"B\").isNull() + \" \" + s.findGroup(\"none\").isNull())",
+         "g.findItem(1).name() + \" \" + g.findItem(\"B\").isNull() + \" \" + "
+         "s.findGroup(\"none\").isNull())",
          "23 A A true true"},
         {"print(inst.findItem(\"X\").name() + \" \" + inst.findItem(\"A\").isNull())", "X true"},
         {"local u = s.ui(); print(u.isNull() + \" \" + u.type())", "true 12"},
@@ -146,7 +150,8 @@ TEST_F(CObjectMethods, TransformsReadBackAndWorldPositionFollowsTheParent)
         {"local a = s.findItem(\"A\"); a.setPosition(Vector(1, 2, 3)); a.setRotation(Vector(0.5, 0, 0.25)); "
          "print(V(a.position()) + V(a.rotation()))",
          "(1,2,3,1)(0.5,0,0.25,1)"},
-        {"local a = s.findItem(\"A\"), b = s.findItem(\"B\"); a.setRotation(Vector()); a.setPosition(Vector(10, 0, 0)); "
+        {"local a = s.findItem(\"A\"), b = s.findItem(\"B\"); a.setRotation(Vector()); "
+         "a.setPosition(Vector(10, 0, 0)); "
          "b.setPosition(Vector(1, 2, 3)); b.setParent(a); print(V(b.worldPosition()))",
          "(11,2,3,1)"},
         // The matrix stands as the last update left it; worldPosition brings it up to date.
@@ -162,7 +167,8 @@ TEST_F(CObjectMethods, ContentIsAddedLoadedAndRunsCommandLists)
 {
     const Case cases[] = {
         {"local o = s.addObject(); print(o.name() + \" \" + o.type())", "New Object 26"},
-        {"local g = g_engine.loadGeometry(\"@scripts/tri.ngm\", false); print(g.type() + \" \" + g.isValid()); "
+        {"local g = g_engine.loadGeometry(\"@scripts/tri.ngm\", false); print(g.type() + \" \" + "
+         "g.isValid()); "
          "print(s.addObject(\"N\", g).name())",
          "35 trueN"},
         {"print(g_engine.loadGeometry(\"@scripts/absent.ngm\").isNull())", "true"},
@@ -188,7 +194,8 @@ TEST_F(CObjectMethods, ContentIsAddedLoadedAndRunsCommandLists)
     // A file that does not load: the loader's line, and an empty group.
     EXPECT_EQ(Evaluate("local g = s.load(\"@scripts/absent.nms\", 0); print(g.type() + \" \" + g.isNull())"),
               "23 true");
-    EXPECT_TRUE(HasLogLine("[!] Failed to open '@scripts/absent.nms'.")) << ::testing::PrintToString(log.lines);
+    EXPECT_TRUE(HasLogLine("[!] Failed to open '@scripts/absent.nms'."))
+        << ::testing::PrintToString(log.lines);
 }
 
 TEST_F(CObjectMethods, PhysicsOfItemsShapesAndTheScene)
@@ -201,9 +208,12 @@ TEST_F(CObjectMethods, PhysicsOfItemsShapesAndTheScene)
          "c.setSphere(0.5); print(\" \" + c.mass() + \" \" + b.collisionShape(7).isNull() + \" \" + "
          "b.collisionShape(-1).isNull())",
          "38 1 1 true true"},
-        {"local c = s.findItem(\"Box\").collisionShape(0); c.setStaticFriction(0.25); c.setDynamicFriction(0.75); "
-         "c.setRestitution(0.125); c.setMass(2); print(c.staticFriction() + \" \" + c.dynamicFriction() + \" \" + "
-         "c.restitution() + \" \" + c.mass()); c.setPosition(Vector(0, 1, 0)); print(\" \" + V(c.position()))",
+        {"local c = s.findItem(\"Box\").collisionShape(0); c.setStaticFriction(0.25); "
+         "c.setDynamicFriction(0.75); "
+         "c.setRestitution(0.125); c.setMass(2); print(c.staticFriction() + \" \" + c.dynamicFriction() + \" "
+         "\" + "
+         "c.restitution() + \" \" + c.mass()); c.setPosition(Vector(0, 1, 0)); print(\" \" + "
+         "V(c.position()))",
          "0.25 0.75 0.125 2 (0,1,0,1)"},
         {"local b = s.findItem(\"Box\"); b.setLinearVelocity(Vector(0, 0, 5)); print(V(b.linearVelocity()))",
          "(0,0,5,1)"},
@@ -216,7 +226,8 @@ TEST_F(CObjectMethods, PhysicsOfItemsShapesAndTheScene)
         {"local n = bare.findItem(\"N\"); n.setPhysicsMode(3); n.setLinearVelocity(Vector(1, 1, 1)); "
          "n.applyForce(Vector(1, 0, 0), Vector()); n.setPhysicsActive(true); bare.setPhysicsFrequency(10); "
          "print(n.physicsMode() + \" \" + n.physicsActive() + \" \" + n.collisionShapeCount() + \" \" + "
-         "n.collisionShape(0).isNull() + \" \" + n.addCollisionShape().isNull() + \" \" + n.collisionMask() + \" \" "
+         "n.collisionShape(0).isNull() + \" \" + n.addCollisionShape().isNull() + \" \" + n.collisionMask() "
+         "+ \" \" "
          "+ V(n.linearVelocity()) + V(n.angularVelocity()) + \" \" + bare.physicsFrequency())",
          "0 false 0 true true 0 (0,0,0,1)(0,0,0,1) 0"},
     };
@@ -234,9 +245,11 @@ TEST_F(CObjectMethods, HandlesOnDeletedItemsAndShapesAreRefused)
     scene->DeleteItem(scene->FindItem("Box"));
     scene->FlushDeletionQueue();
     // Caught, so the machine keeps its globals from one call to the next.
-    EXPECT_EQ(Evaluate("print(gone.type()); foreach (call in [@() gone.worldPosition(), @() shape.mass(), "
-                       "@() added.setBox(Vector(1, 1, 1))]) try { call(); } catch (error) { print(\" \" + error); }"),
-              "1 Item is null Object is null Object is null");
+    EXPECT_EQ(
+        Evaluate(
+            "print(gone.type()); foreach (call in [@() gone.worldPosition(), @() shape.mass(), "
+            "@() added.setBox(Vector(1, 1, 1))]) try { call(); } catch (error) { print(\" \" + error); }"),
+        "1 Item is null Object is null Object is null");
 }
 
 TEST_F(CObjectMethods, WrongHandlesAndArgumentsRaiseTheirErrors)

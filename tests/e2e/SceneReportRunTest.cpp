@@ -30,7 +30,8 @@ const char* const EmptyScene = "<NML=1.0>\n<Scene=<ScriptUnit=<Script=\"s.nut\">
 // A scene unit whose OnSetup runs the body; the run ends after its first frame.
 std::string SceneUnit(const std::string& setup)
 {
-    return "class S {\n  function OnSetup(s) {\n" + setup + "\n  }\n  function OnUpdate(s) { SceneEnd(s); }\n}\n";
+    return "class S {\n  function OnSetup(s) {\n" + setup +
+           "\n  }\n  function OnUpdate(s) { SceneEnd(s); }\n}\n";
 }
 
 KestrunRun RunScene(const std::string& scene, const std::string& script)
@@ -49,7 +50,8 @@ std::vector<std::string> LinesFrom(const std::string& output, const std::string&
     std::vector<std::string> lines;
     size_t start = 0;
     bool found = false;
-    for (size_t end = output.find('\n'); end != std::string::npos; start = end + 1, end = output.find('\n', start))
+    for (size_t end = output.find('\n'); end != std::string::npos;
+         start = end + 1, end = output.find('\n', start))
     {
         const std::string line = output.substr(start, end - start);
         found = found || line == from;
@@ -71,34 +73,75 @@ const char* const Reports = "ScenePrintItemList(s);\nSceneAudit(s);";
 
 TEST(SceneReportRun, ScriptsFindItemsAndPrintTheListAndTheAudit)
 {
-    const KestrunRun run = RunScene(FullScene, SceneUnit("s.findItem(\"C\").setParent(s.findItem(\"A\"));\n"
-                                                         "foreach (v in [s.name(), s.findItem(\"A\").name(), "
-                                                         "s.findItem(1).name(), s.currentCamera().name(), "
-                                                         "s.findItem(\"nobody\").isNull(), CObject().isNull(), "
-                                                         "CObject().type(), s.findItem(\"L\").type()]) print(v);\n" +
-                                                         std::string(Reports)));
+    const KestrunRun run =
+        RunScene(FullScene, SceneUnit("s.findItem(\"C\").setParent(s.findItem(\"A\"));\n"
+                                      "foreach (v in [s.name(), s.findItem(\"A\").name(), "
+                                      "s.findItem(1).name(), s.currentCamera().name(), "
+                                      "s.findItem(\"nobody\").isNull(), CObject().isNull(), "
+                                      "CObject().type(), s.findItem(\"L\").type()]) print(v);\n" +
+                                      std::string(Reports)));
     ASSERT_EQ(run.exitCode, 0) << run.output;
     const std::vector<std::string> printed = LinesFrom(run.output, "[S] s.nms");
-    const std::vector<std::string> expected = {
-        "[S] s.nms", "[S] A", "[S] A", "[S] Cam", "[S] true", "[S] true", "[S] 0", "[S] 24",
-        "[|] Dumping scene content", "[|] ", "[|] Camera list follows (1 entries) :", "[|]   - Cam", "[|] ",
-        "[|] Object list follows (3 entries) :", "[|]   - A", "[|]   - B", "[|]   - C", "[|] ",
-        "[|] Light list follows (1 entries) :", "[|]   - L", "[|] ", "[|] Group list follows (0 entries) :", "[|] ",
-        "[|] -------------------", "[|] ", "[|] Global item list follows (5 entries) :", "[|]   - Cam",
-        "[|]   - A", "[|]   - B", "[|]   - C (Linked to 'A'), (Active: yes, Invisible: no)", "[|]   - L", "[|] ",
-        "", "Running scene audit:", "--------------------", "", "(1/2) Geometry usage:", "",
-        "'box.geo' used by 2 object(s).", " - Object 'A'", " - Object 'B'", "'tri.geo' used by 1 object(s).",
-        " - Object 'C'", "", "(2/2) Check for duplicate geometries:", "",
-        "[*]  - Object 'A' and 'B' might be duplicates.", "[*]  - Object 'B' and 'A' might be duplicates.", "",
-        "Audit complete.", ""};
+    const std::vector<std::string> expected = {"[S] s.nms",
+                                               "[S] A",
+                                               "[S] A",
+                                               "[S] Cam",
+                                               "[S] true",
+                                               "[S] true",
+                                               "[S] 0",
+                                               "[S] 24",
+                                               "[|] Dumping scene content",
+                                               "[|] ",
+                                               "[|] Camera list follows (1 entries) :",
+                                               "[|]   - Cam",
+                                               "[|] ",
+                                               "[|] Object list follows (3 entries) :",
+                                               "[|]   - A",
+                                               "[|]   - B",
+                                               "[|]   - C",
+                                               "[|] ",
+                                               "[|] Light list follows (1 entries) :",
+                                               "[|]   - L",
+                                               "[|] ",
+                                               "[|] Group list follows (0 entries) :",
+                                               "[|] ",
+                                               "[|] -------------------",
+                                               "[|] ",
+                                               "[|] Global item list follows (5 entries) :",
+                                               "[|]   - Cam",
+                                               "[|]   - A",
+                                               "[|]   - B",
+                                               "[|]   - C (Linked to 'A'), (Active: yes, Invisible: no)",
+                                               "[|]   - L",
+                                               "[|] ",
+                                               "",
+                                               "Running scene audit:",
+                                               "--------------------",
+                                               "",
+                                               "(1/2) Geometry usage:",
+                                               "",
+                                               "'box.geo' used by 2 object(s).",
+                                               " - Object 'A'",
+                                               " - Object 'B'",
+                                               "'tri.geo' used by 1 object(s).",
+                                               " - Object 'C'",
+                                               "",
+                                               "(2/2) Check for duplicate geometries:",
+                                               "",
+                                               "[*]  - Object 'A' and 'B' might be duplicates.",
+                                               "[*]  - Object 'B' and 'A' might be duplicates.",
+                                               "",
+                                               "Audit complete.",
+                                               ""};
     ASSERT_GE(printed.size(), expected.size()) << run.output;
-    EXPECT_EQ(std::vector<std::string>(printed.begin(), printed.begin() + expected.size()), expected) << run.output;
+    EXPECT_EQ(std::vector<std::string>(printed.begin(), printed.begin() + expected.size()), expected)
+        << run.output;
 }
 
 TEST(SceneReportRun, MovedObjectsAreListedButNotSuspected)
 {
-    const KestrunRun run = RunScene(FullScene, SceneUnit("s.findItem(\"B\").setPosition(Vector(4, 2, 3));\n" +
-                                                         std::string(Reports)));
+    const KestrunRun run = RunScene(
+        FullScene, SceneUnit("s.findItem(\"B\").setPosition(Vector(4, 2, 3));\n" + std::string(Reports)));
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_EQ(run.output.find("might be duplicates"), std::string::npos) << run.output;
     EXPECT_EQ(CountLines(run.output, "'box.geo' used by 2 object(s)."), 1u) << run.output;
@@ -134,7 +177,9 @@ TEST(SceneReportRun, BadCallsStopTheRunWithTheirError)
     {
         const KestrunRun run = RunScene(FullScene, SceneUnit(std::string(c.call) + ";\nprint(\"went on\");"));
         EXPECT_EQ(run.exitCode, 3) << c.call << "\n" << run.output;
-        EXPECT_NE(run.output.find(std::string("[!] Script runtime error: ") + c.error), std::string::npos) << c.call << "\n" << run.output;
+        EXPECT_NE(run.output.find(std::string("[!] Script runtime error: ") + c.error), std::string::npos)
+            << c.call << "\n"
+            << run.output;
         EXPECT_EQ(CountLines(run.output, "[S] went on"), 0u) << c.call;
     }
 }

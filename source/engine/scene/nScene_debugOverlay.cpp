@@ -54,8 +54,8 @@ void DrawLight(nRenderer& renderer, nMLight& light, const nMatrix4& world, const
 }
 } // namespace
 
-void nScene::DrawDebugOverlay(nRenderer* renderer, const nList<nMItem*>& selected, const nList<nMItem*>& excluded,
-                              uint32_t flags)
+void nScene::DrawDebugOverlay(nRenderer* renderer, const nList<nMItem*>& selected,
+                              const nList<nMItem*>& excluded, uint32_t flags)
 {
     if (!renderer)
         return;
@@ -78,8 +78,8 @@ void nScene::DrawDebugOverlay(nRenderer* renderer, const nList<nMItem*>& selecte
             DrawLight(*renderer, *static_cast<nMLight*>(item), world, colour);
             break;
         case ItemTypeTrigger:
-            DrawPlacedBox(*renderer, nMinMax(nVector(-0.5f, -0.5f, -0.5f), nVector(0.5f, 0.5f, 0.5f)), world, colour,
-                          nRenderer::BlendOpaque);
+            DrawPlacedBox(*renderer, nMinMax(nVector(-0.5f, -0.5f, -0.5f), nVector(0.5f, 0.5f, 0.5f)), world,
+                          colour, nRenderer::BlendOpaque);
             break;
         case ItemTypeObject:
             renderer->DrawCross(world.GetTranslation(), MarkerHalfSize, &colour);

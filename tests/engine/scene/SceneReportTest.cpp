@@ -135,7 +135,8 @@ TEST_F(SceneReport, DebugOverlayColoursBySelectionAndSkipsExcludedItems)
     const nVector orange(1.0f, 0.65f, 0.16f, 1.0f);
     const nVector grey(0.72f, 0.72f, 0.72f, 1.0f);
     const nVector yellow(1.0f, 1.0f, 0.0f, 0.35f);
-    auto count = [this](const nVector& colour) {
+    auto count = [this](const nVector& colour)
+    {
         size_t lines = 0;
         for (const RecordingRenderer::Batch& batch : renderer.lineBatches)
             for (const nVector& drawn : batch.colours)
@@ -149,8 +150,8 @@ TEST_F(SceneReport, DebugOverlayColoursBySelectionAndSkipsExcludedItems)
     ASSERT_TRUE(renderer.Open(64, 64, 32, true, nullptr)); // a closed renderer draws no crosses
 
     scene->DrawDebugOverlay(&renderer, selected, excluded, 0);
-    EXPECT_EQ(count(orange), 3u); // A's cross
-    EXPECT_EQ(count(grey), 8u + 3u + 3u);  // the camera, B's cross, the light's cross
+    EXPECT_EQ(count(orange), 3u);         // A's cross
+    EXPECT_EQ(count(grey), 8u + 3u + 3u); // the camera, B's cross, the light's cross
     EXPECT_EQ(count(yellow), 0u);
 
     // With boxes: one for each object drawn, in translucent yellow, placed by its world matrix.
