@@ -47,5 +47,6 @@ void RegisterScriptApi(HSQUIRRELVM vm)
         if (group)
             group(vm);
     DeclareScriptClasses(vm);
+    RegisterCObjectMethods(vm);
     sq_pop(vm, 1);
 }

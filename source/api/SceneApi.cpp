@@ -497,6 +497,8 @@ const nNativeEntry SceneNatives[] = {
     {"SceneSetItemDeletionDelay", Native<SetItemDeletionDelay>, ".xn"},
     {"SceneEnd", SceneEnd, ".x"},
     {"SceneSetRenderless", Native<SetRenderless>, ".xb"},
+    {"SceneAudit", Native<CallOf<&nScene::Audit>>, ".x"},
+    {"ScenePrintItemList", Native<CallOf<&nScene::Dump>>, ".x"},
     {"SceneRegisterAsPropertyCallback", Native<RegisterAsPropertyCallback>, ".xx"},
     {"SceneRenderSetup", Native<RenderSetup>, ".xi"},
     {"SceneRenderToQueue", Native<RenderToQueue>, ".x"},

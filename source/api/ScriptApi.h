@@ -8,3 +8,5 @@ void RegisterScriptApi(HSQUIRRELVM vm);
 
 // The core natives alone, as the master registration binds them first.
 void RegisterCoreApi(HSQUIRRELVM vm);
+// The methods of the script class "CObject", declaring the class first when it is not yet.
+void RegisterCObjectMethods(HSQUIRRELVM vm);

@@ -1,10 +1,16 @@
 #include "physics/nPhysicShape.h"
 
 #include "core/math/nMatrix4.h"
+#include "script/nCObject.h"
 
 #include <cmath>
 
 nPhysicShape::nPhysicShape() = default;
+
+nPhysicShape::~nPhysicShape()
+{
+    nCObject::Invalidate(this);
+}
 
 bool nPhysicShape::SetGeometry(int32_t newKind, const char* name)
 {

@@ -36,6 +36,8 @@ public:
     static constexpr uint32_t RotationOrder = 4; // YXZ
 
     nPhysicShape();
+    // Script handles on the shape become dead handles.
+    ~nPhysicShape();
     nPhysicShape(const nPhysicShape&) = delete;
     nPhysicShape& operator=(const nPhysicShape&) = delete;
 

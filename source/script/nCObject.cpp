@@ -161,3 +161,14 @@ bool PushCObject(HSQUIRRELVM vm, void* object, int32_t type, bool owned)
     delete record;
     return false;
 }
+
+bool ResetCObject(HSQUIRRELVM vm, SQInteger index, void* object, int32_t type, bool owned)
+{
+    SQUserPointer previous = nullptr;
+    if (SQ_FAILED(sq_getinstanceup(vm, index, &previous, nCObject::GetClassTag(), SQFalse)))
+        return false;
+    sq_setinstanceup(vm, index, new nCObject(type, object, owned));
+    sq_setreleasehook(vm, index, ReleaseCObject);
+    delete static_cast<nCObject*>(previous);
+    return true;
+}

@@ -48,3 +48,6 @@ bool DeclareCObjectClass(HSQUIRRELVM vm);
 
 // Pushes a new handle instance that holds a new record; nothing is pushed when that fails.
 bool PushCObject(HSQUIRRELVM vm, void* object, int32_t type, bool owned = false);
+// Gives the handle instance at the index a new record, releasing the one it held (the class's
+// constructor runs on an instance that may already hold one); false for any other value.
+bool ResetCObject(HSQUIRRELVM vm, SQInteger index, void* object, int32_t type, bool owned = false);

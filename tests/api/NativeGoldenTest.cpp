@@ -47,7 +47,7 @@ const BuiltGroup BuiltGroups[] = {
     {"Core", RegisterCoreApi, {"Core"}, 16, 0, {}},
     {"AnimationSource", RegisterAnimationSourceApi, {"AnimationSource"}, 6, 4, {}},
     {"Mixer", RegisterMixerApi, {"Mixer"}, 25, 8, {}},
-    {"Scene", RegisterSceneApi, {"Scene"}, 58, 29, {"SceneAudit", "ScenePrintItemList"}},
+    {"Scene", RegisterSceneApi, {"Scene"}, 58, 29, {}},
     {"Instance", RegisterInstanceApi, {"Instance"}, 1, 0, {}},
     {"Group", RegisterGroupApi, {"Group"}, 12, 0, {}},
     {"Camera", RegisterCameraApi, {"Camera"}, 15, 3, {}},

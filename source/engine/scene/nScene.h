@@ -56,6 +56,12 @@ enum nSceneRenderOption : uint32_t
     SceneRenderDisableScript = 2,
 };
 
+// Flags of DrawDebugOverlay.
+enum nSceneDebugOverlayFlag : uint32_t
+{
+    SceneDebugOverlayObjectBoxes = 4,
+};
+
 enum nSceneUpdateFlag : uint32_t
 {
     SceneUpdatePrepare = 1,
@@ -148,6 +154,14 @@ public:
     // A large unskinned geometry that exactly one object shows gets an octree.
     void OptimizeGeometries(int32_t octreeParameter);
     static void PrintMemoryLayout();
+    // Reports written to the log: the item lists, and the objects that share a geometry (those
+    // that also stand at the same place are reported as likely duplicates).
+    void Dump() const;
+    void Audit() const;
+    // Marks every item that is not excluded in the colour of its selection state, through the
+    // renderer's lines and boxes.
+    void DrawDebugOverlay(nRenderer* renderer, const nList<nMItem*>& selected, const nList<nMItem*>& excluded,
+                          uint32_t flags);
 
     // One frame: activation, deletion, events, physics, triggers, logic, item updates.
     void Update(uint32_t flags = SceneUpdateAll);
