@@ -12,7 +12,8 @@ namespace
 std::string Triangle(const std::string& extra)
 {
     return "<NML=1.0>\n<Geometry=<AVertex=<Count=3><Data=<V=<X=0.0><Y=0.0><Z=0.0>><V=<X=1.0><Y=0.0><Z=0.0>>"
-           "<V=<X=0.0><Y=1.0><Z=0.0>>>><APolygon=<Count=1><BindingCount=3><Data=<Polygon=<Count=3><Material=0>"
+           "<V=<X=0.0><Y=1.0><Z=0.0>>>><APolygon=<Count=1><BindingCount=3><Data=<Polygon=<Count=3><Material="
+           "0>"
            "<Index=0><Index=1><Index=2>>>><Materials=<Material=<Glossiness=0.5>>>" +
            extra + ">\n";
 }
@@ -20,15 +21,17 @@ std::string Triangle(const std::string& extra)
 std::string Managed(const char* kind, const char* part, const char* name, int uid, const std::string& managed,
                     const std::string& content)
 {
-    return std::string("<") + kind + "=<MItem=<Id=\"" + name + "\"><UId=" + std::to_string(uid) + "><Active>" +
-           managed + "><" + part + "=<Item=<Position=<X=0.0><Y=0.0><Z=0.0>>>" + content + ">>";
+    return std::string("<") + kind + "=<MItem=<Id=\"" + name + "\"><UId=" + std::to_string(uid) +
+           "><Active>" + managed + "><" + part + "=<Item=<Position=<X=0.0><Y=0.0><Z=0.0>>>" + content + ">>";
 }
 
 std::string SceneText(int poolSize)
 {
-    return "<NML=1.0>\n<Scene=<Items=" + Managed("MObject", "Object", "Rock", 0, "<Static>", "<Geometry=\"near.nml\">") +
+    return "<NML=1.0>\n<Scene=<Items=" +
+           Managed("MObject", "Object", "Rock", 0, "<Static>", "<Geometry=\"near.nml\">") +
            Managed("MEmitter", "Emitter", "Smoke", 1, "",
-                   "<BirthRate=50.0><PoolSize=" + std::to_string(poolSize) + "><ParticleModel=\"smoke.npm\">") +
+                   "<BirthRate=50.0><PoolSize=" + std::to_string(poolSize) +
+                       "><ParticleModel=\"smoke.npm\">") +
            Managed("MTerrain", "Terrain", "Ground", 2,
                    "<PhysicItem=<Mode=\"Static\"><Shapes=<PhysicShape=<Type=\"Heightmap\">>>>",
                    "<Heightmap=<Width=64><Height=64><Data=\"h.raw\"><Resolution=1.0>>") +
@@ -121,14 +124,16 @@ TEST_F(SceneContentRun, ABadParticleModelOrPoolIsReportedAndTheSceneRuns)
     directory.WriteFile("smoke.npm", "<NML=1.0>\n<Foo=<TTL=1.0>>\n");
     const KestrunRun model = Run();
     EXPECT_EQ(model.exitCode, 0) << model.output;
-    EXPECT_EQ(CountLines(model.output, "[!] Could not parse particle model. Root tag id is incorrect (Foo).\n"), 1u)
+    EXPECT_EQ(
+        CountLines(model.output, "[!] Could not parse particle model. Root tag id is incorrect (Foo).\n"), 1u)
         << model.output;
 
     directory.WriteFile("smoke.npm", "<NML=1.0>\n<ParticleModel=<TTL=1.0>>\n");
     directory.WriteFile("s.nms", SceneText(-1));
     const KestrunRun pool = Run();
     EXPECT_EQ(pool.exitCode, 0) << pool.output;
-    EXPECT_EQ(CountLines(pool.output, "[!] Failed to allocate emitter particle pool (size -1).\n"), 1u) << pool.output;
+    EXPECT_EQ(CountLines(pool.output, "[!] Failed to allocate emitter particle pool (size -1).\n"), 1u)
+        << pool.output;
     EXPECT_EQ(CountLines(pool.output, "[S] hit\n"), 1u) << pool.output;
 }
 
