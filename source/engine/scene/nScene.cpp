@@ -144,9 +144,14 @@ void nScene::RemoveMItem(nMItem* item)
     }
     if (m_currentCamera == item->GetItem())
         m_currentCamera = nullptr;
-    nListIterator<nMObject*> objects;
-    while (nMObject* object = m_objects.Next(objects))
-        object->GetObject().UnbindItem(item->GetItem());
+    // Only an item that was ever bound carries the bone flag, so emptying a large scene does not
+    // walk every object for every item.
+    if (item->GetItem()->GetFlags() & ItemFlagSkinBone)
+    {
+        nListIterator<nMObject*> objects;
+        while (nMObject* object = m_objects.Next(objects))
+            object->GetObject().UnbindItem(item->GetItem());
+    }
     m_allItems.Remove(item);
     m_activeItems.Remove(item);
     m_pendingActivate.Remove(item);

@@ -93,6 +93,8 @@ TEST_F(SceneObject, ADeletedBoneIsUnbound)
     nMCamera* bone = scene->NewCamera("Bone");
     object.BindBone(0, bone->GetItem());
     object.BindBone(1, bone->GetItem());
+    bone->GetItem()->SetFlag(ItemFlagSkinBone, false); // the mark stays: nothing clears it
+    EXPECT_TRUE(bone->GetItem()->GetFlags() & ItemFlagSkinBone);
     scene->DeleteItem(bone);
     scene->FlushDeletionQueue();
     EXPECT_EQ(object.GetBone(0), nullptr);
