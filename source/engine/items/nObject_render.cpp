@@ -57,11 +57,14 @@ void nObject::Render(nCamera* camera, nItem* viewItem, nAutoList<nRenderablePrim
     if (!level)
         return;
 
+    // The engine's culling counter times the tests; a draw that tests nothing (the tree culling
+    // system's, which tested its node) does not read the clock twice per object for it.
+    const nFrustum* frustum = camera ? &camera->GetViewFrustum() : nullptr;
     Quenvar* engine = GetEngine();
-    nPerfCounter* culling = engine ? &engine->GetCullingCounter() : nullptr;
+    nPerfCounter* culling =
+        engine && ((cull && frustum) || level->octree) ? &engine->GetCullingCounter() : nullptr;
     if (culling)
         culling->Begin(true);
-    const nFrustum* frustum = camera ? &camera->GetViewFrustum() : nullptr;
     bool visible = true;
     if (cull && frustum)
     {

@@ -160,7 +160,9 @@ void nTerrain::ComputeNormals(int32_t column, int32_t row, int32_t columns, int3
             const float dz = j < m_gridHeight ? At(i, j + 1) - At(i, j) : At(i, j) - At(i, j - 1);
             const nVector alongX = nVector(r, dx, 0.0f).Normalized();
             const nVector alongZ = nVector(0.0f, dz, -r).Normalized();
-            const nVector normal = alongX.Cross(alongZ);
+            nVector normal = alongX.Cross(alongZ);
+            if (!std::isfinite(normal.x) || !std::isfinite(normal.y) || !std::isfinite(normal.z))
+                normal = nVector(0.0f, 1.0f, 0.0f); // a resolution of 0 leaves no slope to measure
             *m_normals.At(uint32_t(j * (m_gridWidth + 1) + i)) = {
                 PackComponent(normal.x), PackComponent(normal.y), PackComponent(normal.z)};
         }
