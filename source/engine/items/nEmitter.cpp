@@ -220,11 +220,7 @@ void nEmitter::Render(nCamera* camera, nItem*, nAutoList<nRenderablePrimitive*>*
     if (visible)
     {
         m_updatedSinceRender = true;
-        auto* entry = drawList ? new (std::nothrow) nRenderablePrimitive{nRenderablePrimitive::KindEmitter,
-                                                                         static_cast<nItem*>(this), this}
-                               : nullptr;
-        if (entry && !drawList->PushBack(entry))
-            delete entry;
+        AppendDrawEntry(drawList, nRenderablePrimitive::KindEmitter, static_cast<nItem*>(this), this);
     }
     if (timer)
         timer->End();

@@ -74,8 +74,6 @@ public:
 private:
     // The geometry to draw for this distance and pass, or null when nothing is drawn.
     nGeometry* SelectGeometry(float squaredDistance, int32_t pass) const;
-    // Appends one entry; an entry that cannot be allocated stays out of the list.
-    void Queue(nAutoList<nRenderablePrimitive*>* drawList, nGeometry* geometry);
     // "Geometry" or "Occluder": loads the named geometry and makes it the object's.
     void ReadGeometryTag(const nMetaTag& tag);
     // The geometry's name, or without a geometry the name its load was asked for, when either is set.

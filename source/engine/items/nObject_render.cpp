@@ -7,8 +7,6 @@
 #include "geometry/nGeometry.h"
 #include "geometry/nGeometryOctreeNode.h"
 
-#include <new>
-
 // Each level is drawn below its own distance and the last level of a chain at any distance; a
 // "LodNull" level beyond its distance hides the object. The walk compares squared distances.
 nGeometry* nObject::SelectGeometry(float squaredDistance, int32_t pass) const
@@ -32,16 +30,6 @@ nGeometry* nObject::SelectGeometry(float squaredDistance, int32_t pass) const
             level = level->shadowProxy.Get();
     }
     return level->flags & nGeometry::FlagHidden ? nullptr : level;
-}
-
-void nObject::Queue(nAutoList<nRenderablePrimitive*>* drawList, nGeometry* geometry)
-{
-    if (!drawList)
-        return;
-    auto* entry = new (std::nothrow)
-        nRenderablePrimitive{nRenderablePrimitive::KindObject, static_cast<nItem*>(this), geometry};
-    if (entry && !drawList->PushBack(entry))
-        delete entry;
 }
 
 void nObject::Render(nCamera* camera, nItem* viewItem, nAutoList<nRenderablePrimitive*>* drawList,
@@ -77,10 +65,10 @@ void nObject::Render(nCamera* camera, nItem* viewItem, nAutoList<nRenderablePrim
         level->octree->SetVisibility(frustum, GetWorldMatrix());
         nGeometryOctreeNode* cursor = nullptr;
         while (nGeometry* leaf = level->octree->NextLeaf(cursor))
-            Queue(drawList, leaf);
+            AppendDrawEntry(drawList, nRenderablePrimitive::KindObject, static_cast<nItem*>(this), leaf);
     }
     else if (visible)
-        Queue(drawList, level);
+        AppendDrawEntry(drawList, nRenderablePrimitive::KindObject, static_cast<nItem*>(this), level);
     if (culling)
         culling->End();
 }

@@ -138,12 +138,8 @@ void nTerrain::QueueNode(QuadNode& node, const nFrustum* frustum, const nMatrix4
                 QueueNode(*child, frustum, world, eye, drawList);
         return;
     }
-    if (!drawList)
-        return;
-    auto* entry = new (std::nothrow) nRenderablePrimitive{
-        nRenderablePrimitive::KindTerrainNode, static_cast<nItem*>(this), static_cast<nTerrainPatch*>(&node)};
-    if (entry && !drawList->PushBack(entry))
-        delete entry;
+    AppendDrawEntry(drawList, nRenderablePrimitive::KindTerrainNode, static_cast<nItem*>(this),
+                    static_cast<nTerrainPatch*>(&node));
 }
 
 nGeometry* nTerrain::BuildPatch(QuadNode& node)
