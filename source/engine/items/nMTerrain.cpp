@@ -45,7 +45,8 @@ bool nMTerrain::ParseTag(nMetaFile& file, nMetaTag& tag)
     return true;
 }
 
-// By the letter the shape got h rows of w + 1 points, a row short and every row a cell off.
+// The shape gets every row and column of points, (w + 1) x (h + 1), so its grid matches the
+// terrain's cell for cell.
 void nMTerrain::ShapeHeightfields()
 {
     nPhysicItem* body = GetPhysicItem();

@@ -166,8 +166,8 @@ void nObject::GetMinMax(nMinMax& out)
 }
 
 // Bringing the item up to date only refreshes its cached matrices, so the box is asked of a
-// const renderable. Without a geometry the item's box is already the world point (by the letter
-// it went through the world matrix a second time).
+// const renderable. Without a geometry the item's box is already the world point and is not
+// moved by the world matrix a second time.
 void nObject::GetWorldMinMax(nMinMax& box) const
 {
     auto& self = const_cast<nObject&>(*this);

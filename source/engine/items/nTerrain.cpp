@@ -136,8 +136,8 @@ void nTerrain::Smooth(int32_t passes)
     ++m_revision;
 }
 
-// The last column and row take the differences towards the points before them, so the whole grid
-// has normals (by the letter the region stopped one short and left those two edges zero).
+// The last column and row take the differences towards the points before them, so the edges of
+// the grid have normals too rather than zero vectors.
 void nTerrain::ComputeNormals(int32_t column, int32_t row, int32_t columns, int32_t rows)
 {
     if (!HasHeightmap())

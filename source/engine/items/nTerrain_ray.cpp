@@ -31,8 +31,8 @@ nMinMax nTerrain::GetHeightBox() const
     return m_heightBox;
 }
 
-// A ray with no horizontal part meets the surface straight above or below its origin (by the
-// letter it stepped along its horizontal direction forever).
+// A ray with no horizontal part meets the surface straight above or below its origin; stepping
+// along its horizontal direction would never advance.
 bool nTerrain::IntersectVertical(const nVector& origin, float directionY, nVector& hit) const
 {
     const nMinMax box = GetHeightBox();

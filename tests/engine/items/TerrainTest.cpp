@@ -92,7 +92,7 @@ TEST_F(Terrain, TheTreeHasALevelPerHalvingOfTheRootStride)
     const Case cases[] = {
         {64, {{1}}},
         {256, {{4}, {2}, {1}}},
-        {32, {{1}}}, // by the letter w / 64 is 0 and a small grid had no tree to draw
+        {32, {{1}}}, // w / 64 is 0, yet a small grid draws too
         {100, {{1}}},
     };
     for (const Case& test : cases)
