@@ -18,6 +18,7 @@
 
 class nGeometry;
 class nMaterial;
+class nParticleModel;
 class nPicture;
 class nSound;
 class nTexture;
@@ -169,6 +170,8 @@ public:
     // A sound that loaded joins the current cache's sound list (a second load answers it); one
     // that failed is deleted and null answered.
     nSound* LoadSound(const char* path);
+    // A particle model from its NML file; no hook is asked about a missing file.
+    nParticleModel* LoadParticleModel(const char* path, bool bypassCache = false);
 
     // What is being loaded: loaders push their resource around reading its file.
     void PushLoadContext();

@@ -1,5 +1,7 @@
 #include "geometry/nGeometryOctreeNode.h"
 
+#include "core/math/nFrustum.h"
+#include "core/math/nMatrix4.h"
 #include "geometry/nGeometry.h"
 #include "render/nEngineServices.h"
 #include "render/nProfileScope.h"
@@ -46,6 +48,20 @@ nGeometry* nGeometryOctreeNode::NextLeaf(nGeometryOctreeNode*& cursor)
         }
     cursor = nullptr;
     return nullptr;
+}
+
+void nGeometryOctreeNode::SetVisibility(const nFrustum* frustum, const nMatrix4& matrix)
+{
+    if (!frustum || (parent && parent->flags == nFrustum::Inside))
+        flags = nFrustum::Inside;
+    else
+        flags = static_cast<uint32_t>(frustum->TestMinMax(box, &matrix));
+    if (flags == nFrustum::Outside)
+        return;
+    if (low)
+        low->SetVisibility(frustum, matrix);
+    if (high)
+        high->SetVisibility(frustum, matrix);
 }
 
 void nGeometryOctreeNode::SetupLeaves()

@@ -4,6 +4,7 @@
 #include "render/nRenderablePrimitive.h"
 
 #include <cstdint>
+#include <new>
 
 class nCamera;
 class nItem;
@@ -21,3 +22,15 @@ public:
                         int32_t pass, bool cull) = 0;
     virtual ~nRenderable() = default;
 };
+
+// Appends one entry to a draw list; an entry that cannot be allocated stays out, since the
+// renderer reads every entry the list holds.
+inline void AppendDrawEntry(nAutoList<nRenderablePrimitive*>* drawList, uint32_t kind, void* item,
+                            void* payload)
+{
+    if (!drawList)
+        return;
+    auto* entry = new (std::nothrow) nRenderablePrimitive{kind, item, payload};
+    if (entry && !drawList->PushBack(entry))
+        delete entry;
+}

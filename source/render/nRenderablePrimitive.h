@@ -3,7 +3,9 @@
 #include <cstdint>
 
 // One draw entry that a renderable adds to the renderer's draw list: kind 0 an object with one of
-// its geometries, 1 an emitter, 2 a terrain node. The payload is a pointer, not a 32-bit word.
+// its geometries (the payload an nGeometry), 1 an emitter (the payload the emitter), 2 a terrain
+// node (the payload its nTerrainPatch). The item is the drawn item. The payload is a pointer, not a
+// 32-bit word.
 struct nRenderablePrimitive
 {
     enum Kind : uint32_t

@@ -48,12 +48,13 @@ void nItem::InvalidateDescendants()
     }
 }
 
+// The bone flag stays once set: the scene unbinds a deleted item from skins only when it has it.
 void nItem::SetFlag(uint32_t bits, bool on)
 {
     if (on)
         m_flags |= bits;
     else
-        m_flags &= ~bits;
+        m_flags &= ~(bits & ~uint32_t(ItemFlagSkinBone));
     Invalidate(false);
 }
 

@@ -5,6 +5,7 @@
 nMObject::nMObject(nScene* scene) : nMItem(scene, ItemTypeObject), m_object(scene->GetEngine())
 {
     AttachItem(m_object);
+    scene->AddRenderable(&m_object, false);
 }
 
 nMObject::~nMObject()
@@ -12,10 +13,22 @@ nMObject::~nMObject()
     Retire();
 }
 
+void nMObject::SetFlag(uint32_t bits, bool on)
+{
+    if (bits & MItemFlagStatic)
+    {
+        nScene* scene = GetScene();
+        scene->RemoveRenderable(&m_object);
+        scene->AddRenderable(&m_object, on);
+    }
+    nMItem::SetFlag(bits, on);
+}
+
 bool nMObject::ParseTag(nMetaFile& file, nMetaTag& tag)
 {
-    return ParseManagedBlock(file, tag, *this, {"MObject", "Object", "Could not parse managed object. Root tag id is incorrect ("},
-                             [this](nMetaFile& f, nMetaTag& part) { m_object.ParseTag(f, part); });
+    return ParseManagedBlock(
+        file, tag, *this, {"MObject", "Object", "Could not parse managed object. Root tag id is incorrect ("},
+        [this](nMetaFile& f, nMetaTag& part) { m_object.ParseTag(f, part); });
 }
 
 nMetaTag* nMObject::SerializeTag(nMetaFile& file)

@@ -4,12 +4,16 @@
 #include "engine/items/nObject.h"
 #include "engine/items/nSceneItemPart.h"
 
-// The managed object; its file block is "MObject".
+// The managed object; its file block is "MObject". Its object is one of the scene's renderables:
+// in the tree culling system while the item is static, in the simple one otherwise.
 class nMObject : public nMItem
 {
 public:
     explicit nMObject(nScene* scene);
     ~nMObject() override;
+
+    // The static bit moves the renderable to the culling system that matches it.
+    void SetFlag(uint32_t bits, bool on) override;
 
     void Update() override {}
     void PrepareRender() override {}

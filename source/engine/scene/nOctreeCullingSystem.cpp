@@ -37,7 +37,7 @@ int SplitAxis(const nVector& extent)
 
 void nOctreeCullingSystem::Add(nRenderable* renderable)
 {
-    m_members.PushBack(renderable);
+    m_members.Add(renderable);
     m_stale = true;
 }
 
@@ -71,14 +71,14 @@ bool nOctreeCullingSystem::Rebuild()
     nPlatform& platform = nPlatform::Get();
     const uint64_t start = platform.GetClock();
     m_root.reset();
-    const uint32_t count = m_members.GetCount();
+    const uint32_t count = m_members.GetList().GetCount();
     if (count > 0)
     {
         nAutoArray<CachedNode*> records(MemCategoryGeneral);
         if (!m_cache.Resize(count) || !records.Resize(count))
             return false;
         uint32_t index = 0;
-        for (const nList<nRenderable*>::Node* node = m_members.GetHead(); node; node = node->next, ++index)
+        for (const nList<nRenderable*>::Node* node = m_members.GetList().GetHead(); node; node = node->next, ++index)
         {
             CachedNode& cached = *m_cache.At(index);
             cached.renderable = node->value;

@@ -3,6 +3,7 @@
 #include "core/base/nAutoArray.h"
 #include "core/base/nList.h"
 #include "core/math/nMinMax.h"
+#include "engine/scene/nRenderableMembers.h"
 #include "render/nRenderable.h"
 
 #include <memory>
@@ -38,7 +39,7 @@ public:
 
     void Add(nRenderable* renderable);
     void Remove(nRenderable* renderable);
-    const nList<nRenderable*>& GetMembers() const { return m_members; }
+    const nList<nRenderable*>& GetMembers() const { return m_members.GetList(); }
 
     // The root's box; left as it is while there is no tree.
     void GetWorldMinMax(nMinMax& box) const override;
@@ -62,5 +63,5 @@ private:
     bool m_stale = false;
     nAutoArray<CachedNode> m_cache{MemCategoryGeneral};
     std::unique_ptr<TreeNode> m_root;
-    nList<nRenderable*> m_members;
+    nRenderableMembers m_members;
 };

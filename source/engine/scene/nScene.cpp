@@ -4,9 +4,11 @@
 #include "engine/Quenvar.h"
 #include "engine/items/nMCamera.h"
 #include "engine/items/nMConstraint.h"
+#include "engine/items/nMEmitter.h"
 #include "engine/items/nMItem.h"
 #include "engine/items/nMLight.h"
 #include "engine/items/nMObject.h"
+#include "engine/items/nMTerrain.h"
 #include "engine/items/nTrigger.h"
 #include "engine/scene/nGroup.h"
 #include "engine/scene/nInstance.h"
@@ -150,6 +152,14 @@ void nScene::RemoveMItem(nMItem* item)
     }
     if (m_currentCamera == item->GetItem())
         m_currentCamera = nullptr;
+    // Only an item that was ever bound carries the bone flag, so emptying a large scene does not
+    // walk every object for every item.
+    if (item->GetItem()->GetFlags() & ItemFlagSkinBone)
+    {
+        nListIterator<nMObject*> objects;
+        while (nMObject* object = m_objects.Next(objects))
+            object->GetObject().UnbindItem(item->GetItem());
+    }
     m_allItems.Remove(item);
     m_activeItems.Remove(item);
     m_pendingActivate.Remove(item);
@@ -182,6 +192,12 @@ void nScene::RemoveFromKindList(nMItem* item)
         break;
     case ItemTypeInstance:
         m_instances.Remove(static_cast<nInstance*>(item));
+        break;
+    case ItemTypeEmitter:
+        m_emitters.Remove(static_cast<nMEmitter*>(item));
+        break;
+    case ItemTypeTerrain:
+        m_terrains.Remove(static_cast<nMTerrain*>(item));
         break;
     default:
         break;
@@ -277,4 +293,16 @@ nInstance* nScene::NewInstance(const char* name, const char* templatePath)
     if (instance && templatePath)
         instance->SetTemplate(templatePath);
     return Register(instance, m_instances, name, "Scene could not allocate new instance.\n");
+}
+
+nMEmitter* nScene::NewEmitter(const char* name)
+{
+    Broadcast(SceneMessageItemAdding, nullptr);
+    return Register(new nMEmitter(this), m_emitters, name, "scene could not allocate new emitter.\n");
+}
+
+nMTerrain* nScene::NewTerrain(const char* name)
+{
+    Broadcast(SceneMessageItemAdding, nullptr);
+    return Register(new nMTerrain(this), m_terrains, name, "scene could not allocate new terrain.\n");
 }

@@ -34,9 +34,12 @@ class nScene2D;
 class nTexture;
 class nMCamera;
 class nMConstraint;
+class nMEmitter;
 class nMItem;
 class nMLight;
 class nMObject;
+class nMTerrain;
+class nObject;
 class nPhysicWorld;
 class nSceneEventHandler;
 class nScriptVM;
@@ -240,6 +243,8 @@ public:
     nMConstraint* NewConstraint(const char* name);
     nTrigger* NewTrigger(const char* name);
     nInstance* NewInstance(const char* name, const char* templatePath);
+    nMEmitter* NewEmitter(const char* name);
+    nMTerrain* NewTerrain(const char* name);
     // A copy of the item through its block, under the same parent; null for kinds not copied.
     nMItem* DuplicateItem(nMItem* item);
 
@@ -267,6 +272,7 @@ public:
     nMLight* FindLight(const char* name) const;
     nTrigger* FindTrigger(const char* name) const;
     nInstance* FindInstance(const char* name) const;
+    nMEmitter* FindEmitter(const char* name) const;
     // "name" or "instance/name/...", from the parent's children when one is given.
     nMItem* FindItem(const char* path, nItem* parent = nullptr) const;
     int32_t GetItemKind(nItem* item, nMItem** managed = nullptr) const;
@@ -292,6 +298,8 @@ public:
     nList<nMLight*>& GetLights() { return m_lights; }
     nList<nTrigger*>& GetTriggers() { return m_triggers; }
     nList<nMConstraint*>& GetConstraints() { return m_constraints; }
+    nList<nMEmitter*>& GetEmitters() { return m_emitters; }
+    nList<nMTerrain*>& GetTerrains() { return m_terrains; }
 
 private:
     // Names the item, lists it with its kind and announces it.
@@ -313,6 +321,7 @@ private:
     void ReadLinks(nMetaTag& root, const nSceneUidRemap& remap);
     void ReadConstraints(nMetaTag& root, const nSceneUidRemap& remap);
     void ReadSkins(nMetaTag& root, const nSceneUidRemap& remap);
+    void ReadSkinBones(const nMetaTag& skin, nObject& object, const nSceneUidRemap& remap);
     void ReadGroups(nMetaTag& root, const nSceneUidRemap& remap, nGroup* loadGroup);
     void ReadGlobals(const nMetaTag& globals);
     void ReadPhysics(const nMetaTag& physics);
@@ -353,6 +362,8 @@ private:
     nList<nMLight*> m_lights;
     nList<nTrigger*> m_triggers;
     nList<nInstance*> m_instances;
+    nList<nMEmitter*> m_emitters;
+    nList<nMTerrain*> m_terrains;
     nList<nGroup*> m_groups;
     nList<nMConstraint*> m_constraints;
     bool m_deletionQueueKept = false;

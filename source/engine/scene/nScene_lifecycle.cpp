@@ -61,6 +61,8 @@ void nScene::DeleteContent(bool keepScripts)
     m_lights.Clear();
     m_triggers.Clear();
     m_instances.Clear();
+    m_emitters.Clear();
+    m_terrains.Clear();
     m_constraints.Clear();
     m_nextUid = 0;
     if (m_ui)

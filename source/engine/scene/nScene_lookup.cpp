@@ -3,8 +3,10 @@
 #include "core/base/nLog.h"
 #include "engine/items/nItem.h"
 #include "engine/items/nMCamera.h"
+#include "engine/items/nMEmitter.h"
 #include "engine/items/nMLight.h"
 #include "engine/items/nMObject.h"
+#include "engine/items/nMTerrain.h"
 #include "engine/items/nTrigger.h"
 #include "engine/scene/nGroup.h"
 #include "engine/scene/nInstance.h"
@@ -110,6 +112,11 @@ nInstance* nScene::FindInstance(const char* name) const
     return FindByName(m_instances, name);
 }
 
+nMEmitter* nScene::FindEmitter(const char* name) const
+{
+    return FindByName(m_emitters, name);
+}
+
 nMItem* nScene::FindItem(const char* path, nItem* parent) const
 {
     const std::string text = path ? path : "";
@@ -134,8 +141,9 @@ nMItem* nScene::FindItem(const char* path, nItem* parent) const
                 break;
             }
     }
-    else if (!((current = FindInstance(first)) || (current = FindCamera(first)) || (current = FindLight(first)) ||
-               (current = FindObject(first)) || (current = FindTrigger(first))))
+    else if (!((current = FindInstance(first)) || (current = FindCamera(first)) ||
+               (current = FindLight(first)) || (current = FindObject(first)) ||
+               (current = FindTrigger(first)) || (current = FindEmitter(first))))
         current = nullptr;
     if (!current)
     {
@@ -169,6 +177,10 @@ int32_t nScene::GetItemKind(nItem* item, nMItem** managed) const
         return ItemTypeCamera;
     if (FindKind(m_triggers, item, managed))
         return ItemTypeTrigger;
+    if (FindKind(m_emitters, item, managed))
+        return ItemTypeEmitter;
+    if (FindKind(m_terrains, item, managed))
+        return ItemTypeTerrain;
     if (FindKind(m_instances, item, managed))
         return ItemTypeInstance;
     nLogHolder::Get() << "[*] Could not locate any instance of the provided item.\n";

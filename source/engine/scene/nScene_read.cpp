@@ -8,8 +8,10 @@
 #include "engine/items/nItem.h"
 #include "engine/items/nMCamera.h"
 #include "engine/items/nMConstraint.h"
+#include "engine/items/nMEmitter.h"
 #include "engine/items/nMLight.h"
 #include "engine/items/nMObject.h"
+#include "engine/items/nMTerrain.h"
 #include "engine/items/nTrigger.h"
 #include "engine/scene/nGroup.h"
 #include "engine/scene/nInstance.h"
@@ -107,6 +109,10 @@ nMItem* nScene::CreateItemOfTag(const nString& name)
         return NewInstance("", nullptr);
     if (name == "MConstraint")
         return NewConstraint("");
+    if (name == "MEmitter")
+        return NewEmitter("");
+    if (name == "MTerrain")
+        return NewTerrain("");
     return nullptr;
 }
 
@@ -355,8 +361,6 @@ void nScene::ReadConstraints(nMetaTag& root, const nSceneUidRemap& remap)
     }
 }
 
-// Objects have no skin to bind bones to yet: a skin's object UID is still checked, so that a
-// file's errors show, and the bones wait for skinned geometry.
 void nScene::ReadSkins(nMetaTag& root, const nSceneUidRemap& remap)
 {
     const nMetaTag* skins = root.GetTag("Skins");
@@ -371,8 +375,39 @@ void nScene::ReadSkins(nMetaTag& root, const nSceneUidRemap& remap)
         if (!ReadCheckedUid(skin->GetTag("UId"), remap, uid))
             continue;
         nMItem* item = FindLoadedItem(remap, uid);
-        if (item && item->GetKind() != ItemTypeObject)
+        if (!item)
+            continue;
+        if (item->GetKind() != ItemTypeObject)
+        {
             nLogHolder::Get() << "[!] Invalid item type.\n";
+            continue;
+        }
+        nObject& object = static_cast<nMObject*>(item)->GetObject();
+        if (object.GetBoneCount() == 0)
+            continue;
+        ReadSkinBones(*skin, object, remap);
+    }
+}
+
+void nScene::ReadSkinBones(const nMetaTag& skin, nObject& object, const nSceneUidRemap& remap)
+{
+    nLog& log = nLogHolder::Get();
+    nLinkedListIterator bones;
+    while (const nMetaTag* bone = skin.GetNextChild(bones))
+    {
+        if (bone->GetName() != "Bone")
+            continue;
+        int32_t index = 0, uid = 0;
+        if (!ReadInteger(bone->GetTag("Index"), index) || !ReadInteger(bone->GetTag("UId"), uid))
+            log << "[!] Invalid bone information, incomplete bone tag.\n";
+        else if (index < 0 || uint32_t(index) >= object.GetBoneCount())
+            log << "[!] Invalid bone information, bone index out of bound.\n";
+        else if (!remap.InRange(uid))
+            log << "[!] Invalid bone information, item Uid out of bound.\n";
+        else if (nMItem* boneItem = FindLoadedItem(remap, uid))
+            object.BindBone(uint32_t(index), boneItem->GetItem());
+        else
+            log << "[!] Invalid bone information, item Uid does not exist.\n";
     }
 }
 

@@ -7,7 +7,9 @@
 #include "engine/items/nCamera.h"
 #include "engine/items/nLight.h"
 #include "engine/items/nMCamera.h"
+#include "engine/items/nMEmitter.h"
 #include "engine/items/nMLight.h"
+#include "engine/items/nMTerrain.h"
 #include "geometry/nTexture.h"
 #include "render/nRenderer.h"
 #include "script/units/nItemEventHandler.h"
@@ -109,12 +111,30 @@ void nScene::RemoveRenderable(nRenderable* renderable)
     m_octreeCulling.Remove(renderable);
 }
 
-// The culling systems hold the objects and are queued even for a renderless scene.
+// Emitters and terrains draw themselves; the culling systems hold the objects and are queued even
+// for a renderless scene.
 void nScene::RenderToQueue(uint32_t)
 {
     m_timers[TimerSendToRender].Begin();
     if (nRenderer* renderer = RendererOfEngine(m_engine))
     {
+        if (!(m_renderFlags & SceneRenderFlagRenderless))
+        {
+            const bool modeOne = IsModeOne();
+            nListIterator<nMItem*> iterator;
+            while (nMItem* item = m_activeItems.Next(iterator))
+            {
+                const int32_t kind = item->GetKind();
+                if ((kind != ItemTypeEmitter && kind != ItemTypeTerrain) ||
+                    (item->GetItem()->GetFlags() & ItemFlagInvisible) ||
+                    (modeOne && (item->GetFlags() & MItemFlagRenderHidden)))
+                    continue;
+                if (kind == ItemTypeEmitter)
+                    renderer->AddToRenderQueue(&static_cast<nMEmitter*>(item)->GetEmitter());
+                else
+                    renderer->AddToRenderQueue(&static_cast<nMTerrain*>(item)->GetTerrain());
+            }
+        }
         renderer->AddToRenderQueue(&m_simpleCulling);
         renderer->AddToRenderQueue(&m_octreeCulling);
     }

@@ -8,8 +8,10 @@
 #include "engine/items/nItemTags.h"
 #include "engine/items/nMCamera.h"
 #include "engine/items/nMConstraint.h"
+#include "engine/items/nMEmitter.h"
 #include "engine/items/nMLight.h"
 #include "engine/items/nMObject.h"
+#include "engine/items/nMTerrain.h"
 #include "engine/items/nTrigger.h"
 #include "engine/scene/nGroup.h"
 #include "engine/scene/nInstance.h"
@@ -47,6 +49,41 @@ int32_t OwnerUid(const nPhysicItem* body)
 {
     nMItem* owner = body ? dynamic_cast<nMItem*>(body->GetOwner()) : nullptr;
     return owner ? owner->GetUid() : -1;
+}
+
+// Every bound bone whose item is a managed item (of the filter group when there is one), with its
+// bind matrix.
+void WriteSkin(nMetaTag& skins, nMObject& owner, nGroup* filter)
+{
+    nObject& object = owner.GetObject();
+    nMetaTag* skin = skins.AddChild("Skin");
+    if (!skin)
+    {
+        nLogHolder::Get() << "[!] Failed to allocate skin tag.\n";
+        return;
+    }
+    skin->AddChildInt("UId", owner.GetUid());
+    for (uint32_t index = 0; index < object.GetBoneCount(); ++index)
+    {
+        nItem* boneItem = object.GetBone(index);
+        nMItem* bone = boneItem ? boneItem->GetMItem() : nullptr;
+        if (!bone || (filter && !filter->IsMember(bone)))
+            continue;
+        nMetaTag* entry = skin->AddChild("Bone");
+        if (!entry)
+        {
+            nLogHolder::Get() << "[!] Failed to allocate bone tag.\n";
+            continue;
+        }
+        entry->AddChildInt("Index", int32_t(index));
+        entry->AddChildInt("UId", bone->GetUid());
+        nMatrix4 bind;
+        if (object.GetBindMatrix(index, bind))
+            AddChildBlock(*entry, bind.Serialize("BindMatrix"));
+        else
+            nLogHolder::Get() << "[!] Failed to serialize bone n\xB0" << index << " bind matrix for object '"
+                              << owner.GetName() << "'.\n";
+    }
 }
 
 // The frequency as written: a step of 1/60 s writes 60, not the float's 59.99998.
@@ -106,6 +143,8 @@ nMetaTag* nScene::Serialize(nMetaFile& file, nGroup* filterGroup, uint32_t flags
     WriteKind(file, *items, m_lights, *this, filterGroup, flags);
     WriteKind(file, *items, m_triggers, *this, filterGroup, flags);
     WriteKind(file, *items, m_instances, *this, filterGroup, flags);
+    WriteKind(file, *items, m_emitters, *this, filterGroup, flags);
+    WriteKind(file, *items, m_terrains, *this, filterGroup, flags);
     if (flags & ImportFlagConstraint)
         WriteKind(file, *items, m_constraints, *this, filterGroup, flags);
 
@@ -131,11 +170,16 @@ nMetaTag* nScene::Serialize(nMetaFile& file, nGroup* filterGroup, uint32_t flags
         link->AddChildInt("Item", item->GetUid());
         link->AddChildInt("Link", parentItem->GetUid());
     }
-    if (!root->AddChild("Skins"))
+    nMetaTag* skins = root->AddChild("Skins");
+    if (!skins)
     {
         nLogHolder::Get() << "[!] Failed to allocate <Skins> root tag.\n";
         return nullptr;
     }
+    nListIterator<nMObject*> objects;
+    while (nMObject* object = m_objects.Next(objects))
+        if (object->GetObject().GetBoneCount() > 0 && (!filterGroup || filterGroup->IsMember(object)))
+            WriteSkin(*skins, *object, filterGroup);
     if (nMetaTag* constraints = root->AddChild("Constraints"))
     {
         nListIterator<nMConstraint*> list;

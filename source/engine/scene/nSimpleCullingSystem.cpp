@@ -4,7 +4,7 @@
 
 void nSimpleCullingSystem::GetWorldMinMax(nMinMax& box) const
 {
-    const nList<nRenderable*>::Node* node = m_members.GetHead();
+    const nList<nRenderable*>::Node* node = m_members.GetList().GetHead();
     if (!node)
         return;
     node->value->GetWorldMinMax(box);
@@ -19,7 +19,7 @@ void nSimpleCullingSystem::GetWorldMinMax(nMinMax& box) const
 void nSimpleCullingSystem::Render(nCamera* camera, nItem* viewItem,
                                   nAutoList<nRenderablePrimitive*>* drawList, int32_t pass, bool cull)
 {
-    for (const nList<nRenderable*>::Node* node = m_members.GetHead(); node; node = node->next)
+    for (const nList<nRenderable*>::Node* node = m_members.GetList().GetHead(); node; node = node->next)
         if (node->value->IsRenderable())
             node->value->Render(camera, viewItem, drawList, pass, cull);
 }

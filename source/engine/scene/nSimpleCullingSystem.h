@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/base/nList.h"
+#include "engine/scene/nRenderableMembers.h"
 #include "render/nRenderable.h"
 
 // Stands for a set of renderables in the render queue and draws every member that is ready, in
@@ -8,9 +9,10 @@
 class nSimpleCullingSystem : public nRenderable
 {
 public:
-    void Add(nRenderable* renderable) { m_members.PushBack(renderable); }
-    void Remove(nRenderable* renderable) { m_members.Remove(renderable); }
-    const nList<nRenderable*>& GetMembers() const { return m_members; }
+    void Add(nRenderable* renderable) { m_members.Add(renderable); }
+    // False when it was no member.
+    bool Remove(nRenderable* renderable) { return m_members.Remove(renderable); }
+    const nList<nRenderable*>& GetMembers() const { return m_members.GetList(); }
 
     // The union of the members' boxes; left as it is when there are none.
     void GetWorldMinMax(nMinMax& box) const override;
@@ -18,5 +20,5 @@ public:
                 bool cull) override;
 
 private:
-    nList<nRenderable*> m_members;
+    nRenderableMembers m_members;
 };

@@ -1,8 +1,10 @@
 #include "engine/Quenvar.h"
 #include "engine/items/BlockFixture.h"
 #include "engine/items/nCamera.h"
+#include "engine/items/nEmitter.h"
 #include "engine/items/nLight.h"
 #include "engine/items/nObject.h"
+#include "engine/items/nTerrain.h"
 #include "support/CapturedLog.h"
 
 #include <gtest/gtest.h>
@@ -185,7 +187,7 @@ TEST(ItemBlocks, SurviveEveryCorpusDocument)
 {
     CapturedLog log;
     Quenvar engine; // names from the corpus go through the loaders
-    for (const char* block : {"Item", "Camera", "Light", "Object"})
+    for (const char* block : {"Item", "Camera", "Light", "Object", "Emitter", "ParticleModel", "Terrain"})
         for (auto& document : CorpusBlocks(block))
         {
             nLinkedListIterator iterator;
@@ -195,6 +197,13 @@ TEST(ItemBlocks, SurviveEveryCorpusDocument)
                 nCamera camera(nullptr);
                 nLight light(&engine);
                 nObject object(&engine);
+                nEmitter emitter(&engine);
+                nTerrain terrain(&engine);
+                nParticleModel model(&engine);
+                emitter.ParseTag(*document, *root);
+                terrain.ParseTag(*document, *root);
+                model.ParseTag(*document, *root);
+                std::unique_ptr<nMetaTag>(terrain.SerializeTag(*document));
                 object.ParseTag(*document, *root);
                 item.ParseTag(*document, *root);
                 camera.ParseTag(*document, *root);

@@ -6,8 +6,10 @@
 #include "engine/items/StubPhysics.h"
 #include "engine/items/nMCamera.h"
 #include "engine/items/nMConstraint.h"
+#include "engine/items/nMEmitter.h"
 #include "engine/items/nMLight.h"
 #include "engine/items/nMObject.h"
+#include "engine/items/nMTerrain.h"
 #include "engine/items/nTrigger.h"
 #include "script/units/nScriptUnit.h"
 
@@ -182,10 +184,12 @@ TEST_F(ManagedBlock, EnvelopesReadBackTheirParts)
 TEST_F(ManagedBlock, EveryReaderSurvivesTheCorpus)
 {
     scene->SetPhysicWorld(new StubPhysicWorld());
-    std::vector<nMItem*> items = {scene->NewCamera("C"), scene->NewObject("O"),
-                                  scene->NewLight("L", LightTypePoint, 0.5f), scene->NewTrigger("T"),
-                                  scene->NewConstraint("K")};
-    for (const char* block : {"MCamera", "MObject", "MLight", "Trigger", "MConstraint", "MItem"})
+    std::vector<nMItem*> items = {
+        scene->NewCamera("C"),  scene->NewObject("O"),     scene->NewLight("L", LightTypePoint, 0.5f),
+        scene->NewTrigger("T"), scene->NewConstraint("K"), scene->NewEmitter("E"),
+        scene->NewTerrain("G")};
+    for (const char* block :
+         {"MCamera", "MObject", "MLight", "Trigger", "MConstraint", "MItem", "MEmitter", "MTerrain"})
         for (auto& document : CorpusBlocks(block))
         {
             nLinkedListIterator iterator;

@@ -162,3 +162,20 @@ TEST_F(CullingSystems, EveryMembershipChangeRebuildsBeforeTheNextDraw)
     EXPECT_EQ(system.GetRoot(), nullptr);
     EXPECT_EQ(CountRebuilds(), 3u);
 }
+
+TEST_F(CullingSystems, AMemberAddedTwiceIsDrawnTwiceAndLeavesOneAtATime)
+{
+    nSimpleCullingSystem system;
+    RecordingRenderable& first = Make("first", CubeAt(0.0f, 0.0f, 10.0f));
+    RecordingRenderable& twice = Make("twice", CubeAt(1.0f, 0.0f, 10.0f));
+    system.Add(&twice);
+    system.Add(&first);
+    system.Add(&twice);
+    EXPECT_FALSE(system.Remove(&Make("stranger", CubeAt(0.0f, 0.0f, 10.0f))));
+    EXPECT_TRUE(system.Remove(&twice)); // the first of the two
+    system.Render(&camera, nullptr, nullptr, 0, true);
+    EXPECT_EQ(DrawnNames(), (std::vector<std::string>{"first", "twice"}));
+    EXPECT_TRUE(system.Remove(&twice));
+    EXPECT_FALSE(system.Remove(&twice));
+    EXPECT_EQ(system.GetMembers().GetCount(), 1u);
+}
