@@ -28,9 +28,15 @@ bool nRaytracer::SetSettings(const nRaytracerSettings& settings)
 {
     m_settings = settings;
     bool result = true;
-    for (uint32_t index = 0; index < SampleSetCount; ++index)
+    for (uint32_t index = 0; index < SampleSetCount && result; ++index)
         result = GenerateSampleSet(index);
-    return result;
+    if (result)
+        return true;
+    // No set is left half made: gathers and occlusion then find no directions.
+    for (SampleSet& set : m_sampleSets)
+        set.directions.Free();
+    nLogHolder::Get() << "[!] failed to allocate vector spread.\n";
+    return false;
 }
 
 // Rings of directions around the set's axis (z of the frame nMatrix3::FromDirection makes): ring r
@@ -42,10 +48,7 @@ bool nRaytracer::GenerateSampleSet(uint32_t index)
     const int32_t side = m_settings.sampleSetSideCount;
     if (side > MaxSampleSetSide || !directions.Resize(0) ||
         !directions.ResizeForOverwrite(side > 0 ? uint32_t(side * side) : 0))
-    {
-        nLogHolder::Get() << "[!] failed to allocate vector spread.\n";
         return false;
-    }
     if (side <= 0)
         return true;
     nRaytracerRandom random(index);
