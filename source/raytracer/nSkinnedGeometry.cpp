@@ -9,6 +9,7 @@
 namespace
 {
 // The vertex carried by each of its bones, weighed; a vertex no bone moves stays where it is.
+// Directions come out unnormalised.
 nVector Blend(const nSkinWeight* weight, const nMatrix4* matrices, uint32_t count, const nVector& value,
               bool isPoint)
 {
@@ -29,7 +30,8 @@ nVector Blend(const nSkinWeight* weight, const nMatrix4* matrices, uint32_t coun
         sum += moved * weight->weights[k];
         total += weight->weights[k];
     }
-    return total != 0.0f ? sum : value;
+    // Weights of bones without a matrix are left out, so the others place the vertex alone.
+    return total != 0.0f ? sum * (1.0f / total) : value;
 }
 
 template <typename T> bool CopyArray(nAutoArray<T>& target, const nAutoArray<T>& source)
