@@ -159,14 +159,14 @@ bool IGeometryBIH::IsDoubleSided(uint32_t materialSlot) const
     return material && (material->renderFlags & MaterialDoubleSided);
 }
 
-void IGeometryBIH::TestLeaf(const nBIHNode& leaf, float tNear, float tFar, nBIHState& state,
+void IGeometryBIH::TestLeaf(const nBIHLeaf& leaf, float tNear, float tFar, nBIHState& state,
                             nGeometryHit& hit) const
 {
-    const uint32_t start = GetLeafStart(leaf);
+    const uint32_t start = leaf.first;
     const uint32_t* indices = GetIndices();
     const float o[3] = {state.origin.x, state.origin.y, state.origin.z};
     const float d[3] = {state.direction.x, state.direction.y, state.direction.z};
-    for (uint32_t i = start; i < start + leaf.leaf.count; ++i)
+    for (uint32_t i = start; i < start + leaf.count; ++i)
     {
         const PolygonRecord& record = *m_records.At(i);
         if (record.triangleCount == 0)
@@ -178,7 +178,13 @@ void IGeometryBIH::TestLeaf(const nBIHNode& leaf, float tNear, float tFar, nBIHS
         if (denom == 0.0f || std::isnan(denom))
             continue;
         const float* p0 = record.corner;
-        const float t = (n[0] * (p0[0] - o[0]) + n[1] * (p0[1] - o[1]) + n[2] * (p0[2] - o[2])) / denom;
+        const float along = n[0] * (p0[0] - o[0]) + n[1] * (p0[1] - o[1]) + n[2] * (p0[2] - o[2]);
+        // The range test by products first: the division is only worth it for a plane in range.
+        const float limit = hit.hit && hit.distance < tFar ? hit.distance : tFar;
+        if (denom > 0.0f ? (along < tNear * denom || along > limit * denom)
+                         : (along > tNear * denom || along < limit * denom))
+            continue;
+        const float t = along / denom;
         if (hit.hit && hit.distance <= t)
             continue;
         if (!(t >= tNear && t <= tFar))
@@ -212,7 +218,7 @@ void IGeometryBIH::TestLeaf(const nBIHNode& leaf, float tNear, float tFar, nBIHS
     }
 }
 
-void IGeometryBIH::IntersectLeaf(const nBIHNode& leaf, float tNear, float tFar, nBIHState& state, void* user)
+void IGeometryBIH::IntersectLeaf(const nBIHLeaf& leaf, float tNear, float tFar, nBIHState& state, void* user)
 {
     if (user)
         TestLeaf(leaf, tNear, tFar, state, *static_cast<nGeometryHit*>(user));
@@ -224,6 +230,6 @@ void IGeometryBIH::IntersectRay(nBIHState& state, nGeometryHit& hit, const nVect
     hit.origin = origin;
     hit.direction = direction;
     Traverse(state, origin, direction, maxDistance,
-             [this, &hit](const nBIHNode& leaf, float tNear, float tFar, nBIHState& walk)
+             [this, &hit](const nBIHLeaf& leaf, float tNear, float tFar, nBIHState& walk)
              { TestLeaf(leaf, tNear, tFar, walk, hit); });
 }

@@ -34,7 +34,7 @@ public:
     bool BuildFromGeometry(nGeometry* geometry);
     void Clear() override;
     // Records hits in the nGeometryHit that user points to.
-    void IntersectLeaf(const nBIHNode& leaf, float tNear, float tFar, nBIHState& state, void* user) override;
+    void IntersectLeaf(const nBIHLeaf& leaf, float tNear, float tFar, nBIHState& state, void* user) override;
 
     // The nearest hit along the ray, the walk's state kept by the caller.
     void IntersectRay(nBIHState& state, nGeometryHit& hit, const nVector& origin, const nVector& direction,
@@ -42,7 +42,7 @@ public:
     const nGeometry* GetGeometry() const { return m_geometry; }
 
 private:
-    void TestLeaf(const nBIHNode& leaf, float tNear, float tFar, nBIHState& state, nGeometryHit& hit) const;
+    void TestLeaf(const nBIHLeaf& leaf, float tNear, float tFar, nBIHState& state, nGeometryHit& hit) const;
     bool IsDoubleSided(uint32_t materialSlot) const;
 
     const nGeometry* m_geometry = nullptr;

@@ -34,14 +34,16 @@ uint32_t ElapsedMilliseconds(uint64_t start)
 }
 } // namespace
 
-nBIH::nBIH(uint32_t leafLimit) : m_leafLimit(leafLimit), m_indices(MemCategoryGeometry) {}
+nBIH::nBIH(uint32_t leafLimit)
+    : m_leafLimit(leafLimit), m_nodes(MemCategoryGeometry), m_indices(MemCategoryGeometry)
+{
+}
 
 nBIH::~nBIH() = default;
 
 void nBIH::Clear()
 {
-    uint32_t ignored = 0;
-    m_root.MakeLeaf(nullptr, 0, ignored);
+    m_nodes.Free();
     m_indices.Free();
     m_rootBox = nMinMax(nVector(0.0f, 0.0f, 0.0f, 1.0f), nVector(0.0f, 0.0f, 0.0f, 1.0f));
     m_nodeCount = 0;
@@ -54,7 +56,7 @@ bool nBIH::Build(uint32_t count, const nMinMax* boxes)
     nLogHolder::Get() << "Building bounding interval hierarchy BIH...\n";
     const uint64_t start = nPlatform::Get().GetClock();
     nBIH::Clear(); // only the hierarchy: a derived one keeps what it prepared for its items
-    if (count == 0 || !boxes)
+    if (count == 0 || !boxes || count > MaxItems)
         return false;
     if (!m_indices.ResizeForOverwrite(count))
     {
@@ -74,11 +76,20 @@ bool nBIH::Build(uint32_t count, const nMinMax* boxes)
     box.max.w = 1.0f;
     m_rootBox = box;
     m_nodeCount = 1;
-    if (!Split(m_root, box, boxes, 0, count, 0))
+    nBIHNode root;
+    if (!Split(root, box, boxes, 0, count, 0))
     {
         nBIH::Clear();
         return false;
     }
+    if (!m_nodes.ResizeForOverwrite(m_nodeCount))
+    {
+        nLogHolder::Get() << "[!] Failed to allocate BIH root node.\n";
+        nBIH::Clear();
+        return false;
+    }
+    uint32_t next = 1;
+    Flatten(root, 0, next);
     nLogHolder::Get() << "Done in " << ElapsedMilliseconds(start) << "ms. " << m_nodeCount << " nodes, "
                       << m_leafCount << " leaves, depth = " << m_maxDepth << ".\n";
     return true;
@@ -132,11 +143,28 @@ bool nBIH::Split(nBIHNode& node, nMinMax box, const nMinMax* boxes, uint32_t fir
            Split(node.split.children[1], upperBox, boxes, left, count - leftCount, depth + 1);
 }
 
+// Depth first, the two children of a split side by side.
+void nBIH::Flatten(const nBIHNode& node, uint32_t index, uint32_t& next)
+{
+    nBIHFlatNode& flat = *m_nodes.At(index);
+    if (node.IsLeaf())
+    {
+        const uint32_t first = node.leaf.firstItem ? uint32_t(node.leaf.firstItem - m_indices.GetData()) : 0;
+        flat = nBIHFlatNode{first << 2 | BIHNodeLeaf, 0.0f, 0.0f, node.leaf.count};
+        return;
+    }
+    const uint32_t children = next;
+    next += 2;
+    flat = nBIHFlatNode{children << 2 | node.kind, node.split.leftClip, node.split.rightClip, 0};
+    Flatten(node.split.children[0], children, next);
+    Flatten(node.split.children[1], children + 1, next);
+}
+
 void nBIH::Intersect(nBIHState& state, const nVector& origin, const nVector& direction, float maxDistance,
                      void* user)
 {
     Traverse(state, origin, direction, maxDistance,
-             [this, user](const nBIHNode& leaf, float tNear, float tFar, nBIHState& walk)
+             [this, user](const nBIHLeaf& leaf, float tNear, float tFar, nBIHState& walk)
              { IntersectLeaf(leaf, tNear, tFar, walk, user); });
 }
 

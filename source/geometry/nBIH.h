@@ -17,7 +17,7 @@ struct nBIHState
 
     struct Entry
     {
-        const nBIHNode* node;
+        uint32_t node;
         float tNear;
         float tFar;
     };
@@ -41,16 +41,40 @@ struct nBIHState
     }
 };
 
+// One node of a built hierarchy, as a walk reads it: 16 bytes, the two children of a split next to
+// each other in the node array.
+struct nBIHFlatNode
+{
+    uint32_t kindAndIndex; // low 2 bits: split axis or 3 for a leaf; above: first child or first item
+    float leftClip;
+    float rightClip;
+    uint32_t count; // items of a leaf
+
+    uint32_t GetKind() const { return kindAndIndex & 3u; }
+    uint32_t GetIndex() const { return kindAndIndex >> 2; }
+    bool IsLeaf() const { return GetKind() == BIHNodeLeaf; }
+};
+
+// The items of a leaf: a run of the hierarchy's index array.
+struct nBIHLeaf
+{
+    uint32_t first;
+    uint32_t count;
+};
+
 // A bounding interval hierarchy over boxes: each split node keeps, on one axis, the largest
 // extent of its lower items and the smallest of its upper items, so the two children may overlap
 // or leave a gap. Item indices are reordered so that every leaf names one run of them. Derived
-// hierarchies say what an item is through their leaf test.
+// hierarchies say what an item is through their leaf test. The build makes a tree of nBIHNode and
+// lays it out in one array, the form walks read.
 class nBIH
 {
 public:
     static constexpr uint32_t DefaultLeafLimit = 8;
     static constexpr uint32_t MaxDepth = 64;
     static constexpr float ClipMargin = 0.0001f;
+    // Item and node indices share a word with the node kind.
+    static constexpr uint32_t MaxItems = 1u << 29;
 
     explicit nBIH(uint32_t leafLimit = DefaultLeafLimit);
     nBIH(const nBIH&) = delete;
@@ -59,7 +83,7 @@ public:
 
     // Tests the leaf's items against the ray between tNear and tFar. What it finds goes to the
     // caller's record through user; a hit it reports to the state prunes the rest of the walk.
-    virtual void IntersectLeaf(const nBIHNode& leaf, float tNear, float tFar, nBIHState& state, void* user) = 0;
+    virtual void IntersectLeaf(const nBIHLeaf& leaf, float tNear, float tFar, nBIHState& state, void* user) = 0;
     // False for no items or when memory runs out; the hierarchy is then empty.
     virtual bool Build(uint32_t count, const nMinMax* boxes);
     // A walk that calls IntersectLeaf on every leaf the ray reaches; a positive maxDistance
@@ -75,16 +99,12 @@ public:
 
     uint32_t GetLeafLimit() const { return m_leafLimit; }
     const nMinMax& GetRootBox() const { return m_rootBox; }
-    const nBIHNode& GetRoot() const { return m_root; }
-    bool IsBuilt() const { return m_indices.GetCount() != 0; }
+    bool IsBuilt() const { return m_nodes.GetCount() != 0; }
+    // Node 0 is the root.
+    const nBIHFlatNode& GetNode(uint32_t index) const { return *m_nodes.At(index); }
     uint32_t GetNodeCount() const { return m_nodeCount; }
     uint32_t GetLeafCount() const { return m_leafCount; }
     uint32_t GetMaxDepth() const { return m_maxDepth; }
-    // The position of a leaf's first item in the index array.
-    uint32_t GetLeafStart(const nBIHNode& leaf) const
-    {
-        return leaf.leaf.firstItem ? uint32_t(leaf.leaf.firstItem - m_indices.GetData()) : 0;
-    }
     const uint32_t* GetIndices() const { return m_indices.GetData(); }
 
     // The part of the ray inside the box, from 0 on: false when it misses.
@@ -94,10 +114,11 @@ public:
 private:
     bool Split(nBIHNode& node, nMinMax box, const nMinMax* boxes, uint32_t first, uint32_t count,
                uint32_t depth);
+    void Flatten(const nBIHNode& node, uint32_t index, uint32_t& next);
 
     uint32_t m_leafLimit;
     nMinMax m_rootBox{nVector(0.0f, 0.0f, 0.0f, 1.0f), nVector(0.0f, 0.0f, 0.0f, 1.0f)};
-    nBIHNode m_root;
+    nAutoArray<nBIHFlatNode> m_nodes;
     nAutoArray<uint32_t> m_indices;
     uint32_t m_nodeCount = 0;
     uint32_t m_leafCount = 0;
@@ -133,7 +154,8 @@ void nBIH::Traverse(nBIHState& state, const nVector& origin, const nVector& dire
     for (int axis = 0; axis < 3; ++axis)
         inverse[axis] = d[axis] != 0.0f ? 1.0f / d[axis] : 0.0f;
 
-    const nBIHNode* node = &m_root;
+    const nBIHFlatNode* nodes = m_nodes.GetData();
+    uint32_t current = 0;
     for (;;)
     {
         // After a hit a node is worth a visit only when it starts before the hit.
@@ -141,37 +163,36 @@ void nBIH::Traverse(nBIHState& state, const nVector& origin, const nVector& dire
         if (!skip)
         {
             ++state.steps;
-            if (node->kind == BIHNodeLeaf)
-                leafTest(*node, tNear, tFar, state);
+            const nBIHFlatNode& node = nodes[current];
+            const uint32_t axis = node.GetKind();
+            if (axis == BIHNodeLeaf)
+                leafTest(nBIHLeaf{node.GetIndex(), node.count}, tNear, tFar, state);
             else
             {
-                const int axis = node->kind;
-                const nBIHNode* children = node->split.children;
-                const float leftClip = node->split.leftClip;
-                const float rightClip = node->split.rightClip;
+                const uint32_t children = node.GetIndex();
                 if (d[axis] == 0.0f)
                 {
                     const float position = o[axis];
-                    if (position < leftClip)
+                    if (position < node.leftClip)
                     {
-                        if (position > rightClip && state.stackSize < nBIHState::StackCapacity)
-                            state.stack[state.stackSize++] = {&children[1], tNear, tFar};
-                        node = &children[0];
+                        if (position > node.rightClip && state.stackSize < nBIHState::StackCapacity)
+                            state.stack[state.stackSize++] = {children + 1, tNear, tFar};
+                        current = children;
                         continue;
                     }
-                    if (position > rightClip)
+                    if (position > node.rightClip)
                     {
-                        node = &children[1];
+                        current = children + 1;
                         continue;
                     }
                 }
                 else
                 {
-                    const float tLeft = (leftClip - o[axis]) * inverse[axis];
-                    const float tRight = (rightClip - o[axis]) * inverse[axis];
+                    const float tLeft = (node.leftClip - o[axis]) * inverse[axis];
+                    const float tRight = (node.rightClip - o[axis]) * inverse[axis];
                     const bool forward = d[axis] > 0.0f;
-                    const nBIHNode* nearChild = forward ? &children[0] : &children[1];
-                    const nBIHNode* farChild = forward ? &children[1] : &children[0];
+                    const uint32_t nearChild = forward ? children : children + 1;
+                    const uint32_t farChild = forward ? children + 1 : children;
                     const float tExit = forward ? tLeft : tRight;
                     const float tEnter = forward ? tRight : tLeft;
                     if (tExit > tNear)
@@ -180,14 +201,14 @@ void nBIH::Traverse(nBIHState& state, const nVector& origin, const nVector& dire
                             state.stack[state.stackSize++] = {farChild, tEnter > tNear ? tEnter : tNear, tFar};
                         if (tExit < tFar)
                             tFar = tExit;
-                        node = nearChild;
+                        current = nearChild;
                         continue;
                     }
                     if (tFar > tEnter)
                     {
                         if (tEnter > tNear)
                             tNear = tEnter;
-                        node = farChild;
+                        current = farChild;
                         continue;
                     }
                 }
@@ -196,7 +217,7 @@ void nBIH::Traverse(nBIHState& state, const nVector& origin, const nVector& dire
         if (state.stackSize == 0)
             return;
         const nBIHState::Entry& next = state.stack[--state.stackSize];
-        node = next.node;
+        current = next.node;
         tNear = next.tNear;
         tFar = next.tFar;
     }

@@ -14,7 +14,8 @@ constexpr float DeterminantEpsilon = 1e-6f;
 } // namespace
 
 nGeometryKDTree::nGeometryKDTree()
-    : m_nodes(MemCategoryGeometry), m_vertices(MemCategoryGeometry), m_triangles(MemCategoryGeometry),
+    : m_nodes(MemCategoryGeometry), m_descent(MemCategoryGeometry), m_vertices(MemCategoryGeometry),
+      m_triangles(MemCategoryGeometry),
       m_triangleVertices(MemCategoryGeometry), m_leafTriangles(MemCategoryGeometry)
 {
 }
@@ -26,6 +27,7 @@ void nGeometryKDTree::Clear()
     m_geometry = nullptr;
     m_triangleCount = 0;
     m_nodes.Free();
+    m_descent.Free();
     m_vertices.Free();
     m_triangles.Free();
     m_triangleVertices.Free();
@@ -68,13 +70,19 @@ void nGeometryKDTree::Intersect(nGeometryHit& hit, const nVector& origin, const 
     for (uint32_t guard = 0; current != NoNode && guard <= m_nodes.GetCount(); ++guard)
     {
         const float point[3] = {o[0] + d[0] * t, o[1] + d[1] * t, o[2] + d[2] * t};
-        const Node* node = m_nodes.At(uint32_t(current));
-        while (!node->leaf)
+        const DescentNode* descent = m_descent.GetData();
+        uint32_t index = uint32_t(current);
+        for (;;)
         {
-            const float p = point[node->axis];
-            const bool left = p < node->split || (p == node->split && d[node->axis] < 0.0f);
-            node = m_nodes.At(uint32_t(left ? node->left : node->right));
+            const DescentNode& step = descent[index];
+            const uint32_t axis = step.word >> 30;
+            if (axis == DescentLeaf)
+                break;
+            const float p = point[axis];
+            const bool left = p < step.split || (p == step.split && d[axis] < 0.0f);
+            index = (step.word & DescentIndexMask) + (left ? 0u : 1u);
         }
+        const Node* node = m_nodes.At(index);
         for (uint32_t i = 0; i < node->triangleCount; ++i)
         {
             const uint32_t polygon = *m_leafTriangles.At(node->firstTriangle + i);

@@ -50,6 +50,17 @@ public:
     const Node& GetNode(uint32_t index) const { return *m_nodes.At(index); }
 
 private:
+    // What the descent to a leaf reads of a node, 8 bytes: the split position, and in one word
+    // the kind (split axis, or 3 for a leaf) over 2 bits and the index of the lower child (the
+    // upper one follows it) or, for a leaf, of the leaf itself.
+    struct DescentNode
+    {
+        float split;
+        uint32_t word;
+    };
+    static constexpr uint32_t DescentLeaf = 3;
+    static constexpr uint32_t DescentIndexMask = (1u << 30) - 1;
+
     // A triangle's first corner and its two edges from it, as the hit test reads them.
     struct Triangle
     {
@@ -64,6 +75,7 @@ private:
 
     uint32_t m_triangleCount = 0;
     nAutoArray<Node> m_nodes;
+    nAutoArray<DescentNode> m_descent;
     nAutoArray<nVector> m_vertices;
     nAutoArray<Triangle> m_triangles;         // per polygon; unused for polygons that are not triangles
     nAutoArray<uint32_t> m_triangleVertices;  // three per polygon

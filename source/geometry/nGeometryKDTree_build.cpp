@@ -327,7 +327,9 @@ bool nGeometryKDTree::Build(nGeometry* geometry)
     }
     Builder builder(*this, m_triangleCount);
     builder.Run(boxMin, boxMax, std::move(triangles));
-    if (!m_nodes.ResizeForOverwrite(uint32_t(builder.m_nodes.size())) ||
+    const size_t nodeCount = builder.m_nodes.size();
+    if (nodeCount > DescentIndexMask || !m_nodes.ResizeForOverwrite(uint32_t(nodeCount)) ||
+        !m_descent.ResizeForOverwrite(uint32_t(nodeCount)) ||
         !m_leafTriangles.ResizeForOverwrite(uint32_t(builder.m_leafTriangles.size())))
     {
         nLogHolder::Get() << "[!] Failed to allocate KD-Tree nodes.\n";
@@ -335,6 +337,12 @@ bool nGeometryKDTree::Build(nGeometry* geometry)
         return false;
     }
     std::copy(builder.m_nodes.begin(), builder.m_nodes.end(), m_nodes.GetData());
+    for (uint32_t i = 0; i < nodeCount; ++i)
+    {
+        const Node& node = *m_nodes.At(i);
+        *m_descent.At(i) = node.leaf ? DescentNode{0.0f, DescentLeaf << 30 | i}
+                                     : DescentNode{node.split, uint32_t(node.axis) << 30 | uint32_t(node.left)};
+    }
     std::copy(builder.m_leafTriangles.begin(), builder.m_leafTriangles.end(), m_leafTriangles.GetData());
     m_geometry = geometry;
     const nPlatform& platform = nPlatform::Get();

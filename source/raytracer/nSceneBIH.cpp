@@ -236,10 +236,10 @@ void nSceneBIH::Refresh()
     }
 }
 
-void nSceneBIH::TestLeaf(const nBIHNode& leaf, nBIHState& state, nRaytracerHit& hit, float maxDistance) const
+void nSceneBIH::TestLeaf(const nBIHLeaf& leaf, nBIHState& state, nRaytracerHit& hit, float maxDistance) const
 {
-    const uint32_t* indices = GetIndices() + GetLeafStart(leaf);
-    for (uint32_t i = 0; i < leaf.leaf.count; ++i)
+    const uint32_t* indices = GetIndices() + leaf.first;
+    for (uint32_t i = 0; i < leaf.count; ++i)
     {
         const nRaytracerObject& object = *m_objects.At(indices[i]);
         if (!object.tree)
@@ -282,7 +282,7 @@ void nSceneBIH::TestLeaf(const nBIHNode& leaf, nBIHState& state, nRaytracerHit& 
     }
 }
 
-void nSceneBIH::IntersectLeaf(const nBIHNode& leaf, float, float, nBIHState& state, void* user)
+void nSceneBIH::IntersectLeaf(const nBIHLeaf& leaf, float, float, nBIHState& state, void* user)
 {
     if (user)
         TestLeaf(leaf, state, *static_cast<nRaytracerHit*>(user), -1.0f);
@@ -301,6 +301,6 @@ void nSceneBIH::TraceRay(nRaytracerHit& hit, const nVector& origin, const nVecto
     nBIHState state;
     state.closestHit = closest;
     Traverse(state, origin, direction, maxDistance,
-             [this, &hit, maxDistance](const nBIHNode& leaf, float, float, nBIHState& walk)
+             [this, &hit, maxDistance](const nBIHLeaf& leaf, float, float, nBIHState& walk)
              { TestLeaf(leaf, walk, hit, maxDistance); });
 }

@@ -40,7 +40,7 @@ public:
     ~nSceneBIH() override;
 
     // Records hits in the nRaytracerHit that user points to.
-    void IntersectLeaf(const nBIHNode& leaf, float tNear, float tFar, nBIHState& state, void* user) override;
+    void IntersectLeaf(const nBIHLeaf& leaf, float tNear, float tFar, nBIHState& state, void* user) override;
     void Clear() override;
 
     // The scene's objects, then those of instances whose template is not part of the scene yet.
@@ -75,7 +75,7 @@ public:
     uint64_t rayCount = 0;
 
 private:
-    void TestLeaf(const nBIHNode& leaf, nBIHState& state, nRaytracerHit& hit, float maxDistance) const;
+    void TestLeaf(const nBIHLeaf& leaf, nBIHState& state, nRaytracerHit& hit, float maxDistance) const;
 
     nScene* m_scene = nullptr;
     nAutoArray<nRaytracerObject> m_objects;

@@ -21,10 +21,10 @@ class CountingBIH : public nBIH
 {
 public:
     using nBIH::nBIH;
-    void IntersectLeaf(const nBIHNode& leaf, float, float, nBIHState&, void*) override
+    void IntersectLeaf(const nBIHLeaf& leaf, float, float, nBIHState&, void*) override
     {
         ++leaves;
-        items += leaf.leaf.count;
+        items += leaf.count;
     }
     uint32_t leaves = 0;
     uint32_t items = 0;
@@ -126,7 +126,7 @@ TEST_F(GeometryTreeTest, HierarchySplitsNineBoxesAndKeepsEightInOneLeaf)
         CountingBIH bih;
         const std::vector<nMinMax> boxes = BoxesAlongX(count, 1.0f);
         ASSERT_TRUE(bih.Build(count, boxes.data()));
-        EXPECT_EQ(bih.GetRoot().IsLeaf(), count == 8) << count;
+        EXPECT_EQ(bih.GetNode(0).IsLeaf(), count == 8) << count;
         EXPECT_EQ(bih.GetNodeCount(), count == 8 ? 1u : 3u) << count;
         EXPECT_EQ(bih.GetLeafCount(), count == 8 ? 1u : 2u) << count;
         ExpectVector(bih.GetRootBox().min, -0.0001f, -0.0001f, -0.0001f);
@@ -153,9 +153,9 @@ TEST_F(GeometryTreeTest, ARayInTheGapBetweenTheClipsVisitsNeitherChild)
     const std::vector<nMinMax> boxes = BoxesAlongX(9, 0.5f);
     CountingBIH bih;
     ASSERT_TRUE(bih.Build(9, boxes.data()));
-    ASSERT_FALSE(bih.GetRoot().IsLeaf());
-    EXPECT_FLOAT_EQ(bih.GetRoot().split.leftClip, 4.5001f);
-    EXPECT_FLOAT_EQ(bih.GetRoot().split.rightClip, 4.9999f);
+    ASSERT_FALSE(bih.GetNode(0).IsLeaf());
+    EXPECT_FLOAT_EQ(bih.GetNode(0).leftClip, 4.5001f);
+    EXPECT_FLOAT_EQ(bih.GetNode(0).rightClip, 4.9999f);
     nBIHState state;
     bih.Intersect(state, nVector(4.7f, -1.0f, 0.5f), nVector(0, 1, 0), -1.0f, nullptr);
     EXPECT_EQ(bih.leaves, 0u);
