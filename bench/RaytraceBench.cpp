@@ -124,8 +124,10 @@ const std::vector<Ray>& Rays(bool coherent)
         }
         else
         {
-            const nVector origin = nVector(unit(random), unit(random), unit(random)).Normalized() * (3.0f * Scale);
-            const nVector target = nVector(unit(random) * 1.4f, unit(random) * 1.4f, unit(random) * 0.45f) * Scale;
+            const nVector origin =
+                nVector(unit(random), unit(random), unit(random)).Normalized() * (3.0f * Scale);
+            const nVector target =
+                nVector(unit(random) * 1.4f, unit(random) * 1.4f, unit(random) * 0.45f) * Scale;
             set.push_back({origin, (target - origin).Normalized()});
         }
     }
@@ -297,7 +299,8 @@ void BM_Frame(benchmark::State& state)
         rays += raytracer.GetRayCount();
     }
     state.counters["Ray/s"] = double(rays) / seconds;
-    state.counters["workers"] = state.range(0) ? double(nPlatform::Get().GetJobQueue().GetWorkerCount()) : 1.0;
+    state.counters["workers"] =
+        state.range(0) ? double(nPlatform::Get().GetJobQueue().GetWorkerCount()) : 1.0;
     raytracer.ClearScene();
     scene->Release();
 }

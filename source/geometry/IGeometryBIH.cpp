@@ -21,7 +21,8 @@ float Axis(const nVector& v, uint32_t axis)
 bool PolygonIsUsable(const nGeometry& geometry, uint32_t polygon)
 {
     const nPolygon& record = *geometry.polygons.At(polygon);
-    if (record.bindingCount < 3 || uint64_t(record.firstBinding) + record.bindingCount > geometry.bindings.GetCount())
+    if (record.bindingCount < 3 ||
+        uint64_t(record.firstBinding) + record.bindingCount > geometry.bindings.GetCount())
         return false;
     const uint32_t* corners = geometry.GetPolygonBindings(polygon);
     for (uint32_t c = 0; c < record.bindingCount; ++c)
@@ -200,7 +201,8 @@ void IGeometryBIH::TestLeaf(const nBIHLeaf& leaf, float tNear, float tFar, nBIHS
             const float beta = c[1] * a + c[0] * b;
             const float gamma = c[3] * b + c[2] * a;
             const float alpha = 1.0f - beta - gamma;
-            if (beta >= BarycentricTolerance && gamma >= BarycentricTolerance && alpha >= BarycentricTolerance)
+            if (beta >= BarycentricTolerance && gamma >= BarycentricTolerance &&
+                alpha >= BarycentricTolerance)
             {
                 hit.hit = 1;
                 hit.distance = t;
@@ -224,8 +226,8 @@ void IGeometryBIH::IntersectLeaf(const nBIHLeaf& leaf, float tNear, float tFar, 
         TestLeaf(leaf, tNear, tFar, state, *static_cast<nGeometryHit*>(user));
 }
 
-void IGeometryBIH::IntersectRay(nBIHState& state, nGeometryHit& hit, const nVector& origin, const nVector& direction,
-                                float maxDistance) const
+void IGeometryBIH::IntersectRay(nBIHState& state, nGeometryHit& hit, const nVector& origin,
+                                const nVector& direction, float maxDistance) const
 {
     hit.origin = origin;
     hit.direction = direction;

@@ -168,7 +168,8 @@ void nBIH::Intersect(nBIHState& state, const nVector& origin, const nVector& dir
              { IntersectLeaf(leaf, tNear, tFar, walk, user); });
 }
 
-bool nBIH::ClipRay(const nMinMax& box, const nVector& origin, const nVector& direction, float& tNear, float& tFar)
+bool nBIH::ClipRay(const nMinMax& box, const nVector& origin, const nVector& direction, float& tNear,
+                   float& tFar)
 {
     const float o[3] = {origin.x, origin.y, origin.z};
     const float d[3] = {direction.x, direction.y, direction.z};

@@ -83,13 +83,14 @@ public:
 
     // Tests the leaf's items against the ray between tNear and tFar. What it finds goes to the
     // caller's record through user; a hit it reports to the state prunes the rest of the walk.
-    virtual void IntersectLeaf(const nBIHLeaf& leaf, float tNear, float tFar, nBIHState& state, void* user) = 0;
+    virtual void IntersectLeaf(const nBIHLeaf& leaf, float tNear, float tFar, nBIHState& state,
+                               void* user) = 0;
     // False for no items or when memory runs out; the hierarchy is then empty.
     virtual bool Build(uint32_t count, const nMinMax* boxes);
     // A walk that calls IntersectLeaf on every leaf the ray reaches; a positive maxDistance
     // limits the ray.
-    virtual void Intersect(nBIHState& state, const nVector& origin, const nVector& direction, float maxDistance,
-                           void* user);
+    virtual void Intersect(nBIHState& state, const nVector& origin, const nVector& direction,
+                           float maxDistance, void* user);
     virtual void Clear();
 
     // The walk of Intersect with the leaf test given directly (no virtual call per leaf).
@@ -198,7 +199,8 @@ void nBIH::Traverse(nBIHState& state, const nVector& origin, const nVector& dire
                     if (tExit > tNear)
                     {
                         if (tFar > tEnter && state.stackSize < nBIHState::StackCapacity)
-                            state.stack[state.stackSize++] = {farChild, tEnter > tNear ? tEnter : tNear, tFar};
+                            state.stack[state.stackSize++] = {farChild, tEnter > tNear ? tEnter : tNear,
+                                                              tFar};
                         if (tExit < tFar)
                             tFar = tExit;
                         current = nearChild;

@@ -15,8 +15,8 @@ constexpr float DeterminantEpsilon = 1e-6f;
 
 nGeometryKDTree::nGeometryKDTree()
     : m_nodes(MemCategoryGeometry), m_descent(MemCategoryGeometry), m_vertices(MemCategoryGeometry),
-      m_triangles(MemCategoryGeometry),
-      m_triangleVertices(MemCategoryGeometry), m_leafTriangles(MemCategoryGeometry)
+      m_triangles(MemCategoryGeometry), m_triangleVertices(MemCategoryGeometry),
+      m_leafTriangles(MemCategoryGeometry)
 {
 }
 
@@ -90,17 +90,20 @@ void nGeometryKDTree::Intersect(nGeometryHit& hit, const nVector& origin, const 
             ++hit.tested;
             const float* e1 = triangle.edge1;
             const float* e2 = triangle.edge2;
-            const float p[3] = {d[1] * e2[2] - d[2] * e2[1], d[2] * e2[0] - d[0] * e2[2], d[0] * e2[1] - d[1] * e2[0]};
+            const float p[3] = {d[1] * e2[2] - d[2] * e2[1], d[2] * e2[0] - d[0] * e2[2],
+                                d[0] * e2[1] - d[1] * e2[0]};
             const float det = e1[0] * p[0] + e1[1] * p[1] + e1[2] * p[2];
             if (det > -DeterminantEpsilon && det < DeterminantEpsilon)
                 continue;
             const bool backFace = det <= -DeterminantEpsilon;
             const float inverseDet = 1.0f / det;
-            const float s[3] = {o[0] - triangle.corner[0], o[1] - triangle.corner[1], o[2] - triangle.corner[2]};
+            const float s[3] = {o[0] - triangle.corner[0], o[1] - triangle.corner[1],
+                                o[2] - triangle.corner[2]};
             const float u = (s[0] * p[0] + s[1] * p[1] + s[2] * p[2]) * inverseDet;
             if (!(u >= 0.0f && u <= 1.0f))
                 continue;
-            const float q[3] = {s[1] * e1[2] - s[2] * e1[1], s[2] * e1[0] - s[0] * e1[2], s[0] * e1[1] - s[1] * e1[0]};
+            const float q[3] = {s[1] * e1[2] - s[2] * e1[1], s[2] * e1[0] - s[0] * e1[2],
+                                s[0] * e1[1] - s[1] * e1[0]};
             const float v = (d[0] * q[0] + d[1] * q[1] + d[2] * q[2]) * inverseDet;
             if (!(v >= 0.0f && u + v <= 1.0f))
                 continue;

@@ -77,7 +77,7 @@ private:
     nAutoArray<Node> m_nodes;
     nAutoArray<DescentNode> m_descent;
     nAutoArray<nVector> m_vertices;
-    nAutoArray<Triangle> m_triangles;         // per polygon; unused for polygons that are not triangles
-    nAutoArray<uint32_t> m_triangleVertices;  // three per polygon
-    nAutoArray<uint32_t> m_leafTriangles;     // polygon indices, leaf after leaf
+    nAutoArray<Triangle> m_triangles;        // per polygon; unused for polygons that are not triangles
+    nAutoArray<uint32_t> m_triangleVertices; // three per polygon
+    nAutoArray<uint32_t> m_leafTriangles;    // polygon indices, leaf after leaf
 };

@@ -49,7 +49,8 @@ bool TriangleOverlapsBox(const float centre[3], const float half[3], const nVect
             float hi = 0.0f;
             for (int corner = 0; corner < 3; ++corner)
             {
-                const float projected = test[0] * v[corner][0] + test[1] * v[corner][1] + test[2] * v[corner][2];
+                const float projected =
+                    test[0] * v[corner][0] + test[1] * v[corner][1] + test[2] * v[corner][2];
                 lo = corner == 0 ? projected : std::min(lo, projected);
                 hi = corner == 0 ? projected : std::max(hi, projected);
             }
@@ -307,7 +308,8 @@ bool nGeometryKDTree::Build(nGeometry* geometry)
         const nVector& p0 = *m_vertices.At(corners[0]);
         const nVector e1 = *m_vertices.At(corners[1]) - p0;
         const nVector e2 = *m_vertices.At(corners[2]) - p0;
-        *m_triangles.At(p) = Triangle{{p0.x, p0.y, p0.z}, {e1.x, e1.y, e1.z}, {e2.x, e2.y, e2.z}, polygon.material};
+        *m_triangles.At(p) =
+            Triangle{{p0.x, p0.y, p0.z}, {e1.x, e1.y, e1.z}, {e2.x, e2.y, e2.z}, polygon.material};
         for (uint32_t c = 0; c < 3; ++c)
             *m_triangleVertices.At(p * 3 + c) = corners[c];
         triangles.push_back(p);
@@ -340,13 +342,15 @@ bool nGeometryKDTree::Build(nGeometry* geometry)
     for (uint32_t i = 0; i < nodeCount; ++i)
     {
         const Node& node = *m_nodes.At(i);
-        *m_descent.At(i) = node.leaf ? DescentNode{0.0f, DescentLeaf << 30 | i}
-                                     : DescentNode{node.split, uint32_t(node.axis) << 30 | uint32_t(node.left)};
+        *m_descent.At(i) = node.leaf
+                               ? DescentNode{0.0f, DescentLeaf << 30 | i}
+                               : DescentNode{node.split, uint32_t(node.axis) << 30 | uint32_t(node.left)};
     }
     std::copy(builder.m_leafTriangles.begin(), builder.m_leafTriangles.end(), m_leafTriangles.GetData());
     m_geometry = geometry;
     const nPlatform& platform = nPlatform::Get();
-    nLogHolder::Get() << "Done in " << uint32_t((platform.GetClock() - start) * 1000 / platform.GetClockFrequency())
+    nLogHolder::Get() << "Done in "
+                      << uint32_t((platform.GetClock() - start) * 1000 / platform.GetClockFrequency())
                       << "ms.\n";
     return true;
 }

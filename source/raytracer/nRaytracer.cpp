@@ -74,7 +74,8 @@ void nRaytracer::CaptureScene(nScene& scene)
     m_background = scene.GetBackgroundColor();
     const nColor& ambient = scene.GetAmbientColorSetting();
     const float intensity = scene.GetAmbientIntensity();
-    m_ambient = nColor(ambient.r * intensity, ambient.g * intensity, ambient.b * intensity, ambient.a * intensity);
+    m_ambient =
+        nColor(ambient.r * intensity, ambient.g * intensity, ambient.b * intensity, ambient.a * intensity);
     m_fogStart = scene.GetFogNear();
     m_fogEnd = scene.GetFogFar();
     m_fogColor = scene.GetFogColor();
@@ -87,7 +88,8 @@ bool nRaytracer::SetScene(nScene* scene)
     m_sceneSet = scene != nullptr;
     if (!scene)
         return false;
-    if (!m_primary.GrabScene(scene, nSceneBIH::PassPrimary) || !m_shadow.GrabScene(scene, nSceneBIH::PassShadow))
+    if (!m_primary.GrabScene(scene, nSceneBIH::PassPrimary) ||
+        !m_shadow.GrabScene(scene, nSceneBIH::PassShadow))
         return false;
     const uint32_t lightCount = scene->GetLights().GetCount();
     if (!m_lights.Resize(lightCount))

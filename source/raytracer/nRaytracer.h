@@ -108,7 +108,8 @@ public:
     void StartInterlacedSequence();
     // The tiles of a pass over width x height pixels, 32 x 32 from the top left; the antialias
     // pass leaves the border out, whose pixels lack a neighbour.
-    static void PlanTiles(uint32_t width, uint32_t height, bool antialias, std::vector<nRaytracerTile>& tiles);
+    static void PlanTiles(uint32_t width, uint32_t height, bool antialias,
+                          std::vector<nRaytracerTile>& tiles);
     void SetProgressListener(nRaytracerProgressListener* listener) { m_listener = listener; }
 
     // The counters of the last frame: rays through the primary hierarchy, visibility rays and the
@@ -124,9 +125,10 @@ public:
     // The pieces of a frame, each usable on its own (the frame runs them on its workers).
     // The colour of a ray from the camera, or from a parent hit whose medium and distance it
     // continues.
-    void TraceRay(nRaytracerTraceContext& context, const nVector& origin, const nVector& direction, nColor& out,
-                  nRaytracerBudget& budget, const nRaytracerHit* parent) const;
-    void Shade(nRaytracerTraceContext& context, nRaytracerHit& hit, nColor& out, nRaytracerBudget& budget) const;
+    void TraceRay(nRaytracerTraceContext& context, const nVector& origin, const nVector& direction,
+                  nColor& out, nRaytracerBudget& budget, const nRaytracerHit* parent) const;
+    void Shade(nRaytracerTraceContext& context, nRaytracerHit& hit, nColor& out,
+               nRaytracerBudget& budget) const;
     // The light that reaches the end of the segment, 0 to 1, through at most passes surfaces.
     float Visibility(nRaytracerTraceContext& context, const nVector& origin, const nVector& direction,
                      float maxDistance, int32_t passes) const;
@@ -154,8 +156,8 @@ private:
     // The values of the scene that shading reads, taken on the calling thread.
     void CaptureScene(nScene& scene);
     bool RunPass(const char* stage, bool antialias, FrameSetup& frame);
-    void RenderTile(nRaytracerTraceContext& context, const FrameSetup& frame, uint32_t rowBegin, uint32_t rowEnd,
-                    uint32_t columnBegin, uint32_t columnEnd) const;
+    void RenderTile(nRaytracerTraceContext& context, const FrameSetup& frame, uint32_t rowBegin,
+                    uint32_t rowEnd, uint32_t columnBegin, uint32_t columnEnd) const;
     void AntialiasTile(nRaytracerTraceContext& context, const FrameSetup& frame, uint32_t rowBegin,
                        uint32_t rowEnd, uint32_t columnBegin, uint32_t columnEnd) const;
     nVector PixelDirection(const FrameSetup& frame, float row, float column) const;

@@ -19,7 +19,7 @@ struct nRaytracerObject
     const nGeometryTree* tree = nullptr; // the traced geometry's, as the last frame found it
     nMatrix4 world;
     nMatrix4 inverse;
-    nMatrix3 rotation; // the item's rotation matrix
+    nMatrix3 rotation;      // the item's rotation matrix
     nMatrix3 normalToWorld; // inverse transpose of the world matrix's 3 x 3 part
     float fade = 1.0f;
 };

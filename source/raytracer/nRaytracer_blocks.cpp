@@ -39,14 +39,12 @@ void SetColor(Value& out, const nColor& color)
 
 void SetMatrix3(Value& out, const nMatrix3& matrix)
 {
-    out.kind = Value::KindMatrix3;
-    out.matrix3 = matrix;
+    out.SetMatrix3(matrix);
 }
 
 void SetMatrix4(Value& out, const nMatrix4& matrix)
 {
-    out.kind = Value::KindMatrix4;
-    out.matrix4 = matrix;
+    out.SetMatrix4(matrix);
 }
 
 // x, y and z of a and b combined, w = 1.
@@ -56,18 +54,18 @@ template <typename Combine> void Componentwise(Value& out, const Value& a, const
                   combine(a.vector[2], b.vector[2]), 1.0f);
 }
 
-void TransformByMatrix3(Value& out, const nMatrix3& m, const float* v)
+void TransformByMatrix3(Value& out, const float* m, const float* v)
 {
-    out.SetVector(m.m[0] * v[0] + m.m[1] * v[1] + m.m[2] * v[2], m.m[3] * v[0] + m.m[4] * v[1] + m.m[5] * v[2],
-                  m.m[6] * v[0] + m.m[7] * v[1] + m.m[8] * v[2], 1.0f);
+    out.SetVector(m[0] * v[0] + m[1] * v[1] + m[2] * v[2], m[3] * v[0] + m[4] * v[1] + m[5] * v[2],
+                  m[6] * v[0] + m[7] * v[1] + m[8] * v[2], 1.0f);
 }
 
 // The vector's own w takes part.
-void TransformByMatrix4(Value& out, const nMatrix4& m, const float* v)
+void TransformByMatrix4(Value& out, const float* m, const float* v)
 {
     float r[4];
     for (int row = 0; row < 4; ++row)
-        r[row] = m.m[row * 4] * v[0] + m.m[row * 4 + 1] * v[1] + m.m[row * 4 + 2] * v[2] + m.m[row * 4 + 3] * v[3];
+        r[row] = m[row * 4] * v[0] + m[row * 4 + 1] * v[1] + m[row * 4 + 2] * v[2] + m[row * 4 + 3] * v[3];
     out.SetVector(r[0], r[1], r[2], r[3]);
 }
 
@@ -78,17 +76,17 @@ void Multiply(Value& out, const Value& a, const Value& b)
     if (aVector && bVector)
         Componentwise(out, a, b, [](float x, float y) { return x * y; });
     else if (a.kind == Value::KindMatrix3 && b.kind == Value::KindMatrix3)
-        SetMatrix3(out, a.matrix3.Multiply(b.matrix3));
+        SetMatrix3(out, a.GetMatrix3().Multiply(b.GetMatrix3()));
     else if (a.kind == Value::KindMatrix4 && b.kind == Value::KindMatrix4)
-        SetMatrix4(out, a.matrix4.Multiply(b.matrix4));
+        SetMatrix4(out, a.GetMatrix4().Multiply(b.GetMatrix4()));
     else if (aVector && b.kind == Value::KindMatrix3)
-        TransformByMatrix3(out, b.matrix3, a.vector);
+        TransformByMatrix3(out, b.matrix, a.vector);
     else if (bVector && a.kind == Value::KindMatrix3)
-        TransformByMatrix3(out, a.matrix3, b.vector);
+        TransformByMatrix3(out, a.matrix, b.vector);
     else if (aVector && b.kind == Value::KindMatrix4)
-        TransformByMatrix4(out, b.matrix4, a.vector);
+        TransformByMatrix4(out, b.matrix, a.vector);
     else if (bVector && a.kind == Value::KindMatrix4)
-        TransformByMatrix4(out, a.matrix4, b.vector);
+        TransformByMatrix4(out, a.matrix, b.vector);
 }
 
 // The rotation that looks along the ray, undone.
@@ -101,7 +99,7 @@ nMatrix3 ViewRotation(const nVector& direction)
 bool nRaytracer::EvaluateShaderBlock(const nRaytracerHit& hit, const nShaderBlock* block, Value& out,
                                      uint32_t depth) const
 {
-    out = Value();
+    out.Reset();
     // Maps are acyclic when built through SetInput; the bound keeps any other from recursing without end.
     if (!block || depth >= MaxShaderDepth)
         return false;
@@ -159,7 +157,8 @@ bool nRaytracer::EvaluateShaderBlock(const nRaytracerHit& hit, const nShaderBloc
             // The geometric normal taken back to object space.
             const nMatrix4& w = object ? object->world : nMatrix4();
             const nVector& n = hit.normal;
-            normal = nVector(w.m[0] * n.x + w.m[4] * n.y + w.m[8] * n.z, w.m[1] * n.x + w.m[5] * n.y + w.m[9] * n.z,
+            normal = nVector(w.m[0] * n.x + w.m[4] * n.y + w.m[8] * n.z,
+                             w.m[1] * n.x + w.m[5] * n.y + w.m[9] * n.z,
                              w.m[2] * n.x + w.m[6] * n.y + w.m[10] * n.z);
         }
         normal = Normalise(normal);
@@ -343,10 +342,12 @@ bool nRaytracer::EvaluateShaderBlock(const nRaytracerHit& hit, const nShaderBloc
             out.SetVector(std::fabs(a.vector[0]), std::fabs(a.vector[1]), std::fabs(a.vector[2]), 1.0f);
         break;
     case ShaderBlockUnpackColorToVector:
-        out.SetVector((a.vector[0] - 0.5f) * 2.0f, (a.vector[1] - 0.5f) * 2.0f, (a.vector[2] - 0.5f) * 2.0f, 1.0f);
+        out.SetVector((a.vector[0] - 0.5f) * 2.0f, (a.vector[1] - 0.5f) * 2.0f, (a.vector[2] - 0.5f) * 2.0f,
+                      1.0f);
         break;
     case ShaderBlockPackVectorToColor:
-        out.SetVector((a.vector[0] + 1.0f) * 0.5f, (a.vector[1] + 1.0f) * 0.5f, (a.vector[2] + 1.0f) * 0.5f, 1.0f);
+        out.SetVector((a.vector[0] + 1.0f) * 0.5f, (a.vector[1] + 1.0f) * 0.5f, (a.vector[2] + 1.0f) * 0.5f,
+                      1.0f);
         break;
     case ShaderBlockClock:
         out.SetScalar(m_frameTime);

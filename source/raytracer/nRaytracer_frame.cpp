@@ -37,10 +37,10 @@ struct nRaytracer::FrameSetup
 class nRaytracer::TileJob : public nJob
 {
 public:
-    TileJob(const nRaytracer& raytracer, const FrameSetup& frame, bool antialias, uint64_t seed, uint32_t rowBegin,
-            uint32_t rowEnd, uint32_t columnBegin, uint32_t columnEnd, uint32_t workerMask)
-        : nJob(workerMask), m_raytracer(raytracer), m_frame(frame), m_antialias(antialias), m_rowBegin(rowBegin),
-          m_rowEnd(rowEnd), m_columnBegin(columnBegin), m_columnEnd(columnEnd)
+    TileJob(const nRaytracer& raytracer, const FrameSetup& frame, bool antialias, uint64_t seed,
+            uint32_t rowBegin, uint32_t rowEnd, uint32_t columnBegin, uint32_t columnEnd, uint32_t workerMask)
+        : nJob(workerMask), m_raytracer(raytracer), m_frame(frame), m_antialias(antialias),
+          m_rowBegin(rowBegin), m_rowEnd(rowEnd), m_columnBegin(columnBegin), m_columnEnd(columnEnd)
     {
         context.random.Seed(seed);
     }
@@ -100,7 +100,8 @@ nVector nRaytracer::PixelDirection(const FrameSetup& frame, float row, float col
 {
     const nVector left = frame.leftStart + frame.leftStep * row;
     const nVector right = frame.rightStart + frame.rightStep * row;
-    const nVector step = frame.width ? (right - left) * (1.0f / float(frame.width)) : nVector(0.0f, 0.0f, 0.0f);
+    const nVector step =
+        frame.width ? (right - left) * (1.0f / float(frame.width)) : nVector(0.0f, 0.0f, 0.0f);
     const nVector target = left + step * column;
     nVector direction(target.x - frame.camera.x, target.y - frame.camera.y, target.z - frame.camera.z);
     const float length = direction.Length();
@@ -132,7 +133,8 @@ void nRaytracer::AntialiasTile(nRaytracerTraceContext& context, const FrameSetup
             // Neighbours come from the first pass, which no job writes.
             const nColor* at = frame.firstPass + size_t(y) * width + x;
             const float threshold = m_settings.antialiasThreshold;
-            if (DistanceSquared(*at, at[-1]) < threshold && DistanceSquared(*at, at[-ptrdiff_t(width)]) < threshold &&
+            if (DistanceSquared(*at, at[-1]) < threshold &&
+                DistanceSquared(*at, at[-ptrdiff_t(width)]) < threshold &&
                 DistanceSquared(*at, at[1]) < threshold && DistanceSquared(*at, at[width]) < threshold)
                 continue;
             nColor sum(0.0f, 0.0f, 0.0f, 0.0f);
@@ -149,18 +151,20 @@ void nRaytracer::AntialiasTile(nRaytracerTraceContext& context, const FrameSetup
                     nRaytracerBudget budget{m_settings.globalIlluminationDepth, m_settings.reflectionDepth,
                                             m_settings.refractionDepth, 0};
                     nColor sample;
-                    TraceRay(context, frame.camera, PixelDirection(frame, row, column), sample, budget, nullptr);
+                    TraceRay(context, frame.camera, PixelDirection(frame, row, column), sample, budget,
+                             nullptr);
                     sum.r += Clamp01(sample.r);
                     sum.g += Clamp01(sample.g);
                     sum.b += Clamp01(sample.b);
                     sum.a += Clamp01(sample.a);
                 }
-            frame.pixels[size_t(y) * width + x] =
-                nColor(sum.r * inverseCount, sum.g * inverseCount, sum.b * inverseCount, sum.a * inverseCount);
+            frame.pixels[size_t(y) * width + x] = nColor(sum.r * inverseCount, sum.g * inverseCount,
+                                                         sum.b * inverseCount, sum.a * inverseCount);
         }
 }
 
-void nRaytracer::PlanTiles(uint32_t width, uint32_t height, bool antialias, std::vector<nRaytracerTile>& tiles)
+void nRaytracer::PlanTiles(uint32_t width, uint32_t height, bool antialias,
+                           std::vector<nRaytracerTile>& tiles)
 {
     tiles.clear();
     const uint32_t first = antialias ? 1 : 0;
@@ -186,7 +190,7 @@ bool nRaytracer::RunPass(const char* stage, bool antialias, FrameSetup& frame)
         // Each tile's random sequence is fixed by the pass and its place in it.
         const uint64_t seed = (uint64_t(antialias ? 1 : 0) << 32) | index;
         TileJob* job = new (std::nothrow) TileJob(*this, frame, antialias, seed, tile.rowBegin, tile.rowEnd,
-                                                 tile.columnBegin, tile.columnEnd, mask);
+                                                  tile.columnBegin, tile.columnEnd, mask);
         if (!job)
         {
             nLogHolder::Get() << "[!] Failed to allocate raytracer job.\n";
@@ -206,7 +210,8 @@ bool nRaytracer::RunPass(const char* stage, bool antialias, FrameSetup& frame)
     while (workersCanRun && queue.WaitForGroup(&group, false))
     {
         if (m_listener)
-            m_listener->OnProgress({this, stage, total > 0.0f ? 1.0f - float(group.GetJobCount()) / total : 1.0f});
+            m_listener->OnProgress(
+                {this, stage, total > 0.0f ? 1.0f - float(group.GetJobCount()) / total : 1.0f});
         nPlatform::Get().Sleep(1);
     }
     queue.WaitForGroup(&group, true);
@@ -366,9 +371,10 @@ bool nRaytracer::Trace(nPicture& picture, int32_t width, int32_t height)
         // At least one tick: a frame that takes less is still a frame.
         const uint64_t ticks = std::max<uint64_t>(platform.GetClock() - start, 1);
         const uint64_t milliseconds = ticks * 1000 / platform.GetClockFrequency();
-        const double raysPerSecond = double(m_primary.rayCount) * double(platform.GetClockFrequency()) / double(ticks);
-        nLogHolder::Get() << "Raytracing done. Took " << uint32_t(milliseconds) << " ms. Ray/s = "
-                          << uint32_t(std::min(raysPerSecond, 4294967295.0)) << "\n";
+        const double raysPerSecond =
+            double(m_primary.rayCount) * double(platform.GetClockFrequency()) / double(ticks);
+        nLogHolder::Get() << "Raytracing done. Took " << uint32_t(milliseconds)
+                          << " ms. Ray/s = " << uint32_t(std::min(raysPerSecond, 4294967295.0)) << "\n";
         Resolve(frame, picture);
         if (m_settings.interlaced)
             ok = MergeFields(picture, frame.width, uint32_t(height), frame.tracedHeight);

@@ -68,8 +68,9 @@ nVector PolygonNormal(const nRaytracerHit& hit)
 
 void nRaytracer::ResolveHit(nRaytracerHit& hit, bool withNormal) const
 {
-    hit.position = nVector(hit.origin.x + hit.direction.x * hit.distance, hit.origin.y + hit.direction.y * hit.distance,
-                           hit.origin.z + hit.direction.z * hit.distance);
+    hit.position =
+        nVector(hit.origin.x + hit.direction.x * hit.distance, hit.origin.y + hit.direction.y * hit.distance,
+                hit.origin.z + hit.direction.z * hit.distance);
     hit.material = nullptr;
     hit.cornersValid = false;
     if (!hit.object || !hit.geometry)

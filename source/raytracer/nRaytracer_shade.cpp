@@ -50,13 +50,14 @@ nVector Along(const nVector& origin, const nVector& direction, float distance)
 nVector ToFrame(const nMatrix3& frame, const nVector& local)
 {
     const float* m = frame.m;
-    return nVector(m[0] * local.x + m[1] * local.y + m[2] * local.z, m[3] * local.x + m[4] * local.y + m[5] * local.z,
+    return nVector(m[0] * local.x + m[1] * local.y + m[2] * local.z,
+                   m[3] * local.x + m[4] * local.y + m[5] * local.z,
                    m[6] * local.x + m[7] * local.y + m[8] * local.z);
 }
 } // namespace
 
-void nRaytracer::TraceRay(nRaytracerTraceContext& context, const nVector& origin, const nVector& direction, nColor& out,
-                          nRaytracerBudget& budget, const nRaytracerHit* parent) const
+void nRaytracer::TraceRay(nRaytracerTraceContext& context, const nVector& origin, const nVector& direction,
+                          nColor& out, nRaytracerBudget& budget, const nRaytracerHit* parent) const
 {
     if (budget.depth >= MaxRayDepth)
     {
@@ -113,8 +114,8 @@ void nRaytracer::GatherLights(const nRaytracerHit& hit, nRaytracerTraceContext& 
         // The factors hold the light's intensities already.
         float diffuse = 0.0f;
         float specular = 0.0f;
-        if (!light.ComputeLighting(hit.position, hit.normal, &diffuse, &specular, &hit.direction, glossiness, true,
-                                   false))
+        if (!light.ComputeLighting(hit.position, hit.normal, &diffuse, &specular, &hit.direction, glossiness,
+                                   true, false))
             continue;
         Add(diffuseSum, light.GetDiffuse(), diffuse * visibility);
         Add(specularSum, light.GetSpecular(), specular * visibility);
@@ -208,7 +209,8 @@ float nRaytracer::Visibility(nRaytracerTraceContext& context, const nVector& ori
     return transmitted;
 }
 
-void nRaytracer::Shade(nRaytracerTraceContext& context, nRaytracerHit& hit, nColor& out, nRaytracerBudget& budget) const
+void nRaytracer::Shade(nRaytracerTraceContext& context, nRaytracerHit& hit, nColor& out,
+                       nRaytracerBudget& budget) const
 {
     const nMaterial* material = hit.material;
     if (!material)
@@ -218,13 +220,16 @@ void nRaytracer::Shade(nRaytracerTraceContext& context, nRaytracerHit& hit, nCol
     }
     const bool mapped = material->shaderMap != nullptr;
     const float fade = hit.object ? hit.object->fade : 1.0f;
-    const float opacity = (mapped ? EvaluateChannel(hit, nShaderMap::RootOpacity).r : GetMaterialOpacity(hit)) * fade;
+    const float opacity =
+        (mapped ? EvaluateChannel(hit, nShaderMap::RootOpacity).r : GetMaterialOpacity(hit)) * fade;
     nColor colour(0.0f, 0.0f, 0.0f, 1.0f);
     float surfaceWeight = opacity;
-    const bool alphaTested = (material->renderFlags & MaterialAlphaTest) && !(opacity > material->alphaThreshold);
+    const bool alphaTested =
+        (material->renderFlags & MaterialAlphaTest) && !(opacity > material->alphaThreshold);
     if (!alphaTested)
     {
-        const float glossiness = mapped ? EvaluateChannel(hit, nShaderMap::RootGlossiness).r : material->glossiness;
+        const float glossiness =
+            mapped ? EvaluateChannel(hit, nShaderMap::RootGlossiness).r : material->glossiness;
         nColor diffuseSum(0.0f, 0.0f, 0.0f, 0.0f);
         nColor specularSum(0.0f, 0.0f, 0.0f, 0.0f);
         GatherLights(hit, context, glossiness, diffuseSum, specularSum);
@@ -235,7 +240,8 @@ void nRaytracer::Shade(nRaytracerTraceContext& context, nRaytracerHit& hit, nCol
             gathered = GatherGlobalIllumination(context, hit, budget);
         else if (!m_settings.globalIllumination || m_settings.ambientOffUnderGlobalIllumination)
             ambient = m_ambient;
-        const float occlusion = m_settings.ambientOcclusion && opacity >= 1.0f ? AmbientOcclusion(context, hit) : 1.0f;
+        const float occlusion =
+            m_settings.ambientOcclusion && opacity >= 1.0f ? AmbientOcclusion(context, hit) : 1.0f;
 
         nColor diffuse;
         nColor specular;
@@ -256,7 +262,8 @@ void nRaytracer::Shade(nRaytracerTraceContext& context, nRaytracerHit& hit, nCol
             else if (material->renderFlags & MaterialVertexColor)
             {
                 const nVector vertexColour = EvaluateSurface(hit, 1);
-                diffuse = Multiply(diffuse, nColor(vertexColour.x, vertexColour.y, vertexColour.z, vertexColour.w));
+                diffuse =
+                    Multiply(diffuse, nColor(vertexColour.x, vertexColour.y, vertexColour.z, vertexColour.w));
             }
             if (const nTextureStage* stage = material->GetChannel(ChannelReflection, true))
             {
@@ -302,13 +309,13 @@ void nRaytracer::Shade(nRaytracerTraceContext& context, nRaytracerHit& hit, nCol
                 surfaceWeight = 1.0f; // total internal reflection: nothing passes
             else if (1.0f - surfaceWeight > 0.0f)
             {
-                const nVector refracted =
-                    Normalise(Along(d * eta, n, eta * cosine - std::sqrt(k)));
+                const nVector refracted = Normalise(Along(d * eta, n, eta * cosine - std::sqrt(k)));
                 nColor through;
                 const float medium = hit.mediumIndex;
                 hit.mediumIndex = index;
                 --budget.refraction;
-                TraceRay(context, Along(hit.position, refracted, SurfaceOffset), refracted, through, budget, &hit);
+                TraceRay(context, Along(hit.position, refracted, SurfaceOffset), refracted, through, budget,
+                         &hit);
                 ++budget.refraction;
                 hit.mediumIndex = medium;
                 if (additive)
@@ -316,8 +323,9 @@ void nRaytracer::Shade(nRaytracerTraceContext& context, nRaytracerHit& hit, nCol
                 else
                 {
                     const float w = surfaceWeight;
-                    colour = nColor(colour.r * w + through.r * (1.0f - w), colour.g * w + through.g * (1.0f - w),
-                                    colour.b * w + through.b * (1.0f - w), colour.a * w + through.a * (1.0f - w));
+                    colour =
+                        nColor(colour.r * w + through.r * (1.0f - w), colour.g * w + through.g * (1.0f - w),
+                               colour.b * w + through.b * (1.0f - w), colour.a * w + through.a * (1.0f - w));
                 }
             }
         }
@@ -327,7 +335,8 @@ void nRaytracer::Shade(nRaytracerTraceContext& context, nRaytracerHit& hit, nCol
             const nVector mirrored = Normalise(Along(d, n, 2.0f * std::fabs(Dot(d, n))));
             nColor reflected;
             --budget.reflection;
-            TraceRay(context, Along(hit.position, mirrored, SurfaceOffset), mirrored, reflected, budget, &hit);
+            TraceRay(context, Along(hit.position, mirrored, SurfaceOffset), mirrored, reflected, budget,
+                     &hit);
             ++budget.reflection;
             Add(colour, reflected, amount * surfaceWeight);
         }

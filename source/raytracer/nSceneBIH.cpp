@@ -40,7 +40,8 @@ bool UsesSurfaceNormal(const nMaterial& material)
 
 bool NeedsVertexNormals(const nMaterial& material)
 {
-    if (UsesSurfaceNormal(material) && (material.renderFlags & (MaterialSmoothing | MaterialNormalMapTangent)))
+    if (UsesSurfaceNormal(material) &&
+        (material.renderFlags & (MaterialSmoothing | MaterialNormalMapTangent)))
         return true;
     return material.shaderMap && (MapHasBlock(*material.shaderMap, ShaderBlockGeometryNormal) ||
                                   MapHasBlock(*material.shaderMap, ShaderBlockGeometryTangentFrame));
@@ -84,7 +85,9 @@ bool IsTraceable(const nGeometry* geometry)
 }
 } // namespace
 
-nSceneBIH::nSceneBIH() : nBIH(SceneLeafLimit), m_objects(MemCategoryRenderJob), m_boxes(MemCategoryRenderJob) {}
+nSceneBIH::nSceneBIH() : nBIH(SceneLeafLimit), m_objects(MemCategoryRenderJob), m_boxes(MemCategoryRenderJob)
+{
+}
 
 nSceneBIH::~nSceneBIH()
 {
@@ -107,8 +110,9 @@ nGeometry* nSceneBIH::SelectGeometry(nMObject& object, uint32_t pass)
 {
     nObject& item = object.GetObject();
     nGeometry* geometry = item.GetGeometry();
-    if (!object.IsEnabled() || !geometry || item.GetAlpha() == 0.0f || (object.GetFlags() & ExcludedStateFlags) ||
-        (item.GetFlags() & ItemFlagInvisible) || !IsTraceable(geometry))
+    if (!object.IsEnabled() || !geometry || item.GetAlpha() == 0.0f ||
+        (object.GetFlags() & ExcludedStateFlags) || (item.GetFlags() & ItemFlagInvisible) ||
+        !IsTraceable(geometry))
         return nullptr;
     if (pass != PassShadow)
         return geometry;
@@ -196,9 +200,8 @@ bool nSceneBIH::GrabScene(nScene* scene, uint32_t pass)
             instance->GetDepth() + 1 > nScene::MaxInstanceDepth)
             continue;
         nSharedPtr<nScene> loaded(new (std::nothrow) nScene(scene->GetEngine(), nullptr));
-        if (!loaded ||
-            !loaded->LoadFromFile(instance->GetTemplate().GetText(), nullptr, ImportFlagInstanceTemplate,
-                                  instance->GetDepth() + 1))
+        if (!loaded || !loaded->LoadFromFile(instance->GetTemplate().GetText(), nullptr,
+                                             ImportFlagInstanceTemplate, instance->GetDepth() + 1))
             continue;
         m_instanceScenes.push_back(loaded);
         const nMatrix4 placement = instance->GetItem()->GetWorldMatrix();
@@ -261,7 +264,8 @@ void nSceneBIH::TestLeaf(const nBIHLeaf& leaf, nBIHState& state, nRaytracerHit& 
         const nVector origin(m.m[0] * o.x + m.m[1] * o.y + m.m[2] * o.z + m.m[3],
                              m.m[4] * o.x + m.m[5] * o.y + m.m[6] * o.z + m.m[7],
                              m.m[8] * o.x + m.m[9] * o.y + m.m[10] * o.z + m.m[11]);
-        const nVector direction(m.m[0] * d.x + m.m[1] * d.y + m.m[2] * d.z, m.m[4] * d.x + m.m[5] * d.y + m.m[6] * d.z,
+        const nVector direction(m.m[0] * d.x + m.m[1] * d.y + m.m[2] * d.z,
+                                m.m[4] * d.x + m.m[5] * d.y + m.m[6] * d.z,
                                 m.m[8] * d.x + m.m[9] * d.y + m.m[10] * d.z, 0.0f);
         nGeometryHit found;
         object.tree->Intersect(found, origin, direction, limit);
@@ -288,8 +292,8 @@ void nSceneBIH::IntersectLeaf(const nBIHLeaf& leaf, float, float, nBIHState& sta
         TestLeaf(leaf, state, *static_cast<nRaytracerHit*>(user), -1.0f);
 }
 
-void nSceneBIH::TraceRay(nRaytracerHit& hit, const nVector& origin, const nVector& direction, float maxDistance,
-                         bool closest, uint64_t& rays) const
+void nSceneBIH::TraceRay(nRaytracerHit& hit, const nVector& origin, const nVector& direction,
+                         float maxDistance, bool closest, uint64_t& rays) const
 {
     ++rays;
     hit.hit = false;

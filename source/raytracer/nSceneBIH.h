@@ -82,5 +82,5 @@ private:
     nAutoArray<nMinMax> m_boxes; // world boxes of the objects
     uint32_t m_objectCount = 0;
     std::vector<nSharedPtr<nGeometry>> m_temporaryGeometries; // skinned copies
-    std::vector<nSharedPtr<nScene>> m_instanceScenes;          // templates loaded for the grab
+    std::vector<nSharedPtr<nScene>> m_instanceScenes;         // templates loaded for the grab
 };

@@ -70,7 +70,8 @@ nGeometry* CreateSkinnedGeometry(const nGeometry& source, const nMatrix4* skinMa
     }
     const uint32_t vertexCount = copy->vertices.GetCount();
     const bool weighted = source.weights.GetCount() == vertexCount;
-    auto weightOf = [&](uint32_t vertex) { return weighted && vertex < vertexCount ? source.weights.At(vertex) : nullptr; };
+    auto weightOf = [&](uint32_t vertex)
+    { return weighted && vertex < vertexCount ? source.weights.At(vertex) : nullptr; };
     for (uint32_t v = 0; v < vertexCount; ++v)
         *copy->vertices.At(v) = Blend(weightOf(v), skinMatrices, count, *copy->vertices.At(v), true);
     // Corner attributes follow the vertex each corner names.

@@ -36,7 +36,8 @@ void QuenvarViewerBase::RaytraceFrame()
 {
     const int32_t width = m_raytraceWidth > 0 ? m_raytraceWidth : m_displayWidth;
     const int32_t height = m_raytraceHeight > 0 ? m_raytraceHeight : m_displayHeight;
-    nLogHolder::Get() << "[H] Raytracing frame " << m_frameCount << " (" << width << "x" << height << ")...\n";
+    nLogHolder::Get() << "[H] Raytracing frame " << m_frameCount << " (" << width << "x" << height
+                      << ")...\n";
     std::unique_ptr<nRaytracer> raytracer(new (std::nothrow) nRaytracer(&m_engine));
     bool traced = raytracer && raytracer->SetScene(m_scene);
     if (traced)
@@ -44,8 +45,8 @@ void QuenvarViewerBase::RaytraceFrame()
         nRaytracerSettings settings = raytracer->GetSettings();
         settings.antialiasGrid = m_raytraceAntialiasGrid;
         raytracer->SetSettings(settings);
-        const nString path = nString::Format("%s%s/out_%05u.tga", HostPrefix, m_raytraceOutputDirectory.GetText(),
-                                             m_frameCount);
+        const nString path = nString::Format("%s%s/out_%05u.tga", HostPrefix,
+                                             m_raytraceOutputDirectory.GetText(), m_frameCount);
         traced = raytracer->TraceToFile(path.GetText(), width, height);
     }
     if (!traced)

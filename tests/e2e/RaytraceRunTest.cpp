@@ -25,10 +25,13 @@ std::string Square(float depth, const char* material, bool flipped = false, floa
     const std::string z = std::to_string(depth);
     auto vertex = [&](float x, float y)
     { return "<V=<X=" + std::to_string(x) + "><Y=" + std::to_string(y) + "><Z=" + z + ">>"; };
-    const std::string corners = flipped ? vertex(xMin, -100) + vertex(100, -100) + vertex(100, 100) + vertex(xMin, 100)
-                                        : vertex(xMin, -100) + vertex(xMin, 100) + vertex(100, 100) + vertex(100, -100);
-    return std::string("<NML=1.0>\n<Geometry=<Materials=<Material=") + material + ">><AVertex=<Count=4><Data=" + corners +
-           ">><APolygon=<Count=1><BindingCount=4><Data=<Polygon=<Count=4><Material=0><Index=0><Index=1><Index=2>"
+    const std::string corners =
+        flipped ? vertex(xMin, -100) + vertex(100, -100) + vertex(100, 100) + vertex(xMin, 100)
+                : vertex(xMin, -100) + vertex(xMin, 100) + vertex(100, 100) + vertex(100, -100);
+    return std::string("<NML=1.0>\n<Geometry=<Materials=<Material=") + material +
+           ">><AVertex=<Count=4><Data=" + corners +
+           ">><APolygon=<Count=1><BindingCount=4><Data=<Polygon=<Count=4><Material=0><Index=0><Index=1><"
+           "Index=2>"
            "<Index=3>>>>>\n";
 }
 
@@ -38,10 +41,12 @@ std::string Object(const char* name, int uid, const char* geometry)
            "><Active>><Object=<Item=<Position=<X=0.0><Y=0.0><Z=0.0>>><Geometry=\"" + geometry + "\">>>";
 }
 
-const std::string ParallelLight = "<MLight=<MItem=<Id=\"Sun\"><UId=9><Active>><Light=<Item=<Position=<X=0.0><Y=0.0>"
-                                  "<Z=0.0>>><Type=\"Parallel\">>>";
-const std::string ShadowLight = "<MLight=<MItem=<Id=\"Sun\"><UId=9><Active>><Light=<Item=<Position=<X=0.0><Y=0.0>"
-                                "<Z=0.0>>><Type=\"Parallel\"><Shadow=\"Map\">>>";
+const std::string ParallelLight =
+    "<MLight=<MItem=<Id=\"Sun\"><UId=9><Active>><Light=<Item=<Position=<X=0.0><Y=0.0>"
+    "<Z=0.0>>><Type=\"Parallel\">>>";
+const std::string ShadowLight =
+    "<MLight=<MItem=<Id=\"Sun\"><UId=9><Active>><Light=<Item=<Position=<X=0.0><Y=0.0>"
+    "<Z=0.0>>><Type=\"Parallel\"><Shadow=\"Map\">>>";
 const char* const Diffuse = "<Diffuse=<X=0.5><Y=0.25><Z=0.75><W=1.0>>";
 const char* const Self = "<Diffuse=<X=0.5><Y=0.25><Z=0.75><W=1.0>><Self=<X=1.0><Y=0.0><Z=0.0><W=1.0>>";
 
@@ -49,10 +54,12 @@ const char* const Self = "<Diffuse=<X=0.5><Y=0.25><Z=0.75><W=1.0>><Self=<X=1.0><
 std::string Scene(const std::string& items, const std::string& globals = "")
 {
     return "<NML=1.0>\n<Scene=<ScriptUnit=<Script=\"end.nut\"><Class=\"Director\">>"
-           "<Globals=<BackgroundColor=<X=0.5><Y=0.25><Z=1.0><W=0.0>><AmbientColor=<X=0.0><Y=0.0><Z=0.0><W=1.0>>"
+           "<Globals=<BackgroundColor=<X=0.5><Y=0.25><Z=1.0><W=0.0>><AmbientColor=<X=0.0><Y=0.0><Z=0.0><W=1."
+           "0>>"
            "<AmbientIntensity=0.0>" +
            globals +
-           "><Items=<MCamera=<MItem=<Id=\"Cam\"><UId=0><Active>><Camera=<Item=<Position=<X=0.0><Y=0.0><Z=-5.0>>>>>" +
+           "><Items=<MCamera=<MItem=<Id=\"Cam\"><UId=0><Active>><Camera=<Item=<Position=<X=0.0><Y=0.0><Z=-5."
+           "0>>>>>" +
            items + "><CurrentCamera=\"Cam\">>\n";
 }
 
@@ -86,7 +93,8 @@ protected:
     {
         directory.WriteFile("scene.nms", scene);
         std::filesystem::remove_all(directory.Path() / "out");
-        std::vector<std::string> arguments = {"scene.nms", "-r", "none", "-m", "none", "-R", "out", "-Rw", "64", "-Rh", "48"};
+        std::vector<std::string> arguments = {"scene.nms", "-r",  "none", "-m",  "none", "-R",
+                                              "out",       "-Rw", "64",   "-Rh", "48"};
         arguments.insert(arguments.end(), extra.begin(), extra.end());
         run = RunKestrun(directory.Path(), arguments);
         EXPECT_EQ(run.exitCode, 0) << run.output;
@@ -134,7 +142,8 @@ TEST_F(RaytraceRun, FramesOfSimpleScenesAreWrittenAsThirtyTwoBitTGAFiles)
 
 TEST_F(RaytraceRun, AShadowFrameIsTheSameOnOneProcessorOnAllAndOnEveryRun)
 {
-    const std::string scene = Scene(Object("Wall", 1, "wall.nmg") + Object("Occluder", 2, "occluder.nmg") + ShadowLight);
+    const std::string scene =
+        Scene(Object("Wall", 1, "wall.nmg") + Object("Occluder", 2, "occluder.nmg") + ShadowLight);
     const std::vector<uint8_t> first = Run(scene);
     ASSERT_EQ(first.size(), 12306u);
     for (uint32_t y : {0u, 24u, 47u})
@@ -164,19 +173,22 @@ TEST_F(RaytraceRun, AShadowFrameIsTheSameOnOneProcessorOnAllAndOnEveryRun)
 TEST_F(RaytraceRun, TheOutputDirectoryIsMadeAtStartUpAndTheGridReachesTheFrame)
 {
     directory.WriteFile("scene.nms", Scene(Object("Wall", 1, "wall.nmg") + ParallelLight));
-    run = RunKestrun(directory.Path(), {"scene.nms", "-r", "none", "-m", "none", "-R", "frames/deep/out", "-Rw", "0",
-                                        "-Rh", "8", "-Raa", "100"});
+    run = RunKestrun(directory.Path(), {"scene.nms", "-r", "none", "-m", "none", "-R", "frames/deep/out",
+                                        "-Rw", "0", "-Rh", "8", "-Raa", "100"});
     EXPECT_EQ(run.exitCode, 0) << run.output;
-    const std::vector<uint8_t> file = ReadBytes(directory.Path() / "frames" / "deep" / "out" / "out_00000.tga");
+    const std::vector<uint8_t> file =
+        ReadBytes(directory.Path() / "frames" / "deep" / "out" / "out_00000.tga");
     // A width of 0 means the display's, 1280 without a configuration.
     ASSERT_EQ(file.size(), 18u + 1280u * 8u * 4u) << run.output;
     EXPECT_NE(run.output.find("[*] Antialias grid 100 traced as 32.\n"), std::string::npos) << run.output;
 
     // A directory that cannot be made is named, and the run goes on without its frames.
     directory.WriteFile("blocker", "a file where the directory would go");
-    run = RunKestrun(directory.Path(), {"scene.nms", "-r", "none", "-m", "none", "-R", "blocker/out", "-Rw", "8", "-Rh", "8"});
+    run = RunKestrun(directory.Path(),
+                     {"scene.nms", "-r", "none", "-m", "none", "-R", "blocker/out", "-Rw", "8", "-Rh", "8"});
     EXPECT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_NE(run.output.find("[!] Cannot create the raytrace output directory 'blocker/out'.\n"), std::string::npos)
+    EXPECT_NE(run.output.find("[!] Cannot create the raytrace output directory 'blocker/out'.\n"),
+              std::string::npos)
         << run.output;
     EXPECT_NE(run.output.find("[!] Raytracing frame 0 failed.\n"), std::string::npos) << run.output;
 }

@@ -49,8 +49,8 @@ protected:
     // The unit quad in z = 0, its normal +z, as one fan polygon of two triangles.
     void BuildUnitQuad(nGeometry& geometry)
     {
-        BuildGeometry(geometry,
-                      {nVector(0, 0, 0), nVector(1, 0, 0), nVector(1, 1, 0), nVector(0, 1, 0)}, {{0, 1, 2, 3}});
+        BuildGeometry(geometry, {nVector(0, 0, 0), nVector(1, 0, 0), nVector(1, 1, 0), nVector(0, 1, 0)},
+                      {{0, 1, 2, 3}});
     }
 
     nGeometryHit Cast(const nGeometry& geometry, nVector origin, nVector direction, float maxDistance = -1.0f)
@@ -108,8 +108,8 @@ TEST_F(GeometryTreeTest, BoundingIntervalHierarchyStopsAtTheDistanceLimitAndSkip
     nGeometry geometry(nullptr);
     // A two-corner polygon in front of the quad takes no part.
     BuildGeometry(geometry,
-                  {nVector(0, 0, 0), nVector(1, 0, 0), nVector(1, 1, 0), nVector(0, 1, 0), nVector(0, 0, 0.5f),
-                   nVector(1, 1, 0.5f)},
+                  {nVector(0, 0, 0), nVector(1, 0, 0), nVector(1, 1, 0), nVector(0, 1, 0),
+                   nVector(0, 0, 0.5f), nVector(1, 1, 0.5f)},
                   {{4, 5}, {0, 1, 2, 3}});
     ASSERT_TRUE(geometry.CreateTree(nGeometryTree::KindBIH));
     EXPECT_FALSE(Cast(geometry, nVector(0.5f, 0.5f, 1.0f), nVector(0, 0, -1), 0.5f).hit);
@@ -257,8 +257,12 @@ std::vector<ReferenceTriangle> ReferenceTriangles(const nGeometry& geometry)
         const nVector& a = *geometry.vertices.At(c[0]);
         const nVector& b = *geometry.vertices.At(c[1]);
         const nVector& e = *geometry.vertices.At(c[2]);
-        ReferenceTriangle t{{a.x, a.y, a.z}, {double(b.x) - a.x, double(b.y) - a.y, double(b.z) - a.z},
-                            {double(e.x) - a.x, double(e.y) - a.y, double(e.z) - a.z}, {}, 0.0, false};
+        ReferenceTriangle t{{a.x, a.y, a.z},
+                            {double(b.x) - a.x, double(b.y) - a.y, double(b.z) - a.z},
+                            {double(e.x) - a.x, double(e.y) - a.y, double(e.z) - a.z},
+                            {},
+                            0.0,
+                            false};
         t.n[0] = t.e1[1] * t.e2[2] - t.e1[2] * t.e2[1];
         t.n[1] = t.e1[2] * t.e2[0] - t.e1[0] * t.e2[2];
         t.n[2] = t.e1[0] * t.e2[1] - t.e1[1] * t.e2[0];
@@ -270,7 +274,8 @@ std::vector<ReferenceTriangle> ReferenceTriangles(const nGeometry& geometry)
     return triangles;
 }
 
-BruteForceAnswer BruteForce(const std::vector<ReferenceTriangle>& triangles, const nVector& o, const nVector& d)
+BruteForceAnswer BruteForce(const std::vector<ReferenceTriangle>& triangles, const nVector& o,
+                            const nVector& d)
 {
     BruteForceAnswer answer;
     for (uint32_t p = 0; p < triangles.size(); ++p)
@@ -346,7 +351,8 @@ TEST_F(GeometryTreeTest, BothTreesAgreeWithBruteForceOnRandomRays)
     {
         const nVector centre(unit(random) * 10.0f, unit(random) * 10.0f, unit(random) * 10.0f);
         for (int corner = 0; corner < 3; ++corner)
-            positions.push_back(centre + nVector(unit(random) - 0.5f, unit(random) - 0.5f, unit(random) - 0.5f) * 3.0f);
+            positions.push_back(
+                centre + nVector(unit(random) - 0.5f, unit(random) - 0.5f, unit(random) - 0.5f) * 3.0f);
         polygons.push_back({3 * t, 3 * t + 1, 3 * t + 2});
         materials.push_back(uint16_t(t % 2));
     }
@@ -367,7 +373,8 @@ TEST_F(GeometryTreeTest, BothTreesAgreeWithBruteForceOnRandomRays)
     uint32_t failures = 0;
     for (uint32_t ray = 0; ray < 100000 && failures < 5; ++ray)
     {
-        const nVector origin(unit(random) * 14.0f - 2.0f, unit(random) * 14.0f - 2.0f, unit(random) * 14.0f - 2.0f);
+        const nVector origin(unit(random) * 14.0f - 2.0f, unit(random) * 14.0f - 2.0f,
+                             unit(random) * 14.0f - 2.0f);
         const nVector direction =
             nVector(unit(random) - 0.5f, unit(random) - 0.5f, unit(random) - 0.5f).Normalized();
         const BruteForceAnswer answer = BruteForce(reference, origin, direction);

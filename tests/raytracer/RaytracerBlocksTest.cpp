@@ -33,7 +33,8 @@ public: // the case table builds its trees through it
         raytracer = std::make_unique<nRaytracer>(nullptr);
         ASSERT_TRUE(raytracer->SetScene(scene));
         uint64_t rays = 0;
-        raytracer->GetPrimaryHierarchy().TraceRay(hit, nVector(0, 0, -5), nVector(0, 0, 1), -1.0f, true, rays);
+        raytracer->GetPrimaryHierarchy().TraceRay(hit, nVector(0, 0, -5), nVector(0, 0, 1), -1.0f, true,
+                                                  rays);
         ASSERT_TRUE(hit.hit);
         raytracer->ResolveHit(hit);
 
@@ -102,13 +103,25 @@ TEST_F(RaytracerBlocksTest, BlocksHaveTheirCPUValues)
     const float red3 = float(192) / 255.0f;
     const Case cases[] = {
         {"Sampler at u -0.25 samples 0.75",
-         [](T& t) { return t.Connect<nSampler2dShaderBlock>({t.Make<nTextureShaderBlock>(t.texture), t.Make<nConstantShaderBlock>(-0.25f, 0.0f)}); },
+         [](T& t)
+         {
+             return t.Connect<nSampler2dShaderBlock>(
+                 {t.Make<nTextureShaderBlock>(t.texture), t.Make<nConstantShaderBlock>(-0.25f, 0.0f)});
+         },
          {red3, 0, 0, 1}},
         {"Sampler at u 1 samples 0",
-         [](T& t) { return t.Connect<nSampler2dShaderBlock>({t.Make<nTextureShaderBlock>(t.texture), t.Make<nConstantShaderBlock>(1.0f, 0.0f)}); },
+         [](T& t)
+         {
+             return t.Connect<nSampler2dShaderBlock>(
+                 {t.Make<nTextureShaderBlock>(t.texture), t.Make<nConstantShaderBlock>(1.0f, 0.0f)});
+         },
          {0, 0, 0, 1}},
         {"Sampler without a texture",
-         [](T& t) { return t.Connect<nSampler2dShaderBlock>({t.Make<nTextureShaderBlock>(), t.Make<nConstantShaderBlock>(0.5f, 0.0f)}); },
+         [](T& t)
+         {
+             return t.Connect<nSampler2dShaderBlock>(
+                 {t.Make<nTextureShaderBlock>(), t.Make<nConstantShaderBlock>(0.5f, 0.0f)});
+         },
          {0, 0, 0, 1}},
         {"Build (2, 2, 2, 1) takes the x of each input",
          [](T& t)
@@ -119,31 +132,63 @@ TEST_F(RaytracerBlocksTest, BlocksHaveTheirCPUValues)
                                                  2u, 2u, 2u, 1u);
          },
          {1, 4, 7, 1}},
-        {"Unpack (1, 0.5, 0, 1)", [](T& t) { return t.Connect<nUnpackColorToVectorShaderBlock>({t.Colour(1, 0.5f, 0, 1)}); },
+        {"Unpack (1, 0.5, 0, 1)",
+         [](T& t) { return t.Connect<nUnpackColorToVectorShaderBlock>({t.Colour(1, 0.5f, 0, 1)}); },
          {1, 0, -1, 1}},
-        {"Pack (1, 0, -1, 1)", [](T& t) { return t.Connect<nPackVectorToColorShaderBlock>({t.Colour(1, 0, -1, 1)}); },
+        {"Pack (1, 0, -1, 1)",
+         [](T& t) { return t.Connect<nPackVectorToColorShaderBlock>({t.Colour(1, 0, -1, 1)}); },
          {1, 0.5f, 0, 1}},
         {"Swizzle (z, x, none, none)",
-         [](T& t) { return t.Connect<nSwizzleShaderBlock>({t.Colour(1, 2, 3, 4)}, 3u, 1u, 0u, 0u); }, {3, 1, 0, 1}},
+         [](T& t) { return t.Connect<nSwizzleShaderBlock>({t.Colour(1, 2, 3, 4)}, 3u, 1u, 0u, 0u); },
+         {3, 1, 0, 1}},
         {"Mul of a direction by the model matrix",
-         [](T& t) { return t.Connect<nMulOperatorShaderBlock>({t.Make<nModelMatrixShaderBlock>(), t.Colour(1, 2, 3, 0)}); },
+         [](T& t) {
+             return t.Connect<nMulOperatorShaderBlock>(
+                 {t.Make<nModelMatrixShaderBlock>(), t.Colour(1, 2, 3, 0)});
+         },
          {1, 2, 3, 0}},
         {"Mul of a point by the model matrix",
-         [](T& t) { return t.Connect<nMulOperatorShaderBlock>({t.Make<nModelMatrixShaderBlock>(), t.Colour(1, 2, 3, 1)}); },
+         [](T& t) {
+             return t.Connect<nMulOperatorShaderBlock>(
+                 {t.Make<nModelMatrixShaderBlock>(), t.Colour(1, 2, 3, 1)});
+         },
          {11, 2, 3, 1}},
-        {"Mul of two vectors", [](T& t) { return t.Connect<nMulOperatorShaderBlock>({t.Colour(1, 2, 3, 4), t.Colour(2, 3, 4, 5)}); },
+        {"Mul of two vectors",
+         [](T& t) {
+             return t.Connect<nMulOperatorShaderBlock>({t.Colour(1, 2, 3, 4), t.Colour(2, 3, 4, 5)});
+         },
          {2, 6, 12, 1}},
-        {"Mix", [](T& t) { return t.Connect<nMixOperatorShaderBlock>({t.Colour(1, 0, 0, 1), t.Colour(0, 1, 0, 1), t.Make<nMaterialParamShaderBlock>(4u)}); },
+        {"Mix",
+         [](T& t)
+         {
+             return t.Connect<nMixOperatorShaderBlock>(
+                 {t.Colour(1, 0, 0, 1), t.Colour(0, 1, 0, 1), t.Make<nMaterialParamShaderBlock>(4u)});
+         },
          {0.4f, 0.6f, 0, 1}},
-        {"Clamp", [](T& t) { return t.Connect<nClampShaderBlock>({t.Colour(-1, 0.5f, 3, 9), t.Colour(0, 0, 0, 0), t.Colour(1, 1, 1, 1)}); },
+        {"Clamp",
+         [](T& t)
+         {
+             return t.Connect<nClampShaderBlock>(
+                 {t.Colour(-1, 0.5f, 3, 9), t.Colour(0, 0, 0, 0), t.Colour(1, 1, 1, 1)});
+         },
          {0, 0.5f, 1, 1}},
-        {"Dot", [](T& t) { return t.Connect<nDotOperatorShaderBlock>({t.Colour(1, 2, 3, 0), t.Colour(4, 5, 6, 0)}); }, {32, 0, 0, 1}},
+        {"Dot",
+         [](T& t) {
+             return t.Connect<nDotOperatorShaderBlock>({t.Colour(1, 2, 3, 0), t.Colour(4, 5, 6, 0)});
+         },
+         {32, 0, 0, 1}},
         {"Material glossiness", [](T& t) { return t.Make<nMaterialParamShaderBlock>(4u); }, {0.4f, 0, 0, 1}},
-        {"Material diffuse", [](T& t) { return t.Make<nMaterialParamShaderBlock>(0u); }, {0.5f, 0.25f, 0.75f, 1}},
+        {"Material diffuse",
+         [](T& t) { return t.Make<nMaterialParamShaderBlock>(0u); },
+         {0.5f, 0.25f, 0.75f, 1}},
         {"Normal stream", [](T& t) { return t.Make<nGeometryNormalShaderBlock>(); }, {0, 0, -1, 1}},
-        {"Vertex stream in object space", [](T& t) { return t.Make<nGeometryVertexShaderBlock>(); }, {-10, 0, 10, 1}},
+        {"Vertex stream in object space",
+         [](T& t) { return t.Make<nGeometryVertexShaderBlock>(); },
+         {-10, 0, 10, 1}},
         {"UV stream", [](T& t) { return t.Make<nGeometryUVShaderBlock>(0u); }, {0.95f, 0.5f, 0, 0}},
-        {"an absent UV set gives no value", [](T& t) { return t.Make<nGeometryUVShaderBlock>(2u); }, {0, 0, 0, 0}},
+        {"an absent UV set gives no value",
+         [](T& t) { return t.Make<nGeometryUVShaderBlock>(2u); },
+         {0, 0, 0, 0}},
         {"Screen UV", [](T& t) { return t.Make<nScreenUVShaderBlock>(); }, {0.5f, 0.5f, 0.5f, 1}},
         {"View vector", [](T& t) { return t.Make<nViewVectorShaderBlock>(); }, {0, 0, 1, 1}},
         {"Clock", [](T& t) { return t.Make<nClockShaderBlock>(); }, {0, 0, 0, 1}},

@@ -59,8 +59,8 @@ public: // the case tables build their scenes through it
     }
 
     // A square of the given half size in the plane z = depth, its front face towards -z.
-    nMObject* AddWall(float depth, float half = 100.0f, const nColor& diffuse = nColor(0.5f, 0.25f, 0.75f, 1.0f),
-                      const char* name = "Wall")
+    nMObject* AddWall(float depth, float half = 100.0f,
+                      const nColor& diffuse = nColor(0.5f, 0.25f, 0.75f, 1.0f), const char* name = "Wall")
     {
         return scene->NewObject(name, MakePolygon({nVector(-half, -half, depth), nVector(-half, half, depth),
                                                    nVector(half, half, depth), nVector(half, -half, depth)},
@@ -76,7 +76,10 @@ public: // the case tables build their scenes through it
         return light;
     }
 
-    static nMaterial& MaterialOf(nMObject* object) { return *object->GetObject().GetGeometry()->GetMaterial(0); }
+    static nMaterial& MaterialOf(nMObject* object)
+    {
+        return *object->GetObject().GetGeometry()->GetMaterial(0);
+    }
 
     // The material read from a file: its shader map built from its colours and stages.
     static void GiveFixedFunctionMap(nMaterial& material)
@@ -111,8 +114,9 @@ public: // the case tables build their scenes through it
                 if (At(picture, x, y) != expected)
                 {
                     const Pixel p = At(picture, x, y);
-                    why = "(" + std::to_string(x) + ", " + std::to_string(y) + ") is " + std::to_string(p[0]) + "," +
-                          std::to_string(p[1]) + "," + std::to_string(p[2]) + "," + std::to_string(p[3]);
+                    why = "(" + std::to_string(x) + ", " + std::to_string(y) + ") is " +
+                          std::to_string(p[0]) + "," + std::to_string(p[1]) + "," + std::to_string(p[2]) +
+                          "," + std::to_string(p[3]);
                     return false;
                 }
         return picture.HasPixels();

@@ -21,7 +21,13 @@ TEST_F(RaytracerFixture, FramesOfSimpleScenesHaveTheirExpectedColours)
     };
     const Case cases[] = {
         {"empty scene", [](RaytracerFixture&) {}, Background},
-        {"lit wall", [](RaytracerFixture& f) { f.AddWall(10.0f); f.AddParallelLight(); }, LitWall},
+        {"lit wall",
+         [](RaytracerFixture& f)
+         {
+             f.AddWall(10.0f);
+             f.AddParallelLight();
+         },
+         LitWall},
         {"lit wall through its shader map",
          [](RaytracerFixture& f)
          {
@@ -78,7 +84,8 @@ TEST_F(RaytracerFixture, FramesOfSimpleScenesHaveTheirExpectedColours)
          },
          {0, 255, 0, 255}},
         {"fog leaves the background alone",
-         [](RaytracerFixture& f) { f.scene->SetFog(1.0f, 2.0f, nColor(0.0f, 1.0f, 0.0f, 1.0f)); }, Background},
+         [](RaytracerFixture& f) { f.scene->SetFog(1.0f, 2.0f, nColor(0.0f, 1.0f, 0.0f, 1.0f)); },
+         Background},
         {"ambient light without lights",
          [](RaytracerFixture& f)
          {
@@ -116,8 +123,8 @@ TEST_F(RaytracerFixture, AnOccluderBehindTheCameraShadowsTheRightHalfOfTheWall)
     AddWall(10.0f);
     AddParallelLight(true);
     // Facing +z, towards the wall, over x >= 0 only.
-    scene->NewObject("Occluder", MakePolygon({nVector(0, -100, -10), nVector(100, -100, -10), nVector(100, 100, -10),
-                                              nVector(0, 100, -10)}));
+    scene->NewObject("Occluder", MakePolygon({nVector(0, -100, -10), nVector(100, -100, -10),
+                                              nVector(100, 100, -10), nVector(0, 100, -10)}));
     const nPicture picture = Frame(64, 48);
     ASSERT_TRUE(picture.HasPixels());
     for (uint32_t y : {0u, 24u, 47u})
@@ -158,8 +165,8 @@ TEST_F(RaytracerFixture, TilesCoverTheFrameAndTheAntialiasPassSkipsTheBorder)
 TEST_F(RaytracerFixture, PixelsCloseToTheirNeighboursKeepTheirColourAndEdgesAreResampled)
 {
     // Two walls side by side whose colours differ by 0.04 (0.0048 squared): below the threshold.
-    scene->NewObject("Left", MakePolygon({nVector(-100, -100, 10), nVector(-100, 100, 10), nVector(0, 100, 10),
-                                          nVector(0, -100, 10)},
+    scene->NewObject("Left", MakePolygon({nVector(-100, -100, 10), nVector(-100, 100, 10),
+                                          nVector(0, 100, 10), nVector(0, -100, 10)},
                                          nColor(0.5f, 0.5f, 0.5f, 1.0f)));
     scene->NewObject("Right", MakePolygon({nVector(0, -100, 10), nVector(0, 100, 10), nVector(100, 100, 10),
                                            nVector(100, -100, 10)},
@@ -181,8 +188,8 @@ TEST_F(RaytracerFixture, InterlacedFieldsMergeIntoTheFullFrame)
     AddWall(10.0f);
     AddParallelLight();
     // A second wall over the upper left, so rows differ.
-    scene->NewObject("Patch", MakePolygon({nVector(-100, 0.1f, 9), nVector(-100, 100, 9), nVector(0.3f, 100, 9),
-                                           nVector(0.3f, 0.1f, 9)},
+    scene->NewObject("Patch", MakePolygon({nVector(-100, 0.1f, 9), nVector(-100, 100, 9),
+                                           nVector(0.3f, 100, 9), nVector(0.3f, 0.1f, 9)},
                                           nColor(0.1f, 0.9f, 0.3f, 1.0f)));
     settings.antialiasThreshold = 1e9f; // no resampling: the frames must match pixel for pixel
     const nPicture whole = Frame(20, 14);
@@ -235,8 +242,8 @@ TEST_F(RaytracerFixture, AFrameLogsItsRaysAndIsTheSameOnEveryRunAndWorkerCount)
 {
     AddWall(10.0f);
     AddParallelLight(true);
-    scene->NewObject("Occluder", MakePolygon({nVector(0, -100, -10), nVector(100, -100, -10), nVector(100, 100, -10),
-                                              nVector(0, 100, -10)}));
+    scene->NewObject("Occluder", MakePolygon({nVector(0, -100, -10), nVector(100, -100, -10),
+                                              nVector(100, 100, -10), nVector(0, 100, -10)}));
     settings.globalIllumination = true;
     settings.sampleSetSideCount = 3;
     settings.antialiasJitter = true;

@@ -71,8 +71,8 @@ TEST_F(RaytracerShadingTest, ARayReflectsAtMostTwiceAndRefractsAtMostSixTimes)
 {
     // Two mirrors facing each other.
     MaterialOf(AddWall(10.0f, 5.0f)).reflection = 1.0f;
-    nMObject* back = scene->NewObject("Back", MakePolygon({nVector(-5, -5, 0), nVector(5, -5, 0), nVector(5, 5, 0),
-                                                           nVector(-5, 5, 0)}));
+    nMObject* back = scene->NewObject(
+        "Back", MakePolygon({nVector(-5, -5, 0), nVector(5, -5, 0), nVector(5, 5, 0), nVector(-5, 5, 0)}));
     MaterialOf(back).reflection = 1.0f;
     {
         nRaytracer raytracer(nullptr);
@@ -117,10 +117,12 @@ TEST_F(RaytracerShadingTest, GlobalIlluminationGathersWithinItsBudget)
 {
     // A closed double-sided cube around the camera, without lights.
     const float h = 10.0f;
-    const std::vector<std::vector<nVector>> faces = {
-        {{-h, -h, h}, {-h, h, h}, {h, h, h}, {h, -h, h}},   {{-h, -h, -h}, {h, -h, -h}, {h, h, -h}, {-h, h, -h}},
-        {{h, -h, -h}, {h, -h, h}, {h, h, h}, {h, h, -h}},   {{-h, -h, -h}, {-h, h, -h}, {-h, h, h}, {-h, -h, h}},
-        {{-h, h, -h}, {h, h, -h}, {h, h, h}, {-h, h, h}},   {{-h, -h, -h}, {-h, -h, h}, {h, -h, h}, {h, -h, -h}}};
+    const std::vector<std::vector<nVector>> faces = {{{-h, -h, h}, {-h, h, h}, {h, h, h}, {h, -h, h}},
+                                                     {{-h, -h, -h}, {h, -h, -h}, {h, h, -h}, {-h, h, -h}},
+                                                     {{h, -h, -h}, {h, -h, h}, {h, h, h}, {h, h, -h}},
+                                                     {{-h, -h, -h}, {-h, h, -h}, {-h, h, h}, {-h, -h, h}},
+                                                     {{-h, h, -h}, {h, h, -h}, {h, h, h}, {-h, h, h}},
+                                                     {{-h, -h, -h}, {-h, -h, h}, {h, -h, h}, {h, -h, -h}}};
     for (const std::vector<nVector>& face : faces)
     {
         nGeometry* geometry = MakePolygon(face);

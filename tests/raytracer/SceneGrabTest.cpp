@@ -34,7 +34,8 @@ TEST_F(SceneGrabTest, ObjectsThatAreNotShownAreNotTraced)
         {"state flag 128", [](nMObject& o) { o.SetFlag(128, true); }},
         {"invisible", [](nMObject& o) { o.GetObject().SetFlag(ItemFlagInvisible, true); }},
         {"without polygons", [](nMObject& o) { o.GetObject().GetGeometry()->SetPolygonCount(0); }},
-        {"without material slots", [](nMObject& o) { o.GetObject().GetGeometry()->AllocateMaterials(0, false); }},
+        {"without material slots",
+         [](nMObject& o) { o.GetObject().GetGeometry()->AllocateMaterials(0, false); }},
     };
     for (const Case& c : cases)
     {
@@ -61,7 +62,8 @@ TEST_F(SceneGrabTest, TheShadowPassTracesShadowProxiesAndLeavesOutNoShadowGeomet
     nMObject* proxied = AddWall(10.0f, 1.0f, nColor(1, 1, 1, 1), "Proxied");
     nGeometry* proxy = MakePolygon({nVector(-2, -2, 11), nVector(-2, 2, 11), nVector(2, 2, 11)});
     proxied->GetObject().GetGeometry()->shadowProxy = proxy;
-    AddWall(12.0f, 1.0f, nColor(1, 1, 1, 1), "NoShadow")->GetObject().GetGeometry()->flags |= nGeometry::FlagShadowNull;
+    AddWall(12.0f, 1.0f, nColor(1, 1, 1, 1), "NoShadow")->GetObject().GetGeometry()->flags |=
+        nGeometry::FlagShadowNull;
 
     nSceneBIH primary;
     ASSERT_TRUE(primary.GrabScene(scene, nSceneBIH::PassPrimary));
@@ -142,9 +144,10 @@ TEST_F(SceneGrabTest, ASkinnedGeometryIsTracedAsACopyInItsPose)
 TEST_F(SceneGrabTest, InstancesSetUpInTheSceneAreTracedOnceAndOthersAreLoadedForTheGrab)
 {
     NmlFileFixture files;
-    files.Write("wall.nmg", "<NML=1.0>\n<Geometry=<AVertex=<Count=3><Data=<V=<X=0.0><Y=0.0><Z=0.0>>"
-                            "<V=<X=0.0><Y=1.0><Z=0.0>><V=<X=1.0><Y=0.0><Z=0.0>>>><APolygon=<Count=1>"
-                            "<BindingCount=3><Data=<Polygon=<Count=3><Material=0><Index=0><Index=1><Index=2>>>>>\n");
+    files.Write("wall.nmg",
+                "<NML=1.0>\n<Geometry=<AVertex=<Count=3><Data=<V=<X=0.0><Y=0.0><Z=0.0>>"
+                "<V=<X=0.0><Y=1.0><Z=0.0>><V=<X=1.0><Y=0.0><Z=0.0>>>><APolygon=<Count=1>"
+                "<BindingCount=3><Data=<Polygon=<Count=3><Material=0><Index=0><Index=1><Index=2>>>>>\n");
     files.Write("t.nms", "<NML=1.0>\n<Scene=<Items=<MObject=<MItem=<Id=\"Box\"><UId=0><Active>>"
                          "<Object=<Item><Geometry=\"wall.nmg\">>>>>\n");
     Quenvar engine;
