@@ -2,6 +2,7 @@
 
 #include "core/base/nAutoArray.h"
 #include "core/math/nColor.h"
+#include "core/math/nMatrix3.h"
 #include "core/math/nUV.h"
 #include "core/math/nVector.h"
 #include "geometry/nTangentFrame.h"
@@ -73,4 +74,20 @@ inline bool InterpolateTangentFrame(const nRaytracerHit& hit, const nAutoArray<n
                         a.bitangent.y * w[0] + b.bitangent.y * w[1] + c.bitangent.y * w[2],
                         a.bitangent.z * w[0] + b.bitangent.z * w[1] + c.bitangent.z * w[2]);
     return true;
+}
+
+// The unit tangent and bitangent at the hit around a unit normal: the interpolated frame, or any
+// orthonormal one around the normal when the stream does not reach the hit.
+inline void HitTangentFrame(const nRaytracerHit& hit, const nAutoArray<nTangentFrame>& values,
+                            const nVector& normal, nVector& tangent, nVector& bitangent)
+{
+    if (InterpolateTangentFrame(hit, values, tangent, bitangent))
+    {
+        tangent = tangent * (1.0f / tangent.Length());
+        bitangent = bitangent * (1.0f / bitangent.Length());
+        return;
+    }
+    const nMatrix3 frame = nMatrix3::FromDirection(normal);
+    tangent = frame.GetColumn(0);
+    bitangent = frame.GetColumn(1);
 }

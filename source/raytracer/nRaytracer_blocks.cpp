@@ -164,17 +164,7 @@ bool nRaytracer::EvaluateShaderBlock(const nRaytracerHit& hit, const nShaderBloc
         normal = Normalise(normal);
         nVector tangent;
         nVector bitangent;
-        if (InterpolateTangentFrame(hit, geometry->tangentFrames, tangent, bitangent))
-        {
-            tangent = Normalise(tangent);
-            bitangent = Normalise(bitangent);
-        }
-        else
-        {
-            const nMatrix3 frame = nMatrix3::FromDirection(normal);
-            tangent = frame.GetColumn(0);
-            bitangent = frame.GetColumn(1);
-        }
+        HitTangentFrame(hit, geometry->tangentFrames, normal, tangent, bitangent);
         nMatrix3 frame;
         frame.SetColumns(tangent, bitangent, normal);
         SetMatrix3(out, frame);

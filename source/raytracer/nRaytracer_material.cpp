@@ -261,17 +261,7 @@ nVector nRaytracer::EvaluateSurface(const nRaytracerHit& hit, uint32_t mode) con
         return mapped;
     nVector tangent;
     nVector bitangent;
-    if (InterpolateTangentFrame(hit, geometry.tangentFrames, tangent, bitangent))
-    {
-        tangent = Normalise(tangent);
-        bitangent = Normalise(bitangent);
-    }
-    else
-    {
-        const nMatrix3 frame = nMatrix3::FromDirection(normal);
-        tangent = frame.GetColumn(0);
-        bitangent = frame.GetColumn(1);
-    }
+    HitTangentFrame(hit, geometry.tangentFrames, normal, tangent, bitangent);
     return nVector(tangent.x * mapped.x + bitangent.x * mapped.y + normal.x * mapped.z,
                    tangent.y * mapped.x + bitangent.y * mapped.y + normal.y * mapped.z,
                    tangent.z * mapped.x + bitangent.z * mapped.y + normal.z * mapped.z);

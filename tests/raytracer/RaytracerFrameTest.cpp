@@ -10,6 +10,17 @@ namespace
 const Pixel Background = {255, 63, 127, 0};
 const Pixel LitWall = {191, 63, 127, 255};
 
+// Colours (0.5, 0.5, 0.5, 1) at every corner, read under the material's "VertexColor" flag.
+nMObject* AddGreyVertexColours(nMObject* wall)
+{
+    nGeometry& geometry = *wall->GetObject().GetGeometry();
+    geometry.colors.Resize(geometry.GetBindingTotal());
+    for (uint32_t i = 0; i < geometry.colors.GetCount(); ++i)
+        *geometry.colors.At(i) = nColor(0.5f, 0.5f, 0.5f, 1.0f);
+    RaytracerFixture::MaterialOf(wall).renderFlags |= MaterialVertexColor;
+    return wall;
+}
+
 // One pixel colour for a whole frame, under each way a scene may be set up.
 TEST_F(RaytracerFixture, FramesOfSimpleScenesHaveTheirExpectedColours)
 {
@@ -45,25 +56,14 @@ TEST_F(RaytracerFixture, FramesOfSimpleScenesHaveTheirExpectedColours)
         {"vertex colours scale the diffuse colour",
          [](RaytracerFixture& f)
          {
-             nMObject* wall = f.AddWall(10.0f);
-             nGeometry& geometry = *wall->GetObject().GetGeometry();
-             geometry.colors.Resize(geometry.GetBindingTotal());
-             for (uint32_t i = 0; i < geometry.colors.GetCount(); ++i)
-                 *geometry.colors.At(i) = nColor(0.5f, 0.5f, 0.5f, 1.0f);
-             MaterialOf(wall).renderFlags |= MaterialVertexColor;
-             GiveFixedFunctionMap(MaterialOf(wall));
+             GiveFixedFunctionMap(MaterialOf(AddGreyVertexColours(f.AddWall(10.0f))));
              f.AddParallelLight();
          },
          {95, 31, 63, 255}},
         {"vertex colours without a shader map",
          [](RaytracerFixture& f)
          {
-             nMObject* wall = f.AddWall(10.0f);
-             nGeometry& geometry = *wall->GetObject().GetGeometry();
-             geometry.colors.Resize(geometry.GetBindingTotal());
-             for (uint32_t i = 0; i < geometry.colors.GetCount(); ++i)
-                 *geometry.colors.At(i) = nColor(0.5f, 0.5f, 0.5f, 1.0f);
-             MaterialOf(wall).renderFlags |= MaterialVertexColor;
+             AddGreyVertexColours(f.AddWall(10.0f));
              f.AddParallelLight();
          },
          {95, 31, 63, 255}},
