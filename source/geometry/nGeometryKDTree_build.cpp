@@ -81,10 +81,25 @@ bool TriangleOverlapsBox(const float centre[3], const float half[3], const nVect
 class nGeometryKDTree::Builder
 {
 public:
-    Builder(const nGeometryKDTree& tree, uint32_t triangleCount)
+    Builder(const nGeometryKDTree& tree, uint32_t triangleCount, const std::vector<uint32_t>& triangles)
         : m_tree(tree), m_nodeBudget(uint64_t(triangleCount) * 32 + 100000)
     {
-        m_nodes.reserve(size_t(triangleCount) * 2 + 1);
+        m_nodes.reserve(size_t(triangleCount) * 4 + 1);
+        // What the splits read of each triangle, gathered once.
+        m_bounds.resize(tree.m_triangles.GetCount());
+        for (uint32_t triangle : triangles)
+        {
+            Bounds& bounds = m_bounds[triangle];
+            for (uint32_t axis = 0; axis < 3; ++axis)
+            {
+                const float a = Coordinate(Corner(triangle, 0), axis);
+                const float b = Coordinate(Corner(triangle, 1), axis);
+                const float c = Coordinate(Corner(triangle, 2), axis);
+                bounds.lo[axis] = std::min({a, b, c});
+                bounds.hi[axis] = std::max({a, b, c});
+                bounds.centroid[axis] = (a + b + c) * 0.33f;
+            }
+        }
     }
 
     bool Run(const float boxMin[3], const float boxMax[3], std::vector<uint32_t> triangles)
@@ -103,6 +118,13 @@ public:
     std::vector<uint32_t> m_leafTriangles;
 
 private:
+    struct Bounds
+    {
+        float lo[3];
+        float hi[3];
+        float centroid[3]; // the coordinates' sum times 0.33
+    };
+
     static Node NewNode(const float boxMin[3], const float boxMax[3], uint8_t axis)
     {
         Node node{};
@@ -148,20 +170,15 @@ private:
             return;
         }
         const uint32_t axis = node.axis;
-        float smallest = Coordinate(Corner(triangles[0], 0), axis);
-        float largest = smallest;
+        float smallest = m_bounds[triangles[0]].lo[axis];
+        float largest = m_bounds[triangles[0]].hi[axis];
         double centroids = 0.0;
         for (uint32_t triangle : triangles)
         {
-            float sum = 0.0f;
-            for (uint32_t corner = 0; corner < 3; ++corner)
-            {
-                const float value = Coordinate(Corner(triangle, corner), axis);
-                smallest = std::min(smallest, value);
-                largest = std::max(largest, value);
-                sum += value;
-            }
-            centroids += double(sum * 0.33f);
+            const Bounds& bounds = m_bounds[triangle];
+            smallest = std::min(smallest, bounds.lo[axis]);
+            largest = std::max(largest, bounds.hi[axis]);
+            centroids += double(bounds.centroid[axis]);
         }
         const float middle = (node.boxMin[axis] + node.boxMax[axis]) * 0.5f;
         float split = float(centroids / double(triangles.size()));
@@ -179,6 +196,8 @@ private:
         const uint8_t nextAxis = uint8_t((axis + 1) % 3);
         std::vector<uint32_t> left;
         std::vector<uint32_t> right;
+        left.reserve(triangles.size());
+        right.reserve(triangles.size());
         {
             float leftCentre[3];
             float leftHalf[3];
@@ -195,18 +214,17 @@ private:
             }
             for (uint32_t triangle : triangles)
             {
-                const nVector& p0 = Corner(triangle, 0);
-                const nVector& p1 = Corner(triangle, 1);
-                const nVector& p2 = Corner(triangle, 2);
-                const float lo = std::min({Coordinate(p0, axis), Coordinate(p1, axis), Coordinate(p2, axis)});
-                const float hi = std::max({Coordinate(p0, axis), Coordinate(p1, axis), Coordinate(p2, axis)});
+                const Bounds& bounds = m_bounds[triangle];
                 // Only a triangle that spans the split needs the full test on each side.
-                if (hi < split)
+                if (bounds.hi[axis] < split)
                     left.push_back(triangle);
-                else if (lo > split)
+                else if (bounds.lo[axis] > split)
                     right.push_back(triangle);
                 else
                 {
+                    const nVector& p0 = Corner(triangle, 0);
+                    const nVector& p1 = Corner(triangle, 1);
+                    const nVector& p2 = Corner(triangle, 2);
                     if (TriangleOverlapsBox(leftCentre, leftHalf, p0, p1, p2))
                         left.push_back(triangle);
                     if (TriangleOverlapsBox(rightCentre, rightHalf, p0, p1, p2))
@@ -275,6 +293,7 @@ private:
 
     const nGeometryKDTree& m_tree;
     uint64_t m_nodeBudget;
+    std::vector<Bounds> m_bounds; // per polygon
 };
 
 bool nGeometryKDTree::Build(nGeometry* geometry)
@@ -327,7 +346,7 @@ bool nGeometryKDTree::Build(nGeometry* geometry)
             boxMax[axis] = v == 0 ? c[axis] : std::max(boxMax[axis], c[axis]);
         }
     }
-    Builder builder(*this, m_triangleCount);
+    Builder builder(*this, m_triangleCount, triangles);
     builder.Run(boxMin, boxMax, std::move(triangles));
     const size_t nodeCount = builder.m_nodes.size();
     if (nodeCount > DescentIndexMask || !m_nodes.ResizeForOverwrite(uint32_t(nodeCount)) ||
