@@ -79,6 +79,7 @@ bool nGeometry::HasMaterialWithout(uint32_t mask) const
 
 bool nGeometry::SetPolygonCount(uint32_t count)
 {
+    DeleteTree(); // it names polygons that are about to go
     bindings.Free();
     bindingOffsets.Free();
     polygons.Free();
@@ -154,6 +155,7 @@ void nGeometry::ReleaseData()
         FreeMaterialSlots();
     if (!(keepFlags & KeepTopology))
     {
+        DeleteTree();
         vertices.Free();
         vertexNormals.Free();
         tangentFrames.Free();

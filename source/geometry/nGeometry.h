@@ -24,6 +24,7 @@
 
 class nEngineServices;
 class nGeometryOctreeNode;
+class nGeometryTree;
 
 // The engine's mesh: positions, polygons that own runs of bindings (one binding per corner, naming
 // a vertex), per-binding normals, tangent frames, colours and UV sets, per-polygon normals and
@@ -54,6 +55,7 @@ public:
     uint32_t keepFlags = 0;
     nMinMax box{nVector(0.0f, 0.0f, 0.0f, 1.0f), nVector(0.0f, 0.0f, 0.0f, 1.0f)};
     nAutoArray<nSharedPtr<nMaterial>> materials{MemCategoryGeometry};
+    nGeometryTree* tree = nullptr; // owned; made by CreateTree
     nEngineServices* engine;
     uint32_t flags = 0;
     // Loaded for the CPU only (not set up on the renderer); its proxies are loaded the same way.
@@ -146,6 +148,11 @@ public:
     // and by usable stages (MergeMaterialsByStages), or with MergeMaterialsByFields by being the same
     // material or equal in every field; polygons follow their slots.
     void MergeMaterials(uint32_t flags);
+
+    // The ray tree of the kind (nGeometryTree::Kind) built over the polygons; true without a
+    // build when there is one already. A tree lives until the topology is released.
+    bool CreateTree(int32_t kind);
+    void DeleteTree();
 
     bool ParseTag(nMetaFile& file, nMetaTag& tag) override;
     nMetaTag* SerializeTag(nMetaFile& file) override;

@@ -182,6 +182,9 @@ private:
     bool OpenScene();
     void StepProject(bool& endRequested);
     void StepScene(bool& endRequested);
+    // Offline raytracing ("-R"): the output directory made at start-up, one frame per step.
+    void PrepareRaytraceDirectory();
+    void RaytraceFrame();
     void DrawRendererStatistics();
     bool CheckExitConditions();
     bool IsTimeUp() const;

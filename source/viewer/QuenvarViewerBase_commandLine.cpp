@@ -176,6 +176,8 @@ QuenvarViewerBase::OptionResult QuenvarViewerBase::ParseBaseOption(int argc, cha
          {
              viewer.m_raytraceOutputDirectory = arguments[0];
              viewer.m_engine.SetSetupOnLoad(false); // the frames are raytraced, not drawn
+             // Split large geometries keep their polygons, which the raytracer reads.
+             viewer.m_engine.SetKeepGeometryData(true);
              return true;
          }},
         {"-Rw", 1, "-Rw: Missing raytracer frame width.\n", nullptr,

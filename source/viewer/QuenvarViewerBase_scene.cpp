@@ -55,4 +55,6 @@ void QuenvarViewerBase::StepScene(bool& endRequested)
         m_scene->PrintStats(m_profilerFonts, x, y);
     }
     endRequested = (m_scene->GetRenderFlags() & SceneRenderFlagEnded) != 0;
+    if (!m_raytraceOutputDirectory.IsEmpty())
+        RaytraceFrame();
 }

@@ -73,6 +73,7 @@ bool QuenvarViewerBase::Startup()
     m_startupBegun = true;
     MountSearchPaths();
     MountDataSource();
+    PrepareRaytraceDirectory();
     if (!CreateRenderer() || !CreateMixer())
         return false;
     nString configuration;
