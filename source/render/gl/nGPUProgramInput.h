@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/base/nSharedPtr.h"
+#include "geometry/nTexture.h"
 #include "platform/nstring/nString.h"
 #include "render/gl/nEGLShaderInputLocation.h"
 
@@ -26,7 +28,12 @@ struct nGPUProgramInput
     uint32_t scope = 0;
     uint32_t kind = 0;
     uint32_t semantic = 80;
-    nEGLTexture* texture = nullptr;
+    uint32_t type = 1;  // the declared value type
+    uint32_t count = 1; // array elements
+    // Counted from 0 over the texture uniforms of the program, in declaration order; 0 for others.
+    uint32_t unit = 0;
+    nEGLTexture* texture = nullptr;        // what a NativeTexture input binds
+    nSharedPtr<nTexture> materialTexture; // what a Texture input binds
     float value[16] = {};
     std::unique_ptr<nEGLShaderInputLocation> location;
 };
