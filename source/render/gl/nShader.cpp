@@ -31,8 +31,10 @@ bool HasMountPrefix(const char* path)
 
 bool LoadText(const nString& path, nString& out)
 {
+    nIOSystem& files = nPlatform::Get().GetIOSystem();
     nAutoArray<uint8_t> block(MemCategoryFilesystem);
-    if (path.IsEmpty() || !nPlatform::Get().GetIOSystem().LoadFile(path, block))
+    // Asked first, so that a path tried in two places logs nothing for the first.
+    if (path.IsEmpty() || !files.Exists(path) || !files.LoadFile(path, block))
         return false;
     const char* text = reinterpret_cast<const char*>(block.GetData());
     out.Set(text, text + block.GetCount());
