@@ -104,6 +104,8 @@ public:
     // Reads the dictionary, then every library program into its slot (a program that does not
     // load leaves its slot null). False, with the library as it was, without a dictionary.
     bool LoadShaderLibrary();
+    // The dictionary alone, which material passes need; false after a line when it is missing.
+    bool LoadShaderDictionary();
     // One ".nsa" file with its dictionary macros replaced, made into a program; null when the
     // file does not read or the program does not build.
     nEGLProgram* LoadLibraryProgram(const char* path);

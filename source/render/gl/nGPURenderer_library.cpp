@@ -49,7 +49,7 @@ nGPURenderer::~nGPURenderer()
     DetachMaterials();
 }
 
-bool nGPURenderer::LoadShaderLibrary()
+bool nGPURenderer::LoadShaderDictionary()
 {
     const nString dictionaryPath = nString(LibraryFolder) + "dict.txt";
     auto dictionary = std::make_unique<nMetaFile>();
@@ -59,6 +59,13 @@ bool nGPURenderer::LoadShaderLibrary()
         return false;
     }
     m_dictionary = std::move(dictionary);
+    return true;
+}
+
+bool nGPURenderer::LoadShaderLibrary()
+{
+    if (!LoadShaderDictionary())
+        return false;
     for (uint32_t slot = 0; slot < LibraryProgramCount; ++slot)
         m_library[slot] = LoadLibraryProgram((nString(LibraryFolder) + LibraryFiles[slot]).GetText());
     return true;
