@@ -95,8 +95,9 @@ void SetupMaterialShaders(benchmark::State& state)
         }
     }
     state.SetItemsProcessed(state.iterations() * kMaterials);
-    state.counters["per_material"] = benchmark::Counter(
-        static_cast<double>(state.iterations() * kMaterials), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["per_material"] =
+        benchmark::Counter(static_cast<double>(state.iterations() * kMaterials),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
     nLogHolder::Set(nullptr);
 }
 BENCHMARK(SetupMaterialShaders)->Unit(benchmark::kMillisecond);

@@ -87,7 +87,10 @@ protected:
         renderer.UpdateTexture(texture.Get(), texels, 2, 2, 0, 0, 0);
         return texture;
     }
-    static uint32_t Grey(uint8_t value) { return uint32_t(value) << 24 | uint32_t(value) << 16 | value << 8 | 0xFF; }
+    static uint32_t Grey(uint8_t value)
+    {
+        return uint32_t(value) << 24 | uint32_t(value) << 16 | value << 8 | 0xFF;
+    }
 
     nSharedPtr<nEGLTexture> target;
     std::unique_ptr<nEGLFBO> fbo;
@@ -121,7 +124,8 @@ TEST_F(LibraryPixelsTest, SimpleColorGivesTheVertexColours)
 
 TEST_F(LibraryPixelsTest, CutoffKeepsOnlyBrightTexels)
 {
-    const uint8_t texels[16] = {102, 102, 102, 255, 255, 255, 255, 255, 127, 127, 127, 255, 130, 130, 130, 255};
+    const uint8_t texels[16] = {102, 102, 102, 255, 255, 255, 255, 255,
+                                127, 127, 127, 255, 130, 130, 130, 255};
     nSharedPtr<nEGLTexture> texture = Texture2x2(texels);
     ASSERT_NE(Load("single_texture_cutoff.nsa"), nullptr);
     BindTexture(texture.Get());
@@ -135,7 +139,8 @@ TEST_F(LibraryPixelsTest, CutoffKeepsOnlyBrightTexels)
 
 TEST_F(LibraryPixelsTest, FxProgramsDrawIntoTheLowerLeftOfTheViewport)
 {
-    const uint8_t texels[16] = {255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255, 255};
+    const uint8_t texels[16] = {255, 255, 255, 255, 255, 255, 255, 255,
+                                255, 255, 255, 255, 255, 255, 255, 255};
     nSharedPtr<nEGLTexture> texture = Texture2x2(texels);
     ASSERT_NE(Load("single_texture_fx.nsa"), nullptr);
     BindTexture(texture.Get());

@@ -2,10 +2,10 @@
 #include "GLFixture.h"
 
 #include "core/nml/nMetaTagValue.h"
+#include "render/gl/TestMaterials.h"
 #include "render/gl/nEGLMaterial.h"
 #include "render/gl/nEGLProgram.h"
 #include "render/gl/nShaderSemantic.h"
-#include "render/gl/TestMaterials.h"
 #include "support/TemporaryFiles.h"
 
 #include <string>
@@ -38,13 +38,17 @@ protected:
         material.renderData = renderer.SetupMaterial(&material);
         return static_cast<nEGLMaterial*>(material.renderData.Get());
     }
-    static bool Linked(const nEGLMaterial& gpu, uint32_t pass) { return gpu.GetProgram(pass)->GetName() != 0; }
+    static bool Linked(const nEGLMaterial& gpu, uint32_t pass)
+    {
+        return gpu.GetProgram(pass)->GetName() != 0;
+    }
 };
 
 TEST_F(MaterialPassTest, EveryPassLinksForTheUsualMaterials)
 {
-    for (TestMaterial kind : {TestMaterial::Default, TestMaterial::DiffuseTexture, TestMaterial::TangentNormalMap,
-                              TestMaterial::Skinned, TestMaterial::AlphaTested})
+    for (TestMaterial kind :
+         {TestMaterial::Default, TestMaterial::DiffuseTexture, TestMaterial::TangentNormalMap,
+          TestMaterial::Skinned, TestMaterial::AlphaTested})
     {
         nSharedPtr<nMaterial> material = MakeTestMaterial(&engine, kind);
         nEGLMaterial* gpu = Setup(*material);
@@ -77,8 +81,10 @@ TEST_F(MaterialPassTest, ShadowPassesLinkForEveryFilterAndSplit)
     for (int32_t quality : {0, 2, 3})
     {
         SetInt("ShadowMapping:PCF:Quality", quality);
-        for (uint32_t pass : {MaterialPassPointShadow, MaterialPassSpotShadow, MaterialPassSpotProjectedShadow})
-            EXPECT_TRUE(gpu->Build(material.Get(), pass) && Linked(*gpu, pass)) << quality << " " << pass << log;
+        for (uint32_t pass :
+             {MaterialPassPointShadow, MaterialPassSpotShadow, MaterialPassSpotProjectedShadow})
+            EXPECT_TRUE(gpu->Build(material.Get(), pass) && Linked(*gpu, pass))
+                << quality << " " << pass << log;
     }
     SetInt("ShadowMapping:PCF:Quality", 1);
     for (int32_t split = 1; split <= 9; ++split)
@@ -119,17 +125,21 @@ TEST_F(MaterialPassTest, APassWhoseDictionaryTextIsMissingStaysUnlinked)
 {
     {
         TemporaryFiles folder;
-        folder.Write("shaders/egl2/dict.txt", "<NML=1.0>\n<PCF=<3x3=\"float ComputePCF(vec3 p, mat4 m, sampler2DShadow s) { return 1.0; }\">>\n");
+        folder.Write("shaders/egl2/dict.txt", "<NML=1.0>\n<PCF=<3x3=\"float ComputePCF(vec3 p, mat4 m, "
+                                              "sampler2DShadow s) { return 1.0; }\">>\n");
         CoreDataMount mount(folder.GetDirectory().string());
         ASSERT_TRUE(renderer.LoadShaderDictionary());
         nSharedPtr<nMaterial> material = MakeTestMaterial(&engine, TestMaterial::Default);
         nEGLMaterial* gpu = Setup(*material);
-        EXPECT_NE(log.find("[!] No 'PSM;' text in the shader dictionary: pass 4 of material 'default' is not built.\n"),
-                  std::string::npos)
+        EXPECT_NE(
+            log.find(
+                "[!] No 'PSM;' text in the shader dictionary: pass 4 of material 'default' is not built.\n"),
+            std::string::npos)
             << log;
-        EXPECT_NE(log.find("[!] No 'PSSM:3Split;' text in the shader dictionary: pass 6 of material 'default' is "
-                           "not built.\n"),
-                  std::string::npos);
+        EXPECT_NE(
+            log.find("[!] No 'PSSM:3Split;' text in the shader dictionary: pass 6 of material 'default' is "
+                     "not built.\n"),
+            std::string::npos);
         EXPECT_FALSE(Linked(*gpu, MaterialPassPointShadow));
         EXPECT_FALSE(Linked(*gpu, MaterialPassDirectionalShadow));
         EXPECT_TRUE(Linked(*gpu, MaterialPassSpotShadow)) << log;

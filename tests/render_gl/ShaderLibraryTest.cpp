@@ -89,14 +89,16 @@ TEST_F(ShaderLibraryTest, EverySlotLinksForEveryFilterAndSplitChoice)
 TEST_F(ShaderLibraryTest, ProgramInputsKeepTheirDeclarations)
 {
     CoreDataMount core;
-    nSharedPtr<nEGLProgram> cutoff(renderer.LoadLibraryProgram("@core/shaders/egl2/single_texture_cutoff.nsa"));
+    nSharedPtr<nEGLProgram> cutoff(
+        renderer.LoadLibraryProgram("@core/shaders/egl2/single_texture_cutoff.nsa"));
     ASSERT_NE(cutoff.Get(), nullptr) << log;
     const nGPUProgramInput* user = cutoff->FindInput("u_cutoff");
     ASSERT_NE(user, nullptr);
     EXPECT_EQ(user->semantic, static_cast<uint32_t>(SemanticUser));
     EXPECT_GE(user->location->location, 0) << "declared by the GLSL file and used";
 
-    nSharedPtr<nEGLProgram> spot(renderer.LoadLibraryProgram("@core/shaders/egl2/deferred/spotlight_shadow.nsa"));
+    nSharedPtr<nEGLProgram> spot(
+        renderer.LoadLibraryProgram("@core/shaders/egl2/deferred/spotlight_shadow.nsa"));
     ASSERT_NE(spot.Get(), nullptr) << log;
     const nGPUProgramInput* map = spot->FindInput(SemanticLightShadowMap0);
     ASSERT_NE(map, nullptr);
@@ -143,14 +145,17 @@ TEST_F(ShaderLibraryTest, ABadFileLeavesItsSlotEmpty)
     const fs::path core = CopyOfCoreShaders();
     const fs::path shaders = core / "shaders/egl2";
     std::ofstream(shaders / "simple.nsa") << "<NML=1.0>\n<Shaders=<Name=\"simple\">>\n";
-    std::ofstream(shaders / "noise.nsa") << "<NML=1.0>\n<Shader=<Vertex=\"quad.vs\"><Fragment=\"gone.fs\">>\n";
+    std::ofstream(shaders / "noise.nsa")
+        << "<NML=1.0>\n<Shader=<Vertex=\"quad.vs\"><Fragment=\"gone.fs\">>\n";
     CoreDataMount mount(core.string());
     ASSERT_TRUE(renderer.LoadShaderLibrary());
     EXPECT_EQ(renderer.GetLibraryProgram(nGPURenderer::LibrarySimple), nullptr);
-    EXPECT_NE(log.find("[!] Could not parse shader. Root tag id is incorrect (Shaders).\n"), std::string::npos);
+    EXPECT_NE(log.find("[!] Could not parse shader. Root tag id is incorrect (Shaders).\n"),
+              std::string::npos);
     EXPECT_EQ(renderer.GetLibraryProgram(nGPURenderer::LibraryNoise), nullptr);
-    EXPECT_NE(log.find("[!] Could not read shader code 'gone.fs' of shader '@core/shaders/egl2/noise.nsa'.\n"),
-              std::string::npos)
+    EXPECT_NE(
+        log.find("[!] Could not read shader code 'gone.fs' of shader '@core/shaders/egl2/noise.nsa'.\n"),
+        std::string::npos)
         << log;
     EXPECT_NE(renderer.GetLibraryProgram(nGPURenderer::LibrarySimpleColor), nullptr);
 }
@@ -190,7 +195,8 @@ TEST_F(ShaderLibraryTest, TextureUniformsTakeUnitsInDeclarationOrder)
     shader.AddInput("first", 256, SemanticTexture, nShaderInput::Uniform, nShaderInput::FragmentStage);
     shader.AddInput("scale", 4, SemanticFxScale, nShaderInput::Uniform, nShaderInput::FragmentStage);
     shader.AddInput("second", 256, SemanticNativeTexture, nShaderInput::Uniform, nShaderInput::FragmentStage);
-    shader.AddInput("shadowMap", 512, SemanticLightShadowMap0, nShaderInput::Uniform, nShaderInput::FragmentStage);
+    shader.AddInput("shadowMap", 512, SemanticLightShadowMap0, nShaderInput::Uniform,
+                    nShaderInput::FragmentStage);
     nSharedPtr<nEGLProgram> program(renderer.NewMaterialProgram(&shader));
     ASSERT_NE(program.Get(), nullptr) << log;
     EXPECT_EQ(program->FindInput("first")->unit, 0u);

@@ -273,7 +273,8 @@ bool nEGLProgram::Create(const nShader& shader)
         !Link(vertex.release(), fragment.release()))
         return false;
     for (nGPUProgramInput& input : m_inputs)
-        ResolveInputLocation(input.name.GetText() ? input.name.GetText() : "", input.location.get(), input.kind);
+        ResolveInputLocation(input.name.GetText() ? input.name.GetText() : "", input.location.get(),
+                             input.kind);
     return true;
 }
 

@@ -57,7 +57,8 @@ nCShaderBlock* nGLSLShaderTreeCompiler::CompileGeometryNormal(nShaderBlock& bloc
     GetShader()->AddInput("a_normal", ShaderTypeVec3, SemanticNormal, nShaderInput::Attribute,
                           nShaderInput::VertexStage);
     nGLSLText::AppendFormat(m_vertexCode, "%s = %s;\n", varying.c_str(), "a_normal");
-    nGLSLText::AppendFormat(m_fragmentCode, "vec3 %s = normalize(%s);\n", record->name.c_str(), varying.c_str());
+    nGLSLText::AppendFormat(m_fragmentCode, "vec3 %s = normalize(%s);\n", record->name.c_str(),
+                            varying.c_str());
     record->type = ShaderTypeVec3;
     return record;
 }
@@ -75,8 +76,8 @@ nCShaderBlock* nGLSLShaderTreeCompiler::CompileGeometryUV(nShaderBlock& block, u
         return nullptr;
     }
     const std::string attribute = "a_uv" + std::to_string(set);
-    nCShaderBlock* record = Stream(block, "uv", attribute.c_str(), ShaderTypeVec2, SemanticUV0 + set, "float2",
-                                   "%s = %s;\n");
+    nCShaderBlock* record =
+        Stream(block, "uv", attribute.c_str(), ShaderTypeVec2, SemanticUV0 + set, "float2", "%s = %s;\n");
     record->type = ShaderTypeVec2;
     return record;
 }
@@ -92,18 +93,19 @@ nCShaderBlock* nGLSLShaderTreeCompiler::CompileGeometrySkinning(nShaderBlock& bl
     shader->AddInput("bone_w", ShaderTypeVec4, SemanticBoneWeight, nShaderInput::Attribute,
                      nShaderInput::VertexStage);
     shader->AddVarying(record->name.c_str(), "mat4");
-    nGLSLText::AppendFormat(m_vertexCode,
-                            "%s = bone_mtx[int(bone_idx.x)] * bone_w.x + bone_mtx[int(bone_idx.y)] * bone_w.y + "
-                            "bone_mtx[int(bone_idx.z)] * bone_w.z + bone_mtx[int(bone_idx.w)] * bone_w.w;\n",
-                            record->name.c_str());
+    nGLSLText::AppendFormat(
+        m_vertexCode,
+        "%s = bone_mtx[int(bone_idx.x)] * bone_w.x + bone_mtx[int(bone_idx.y)] * bone_w.y + "
+        "bone_mtx[int(bone_idx.z)] * bone_w.z + bone_mtx[int(bone_idx.w)] * bone_w.w;\n",
+        record->name.c_str());
     record->type = ShaderTypeMat4;
     return record;
 }
 
 nCShaderBlock* nGLSLShaderTreeCompiler::CompileGeometryVertexColor(nShaderBlock& block, uint32_t)
 {
-    nCShaderBlock* record = Stream(block, "vertex_color", "a_rgb", ShaderTypeVec4, SemanticVertexColor, "float4",
-                                   "%s = %s;\n");
+    nCShaderBlock* record =
+        Stream(block, "vertex_color", "a_rgb", ShaderTypeVec4, SemanticVertexColor, "float4", "%s = %s;\n");
     record->type = ShaderTypeVec4;
     return record;
 }
@@ -168,8 +170,8 @@ nCShaderBlock* nGLSLShaderTreeCompiler::CompileConstant(nShaderBlock& block, uin
     if (!constant || (constant->type & ShaderTypeAnyVector) == 0 ||
         (constant->type & (constant->type - 1)) != 0)
         return record;
-    nShaderInput* input =
-        GetShader()->AddInput(record->name.c_str(), constant->type, SemanticConstant, nShaderInput::Uniform, scope);
+    nShaderInput* input = GetShader()->AddInput(record->name.c_str(), constant->type, SemanticConstant,
+                                                nShaderInput::Uniform, scope);
     for (int i = 0; i < 4; ++i)
         input->value[i] = constant->value[i];
     record->type = constant->type;
@@ -198,8 +200,8 @@ nCShaderBlock* nGLSLShaderTreeCompiler::CompileMaterialParam(nShaderBlock& block
         uint32_t semantic;
     };
     static const Parameter Parameters[] = {
-        {ShaderTypeVec4, SemanticMaterialDiffuse},    {ShaderTypeVec4, SemanticMaterialSpecular},
-        {ShaderTypeVec4, SemanticMaterialSelf},       {ShaderTypeVec4, SemanticMaterialAmbient},
+        {ShaderTypeVec4, SemanticMaterialDiffuse},     {ShaderTypeVec4, SemanticMaterialSpecular},
+        {ShaderTypeVec4, SemanticMaterialSelf},        {ShaderTypeVec4, SemanticMaterialAmbient},
         {ShaderTypeFloat, SemanticMaterialGlossiness}, {ShaderTypeFloat, SemanticMaterialOpacity},
         {ShaderTypeFloat, SemanticMaterialReflection},
     };

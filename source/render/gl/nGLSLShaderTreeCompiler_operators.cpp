@@ -15,7 +15,8 @@ namespace
 {
 bool IsVector(uint32_t type)
 {
-    return type == ShaderTypeFloat || type == ShaderTypeVec2 || type == ShaderTypeVec3 || type == ShaderTypeVec4;
+    return type == ShaderTypeFloat || type == ShaderTypeVec2 || type == ShaderTypeVec3 ||
+           type == ShaderTypeVec4;
 }
 
 // Mix, add, subtract and divide refuse matrices and samplers.
@@ -65,8 +66,9 @@ nCShaderBlock* nGLSLShaderTreeCompiler::Operand(const nShaderBlock& block, uint3
     return input;
 }
 
-nCShaderBlock* nGLSLShaderTreeCompiler::Arithmetic(nShaderBlock& block, const char* prefix, const char* symbol,
-                                                   const char* mismatch, const char* badType)
+nCShaderBlock* nGLSLShaderTreeCompiler::Arithmetic(nShaderBlock& block, const char* prefix,
+                                                   const char* symbol, const char* mismatch,
+                                                   const char* badType)
 {
     nCShaderBlock* record = NewRecord(block, prefix);
     nCShaderBlock* a = Operand(block, 0);
@@ -85,8 +87,8 @@ nCShaderBlock* nGLSLShaderTreeCompiler::Arithmetic(nShaderBlock& block, const ch
         return nullptr;
     }
     record->type = a->type;
-    nGLSLText::AppendFormat(m_fragmentCode, "%s %s = %s %s %s;\n", TypeName(record->type), record->name.c_str(),
-                            a->name.c_str(), symbol, b->name.c_str());
+    nGLSLText::AppendFormat(m_fragmentCode, "%s %s = %s %s %s;\n", TypeName(record->type),
+                            record->name.c_str(), a->name.c_str(), symbol, b->name.c_str());
     return record;
 }
 
@@ -129,7 +131,8 @@ nCShaderBlock* nGLSLShaderTreeCompiler::CompileSub(nShaderBlock& block, uint32_t
 
 nCShaderBlock* nGLSLShaderTreeCompiler::CompileDiv(nShaderBlock& block, uint32_t)
 {
-    return Arithmetic(block, "div", "/", "Cannot divide blocks, output do not match.\n", "Cannot divide blocks (");
+    return Arithmetic(block, "div", "/", "Cannot divide blocks, output do not match.\n",
+                      "Cannot divide blocks (");
 }
 
 nCShaderBlock* nGLSLShaderTreeCompiler::CompileMul(nShaderBlock& block, uint32_t)
@@ -152,12 +155,13 @@ nCShaderBlock* nGLSLShaderTreeCompiler::CompileMul(nShaderBlock& block, uint32_t
     {
         const uint32_t low = a->type < b->type ? a->type : b->type;
         const uint32_t high = a->type < b->type ? b->type : a->type;
-        if (!(high == ShaderTypeMat3 && low == ShaderTypeVec3) && !(high == ShaderTypeMat4 && low == ShaderTypeVec4))
+        if (!(high == ShaderTypeMat3 && low == ShaderTypeVec3) &&
+            !(high == ShaderTypeMat4 && low == ShaderTypeVec4))
             return Refuse(record, "Cannot multiply blocks, output do not match.\n");
         record->type = low;
     }
-    nGLSLText::AppendFormat(m_fragmentCode, "%s %s = %s * %s;\n", TypeName(record->type), record->name.c_str(),
-                            a->name.c_str(), b->name.c_str());
+    nGLSLText::AppendFormat(m_fragmentCode, "%s %s = %s * %s;\n", TypeName(record->type),
+                            record->name.c_str(), a->name.c_str(), b->name.c_str());
     return record;
 }
 
@@ -174,8 +178,8 @@ nCShaderBlock* nGLSLShaderTreeCompiler::CompileDot(nShaderBlock& block, uint32_t
     if (a->type != b->type || !IsVector(a->type))
         return Refuse(record, "Cannot compute dot operator, output do not match.\n");
     record->type = ShaderTypeFloat;
-    nGLSLText::AppendFormat(m_fragmentCode, "float %s = dot(%s, %s);\n", record->name.c_str(), a->name.c_str(),
-                            b->name.c_str());
+    nGLSLText::AppendFormat(m_fragmentCode, "float %s = dot(%s, %s);\n", record->name.c_str(),
+                            a->name.c_str(), b->name.c_str());
     return record;
 }
 
@@ -192,8 +196,8 @@ nCShaderBlock* nGLSLShaderTreeCompiler::CompileCross(nShaderBlock& block, uint32
     if (a->type != ShaderTypeVec3 || b->type != ShaderTypeVec3)
         return Refuse(record, "Cannot only compute cross product on Vector3.\n");
     record->type = ShaderTypeVec3;
-    nGLSLText::AppendFormat(m_fragmentCode, "vec3 %s = cross(%s, %s);\n", record->name.c_str(), a->name.c_str(),
-                            b->name.c_str());
+    nGLSLText::AppendFormat(m_fragmentCode, "vec3 %s = cross(%s, %s);\n", record->name.c_str(),
+                            a->name.c_str(), b->name.c_str());
     return record;
 }
 
@@ -413,8 +417,8 @@ nCShaderBlock* nGLSLShaderTreeCompiler::CompileAbs(nShaderBlock& block, uint32_t
     if (format)
         nGLSLText::AppendFormat(m_fragmentCode, format, record->name.c_str(), input->name.c_str());
     else
-        nGLSLText::AppendFormat(m_fragmentCode, "%s %s = abs(%s);\n", TypeName(input->type), record->name.c_str(),
-                                input->name.c_str());
+        nGLSLText::AppendFormat(m_fragmentCode, "%s %s = abs(%s);\n", TypeName(input->type),
+                                record->name.c_str(), input->name.c_str());
     return record;
 }
 

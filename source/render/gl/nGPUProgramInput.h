@@ -32,7 +32,7 @@ struct nGPUProgramInput
     uint32_t count = 1; // array elements
     // Counted from 0 over the texture uniforms of the program, in declaration order; 0 for others.
     uint32_t unit = 0;
-    nEGLTexture* texture = nullptr;        // what a NativeTexture input binds
+    nEGLTexture* texture = nullptr;       // what a NativeTexture input binds
     nSharedPtr<nTexture> materialTexture; // what a Texture input binds
     float value[16] = {};
     std::unique_ptr<nEGLShaderInputLocation> location;

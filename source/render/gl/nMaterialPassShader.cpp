@@ -42,9 +42,10 @@ const Channel Channels[] = {
     {"%in.opacity%", "Opacity", nShaderMap::RootOpacity, ShaderTypeFloat, "1.0"},
 };
 
-const char* const SkinVertex = "v_skin_mtx = bone_mtx[int(bone_idx.x)] * bone_w.x + bone_mtx[int(bone_idx.y)] * "
-                               "bone_w.y + bone_mtx[int(bone_idx.z)] * bone_w.z + bone_mtx[int(bone_idx.w)] * "
-                               "bone_w.w;\n";
+const char* const SkinVertex =
+    "v_skin_mtx = bone_mtx[int(bone_idx.x)] * bone_w.x + bone_mtx[int(bone_idx.y)] * "
+    "bone_w.y + bone_mtx[int(bone_idx.z)] * bone_w.z + bone_mtx[int(bone_idx.w)] * "
+    "bone_w.w;\n";
 
 const char* const ProjectedVertex = "%out.position% = u_mvp_matrix * v_f_position;\n";
 const char* const ViewPositionVertex = "v_vpos = (u_mv_matrix * v_f_position).xyz;\n"
@@ -62,21 +63,24 @@ const char* const PointLighting =
     "float\t_f_diffuse = max(-dot(_l_direction, _l_normal), 0.0) * k_attn;\n"
     "float\t_f_specular = pow(max(-dot(_l_direction, normalize(reflect(v_vpos, _l_normal))), 0.0), "
     "max(%in.glossiness% * 96.0, 0.0001)) * k_attn;\n"
-    "float3\t_f_color = %in.diffuse%.xyz * u_ldiff * _f_diffuse + %in.specular%.xyz * u_lspec * _f_specular;\n";
+    "float3\t_f_color = %in.diffuse%.xyz * u_ldiff * _f_diffuse + %in.specular%.xyz * u_lspec * "
+    "_f_specular;\n";
 
 const char* const DirectionalLighting =
     "float3\t_l_normal = normalize(v_normal_view);\n"
     "float\t_f_diffuse = max(-dot(u_lvd, _l_normal), 0.0);\n"
     "float\t_f_specular = pow(max(-dot(u_lvd, normalize(reflect(v_vpos, _l_normal))), 0.0), "
     "max(%in.glossiness% * 96.0, 0.0001));\n"
-    "float3\t_f_color = %in.diffuse%.xyz * u_ldiff * _f_diffuse + %in.specular%.xyz * u_lspec * _f_specular;\n";
+    "float3\t_f_color = %in.diffuse%.xyz * u_ldiff * _f_diffuse + %in.specular%.xyz * u_lspec * "
+    "_f_specular;\n";
 
 // Full inside the cone, fading to 0 at cone + edge; nothing behind the light.
-const char* const SpotCone = "float\ts_attn = dot(u_lvd, _l_direction);\n"
-                             "if (s_attn < u_lcone)\n"
-                             "\ts_attn = s_attn < 0.0 ? 0.0 : max((s_attn - u_ledge) / (u_lcone - u_ledge), 0.0);\n"
-                             "else\n"
-                             "\ts_attn = 1.0;\n";
+const char* const SpotCone =
+    "float\ts_attn = dot(u_lvd, _l_direction);\n"
+    "if (s_attn < u_lcone)\n"
+    "\ts_attn = s_attn < 0.0 ? 0.0 : max((s_attn - u_ledge) / (u_lcone - u_ledge), 0.0);\n"
+    "else\n"
+    "\ts_attn = 1.0;\n";
 
 const char* const ShadowMix = "_f_color = mix(u_shadow_color, _f_color, pcf);\n";
 const char* const LightEnd = "%out.color% = vec4(_f_color, %in.opacity%);";
@@ -227,8 +231,8 @@ bool PassBuilder::DirectionalTemplate(bool shadowed)
             const std::string index = std::to_string(split);
             Add(("pssm_" + index + "_slice_distance").c_str(), ShaderTypeFloat,
                 SemanticLightPSSMSliceDistance0 + split, Uniform, Fragment);
-            Add(("pssm_" + index + "_projection_matrix").c_str(), ShaderTypeMat4, SemanticLightShadowMatrix0 + split,
-                Uniform, Fragment);
+            Add(("pssm_" + index + "_projection_matrix").c_str(), ShaderTypeMat4,
+                SemanticLightShadowMatrix0 + split, Uniform, Fragment);
         }
         if (!AddShadowFilter())
             return false;
@@ -282,7 +286,8 @@ bool PassBuilder::SpotTemplate(bool shadowed, bool projected)
     if (shadowed)
     {
         Add("u_shadow_color", ShaderTypeVec3, SemanticLightShadowColor, Uniform, Fragment);
-        m_fragment += "_f_color = mix(u_shadow_color, _f_color, ComputePCF(v_vpos, u_ssm_projection, u_ssm));\n";
+        m_fragment +=
+            "_f_color = mix(u_shadow_color, _f_color, ComputePCF(v_vpos, u_ssm_projection, u_ssm));\n";
     }
     m_fragment += "%out.color% = float4(_f_color * s_attn, %in.opacity%);";
     return true;
@@ -302,14 +307,16 @@ void PassBuilder::SubstituteChannels()
         const char* replacement = channel.fallback;
         if (nShaderBlock* root = map.roots[channel.root])
         {
-            const nCShaderBlock* compiled = compiler.Compile(root, channel.placeholder, nShaderTreeCompiler::FragmentStage);
+            const nCShaderBlock* compiled =
+                compiler.Compile(root, channel.placeholder, nShaderTreeCompiler::FragmentStage);
             if (compiled && (compiled->type & channel.acceptedTypes))
                 replacement = compiled->name.c_str();
             else if (compiled)
             {
                 const char* typeName = nGLSLText::TypeName(compiled->type);
-                nLogHolder::Get() << "[!] The " << channel.rootName << " tree of material '" << m_material.name
-                                  << "' gives " << (typeName ? typeName : "no value") << ", its default is used.\n";
+                nLogHolder::Get() << "[!] The " << channel.rootName << " tree of material '"
+                                  << m_material.name << "' gives " << (typeName ? typeName : "no value")
+                                  << ", its default is used.\n";
             }
         }
         nGLSLText::ReplaceAll(m_fragment, channel.placeholder, replacement);

@@ -118,11 +118,10 @@ void nShader::ReadInputs(const nMetaTag& inputs)
                 scope |= nShaderInput::FragmentStage;
         }
         // A shadow map is sampled with depth comparison, which only a shadow sampler can reach.
-        const bool shadowMap =
-            semantic >= SemanticLightShadowMap0 && semantic < SemanticLightShadowMap0 + 6;
+        const bool shadowMap = semantic >= SemanticLightShadowMap0 && semantic < SemanticLightShadowMap0 + 6;
         const uint32_t type = shadowMap ? ShadowSamplerType : nShaderSemantic::Get(semantic).typeMask;
-        AddInput(inputName.GetText(), type, semantic, attribute ? nShaderInput::Attribute : nShaderInput::Uniform,
-                 scope);
+        AddInput(inputName.GetText(), type, semantic,
+                 attribute ? nShaderInput::Attribute : nShaderInput::Uniform, scope);
     }
 }
 
@@ -155,7 +154,8 @@ bool nShader::ParseTag(nMetaFile& file, nMetaTag& tag)
 {
     if (tag.GetName() != "Shader")
     {
-        nLogHolder::Get() << "[!] Could not parse shader. Root tag id is incorrect (" << tag.GetName() << ").\n";
+        nLogHolder::Get() << "[!] Could not parse shader. Root tag id is incorrect (" << tag.GetName()
+                          << ").\n";
         return false;
     }
     name = file.GetFileName();
@@ -207,7 +207,8 @@ nMetaTag* nShader::SerializeTag(nMetaFile&)
         {
             if (!inputs)
                 break;
-            nMetaTag* entry = inputs->AddChild(input->kind == nShaderInput::Attribute ? "Attribute" : "Uniform");
+            nMetaTag* entry =
+                inputs->AddChild(input->kind == nShaderInput::Attribute ? "Attribute" : "Uniform");
             if (!entry)
                 continue;
             entry->AddChildString("Name", input->name.GetText() ? input->name.GetText() : "");

@@ -53,8 +53,8 @@ enum nShaderSemanticId : uint32_t
     SemanticFogInverseRange = 45,
     SemanticLightShadowColor = 46,
     SemanticLightShadowBias = 47,
-    SemanticLightShadowMatrix0 = 48, // to 53
-    SemanticLightShadowMap0 = 54,    // to 59
+    SemanticLightShadowMatrix0 = 48,      // to 53
+    SemanticLightShadowMap0 = 54,         // to 59
     SemanticLightPSSMSliceDistance0 = 60, // to 63
     SemanticLightProjectionMap = 64,
     SemanticBoneMatrix = 65,

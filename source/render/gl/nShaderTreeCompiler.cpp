@@ -32,7 +32,8 @@ nCShaderBlock* nShaderTreeCompiler::Compile(nShaderBlock* block, const char* pre
     const int32_t kind = block->GetKind();
     if (kind < ShaderBlockGeometryVertex || kind > ShaderBlockClock)
     {
-        nLogHolder::Get() << "[!] Unsupported render block type (" << kind << "), do not known how to compile.\n";
+        nLogHolder::Get() << "[!] Unsupported render block type (" << kind
+                          << "), do not known how to compile.\n";
         return nullptr;
     }
     nString blockPrefix;

@@ -88,7 +88,8 @@ void nShader::AssembleGLSL(std::string& vertexSource, std::string& fragmentSourc
         const char* typeName = nGLSLText::TypeName(input->type);
         if (!typeName)
         {
-            nLogHolder::Get() << "[!] Unsupported input '" << input->name << "' type (" << input->type << ").\n";
+            nLogHolder::Get() << "[!] Unsupported input '" << input->name << "' type (" << input->type
+                              << ").\n";
             continue;
         }
         const bool attribute = input->kind == nShaderInput::Attribute;

@@ -1,7 +1,7 @@
+#include "render/gl/TestMaterials.h"
 #include "render/gl/nMaterialPassShader.h"
 #include "render/gl/nShader.h"
 #include "render/gl/nShaderSemantic.h"
-#include "render/gl/TestMaterials.h"
 #include "render/shader/nOperatorShaderBlocks.h"
 #include "render/shader/nValueShaderBlocks.h"
 
@@ -117,10 +117,12 @@ TEST_F(MaterialPassShaderTest, ChannelsWithoutATreeTakeTheirDefaults)
     map->roots[nShaderMap::RootDiffuse] = nullptr;
     // A glossiness tree of a colour cannot stand where a float is used.
     delete map->roots[nShaderMap::RootGlossiness];
-    map->roots[nShaderMap::RootGlossiness] = new nMaterialParamShaderBlock(nMaterialParamShaderBlock::ParamDiffuse);
+    map->roots[nShaderMap::RootGlossiness] =
+        new nMaterialParamShaderBlock(nMaterialParamShaderBlock::ParamDiffuse);
     Sources sources;
     ASSERT_TRUE(Build(*material, MaterialPassGBuffer, sources));
-    EXPECT_NE(sources.fragment.find("gl_FragData[1] = vec4(vec3(0.75, 0.75, 0.75).xyz, 1.0);\n"), std::string::npos)
+    EXPECT_NE(sources.fragment.find("gl_FragData[1] = vec4(vec3(0.75, 0.75, 0.75).xyz, 1.0);\n"),
+              std::string::npos)
         << sources.fragment;
     EXPECT_NE(sources.fragment.find(".xyz, 0.25);\n"), std::string::npos) << sources.fragment;
     EXPECT_EQ(log.text, "[!] The Glossiness tree of material 'default' gives vec4, its default is used.\n");
@@ -151,5 +153,6 @@ TEST_F(MaterialPassShaderTest, ShadowPassesDeclareTheirMapsAndSplits)
     missing.psm = nullptr;
     nShader shader;
     EXPECT_FALSE(BuildMaterialPassShader(*material, MaterialPassPointShadow, missing, shader));
-    EXPECT_EQ(log.text, "[!] No 'PSM;' text in the shader dictionary: pass 4 of material 'default' is not built.\n");
+    EXPECT_EQ(log.text,
+              "[!] No 'PSM;' text in the shader dictionary: pass 4 of material 'default' is not built.\n");
 }

@@ -42,12 +42,13 @@ TEST(ShaderAssemblyTest, InputsVaryingsAndPlaceholders)
     nShader shader("s", "%out.position% = vec4(a_position, 1.0) * bone_mtx[0][0].x;\nv_n = float3(0.0);",
                    "%out.color2% = float4(v_n, u_k);\n%out.color% = %in.fragcoord%;\n%out.depth% = 0.5;");
     shader.AddInput("a_position", 16, SemanticPosition, nShaderInput::Attribute, nShaderInput::VertexStage);
-    nShaderInput* again =
-        shader.AddInput("a_position", 16, SemanticPosition, nShaderInput::Attribute, nShaderInput::FragmentStage);
+    nShaderInput* again = shader.AddInput("a_position", 16, SemanticPosition, nShaderInput::Attribute,
+                                          nShaderInput::FragmentStage);
     EXPECT_EQ(again->scope, 3u);
     EXPECT_EQ(shader.AddInput("other_name", 16, SemanticPosition, nShaderInput::Attribute, 1), again)
         << "one attribute per stream, whatever its name";
-    shader.AddInput("bone_mtx", 128, SemanticBoneMatrix, nShaderInput::Uniform, nShaderInput::VertexStage, 16);
+    shader.AddInput("bone_mtx", 128, SemanticBoneMatrix, nShaderInput::Uniform, nShaderInput::VertexStage,
+                    16);
     shader.AddInput("u_k", 4, SemanticFogNear, nShaderInput::Uniform, nShaderInput::FragmentStage);
     shader.AddInput("u_k", 4, SemanticFogFar, nShaderInput::Uniform, nShaderInput::FragmentStage);
     shader.AddInput("u_user", 1, SemanticUser, nShaderInput::Uniform, nShaderInput::FragmentStage);
@@ -64,13 +65,15 @@ TEST(ShaderAssemblyTest, InputsVaryingsAndPlaceholders)
                             "varying vec3 v_n;\n"
                             "void main()\n{\n"
                             "gl_Position = vec4(a_position, 1.0) * bone_mtx[0][0].x;\nv_n = vec3(0.0);\n}");
-    EXPECT_EQ(Text(fragment), "#version 120\n"
-                              "uniform float u_k;\n"
-                              "uniform float u_k;\n"
-                              "varying vec3 v_n;\n"
-                              "void main()\n{\n"
-                              "gl_FragData[2] = vec4(v_n, u_k);\ngl_FragColor = gl_FragCoord;\ngl_FragDepth = 0.5;\n}");
-    EXPECT_EQ(log.text, "[!] Unsupported input 'u_odd' type (2).\n") << "inputs of type none are the code's own";
+    EXPECT_EQ(Text(fragment),
+              "#version 120\n"
+              "uniform float u_k;\n"
+              "uniform float u_k;\n"
+              "varying vec3 v_n;\n"
+              "void main()\n{\n"
+              "gl_FragData[2] = vec4(v_n, u_k);\ngl_FragColor = gl_FragCoord;\ngl_FragDepth = 0.5;\n}");
+    EXPECT_EQ(log.text, "[!] Unsupported input 'u_odd' type (2).\n")
+        << "inputs of type none are the code's own";
 
     ASSERT_TRUE(shader.AssembleGLSL(vertex, fragment, true));
     EXPECT_NE(Text(vertex).find("attribute mediump vec3 a_position;\n"), std::string::npos);
@@ -103,26 +106,28 @@ protected:
 
 TEST_F(ShaderFileTest, ReadsInputsVaryingsAndCode)
 {
-    files.Write("lib/blur.nsa", "<NML=1.0>\n<Shader=\n"
-                                "<Name=\"blur\">\n"
-                                "<Foo=1>\n"
-                                "<Input=\n"
-                                "  <Attribute=<Name=\"a_position\"><Semantic=\"Position\">>\n"
-                                "  <Uniform=<Name=\"u_mvp\"><Semantic=\"ModelViewProjectionMatrix\"><Scope=<Vertex>>>\n"
-                                "  <Uniform=<Name=\"u_both\"><Semantic=\"FxScale\"><Scope=<Vertex><Fragment>>>\n"
-                                "  <Uniform=<Name=\"u_map\"><Semantic=\"LightShadowMap3\">>\n"
-                                "  <Uniform=<Name=\"u_what\"><Semantic=\"Nothing\">>\n"
-                                "  <Uniform=<Name=\"u_pass\"><Semantic=\"User\">>\n"
-                                ">\n"
-                                "<Varying=<Variable=<Name=\"v_uv\"><Type=\"float2\">><Variable=<Name=\"v_bad\">>>\n"
-                                "<Vertex=\"lib/blur.vs\">\n"
-                                "<Fragment=\"blur.fs\">\n"
-                                ">\n");
+    files.Write("lib/blur.nsa",
+                "<NML=1.0>\n<Shader=\n"
+                "<Name=\"blur\">\n"
+                "<Foo=1>\n"
+                "<Input=\n"
+                "  <Attribute=<Name=\"a_position\"><Semantic=\"Position\">>\n"
+                "  <Uniform=<Name=\"u_mvp\"><Semantic=\"ModelViewProjectionMatrix\"><Scope=<Vertex>>>\n"
+                "  <Uniform=<Name=\"u_both\"><Semantic=\"FxScale\"><Scope=<Vertex><Fragment>>>\n"
+                "  <Uniform=<Name=\"u_map\"><Semantic=\"LightShadowMap3\">>\n"
+                "  <Uniform=<Name=\"u_what\"><Semantic=\"Nothing\">>\n"
+                "  <Uniform=<Name=\"u_pass\"><Semantic=\"User\">>\n"
+                ">\n"
+                "<Varying=<Variable=<Name=\"v_uv\"><Type=\"float2\">><Variable=<Name=\"v_bad\">>>\n"
+                "<Vertex=\"lib/blur.vs\">\n"
+                "<Fragment=\"blur.fs\">\n"
+                ">\n");
     files.Write("lib/blur.vs", "vertex code");
     files.Write("lib/blur.fs", "fragment code");
     nShader shader;
     ASSERT_TRUE(Load(shader, "lib/blur.nsa")) << log.text;
-    EXPECT_EQ(log.text, "[*] Unknown tag 'Foo' in <Shader>.\n[*] Unknown shader input semantic in shader 'blur'.\n");
+    EXPECT_EQ(log.text,
+              "[*] Unknown tag 'Foo' in <Shader>.\n[*] Unknown shader input semantic in shader 'blur'.\n");
     EXPECT_EQ(shader.name, "blur");
     EXPECT_EQ(shader.vertexCode, "vertex code");
     EXPECT_EQ(shader.fragmentCode, "fragment code") << "a bare name is also tried beside the shader file";
@@ -161,7 +166,8 @@ TEST_F(ShaderFileTest, WritingKeepsOnlyTheInterface)
 {
     nShader shader("kept", "vertex", "fragment");
     shader.AddInput("a_position", 16, SemanticPosition, nShaderInput::Attribute, nShaderInput::VertexStage);
-    shader.AddInput("u_mvp", 128, SemanticModelViewProjectionMatrix, nShaderInput::Uniform, nShaderInput::VertexStage);
+    shader.AddInput("u_mvp", 128, SemanticModelViewProjectionMatrix, nShaderInput::Uniform,
+                    nShaderInput::VertexStage);
     shader.AddVarying("v_uv", "float2");
     nMetaFile file;
     nMetaTag* root = shader.SerializeTag(file);

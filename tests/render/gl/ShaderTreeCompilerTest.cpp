@@ -120,9 +120,11 @@ TEST_F(ShaderTreeCompilerTest, OperatorLines)
 
     const Case cases[] = {
         {"mix", mix, "vec3 _n_mix0000 = mix(_n_const0002, _n_const0001, _n_const0003);\n"},
-        {"vec3 x mat3", binary(Make<nMulOperatorShaderBlock>(), Constant(ShaderTypeVec3), Make<nNormalMatrixShaderBlock>()),
+        {"vec3 x mat3",
+         binary(Make<nMulOperatorShaderBlock>(), Constant(ShaderTypeVec3), Make<nNormalMatrixShaderBlock>()),
          "vec3 _n_mul0000 = _n_const0001 * _n_normal_matrix0002;\n"},
-        {"mat4 x vec4", binary(Make<nMulOperatorShaderBlock>(), Make<nModelMatrixShaderBlock>(), Constant(ShaderTypeVec4)),
+        {"mat4 x vec4",
+         binary(Make<nMulOperatorShaderBlock>(), Make<nModelMatrixShaderBlock>(), Constant(ShaderTypeVec4)),
          "vec4 _n_mul0000 = _n_model_matrix0001 * _n_const0002;\n"},
         {"build", build, "vec3 _n_built0000 = vec3(_n_const0001.x, 1.0, 0.0);\n"},
         {"dot", binary(Make<nDotOperatorShaderBlock>(), Constant(ShaderTypeVec2), Constant(ShaderTypeVec2)),
@@ -179,20 +181,27 @@ TEST_F(ShaderTreeCompilerTest, RefusalsLogTheirLineAndGiveNull)
         {"add", binary(Make<nAddOperatorShaderBlock>(), Constant(ShaderTypeVec2), Constant(ShaderTypeVec3)),
          "[!] Cannot add blocks, output do not match.\n"},
         {"mix of matrices", matrixMix, "[!] Cannot mix blocks, incorrect type (128).\n"},
-        {"textures", binary(Make<FreeBlock>(ShaderBlockMultiply, 2), Make<nTextureShaderBlock>(), Make<nTextureShaderBlock>()),
+        {"textures",
+         binary(Make<FreeBlock>(ShaderBlockMultiply, 2), Make<nTextureShaderBlock>(),
+                Make<nTextureShaderBlock>()),
          "[!] Cannot multiply textures.\n"},
-        {"vec2 x mat3", binary(Make<FreeBlock>(ShaderBlockMultiply, 2), Constant(ShaderTypeVec2), Make<nNormalMatrixShaderBlock>()),
+        {"vec2 x mat3",
+         binary(Make<FreeBlock>(ShaderBlockMultiply, 2), Constant(ShaderTypeVec2),
+                Make<nNormalMatrixShaderBlock>()),
          "[!] Cannot multiply blocks, output do not match.\n"},
-        {"cross", binary(Make<FreeBlock>(ShaderBlockCross, 2), Constant(ShaderTypeVec4), Constant(ShaderTypeVec4)),
+        {"cross",
+         binary(Make<FreeBlock>(ShaderBlockCross, 2), Constant(ShaderTypeVec4), Constant(ShaderTypeVec4)),
          "[!] Cannot only compute cross product on Vector3.\n"},
-        {"divide matrices", binary(Make<FreeBlock>(ShaderBlockDivide, 2), Make<nModelMatrixShaderBlock>(),
-                                   Make<nModelMatrixShaderBlock>()),
+        {"divide matrices",
+         binary(Make<FreeBlock>(ShaderBlockDivide, 2), Make<nModelMatrixShaderBlock>(),
+                Make<nModelMatrixShaderBlock>()),
          "[!] Cannot divide blocks (128).\n"},
         {"swizzle", badSwizzle, "[!] Invalid component to swizzle.\n"},
         {"float swizzle", floatSwizzle, "[!] Impossible swizzle.\n"},
         {"sinus", sinus, "[!] Incompatible source type.\n"},
         {"sampler without uv", sampler, "[!] Invalid input to the sampler2D block.\n"},
-        {"kind 40", Make<FreeBlock>(40, 0), "[!] Unsupported render block type (40), do not known how to compile.\n"},
+        {"kind 40", Make<FreeBlock>(40, 0),
+         "[!] Unsupported render block type (40), do not known how to compile.\n"},
     };
     for (const Case& entry : cases)
     {
@@ -201,7 +210,8 @@ TEST_F(ShaderTreeCompilerTest, RefusalsLogTheirLineAndGiveNull)
         EXPECT_EQ(Compile(entry.block), nullptr) << entry.name;
         if (entry.line)
             EXPECT_EQ(log.text, entry.line) << entry.name;
-        EXPECT_EQ(Fragment().find("0000 ="), std::string::npos) << "a refused block writes no line: " << entry.name;
+        EXPECT_EQ(Fragment().find("0000 ="), std::string::npos)
+            << "a refused block writes no line: " << entry.name;
     }
 }
 
@@ -254,9 +264,11 @@ TEST_F(ShaderTreeCompilerTest, StreamsAndEngineValues)
     EXPECT_EQ(Input("_n_texture0001")->semantic, uint32_t(SemanticTexture));
     EXPECT_EQ(Input("bone_mtx")->count, 16u);
     EXPECT_EQ(Input("a_tangent")->semantic, uint32_t(SemanticTangent));
-    EXPECT_NE(Fragment().find("vec4 _n_texel0000 = texture2D(_n_texture0001, _n_uv0002);\n"), std::string::npos);
-    EXPECT_NE(Fragment().find("mat3 _n_tangent_frame0004 = mat3(normalize(_T), normalize(_B), _n_normal0005);\n"),
-              std::string::npos)
+    EXPECT_NE(Fragment().find("vec4 _n_texel0000 = texture2D(_n_texture0001, _n_uv0002);\n"),
+              std::string::npos);
+    EXPECT_NE(
+        Fragment().find("mat3 _n_tangent_frame0004 = mat3(normalize(_T), normalize(_B), _n_normal0005);\n"),
+        std::string::npos)
         << Fragment();
     EXPECT_NE(compiler.GetVertexCode().find("_T = a_tangent;\n _B = a_bitangent;\n"), std::string::npos);
     EXPECT_NE(compiler.GetVertexCode().find("_n_vertex0010 = vec4(a_position, 1.0);\n"), std::string::npos)

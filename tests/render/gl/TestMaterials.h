@@ -23,7 +23,8 @@ enum class TestMaterial
 
 inline const char* TestMaterialName(TestMaterial kind)
 {
-    const char* const names[] = {"default", "diffuse_texture", "tangent_normal_map", "skinned", "alpha_tested"};
+    const char* const names[] = {"default", "diffuse_texture", "tangent_normal_map", "skinned",
+                                 "alpha_tested"};
     return names[static_cast<int>(kind)];
 }
 
