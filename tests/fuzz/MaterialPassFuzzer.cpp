@@ -3,6 +3,7 @@
 #include "core/nml/nMetaTag.h"
 #include "geometry/nMaterial.h"
 #include "geometry/nTexture.h"
+#include "render/gl/TestMaterials.h"
 #include "render/gl/nMaterialPassShader.h"
 #include "render/gl/nShader.h"
 #include "render/shader/nShaderMap.h"
@@ -12,7 +13,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <map>
 #include <string>
 
 namespace
@@ -23,32 +23,14 @@ public:
     void Output(const char*, uint8_t) override {}
 };
 
-// Textures named by any path, so that Texture blocks and stages hold one.
-class FuzzEngine : public StubEngineServices
+// One texture for any name, so that Texture blocks and stages hold one.
+class AnyTextureEngine : public StubEngineServices
 {
 public:
-    nTexture* LoadTexture(const char* path, bool, bool) override
-    {
-        nSharedPtr<nTexture>& texture = m_textures[path];
-        if (!texture)
-            texture = new nTexture(this, 0, 0);
-        return texture.Get();
-    }
-    void Clear() { m_textures.clear(); }
+    nTexture* LoadTexture(const char*, bool, bool) override { return texture.Get(); }
 
-private:
-    std::map<std::string, nSharedPtr<nTexture>> m_textures;
+    nSharedPtr<nTexture> texture{new nTexture(this, 0, 0)};
 };
-
-nMaterialPassTexts Texts(uint32_t splits)
-{
-    nMaterialPassTexts texts;
-    texts.pcf = "float ComputePCF(vec3 p, mat4 m, sampler2DShadow s) { return 1.0; }";
-    texts.psm = "pcf = ComputePCF(frag_viewpos, psm_0_projection_matrix, psm);";
-    texts.pssm = "pcf = ComputePCF(frag_viewpos, pssm_0_projection_matrix, pssm);";
-    texts.splitCount = splits;
-    return texts;
-}
 } // namespace
 
 // Any bytes as a material file: its shader map (read, or made from its stages) compiled into the
@@ -61,8 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return true;
     }();
     (void)quiet;
-    static FuzzEngine engine;
-    engine.Clear();
+    static AnyTextureEngine engine;
 
     nMetaFile input;
     if (!input.Parse(reinterpret_cast<const char*>(data), size))
@@ -74,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     if (!material->shaderMap)
         material->SetShaderMap(nShaderMap::CreateFromFixedFunction(*material));
-    const nMaterialPassTexts texts = Texts(2 + size % 3);
+    const nMaterialPassTexts texts = StandInPassTexts(2 + size % 3);
     std::string vertex;
     std::string fragment;
     for (uint32_t pass = 0; pass <= MaterialPassCount; ++pass)

@@ -1,5 +1,5 @@
-#include "CoreDataMount.h"
 #include "GLFixture.h"
+#include "ShaderLibrarySupport.h"
 
 #include "render/gl/nEGLFBO.h"
 #include "render/gl/nEGLProgram.h"

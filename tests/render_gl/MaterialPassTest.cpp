@@ -1,11 +1,17 @@
-#include "CoreDataMount.h"
 #include "GLFixture.h"
+#include "ShaderLibrarySupport.h"
 
-#include "core/nml/nMetaTagValue.h"
 #include "render/gl/TestMaterials.h"
 #include "render/gl/nEGLMaterial.h"
 #include "render/gl/nEGLProgram.h"
 #include "render/gl/nShaderSemantic.h"
+#include "render/shader/nComponentShaderBlocks.h"
+#include "render/shader/nGeometryShaderBlocks.h"
+#include "render/shader/nOperatorShaderBlocks.h"
+#include "render/shader/nResourceShaderBlocks.h"
+#include "render/shader/nSceneShaderBlocks.h"
+#include "render/shader/nShaderValueType.h"
+#include "render/shader/nValueShaderBlocks.h"
 #include "support/TemporaryFiles.h"
 
 #include <string>
@@ -27,12 +33,7 @@ protected:
         renderer.FreeShaderLibrary();
         GLFixture::TearDown();
     }
-    void SetInt(const char* key, int32_t value)
-    {
-        nMetaTagValue tagValue;
-        tagValue.SetInt(value);
-        renderer.GetRegistry().SetKey(key, &tagValue);
-    }
+    void SetInt(const char* key, int32_t value) { SetRegistryInt(renderer, key, value); }
     nEGLMaterial* Setup(nMaterial& material)
     {
         material.renderData = renderer.SetupMaterial(&material);
@@ -158,4 +159,90 @@ TEST_F(MaterialPassTest, TheRendererKnowsItsLiveMaterials)
     EXPECT_EQ(renderer.GetMaterials().GetCount(), before + 1);
     second = nullptr;
     EXPECT_EQ(renderer.GetMaterials().GetCount(), before);
+}
+
+namespace
+{
+template <typename Block> Block* Connect(Block* block, std::initializer_list<nShaderBlock*> inputs)
+{
+    uint32_t index = 0;
+    for (nShaderBlock* input : inputs)
+        EXPECT_TRUE(block->SetInput(index++, input)) << block->GetKindName(block->GetKind()) << " " << index;
+    return block;
+}
+
+nShaderBlock* Constant(uint32_t type, float value)
+{
+    auto* constant = new nConstantShaderBlock();
+    constant->type = type;
+    constant->value[0] = constant->value[1] = constant->value[2] = value;
+    return constant;
+}
+} // namespace
+
+// Every kind that compiles to code, in trees of the types the channels take, gives GLSL that links.
+TEST_F(MaterialPassTest, TreesOfEveryKindLink)
+{
+    nSharedPtr<nMaterial> material(new nMaterial(&engine));
+    material->name = "every_kind";
+    material->renderFlags |= MaterialSkinned | MaterialAlphaTest;
+    auto* map = new nShaderMap();
+    material->SetShaderMap(map);
+    auto* texture = new nTextureShaderBlock(nullptr);
+    auto* vertex = new nGeometryVertexShaderBlock();
+    auto* screenScale = Connect(new nDivOperatorShaderBlock(),
+                                {new nScreenUVShaderBlock(),
+                                 Connect(new nSwizzleShaderBlock(3, 4, 0, 0), {new nViewportShaderBlock()})});
+    auto* uv =
+        Connect(new nAddOperatorShaderBlock(),
+                {new nGeometryUVShaderBlock(0),
+                 Connect(new nMulOperatorShaderBlock(), {screenScale, Constant(ShaderTypeVec2, 0.01f)})});
+    auto* colour = new nGeometryVertexColorShaderBlock();
+    auto* clock = new nClockShaderBlock();
+    map->roots[nShaderMap::RootDiffuse] =
+        Connect(new nMixOperatorShaderBlock(),
+                {Connect(new nSampler2dShaderBlock(), {texture, uv}),
+                 Connect(new nMulOperatorShaderBlock(),
+                         {new nColorShaderBlock(),
+                          Connect(new nBuildShaderBlock(2, 3, 4, 1), {colour, colour, colour})}),
+                 Connect(new nClampShaderBlock(),
+                         {Connect(new nSinusShaderBlock(), {clock}), Constant(ShaderTypeFloat, 0.0f),
+                          Constant(ShaderTypeFloat, 1.0f)})});
+    auto* normalSample = Connect(new nSampler2dShaderBlock(), {texture, new nGeometryUVShaderBlock(1)});
+    map->roots[nShaderMap::RootNormal] =
+        Connect(new nNormalizeOperatorShaderBlock(),
+                {Connect(new nMulOperatorShaderBlock(),
+                         {new nGeometryTangentFrameShaderBlock(),
+                          Connect(new nUnpackColorToVectorShaderBlock(),
+                                  {Connect(new nSwizzleShaderBlock(1, 2, 3, 0), {normalSample})})})});
+    map->roots[nShaderMap::RootSpecular] =
+        Connect(new nAbsShaderBlock(),
+                {Connect(new nPackVectorToColorShaderBlock(),
+                         {Connect(new nCrossOperatorShaderBlock(),
+                                  {new nViewVectorShaderBlock(),
+                                   Connect(new nSwizzleShaderBlock(1, 2, 3, 0),
+                                           {Connect(new nMulOperatorShaderBlock(),
+                                                    {new nModelViewMatrixShaderBlock(), vertex})})})})});
+    auto* normal = new nGeometryNormalShaderBlock();
+    map->roots[nShaderMap::RootGlossiness] = Connect(
+        new nPowShaderBlock(),
+        {Connect(new nDotOperatorShaderBlock(),
+                 {Connect(new nMulOperatorShaderBlock(), {new nNormalViewMatrixShaderBlock(), normal}),
+                  Connect(new nMulOperatorShaderBlock(), {new nNormalMatrixShaderBlock(), normal})}),
+         Connect(new nCosinusShaderBlock(), {clock})});
+    map->roots[nShaderMap::RootConstant] =
+        Connect(new nSubOperatorShaderBlock(),
+                {new nMaterialParamShaderBlock(nMaterialParamShaderBlock::ParamSelfIllumination),
+                 Connect(new nMulOperatorShaderBlock(), {new nGeometrySkinningShaderBlock(), vertex})});
+    map->roots[nShaderMap::RootOpacity] =
+        Connect(new nMulOperatorShaderBlock(),
+                {new nMaterialParamShaderBlock(nMaterialParamShaderBlock::ParamOpacity),
+                 Connect(new nSwizzleShaderBlock(4, 0, 0, 0),
+                         {Connect(new nMulOperatorShaderBlock(), {new nModelMatrixShaderBlock(), vertex})})});
+
+    nEGLMaterial* gpu = Setup(*material);
+    ASSERT_NE(gpu, nullptr);
+    for (uint32_t pass = 0; pass < MaterialPassCount; ++pass)
+        EXPECT_TRUE(Linked(*gpu, pass)) << pass << "\n" << log;
+    EXPECT_EQ(log.find("[!]"), std::string::npos) << log;
 }

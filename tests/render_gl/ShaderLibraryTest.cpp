@@ -1,7 +1,6 @@
-#include "CoreDataMount.h"
 #include "GLFixture.h"
+#include "ShaderLibrarySupport.h"
 
-#include "core/nml/nMetaTagValue.h"
 #include "render/gl/nEGLProgram.h"
 #include "render/gl/nShader.h"
 #include "render/gl/nShaderSemantic.h"
@@ -28,12 +27,7 @@ protected:
         renderer.FreeShaderLibrary();
         GLFixture::TearDown();
     }
-    void SetInt(const char* key, int32_t value)
-    {
-        nMetaTagValue tagValue;
-        tagValue.SetInt(value);
-        renderer.GetRegistry().SetKey(key, &tagValue);
-    }
+    void SetInt(const char* key, int32_t value) { SetRegistryInt(renderer, key, value); }
     static std::string Read(const fs::path& path)
     {
         std::ifstream file(path, std::ios::binary);

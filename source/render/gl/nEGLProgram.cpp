@@ -249,15 +249,7 @@ bool nEGLProgram::Create(const nShader& shader)
     for (const std::unique_ptr<nShaderInput>& declared : shader.GetInputs())
     {
         nGPUProgramInput input;
-        input.name = declared->name;
-        input.scope = declared->scope;
-        input.kind = declared->kind;
-        input.semantic = declared->semantic;
-        input.type = declared->type;
-        input.count = declared->count;
-        input.materialTexture = declared->texture;
-        for (int i = 0; i < 4; ++i)
-            input.value[i] = declared->value[i];
+        static_cast<nShaderInput&>(input) = *declared;
         if (input.kind == nGPUProgramInput::Uniform && nShaderSemantic::IsTexture(input.semantic))
             input.unit = unit++;
         input.location.reset(NewInputLocation());

@@ -2,6 +2,8 @@
 
 #include "render/gl/nShaderTreeCompiler.h"
 
+#include <initializer_list>
+
 // The shader-tree compiler that writes GLSL. Operator code goes to the fragment stage; stream
 // blocks pass their attribute through a varying written by the vertex stage. Refusals log one
 // "[!]" line and give null; what was emitted for a refused block's inputs stays valid code.
@@ -56,6 +58,10 @@ private:
     // Input `index` compiled for the fragment stage; null when it is not connected, is refused, or
     // has no type ("Block has no output.").
     nCShaderBlock* Operand(const nShaderBlock& block, uint32_t index);
+    // Inputs 0, 1 ... in order into the given places; false, the record refused, at the first
+    // that Operand refuses.
+    bool Operands(nCShaderBlock* record, const nShaderBlock& block,
+                  std::initializer_list<nCShaderBlock**> inputs);
     // Add, subtract and divide: one operator between two inputs of one vector type.
     nCShaderBlock* Arithmetic(nShaderBlock& block, const char* prefix, const char* symbol,
                               const char* mismatch, const char* badType);

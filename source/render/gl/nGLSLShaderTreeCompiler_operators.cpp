@@ -66,18 +66,31 @@ nCShaderBlock* nGLSLShaderTreeCompiler::Operand(const nShaderBlock& block, uint3
     return input;
 }
 
+bool nGLSLShaderTreeCompiler::Operands(nCShaderBlock* record, const nShaderBlock& block,
+                                       std::initializer_list<nCShaderBlock**> inputs)
+{
+    uint32_t index = 0;
+    for (nCShaderBlock** input : inputs)
+    {
+        *input = Operand(block, index++);
+        if (!*input)
+        {
+            record->failed = true;
+            return false;
+        }
+    }
+    return true;
+}
+
 nCShaderBlock* nGLSLShaderTreeCompiler::Arithmetic(nShaderBlock& block, const char* prefix,
                                                    const char* symbol, const char* mismatch,
                                                    const char* badType)
 {
     nCShaderBlock* record = NewRecord(block, prefix);
-    nCShaderBlock* a = Operand(block, 0);
-    nCShaderBlock* b = a ? Operand(block, 1) : nullptr;
-    if (!a || !b)
-    {
-        record->failed = true;
+    nCShaderBlock* a = nullptr;
+    nCShaderBlock* b = nullptr;
+    if (!Operands(record, block, {&a, &b}))
         return nullptr;
-    }
     if (a->type != b->type)
         return Refuse(record, mismatch);
     if (IsMatrixOrSampler(a->type))
@@ -95,14 +108,11 @@ nCShaderBlock* nGLSLShaderTreeCompiler::Arithmetic(nShaderBlock& block, const ch
 nCShaderBlock* nGLSLShaderTreeCompiler::CompileMix(nShaderBlock& block, uint32_t)
 {
     nCShaderBlock* record = NewRecord(block, "mix");
-    nCShaderBlock* a = Operand(block, 0);
-    nCShaderBlock* b = a ? Operand(block, 1) : nullptr;
-    nCShaderBlock* k = b ? Operand(block, 2) : nullptr;
-    if (!a || !b || !k)
-    {
-        record->failed = true;
+    nCShaderBlock* a = nullptr;
+    nCShaderBlock* b = nullptr;
+    nCShaderBlock* k = nullptr;
+    if (!Operands(record, block, {&a, &b, &k}))
         return nullptr;
-    }
     // GLSL mixes by a float or by a factor of the values' own type.
     if (a->type != b->type || (k->type != ShaderTypeFloat && k->type != a->type))
         return Refuse(record, "Cannot mix blocks, output do not match.\n");
@@ -138,13 +148,10 @@ nCShaderBlock* nGLSLShaderTreeCompiler::CompileDiv(nShaderBlock& block, uint32_t
 nCShaderBlock* nGLSLShaderTreeCompiler::CompileMul(nShaderBlock& block, uint32_t)
 {
     nCShaderBlock* record = NewRecord(block, "mul");
-    nCShaderBlock* a = Operand(block, 0);
-    nCShaderBlock* b = a ? Operand(block, 1) : nullptr;
-    if (!a || !b)
-    {
-        record->failed = true;
+    nCShaderBlock* a = nullptr;
+    nCShaderBlock* b = nullptr;
+    if (!Operands(record, block, {&a, &b}))
         return nullptr;
-    }
     if (a->type == b->type)
     {
         if (a->type == ShaderTypeSampler2D)
@@ -168,13 +175,10 @@ nCShaderBlock* nGLSLShaderTreeCompiler::CompileMul(nShaderBlock& block, uint32_t
 nCShaderBlock* nGLSLShaderTreeCompiler::CompileDot(nShaderBlock& block, uint32_t)
 {
     nCShaderBlock* record = NewRecord(block, "dot");
-    nCShaderBlock* a = Operand(block, 0);
-    nCShaderBlock* b = a ? Operand(block, 1) : nullptr;
-    if (!a || !b)
-    {
-        record->failed = true;
+    nCShaderBlock* a = nullptr;
+    nCShaderBlock* b = nullptr;
+    if (!Operands(record, block, {&a, &b}))
         return nullptr;
-    }
     if (a->type != b->type || !IsVector(a->type))
         return Refuse(record, "Cannot compute dot operator, output do not match.\n");
     record->type = ShaderTypeFloat;
@@ -186,13 +190,10 @@ nCShaderBlock* nGLSLShaderTreeCompiler::CompileDot(nShaderBlock& block, uint32_t
 nCShaderBlock* nGLSLShaderTreeCompiler::CompileCross(nShaderBlock& block, uint32_t)
 {
     nCShaderBlock* record = NewRecord(block, "cross");
-    nCShaderBlock* a = Operand(block, 0);
-    nCShaderBlock* b = a ? Operand(block, 1) : nullptr;
-    if (!a || !b)
-    {
-        record->failed = true;
+    nCShaderBlock* a = nullptr;
+    nCShaderBlock* b = nullptr;
+    if (!Operands(record, block, {&a, &b}))
         return nullptr;
-    }
     if (a->type != ShaderTypeVec3 || b->type != ShaderTypeVec3)
         return Refuse(record, "Cannot only compute cross product on Vector3.\n");
     record->type = ShaderTypeVec3;
@@ -204,14 +205,11 @@ nCShaderBlock* nGLSLShaderTreeCompiler::CompileCross(nShaderBlock& block, uint32
 nCShaderBlock* nGLSLShaderTreeCompiler::CompileClamp(nShaderBlock& block, uint32_t)
 {
     nCShaderBlock* record = NewRecord(block, "clamp");
-    nCShaderBlock* input = Operand(block, 0);
-    nCShaderBlock* low = input ? Operand(block, 1) : nullptr;
-    nCShaderBlock* high = low ? Operand(block, 2) : nullptr;
-    if (!input || !low || !high)
-    {
-        record->failed = true;
+    nCShaderBlock* input = nullptr;
+    nCShaderBlock* low = nullptr;
+    nCShaderBlock* high = nullptr;
+    if (!Operands(record, block, {&input, &low, &high}))
         return nullptr;
-    }
     // GLSL clamps a vector between two vectors of its type or between two floats.
     const bool sameType = low->type == input->type && high->type == input->type;
     const bool floatBounds = low->type == ShaderTypeFloat && high->type == ShaderTypeFloat;
@@ -226,12 +224,9 @@ nCShaderBlock* nGLSLShaderTreeCompiler::CompileClamp(nShaderBlock& block, uint32
 nCShaderBlock* nGLSLShaderTreeCompiler::CompileNormalize(nShaderBlock& block, uint32_t)
 {
     nCShaderBlock* record = NewRecord(block, "normalized");
-    nCShaderBlock* input = Operand(block, 0);
-    if (!input)
-    {
-        record->failed = true;
+    nCShaderBlock* input = nullptr;
+    if (!Operands(record, block, {&input}))
         return nullptr;
-    }
     if (!IsVector(input->type))
         return Refuse(record, "Incompatible value type.\n");
     record->type = input->type;
@@ -357,12 +352,9 @@ nCShaderBlock* nGLSLShaderTreeCompiler::FloatFunction(nShaderBlock& block, const
                                                       const char* function)
 {
     nCShaderBlock* record = NewRecord(block, prefix);
-    nCShaderBlock* input = Operand(block, 0);
-    if (!input)
-    {
-        record->failed = true;
+    nCShaderBlock* input = nullptr;
+    if (!Operands(record, block, {&input}))
         return nullptr;
-    }
     if (input->type != ShaderTypeFloat)
         return Refuse(record, "Incompatible source type.\n");
     record->type = ShaderTypeFloat;
@@ -384,13 +376,10 @@ nCShaderBlock* nGLSLShaderTreeCompiler::CompileCosinus(nShaderBlock& block, uint
 nCShaderBlock* nGLSLShaderTreeCompiler::CompilePow(nShaderBlock& block, uint32_t)
 {
     nCShaderBlock* record = NewRecord(block, "pow");
-    nCShaderBlock* value = Operand(block, 0);
-    nCShaderBlock* power = value ? Operand(block, 1) : nullptr;
-    if (!value || !power)
-    {
-        record->failed = true;
+    nCShaderBlock* value = nullptr;
+    nCShaderBlock* power = nullptr;
+    if (!Operands(record, block, {&value, &power}))
         return nullptr;
-    }
     if (value->type != ShaderTypeFloat)
         return Refuse(record, "Incompatible value type.\n");
     if (power->type != ShaderTypeFloat)
@@ -404,12 +393,9 @@ nCShaderBlock* nGLSLShaderTreeCompiler::CompilePow(nShaderBlock& block, uint32_t
 nCShaderBlock* nGLSLShaderTreeCompiler::CompileAbs(nShaderBlock& block, uint32_t)
 {
     nCShaderBlock* record = NewRecord(block, "abs");
-    nCShaderBlock* input = Operand(block, 0);
-    if (!input)
-    {
-        record->failed = true;
+    nCShaderBlock* input = nullptr;
+    if (!Operands(record, block, {&input}))
         return nullptr;
-    }
     if (!IsVector(input->type))
         return Refuse(record, "Incompatible value type.\n");
     record->type = input->type;
@@ -426,12 +412,9 @@ nCShaderBlock* nGLSLShaderTreeCompiler::ColorVector(nShaderBlock& block, const c
                                                     const char* const formats[3], const char* refusal)
 {
     nCShaderBlock* record = NewRecord(block, prefix);
-    nCShaderBlock* input = Operand(block, 0);
-    if (!input)
-    {
-        record->failed = true;
+    nCShaderBlock* input = nullptr;
+    if (!Operands(record, block, {&input}))
         return nullptr;
-    }
     const char* format = input->type == ShaderTypeFloat  ? formats[0]
                          : input->type == ShaderTypeVec3 ? formats[1]
                          : input->type == ShaderTypeVec4 ? formats[2]

@@ -111,6 +111,7 @@ private:
     bool DirectionalTemplate(bool shadowed);
     bool SpotTemplate(bool shadowed, bool projected);
     void LightStart();
+    void PositionedLightStart();
     void SubstituteChannels();
 
     const nMaterial& m_material;
@@ -182,7 +183,8 @@ void PassBuilder::LightStart()
     m_vertex += ViewPositionVertex;
 }
 
-bool PassBuilder::PointTemplate(bool shadowed)
+// Point and spot lights: a position and a range.
+void PassBuilder::PositionedLightStart()
 {
     LightStart();
     Add("u_nmv_matrix", ShaderTypeMat3, SemanticNormalViewMatrix, Uniform, Fragment);
@@ -191,6 +193,11 @@ bool PassBuilder::PointTemplate(bool shadowed)
     Add("u_lr", ShaderTypeFloat, SemanticLightRange, Uniform, Fragment);
     Add("u_ldiff", ShaderTypeVec3, SemanticLightDiffuseColor, Uniform, Fragment);
     Add("u_lspec", ShaderTypeVec3, SemanticLightSpecularColor, Uniform, Fragment);
+}
+
+bool PassBuilder::PointTemplate(bool shadowed)
+{
+    PositionedLightStart();
     if (shadowed)
     {
         if (!Require(m_texts.psm, m_texts.psmTag))
@@ -226,7 +233,8 @@ bool PassBuilder::DirectionalTemplate(bool shadowed)
         if (!Require(m_texts.pssm, m_texts.pssmTag))
             return false;
         Add("pssm", ShadowSampler, SemanticLightShadowMap0, Uniform, Fragment);
-        for (uint32_t split = 0; split < m_texts.splitCount; ++split)
+        const uint32_t splits = m_texts.splitCount < 2 ? 2 : m_texts.splitCount > 4 ? 4 : m_texts.splitCount;
+        for (uint32_t split = 0; split < splits; ++split)
         {
             const std::string index = std::to_string(split);
             Add(("pssm_" + index + "_slice_distance").c_str(), ShaderTypeFloat,
@@ -257,13 +265,7 @@ bool PassBuilder::DirectionalTemplate(bool shadowed)
 
 bool PassBuilder::SpotTemplate(bool shadowed, bool projected)
 {
-    LightStart();
-    Add("u_nmv_matrix", ShaderTypeMat3, SemanticNormalViewMatrix, Uniform, Fragment);
-    m_fragment += ViewNormal;
-    Add("u_lvp", ShaderTypeVec3, SemanticLightViewPosition, Uniform, Fragment);
-    Add("u_lr", ShaderTypeFloat, SemanticLightRange, Uniform, Fragment);
-    Add("u_ldiff", ShaderTypeVec3, SemanticLightDiffuseColor, Uniform, Fragment);
-    Add("u_lspec", ShaderTypeVec3, SemanticLightSpecularColor, Uniform, Fragment);
+    PositionedLightStart();
     Add("u_lvd", ShaderTypeVec3, SemanticLightViewDirection, Uniform, Fragment);
     Add("u_lcone", ShaderTypeFloat, SemanticLightSpotCone, Uniform, Fragment);
     Add("u_ledge", ShaderTypeFloat, SemanticLightSpotEdge, Uniform, Fragment);

@@ -3,42 +3,12 @@
 #include "core/base/nSharedObject.h"
 #include "core/base/nSharedPtr.h"
 #include "core/nml/nMetaObject.h"
-#include "geometry/nTexture.h"
 #include "platform/nstring/nString.h"
+#include "render/gl/nShaderInput.h"
 
 #include <cstdint>
 #include <memory>
 #include <vector>
-
-// One uniform or attribute a program declares, and the engine value (semantic) that feeds it.
-struct nShaderInput
-{
-    enum Kind : uint32_t
-    {
-        Uniform = 1,
-        Attribute = 2,
-    };
-    enum Scope : uint32_t
-    {
-        VertexStage = 1,
-        FragmentStage = 2,
-    };
-
-    nString name;
-    uint32_t scope = VertexStage | FragmentStage;
-    uint32_t kind = Uniform;
-    uint32_t semantic = 80;
-    uint32_t count = 1;
-    nSharedPtr<nTexture> texture; // what a Texture input binds
-    float value[4] = {0.0f, 0.0f, 0.0f, 1.0f};
-    uint32_t type = 1;
-};
-
-struct nShaderVarying
-{
-    nString type; // "float3", "mat4" ...
-    nString name;
-};
 
 // A GLSL program before it is compiled: its inputs, varyings and the code of both stages, in
 // which %in.x% and %out.x% placeholders and the float2/float3/float4 spellings stand until

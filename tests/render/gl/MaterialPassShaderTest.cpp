@@ -17,18 +17,6 @@
 
 namespace
 {
-// Stand-ins for the dictionary's texts: what they compute is the library's; where they go is
-// checked here.
-nMaterialPassTexts StandInTexts(uint32_t splits = 3)
-{
-    nMaterialPassTexts texts;
-    texts.pcf = "float ComputePCF(vec3 p, mat4 m, sampler2DShadow s) { return 1.0; }";
-    texts.psm = "pcf = ComputePCF(frag_viewpos, psm_0_projection_matrix, psm);";
-    texts.pssm = "pcf = ComputePCF(frag_viewpos, pssm_0_projection_matrix, pssm);";
-    texts.splitCount = splits;
-    return texts;
-}
-
 size_t Count(const std::string& text, const std::string& piece)
 {
     size_t count = 0;
@@ -48,7 +36,7 @@ class MaterialPassShaderTest : public testing::Test
 protected:
     nSharedPtr<nMaterial> Material(TestMaterial kind) { return MakeTestMaterial(&engine, kind); }
     bool Build(const nMaterial& material, uint32_t pass, Sources& sources,
-               const nMaterialPassTexts& texts = StandInTexts())
+               const nMaterialPassTexts& texts = StandInPassTexts())
     {
         nShader shader;
         if (!BuildMaterialPassShader(material, pass, texts, shader))
@@ -132,11 +120,11 @@ TEST_F(MaterialPassShaderTest, ShadowPassesDeclareTheirMapsAndSplits)
 {
     nSharedPtr<nMaterial> material = Material(TestMaterial::Default);
     Sources sources;
-    ASSERT_TRUE(Build(*material, MaterialPassDirectionalShadow, sources, StandInTexts(2)));
+    ASSERT_TRUE(Build(*material, MaterialPassDirectionalShadow, sources, StandInPassTexts(2)));
     EXPECT_EQ(Count(sources.fragment, "_slice_distance;\n"), 2u);
     EXPECT_EQ(Count(sources.fragment, "uniform mat4 pssm_"), 2u);
     EXPECT_NE(sources.fragment.find("uniform sampler2DShadow pssm;\n"), std::string::npos);
-    ASSERT_TRUE(Build(*material, MaterialPassDirectionalShadow, sources, StandInTexts(4)));
+    ASSERT_TRUE(Build(*material, MaterialPassDirectionalShadow, sources, StandInPassTexts(4)));
     EXPECT_EQ(Count(sources.fragment, "_slice_distance;\n"), 4u);
 
     ASSERT_TRUE(Build(*material, MaterialPassPointShadow, sources));
@@ -149,7 +137,7 @@ TEST_F(MaterialPassShaderTest, ShadowPassesDeclareTheirMapsAndSplits)
     EXPECT_NE(sources.fragment.find("uniform sampler2D u_pjm;\n"), std::string::npos);
     EXPECT_NE(sources.fragment.find("ComputePCF(v_vpos, u_ssm_projection, u_ssm)"), std::string::npos);
 
-    nMaterialPassTexts missing = StandInTexts();
+    nMaterialPassTexts missing = StandInPassTexts();
     missing.psm = nullptr;
     nShader shader;
     EXPECT_FALSE(BuildMaterialPassShader(*material, MaterialPassPointShadow, missing, shader));

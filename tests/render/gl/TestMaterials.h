@@ -4,6 +4,7 @@
 #include "geometry/nMaterial.h"
 #include "geometry/nTexture.h"
 #include "geometry/nTextureStage.h"
+#include "render/gl/nMaterialPassShader.h"
 #include "render/shader/nShaderMap.h"
 
 #include <string>
@@ -47,4 +48,16 @@ inline nSharedPtr<nMaterial> MakeTestMaterial(nEngineServices* engine, TestMater
     material->Update();
     material->SetShaderMap(nShaderMap::CreateFromFixedFunction(*material));
     return material;
+}
+
+// Stand-ins for the dictionary's texts: what they compute is the library's; where they go is
+// the material passes'.
+inline nMaterialPassTexts StandInPassTexts(uint32_t splits = 3)
+{
+    nMaterialPassTexts texts;
+    texts.pcf = "float ComputePCF(vec3 p, mat4 m, sampler2DShadow s) { return 1.0; }";
+    texts.psm = "pcf = ComputePCF(frag_viewpos, psm_0_projection_matrix, psm);";
+    texts.pssm = "pcf = ComputePCF(frag_viewpos, pssm_0_projection_matrix, pssm);";
+    texts.splitCount = splits;
+    return texts;
 }

@@ -3,7 +3,9 @@
 #include "core/base/nSharedPtr.h"
 #include "core/io/nIOCFile.h"
 #include "core/io/nIOSystem.h"
+#include "core/nml/nMetaTagValue.h"
 #include "platform/nPlatform.h"
+#include "render/nRenderer.h"
 
 #include <string>
 
@@ -23,3 +25,11 @@ public:
 private:
     nSharedPtr<nIOBase> m_base;
 };
+
+// An integer setting of the renderer, as the configuration file gives it.
+inline void SetRegistryInt(nRenderer& renderer, const char* key, int32_t value)
+{
+    nMetaTagValue tagValue;
+    tagValue.SetInt(value);
+    renderer.GetRegistry().SetKey(key, &tagValue);
+}
