@@ -19,6 +19,7 @@ enum nMaterialRenderFlag : uint32_t
     MaterialAlphaTest = 0x800,
     MaterialAlphaSoftZ = 0x1000,
     MaterialAlphaInShadow = 0x2000,
+    MaterialSkinned = 0x4000, // set by the renderer for skinned geometries; no "RenderMask" name
     MaterialDefaultRenderFlags = MaterialSmoothing | MaterialNormalMapTangent,
 };
 

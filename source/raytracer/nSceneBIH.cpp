@@ -16,8 +16,6 @@
 namespace
 {
 constexpr uint32_t ExcludedStateFlags = 64 | 128;
-// Materials with this render flag are drawn skinned.
-constexpr uint32_t MaterialSkinned = 16384;
 
 struct Candidate
 {

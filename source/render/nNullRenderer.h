@@ -52,7 +52,7 @@ public:
     }
     nRenderMaterial* SetupMaterial(nMaterial*) override { return nullptr; }
     void NoOp40(uintptr_t, uintptr_t) override {}
-    nRenderShader* NewMaterialProgram(nMaterial*) override { return nullptr; }
+    nRenderShader* NewMaterialProgram(nShader*) override { return nullptr; }
     nRenderLight* SetupLight(nLight*) override { return nullptr; }
     void UpdateLight(nLight*, nRenderLight*) override {}
     void SetViewMatrix(const nMatrix4&, const nMatrix4*) override {}

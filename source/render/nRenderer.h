@@ -27,6 +27,7 @@ class nRenderMaterial;
 class nRenderShader;
 class nRenderTexture;
 class nRenderView;
+class nShader;
 class nRendererEnvironmentInterface;
 class nTexture;
 class nTransform;
@@ -110,7 +111,8 @@ public:
                                uint32_t x, uint32_t y, uint32_t pixelFormat) = 0;
     virtual nRenderMaterial* SetupMaterial(nMaterial* material) = 0;
     virtual void NoOp40(uintptr_t a, uintptr_t b) = 0;
-    virtual nRenderShader* NewMaterialProgram(nMaterial* material) = 0;
+    // A linked program made from the shader, or null.
+    virtual nRenderShader* NewMaterialProgram(nShader* shader) = 0;
     virtual nRenderLight* SetupLight(nLight* light) = 0;
     virtual void UpdateLight(nLight* light, nRenderLight* data) = 0;
     virtual void SetViewMatrix(const nMatrix4& matrix, const nMatrix4* inverse) = 0;

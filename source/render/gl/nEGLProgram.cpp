@@ -6,7 +6,10 @@
 #include "render/gl/nEGLShader.h"
 #include "render/gl/nEGLTables.h"
 #include "render/gl/nEGLTexture.h"
+#include "render/gl/nShader.h"
+#include "render/gl/nShaderSemantic.h"
 
+#include <string>
 #include <vector>
 
 namespace
@@ -231,4 +234,58 @@ void nEGLProgram::Free()
     }
     m_vertexShader.reset();
     m_fragmentShader.reset();
+}
+
+bool nEGLProgram::Create(const nShader& shader)
+{
+    Free();
+    m_inputs.clear();
+    if (!shader.name.IsEmpty() && !shader.vertexCode.IsEmpty())
+        nLogHolder::Get() << "Creating program '" << shader.name << "'...\n";
+
+    // The inputs come first: linking puts the position attribute at location 0 by them.
+    m_inputs.reserve(shader.GetInputs().size());
+    uint32_t unit = 0;
+    for (const std::unique_ptr<nShaderInput>& declared : shader.GetInputs())
+    {
+        nGPUProgramInput input;
+        static_cast<nShaderInput&>(input) = *declared;
+        if (input.kind == nGPUProgramInput::Uniform && nShaderSemantic::IsTexture(input.semantic))
+            input.unit = unit++;
+        input.location.reset(NewInputLocation());
+        m_inputs.push_back(std::move(input));
+    }
+
+    std::string vertexSource;
+    std::string fragmentSource;
+    shader.AssembleGLSL(vertexSource, fragmentSource, false);
+    std::unique_ptr<nEGLShader> vertex(new nEGLShader());
+    std::unique_ptr<nEGLShader> fragment(new nEGLShader());
+    if (!vertex->Compile(vertexSource.c_str(), false) || !fragment->Compile(fragmentSource.c_str(), true) ||
+        !Link(vertex.release(), fragment.release()))
+        return false;
+    for (nGPUProgramInput& input : m_inputs)
+        ResolveInputLocation(input.name.GetText() ? input.name.GetText() : "", input.location.get(),
+                             input.kind);
+    return true;
+}
+
+nGPUProgramInput* nEGLProgram::FindInput(uint32_t semantic)
+{
+    for (nGPUProgramInput& input : m_inputs)
+    {
+        if (input.semantic == semantic)
+            return &input;
+    }
+    return nullptr;
+}
+
+nGPUProgramInput* nEGLProgram::FindInput(const char* inputName)
+{
+    for (nGPUProgramInput& input : m_inputs)
+    {
+        if (input.name == inputName)
+            return &input;
+    }
+    return nullptr;
 }

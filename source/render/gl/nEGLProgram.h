@@ -9,6 +9,7 @@
 
 class nEGLShader;
 class nEGLTexture;
+class nShader;
 
 // A linked GLSL program with its inputs. Matrices are given row-major and sent transposed.
 class nEGLProgram : public nRenderShader
@@ -40,6 +41,16 @@ public:
     // Takes both shaders; the position attribute is put at location 0 first.
     virtual bool Link(nEGLShader* vertexShader, nEGLShader* fragmentShader);
     virtual void Free();
+
+    // Everything the program held goes; then the shader's two assembled sources are compiled and
+    // linked, and its inputs become this program's, texture units given and locations resolved.
+    // False when a stage does not compile or the program does not link (the program stays
+    // unlinked, so Bind refuses it).
+    bool Create(const nShader& shader);
+    // The first input of the semantic, or null.
+    nGPUProgramInput* FindInput(uint32_t semantic);
+    // The first input of the name, or null.
+    nGPUProgramInput* FindInput(const char* inputName);
 
     std::vector<nGPUProgramInput>& GetInputs() { return m_inputs; }
     const std::vector<nGPUProgramInput>& GetInputs() const { return m_inputs; }

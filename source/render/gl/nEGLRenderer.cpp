@@ -18,6 +18,9 @@ nEGLRenderer::nEGLRenderer(nEngineServices* engine) : nGPURenderer(engine) {}
 
 nEGLRenderer::~nEGLRenderer()
 {
+    // Programs are GL objects: they go while the context still exists.
+    DetachMaterials();
+    FreeShaderLibrary();
     CloseDisplay();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "render/gl/nEGLProgram.h"
 #include "render/gl/nGPURenderer.h"
 
 #include <cstdint>
@@ -56,6 +57,11 @@ public:
                      void* window) override;
     void CloseDisplay() override;
     void ResizeTexture(nEGLTexture* texture, uint32_t width, uint32_t height) override;
+
+    // Updates the material, then builds its eleven pass programs; a pass that fails stays unlinked.
+    nRenderMaterial* SetupMaterial(nMaterial* material) override;
+    // Releases the program and answers null when it does not build.
+    nEGLProgram* NewMaterialProgram(nShader* shader) override;
 
     const nString& GetGLRendererName() const { return m_glRendererName; }
     const nString& GetGLVendorName() const { return m_glVendorName; }

@@ -1,32 +1,19 @@
 #pragma once
 
-#include "platform/nstring/nString.h"
 #include "render/gl/nEGLShaderInputLocation.h"
+#include "render/gl/nShaderInput.h"
 
 #include <cstdint>
 #include <memory>
 
 class nEGLTexture;
 
-// One uniform or attribute of a program, the engine value that feeds it and where GL put it.
-struct nGPUProgramInput
+// One input of a linked program: its declaration, the texture unit a texture uniform binds on
+// (counted from 0 over the program's texture uniforms in declaration order), the GPU texture a
+// NativeTexture input binds, and where GL put it.
+struct nGPUProgramInput : nShaderInput
 {
-    enum Kind : uint32_t
-    {
-        Uniform = 1,
-        Attribute = 2,
-    };
-    enum Scope : uint32_t
-    {
-        VertexStage = 1,
-        FragmentStage = 2,
-    };
-
-    nString name;
-    uint32_t scope = 0;
-    uint32_t kind = 0;
-    uint32_t semantic = 80;
-    nEGLTexture* texture = nullptr;
-    float value[16] = {};
+    uint32_t unit = 0;
+    nEGLTexture* nativeTexture = nullptr;
     std::unique_ptr<nEGLShaderInputLocation> location;
 };

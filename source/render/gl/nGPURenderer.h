@@ -1,10 +1,16 @@
 #pragma once
 
+#include "core/base/nList.h"
+#include "core/base/nSharedPtr.h"
+#include "render/gl/nMaterialPassShader.h"
 #include "render/nRenderer.h"
 
 #include <cstdint>
+#include <memory>
 
 class nEGLDisplayList;
+class nEGLMaterial;
+class nMetaFile;
 class nEGLFBO;
 class nEGLGeometry;
 class nEGLProgram;
@@ -31,7 +37,39 @@ public:
     // Index types of DrawPrimitives; NoIndices draws the vertices in order.
     static constexpr uint32_t NoIndices = 6;
 
-    using nRenderer::nRenderer;
+    // The fixed programs of the shader library, in the order they load.
+    enum LibraryProgram : uint32_t
+    {
+        LibrarySingleTextureColor,
+        LibrarySingleTexture,
+        LibrarySingleColor,
+        LibrarySimpleColor,
+        LibrarySimple,
+        LibrarySingleTextureCutoff,
+        LibrarySingleTextureFx,
+        LibraryToneMapping,
+        LibraryAmbient,
+        LibrarySpotLight,
+        LibrarySpotLightShadow,
+        LibraryPointLight,
+        LibraryPointLightShadow,
+        LibraryLinearLight,
+        LibraryLinearLightShadow,
+        LibraryDeferredFog,
+        LibraryForwardFog,
+        LibraryFxBlur,
+        LibraryNoise,
+        LibrarySsaa,
+        LibrarySsao,
+        LibrarySsaoBlur,
+        LibraryProgramCount,
+    };
+    // The library's folder and the file of each program, relative to it.
+    static constexpr const char* LibraryFolder = "@core/shaders/egl2/";
+    static const char* const LibraryFiles[LibraryProgramCount];
+
+    explicit nGPURenderer(nEngineServices* engine);
+    ~nGPURenderer() override;
 
     // False for an unknown capability, the out value then untouched.
     virtual bool QueryCapability(uint32_t capability, bool& value) = 0;
@@ -62,4 +100,37 @@ public:
                              void* window) = 0;
     virtual void CloseDisplay() = 0;
     virtual void ResizeTexture(nEGLTexture* texture, uint32_t width, uint32_t height) = 0;
+
+    // Reads the dictionary, then every library program into its slot (a program that does not
+    // load leaves its slot null). False, with the library as it was, without a dictionary.
+    bool LoadShaderLibrary();
+    // The dictionary alone, which material passes need; false after a line when it is missing.
+    bool LoadShaderDictionary();
+    // One ".nsa" file with its dictionary macros replaced, made into a program; null when the
+    // file does not read or the program does not build.
+    nEGLProgram* LoadLibraryProgram(const char* path);
+    nEGLProgram* GetLibraryProgram(uint32_t slot) const;
+    void FreeShaderLibrary();
+    // The dictionary's String text at a tag path ("PCF:4x4;"), or null.
+    const char* GetDictionaryText(const char* path) const;
+    // The dictionary tags the settings choose: "ShadowMapping:PCF:Quality" (default 1) clamped
+    // to 0..3 picks "PCF:4x4;" to "PCF:1x1;"; "ShadowMapping:PSSM:Split" (default 3) clamped to
+    // 2..4 picks "PSSM:<n>Split;".
+    const char* GetPCFTag() const;
+    const char* GetPSSMTag() const;
+    uint32_t GetPSSMSplitCount() const;
+    // The texts material passes splice in, as the settings and the dictionary give them now.
+    nMaterialPassTexts GetMaterialPassTexts() const;
+
+    // Every live GPU material; each adds itself on creation and removes itself on destruction.
+    void AddMaterial(nEGLMaterial* material);
+    void RemoveMaterial(nEGLMaterial* material);
+    const nList<nEGLMaterial*>& GetMaterials() const { return m_materials; }
+    // Lets every live material go: its programs are freed and it no longer reaches this renderer.
+    void DetachMaterials();
+
+private:
+    std::unique_ptr<nMetaFile> m_dictionary;
+    nSharedPtr<nEGLProgram> m_library[LibraryProgramCount];
+    nList<nEGLMaterial*> m_materials;
 };

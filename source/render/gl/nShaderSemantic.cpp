@@ -103,3 +103,13 @@ uint32_t nShaderSemantic::Find(const char* name)
     }
     return Last;
 }
+
+bool nShaderSemantic::IsTexture(uint32_t id)
+{
+    return Get(id).typeMask == 256;
+}
+
+bool nShaderSemantic::IsVertexStream(uint32_t id)
+{
+    return id <= SemanticBoneWeight && id != SemanticVertexColor;
+}

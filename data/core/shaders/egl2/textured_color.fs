@@ -1,0 +1,1 @@
+%out.color% = texture2D(u_texture, v_uv) * v_color;

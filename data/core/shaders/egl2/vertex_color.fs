@@ -1,0 +1,1 @@
+%out.color% = v_color;

@@ -1,0 +1,2 @@
+%out.position% = u_mvp * float4(a_position, 1.0);
+v_color = a_color;

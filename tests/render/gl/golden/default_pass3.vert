@@ -1,0 +1,15 @@
+#version 120
+attribute vec3 a_position;
+uniform mat4 u_mvp_matrix;
+uniform mat4 u_mv_matrix;
+attribute vec3 a_normal;
+varying vec3 v_vpos;
+varying vec3 _n_varying_normal0001;
+void main()
+{
+_n_varying_normal0001 = a_normal;
+vec4 v_f_position = vec4(a_position, 1.0);
+v_vpos = (u_mv_matrix * v_f_position).xyz;
+gl_Position = u_mvp_matrix * v_f_position;
+
+}
