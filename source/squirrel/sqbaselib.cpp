@@ -134,7 +134,7 @@ SQInteger sqPushStackInfos(HSQUIRRELVM v, HSQUIRRELVM target, SQInteger level) {
         SQFunctionProto* f = ci.closure->_function;
         SQInteger pc = ci.ip ? (SQInteger)(ci.ip - f->_code.data()) - 1 : 0;
         for (const SQLocalVarInfo& lv : f->_localvarinfos) {
-            if (pc >= lv.startpc && pc < lv.endpc && _string(lv.name)->_val[0] != '@' && lv.slot > 0) {
+            if (pc >= lv.startpc && pc < lv.endpc && _string(lv.name)->_val[0] != '@') {
                 locals->NewSlot(lv.name, ci.base[lv.slot]);
             }
         }

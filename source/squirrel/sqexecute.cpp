@@ -385,6 +385,17 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 *sp++ = std::move(tmp);
                 continue;
             }
+            case OP_ARITHL: {
+                const SQObjectPtr& l = base[i.c];
+                if (l._type == OT_INTEGER && sp[-1]._type == OT_INTEGER &&
+                    IntBinary(i.a, _integer(l), _integer(sp[-1]), sp[-1])) {
+                    continue;
+                }
+                _top = sp - _stack;
+                if (!BinaryOp(i.a, l, sp[-1], tmp)) goto exception;
+                sp[-1] = std::move(tmp);
+                continue;
+            }
             case OP_LOCALARITH: {
                 SQObjectPtr& l = base[i.c];
                 if (!(l._type == OT_INTEGER && sp[-1]._type == OT_INTEGER &&
@@ -457,6 +468,21 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     if (!CompareOp(i.a & 0x7F, l, rr, slow)) goto exception;
                     r = slow;
                 }
+                if (r == ((i.a & kJumpWhenTrue) != 0)) ip += i.arg2;
+                continue;
+            }
+            case OP_JCMPL: {
+                const SQObjectPtr& l = base[i.c];
+                bool r;
+                if (l._type == OT_INTEGER && sp[-1]._type == OT_INTEGER) {
+                    r = IntCompare(i.a & 0x7F, _integer(l), _integer(sp[-1]));
+                } else {
+                    bool slow = false;
+                    _top = sp - _stack;
+                    if (!CompareOp(i.a & 0x7F, l, sp[-1], slow)) goto exception;
+                    r = slow;
+                }
+                (--sp)->Null();
                 if (r == ((i.a & kJumpWhenTrue) != 0)) ip += i.arg2;
                 continue;
             }

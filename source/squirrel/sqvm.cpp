@@ -286,14 +286,10 @@ bool SQVM::Set(const SQObject& self, const SQObject& key, const SQObject& val, b
             a->_values[(size_t)i] = val;
             return true;
         }
-    case OT_CLASS: {
-        SQObjectPtr tmp;
-        if (_class(self)->Get(key, tmp)) {
-            _class(self)->NewSlot(key, val, false);
-            return true;
-        }
-        break;
-    }
+    case OT_CLASS:
+        // Class members change only through `<-`.
+        if (fromThis && _roottable._type == OT_TABLE && _table(_roottable)->Set(key, val)) return true;
+        return RaiseError("trying to set 'class'");
     case OT_USERDATA:
         if (GetMetaMethod(self, MT_SET, mm)) {
             SQObjectPtr args[2] = {SQObjectPtr(key), SQObjectPtr(val)}, dummy;
@@ -615,13 +611,9 @@ bool SQVM::Clone(const SQObject& o, SQObjectPtr& dest) {
         dest = result;
         return true;
     }
-    case OT_INTEGER:
-    case OT_FLOAT:
-    case OT_BOOL:
-    case OT_NULL:
-    case OT_CLOSURE:
-    case OT_NATIVECLOSURE: return RaiseError("cannot clone %s", sqRawTypeName(o));
-    default: dest = o; return true;
+    // Strings are immutable and generators, threads and the rest hold state that a copy
+    // would share: only containers are cloned.
+    default: return RaiseError("cloning a %s", sqRawTypeName(o));
     }
     SQObjectPtr mm, dummy;
     if (GetMetaMethod(result, MT_CLONED, mm) && !CallMetaMethod(mm, result, 1, &o, dummy)) return false;

@@ -25,7 +25,7 @@ class Dog extends Animal {
     }
     function speak() { return base.speak() + " and wags"; }
 }
-Dog.sound = "woof";
+Dog.sound <- "woof";
 local d = Dog("rex", 3);
 print(d.speak() + "\n");
 print(d.describe() + "\n");
@@ -48,6 +48,22 @@ try { Animal.newField <- 1; } catch (e) { print(e + "\n"); }
 class Fresh {}
 Fresh.added <- 5;
 print(Fresh().added + "\n");
+// `=` never changes a class (fields, methods and statics alike, before or after instantiation);
+// `<-` adds or replaces methods and statics also after instantiation; instances keep their own
+// writable fields.
+class Slots { field = 1; static shared = 2; function method() { return "method"; } }
+foreach (write in [@() Slots.field = 5, @() Slots["method"] = print, @() Slots.shared = 3, @() Slots.added = 4]) {
+    try { write(); print("no error; "); } catch (e) print(e + "; ");
+}
+local slotsInstance = Slots();
+print(Slots.field + " " + Slots.shared + " " + Slots.method() + " " + slotsInstance.method() + "\n");
+Slots.method <- @() "replaced";
+Slots.later <- @() "later";
+Slots.shared <- 7;
+slotsInstance.field = 9;
+try { Slots.shared = 8; } catch (e) print(e + " ");
+print(slotsInstance.method() + " " + slotsInstance.later() + " " + Slots.shared + " " + slotsInstance.field + " "
+      + Slots().field + "\n");
 
 // Instances: missing members, setting fields, rawget/rawset/rawin, clone.
 try { a.missing = 1; } catch (e) { print(e + "\n"); }

@@ -115,3 +115,5 @@ traced.call(4);
 local top = traced.getstackinfos(0), next = traced.getstackinfos(1);
 print(top.func + " " + top.line + " " + top.locals.twice + " " + top.locals.n + " " + next.line + " "
       + traced.getstackinfos(2) + " " + newthread(worker).getstackinfos(0) + "\n");
+// `locals` holds `this` too.
+print(("this" in top.locals) + " " + ("this" in next.locals) + " " + ("this" in getstackinfos(1).locals) + "\n");
