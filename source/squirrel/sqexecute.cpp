@@ -12,7 +12,8 @@
 bool SQVM::EnterFrame(SQClosure* closure, SQObjectPtr* base, SQInteger nargs, SQObjectPtr*& sp) {
     SQFunctionProto* f = closure->_function;
     SQInteger nparams = f->NumParams();
-    if (base + f->_stacksize + kNativeStackRoom >= _stack + _stacksize || _calls.size() >= (size_t)kMaxCallDepth) {
+    SQInteger needed = (base - _stack) + f->_stacksize + kNativeStackRoom + 1;
+    if ((needed > _stacksize && !GrowStack(needed)) || _calls.size() >= (size_t)kMaxCallDepth) {
         return RaiseError("stack overflow");
     }
     if (nargs < nparams) {
@@ -55,6 +56,36 @@ static SQObjectPtr* FindFromInstance(SQVM* v, SQInstance* inst, const SQString* 
     if (_table(v->_ss->_instanceDelegate)->FindString(name)) return nullptr;
     if (v->_roottable._type != OT_TABLE) return nullptr;
     return _table(v->_roottable)->FindString(name);
+}
+
+// Runs a default-delegate method inline: args[0] is the receiver. False leaves the call to
+// the native, for other receivers, argument counts and every error.
+static inline bool RunIntrinsic(SQIntrinsic id, SQObjectPtr* args, SQInteger nargs, SQObjectPtr& result) {
+    const SQObjectPtr& self = args[0];
+    switch (id) {
+    case SQIntrinsic::ArrayLen:
+        if (nargs != 1 || self._type != OT_ARRAY) return false;
+        result.SetInteger(_array(self)->Size());
+        return true;
+    case SQIntrinsic::ArrayAppend:
+        if (nargs != 2 || self._type != OT_ARRAY) return false;
+        _array(self)->_values.push_back(std::move(args[1]));
+        result = self;
+        return true;
+    case SQIntrinsic::ArrayTop:
+        if (nargs != 1 || self._type != OT_ARRAY || _array(self)->_values.empty()) return false;
+        result = _array(self)->_values.back();
+        return true;
+    case SQIntrinsic::StringLen:
+        if (nargs != 1 || self._type != OT_STRING) return false;
+        result.SetInteger(_string(self)->_len);
+        return true;
+    case SQIntrinsic::TableLen:
+        if (nargs != 1 || self._type != OT_TABLE) return false;
+        result.SetInteger(_table(self)->Count());
+        return true;
+    default: return false;
+    }
 }
 
 [[gnu::always_inline]] static inline bool IntCompare(uint8_t op, SQInteger x, SQInteger y) {
@@ -686,6 +717,12 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     continue;
                 }
                 case OT_NATIVECLOSURE: {
+                    SQIntrinsic intrinsic = _nativeclosure(*func)->_intrinsic;
+                    if (intrinsic != SQIntrinsic::None && RunIntrinsic(intrinsic, func + 1, nargs, tmp)) {
+                        while (sp > func + 1) (--sp)->Null();
+                        *func = std::move(tmp);
+                        continue;
+                    }
                     _top = sp - _stack;
                     SQObjectPtr fn = *func;
                     bool allowSuspend = _isThread && _nestedcalls == 1;

@@ -14,6 +14,11 @@ inline std::atomic<int64_t> sqLiveBytesCounter{0};
 inline void sqCountBytes(int64_t delta) { sqLiveBytesCounter.fetch_add(delta, std::memory_order_relaxed); }
 inline int64_t sqLiveBytes() { return sqLiveBytesCounter.load(std::memory_order_relaxed); }
 
+// Blocks for the growing parts of script objects; large ones are kept for reuse when freed
+// (see sqmem.cpp). `bytes` must be the same at both calls.
+void* sqAllocateBlock(size_t bytes);
+void sqFreeBlock(void* block, size_t bytes);
+
 template <typename T>
 struct SQAllocator {
     using value_type = T;
@@ -22,11 +27,11 @@ struct SQAllocator {
     SQAllocator(const SQAllocator<U>&) {}
     T* allocate(size_t n) {
         sqCountBytes((int64_t)(n * sizeof(T)));
-        return static_cast<T*>(::operator new(n * sizeof(T)));
+        return static_cast<T*>(sqAllocateBlock(n * sizeof(T)));
     }
     void deallocate(T* p, size_t n) {
         sqCountBytes(-(int64_t)(n * sizeof(T)));
-        ::operator delete(p);
+        sqFreeBlock(p, n * sizeof(T));
     }
     template <typename U>
     bool operator==(const SQAllocator<U>&) const {

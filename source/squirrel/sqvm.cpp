@@ -19,17 +19,29 @@ SQVM* SQVM::Create(SQSharedState* ss, SQInteger stacksize, SQInteger minimum) {
     SQVM* v = new SQVM();
     v->LinkInto(ss);
     v->_ss = ss;
-    v->_stacksize = stacksize < minimum ? minimum : stacksize;
-    v->_stack = new SQObjectPtr[(size_t)v->_stacksize];
-    sqCountBytes((int64_t)(sizeof(SQObjectPtr) * (size_t)v->_stacksize));
+    v->_stackcapacity = stacksize < minimum ? minimum : stacksize;
+    v->_stack = static_cast<SQObjectPtr*>(::operator new(sizeof(SQObjectPtr) * (size_t)v->_stackcapacity));
+    sqCountBytes((int64_t)(sizeof(SQObjectPtr) * (size_t)v->_stackcapacity));
+    v->GrowStack(kInitialStackSlots);
     v->_calls.reserve(kMaxCallDepth + 8);
     return v;
 }
 
+bool SQVM::GrowStack(SQInteger slots) {
+    if (slots <= _stacksize) return true;
+    if (slots > _stackcapacity) return false;
+    SQInteger size = _stacksize * 2 > slots ? _stacksize * 2 : slots;
+    if (size > _stackcapacity) size = _stackcapacity;
+    for (SQInteger i = _stacksize; i < size; ++i) new (&_stack[i]) SQObjectPtr();
+    _stacksize = size;
+    return true;
+}
+
 SQVM::~SQVM() {
     Finalize();
-    delete[] _stack;
-    sqCountBytes(-(int64_t)(sizeof(SQObjectPtr) * (size_t)_stacksize));
+    for (SQInteger i = 0; i < _stacksize; ++i) _stack[i].~SQObjectPtr();
+    ::operator delete(_stack);
+    sqCountBytes(-(int64_t)(sizeof(SQObjectPtr) * (size_t)_stackcapacity));
 }
 
 // Slots above the top may still hold values a native left there, so the whole stack is

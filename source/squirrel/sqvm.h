@@ -12,6 +12,7 @@ constexpr SQInteger kMaxNestedCalls = 200;
 constexpr SQInteger kErrorHandlerNesting = 8;
 constexpr SQInteger kMaxCallDepth = 16000;
 constexpr SQInteger kNativeStackRoom = 1024;
+constexpr SQInteger kInitialStackSlots = 4096;
 
 struct SQCallInfo {
     const SQInstruction* ip = nullptr;
@@ -38,10 +39,13 @@ struct SQExceptionTrap {
 
 // One thread of execution. Its value stack is allocated once and never moves, so frames
 // and open outers may point into it.
+// The stack's memory is reserved whole, but its slots are made as calls reach them: a deep
+// stack then costs nothing until it is used (untouched pages are never faulted in).
 struct SQVM : SQRefCounted {
     SQSharedState* _ss = nullptr;
     SQObjectPtr* _stack = nullptr;
-    SQInteger _stacksize = 0;
+    SQInteger _stacksize = 0;  // slots made so far
+    SQInteger _stackcapacity = 0;  // slots reserved
     SQInteger _top = 0;
     SQInteger _stackbase = 0;
     std::vector<SQCallInfo> _calls;
@@ -90,13 +94,13 @@ struct SQVM : SQRefCounted {
     SQObjectPtr& Top() { return _stack[_top - 1]; }
     // Pushes beyond the stack's end are dropped; frames keep kNativeStackRoom free for natives.
     void Push(const SQObject& o) {
-        if (_top < _stacksize) _stack[_top++] = o;
+        if (_top < _stacksize || GrowStack(_top + 1)) _stack[_top++] = o;
     }
     void PushNull() {
-        if (_top < _stacksize) _stack[_top++].Null();
+        if (_top < _stacksize || GrowStack(_top + 1)) _stack[_top++].Null();
     }
     void PushInteger(SQInteger n) {
-        if (_top < _stacksize) _stack[_top++].SetInteger(n);
+        if (_top < _stacksize || GrowStack(_top + 1)) _stack[_top++].SetInteger(n);
     }
     void Pop() {
         if (_top > _stackbase) _stack[--_top].Null();
@@ -104,7 +108,9 @@ struct SQVM : SQRefCounted {
     void Pop(SQInteger n) {
         while (n-- > 0) Pop();
     }
-    bool HasRoom(SQInteger n) const { return _top + n < _stacksize; }
+    bool HasRoom(SQInteger n) { return _top + n < _stacksize || GrowStack(_top + n + 1); }
+    // Makes the slots below `slots`; false when that is beyond the reserved stack.
+    bool GrowStack(SQInteger slots);
 
     // Calls a closure, native closure or callable object; the arguments (with `this` first)
     // are the nargs values at stackbase.

@@ -210,7 +210,9 @@ bool SQVM::WakeUp(const SQObject& value, SQObjectPtr& ret, bool raiseerror, bool
 bool SQVM::Resume(SQGenerator* gen, SQObjectPtr& ret) {
     if (gen->_state == SQGeneratorState::Running) return RaiseError("resuming active generator");
     if (gen->_state == SQGeneratorState::Dead) return RaiseError("resuming dead generator");
-    if (!HasRoom((SQInteger)gen->_stack.size() + 2)) return RaiseError("stack overflow");
+    // The resumed frame may grow to its function's full depth, and natives it calls need room.
+    SQInteger depth = _closure(gen->_closure)->_function->_stacksize;
+    if (!HasRoom((SQInteger)gen->_stack.size() + depth + kNativeStackRoom)) return RaiseError("stack overflow");
     SQObjectPtr keep(gen);
     SQInteger base = _top;
     return Execute(_closure(gen->_closure), 0, base, ret, false, gen);
