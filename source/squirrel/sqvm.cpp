@@ -443,12 +443,7 @@ bool SQVM::Arith(SQOpcode op, const SQObject& a, const SQObject& b, SQObjectPtr&
         SQText x, y;
         if (!TextOf(a, x) || !TextOf(b, y)) return false;
         if (x.len > kMaxStringSize - y.len) return RaiseError("string too long");
-        // Joined in the state's scratch buffer, which stays allocated: a long text built piece
-        // by piece then does not make the allocator return and fault in memory at every step.
-        std::string& buf = _ss->_scratch;
-        buf.assign(x.text, (size_t)x.len);
-        buf.append(y.text, (size_t)y.len);
-        dest = SQObjectPtr(_ss->String(buf.data(), (SQInteger)buf.size()));
+        dest = SQObjectPtr(_ss->_strings.AddJoined(_ss, x.text, x.len, y.text, y.len));
         return true;
     }
     if (!bitwise && (a._type == OT_TABLE || a._type == OT_INSTANCE || a._type == OT_USERDATA)) {
