@@ -136,6 +136,89 @@ static inline bool RunIntrinsic(SQIntrinsic id, SQObjectPtr* args, SQInteger nar
     }
 }
 
+// Arithmetic and comparisons of two numbers when one is a float (the integer pair has its
+// own path, and its errors). Comparisons go through the three-way result as the general comparison does,
+// so NaN compares as it does there.
+[[gnu::always_inline]] static inline bool FloatBinary(uint8_t op, const SQObject& a, const SQObject& b,
+                                                       SQObjectPtr& dest) {
+    if (!(a._type & SQOBJECT_NUMERIC) || !(b._type & SQOBJECT_NUMERIC)) return false;
+    if (a._type == OT_INTEGER && b._type == OT_INTEGER) return false;  // division by zero, say
+    SQFloat x = sqToFloat(a), y = sqToFloat(b);
+    int r = x < y ? -1 : (x > y ? 1 : 0);
+    switch (op) {
+    case OP_ADD: dest.SetFloat(x + y); return true;
+    case OP_SUB: dest.SetFloat(x - y); return true;
+    case OP_MUL: dest.SetFloat(x * y); return true;
+    case OP_DIV: dest.SetFloat(x / y); return true;
+    case OP_EQ: dest.SetBool(x == y); return true;
+    case OP_NE: dest.SetBool(x != y); return true;
+    case OP_LT: dest.SetBool(r < 0); return true;
+    case OP_LE: dest.SetBool(r <= 0); return true;
+    case OP_GT: dest.SetBool(r > 0); return true;
+    case OP_GE: dest.SetBool(r >= 0); return true;
+    case OP_CMP3: dest.SetInteger(r); return true;
+    default: return false;
+    }
+}
+
+// The metamethod of an instance on the left of an arithmetic or comparison operator, which
+// the interpreter then runs as a frame of its own; null when there is none (or when `+`
+// joins the instance's text with a string).
+static inline const SQObjectPtr* OperatorMetaMethod(uint8_t op, const SQObject& a, SQObjectType rightType) {
+    if (a._type != OT_INSTANCE) return nullptr;
+    SQMetaMethod mm;
+    switch (op) {
+    case OP_ADD:
+        if (rightType == OT_STRING) return nullptr;
+        mm = MT_ADD;
+        break;
+    case OP_SUB: mm = MT_SUB; break;
+    case OP_MUL: mm = MT_MUL; break;
+    case OP_DIV: mm = MT_DIV; break;
+    case OP_MOD: mm = MT_MODULO; break;
+    case OP_LT:
+    case OP_LE:
+    case OP_GT:
+    case OP_GE:
+    case OP_CMP3: mm = MT_CMP; break;
+    default: return nullptr;
+    }
+    const SQObjectPtr& m = _instance(a)->MetaMethod(mm);
+    return m._type == OT_NULL ? nullptr : &m;
+}
+
+static inline bool AreNumbers(const SQObject& a, const SQObject& b) {
+    return (a._type & SQOBJECT_NUMERIC) && (b._type & SQOBJECT_NUMERIC);
+}
+
+// The comparison of two numbers when one is a float, as FloatBinary makes it.
+[[gnu::always_inline]] static inline bool FloatCompare(uint8_t op, const SQObject& a, const SQObject& b) {
+    SQFloat x = sqToFloat(a), y = sqToFloat(b);
+    int r = x < y ? -1 : (x > y ? 1 : 0);
+    switch (op) {
+    case OP_EQ: return x == y;
+    case OP_NE: return x != y;
+    case OP_LT: return r < 0;
+    case OP_LE: return r <= 0;
+    case OP_GT: return r > 0;
+    default: return r >= 0;
+    }
+}
+
+// The _get or _set of an instance that the interpreter runs as a frame of its own: a script
+// function, and for _get only when the key is no method of the instance's default delegate
+// (those come first). Null when the general path must run it.
+static inline const SQObjectPtr* LookupMetaMethod(SQVM* v, SQInstance* inst, SQMetaMethod mm, const SQObject& key) {
+    const SQObjectPtr& m = inst->MetaMethod(mm);
+    if (m._type != OT_CLOSURE || _closure(m)->_function->_generator) return nullptr;
+    if (mm == MT_GET && _table(v->_ss->_instanceDelegate)->Find(key)) return nullptr;
+    return &m;
+}
+
+static inline SQFrameResult OperatorResult(uint8_t op) {
+    return op >= OP_LT && op <= OP_CMP3 ? SQFrameResult::Compare : SQFrameResult::Metamethod;
+}
+
 bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQObjectPtr& ret, bool raiseerror,
                    SQGenerator* resume) {
     // Without a closure this wakes a suspended thread, whose frames are still in place.
@@ -216,6 +299,8 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
         }
     }
     const SQObjectPtr* K = ci->closure->_function->_literals.data();
+    SQInteger callArgs = 0;  // arguments of the call being made, `this` included
+    SQFrameResult callResult = SQFrameResult::Value;
 
     if (wakeUp && _wakeupThrow) {
         _wakeupThrow = false;
@@ -300,6 +385,35 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                         sp[-1] = std::move(tmp);
                         continue;
                     }
+                } else if (sp[-2]._type == OT_TABLE) {
+                    // A slot of the table itself; delegates and _get take the slow path.
+                    if (SQObjectPtr* p = _table(sp[-2])->Find(sp[-1])) {
+                        tmp = sqRealValue(*p);
+                        (--sp)->Null();
+                        sp[-1] = std::move(tmp);
+                        continue;
+                    }
+                } else if (sp[-2]._type == OT_INSTANCE) {
+                    SQInstance* inst = _instance(sp[-2]);
+                    if (SQObjectPtr* h = inst->_class->_members->Find(sp[-1])) {
+                        tmp = sqRealValue(sqIsField(*h) ? inst->_values[(size_t)sqMemberIndex(*h)]
+                                                        : inst->_class->_methods[(size_t)sqMemberIndex(*h)].val);
+                        (--sp)->Null();
+                        sp[-1] = std::move(tmp);
+                        continue;
+                    }
+                    if (const SQObjectPtr* mm = LookupMetaMethod(this, inst, MT_GET, sp[-1])) {
+                        // key copy, _get, instance, key
+                        sp[0] = std::move(sp[-2]);
+                        sp[-2] = sp[-1];
+                        sp[1] = std::move(sp[-1]);
+                        sp[-1] = *mm;
+                        sp += 2;
+                        callArgs = 2;
+                        callResult = SQFrameResult::Get;
+                        ci->ip = ip;
+                        goto call;
+                    }
                 }
                 _top = sp - _stack;
                 if (!Get(sp[-2], sp[-1], tmp, false)) goto exception;
@@ -307,6 +421,31 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 sp[-1] = std::move(tmp);
                 continue;
             case OP_GETK:
+                if (sp[-1]._type == OT_TABLE) {
+                    if (SQObjectPtr* p = _table(sp[-1])->FindString(_string(K[i.arg]))) {
+                        sp[-1] = sqRealValue(*p);
+                        continue;
+                    }
+                } else if (sp[-1]._type == OT_INSTANCE) {
+                    SQInstance* inst = _instance(sp[-1]);
+                    if (SQObjectPtr* h = inst->_class->_members->FindString(_string(K[i.arg]))) {
+                        sp[-1] = sqRealValue(sqIsField(*h) ? inst->_values[(size_t)sqMemberIndex(*h)]
+                                                           : inst->_class->_methods[(size_t)sqMemberIndex(*h)].val);
+                        continue;
+                    }
+                    if (const SQObjectPtr* mm = LookupMetaMethod(this, inst, MT_GET, K[i.arg])) {
+                        // key copy, _get, instance, key
+                        sp[1] = std::move(sp[-1]);
+                        sp[-1] = K[i.arg];
+                        sp[0] = *mm;
+                        sp[2] = K[i.arg];
+                        sp += 3;
+                        callArgs = 2;
+                        callResult = SQFrameResult::Get;
+                        ci->ip = ip;
+                        goto call;
+                    }
+                }
                 _top = sp - _stack;
                 if (!Get(sp[-1], K[i.arg], tmp, false)) goto exception;
                 sp[-1] = std::move(tmp);
@@ -322,6 +461,37 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                         (--sp)->Null();
                         continue;
                     }
+                } else if (sp[-3]._type == OT_TABLE) {
+                    if (SQObjectPtr* p = _table(sp[-3])->Find(sp[-2])) {
+                        *p = sp[-1];
+                        sp[-3] = std::move(sp[-1]);
+                        (--sp)->Null();
+                        (--sp)->Null();
+                        continue;
+                    }
+                } else if (sp[-3]._type == OT_INSTANCE) {
+                    SQInstance* inst = _instance(sp[-3]);
+                    SQObjectPtr* h = inst->_class->_members->Find(sp[-2]);
+                    if (h && sqIsField(*h)) {
+                        inst->_values[(size_t)sqMemberIndex(*h)] = sp[-1];
+                        sp[-3] = std::move(sp[-1]);
+                        (--sp)->Null();
+                        (--sp)->Null();
+                        continue;
+                    }
+                    if (const SQObjectPtr* mm = LookupMetaMethod(this, inst, MT_SET, sp[-2])) {
+                        // value copy, key copy, _set, instance, key, value
+                        sp[2] = sp[-1];
+                        sp[1] = sp[-2];
+                        sp[0] = std::move(sp[-3]);
+                        sp[-3] = std::move(sp[-1]);
+                        sp[-1] = *mm;
+                        sp += 3;
+                        callArgs = 3;
+                        callResult = SQFrameResult::Set;
+                        ci->ip = ip;
+                        goto call;
+                    }
                 }
                 _top = sp - _stack;
                 if (!Set(sp[-3], sp[-2], sp[-1])) goto exception;
@@ -331,8 +501,13 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 continue;
             case OP_NEWSLOT:
             case OP_NEWSLOTKEEP:
-                _top = sp - _stack;
-                if (!NewSlot(sp[-3], sp[-2], sp[-1], false)) goto exception;
+                // Without a delegate no _newslot can intercept.
+                if (sp[-3]._type == OT_TABLE && !_table(sp[-3])->_delegate && sp[-2]._type != OT_NULL) {
+                    _table(sp[-3])->NewSlot(sp[-2], sp[-1]);
+                } else {
+                    _top = sp - _stack;
+                    if (!NewSlot(sp[-3], sp[-2], sp[-1], false)) goto exception;
+                }
                 if (i.op == OP_NEWSLOT) sp[-3] = std::move(sp[-1]);
                 (--sp)->Null();
                 (--sp)->Null();
@@ -381,6 +556,18 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     --sp;
                     continue;
                 }
+                if (FloatBinary(i.op, sp[-2], sp[-1], sp[-2])) {
+                    (--sp)->Null();
+                    continue;
+                }
+                if (const SQObjectPtr* mm = OperatorMetaMethod(i.op, sp[-2], sp[-1]._type)) {
+                    callResult = OperatorResult(i.op);
+                    *sp = std::move(sp[-1]);
+                    sp[-1] = std::move(sp[-2]);
+                    sp[-2] = *mm;
+                    ++sp;
+                    goto operator_call;
+                }
                 _top = sp - _stack;
                 if (!BinaryOp(i.op, sp[-2], sp[-1], tmp)) goto exception;
                 (--sp)->Null();
@@ -388,6 +575,16 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 continue;
             case OP_ARITHK:
                 if (sp[-1]._type == OT_INTEGER && IntBinary(i.a, _integer(sp[-1]), i.arg, sp[-1])) continue;
+                tmp.SetInteger(i.arg);
+                if (FloatBinary(i.a, sp[-1], tmp, sp[-1])) continue;
+                if (const SQObjectPtr* mm = OperatorMetaMethod(i.a, sp[-1], OT_INTEGER)) {
+                    callResult = OperatorResult(i.a);
+                    sp[1] = std::move(tmp);
+                    *sp = std::move(sp[-1]);
+                    sp[-1] = *mm;
+                    sp += 2;
+                    goto operator_call;
+                }
                 _top = sp - _stack;
                 if (!BinaryOp(i.a, sp[-1], SQObjectPtr((SQInteger)i.arg), tmp)) goto exception;
                 sp[-1] = std::move(tmp);
@@ -397,6 +594,19 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 if (l._type == OT_INTEGER && IntBinary(i.a, _integer(l), i.arg, *sp)) {
                     ++sp;
                     continue;
+                }
+                tmp.SetInteger(i.arg);
+                if (FloatBinary(i.a, l, tmp, *sp)) {
+                    ++sp;
+                    continue;
+                }
+                if (const SQObjectPtr* mm = OperatorMetaMethod(i.a, l, OT_INTEGER)) {
+                    callResult = OperatorResult(i.a);
+                    sp[0] = *mm;
+                    sp[1] = l;
+                    sp[2] = std::move(tmp);
+                    sp += 3;
+                    goto operator_call;
                 }
                 _top = sp - _stack;
                 if (!BinaryOp(i.a, l, SQObjectPtr((SQInteger)i.arg), tmp)) goto exception;
@@ -411,6 +621,18 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     ++sp;
                     continue;
                 }
+                if (FloatBinary(i.a, l, r, *sp)) {
+                    ++sp;
+                    continue;
+                }
+                if (const SQObjectPtr* mm = OperatorMetaMethod(i.a, l, r._type)) {
+                    callResult = OperatorResult(i.a);
+                    sp[0] = *mm;
+                    sp[1] = l;
+                    sp[2] = r;
+                    sp += 3;
+                    goto operator_call;
+                }
                 _top = sp - _stack;
                 if (!BinaryOp(i.a, l, r, tmp)) goto exception;
                 *sp++ = std::move(tmp);
@@ -422,6 +644,15 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     IntBinary(i.a, _integer(l), _integer(sp[-1]), sp[-1])) {
                     continue;
                 }
+                if (FloatBinary(i.a, l, sp[-1], sp[-1])) continue;
+                if (const SQObjectPtr* mm = OperatorMetaMethod(i.a, l, sp[-1]._type)) {
+                    callResult = OperatorResult(i.a);
+                    sp[1] = std::move(sp[-1]);
+                    sp[0] = l;
+                    sp[-1] = *mm;
+                    sp += 2;
+                    goto operator_call;
+                }
                 _top = sp - _stack;
                 if (!BinaryOp(i.a, l, sp[-1], tmp)) goto exception;
                 sp[-1] = std::move(tmp);
@@ -430,7 +661,8 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             case OP_LOCALARITH: {
                 SQObjectPtr& l = base[i.c];
                 if (!(l._type == OT_INTEGER && sp[-1]._type == OT_INTEGER &&
-                      IntBinary(i.a, _integer(l), _integer(sp[-1]), l))) {
+                      IntBinary(i.a, _integer(l), _integer(sp[-1]), l)) &&
+                    !FloatBinary(i.a, l, sp[-1], l)) {
                     _top = sp - _stack;
                     if (!BinaryOp(i.a, l, sp[-1], tmp)) goto exception;
                     base[i.c] = std::move(tmp);
@@ -448,6 +680,15 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 bool r;
                 if (sp[-2]._type == OT_INTEGER && sp[-1]._type == OT_INTEGER) {
                     r = IntCompare(i.a & 0x7F, _integer(sp[-2]), _integer(sp[-1]));
+                } else if (AreNumbers(sp[-2], sp[-1])) {
+                    r = FloatCompare(i.a & 0x7F, sp[-2], sp[-1]);
+                } else if (const SQObjectPtr* mm = OperatorMetaMethod(i.a & 0x7F, sp[-2], sp[-1]._type)) {
+                    callResult = SQFrameResult::Compare;
+                    *sp = std::move(sp[-1]);
+                    sp[-1] = std::move(sp[-2]);
+                    sp[-2] = *mm;
+                    ++sp;
+                    goto operator_call;
                 } else {
                     bool slow = false;
                     _top = sp - _stack;
@@ -463,6 +704,15 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 bool r;
                 if (sp[-1]._type == OT_INTEGER) {
                     r = IntCompare(i.a & 0x7F, _integer(sp[-1]), i.arg);
+                } else if (sp[-1]._type == OT_FLOAT) {
+                    r = FloatCompare(i.a & 0x7F, sp[-1], SQObjectPtr((SQInteger)i.arg));
+                } else if (const SQObjectPtr* mm = OperatorMetaMethod(i.a & 0x7F, sp[-1], OT_INTEGER)) {
+                    callResult = SQFrameResult::Compare;
+                    sp[1].SetInteger(i.arg);
+                    *sp = std::move(sp[-1]);
+                    sp[-1] = *mm;
+                    sp += 2;
+                    goto operator_call;
                 } else {
                     bool slow = false;
                     _top = sp - _stack;
@@ -478,6 +728,15 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 bool r;
                 if (l._type == OT_INTEGER) {
                     r = IntCompare(i.a & 0x7F, _integer(l), i.arg);
+                } else if (l._type == OT_FLOAT) {
+                    r = FloatCompare(i.a & 0x7F, l, SQObjectPtr((SQInteger)i.arg));
+                } else if (const SQObjectPtr* mm = OperatorMetaMethod(i.a & 0x7F, l, OT_INTEGER)) {
+                    callResult = SQFrameResult::Compare;
+                    sp[0] = *mm;
+                    sp[1] = l;
+                    sp[2].SetInteger(i.arg);
+                    sp += 3;
+                    goto operator_call;
                 } else {
                     bool slow = false;
                     _top = sp - _stack;
@@ -493,6 +752,15 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 bool r;
                 if (l._type == OT_INTEGER && rr._type == OT_INTEGER) {
                     r = IntCompare(i.a & 0x7F, _integer(l), _integer(rr));
+                } else if (AreNumbers(l, rr)) {
+                    r = FloatCompare(i.a & 0x7F, l, rr);
+                } else if (const SQObjectPtr* mm = OperatorMetaMethod(i.a & 0x7F, l, rr._type)) {
+                    callResult = SQFrameResult::Compare;
+                    sp[0] = *mm;
+                    sp[1] = l;
+                    sp[2] = rr;
+                    sp += 3;
+                    goto operator_call;
                 } else {
                     bool slow = false;
                     _top = sp - _stack;
@@ -507,6 +775,15 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 bool r;
                 if (l._type == OT_INTEGER && sp[-1]._type == OT_INTEGER) {
                     r = IntCompare(i.a & 0x7F, _integer(l), _integer(sp[-1]));
+                } else if (AreNumbers(l, sp[-1])) {
+                    r = FloatCompare(i.a & 0x7F, l, sp[-1]);
+                } else if (const SQObjectPtr* mm = OperatorMetaMethod(i.a & 0x7F, l, sp[-1]._type)) {
+                    callResult = SQFrameResult::Compare;
+                    sp[1] = std::move(sp[-1]);
+                    sp[0] = l;
+                    sp[-1] = *mm;
+                    sp += 2;
+                    goto operator_call;
                 } else {
                     bool slow = false;
                     _top = sp - _stack;
@@ -616,6 +893,13 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                         ++sp;
                         continue;
                     }
+                } else if (sp[-1]._type == OT_TABLE) {
+                    if (SQObjectPtr* m = _table(sp[-1])->FindString(_string(K[i.arg]))) {
+                        sp[0] = std::move(sp[-1]);
+                        sp[-1] = sqRealValue(*m);
+                        ++sp;
+                        continue;
+                    }
                 } else if (sp[-1]._type == OT_ARRAY || sp[-1]._type == OT_STRING) {
                     // A name is never an index of these: it can only be a default-delegate method.
                     const SQObjectPtr& methods = sp[-1]._type == OT_ARRAY ? _ss->_arrayDelegate : _ss->_stringDelegate;
@@ -655,11 +939,12 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             case OP_TAILCALL: {
                 // The callee takes over this frame, so that state machines passing control
                 // by `return next()` run in constant stack. Entry frames (whose callee slot
-                // belongs to the caller), generators, frames with a try block open, other
-                // callees and debugging make an ordinary call.
+                // belongs to the caller), generators, constructors and metamethods (whose
+                // result is used their own way), frames with a try block open, other callees
+                // and debugging make an ordinary call.
                 SQInteger nargs = i.arg + 1;
                 SQObjectPtr* func = sp - nargs - 1;
-                if (func->_type == OT_CLOSURE && !ci->root && !ci->generator &&
+                if (func->_type == OT_CLOSURE && !ci->root && !ci->generator && ci->result == SQFrameResult::Value &&
                     !_closure(*func)->_function->_generator && !HasDebugHook() &&
                     (_traps.empty() || _traps.back().depth + 1 < _calls.size())) {
                     SQClosure* c = _closure(*func);
@@ -682,93 +967,11 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 }
             }
                 [[fallthrough]];
-            case OP_CALL: {
-                SQInteger nargs = i.arg + 1;
+            case OP_CALL:
+                callArgs = i.arg + 1;
+                callResult = SQFrameResult::Value;
                 ci->ip = ip;
-            call_again:
-                SQObjectPtr* func = sp - nargs - 1;
-                switch (func->_type) {
-                case OT_CLOSURE: {
-                    SQClosure* c = _closure(*func);
-                    SQObjectPtr* newbase = func + 1;
-                    SQObjectPtr* newsp;
-                    _top = sp - _stack;
-                    if (!EnterFrame(c, newbase, nargs, newsp)) goto exception;
-                    if (c->_function->_generator) {
-                        tmp = MakeGenerator(c, newbase, newsp);
-                        for (SQObjectPtr* p = newsp > sp ? newsp : sp; p > newbase;) (--p)->Null();
-                        *func = std::move(tmp);
-                        sp = func + 1;
-                        continue;
-                    }
-                    SQCallInfo nci;
-                    nci.base = newbase;
-                    nci.closure = c;
-                    _calls.push_back(nci);
-                    ci = &_calls.back();
-                    base = newbase;
-                    sp = newsp;
-                    ip = c->_function->_code.data();
-                    K = c->_function->_literals.data();
-                    if (HasDebugHook()) {
-                        _top = sp - _stack;
-                        CallDebugHook('c', c, c->_function->LineAt(0));
-                    }
-                    continue;
-                }
-                case OT_NATIVECLOSURE: {
-                    SQIntrinsic intrinsic = _nativeclosure(*func)->_intrinsic;
-                    if (intrinsic != SQIntrinsic::None && RunIntrinsic(intrinsic, func + 1, nargs, tmp)) {
-                        while (sp > func + 1) (--sp)->Null();
-                        *func = std::move(tmp);
-                        continue;
-                    }
-                    _top = sp - _stack;
-                    SQObjectPtr fn = *func;
-                    bool allowSuspend = _isThread && _nestedcalls == 1;
-                    if (!CallNative(_nativeclosure(fn), nargs, func + 1, tmp, allowSuspend)) goto exception;
-                    *func = std::move(tmp);
-                    sp = func + 1;
-                    if (_suspendRequest) {
-                        // The wakeup value will land in the callee's slot, as this call's result.
-                        _suspendRequest = false;
-                        _suspended = true;
-                        _suspendedTop = sp - _stack;
-                        _suspendedEntry = entryDepth;
-                        _top = sp - _stack;
-                        --_nestedcalls;
-                        ret = std::move(_suspendValue);
-                        _suspendValue.Null();
-                        return true;
-                    }
-                    continue;
-                }
-                case OT_CLASS: {
-                    _top = sp - _stack;
-                    SQObjectPtr cls = *func;
-                    if (!CreateClassInstance(_class(cls), nargs, func + 1 - _stack, tmp)) goto exception;
-                    *func = std::move(tmp);
-                    sp = func + 1;
-                    continue;
-                }
-                case OT_TABLE:
-                case OT_INSTANCE:
-                case OT_USERDATA: {
-                    SQObjectPtr mm;
-                    if (GetMetaMethod(*func, MT_CALL, mm)) {
-                        for (SQObjectPtr* p = sp; p > func + 1; --p) *p = std::move(p[-1]);
-                        func[1] = std::move(*func);
-                        *func = std::move(mm);
-                        ++sp;
-                        ++nargs;
-                        goto call_again;
-                    }
-                    RaiseError("attempt to call '%s'", sqRawTypeName(*func));
-                    goto exception;
-                }
-                default: RaiseError("attempt to call '%s'", sqRawTypeName(*func)); goto exception;
-                }
-            }
+                goto call;
             case OP_RETURN: {
                 if (HasDebugHook()) {
                     _top = sp - _stack;
@@ -776,7 +979,11 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     CallDebugHook('r', ci->closure, f->LineAt(ip - f->_code.data() - 1));
                 }
                 SQObjectPtr result;
-                if (i.a) result = std::move(sp[-1]);
+                if (ci->result == SQFrameResult::Instance) {
+                    result = std::move(base[0]);
+                } else if (i.a) {
+                    result = std::move(sp[-1]);
+                }
                 size_t depth = _calls.size() - 1;
                 while (!_traps.empty() && _traps.back().depth == depth) _traps.pop_back();
                 if (_openouters) CloseOuters(base);
@@ -789,13 +996,25 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     ret = std::move(result);
                     return true;
                 }
+                SQFrameResult use = ci->result;
                 _calls.pop_back();
                 ci = &_calls.back();
-                base[-1] = std::move(result);
-                sp = base;
+                if (use == SQFrameResult::Get) {
+                    base[-2] = std::move(result);
+                    base[-1].Null();
+                    sp = base - 1;
+                } else if (use == SQFrameResult::Set) {
+                    base[-1].Null();
+                    base[-2].Null();
+                    sp = base - 2;
+                } else {
+                    base[-1] = std::move(result);
+                    sp = base;
+                }
                 base = ci->base;
                 ip = ci->ip;
                 K = ci->closure->_function->_literals.data();
+                if (use == SQFrameResult::Compare) goto finish_compare;
                 continue;
             }
             case OP_NEWTABLE: *sp++ = SQObjectPtr(SQTable::Create(_ss, i.arg)); continue;
@@ -918,6 +1137,16 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     s[1].SetInteger(pos + 1);
                     continue;
                 }
+                if (s[0]._type == OT_TABLE) {
+                    SQInteger pos = s[1]._type == OT_INTEGER ? _integer(s[1]) : 0;
+                    SQInteger next = _table(s[0])->Next(pos, s[2], s[3]);
+                    if (next < 0) {
+                        ip += i.arg;
+                    } else {
+                        s[1].SetInteger(next);
+                    }
+                    continue;
+                }
                 bool done;
                 _top = sp - _stack;
                 if (!Next(s[0], s[1], s[2], s[3], done)) goto exception;
@@ -987,11 +1216,163 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             }
             RaiseError("internal error: bad opcode");
             goto exception;
+
+        // Calls the callee below the callArgs values at the top of the stack (`this` first);
+        // its result replaces it there. A script callee runs as a frame of this loop.
+        call : {
+            SQObjectPtr* func = sp - callArgs - 1;
+            switch (func->_type) {
+            case OT_CLOSURE: {
+                SQClosure* c = _closure(*func);
+                SQObjectPtr* newbase = func + 1;
+                SQObjectPtr* newsp;
+                _top = sp - _stack;
+                if (!EnterFrame(c, newbase, callArgs, newsp)) goto exception;
+                if (c->_function->_generator) {
+                    tmp = MakeGenerator(c, newbase, newsp);
+                    for (SQObjectPtr* p = newsp > sp ? newsp : sp; p > newbase;) (--p)->Null();
+                    *func = std::move(tmp);
+                    sp = func + 1;
+                    continue;
+                }
+                SQCallInfo nci;
+                nci.base = newbase;
+                nci.closure = c;
+                nci.result = callResult;
+                _calls.push_back(nci);
+                ci = &_calls.back();
+                base = newbase;
+                sp = newsp;
+                ip = c->_function->_code.data();
+                K = c->_function->_literals.data();
+                if (HasDebugHook()) {
+                    _top = sp - _stack;
+                    CallDebugHook('c', c, c->_function->LineAt(0));
+                }
+                continue;
+            }
+            case OT_NATIVECLOSURE: {
+                SQIntrinsic intrinsic = _nativeclosure(*func)->_intrinsic;
+                if (intrinsic != SQIntrinsic::None && RunIntrinsic(intrinsic, func + 1, callArgs, tmp)) {
+                    while (sp > func + 1) (--sp)->Null();
+                    *func = std::move(tmp);
+                    if (callResult == SQFrameResult::Compare) goto finish_compare;
+                    continue;
+                }
+                _top = sp - _stack;
+                SQObjectPtr fn = *func;
+                bool allowSuspend = _isThread && _nestedcalls == 1 && callResult == SQFrameResult::Value;
+                if (!CallNative(_nativeclosure(fn), callArgs, func + 1, tmp, allowSuspend)) goto exception;
+                *func = std::move(tmp);
+                sp = func + 1;
+                if (_suspendRequest) {
+                    // The wakeup value will land in the callee's slot, as this call's result.
+                    _suspendRequest = false;
+                    _suspended = true;
+                    _suspendedTop = sp - _stack;
+                    _suspendedEntry = entryDepth;
+                    _top = sp - _stack;
+                    --_nestedcalls;
+                    ret = std::move(_suspendValue);
+                    _suspendValue.Null();
+                    return true;
+                }
+                if (callResult == SQFrameResult::Compare) goto finish_compare;
+                continue;
+            }
+            case OT_CLASS: {
+                // A script constructor runs as a frame of this loop with the new instance as
+                // `this` (which a script cannot reassign), and the instance is the result.
+                SQClass* cls = _class(*func);
+                const SQObjectPtr& ctor = cls->_constructor;
+                if (callResult == SQFrameResult::Value && ctor._type == OT_CLOSURE && !_closure(ctor)->_env &&
+                    !_closure(ctor)->_function->_generator) {
+                    func[1] = SQObjectPtr(SQInstance::Create(_ss, cls));
+                    *func = ctor;
+                    callResult = SQFrameResult::Instance;
+                    goto call;
+                }
+                _top = sp - _stack;
+                SQObjectPtr keep = *func;
+                if (!CreateClassInstance(cls, callArgs, func + 1 - _stack, tmp)) goto exception;
+                *func = std::move(tmp);
+                sp = func + 1;
+                if (callResult == SQFrameResult::Compare) goto finish_compare;
+                continue;
+            }
+            case OT_TABLE:
+            case OT_INSTANCE:
+            case OT_USERDATA: {
+                SQObjectPtr mm;
+                if (GetMetaMethod(*func, MT_CALL, mm)) {
+                    for (SQObjectPtr* p = sp; p > func + 1; --p) *p = std::move(p[-1]);
+                    func[1] = std::move(*func);
+                    *func = std::move(mm);
+                    ++sp;
+                    ++callArgs;
+                    goto call;
+                }
+                RaiseError("attempt to call '%s'", sqRawTypeName(*func));
+                goto exception;
+            }
+            default: RaiseError("attempt to call '%s'", sqRawTypeName(*func)); goto exception;
+            }
+        }
+
+        // A metamethod of an operator, with its instance and operand at the top of the stack.
+        operator_call:
+            callArgs = 2;
+            ci->ip = ip;
+            goto call;
+
+        // Finishes the comparison instruction before ip with the _cmp result at sp[-1].
+        finish_compare : {
+            SQObjectPtr* slot = sp - 1;
+            if (slot->_type != OT_INTEGER) {
+                RaiseError("_cmp must return an integer");
+                goto exception;
+            }
+            SQInteger r = _integer(*slot);
+            const SQInstruction& c = ip[-1];
+            bool jumps = c.op == OP_JCMP || c.op == OP_JCMPK || c.op == OP_JCMPLK || c.op == OP_JCMPLL || c.op == OP_JCMPL;
+            // Plain comparisons name the operator in op, fused forms in a.
+            uint8_t op = c.op == OP_LT || c.op == OP_LE || c.op == OP_GT || c.op == OP_GE || c.op == OP_CMP3
+                             ? c.op : (uint8_t)(c.a & 0x7F);
+            if (op == OP_CMP3) continue;
+            bool holds = op == OP_LT ? r < 0 : op == OP_LE ? r <= 0 : op == OP_GT ? r > 0 : r >= 0;
+            if (!jumps) {
+                slot->SetBool(holds);
+                continue;
+            }
+            (--sp)->Null();
+            if (holds == ((c.a & kJumpWhenTrue) != 0)) ip += c.arg2;
+            continue;
+        }
         }
 
     exception: {
-        SQObjectPtr error = _lasterror;
         bool caught = !_traps.empty() && _traps.back().depth >= entryDepth;
+        // Null thrown out of a _get or _set frame (a try inside it would have caught it
+        // first) is a clean miss: the instruction that called it fails with an index error.
+        if (_lasterror._type == OT_NULL) {
+            size_t lowest = caught ? _traps.back().depth + 1 : entryDepth;
+            for (size_t d = _calls.size(); d-- > lowest;) {
+                if (_calls[d].result != SQFrameResult::Get && _calls[d].result != SQFrameResult::Set) continue;
+                SQObjectPtr* frameBase = _calls[d].base;
+                SQObjectPtr key = frameBase[-2];
+                CloseOuters(frameBase - 1);
+                while (sp > frameBase - 2) (--sp)->Null();
+                _calls.resize(d);
+                ci = &_calls.back();
+                base = ci->base;
+                ip = ci->ip;
+                K = ci->closure->_function->_literals.data();
+                _top = sp - _stack;
+                RaiseIndexError(key);
+                goto exception;
+            }
+        }
+        SQObjectPtr error = _lasterror;
         if (!caught) {
             ci->ip = ip;
             _top = sp - _stack;

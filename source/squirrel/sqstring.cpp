@@ -28,11 +28,13 @@ uint64_t LoadTail(const SQChar* p, size_t n) {
     return word;
 }
 
+// Each word is folded in through a full 64 x 64 bit product, so that every input bit reaches
+// the low bits the buckets are chosen by.
 struct Hasher {
     uint64_t h;
     void Mix(uint64_t word) {
-        h = (h ^ word) * 0xff51afd7ed558ccdull;
-        h ^= h >> 32;
+        __uint128_t product = (__uint128_t)(h ^ word) * 0x9fb21c651e98df25ull;
+        h = (uint64_t)product ^ (uint64_t)(product >> 64);
     }
 };
 
@@ -52,7 +54,7 @@ SQHash sqHashString(const SQChar* s, size_t len) {
         size_t step = (len - 8) / 17;
         for (size_t k = 1; k <= 16; ++k) hasher.Mix(Load64(s + k * step));
     }
-    return (SQHash)(hasher.h ^ (hasher.h >> 29));
+    return (SQHash)(hasher.h ^ (hasher.h >> 32));
 }
 
 SQString* SQString::Create(SQSharedState* ss, const SQChar* s, SQInteger len) {

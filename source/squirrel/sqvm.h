@@ -14,6 +14,20 @@ constexpr SQInteger kMaxCallDepth = 16000;
 constexpr SQInteger kNativeStackRoom = 1024;
 constexpr SQInteger kInitialStackSlots = 4096;
 
+// What a returning script frame does with its result, when it is not the plain result of a
+// call: the interpreter runs constructors and metamethods as frames of its own loop.
+enum class SQFrameResult : uint8_t {
+    Value,       // the result replaces the callee in its slot
+    Metamethod,  // as Value, for an operator's metamethod
+    Instance,    // a constructor: the slot gets `this`, the new instance
+    Compare,   // a _cmp: the caller's comparison instruction finishes with it
+    // A _get or _set called with a copy of the key below the callee (and for _set a copy
+    // of the assigned value below that): a _get's result replaces the key copy, a _set's is
+    // dropped. Null thrown out of the frame is a clean miss, an index error of that key.
+    Get,
+    Set,
+};
+
 struct SQCallInfo {
     const SQInstruction* ip = nullptr;
     SQObjectPtr* base = nullptr;  // slot 0 (`this`); the callee sits just below
@@ -21,6 +35,7 @@ struct SQCallInfo {
     SQNativeClosure* native = nullptr;
     SQGenerator* generator = nullptr;
     bool root = false;  // returning from this frame leaves Execute
+    SQFrameResult result = SQFrameResult::Value;
 };
 
 // The text of a value as print shows it, without making a string object for a number.

@@ -172,6 +172,13 @@ bool SQVM::CallNative(SQNativeClosure* nc, SQInteger nargs, SQObjectPtr* base, S
         PopTo(newbase);
         return false;
     }
+    // Constructors and metamethods run as frames of the script loop, but a thread cannot
+    // suspend inside them, as it could not when they were calls of their own.
+    if (r == SQ_SUSPEND_FLAG && allowSuspend) {
+        for (const SQCallInfo& frame : _calls) {
+            if (frame.result != SQFrameResult::Value) allowSuspend = false;
+        }
+    }
     if (r == SQ_SUSPEND_FLAG && !allowSuspend && _isThread) {
         PopTo(newbase);
         return RaiseError("cannot suspend through native calls or metamethods");

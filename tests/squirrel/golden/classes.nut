@@ -130,3 +130,18 @@ class LookupWithGet {
     function run() { return helper(virtual); }
 }
 print(Lookup().run() + " " + LookupWithGet().run() + "\n");
+
+// A constructor's own result is dropped (also that of a call in return position), it may
+// take defaults or varargs, and an error inside it reaches the caller.
+function made() { return "ignored"; }
+class Built {
+    parts = null;
+    constructor(a, b = "b") { parts = [a, b]; if (a == "early") return made(); return 5; }
+}
+class Counted extends Built { constructor(...) { base.constructor("n", vargv.len()); } }
+local built = [Built("a"), Built("x", "y"), Built("early"), Counted(1, 2, 3)];
+print(built.map(@(o) typeof o + ":" + o.parts.reduce(@(x, y) x + "," + y)).reduce(@(x, y) x + " " + y) + "\n");
+class Refuses { constructor(n) { if (n > 1) throw "refused " + n; } }
+local made2 = [];
+foreach (n in [1, 2]) { try { made2.append(Refuses(n)); } catch (e) made2.append(e); }
+print((made2[0] instanceof Refuses) + " " + made2[1] + "\n");

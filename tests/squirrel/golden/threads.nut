@@ -104,6 +104,18 @@ local viaMeta = newthread(function() {
     try { return withMeta().missing; } catch (e) { return "metamethod: " + e; }
 });
 print(viaNative.call() + "\n" + viaMeta.call() + "\n");
+// Nor inside a constructor or an operator metamethod.
+local suspendsInside = class {
+    constructor(v) { if (v) ::suspend(v); }
+    function _add(o) { return ::suspend(o); }
+};
+local viaConstructor = newthread(function() {
+    try { return suspendsInside(1); } catch (e) { return "constructor: " + e; }
+});
+local viaOperator = newthread(function() {
+    try { return suspendsInside(0) + 1; } catch (e) { return "operator: " + e; }
+});
+print(viaConstructor.call() + "\n" + viaOperator.call() + "\n");
 
 // getstackinfos of a suspended thread: its frames from the innermost, null past the outermost.
 function worker(n) {
