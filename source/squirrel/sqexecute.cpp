@@ -299,8 +299,6 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
         }
     }
     const SQObjectPtr* K = ci->closure->_function->_literals.data();
-    SQInteger callArgs = 0;  // arguments of the call being made, `this` included
-    SQFrameResult callResult = SQFrameResult::Value;
 
     if (wakeUp && _wakeupThrow) {
         _wakeupThrow = false;
@@ -409,8 +407,8 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                         sp[1] = std::move(sp[-1]);
                         sp[-1] = *mm;
                         sp += 2;
-                        callArgs = 2;
-                        callResult = SQFrameResult::Get;
+                        _callArgs = 2;
+                        _callResult = SQFrameResult::Get;
                         ci->ip = ip;
                         goto call;
                     }
@@ -440,8 +438,8 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                         sp[0] = *mm;
                         sp[2] = K[i.arg];
                         sp += 3;
-                        callArgs = 2;
-                        callResult = SQFrameResult::Get;
+                        _callArgs = 2;
+                        _callResult = SQFrameResult::Get;
                         ci->ip = ip;
                         goto call;
                     }
@@ -487,8 +485,8 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                         sp[-3] = std::move(sp[-1]);
                         sp[-1] = *mm;
                         sp += 3;
-                        callArgs = 3;
-                        callResult = SQFrameResult::Set;
+                        _callArgs = 3;
+                        _callResult = SQFrameResult::Set;
                         ci->ip = ip;
                         goto call;
                     }
@@ -561,7 +559,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     continue;
                 }
                 if (const SQObjectPtr* mm = OperatorMetaMethod(i.op, sp[-2], sp[-1]._type)) {
-                    callResult = OperatorResult(i.op);
+                    _callResult = OperatorResult(i.op);
                     *sp = std::move(sp[-1]);
                     sp[-1] = std::move(sp[-2]);
                     sp[-2] = *mm;
@@ -578,7 +576,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 tmp.SetInteger(i.arg);
                 if (FloatBinary(i.a, sp[-1], tmp, sp[-1])) continue;
                 if (const SQObjectPtr* mm = OperatorMetaMethod(i.a, sp[-1], OT_INTEGER)) {
-                    callResult = OperatorResult(i.a);
+                    _callResult = OperatorResult(i.a);
                     sp[1] = std::move(tmp);
                     *sp = std::move(sp[-1]);
                     sp[-1] = *mm;
@@ -601,7 +599,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     continue;
                 }
                 if (const SQObjectPtr* mm = OperatorMetaMethod(i.a, l, OT_INTEGER)) {
-                    callResult = OperatorResult(i.a);
+                    _callResult = OperatorResult(i.a);
                     sp[0] = *mm;
                     sp[1] = l;
                     sp[2] = std::move(tmp);
@@ -626,7 +624,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     continue;
                 }
                 if (const SQObjectPtr* mm = OperatorMetaMethod(i.a, l, r._type)) {
-                    callResult = OperatorResult(i.a);
+                    _callResult = OperatorResult(i.a);
                     sp[0] = *mm;
                     sp[1] = l;
                     sp[2] = r;
@@ -646,7 +644,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 }
                 if (FloatBinary(i.a, l, sp[-1], sp[-1])) continue;
                 if (const SQObjectPtr* mm = OperatorMetaMethod(i.a, l, sp[-1]._type)) {
-                    callResult = OperatorResult(i.a);
+                    _callResult = OperatorResult(i.a);
                     sp[1] = std::move(sp[-1]);
                     sp[0] = l;
                     sp[-1] = *mm;
@@ -683,7 +681,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 } else if (AreNumbers(sp[-2], sp[-1])) {
                     r = FloatCompare(i.a & 0x7F, sp[-2], sp[-1]);
                 } else if (const SQObjectPtr* mm = OperatorMetaMethod(i.a & 0x7F, sp[-2], sp[-1]._type)) {
-                    callResult = SQFrameResult::Compare;
+                    _callResult = SQFrameResult::Compare;
                     *sp = std::move(sp[-1]);
                     sp[-1] = std::move(sp[-2]);
                     sp[-2] = *mm;
@@ -707,7 +705,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 } else if (sp[-1]._type == OT_FLOAT) {
                     r = FloatCompare(i.a & 0x7F, sp[-1], SQObjectPtr((SQInteger)i.arg));
                 } else if (const SQObjectPtr* mm = OperatorMetaMethod(i.a & 0x7F, sp[-1], OT_INTEGER)) {
-                    callResult = SQFrameResult::Compare;
+                    _callResult = SQFrameResult::Compare;
                     sp[1].SetInteger(i.arg);
                     *sp = std::move(sp[-1]);
                     sp[-1] = *mm;
@@ -731,7 +729,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 } else if (l._type == OT_FLOAT) {
                     r = FloatCompare(i.a & 0x7F, l, SQObjectPtr((SQInteger)i.arg));
                 } else if (const SQObjectPtr* mm = OperatorMetaMethod(i.a & 0x7F, l, OT_INTEGER)) {
-                    callResult = SQFrameResult::Compare;
+                    _callResult = SQFrameResult::Compare;
                     sp[0] = *mm;
                     sp[1] = l;
                     sp[2].SetInteger(i.arg);
@@ -755,7 +753,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 } else if (AreNumbers(l, rr)) {
                     r = FloatCompare(i.a & 0x7F, l, rr);
                 } else if (const SQObjectPtr* mm = OperatorMetaMethod(i.a & 0x7F, l, rr._type)) {
-                    callResult = SQFrameResult::Compare;
+                    _callResult = SQFrameResult::Compare;
                     sp[0] = *mm;
                     sp[1] = l;
                     sp[2] = rr;
@@ -778,7 +776,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 } else if (AreNumbers(l, sp[-1])) {
                     r = FloatCompare(i.a & 0x7F, l, sp[-1]);
                 } else if (const SQObjectPtr* mm = OperatorMetaMethod(i.a & 0x7F, l, sp[-1]._type)) {
-                    callResult = SQFrameResult::Compare;
+                    _callResult = SQFrameResult::Compare;
                     sp[1] = std::move(sp[-1]);
                     sp[0] = l;
                     sp[-1] = *mm;
@@ -968,8 +966,8 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             }
                 [[fallthrough]];
             case OP_CALL:
-                callArgs = i.arg + 1;
-                callResult = SQFrameResult::Value;
+                _callArgs = i.arg + 1;
+                _callResult = SQFrameResult::Value;
                 ci->ip = ip;
                 goto call;
             case OP_RETURN: {
@@ -1220,6 +1218,8 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
         // Calls the callee below the callArgs values at the top of the stack (`this` first);
         // its result replaces it there. A script callee runs as a frame of this loop.
         call : {
+            SQInteger callArgs = _callArgs;
+            SQFrameResult callResult = _callResult;
             SQObjectPtr* func = sp - callArgs - 1;
             switch (func->_type) {
             case OT_CLOSURE: {
@@ -1289,7 +1289,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     !_closure(ctor)->_function->_generator) {
                     func[1] = SQObjectPtr(SQInstance::Create(_ss, cls));
                     *func = ctor;
-                    callResult = SQFrameResult::Instance;
+                    _callResult = SQFrameResult::Instance;
                     goto call;
                 }
                 _top = sp - _stack;
@@ -1309,7 +1309,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     func[1] = std::move(*func);
                     *func = std::move(mm);
                     ++sp;
-                    ++callArgs;
+                    _callArgs = callArgs + 1;
                     goto call;
                 }
                 RaiseError("attempt to call '%s'", sqRawTypeName(*func));
@@ -1321,7 +1321,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
 
         // A metamethod of an operator, with its instance and operand at the top of the stack.
         operator_call:
-            callArgs = 2;
+            _callArgs = 2;
             ci->ip = ip;
             goto call;
 

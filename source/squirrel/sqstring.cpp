@@ -110,9 +110,17 @@ SQString* SQStringTable::Add(SQSharedState* ss, const SQChar* s, SQInteger len) 
 }
 
 // The joined text is written once, into the new string; a text already interned keeps its
-// string and the new one is dropped.
+// string and the new one is dropped. Short texts are joined on the stack first, so that one
+// already interned costs no allocation.
 SQString* SQStringTable::AddJoined(SQSharedState* ss, const SQChar* a, SQInteger alen, const SQChar* b,
                                    SQInteger blen) {
+    constexpr SQInteger kShortText = 128;
+    if (alen + blen <= kShortText) {
+        SQChar text[kShortText];
+        memcpy(text, a, (size_t)alen);
+        memcpy(text + alen, b, (size_t)blen);
+        return Add(ss, text, alen + blen);
+    }
     SQString* str = NewString(ss, alen + blen);
     memcpy(str->_val, a, (size_t)alen);
     memcpy(str->_val + alen, b, (size_t)blen);

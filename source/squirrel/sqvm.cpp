@@ -443,6 +443,15 @@ bool SQVM::Arith(SQOpcode op, const SQObject& a, const SQObject& b, SQObjectPtr&
         SQText x, y;
         if (!TextOf(a, x) || !TextOf(b, y)) return false;
         if (x.len > kMaxStringSize - y.len) return RaiseError("string too long");
+        // Joining with an empty text gives the other string itself, when it is one.
+        if (x.len == 0 && (b._type == OT_STRING || y.held._type == OT_STRING)) {
+            dest = b._type == OT_STRING ? SQObjectPtr(b) : y.held;
+            return true;
+        }
+        if (y.len == 0 && (a._type == OT_STRING || x.held._type == OT_STRING)) {
+            dest = a._type == OT_STRING ? SQObjectPtr(a) : x.held;
+            return true;
+        }
         dest = SQObjectPtr(_ss->_strings.AddJoined(_ss, x.text, x.len, y.text, y.len));
         return true;
     }

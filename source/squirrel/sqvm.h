@@ -84,6 +84,10 @@ struct SQVM : SQRefCounted {
     bool _suspended = false;
     bool _suspendRequest = false;
     bool _wakeupThrow = false;  // the next wakeup raises _lasterror where the thread suspended
+    // The call the script loop is about to make: its arguments (`this` included) and what its
+    // frame does with the result. Kept here rather than in the loop's registers.
+    SQInteger _callArgs = 0;
+    SQFrameResult _callResult = SQFrameResult::Value;
     SQObjectPtr _suspendValue;
     SQInteger _suspendedTop = 0;
     size_t _suspendedEntry = 0;
