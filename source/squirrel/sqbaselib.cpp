@@ -29,6 +29,7 @@ static SQInteger BaseArray(HSQUIRRELVM v) {
     sq_getinteger(v, 2, &size);
     if (size < 0) return sq_throwerror(v, "negative size");
     if (size > kMaxArraySize) return sq_throwerror(v, "size too big");
+    if (!sqMayAllocate((int64_t)size * (int64_t)sizeof(SQObjectPtr))) return sq_throwerror(v, "not enough memory");
     sq_newarray(v, size);
     if (sq_gettop(v) > 3) {
         SQObjectPtr fill = v->StackAt(3);

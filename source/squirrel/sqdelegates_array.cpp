@@ -73,6 +73,9 @@ static SQInteger ArrayResize(HSQUIRRELVM v) {
     SQInteger size = sqToInteger(v->StackAt(2));
     if (size < 0) return sq_throwerror(v, "negative size");
     if (size > kMaxArraySize) return sq_throwerror(v, "size too big");
+    if (size > Self(v)->Size() && !sqMayAllocate((int64_t)(size - Self(v)->Size()) * (int64_t)sizeof(SQObjectPtr))) {
+        return sq_throwerror(v, "not enough memory");
+    }
     SQObjectPtr fill;
     if (sq_gettop(v) > 2) fill = v->StackAt(3);
     Self(v)->_values.resize((size_t)size, fill);

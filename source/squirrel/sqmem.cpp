@@ -3,6 +3,17 @@
 #include <bit>
 #include <new>
 
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define SQ_ASAN 1
+#endif
+#elif defined(__SANITIZE_ADDRESS__)
+#define SQ_ASAN 1
+#endif
+#ifdef SQ_ASAN
+#include <sanitizer/asan_interface.h>
+#endif
+
 namespace {
 
 // Large blocks (array and instance slots, table nodes) are freed and requested again at
@@ -30,6 +41,25 @@ size_t ClassSize(size_t bytes, int& index) {
     return rounded;
 }
 
+// Under AddressSanitizer a cached block is poisoned, so that a use after free is still found.
+void Poison([[maybe_unused]] void* block, [[maybe_unused]] size_t size) {
+#ifdef SQ_ASAN
+    ASAN_POISON_MEMORY_REGION(block, size);
+#endif
+}
+
+void Unpoison([[maybe_unused]] void* block, [[maybe_unused]] size_t size) {
+#ifdef SQ_ASAN
+    ASAN_UNPOISON_MEMORY_REGION(block, size);
+#endif
+}
+
+// The size of the blocks of a class.
+size_t ClassBytes(int index) {
+    int octave = 14 + index / kClassesPerOctave;
+    return (size_t)(kClassesPerOctave + index % kClassesPerOctave) << (octave - 2);
+}
+
 struct BlockCache {
     void* blocks[kClassCount][kMaxBlocksPerClass];
     size_t counts[kClassCount] = {};
@@ -39,7 +69,11 @@ struct BlockCache {
     ~BlockCache() {
         open = false;
         for (int c = 0; c < kClassCount; ++c) {
-            while (counts[c] > 0) ::operator delete(blocks[c][--counts[c]]);
+            while (counts[c] > 0) {
+                void* block = blocks[c][--counts[c]];
+                Unpoison(block, ClassBytes(c));
+                ::operator delete(block);
+            }
         }
     }
 };
@@ -55,7 +89,9 @@ void* sqAllocateBlock(size_t bytes) {
     size_t size = ClassSize(bytes, index);
     if (cache.counts[index] > 0) {
         cache.cachedBytes -= size;
-        return cache.blocks[index][--cache.counts[index]];
+        void* block = cache.blocks[index][--cache.counts[index]];
+        Unpoison(block, size);
+        return block;
     }
     return ::operator new(size);
 }
@@ -68,6 +104,7 @@ void sqFreeBlock(void* block, size_t bytes) {
     int index = 0;
     size_t size = ClassSize(bytes, index);
     if (cache.open && cache.counts[index] < kMaxBlocksPerClass && cache.cachedBytes + size <= kMaxCachedBytes) {
+        Poison(block, size);
         cache.blocks[index][cache.counts[index]++] = block;
         cache.cachedBytes += size;
         return;

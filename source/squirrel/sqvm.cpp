@@ -20,7 +20,9 @@ SQVM* SQVM::Create(SQSharedState* ss, SQInteger stacksize, SQInteger minimum) {
     v->LinkInto(ss);
     v->_ss = ss;
     v->_stackcapacity = stacksize < minimum ? minimum : stacksize;
-    v->_stack = static_cast<SQObjectPtr*>(::operator new(sizeof(SQObjectPtr) * (size_t)v->_stackcapacity));
+    // Through the block cache: a host that opens and closes VMs (or threads) again and again
+    // reuses the stack of the last one.
+    v->_stack = static_cast<SQObjectPtr*>(sqAllocateBlock(sizeof(SQObjectPtr) * (size_t)v->_stackcapacity));
     sqCountBytes((int64_t)(sizeof(SQObjectPtr) * (size_t)v->_stackcapacity));
     v->GrowStack(kInitialStackSlots);
     v->_calls.reserve(kMaxCallDepth + 8);
@@ -40,7 +42,7 @@ bool SQVM::GrowStack(SQInteger slots) {
 SQVM::~SQVM() {
     Finalize();
     for (SQInteger i = 0; i < _stacksize; ++i) _stack[i].~SQObjectPtr();
-    ::operator delete(_stack);
+    sqFreeBlock(_stack, sizeof(SQObjectPtr) * (size_t)_stackcapacity);
     sqCountBytes(-(int64_t)(sizeof(SQObjectPtr) * (size_t)_stackcapacity));
 }
 
@@ -443,6 +445,7 @@ bool SQVM::Arith(SQOpcode op, const SQObject& a, const SQObject& b, SQObjectPtr&
         SQText x, y;
         if (!TextOf(a, x) || !TextOf(b, y)) return false;
         if (x.len > kMaxStringSize - y.len) return RaiseError("string too long");
+        if (!sqMayAllocate(x.len + y.len)) return RaiseError("not enough memory");
         // Joining with an empty text gives the other string itself, when it is one.
         if (x.len == 0 && (b._type == OT_STRING || y.held._type == OT_STRING)) {
             dest = b._type == OT_STRING ? SQObjectPtr(b) : y.held;

@@ -63,7 +63,7 @@ struct SQVM : SQRefCounted {
     SQInteger _stackcapacity = 0;  // slots reserved
     SQInteger _top = 0;
     SQInteger _stackbase = 0;
-    std::vector<SQCallInfo> _calls;
+    SQVector<SQCallInfo> _calls;  // reserved whole, so that frames never move
     std::vector<SQExceptionTrap> _traps;
     SQObjectPtr _roottable;
     SQObjectPtr _outOfRange;
