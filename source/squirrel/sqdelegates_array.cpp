@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 static SQArray* Self(HSQUIRRELVM v) { return _array(v->StackAt(1)); }
@@ -155,6 +156,21 @@ struct SortRun {
     }
 };
 
+// Sorts an array of one number type by its values alone. Floats sort stably: 0.0 and -0.0
+// are equal but print differently.
+template <typename Number>
+static void SortNumbers(SQVector<SQObjectPtr>& values, Number SQObjectValue::*field) {
+    std::vector<Number> keys;
+    keys.reserve(values.size());
+    for (const SQObjectPtr& o : values) keys.push_back(o._unVal.*field);
+    if constexpr (std::is_floating_point_v<Number>) {
+        std::stable_sort(keys.begin(), keys.end());
+    } else {
+        std::sort(keys.begin(), keys.end());
+    }
+    for (size_t i = 0; i < keys.size(); ++i) values[i]._unVal.*field = keys[i];
+}
+
 // Arrays of integers only, of floats only or of strings only sort without the general
 // comparison: no script can run, so they sort directly. Answers false for any other array,
 // and for floats when one is NaN (it has no place in an order).
@@ -166,20 +182,11 @@ static bool SortUniform(SQVector<SQObjectPtr>& values) {
         if (o._type != type || (type == OT_FLOAT && _float(o) != _float(o))) return false;
     }
     if (type == OT_INTEGER) {
-        std::vector<SQInteger> keys;
-        keys.reserve(values.size());
-        for (const SQObjectPtr& o : values) keys.push_back(_integer(o));
-        std::sort(keys.begin(), keys.end());
-        for (size_t i = 0; i < keys.size(); ++i) values[i]._unVal.nInteger = keys[i];
+        SortNumbers(values, &SQObjectValue::nInteger);
         return true;
     }
     if (type == OT_FLOAT) {
-        // Stable: 0.0 and -0.0 are equal but print differently.
-        std::vector<SQFloat> keys;
-        keys.reserve(values.size());
-        for (const SQObjectPtr& o : values) keys.push_back(_float(o));
-        std::stable_sort(keys.begin(), keys.end());
-        for (size_t i = 0; i < keys.size(); ++i) values[i]._unVal.fFloat = keys[i];
+        SortNumbers(values, &SQObjectValue::fFloat);
         return true;
     }
     std::stable_sort(values.begin(), values.end(), [](const SQObjectPtr& a, const SQObjectPtr& b) {

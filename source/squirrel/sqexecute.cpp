@@ -49,8 +49,7 @@ static bool IsFalse(const SQObjectPtr& o) { return sqIsFalse(o); }
 // no _get and the name is no default-delegate method) the root table. Null: take the slow path.
 static SQObjectPtr* FindFromInstance(SQVM* v, SQInstance* inst, const SQString* name) {
     if (SQObjectPtr* h = inst->_class->_members->FindString(name)) {
-        return sqIsField(*h) ? &inst->_values[(size_t)sqMemberIndex(*h)]
-                             : &inst->_class->_methods[(size_t)sqMemberIndex(*h)].val;
+        return &inst->Member(*h);
     }
     if (inst->_class->_metamethods[MT_GET]._type != OT_NULL) return nullptr;
     if (_table(v->_ss->_instanceDelegate)->FindString(name)) return nullptr;
@@ -394,8 +393,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 } else if (sp[-2]._type == OT_INSTANCE) {
                     SQInstance* inst = _instance(sp[-2]);
                     if (SQObjectPtr* h = inst->_class->_members->Find(sp[-1])) {
-                        tmp = sqRealValue(sqIsField(*h) ? inst->_values[(size_t)sqMemberIndex(*h)]
-                                                        : inst->_class->_methods[(size_t)sqMemberIndex(*h)].val);
+                        tmp = sqRealValue(inst->Member(*h));
                         (--sp)->Null();
                         sp[-1] = std::move(tmp);
                         continue;
@@ -409,8 +407,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                         sp += 2;
                         _callArgs = 2;
                         _callResult = SQFrameResult::Get;
-                        ci->ip = ip;
-                        goto call;
+                        goto call_here;
                     }
                 }
                 _top = sp - _stack;
@@ -427,8 +424,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 } else if (sp[-1]._type == OT_INSTANCE) {
                     SQInstance* inst = _instance(sp[-1]);
                     if (SQObjectPtr* h = inst->_class->_members->FindString(_string(K[i.arg]))) {
-                        sp[-1] = sqRealValue(sqIsField(*h) ? inst->_values[(size_t)sqMemberIndex(*h)]
-                                                           : inst->_class->_methods[(size_t)sqMemberIndex(*h)].val);
+                        sp[-1] = sqRealValue(inst->Member(*h));
                         continue;
                     }
                     if (const SQObjectPtr* mm = LookupMetaMethod(this, inst, MT_GET, K[i.arg])) {
@@ -440,8 +436,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                         sp += 3;
                         _callArgs = 2;
                         _callResult = SQFrameResult::Get;
-                        ci->ip = ip;
-                        goto call;
+                        goto call_here;
                     }
                 }
                 _top = sp - _stack;
@@ -487,8 +482,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                         sp += 3;
                         _callArgs = 3;
                         _callResult = SQFrameResult::Set;
-                        ci->ip = ip;
-                        goto call;
+                        goto call_here;
                     }
                 }
                 _top = sp - _stack;
@@ -886,8 +880,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     SQInstance* inst = _instance(sp[-1]);
                     if (SQObjectPtr* h = inst->_class->_members->FindString(_string(K[i.arg]))) {
                         sp[0] = std::move(sp[-1]);
-                        sp[-1] = sqRealValue(sqIsField(*h) ? inst->_values[(size_t)sqMemberIndex(*h)]
-                                               : inst->_class->_methods[(size_t)sqMemberIndex(*h)].val);
+                        sp[-1] = sqRealValue(inst->Member(*h));
                         ++sp;
                         continue;
                     }
@@ -1322,6 +1315,8 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
         // A metamethod of an operator, with its instance and operand at the top of the stack.
         operator_call:
             _callArgs = 2;
+        // A call made by the instruction before ip, which the caller's frame resumes after.
+        call_here:
             ci->ip = ip;
             goto call;
 

@@ -689,8 +689,7 @@ bool SQVM::Next(const SQObject& container, SQObjectPtr& iterator, SQObjectPtr& k
         SQObjectPtr handle;
         SQInteger next = inst->_class->_members->Next(pos, key, handle);
         if (next < 0) break;
-        val = sqRealValue(sqIsField(handle) ? inst->_values[(size_t)sqMemberIndex(handle)]
-                                : inst->_class->_methods[(size_t)sqMemberIndex(handle)].val);
+        val = sqRealValue(inst->Member(handle));
         iterator.SetInteger(next);
         return true;
     }
