@@ -1226,6 +1226,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     for (SQObjectPtr* p = newsp > sp ? newsp : sp; p > newbase;) (--p)->Null();
                     *func = std::move(tmp);
                     sp = func + 1;
+                    if (callResult == SQFrameResult::Compare) goto finish_compare;
                     continue;
                 }
                 SQCallInfo nci;
@@ -1282,6 +1283,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     !_closure(ctor)->_function->_generator) {
                     func[1] = SQObjectPtr(SQInstance::Create(_ss, cls));
                     *func = ctor;
+                    _callArgs = callArgs;
                     _callResult = SQFrameResult::Instance;
                     goto call;
                 }

@@ -132,3 +132,6 @@ try { local r = th - 1; } catch (e) caught.append(e);
 try { if (th < th) caught.append("no"); } catch (e) caught.append(e);
 try { local r = th <=> 2; } catch (e) caught.append(e);
 print(caught.reduce(@(a, b) a + ", " + b) + "\n");
+// A _cmp that is a generator function answers a generator, which is no integer.
+class GenCmp { function _cmp(o) { yield 1; } }
+try { if (GenCmp() < 1) print("no error"); } catch (e) print(e + "\n");
