@@ -87,6 +87,12 @@ static inline bool RunIntrinsic(SQIntrinsic id, SQObjectPtr* args, SQInteger nar
     }
 }
 
+// A literal of the running function. Read through the frame rather than kept in a register:
+// the loop has too few registers for every pointer it would like to keep.
+static inline const SQObjectPtr& Literal(const SQCallInfo* ci, int32_t index) {
+    return ci->closure->_function->_literals[(size_t)index];
+}
+
 [[gnu::always_inline]] static inline bool IntCompare(uint8_t op, SQInteger x, SQInteger y) {
     if (op == OP_LT) return x < y;  // the common case, tested before the jump table
     switch (op) {
@@ -186,24 +192,6 @@ static inline const SQObjectPtr* OperatorMetaMethod(uint8_t op, const SQObject& 
     return m._type == OT_NULL ? nullptr : &m;
 }
 
-static inline bool AreNumbers(const SQObject& a, const SQObject& b) {
-    return (a._type & SQOBJECT_NUMERIC) && (b._type & SQOBJECT_NUMERIC);
-}
-
-// The comparison of two numbers when one is a float, as FloatBinary makes it.
-[[gnu::always_inline]] static inline bool FloatCompare(uint8_t op, const SQObject& a, const SQObject& b) {
-    SQFloat x = sqToFloat(a), y = sqToFloat(b);
-    int r = x < y ? -1 : (x > y ? 1 : 0);
-    switch (op) {
-    case OP_EQ: return x == y;
-    case OP_NE: return x != y;
-    case OP_LT: return r < 0;
-    case OP_LE: return r <= 0;
-    case OP_GT: return r > 0;
-    default: return r >= 0;
-    }
-}
-
 // The _get or _set of an instance that the interpreter runs as a frame of its own: a script
 // function, and for _get only when the key is no method of the instance's default delegate
 // (those come first). Null when the general path must run it.
@@ -212,6 +200,12 @@ static inline const SQObjectPtr* LookupMetaMethod(SQVM* v, SQInstance* inst, SQM
     if (m._type != OT_CLOSURE || _closure(m)->_function->_generator) return nullptr;
     if (mm == MT_GET && _table(v->_ss->_instanceDelegate)->Find(key)) return nullptr;
     return &m;
+}
+
+// The operator an arithmetic or comparison instruction applies: plain forms name it in op,
+// fused forms in a (besides the jump flag).
+static inline uint8_t OperatorOf(const SQInstruction& c) {
+    return c.op >= OP_ADD && c.op <= OP_CMP3 ? c.op : (uint8_t)(c.a & 0x7F);
 }
 
 static inline SQFrameResult OperatorResult(uint8_t op) {
@@ -297,7 +291,6 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             CallDebugHook('c', closure, closure->_function->LineAt(0));
         }
     }
-    const SQObjectPtr* K = ci->closure->_function->_literals.data();
 
     if (wakeUp && _wakeupThrow) {
         _wakeupThrow = false;
@@ -317,7 +310,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 continue;
             }
             case OP_LOADBOOL: (sp++)->SetBool(i.arg != 0); continue;
-            case OP_LOADK: *sp++ = K[i.arg]; continue;
+            case OP_LOADK: *sp++ = Literal(ci, i.arg); continue;
             case OP_GETLOCAL: *sp++ = base[i.arg]; continue;
             case OP_SETLOCAL: base[i.arg] = sp[-1]; continue;
             case OP_STORELOCAL: base[i.arg] = std::move(*--sp); continue;
@@ -333,32 +326,32 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 continue;
             case OP_GETENV: {
                 if (base[0]._type == OT_TABLE) {
-                    if (SQObjectPtr* p = _table(base[0])->FindString(_string(K[i.arg]))) {
+                    if (SQObjectPtr* p = _table(base[0])->FindString(_string(Literal(ci, i.arg)))) {
                         *sp++ = sqRealValue(*p);
                         continue;
                     }
                 } else if (base[0]._type == OT_INSTANCE) {
-                    if (SQObjectPtr* p = FindFromInstance(this, _instance(base[0]), _string(K[i.arg]))) {
+                    if (SQObjectPtr* p = FindFromInstance(this, _instance(base[0]), _string(Literal(ci, i.arg)))) {
                         *sp++ = sqRealValue(*p);
                         continue;
                     }
                 }
                 _top = sp - _stack;
-                if (!Get(base[0], K[i.arg], tmp, false, true)) goto exception;
+                if (!Get(base[0], Literal(ci, i.arg), tmp, false, true)) goto exception;
                 *sp++ = std::move(tmp);
                 continue;
             }
             case OP_SETENV:
                 if (base[0]._type == OT_INSTANCE) {
                     SQInstance* inst = _instance(base[0]);
-                    SQObjectPtr* h = inst->_class->_members->FindString(_string(K[i.arg]));
+                    SQObjectPtr* h = inst->_class->_members->FindString(_string(Literal(ci, i.arg)));
                     if (h && sqIsField(*h)) {
                         inst->_values[(size_t)sqMemberIndex(*h)] = sp[-1];
                         continue;
                     }
                 }
                 _top = sp - _stack;
-                if (!Set(base[0], K[i.arg], sp[-1], true)) goto exception;
+                if (!Set(base[0], Literal(ci, i.arg), sp[-1], true)) goto exception;
                 continue;
             case OP_POP:
                 for (int32_t n = i.arg; n > 0; --n) (--sp)->Null();
@@ -417,22 +410,22 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 continue;
             case OP_GETK:
                 if (sp[-1]._type == OT_TABLE) {
-                    if (SQObjectPtr* p = _table(sp[-1])->FindString(_string(K[i.arg]))) {
+                    if (SQObjectPtr* p = _table(sp[-1])->FindString(_string(Literal(ci, i.arg)))) {
                         sp[-1] = sqRealValue(*p);
                         continue;
                     }
                 } else if (sp[-1]._type == OT_INSTANCE) {
                     SQInstance* inst = _instance(sp[-1]);
-                    if (SQObjectPtr* h = inst->_class->_members->FindString(_string(K[i.arg]))) {
+                    if (SQObjectPtr* h = inst->_class->_members->FindString(_string(Literal(ci, i.arg)))) {
                         sp[-1] = sqRealValue(inst->Member(*h));
                         continue;
                     }
-                    if (const SQObjectPtr* mm = LookupMetaMethod(this, inst, MT_GET, K[i.arg])) {
+                    if (const SQObjectPtr* mm = LookupMetaMethod(this, inst, MT_GET, Literal(ci, i.arg))) {
                         // key copy, _get, instance, key
                         sp[1] = std::move(sp[-1]);
-                        sp[-1] = K[i.arg];
+                        sp[-1] = Literal(ci, i.arg);
                         sp[0] = *mm;
-                        sp[2] = K[i.arg];
+                        sp[2] = Literal(ci, i.arg);
                         sp += 3;
                         _callArgs = 2;
                         _callResult = SQFrameResult::Get;
@@ -440,7 +433,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     }
                 }
                 _top = sp - _stack;
-                if (!Get(sp[-1], K[i.arg], tmp, false)) goto exception;
+                if (!Get(sp[-1], Literal(ci, i.arg), tmp, false)) goto exception;
                 sp[-1] = std::move(tmp);
                 continue;
             case OP_SET:
@@ -548,62 +541,23 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     --sp;
                     continue;
                 }
-                if (FloatBinary(i.op, sp[-2], sp[-1], sp[-2])) {
-                    (--sp)->Null();
-                    continue;
-                }
-                if (const SQObjectPtr* mm = OperatorMetaMethod(i.op, sp[-2], sp[-1]._type)) {
-                    _callResult = OperatorResult(i.op);
-                    *sp = std::move(sp[-1]);
-                    sp[-1] = std::move(sp[-2]);
-                    sp[-2] = *mm;
-                    ++sp;
-                    goto operator_call;
-                }
-                _top = sp - _stack;
-                if (!BinaryOp(i.op, sp[-2], sp[-1], tmp)) goto exception;
-                (--sp)->Null();
-                sp[-1] = std::move(tmp);
-                continue;
+                goto operator_slow;
+            // The fused forms below handle two integers themselves; other operands are pushed
+            // as a plain binary operator's would be, for the general path.
             case OP_ARITHK:
                 if (sp[-1]._type == OT_INTEGER && IntBinary(i.a, _integer(sp[-1]), i.arg, sp[-1])) continue;
-                tmp.SetInteger(i.arg);
-                if (FloatBinary(i.a, sp[-1], tmp, sp[-1])) continue;
-                if (const SQObjectPtr* mm = OperatorMetaMethod(i.a, sp[-1], OT_INTEGER)) {
-                    _callResult = OperatorResult(i.a);
-                    sp[1] = std::move(tmp);
-                    *sp = std::move(sp[-1]);
-                    sp[-1] = *mm;
-                    sp += 2;
-                    goto operator_call;
-                }
-                _top = sp - _stack;
-                if (!BinaryOp(i.a, sp[-1], SQObjectPtr((SQInteger)i.arg), tmp)) goto exception;
-                sp[-1] = std::move(tmp);
-                continue;
+                (sp++)->SetInteger(i.arg);
+                goto operator_slow;
             case OP_ARITHLK: {
                 const SQObjectPtr& l = base[i.c];
                 if (l._type == OT_INTEGER && IntBinary(i.a, _integer(l), i.arg, *sp)) {
                     ++sp;
                     continue;
                 }
-                tmp.SetInteger(i.arg);
-                if (FloatBinary(i.a, l, tmp, *sp)) {
-                    ++sp;
-                    continue;
-                }
-                if (const SQObjectPtr* mm = OperatorMetaMethod(i.a, l, OT_INTEGER)) {
-                    _callResult = OperatorResult(i.a);
-                    sp[0] = *mm;
-                    sp[1] = l;
-                    sp[2] = std::move(tmp);
-                    sp += 3;
-                    goto operator_call;
-                }
-                _top = sp - _stack;
-                if (!BinaryOp(i.a, l, SQObjectPtr((SQInteger)i.arg), tmp)) goto exception;
-                *sp++ = std::move(tmp);
-                continue;
+                sp[0] = l;
+                sp[1].SetInteger(i.arg);
+                sp += 2;
+                goto operator_slow;
             }
             case OP_ARITHLL: {
                 const SQObjectPtr& l = base[i.c];
@@ -613,22 +567,10 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     ++sp;
                     continue;
                 }
-                if (FloatBinary(i.a, l, r, *sp)) {
-                    ++sp;
-                    continue;
-                }
-                if (const SQObjectPtr* mm = OperatorMetaMethod(i.a, l, r._type)) {
-                    _callResult = OperatorResult(i.a);
-                    sp[0] = *mm;
-                    sp[1] = l;
-                    sp[2] = r;
-                    sp += 3;
-                    goto operator_call;
-                }
-                _top = sp - _stack;
-                if (!BinaryOp(i.a, l, r, tmp)) goto exception;
-                *sp++ = std::move(tmp);
-                continue;
+                sp[0] = l;
+                sp[1] = r;
+                sp += 2;
+                goto operator_slow;
             }
             case OP_ARITHL: {
                 const SQObjectPtr& l = base[i.c];
@@ -636,155 +578,79 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     IntBinary(i.a, _integer(l), _integer(sp[-1]), sp[-1])) {
                     continue;
                 }
-                if (FloatBinary(i.a, l, sp[-1], sp[-1])) continue;
-                if (const SQObjectPtr* mm = OperatorMetaMethod(i.a, l, sp[-1]._type)) {
-                    _callResult = OperatorResult(i.a);
-                    sp[1] = std::move(sp[-1]);
-                    sp[0] = l;
-                    sp[-1] = *mm;
-                    sp += 2;
-                    goto operator_call;
-                }
-                _top = sp - _stack;
-                if (!BinaryOp(i.a, l, sp[-1], tmp)) goto exception;
-                sp[-1] = std::move(tmp);
-                continue;
+                *sp = std::move(sp[-1]);
+                sp[-1] = l;
+                ++sp;
+                goto operator_slow;
             }
             case OP_LOCALARITH: {
                 SQObjectPtr& l = base[i.c];
-                if (!(l._type == OT_INTEGER && sp[-1]._type == OT_INTEGER &&
-                      IntBinary(i.a, _integer(l), _integer(sp[-1]), l)) &&
-                    !FloatBinary(i.a, l, sp[-1], l)) {
-                    _top = sp - _stack;
-                    if (!BinaryOp(i.a, l, sp[-1], tmp)) goto exception;
-                    base[i.c] = std::move(tmp);
+                if (l._type == OT_INTEGER && sp[-1]._type == OT_INTEGER &&
+                    IntBinary(i.a, _integer(l), _integer(sp[-1]), l)) {
+                    if (i.arg == 1) {
+                        (--sp)->Null();
+                    } else {
+                        sp[-1] = l;
+                    }
+                    continue;
                 }
-                if (i.arg == 1) {
-                    (--sp)->Null();
-                } else {
-                    sp[-1] = base[i.c];
-                }
-                continue;
+                *sp = std::move(sp[-1]);
+                sp[-1] = l;
+                ++sp;
+                goto operator_slow;
             }
-            // The slow paths compare into their own variable: CompareOp writing through `r`
-            // would keep `r` in memory on the integer path too.
-            case OP_JCMP: {
-                bool r;
+            case OP_JCMP:
                 if (sp[-2]._type == OT_INTEGER && sp[-1]._type == OT_INTEGER) {
-                    r = IntCompare(i.a & 0x7F, _integer(sp[-2]), _integer(sp[-1]));
-                } else if (AreNumbers(sp[-2], sp[-1])) {
-                    r = FloatCompare(i.a & 0x7F, sp[-2], sp[-1]);
-                } else if (const SQObjectPtr* mm = OperatorMetaMethod(i.a & 0x7F, sp[-2], sp[-1]._type)) {
-                    _callResult = SQFrameResult::Compare;
-                    *sp = std::move(sp[-1]);
-                    sp[-1] = std::move(sp[-2]);
-                    sp[-2] = *mm;
-                    ++sp;
-                    goto operator_call;
-                } else {
-                    bool slow = false;
-                    _top = sp - _stack;
-                    if (!CompareOp(i.a & 0x7F, sp[-2], sp[-1], slow)) goto exception;
-                    r = slow;
+                    bool r = IntCompare(i.a & 0x7F, _integer(sp[-2]), _integer(sp[-1]));
+                    sp -= 2;  // integers hold no reference
+                    if (r == ((i.a & kJumpWhenTrue) != 0)) ip += i.arg2;
+                    continue;
                 }
-                (--sp)->Null();
-                (--sp)->Null();
-                if (r == ((i.a & kJumpWhenTrue) != 0)) ip += i.arg2;
-                continue;
-            }
-            case OP_JCMPK: {
-                bool r;
+                goto operator_slow;
+            case OP_JCMPK:
                 if (sp[-1]._type == OT_INTEGER) {
-                    r = IntCompare(i.a & 0x7F, _integer(sp[-1]), i.arg);
-                } else if (sp[-1]._type == OT_FLOAT) {
-                    r = FloatCompare(i.a & 0x7F, sp[-1], SQObjectPtr((SQInteger)i.arg));
-                } else if (const SQObjectPtr* mm = OperatorMetaMethod(i.a & 0x7F, sp[-1], OT_INTEGER)) {
-                    _callResult = SQFrameResult::Compare;
-                    sp[1].SetInteger(i.arg);
-                    *sp = std::move(sp[-1]);
-                    sp[-1] = *mm;
-                    sp += 2;
-                    goto operator_call;
-                } else {
-                    bool slow = false;
-                    _top = sp - _stack;
-                    if (!CompareOp(i.a & 0x7F, sp[-1], SQObjectPtr((SQInteger)i.arg), slow)) goto exception;
-                    r = slow;
+                    bool r = IntCompare(i.a & 0x7F, _integer(sp[-1]), i.arg);
+                    --sp;
+                    if (r == ((i.a & kJumpWhenTrue) != 0)) ip += i.arg2;
+                    continue;
                 }
-                (--sp)->Null();
-                if (r == ((i.a & kJumpWhenTrue) != 0)) ip += i.arg2;
-                continue;
-            }
+                (sp++)->SetInteger(i.arg);
+                goto operator_slow;
             case OP_JCMPLK: {
                 const SQObjectPtr& l = base[i.c];
-                bool r;
                 if (l._type == OT_INTEGER) {
-                    r = IntCompare(i.a & 0x7F, _integer(l), i.arg);
-                } else if (l._type == OT_FLOAT) {
-                    r = FloatCompare(i.a & 0x7F, l, SQObjectPtr((SQInteger)i.arg));
-                } else if (const SQObjectPtr* mm = OperatorMetaMethod(i.a & 0x7F, l, OT_INTEGER)) {
-                    _callResult = SQFrameResult::Compare;
-                    sp[0] = *mm;
-                    sp[1] = l;
-                    sp[2].SetInteger(i.arg);
-                    sp += 3;
-                    goto operator_call;
-                } else {
-                    bool slow = false;
-                    _top = sp - _stack;
-                    if (!CompareOp(i.a & 0x7F, l, SQObjectPtr((SQInteger)i.arg), slow)) goto exception;
-                    r = slow;
+                    if (IntCompare(i.a & 0x7F, _integer(l), i.arg) == ((i.a & kJumpWhenTrue) != 0)) ip += i.arg2;
+                    continue;
                 }
-                if (r == ((i.a & kJumpWhenTrue) != 0)) ip += i.arg2;
-                continue;
+                sp[0] = l;
+                sp[1].SetInteger(i.arg);
+                sp += 2;
+                goto operator_slow;
             }
             case OP_JCMPLL: {
                 const SQObjectPtr& l = base[i.c];
-                const SQObjectPtr& rr = base[i.arg];
-                bool r;
-                if (l._type == OT_INTEGER && rr._type == OT_INTEGER) {
-                    r = IntCompare(i.a & 0x7F, _integer(l), _integer(rr));
-                } else if (AreNumbers(l, rr)) {
-                    r = FloatCompare(i.a & 0x7F, l, rr);
-                } else if (const SQObjectPtr* mm = OperatorMetaMethod(i.a & 0x7F, l, rr._type)) {
-                    _callResult = SQFrameResult::Compare;
-                    sp[0] = *mm;
-                    sp[1] = l;
-                    sp[2] = rr;
-                    sp += 3;
-                    goto operator_call;
-                } else {
-                    bool slow = false;
-                    _top = sp - _stack;
-                    if (!CompareOp(i.a & 0x7F, l, rr, slow)) goto exception;
-                    r = slow;
+                const SQObjectPtr& r = base[i.arg];
+                if (l._type == OT_INTEGER && r._type == OT_INTEGER) {
+                    if (IntCompare(i.a & 0x7F, _integer(l), _integer(r)) == ((i.a & kJumpWhenTrue) != 0)) ip += i.arg2;
+                    continue;
                 }
-                if (r == ((i.a & kJumpWhenTrue) != 0)) ip += i.arg2;
-                continue;
+                sp[0] = l;
+                sp[1] = r;
+                sp += 2;
+                goto operator_slow;
             }
             case OP_JCMPL: {
                 const SQObjectPtr& l = base[i.c];
-                bool r;
                 if (l._type == OT_INTEGER && sp[-1]._type == OT_INTEGER) {
-                    r = IntCompare(i.a & 0x7F, _integer(l), _integer(sp[-1]));
-                } else if (AreNumbers(l, sp[-1])) {
-                    r = FloatCompare(i.a & 0x7F, l, sp[-1]);
-                } else if (const SQObjectPtr* mm = OperatorMetaMethod(i.a & 0x7F, l, sp[-1]._type)) {
-                    _callResult = SQFrameResult::Compare;
-                    sp[1] = std::move(sp[-1]);
-                    sp[0] = l;
-                    sp[-1] = *mm;
-                    sp += 2;
-                    goto operator_call;
-                } else {
-                    bool slow = false;
-                    _top = sp - _stack;
-                    if (!CompareOp(i.a & 0x7F, l, sp[-1], slow)) goto exception;
-                    r = slow;
+                    bool r = IntCompare(i.a & 0x7F, _integer(l), _integer(sp[-1]));
+                    --sp;
+                    if (r == ((i.a & kJumpWhenTrue) != 0)) ip += i.arg2;
+                    continue;
                 }
-                (--sp)->Null();
-                if (r == ((i.a & kJumpWhenTrue) != 0)) ip += i.arg2;
-                continue;
+                *sp = std::move(sp[-1]);
+                sp[-1] = l;
+                ++sp;
+                goto operator_slow;
             }
             case OP_STEPJCMPLK: {
                 SQObjectPtr& l = base[i.c];
@@ -878,14 +744,14 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             case OP_PREPCALLK:
                 if (sp[-1]._type == OT_INSTANCE) {
                     SQInstance* inst = _instance(sp[-1]);
-                    if (SQObjectPtr* h = inst->_class->_members->FindString(_string(K[i.arg]))) {
+                    if (SQObjectPtr* h = inst->_class->_members->FindString(_string(Literal(ci, i.arg)))) {
                         sp[0] = std::move(sp[-1]);
                         sp[-1] = sqRealValue(inst->Member(*h));
                         ++sp;
                         continue;
                     }
                 } else if (sp[-1]._type == OT_TABLE) {
-                    if (SQObjectPtr* m = _table(sp[-1])->FindString(_string(K[i.arg]))) {
+                    if (SQObjectPtr* m = _table(sp[-1])->FindString(_string(Literal(ci, i.arg)))) {
                         sp[0] = std::move(sp[-1]);
                         sp[-1] = sqRealValue(*m);
                         ++sp;
@@ -894,7 +760,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 } else if (sp[-1]._type == OT_ARRAY || sp[-1]._type == OT_STRING) {
                     // A name is never an index of these: it can only be a default-delegate method.
                     const SQObjectPtr& methods = sp[-1]._type == OT_ARRAY ? _ss->_arrayDelegate : _ss->_stringDelegate;
-                    if (SQObjectPtr* m = _table(methods)->FindString(_string(K[i.arg]))) {
+                    if (SQObjectPtr* m = _table(methods)->FindString(_string(Literal(ci, i.arg)))) {
                         sp[0] = std::move(sp[-1]);
                         sp[-1] = *m;
                         ++sp;
@@ -902,7 +768,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     }
                 }
                 _top = sp - _stack;
-                if (!Get(sp[-1], K[i.arg], tmp, false)) goto exception;
+                if (!Get(sp[-1], Literal(ci, i.arg), tmp, false)) goto exception;
                 sp[0] = std::move(sp[-1]);
                 sp[-1] = std::move(tmp);
                 ++sp;
@@ -910,9 +776,9 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             case OP_PREPCALLENV: {
                 SQObjectPtr* found = nullptr;
                 if (base[0]._type == OT_TABLE) {
-                    found = _table(base[0])->FindString(_string(K[i.arg]));
+                    found = _table(base[0])->FindString(_string(Literal(ci, i.arg)));
                 } else if (base[0]._type == OT_INSTANCE) {
-                    found = FindFromInstance(this, _instance(base[0]), _string(K[i.arg]));
+                    found = FindFromInstance(this, _instance(base[0]), _string(Literal(ci, i.arg)));
                 }
                 if (found) {
                     sp[0] = sqRealValue(*found);
@@ -921,7 +787,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     continue;
                 }
                 _top = sp - _stack;
-                if (!Get(base[0], K[i.arg], tmp, false, true)) goto exception;
+                if (!Get(base[0], Literal(ci, i.arg), tmp, false, true)) goto exception;
                 sp[0] = std::move(tmp);
                 sp[1] = base[0];
                 sp += 2;
@@ -953,24 +819,43 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     SQObjectPtr* newsp = sp;
                     if (!EnterFrame(c, base, nargs, newsp)) goto exception;
                     sp = newsp;
-                    K = c->_function->_literals.data();
                     continue;
                 }
             }
                 [[fallthrough]];
-            case OP_CALL:
+            case OP_CALL: {
+                ci->ip = ip;
+                // A script function that is no generator: its frame is entered here, without the
+                // general call path.
+                SQObjectPtr* func = sp - i.arg - 2;
+                if (func->_type == OT_CLOSURE && !_closure(*func)->_function->_generator) {
+                    SQClosure* c = _closure(*func);
+                    SQObjectPtr* newsp;
+                    _top = sp - _stack;
+                    if (!EnterFrame(c, func + 1, i.arg + 1, newsp)) goto exception;
+                    ci = PushFrame(c, func + 1, SQFrameResult::Value);
+                    base = func + 1;
+                    sp = newsp;
+                    ip = c->_function->_code.data();
+                    if (HasDebugHook()) {
+                        _top = sp - _stack;
+                        CallDebugHook('c', c, c->_function->LineAt(0));
+                    }
+                    continue;
+                }
                 _callArgs = i.arg + 1;
                 _callResult = SQFrameResult::Value;
-                ci->ip = ip;
                 goto call;
+            }
             case OP_RETURN: {
                 if (HasDebugHook()) {
                     _top = sp - _stack;
                     SQFunctionProto* f = ci->closure->_function;
                     CallDebugHook('r', ci->closure, f->LineAt(ip - f->_code.data() - 1));
                 }
+                SQFrameResult use = ci->result;
                 SQObjectPtr result;
-                if (ci->result == SQFrameResult::Instance) {
+                if (use == SQFrameResult::Instance) {
                     result = std::move(base[0]);
                 } else if (i.a) {
                     result = std::move(sp[-1]);
@@ -987,9 +872,15 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     ret = std::move(result);
                     return true;
                 }
-                SQFrameResult use = ci->result;
                 _calls.pop_back();
                 ci = &_calls.back();
+                if (use == SQFrameResult::Value) {
+                    base[-1] = std::move(result);
+                    sp = base;
+                    base = ci->base;
+                    ip = ci->ip;
+                    continue;
+                }
                 if (use == SQFrameResult::Get) {
                     base[-2] = std::move(result);
                     base[-1].Null();
@@ -1004,8 +895,8 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 }
                 base = ci->base;
                 ip = ci->ip;
-                K = ci->closure->_function->_literals.data();
                 if (use == SQFrameResult::Compare) goto finish_compare;
+                if (use == SQFrameResult::Metamethod) goto operator_done;
                 continue;
             }
             case OP_NEWTABLE: *sp++ = SQObjectPtr(SQTable::Create(_ss, i.arg)); continue;
@@ -1090,9 +981,9 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             case OP_INCENV: {
                 _top = sp - _stack;
                 SQObjectPtr old, res;
-                if (!Get(base[0], K[i.c], old, false, true)) goto exception;
+                if (!Get(base[0], Literal(ci, i.c), old, false, true)) goto exception;
                 if (!Arith(OP_ADD, old, SQObjectPtr((SQInteger)i.arg), res)) goto exception;
-                if (!Set(base[0], K[i.c], res, true)) goto exception;
+                if (!Set(base[0], Literal(ci, i.c), res, true)) goto exception;
                 if (i.a != 2) *sp++ = i.a ? old : res;
                 continue;
             }
@@ -1227,18 +1118,13 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     *func = std::move(tmp);
                     sp = func + 1;
                     if (callResult == SQFrameResult::Compare) goto finish_compare;
+                    if (callResult == SQFrameResult::Metamethod) goto operator_done;
                     continue;
                 }
-                SQCallInfo nci;
-                nci.base = newbase;
-                nci.closure = c;
-                nci.result = callResult;
-                _calls.push_back(nci);
-                ci = &_calls.back();
+                ci = PushFrame(c, newbase, callResult);
                 base = newbase;
                 sp = newsp;
                 ip = c->_function->_code.data();
-                K = c->_function->_literals.data();
                 if (HasDebugHook()) {
                     _top = sp - _stack;
                     CallDebugHook('c', c, c->_function->LineAt(0));
@@ -1251,6 +1137,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     while (sp > func + 1) (--sp)->Null();
                     *func = std::move(tmp);
                     if (callResult == SQFrameResult::Compare) goto finish_compare;
+                    if (callResult == SQFrameResult::Metamethod) goto operator_done;
                     continue;
                 }
                 _top = sp - _stack;
@@ -1272,6 +1159,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     return true;
                 }
                 if (callResult == SQFrameResult::Compare) goto finish_compare;
+                if (callResult == SQFrameResult::Metamethod) goto operator_done;
                 continue;
             }
             case OT_CLASS: {
@@ -1293,6 +1181,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 *func = std::move(tmp);
                 sp = func + 1;
                 if (callResult == SQFrameResult::Compare) goto finish_compare;
+                if (callResult == SQFrameResult::Metamethod) goto operator_done;
                 continue;
             }
             case OT_TABLE:
@@ -1314,6 +1203,49 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             }
         }
 
+        // The general path of the operator instruction before ip, its operands at sp[-2] and
+        // sp[-1]: numbers with a float, an instance's metamethod (run as a frame), the rest.
+        operator_slow : {
+            uint8_t op = OperatorOf(ip[-1]);
+            if (FloatBinary(op, sp[-2], sp[-1], sp[-2])) {
+                (--sp)->Null();
+                goto operator_done;
+            }
+            if (const SQObjectPtr* mm = OperatorMetaMethod(op, sp[-2], sp[-1]._type)) {
+                _callResult = OperatorResult(op);
+                *sp = std::move(sp[-1]);
+                sp[-1] = std::move(sp[-2]);
+                sp[-2] = *mm;
+                ++sp;
+                goto operator_call;
+            }
+            _top = sp - _stack;
+            if (!BinaryOp(op, sp[-2], sp[-1], tmp)) goto exception;
+            (--sp)->Null();
+            sp[-1] = std::move(tmp);
+        }
+        // The operator's value is at sp[-1]: a fused instruction finishes with it.
+        operator_done : {
+            const SQInstruction& c = ip[-1];
+            switch (c.op) {
+            case OP_LOCALARITH:
+                base[c.c] = sp[-1];
+                if (c.arg == 1) (--sp)->Null();
+                continue;
+            case OP_JCMP:
+            case OP_JCMPK:
+            case OP_JCMPLK:
+            case OP_JCMPLL:
+            case OP_JCMPL: {
+                bool holds = !sqIsFalse(sp[-1]);
+                (--sp)->Null();
+                if (holds == ((c.a & kJumpWhenTrue) != 0)) ip += c.arg2;
+                continue;
+            }
+            default: continue;
+            }
+        }
+
         // A metamethod of an operator, with its instance and operand at the top of the stack.
         operator_call:
             _callArgs = 2;
@@ -1322,7 +1254,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             ci->ip = ip;
             goto call;
 
-        // Finishes the comparison instruction before ip with the _cmp result at sp[-1].
+        // A _cmp's result at sp[-1] becomes the comparison's value.
         finish_compare : {
             SQObjectPtr* slot = sp - 1;
             if (slot->_type != OT_INTEGER) {
@@ -1330,20 +1262,14 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 goto exception;
             }
             SQInteger r = _integer(*slot);
-            const SQInstruction& c = ip[-1];
-            bool jumps = c.op == OP_JCMP || c.op == OP_JCMPK || c.op == OP_JCMPLK || c.op == OP_JCMPLL || c.op == OP_JCMPL;
-            // Plain comparisons name the operator in op, fused forms in a.
-            uint8_t op = c.op == OP_LT || c.op == OP_LE || c.op == OP_GT || c.op == OP_GE || c.op == OP_CMP3
-                             ? c.op : (uint8_t)(c.a & 0x7F);
-            if (op == OP_CMP3) continue;
-            bool holds = op == OP_LT ? r < 0 : op == OP_LE ? r <= 0 : op == OP_GT ? r > 0 : r >= 0;
-            if (!jumps) {
-                slot->SetBool(holds);
-                continue;
+            switch (OperatorOf(ip[-1])) {
+            case OP_LT: slot->SetBool(r < 0); break;
+            case OP_LE: slot->SetBool(r <= 0); break;
+            case OP_GT: slot->SetBool(r > 0); break;
+            case OP_GE: slot->SetBool(r >= 0); break;
+            default: break;  // <=> keeps the integer
             }
-            (--sp)->Null();
-            if (holds == ((c.a & kJumpWhenTrue) != 0)) ip += c.arg2;
-            continue;
+            goto operator_done;
         }
         }
 
@@ -1363,7 +1289,6 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 ci = &_calls.back();
                 base = ci->base;
                 ip = ci->ip;
-                K = ci->closure->_function->_literals.data();
                 _top = sp - _stack;
                 RaiseIndexError(key);
                 goto exception;
@@ -1398,7 +1323,6 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
         _calls.resize(trap.depth + 1);
         ci = &_calls.back();
         base = ci->base;
-        K = ci->closure->_function->_literals.data();
         ip = trap.ip;
         *sp++ = std::move(error);
         continue;

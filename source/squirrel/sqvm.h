@@ -186,6 +186,14 @@ struct SQVM : SQRefCounted {
     // Closes the open outers on slots at or above `from`; keepValues false only detaches them.
     void CloseOuters(SQObjectPtr* from, bool keepValues = true);
     bool EnterFrame(SQClosure* closure, SQObjectPtr* base, SQInteger nargs, SQObjectPtr*& sp);
+    // The frame of a script call made from the script loop.
+    SQCallInfo* PushFrame(SQClosure* closure, SQObjectPtr* base, SQFrameResult result) {
+        SQCallInfo& frame = _calls.emplace_back();
+        frame.base = base;
+        frame.closure = closure;
+        frame.result = result;
+        return &frame;
+    }
     SQObjectPtr MakeGenerator(SQClosure* closure, SQObjectPtr* base, SQObjectPtr* sp);
     void PopTo(SQInteger from) {
         while (_top > from) _stack[--_top].Null();
