@@ -388,6 +388,9 @@ SQRESULT sq_arrayresize(HSQUIRRELVM v, SQInteger idx, SQInteger newsize) {
     if (!a) return sq_throwerror(v, "the object is not an array");
     if (newsize < 0) return sq_throwerror(v, "negative size");
     if (newsize > kMaxArraySize) return sq_throwerror(v, "size too big");
+    if (newsize > a->Size() && !sqMayAllocate((int64_t)(newsize - a->Size()) * (int64_t)sizeof(SQObjectPtr))) {
+        return sq_throwerror(v, "not enough memory");
+    }
     a->_values.resize((size_t)newsize);
     return SQ_OK;
 }

@@ -29,7 +29,7 @@ SQInteger sq_gettop(HSQUIRRELVM v) { return v->_top - v->_stackbase; }
 void sq_settop(HSQUIRRELVM v, SQInteger newtop) {
     SQInteger target = v->_stackbase + newtop;
     if (target < v->_stackbase) target = v->_stackbase;
-    if (target > v->_stacksize - kNativeStackRoom / 2) target = v->_stacksize - kNativeStackRoom / 2;
+    if (target > v->_stackcapacity - kNativeStackRoom / 2) target = v->_stackcapacity - kNativeStackRoom / 2;
     while (v->_top > target) v->Pop();
     while (v->_top < target) v->PushNull();
 }

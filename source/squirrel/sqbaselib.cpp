@@ -29,6 +29,7 @@ static SQInteger BaseArray(HSQUIRRELVM v) {
     sq_getinteger(v, 2, &size);
     if (size < 0) return sq_throwerror(v, "negative size");
     if (size > kMaxArraySize) return sq_throwerror(v, "size too big");
+    if (!sqMayAllocate((int64_t)size * (int64_t)sizeof(SQObjectPtr))) return sq_throwerror(v, "not enough memory");
     sq_newarray(v, size);
     if (sq_gettop(v) > 3) {
         SQObjectPtr fill = v->StackAt(3);
@@ -134,7 +135,7 @@ SQInteger sqPushStackInfos(HSQUIRRELVM v, HSQUIRRELVM target, SQInteger level) {
         SQFunctionProto* f = ci.closure->_function;
         SQInteger pc = ci.ip ? (SQInteger)(ci.ip - f->_code.data()) - 1 : 0;
         for (const SQLocalVarInfo& lv : f->_localvarinfos) {
-            if (pc >= lv.startpc && pc < lv.endpc && _string(lv.name)->_val[0] != '@' && lv.slot > 0) {
+            if (pc >= lv.startpc && pc < lv.endpc && _string(lv.name)->_val[0] != '@') {
                 locals->NewSlot(lv.name, ci.base[lv.slot]);
             }
         }

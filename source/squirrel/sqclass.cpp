@@ -159,8 +159,7 @@ void SQInstance::Traverse(SQCollector& gc) {
 bool SQInstance::Get(const SQObject& key, SQObjectPtr& out) {
     SQObjectPtr* handle = _class->_members->Find(key);
     if (!handle) return false;
-    out = sqRealValue(sqIsField(*handle) ? _values[(size_t)sqMemberIndex(*handle)]
-                             : _class->_methods[(size_t)sqMemberIndex(*handle)].val);
+    out = sqRealValue(Member(*handle));
     return true;
 }
 

@@ -53,6 +53,12 @@ struct SQInstance : SQRefCounted {
     void Finalize() override;
     void Traverse(SQCollector& gc) override;
     bool Get(const SQObject& key, SQObjectPtr& out);
+    // The slot a member handle of the class names: a field of this instance, or a method or
+    // static of the class.
+    SQObjectPtr& Member(const SQObject& handle) {
+        return sqIsField(handle) ? _values[(size_t)sqMemberIndex(handle)]
+                                 : _class->_methods[(size_t)sqMemberIndex(handle)].val;
+    }
     // Assigns an existing field; false when the key is no field.
     bool Set(const SQObject& key, const SQObject& val);
     bool InstanceOf(const SQClass* c) const;

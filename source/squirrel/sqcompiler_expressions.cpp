@@ -191,6 +191,15 @@ SQExp SQCompiler::Binary(int minLevel) {
         SQOpcode op = BinaryOp(_lex._token, level);
         if (op == (SQOpcode)255 || level < minLevel) return e;
         Lex();
+        // A plain local on the left is read when the operator runs, after the right operand:
+        // `j + (j = 5)` is 10, as in the reference interpreter, whose operands are registers.
+        if (e.kind == SQExpKind::Local && e.index <= 0xFFFF && SQFuncState::IsFoldable(op)) {
+            SQExp r = Binary(level + 1);
+            Discharge(r);
+            _fs->EmitBinaryOnLocal(op, e.index);
+            e = SQExp{};
+            continue;
+        }
         Discharge(e);
         SQExp r = Binary(level + 1);
         Discharge(r);
@@ -247,6 +256,12 @@ SQExp SQCompiler::Unary() {
         Lex();
         NestingGuard guard(this);
         SQExp e = Unary();
+        // `++k` of a plain local stands for the local itself, so that `++k + ++k` reads it
+        // twice after both increments.
+        if (e.kind == SQExpKind::Local && !e.isThis) {
+            _fs->Emit(OP_INCLOCAL, delta, 2, e.index);
+            return e;
+        }
         Increment(e, delta, false);
         return SQExp{};
     }

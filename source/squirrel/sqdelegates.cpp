@@ -19,6 +19,11 @@ SQTable* sqRegisterFunctions(SQSharedState* ss, const SQRegFunction* functions) 
     return t;
 }
 
+static void MarkIntrinsic(SQSharedState* ss, const SQObjectPtr& delegate, const SQChar* name, SQIntrinsic id) {
+    SQObjectPtr* method = _table(delegate)->FindString(ss->String(name));
+    if (method && method->_type == OT_NATIVECLOSURE) _nativeclosure(*method)->_intrinsic = id;
+}
+
 void sqCreateDefaultDelegates(SQSharedState* ss) {
     ss->_numberDelegate = SQObjectPtr(sqRegisterFunctions(ss, sqNumberDelegate));
     ss->_stringDelegate = SQObjectPtr(sqRegisterFunctions(ss, sqStringDelegate));
@@ -30,6 +35,12 @@ void sqCreateDefaultDelegates(SQSharedState* ss) {
     ss->_classDelegate = SQObjectPtr(sqRegisterFunctions(ss, sqClassDelegate));
     ss->_instanceDelegate = SQObjectPtr(sqRegisterFunctions(ss, sqInstanceDelegate));
     ss->_weakrefDelegate = SQObjectPtr(sqRegisterFunctions(ss, sqWeakRefDelegate));
+    MarkIntrinsic(ss, ss->_arrayDelegate, "len", SQIntrinsic::ArrayLen);
+    MarkIntrinsic(ss, ss->_arrayDelegate, "append", SQIntrinsic::ArrayAppend);
+    MarkIntrinsic(ss, ss->_arrayDelegate, "push", SQIntrinsic::ArrayAppend);
+    MarkIntrinsic(ss, ss->_arrayDelegate, "top", SQIntrinsic::ArrayTop);
+    MarkIntrinsic(ss, ss->_stringDelegate, "len", SQIntrinsic::StringLen);
+    MarkIntrinsic(ss, ss->_tableDelegate, "len", SQIntrinsic::TableLen);
 }
 
 SQInteger sqDelegateWeakRef(HSQUIRRELVM v) {

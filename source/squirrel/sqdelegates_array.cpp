@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 static SQArray* Self(HSQUIRRELVM v) { return _array(v->StackAt(1)); }
@@ -73,63 +74,119 @@ static SQInteger ArrayResize(HSQUIRRELVM v) {
     SQInteger size = sqToInteger(v->StackAt(2));
     if (size < 0) return sq_throwerror(v, "negative size");
     if (size > kMaxArraySize) return sq_throwerror(v, "size too big");
+    if (size > Self(v)->Size() && !sqMayAllocate((int64_t)(size - Self(v)->Size()) * (int64_t)sizeof(SQObjectPtr))) {
+        return sq_throwerror(v, "not enough memory");
+    }
     SQObjectPtr fill;
     if (sq_gettop(v) > 2) fill = v->StackAt(3);
     Self(v)->_values.resize((size_t)size, fill);
     return ReturnSelf(v);
 }
 
-// Merge sort: stays in bounds even when a script comparison is inconsistent, and stops at
-// the first error a comparison raises.
-static bool SortCompare(HSQUIRRELVM v, const SQObjectPtr& fn, const SQObject& a, const SQObject& b,
-                        SQInteger& result) {
-    if (fn._type == OT_NULL) return v->ObjCmp(a, b, result);
-    if (!v->HasRoom(4)) return v->RaiseError("stack overflow");
-    SQObjectPtr r;
-    SQInteger base = v->_top;
-    v->Push(v->_roottable);
-    v->Push(a);
-    v->Push(b);
-    bool called = fn._type == OT_CLOSURE ? v->Execute(_closure(fn), 3, base, r, false) : v->Call(fn, 3, base, r, false);
-    if (!called) return false;
-    if (r._type != OT_INTEGER) return v->RaiseError("compare func failed");
-    result = _integer(r);
-    return true;
-}
+// The sort runs on the array's own storage, without a copy. Merge sort: it stays in bounds
+// even when a script comparison is inconsistent, needs few comparisons (each may be a script
+// call) and stops at the first error a comparison raises. The merge buffer holds references of
+// its own, so a comparator that overwrites elements cannot free a value still being merged;
+// one that changes the array's size stops the sort.
+struct SortRun {
+    HSQUIRRELVM v;
+    SQArray* array;
+    size_t size;
+    const SQObjectPtr& comparator;
+    SQVector<SQObjectPtr> buffer;
 
-static bool MergeSort(HSQUIRRELVM v, const SQObjectPtr& fn, SQVector<SQObjectPtr>& values,
-                      SQVector<SQObjectPtr>& scratch, size_t lo, size_t hi) {
-    if (hi - lo < 2) return true;
-    size_t mid = lo + (hi - lo) / 2;
-    if (!MergeSort(v, fn, values, scratch, lo, mid) || !MergeSort(v, fn, values, scratch, mid, hi)) return false;
-    size_t i = lo, j = mid, k = lo;
-    while (i < mid && j < hi) {
-        SQInteger c;
-        if (!SortCompare(v, fn, values[j], values[i], c)) return false;
-        // `values` is the sort's own copy, so its elements may be moved out.
-        scratch[k++] = std::move(c < 0 ? values[j++] : values[i++]);
+    // result > 0 when a orders after b.
+    bool Compare(const SQObject& a, const SQObject& b, SQInteger& result) {
+        if (comparator._type == OT_NULL) {
+            // A _cmp metamethod runs script too.
+            if (!v->ObjCmp(a, b, result)) return false;
+            if (array->Size() != (SQInteger)size) return v->RaiseError("array resized during sort operation");
+            return true;
+        }
+        if (!v->HasRoom(4)) return v->RaiseError("stack overflow");
+        SQObjectPtr r;
+        SQInteger base = v->_top;
+        v->Push(v->_roottable);
+        v->Push(a);
+        v->Push(b);
+        bool called = comparator._type == OT_CLOSURE ? v->Execute(_closure(comparator), 3, base, r, false)
+                                                    : v->Call(comparator, 3, base, r, false);
+        if (!called) {
+            if (v->_lasterror._type != OT_STRING) v->RaiseError("compare func failed");
+            return false;
+        }
+        if (array->Size() != (SQInteger)size) return v->RaiseError("array resized during sort operation");
+        // Floats truncate toward zero, as the reference interpreter reads them: differences
+        // under 1 count as equal.
+        switch (r._type) {
+        case OT_INTEGER: result = _integer(r); return true;
+        case OT_FLOAT: result = sqFloatToInteger(_float(r)); return true;
+        case OT_BOOL: result = _integer(r); return true;
+        default: return v->RaiseError("numeric value expected as return value of the compare function");
+        }
     }
-    while (i < mid) scratch[k++] = std::move(values[i++]);
-    while (j < hi) scratch[k++] = std::move(values[j++]);
-    for (size_t n = lo; n < hi; ++n) values[n] = std::move(scratch[n]);
-    return true;
+
+    // The left half goes to the buffer; the merge then writes each position of the array
+    // at or below the next unread element of the right half. After a failed comparison the
+    // unmerged left elements go back to the gap, so the array keeps every element.
+    bool Sort(size_t lo, size_t hi) {
+        if (hi - lo < 2) return true;
+        size_t mid = lo + (hi - lo) / 2;
+        if (!Sort(lo, mid) || !Sort(mid, hi)) return false;
+        for (size_t n = lo; n < mid; ++n) buffer[n - lo] = array->_values[n];
+        size_t i = lo, j = mid, k = lo;
+        while (i < mid && j < hi) {
+            SQInteger c;
+            if (!Compare(buffer[i - lo], array->_values[j], c)) {
+                if (array->Size() == (SQInteger)size) {
+                    while (i < mid) array->_values[k++] = std::move(buffer[i++ - lo]);
+                }
+                return false;
+            }
+            // Only a strictly greater left element yields: equal ones keep their order, and a
+            // comparator answering a bool (a > b) sorts as well.
+            if (c > 0) {
+                array->_values[k++] = array->_values[j++];
+            } else {
+                array->_values[k++] = std::move(buffer[i++ - lo]);
+            }
+        }
+        while (i < mid) array->_values[k++] = std::move(buffer[i++ - lo]);
+        return true;
+    }
+};
+
+// Sorts an array of one number type by its values alone. Floats sort stably: 0.0 and -0.0
+// are equal but print differently.
+template <typename Number>
+static void SortNumbers(SQVector<SQObjectPtr>& values, Number SQObjectValue::*field) {
+    std::vector<Number> keys;
+    keys.reserve(values.size());
+    for (const SQObjectPtr& o : values) keys.push_back(o._unVal.*field);
+    if constexpr (std::is_floating_point_v<Number>) {
+        std::stable_sort(keys.begin(), keys.end());
+    } else {
+        std::sort(keys.begin(), keys.end());
+    }
+    for (size_t i = 0; i < keys.size(); ++i) values[i]._unVal.*field = keys[i];
 }
 
-// Arrays of integers only, or of strings only, sort without the general comparison: no
-// script can run, so they sort in place. Answers false for any other array.
+// Arrays of integers only, of floats only or of strings only sort without the general
+// comparison: no script can run, so they sort directly. Answers false for any other array,
+// and for floats when one is NaN (it has no place in an order).
 static bool SortUniform(SQVector<SQObjectPtr>& values) {
     if (values.empty()) return true;
     SQObjectType type = values.front()._type;
-    if (type != OT_INTEGER && type != OT_STRING) return false;
+    if (type != OT_INTEGER && type != OT_FLOAT && type != OT_STRING) return false;
     for (const SQObjectPtr& o : values) {
-        if (o._type != type) return false;
+        if (o._type != type || (type == OT_FLOAT && _float(o) != _float(o))) return false;
     }
     if (type == OT_INTEGER) {
-        std::vector<SQInteger> keys;
-        keys.reserve(values.size());
-        for (const SQObjectPtr& o : values) keys.push_back(_integer(o));
-        std::sort(keys.begin(), keys.end());
-        for (size_t i = 0; i < keys.size(); ++i) values[i]._unVal.nInteger = keys[i];
+        SortNumbers(values, &SQObjectValue::nInteger);
+        return true;
+    }
+    if (type == OT_FLOAT) {
+        SortNumbers(values, &SQObjectValue::fFloat);
         return true;
     }
     std::stable_sort(values.begin(), values.end(), [](const SQObjectPtr& a, const SQObjectPtr& b) {
@@ -144,11 +201,10 @@ static bool SortUniform(SQVector<SQObjectPtr>& values) {
 static SQInteger ArraySort(HSQUIRRELVM v) {
     SQObjectPtr self = v->StackAt(1), fn;
     if (sq_gettop(v) > 1) fn = v->StackAt(2);
-    if (fn._type == OT_NULL && SortUniform(_array(self)->_values)) return ReturnSelf(v);
-    SQVector<SQObjectPtr> values = _array(self)->_values;
-    SQVector<SQObjectPtr> scratch(values.size());
-    if (!MergeSort(v, fn, values, scratch, 0, values.size())) return SQ_ERROR;
-    _array(self)->_values = std::move(values);
+    SQArray* a = _array(self);
+    if (fn._type == OT_NULL && SortUniform(a->_values)) return ReturnSelf(v);
+    SortRun run{v, a, a->_values.size(), fn, SQVector<SQObjectPtr>(a->_values.size() / 2 + 1)};
+    if (!run.Sort(0, run.size)) return SQ_ERROR;
     return ReturnSelf(v);
 }
 

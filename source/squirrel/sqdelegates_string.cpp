@@ -94,9 +94,9 @@ static SQInteger StringFind(HSQUIRRELVM v) {
         sq_pushinteger(v, from);
         return 1;
     }
-    const void* found = memmem(s->_val + from, (size_t)(s->_len - from), sub->_val, (size_t)sub->_len);
+    const SQChar* found = sqFindText(s->_val + from, (size_t)(s->_len - from), sub->_val, (size_t)sub->_len);
     if (!found) return 0;
-    sq_pushinteger(v, (SQInteger)(static_cast<const char*>(found) - s->_val));
+    sq_pushinteger(v, (SQInteger)(found - s->_val));
     return 1;
 }
 

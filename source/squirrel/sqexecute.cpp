@@ -12,7 +12,8 @@
 bool SQVM::EnterFrame(SQClosure* closure, SQObjectPtr* base, SQInteger nargs, SQObjectPtr*& sp) {
     SQFunctionProto* f = closure->_function;
     SQInteger nparams = f->NumParams();
-    if (base + f->_stacksize + kNativeStackRoom >= _stack + _stacksize || _calls.size() >= (size_t)kMaxCallDepth) {
+    SQInteger needed = (base - _stack) + f->_stacksize + kNativeStackRoom + 1;
+    if ((needed > _stacksize && !GrowStack(needed)) || _calls.size() >= (size_t)kMaxCallDepth) {
         return RaiseError("stack overflow");
     }
     if (nargs < nparams) {
@@ -48,13 +49,48 @@ static bool IsFalse(const SQObjectPtr& o) { return sqIsFalse(o); }
 // no _get and the name is no default-delegate method) the root table. Null: take the slow path.
 static SQObjectPtr* FindFromInstance(SQVM* v, SQInstance* inst, const SQString* name) {
     if (SQObjectPtr* h = inst->_class->_members->FindString(name)) {
-        return sqIsField(*h) ? &inst->_values[(size_t)sqMemberIndex(*h)]
-                             : &inst->_class->_methods[(size_t)sqMemberIndex(*h)].val;
+        return &inst->Member(*h);
     }
     if (inst->_class->_metamethods[MT_GET]._type != OT_NULL) return nullptr;
     if (_table(v->_ss->_instanceDelegate)->FindString(name)) return nullptr;
     if (v->_roottable._type != OT_TABLE) return nullptr;
     return _table(v->_roottable)->FindString(name);
+}
+
+// Runs a default-delegate method inline: args[0] is the receiver. False leaves the call to
+// the native, for other receivers, argument counts and every error.
+static inline bool RunIntrinsic(SQIntrinsic id, SQObjectPtr* args, SQInteger nargs, SQObjectPtr& result) {
+    const SQObjectPtr& self = args[0];
+    switch (id) {
+    case SQIntrinsic::ArrayLen:
+        if (nargs != 1 || self._type != OT_ARRAY) return false;
+        result.SetInteger(_array(self)->Size());
+        return true;
+    case SQIntrinsic::ArrayAppend:
+        if (nargs != 2 || self._type != OT_ARRAY) return false;
+        _array(self)->_values.push_back(std::move(args[1]));
+        result = self;
+        return true;
+    case SQIntrinsic::ArrayTop:
+        if (nargs != 1 || self._type != OT_ARRAY || _array(self)->_values.empty()) return false;
+        result = _array(self)->_values.back();
+        return true;
+    case SQIntrinsic::StringLen:
+        if (nargs != 1 || self._type != OT_STRING) return false;
+        result.SetInteger(_string(self)->_len);
+        return true;
+    case SQIntrinsic::TableLen:
+        if (nargs != 1 || self._type != OT_TABLE) return false;
+        result.SetInteger(_table(self)->Count());
+        return true;
+    default: return false;
+    }
+}
+
+// A literal of the running function. Read through the frame rather than kept in a register:
+// the loop has too few registers for every pointer it would like to keep.
+static inline const SQObjectPtr& Literal(const SQCallInfo* ci, int32_t index) {
+    return ci->closure->_function->_literals[(size_t)index];
 }
 
 [[gnu::always_inline]] static inline bool IntCompare(uint8_t op, SQInteger x, SQInteger y) {
@@ -103,6 +139,77 @@ static SQObjectPtr* FindFromInstance(SQVM* v, SQInstance* inst, const SQString* 
     case OP_GE: dest.SetBool(IntCompare(op, x, y)); return true;
     default: return false;
     }
+}
+
+// Arithmetic and comparisons of two numbers when one is a float (the integer pair has its
+// own path, and its errors). Comparisons go through the three-way result as the general comparison does,
+// so NaN compares as it does there.
+[[gnu::always_inline]] static inline bool FloatBinary(uint8_t op, const SQObject& a, const SQObject& b,
+                                                       SQObjectPtr& dest) {
+    if (!(a._type & SQOBJECT_NUMERIC) || !(b._type & SQOBJECT_NUMERIC)) return false;
+    if (a._type == OT_INTEGER && b._type == OT_INTEGER) return false;  // division by zero, say
+    SQFloat x = sqToFloat(a), y = sqToFloat(b);
+    int r = x < y ? -1 : (x > y ? 1 : 0);
+    switch (op) {
+    case OP_ADD: dest.SetFloat(x + y); return true;
+    case OP_SUB: dest.SetFloat(x - y); return true;
+    case OP_MUL: dest.SetFloat(x * y); return true;
+    case OP_DIV: dest.SetFloat(x / y); return true;
+    case OP_EQ: dest.SetBool(x == y); return true;
+    case OP_NE: dest.SetBool(x != y); return true;
+    case OP_LT: dest.SetBool(r < 0); return true;
+    case OP_LE: dest.SetBool(r <= 0); return true;
+    case OP_GT: dest.SetBool(r > 0); return true;
+    case OP_GE: dest.SetBool(r >= 0); return true;
+    case OP_CMP3: dest.SetInteger(r); return true;
+    default: return false;
+    }
+}
+
+// The metamethod of an instance on the left of an arithmetic or comparison operator, which
+// the interpreter then runs as a frame of its own; null when there is none (or when `+`
+// joins the instance's text with a string).
+static inline const SQObjectPtr* OperatorMetaMethod(uint8_t op, const SQObject& a, SQObjectType rightType) {
+    if (a._type != OT_INSTANCE) return nullptr;
+    SQMetaMethod mm;
+    switch (op) {
+    case OP_ADD:
+        if (rightType == OT_STRING) return nullptr;
+        mm = MT_ADD;
+        break;
+    case OP_SUB: mm = MT_SUB; break;
+    case OP_MUL: mm = MT_MUL; break;
+    case OP_DIV: mm = MT_DIV; break;
+    case OP_MOD: mm = MT_MODULO; break;
+    case OP_LT:
+    case OP_LE:
+    case OP_GT:
+    case OP_GE:
+    case OP_CMP3: mm = MT_CMP; break;
+    default: return nullptr;
+    }
+    const SQObjectPtr& m = _instance(a)->MetaMethod(mm);
+    return m._type == OT_NULL ? nullptr : &m;
+}
+
+// The _get or _set of an instance that the interpreter runs as a frame of its own: a script
+// function, and for _get only when the key is no method of the instance's default delegate
+// (those come first). Null when the general path must run it.
+static inline const SQObjectPtr* LookupMetaMethod(SQVM* v, SQInstance* inst, SQMetaMethod mm, const SQObject& key) {
+    const SQObjectPtr& m = inst->MetaMethod(mm);
+    if (m._type != OT_CLOSURE || _closure(m)->_function->_generator) return nullptr;
+    if (mm == MT_GET && _table(v->_ss->_instanceDelegate)->Find(key)) return nullptr;
+    return &m;
+}
+
+// The operator an arithmetic or comparison instruction applies: plain forms name it in op,
+// fused forms in a (besides the jump flag).
+static inline uint8_t OperatorOf(const SQInstruction& c) {
+    return c.op >= OP_ADD && c.op <= OP_CMP3 ? c.op : (uint8_t)(c.a & 0x7F);
+}
+
+static inline SQFrameResult OperatorResult(uint8_t op) {
+    return op >= OP_LT && op <= OP_CMP3 ? SQFrameResult::Compare : SQFrameResult::Metamethod;
 }
 
 bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQObjectPtr& ret, bool raiseerror,
@@ -184,7 +291,6 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             CallDebugHook('c', closure, closure->_function->LineAt(0));
         }
     }
-    const SQObjectPtr* K = ci->closure->_function->_literals.data();
 
     if (wakeUp && _wakeupThrow) {
         _wakeupThrow = false;
@@ -204,7 +310,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 continue;
             }
             case OP_LOADBOOL: (sp++)->SetBool(i.arg != 0); continue;
-            case OP_LOADK: *sp++ = K[i.arg]; continue;
+            case OP_LOADK: *sp++ = Literal(ci, i.arg); continue;
             case OP_GETLOCAL: *sp++ = base[i.arg]; continue;
             case OP_SETLOCAL: base[i.arg] = sp[-1]; continue;
             case OP_STORELOCAL: base[i.arg] = std::move(*--sp); continue;
@@ -220,32 +326,32 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 continue;
             case OP_GETENV: {
                 if (base[0]._type == OT_TABLE) {
-                    if (SQObjectPtr* p = _table(base[0])->FindString(_string(K[i.arg]))) {
+                    if (SQObjectPtr* p = _table(base[0])->FindString(_string(Literal(ci, i.arg)))) {
                         *sp++ = sqRealValue(*p);
                         continue;
                     }
                 } else if (base[0]._type == OT_INSTANCE) {
-                    if (SQObjectPtr* p = FindFromInstance(this, _instance(base[0]), _string(K[i.arg]))) {
+                    if (SQObjectPtr* p = FindFromInstance(this, _instance(base[0]), _string(Literal(ci, i.arg)))) {
                         *sp++ = sqRealValue(*p);
                         continue;
                     }
                 }
                 _top = sp - _stack;
-                if (!Get(base[0], K[i.arg], tmp, false, true)) goto exception;
+                if (!Get(base[0], Literal(ci, i.arg), tmp, false, true)) goto exception;
                 *sp++ = std::move(tmp);
                 continue;
             }
             case OP_SETENV:
                 if (base[0]._type == OT_INSTANCE) {
                     SQInstance* inst = _instance(base[0]);
-                    SQObjectPtr* h = inst->_class->_members->FindString(_string(K[i.arg]));
+                    SQObjectPtr* h = inst->_class->_members->FindString(_string(Literal(ci, i.arg)));
                     if (h && sqIsField(*h)) {
                         inst->_values[(size_t)sqMemberIndex(*h)] = sp[-1];
                         continue;
                     }
                 }
                 _top = sp - _stack;
-                if (!Set(base[0], K[i.arg], sp[-1], true)) goto exception;
+                if (!Set(base[0], Literal(ci, i.arg), sp[-1], true)) goto exception;
                 continue;
             case OP_POP:
                 for (int32_t n = i.arg; n > 0; --n) (--sp)->Null();
@@ -269,6 +375,33 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                         sp[-1] = std::move(tmp);
                         continue;
                     }
+                } else if (sp[-2]._type == OT_TABLE) {
+                    // A slot of the table itself; delegates and _get take the slow path.
+                    if (SQObjectPtr* p = _table(sp[-2])->Find(sp[-1])) {
+                        tmp = sqRealValue(*p);
+                        (--sp)->Null();
+                        sp[-1] = std::move(tmp);
+                        continue;
+                    }
+                } else if (sp[-2]._type == OT_INSTANCE) {
+                    SQInstance* inst = _instance(sp[-2]);
+                    if (SQObjectPtr* h = inst->_class->_members->Find(sp[-1])) {
+                        tmp = sqRealValue(inst->Member(*h));
+                        (--sp)->Null();
+                        sp[-1] = std::move(tmp);
+                        continue;
+                    }
+                    if (const SQObjectPtr* mm = LookupMetaMethod(this, inst, MT_GET, sp[-1])) {
+                        // key copy, _get, instance, key
+                        sp[0] = std::move(sp[-2]);
+                        sp[-2] = sp[-1];
+                        sp[1] = std::move(sp[-1]);
+                        sp[-1] = *mm;
+                        sp += 2;
+                        _callArgs = 2;
+                        _callResult = SQFrameResult::Get;
+                        goto call_here;
+                    }
                 }
                 _top = sp - _stack;
                 if (!Get(sp[-2], sp[-1], tmp, false)) goto exception;
@@ -276,8 +409,31 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 sp[-1] = std::move(tmp);
                 continue;
             case OP_GETK:
+                if (sp[-1]._type == OT_TABLE) {
+                    if (SQObjectPtr* p = _table(sp[-1])->FindString(_string(Literal(ci, i.arg)))) {
+                        sp[-1] = sqRealValue(*p);
+                        continue;
+                    }
+                } else if (sp[-1]._type == OT_INSTANCE) {
+                    SQInstance* inst = _instance(sp[-1]);
+                    if (SQObjectPtr* h = inst->_class->_members->FindString(_string(Literal(ci, i.arg)))) {
+                        sp[-1] = sqRealValue(inst->Member(*h));
+                        continue;
+                    }
+                    if (const SQObjectPtr* mm = LookupMetaMethod(this, inst, MT_GET, Literal(ci, i.arg))) {
+                        // key copy, _get, instance, key
+                        sp[1] = std::move(sp[-1]);
+                        sp[-1] = Literal(ci, i.arg);
+                        sp[0] = *mm;
+                        sp[2] = Literal(ci, i.arg);
+                        sp += 3;
+                        _callArgs = 2;
+                        _callResult = SQFrameResult::Get;
+                        goto call_here;
+                    }
+                }
                 _top = sp - _stack;
-                if (!Get(sp[-1], K[i.arg], tmp, false)) goto exception;
+                if (!Get(sp[-1], Literal(ci, i.arg), tmp, false)) goto exception;
                 sp[-1] = std::move(tmp);
                 continue;
             case OP_SET:
@@ -291,6 +447,36 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                         (--sp)->Null();
                         continue;
                     }
+                } else if (sp[-3]._type == OT_TABLE) {
+                    if (SQObjectPtr* p = _table(sp[-3])->Find(sp[-2])) {
+                        *p = sp[-1];
+                        sp[-3] = std::move(sp[-1]);
+                        (--sp)->Null();
+                        (--sp)->Null();
+                        continue;
+                    }
+                } else if (sp[-3]._type == OT_INSTANCE) {
+                    SQInstance* inst = _instance(sp[-3]);
+                    SQObjectPtr* h = inst->_class->_members->Find(sp[-2]);
+                    if (h && sqIsField(*h)) {
+                        inst->_values[(size_t)sqMemberIndex(*h)] = sp[-1];
+                        sp[-3] = std::move(sp[-1]);
+                        (--sp)->Null();
+                        (--sp)->Null();
+                        continue;
+                    }
+                    if (const SQObjectPtr* mm = LookupMetaMethod(this, inst, MT_SET, sp[-2])) {
+                        // value copy, key copy, _set, instance, key, value
+                        sp[2] = sp[-1];
+                        sp[1] = sp[-2];
+                        sp[0] = std::move(sp[-3]);
+                        sp[-3] = std::move(sp[-1]);
+                        sp[-1] = *mm;
+                        sp += 3;
+                        _callArgs = 3;
+                        _callResult = SQFrameResult::Set;
+                        goto call_here;
+                    }
                 }
                 _top = sp - _stack;
                 if (!Set(sp[-3], sp[-2], sp[-1])) goto exception;
@@ -300,8 +486,13 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 continue;
             case OP_NEWSLOT:
             case OP_NEWSLOTKEEP:
-                _top = sp - _stack;
-                if (!NewSlot(sp[-3], sp[-2], sp[-1], false)) goto exception;
+                // Without a delegate no _newslot can intercept.
+                if (sp[-3]._type == OT_TABLE && !_table(sp[-3])->_delegate && sp[-2]._type != OT_NULL) {
+                    _table(sp[-3])->NewSlot(sp[-2], sp[-1]);
+                } else {
+                    _top = sp - _stack;
+                    if (!NewSlot(sp[-3], sp[-2], sp[-1], false)) goto exception;
+                }
                 if (i.op == OP_NEWSLOT) sp[-3] = std::move(sp[-1]);
                 (--sp)->Null();
                 (--sp)->Null();
@@ -350,27 +541,23 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     --sp;
                     continue;
                 }
-                _top = sp - _stack;
-                if (!BinaryOp(i.op, sp[-2], sp[-1], tmp)) goto exception;
-                (--sp)->Null();
-                sp[-1] = std::move(tmp);
-                continue;
+                goto operator_slow;
+            // The fused forms below handle two integers themselves; other operands are pushed
+            // as a plain binary operator's would be, for the general path.
             case OP_ARITHK:
                 if (sp[-1]._type == OT_INTEGER && IntBinary(i.a, _integer(sp[-1]), i.arg, sp[-1])) continue;
-                _top = sp - _stack;
-                if (!BinaryOp(i.a, sp[-1], SQObjectPtr((SQInteger)i.arg), tmp)) goto exception;
-                sp[-1] = std::move(tmp);
-                continue;
+                (sp++)->SetInteger(i.arg);
+                goto operator_slow;
             case OP_ARITHLK: {
                 const SQObjectPtr& l = base[i.c];
                 if (l._type == OT_INTEGER && IntBinary(i.a, _integer(l), i.arg, *sp)) {
                     ++sp;
                     continue;
                 }
-                _top = sp - _stack;
-                if (!BinaryOp(i.a, l, SQObjectPtr((SQInteger)i.arg), tmp)) goto exception;
-                *sp++ = std::move(tmp);
-                continue;
+                sp[0] = l;
+                sp[1].SetInteger(i.arg);
+                sp += 2;
+                goto operator_slow;
             }
             case OP_ARITHLL: {
                 const SQObjectPtr& l = base[i.c];
@@ -380,85 +567,90 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     ++sp;
                     continue;
                 }
-                _top = sp - _stack;
-                if (!BinaryOp(i.a, l, r, tmp)) goto exception;
-                *sp++ = std::move(tmp);
-                continue;
+                sp[0] = l;
+                sp[1] = r;
+                sp += 2;
+                goto operator_slow;
+            }
+            case OP_ARITHL: {
+                const SQObjectPtr& l = base[i.c];
+                if (l._type == OT_INTEGER && sp[-1]._type == OT_INTEGER &&
+                    IntBinary(i.a, _integer(l), _integer(sp[-1]), sp[-1])) {
+                    continue;
+                }
+                *sp = std::move(sp[-1]);
+                sp[-1] = l;
+                ++sp;
+                goto operator_slow;
             }
             case OP_LOCALARITH: {
                 SQObjectPtr& l = base[i.c];
-                if (!(l._type == OT_INTEGER && sp[-1]._type == OT_INTEGER &&
-                      IntBinary(i.a, _integer(l), _integer(sp[-1]), l))) {
-                    _top = sp - _stack;
-                    if (!BinaryOp(i.a, l, sp[-1], tmp)) goto exception;
-                    base[i.c] = std::move(tmp);
+                if (l._type == OT_INTEGER && sp[-1]._type == OT_INTEGER &&
+                    IntBinary(i.a, _integer(l), _integer(sp[-1]), l)) {
+                    if (i.arg == 1) {
+                        (--sp)->Null();
+                    } else {
+                        sp[-1] = l;
+                    }
+                    continue;
                 }
-                if (i.arg == 1) {
-                    (--sp)->Null();
-                } else {
-                    sp[-1] = base[i.c];
-                }
-                continue;
+                *sp = std::move(sp[-1]);
+                sp[-1] = l;
+                ++sp;
+                goto operator_slow;
             }
-            // The slow paths compare into their own variable: CompareOp writing through `r`
-            // would keep `r` in memory on the integer path too.
-            case OP_JCMP: {
-                bool r;
+            case OP_JCMP:
                 if (sp[-2]._type == OT_INTEGER && sp[-1]._type == OT_INTEGER) {
-                    r = IntCompare(i.a & 0x7F, _integer(sp[-2]), _integer(sp[-1]));
-                } else {
-                    bool slow = false;
-                    _top = sp - _stack;
-                    if (!CompareOp(i.a & 0x7F, sp[-2], sp[-1], slow)) goto exception;
-                    r = slow;
+                    bool r = IntCompare(i.a & 0x7F, _integer(sp[-2]), _integer(sp[-1]));
+                    sp -= 2;  // integers hold no reference
+                    if (r == ((i.a & kJumpWhenTrue) != 0)) ip += i.arg2;
+                    continue;
                 }
-                (--sp)->Null();
-                (--sp)->Null();
-                if (r == ((i.a & kJumpWhenTrue) != 0)) ip += i.arg2;
-                continue;
-            }
-            case OP_JCMPK: {
-                bool r;
+                goto operator_slow;
+            case OP_JCMPK:
                 if (sp[-1]._type == OT_INTEGER) {
-                    r = IntCompare(i.a & 0x7F, _integer(sp[-1]), i.arg);
-                } else {
-                    bool slow = false;
-                    _top = sp - _stack;
-                    if (!CompareOp(i.a & 0x7F, sp[-1], SQObjectPtr((SQInteger)i.arg), slow)) goto exception;
-                    r = slow;
+                    bool r = IntCompare(i.a & 0x7F, _integer(sp[-1]), i.arg);
+                    --sp;
+                    if (r == ((i.a & kJumpWhenTrue) != 0)) ip += i.arg2;
+                    continue;
                 }
-                (--sp)->Null();
-                if (r == ((i.a & kJumpWhenTrue) != 0)) ip += i.arg2;
-                continue;
-            }
+                (sp++)->SetInteger(i.arg);
+                goto operator_slow;
             case OP_JCMPLK: {
                 const SQObjectPtr& l = base[i.c];
-                bool r;
                 if (l._type == OT_INTEGER) {
-                    r = IntCompare(i.a & 0x7F, _integer(l), i.arg);
-                } else {
-                    bool slow = false;
-                    _top = sp - _stack;
-                    if (!CompareOp(i.a & 0x7F, l, SQObjectPtr((SQInteger)i.arg), slow)) goto exception;
-                    r = slow;
+                    if (IntCompare(i.a & 0x7F, _integer(l), i.arg) == ((i.a & kJumpWhenTrue) != 0)) ip += i.arg2;
+                    continue;
                 }
-                if (r == ((i.a & kJumpWhenTrue) != 0)) ip += i.arg2;
-                continue;
+                sp[0] = l;
+                sp[1].SetInteger(i.arg);
+                sp += 2;
+                goto operator_slow;
             }
             case OP_JCMPLL: {
                 const SQObjectPtr& l = base[i.c];
-                const SQObjectPtr& rr = base[i.arg];
-                bool r;
-                if (l._type == OT_INTEGER && rr._type == OT_INTEGER) {
-                    r = IntCompare(i.a & 0x7F, _integer(l), _integer(rr));
-                } else {
-                    bool slow = false;
-                    _top = sp - _stack;
-                    if (!CompareOp(i.a & 0x7F, l, rr, slow)) goto exception;
-                    r = slow;
+                const SQObjectPtr& r = base[i.arg];
+                if (l._type == OT_INTEGER && r._type == OT_INTEGER) {
+                    if (IntCompare(i.a & 0x7F, _integer(l), _integer(r)) == ((i.a & kJumpWhenTrue) != 0)) ip += i.arg2;
+                    continue;
                 }
-                if (r == ((i.a & kJumpWhenTrue) != 0)) ip += i.arg2;
-                continue;
+                sp[0] = l;
+                sp[1] = r;
+                sp += 2;
+                goto operator_slow;
+            }
+            case OP_JCMPL: {
+                const SQObjectPtr& l = base[i.c];
+                if (l._type == OT_INTEGER && sp[-1]._type == OT_INTEGER) {
+                    bool r = IntCompare(i.a & 0x7F, _integer(l), _integer(sp[-1]));
+                    --sp;
+                    if (r == ((i.a & kJumpWhenTrue) != 0)) ip += i.arg2;
+                    continue;
+                }
+                *sp = std::move(sp[-1]);
+                sp[-1] = l;
+                ++sp;
+                goto operator_slow;
             }
             case OP_STEPJCMPLK: {
                 SQObjectPtr& l = base[i.c];
@@ -552,17 +744,23 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             case OP_PREPCALLK:
                 if (sp[-1]._type == OT_INSTANCE) {
                     SQInstance* inst = _instance(sp[-1]);
-                    if (SQObjectPtr* h = inst->_class->_members->FindString(_string(K[i.arg]))) {
+                    if (SQObjectPtr* h = inst->_class->_members->FindString(_string(Literal(ci, i.arg)))) {
                         sp[0] = std::move(sp[-1]);
-                        sp[-1] = sqRealValue(sqIsField(*h) ? inst->_values[(size_t)sqMemberIndex(*h)]
-                                               : inst->_class->_methods[(size_t)sqMemberIndex(*h)].val);
+                        sp[-1] = sqRealValue(inst->Member(*h));
+                        ++sp;
+                        continue;
+                    }
+                } else if (sp[-1]._type == OT_TABLE) {
+                    if (SQObjectPtr* m = _table(sp[-1])->FindString(_string(Literal(ci, i.arg)))) {
+                        sp[0] = std::move(sp[-1]);
+                        sp[-1] = sqRealValue(*m);
                         ++sp;
                         continue;
                     }
                 } else if (sp[-1]._type == OT_ARRAY || sp[-1]._type == OT_STRING) {
                     // A name is never an index of these: it can only be a default-delegate method.
                     const SQObjectPtr& methods = sp[-1]._type == OT_ARRAY ? _ss->_arrayDelegate : _ss->_stringDelegate;
-                    if (SQObjectPtr* m = _table(methods)->FindString(_string(K[i.arg]))) {
+                    if (SQObjectPtr* m = _table(methods)->FindString(_string(Literal(ci, i.arg)))) {
                         sp[0] = std::move(sp[-1]);
                         sp[-1] = *m;
                         ++sp;
@@ -570,7 +768,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     }
                 }
                 _top = sp - _stack;
-                if (!Get(sp[-1], K[i.arg], tmp, false)) goto exception;
+                if (!Get(sp[-1], Literal(ci, i.arg), tmp, false)) goto exception;
                 sp[0] = std::move(sp[-1]);
                 sp[-1] = std::move(tmp);
                 ++sp;
@@ -578,9 +776,9 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             case OP_PREPCALLENV: {
                 SQObjectPtr* found = nullptr;
                 if (base[0]._type == OT_TABLE) {
-                    found = _table(base[0])->FindString(_string(K[i.arg]));
+                    found = _table(base[0])->FindString(_string(Literal(ci, i.arg)));
                 } else if (base[0]._type == OT_INSTANCE) {
-                    found = FindFromInstance(this, _instance(base[0]), _string(K[i.arg]));
+                    found = FindFromInstance(this, _instance(base[0]), _string(Literal(ci, i.arg)));
                 }
                 if (found) {
                     sp[0] = sqRealValue(*found);
@@ -589,7 +787,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     continue;
                 }
                 _top = sp - _stack;
-                if (!Get(base[0], K[i.arg], tmp, false, true)) goto exception;
+                if (!Get(base[0], Literal(ci, i.arg), tmp, false, true)) goto exception;
                 sp[0] = std::move(tmp);
                 sp[1] = base[0];
                 sp += 2;
@@ -598,11 +796,12 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             case OP_TAILCALL: {
                 // The callee takes over this frame, so that state machines passing control
                 // by `return next()` run in constant stack. Entry frames (whose callee slot
-                // belongs to the caller), generators, frames with a try block open, other
-                // callees and debugging make an ordinary call.
+                // belongs to the caller), generators, constructors and metamethods (whose
+                // result is used their own way), frames with a try block open, other callees
+                // and debugging make an ordinary call.
                 SQInteger nargs = i.arg + 1;
                 SQObjectPtr* func = sp - nargs - 1;
-                if (func->_type == OT_CLOSURE && !ci->root && !ci->generator &&
+                if (func->_type == OT_CLOSURE && !ci->root && !ci->generator && ci->result == SQFrameResult::Value &&
                     !_closure(*func)->_function->_generator && !HasDebugHook() &&
                     (_traps.empty() || _traps.back().depth + 1 < _calls.size())) {
                     SQClosure* c = _closure(*func);
@@ -620,91 +819,33 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     SQObjectPtr* newsp = sp;
                     if (!EnterFrame(c, base, nargs, newsp)) goto exception;
                     sp = newsp;
-                    K = c->_function->_literals.data();
                     continue;
                 }
             }
                 [[fallthrough]];
             case OP_CALL: {
-                SQInteger nargs = i.arg + 1;
                 ci->ip = ip;
-            call_again:
-                SQObjectPtr* func = sp - nargs - 1;
-                switch (func->_type) {
-                case OT_CLOSURE: {
+                // A script function that is no generator: its frame is entered here, without the
+                // general call path.
+                SQObjectPtr* func = sp - i.arg - 2;
+                if (func->_type == OT_CLOSURE && !_closure(*func)->_function->_generator) {
                     SQClosure* c = _closure(*func);
-                    SQObjectPtr* newbase = func + 1;
                     SQObjectPtr* newsp;
                     _top = sp - _stack;
-                    if (!EnterFrame(c, newbase, nargs, newsp)) goto exception;
-                    if (c->_function->_generator) {
-                        tmp = MakeGenerator(c, newbase, newsp);
-                        for (SQObjectPtr* p = newsp > sp ? newsp : sp; p > newbase;) (--p)->Null();
-                        *func = std::move(tmp);
-                        sp = func + 1;
-                        continue;
-                    }
-                    SQCallInfo nci;
-                    nci.base = newbase;
-                    nci.closure = c;
-                    _calls.push_back(nci);
-                    ci = &_calls.back();
-                    base = newbase;
+                    if (!EnterFrame(c, func + 1, i.arg + 1, newsp)) goto exception;
+                    ci = PushFrame(c, func + 1, SQFrameResult::Value);
+                    base = func + 1;
                     sp = newsp;
                     ip = c->_function->_code.data();
-                    K = c->_function->_literals.data();
                     if (HasDebugHook()) {
                         _top = sp - _stack;
                         CallDebugHook('c', c, c->_function->LineAt(0));
                     }
                     continue;
                 }
-                case OT_NATIVECLOSURE: {
-                    _top = sp - _stack;
-                    SQObjectPtr fn = *func;
-                    bool allowSuspend = _isThread && _nestedcalls == 1;
-                    if (!CallNative(_nativeclosure(fn), nargs, func + 1, tmp, allowSuspend)) goto exception;
-                    *func = std::move(tmp);
-                    sp = func + 1;
-                    if (_suspendRequest) {
-                        // The wakeup value will land in the callee's slot, as this call's result.
-                        _suspendRequest = false;
-                        _suspended = true;
-                        _suspendedTop = sp - _stack;
-                        _suspendedEntry = entryDepth;
-                        _top = sp - _stack;
-                        --_nestedcalls;
-                        ret = std::move(_suspendValue);
-                        _suspendValue.Null();
-                        return true;
-                    }
-                    continue;
-                }
-                case OT_CLASS: {
-                    _top = sp - _stack;
-                    SQObjectPtr cls = *func;
-                    if (!CreateClassInstance(_class(cls), nargs, func + 1 - _stack, tmp)) goto exception;
-                    *func = std::move(tmp);
-                    sp = func + 1;
-                    continue;
-                }
-                case OT_TABLE:
-                case OT_INSTANCE:
-                case OT_USERDATA: {
-                    SQObjectPtr mm;
-                    if (GetMetaMethod(*func, MT_CALL, mm)) {
-                        for (SQObjectPtr* p = sp; p > func + 1; --p) *p = std::move(p[-1]);
-                        func[1] = std::move(*func);
-                        *func = std::move(mm);
-                        ++sp;
-                        ++nargs;
-                        goto call_again;
-                    }
-                    RaiseError("attempt to call '%s'", sqRawTypeName(*func));
-                    goto exception;
-                }
-                default: RaiseError("attempt to call '%s'", sqRawTypeName(*func)); goto exception;
-                }
+                _callArgs = i.arg + 1;
+                _callResult = SQFrameResult::Value;
+                goto call;
             }
             case OP_RETURN: {
                 if (HasDebugHook()) {
@@ -712,8 +853,13 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     SQFunctionProto* f = ci->closure->_function;
                     CallDebugHook('r', ci->closure, f->LineAt(ip - f->_code.data() - 1));
                 }
+                SQFrameResult use = ci->result;
                 SQObjectPtr result;
-                if (i.a) result = std::move(sp[-1]);
+                if (use == SQFrameResult::Instance) {
+                    result = std::move(base[0]);
+                } else if (i.a) {
+                    result = std::move(sp[-1]);
+                }
                 size_t depth = _calls.size() - 1;
                 while (!_traps.empty() && _traps.back().depth == depth) _traps.pop_back();
                 if (_openouters) CloseOuters(base);
@@ -728,11 +874,29 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 }
                 _calls.pop_back();
                 ci = &_calls.back();
-                base[-1] = std::move(result);
-                sp = base;
+                if (use == SQFrameResult::Value) {
+                    base[-1] = std::move(result);
+                    sp = base;
+                    base = ci->base;
+                    ip = ci->ip;
+                    continue;
+                }
+                if (use == SQFrameResult::Get) {
+                    base[-2] = std::move(result);
+                    base[-1].Null();
+                    sp = base - 1;
+                } else if (use == SQFrameResult::Set) {
+                    base[-1].Null();
+                    base[-2].Null();
+                    sp = base - 2;
+                } else {
+                    base[-1] = std::move(result);
+                    sp = base;
+                }
                 base = ci->base;
                 ip = ci->ip;
-                K = ci->closure->_function->_literals.data();
+                if (use == SQFrameResult::Compare) goto finish_compare;
+                if (use == SQFrameResult::Metamethod) goto operator_done;
                 continue;
             }
             case OP_NEWTABLE: *sp++ = SQObjectPtr(SQTable::Create(_ss, i.arg)); continue;
@@ -817,9 +981,9 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             case OP_INCENV: {
                 _top = sp - _stack;
                 SQObjectPtr old, res;
-                if (!Get(base[0], K[i.c], old, false, true)) goto exception;
+                if (!Get(base[0], Literal(ci, i.c), old, false, true)) goto exception;
                 if (!Arith(OP_ADD, old, SQObjectPtr((SQInteger)i.arg), res)) goto exception;
-                if (!Set(base[0], K[i.c], res, true)) goto exception;
+                if (!Set(base[0], Literal(ci, i.c), res, true)) goto exception;
                 if (i.a != 2) *sp++ = i.a ? old : res;
                 continue;
             }
@@ -853,6 +1017,16 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     s[2].SetInteger(pos);
                     s[3] = sqRealValue(a->_values[(size_t)pos]);
                     s[1].SetInteger(pos + 1);
+                    continue;
+                }
+                if (s[0]._type == OT_TABLE) {
+                    SQInteger pos = s[1]._type == OT_INTEGER ? _integer(s[1]) : 0;
+                    SQInteger next = _table(s[0])->Next(pos, s[2], s[3]);
+                    if (next < 0) {
+                        ip += i.arg;
+                    } else {
+                        s[1].SetInteger(next);
+                    }
                     continue;
                 }
                 bool done;
@@ -924,11 +1098,203 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             }
             RaiseError("internal error: bad opcode");
             goto exception;
+
+        // Calls the callee below the callArgs values at the top of the stack (`this` first);
+        // its result replaces it there. A script callee runs as a frame of this loop.
+        call : {
+            SQInteger callArgs = _callArgs;
+            SQFrameResult callResult = _callResult;
+            SQObjectPtr* func = sp - callArgs - 1;
+            switch (func->_type) {
+            case OT_CLOSURE: {
+                SQClosure* c = _closure(*func);
+                SQObjectPtr* newbase = func + 1;
+                SQObjectPtr* newsp;
+                _top = sp - _stack;
+                if (!EnterFrame(c, newbase, callArgs, newsp)) goto exception;
+                if (c->_function->_generator) {
+                    tmp = MakeGenerator(c, newbase, newsp);
+                    for (SQObjectPtr* p = newsp > sp ? newsp : sp; p > newbase;) (--p)->Null();
+                    *func = std::move(tmp);
+                    sp = func + 1;
+                    if (callResult == SQFrameResult::Compare) goto finish_compare;
+                    if (callResult == SQFrameResult::Metamethod) goto operator_done;
+                    continue;
+                }
+                ci = PushFrame(c, newbase, callResult);
+                base = newbase;
+                sp = newsp;
+                ip = c->_function->_code.data();
+                if (HasDebugHook()) {
+                    _top = sp - _stack;
+                    CallDebugHook('c', c, c->_function->LineAt(0));
+                }
+                continue;
+            }
+            case OT_NATIVECLOSURE: {
+                SQIntrinsic intrinsic = _nativeclosure(*func)->_intrinsic;
+                if (intrinsic != SQIntrinsic::None && RunIntrinsic(intrinsic, func + 1, callArgs, tmp)) {
+                    while (sp > func + 1) (--sp)->Null();
+                    *func = std::move(tmp);
+                    if (callResult == SQFrameResult::Compare) goto finish_compare;
+                    if (callResult == SQFrameResult::Metamethod) goto operator_done;
+                    continue;
+                }
+                _top = sp - _stack;
+                SQObjectPtr fn = *func;
+                bool allowSuspend = _isThread && _nestedcalls == 1 && callResult == SQFrameResult::Value;
+                if (!CallNative(_nativeclosure(fn), callArgs, func + 1, tmp, allowSuspend)) goto exception;
+                *func = std::move(tmp);
+                sp = func + 1;
+                if (_suspendRequest) {
+                    // The wakeup value will land in the callee's slot, as this call's result.
+                    _suspendRequest = false;
+                    _suspended = true;
+                    _suspendedTop = sp - _stack;
+                    _suspendedEntry = entryDepth;
+                    _top = sp - _stack;
+                    --_nestedcalls;
+                    ret = std::move(_suspendValue);
+                    _suspendValue.Null();
+                    return true;
+                }
+                if (callResult == SQFrameResult::Compare) goto finish_compare;
+                if (callResult == SQFrameResult::Metamethod) goto operator_done;
+                continue;
+            }
+            case OT_CLASS: {
+                // A script constructor runs as a frame of this loop with the new instance as
+                // `this` (which a script cannot reassign), and the instance is the result.
+                SQClass* cls = _class(*func);
+                const SQObjectPtr& ctor = cls->_constructor;
+                if (callResult == SQFrameResult::Value && ctor._type == OT_CLOSURE && !_closure(ctor)->_env &&
+                    !_closure(ctor)->_function->_generator) {
+                    func[1] = SQObjectPtr(SQInstance::Create(_ss, cls));
+                    *func = ctor;
+                    _callArgs = callArgs;
+                    _callResult = SQFrameResult::Instance;
+                    goto call;
+                }
+                _top = sp - _stack;
+                SQObjectPtr keep = *func;
+                if (!CreateClassInstance(cls, callArgs, func + 1 - _stack, tmp)) goto exception;
+                *func = std::move(tmp);
+                sp = func + 1;
+                if (callResult == SQFrameResult::Compare) goto finish_compare;
+                if (callResult == SQFrameResult::Metamethod) goto operator_done;
+                continue;
+            }
+            case OT_TABLE:
+            case OT_INSTANCE:
+            case OT_USERDATA: {
+                SQObjectPtr mm;
+                if (GetMetaMethod(*func, MT_CALL, mm)) {
+                    for (SQObjectPtr* p = sp; p > func + 1; --p) *p = std::move(p[-1]);
+                    func[1] = std::move(*func);
+                    *func = std::move(mm);
+                    ++sp;
+                    _callArgs = callArgs + 1;
+                    goto call;
+                }
+                RaiseError("attempt to call '%s'", sqRawTypeName(*func));
+                goto exception;
+            }
+            default: RaiseError("attempt to call '%s'", sqRawTypeName(*func)); goto exception;
+            }
+        }
+
+        // The general path of the operator instruction before ip, its operands at sp[-2] and
+        // sp[-1]: numbers with a float, an instance's metamethod (run as a frame), the rest.
+        operator_slow : {
+            uint8_t op = OperatorOf(ip[-1]);
+            if (FloatBinary(op, sp[-2], sp[-1], sp[-2])) {
+                (--sp)->Null();
+                goto operator_done;
+            }
+            if (const SQObjectPtr* mm = OperatorMetaMethod(op, sp[-2], sp[-1]._type)) {
+                _callResult = OperatorResult(op);
+                *sp = std::move(sp[-1]);
+                sp[-1] = std::move(sp[-2]);
+                sp[-2] = *mm;
+                ++sp;
+                goto operator_call;
+            }
+            _top = sp - _stack;
+            if (!BinaryOp(op, sp[-2], sp[-1], tmp)) goto exception;
+            (--sp)->Null();
+            sp[-1] = std::move(tmp);
+        }
+        // The operator's value is at sp[-1]: a fused instruction finishes with it.
+        operator_done : {
+            const SQInstruction& c = ip[-1];
+            switch (c.op) {
+            case OP_LOCALARITH:
+                base[c.c] = sp[-1];
+                if (c.arg == 1) (--sp)->Null();
+                continue;
+            case OP_JCMP:
+            case OP_JCMPK:
+            case OP_JCMPLK:
+            case OP_JCMPLL:
+            case OP_JCMPL: {
+                bool holds = !sqIsFalse(sp[-1]);
+                (--sp)->Null();
+                if (holds == ((c.a & kJumpWhenTrue) != 0)) ip += c.arg2;
+                continue;
+            }
+            default: continue;
+            }
+        }
+
+        // A metamethod of an operator, with its instance and operand at the top of the stack.
+        operator_call:
+            _callArgs = 2;
+        // A call made by the instruction before ip, which the caller's frame resumes after.
+        call_here:
+            ci->ip = ip;
+            goto call;
+
+        // A _cmp's result at sp[-1] becomes the comparison's value.
+        finish_compare : {
+            SQObjectPtr* slot = sp - 1;
+            if (slot->_type != OT_INTEGER) {
+                RaiseError("_cmp must return an integer");
+                goto exception;
+            }
+            SQInteger r = _integer(*slot);
+            switch (OperatorOf(ip[-1])) {
+            case OP_LT: slot->SetBool(r < 0); break;
+            case OP_LE: slot->SetBool(r <= 0); break;
+            case OP_GT: slot->SetBool(r > 0); break;
+            case OP_GE: slot->SetBool(r >= 0); break;
+            default: break;  // <=> keeps the integer
+            }
+            goto operator_done;
+        }
         }
 
     exception: {
-        SQObjectPtr error = _lasterror;
         bool caught = !_traps.empty() && _traps.back().depth >= entryDepth;
+        // Null thrown out of a _get or _set frame (a try inside it would have caught it
+        // first) is a clean miss: the instruction that called it fails with an index error.
+        if (_lasterror._type == OT_NULL) {
+            size_t lowest = caught ? _traps.back().depth + 1 : entryDepth;
+            for (size_t d = _calls.size(); d-- > lowest;) {
+                if (_calls[d].result != SQFrameResult::Get && _calls[d].result != SQFrameResult::Set) continue;
+                SQObjectPtr* frameBase = _calls[d].base;
+                SQObjectPtr key = frameBase[-2];
+                CloseOuters(frameBase - 1);
+                while (sp > frameBase - 2) (--sp)->Null();
+                _calls.resize(d);
+                ci = &_calls.back();
+                base = ci->base;
+                ip = ci->ip;
+                _top = sp - _stack;
+                RaiseIndexError(key);
+                goto exception;
+            }
+        }
+        SQObjectPtr error = _lasterror;
         if (!caught) {
             ci->ip = ip;
             _top = sp - _stack;
@@ -957,7 +1323,6 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
         _calls.resize(trap.depth + 1);
         ci = &_calls.back();
         base = ci->base;
-        K = ci->closure->_function->_literals.data();
         ip = trap.ip;
         *sp++ = std::move(error);
         continue;

@@ -91,7 +91,8 @@ static SQInteger StackEffect(SQOpcode op, SQInteger arg, SQInteger a, SQInteger 
     case OP_ARITHLL: return 1;
     case OP_LOCALARITH: return arg == 1 ? -1 : 0;
     case OP_JCMP: return -2;
-    case OP_JCMPK: return -1;
+    case OP_JCMPK:
+    case OP_JCMPL: return -1;
     default: return 0;
     }
 }
@@ -129,6 +130,11 @@ void SQFuncState::EmitPop(SQInteger n) {
             Adjust(-1);
             return;
         }
+        if (last.op == OP_GETLOCAL) {
+            code.pop_back();
+            Adjust(-1);
+            return;
+        }
     }
     Emit(OP_POP, n);
 }
@@ -142,7 +148,7 @@ void SQFuncState::SetJump(SQInteger at, SQInteger target) {
     }
 }
 
-static bool IsFoldable(SQOpcode op) {
+bool SQFuncState::IsFoldable(SQOpcode op) {
     return (op >= OP_ADD && op <= OP_GE) || op == OP_CMP3;
 }
 
@@ -182,6 +188,25 @@ void SQFuncState::EmitBinary(SQOpcode op) {
     Emit(op);
 }
 
+void SQFuncState::EmitBinaryOnLocal(SQOpcode op, SQInteger slot) {
+    auto& code = _proto->_code;
+    if (CanFold(1) && code.back().op == OP_LOADINT) {
+        SQInteger k = code.back().arg;
+        code.pop_back();
+        Adjust(-1);
+        Emit(OP_ARITHLK, k, op, slot);
+        return;
+    }
+    if (CanFold(1) && code.back().op == OP_GETLOCAL) {
+        SQInteger right = code.back().arg;
+        code.pop_back();
+        Adjust(-1);
+        Emit(OP_ARITHLL, right, op, slot);
+        return;
+    }
+    Emit(OP_ARITHL, 0, op, slot);
+}
+
 SQInteger SQFuncState::EmitConditionalJump(bool whenTrue) {
     auto& code = _proto->_code;
     if (CanFold(1)) {
@@ -196,6 +221,8 @@ SQInteger SQFuncState::EmitConditionalJump(bool whenTrue) {
             fused = OP_JCMPLK;
         } else if (last.op == OP_ARITHLL && IsComparison(last.a)) {
             fused = OP_JCMPLL;
+        } else if (last.op == OP_ARITHL && IsComparison(last.a)) {
+            fused = OP_JCMPL;
         }
         if (fused) {
             code.pop_back();

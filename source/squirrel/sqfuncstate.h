@@ -30,6 +30,11 @@ public:
     SQInteger EmitJump(SQOpcode op) { return Emit(op, 0); }
     // Emits a binary operator, folding constant and local operands into fused forms.
     void EmitBinary(SQOpcode op);
+    // Emits a binary operator whose left operand is the local in `slot`, read when the
+    // operator runs (the right operand is on the stack).
+    void EmitBinaryOnLocal(SQOpcode op, SQInteger slot);
+    // Operators that have fused forms.
+    static bool IsFoldable(SQOpcode op);
     // Emits "jump when false", folded into a preceding comparison when possible.
     SQInteger EmitJumpIfFalse() { return EmitConditionalJump(false); }
     SQInteger EmitJumpIfTrue() { return EmitConditionalJump(true); }

@@ -72,8 +72,13 @@ struct SQClosure : SQRefCounted {
     void SetEnv(SQWeakRef* env);
 };
 
+// Default-delegate methods the interpreter runs inline when called with their own receiver
+// type and argument count (else they are called as natives, which raise the errors).
+enum class SQIntrinsic : uint8_t { None, ArrayLen, ArrayAppend, ArrayTop, StringLen, TableLen };
+
 struct SQNativeClosure : SQRefCounted {
     SQFUNCTION _function = nullptr;
+    SQIntrinsic _intrinsic = SQIntrinsic::None;
     std::vector<SQObjectPtr> _outers;
     SQObjectPtr _name;
     SQInteger _nparamscheck = 0;

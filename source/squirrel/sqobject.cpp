@@ -87,9 +87,7 @@ void SQString::Destroy() {
     ClearWeakRef();
     if (_sharedState->_closing) return;  // the string table frees what remains at shutdown
     _sharedState->_strings.Remove(this);
-    sqCountBytes(-(int64_t)(sizeof(SQString) + (size_t)_len));
-    this->~SQString();
-    free(this);
+    sqFreeString(this);
 }
 
 const SQChar* sqTypeName(SQObjectType t) {

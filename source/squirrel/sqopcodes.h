@@ -85,6 +85,7 @@ enum SQOpcode : uint8_t {
     OP_ARITHK,       // v -> v op arg
     OP_ARITHLK,      // -> slot[c] op arg
     OP_ARITHLL,      // -> slot[c] op slot[arg]
+    OP_ARITHL,       // v -> slot[c] op v
     OP_LOCALARITH,   // v -> slot[c] op= v (arg 1: no result pushed)
     // The conditional jumps below jump when the comparison is false, or when it is true
     // if a has the kJumpWhenTrue bit.
@@ -92,6 +93,7 @@ enum SQOpcode : uint8_t {
     OP_JCMPK,        // x -> ; jump arg2 unless x op arg
     OP_JCMPLK,       // jump arg2 unless slot[c] op arg
     OP_JCMPLL,       // jump arg2 unless slot[c] op slot[arg]
+    OP_JCMPL,        // x -> ; jump arg2 unless slot[c] op x
     OP_STEPJCMPLK,   // slot[c] += 1 (-1 with kStepDown), then as OP_JCMPLK: a counting loop's step and test
 };
 

@@ -1,5 +1,6 @@
 #include "squirrel/sqstdblob.h"
 
+#include "squirrel/sqmem.h"
 #include "squirrel/sqstdregister.h"
 #include "squirrel/sqstdstream.h"
 
@@ -20,6 +21,11 @@ const SQChar* const kBlobClassKey = "sqstd.blob";
 // size and capacity are kept zero so that growing never exposes old data.
 class SQBlob final : public SQStream {
 public:
+    SQBlob() = default;
+    SQBlob(const SQBlob&) = delete;
+    SQBlob& operator=(const SQBlob&) = delete;
+    ~SQBlob() override { sqCountBytes(-_capacity); }
+
     bool Init(SQInteger size) { return Reserve(size < 1 ? 1 : size) && Resize(size); }
 
     unsigned char* Data() { return _buffer.get(); }
@@ -73,12 +79,13 @@ public:
 private:
     bool Reserve(SQInteger capacity) {
         if (capacity <= _capacity) return true;
-        if (capacity > sqstdMaxBlobSize) return false;
+        if (capacity > sqstdMaxBlobSize || !sqMayAllocate(capacity - _capacity)) return false;
         std::unique_ptr<unsigned char[]> bigger(new (std::nothrow) unsigned char[(size_t)capacity]);
         if (!bigger) return false;
         if (_size > 0) memcpy(bigger.get(), _buffer.get(), (size_t)_size);
         memset(bigger.get() + _size, 0, (size_t)(capacity - _size));
         _buffer = std::move(bigger);
+        sqCountBytes(capacity - _capacity);
         _capacity = capacity;
         return true;
     }

@@ -56,7 +56,7 @@ SQInteger Split(HSQUIRRELVM v) {
     StringArg separators = GetString(v, 3);
     SQBool skipEmpty = SQFalse;
     if (sq_gettop(v) > 3) sq_getbool(v, 4, &skipEmpty);
-    if (separators.len == 0) return sq_throwerror(v, "empty separators");
+    if (separators.len == 0) return sq_throwerror(v, "empty separators string");
     sq_newarray(v, 0);
     const SQChar* end = s.text + s.len;
     const SQChar* token = s.text;

@@ -2,6 +2,7 @@
 
 #include "squirrel/sqstdregister.h"
 
+#include <cctype>
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -87,6 +88,25 @@ void AppendFormatted(std::string& out, const Conversion& conv, T value) {
     out.resize(old + (size_t)n);
 }
 
+// A float conversion without flags, written as printf writes it (to_chars with a precision
+// is defined so) without printf's cost; false leaves the conversion to printf.
+bool AppendFloat(std::string& out, const Conversion& conv, double value) {
+    std::chars_format form = conv.type == 'f'                      ? std::chars_format::fixed
+                             : (conv.type == 'e' || conv.type == 'E') ? std::chars_format::scientific
+                                                                      : std::chars_format::general;
+    // Precision and width are at most kMaxFieldSize; a float has at most 39 integer digits.
+    char text[kMaxFieldSize + 64];
+    auto r = std::to_chars(text, text + sizeof(text), value, form, conv.precision >= 0 ? conv.precision : 6);
+    if (r.ec != std::errc()) return false;
+    size_t length = (size_t)(r.ptr - text);
+    if (conv.type == 'E' || conv.type == 'G') {
+        for (size_t i = 0; i < length; ++i) text[i] = (char)toupper((unsigned char)text[i]);
+    }
+    if (conv.width > 0 && (size_t)conv.width > length) out.append((size_t)conv.width - length, ' ');
+    out.append(text, length);
+    return true;
+}
+
 // Strings are copied by length, so embedded zero bytes survive.
 void AppendString(std::string& out, const Conversion& conv, const SQChar* s, SQInteger len) {
     if (conv.precision >= 0 && conv.precision < len) len = conv.precision;
@@ -156,7 +176,7 @@ bool sqstdFormatToString(HSQUIRRELVM v, SQInteger formatIndex, std::string& out)
                 return false;
             }
             sq_getfloat(v, arg, &f);
-            AppendFormatted(out, conv, (double)f);
+            if (conv.flags[0] || !AppendFloat(out, conv, (double)f)) AppendFormatted(out, conv, (double)f);
             break;
         }
         default: {

@@ -20,18 +20,27 @@ struct SQString : SQRefCounted {
     void Destroy() override;
 };
 
+// Frees a string that is in no table.
+void sqFreeString(SQString* str);
+
 class SQStringTable {
 public:
     SQStringTable();
     ~SQStringTable();
     SQString* Add(SQSharedState* ss, const SQChar* s, SQInteger len);
+    // The string of a followed by b.
+    SQString* AddJoined(SQSharedState* ss, const SQChar* a, SQInteger alen, const SQChar* b, SQInteger blen);
     void Remove(SQString* s);
     void FreeAll();
 
 private:
+    SQString* Find(const SQChar* s, SQInteger len, SQHash h) const;
+    void Insert(SQString* str);
     void Resize(size_t size);
     std::vector<SQString*> _buckets;
     size_t _count = 0;
 };
 
 SQHash sqHashString(const SQChar* s, size_t len);
+// The first occurrence of needle in text, or null.
+const SQChar* sqFindText(const SQChar* text, size_t length, const SQChar* needle, size_t needleLength);

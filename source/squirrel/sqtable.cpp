@@ -9,11 +9,17 @@ SQHash sqHashKey(const SQObject& key) {
     case OT_INTEGER:
     case OT_BOOL: return (SQHash)_integer(key) * 2654435761u;
     case OT_FLOAT: {
-        SQHash h;
-        memcpy(&h, &key._unVal.fFloat, sizeof(h));
-        return h * 2654435761u;
+        // 0.0 and -0.0 are one key. Round values have no low mantissa bits: mixed in fully.
+        SQFloat f = key._unVal.fFloat == 0.0f ? 0.0f : key._unVal.fFloat;
+        uint32_t bits;
+        memcpy(&bits, &f, sizeof(bits));
+        uint64_t product = (uint64_t)bits * 0x9fb21c651e98df25ull;
+        return (SQHash)(product ^ (product >> 32));
     }
-    default: return (SQHash)(((uintptr_t)key._unVal.pUserPointer) >> 4) * 2654435761u;
+    default: {
+        uint64_t product = (uint64_t)(uintptr_t)key._unVal.pUserPointer * 0x9fb21c651e98df25ull;
+        return (SQHash)(product ^ (product >> 32));
+    }
     }
 }
 
@@ -56,19 +62,6 @@ int32_t SQTable::Lookup(const SQObject& key, SQHash h) const {
         if (sqKeyEquals(_nodes[(size_t)i].key, key)) return i;
     }
     return -1;
-}
-
-SQObjectPtr* SQTable::Find(const SQObject& key) {
-    int32_t i = Lookup(key, sqHashKey(key));
-    return i >= 0 ? &_nodes[(size_t)i].val : nullptr;
-}
-
-SQObjectPtr* SQTable::FindString(const SQString* key) {
-    for (int32_t i = _buckets[key->_hash & (_buckets.size() - 1)]; i >= 0; i = _nodes[(size_t)i].next) {
-        const Node& n = _nodes[(size_t)i];
-        if (n.key._type == OT_STRING && n.key._unVal.pString == key) return &_nodes[(size_t)i].val;
-    }
-    return nullptr;
 }
 
 bool SQTable::Set(const SQObject& key, const SQObject& val) {

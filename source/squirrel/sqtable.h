@@ -1,8 +1,11 @@
 #pragma once
 
 #include "squirrel/sqobject.h"
+#include "squirrel/sqstring.h"
 
 #include <vector>
+
+SQHash sqHashKey(const SQObject& key);
 
 // Hash table that keeps insertion order: slots live in a dense vector in the order they were
 // added and buckets chain indices into it. A removed slot leaves a hole (null key) that
@@ -23,8 +26,19 @@ struct SQTable : SQRefCounted {
     void Finalize() override;
     void Traverse(SQCollector& gc) override;
 
-    SQObjectPtr* Find(const SQObject& key);
-    SQObjectPtr* FindString(const SQString* key);
+    SQObjectPtr* Find(const SQObject& key) {
+        if (key._type == OT_STRING) return FindString(key._unVal.pString);
+        int32_t i = Lookup(key, sqHashKey(key));
+        return i >= 0 ? &_nodes[(size_t)i].val : nullptr;
+    }
+    // Strings are interned: a key is the same string object.
+    SQObjectPtr* FindString(const SQString* key) {
+        for (int32_t i = _buckets[key->_hash & (_buckets.size() - 1)]; i >= 0; i = _nodes[(size_t)i].next) {
+            Node& n = _nodes[(size_t)i];
+            if (n.key._unVal.pString == key && n.key._type == OT_STRING) return &n.val;
+        }
+        return nullptr;
+    }
     bool Get(const SQObject& key, SQObjectPtr& out) {
         SQObjectPtr* p = Find(key);
         if (!p) return false;
@@ -47,4 +61,4 @@ private:
     int32_t Lookup(const SQObject& key, SQHash h) const;
 };
 
-SQHash sqHashKey(const SQObject& key);
+

@@ -19,17 +19,31 @@ SQVM* SQVM::Create(SQSharedState* ss, SQInteger stacksize, SQInteger minimum) {
     SQVM* v = new SQVM();
     v->LinkInto(ss);
     v->_ss = ss;
-    v->_stacksize = stacksize < minimum ? minimum : stacksize;
-    v->_stack = new SQObjectPtr[(size_t)v->_stacksize];
-    sqCountBytes((int64_t)(sizeof(SQObjectPtr) * (size_t)v->_stacksize));
+    v->_stackcapacity = stacksize < minimum ? minimum : stacksize;
+    // Through the block cache: a host that opens and closes VMs (or threads) again and again
+    // reuses the stack of the last one.
+    v->_stack = static_cast<SQObjectPtr*>(sqAllocateBlock(sizeof(SQObjectPtr) * (size_t)v->_stackcapacity));
+    sqCountBytes((int64_t)(sizeof(SQObjectPtr) * (size_t)v->_stackcapacity));
+    v->GrowStack(kInitialStackSlots);
     v->_calls.reserve(kMaxCallDepth + 8);
     return v;
 }
 
+bool SQVM::GrowStack(SQInteger slots) {
+    if (slots <= _stacksize) return true;
+    if (slots > _stackcapacity) return false;
+    SQInteger size = _stacksize * 2 > slots ? _stacksize * 2 : slots;
+    if (size > _stackcapacity) size = _stackcapacity;
+    for (SQInteger i = _stacksize; i < size; ++i) new (&_stack[i]) SQObjectPtr();
+    _stacksize = size;
+    return true;
+}
+
 SQVM::~SQVM() {
     Finalize();
-    delete[] _stack;
-    sqCountBytes(-(int64_t)(sizeof(SQObjectPtr) * (size_t)_stacksize));
+    for (SQInteger i = 0; i < _stacksize; ++i) _stack[i].~SQObjectPtr();
+    sqFreeBlock(_stack, sizeof(SQObjectPtr) * (size_t)_stackcapacity);
+    sqCountBytes(-(int64_t)(sizeof(SQObjectPtr) * (size_t)_stackcapacity));
 }
 
 // Slots above the top may still hold values a native left there, so the whole stack is
@@ -286,14 +300,10 @@ bool SQVM::Set(const SQObject& self, const SQObject& key, const SQObject& val, b
             a->_values[(size_t)i] = val;
             return true;
         }
-    case OT_CLASS: {
-        SQObjectPtr tmp;
-        if (_class(self)->Get(key, tmp)) {
-            _class(self)->NewSlot(key, val, false);
-            return true;
-        }
-        break;
-    }
+    case OT_CLASS:
+        // Class members change only through `<-`.
+        if (fromThis && _roottable._type == OT_TABLE && _table(_roottable)->Set(key, val)) return true;
+        return RaiseError("trying to set 'class'");
     case OT_USERDATA:
         if (GetMetaMethod(self, MT_SET, mm)) {
             SQObjectPtr args[2] = {SQObjectPtr(key), SQObjectPtr(val)}, dummy;
@@ -435,12 +445,17 @@ bool SQVM::Arith(SQOpcode op, const SQObject& a, const SQObject& b, SQObjectPtr&
         SQText x, y;
         if (!TextOf(a, x) || !TextOf(b, y)) return false;
         if (x.len > kMaxStringSize - y.len) return RaiseError("string too long");
-        // Joined in the state's scratch buffer, which stays allocated: a long text built piece
-        // by piece then does not make the allocator return and fault in memory at every step.
-        std::string& buf = _ss->_scratch;
-        buf.assign(x.text, (size_t)x.len);
-        buf.append(y.text, (size_t)y.len);
-        dest = SQObjectPtr(_ss->String(buf.data(), (SQInteger)buf.size()));
+        if (!sqMayAllocate(x.len + y.len)) return RaiseError("not enough memory");
+        // Joining with an empty text gives the other string itself, when it is one.
+        if (x.len == 0 && (b._type == OT_STRING || y.held._type == OT_STRING)) {
+            dest = b._type == OT_STRING ? SQObjectPtr(b) : y.held;
+            return true;
+        }
+        if (y.len == 0 && (a._type == OT_STRING || x.held._type == OT_STRING)) {
+            dest = a._type == OT_STRING ? SQObjectPtr(a) : x.held;
+            return true;
+        }
+        dest = SQObjectPtr(_ss->_strings.AddJoined(_ss, x.text, x.len, y.text, y.len));
         return true;
     }
     if (!bitwise && (a._type == OT_TABLE || a._type == OT_INSTANCE || a._type == OT_USERDATA)) {
@@ -615,13 +630,9 @@ bool SQVM::Clone(const SQObject& o, SQObjectPtr& dest) {
         dest = result;
         return true;
     }
-    case OT_INTEGER:
-    case OT_FLOAT:
-    case OT_BOOL:
-    case OT_NULL:
-    case OT_CLOSURE:
-    case OT_NATIVECLOSURE: return RaiseError("cannot clone %s", sqRawTypeName(o));
-    default: dest = o; return true;
+    // Strings are immutable and generators, threads and the rest hold state that a copy
+    // would share: only containers are cloned.
+    default: return RaiseError("cloning a %s", sqRawTypeName(o));
     }
     SQObjectPtr mm, dummy;
     if (GetMetaMethod(result, MT_CLONED, mm) && !CallMetaMethod(mm, result, 1, &o, dummy)) return false;
@@ -678,8 +689,7 @@ bool SQVM::Next(const SQObject& container, SQObjectPtr& iterator, SQObjectPtr& k
         SQObjectPtr handle;
         SQInteger next = inst->_class->_members->Next(pos, key, handle);
         if (next < 0) break;
-        val = sqRealValue(sqIsField(handle) ? inst->_values[(size_t)sqMemberIndex(handle)]
-                                : inst->_class->_methods[(size_t)sqMemberIndex(handle)].val);
+        val = sqRealValue(inst->Member(handle));
         iterator.SetInteger(next);
         return true;
     }

@@ -12,6 +12,21 @@ constexpr SQInteger kMaxNestedCalls = 200;
 constexpr SQInteger kErrorHandlerNesting = 8;
 constexpr SQInteger kMaxCallDepth = 16000;
 constexpr SQInteger kNativeStackRoom = 1024;
+constexpr SQInteger kInitialStackSlots = 4096;
+
+// What a returning script frame does with its result, when it is not the plain result of a
+// call: the interpreter runs constructors and metamethods as frames of its own loop.
+enum class SQFrameResult : uint8_t {
+    Value,       // the result replaces the callee in its slot
+    Metamethod,  // as Value, for an operator's metamethod
+    Instance,    // a constructor: the slot gets `this`, the new instance
+    Compare,   // a _cmp: the caller's comparison instruction finishes with it
+    // A _get or _set called with a copy of the key below the callee (and for _set a copy
+    // of the assigned value below that): a _get's result replaces the key copy, a _set's is
+    // dropped. Null thrown out of the frame is a clean miss, an index error of that key.
+    Get,
+    Set,
+};
 
 struct SQCallInfo {
     const SQInstruction* ip = nullptr;
@@ -20,6 +35,7 @@ struct SQCallInfo {
     SQNativeClosure* native = nullptr;
     SQGenerator* generator = nullptr;
     bool root = false;  // returning from this frame leaves Execute
+    SQFrameResult result = SQFrameResult::Value;
 };
 
 // The text of a value as print shows it, without making a string object for a number.
@@ -38,13 +54,16 @@ struct SQExceptionTrap {
 
 // One thread of execution. Its value stack is allocated once and never moves, so frames
 // and open outers may point into it.
+// The stack's memory is reserved whole, but its slots are made as calls reach them: a deep
+// stack then costs nothing until it is used (untouched pages are never faulted in).
 struct SQVM : SQRefCounted {
     SQSharedState* _ss = nullptr;
     SQObjectPtr* _stack = nullptr;
-    SQInteger _stacksize = 0;
+    SQInteger _stacksize = 0;  // slots made so far
+    SQInteger _stackcapacity = 0;  // slots reserved
     SQInteger _top = 0;
     SQInteger _stackbase = 0;
-    std::vector<SQCallInfo> _calls;
+    SQVector<SQCallInfo> _calls;  // reserved whole, so that frames never move
     std::vector<SQExceptionTrap> _traps;
     SQObjectPtr _roottable;
     SQObjectPtr _outOfRange;
@@ -65,6 +84,10 @@ struct SQVM : SQRefCounted {
     bool _suspended = false;
     bool _suspendRequest = false;
     bool _wakeupThrow = false;  // the next wakeup raises _lasterror where the thread suspended
+    // The call the script loop is about to make: its arguments (`this` included) and what its
+    // frame does with the result. Kept here rather than in the loop's registers.
+    SQInteger _callArgs = 0;
+    SQFrameResult _callResult = SQFrameResult::Value;
     SQObjectPtr _suspendValue;
     SQInteger _suspendedTop = 0;
     size_t _suspendedEntry = 0;
@@ -90,13 +113,13 @@ struct SQVM : SQRefCounted {
     SQObjectPtr& Top() { return _stack[_top - 1]; }
     // Pushes beyond the stack's end are dropped; frames keep kNativeStackRoom free for natives.
     void Push(const SQObject& o) {
-        if (_top < _stacksize) _stack[_top++] = o;
+        if (_top < _stacksize || GrowStack(_top + 1)) _stack[_top++] = o;
     }
     void PushNull() {
-        if (_top < _stacksize) _stack[_top++].Null();
+        if (_top < _stacksize || GrowStack(_top + 1)) _stack[_top++].Null();
     }
     void PushInteger(SQInteger n) {
-        if (_top < _stacksize) _stack[_top++].SetInteger(n);
+        if (_top < _stacksize || GrowStack(_top + 1)) _stack[_top++].SetInteger(n);
     }
     void Pop() {
         if (_top > _stackbase) _stack[--_top].Null();
@@ -104,7 +127,9 @@ struct SQVM : SQRefCounted {
     void Pop(SQInteger n) {
         while (n-- > 0) Pop();
     }
-    bool HasRoom(SQInteger n) const { return _top + n < _stacksize; }
+    bool HasRoom(SQInteger n) { return _top + n < _stacksize || GrowStack(_top + n + 1); }
+    // Makes the slots below `slots`; false when that is beyond the reserved stack.
+    bool GrowStack(SQInteger slots);
 
     // Calls a closure, native closure or callable object; the arguments (with `this` first)
     // are the nargs values at stackbase.
@@ -161,6 +186,14 @@ struct SQVM : SQRefCounted {
     // Closes the open outers on slots at or above `from`; keepValues false only detaches them.
     void CloseOuters(SQObjectPtr* from, bool keepValues = true);
     bool EnterFrame(SQClosure* closure, SQObjectPtr* base, SQInteger nargs, SQObjectPtr*& sp);
+    // The frame of a script call made from the script loop.
+    SQCallInfo* PushFrame(SQClosure* closure, SQObjectPtr* base, SQFrameResult result) {
+        SQCallInfo& frame = _calls.emplace_back();
+        frame.base = base;
+        frame.closure = closure;
+        frame.result = result;
+        return &frame;
+    }
     SQObjectPtr MakeGenerator(SQClosure* closure, SQObjectPtr* base, SQObjectPtr* sp);
     void PopTo(SQInteger from) {
         while (_top > from) _stack[--_top].Null();

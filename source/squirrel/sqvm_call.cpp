@@ -172,6 +172,13 @@ bool SQVM::CallNative(SQNativeClosure* nc, SQInteger nargs, SQObjectPtr* base, S
         PopTo(newbase);
         return false;
     }
+    // Constructors and metamethods run as frames of the script loop, but a thread cannot
+    // suspend inside them, as it could not when they were calls of their own.
+    if (r == SQ_SUSPEND_FLAG && allowSuspend) {
+        for (const SQCallInfo& frame : _calls) {
+            if (frame.result != SQFrameResult::Value) allowSuspend = false;
+        }
+    }
     if (r == SQ_SUSPEND_FLAG && !allowSuspend && _isThread) {
         PopTo(newbase);
         return RaiseError("cannot suspend through native calls or metamethods");
@@ -210,7 +217,9 @@ bool SQVM::WakeUp(const SQObject& value, SQObjectPtr& ret, bool raiseerror, bool
 bool SQVM::Resume(SQGenerator* gen, SQObjectPtr& ret) {
     if (gen->_state == SQGeneratorState::Running) return RaiseError("resuming active generator");
     if (gen->_state == SQGeneratorState::Dead) return RaiseError("resuming dead generator");
-    if (!HasRoom((SQInteger)gen->_stack.size() + 2)) return RaiseError("stack overflow");
+    // The resumed frame may grow to its function's full depth, and natives it calls need room.
+    SQInteger depth = _closure(gen->_closure)->_function->_stacksize;
+    if (!HasRoom((SQInteger)gen->_stack.size() + depth + kNativeStackRoom)) return RaiseError("stack overflow");
     SQObjectPtr keep(gen);
     SQInteger base = _top;
     return Execute(_closure(gen->_closure), 0, base, ret, false, gen);

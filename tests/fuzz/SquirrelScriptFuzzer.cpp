@@ -1,3 +1,4 @@
+#include "squirrel/sqmem.h"
 #include "squirrel/sqstdblob.h"
 #include "squirrel/sqstdio.h"
 #include "squirrel/sqstdmath.h"
@@ -14,14 +15,19 @@
 #include <unistd.h>
 
 // Compiles the input as a script and, when it compiles, runs it with the standard library
-// registered. Every line event counts against a budget; past it the script is stopped, so
-// endless loops end (scripts cannot switch the line events off). Nothing may write, remove or rename host files or run commands: those
-// functions are taken out and `file` opens one scratch file for reading, whatever it is given.
+// registered. Every line event counts against a budget, and what scripts hold against a
+// memory bound; past either the script is stopped (a clean end: endless loops and runaway
+// allocations are no findings, and scripts cannot switch the line events off). Sizes asked
+// for at once beyond the bound are refused with a script error. The budget is small so that
+// the fuzzer runs thousands of inputs a second. Nothing may write, remove or rename host
+// files or run commands: those functions are taken out and `file` opens one scratch file for
+// reading, whatever it is given.
 
 namespace
 {
 
-constexpr uint64_t LineEventBudget = 200000;
+constexpr uint64_t LineEventBudget = 5000;
+constexpr int64_t MemoryBound = int64_t(64) << 20;
 uint64_t lineEvents = 0;
 
 // Made on first use, so that a plain program replaying inputs has it as the fuzzer does, and
@@ -52,7 +58,7 @@ const std::string& ScratchPath()
 
 void CountLineEvent(HSQUIRRELVM vm, SQInteger type, const SQChar*, SQInteger, const SQChar*)
 {
-    if (type == 'l' && ++lineEvents > LineEventBudget)
+    if (type == 'l' && (++lineEvents > LineEventBudget || sqLiveBytesOverLimit()))
         vm->_stopRequest = true;
 }
 
@@ -129,6 +135,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     sqstd_register_stringlib(vm);
     ConfineHostAccess(vm);
     sq_pop(vm, 1);
+    sqSetLiveBytesLimit(sqLiveBytes() + MemoryBound);
     if (SQ_SUCCEEDED(sq_compilebuffer(vm, reinterpret_cast<const SQChar*>(data), static_cast<SQInteger>(size),
                                       "fuzz", SQTrue)))
     {
@@ -137,5 +144,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         sq_pop(vm, 1);
     }
     sq_close(vm);
+    sqSetLiveBytesLimit(0);
     return 0;
 }

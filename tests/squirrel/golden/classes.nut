@@ -25,7 +25,7 @@ class Dog extends Animal {
     }
     function speak() { return base.speak() + " and wags"; }
 }
-Dog.sound = "woof";
+Dog.sound <- "woof";
 local d = Dog("rex", 3);
 print(d.speak() + "\n");
 print(d.describe() + "\n");
@@ -48,6 +48,22 @@ try { Animal.newField <- 1; } catch (e) { print(e + "\n"); }
 class Fresh {}
 Fresh.added <- 5;
 print(Fresh().added + "\n");
+// `=` never changes a class (fields, methods and statics alike, before or after instantiation);
+// `<-` adds or replaces methods and statics also after instantiation; instances keep their own
+// writable fields.
+class Slots { field = 1; static shared = 2; function method() { return "method"; } }
+foreach (write in [@() Slots.field = 5, @() Slots["method"] = print, @() Slots.shared = 3, @() Slots.added = 4]) {
+    try { write(); print("no error; "); } catch (e) print(e + "; ");
+}
+local slotsInstance = Slots();
+print(Slots.field + " " + Slots.shared + " " + Slots.method() + " " + slotsInstance.method() + "\n");
+Slots.method <- @() "replaced";
+Slots.later <- @() "later";
+Slots.shared <- 7;
+slotsInstance.field = 9;
+try { Slots.shared = 8; } catch (e) print(e + " ");
+print(slotsInstance.method() + " " + slotsInstance.later() + " " + Slots.shared + " " + slotsInstance.field + " "
+      + Slots().field + "\n");
 
 // Instances: missing members, setting fields, rawget/rawset/rawin, clone.
 try { a.missing = 1; } catch (e) { print(e + "\n"); }
@@ -114,3 +130,18 @@ class LookupWithGet {
     function run() { return helper(virtual); }
 }
 print(Lookup().run() + " " + LookupWithGet().run() + "\n");
+
+// A constructor's own result is dropped (also that of a call in return position), it may
+// take defaults or varargs, and an error inside it reaches the caller.
+function made() { return "ignored"; }
+class Built {
+    parts = null;
+    constructor(a, b = "b") { parts = [a, b]; if (a == "early") return made(); return 5; }
+}
+class Counted extends Built { constructor(...) { base.constructor("n", vargv.len()); } }
+local built = [Built("a"), Built("x", "y"), Built("early"), Counted(1, 2, 3)];
+print(built.map(@(o) typeof o + ":" + o.parts.reduce(@(x, y) x + "," + y)).reduce(@(x, y) x + " " + y) + "\n");
+class Refuses { constructor(n) { if (n > 1) throw "refused " + n; } }
+local made2 = [];
+foreach (n in [1, 2]) { try { made2.append(Refuses(n)); } catch (e) made2.append(e); }
+print((made2[0] instanceof Refuses) + " " + made2[1] + "\n");

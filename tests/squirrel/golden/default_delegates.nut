@@ -98,6 +98,31 @@ local mixed = [2, 1.5, 1, -0.5];
 mixed.sort();
 print(ints.reduce(@(a, b) a + " " + b) + " | " + texts.map(@(t) t.len() + t.slice(0, t.len() > 0 ? 1 : 0)).reduce(@(a, b) a + "," + b)
       + " | " + mixed.reduce(@(a, b) a + " " + b) + "\n");
+local floats = [0.5, -0.0, 2.25, 0.0, -1.5];
+floats.sort();
+print(floats.reduce(@(a, b) a + " " + b) + "\n");
+
+// A comparator's result is read as an integer: a float truncates toward zero (so differences
+// under 1 count as equal and keep their order), a bool counts as 1 or 0; anything else raises.
+// An error inside it keeps its message unless the thrown value is no string.
+local joined = @(arr) arr.reduce(@(a, b) a + " " + b);
+print(joined([3, 1, 2, 9, 7].sort(@(x, y) (x - y) * 2.5)) + " | " + joined([0.5, 2.5, 0.2, 1.9].sort(@(x, y) x - y))
+      + " | " + joined([3, 1, 2].sort(@(x, y) x > y)) + "\n");
+foreach (result in ["a", null, {}, [1]]) {
+    try { [2, 1].sort(@(x, y) result); } catch (e) print(e + "; ");
+}
+foreach (thrown in ["own message", {code = 1}, null]) {
+    try { [2, 1].sort(function(x, y) { throw thrown; }); } catch (e) print(e + "; ");
+}
+print("\n");
+// The sort works on the array itself: a comparator that changes the array's size stops it,
+// and a failed sort leaves every element in the array.
+local growing = [4, 3, 2, 1], shrinking = [4, 3, 2, 1];
+try { growing.sort(function(x, y) { growing.push(0); return x <=> y; }); } catch (e) print(e + " " + growing.len() + "; ");
+try { shrinking.sort(function(x, y) { shrinking.pop(); return x <=> y; }); } catch (e) print(e + " " + shrinking.len() + "; ");
+local stopped = [6, 5, 4, 3, 2, 1, 0];
+try { stopped.sort(function(x, y) { if (x == 0 || y == 0) throw "stop"; return x <=> y; }); } catch (e) print(e + " ");
+print(joined(stopped.sort()) + "\n");
 print("abcabc".find("c", 3) + " " + "abcabc".find("", 2) + " " + "abcabc".find("x") + " " + "abcabc".find("abc", 6) + " "
       + "abcabc".find("bc") + " " + "a\x00b".find("\x00b") + "\n");
 print(format("%d %i %d|%5d|%-3d|%+d|%x|%c", -2147483648, 42, 0, 7, 7, 7, 255, 65) + "\n");

@@ -92,3 +92,46 @@ class Bad { function _add(o) { throw "bad add"; } }
 try { Bad() + 1; } catch (e) { print(e + "\n"); }
 try { local x = {} + 1; } catch (e) { print(e + "\n"); }
 try { local z = 1 < "a"; } catch (e) { print(e + "\n"); }
+
+// Operators on instances in every position the compiler can place them: stack operands,
+// locals, constants, compound assignment and conditions (fused compare-and-jump forms).
+class W {
+    v = 0;
+    constructor(x) { v = x; }
+    function _add(o) { return W(v + (typeof o == "instance" ? o.v : o)); }
+    function _sub(o) { return W(v - (typeof o == "instance" ? o.v : o)); }
+    function _cmp(o) { return v <=> (typeof o == "instance" ? o.v : o); }
+    function _tostring() { return "W" + v; }
+}
+local w1 = W(1), w2 = W(2.5), seen = [];
+local acc = W(0);
+acc += w1;
+acc = acc + 2;
+acc = acc - w2;
+local fromStack = [w2][0] + [w1][0];
+seen.append(acc.v + " " + fromStack.v + " " + (w1 + 0.5).v + " " + (w1 - w1).v);
+if (w1 < w2) seen.append("lt");
+if (w1 > 0) seen.append("gt0");
+if ([w2][0] >= 2) seen.append("ge2");
+if (!(w2 <= w1)) seen.append("not le");
+if (w1 == w1) seen.append("eq");
+seen.append((w1 < w2) + " " + (w2 <=> w1) + " " + (w1 <= 1) + " " + ([w1][0] > w2));
+for (local n = W(0); n < 3; n = n + 1) seen.append("n" + n.v);
+print(seen.reduce(@(a, b) a + ", " + b) + "\n");
+// A _cmp must answer an integer, wherever the comparison stands.
+class BadCmp { function _cmp(o) { return "no"; } }
+local bc = BadCmp();
+foreach (test in [@() bc < 1, @() bc <=> bc, function() { if (bc > bc) return 1; return 0; }, @() [bc][0] < 2]) {
+    try { test(); print("no error; "); } catch (e) print(e + "; ");
+}
+print("\n");
+// Errors thrown inside operator metamethods reach the caller's try, which goes on normally.
+class Throws { function _sub(o) { throw "sub failed"; } function _cmp(o) { throw "cmp failed"; } }
+local th = Throws(), caught = [];
+try { local r = th - 1; } catch (e) caught.append(e);
+try { if (th < th) caught.append("no"); } catch (e) caught.append(e);
+try { local r = th <=> 2; } catch (e) caught.append(e);
+print(caught.reduce(@(a, b) a + ", " + b) + "\n");
+// A _cmp that is a generator function answers a generator, which is no integer.
+class GenCmp { function _cmp(o) { yield 1; } }
+try { if (GenCmp() < 1) print("no error"); } catch (e) print(e + "\n");

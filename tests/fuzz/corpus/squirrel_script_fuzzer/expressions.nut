@@ -36,6 +36,15 @@ a += 10; a -= 2; a *= 3; a /= 2; a %= 7;
 print(a + "\n");
 local i = 5;
 print(i++ + " " + i + " " + ++i + " " + i-- + " " + --i + "\n");
+// A plain local on the left of an operator is read when the operator runs, after the right
+// operand has changed it; fields, outers and globals are read in order.
+local k = 3, j = 1, m = 3, q = 1;
+local setQ = function() { q = 10; return 0; };
+print((++k + ++k) + " " + (j + (j = 5)) + " " + (m + m++) + " " + m + " " + (q + setQ()) + " " + (k - (k = 2)) + "\n");
+local field = {x = 1};
+::orderGlobal <- 1;
+print((field.x + (field.x = 5)) + " " + (::orderGlobal + (::orderGlobal = 5)) + " "
+      + (function() { local p = 1; return (function() { return p + (p = 5); })(); })() + "\n");
 local t = {n = 1};
 t.n += 4; t.n++; ++t.n;
 local arr = [10, 20];
@@ -50,11 +59,16 @@ copy.n = 0;
 copy.extra <- "new";
 print(t.n + " " + copy.n + " " + copy.extra + " " + t.len() + " " + copy.len() + "\n");
 print((delete copy.extra) + " " + copy.len() + "\n");
-// Only tables, arrays, instances and blobs are cloned; plain values and functions are not.
-foreach (value in [1, 1.5, true, null, print, @() 0]) {
-    try { clone value; print("no error "); } catch (e) print(e + " ");
+// Only tables, arrays, instances and blobs are cloned; every other kind raises, strings,
+// generators and threads included (a copy of a generator would share its state).
+local liveTable = {};
+foreach (value in [1, 1.5, true, null, print, @() 0, "text", (function() { yield 1; })(), newthread(print),
+                   class {}]) {
+    try { clone value; print("no error "); } catch (e) print(e + "; ");
 }
-print((clone [1, 2]).len() + " " + (clone "text") + "\n");
+print((clone [1, 2]).len() + "\n");
+local weak = liveTable.weakref();
+try { clone weak; } catch (e) print(e + "\n");
 globalValue <- 42;
 print(::globalValue + " " + getroottable().globalValue + "\n");
 // Float formatting and conversions.

@@ -5,6 +5,12 @@ foreach (f in [@() a.slice(-2147483647), @() a.slice(0, 1e10), @() a.insert(-1, 
                @() "abc".slice(1, 1e10)]) {
     try { f(); print("no error\n"); } catch (e) print(e + "\n");
 }
+local s = "x", doublings = 0;
+try {
+    for (;;) { s += s; ++doublings; }
+} catch (e) print(e + "\n");
+print(doublings + " " + s.len() + "\n");
+
 // Nesting: 250 levels of parentheses, table literals and function literals compile; far deeper
 // nesting is a clean compile error.
 function nested(open, middle, close, depth) {

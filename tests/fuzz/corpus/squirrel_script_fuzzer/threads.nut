@@ -104,6 +104,18 @@ local viaMeta = newthread(function() {
     try { return withMeta().missing; } catch (e) { return "metamethod: " + e; }
 });
 print(viaNative.call() + "\n" + viaMeta.call() + "\n");
+// Nor inside a constructor or an operator metamethod.
+local suspendsInside = class {
+    constructor(v) { if (v) ::suspend(v); }
+    function _add(o) { return ::suspend(o); }
+};
+local viaConstructor = newthread(function() {
+    try { return suspendsInside(1); } catch (e) { return "constructor: " + e; }
+});
+local viaOperator = newthread(function() {
+    try { return suspendsInside(0) + 1; } catch (e) { return "operator: " + e; }
+});
+print(viaConstructor.call() + "\n" + viaOperator.call() + "\n");
 
 // getstackinfos of a suspended thread: its frames from the innermost, null past the outermost.
 function worker(n) {
@@ -115,3 +127,5 @@ traced.call(4);
 local top = traced.getstackinfos(0), next = traced.getstackinfos(1);
 print(top.func + " " + top.line + " " + top.locals.twice + " " + top.locals.n + " " + next.line + " "
       + traced.getstackinfos(2) + " " + newthread(worker).getstackinfos(0) + "\n");
+// `locals` holds `this` too.
+print(("this" in top.locals) + " " + ("this" in next.locals) + " " + ("this" in getstackinfos(1).locals) + "\n");

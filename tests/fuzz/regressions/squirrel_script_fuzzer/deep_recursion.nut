@@ -1,0 +1,2 @@
+function f(x) { return f(x + 1) + 1; }
+f(0);

@@ -1,0 +1,2 @@
+local s = "x";
+while (true) s += s;

@@ -1,0 +1,2 @@
+local keep = [];
+while (true) keep.append(array(1 << 16, keep));

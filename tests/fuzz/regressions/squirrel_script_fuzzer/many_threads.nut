@@ -1,0 +1,2 @@
+local threads = [];
+while (true) threads.append(newthread(function() { suspend(1); }));
