@@ -16,6 +16,7 @@
 #include "physics/nPhysicWorld.h"
 #include "script/nObjectTypeLifetime.h"
 #include "script/nObjectType.h"
+#include "script/nScriptObject.h"
 #include "script/nScriptVM.h"
 #include "script/units/nSceneEventHandler.h"
 #include "script/units/nSceneScriptUnit.h"
@@ -52,15 +53,17 @@ nScene::nScene(Quenvar* engine, nScriptVM* vm)
 nScene::~nScene()
 {
     // "OnDelete" handlers see this scene as "g_scene"; unless one of them named another scene,
-    // scripts then find null there, whoever ends the scene (its project or a script's handle).
+    // "g_scene" then names again what this scene displaced there, a scene that may still run
+    // (null when that is gone too), whoever ends the scene (its project or a script's handle).
     SetGlobal();
     DeleteContent(false);
     m_physicWorld.Reset();
     if (m_vm)
     {
         m_vm->InvalidateNativeObject(this);
-        m_vm->ClearDeadNativeGlobal("g_scene");
+        m_vm->ClearDeadNativeGlobal("g_scene", m_displacedGlobal.get());
     }
+    m_displacedGlobal.reset();
     if (m_renderer && m_renderer->GetEnvironment() == this)
         m_renderer->SetEnvironment(nullptr);
 }

@@ -38,6 +38,7 @@ class nMLight;
 class nMObject;
 class nPhysicWorld;
 class nSceneEventHandler;
+class nScriptObject;
 class nScriptVM;
 class nTrigger;
 class nSceneUidRemap;
@@ -288,6 +289,9 @@ private:
     nRenderer* m_renderer = nullptr;
     nItem* m_currentCamera = nullptr;
     nScriptVM* m_vm;
+    // What "g_scene" named when this scene last took its place there; given back when the scene
+    // ends while still named there.
+    std::unique_ptr<nScriptObject> m_displacedGlobal;
     nScenePhysicWorldCallback m_physicCallback;
     // Convex and Mesh shapes of the world get their geometries through the engine's loader; the
     // source outlives the world that reads from it.

@@ -17,6 +17,7 @@
 #include "geometry/nTexture.h"
 #include "platform/nPlatform.h"
 #include "script/nObjectType.h"
+#include "script/nScriptObject.h"
 #include "script/nScriptVM.h"
 #include "script/nScriptValue.h"
 #include "script/units/nManagerScriptUnit.h"
@@ -145,6 +146,11 @@ void nScene::SetGlobal(nScriptVM* vm)
         vm = m_vm;
     if (!vm || !vm->IsOpen())
         return;
+    // A dead handle there is nothing to give back: most often this scene's own, invalidated as
+    // it goes.
+    const void* named = nullptr;
+    if (vm == m_vm && vm->GetNativeGlobal("g_scene", named) != ObjectTypeDeletedNative && named != this)
+        m_displacedGlobal.reset(vm->GetObject("g_scene", nullptr));
     vm->SetSlot("g_scene", nScriptValue(ObjectTypeScene, this), nullptr);
     vm->SetSlot("g_clock_fq", nScriptValue(static_cast<int32_t>(nPlatform::Get().GetClockFrequency())), nullptr);
 }
