@@ -23,6 +23,7 @@
 
 #include "render/nRenderer.h"
 
+#include <climits>
 #include <new>
 
 namespace
@@ -115,6 +116,14 @@ void nScene::AssignUid(nMItem* item)
     {
         nLogHolder::Get() << "[!] (Critical error) item '" << item->GetName() << "' already has an uid ("
                           << item->GetUid() << ").\n";
+        return;
+    }
+    // The counter never wraps: an item it has no UID for keeps -1 rather than a negative UID or
+    // one that another item holds.
+    if (m_nextUid > static_cast<uint32_t>(INT32_MAX))
+    {
+        nLogHolder::Get() << "[!] No unique identifier is left for item '" << item->GetName() << "' in scene '"
+                          << m_name << "'.\n";
         return;
     }
     item->SetUid(static_cast<int32_t>(m_nextUid++));

@@ -208,6 +208,13 @@ public:
     nMConstraint* NewConstraint(const char* name);
     nTrigger* NewTrigger(const char* name);
     nInstance* NewInstance(const char* name, const char* templatePath);
+    // The instance whose template is being read becomes the one given; answers the previous.
+    nInstance* SwapInstancing(nInstance* instance)
+    {
+        nInstance* previous = m_instancing;
+        m_instancing = instance;
+        return previous;
+    }
     // A copy of the item through its block, under the same parent; null for kinds not copied.
     nMItem* DuplicateItem(nMItem* item);
 
@@ -324,6 +331,7 @@ private:
     nList<nMLight*> m_lights;
     nList<nTrigger*> m_triggers;
     nList<nInstance*> m_instances;
+    nInstance* m_instancing = nullptr;
     nList<nGroup*> m_groups;
     nList<nMConstraint*> m_constraints;
     bool m_deletionQueueKept = false;
