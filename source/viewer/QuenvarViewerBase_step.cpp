@@ -92,7 +92,8 @@ bool QuenvarViewerBase::Step()
     m_engine.UpdateClock();
     // The file gets the sound of exactly this frame's clock step, before it is mixed.
     if (m_fileMixer)
-        m_fileMixer->SetFixedStep(uint64_t(std::max<int64_t>(m_engine.GetFrameStep(), 0)));
+        m_fileMixer->SetFixedStep(uint64_t(std::max<int64_t>(m_engine.GetFrameStep(), 0)),
+                                  m_engine.GetFixedStep() > 0);
     m_engine.GetMixer()->Update();
     m_engine.BeginFrame();
     bool endRequested = false;

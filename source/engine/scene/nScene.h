@@ -312,6 +312,8 @@ private:
     nSimpleCullingSystem m_simpleCulling;
     nOctreeCullingSystem m_octreeCulling;
     uint32_t m_renderFlags = 0;
+    // The end was asked for before or during the last set-up: the reset after it keeps it.
+    bool m_endSurvivesReset = false;
     uint32_t m_nextUid = 0;
     nString m_name;
     nPerfCounter m_timers[TimerCount];

@@ -97,12 +97,19 @@ void nScene::Setup(bool optimize, int32_t octreeParameter)
         constraint->Setup();
     if (scripts)
         m_eventHandler->OnSetupDone(this);
+    m_endSurvivesReset = (m_renderFlags & SceneRenderFlagEnded) != 0;
     SortItems();
 }
 
+// A reset starts the scene over, so it ends an earlier end request; but not one made before or
+// during the set-up it directly follows (a script's "OnSetup" may decide the run is over), nor
+// one made by its own "OnReset" handlers: either would otherwise be lost and the run not end.
 void nScene::Reset()
 {
     nLogHolder::Get() << "[H] Reset scene '" << m_name << "'.\n";
+    if (!m_endSurvivesReset)
+        m_renderFlags &= ~SceneRenderFlagEnded;
+    m_endSurvivesReset = false;
     nListIterator<nMItem*> iterator;
     while (nMItem* item = m_allItems.Next(iterator))
         item->RestoreLocation();
@@ -125,7 +132,6 @@ void nScene::Reset()
         m_engine->GetRenderQueueCounter().Reset();
         m_engine->GetCullingCounter().Reset();
     }
-    m_renderFlags &= ~SceneRenderFlagEnded;
 }
 
 void nScene::RecordLocation()
