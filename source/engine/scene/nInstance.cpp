@@ -23,7 +23,9 @@ namespace
 // Paths from content may differ in letter case and separators and still name one file.
 nString TemplateKey(const nString& path)
 {
-    return path.GetNormalizedPath().ToLower();
+    nString key = path.ToLower();
+    key.Replace("\\", "/");
+    return key;
 }
 } // namespace
 
