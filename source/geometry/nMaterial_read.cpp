@@ -233,8 +233,8 @@ void nMaterial::ReadTextureStage(const nMetaTag& tag)
             if (source >= 0)
                 stage.uvSource = uint32_t(source);
             else
-                nLogHolder::Get() << "[*] Unknown UV source for texture stage " << int(index) << " of material '"
-                                  << name << "'.\n";
+                nLogHolder::Get() << "[*] Unknown UV source for texture stage " << int(index)
+                                  << " of material '" << name << "'.\n";
         }
         else if (key == "UVSource")
         {

@@ -118,7 +118,8 @@ TEST(NmlReaderTest, AStringEndsAtItsFirstNulByte)
     const std::string text(raw, sizeof(raw) - 1);
     nMetaFile file;
     ASSERT_TRUE(Parse(file, text));
-    for (const auto& [path, expected] : {std::pair<const char*, const char*>{"A;", ""}, {"B;", "a"}, {"C;", "xaz"}})
+    for (const auto& [path, expected] :
+         {std::pair<const char*, const char*>{"A;", ""}, {"B;", "a"}, {"C;", "xaz"}})
     {
         SCOPED_TRACE(path);
         nString value;

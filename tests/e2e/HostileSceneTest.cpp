@@ -23,15 +23,15 @@ std::string Object(const std::string& name, long long uid)
 
 std::string Instance(const std::string& name, int uid, const std::string& templatePath)
 {
-    return "<Instance=<MItem=<Id=\"" + name + "\"><UId=" + std::to_string(uid) + "><Active>><Item><Template=\"" +
-           templatePath + "\">>";
+    return "<Instance=<MItem=<Id=\"" + name + "\"><UId=" + std::to_string(uid) +
+           "><Active>><Item><Template=\"" + templatePath + "\">>";
 }
 
 // The scene the run starts with: the ending script, these items and links.
 std::string MainScene(const std::string& items, const std::string& links = "")
 {
-    return "<NML=1.0>\n<Scene=<ScriptUnit=<Script=\"s.nut\"><Class=\"S\">><Items=" + items + "><Links=" + links +
-           ">>\n";
+    return "<NML=1.0>\n<Scene=<ScriptUnit=<Script=\"s.nut\"><Class=\"S\">><Items=" + items +
+           "><Links=" + links + ">>\n";
 }
 
 std::string Template(const std::string& items, const std::string& links = "")
@@ -80,11 +80,16 @@ const HostileCase Cases[] = {
     {"a template with large UIDs instanced three times",
      {{"s.nms", MainScene(Instance("one", 0, "big.nms") + Instance("two", 1, "big.nms") +
                           Instance("three", 2, "big.nms"))},
-      {"big.nms", Template(Object("Root", 0) + Object("Leaf", 2000000000), "<Link=<Item=2000000000><Link=0>>")}},
+      {"big.nms",
+       Template(Object("Root", 0) + Object("Leaf", 2000000000), "<Link=<Item=2000000000><Link=0>>")}},
      {},
      {"Corrupt item"},
      0},
-    {"a parent chain forty thousand links deep", {{"s.nms", Chain(40000)}}, {"Done loading scene in "}, {}, 0},
+    {"a parent chain forty thousand links deep",
+     {{"s.nms", Chain(40000)}},
+     {"Done loading scene in "},
+     {},
+     0},
 };
 
 class HostileSceneCase : public ::testing::TestWithParam<size_t>

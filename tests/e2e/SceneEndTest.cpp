@@ -16,8 +16,8 @@ const char* const SceneFile = "<NML=1.0>\n<Scene=<ScriptUnit=<Script=\"s.nut\"><
 
 std::string Script(const std::string& members)
 {
-    return "class S { frames = 0;\n  function OnUpdate(s) { frames++; print(\"frame \" + frames); }\n  " + members +
-           "\n}\n";
+    return "class S { frames = 0;\n  function OnUpdate(s) { frames++; print(\"frame \" + frames); }\n  " +
+           members + "\n}\n";
 }
 
 struct EndCase
@@ -35,7 +35,10 @@ const EndCase Cases[] = {
      {"-m", "file", "-Mf", "out.wav"},
      1},
     {"an end asked for in OnReset", Script("function OnReset(s) { SceneEnd(s); }"), {"-m", "none"}, 1},
-    {"an end asked for in OnSetupDone", Script("function OnSetupDone(s) { SceneEnd(s); }"), {"-m", "none"}, 1},
+    {"an end asked for in OnSetupDone",
+     Script("function OnSetupDone(s) { SceneEnd(s); }"),
+     {"-m", "none"},
+     1},
     {"a real-time run into a sound file",
      Script("function OnSetup(s) {}\n  function OnRenderDone(s) { if (frames == 20) SceneEnd(s); }"),
      {"-m", "file", "-Mf", "out.wav"},

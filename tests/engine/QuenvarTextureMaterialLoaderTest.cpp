@@ -71,7 +71,8 @@ void NoteLoadContext(nTexture*)
 TEST_F(QuenvarTextureMaterialLoaderTest, AMaterialIsTheLoadContextOfItsTextures)
 {
     WriteTexture("d.tga");
-    files.Write("m.nml", "<NML=1.0>\n<Material=<Id=\"M\"><TextureStage=<Index=0><Active><Texture=\"d.tga\">>>\n");
+    files.Write("m.nml",
+                "<NML=1.0>\n<Material=<Id=\"M\"><TextureStage=<Index=0><Active><Texture=\"d.tga\">>>\n");
     g_loadingEngine = &engine;
     g_materialsSeenByTextures.clear();
     engine.SetTextureLoadedHook(NoteLoadContext);

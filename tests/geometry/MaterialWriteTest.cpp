@@ -94,9 +94,10 @@ TEST_F(MaterialFixture, ClearedDefaultFlagsAndUnnamedUVSourcesSurviveASave)
 {
     WriteTexture("d.tga");
     nMaterial first(&engine);
-    ASSERT_TRUE(Read(first, "<Id=\"Flat\"><RenderMask=<Smoothing=False><Toon><NormalMapTangent=False><Unlit=True>>" +
-                                Stage(0, "", "d.tga", "<UVSource=0>") + Stage(1, "Decal", "d.tga", "<UVSource=5>") +
-                                Stage(2, "Specular", "d.tga", "<UVSource=6>")));
+    ASSERT_TRUE(
+        Read(first, "<Id=\"Flat\"><RenderMask=<Smoothing=False><Toon><NormalMapTangent=False><Unlit=True>>" +
+                        Stage(0, "", "d.tga", "<UVSource=0>") + Stage(1, "Decal", "d.tga", "<UVSource=5>") +
+                        Stage(2, "Specular", "d.tga", "<UVSource=6>")));
     EXPECT_EQ(first.renderFlags, uint32_t(MaterialToon | MaterialUnlit));
     const std::string written = Write(first);
     EXPECT_NE(written.find("<Smoothing=False>"), std::string::npos) << written;

@@ -36,7 +36,9 @@ TEST_F(WindowModeTest, TheVSyncKeySetsTheSwapIntervalAndSaysHowItWent)
         if (log == done)
             EXPECT_EQ(SDL_GL_GetSwapInterval(), on ? 1 : 0);
         else // a driver may refuse: the refusal is one warning with the reason
-            EXPECT_EQ(log.rfind(std::string("[*] VSync ") + (on ? "could not be switched on" : "could not be switched off"), 0),
+            EXPECT_EQ(log.rfind(std::string("[*] VSync ") +
+                                    (on ? "could not be switched on" : "could not be switched off"),
+                                0),
                       0u)
                 << log;
         EXPECT_EQ(log.find('\n'), log.size() - 1) << log;

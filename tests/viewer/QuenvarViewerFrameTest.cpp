@@ -202,7 +202,8 @@ TEST(QuenvarViewerFrame, GameTimeKeepsToTheWallClockWhenFramesAreQuick)
         ASSERT_TRUE(viewer.Step());
         gameSeconds += viewer.GetEngine().GetDeltaFrame();
     }
-    const double wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const double wallSeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_GE(gameSeconds, 40 * double(Quenvar::MinDeltaFrame) - 1e-6);
     EXPECT_LE(gameSeconds, wallSeconds + double(Quenvar::MinDeltaFrame));
     viewer.Shutdown();

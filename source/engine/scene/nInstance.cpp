@@ -55,8 +55,8 @@ bool nInstance::RefuseTemplateCycle()
     if (!m_enclosingTemplates.Find(key))
         return false;
     m_cycleRefused = true;
-    nLogHolder::Get() << "[!] Instance '" << GetName() << "' in '" << m_sourceFile << "' is refused: its template '"
-                      << m_template << "' instances itself.\n";
+    nLogHolder::Get() << "[!] Instance '" << GetName() << "' in '" << m_sourceFile
+                      << "' is refused: its template '" << m_template << "' instances itself.\n";
     return true;
 }
 

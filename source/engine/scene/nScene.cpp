@@ -122,8 +122,8 @@ void nScene::AssignUid(nMItem* item)
     // one that another item holds.
     if (m_nextUid > static_cast<uint32_t>(INT32_MAX))
     {
-        nLogHolder::Get() << "[!] No unique identifier is left for item '" << item->GetName() << "' in scene '"
-                          << m_name << "'.\n";
+        nLogHolder::Get() << "[!] No unique identifier is left for item '" << item->GetName()
+                          << "' in scene '" << m_name << "'.\n";
         return;
     }
     item->SetUid(static_cast<int32_t>(m_nextUid++));

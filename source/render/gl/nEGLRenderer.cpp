@@ -179,8 +179,8 @@ void nEGLRenderer::ApplyVSync(bool on)
     if (SDL_GL_SetSwapInterval(on ? 1 : 0) == 0)
         nLogHolder::Get() << (on ? "VSync on.\n" : "VSync off.\n");
     else
-        nLogHolder::Get() << "[*] VSync could not be switched " << (on ? "on" : "off") << ": " << SDL_GetError()
-                          << "\n";
+        nLogHolder::Get() << "[*] VSync could not be switched " << (on ? "on" : "off") << ": "
+                          << SDL_GetError() << "\n";
 }
 
 int32_t nEGLRenderer::OnRegistryMessage(nRegistryMessage message, const char* keyPath)

@@ -25,21 +25,21 @@ std::string Object(const std::string& name, long long uid)
 
 std::string Instance(const std::string& name, long long uid, const std::string& templatePath)
 {
-    return "<Instance=<MItem=<Id=\"" + name + "\"><UId=" + std::to_string(uid) + "><Active>><Item><Template=\"" +
-           templatePath + "\">>";
+    return "<Instance=<MItem=<Id=\"" + name + "\"><UId=" + std::to_string(uid) +
+           "><Active>><Item><Template=\"" + templatePath + "\">>";
 }
 
 // A template with a scene script that counts its instances.
 std::string Template(const std::string& items, const std::string& links = "")
 {
-    return "<NML=1.0>\n<Scene=<ScriptedObject=<ScriptUnit=<Script=\"@scripts/items.nut\"><Class=\"Counted\">>>"
+    return "<NML=1.0>\n<Scene=<ScriptedObject=<ScriptUnit=<Script=\"@scripts/"
+           "items.nut\"><Class=\"Counted\">>>"
            "<Items=" +
            items + "><Links=" + links + ">>\n";
 }
 
 // Runs the work on a thread of its own with the stack size given, and waits for it.
-template <typename Work>
-void RunOnSmallStack(size_t stackSize, Work work)
+template <typename Work> void RunOnSmallStack(size_t stackSize, Work work)
 {
     pthread_attr_t attributes;
     pthread_attr_init(&attributes);
@@ -55,7 +55,8 @@ void RunOnSmallStack(size_t stackSize, Work work)
     pthread_attr_destroy(&attributes);
 }
 
-constexpr const char* CountedScript = "class Counted { function OnSetup(owner) { print(\"template script\"); } }\n";
+constexpr const char* CountedScript =
+    "class Counted { function OnSetup(owner) { print(\"template script\"); } }\n";
 } // namespace
 
 TEST_F(SceneTemplate, ATemplateInstancingItselfIsRefusedWhereItClosesTheCycle)
@@ -184,21 +185,24 @@ TEST_F(SceneTemplate, ADeepLinkChainLoadsUpdatesAndGoesWithoutRecursion)
             items += Object("I" + std::to_string(index), index);
             const int child = reversed ? Count - 1 - index : index;
             if (child > 0)
-                links += "<Link=<Item=" + std::to_string(child) + "><Link=" + std::to_string(child - 1) + ">>";
+                links +=
+                    "<Link=<Item=" + std::to_string(child) + "><Link=" + std::to_string(child - 1) + ">>";
         }
         WriteFile("chain.nms", "<NML=1.0>\n<Scene=<Items=" + items + "><Links=" + links + ">>\n");
         float leafHeight = 0.0f;
-        RunOnSmallStack(StackSize, [&] {
-            ASSERT_TRUE(scene->LoadFromFile("@scripts/chain.nms", nullptr, ImportFlagAll, 0));
-            nMItem* first = scene->FindItem("I0");
-            nMItem* last = scene->FindItem(("I" + std::to_string(Count - 1)).c_str());
-            ASSERT_TRUE(first && last);
-            first->GetItem()->SetPosition(nVector(0.0f, 1.0f, 0.0f));
-            leafHeight = last->GetItem()->GetWorldMatrix().GetTranslation().y;
-            RunFrame();
-            first->GetItem()->SetPosition(nVector(0.0f, 2.0f, 0.0f));
-            scene->DeleteContent(false);
-        });
+        RunOnSmallStack(StackSize,
+                        [&]
+                        {
+                            ASSERT_TRUE(scene->LoadFromFile("@scripts/chain.nms", nullptr, ImportFlagAll, 0));
+                            nMItem* first = scene->FindItem("I0");
+                            nMItem* last = scene->FindItem(("I" + std::to_string(Count - 1)).c_str());
+                            ASSERT_TRUE(first && last);
+                            first->GetItem()->SetPosition(nVector(0.0f, 1.0f, 0.0f));
+                            leafHeight = last->GetItem()->GetWorldMatrix().GetTranslation().y;
+                            RunFrame();
+                            first->GetItem()->SetPosition(nVector(0.0f, 2.0f, 0.0f));
+                            scene->DeleteContent(false);
+                        });
         EXPECT_FLOAT_EQ(leafHeight, 1.0f);
     }
 }
