@@ -74,15 +74,22 @@ TEST(QuenvarViewerFrame, PauseTogglesOnceForEachPress)
     }
 }
 
+// Started headless on a project whose script never ends it.
+void StartEndlessProject(QuenvarViewerDesktop& viewer, TemporaryFiles& files, CapturedLog& log)
+{
+    files.Write("game.ngp", EndlessProject);
+    files.Write("main.nut", EndlessScript);
+    ASSERT_TRUE(Parse(viewer, {"game.ngp", "-P", "-r", "none", "-m", "none"}));
+    ASSERT_TRUE(viewer.Startup()) << log.text;
+}
+
 TEST(QuenvarViewerFrame, TheNoneRendererAndMixerAreTheEnginesOwn)
 {
     TemporaryFiles files;
-    files.Write("game.ngp", EndlessProject);
-    files.Write("main.nut", EndlessScript);
     CapturedLog log;
     QuenvarViewerDesktop viewer;
-    ASSERT_TRUE(Parse(viewer, {"game.ngp", "-P", "-r", "none", "-m", "none"}));
-    ASSERT_TRUE(viewer.Startup()) << log.text;
+    StartEndlessProject(viewer, files, log);
+    ASSERT_FALSE(::testing::Test::HasFatalFailure());
     Quenvar& engine = viewer.GetEngine();
     EXPECT_EQ(engine.GetRenderer(), &engine.GetNullRenderer());
     EXPECT_EQ(engine.GetMixer(), &engine.GetNullMixer());
@@ -188,12 +195,10 @@ TEST(QuenvarViewerFrame, AFailedStartUpLeavesAViewerThatShutsDownCleanly)
 TEST(QuenvarViewerFrame, GameTimeKeepsToTheWallClockWhenFramesAreQuick)
 {
     TemporaryFiles files;
-    files.Write("game.ngp", EndlessProject);
-    files.Write("main.nut", EndlessScript);
     CapturedLog log;
     QuenvarViewerDesktop viewer;
-    ASSERT_TRUE(Parse(viewer, {"game.ngp", "-P", "-r", "none", "-m", "none"}));
-    ASSERT_TRUE(viewer.Startup()) << log.text;
+    StartEndlessProject(viewer, files, log);
+    ASSERT_FALSE(::testing::Test::HasFatalFailure());
     ASSERT_TRUE(viewer.Step());
     const auto start = std::chrono::steady_clock::now();
     double gameSeconds = 0.0;
