@@ -194,8 +194,10 @@ bool nScene::ReadItems(nMetaFile& file, nMetaTag& items, nSceneUidRemap& remap, 
     nLinkedListIterator iterator;
     float divisor = 1.0f;
     int32_t largest = 0;
+    uint32_t count = 0;
     while (nMetaTag* child = items.GetNextChild(iterator))
     {
+        ++count;
         int32_t uid = 0;
         if (ReadInteger(child->GetTag("MItem:UId"), uid) && uid > largest)
         {
@@ -207,6 +209,7 @@ bool nScene::ReadItems(nMetaFile& file, nMetaTag& items, nSceneUidRemap& remap, 
     // not fit above the base (a template with large UIDs, instanced again and again) gives its
     // items the counter's next UIDs instead, mapped the same way, so that its links still hold.
     remap.SetLargest(largest);
+    remap.Reserve(count);
     const bool shifted = int64_t(remap.GetBase()) + largest <= INT32_MAX;
     if (shifted)
         m_nextUid = remap.GetBase() + static_cast<uint32_t>(largest) + 1;
