@@ -173,8 +173,8 @@ TEST_F(SceneTemplate, LinksFindTheFirstItemOfARepeatedUid)
 // it if anything recursed per link.
 TEST_F(SceneTemplate, ADeepLinkChainLoadsUpdatesAndGoesWithoutRecursion)
 {
-    constexpr int Count = 12000;
-    constexpr size_t StackSize = 1024 * 1024;
+    constexpr int Count = 6000;
+    constexpr size_t StackSize = 512 * 1024;
     for (const bool reversed : {false, true})
     {
         SCOPED_TRACE(reversed ? "reversed" : "in order");
