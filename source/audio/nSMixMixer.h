@@ -45,7 +45,9 @@ public:
     bool OpenOutputFile(const nString& path);
     // The clock step, in platform clock ticks, that the next Update covers. The part of a frame
     // that does not fit a whole output frame carries over to the next step.
-    void SetFixedStep(uint64_t ticks);
+    // A change of the step is logged unless told otherwise: a real-time run hands over each
+    // frame's own step, which follows the wall clock and changes nearly every frame.
+    void SetFixedStep(uint64_t ticks, bool logChange = true);
     // The destination gets bytes / 4 whole frames.
     void MixChannels(uint8_t* destination, uint32_t bytes);
     void AdvanceVoice(int32_t channel);

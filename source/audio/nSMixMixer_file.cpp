@@ -100,10 +100,10 @@ void nSMixMixer::FinishFile()
     m_file.reset();
 }
 
-void nSMixMixer::SetFixedStep(uint64_t ticks)
+void nSMixMixer::SetFixedStep(uint64_t ticks, bool logChange)
 {
     const uint64_t frequency = std::max<uint64_t>(nPlatform::Get().GetClockFrequency(), 1);
-    if (!m_hasFixedStep || ticks != m_fixedTicks)
+    if (logChange && (!m_hasFixedStep || ticks != m_fixedTicks))
     {
         const uint64_t bytes = ticks * OutputRate / frequency * BytesPerFrame;
         nLogHolder::Get() << "Fixed mixer step: " << unsigned(ToU32(bytes))

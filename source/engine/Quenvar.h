@@ -73,6 +73,8 @@ public:
     void SyncClock();
     float GetClock() const override;
     // Seconds of the last step, read between 0.005 and 1.
+    // The smallest frame delta the clock hands out, in seconds.
+    static constexpr float MinDeltaFrame = 0.005f;
     float GetDeltaFrame() const override;
     float GetRawDeltaFrame() const override;
     void SetClockScale(float scale);
@@ -88,6 +90,8 @@ public:
     bool IsClockStopped() const { return m_clockStopped; }
     int64_t GetClockTicks() const { return m_clock; }
     int64_t GetFrameStep() const { return m_frameStep; }
+    // The platform tick at which the clock was last updated (the start of the current frame).
+    uint64_t GetLastClockTick() const { return m_lastTick; }
 
     void BeginFrame();
     nPerfCounter& GetFrameCounter() { return m_frameCounter; }

@@ -78,8 +78,8 @@ float Quenvar::GetClock() const
 float Quenvar::GetDeltaFrame() const
 {
     const float seconds = float(double(m_frameStep) / double(TickFrequency()));
-    if (seconds < 0.005f)
-        return 0.005f;
+    if (seconds < MinDeltaFrame)
+        return MinDeltaFrame;
     return seconds > 1.0f ? 1.0f : seconds;
 }
 

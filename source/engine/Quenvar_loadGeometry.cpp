@@ -11,7 +11,11 @@ nGeometry* Quenvar::LoadGeometry(const char* path, bool cpuOnly, bool bypassCach
         LoadResource(*this, path, list, m_geometryNotFound, nCacheAdd::Append,
                      [this, cpuOnly](const nString& name)
                      {
-                         if (m_geometriesLoading.Find(name))
+                         // Names are compared as the file system compares them: a proxy may
+                         // name its geometry in another letter case or with other separators.
+                         nString key = name.ToLower();
+                         key.Replace("\\", "/");
+                         if (m_geometriesLoading.Find(key))
                          {
                              nLogHolder::Get()
                                  << nString::Format("[*] Geometry '%s' is still loading and cannot be its "
@@ -25,11 +29,11 @@ nGeometry* Quenvar::LoadGeometry(const char* path, bool cpuOnly, bool bypassCach
                              return loaded;
                          loaded->name = name;
                          loaded->cpuOnly = cpuOnly;
-                         m_geometriesLoading.PushBack(name);
+                         m_geometriesLoading.PushBack(key);
                          PushLoadContext(loaded);
                          const bool read = loaded->Load(name.GetText());
                          PopLoadContext();
-                         m_geometriesLoading.Remove(name);
+                         m_geometriesLoading.Remove(key);
                          if (read)
                              return loaded;
                          delete loaded;

@@ -12,7 +12,10 @@ nMaterial* Quenvar::LoadMaterial(const char* path, bool bypassCache)
             if (!loaded)
                 return loaded;
             loaded->name = name;
-            if (loaded->Load(name.GetText()))
+            PushLoadContext(loaded); // what the material's own loads (its textures) read it for
+            const bool read = loaded->Load(name.GetText());
+            PopLoadContext();
+            if (read)
                 return loaded;
             delete loaded;
             return static_cast<nMaterial*>(nullptr);

@@ -11,7 +11,7 @@ nPicture* Quenvar::LoadPicture(const char* path, bool bypassCache)
                                      [](const nString& name)
                                      {
                                          auto* loaded = new nPicture();
-                                         if (nPicture::Load(*loaded, name))
+                                         if (loaded && nPicture::Load(*loaded, name))
                                              return loaded;
                                          delete loaded;
                                          return static_cast<nPicture*>(nullptr);

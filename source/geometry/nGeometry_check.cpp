@@ -117,7 +117,7 @@ void nGeometry::DropUnusablePolygons()
 void nGeometry::Check()
 {
     nLog& log = nLogHolder::Get();
-    log << nString::Format("Checking geometry '%s'.\n", GetNameText()).GetText();
+    log << nString::Format("[H] Checking geometry '%s'.\n", GetNameText()).GetText();
     // One pass finds both faults; sound files need nothing more.
     const uint32_t slots = materials.GetCount();
     uint32_t mostCorners = 0;

@@ -12,7 +12,7 @@ bool nGeometry::ParseTag(nMetaFile& file, nMetaTag& tag)
 {
     const auto start = std::chrono::steady_clock::now();
     nLog& log = nLogHolder::Get();
-    log << nString::Format("Loading geometry '%s'.\n", file.GetFileName().GetText()).GetText();
+    log << nString::Format("[H] Loading geometry '%s'.\n", file.GetFileName().GetText()).GetText();
     box = nMinMax(nVector(0.0f, 0.0f, 0.0f, 1.0f), nVector(0.0f, 0.0f, 0.0f, 1.0f));
     if (tag.GetName() != "Geometry")
     {

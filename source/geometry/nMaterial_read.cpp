@@ -142,10 +142,15 @@ void nMaterial::ReadRenderMask(const nMetaTag& tag)
         else if (flagName != "Lit")
         {
             bool known = false;
+            // A flag given as False is cleared: the only way a file keeps Smoothing or
+            // NormalMapTangent off, since the mask starts with both.
+            bool on = true;
+            if (child->GetType() == TagTypeBool)
+                child->GetValue().GetBool(on);
             for (const nMaterialRenderFlagName& flag : nMaterialRenderFlagNames)
                 if ((known = flagName == flag.name))
                 {
-                    renderFlags |= flag.flag;
+                    renderFlags = on ? renderFlags | flag.flag : renderFlags & ~flag.flag;
                     break;
                 }
             if (!known)
@@ -219,6 +224,17 @@ void nMaterial::ReadTextureStage(const nMetaTag& tag)
                 stage.op = nTextureStage::OperatorMultiply;
             else if (op == "Add")
                 stage.op = nTextureStage::OperatorAdd;
+        }
+        else if (key == "UVSource" && child->GetType() == TagTypeInteger)
+        {
+            // A source without a name (0, or beyond 4) is written as its number.
+            int32_t source = 0;
+            child->GetValue().GetInt(source);
+            if (source >= 0)
+                stage.uvSource = uint32_t(source);
+            else
+                nLogHolder::Get() << "[*] Unknown UV source for texture stage " << int(index)
+                                  << " of material '" << name << "'.\n";
         }
         else if (key == "UVSource")
         {

@@ -58,17 +58,19 @@ nMetaTag* nMaterial::SerializeTag(nMetaFile& file)
     WriteScalar(*tag, "AlphaThreshold", alphaThreshold, 0.1f);
     WriteScalar(*tag, "MaxSmoothingAngle", maxSmoothingAngle, 0.0f);
     tag->AddChildTag(nPhysicMaterial::SerializeTag(file));
-    if (renderFlags != 0)
+    // A read mask starts with the default flags set, so a default flag that is off is written
+    // as False: with that, some flag is always set or cleared, and the mask is always written.
+    const uint32_t clearedDefaults = MaterialDefaultRenderFlags & ~renderFlags;
+    if (nMetaTag* mask = tag->AddChild("RenderMask"))
     {
-        if (nMetaTag* mask = tag->AddChild("RenderMask"))
-        {
-            for (const nMaterialRenderFlagName& flag : nMaterialRenderFlagNames)
-                if (renderFlags & flag.flag)
-                    mask->AddChild(flag.name);
-        }
-        else
-            nLogHolder::Get() << "[*] Could not serialize material '" << name << "' render word.\n";
+        for (const nMaterialRenderFlagName& flag : nMaterialRenderFlagNames)
+            if (renderFlags & flag.flag)
+                mask->AddChild(flag.name);
+            else if (clearedDefaults & flag.flag)
+                mask->AddChildBool(flag.name, false);
     }
+    else
+        nLogHolder::Get() << "[*] Could not serialize material '" << name << "' render word.\n";
     if (blendOp == MaterialBlendAlpha)
         tag->AddChildString("BlendOp", "Alpha");
     else if (blendOp == MaterialBlendAdditive)
@@ -125,8 +127,7 @@ void nMaterial::WriteTextureStage(nMetaTag& parent, uint32_t index) const
     {
         if (stage.uvSource < 5 && kUVSourceNames[stage.uvSource])
             tag->AddChildString("UVSource", kUVSourceNames[stage.uvSource]);
-        else
-            nLogHolder::Get() << "[*] Bogus channel in texture stage " << int(index) << " material '" << name
-                              << "'.\n";
+        else // a source without a name is kept as its number
+            tag->AddChildInt("UVSource", int32_t(stage.uvSource));
     }
 }

@@ -13,7 +13,13 @@ void nScriptVM::SetListener(nScriptVMListener* listener, bool)
     m_listener = listener;
 }
 
-void nScriptVM::ClearDeadNativeGlobal(const char*) {}
+void nScriptVM::ClearDeadNativeGlobal(const char*, nScriptObject*) {}
+
+int32_t nScriptVM::GetNativeGlobal(const char*, const void*& object)
+{
+    object = nullptr;
+    return 0;
+}
 
 void nScriptVM::RaiseError(const char* text)
 {

@@ -55,9 +55,13 @@ public:
     virtual bool PushArgument(const nScriptValue& value) = 0;
     virtual bool EndCall(nScriptValue* out) = 0;
     virtual uint32_t InvalidateNativeObject(const void* object) = 0;
-    // A root-table global whose engine object was invalidated becomes null, so scripts find
-    // nothing there rather than a dead handle.
-    virtual void ClearDeadNativeGlobal(const char* name);
+    // A root-table global whose engine object was invalidated gets the replacement back (a value
+    // read earlier with GetObject), or null when there is none or it is dead as well, so scripts
+    // never find a dead handle there.
+    virtual void ClearDeadNativeGlobal(const char* name, nScriptObject* replacement = nullptr);
+    // The object type of the handle that a root-table global holds, with its engine object;
+    // ObjectTypeUndefined (0) when the global holds no handle.
+    virtual int32_t GetNativeGlobal(const char* name, const void*& object);
     virtual bool IsOpen() const = 0;
     virtual bool Open() = 0;
     virtual void RaiseError(const char* text);

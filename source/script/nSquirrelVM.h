@@ -33,7 +33,8 @@ public:
     bool PushArgument(const nScriptValue& value) override;
     bool EndCall(nScriptValue* out) override;
     uint32_t InvalidateNativeObject(const void* object) override;
-    void ClearDeadNativeGlobal(const char* name) override;
+    void ClearDeadNativeGlobal(const char* name, nScriptObject* replacement = nullptr) override;
+    int32_t GetNativeGlobal(const char* name, const void*& object) override;
     bool IsOpen() const override { return m_vm != nullptr && !m_closing && !m_closeDeferred; }
     bool Open() override;
     void Close() override;

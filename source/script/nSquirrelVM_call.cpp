@@ -20,6 +20,20 @@ const HSQOBJECT* FindObject(const nScriptVM* machine, nScriptObject* object)
     const nSquirrelObject* held = static_cast<nSquirrelObject*>(object);
     return held->IsAttached() ? &held->GetHandle() : nullptr;
 }
+const nCObject* HandleAt(HSQUIRRELVM vm, SQInteger index)
+{
+    SQUserPointer pointer = nullptr;
+    if (sq_gettype(vm, index) != OT_INSTANCE ||
+        SQ_FAILED(sq_getinstanceup(vm, index, &pointer, nCObject::GetClassTag())))
+        return nullptr;
+    return static_cast<const nCObject*>(pointer);
+}
+
+bool IsDeadHandle(HSQUIRRELVM vm, SQInteger index)
+{
+    const nCObject* handle = HandleAt(vm, index);
+    return handle && handle->GetType() == ObjectTypeDeletedNative;
+}
 } // namespace
 
 bool nSquirrelVM::PushParent(nScriptObject* parent)
@@ -251,24 +265,45 @@ bool nSquirrelVM::GetSlot(const char* name, nScriptValue& out, nScriptObject* pa
     return found;
 }
 
-void nSquirrelVM::ClearDeadNativeGlobal(const char* name)
+void nSquirrelVM::ClearDeadNativeGlobal(const char* name, nScriptObject* replacement)
 {
     if (!IsOpen() || !name)
         return;
     const SQInteger top = sq_gettop(m_vm);
     sq_pushroottable(m_vm);
     sq_pushstring(m_vm, name, -1);
-    SQUserPointer pointer = nullptr;
-    if (SQ_SUCCEEDED(sq_get(m_vm, -2)) && sq_gettype(m_vm, -1) == OT_INSTANCE &&
-        SQ_SUCCEEDED(sq_getinstanceup(m_vm, -1, &pointer, nCObject::GetClassTag())) && pointer &&
-        static_cast<const nCObject*>(pointer)->GetType() == ObjectTypeDeletedNative)
+    if (SQ_SUCCEEDED(sq_get(m_vm, -2)) && IsDeadHandle(m_vm, -1))
     {
         sq_poptop(m_vm);
         sq_pushstring(m_vm, name, -1);
-        sq_pushnull(m_vm);
+        const HSQOBJECT* previous = FindObject(this, replacement);
+        if (previous)
+            sq_pushobject(m_vm, *previous);
+        if (!previous || IsDeadHandle(m_vm, -1))
+        {
+            if (previous)
+                sq_poptop(m_vm);
+            sq_pushnull(m_vm);
+        }
         sq_set(m_vm, -3);
     }
     sq_settop(m_vm, top);
+}
+
+int32_t nSquirrelVM::GetNativeGlobal(const char* name, const void*& object)
+{
+    object = nullptr;
+    if (!IsOpen() || !name)
+        return ObjectTypeUndefined;
+    const SQInteger top = sq_gettop(m_vm);
+    sq_pushroottable(m_vm);
+    sq_pushstring(m_vm, name, -1);
+    const nCObject* handle = SQ_SUCCEEDED(sq_get(m_vm, -2)) ? HandleAt(m_vm, -1) : nullptr;
+    sq_settop(m_vm, top);
+    if (!handle)
+        return ObjectTypeUndefined;
+    object = handle->GetObject();
+    return handle->GetType();
 }
 
 bool nSquirrelVM::ArrayAppend(const nScriptValue& value, nScriptObject* array)

@@ -188,6 +188,7 @@ private:
     void DrawRendererStatistics();
     bool CheckExitConditions();
     bool IsTimeUp() const;
+    void PaceFrame();
 
     ScriptErrorListener m_scriptErrorListener;
     bool m_missingResourceLogged = false;

@@ -68,13 +68,32 @@ bool QuenvarViewerBase::IsTimeUp() const
     return elapsed > uint64_t(m_timeLive) * nPlatform::Get().GetClockFrequency();
 }
 
+// A frame quicker than the engine's smallest frame delta would still advance game time by that
+// delta, and game time would run ahead of the wall clock (headless runs, VSync off): such a frame
+// waits out the rest of it. A fixed clock step has no tie to the wall clock, so those runs only
+// yield the millisecond they always did and go as fast as they can.
+void QuenvarViewerBase::PaceFrame()
+{
+    uint64_t milliseconds = 1;
+    if (m_engine.GetFixedStep() <= 0)
+    {
+        const uint64_t frequency = nPlatform::Get().GetClockFrequency();
+        const uint64_t floorTicks = uint64_t(double(frequency) * double(Quenvar::MinDeltaFrame) + 0.5);
+        const uint64_t elapsed = nPlatform::Get().GetClock() - m_engine.GetLastClockTick();
+        if (elapsed < floorTicks)
+            milliseconds = std::max<uint64_t>(1, ((floorTicks - elapsed) * 1000 + frequency - 1) / frequency);
+    }
+    nPlatform::Get().Sleep(uint32_t(milliseconds));
+}
+
 bool QuenvarViewerBase::Step()
 {
     nHID::GetInstance().Update();
     m_engine.UpdateClock();
     // The file gets the sound of exactly this frame's clock step, before it is mixed.
     if (m_fileMixer)
-        m_fileMixer->SetFixedStep(uint64_t(std::max<int64_t>(m_engine.GetFrameStep(), 0)));
+        m_fileMixer->SetFixedStep(uint64_t(std::max<int64_t>(m_engine.GetFrameStep(), 0)),
+                                  m_engine.GetFixedStep() > 0);
     m_engine.GetMixer()->Update();
     m_engine.BeginFrame();
     bool endRequested = false;
@@ -87,7 +106,7 @@ bool QuenvarViewerBase::Step()
         DrawRendererStatistics();
     renderer->PresentFrame();
     renderer->ResetStatistics();
-    nPlatform::Get().Sleep(1);
+    PaceFrame();
     ++m_frameCount;
     if (CheckExitConditions())
         endRequested = true;

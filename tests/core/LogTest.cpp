@@ -70,7 +70,7 @@ TEST(LogTest, PiecesBuildOneLine)
     EXPECT_TRUE(log.lines.empty()); // nothing is written before a newline arrives
     log << "\n";
     ASSERT_EQ(log.lines.size(), 1u);
-    EXPECT_EQ(log.lines[0].text, "[*] n=65 u=-1 f=0.500 b=True/False s=str-320065535 100%\n");
+    EXPECT_EQ(log.lines[0].text, "[*] n=65 u=4294967295 f=0.500 b=True/False s=str-320065535 100%\n");
     EXPECT_EQ(log.lines[0].level, 5);
 }
 

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace
 {
@@ -107,6 +108,25 @@ TEST(NmlReaderTest, StringsKeepTheirBytes)
     EXPECT_EQ("a\\\"b", StringAt(file, "A;"));
     EXPECT_EQ("x\\ny", StringAt(file, "B;"));
     EXPECT_EQ("", StringAt(file, "E;"));
+}
+
+// A raw NUL byte ends a String value, in quoted text and in #append alike, so that what every
+// consumer reads is all the value holds; a Binary value keeps every byte.
+TEST(NmlReaderTest, AStringEndsAtItsFirstNulByte)
+{
+    constexpr char raw[] = "<NML=1.0><A=\"\0a\"><B=\"a\0b\"><C=#append(\"x\0y\", <B>, \"z\")>";
+    const std::string text(raw, sizeof(raw) - 1);
+    nMetaFile file;
+    ASSERT_TRUE(Parse(file, text));
+    for (const auto& [path, expected] :
+         {std::pair<const char*, const char*>{"A;", ""}, {"B;", "a"}, {"C;", "xaz"}})
+    {
+        SCOPED_TRACE(path);
+        nString value;
+        ASSERT_TRUE(Tag(file, path)->GetValue().GetString(value));
+        EXPECT_EQ(value.GetLength(), std::strlen(expected));
+        EXPECT_EQ(StringAt(file, path), expected);
+    }
 }
 
 // A tag holding children and a value would lose its children when written back.

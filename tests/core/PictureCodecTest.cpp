@@ -449,7 +449,18 @@ TEST_F(PictureFileTest, MissingAndUnreadableFiles)
     Put("junk.bin", {1, 2, 3, 4, 5});
     EXPECT_FALSE(nPicture::Load(picture, "@pictest/junk.bin"));
     EXPECT_EQ(picture.GetName(), "@pictest/junk.bin");
-    EXPECT_EQ(log.text, "");
+    EXPECT_EQ(log.text, "[!] Picture file '@pictest/junk.bin' could not be read.\n");
+    log.text.clear();
+
+    // A 2 x 1 BMP of 8-bit palette indices, RLE-compressed as image editors write it: the decoder
+    // refuses the compression without a word.
+    Put("rle.bmp",
+        {'B', 'M', 70, 0, 0, 0, 0, 0, 0, 0, 62,   0,    0,    0, 40,   0,    0, 0, 2,    0,    0, 0, 1, 0,
+         0,   0,   1,  0, 8, 0, 1, 0, 0, 0, 4,    0,    0,    0, 0x13, 0x0B, 0, 0, 0x13, 0x0B, 0, 0, 2, 0,
+         0,   0,   0,  0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0, 2,    1,    0, 1, 0,    0,    0, 0});
+    EXPECT_FALSE(nPicture::Load(picture, "@pictest/rle.bmp"));
+    EXPECT_EQ(log.text, "[!] Picture file '@pictest/rle.bmp' could not be read.\n");
+    log.text.clear();
 
     Put("empty.png", {});
     EXPECT_FALSE(nPicture::Load(picture, "@pictest/empty.png"));

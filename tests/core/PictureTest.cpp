@@ -1,5 +1,8 @@
 #include "PictureTestSupport.h"
 
+#include "core/base/nMemory.h"
+#include "core/base/nSharedPtr.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -52,6 +55,22 @@ TEST(Picture, NewPicturesAreEmptyAndZeroSizesFailToAllocate)
     EXPECT_EQ(log.text, "[!] Failed to allocate picture buffer (0x10@32bpp).\n"
                         "[!] Failed to allocate picture buffer (100000x100000@32bpp).\n");
     EXPECT_FALSE(picture.HasPixels());
+}
+
+TEST(Picture, APictureObjectCountsUnderThePictureCategory)
+{
+    const nMemCounters before = MemGetCounters(MemCategoryPicture);
+    {
+        const nSharedPtr<nPicture> picture(new nPicture());
+        ASSERT_TRUE(picture);
+        const nMemCounters held = MemGetCounters(MemCategoryPicture);
+        EXPECT_EQ(held.liveCount, before.liveCount + 1);
+        EXPECT_EQ(held.liveBytes, before.liveBytes + sizeof(nPicture));
+        ASSERT_TRUE(picture->Allocate(2, 2, PixelFormatBGRA8));
+        EXPECT_EQ(MemGetCounters(MemCategoryPicture).liveCount, before.liveCount + 2);
+    }
+    EXPECT_EQ(MemGetCounters(MemCategoryPicture).liveCount, before.liveCount);
+    EXPECT_EQ(MemGetCounters(MemCategoryPicture).liveBytes, before.liveBytes);
 }
 
 TEST(Picture, ReallocatingTheSameSizeAndDepthKeepsThePixels)

@@ -155,6 +155,37 @@ KestrunRun KestrunProcess::Wait()
     return m_run;
 }
 
+KestrunRun KestrunProcess::WaitAtMost(double timeoutSeconds)
+{
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeoutSeconds);
+    while (!m_ended && std::chrono::steady_clock::now() < deadline)
+    {
+        if (!ReadSome(50))
+            return Wait();
+    }
+    if (!m_ended)
+        kill(m_pid, SIGKILL);
+    return Wait();
+}
+
+KestrunRun RunKestrunWithFiles(const KestrunFiles& files, const std::vector<std::string>& arguments,
+                               double timeoutSeconds)
+{
+    TemporaryDirectory directory;
+    for (const auto& [name, content] : files)
+        directory.WriteFile(name, content);
+    KestrunProcess process(directory.Path(), arguments);
+    return process.WaitAtMost(timeoutSeconds);
+}
+
+size_t CountOccurrences(const std::string& text, const std::string& part)
+{
+    size_t count = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
+        ++count;
+    return count;
+}
+
 TemporaryDirectory::TemporaryDirectory()
 {
     std::string pattern = (std::filesystem::temp_directory_path() / "kestrun-e2e-XXXXXX").string();

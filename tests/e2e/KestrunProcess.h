@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 // What one run of the Kestrun binary left behind.
@@ -35,6 +36,9 @@ public:
     void Signal(int signalNumber) const;
     // Reads the rest of the output and the exit code.
     KestrunRun Wait();
+    // Wait, but a run still going after the time is killed (exit code -SIGKILL), so that a hang
+    // fails its test rather than the whole suite.
+    KestrunRun WaitAtMost(double timeoutSeconds);
     const std::string& Output() const { return m_run.output; }
 
 private:
@@ -63,3 +67,13 @@ public:
 private:
     std::filesystem::path m_path;
 };
+
+// Files of a run (name, content), written into its working directory.
+using KestrunFiles = std::vector<std::pair<std::string, std::string>>;
+
+// Runs the binary in a fresh temporary directory that holds the files, for at most the time.
+KestrunRun RunKestrunWithFiles(const KestrunFiles& files, const std::vector<std::string>& arguments,
+                               double timeoutSeconds = 60.0);
+
+// How often the part occurs in the text, overlapping occurrences included.
+size_t CountOccurrences(const std::string& text, const std::string& part);

@@ -71,6 +71,20 @@ TEST_F(QuenvarGeometryLoaderTest, ProxiesNamingAGeometryStillLoadingAreLeftOut)
     EXPECT_NE(log.text.find("[*] Geometry 'a.nml' is still loading"), std::string::npos);
 }
 
+// The file system finds "BAD.NML" as "bad.nml", so the guard compares names as it does.
+TEST_F(QuenvarGeometryLoaderTest, AProxyNamingItsGeometryInAnotherLetterCaseIsLeftOut)
+{
+    files.Write("bad.nml", GeometryFile("<ShadowProxy=\"BAD.NML\">"));
+    nGeometry* geometry = engine.LoadGeometry("bad.nml", false, false);
+    ASSERT_TRUE(geometry);
+    EXPECT_FALSE(geometry->shadowProxy);
+    EXPECT_NE(log.text.find("[*] Geometry 'BAD.NML' is still loading"), std::string::npos) << log.text;
+    const size_t first = log.text.find("[H] Loading geometry '");
+    ASSERT_NE(first, std::string::npos) << log.text;
+    EXPECT_EQ(log.text.find("[H] Loading geometry '", first + 1), std::string::npos) << log.text;
+    EXPECT_NE(log.text.find("[H] Checking geometry 'bad.nml'.\n"), std::string::npos) << log.text;
+}
+
 TEST_F(QuenvarGeometryLoaderTest, MaterialReferencesLoadThroughTheMaterialLoader)
 {
     files.Write("stone.nml", "<NML=1.0>\n<Material=<Glossiness=0.25>>\n");

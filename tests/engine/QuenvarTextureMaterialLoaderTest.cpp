@@ -55,6 +55,34 @@ TEST_F(QuenvarTextureMaterialLoaderTest, MaterialsLoadTheirTexturesThroughTheEng
     EXPECT_EQ(engine.LoadMaterial("none.nml"), nullptr);
 }
 
+namespace
+{
+const Quenvar* g_loadingEngine = nullptr;
+std::vector<const nMaterial*> g_materialsSeenByTextures;
+
+void NoteLoadContext(nTexture*)
+{
+    g_materialsSeenByTextures.push_back(g_loadingEngine->GetLoadContextStack().GetCurrent().material);
+}
+} // namespace
+
+// A material's textures load while the material is on the load context stack, and it is off again
+// afterwards, as a geometry's are.
+TEST_F(QuenvarTextureMaterialLoaderTest, AMaterialIsTheLoadContextOfItsTextures)
+{
+    WriteTexture("d.tga");
+    files.Write("m.nml",
+                "<NML=1.0>\n<Material=<Id=\"M\"><TextureStage=<Index=0><Active><Texture=\"d.tga\">>>\n");
+    g_loadingEngine = &engine;
+    g_materialsSeenByTextures.clear();
+    engine.SetTextureLoadedHook(NoteLoadContext);
+    nMaterial* material = engine.LoadMaterial("m.nml");
+    engine.SetTextureLoadedHook(nullptr);
+    ASSERT_TRUE(material);
+    EXPECT_EQ(g_materialsSeenByTextures, std::vector<const nMaterial*>{material});
+    EXPECT_EQ(engine.GetLoadContextStack().GetDepth(), 0);
+}
+
 TEST_F(QuenvarTextureMaterialLoaderTest, ClearingTheCacheDestroysTexturesWithTheirMessages)
 {
     WriteTexture("a.tga");

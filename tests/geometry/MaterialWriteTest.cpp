@@ -37,6 +37,8 @@ TEST_F(MaterialFixture, TheWriterLeavesDefaultsOutAndWritesFlagsInItsOrder)
 	>
 	<RenderMask=
 		<Unlit>
+		<Smoothing=False>
+		<NormalMapTangent=False>
 		<NoZTest>
 		<AlphaSoftZ>
 		<AlphaInShadow>
@@ -84,6 +86,37 @@ TEST_F(MaterialFixture, ReadWriteReadKeepsWhatTheWriterWrites)
     ASSERT_TRUE(second.shaderMap);
     EXPECT_EQ(second.shaderMap->CollectBlocks().size(), first.shaderMap->CollectBlocks().size());
     EXPECT_EQ(second.shaderMap->roots[nShaderMap::RootDiffuse]->GetKind(), ShaderBlockSampler2d);
+}
+
+// The mask read from a file starts with Smoothing and NormalMapTangent set: clearing them, and
+// UV sources that have no name, must survive a save and a read back.
+TEST_F(MaterialFixture, ClearedDefaultFlagsAndUnnamedUVSourcesSurviveASave)
+{
+    WriteTexture("d.tga");
+    nMaterial first(&engine);
+    ASSERT_TRUE(
+        Read(first, "<Id=\"Flat\"><RenderMask=<Smoothing=False><Toon><NormalMapTangent=False><Unlit=True>>" +
+                        Stage(0, "", "d.tga", "<UVSource=0>") + Stage(1, "Decal", "d.tga", "<UVSource=5>") +
+                        Stage(2, "Specular", "d.tga", "<UVSource=6>")));
+    EXPECT_EQ(first.renderFlags, uint32_t(MaterialToon | MaterialUnlit));
+    const std::string written = Write(first);
+    EXPECT_NE(written.find("<Smoothing=False>"), std::string::npos) << written;
+    nMaterial second(&engine);
+    NmlDocument document(written);
+    ASSERT_TRUE(second.ParseTag(document.file, document.Root()));
+    EXPECT_EQ(second.renderFlags, first.renderFlags);
+    for (uint32_t index = 0; index < 3; ++index)
+        EXPECT_EQ(second.stages[index].uvSource, first.stages[index].uvSource) << index;
+    EXPECT_EQ(second.stages[1].uvSource, 5u);
+    EXPECT_EQ(Write(second), written);
+    EXPECT_EQ(log.text.find("Bogus"), std::string::npos) << log.text;
+
+    nMaterial bare(&engine);
+    bare.renderFlags = 0;
+    nMaterial bareBack(&engine);
+    NmlDocument bareDocument(Write(bare));
+    ASSERT_TRUE(bareBack.ParseTag(bareDocument.file, bareDocument.Root()));
+    EXPECT_EQ(bareBack.renderFlags, 0u);
 }
 
 TEST_F(MaterialFixture, ColoursWrittenWithThreeValuesReadAsBefore)

@@ -157,6 +157,39 @@ TEST_F(ScriptUnitTest, InstantiationSetsParametersAndReportsBadClasses)
     EXPECT_EQ(machine.GetState(), ScriptVMHostError);
 }
 
+// The unit stays without an instance, and says why once; a machine that refuses calls because a
+// script error stopped it is not a missing class.
+TEST_F(ScriptUnitTest, AClassTheFileDoesNotDeclareIsReportedOncePerUnit)
+{
+    WriteScript("other.nut", "class Other { }\n");
+    TestItem item(&machine);
+    TestScene scene(&machine);
+    nScriptUnit* itemUnit = AddUnit(item, "other.nut", "Missing");
+    nScriptUnit* sceneUnit = AddUnit(scene, "other.nut", "Missing");
+    nScriptUnit* present = AddUnit(item, "other.nut", "Other");
+    for (int attempt = 0; attempt < 3; ++attempt)
+    {
+        EXPECT_FALSE(itemUnit->Instantiate());
+        EXPECT_FALSE(sceneUnit->Instantiate());
+        EXPECT_TRUE(present->Instantiate());
+    }
+    const std::string line = "[*] Script class 'Missing' not found in '@scripts/other.nut'.\n";
+    EXPECT_EQ(std::count(log.lines.begin(), log.lines.end(), line), 2);
+    EXPECT_TRUE(listener.errors.empty());
+
+    itemUnit->SetClassName(nString("Gone"));
+    EXPECT_FALSE(itemUnit->Instantiate());
+    EXPECT_TRUE(HasLine("[*] Script class 'Gone' not found in '@scripts/other.nut'.\n"));
+
+    machine.RaiseError("stopped");
+    const size_t lines = log.lines.size();
+    nScriptUnit* refused = AddUnit(item, "other.nut", "Other");
+    EXPECT_FALSE(refused->Instantiate());
+    nScriptUnit* stillMissing = AddUnit(item, "other.nut", "Elsewhere");
+    EXPECT_FALSE(stillMissing->Instantiate());
+    EXPECT_EQ(log.lines.size(), lines);
+}
+
 TEST_F(ScriptUnitTest, ReinstantiationRunsTheFileAgain)
 {
     WriteScript("count.nut", "if (!(\"runs\" in getroottable())) ::runs <- 0; ::runs++; class C { }\n");

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
@@ -73,15 +74,22 @@ TEST(QuenvarViewerFrame, PauseTogglesOnceForEachPress)
     }
 }
 
+// Started headless on a project whose script never ends it.
+void StartEndlessProject(QuenvarViewerDesktop& viewer, TemporaryFiles& files, CapturedLog& log)
+{
+    files.Write("game.ngp", EndlessProject);
+    files.Write("main.nut", EndlessScript);
+    ASSERT_TRUE(Parse(viewer, {"game.ngp", "-P", "-r", "none", "-m", "none"}));
+    ASSERT_TRUE(viewer.Startup()) << log.text;
+}
+
 TEST(QuenvarViewerFrame, TheNoneRendererAndMixerAreTheEnginesOwn)
 {
     TemporaryFiles files;
-    files.Write("game.ngp", EndlessProject);
-    files.Write("main.nut", EndlessScript);
     CapturedLog log;
     QuenvarViewerDesktop viewer;
-    ASSERT_TRUE(Parse(viewer, {"game.ngp", "-P", "-r", "none", "-m", "none"}));
-    ASSERT_TRUE(viewer.Startup()) << log.text;
+    StartEndlessProject(viewer, files, log);
+    ASSERT_FALSE(::testing::Test::HasFatalFailure());
     Quenvar& engine = viewer.GetEngine();
     EXPECT_EQ(engine.GetRenderer(), &engine.GetNullRenderer());
     EXPECT_EQ(engine.GetMixer(), &engine.GetNullMixer());
@@ -180,6 +188,30 @@ TEST(QuenvarViewerFrame, AFailedStartUpLeavesAViewerThatShutsDownCleanly)
     EXPECT_FALSE(viewer.IsRunning());
     EXPECT_TRUE(viewer.Shutdown());
     EXPECT_TRUE(viewer.Shutdown());
+}
+
+// Each frame hands out at least the engine's smallest delta of game time; a headless frame is
+// quicker than that, and must wait for the rest of it so that game time keeps to the wall clock.
+TEST(QuenvarViewerFrame, GameTimeKeepsToTheWallClockWhenFramesAreQuick)
+{
+    TemporaryFiles files;
+    CapturedLog log;
+    QuenvarViewerDesktop viewer;
+    StartEndlessProject(viewer, files, log);
+    ASSERT_FALSE(::testing::Test::HasFatalFailure());
+    ASSERT_TRUE(viewer.Step());
+    const auto start = std::chrono::steady_clock::now();
+    double gameSeconds = 0.0;
+    for (int frame = 0; frame < 40; ++frame)
+    {
+        ASSERT_TRUE(viewer.Step());
+        gameSeconds += viewer.GetEngine().GetDeltaFrame();
+    }
+    const double wallSeconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_GE(gameSeconds, 40 * double(Quenvar::MinDeltaFrame) - 1e-6);
+    EXPECT_LE(gameSeconds, wallSeconds + double(Quenvar::MinDeltaFrame));
+    viewer.Shutdown();
 }
 
 } // namespace

@@ -101,9 +101,9 @@ void nLog::EmitLine()
     m_line[0] = '\0';
 }
 
-void nLog::AppendNumber(int value)
+void nLog::AppendNumber(int64_t value)
 {
-    char digits[16];
+    char digits[24];
     auto result = std::to_chars(digits, digits + sizeof(digits), value);
     m_mutex->Lock();
     Append(digits, static_cast<uint32_t>(result.ptr - digits));
@@ -165,9 +165,10 @@ nLog& nLog::operator<<(unsigned short value)
     return *this;
 }
 
+// Unsigned: counts and sizes of 2^31 and more would read as negative.
 nLog& nLog::operator<<(unsigned int value)
 {
-    AppendNumber(static_cast<int>(value));
+    AppendNumber(value);
     return *this;
 }
 

@@ -50,7 +50,7 @@ public:
 
 private:
     void Append(const char* piece, uint32_t length);
-    void AppendNumber(int value);
+    void AppendNumber(int64_t value);
     void EmitLine();
 
     nMutex* m_mutex;

@@ -517,7 +517,9 @@ bool nMetaTextReader::Append(nMetaTag* tag, const char*& cursor)
 // each double a string would otherwise ask for gigabytes.
 bool nMetaTextReader::AppendPiece(const nMetaTag* tag, nString& text, const nString& piece)
 {
-    const uint64_t length = uint64_t(text.GetLength()) + piece.GetLength();
+    // A quoted piece ends at a NUL byte as a String value does.
+    const size_t pieceLength = piece.GetText() ? strnlen(piece.GetText(), piece.GetLength()) : 0;
+    const uint64_t length = uint64_t(text.GetLength()) + pieceLength;
     if (m_budget->bytes + length > MaxIncludedBytes)
         return Fail("#append makes more text than the 64 MiB one load may hold, metatag '", tag);
     text += piece;
@@ -527,10 +529,21 @@ bool nMetaTextReader::AppendPiece(const nMetaTag* tag, nString& text, const nStr
 }
 
 // A copy that could not be allocated must fail the load, not leave an empty value behind.
+// A String value ends at its first NUL byte (NML has no escapes, so a raw one is all a file can
+// hold): every consumer reads the text up to there, and a value that kept the rest would not
+// survive a write and a read back.
 bool nMetaTextReader::StoreString(nMetaTag* tag, nString&& text, size_t length)
 {
     if (text.GetLength() != length)
         return Fail("Failed to allocate string, metatag '", tag);
+    if (length)
+        if (const void* nul = std::memchr(text.GetText(), '\0', length))
+        {
+            const size_t kept = static_cast<size_t>(static_cast<const char*>(nul) - text.GetText());
+            text = nString(text.GetText(), text.GetText() + kept);
+            if (text.GetLength() != kept)
+                return Fail("Failed to allocate string, metatag '", tag);
+        }
     tag->GetValue().SetString(std::move(text));
     return true;
 }

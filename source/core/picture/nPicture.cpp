@@ -5,6 +5,16 @@
 
 #include <cstring>
 
+void* nPicture::operator new(size_t size) noexcept
+{
+    return MemAllocPicture(size);
+}
+
+void nPicture::operator delete(void* memory) noexcept
+{
+    MemFreePicture(memory);
+}
+
 nPicture::nPicture(const nPicture& other) : nSharedObject()
 {
     CopyFrom(other);

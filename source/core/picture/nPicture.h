@@ -34,6 +34,10 @@ public:
     // below it; only a nearly flat picture in arithmetic-coded JPEG could go beyond.
     static constexpr uint64_t MaxPixelsPerByte = 16384;
 
+    // Picture objects count under the picture category, as their pixels do.
+    static void* operator new(size_t size) noexcept;
+    static void operator delete(void* memory) noexcept;
+
     nPicture() = default;
     nPicture(const nPicture& other);
     nPicture(uint32_t width, uint32_t height, const nPixelFormat& format);

@@ -27,6 +27,10 @@ bool nPicture::LoadFromHandle(nPicture& picture, nIOHandle* handle)
     while (nPictureIOCodec* codec = PictureGetIOCodecs().Next(iterator))
         if (codec->Load(handle, picture))
             return true;
+    // The readers say why only for some refusals (an RLE-compressed BMP passes in silence), and
+    // none names the file.
+    if (!picture.GetName().IsEmpty())
+        nLogHolder::Get() << "[!] Picture file '" << picture.GetName() << "' could not be read.\n";
     return false;
 }
 

@@ -4,6 +4,8 @@
 #include "core/math/nMinMax.h"
 #include "core/math/nQuaternion.h"
 
+#include <vector>
+
 namespace
 {
 constexpr uint32_t DerivedStale = ItemFlagWorldStale | ItemFlagInverseStale;
@@ -38,13 +40,30 @@ void nItem::Invalidate(bool keepSelf)
     InvalidateDescendants();
 }
 
+// Without recursion: a chain of items may be tens of thousands deep. A child already stale has
+// only stale descendants (whatever makes an item stale makes its descendants stale too), so the
+// walk does not go below it; relinking a long chain item by item then stays linear.
 void nItem::InvalidateDescendants()
 {
-    nListIterator<nItem*> iterator;
-    while (nItem* child = m_children.Next(iterator))
+    std::vector<nItem*> pending;
+    nItem* item = this;
+    while (item)
     {
-        child->m_flags |= DerivedStale;
-        child->InvalidateDescendants();
+        nListIterator<nItem*> iterator;
+        while (nItem* child = item->m_children.Next(iterator))
+        {
+            if ((child->m_flags & DerivedStale) == DerivedStale)
+                continue;
+            child->m_flags |= DerivedStale;
+            if (!child->m_children.IsEmpty())
+                pending.push_back(child);
+        }
+        item = nullptr;
+        if (!pending.empty())
+        {
+            item = pending.back();
+            pending.pop_back();
+        }
     }
 }
 
@@ -80,7 +99,7 @@ void nItem::Update()
             m_world = m_local;
         else
         {
-            m_parent->Update();
+            UpdateAncestors();
             m_world = m_parent->m_world * m_local;
         }
         if (m_flags & ItemFlagLinkOnlyPosition)
@@ -101,6 +120,26 @@ void nItem::Update()
     if (m_flags & ItemFlagHasTarget)
         ApplyLookAt();
     m_flags &= ~ItemFlagWorldStale;
+}
+
+// Each stale item updates its parent first. Up a long stale chain that would recurse once per
+// item, so a deep chain is brought up to date from its top down instead, one item at a time.
+void nItem::UpdateAncestors()
+{
+    constexpr uint32_t RecursionLimit = 32;
+    uint32_t staleDepth = 0;
+    for (nItem* node = m_parent; node && (node->m_flags & ItemFlagWorldStale) && staleDepth <= RecursionLimit;
+         node = node->m_parent)
+        ++staleDepth;
+    if (staleDepth > RecursionLimit)
+    {
+        std::vector<nItem*> chain;
+        for (nItem* node = m_parent; node && (node->m_flags & ItemFlagWorldStale); node = node->m_parent)
+            chain.push_back(node);
+        for (auto ancestor = chain.rbegin(); ancestor != chain.rend(); ++ancestor)
+            (*ancestor)->Update();
+    }
+    m_parent->Update();
 }
 
 void nItem::ApplyLookAt()
@@ -299,9 +338,10 @@ void nItem::SetParent(nItem* parent)
         nLogHolder::Get() << "[!] Cannot parent item to itself.\n";
         return;
     }
-    if (parent && parent->m_children.Find(this))
+    if (parent && m_parent == parent)
         return;
-    for (nItem* node = parent; node; node = node->m_parent)
+    // Only an item with children can have the new parent below it.
+    for (nItem* node = m_children.IsEmpty() ? nullptr : parent; node; node = node->m_parent)
     {
         if (node->m_parent == this)
         {

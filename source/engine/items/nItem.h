@@ -112,6 +112,7 @@ protected:
     void RebuildLocalMatrix();
     void ApplyLookAt();
     void InvalidateDescendants();
+    void UpdateAncestors();
     // Normalises the first three columns of the world matrix, so it carries no scale.
     void RemoveWorldScale();
 

@@ -27,12 +27,25 @@ nProject::~nProject()
     Close(true);
 }
 
+void nProject::LogRefusal(const char* operation) const
+{
+    nLogHolder::Get() << "[!] Cannot call '" << operation
+                      << "' while rendering or evaluating the project scene stack.\n";
+}
+
 bool nProject::CheckNotBusy(const char* operation) const
 {
     if (!m_busy)
         return true;
-    nLogHolder::Get() << "[!] Cannot call '" << operation
-                      << "' while rendering or evaluating the project scene stack.\n";
+    LogRefusal(operation);
+    return false;
+}
+
+bool nProject::CheckNotClosing(const char* operation) const
+{
+    if (!m_closing)
+        return true;
+    LogRefusal(operation);
     return false;
 }
 
@@ -92,6 +105,7 @@ void nProject::Close(bool closeMachine)
     if (!CheckNotBusy("nProject::Close"))
         return;
     SendEvent("OnClose", nullptr, nullptr);
+    m_closing = true;
     m_path.Clear();
     while (m_layers.GetHead())
     {
@@ -112,6 +126,7 @@ void nProject::Close(bool closeMachine)
     m_unit.ReleaseInstance();
     if (closeMachine && m_vm.IsOpen())
         m_vm.Close();
+    m_closing = false;
 }
 
 void nProject::UpdateScriptClock()
@@ -129,6 +144,21 @@ void nProject::SendEvent(const char* name, const nScriptValue* first, const nScr
     if (method)
         CallUnitEvent(name, method, first, second);
     delete method;
+}
+
+bool nProject::SendInstanceEvent(nProjectSceneInstance* instance, const char* name, const nScriptValue* first,
+                                 const nScriptValue* second)
+{
+    auto* subject = m_eventSubjects.PushBack(instance);
+    if (!subject)
+    {
+        nLogHolder::Get() << "[!] Failed to allocate the event record of a scene instance.\n";
+        return false;
+    }
+    SendEvent(name, first, second);
+    const bool survived = subject->value != nullptr;
+    m_eventSubjects.RemoveNode(subject);
+    return survived;
 }
 
 void nProject::CallUnitEvent(const char* name, nScriptObject* method, const nScriptValue* first,

@@ -48,6 +48,9 @@ public:
 
     // False after the refusal line while the stack is evaluated or rendered.
     bool CheckNotBusy(const char* operation) const;
+    // False after the same line while the project closes: what would give the close more to do
+    // (a scene, a layer, an activation event) is refused, so that the close always ends.
+    bool CheckNotClosing(const char* operation) const;
     // Opens the script machine and instantiates the project's script unit.
     bool Open(bool inProjectMode);
     bool Setup();
@@ -78,6 +81,10 @@ public:
 
     // Calls the project script's event when it defines one, with up to two handle arguments.
     void SendEvent(const char* name, const nScriptValue* first, const nScriptValue* second);
+    // SendEvent for an event about one instance, which the event may unload: true when the instance
+    // is still there afterwards, so the caller may touch it.
+    bool SendInstanceEvent(nProjectSceneInstance* instance, const char* name, const nScriptValue* first,
+                           const nScriptValue* second);
     // Makes the scene the one "g_scene" names in its script machine.
     static void SetCurrentScene(nScene* scene);
 
@@ -112,6 +119,7 @@ private:
     void RemoveLayersOf(const nProjectSceneInstance* instance);
     // Invalidates the script handles on the instance, its layers and its scene, then frees it.
     void DestroyInstance(nProjectSceneInstance* instance);
+    void LogRefusal(const char* operation) const;
     void RenderLayer(nProjectLayer* layer, uint32_t flags, bool first);
     void RenderScene(nScene* scene, uint32_t flags);
 
@@ -122,7 +130,10 @@ private:
     nList<nProjectSceneInstance*> m_scenes;
     // Instances whose unload is telling the project script, compared by address only.
     nList<const nProjectSceneInstance*> m_unloading;
+    // Instances that events in progress are about; an entry turns null when its instance is destroyed.
+    nList<nProjectSceneInstance*> m_eventSubjects;
     bool m_busy = false;
+    bool m_closing = false;
     nString m_name;
     nString m_path;
     nString m_authors;

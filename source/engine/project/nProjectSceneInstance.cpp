@@ -30,8 +30,8 @@ nString nProjectSceneInstance::GetName() const
 void nProjectSceneInstance::Activate(nProject& project, bool active)
 {
     const nScriptValue instance(ObjectTypeProjectScene, this);
-    project.SendEvent("OnActivateScene", &instance, nullptr);
-    m_active = active;
+    if (project.SendInstanceEvent(this, "OnActivateScene", &instance, nullptr))
+        m_active = active;
 }
 
 void nProjectSceneInstance::Release()

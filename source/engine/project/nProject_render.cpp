@@ -43,6 +43,9 @@ void nProject::Render(uint32_t flags)
         return;
     SortLayers();
     SendEvent("OnRender", nullptr, nullptr);
+    // Held over the whole walk, events included: an event that unloaded a layer's instance would
+    // leave the walk on freed memory.
+    m_busy = true;
     bool first = true;
     for (auto* node = m_layers.GetHead(); node; node = node->next)
     {
@@ -53,6 +56,7 @@ void nProject::Render(uint32_t flags)
         RenderLayer(layer, flags, first);
         first = false;
     }
+    m_busy = false;
 }
 
 void nProject::RenderLayer(nProjectLayer* layer, uint32_t flags, bool first)
@@ -88,12 +92,10 @@ void nProject::RenderLayer(nProjectLayer* layer, uint32_t flags, bool first)
     {
         renderer->ClearFrame(0.0f, 0.0f, 0.0f, 1.0f, 1.0f, ClearDepth);
     }
-    m_busy = true;
     if (scene)
         RenderScene(scene, flags);
     else if (nScene2D* scene2D = instance->GetScene2D())
         scene2D->Render((flags & RenderWithoutScripts) != 0);
-    m_busy = false;
     renderer->EndFrame();
 }
 

@@ -41,7 +41,7 @@ template <typename Scene> nProjectSceneInstance* NewInstanceOf(Scene* scene)
 
 nProjectSceneInstance* nProject::Instantiate(const char* path)
 {
-    if (!CheckNotBusy("nProject::Instantiate"))
+    if (!CheckNotBusy("nProject::Instantiate") || !CheckNotClosing("nProject::Instantiate"))
         return nullptr;
     if (nProjectSceneInstance* existing = FindScene(path))
         return existing;
@@ -163,6 +163,9 @@ void nProject::RemoveLayersOf(const nProjectSceneInstance* instance)
 void nProject::DestroyInstance(nProjectSceneInstance* instance)
 {
     nScene* scene = instance->GetScene();
+    for (auto* node = m_eventSubjects.GetHead(); node; node = node->next)
+        if (node->value == instance)
+            node->value = nullptr;
     m_vm.InvalidateNativeObject(instance);
     if (scene)
         m_vm.InvalidateNativeObject(scene);
@@ -172,6 +175,8 @@ void nProject::DestroyInstance(nProjectSceneInstance* instance)
 
 nProjectLayer* nProject::AddLayer(nProjectSceneInstance* instance, float zOrder)
 {
+    if (!CheckNotClosing("nProject::AddLayer"))
+        return nullptr;
     nProjectLayer* layer = new (std::nothrow) nProjectLayer(instance, zOrder);
     if (!layer || !m_layers.PushBack(layer))
     {
@@ -222,7 +227,8 @@ void nProject::Evaluate(uint32_t flags)
 
 void nProject::ActivateScene(nProjectSceneInstance* instance, bool active)
 {
-    instance->Activate(*this, active);
+    if (CheckNotClosing("nProjectSceneInstance::Activate"))
+        instance->Activate(*this, active);
 }
 
 nScene* nProject::NewScene()

@@ -18,10 +18,46 @@ nInstance::~nInstance()
     Retire();
 }
 
+namespace
+{
+// Paths from content may differ in letter case and separators and still name one file.
+nString TemplateKey(const nString& path)
+{
+    nString key = path.ToLower();
+    key.Replace("\\", "/");
+    return key;
+}
+} // namespace
+
 void nInstance::SetTemplate(const char* path)
 {
     m_template = path;
     m_group = nullptr;
+    m_cycleRefused = false;
+}
+
+void nInstance::SetEnclosure(const nInstance* outer, const nString& sourceFile)
+{
+    m_sourceFile = sourceFile;
+    m_enclosingTemplates.Clear();
+    if (!outer)
+        return;
+    for (auto* node = outer->m_enclosingTemplates.GetHead(); node; node = node->next)
+        m_enclosingTemplates.PushBack(node->value);
+    m_enclosingTemplates.PushBack(TemplateKey(outer->m_template));
+}
+
+bool nInstance::RefuseTemplateCycle()
+{
+    if (m_cycleRefused)
+        return true;
+    const nString key = TemplateKey(m_template);
+    if (!m_enclosingTemplates.Find(key))
+        return false;
+    m_cycleRefused = true;
+    nLogHolder::Get() << "[!] Instance '" << GetName() << "' in '" << m_sourceFile
+                      << "' is refused: its template '" << m_template << "' instances itself.\n";
+    return true;
 }
 
 void nInstance::Setup()
@@ -35,6 +71,8 @@ void nInstance::SetupInstance(int32_t depth)
     Quenvar* engine = GetScene()->GetEngine();
     if (!IsEnabled() || (engine && engine->GetMode() == 1) || m_group || m_template.IsEmpty())
         return;
+    if (RefuseTemplateCycle())
+        return;
     if (depth >= nScene::MaxInstanceDepth)
     {
         nLogHolder::Get() << "[!] Instance '" << GetName() << "' of '" << m_template
@@ -47,7 +85,9 @@ void nInstance::SetupInstance(int32_t depth)
     if (const nMetaTag* scripts = file.GetTypedTag("Scene:ScriptedObject", TagTypeNone))
         Parse(scripts);
     nGroup* group = nullptr;
+    nInstance* outer = GetScene()->SwapInstancing(this);
     GetScene()->LoadFromFile(m_template.GetText(), &group, ImportFlagInstanceTemplate, depth + 1);
+    GetScene()->SwapInstancing(outer);
     m_group = group;
     if (!m_group)
         return;

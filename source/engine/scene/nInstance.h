@@ -35,11 +35,21 @@ public:
     // The depth at which this instance's own template was read (0 for a scene's own items).
     int32_t GetDepth() const { return m_depth; }
     void SetDepth(int32_t depth) { m_depth = depth; }
+    // Where the instance was read: the file, and the instance whose template that file is (null
+    // for a scene's own items).
+    void SetEnclosure(const nInstance* outer, const nString& sourceFile);
 
 private:
+    // True after the refusal line when the template is one this instance already sits in.
+    bool RefuseTemplateCycle();
+
     nSceneItemPart<nItem> m_node;
     nString m_template;
     nGroup* m_group = nullptr;
     bool m_doNotParent = false;
     int32_t m_depth = 0;
+    // The templates this instance sits in, outermost first, compared as the file system does.
+    nList<nString> m_enclosingTemplates;
+    nString m_sourceFile;
+    bool m_cycleRefused = false;
 };

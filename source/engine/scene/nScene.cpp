@@ -18,6 +18,7 @@
 #include "physics/nPhysicWorld.h"
 #include "script/nObjectTypeLifetime.h"
 #include "script/nObjectType.h"
+#include "script/nScriptObject.h"
 #include "script/nScriptVM.h"
 #include "script/units/nSceneEventHandler.h"
 #include "script/units/nSceneScriptUnit.h"
@@ -25,6 +26,7 @@
 
 #include "render/nRenderer.h"
 
+#include <climits>
 #include <new>
 
 namespace
@@ -56,7 +58,8 @@ nScene::nScene(Quenvar* engine, nScriptVM* vm)
 nScene::~nScene()
 {
     // "OnDelete" handlers see this scene as "g_scene"; unless one of them named another scene,
-    // scripts then find null there, whoever ends the scene (its project or a script's handle).
+    // "g_scene" then names again what this scene displaced there, a scene that may still run
+    // (null when that is gone too), whoever ends the scene (its project or a script's handle).
     SetGlobal();
     DeleteContent(false);
     m_ui.reset();
@@ -64,8 +67,9 @@ nScene::~nScene()
     if (m_vm)
     {
         m_vm->InvalidateNativeObject(this);
-        m_vm->ClearDeadNativeGlobal("g_scene");
+        m_vm->ClearDeadNativeGlobal("g_scene", m_displacedGlobal.get());
     }
+    m_displacedGlobal.reset();
     if (m_renderer && m_renderer->GetEnvironment() == this)
         m_renderer->SetEnvironment(nullptr);
 }
@@ -117,6 +121,14 @@ void nScene::AssignUid(nMItem* item)
     {
         nLogHolder::Get() << "[!] (Critical error) item '" << item->GetName() << "' already has an uid ("
                           << item->GetUid() << ").\n";
+        return;
+    }
+    // The counter never wraps: an item it has no UID for keeps -1 rather than a negative UID or
+    // one that another item holds.
+    if (m_nextUid > static_cast<uint32_t>(INT32_MAX))
+    {
+        nLogHolder::Get() << "[!] No unique identifier is left for item '" << item->GetName()
+                          << "' in scene '" << m_name << "'.\n";
         return;
     }
     item->SetUid(static_cast<int32_t>(m_nextUid++));

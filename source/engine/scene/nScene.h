@@ -42,6 +42,7 @@ class nMTerrain;
 class nObject;
 class nPhysicWorld;
 class nSceneEventHandler;
+class nScriptObject;
 class nScriptVM;
 class nTrigger;
 class nSceneUidRemap;
@@ -245,6 +246,13 @@ public:
     nInstance* NewInstance(const char* name, const char* templatePath);
     nMEmitter* NewEmitter(const char* name);
     nMTerrain* NewTerrain(const char* name);
+    // The instance whose template is being read becomes the one given; answers the previous.
+    nInstance* SwapInstancing(nInstance* instance)
+    {
+        nInstance* previous = m_instancing;
+        m_instancing = instance;
+        return previous;
+    }
     // A copy of the item through its block, under the same parent; null for kinds not copied.
     nMItem* DuplicateItem(nMItem* item);
 
@@ -330,6 +338,9 @@ private:
     nRenderer* m_renderer = nullptr;
     nItem* m_currentCamera = nullptr;
     nScriptVM* m_vm;
+    // What "g_scene" named when this scene last took its place there; given back when the scene
+    // ends while still named there.
+    std::unique_ptr<nScriptObject> m_displacedGlobal;
     nScenePhysicWorldCallback m_physicCallback;
     // Convex and Mesh shapes of the world get their geometries through the engine's loader; the
     // source outlives the world that reads from it.
@@ -343,6 +354,8 @@ private:
     nSimpleCullingSystem m_simpleCulling;
     nOctreeCullingSystem m_octreeCulling;
     uint32_t m_renderFlags = 0;
+    // The end was asked for before or during the last set-up: the reset after it keeps it.
+    bool m_endSurvivesReset = false;
     uint32_t m_nextUid = 0;
     nString m_name;
     nPerfCounter m_timers[TimerCount];
@@ -364,6 +377,7 @@ private:
     nList<nInstance*> m_instances;
     nList<nMEmitter*> m_emitters;
     nList<nMTerrain*> m_terrains;
+    nInstance* m_instancing = nullptr;
     nList<nGroup*> m_groups;
     nList<nMConstraint*> m_constraints;
     bool m_deletionQueueKept = false;

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
+#include <unordered_map>
+
+class nMItem;
 
 // While one scene file is read: the scene UID given to each file UID. Keyed by the file UID, so
 // a large UID costs one entry, not a table up to it. Without any item every UID is out of range.
@@ -20,9 +22,13 @@ public:
         return found == m_map.end() ? -1 : found->second;
     }
     void Set(int32_t fileUid, int32_t sceneUid) { m_map[fileUid] = sceneUid; }
+    void Reserve(uint32_t items) { m_map.reserve(items); }
+    // The scene's items by scene UID, for the look-ups that follow the items; the scene fills it.
+    std::unordered_map<int32_t, nMItem*>& GetItemIndex() const { return m_itemIndex; }
 
 private:
     uint32_t m_base;
     int32_t m_largest = -1;
-    std::map<int32_t, int32_t> m_map;
+    std::unordered_map<int32_t, int32_t> m_map;
+    mutable std::unordered_map<int32_t, nMItem*> m_itemIndex;
 };

@@ -17,6 +17,7 @@
 #include "geometry/nTexture.h"
 #include "platform/nPlatform.h"
 #include "script/nObjectType.h"
+#include "script/nScriptObject.h"
 #include "script/nScriptVM.h"
 #include "script/nScriptValue.h"
 #include "script/units/nManagerScriptUnit.h"
@@ -109,12 +110,19 @@ void nScene::Setup(bool optimize, int32_t octreeParameter)
     }
     if (scripts)
         m_eventHandler->OnSetupDone(this);
+    m_endSurvivesReset = (m_renderFlags & SceneRenderFlagEnded) != 0;
     SortItems();
 }
 
+// A reset starts the scene over, so it ends an earlier end request; but not one made before or
+// during the set-up it directly follows (a script's "OnSetup" may decide the run is over), nor
+// one made by its own "OnReset" handlers: either would otherwise be lost and the run not end.
 void nScene::Reset()
 {
     nLogHolder::Get() << "[H] Reset scene '" << m_name << "'.\n";
+    if (!m_endSurvivesReset)
+        m_renderFlags &= ~SceneRenderFlagEnded;
+    m_endSurvivesReset = false;
     {
         const ItemWalk walk(*this);
         nListIterator<nMItem*> iterator;
@@ -140,7 +148,6 @@ void nScene::Reset()
         m_engine->GetRenderQueueCounter().Reset();
         m_engine->GetCullingCounter().Reset();
     }
-    m_renderFlags &= ~SceneRenderFlagEnded;
 }
 
 void nScene::RecordLocation()
@@ -161,6 +168,11 @@ void nScene::SetGlobal(nScriptVM* vm)
         vm = m_vm;
     if (!vm || !vm->IsOpen())
         return;
+    // A dead handle there is nothing to give back: most often this scene's own, invalidated as
+    // it goes.
+    const void* named = nullptr;
+    if (vm == m_vm && vm->GetNativeGlobal("g_scene", named) != ObjectTypeDeletedNative && named != this)
+        m_displacedGlobal.reset(vm->GetObject("g_scene", nullptr));
     vm->SetSlot("g_scene", nScriptValue(ObjectTypeScene, this), nullptr);
     vm->SetSlot("g_clock_fq", nScriptValue(static_cast<int32_t>(nPlatform::Get().GetClockFrequency())), nullptr);
 }

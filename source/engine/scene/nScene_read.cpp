@@ -21,7 +21,6 @@
 #include "physics/nPhysicWorld.h"
 #include "script/units/nScriptUnit.h"
 
-#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <typeinfo>
@@ -201,8 +200,10 @@ bool nScene::ReadItems(nMetaFile& file, nMetaTag& items, nSceneUidRemap& remap, 
     nLinkedListIterator iterator;
     float divisor = 1.0f;
     int32_t largest = 0;
+    uint32_t count = 0;
     while (nMetaTag* child = items.GetNextChild(iterator))
     {
+        ++count;
         int32_t uid = 0;
         if (ReadInteger(child->GetTag("MItem:UId"), uid) && uid > largest)
         {
@@ -210,12 +211,13 @@ bool nScene::ReadItems(nMetaFile& file, nMetaTag& items, nSceneUidRemap& remap, 
             divisor += 1.0f;
         }
     }
-    // Scene UIDs are base + file UID and must stay positive 32-bit values: file UIDs beyond
-    // that are out of range, as corrupt ones.
-    const int64_t room = int64_t(INT32_MAX) - int64_t(remap.GetBase()) - 1;
-    largest = static_cast<int32_t>(std::clamp<int64_t>(largest, -1, room));
+    // Scene UIDs are base + file UID and must stay positive 32-bit values. A file whose UIDs do
+    // not fit above the base (a template with large UIDs, instanced again and again) gives its
+    // items the counter's next UIDs instead, mapped the same way, so that its links still hold.
     remap.SetLargest(largest);
-    if (largest >= 0)
+    remap.Reserve(count);
+    const bool shifted = int64_t(remap.GetBase()) + largest <= INT32_MAX;
+    if (shifted)
         m_nextUid = remap.GetBase() + static_cast<uint32_t>(largest) + 1;
 
     QuenvarEventInterface* sink = m_engine ? m_engine->GetEventSink() : nullptr;
@@ -247,7 +249,10 @@ bool nScene::ReadItems(nMetaFile& file, nMetaTag& items, nSceneUidRemap& remap, 
             reported += 1.0f;
         }
         if (item->GetKind() == ItemTypeInstance)
+        {
             static_cast<nInstance*>(item)->SetDepth(depth);
+            static_cast<nInstance*>(item)->SetEnclosure(m_instancing, file.GetFileName());
+        }
         const int32_t createdUid = item->GetUid();
         const bool parsed = item->ParseTag(file, *child) && item->GetUid() >= 0;
         const int32_t fileUid = item->GetUid();
@@ -256,9 +261,15 @@ bool nScene::ReadItems(nMetaFile& file, nMetaTag& items, nSceneUidRemap& remap, 
         {
             if (remap.InRange(fileUid) && remap.Map(fileUid) < 0)
             {
-                remap.Set(fileUid, static_cast<int32_t>(remap.GetBase()) + fileUid);
-                item->SetUid(static_cast<int32_t>(remap.GetBase()) + fileUid);
-                --m_nextUid;
+                int32_t sceneUid = createdUid;
+                if (shifted)
+                {
+                    sceneUid = static_cast<int32_t>(remap.GetBase()) + fileUid;
+                    if (createdUid >= 0) // the UID given at creation goes back
+                        --m_nextUid;
+                }
+                remap.Set(fileUid, sceneUid);
+                item->SetUid(sceneUid);
             }
             else
                 nLogHolder::Get() << "[*] Corrupt item '" << item->GetName() << "' source UID (" << fileUid << "/"
@@ -309,16 +320,24 @@ void nScene::ReadLinks(nMetaTag& root, const nSceneUidRemap& remap)
     }
 }
 
+// The scene's items by UID, indexed on the first look-up (every item is read by then), so that
+// links, constraints, skins and groups cost no scan of the item list each. Where UIDs repeat
+// the first item in list order wins, as a scan would find.
 nMItem* nScene::FindLoadedItem(const nSceneUidRemap& remap, int32_t fileUid) const
 {
     const int32_t uid = remap.InRange(fileUid) ? remap.Map(fileUid) : -1;
     if (uid < 0)
         return nullptr;
-    nListIterator<nMItem*> iterator;
-    while (nMItem* item = m_allItems.Next(iterator))
-        if (item->GetUid() == uid)
-            return item;
-    return nullptr;
+    auto& index = remap.GetItemIndex();
+    if (index.empty())
+    {
+        index.reserve(m_allItems.GetCount());
+        nListIterator<nMItem*> iterator;
+        while (nMItem* item = m_allItems.Next(iterator))
+            index.emplace(item->GetUid(), item);
+    }
+    const auto found = index.find(uid);
+    return found == index.end() ? nullptr : found->second;
 }
 
 void nScene::ReadConstraints(nMetaTag& root, const nSceneUidRemap& remap)

@@ -170,11 +170,26 @@ bool nEGLRenderer::LoadExtensions()
     return false;
 }
 
+// Whether the driver honoured the request decides how frames are paced, so the answer is told.
+void nEGLRenderer::ApplyVSync(bool on)
+{
+    if (!EGL().swapControl)
+    {
+        nLogHolder::Get() << "[*] VSync cannot be switched " << (on ? "on" : "off")
+                          << ": the display has no swap control.\n";
+        return;
+    }
+    if (SDL_GL_SetSwapInterval(on ? 1 : 0) == 0)
+        nLogHolder::Get() << (on ? "VSync on.\n" : "VSync off.\n");
+    else
+        nLogHolder::Get() << "[*] VSync could not be switched " << (on ? "on" : "off") << ": "
+                          << SDL_GetError() << "\n";
+}
+
 int32_t nEGLRenderer::OnRegistryMessage(nRegistryMessage message, const char* keyPath)
 {
-    if (message == RegistryKeyChanged && keyPath != nullptr && nString(keyPath) == "VSync:Enable" &&
-        EGL().swapControl)
-        SDL_GL_SetSwapInterval(m_registry.GetBool("VSync:Enable", false) ? 1 : 0);
+    if (message == RegistryKeyChanged && keyPath != nullptr && nString(keyPath) == "VSync:Enable")
+        ApplyVSync(m_registry.GetBool("VSync:Enable", false));
     return nGPURenderer::OnRegistryMessage(message, keyPath);
 }
 

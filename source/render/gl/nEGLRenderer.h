@@ -72,6 +72,8 @@ private:
     void* CreateWindow(uint32_t width, uint32_t height, uint32_t colourBits, uint32_t windowMode);
     nEGLRenderWindow* WrapWindow(void* window, bool ownsWindow);
     void SetInitialState();
+    // Sets the swap interval and logs how the driver answered.
+    void ApplyVSync(bool on);
     nEGLTexture* LoadDDS(const nString& path);
 
     nString m_glRendererName;

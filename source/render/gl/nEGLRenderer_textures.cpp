@@ -30,7 +30,7 @@ nRenderTexture* nEGLRenderer::SetupTexture(nTexture* texture)
 {
     auto* object = new nEGLTexture(this);
     if (!texture->GetName().IsEmpty())
-        nLogHolder::Get() << "Setup texture '" << texture->GetName() << "'.\n";
+        nLogHolder::Get() << "[H] Setup texture '" << texture->GetName() << "'.\n";
     const bool renderTarget = (texture->GetTextureFlags() &
                                (nTexture::TextureCPURenderTarget | nTexture::TextureGPURenderTarget)) != 0;
     const uint32_t format = texture->GetGPUPixelFormat();

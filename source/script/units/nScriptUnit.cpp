@@ -1,8 +1,11 @@
 #include "script/units/nScriptUnit.h"
 
+#include "core/base/nLog.h"
 #include "script/nScriptObject.h"
 #include "script/nScriptVM.h"
 #include "script/nScriptValue.h"
+
+#include <memory>
 
 nScriptUnit::nScriptUnit(nScriptVM* vm) : m_vm(vm) {}
 
@@ -42,7 +45,10 @@ bool nScriptUnit::Instantiate()
     if (!m_vm->RunFile(m_script, false))
         return false;
     if (!m_vm->BeginCall(m_className.GetText(), nullptr, nullptr))
+    {
+        ReportMissingClass();
         return false;
+    }
     nScriptValue result;
     if (!m_vm->EndCall(&result) || result.GetKind() != ScriptValueObject || !result.GetScriptObject())
     {
@@ -56,6 +62,20 @@ bool nScriptUnit::Instantiate()
         m_vm->SetSlot(node->value->GetName().GetText(), value, m_instance);
     }
     return true;
+}
+
+// The unit goes on without an instance, as before; but its events are tried again and again, so
+// the reason is told once. A machine that refuses calls for another reason (a script error
+// stopped it) says so itself.
+void nScriptUnit::ReportMissingClass()
+{
+    if (m_missingClassReported || !m_vm->IsOpen() || m_vm->GetState() != ScriptVMRunning)
+        return;
+    const std::unique_ptr<nScriptObject> found(m_vm->GetObject(m_className.GetText(), nullptr));
+    if (found)
+        return;
+    m_missingClassReported = true;
+    nLogHolder::Get() << "[*] Script class '" << m_className << "' not found in '" << m_script << "'.\n";
 }
 
 void nScriptUnit::ReleaseInstance()

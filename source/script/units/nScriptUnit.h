@@ -42,8 +42,16 @@ public:
     const nList<nVariant*>& GetParameters() const { return m_parameters; }
     const nString& GetScript() const { return m_script; }
     const nString& GetClassName() const { return m_className; }
-    void SetScript(const nString& script) { m_script = script; }
-    void SetClassName(const nString& className) { m_className = className; }
+    void SetScript(const nString& script)
+    {
+        m_script = script;
+        m_missingClassReported = false;
+    }
+    void SetClassName(const nString& className)
+    {
+        m_className = className;
+        m_missingClassReported = false;
+    }
     void AddParameter(const nVariant& parameter);
 
 protected:
@@ -51,6 +59,8 @@ protected:
     void CacheMethod(nScriptObject*& handle, const char* name);
 
 private:
+    // One "[*] " line per unit whose class the root table lacks after its file ran.
+    void ReportMissingClass();
     bool ParseParameters(const nMetaTag* list);
     void ClearParameters();
 
@@ -61,4 +71,5 @@ private:
     nList<nVariant*> m_parameters;
     nString m_script;
     nString m_className;
+    bool m_missingClassReported = false;
 };

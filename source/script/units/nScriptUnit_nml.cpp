@@ -99,6 +99,7 @@ bool nScriptUnit::Parse(const nMetaTag* tag)
     }
     m_script = nString();
     m_className = nString();
+    m_missingClassReported = false;
     nLinkedListIterator iterator;
     while (const nMetaTag* child = tag->GetNextChild(iterator))
     {

@@ -114,16 +114,6 @@ TEST_F(Scene, InstancesPlaceTheirGroupAndRetryUnreadableTemplates)
     EXPECT_TRUE(missing->GetGroup());
 }
 
-TEST_F(Scene, SelfInstancingTemplateStopsAtTheDepthLimit)
-{
-    WriteFile("loop.nms", "<NML=1.0>\n<Scene=<Items=<Instance=<MItem=<Id=\"again\"><UId=0><Active>><Item>"
-                          "<Template=\"@scripts/loop.nms\">>>>\n");
-    scene->NewInstance("start", "@scripts/loop.nms");
-    scene->Setup();
-    EXPECT_EQ(scene->GetInstances().GetCount(), static_cast<uint32_t>(nScene::MaxInstanceDepth) + 1);
-    EXPECT_NE(log.find("nested too deep"), std::string::npos);
-}
-
 TEST_F(Scene, GroupsAddOnceReparentAndDieCleanly)
 {
     nMObject* root = scene->NewObject("Root");
