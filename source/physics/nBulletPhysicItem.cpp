@@ -175,16 +175,19 @@ float nBulletPhysicItem::BuildCompound()
             continue;
         btCollisionShape* collisionShape =
             static_cast<nBulletShape*>(shape->builtShape.Get())->GetCollisionShape();
-        nVector localPosition = shape->position - m_centerOfMass;
+        const nMatrix4 child = nMatrix4::ComposeEuler(shape->position - m_centerOfMass, shape->rotation,
+                                                      shape->scale, nPhysicShape::RotationOrder);
+        btTransform transform(ToBulletBasis(child), ToBullet(child.GetTranslation()));
         if (shape->kind == PhysicShapeHeightmap)
         {
+            // Bullet centres a field on the middle of its height range, in the field's own space:
+            // lifting it back there, along its own up axis, keeps every height where the terrain
+            // has it, however the shape is turned.
             collisionShape->setLocalScaling(btVector3(1, 1, 1));
-            localPosition.y += static_cast<nBulletHeightfield*>(shape->builtShape.Get())->GetMiddleHeight();
+            const float middle = static_cast<nBulletHeightfield*>(shape->builtShape.Get())->GetMiddleHeight();
+            transform.setOrigin(transform(btVector3(0, btScalar(middle), 0)));
         }
-        const nMatrix4 child =
-            nMatrix4::ComposeEuler(localPosition, shape->rotation, shape->scale, nPhysicShape::RotationOrder);
-        m_compound->addChildShape(btTransform(ToBulletBasis(child), ToBullet(child.GetTranslation())),
-                                  collisionShape);
+        m_compound->addChildShape(transform, collisionShape);
     }
     return totalMass;
 }
