@@ -352,11 +352,17 @@ nRect ComputeTextRect(const char* text, const nTextAttributes& attributes, const
 nRect RenderTextToPicture(nPicture& picture, const char* text, const nTextAttributes& attributes,
                           const nRect& rectangle, const nRect& clip)
 {
+    return RenderTextToPicture(picture, text, attributes, rectangle, clip, rectangle.Width());
+}
+
+nRect RenderTextToPicture(nPicture& picture, const char* text, const nTextAttributes& attributes,
+                          const nRect& rectangle, const nRect& clip, int32_t wrapWidth)
+{
     nWindowSystemFont* font = attributes.font;
     if (!font || !text || !picture.HasPixels() || picture.GetBitsPerPixel() != 32 || picture.GetFloatFlag())
         return nRect{};
     uint32_t count = 0;
-    const nTextLine* lines = LayoutText(text, attributes, rectangle.Width(), count);
+    const nTextLine* lines = LayoutText(text, attributes, wrapWidth, count);
     if (!lines)
         return nRect{};
     const nRect measured = MeasureLines(lines, count, attributes);

@@ -51,3 +51,7 @@ nRect ComputeTextRect(const char* text, const nTextAttributes& attributes, const
 // origin, or an empty one when the picture is not 32-bit or there is no font.
 nRect RenderTextToPicture(nPicture& picture, const char* text, const nTextAttributes& attributes,
                           const nRect& rectangle, const nRect& clip);
+// The same with the lines broken at wrapWidth instead of the rectangle's width, for text that
+// was measured in one rectangle and is placed in another.
+nRect RenderTextToPicture(nPicture& picture, const char* text, const nTextAttributes& attributes,
+                          const nRect& rectangle, const nRect& clip, int32_t wrapWidth);

@@ -123,7 +123,76 @@ bool nWidget::RemoveChild(nWidget* child)
         return false;
     child->m_parent = nullptr;
     child->SetWindow(nullptr);
+    OnChildRemoved(child);
     child->Release();
+    return true;
+}
+
+void nWidget::InvalidateChildren()
+{
+    for (auto* node = m_children.GetHead(); node; node = node->next)
+        node->value->Invalidate();
+}
+
+void nWidget::GetFormattingSize(float& x, float& y) const
+{
+    x = m_formattingSize[0];
+    y = m_formattingSize[1];
+}
+
+nRect nWidget::AlignInCell(int32_t width, int32_t height, const nRect& cell) const
+{
+    nRect rect{cell.x0, cell.y0, cell.x0 + width, cell.y0 + height};
+    switch (m_horizontalAlign)
+    {
+    case WidgetAlignMiddle:
+        rect.x0 += (cell.Width() - width) / 2;
+        rect.x1 = rect.x0 + width;
+        break;
+    case WidgetAlignRight:
+        rect.x0 = cell.x1 - width;
+        rect.x1 = cell.x1;
+        break;
+    case WidgetAlignStretch:
+        rect.x1 = cell.x1;
+        break;
+    default:
+        break;
+    }
+    switch (m_verticalAlign)
+    {
+    case WidgetAlignMiddle:
+        rect.y0 += (cell.Height() - height) / 2;
+        rect.y1 = rect.y0 + height;
+        break;
+    case WidgetAlignBottom:
+        rect.y0 = cell.y1 - height;
+        rect.y1 = cell.y1;
+        break;
+    case WidgetAlignStretch:
+        rect.y1 = cell.y1;
+        break;
+    default:
+        break;
+    }
+    return rect;
+}
+
+// The reference taken first keeps the widget alive while its holders let it go; whatever
+// references remain belong to script handles, which the destructor turns dead.
+bool nWidget::DeleteNow()
+{
+    if (m_partOf)
+    {
+        nLogHolder::Get() << "[*] A widget that is part of another widget is deleted with it.\n";
+        return false;
+    }
+    AddRef();
+    if (m_parent)
+        m_parent->RemoveChild(this);
+    if (m_window)
+        m_window->ForgetWidget(this);
+    delete this;
     return true;
 }
 
