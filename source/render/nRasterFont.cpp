@@ -103,9 +103,12 @@ void nRasterFont::ReadGlyph(const nMetaTag& tag, const char* path)
     {
         const char* name;
         float nRasterGlyph::*field;
-    } fields[] = {{"U", &nRasterGlyph::u},           {"V", &nRasterGlyph::v},
-                  {"W", &nRasterGlyph::w},           {"H", &nRasterGlyph::h},
-                  {"OffsetU", &nRasterGlyph::offsetU}, {"OffsetV", &nRasterGlyph::offsetV},
+    } fields[] = {{"U", &nRasterGlyph::u},
+                  {"V", &nRasterGlyph::v},
+                  {"W", &nRasterGlyph::w},
+                  {"H", &nRasterGlyph::h},
+                  {"OffsetU", &nRasterGlyph::offsetU},
+                  {"OffsetV", &nRasterGlyph::offsetV},
                   {"Step", &nRasterGlyph::step}};
     for (const auto& field : fields)
         if (const nMetaTag* value = tag.GetTag(field.name))
@@ -114,7 +117,8 @@ void nRasterFont::ReadGlyph(const nMetaTag& tag, const char* path)
         page->GetValue().GetInt(glyph.page);
     if (glyph.page < 0 || glyph.page >= m_pageCount)
     {
-        nLogHolder::Get() << "[*] Invalid glyph page in font '" << path << "' (Glyph #" << id << "), skipping.\n";
+        nLogHolder::Get() << "[*] Invalid glyph page in font '" << path << "' (Glyph #" << id
+                          << "), skipping.\n";
         glyph.valid = false;
     }
     m_glyphs[id] = glyph;
@@ -126,7 +130,8 @@ bool nRasterFont::Load(const char* path, const char* pageBase)
     nMetaFile description;
     if (!path || !description.Load(path))
     {
-        nLogHolder::Get() << "[!] Failed to load raster font description file '" << (path ? path : "") << "'.\n";
+        nLogHolder::Get() << "[!] Failed to load raster font description file '" << (path ? path : "")
+                          << "'.\n";
         return false;
     }
     const nMetaTag* common = MetaFindTagInList(&description.GetRoots(), "Font:Common;", false);

@@ -10,7 +10,8 @@ nRasterFont* nRenderer::LoadRasterFont(const char* path, const char* pageBase)
     auto* font = new (std::nothrow) nRasterFont(m_engine);
     if (!font)
     {
-        nLogHolder::Get() << "[!] " << "Failed to allocate a new raster font object.\n";
+        nLogHolder::Get() << "[!] "
+                          << "Failed to allocate a new raster font object.\n";
         return nullptr;
     }
     if (!font->Load(path, pageBase))

@@ -44,8 +44,10 @@ int32_t CommandKind(const char* text, size_t& nameLength)
     {
         const char* name;
         int32_t kind;
-    } names[] = {{"Color(", TextCommandColor}, {"COLOR(", TextCommandColor},
-                 {"Size(", TextCommandSize},   {"SIZE(", TextCommandSize}};
+    } names[] = {{"Color(", TextCommandColor},
+                 {"COLOR(", TextCommandColor},
+                 {"Size(", TextCommandSize},
+                 {"SIZE(", TextCommandSize}};
     for (const auto& entry : names)
     {
         const size_t length = std::strlen(entry.name);
@@ -137,7 +139,8 @@ nTextCommand ParseTextCommand(const char* text)
         ++at;
     }
     for (int32_t i = 0; i < count; ++i)
-        command.values[i] = kind == TextCommandColor ? std::clamp(command.values[i], 0, 255) : ClampSize(command.values[i]);
+        command.values[i] =
+            kind == TextCommandColor ? std::clamp(command.values[i], 0, 255) : ClampSize(command.values[i]);
     command.kind = kind;
     command.length = size_t(at - text);
     return command;
@@ -148,7 +151,8 @@ nTextCommand ParseTextCommand(const char* text)
 // point, else before that glyph. Every line takes at least one character, so no glyph can be too
 // wide to ever be placed. A break point keeps the line as it was before the space that made it,
 // so that aligned and justified lines end at their last visible glyph.
-const nTextLine* LayoutText(const char* text, const nTextAttributes& attributes, int32_t width, uint32_t& lineCount)
+const nTextLine* LayoutText(const char* text, const nTextAttributes& attributes, int32_t width,
+                            uint32_t& lineCount)
 {
     std::vector<nTextLine>& lines = LineTable();
     lines.clear();
@@ -367,7 +371,8 @@ nRect RenderTextToPicture(nPicture& picture, const char* text, const nTextAttrib
         return nRect{};
     const nRect measured = MeasureLines(lines, count, attributes);
     const nRect area{std::max({clip.x0, 0}), std::max({clip.y0, 0}),
-                     std::min(clip.x1, int32_t(picture.GetWidth())), std::min(clip.y1, int32_t(picture.GetHeight()))};
+                     std::min(clip.x1, int32_t(picture.GetWidth())),
+                     std::min(clip.y1, int32_t(picture.GetHeight()))};
     const ChannelBytes channels = ChannelBytesOf(picture.GetFormat());
     uint8_t colour[4];
     for (int i = 0; i < 4; ++i)
@@ -428,13 +433,14 @@ nRect RenderTextToPicture(nPicture& picture, const char* text, const nTextAttrib
             pen += font->GetKerning(previous, metrics->index);
             previous = metrics->index;
             if (const nGlyphBitmap* glyph = font->GetGlyphBitmap(metrics->index); glyph && glyph->width > 0)
-                BlendGlyph(picture, *glyph, int32_t((pen >> 6) + glyph->left), int32_t((baseline >> 6) - glyph->top),
-                           area, colour, channels);
+                BlendGlyph(picture, *glyph, int32_t((pen >> 6) + glyph->left),
+                           int32_t((baseline >> 6) - glyph->top), area, colour, channels);
             pen += metrics->advance + int64_t(attributes.tracking) * size;
             if (character == ' ')
                 pen += extra;
         }
         top += line.height + heading;
     }
-    return nRect{rectangle.x0, rectangle.y0, rectangle.x0 + measured.Width(), rectangle.y0 + measured.Height()};
+    return nRect{rectangle.x0, rectangle.y0, rectangle.x0 + measured.Width(),
+                 rectangle.y0 + measured.Height()};
 }

@@ -41,7 +41,8 @@ struct nTextLine
 // Breaks the text into lines within the rectangle's width (formats 1 and 2) and answers the
 // lines, which stay valid until the next layout: the table is process-wide and reused. A
 // malformed inline command logs one "[!]" line and ends the text there.
-const nTextLine* LayoutText(const char* text, const nTextAttributes& attributes, int32_t width, uint32_t& lineCount);
+const nTextLine* LayoutText(const char* text, const nTextAttributes& attributes, int32_t width,
+                            uint32_t& lineCount);
 
 // (0, 0, width, height) of the laid-out text in pixels; empty without a font.
 nRect ComputeTextRect(const char* text, const nTextAttributes& attributes, const nRect& rectangle);

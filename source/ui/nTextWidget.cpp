@@ -72,8 +72,8 @@ void nTextWidget::Measure()
 {
     if (!m_attributes.font || !IsDirty())
         return;
-    m_attributes.font->GetTextExtent(m_text.GetText() ? m_text.GetText() : "", m_attributes.size, m_measured[0],
-                                     m_measured[1]);
+    m_attributes.font->GetTextExtent(m_text.GetText() ? m_text.GetText() : "", m_attributes.size,
+                                     m_measured[0], m_measured[1]);
 }
 
 // The text is laid out in the cell's width, placed in the cell by the widget's alignment and

@@ -6,10 +6,10 @@
 #include "geometry/nTexture.h"
 #include "render/nEngineServices.h"
 #include "render/nRenderer.h"
+#include "ui/nFontSystem.h"
 #include "ui/nItem2DMath.h"
 #include "ui/nScene2D.h"
 #include "ui/nScene2DTags.h"
-#include "ui/nFontSystem.h"
 #include "ui/nTextWidget.h"
 #include "ui/nWidget.h"
 

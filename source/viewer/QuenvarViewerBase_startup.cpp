@@ -9,8 +9,8 @@
 #include "platform/nPlatform.h"
 #include "render/nRasterFont.h"
 #include "render/nRenderer.h"
-#include "ui/nFontSystem.h"
 #include "script/nScriptValue.h"
+#include "ui/nFontSystem.h"
 #include "viewer/StartupFile.h"
 
 #include <new>

@@ -32,11 +32,13 @@ TEST(FontRun, MissingFontsAreReportedAndTheRunGoesOn)
     TemporaryDirectory directory;
     WriteScene(directory);
     directory.WriteFile("empty/readme.txt", "");
-    const KestrunRun run = RunKestrun(directory.Path(), {"s.nms", "-r", "none", "-m", "none", "-CC", "empty"});
+    const KestrunRun run =
+        RunKestrun(directory.Path(), {"s.nms", "-r", "none", "-m", "none", "-CC", "empty"});
     EXPECT_EQ(run.exitCode, 0) << run.output;
-    for (const char* line : {"[!] Failed to open default system font.\n",
-                             "[!] Failed to load raster font description file '@core/fonts/profiler_base.nml'.\n",
-                             "[!] Failed to load raster font description file '@core/fonts/profiler_bold.nml'.\n"})
+    for (const char* line :
+         {"[!] Failed to open default system font.\n",
+          "[!] Failed to load raster font description file '@core/fonts/profiler_base.nml'.\n",
+          "[!] Failed to load raster font description file '@core/fonts/profiler_bold.nml'.\n"})
         EXPECT_NE(run.output.find(line), std::string::npos) << line;
     EXPECT_LT(run.output.find("[!] Failed to open default system font.\n"),
               run.output.find("[H] Loading scene 's.nms'.\n"));

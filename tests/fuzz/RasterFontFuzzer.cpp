@@ -38,18 +38,21 @@ private:
 // character code.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static FuzzEngine* engine = [] {
+    static FuzzEngine* engine = []
+    {
         nLogHolder::Get().SetMask(LogLevelNone);
         return new FuzzEngine();
     }();
-    static FuzzMemoryFiles* files = [] {
+    static FuzzMemoryFiles* files = []
+    {
         auto* memory = new FuzzMemoryFiles();
         memory->AddRef();
         nPlatform::Get().GetIOSystem().Mount(memory);
         return memory;
     }();
     files->Put("fuzz/font.nml", std::string(reinterpret_cast<const char*>(data), size));
-    static std::string every = [] {
+    static std::string every = []
+    {
         std::string text;
         for (int code = 1; code < 256; ++code)
             text += char(code);

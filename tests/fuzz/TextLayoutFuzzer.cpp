@@ -16,7 +16,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static nSharedPtr<nIOCFile> core(new nIOCFile(nString(KESTRUN_CORE_DATA_DIR)));
-    static bool open = [] {
+    static bool open = []
+    {
         nLogHolder::Get().SetMask(LogLevelNone);
         nPlatform::Get().GetIOSystem().Mount(core.Get(), "@core/");
         return FontSystemStartup(nullptr);

@@ -23,8 +23,9 @@ protected:
     }
     static std::string Glyph(int id, float step, int page = 0)
     {
-        return "<Char=<Id=" + std::to_string(id) + "><U=0.0><V=0.0><W=0.1><H=0.1><OffsetU=0.0><OffsetV=0.0><Step=" +
-               std::to_string(step) + "><Page=" + std::to_string(page) + ">>";
+        return "<Char=<Id=" + std::to_string(id) +
+               "><U=0.0><V=0.0><W=0.1><H=0.1><OffsetU=0.0><OffsetV=0.0><Step=" + std::to_string(step) +
+               "><Page=" + std::to_string(page) + ">>";
     }
     static std::string Font(const std::string& common, const std::string& glyphs)
     {

@@ -110,7 +110,8 @@ TEST_F(TextLayout, TheExtentSumsAdvancesAndSkipsNewlines)
 TEST_F(TextLayout, AParagraphBreaksAfterTheLastSpaceThatFits)
 {
     attributes.format = TextFormatParagraph;
-    const std::vector<std::string> words = {"The", "quick", "brown", "fox", "jumps", "over", "the", "lazy", "dog"};
+    const std::vector<std::string> words = {"The",  "quick", "brown", "fox", "jumps",
+                                            "over", "the",   "lazy",  "dog"};
     std::string text;
     for (const std::string& word : words)
         text += (text.empty() ? "" : " ") + word;
@@ -288,7 +289,8 @@ TEST_F(TextLayout, DrawingKeepsInsideTheClipAndThePicture)
     ASSERT_TRUE(grey.Allocate(8, 8, PixelFormatBGR8));
     EXPECT_TRUE(RenderTextToPicture(grey, "a", attributes, nRect{0, 0, 8, 8}, nRect{0, 0, 8, 8}).IsEmpty());
     attributes.font = nullptr;
-    EXPECT_TRUE(RenderTextToPicture(picture, "a", attributes, nRect{0, 0, 8, 8}, nRect{0, 0, 8, 8}).IsEmpty());
+    EXPECT_TRUE(
+        RenderTextToPicture(picture, "a", attributes, nRect{0, 0, 8, 8}, nRect{0, 0, 8, 8}).IsEmpty());
     EXPECT_TRUE(ComputeTextRect("a", attributes, nRect{0, 0, 8, 8}).IsEmpty());
 }
 
@@ -308,9 +310,10 @@ TEST_F(TextLayout, AScriptTableSetsTheAttributesItNames)
         return result;
     };
     nTextAttributes parsed;
-    ASSERT_TRUE(ParseTextAttributes(table("{size=20, color=0xFF0000FF, align=\"justify\", format=\"paragraph\", "
-                                          "tracking=3, heading=5}"),
-                                    parsed));
+    ASSERT_TRUE(
+        ParseTextAttributes(table("{size=20, color=0xFF0000FF, align=\"justify\", format=\"paragraph\", "
+                                  "tracking=3, heading=5}"),
+                            parsed));
     EXPECT_EQ(parsed.size, 20);
     EXPECT_EQ(parsed.color[0], 255);
     EXPECT_EQ(parsed.color[1], 0);
@@ -321,7 +324,8 @@ TEST_F(TextLayout, AScriptTableSetsTheAttributesItNames)
     EXPECT_EQ(parsed.tracking, 3);
     EXPECT_EQ(parsed.heading, 5);
 
-    ASSERT_TRUE(ParseTextAttributes(table("{align=\"diagonal\", format=\"wavy\", weight=1, size=12}"), parsed));
+    ASSERT_TRUE(
+        ParseTextAttributes(table("{align=\"diagonal\", format=\"wavy\", weight=1, size=12}"), parsed));
     EXPECT_NE(log.text.find("[*] unknown text alignment command 'diagonal'."), std::string::npos);
     EXPECT_NE(log.text.find("[*] unknown text format command 'wavy'."), std::string::npos);
     EXPECT_NE(log.text.find("[*] unknown text attribute 'weight'."), std::string::npos);

@@ -31,7 +31,8 @@ protected:
     }
     static bool SameRect(const nRect& rect, nRect expected)
     {
-        return rect.x0 == expected.x0 && rect.y0 == expected.y0 && rect.x1 == expected.x1 && rect.y1 == expected.y1;
+        return rect.x0 == expected.x0 && rect.y0 == expected.y0 && rect.x1 == expected.x1 &&
+               rect.y1 == expected.y1;
     }
     static uint32_t Pixel(const nPicture& picture, uint32_t x, uint32_t y)
     {
@@ -42,7 +43,9 @@ protected:
     std::vector<nSharedPtr<nWidget>> held;
 };
 
-#define EXPECT_RECT(rect, ...) EXPECT_TRUE(SameRect(rect, nRect{__VA_ARGS__})) << (rect).x0 << "," << (rect).y0 << "," << (rect).x1 << "," << (rect).y1
+#define EXPECT_RECT(rect, ...)                                                                               \
+    EXPECT_TRUE(SameRect(rect, nRect{__VA_ARGS__}))                                                          \
+        << (rect).x0 << "," << (rect).y0 << "," << (rect).x1 << "," << (rect).y1
 
 TEST_F(Widgets, SizersSliceTheirCellByWeightsAndSkipHiddenChildren)
 {
@@ -50,7 +53,8 @@ TEST_F(Widgets, SizersSliceTheirCellByWeightsAndSkipHiddenChildren)
     FlatWidget* one = Flat(2, 1.0f);
     FlatWidget* hidden = Flat(3, 5.0f);
     FlatWidget* three = Flat(4, 3.0f);
-    for (nWidget* child : {static_cast<nWidget*>(one), static_cast<nWidget*>(hidden), static_cast<nWidget*>(three)})
+    for (nWidget* child :
+         {static_cast<nWidget*>(one), static_cast<nWidget*>(hidden), static_cast<nWidget*>(three)})
         ASSERT_TRUE(row->AddWidget(child));
     EXPECT_FALSE(row->AddWidget(one)); // no duplicates
     hidden->SetHidden(true);
@@ -108,7 +112,8 @@ TEST_F(Widgets, AlignmentsPlaceADrawableInItsCell)
         bitmap->Invalidate();
         target.Fill(0.0f, 0.0f, 0.0f, 0.0f);
         bitmap->Draw(target, 0, 0, 100, 50);
-        EXPECT_RECT(bitmap->GetRect(), entry.expected.x0, entry.expected.y0, entry.expected.x1, entry.expected.y1);
+        EXPECT_RECT(bitmap->GetRect(), entry.expected.x0, entry.expected.y0, entry.expected.x1,
+                    entry.expected.y1);
         // Stretching places the picture at the cell's origin and draws it at its own size.
         EXPECT_EQ(Pixel(target, uint32_t(entry.expected.x0), uint32_t(entry.expected.y0)), 0xFF0000FFu);
         EXPECT_EQ(Pixel(target, uint32_t(entry.expected.x0 + 10), uint32_t(entry.expected.y0)) >> 24, 0u);
@@ -180,7 +185,8 @@ TEST_F(Widgets, ATreeRefusesCyclesAndDeletedWidgetsLeaveTheirHolders)
 
     nCheckWidget* check = Make<nCheckWidget>(5);
     EXPECT_FALSE(check->GetLabel()->DeleteNow());
-    EXPECT_NE(log.text.find("[*] A widget that is part of another widget is deleted with it."), std::string::npos);
+    EXPECT_NE(log.text.find("[*] A widget that is part of another widget is deleted with it."),
+              std::string::npos);
 }
 
 class TextWidgets : public Widgets
