@@ -46,6 +46,13 @@ void nTextWidget::SetSize(int32_t size)
     SetAttributes(attributes);
 }
 
+void nTextWidget::SetFormat(int32_t format)
+{
+    nTextAttributes attributes = m_attributes;
+    attributes.format = format;
+    SetAttributes(attributes);
+}
+
 void nTextWidget::SetColor(float red, float green, float blue, float alpha)
 {
     SetColorBytes(ColourByte(red), ColourByte(green), ColourByte(blue), ColourByte(alpha));

@@ -32,9 +32,12 @@ public:
     int32_t GetMeasuredWidth() const { return m_measured[0]; }
     int32_t GetMeasuredHeight() const { return m_measured[1]; }
 
-private:
-    void SetAttributesQuietly(const nTextAttributes& attributes);
+    // Word 7 alone, without invalidating: the change shows at the next redraw of the window.
+    void SetAlignment(int32_t align) { m_attributes.align = align; }
+    // Word 6; invalidates when it changes.
+    void SetFormat(int32_t format);
 
+private:
     nString m_text;
     nTextAttributes m_attributes;
     int32_t m_measured[2] = {0, 0};

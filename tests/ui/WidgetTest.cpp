@@ -260,6 +260,12 @@ TEST_F(TextWidgets, TextWidgetsMeasureDrawAndInvalidateOnChange)
     EXPECT_FALSE(text->IsDirty());
     text->SetSize(20);
     EXPECT_TRUE(text->IsDirty());
+    text->SetDirty(false);
+    text->SetAlignment(TextAlignRight); // shows at the next redraw only
+    EXPECT_FALSE(text->IsDirty());
+    EXPECT_EQ(text->GetAttributes().align, TextAlignRight);
+    text->SetFormat(TextFormatParagraph);
+    EXPECT_TRUE(text->IsDirty());
 }
 
 TEST_F(TextWidgets, AWindowTitleIsACentredTextInTheScenesTitleStyle)
