@@ -3,6 +3,18 @@
 #include <algorithm>
 #include <cmath>
 
+namespace
+{
+// A child's weight along the sizer's direction and across it.
+void ChildWeights(const nWidget& child, bool horizontal, float& along, float& across)
+{
+    float x = 0.0f, y = 0.0f;
+    child.GetFormattingSize(x, y);
+    along = horizontal ? x : y;
+    across = horizontal ? y : x;
+}
+} // namespace
+
 void nSizerWidget::Invalidate()
 {
     nWidget::Invalidate();
@@ -29,10 +41,10 @@ void nSizerWidget::GetFormattingSize(float& x, float& y) const
     {
         if (node->value->IsHidden())
             continue;
-        float childX = 0.0f, childY = 0.0f;
-        node->value->GetFormattingSize(childX, childY);
-        along += m_horizontal ? childX : childY;
-        across = std::max(across, m_horizontal ? childY : childX);
+        float childAlong = 0.0f, childAcross = 0.0f;
+        ChildWeights(*node->value, m_horizontal, childAlong, childAcross);
+        along += childAlong;
+        across = std::max(across, childAcross);
     }
     x = (m_horizontal ? along : across) * GetFormattingWidth();
     y = (m_horizontal ? across : along) * GetFormattingHeight();
@@ -54,11 +66,10 @@ void nSizerWidget::Draw(nPicture& picture, int32_t x1, int32_t y1, int32_t x2, i
     float total = 0.0f;
     for (auto* node = GetChildren().GetHead(); node; node = node->next)
     {
-        if (node->value->IsHidden())
-            continue;
-        float childX = 0.0f, childY = 0.0f;
-        node->value->GetFormattingSize(childX, childY);
-        total += m_horizontal ? childX : childY;
+        float along = 0.0f, across = 0.0f;
+        if (!node->value->IsHidden())
+            ChildWeights(*node->value, m_horizontal, along, across);
+        total += along;
     }
     const float length = float(m_horizontal ? inner.Width() : inner.Height());
     const float perWeight = total > 0.0f && std::isfinite(total) ? length / total : 0.0f;
@@ -71,9 +82,9 @@ void nSizerWidget::Draw(nPicture& picture, int32_t x1, int32_t y1, int32_t x2, i
             child->SetDirty(false);
             continue;
         }
-        float childX = 0.0f, childY = 0.0f;
-        child->GetFormattingSize(childX, childY);
-        const float slice = (m_horizontal ? childX : childY) * perWeight;
+        float along = 0.0f, across = 0.0f;
+        ChildWeights(*child, m_horizontal, along, across);
+        const float slice = along * perWeight;
         const int32_t extent = std::isfinite(slice) ? int32_t(std::clamp(slice, 0.0f, 1e9f)) : 0;
         if (m_horizontal)
             child->Draw(picture, running, inner.y0, running + extent, inner.y1);

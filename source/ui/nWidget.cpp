@@ -140,41 +140,27 @@ void nWidget::GetFormattingSize(float& x, float& y) const
     y = m_formattingSize[1];
 }
 
+namespace
+{
+// One axis of a cell: 3 centres, farAlign puts the span at the far end, 6 stretches it to there;
+// anything else keeps it at the start.
+void AlignAxis(int32_t cellStart, int32_t cellEnd, int32_t size, int32_t align, int32_t farAlign,
+               int32_t& start, int32_t& end)
+{
+    start = cellStart;
+    if (align == WidgetAlignMiddle)
+        start += (cellEnd - cellStart - size) / 2;
+    else if (align == farAlign)
+        start = cellEnd - size;
+    end = align == WidgetAlignStretch ? cellEnd : start + size;
+}
+} // namespace
+
 nRect nWidget::AlignInCell(int32_t width, int32_t height, const nRect& cell) const
 {
-    nRect rect{cell.x0, cell.y0, cell.x0 + width, cell.y0 + height};
-    switch (m_horizontalAlign)
-    {
-    case WidgetAlignMiddle:
-        rect.x0 += (cell.Width() - width) / 2;
-        rect.x1 = rect.x0 + width;
-        break;
-    case WidgetAlignRight:
-        rect.x0 = cell.x1 - width;
-        rect.x1 = cell.x1;
-        break;
-    case WidgetAlignStretch:
-        rect.x1 = cell.x1;
-        break;
-    default:
-        break;
-    }
-    switch (m_verticalAlign)
-    {
-    case WidgetAlignMiddle:
-        rect.y0 += (cell.Height() - height) / 2;
-        rect.y1 = rect.y0 + height;
-        break;
-    case WidgetAlignBottom:
-        rect.y0 = cell.y1 - height;
-        rect.y1 = cell.y1;
-        break;
-    case WidgetAlignStretch:
-        rect.y1 = cell.y1;
-        break;
-    default:
-        break;
-    }
+    nRect rect;
+    AlignAxis(cell.x0, cell.x1, width, m_horizontalAlign, WidgetAlignRight, rect.x0, rect.x1);
+    AlignAxis(cell.y0, cell.y1, height, m_verticalAlign, WidgetAlignBottom, rect.y0, rect.y1);
     return rect;
 }
 
