@@ -209,6 +209,13 @@ bool nWindow::SetBackgroundPicture(const char* path)
     return picture != nullptr;
 }
 
+bool nWindow::ShowsTitle() const
+{
+    const nScene2D* scene = GetScene();
+    return m_titleWidget && HasTitle() && scene && scene->GetSkinPicture(Scene2DSkinTopLeft) && m_cache &&
+           m_cache->HasPixels();
+}
+
 bool nWindow::HasTitle() const
 {
     return !HasStyle(StyleNoTitleBar) && !m_backgroundPicture;
@@ -243,29 +250,33 @@ int32_t nWindow::GetCacheHeight() const
     return m_cache ? int32_t(m_cache->GetHeight()) : 0;
 }
 
+// A title that changed is drawn on a freshly composed band, never over its former text.
 void nWindow::Draw(nRenderer* renderer)
 {
     if (!HasFlag(SpriteFlagVisible))
         return;
+    const bool showsTitle = ShowsTitle();
+    const bool titleChanged = showsTitle && m_titleWidget->IsDirty() && !IsShaded();
     if (!m_baseWidget)
     {
+        if (titleChanged)
+            Invalidate();
         if (HasFlag(SpriteFlagComposePending))
             Compose();
     }
     else
     {
         m_baseWidget->Measure();
-        if (m_baseWidget->IsDirty() && !IsShaded())
+        if ((m_baseWidget->IsDirty() || titleChanged) && !IsShaded())
         {
             Invalidate();
             Compose();
             DrawWidgets();
         }
     }
-    nScene2D* scene = GetScene();
-    if (m_titleWidget && HasTitle() && scene && scene->GetSkinPicture(Scene2DSkinTopLeft) && m_cache &&
-        m_cache->HasPixels())
+    if (showsTitle)
     {
+        nScene2D* scene = GetScene();
         const int32_t x = scene->GetSkinWidth(Scene2DSkinTopLeft);
         const int32_t y = scene->GetTitleTop();
         const int32_t width = GetRect().x1 - scene->GetSkinWidth(Scene2DSkinTopRight) - x;

@@ -72,6 +72,8 @@ private:
     int32_t GetCacheHeight() const;
     void ResizeCache(uint32_t width, uint32_t height);
     void CreateTitle();
+    // The title band is drawn: a title widget, a title and a skin with its top-left corner.
+    bool ShowsTitle() const;
     void ComposeSkin();
     void DrawWidgets();
     nRenderer* GetRenderer() const;

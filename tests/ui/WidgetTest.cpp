@@ -299,6 +299,18 @@ TEST_F(TextWidgets, AWindowTitleIsACentredTextInTheScenesTitleStyle)
         for (int32_t x = rect.x0; x < rect.x1; ++x)
             red = red || ((Pixel(*cache, uint32_t(x), uint32_t(y)) >> 16) & 0xFF) > 200;
     EXPECT_TRUE(red);
+
+    // A new title is drawn on a freshly composed band and uploaded.
+    window->Draw(nullptr);
+    window->SetTitle("A");
+    window->Draw(nullptr);
+    EXPECT_TRUE(window->HasFlag(SpriteFlagComposePending));
+    EXPECT_LT(title->GetRect().Width(), rect.Width());
+    red = false;
+    for (int32_t y = rect.y0; y < rect.y1; ++y)
+        for (int32_t x = rect.x0; x < title->GetRect().x0; ++x)
+            red = red || ((Pixel(*cache, uint32_t(x), uint32_t(y)) >> 16) & 0xFF) > 200;
+    EXPECT_FALSE(red);
 }
 
 } // namespace
