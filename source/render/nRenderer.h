@@ -164,6 +164,10 @@ public:
     // from the view camera; nothing is added without a view camera.
     void CollectRenderPrimitives(int32_t pass, nAutoList<nRenderablePrimitive*>& primitives);
 
+    // A raster font for the renderer's engine, loaded from the description at path with its pages
+    // from pageBase (derived from path when null or empty); null when it cannot be loaded.
+    nRasterFont* LoadRasterFont(const char* path, const char* pageBase);
+
     // The smallest power of two at least size (exact), or the nearest one up to 4096.
     static uint32_t ComputeTextureSize(uint32_t size, bool exact);
 

@@ -123,7 +123,62 @@ bool nWidget::RemoveChild(nWidget* child)
         return false;
     child->m_parent = nullptr;
     child->SetWindow(nullptr);
+    OnChildRemoved(child);
     child->Release();
+    return true;
+}
+
+void nWidget::InvalidateChildren()
+{
+    for (auto* node = m_children.GetHead(); node; node = node->next)
+        node->value->Invalidate();
+}
+
+void nWidget::GetFormattingSize(float& x, float& y) const
+{
+    x = m_formattingSize[0];
+    y = m_formattingSize[1];
+}
+
+namespace
+{
+// One axis of a cell: 3 centres, farAlign puts the span at the far end, 6 stretches it to there;
+// anything else keeps it at the start.
+void AlignAxis(int32_t cellStart, int32_t cellEnd, int32_t size, int32_t align, int32_t farAlign,
+               int32_t& start, int32_t& end)
+{
+    start = cellStart;
+    if (align == WidgetAlignMiddle)
+        start += (cellEnd - cellStart - size) / 2;
+    else if (align == farAlign)
+        start = cellEnd - size;
+    end = align == WidgetAlignStretch ? cellEnd : start + size;
+}
+} // namespace
+
+nRect nWidget::AlignInCell(int32_t width, int32_t height, const nRect& cell) const
+{
+    nRect rect;
+    AlignAxis(cell.x0, cell.x1, width, m_horizontalAlign, WidgetAlignRight, rect.x0, rect.x1);
+    AlignAxis(cell.y0, cell.y1, height, m_verticalAlign, WidgetAlignBottom, rect.y0, rect.y1);
+    return rect;
+}
+
+// The reference taken first keeps the widget alive while its holders let it go; whatever
+// references remain belong to script handles, which the destructor turns dead.
+bool nWidget::DeleteNow()
+{
+    if (m_partOf)
+    {
+        nLogHolder::Get() << "[*] A widget that is part of another widget is deleted with it.\n";
+        return false;
+    }
+    AddRef();
+    if (m_parent)
+        m_parent->RemoveChild(this);
+    if (m_window)
+        m_window->ForgetWidget(this);
+    delete this;
     return true;
 }
 

@@ -50,10 +50,26 @@ public:
     nWidget& operator=(const nWidget&) = delete;
     ~nWidget() override;
 
+    // Widgets that hold others (sizers, containers, check boxes) invalidate them too, so that a
+    // window that composes its cache again redraws the whole tree.
     virtual void Invalidate() { m_dirty = true; }
     virtual void Measure() = 0;
     // Draws into the picture within the cell (x1, y1) to (x2, y2), in the picture's pixels.
     virtual void Draw(nPicture& picture, int32_t x1, int32_t y1, int32_t x2, int32_t y2) = 0;
+    // The layout weights: a leaf's own; sizers combine their children's (Sizers).
+    virtual void GetFormattingSize(float& x, float& y) const;
+
+    // A rectangle of the measured size placed in the cell by the widget's alignments: 3 centres,
+    // 4 right-aligns (5 bottom-aligns), 6 stretches to the cell, anything else keeps the origin.
+    nRect AlignInCell(int32_t width, int32_t height, const nRect& cell) const;
+
+    // Deletes the widget at once, whoever still holds it: it leaves its parent (list or cell) and
+    // its window, and script handles on it turn dead. A part of another widget (a check box's
+    // picture or label) is refused with a "[*]" line and false.
+    bool DeleteNow();
+    // Set by a widget that keeps this one as a part of itself.
+    void SetPartOf(nWidget* owner) { m_partOf = owner; }
+    nWidget* GetPartOf() const { return m_partOf; }
 
     // Depth-first over the widget and its subtree; null when no widget has the id.
     nWidget* FindChild(int32_t id);
@@ -100,6 +116,11 @@ public:
     float GetFormattingHeight() const { return m_formattingSize[1]; }
     void SetFormattingSize(float x, float y);
 
+protected:
+    // Told after a child has left the children list, before its reference is dropped.
+    virtual void OnChildRemoved(nWidget* /*child*/) {}
+    void InvalidateChildren();
+
 private:
     int32_t m_type;
     nScene2D* m_scene;
@@ -114,4 +135,5 @@ private:
     nWindow* m_window = nullptr;
     nList<nWidget*> m_children;
     float m_formattingSize[2] = {1.0f, 1.0f};
+    nWidget* m_partOf = nullptr;
 };

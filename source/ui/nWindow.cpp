@@ -6,10 +6,14 @@
 #include "geometry/nTexture.h"
 #include "render/nEngineServices.h"
 #include "render/nRenderer.h"
+#include "ui/nFontSystem.h"
 #include "ui/nItem2DMath.h"
 #include "ui/nScene2D.h"
 #include "ui/nScene2DTags.h"
+#include "ui/nTextWidget.h"
 #include "ui/nWidget.h"
+
+#include <new>
 
 #include <cmath>
 
@@ -45,6 +49,55 @@ nWindow::nWindow(nScene2D* scene, nItem2D* parent, const char* name, const char*
         SetSize(size[0], size[1]);
     else
         SetSize(GetWidth(), GetHeight());
+    CreateTitle();
+}
+
+// The title starts at size 16 and then takes the scene's title size, colour (red in the low
+// byte) and skin font.
+void nWindow::CreateTitle()
+{
+    nScene2D* scene = GetScene();
+    auto* title = new (std::nothrow) nTextWidget(scene, -1);
+    if (!title)
+    {
+        nLogHolder::Get() << "[!] Failed to allocate the title of window '" << GetName() << "'.\n";
+        return;
+    }
+    nSharedPtr<nWidget> hold(title);
+    title->SetText(m_title.IsEmpty() ? "Text" : m_title.GetText());
+    title->SetSize(16);
+    title->SetHorizontalAlign(WidgetAlignMiddle);
+    if (scene)
+    {
+        const uint32_t colour = scene->GetTitleColor();
+        title->SetSize(scene->GetTitleSize());
+        title->SetColorBytes(int32_t(colour & 0xFFu), int32_t((colour >> 8) & 0xFFu),
+                             int32_t((colour >> 16) & 0xFFu), int32_t(colour >> 24));
+        title->SetFont(FontSystemGetFont(scene->GetSkinFont().GetText()));
+    }
+    SetTitleWidget(title);
+}
+
+void nWindow::ForgetWidget(nWidget* widget)
+{
+    if (widget && widget == m_baseWidget.Get())
+        SetBaseWidget(nullptr);
+    if (widget && widget == m_titleWidget.Get())
+        SetTitleWidget(nullptr);
+}
+
+const nString& nWindow::GetTitle() const
+{
+    if (m_titleWidget && m_titleWidget->GetType() == WidgetTypeText)
+        return static_cast<const nTextWidget*>(m_titleWidget.Get())->GetText();
+    return m_title;
+}
+
+void nWindow::SetTitle(const char* title)
+{
+    m_title = title ? title : "";
+    if (m_titleWidget && m_titleWidget->GetType() == WidgetTypeText)
+        static_cast<nTextWidget*>(m_titleWidget.Get())->SetText(m_title.GetText());
 }
 
 nWindow::~nWindow()
@@ -156,6 +209,13 @@ bool nWindow::SetBackgroundPicture(const char* path)
     return picture != nullptr;
 }
 
+bool nWindow::ShowsTitle() const
+{
+    const nScene2D* scene = GetScene();
+    return m_titleWidget && HasTitle() && scene && scene->GetSkinPicture(Scene2DSkinTopLeft) && m_cache &&
+           m_cache->HasPixels();
+}
+
 bool nWindow::HasTitle() const
 {
     return !HasStyle(StyleNoTitleBar) && !m_backgroundPicture;
@@ -190,29 +250,33 @@ int32_t nWindow::GetCacheHeight() const
     return m_cache ? int32_t(m_cache->GetHeight()) : 0;
 }
 
+// A title that changed is drawn on a freshly composed band, never over its former text.
 void nWindow::Draw(nRenderer* renderer)
 {
     if (!HasFlag(SpriteFlagVisible))
         return;
+    const bool showsTitle = ShowsTitle();
+    const bool titleChanged = showsTitle && m_titleWidget->IsDirty() && !IsShaded();
     if (!m_baseWidget)
     {
+        if (titleChanged)
+            Invalidate();
         if (HasFlag(SpriteFlagComposePending))
             Compose();
     }
     else
     {
         m_baseWidget->Measure();
-        if (m_baseWidget->IsDirty() && !IsShaded())
+        if ((m_baseWidget->IsDirty() || titleChanged) && !IsShaded())
         {
             Invalidate();
             Compose();
             DrawWidgets();
         }
     }
-    nScene2D* scene = GetScene();
-    if (m_titleWidget && HasTitle() && scene && scene->GetSkinPicture(Scene2DSkinTopLeft) && m_cache &&
-        m_cache->HasPixels())
+    if (showsTitle)
     {
+        nScene2D* scene = GetScene();
         const int32_t x = scene->GetSkinWidth(Scene2DSkinTopLeft);
         const int32_t y = scene->GetTitleTop();
         const int32_t width = GetRect().x1 - scene->GetSkinWidth(Scene2DSkinTopRight) - x;

@@ -38,11 +38,15 @@ public:
     nWidget* GetChild(int32_t id) const;
     // True when the widget belongs to the tree of the base widget or is the title.
     bool OwnsWidget(const nWidget* widget) const;
-    // The widget that draws the title band, when there is one; the window holds it.
+    // Lets go of the widget when it is the base widget or the title.
+    void ForgetWidget(nWidget* widget);
+    // The widget that draws the title band, when there is one; the window holds it. A new window
+    // has a centred text widget (id -1) in the scene's title size, colour and skin font.
     nWidget* GetTitleWidget() const { return m_titleWidget.Get(); }
     void SetTitleWidget(nWidget* widget);
-    const nString& GetTitle() const { return m_title; }
-    void SetTitle(const char* title) { m_title = title; }
+    // The title widget's text when it is a text widget, else the title given at construction.
+    const nString& GetTitle() const;
+    void SetTitle(const char* title);
     // Red, green, blue, alpha, 0 to 1.
     const float* GetBackgroundColor() const { return m_backgroundColor; }
     void SetBackgroundColor(float red, float green, float blue, float alpha);
@@ -67,6 +71,9 @@ private:
     int32_t GetCacheWidth() const;
     int32_t GetCacheHeight() const;
     void ResizeCache(uint32_t width, uint32_t height);
+    void CreateTitle();
+    // The title band is drawn: a title widget, a title and a skin with its top-left corner.
+    bool ShowsTitle() const;
     void ComposeSkin();
     void DrawWidgets();
     nRenderer* GetRenderer() const;

@@ -120,6 +120,8 @@ protected:
     // Mounts a host directory under the name (an unnamed root when the name is empty); a refused
     // mount logs one "[!] " line.
     bool MountHostDirectory(const char* root, const char* mountName);
+    // Creates both profiler fonts for the engine and loads them from the core data.
+    void LoadProfilerFonts();
 
     bool m_running = false;
     nAutoList<nVariant*> m_defines;

@@ -2,7 +2,9 @@
 
 #include "audio/nMixer.h"
 #include "engine/scene/nScene.h"
+#include "render/nRasterFont.h"
 #include "render/nRenderer.h"
+#include "ui/nFontSystem.h"
 
 // Each step skips what is already released, so this runs after a failed start-up, after the loop
 // and again from the destructor.
@@ -12,6 +14,8 @@ bool QuenvarViewerBase::Shutdown()
     if (!m_startupBegun)
         return true;
     m_startupBegun = false;
+    delete m_profilerFonts.regular;
+    delete m_profilerFonts.bold;
     m_profilerFonts = nFontPair();
     if (m_scene)
     {
@@ -23,6 +27,7 @@ bool QuenvarViewerBase::Shutdown()
     }
     m_project.Close(true);
     m_engine.FreeResourceCaches();
+    FontSystemShutdown();
     nRenderer* renderer = m_engine.GetRenderer();
     renderer->Close();
     m_engine.SetRenderer(nullptr);

@@ -7,9 +7,13 @@
 #include "core/nml/nMetaFile.h"
 #include "platform/nHID.h"
 #include "platform/nPlatform.h"
+#include "render/nRasterFont.h"
 #include "render/nRenderer.h"
 #include "script/nScriptValue.h"
+#include "ui/nFontSystem.h"
 #include "viewer/StartupFile.h"
+
+#include <new>
 
 void QuenvarViewerBase::MountSearchPaths()
 {
@@ -51,6 +55,8 @@ bool QuenvarViewerBase::OpenDataSource()
     const bool projectMode = m_viewMode == ViewModeProject;
     nLogHolder::Get() << "[H] Opening data source from '" << m_inputPath << "' ("
                       << (projectMode ? "Project" : "Scene") << ").\n";
+    // Without its default font the run goes on: text widgets then draw nothing.
+    FontSystemStartup(nullptr);
     if (m_toolMode)
         m_engine.SetMode(Quenvar::ModeTool);
     if (projectMode && !m_project.Load(m_inputPath.GetText()))
@@ -66,6 +72,20 @@ bool QuenvarViewerBase::OpenDataSource()
         vm.RunFile(node->value, false);
     SetDefines();
     return true;
+}
+
+// A font that does not load stays empty: the profiler then writes nothing with it.
+void QuenvarViewerBase::LoadProfilerFonts()
+{
+    static const char* const bases[] = {"@core/fonts/profiler_base", "@core/fonts/profiler_bold"};
+    nRasterFont** fonts[] = {&m_profilerFonts.regular, &m_profilerFonts.bold};
+    for (int i = 0; i < 2; ++i)
+    {
+        delete *fonts[i];
+        *fonts[i] = new (std::nothrow) nRasterFont(&m_engine);
+        if (*fonts[i])
+            (*fonts[i])->Load((nString(bases[i]) + ".nml").GetText(), bases[i]);
+    }
 }
 
 bool QuenvarViewerBase::Startup()
@@ -94,6 +114,7 @@ bool QuenvarViewerBase::Startup()
         m_project.Setup();
     }
     m_startTick = nPlatform::Get().GetClock();
+    LoadProfilerFonts();
     m_running = true;
     return true;
 }

@@ -51,11 +51,13 @@ size_t Count(const std::string& text, const std::string& part)
     return count;
 }
 
-KestrunRun RunIn(const Files& files, const std::vector<std::string>& arguments)
+// Every run has the core data, whose default font start-up loads.
+KestrunRun RunIn(const Files& files, std::vector<std::string> arguments)
 {
     TemporaryDirectory directory;
     for (const auto& [name, content] : files)
         directory.WriteFile(name, content);
+    arguments.insert(arguments.end(), {"-CC", KESTRUN_DATA_DIR "/core"});
     return RunKestrun(directory.Path(), arguments);
 }
 

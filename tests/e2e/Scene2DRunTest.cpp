@@ -11,7 +11,8 @@ namespace
 
 const char* const GameProject =
     "<NML=1.0>\n<Environment=<Name=\"Menu\"><ScriptUnit=<Script=\"main.nut\"><Class=\"Main\">>>";
-const std::vector<std::string> ProjectRun = {"game.ngp", "-P", "-r", "none", "-m", "none"};
+const std::vector<std::string> ProjectRun = {"game.ngp", "-P", "-r", "none", "-m", "none",
+                                             "-CC", KESTRUN_DATA_DIR "/core"};
 
 // Two windows (the second a child of the first through "Links"), a sprite and an item kind the
 // reader does not know, which it passes over without a word.

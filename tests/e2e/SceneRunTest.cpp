@@ -63,7 +63,8 @@ TEST(SceneRun, AFullSceneRunsTenFramesUntilItsScriptEndsIt)
     TemporaryDirectory directory;
     directory.WriteFile("s.nms", TenFrameScene);
     directory.WriteFile("items.nut", Units);
-    const KestrunRun run = RunKestrun(directory.Path(), {"s.nms", "-r", "none", "-m", "none"});
+    const KestrunRun run =
+        RunKestrun(directory.Path(), {"s.nms", "-r", "none", "-m", "none", "-CC", KESTRUN_DATA_DIR "/core"});
     const std::string& out = run.output;
     EXPECT_EQ(run.exitCode, 0) << out;
     for (const char* line :

@@ -104,7 +104,7 @@ struct ToneDirectory
     }
     KestrunRun Run(const std::vector<std::string>& mixer)
     {
-        std::vector<std::string> arguments = {"s.nms", "-r", "none"};
+        std::vector<std::string> arguments = {"s.nms", "-r", "none", "-CC", KESTRUN_DATA_DIR "/core"};
         arguments.insert(arguments.end(), mixer.begin(), mixer.end());
         return RunKestrun(directory.Path(), arguments);
     }
@@ -225,7 +225,8 @@ TEST(SoundRun, UnplayableSoundsAreRefused)
         directory.WriteFile("s.nut", ToneScript("bad.wav", 3));
         directory.WriteFile("bad.wav", content);
         const KestrunRun run =
-            RunKestrun(directory.Path(), {"s.nms", "-r", "none", "-m", "file", "-Mf", "out.wav"});
+            RunKestrun(directory.Path(),
+                       {"s.nms", "-r", "none", "-m", "file", "-Mf", "out.wav", "-CC", KESTRUN_DATA_DIR "/core"});
         EXPECT_EQ(run.exitCode, 0) << run.output;
         EXPECT_NE(run.output.find(line), std::string::npos) << run.output;
         EXPECT_NE(run.output.find("[S] channel -1\n"), std::string::npos) << run.output;

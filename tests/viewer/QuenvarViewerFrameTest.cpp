@@ -1,8 +1,10 @@
 #include "platform/nHIDDescriptor.h"
 #include "platform/nHIDGameSource.h"
+#include "render/nRasterFont.h"
 #include "support/CapturedLog.h"
 #include "support/RecordingRenderer.h"
 #include "support/TemporaryFiles.h"
+#include "ui/nFontSystem.h"
 #include "viewer/QuenvarViewerDesktop.h"
 
 #include <gtest/gtest.h>
@@ -175,8 +177,41 @@ TEST(QuenvarViewerFrame, TheSceneProfilerFollowsTheEngineProfileWithTheSceneStat
     EXPECT_EQ(recorder.texts[scene + 2].text, "  -> Item = 1 item(s), 1 active (100%)\n"); // "Default"
     ExpectRendererStatisticsAtTheRight(recorder);
     EXPECT_EQ(recorder.texts.back().text.rfind("List drawn = ", 0), 0u);
-    EXPECT_EQ(viewer.GetProfilerFonts().regular, nullptr);
+    ASSERT_NE(viewer.GetProfilerFonts().regular, nullptr);
+    EXPECT_EQ(viewer.GetProfilerFonts().regular->GetPageCount(), 0u);
     viewer.Shutdown();
+    EXPECT_EQ(viewer.GetProfilerFonts().regular, nullptr);
+}
+
+// With the core data the profiler writes with the loaded fonts, and the font system is open
+// from the data source on until shut-down.
+TEST(QuenvarViewerFrame, TheProfilerWritesWithTheCoreDataFonts)
+{
+    TemporaryFiles files;
+    files.Write("s.nms", "<NML=1.0>\n<Scene=<Items>>");
+    CapturedLog log;
+    RecordingViewer viewer;
+    ASSERT_TRUE(Parse(viewer, {"s.nms", "-m", "none", "-enable_profiler", "-CC", KESTRUN_CORE_DATA_DIR}));
+    ASSERT_TRUE(viewer.Startup()) << log.text;
+    EXPECT_TRUE(FontSystemIsOpen());
+    EXPECT_TRUE(viewer.Step());
+    const nFontPair& fonts = viewer.GetProfilerFonts();
+    ASSERT_NE(fonts.regular, nullptr);
+    ASSERT_NE(fonts.bold, nullptr);
+    EXPECT_EQ(fonts.regular->GetPageCount(), 1u);
+    EXPECT_EQ(fonts.bold->GetPageCount(), 1u);
+    EXPECT_NE(fonts.regular->GetGlyph('A'), nullptr);
+    bool regular = false, bold = false;
+    for (const auto& text : viewer.recorder.texts)
+    {
+        regular = regular || text.font == fonts.regular;
+        bold = bold || text.font == fonts.bold;
+    }
+    EXPECT_TRUE(regular);
+    EXPECT_TRUE(bold);
+    EXPECT_EQ(log.text.find("[!]"), std::string::npos) << log.text;
+    viewer.Shutdown();
+    EXPECT_FALSE(FontSystemIsOpen());
 }
 
 TEST(QuenvarViewerFrame, AFailedStartUpLeavesAViewerThatShutsDownCleanly)
