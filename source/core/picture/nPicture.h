@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <new>
 
 class nColor;
 class nIOHandle;
@@ -37,6 +38,9 @@ public:
     // Picture objects count under the picture category, as their pixels do.
     static void* operator new(size_t size) noexcept;
     static void operator delete(void* memory) noexcept;
+    // The plain form never throws either; this one lets callers that ask for no exception say so.
+    static void* operator new(size_t size, const std::nothrow_t&) noexcept { return operator new(size); }
+    static void operator delete(void* memory, const std::nothrow_t&) noexcept { operator delete(memory); }
 
     nPicture() = default;
     nPicture(const nPicture& other);
