@@ -13,7 +13,7 @@
 namespace
 {
 
-const std::vector<std::string> SceneRun = {"s.nms", "-r", "none", "-m", "none"};
+const std::vector<std::string> SceneRun = {"s.nms", "-r", "none", "-m", "none", "-CC", KESTRUN_DATA_DIR "/core"};
 const char* const EndingScript = "class S { function OnUpdate(s) { print(\"frame\"); SceneEnd(s); } }";
 
 std::string Object(const std::string& name, long long uid)

@@ -94,7 +94,8 @@ protected:
         directory.WriteFile("scene.nms", scene);
         std::filesystem::remove_all(directory.Path() / "out");
         std::vector<std::string> arguments = {"scene.nms", "-r",  "none", "-m",  "none", "-R",
-                                              "out",       "-Rw", "64",   "-Rh", "48"};
+                                              "out",       "-Rw", "64",   "-Rh", "48",
+                                              "-CC",       KESTRUN_DATA_DIR "/core"};
         arguments.insert(arguments.end(), extra.begin(), extra.end());
         run = RunKestrun(directory.Path(), arguments);
         EXPECT_EQ(run.exitCode, 0) << run.output;

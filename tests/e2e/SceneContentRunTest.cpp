@@ -88,7 +88,7 @@ protected:
 
     KestrunRun Run(std::vector<std::string> extra = {"-time_live", "10"})
     {
-        std::vector<std::string> arguments = {"s.nms", "-r", "none", "-m", "none"};
+        std::vector<std::string> arguments = {"s.nms", "-r", "none", "-m", "none", "-CC", KESTRUN_DATA_DIR "/core"};
         arguments.insert(arguments.end(), extra.begin(), extra.end());
         return RunKestrun(directory.Path(), arguments);
     }

@@ -53,7 +53,7 @@ TEST_P(SceneEndCase, TheRunEndsAfterTheFrameOfTheRequest)
 {
     const EndCase& testCase = Cases[GetParam()];
     SCOPED_TRACE(testCase.description);
-    std::vector<std::string> arguments = {"s.nms", "-r", "none"};
+    std::vector<std::string> arguments = {"s.nms", "-r", "none", "-CC", KESTRUN_DATA_DIR "/core"};
     arguments.insert(arguments.end(), testCase.mixer.begin(), testCase.mixer.end());
     const KestrunRun run = RunKestrunWithFiles({{"s.nms", SceneFile}, {"s.nut", testCase.script}}, arguments);
     EXPECT_EQ(run.exitCode, 0) << run.output;
