@@ -92,7 +92,8 @@ SQInteger IsSleeping(const ScriptArgs& args, nPhysicItem& body)
 
 // Vectors in, vectors out.
 
-template <void (nPhysicItem::*Set)(const nVector&)> SQInteger SetVector(const ScriptArgs& args, nPhysicItem& body)
+template <void (nPhysicItem::*Set)(const nVector&)>
+SQInteger SetVector(const ScriptArgs& args, nPhysicItem& body)
 {
     nVector value;
     if (!GetPointArg(args.GetVM(), 3, value))
@@ -130,7 +131,8 @@ SQInteger SetGravityScale(const ScriptArgs& args, nPhysicItem& body)
 SQInteger GetSpeed(const ScriptArgs& args, nPhysicItem& body)
 {
     const nVector velocity = body.GetLinearVelocity();
-    return args.PushFloat(std::sqrt(velocity.x * velocity.x + velocity.y * velocity.y + velocity.z * velocity.z));
+    return args.PushFloat(
+        std::sqrt(velocity.x * velocity.x + velocity.y * velocity.y + velocity.z * velocity.z));
 }
 
 // Forces and impulses: the central ones take the vector alone, the others a point (the second
@@ -208,7 +210,8 @@ SQInteger ResetTransformation(const ScriptArgs& args, nPhysicItem& body)
 
 // Vehicles: a wheel index outside the vehicle (a negative one included) reaches no wheel.
 
-template <void (nPhysicItem::*Set)(float, uint32_t)> SQInteger SetWheel(const ScriptArgs& args, nPhysicItem& body)
+template <void (nPhysicItem::*Set)(float, uint32_t)>
+SQInteger SetWheel(const ScriptArgs& args, nPhysicItem& body)
 {
     (body.*Set)(args.GetFloat(4), static_cast<uint32_t>(args.GetInt(3)));
     return 0;
@@ -225,7 +228,8 @@ SQInteger GetGeometry(const ScriptArgs& args, nMItem& item)
 {
     if (item.GetKind() != ItemTypeObject)
         return sq_throwerror(args.GetVM(), "Item is not an object, cannot get geometry");
-    return PushHandle(args.GetVM(), static_cast<nMObject&>(item).GetObject().GetGeometry(), ObjectTypeGeometry);
+    return PushHandle(args.GetVM(), static_cast<nMObject&>(item).GetObject().GetGeometry(),
+                      ObjectTypeGeometry);
 }
 
 // Kept for old scripts.

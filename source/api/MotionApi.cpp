@@ -12,7 +12,10 @@
 
 template <> struct nHandleArg<nMotion>
 {
-    static nMotion* Get(HSQUIRRELVM vm, SQInteger index) { return GetObjectArg<nMotion>(vm, index, ObjectTypeMotion); }
+    static nMotion* Get(HSQUIRRELVM vm, SQInteger index)
+    {
+        return GetObjectArg<nMotion>(vm, index, ObjectTypeMotion);
+    }
 };
 
 namespace
@@ -40,14 +43,37 @@ const nNativeEntry MotionNatives[] = {
 
 // Each constant's value is its channel id, the index in this list.
 const char* const ChannelNames[] = {
-    "ChannelNone",       "ChannelXPos",       "ChannelYPos",      "ChannelZPos",
-    "ChannelXRot",       "ChannelYRot",       "ChannelZRot",      "ChannelXScl",
-    "ChannelYScl",       "ChannelZScl",       "ChannelXPiv",      "ChannelYPiv",
-    "ChannelZPiv",       "ChannelRDif",       "ChannelGDif",      "ChannelBDif",
-    "ChannelRSpc",       "ChannelGSpc",       "ChannelBSpc",      "ChannelDiffuseIntensity",
-    "ChannelSpecularIntensity", "ChannelConeAngle", "ChannelEdgeAngle", "ChannelAlpha",
-    "ChannelZoomFactor", "ChannelRange",      "ChannelFogStart",  "ChannelFogEnd",
-    "ChannelRFog",       "ChannelGFog",       "ChannelBFog",
+    "ChannelNone",
+    "ChannelXPos",
+    "ChannelYPos",
+    "ChannelZPos",
+    "ChannelXRot",
+    "ChannelYRot",
+    "ChannelZRot",
+    "ChannelXScl",
+    "ChannelYScl",
+    "ChannelZScl",
+    "ChannelXPiv",
+    "ChannelYPiv",
+    "ChannelZPiv",
+    "ChannelRDif",
+    "ChannelGDif",
+    "ChannelBDif",
+    "ChannelRSpc",
+    "ChannelGSpc",
+    "ChannelBSpc",
+    "ChannelDiffuseIntensity",
+    "ChannelSpecularIntensity",
+    "ChannelConeAngle",
+    "ChannelEdgeAngle",
+    "ChannelAlpha",
+    "ChannelZoomFactor",
+    "ChannelRange",
+    "ChannelFogStart",
+    "ChannelFogEnd",
+    "ChannelRFog",
+    "ChannelGFog",
+    "ChannelBFog",
 };
 static_assert(std::size(ChannelNames) == MotionChannelCount);
 } // namespace

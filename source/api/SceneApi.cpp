@@ -1,7 +1,7 @@
+#include "api/SceneApi.h"
 #include "animation/nAnimationSourceList.h"
 #include "api/AnimationSourceApi.h"
 #include "api/ItemApi.h"
-#include "api/SceneApi.h"
 #include "api/ScriptApiGroups.h"
 #include "core/base/nLog.h"
 #include "core/math/nColor.h"

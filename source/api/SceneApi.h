@@ -7,7 +7,10 @@
 
 template <> struct nHandleArg<nScene>
 {
-    static nScene* Get(HSQUIRRELVM vm, SQInteger index) { return GetObjectArg<nScene>(vm, index, ObjectTypeScene); }
+    static nScene* Get(HSQUIRRELVM vm, SQInteger index)
+    {
+        return GetObjectArg<nScene>(vm, index, ObjectTypeScene);
+    }
 };
 
 // The physics, ray and merge natives of the Scene group (SceneApi_physics.cpp), registered after

@@ -113,11 +113,11 @@ SQInteger CollisionRaytrace(const ScriptArgs& args, nScene& scene)
     const float distance = std::sqrt(offset.x * offset.x + offset.y * offset.y + offset.z * offset.z);
     sq_newtable(vm);
     AddSlot(vm, "hit", [&] { return sq_pushbool(vm, hitSomething ? SQTrue : SQFalse), true; });
-    if (hitSomething &&
-        !(AddHandleSlot(vm, "shape", hit.shape, ObjectTypeCollisionShape) &&
-          AddHandleSlot(vm, "item", OwnerOf(hit.item), ObjectTypeItem) &&
-          AddHandleSlot(vm, "material", hit.material, ObjectTypeMaterial) && AddVectorSlot(vm, "p", hit.position) &&
-          AddVectorSlot(vm, "n", hit.normal) && AddSlot(vm, "d", [&] { return sq_pushfloat(vm, distance), true; })))
+    if (hitSomething && !(AddHandleSlot(vm, "shape", hit.shape, ObjectTypeCollisionShape) &&
+                          AddHandleSlot(vm, "item", OwnerOf(hit.item), ObjectTypeItem) &&
+                          AddHandleSlot(vm, "material", hit.material, ObjectTypeMaterial) &&
+                          AddVectorSlot(vm, "p", hit.position) && AddVectorSlot(vm, "n", hit.normal) &&
+                          AddSlot(vm, "d", [&] { return sq_pushfloat(vm, distance), true; })))
     {
         sq_poptop(vm);
         return SQ_ERROR; // the handle or vector that could not be made has logged why
@@ -219,9 +219,8 @@ SQInteger MergeItems(const ScriptArgs& args, nScene& scene)
     if (!geometryA || !geometryB)
         return sq_throwerror(vm, "Failed to load geometry to merge.");
 
-    const nSharedPtr<nGeometry> merged(nGeometry::Merge(geometryA.Get(), geometryB.Get(),
-                                                        &a->GetItem()->GetWorldMatrix(),
-                                                        &b->GetItem()->GetWorldMatrix()));
+    const nSharedPtr<nGeometry> merged(nGeometry::Merge(
+        geometryA.Get(), geometryB.Get(), &a->GetItem()->GetWorldMatrix(), &b->GetItem()->GetWorldMatrix()));
     nMObject* object = merged ? scene.NewObject("merged", merged.Get()) : nullptr;
     if (!object)
         return PushItem(vm, nullptr);

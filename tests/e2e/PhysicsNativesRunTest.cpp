@@ -48,7 +48,8 @@ class Main {
     function OnUpdate(s) {
         if (++frames < 180)
             return;
-)" + report + R"(
+)" + report +
+           R"(
         SceneEnd(s);
     }
 }
@@ -132,7 +133,8 @@ TEST(PhysicsNativesRun, BadArgumentsStopTheScriptWithTheirError)
         {"ItemApplyForce(box, Vector(0, 0, 0))", "wrong number of parameters"},
         {"ItemGetMass(s)", "Expected 'Item' got 'Scene'"},
         {"ItemSetGravity(box, UV(0, 0))", "Invalid instance type"},
-        {"ItemGetGeometry(LightGetItem(SceneAddLight(s, \"Lamp\")))", "Item is not an object, cannot get geometry"},
+        {"ItemGetGeometry(LightGetItem(SceneAddLight(s, \"Lamp\")))",
+         "Item is not an object, cannot get geometry"},
         {"SceneMergeItems(s, LightGetItem(SceneAddLight(s, \"Lamp\")), box)", "Only objects can be merged."},
         {"SceneMergeItems(s, box, ObjectGetItem(SceneAddObject(s, \"Other\")))",
          "Only objects with a geometry can be merged."},
@@ -140,7 +142,8 @@ TEST(PhysicsNativesRun, BadArgumentsStopTheScriptWithTheirError)
     };
     for (const Case& c : cases)
     {
-        const KestrunRun run = RunScene(Script(std::string("        ") + c.call + "; print(\"went on\");", ""));
+        const KestrunRun run =
+            RunScene(Script(std::string("        ") + c.call + "; print(\"went on\");", ""));
         EXPECT_EQ(run.exitCode, 3) << c.call << "\n" << run.output;
         EXPECT_TRUE(HasErrorLineWith(run.output, c.error)) << c.call << "\n" << run.output;
         EXPECT_EQ(run.output.find("[S] went on"), std::string::npos) << c.call;
