@@ -152,7 +152,7 @@ SQInteger ApplyAtPoint(const ScriptArgs& args, nPhysicItem& body)
 {
     nVector point;
     nVector value;
-    if (!GetPointArg(args.GetVM(), 3, point) || !GetPointArg(args.GetVM(), 4, value))
+    if (!GetPointArgs(args.GetVM(), 3, point, value))
         return SQ_ERROR;
     (body.*Apply)(value, &point);
     return 0;
@@ -201,7 +201,7 @@ SQInteger ResetTransformation(const ScriptArgs& args, nPhysicItem& body)
 {
     nVector position;
     nVector angles;
-    if (!GetPointArg(args.GetVM(), 3, position) || !GetPointArg(args.GetVM(), 4, angles))
+    if (!GetPointArgs(args.GetVM(), 3, position, angles))
         return SQ_ERROR;
     body.SetMatrix(nMatrix4::ComposeEuler(position, angles, nVector(1.0f, 1.0f, 1.0f, 1.0f),
                                           nPhysicShape::RotationOrder));

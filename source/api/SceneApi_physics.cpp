@@ -1,4 +1,4 @@
-#include "api/ItemApi.h"
+#include "api/PhysicApi.h"
 #include "api/SceneApi.h"
 
 #include "core/base/nLog.h"
@@ -101,7 +101,7 @@ SQInteger CollisionRaytrace(const ScriptArgs& args, nScene& scene)
     HSQUIRRELVM vm = args.GetVM();
     nVector origin;
     nVector direction;
-    if (!GetPointArg(vm, 3, origin) || !GetPointArg(vm, 4, direction))
+    if (!GetPointArgs(vm, 3, origin, direction))
         return SQ_ERROR;
     nPhysicWorld* world = scene.GetPhysicWorld();
     if (!world)
@@ -129,7 +129,7 @@ SQInteger RaytraceTriggerList(const ScriptArgs& args, nScene& scene)
 {
     nVector origin;
     nVector direction;
-    if (!GetPointArg(args.GetVM(), 3, origin) || !GetPointArg(args.GetVM(), 4, direction))
+    if (!GetPointArgs(args.GetVM(), 3, origin, direction))
         return SQ_ERROR;
     nTrigger* trigger = scene.RaytraceTriggerList(origin, direction, args.GetFloat(5), nullptr);
     return PushItem(args.GetVM(), trigger);
