@@ -523,9 +523,10 @@ TEST_F(MergeTest, OnlyObjectsWithGeometriesThatCanBeReadAreMerged)
                  "Try(@() SceneMergeItems(g_scene, A, Lamp));\n"
                  "Try(@() SceneMergeItems(g_scene, A, Bare));\n"
                  "Try(@() SceneMergeItems(g_scene, A, NullItem));\n"
-                 "Try(@() SceneMergeItems(g_scene, NullItem, Lamp));"),
+                 "Try(@() SceneMergeItems(g_scene, NullItem, Lamp));\n"
+                 "print(\" \" + ObjectIsValid(ItemGetGeometry(A)) + ObjectIsValid(ItemGetGeometry(Bare)));"),
         "Only objects can be merged.Only objects can be merged.Only objects with a geometry can be merged."
-        "CObject is nullCObject is null");
+        "CObject is nullCObject is null truefalse");
 
     // A geometry whose arrays went to the renderer is read again from its file; one without a file
     // cannot be.
