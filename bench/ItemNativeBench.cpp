@@ -10,8 +10,8 @@
 #include <cstring>
 
 // Item natives called from one script loop, the way a scene script calls them every frame: calls
-// per second of each native, loop included. A scene of 1000 objects; each iteration is one call of
-// a script function that runs its loop.
+// per second of each native, loop included. A scene of 1000 objects, or a physics scene of a ground
+// and a box resting on it; each iteration is one call of a script function that runs its loop.
 
 namespace
 {
@@ -37,18 +37,48 @@ function AreActive(count) {
 }
 )";
 
+// The ground's top is at y 0.5 and the box rests on it; rays fall onto the box, every one a hit
+// whose table holds all its slots.
+const char kPhysicsScript[] = R"(
+function Shaped(name, size, mass, mode, position) {
+    local item = ObjectGetItem(SceneAddObject(g_scene, name));
+    local shape = ItemAddCollisionShape(item);
+    ShapeSetBox(shape, size);
+    ShapeSetMass(shape, mass);
+    ItemSetPosition(item, position);
+    ItemSetPhysicMode(item, mode);
+    ItemUpdateInertiaTensorFromCollision(item);
+    return item;
+}
+Shaped("Ground", Vector(20, 1, 20), 0, PhysicModeStatic, Vector(0, 0, 0));
+Box <- Shaped("Box", Vector(1, 1, 1), 1, PhysicModeDynamic, Vector(0, 1, 0));
+function CastRays(count) {
+    local origin = Vector(0, 10, 0), down = Vector(0, -1, 0);
+    local hits = 0;
+    for (local i = 0; i < count; ++i) if (SceneCollisionRaytrace(g_scene, origin, down, -1, -1, 0).hit) ++hits;
+    return hits;
+}
+function GetVelocities(count) {
+    for (local i = 0; i < count; ++i) ItemGetLinearVelocity(Box);
+}
+)";
+
 struct Level
 {
-    Level() : machine(nullptr), scene(new nScene(&engine, &machine))
+    explicit Level(bool physics = false) : machine(nullptr), scene(new nScene(&engine, &machine))
     {
         scene->AddRef();
         machine.Open();
         RegisterScriptApi(machine.GetHandle());
-        for (int i = 0; i < kItems; ++i)
-            scene->NewObject("Crate");
+        if (physics)
+            scene->CreatePhysicWorld();
+        else
+            for (int i = 0; i < kItems; ++i)
+                scene->NewObject("Crate");
         machine.SetSlot("g_scene", nScriptValue(ObjectTypeScene, scene), nullptr);
+        const char* script = physics ? kPhysicsScript : kScript;
         HSQUIRRELVM vm = machine.GetHandle();
-        sq_compilebuffer(vm, kScript, static_cast<SQInteger>(std::strlen(kScript)), "bench", SQTrue);
+        sq_compilebuffer(vm, script, static_cast<SQInteger>(std::strlen(script)), "bench", SQTrue);
         sq_pushroottable(vm);
         sq_call(vm, 1, SQFalse, SQTrue);
         sq_pop(vm, 1);
@@ -82,9 +112,9 @@ struct Level
     nScene* scene;
 };
 
-void RunLoop(benchmark::State& state, const char* function)
+void RunLoop(benchmark::State& state, const char* function, bool physics = false)
 {
-    Level level;
+    Level level(physics);
     for (auto _ : state)
         if (!level.Call(function, kCallsPerIteration))
         {
@@ -111,4 +141,16 @@ void BM_ItemIsActive(benchmark::State& state)
     RunLoop(state, "AreActive");
 }
 BENCHMARK(BM_ItemIsActive);
+
+void BM_SceneCollisionRaytrace(benchmark::State& state)
+{
+    RunLoop(state, "CastRays", true);
+}
+BENCHMARK(BM_SceneCollisionRaytrace);
+
+void BM_ItemGetLinearVelocity(benchmark::State& state)
+{
+    RunLoop(state, "GetVelocities", true);
+}
+BENCHMARK(BM_ItemGetLinearVelocity);
 } // namespace

@@ -527,6 +527,7 @@ void RegisterItemApi(HSQUIRRELVM vm)
 {
     RegisterNatives(vm, ItemNatives);
     RegisterItemScriptNatives(vm);
+    RegisterItemPhysicsNatives(vm);
     RegisterIntegerConstants(vm, ItemConstants);
     RegisterNullHandleConstant(vm, "NullGeometry", ObjectTypeGeometry);
 }

@@ -76,3 +76,5 @@ template <typename Kind, int32_t Type, int32_t ItemKind> struct nItemViewArg
 // The motion, script, command-list and registry natives of the Item group (ItemApi_scripts.cpp),
 // registered after the transformation natives.
 void RegisterItemScriptNatives(HSQUIRRELVM vm);
+// The physics-body natives of the Item group (ItemApi_physics.cpp), registered after those.
+void RegisterItemPhysicsNatives(HSQUIRRELVM vm);

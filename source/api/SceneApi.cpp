@@ -1,3 +1,4 @@
+#include "api/SceneApi.h"
 #include "animation/nAnimationSourceList.h"
 #include "api/AnimationSourceApi.h"
 #include "api/ItemApi.h"
@@ -18,14 +19,6 @@
 #include "script/binding/nScriptValuePush.h"
 #include "script/classes/ScriptVector.h"
 #include "script/units/nSceneScriptUnit.h"
-
-template <> struct nHandleArg<nScene>
-{
-    static nScene* Get(HSQUIRRELVM vm, SQInteger index)
-    {
-        return GetObjectArg<nScene>(vm, index, ObjectTypeScene);
-    }
-};
 
 namespace
 {
@@ -573,6 +566,7 @@ const nIntegerConstantEntry SceneConstants[] = {
 void RegisterSceneApi(HSQUIRRELVM vm)
 {
     RegisterNatives(vm, SceneNatives);
+    RegisterScenePhysicsNatives(vm);
     RegisterIntegerConstants(vm, SceneConstants);
     RegisterNullHandleConstant(vm, "NullItem", ObjectTypeItem);
 }

@@ -47,14 +47,19 @@ const BuiltGroup BuiltGroups[] = {
     {"Core", RegisterCoreApi, {"Core"}, 16, 0, {}},
     {"AnimationSource", RegisterAnimationSourceApi, {"AnimationSource"}, 6, 4, {}},
     {"Mixer", RegisterMixerApi, {"Mixer"}, 25, 8, {}},
-    {"Scene", RegisterSceneApi, {"Scene"}, 58, 29, {}},
+    {"Scene", RegisterSceneApi, {"Scene", "Scene_physics"}, 68, 29, {}},
     {"Instance", RegisterInstanceApi, {"Instance"}, 1, 0, {}},
     {"Group", RegisterGroupApi, {"Group"}, 12, 0, {}},
     {"Camera", RegisterCameraApi, {"Camera"}, 15, 3, {}},
     {"Object", RegisterObjectApi, {"Object"}, 10, 0, {}},
     {"Light", RegisterLightApi, {"Light"}, 20, 4, {}},
-    {"Item", RegisterItemApi, {"Item"}, 102, 34, {}},
+    {"Item", RegisterItemApi, {"Item", "Item_physics"}, 148, 34, {}},
+    {"Motion", RegisterMotionApi, {"Motion"}, 3, 31, {}},
+    {"Shape", RegisterShapeApi, {"Shape"}, 20, 4, {}},
+    {"Constraint", RegisterConstraintApi, {"Constraint"}, 10, 0, {}},
     {"Project", RegisterProjectApi, {"Project"}, 25, 4, {}},
+    {"Trigger", RegisterTriggerApi, {"Trigger"}, 2, 0, {}},
+    {"Emitter", RegisterEmitterApi, {"Emitter"}, 5, 0, {}},
 };
 
 // The constants that two groups register, with one value.

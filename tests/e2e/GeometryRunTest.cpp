@@ -6,6 +6,9 @@
 
 namespace
 {
+// MinMax, which GeometryGetMinMax answers, comes from the core data's script library.
+const std::string CoreData = KESTRUN_DATA_DIR "/core";
+
 // A scene unit "S" and an object "Blob" without geometry whose unit is "Blob"; both classes come
 // from s.nut.
 const char* const SceneFile = "<NML=1.0>\n<Scene=<ScriptUnit=<Script=\"s.nut\"><Class=\"S\">>"
@@ -18,7 +21,7 @@ KestrunRun RunScene(const std::string& script)
     TemporaryDirectory directory;
     directory.WriteFile("s.nms", SceneFile);
     directory.WriteFile("s.nut", script);
-    return RunKestrun(directory.Path(), {"s.nms", "-r", "none", "-m", "none"});
+    return RunKestrun(directory.Path(), {"s.nms", "-r", "none", "-m", "none", "-CC", CoreData});
 }
 
 bool HasLine(const std::string& output, const std::string& line)
@@ -29,30 +32,74 @@ bool HasLine(const std::string& output, const std::string& line)
 
 TEST(GeometryRun, ScriptsBuildTemplatesAndIsosurfaces)
 {
-    const KestrunRun run = RunScene("class Blob {\n"
-                                    "  function OnSetup(item) {\n"
-                                    "    GeometryComputeIsoSurface(item, 1, [Vector(3, 0, 0)], [2.0]);\n"
-                                    "    print(\"iso built\");\n"
-                                    "  }\n"
-                                    "}\n"
-                                    "class S {\n"
-                                    "  function OnSetup(s) {\n"
-                                    "    local t = GeometryTemplate();\n"
-                                    "    t.beginPolygon();\n"
-                                    "    t.pushVertex(Vector(0, 0, 0)); t.pushVertex(Vector(1, 0, 0));\n"
-                                    "    t.pushVertex(Vector(1, 1, 0));\n"
-                                    "    t.endPolygon(0);\n"
-                                    "    local g = t.instantiate(g_engine, \"quad\");\n"
-                                    "    print(typeof t + \" \" + typeof g + \" \" + ObjectIsValid(g));\n"
-                                    "    GeometryTemplate().pushVertex(Vector(0, 0, 0));\n"
-                                    "  }\n"
-                                    "  function OnUpdate(s) { SceneEnd(s); }\n"
-                                    "}\n");
+    const KestrunRun run =
+        RunScene("class Blob {\n"
+                 "  function OnSetup(item) {\n"
+                 "    GeometryComputeIsoSurface(item, 1, [Vector(3, 0, 0)], [2.0]);\n"
+                 "    print(\"iso built\");\n"
+                 "    local box = GeometryGetMinMax(ObjectGetGeometry(ItemCastToObject(item)));\n"
+                 "    local near = @(v, x, y, z) fabs(v.x - x) < 0.05 && fabs(v.y - y) < 0.05 &&\n"
+                 "                               fabs(v.z - z) < 0.05;\n"
+                 "    print(\"iso box \" + near(box.min, 2.859, -0.141, -0.141) + \" \" +\n"
+                 "          near(box.max, 3.141, 0.141, 0.141));\n"
+                 "  }\n"
+                 "}\n"
+                 "class S {\n"
+                 "  function OnSetup(s) {\n"
+                 "    local t = GeometryTemplate();\n"
+                 "    t.beginPolygon();\n"
+                 "    t.pushVertex(Vector(0, 0, 0)); t.pushVertex(Vector(1, 0, 0));\n"
+                 "    t.pushVertex(Vector(1, 1, 0));\n"
+                 "    t.endPolygon(0);\n"
+                 "    local g = t.instantiate(g_engine, \"quad\");\n"
+                 "    print(typeof t + \" \" + typeof g + \" \" + ObjectIsValid(g));\n"
+                 "    GeometryTemplate().pushVertex(Vector(0, 0, 0));\n"
+                 "  }\n"
+                 "  function OnUpdate(s) { SceneEnd(s); }\n"
+                 "}\n");
     EXPECT_EQ(run.exitCode, 0) << run.output;
     for (const char* line : {"[S] GeometryTemplate CObject false",
                              "[!] Cannot instantiate a geometry with no material array.",
                              "[!] You must begin a polygon before pushing attributes.",
-                             "[*] Incorrect binding argument count.", "[S] iso built"})
+                             "[*] Incorrect binding argument count.", "[S] iso built", "[S] iso box true true"})
+        EXPECT_TRUE(HasLine(run.output, line)) << line << "\n" << run.output;
+}
+
+// Two objects share q.geo, a unit quad from x 0 to 1 with one material, placed at x 0 and x 10.
+TEST(GeometryRun, ScriptsMergeTwoObjectsIntoANewOne)
+{
+    TemporaryDirectory directory;
+    directory.WriteFile("q.geo",
+                        "<NML=1.0>\n<Geometry=<Materials=<Material=<Diffuse=<X=1.0><Y=1.0><Z=1.0><W=1.0>>>>"
+                        "<AVertex=<Count=4><Data=<V=<X=0.0><Y=0.0><Z=0.0>><V=<X=1.0><Y=0.0><Z=0.0>>"
+                        "<V=<X=1.0><Y=1.0><Z=0.0>><V=<X=0.0><Y=1.0><Z=0.0>>>><APolygon=<Count=1>"
+                        "<BindingCount=4><Data=<Polygon=<Count=4><Material=0><Index=0><Index=1><Index=2>"
+                        "<Index=3>>>>>\n");
+    auto object = [](const char* name, int uid, const char* x)
+    {
+        return std::string("<MObject=<MItem=<Id=\"") + name + "\"><UId=" + std::to_string(uid) +
+               "><Active>><Object=<Item=<Position=<X=" + x + "><Y=0.0><Z=0.0>>><Geometry=\"q.geo\">>>";
+    };
+    directory.WriteFile("s.nms", "<NML=1.0>\n<Scene=<ScriptUnit=<Script=\"s.nut\"><Class=\"S\">><Items=" +
+                                     object("A", 1, "0.0") + object("B", 2, "10.0") + ">>");
+    directory.WriteFile(
+        "s.nut",
+        "class S {\n"
+        "  function OnSetup(s) {\n"
+        "    local merged = SceneMergeItems(s, SceneFindItem(s, \"A\"), SceneFindItem(s, \"B\"));\n"
+        "    local geometry = ObjectGetGeometry(ItemCastToObject(merged));\n"
+        "    local box = GeometryGetMinMax(geometry);\n"
+        "    print(ItemGetName(merged) + \" \" + ItemGetName(SceneFindItem(s, \"merged\")) + \" x \" +\n"
+        "          box.min.x + \" to \" + box.max.x + \", slots \" + GeometryGetMaterialCount(geometry));\n"
+        "    try { SceneMergeItems(s, LightGetItem(SceneAddLight(s, \"Lamp\")), merged); }\n"
+        "    catch (error) { print(error); }\n"
+        "  }\n"
+        "  function OnUpdate(s) { SceneEnd(s); }\n"
+        "}\n");
+    const KestrunRun run =
+        RunKestrun(directory.Path(), {"s.nms", "-r", "none", "-m", "none", "-CC", CoreData});
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    for (const char* line : {"[S] merged merged x 0 to 11, slots 1", "[S] Only objects can be merged."})
         EXPECT_TRUE(HasLine(run.output, line)) << line << "\n" << run.output;
 }
 
