@@ -16,3 +16,9 @@ struct nObjectTypeLifetime
 void SetObjectTypeLifetime(int32_t type, const nObjectTypeLifetime& lifetime);
 // Null for a code outside 0..47.
 const nObjectTypeLifetime* GetObjectTypeLifetime(int32_t type);
+
+class nMetaFile;
+
+// A document frees its tags with it, and a reload replaces them: the handles on its tags become
+// "Deleted native" first, so none is left on a freed tag. Answers how many.
+uint32_t InvalidateMetatagHandles(const nMetaFile& file);
