@@ -73,14 +73,15 @@ int32_t PoolValue(nHIDDevice* device, int32_t function, bool remove)
     return device && device->PoolFunction(function, &value, nullptr, remove) ? value : 0;
 }
 
-// A script's file runs in the machine that called, whatever that machine serves.
+// The file runs in the machine that called. A runtime error in it stops the caller as well, as if
+// its text stood in place of the call: the machine has already reported it and stopped.
 SQInteger Include(HSQUIRRELVM vm)
 {
     const char* path = ScriptArgs(vm).GetString(2);
     auto* machine = static_cast<nSquirrelVM*>(sq_getforeignptr(vm));
     if (!machine || !machine->RunFile(nString(path), false))
         return sq_throwerror(vm, nString::Format("Failed to include script '%s'.\n", path).GetText());
-    return 0;
+    return machine->GetState() == ScriptVMRunning ? 0 : SQ_ERROR;
 }
 
 SQInteger FileExists(HSQUIRRELVM vm)
@@ -181,8 +182,9 @@ SQInteger Delete(const ScriptArgs&, nHIDDevice& device)
                      [&device](const std::unique_ptr<nHIDDevice>& held) { return held.get() == &device; });
     if (made == devices.end())
     {
-        nLogHolder::Get() << "[!] Device '" << device.GetName()
-                          << "' belongs to the input system and is not deleted.\n";
+        nLogHolder::Get()
+            << "[!] DeviceDelete() deletes only the devices of DeviceNew, DeviceNewFromIndex and "
+               "DeviceAny; the keyboard and the mouse stay.\n";
         return 0;
     }
     nCObject::Invalidate(&device);
