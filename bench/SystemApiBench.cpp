@@ -1,18 +1,10 @@
-#include "api/ScriptApi.h"
-#include "script/nSquirrelVM.h"
-
-#include <benchmark/benchmark.h>
-
-#include <cstring>
+#include "ScriptLoop.h"
 
 // System, device and metafile natives called from one script loop, the way a script polls them
-// every frame: calls per second of each native, loop included. Each iteration is one call of a
-// script function that runs its loop.
+// every frame: calls per second of each native, loop included.
 
 namespace
 {
-constexpr int kCallsPerIteration = 10000;
-
 const char kScript[] = R"(
 Doc <- MetafileNew();
 local root = MetafileAddRoot(Doc, "Root");
@@ -28,51 +20,11 @@ function GetTags(count) {
 }
 )";
 
-struct Machine
-{
-    Machine() : machine(nullptr)
-    {
-        machine.Open();
-        RegisterScriptApi(machine.GetHandle());
-        HSQUIRRELVM vm = machine.GetHandle();
-        sq_compilebuffer(vm, kScript, static_cast<SQInteger>(std::strlen(kScript)), "bench", SQTrue);
-        sq_pushroottable(vm);
-        sq_call(vm, 1, SQFalse, SQTrue);
-        sq_pop(vm, 1);
-    }
-
-    ~Machine() { machine.Close(); }
-
-    bool Call(const char* function, int count)
-    {
-        HSQUIRRELVM vm = machine.GetHandle();
-        const SQInteger top = sq_gettop(vm);
-        sq_pushroottable(vm);
-        sq_pushstring(vm, function, -1);
-        bool called = SQ_SUCCEEDED(sq_get(vm, -2));
-        if (called)
-        {
-            sq_pushroottable(vm);
-            sq_pushinteger(vm, count);
-            called = SQ_SUCCEEDED(sq_call(vm, 2, SQFalse, SQTrue));
-        }
-        sq_settop(vm, top);
-        return called;
-    }
-
-    nSquirrelVM machine;
-};
-
 void RunLoop(benchmark::State& state, const char* function)
 {
-    Machine machine;
-    for (auto _ : state)
-        if (!machine.Call(function, kCallsPerIteration))
-        {
-            state.SkipWithError("the script loop failed");
-            break;
-        }
-    state.SetItemsProcessed(state.iterations() * kCallsPerIteration);
+    ScriptLoop loop;
+    loop.Run(kScript);
+    loop.Measure(state, function);
 }
 
 void BM_KeyboardPoolFunction(benchmark::State& state)

@@ -90,14 +90,19 @@ SQInteger FileExists(HSQUIRRELVM vm)
     return args.PushBool(nPlatform::Get().GetIOSystem().Exists(nString(args.GetString(2))));
 }
 
-SQInteger GetMouseDevice(HSQUIRRELVM vm)
+nHIDDevice* Mouse()
 {
-    return PushHandle(vm, nHID::GetInstance().GetMouse(), ObjectTypeHID);
+    return nHID::GetInstance().GetMouse();
 }
 
-SQInteger GetKeyboardDevice(HSQUIRRELVM vm)
+nHIDDevice* Keyboard()
 {
-    return PushHandle(vm, static_cast<nHIDDevice*>(nHID::GetInstance().GetKeyboard()), ObjectTypeHID);
+    return nHID::GetInstance().GetKeyboard();
+}
+
+template <nHIDDevice* (*Device)()> SQInteger GetDevice(HSQUIRRELVM vm)
+{
+    return PushHandle(vm, Device(), ObjectTypeHID);
 }
 
 // Only game devices are enumerated: another type has none.
@@ -203,36 +208,24 @@ SQInteger IsAvailable(const ScriptArgs& args, nHIDDevice& device)
     return args.PushBool(device.IsConnected());
 }
 
-SQInteger MouseUpdate(HSQUIRRELVM)
+// The natives of the input system's own devices, which answer nothing when there is none.
+template <nHIDDevice* (*Device)()> SQInteger UpdateOf(HSQUIRRELVM)
 {
-    if (nHIDDevice* mouse = nHID::GetInstance().GetMouse())
-        mouse->Update();
+    if (nHIDDevice* device = Device())
+        device->Update();
     return 0;
 }
 
-SQInteger MousePoolFunction(HSQUIRRELVM vm)
+template <nHIDDevice* (*Device)()> SQInteger PoolOf(HSQUIRRELVM vm)
 {
     const ScriptArgs args(vm);
-    return args.PushInt(PoolValue(nHID::GetInstance().GetMouse(), args.GetInt(2), true));
-}
-
-SQInteger KeyboardUpdate(HSQUIRRELVM)
-{
-    if (nHIDKeyboard* keyboard = nHID::GetInstance().GetKeyboard())
-        keyboard->Update();
-    return 0;
-}
-
-SQInteger KeyboardPoolFunction(HSQUIRRELVM vm)
-{
-    const ScriptArgs args(vm);
-    return args.PushInt(PoolValue(nHID::GetInstance().GetKeyboard(), args.GetInt(2), true));
+    return args.PushInt(PoolValue(Device(), args.GetInt(2), true));
 }
 
 SQInteger KeyboardSeekFunction(HSQUIRRELVM vm)
 {
     const ScriptArgs args(vm);
-    const nHIDKeyboard* keyboard = nHID::GetInstance().GetKeyboard();
+    const nHIDDevice* keyboard = Keyboard();
     return args.PushBool(keyboard && keyboard->SeekFunction(args.GetInt(2), args.GetInt(3)));
 }
 
@@ -247,8 +240,8 @@ SQInteger KeyboardSetKeyBounceFilter(HSQUIRRELVM vm)
 const nNativeEntry DeviceNatives[] = {
     {"Include", GuardedNative<Include>, ".s"},
     {"FileExists", GuardedNative<FileExists>, ".s"},
-    {"GetMouseDevice", GuardedNative<GetMouseDevice>, "."},
-    {"GetKeyboardDevice", GuardedNative<GetKeyboardDevice>, "."},
+    {"GetMouseDevice", GuardedNative<GetDevice<Mouse>>, "."},
+    {"GetKeyboardDevice", GuardedNative<GetDevice<Keyboard>>, "."},
     {"GetDeviceList", GuardedNative<GetDeviceList>, ".i"},
     {"DeviceNew", GuardedNative<DeviceNew>, ".s"},
     {"DeviceNewFromIndex", GuardedNative<DeviceNewFromIndex>, ".i"},
@@ -262,10 +255,10 @@ const nNativeEntry DeviceNatives[] = {
     {"DeviceDelete", Native<Delete>, ".x"},
     {"DeviceUpdate", Native<Update>, ".x"},
     {"DeviceIsAvailable", Native<IsAvailable>, ".x"},
-    {"MouseUpdate", GuardedNative<MouseUpdate>, "."},
-    {"MousePoolFunction", GuardedNative<MousePoolFunction>, ".i"},
-    {"KeyboardUpdate", GuardedNative<KeyboardUpdate>, "."},
-    {"KeyboardPoolFunction", GuardedNative<KeyboardPoolFunction>, ".i"},
+    {"MouseUpdate", GuardedNative<UpdateOf<Mouse>>, "."},
+    {"MousePoolFunction", GuardedNative<PoolOf<Mouse>>, ".i"},
+    {"KeyboardUpdate", GuardedNative<UpdateOf<Keyboard>>, "."},
+    {"KeyboardPoolFunction", GuardedNative<PoolOf<Keyboard>>, ".i"},
     {"KeyboardSeekFunction", GuardedNative<KeyboardSeekFunction>, ".ii"},
     {"KeyboardSetKeyBounceFilter", GuardedNative<KeyboardSetKeyBounceFilter>, ".ib"},
 };

@@ -1,3 +1,5 @@
+#include "api/MetafileApi.h"
+
 #include "api/ScriptApiGroups.h"
 #include "core/base/nLog.h"
 #include "core/nml/nMetaFile.h"
@@ -30,26 +32,6 @@ template <> struct nHandleArg<nMetaTag>
     }
 };
 
-namespace
-{
-SQInteger PushTag(HSQUIRRELVM vm, nMetaTag* tag)
-{
-    return PushHandle(vm, tag, ObjectTypeMetatag);
-}
-
-SQInteger PushTags(HSQUIRRELVM vm, const nLinkedListId& tags)
-{
-    sq_newarray(vm, 0);
-    for (nLinkedListEntry* entry = tags.GetHead(); entry; entry = entry->GetNext())
-        if (!AppendHandle(vm, static_cast<nMetaTag*>(entry), ObjectTypeMetatag))
-        {
-            sq_poptop(vm);
-            return SQ_ERROR;
-        }
-    return 1;
-}
-
-// A script float, bool, integer or string as a tag value; any other value leaves it as it was.
 bool ReadTagValue(const ScriptArgs& args, int32_t index, nMetaTagValue& value)
 {
     switch (args.GetType(index))
@@ -69,6 +51,54 @@ bool ReadTagValue(const ScriptArgs& args, int32_t index, nMetaTagValue& value)
     default:
         return false;
     }
+}
+
+bool PushTagValue(const ScriptArgs& args, const nMetaTagValue& value)
+{
+    switch (value.GetType())
+    {
+    case TagTypeReal:
+    {
+        float real = 0.0f;
+        value.GetFloat(real);
+        return args.PushFloat(real);
+    }
+    case TagTypeBool:
+    {
+        bool flag = false;
+        value.GetBool(flag);
+        return args.PushBool(flag);
+    }
+    case TagTypeInteger:
+    {
+        int32_t integer = 0;
+        value.GetInt(integer);
+        return args.PushInt(integer);
+    }
+    case TagTypeString:
+        return args.PushString(value.GetText().GetText());
+    default:
+        return false;
+    }
+}
+
+namespace
+{
+SQInteger PushTag(HSQUIRRELVM vm, nMetaTag* tag)
+{
+    return PushHandle(vm, tag, ObjectTypeMetatag);
+}
+
+SQInteger PushTags(HSQUIRRELVM vm, const nLinkedListId& tags)
+{
+    sq_newarray(vm, 0);
+    for (nLinkedListEntry* entry = tags.GetHead(); entry; entry = entry->GetNext())
+        if (!AppendHandle(vm, static_cast<nMetaTag*>(entry), ObjectTypeMetatag))
+        {
+            sq_poptop(vm);
+            return SQ_ERROR;
+        }
+    return 1;
 }
 
 void LogUnconvertible()
@@ -130,29 +160,10 @@ SQInteger GetType(const ScriptArgs& args, nMetaTag& tag)
 
 SQInteger GetValue(const ScriptArgs& args, nMetaTag& tag)
 {
-    const nMetaTagValue& value = tag.GetValue();
-    switch (value.GetType())
-    {
-    case TagTypeReal:
-    {
-        float real = 0.0f;
-        value.GetFloat(real);
-        return args.PushFloat(real);
-    }
-    case TagTypeBool:
-        return args.PushBool(tag.GetBool());
-    case TagTypeInteger:
-    {
-        int32_t integer = 0;
-        value.GetInt(integer);
-        return args.PushInt(integer);
-    }
-    case TagTypeString:
-        return args.PushString(value.GetText().GetText());
-    default:
-        nLogHolder::Get() << "[!] Cannot get value from tag '" << tag.GetName() << "'. Unsupported type.\n";
-        return args.PushInt(-1);
-    }
+    if (PushTagValue(args, tag.GetValue()))
+        return 1;
+    nLogHolder::Get() << "[!] Cannot get value from tag '" << tag.GetName() << "'. Unsupported type.\n";
+    return args.PushInt(-1);
 }
 
 SQInteger SetValue(const ScriptArgs& args, nMetaTag& tag)

@@ -21,25 +21,6 @@ const char* const SceneFile = "<NML=1.0>\n<Scene=<ScriptUnit=<Script=\"s.nut\"><
 const char* const SecondScene =
     "<NML=1.0>\n<Scene=<Items=<MObject=<MItem=<Id=\"Second\"><UId=0><Active>><Object=<Item>>>>>";
 
-std::vector<std::string> ScriptLines(const std::string& output)
-{
-    std::vector<std::string> lines;
-    std::istringstream stream(output);
-    for (std::string line; std::getline(stream, line);)
-        if (line.rfind("[S] ", 0) == 0)
-            lines.push_back(line.substr(4));
-    return lines;
-}
-
-bool HasLine(const std::string& output, const std::string& line)
-{
-    std::istringstream stream(output);
-    for (std::string read; std::getline(stream, read);)
-        if (read == line)
-            return true;
-    return false;
-}
-
 KestrunRun RunScene(const TemporaryDirectory& directory, const std::string& script)
 {
     directory.WriteFile("s.nms", SceneFile);
