@@ -4,6 +4,7 @@
 #include "core/base/nLog.h"
 #include "core/nml/nMetaFile.h"
 #include "core/nml/nMetaTag.h"
+#include "core/nml/nMetaTextReader.h"
 #include "platform/nPlatform.h"
 #include "script/binding/nNativeArgs.h"
 #include "script/binding/nNativeCall.h"
@@ -11,7 +12,10 @@
 #include "script/nObjectType.h"
 #include "script/nObjectTypeLifetime.h"
 
+#include <algorithm>
 #include <memory>
+#include <utility>
+#include <vector>
 
 // Scripts own the documents they make (the handle's release frees one, see nObjectTypeLifetime);
 // tags belong to their document and are handed out on loan.
@@ -128,18 +132,45 @@ SQInteger New(HSQUIRRELVM vm)
     return SQ_ERROR;
 }
 
-// Reading a file replaces the document's tags, so the handles on them die first. A file that is not
-// there leaves the document, and the handles, as they were.
+// Reading a file replaces the document's tags, so they go first, with the handles on them. A file
+// that is not there leaves the document, and the handles, as they were.
 SQInteger Load(const ScriptArgs& args, nMetaFile& file)
 {
     const char* path = args.GetString(3);
     if (nPlatform::Get().GetIOSystem().Exists(nString(path)))
-        InvalidateMetatagHandles(file);
+        ReleaseMetafileTags(file);
     return args.PushBool(file.Load(path));
 }
 
+// How deep the document's tags nest (a root is at depth 1), walked without recursion.
+uint32_t NestingDepth(const nMetaFile& file)
+{
+    uint32_t deepest = 0;
+    std::vector<std::pair<const nLinkedListEntry*, uint32_t>> pending;
+    for (const nLinkedListEntry* root = file.GetRoots().GetHead(); root; root = root->GetNext())
+        pending.emplace_back(root, 1);
+    while (!pending.empty())
+    {
+        const auto [entry, depth] = pending.back();
+        pending.pop_back();
+        deepest = std::max(deepest, depth);
+        const auto* tag = static_cast<const nMetaTag*>(entry);
+        for (const nLinkedListEntry* child = tag->GetChildren().GetHead(); child; child = child->GetNext())
+            pending.emplace_back(child, depth + 1);
+    }
+    return deepest;
+}
+
+// A script can nest tags without end; NML text nests them at most as deep as its readers take, and
+// writing deeper would only make a file that no reader loads.
 SQInteger Save(const ScriptArgs& args, nMetaFile& file)
 {
+    if (NestingDepth(file) > nMetaTextReader::MaxTagDepth)
+    {
+        nLogHolder::Get() << "[!] Cannot save '" << args.GetString(3) << "': its tags nest deeper than "
+                          << nMetaTextReader::MaxTagDepth << " levels.\n";
+        return args.PushBool(false);
+    }
     return args.PushBool(file.Save(args.GetString(3)));
 }
 

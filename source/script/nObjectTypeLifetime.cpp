@@ -19,7 +19,7 @@ void DestroyPicture(void* object)
 void DestroyMetafile(void* object)
 {
     auto* file = static_cast<nMetaFile*>(object);
-    InvalidateMetatagHandles(*file);
+    ReleaseMetafileTags(*file);
     delete file;
 }
 
@@ -83,10 +83,28 @@ const nObjectTypeLifetime* GetObjectTypeLifetime(int32_t type)
     return IsKnownType(type) ? &GetTable().entries[type] : nullptr;
 }
 
-uint32_t InvalidateMetatagHandles(const nMetaFile& file)
+void ReleaseMetafileTags(nMetaFile& file)
 {
     if (!file.GetRoots().GetHead())
-        return 0;
+        return;
     const std::vector<const void*> tags = SortedTags(file);
-    return nCObject::Invalidate(ObjectTypeMetatag, IsTagOf, &tags);
+    nCObject::Invalidate(ObjectTypeMetatag, IsTagOf, &tags);
+
+    std::vector<nMetaTag*> pending;
+    while (nLinkedListEntry* root = file.GetRoots().GetHead())
+    {
+        file.GetRoots().Unlink(root);
+        pending.push_back(static_cast<nMetaTag*>(root));
+    }
+    while (!pending.empty())
+    {
+        nMetaTag* tag = pending.back();
+        pending.pop_back();
+        while (nLinkedListEntry* child = tag->GetChildren().GetHead())
+        {
+            tag->GetChildren().Unlink(child);
+            pending.push_back(static_cast<nMetaTag*>(child));
+        }
+        delete tag;
+    }
 }

@@ -19,6 +19,7 @@ const nObjectTypeLifetime* GetObjectTypeLifetime(int32_t type);
 
 class nMetaFile;
 
-// A document frees its tags with it, and a reload replaces them: the handles on its tags become
-// "Deleted native" first, so none is left on a freed tag. Answers how many.
-uint32_t InvalidateMetatagHandles(const nMetaFile& file);
+// Empties a document: the handles on its tags become "Deleted native", then the tags are freed one
+// by one, so none is left on a freed tag and a document that a script nested deeper than the call
+// stack would take is freed all the same. The type-40 destroy and a reload of the document use it.
+void ReleaseMetafileTags(nMetaFile& file);

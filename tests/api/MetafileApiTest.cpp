@@ -102,3 +102,23 @@ TEST_F(MetafileApiTest, ReloadingADocumentKillsTheHandlesOnItsOldTags)
                  "print(MetatagGetValue(MetafileGetRoots(Doc)[0]));"),
         "false true true false 1");
 }
+
+// NML readers take 256 levels of tags: a deeper document is not written, and freeing or reloading
+// one that a script nested far deeper than the call stack would take does not recurse (a reload
+// frees the tags as the document's destroy does; it takes 100000 levels to exhaust the stack).
+TEST_F(MetafileApiTest, DocumentsNestedBeyondTheReadersAreFreedButNotSaved)
+{
+    WriteScript("flat.nml", "<NML=1.0>\n<Flat=1>\n");
+    EXPECT_EQ(Evaluate("function Chain(levels) {\n"
+                       "  local mf = MetafileNew(); local tag = MetafileAddRoot(mf, \"L\");\n"
+                       "  for (local i = 1; i < levels; ++i) tag = MetatagAddChild(tag, \"L\");\n"
+                       "  return mf;\n"
+                       "}\n"
+                       "local back = MetafileNew();\n"
+                       "print(MetafileSave(Chain(256), \"@scripts/256.nml\") + \" \" +\n"
+                       "      MetafileLoad(back, \"@scripts/256.nml\") + \" \");\n"
+                       "print(MetafileSave(Chain(257), \"@scripts/257.nml\") + \" \");\n"
+                       "print(MetafileLoad(Chain(100000), \"@scripts/flat.nml\"));"),
+              "true true false true");
+    EXPECT_TRUE(Logged("[!] Cannot save '@scripts/257.nml': its tags nest deeper than 256 levels.\n"));
+}
