@@ -1,13 +1,9 @@
-#include "api/ScriptApi.h"
+#include "ScriptLoop.h"
+
 #include "engine/Quenvar.h"
 #include "engine/scene/nScene.h"
 #include "script/nObjectType.h"
 #include "script/nScriptValue.h"
-#include "script/nSquirrelVM.h"
-
-#include <benchmark/benchmark.h>
-
-#include <cstring>
 
 // Item natives called from one script loop, the way a scene script calls them every frame: calls
 // per second of each native, loop included. A scene of 1000 objects, or a physics scene of a ground
@@ -16,7 +12,6 @@
 namespace
 {
 constexpr int kItems = 1000;
-constexpr int kCallsPerIteration = 10000;
 
 const char kScript[] = R"(
 Items <- SceneGetItemList(g_scene);
@@ -65,63 +60,29 @@ function GetVelocities(count) {
 
 struct Level
 {
-    explicit Level(bool physics = false) : machine(nullptr), scene(new nScene(&engine, &machine))
+    explicit Level(bool physics = false) : scene(new nScene(&engine, &loop.GetMachine()))
     {
         scene->AddRef();
-        machine.Open();
-        RegisterScriptApi(machine.GetHandle());
         if (physics)
             scene->CreatePhysicWorld();
         else
             for (int i = 0; i < kItems; ++i)
                 scene->NewObject("Crate");
-        machine.SetSlot("g_scene", nScriptValue(ObjectTypeScene, scene), nullptr);
-        const char* script = physics ? kPhysicsScript : kScript;
-        HSQUIRRELVM vm = machine.GetHandle();
-        sq_compilebuffer(vm, script, static_cast<SQInteger>(std::strlen(script)), "bench", SQTrue);
-        sq_pushroottable(vm);
-        sq_call(vm, 1, SQFalse, SQTrue);
-        sq_pop(vm, 1);
+        loop.GetMachine().SetSlot("g_scene", nScriptValue(ObjectTypeScene, scene), nullptr);
+        loop.Run(physics ? kPhysicsScript : kScript);
     }
 
-    ~Level()
-    {
-        scene->Release();
-        machine.Close();
-    }
-
-    bool Call(const char* function, int count)
-    {
-        HSQUIRRELVM vm = machine.GetHandle();
-        const SQInteger top = sq_gettop(vm);
-        sq_pushroottable(vm);
-        sq_pushstring(vm, function, -1);
-        bool called = SQ_SUCCEEDED(sq_get(vm, -2));
-        if (called)
-        {
-            sq_pushroottable(vm);
-            sq_pushinteger(vm, count);
-            called = SQ_SUCCEEDED(sq_call(vm, 2, SQFalse, SQTrue));
-        }
-        sq_settop(vm, top);
-        return called;
-    }
+    ~Level() { scene->Release(); }
 
     Quenvar engine;
-    nSquirrelVM machine;
+    ScriptLoop loop;
     nScene* scene;
 };
 
 void RunLoop(benchmark::State& state, const char* function, bool physics = false)
 {
     Level level(physics);
-    for (auto _ : state)
-        if (!level.Call(function, kCallsPerIteration))
-        {
-            state.SkipWithError("the script loop failed");
-            break;
-        }
-    state.SetItemsProcessed(state.iterations() * kCallsPerIteration);
+    level.loop.Measure(state, function);
 }
 
 void BM_ItemGetPosition(benchmark::State& state)

@@ -1,4 +1,5 @@
 #include "api/ItemApi.h"
+#include "api/MetafileApi.h"
 
 #include "animation/nAnimationSource.h"
 #include "animation/nMotion.h"
@@ -213,24 +214,8 @@ SQInteger SetScript(const ScriptArgs& args, nMItem& item)
 SQInteger RegistrySetKey(const ScriptArgs& args, nMItem& item)
 {
     nMetaTagValue value;
-    switch (args.GetType(4))
-    {
-    case OT_INTEGER:
-        value.SetInt(args.GetInt(4));
-        break;
-    case OT_FLOAT:
-        value.SetFloat(args.GetFloat(4));
-        break;
-    case OT_BOOL:
-        value.SetBool(args.GetBool(4));
-        break;
-    case OT_STRING:
-        value.SetString(args.GetString(4));
-        break;
-    default:
+    if (!ReadTagValue(args, 4, value))
         nLogHolder::Get() << "[*] Incorrect binding argument count.\n";
-        break;
-    }
     item.GetItem()->GetRegistry().SetKey(args.GetString(3), &value);
     return 0;
 }
@@ -239,34 +224,7 @@ SQInteger RegistryGetKey(const ScriptArgs& args, nMItem& item)
 {
     const nRegistry& registry = item.GetItem()->GetRegistry();
     const nMetaTag* tag = MetaFindTagInList(&registry.GetRoots(), args.GetString(3), false);
-    if (!tag)
-        return args.PushInt(-1);
-    const nMetaTagValue& value = tag->GetValue();
-    switch (value.GetType())
-    {
-    case TagTypeReal:
-    {
-        float real = 0.0f;
-        value.GetFloat(real);
-        return args.PushFloat(real);
-    }
-    case TagTypeBool:
-    {
-        bool flag = false;
-        value.GetBool(flag);
-        return args.PushBool(flag);
-    }
-    case TagTypeInteger:
-    {
-        int32_t integer = -1;
-        value.GetInt(integer);
-        return args.PushInt(integer);
-    }
-    case TagTypeString:
-        return args.PushString(value.GetText().GetText());
-    default:
-        return args.PushInt(-1);
-    }
+    return tag && PushTagValue(args, tag->GetValue()) ? 1 : args.PushInt(-1);
 }
 
 const nNativeEntry ItemScriptNatives[] = {

@@ -6,10 +6,24 @@
 #include "platform/nHIDSourceSDL.h"
 #include "platform/nHIDSystem.h"
 
+namespace
+{
+nHID* installed = nullptr;
+} // namespace
+
 nHID& nHID::GetInstance()
 {
+    if (installed)
+        return *installed;
     static nHIDSystem instance(std::make_unique<nHIDSourceSDL>());
     return instance;
+}
+
+nHID* nHID::Install(nHID* system)
+{
+    nHID* previous = installed;
+    installed = system;
+    return previous;
 }
 
 bool nHID::IsAvailable() const

@@ -14,6 +14,10 @@ class nHID
 public:
     // The process-wide input system, created on first use.
     static nHID& GetInstance();
+    // Puts a system of the caller's in place of the process-wide one until it is replaced again,
+    // so tests can drive the input natives from a scripted source; null puts the process-wide one
+    // back. Answers the system that was installed before (null for the process-wide one).
+    static nHID* Install(nHID* system);
 
     nHID() = default;
     nHID(const nHID&) = delete;

@@ -24,7 +24,7 @@ struct nCObjectList
     nMutex mutex;
     nLinkedList handles;
     nList<nReleasedObject> released;      // owned objects waiting for destruction
-    std::atomic<bool> hasReleased{false};  // lets the end of every call skip the lock
+    std::atomic<bool> hasReleased{false}; // lets the end of every call skip the lock
 };
 
 nCObjectList& GetHandleList()
@@ -68,7 +68,8 @@ nCObject::nCObject(int32_t type, void* object, bool owned) : m_owned(owned), m_t
     nCObjectList& list = GetHandleList();
     list.mutex.Lock();
     if (m_object)
-        if (const nObjectTypeLifetime* lifetime = GetObjectTypeLifetime(m_type); lifetime && lifetime->addReference)
+        if (const nObjectTypeLifetime* lifetime = GetObjectTypeLifetime(m_type);
+            lifetime && lifetime->addReference)
             lifetime->addReference(m_object);
     list.handles.Add(this, true, true);
     list.mutex.Unlock();
@@ -96,7 +97,7 @@ nCObject::~nCObject()
     list.mutex.Unlock();
 }
 
-uint32_t nCObject::Invalidate(const void* object)
+template <typename Picked> uint32_t nCObject::InvalidateWhere(Picked picked)
 {
     nCObjectList& list = GetHandleList();
     uint32_t changed = 0;
@@ -104,7 +105,7 @@ uint32_t nCObject::Invalidate(const void* object)
     for (nLinkedListEntry* entry = list.handles.GetHead(); entry; entry = entry->GetNext())
     {
         nCObject* handle = static_cast<nCObject*>(entry);
-        if (handle->m_object == object)
+        if (picked(*handle))
         {
             handle->m_type = ObjectTypeDeletedNative;
             handle->m_object = nullptr;
@@ -113,6 +114,19 @@ uint32_t nCObject::Invalidate(const void* object)
     }
     list.mutex.Unlock();
     return changed;
+}
+
+uint32_t nCObject::Invalidate(const void* object)
+{
+    return InvalidateWhere([object](const nCObject& handle) { return handle.m_object == object; });
+}
+
+uint32_t nCObject::Invalidate(int32_t type, bool (*picked)(const void* object, const void* context),
+                              const void* context)
+{
+    return InvalidateWhere(
+        [=](const nCObject& handle)
+        { return handle.m_type == type && handle.m_object && picked(handle.m_object, context); });
 }
 
 // Each entry is taken out under the lock and destroyed outside it: a destroyed object may delete

@@ -30,6 +30,10 @@ public:
 
     // Every handle on the object becomes "Deleted native" with a null object; answers how many.
     static uint32_t Invalidate(const void* object);
+    // The same for every handle of the type whose object the test picks, in one walk over the
+    // handles. The test runs under the handle list's lock: it must not make or release handles.
+    static uint32_t Invalidate(int32_t type, bool (*picked)(const void* object, const void* context),
+                               const void* context);
     // Destroys the owned objects of the handles released since the last call.
     static void DestroyReleasedObjects();
 
@@ -38,6 +42,8 @@ public:
     static SQUserPointer GetClassTag();
 
 private:
+    template <typename Picked> static uint32_t InvalidateWhere(Picked picked);
+
     bool m_owned;
     int32_t m_type;
     void* m_object;

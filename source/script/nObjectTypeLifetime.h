@@ -16,3 +16,10 @@ struct nObjectTypeLifetime
 void SetObjectTypeLifetime(int32_t type, const nObjectTypeLifetime& lifetime);
 // Null for a code outside 0..47.
 const nObjectTypeLifetime* GetObjectTypeLifetime(int32_t type);
+
+class nMetaFile;
+
+// Empties a document: the handles on its tags become "Deleted native", then the tags are freed one
+// by one, so none is left on a freed tag and a document that a script nested deeper than the call
+// stack would take is freed all the same. The type-40 destroy and a reload of the document use it.
+void ReleaseMetafileTags(nMetaFile& file);

@@ -60,6 +60,12 @@ const BuiltGroup BuiltGroups[] = {
     {"Project", RegisterProjectApi, {"Project"}, 25, 4, {}},
     {"Trigger", RegisterTriggerApi, {"Trigger"}, 2, 0, {}},
     {"Emitter", RegisterEmitterApi, {"Emitter"}, 5, 0, {}},
+    {"Matrix", RegisterMatrixApi, {"Matrix"}, 4, 0, {}},
+    {"Empty", [](HSQUIRRELVM) {}, {"Empty"}, 0, 0, {}}, // the master registration's third slot
+    {"System", RegisterSystemApi, {"System"}, 7, 0, {}},
+    {"Device", RegisterDeviceApi, {"Device"}, 23, 87, {}},
+    {"ThreadedLoad", RegisterThreadedLoadApi, {"ThreadedLoad"}, 4, 0, {}},
+    {"Metafile", RegisterMetafileApi, {"Metafile"}, 18, 8, {}},
 };
 
 // The constants that two groups register, with one value.

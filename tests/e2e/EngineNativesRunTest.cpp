@@ -99,16 +99,6 @@ const std::vector<std::string> ExpectedScriptLines = {
     "z 1, done true",
 };
 
-std::vector<std::string> ScriptLines(const std::string& output)
-{
-    std::vector<std::string> lines;
-    std::istringstream stream(output);
-    for (std::string line; std::getline(stream, line);)
-        if (line.rfind("[S] ", 0) == 0)
-            lines.push_back(line.substr(4));
-    return lines;
-}
-
 KestrunRun RunScene(const std::string& script, const std::string& checks = Checks)
 {
     TemporaryDirectory directory;

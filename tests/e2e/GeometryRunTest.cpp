@@ -24,12 +24,6 @@ KestrunRun RunScene(const std::string& script)
     return RunKestrun(directory.Path(), {"s.nms", "-r", "none", "-m", "none", "-CC", CoreData});
 }
 
-bool HasLine(const std::string& output, const std::string& line)
-{
-    const size_t at = output.find(line + "\n");
-    return at != std::string::npos && (at == 0 || output[at - 1] == '\n');
-}
-
 TEST(GeometryRun, ScriptsBuildTemplatesAndIsosurfaces)
 {
     const KestrunRun run =

@@ -5,6 +5,7 @@
 #include <csignal>
 #include <cstdlib>
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 #include <poll.h>
@@ -74,6 +75,22 @@ int ExitCodeOf(pid_t child)
 }
 
 } // namespace
+
+std::vector<std::string> ScriptLines(const std::string& output)
+{
+    std::vector<std::string> lines;
+    std::istringstream stream(output);
+    for (std::string line; std::getline(stream, line);)
+        if (line.rfind("[S] ", 0) == 0)
+            lines.push_back(line.substr(4));
+    return lines;
+}
+
+bool HasLine(const std::string& output, const std::string& line)
+{
+    const size_t at = output.find(line + "\n");
+    return at != std::string::npos && (at == 0 || output[at - 1] == '\n');
+}
 
 KestrunRun RunKestrun(const std::filesystem::path& workingDirectory,
                       const std::vector<std::string>& arguments, bool includeProgramName)

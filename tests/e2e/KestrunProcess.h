@@ -21,6 +21,11 @@ KestrunRun RunKestrun(const std::filesystem::path& workingDirectory,
 
 constexpr int SanitizerExitCode = 86;
 
+// The lines a run's scripts printed ("[S] " lines), without their prefix.
+std::vector<std::string> ScriptLines(const std::string& output);
+// Whether the output holds the line, whole.
+bool HasLine(const std::string& output, const std::string& line);
+
 // One run of the binary that the test drives while it runs: start it, wait until its output holds
 // a text, send it a signal, then wait for its end. Destroying a process that still runs kills it.
 class KestrunProcess

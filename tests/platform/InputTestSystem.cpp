@@ -115,3 +115,12 @@ TEST(InputTestSDL, OpensWithoutWindowWithKeyboardMouseAndNoGameDevice)
     EXPECT_FALSE(input.GetMouse()->PoolFunction(DeviceAxisX, nullptr, nullptr, true));
     input.Close();
 }
+
+TEST_F(InputTestSystemFixture, AnInstalledSystemStandsForTheProcessWideOneUntilRestored)
+{
+    nHID& processWide = nHID::GetInstance();
+    EXPECT_EQ(nHID::Install(system.get()), nullptr);
+    EXPECT_EQ(&nHID::GetInstance(), system.get());
+    EXPECT_EQ(nHID::Install(nullptr), system.get());
+    EXPECT_EQ(&nHID::GetInstance(), &processWide);
+}
