@@ -6,6 +6,8 @@
 #include "core/picture/nTgaWriter.h"
 #include "platform/nPlatform.h"
 
+#include "ScriptLoop.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -136,8 +138,57 @@ void ConvertRgb24ToBgra(benchmark::State& state)
 
 } // namespace
 
+// The Picture natives called from one script loop, as a script that draws into a picture calls them:
+// calls per second, loop included, beside the engine operation the fill native runs.
+const char ScriptPictureSource[] = R"(
+p <- PictureNew();
+PictureAlloc(p, 1024, 1024);
+function SetPixels(count) {
+    local colour = Vector(1, 0, 0, 1);
+    for (local i = 0; i < count; ++i) PictureSetPixel(p, i & 1023, (i >> 10) & 1023, colour);
+}
+function Fills(count) {
+    local colour = Vector(1, 0, 0, 1);
+    for (local i = 0; i < count; ++i) PictureFill(p, colour);
+}
+)";
+
+void ScriptCalls(benchmark::State& state, const char* function, int count)
+{
+    ScriptLoop loop;
+    loop.Run(ScriptPictureSource);
+    for (auto _ : state)
+        if (!loop.Call(function, count))
+            state.SkipWithError("the script call failed");
+    state.SetItemsProcessed(state.iterations() * count);
+}
+
+void ScriptSetPixel(benchmark::State& state)
+{
+    ScriptCalls(state, "SetPixels", 100000);
+}
+
+void ScriptFill1024(benchmark::State& state)
+{
+    ScriptCalls(state, "Fills", 1);
+}
+
+void NativeFill1024(benchmark::State& state)
+{
+    nPicture picture(1024, 1024, PixelFormatBGRA8);
+    for (auto _ : state)
+    {
+        picture.Fill(1.0f, 0.0f, 0.0f, 1.0f);
+        benchmark::DoNotOptimize(picture.GetPixels());
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+
 BENCHMARK(TgaLoad)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(PlainRead)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(ConvertBgraRgba)->Unit(benchmark::kMillisecond);
 BENCHMARK(CopyBytes)->Unit(benchmark::kMillisecond);
 BENCHMARK(ConvertRgb24ToBgra)->Unit(benchmark::kMillisecond);
+BENCHMARK(ScriptSetPixel)->Unit(benchmark::kMillisecond);
+BENCHMARK(ScriptFill1024)->Unit(benchmark::kMicrosecond);
+BENCHMARK(NativeFill1024)->Unit(benchmark::kMicrosecond);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ScriptBenchCall.h"
 #include "api/ScriptApi.h"
 #include "script/nSquirrelVM.h"
 
@@ -34,22 +35,7 @@ public:
         sq_pop(vm, 1);
     }
 
-    bool Call(const char* function, int count)
-    {
-        HSQUIRRELVM vm = machine.GetHandle();
-        const SQInteger top = sq_gettop(vm);
-        sq_pushroottable(vm);
-        sq_pushstring(vm, function, -1);
-        bool called = SQ_SUCCEEDED(sq_get(vm, -2));
-        if (called)
-        {
-            sq_pushroottable(vm);
-            sq_pushinteger(vm, count);
-            called = SQ_SUCCEEDED(sq_call(vm, 2, SQFalse, SQTrue));
-        }
-        sq_settop(vm, top);
-        return called;
-    }
+    bool Call(const char* function, int count) { return CallScriptFunction(machine.GetHandle(), function, count); }
 
     // Calls per second of the function's native, loop included.
     void Measure(benchmark::State& state, const char* function)

@@ -11,6 +11,7 @@
 #include "render/nRenderer.h"
 #include "script/binding/ScriptArgs.h"
 #include "script/binding/nNativeArgs.h"
+#include "script/binding/nNativeCall.h"
 #include "script/binding/nScriptRegistrar.h"
 #include "script/binding/nScriptValuePush.h"
 #include "script/classes/ScriptVector.h"
@@ -230,30 +231,22 @@ SQInteger GeometryGetMaterialFromIndex(HSQUIRRELVM vm)
     return PushMaterial(vm, geometry->GetMaterial(uint32_t(ScriptArgs(vm).GetInt(3))));
 }
 
-struct nGeometryNative
-{
-    SQFUNCTION function;
-    const char* name;
-    const char* typeMask;
-};
-
-const nGeometryNative GeometryNatives[] = {
-    {GeometryGetName, "GeometryGetName", ".x"},
-    {GeometrySetHidden, "GeometrySetHidden", ".xb"},
-    {GeometryOptimize, "GeometryOptimize", ".x"},
-    {GeometryComputeIsoSurface, "GeometryComputeIsoSurface", ".xiaa"},
-    {GeometrySetup, "GeometrySetup", ".x"},
-    {GeometryGetMinMax, "GeometryGetMinMax", ".x"},
-    {GeometryGetMaterialList, "GeometryGetMaterialList", ".x"},
-    {GeometryGetMaterialCount, "GeometryGetMaterialCount", ".x"},
-    {GeometryGetMaterial, "GeometryGetMaterial", ".xs"},
-    {GeometryGetMaterialFromIndex, "GeometryGetMaterialFromIndex", ".xi"},
+const nNativeEntry GeometryNatives[] = {
+    {"GeometryGetName", GuardedNative<GeometryGetName>, ".x"},
+    {"GeometrySetHidden", GuardedNative<GeometrySetHidden>, ".xb"},
+    {"GeometryOptimize", GuardedNative<GeometryOptimize>, ".x"},
+    {"GeometryComputeIsoSurface", GuardedNative<GeometryComputeIsoSurface>, ".xiaa"},
+    {"GeometrySetup", GuardedNative<GeometrySetup>, ".x"},
+    {"GeometryGetMinMax", GuardedNative<GeometryGetMinMax>, ".x"},
+    {"GeometryGetMaterialList", GuardedNative<GeometryGetMaterialList>, ".x"},
+    {"GeometryGetMaterialCount", GuardedNative<GeometryGetMaterialCount>, ".x"},
+    {"GeometryGetMaterial", GuardedNative<GeometryGetMaterial>, ".xs"},
+    {"GeometryGetMaterialFromIndex", GuardedNative<GeometryGetMaterialFromIndex>, ".xi"},
 };
 } // namespace
 
 void RegisterGeometryApi(HSQUIRRELVM vm)
 {
-    for (const nGeometryNative& native : GeometryNatives)
-        RegisterNative(vm, native.function, native.name, native.typeMask);
+    RegisterNatives(vm, GeometryNatives);
     RegisterGeometryTemplateMethods(vm);
 }

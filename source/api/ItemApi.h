@@ -73,6 +73,14 @@ template <typename Kind, int32_t Type, int32_t ItemKind> struct nItemViewArg
     }
 };
 
+class nMetaTagValue;
+class nRegistry;
+
+// The registry natives of items and of the renderer: a key set from the script value at 4 by its
+// type (another type logs "[*] Incorrect binding argument count." and sets a key without value),
+// and a value pushed as a float, bool, integer or string (false with nothing pushed otherwise).
+void SetRegistryKeyFromArgs(const ScriptArgs& args, nRegistry& registry);
+
 // The motion, script, command-list and registry natives of the Item group (ItemApi_scripts.cpp),
 // registered after the transformation natives.
 void RegisterItemScriptNatives(HSQUIRRELVM vm);

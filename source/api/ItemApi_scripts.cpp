@@ -209,14 +209,21 @@ SQInteger SetScript(const ScriptArgs& args, nMItem& item)
     return 0;
 }
 
-// Registry.
+} // namespace
 
-SQInteger RegistrySetKey(const ScriptArgs& args, nMItem& item)
+void SetRegistryKeyFromArgs(const ScriptArgs& args, nRegistry& registry)
 {
     nMetaTagValue value;
     if (!ReadTagValue(args, 4, value))
         nLogHolder::Get() << "[*] Incorrect binding argument count.\n";
-    item.GetItem()->GetRegistry().SetKey(args.GetString(3), &value);
+    registry.SetKey(args.GetString(3), &value);
+}
+
+namespace
+{
+SQInteger RegistrySetKey(const ScriptArgs& args, nMItem& item)
+{
+    SetRegistryKeyFromArgs(args, item.GetItem()->GetRegistry());
     return 0;
 }
 

@@ -3,6 +3,7 @@
 #include "animation/nAnimationSourceList.h"
 #include "geometry/nGeometry.h"
 #include "geometry/nMaterial.h"
+#include "geometry/nTexture.h"
 #include "script/nObjectType.h"
 #include "script/nObjectTypeLifetime.h"
 
@@ -29,7 +30,7 @@ void RegisterEngineObjectLifetimes()
     nObjectTypeLifetime sourceList;
     sourceList.destroy = DestroyAnimationSourceList;
     SetObjectTypeLifetime(ObjectTypeAnimationSource, sourceList);
-    // Geometries and materials are shared resources: a handle holds a reference, so the resource
+    // Geometries, materials and textures are shared resources: a handle holds a reference, so the resource
     // outlives the object that showed it and a geometry a script built lives while the script keeps it.
     nObjectTypeLifetime geometry;
     geometry.addReference = AddReference<nGeometry>;
@@ -39,4 +40,8 @@ void RegisterEngineObjectLifetimes()
     material.addReference = AddReference<nMaterial>;
     material.releaseReference = ReleaseReference<nMaterial>;
     SetObjectTypeLifetime(ObjectTypeMaterial, material);
+    nObjectTypeLifetime texture;
+    texture.addReference = AddReference<nTexture>;
+    texture.releaseReference = ReleaseReference<nTexture>;
+    SetObjectTypeLifetime(ObjectTypeTexture, texture);
 }

@@ -27,6 +27,9 @@ Quenvar::Quenvar()
 // Sounds tell the listeners and the mixer as they go, so the caches go while both still exist.
 Quenvar::~Quenvar()
 {
+    for (auto adopted = m_adoptedObjects.rbegin(); adopted != m_adoptedObjects.rend(); ++adopted)
+        adopted->destroy(adopted->object);
+    m_adoptedObjects.clear();
     m_currentCache = m_defaultCache.get();
     m_extraCaches.Clear();
     m_defaultCache.reset();
@@ -41,6 +44,11 @@ Quenvar::~Quenvar()
 void Quenvar::SendCoreMessage(nCoreMessage message, const nCoreEventData* data)
 {
     Broadcast(message, data);
+}
+
+void Quenvar::AdoptObject(void* object, void (*destroy)(void*))
+{
+    m_adoptedObjects.push_back({object, destroy});
 }
 
 void Quenvar::SetRenderer(nRenderer* renderer)

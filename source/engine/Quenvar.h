@@ -177,6 +177,11 @@ public:
     // A particle model from its NML file; no hook is asked about a missing file.
     nParticleModel* LoadParticleModel(const char* path, bool bypassCache = false);
 
+    // Objects that scripts made through the engine and that nothing else frees (raytracers): each
+    // is destroyed when the engine goes, first of all, while the caches whose resources it may
+    // still hold exist.
+    void AdoptObject(void* object, void (*destroy)(void*));
+
     // What is being loaded: loaders push their resource around reading its file.
     void PushLoadContext();
     void PushLoadContext(nMaterial* material);
@@ -224,4 +229,10 @@ private:
     // Stable addresses: the open scopes point into the list.
     std::deque<ProfileScope> m_profileScopes;
     std::vector<ProfileScope*> m_openProfileScopes;
+    struct AdoptedObject
+    {
+        void* object;
+        void (*destroy)(void*);
+    };
+    std::vector<AdoptedObject> m_adoptedObjects;
 };

@@ -1,6 +1,7 @@
 #include "engine/Quenvar.h"
 
 #include "core/base/nLog.h"
+#include "render/nRenderer.h"
 
 nResourceCache* Quenvar::NewResourceCache()
 {
@@ -33,6 +34,8 @@ bool Quenvar::DeleteResourceCache(nResourceCache* cache)
 void Quenvar::FreeResourceCaches()
 {
     nLogHolder::Get() << "Freeing " << m_extraCaches.GetCount() + 1 << " resource cache(s)...\n";
+    // The renderer's output texture goes with the rest, while the renderer is still open.
+    m_renderer->SetOutputTexture(nullptr);
     m_currentCache = m_defaultCache.get();
     m_extraCaches.Clear();
     m_defaultCache->Clear();

@@ -1,6 +1,7 @@
 #include "render/nRenderer.h"
 
 #include "core/math/nMatrix4.h"
+#include "geometry/nTexture.h"
 #include "render/nRenderView.h"
 
 #include <cstdint>
@@ -36,6 +37,7 @@ void nRenderer::DrawExtraStatistics(const nFontPair&, float&, float&) {}
 void nRenderer::SetOutputTexture(nTexture* texture)
 {
     m_outputTexture = texture;
+    m_outputTextureReference = texture;
 }
 
 int32_t nRenderer::ResetStatistics()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/base/nList.h"
+#include "core/base/nSharedPtr.h"
 #include "core/math/nColor.h"
 #include "core/math/nFrustum.h"
 #include "core/math/nPerfCounter.h"
@@ -213,6 +214,9 @@ protected:
     nRenderView* m_viewCamera = nullptr;
     nFrustum m_viewFrustum;
     nTexture* m_outputTexture = nullptr;
+    // The base's SetOutputTexture keeps the texture alive while it is the output, so that a caller
+    // who lets go of it leaves no dangling output (instantiated where nTexture is complete).
+    nSharedPtr<nTexture> m_outputTextureReference;
     bool m_fogEnabled = false;
     float m_fogNear = 0.0f;
     float m_fogFar = 0.0f;

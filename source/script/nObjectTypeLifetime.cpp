@@ -11,9 +11,17 @@
 
 namespace
 {
-void DestroyPicture(void* object)
+// A picture handle holds a reference like a texture handle, so a cached picture or a texture seen
+// as a picture outlives its cache while a script holds it. An owned handle holds one reference
+// more, taken by whoever made it, which the destruction of its object gives back.
+void AddPictureReference(void* object)
 {
-    delete static_cast<nPicture*>(object);
+    static_cast<nPicture*>(object)->AddRef();
+}
+
+void ReleasePicture(void* object)
+{
+    static_cast<nPicture*>(object)->Release();
 }
 
 void DestroyMetafile(void* object)
@@ -55,7 +63,9 @@ struct nObjectTypeLifetimeTable
 
     nObjectTypeLifetimeTable()
     {
-        entries[ObjectTypePicture].destroy = DestroyPicture;
+        entries[ObjectTypePicture].addReference = AddPictureReference;
+        entries[ObjectTypePicture].releaseReference = ReleasePicture;
+        entries[ObjectTypePicture].destroy = ReleasePicture;
         entries[ObjectTypeMetafile].destroy = DestroyMetafile;
     }
 };

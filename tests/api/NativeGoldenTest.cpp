@@ -66,6 +66,14 @@ const BuiltGroup BuiltGroups[] = {
     {"Device", RegisterDeviceApi, {"Device"}, 23, 87, {}},
     {"ThreadedLoad", RegisterThreadedLoadApi, {"ThreadedLoad"}, 4, 0, {}},
     {"Metafile", RegisterMetafileApi, {"Metafile"}, 18, 8, {}},
+    {"Engine", RegisterEngineApi, {"Engine"}, 45, 9, {}},
+    {"Renderer", RegisterRendererApi, {"Renderer"}, 36, 15, {}},
+    {"Material", RegisterMaterialApi, {"Material"}, 25, 27, {}},
+    {"Picture", RegisterPictureApi, {"Picture"}, 15, 9, {}},
+    {"Texture", RegisterTextureApi, {"Texture"}, 6, 1, {}},
+    {"Sound", RegisterSoundApi, {"Sound"}, 1, 0, {}},
+    {"Geometry", RegisterGeometryApi, {"Geometry"}, 10, 0, {}},
+    {"Raytracer", RegisterRaytracerApi, {"Raytracer"}, 8, 0, {}},
 };
 
 // The constants that two groups register, with one value.

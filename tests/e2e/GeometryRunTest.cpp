@@ -21,6 +21,8 @@ KestrunRun RunScene(const std::string& script)
     TemporaryDirectory directory;
     directory.WriteFile("s.nms", SceneFile);
     directory.WriteFile("s.nut", script);
+    directory.WriteFile("red.nml", "<NML=1.0>\n<Material=<Id=\"Red\">>\n");
+    directory.WriteFile("blue.nml", "<NML=1.0>\n<Material=<Id=\"Blue\">>\n");
     return RunKestrun(directory.Path(), {"s.nms", "-r", "none", "-m", "none", "-CC", CoreData});
 }
 
@@ -60,6 +62,32 @@ TEST(GeometryRun, ScriptsBuildTemplatesAndIsosurfaces)
 }
 
 // Two objects share q.geo, a unit quad from x 0 to 1 with one material, placed at x 0 and x 10.
+TEST(GeometryRun, ATemplateTakesLoadedMaterials)
+{
+    const KestrunRun run = RunScene("class Blob {}\n"
+                                    "class S {\n"
+                                    "  function OnSetup(s) {\n"
+                                    "    local t = GeometryTemplate();\n"
+                                    "    t.pushMaterial(EngineLoadMaterial(g_engine, \"red.nml\"));\n"
+                                    "    t.pushMaterial(EngineLoadMaterial(g_engine, \"blue.nml\"));\n"
+                                    "    t.beginPolygon();\n"
+                                    "    t.pushVertex(Vector(0, 0, 0)); t.pushVertex(Vector(1, 0, 0));\n"
+                                    "    t.pushVertex(Vector(1, 1, 0)); t.pushVertex(Vector(0, 1, 0));\n"
+                                    "    t.endPolygon(2);\n"
+                                    "    local g = t.instantiate(g_engine, \"quad\");\n"
+                                    "    local box = GeometryGetMinMax(g);\n"
+                                    "    print(\"materials \" + GeometryGetMaterialCount(g) + \", box \" + box.min.x + \" \" +\n"
+                                    "          box.min.y + \" \" + box.min.z + \" \" + box.max.x + \" \" + box.max.y + \" \" +\n"
+                                    "          box.max.z);\n"
+                                    "  }\n"
+                                    "  function OnUpdate(s) { SceneEnd(s); }\n"
+                                    "}\n");
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    for (const char* line : {"[S] materials 2, box 0 0 0 1 1 0",
+                             "[*] Polygon 0 is referencing a material outside of the material table."})
+        EXPECT_TRUE(HasLine(run.output, line)) << line << "\n" << run.output;
+}
+
 TEST(GeometryRun, ScriptsMergeTwoObjectsIntoANewOne)
 {
     TemporaryDirectory directory;
