@@ -1,6 +1,7 @@
 #include "ScriptApiFixture.h"
 
 #include "audio/nSound.h"
+#include "core/picture/nPicture.h"
 #include "core/base/nSharedPtr.h"
 #include "engine/Quenvar.h"
 #include "engine/scene/nScene.h"
@@ -255,6 +256,22 @@ TEST_F(ResourceNativesTest, RendererStateRoundTrips)
         {"print(ObjectIsValid(RendererLoadWriterFont(g_render, \"none.fnt\", \"none\")))", "false"},
     });
     EXPECT_EQ(renderer.GetOutputTexture(), nullptr);
+}
+
+// The handle owns the font it loaded: dropping it frees the font (LeakSanitizer checks that).
+TEST_F(ResourceNativesTest, AWriterFontLivesWhileItsHandleDoes)
+{
+    files.Write("w.nml", "<NML=1.0>\n<Font=<Common=<Height=0.1><BaseLine=0.08><PageCount=1>>"
+                         "<Char=<Id=97><U=0.0><V=0.0><W=0.1><H=0.1><OffsetU=0.0><OffsetV=0.0>"
+                         "<Step=0.05><Page=0>>>");
+    nPicture page(16, 16, PixelFormatBGRA8);
+    ASSERT_TRUE(nPicture::SaveTGA(page, nString("w_00.tga")));
+    ExpectAnswers({
+        {"local f = RendererLoadWriterFont(g_render, \"w.nml\", \"w\"); local copy = f;"
+         "print(ObjectIsValid(f) + \" \" + WriterFontGetLineHeight(f)); f = null; copy = null",
+         "true 0.1"},
+    });
+    EXPECT_FALSE(Logged("lifetime should not be managed"));
 }
 
 TEST_F(ResourceNativesTest, HandlesOnNothingAreRefusedWhereAnObjectIsNeeded)
