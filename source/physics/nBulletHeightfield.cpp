@@ -7,6 +7,17 @@
 #include <cmath>
 #include <new>
 
+namespace
+{
+// Lengths beyond this make Bullet's bounding boxes overflow.
+constexpr double kMaxExtent = 1.0e7;
+
+bool IsUsableExtent(int32_t points, float cell)
+{
+    return cell > 0.0f && static_cast<double>(points - 1) * cell <= kMaxExtent;
+}
+} // namespace
+
 nBulletHeightfield::~nBulletHeightfield()
 {
     delete m_shape; // before the heights it reads
@@ -18,7 +29,9 @@ nBulletHeightfield* nBulletHeightfield::Create(const nPhysicShape& shape)
     const int32_t width = shape.heightfieldWidth;
     const int32_t height = shape.heightfieldHeight;
     if (width < 2 || height < 2 ||
-        static_cast<uint64_t>(width) * static_cast<uint64_t>(height) != shape.heights.GetCount())
+        static_cast<uint64_t>(width) * static_cast<uint64_t>(height) != shape.heights.GetCount() ||
+        !IsUsableExtent(width, shape.heightfieldCellWidth) ||
+        !IsUsableExtent(height, shape.heightfieldCellDepth))
         return nullptr;
     const float* source = shape.heights.GetData();
     float minimum = source[0];
@@ -42,5 +55,7 @@ nBulletHeightfield* nBulletHeightfield::Create(const nPhysicShape& shape)
     field->m_maximum = maximum;
     field->m_shape = new btHeightfieldTerrainShape(width, height, field->m_heights.GetData(), btScalar(1),
                                                    minimum, maximum, 1, PHY_FLOAT, false);
+    field->m_shape->setLocalScaling(
+        btVector3(btScalar(shape.heightfieldCellWidth), btScalar(1), btScalar(shape.heightfieldCellDepth)));
     return field;
 }

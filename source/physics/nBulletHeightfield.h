@@ -10,7 +10,9 @@ class nPhysicShape;
 class nBulletHeightfield : public nBulletShape
 {
 public:
-    // Null for a grid below 2 x 2, heights that do not fill it, or heights that are not finite.
+    // Null for a grid below 2 x 2, heights that do not fill it, heights that are not finite, or a
+    // field wider or deeper than Bullet's bounding boxes take. Its points stand the shape's cell
+    // size apart.
     static nBulletHeightfield* Create(const nPhysicShape& shape);
     ~nBulletHeightfield() override;
 

@@ -182,8 +182,7 @@ float nBulletPhysicItem::BuildCompound()
         {
             // Bullet centres a field on the middle of its height range, in the field's own space:
             // lifting it back there, along its own up axis, keeps every height where the terrain
-            // has it, however the shape is turned.
-            collisionShape->setLocalScaling(btVector3(1, 1, 1));
+            // has it, however the shape is turned. Its cell size is its own local scaling.
             const float middle = static_cast<nBulletHeightfield*>(shape->builtShape.Get())->GetMiddleHeight();
             transform.setOrigin(transform(btVector3(0, btScalar(middle), 0)));
         }

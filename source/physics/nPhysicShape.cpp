@@ -5,6 +5,14 @@
 
 #include <cmath>
 
+namespace
+{
+bool IsCellSize(float size)
+{
+    return size > 0.0f && std::isfinite(size);
+}
+} // namespace
+
 nPhysicShape::nPhysicShape() = default;
 
 nPhysicShape::~nPhysicShape()
@@ -28,14 +36,18 @@ bool nPhysicShape::SetPrimitive(int32_t newKind, const nVector& newDimensions)
     return true;
 }
 
-bool nPhysicShape::SetHeightfield(const float* sourceHeights, int32_t width, int32_t height, float factor)
+bool nPhysicShape::SetHeightfield(const float* sourceHeights, int32_t width, int32_t height, float factor,
+                                  float cellWidth, float cellDepth)
 {
     heights.Free();
     kind = PhysicShapeHeightmap;
     heightScale = 1.0f;
     heightfieldWidth = 0;
     heightfieldHeight = 0;
-    if (!sourceHeights || width < 1 || height < 1 || !(factor > 0.0f))
+    heightfieldCellWidth = 1.0f;
+    heightfieldCellDepth = 1.0f;
+    if (!sourceHeights || width < 1 || height < 1 || !(factor > 0.0f) || !IsCellSize(cellWidth) ||
+        !IsCellSize(cellDepth))
         return true;
 
     // Computed in double so that a huge factor gives a huge size (refused below) instead of an
@@ -67,6 +79,8 @@ bool nPhysicShape::SetHeightfield(const float* sourceHeights, int32_t width, int
     }
     heightfieldWidth = newWidth;
     heightfieldHeight = newHeight;
+    heightfieldCellWidth = cellWidth;
+    heightfieldCellDepth = cellDepth;
     return true;
 }
 

@@ -44,8 +44,10 @@ public:
     bool SetGeometry(int32_t newKind, const char* name);
     bool SetPrimitive(int32_t newKind, const nVector& newDimensions);
     // Resamples a width x height grid (row after row) by the factor; the rows come out in
-    // reverse order. Below one row or column the shape keeps no heights.
-    bool SetHeightfield(const float* sourceHeights, int32_t width, int32_t height, float factor);
+    // reverse order. The resampled points stand cellWidth apart along x and cellDepth along z.
+    // Below one row or column, or with cells of no usable size, the shape keeps no heights.
+    bool SetHeightfield(const float* sourceHeights, int32_t width, int32_t height, float factor,
+                        float cellWidth = 1.0f, float cellDepth = 1.0f);
 
     // Position, rotation and, as the scale, the dimensions.
     void GetMatrix(nMatrix4& out) const;
@@ -67,6 +69,9 @@ public:
     nVector dimensions{1.0f, 1.0f, 1.0f, 1.0f};
     int32_t heightfieldWidth = 0;
     int32_t heightfieldHeight = 0;
+    // World units between neighbouring points of the heightfield along x and along z.
+    float heightfieldCellWidth = 1.0f;
+    float heightfieldCellDepth = 1.0f;
     nAutoArray<float> heights{MemCategoryTerrain};
     float heightScale = 1.0f;
     // Filled by the item's build, dropped by its free.

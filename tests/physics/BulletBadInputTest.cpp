@@ -88,7 +88,7 @@ TEST_F(BulletBadInput, NegativeAndOddValuesNeverReachBulletBroken)
     EXPECT_TRUE(std::isfinite(position.x) && std::isfinite(position.y) && std::isfinite(position.z));
 }
 
-TEST_F(BulletBadInput, HeightfieldsBelowTwoByTwoOrWithBadHeightsBuildNothing)
+TEST_F(BulletBadInput, HeightfieldsBelowTwoByTwoWithBadHeightsOrVastCellsBuildNothing)
 {
     const float flat[9] = {0, 0, 0, 0, -3, 0, 0, 0, 0};
     const float holed[4] = {0, kNaN, 0, 0};
@@ -98,7 +98,9 @@ TEST_F(BulletBadInput, HeightfieldsBelowTwoByTwoOrWithBadHeightsBuildNothing)
     none->AddShape()->SetHeightfield(flat, 3, 3, 0.2f); // no heights at all
     nBulletPhysicItem* nan = NewItem(PhysicModeStatic);
     nan->AddShape()->SetHeightfield(holed, 2, 2, 1.0f);
-    for (nBulletPhysicItem* item : {small, none, nan})
+    nBulletPhysicItem* vast = NewItem(PhysicModeStatic); // wider than Bullet's boxes take
+    vast->AddShape()->SetHeightfield(flat, 3, 3, 1.0f, 1.0f, 1.0e30f);
+    for (nBulletPhysicItem* item : {small, none, nan, vast})
     {
         EXPECT_TRUE(item->Build());
         EXPECT_EQ(nullptr, item->GetRigidBody());

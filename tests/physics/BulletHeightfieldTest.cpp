@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <numbers>
+#include <string>
 #include <vector>
 
 namespace
@@ -20,18 +21,21 @@ class BulletHeightfield : public PhysicsWorldFixture
 protected:
     ~BulletHeightfield() override { items.clear(); } // before the owners they point at
 
+    // Cells of cellWidth x cellDepth put point (i, j) at x = (i - 2) cellWidth, z = (2 - j) cellDepth.
     nPhysicShape* AddField(const nMatrix4& placement, const HeightRule& rule,
-                           const nVector& rotation = nVector(0, 0, 0, 1))
+                           const nVector& rotation = nVector(0, 0, 0, 1), float cellWidth = 1.0f,
+                           float cellDepth = 1.0f)
     {
         std::vector<float> heights;
         for (int row = 0; row < kSide; ++row)
             for (int column = 0; column < kSide; ++column)
-                heights.push_back(rule(float(column - kSide / 2), float(kSide / 2 - row)));
+                heights.push_back(
+                    rule(float(column - kSide / 2) * cellWidth, float(kSide / 2 - row) * cellDepth));
         owners.push_back(std::make_unique<TestOwner>());
         owners.back()->matrix = placement;
         nBulletPhysicItem* terrain = NewItem(PhysicModeStatic, owners.back().get());
         nPhysicShape* shape = terrain->AddShape();
-        EXPECT_TRUE(shape->SetHeightfield(heights.data(), kSide, kSide, 1.0f));
+        EXPECT_TRUE(shape->SetHeightfield(heights.data(), kSide, kSide, 1.0f, cellWidth, cellDepth));
         shape->rotation = rotation;
         EXPECT_TRUE(terrain->Build());
         return shape;
@@ -155,5 +159,40 @@ TEST_F(BulletHeightfield, ATurnedFieldKeepsItsHeightsInItsOwnSpace)
         ASSERT_TRUE(world.RayCast(nVector(point[0], 50, point[1]), nVector(0, -1, 0), hit, 1, 0, 0.0f));
         EXPECT_EQ(round, hit.shape);
         EXPECT_NEAR(plane(-point[0], -point[1]), hit.position.y, 1e-3f) << point[0] << ", " << point[1];
+    }
+}
+
+// Cells wider or narrower than a unit spread the same points over more or less ground: the
+// surface keeps its heights at every point and ends where the last cell does.
+TEST_F(BulletHeightfield, CellsSpreadTheFieldOverTheirSize)
+{
+    const auto plane = [](float x, float z) { return 3.0f + 0.5f * x - 0.25f * z; };
+    const float cells[][2] = {{2.0f, 0.5f}, {0.25f, 3.0f}, {1.5f, 1.5f}};
+    for (const auto& cell : cells)
+    {
+        SCOPED_TRACE(std::to_string(cell[0]) + " x " + std::to_string(cell[1]));
+        const float halfWidth = 2 * cell[0], halfDepth = 2 * cell[1];
+        nPhysicShape* field =
+            AddField(nMatrix4::FromTranslation(5, 1, 5), plane, nVector(0, 0, 0, 1), cell[0], cell[1]);
+        const float shares[][2] = {{0, 0}, {0.9f, -0.3f}, {-0.6f, 0.95f}, {-0.97f, -0.97f}, {0.98f, 0.98f}};
+        for (const auto& share : shares)
+        {
+            const float x = share[0] * halfWidth, z = share[1] * halfDepth;
+            nPhysicRayHit hit;
+            ASSERT_TRUE(world.RayCast(nVector(5 + x, 50, 5 + z), nVector(0, -1, 0), hit, 1, 0, 0.0f))
+                << x << ", " << z;
+            EXPECT_EQ(field, hit.shape);
+            EXPECT_NEAR(1 + plane(x, z), hit.position.y, 1e-3f) << x << ", " << z;
+        }
+        const float outside[][2] = {
+            {halfWidth * 1.03f, 0}, {-halfWidth * 1.03f, 0}, {0, halfDepth * 1.03f}, {0, -halfDepth * 1.03f}};
+        for (const auto& point : outside)
+        {
+            nPhysicRayHit hit;
+            EXPECT_FALSE(
+                world.RayCast(nVector(5 + point[0], 50, 5 + point[1]), nVector(0, -1, 0), hit, 1, 0, 0.0f))
+                << point[0] << ", " << point[1];
+        }
+        items.clear();
     }
 }

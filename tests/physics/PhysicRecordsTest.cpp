@@ -87,29 +87,47 @@ TEST(PhysicRecords, HeightfieldResamplesRowsInReverse)
     EXPECT_EQ(4.0f, *shape.heights.At(2));  // row 1, column 0
     EXPECT_EQ(6.0f, *shape.heights.At(3));  // row 1, column 2
     EXPECT_EQ(1.0f, shape.heightScale);
+    EXPECT_EQ(1.0f, shape.heightfieldCellWidth); // unit cells unless the caller gives others
+    EXPECT_EQ(1.0f, shape.heightfieldCellDepth);
+
+    EXPECT_TRUE(shape.SetHeightfield(source, 4, 4, 1.0f, 2.5f, 0.75f));
+    ASSERT_EQ(16u, shape.heights.GetCount());
+    EXPECT_EQ(2.5f, shape.heightfieldCellWidth);
+    EXPECT_EQ(0.75f, shape.heightfieldCellDepth);
+    EXPECT_TRUE(shape.SetHeightfield(source, 4, 4, 1.0f));
+    EXPECT_EQ(1.0f, shape.heightfieldCellWidth);
+    EXPECT_EQ(1.0f, shape.heightfieldCellDepth);
 }
 
 TEST(PhysicRecords, HeightfieldBelowOneSampleKeepsNoHeights)
 {
     const float source[4] = {1, 2, 3, 4};
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const float infinity = std::numeric_limits<float>::infinity();
     const struct
     {
         int32_t width, height;
         float factor;
+        float cellWidth = 1.0f, cellDepth = 1.0f;
     } cases[] = {{4, 1, 0.5f},
                  {1, 4, 0.5f},
                  {2, 2, 0.1f},
                  {0, 0, 1.0f},
                  {-3, 2, 1.0f},
                  {2, 2, -1.0f},
-                 {2, 2, std::numeric_limits<float>::quiet_NaN()},
-                 {2, 2, 1.0e30f}};
+                 {2, 2, nan},
+                 {2, 2, 1.0e30f},
+                 {2, 2, 1.0f, 0.0f, 1.0f},
+                 {2, 2, 1.0f, 1.0f, -2.0f},
+                 {2, 2, 1.0f, nan, 1.0f},
+                 {2, 2, 1.0f, 1.0f, infinity}};
     for (const auto& c : cases)
     {
         nPhysicShape shape;
-        EXPECT_TRUE(shape.SetHeightfield(source, c.width, c.height, c.factor));
+        EXPECT_TRUE(shape.SetHeightfield(source, c.width, c.height, c.factor, c.cellWidth, c.cellDepth));
         EXPECT_EQ(PhysicShapeHeightmap, shape.kind);
-        EXPECT_EQ(0u, shape.heights.GetCount()) << c.width << "x" << c.height << " by " << c.factor;
+        EXPECT_EQ(0u, shape.heights.GetCount()) << c.width << "x" << c.height << " by " << c.factor
+                                                << ", cells " << c.cellWidth << " x " << c.cellDepth;
         EXPECT_EQ(1.0f, shape.heightScale);
     }
 }

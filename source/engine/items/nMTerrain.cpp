@@ -45,18 +45,22 @@ bool nMTerrain::ParseTag(nMetaFile& file, nMetaTag& tag)
     return true;
 }
 
-// The shape gets every row and column of points, (w + 1) x (h + 1), so its grid matches the
-// terrain's cell for cell.
+// The shape gets every row and column of points, (w + 1) x (h + 1), with the terrain's cell size
+// as its spacing, so its grid matches the terrain's cell for cell. Resampling by the resolution
+// instead would give a grid of unit cells that neither spans the terrain nor keeps its heights.
+// The cell is the one height queries use: the world size over the cell count.
 void nMTerrain::ShapeHeightfields()
 {
     nPhysicItem* body = GetPhysicItem();
     if (!body || !m_terrain.HasHeightmap())
         return;
+    const float cellWidth = m_terrain.GetWorldWidth() / float(m_terrain.GetGridWidth());
+    const float cellDepth = m_terrain.GetWorldDepth() / float(m_terrain.GetGridDepth());
     nListIterator<nPhysicShape*> iterator;
     while (nPhysicShape* shape = body->GetShapes().Next(iterator))
         if (shape->kind == PhysicShapeHeightmap)
             shape->SetHeightfield(m_terrain.GetHeights(), m_terrain.GetGridWidth() + 1,
-                                  m_terrain.GetGridDepth() + 1, m_terrain.GetResolution());
+                                  m_terrain.GetGridDepth() + 1, 1.0f, cellWidth, cellDepth);
 }
 
 nMetaTag* nMTerrain::SerializeTag(nMetaFile& file)

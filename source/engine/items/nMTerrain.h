@@ -19,7 +19,7 @@ public:
     // After the block, every heightfield shape of the physics item takes the heights.
     bool ParseTag(nMetaFile& file, nMetaTag& tag) override;
     nMetaTag* SerializeTag(nMetaFile& file) override;
-    // Every point of the grid, "Resolution" being the shape's resampling factor.
+    // Every point of the grid, as far apart as the terrain's own points.
     void ShapeHeightfields();
 
     nTerrain& GetTerrain() { return m_terrain; }

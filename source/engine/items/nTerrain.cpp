@@ -56,6 +56,13 @@ void nTerrain::FreeHeightmap()
 bool nTerrain::AllocateHeightmap(int32_t gridWidth, int32_t gridHeight, float resolution)
 {
     FreeHeightmap();
+    // Cells of no size, or a world too wide for a float, leave no surface to draw, query or collide.
+    if (!(resolution > 0.0f) || !std::isfinite(float(gridWidth) * resolution) ||
+        !std::isfinite(float(gridHeight) * resolution))
+    {
+        nLogHolder::Get() << "[!] Invalid terrain resolution " << resolution << ", heightmap left out.\n";
+        return false;
+    }
     const uint64_t points =
         gridWidth > 0 && gridHeight > 0 ? uint64_t(gridWidth + 1) * uint64_t(gridHeight + 1) : 0;
     if (points == 0 || points > MaxPointCount || !m_heights.Resize(uint32_t(points)) ||
@@ -162,7 +169,7 @@ void nTerrain::ComputeNormals(int32_t column, int32_t row, int32_t columns, int3
             const nVector alongZ = nVector(0.0f, dz, -r).Normalized();
             nVector normal = alongX.Cross(alongZ);
             if (!std::isfinite(normal.x) || !std::isfinite(normal.y) || !std::isfinite(normal.z))
-                normal = nVector(0.0f, 1.0f, 0.0f); // a resolution of 0 leaves no slope to measure
+                normal = nVector(0.0f, 1.0f, 0.0f); // cells too small to measure leave no slope
             *m_normals.At(uint32_t(j * (m_gridWidth + 1) + i)) = {
                 PackComponent(normal.x), PackComponent(normal.y), PackComponent(normal.z)};
         }

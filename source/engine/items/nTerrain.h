@@ -93,7 +93,8 @@ public:
     ~nTerrain() override;
 
     // Frees what the terrain had and makes zeroed heights and normals for (w + 1) x (h + 1) points;
-    // the world size becomes w r by h r. False after a log line for sizes the terrain cannot take.
+    // the world size becomes w r by h r. False after a log line for sizes the terrain cannot take
+    // and for a resolution that is not a positive size.
     bool AllocateHeightmap(int32_t gridWidth, int32_t gridHeight, float resolution);
     // Raw little-endian floats, w x h of them row by row; each row gets a copy of its last value
     // and the last row a copy of the row before it. A file of another size is refused after a log

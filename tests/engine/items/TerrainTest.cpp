@@ -129,13 +129,31 @@ TEST_F(Terrain, HeightFilesOfTheWrongSizeLeaveTheHeightsAtZero)
     EXPECT_EQ(log.text, "[*] Corrupt heightmap data in missing.raw, incorrect data size.\n");
 }
 
-TEST_F(Terrain, AbsurdGridsAreRefused)
+TEST_F(Terrain, AbsurdGridsAndResolutionsAreRefused)
 {
-    for (auto size : {std::pair{0, 4}, std::pair{4, -1}, std::pair{8192, 8192}})
+    const struct
     {
+        int32_t width, height;
+        float resolution;
+        const char* line;
+    } cases[] = {
+        {0, 4, 1.0f, "[!] Failed to allocate terrain heightmap.\n"},
+        {4, -1, 1.0f, "[!] Failed to allocate terrain heightmap.\n"},
+        {8192, 8192, 1.0f, "[!] Failed to allocate terrain heightmap.\n"},
+        {4, 4, 0.0f, "[!] Invalid terrain resolution 0.000, heightmap left out.\n"},
+        {4, 4, -2.0f, "[!] Invalid terrain resolution -2.000, heightmap left out.\n"},
+        {4, 4, std::nanf(""), "[!] Invalid terrain resolution nan, heightmap left out.\n"},
+        {4, 4, 1.0e38f,
+         "[!] Invalid terrain resolution 99999996802856924650656260769173209088.000, heightmap left out.\n"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(std::to_string(c.width) + " x " + std::to_string(c.height) + " by " +
+                     std::to_string(c.resolution));
+        ASSERT_TRUE(terrain.AllocateHeightmap(2, 2, 1.0f)); // what a failure frees
         log.text.clear();
-        EXPECT_FALSE(terrain.AllocateHeightmap(size.first, size.second, 1.0f));
-        EXPECT_EQ(log.text, "[!] Failed to allocate terrain heightmap.\n");
+        EXPECT_FALSE(terrain.AllocateHeightmap(c.width, c.height, c.resolution));
+        EXPECT_EQ(log.text, c.line);
         EXPECT_FALSE(terrain.HasHeightmap());
         EXPECT_EQ(terrain.GetHeight(0.0f, 0.0f), 0.0f);
         nVector hit;

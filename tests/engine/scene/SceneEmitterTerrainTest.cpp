@@ -85,10 +85,14 @@ TEST_F(SceneEmitterTerrain, TheHeightfieldGetsEveryPointOfTheGrid)
         EXPECT_FLOAT_EQ(shape.heights.At(0)[column], firstRow[column]) << column;
         EXPECT_FLOAT_EQ(shape.heights.At(20)[column], lastRow[column]) << column;
     }
-    // Another resolution resamples every side to trunc(n x resolution).
-    nMTerrain* coarse = ReadTerrain(TerrainBlock("0.5"));
-    EXPECT_EQ(HeightShape(*coarse).heightfieldWidth, 2);
-    EXPECT_EQ(HeightShape(*coarse).heightfieldHeight, 2);
+    EXPECT_FLOAT_EQ(shape.heightfieldCellWidth, 1.0f);
+    EXPECT_FLOAT_EQ(shape.heightfieldCellDepth, 1.0f);
+    // Another resolution keeps every point and spaces them as the terrain does.
+    nMTerrain* fine = ReadTerrain(TerrainBlock("0.5"));
+    EXPECT_EQ(HeightShape(*fine).heightfieldWidth, 5);
+    EXPECT_EQ(HeightShape(*fine).heightfieldHeight, 5);
+    EXPECT_FLOAT_EQ(HeightShape(*fine).heightfieldCellWidth, 0.5f);
+    EXPECT_FLOAT_EQ(HeightShape(*fine).heightfieldCellDepth, 0.5f);
     EXPECT_EQ(log.find("[*] Unknown tag"), std::string::npos); // other children pass unnoticed
 }
 
@@ -117,7 +121,8 @@ TEST_F(SceneEmitterTerrain, AManagedTerrainReadsBackWhatItWrote)
     EXPECT_FLOAT_EQ(terrain.GetLayer(2).uvTiling, 4.0f);
     ASSERT_TRUE(terrain.GetMaterial());
     EXPECT_FLOAT_EQ(terrain.GetMaterial()->glossiness, 0.25f);
-    EXPECT_EQ(HeightShape(*back).heightfieldWidth, 10);
+    EXPECT_EQ(HeightShape(*back).heightfieldWidth, 5);
+    EXPECT_FLOAT_EQ(HeightShape(*back).heightfieldCellWidth, 2.0f);
 
     EXPECT_FALSE(back->ParseTag(file, *ParseBlock(file, "<Terrain=1>")));
     EXPECT_NE(log.find("[!] could not parse managed terrain. Root tag id is incorrect (Terrain).\n"),
