@@ -104,13 +104,13 @@ bool NeedsResampling(const nColor* firstPass, uint32_t width, uint32_t x, uint32
 // pixels they resample, which crowd along edges: the costliest go first, so that no worker is
 // left with a long tile when the others run dry. Each tile's seed still comes from its place in
 // the plan, so the order changes no pixel.
-void OrderTiles(const nColor* firstPass, uint32_t width, bool antialias, float threshold,
+void OrderTiles(const nColor* firstPass, uint32_t width, bool byCost, float threshold,
                 const std::vector<nRaytracerTile>& tiles, std::vector<uint32_t>& order)
 {
     order.resize(tiles.size());
     for (uint32_t index = 0; index < order.size(); ++index)
         order[index] = index;
-    if (!antialias)
+    if (!byCost)
         return;
     std::vector<uint32_t> cost(tiles.size(), 0);
     for (uint32_t index = 0; index < tiles.size(); ++index)
@@ -211,11 +211,14 @@ bool nRaytracer::RunPass(const char* stage, bool antialias, FrameSetup& frame)
 {
     std::vector<nRaytracerTile> tiles;
     PlanTiles(frame.width, frame.tracedHeight, antialias, tiles);
-    std::vector<uint32_t> order;
-    OrderTiles(frame.firstPass, frame.width, antialias, m_settings.antialiasThreshold, tiles, order);
     const uint32_t mask = uint32_t(m_settings.jobWorkerMask);
-    std::vector<TileJob*> jobs;
     nJobQueue& queue = nPlatform::Get().GetJobQueue();
+    // A mask that no started worker matches leaves the jobs to the waiting thread, in any order.
+    const bool workersCanRun = (mask & StartedWorkerIds(queue)) != 0;
+    std::vector<uint32_t> order;
+    OrderTiles(frame.firstPass, frame.width, antialias && workersCanRun, m_settings.antialiasThreshold, tiles,
+               order);
+    std::vector<TileJob*> jobs;
     nJobGroup group;
     bool ok = true;
     for (const uint32_t index : order)
@@ -238,8 +241,6 @@ bool nRaytracer::RunPass(const char* stage, bool antialias, FrameSetup& frame)
             break;
         }
     }
-    // A mask that no started worker matches leaves the jobs to the waiting thread.
-    const bool workersCanRun = (mask & StartedWorkerIds(queue)) != 0;
     const float total = float(jobs.size());
     while (workersCanRun && queue.WaitForGroup(&group, false))
     {

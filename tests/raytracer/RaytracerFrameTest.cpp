@@ -136,6 +136,28 @@ TEST_F(RaytracerFixture, AnOccluderBehindTheCameraShadowsTheRightHalfOfTheWall)
     EXPECT_EQ(At(Frame(64, 48), 56, 24), LitWall);
 }
 
+TEST_F(RaytracerFixture, ALightTurnedBeforeTheFrameCastsItsShadowFromWhereItNowPoints)
+{
+    AddWall(10.0f);
+    nMLight* light = AddParallelLight(true);
+    scene->NewObject("Occluder", MakePolygon({nVector(0, -100, -10), nVector(100, -100, -10),
+                                              nVector(100, 100, -10), nVector(0, 100, -10)}));
+    // Turned about y, the light moves the shadow's edge from the middle column (x = 0) to the
+    // right. Nothing has updated its matrices when the frame starts: tiles that began before the
+    // first lighting call once cast their shadows from the old direction.
+    light->GetLight().SetRotation(nVector(0.0f, 0.3f, 0.0f));
+    const nPicture turnedJustNow = Frame(64, 48);
+    light->GetLight().GetWorldMatrix();
+    const nPicture settled = Frame(64, 48);
+    ASSERT_TRUE(settled.HasPixels());
+    EXPECT_TRUE(turnedJustNow.Equals(settled));
+    for (uint32_t y : {0u, 24u, 47u})
+    {
+        EXPECT_NE(At(turnedJustNow, 32, y), (Pixel{0, 0, 0, 255})) << y; // x = 0 is lit now
+        EXPECT_EQ(At(turnedJustNow, 63, y), (Pixel{0, 0, 0, 255})) << y;
+    }
+}
+
 TEST_F(RaytracerFixture, TilesCoverTheFrameAndTheAntialiasPassSkipsTheBorder)
 {
     std::vector<nRaytracerTile> tiles;
