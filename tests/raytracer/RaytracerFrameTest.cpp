@@ -140,21 +140,26 @@ TEST_F(RaytracerFixture, ALightTurnedBeforeTheFrameCastsItsShadowFromWhereItNowP
 {
     AddWall(10.0f);
     nMLight* light = AddParallelLight(true);
-    scene->NewObject("Occluder", MakePolygon({nVector(0, -100, -10), nVector(100, -100, -10),
-                                              nVector(100, 100, -10), nVector(0, 100, -10)}));
+    // Facing +z, towards the wall, over x <= 0 only.
+    scene->NewObject("Occluder", MakePolygon({nVector(-100, -100, -10), nVector(0, -100, -10),
+                                              nVector(0, 100, -10), nVector(-100, 100, -10)}));
     // Turned about y, the light moves the shadow's edge from the middle column (x = 0) to the
-    // right. Nothing has updated its matrices when the frame starts: tiles that began before the
-    // first lighting call once cast their shadows from the old direction.
-    light->GetLight().SetRotation(nVector(0.0f, 0.3f, 0.0f));
+    // left. Nothing has updated its matrices when the frame starts; the first tile lies wholly
+    // in the old shadow, so no lighting there would update them on the way.
+    light->GetLight().SetRotation(nVector(0.0f, -0.1f, 0.0f));
+    settings.jobWorkerMask = int32_t(0x40000000); // the tiles in their order, on this thread
     const nPicture turnedJustNow = Frame(64, 48);
+    settings.jobWorkerMask = -1;
+    const nPicture onTheWorkers = Frame(64, 48);
     light->GetLight().GetWorldMatrix();
     const nPicture settled = Frame(64, 48);
     ASSERT_TRUE(settled.HasPixels());
     EXPECT_TRUE(turnedJustNow.Equals(settled));
+    EXPECT_TRUE(onTheWorkers.Equals(settled));
     for (uint32_t y : {0u, 24u, 47u})
     {
-        EXPECT_NE(At(turnedJustNow, 32, y), (Pixel{0, 0, 0, 255})) << y; // x = 0 is lit now
-        EXPECT_EQ(At(turnedJustNow, 63, y), (Pixel{0, 0, 0, 255})) << y;
+        EXPECT_EQ(At(settled, 8, y), (Pixel{0, 0, 0, 255})) << y;
+        EXPECT_NE(At(settled, 28, y), (Pixel{0, 0, 0, 255})) << y; // left of x = 0, lit now
     }
 }
 
