@@ -154,8 +154,8 @@ void nBIH::Traverse(nBIHState& state, const nVector& origin, const nVector& dire
         nearSide[axis] = d[axis] > 0.0f ? 0u : 1u;
     }
 
-    // Each entry waits one level deeper than the one below it, so there are never more than
-    // MaxDepth of them.
+    // Each entry waits one level deeper than the one below it, so a built hierarchy never needs
+    // more than MaxDepth of them; the bound is checked all the same.
     struct Entry
     {
         uint32_t node;
@@ -186,7 +186,7 @@ void nBIH::Traverse(nBIHState& state, const nVector& origin, const nVector& dire
                     const float position = o[axis];
                     if (position < node.GetLeftClip())
                     {
-                        if (position > node.GetRightClip())
+                        if (position > node.GetRightClip() && stackSize < StackCapacity)
                             stack[stackSize++] = {children + 1, tNear, tFar};
                         current = children;
                         continue;
@@ -204,8 +204,9 @@ void nBIH::Traverse(nBIHState& state, const nVector& origin, const nVector& dire
                     const float tEnter = (node.clip[side ^ 1u] - o[axis]) * inverse[axis];
                     if (tExit > tNear)
                     {
-                        if (tFar > tEnter)
-                            stack[stackSize++] = {children + (side ^ 1u), tEnter > tNear ? tEnter : tNear, tFar};
+                        if (tFar > tEnter && stackSize < StackCapacity)
+                            stack[stackSize++] = {children + (side ^ 1u), tEnter > tNear ? tEnter : tNear,
+                                                  tFar};
                         if (tExit < tFar)
                             tFar = tExit;
                         current = children + side;

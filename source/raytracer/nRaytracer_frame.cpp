@@ -96,7 +96,8 @@ float DistanceSquared(const nColor& a, const nColor& b)
 bool NeedsResampling(const nColor* firstPass, uint32_t width, uint32_t x, uint32_t y, float threshold)
 {
     const nColor* at = firstPass + size_t(y) * width + x;
-    return !(DistanceSquared(*at, at[-1]) < threshold && DistanceSquared(*at, at[-ptrdiff_t(width)]) < threshold &&
+    return !(DistanceSquared(*at, at[-1]) < threshold &&
+             DistanceSquared(*at, at[-ptrdiff_t(width)]) < threshold &&
              DistanceSquared(*at, at[1]) < threshold && DistanceSquared(*at, at[width]) < threshold);
 }
 
@@ -120,7 +121,8 @@ void OrderTiles(const nColor* firstPass, uint32_t width, bool byCost, float thre
             for (uint32_t x = tile.columnBegin; x < tile.columnEnd; ++x)
                 cost[index] += NeedsResampling(firstPass, width, x, y, threshold) ? 1 : 0;
     }
-    std::stable_sort(order.begin(), order.end(), [&cost](uint32_t a, uint32_t b) { return cost[a] > cost[b]; });
+    std::stable_sort(order.begin(), order.end(),
+                     [&cost](uint32_t a, uint32_t b) { return cost[a] > cost[b]; });
 }
 
 // Every worker id the queue started, as the queue numbers them.
