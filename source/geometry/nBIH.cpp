@@ -150,12 +150,12 @@ void nBIH::Flatten(const nBIHNode& node, uint32_t index, uint32_t& next)
     if (node.IsLeaf())
     {
         const uint32_t first = node.leaf.firstItem ? uint32_t(node.leaf.firstItem - m_indices.GetData()) : 0;
-        flat = nBIHFlatNode{first << 2 | BIHNodeLeaf, 0.0f, 0.0f, node.leaf.count};
+        flat = nBIHFlatNode{first << 2 | BIHNodeLeaf, {0.0f, 0.0f}, node.leaf.count};
         return;
     }
     const uint32_t children = next;
     next += 2;
-    flat = nBIHFlatNode{children << 2 | node.kind, node.split.leftClip, node.split.rightClip, 0};
+    flat = nBIHFlatNode{children << 2 | node.kind, {node.split.leftClip, node.split.rightClip}, 0};
     Flatten(node.split.children[0], children, next);
     Flatten(node.split.children[1], children + 1, next);
 }

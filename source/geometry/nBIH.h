@@ -7,23 +7,11 @@
 
 #include <cstdint>
 
-// What one walk through a bounding interval hierarchy carries: the nodes still to visit with the
-// part of the ray inside each, and the nearest hit a leaf test has reported. The caller owns it,
-// so any number of walks may run over one built hierarchy at once.
+// What one walk through a bounding interval hierarchy carries: the nearest hit a leaf test has
+// reported and how far the walk went. The caller owns it, so any number of walks may run over one
+// built hierarchy at once; the nodes still to visit live in the walk itself.
 struct nBIHState
 {
-    // A split node pushes at most one entry and splits stop at depth 64.
-    static constexpr uint32_t StackCapacity = 65;
-
-    struct Entry
-    {
-        uint32_t node;
-        float tNear;
-        float tFar;
-    };
-
-    Entry stack[StackCapacity];
-    uint32_t stackSize = 0;
     // In closest-hit mode a hit only prunes nodes that start beyond it; otherwise the first hit
     // ends the walk.
     bool closestHit = true;
@@ -46,13 +34,14 @@ struct nBIHState
 struct nBIHFlatNode
 {
     uint32_t kindAndIndex; // low 2 bits: split axis or 3 for a leaf; above: first child or first item
-    float leftClip;
-    float rightClip;
-    uint32_t count; // items of a leaf
+    float clip[2];         // of a split: the left clip, then the right one, so a walk picks by index
+    uint32_t count;        // items of a leaf
 
     uint32_t GetKind() const { return kindAndIndex & 3u; }
     uint32_t GetIndex() const { return kindAndIndex >> 2; }
     bool IsLeaf() const { return GetKind() == BIHNodeLeaf; }
+    float GetLeftClip() const { return clip[0]; }
+    float GetRightClip() const { return clip[1]; }
 };
 
 // The items of a leaf: a run of the hierarchy's index array.
@@ -75,6 +64,8 @@ public:
     static constexpr float ClipMargin = 0.0001f;
     // Item and node indices share a word with the node kind.
     static constexpr uint32_t MaxItems = 1u << 29;
+    // A walk keeps at most one node to visit later per level below the root.
+    static constexpr uint32_t StackCapacity = MaxDepth + 1;
 
     explicit nBIH(uint32_t leafLimit = DefaultLeafLimit);
     nBIH(const nBIH&) = delete;
@@ -130,16 +121,18 @@ template <typename LeafTest>
 void nBIH::Traverse(nBIHState& state, const nVector& origin, const nVector& direction, float maxDistance,
                     LeafTest&& leafTest) const
 {
-    state.stackSize = 0;
     state.hit = false;
     state.distance = -1.0f;
     state.steps = 0;
     if (!IsBuilt())
         return;
-    float tNear = 0.0f;
-    float tFar = 0.0f;
-    if (!ClipRay(m_rootBox, origin, direction, tNear, tFar))
+    float rootNear = 0.0f;
+    float rootFar = 0.0f;
+    if (!ClipRay(m_rootBox, origin, direction, rootNear, rootFar))
         return;
+    // Copies whose address is never taken, so they can live in registers.
+    float tNear = rootNear;
+    float tFar = rootFar;
     if (maxDistance > 0.0f)
     {
         if (tNear >= maxDistance)
@@ -151,10 +144,27 @@ void nBIH::Traverse(nBIHState& state, const nVector& origin, const nVector& dire
     state.direction = direction;
     const float o[3] = {origin.x, origin.y, origin.z};
     const float d[3] = {direction.x, direction.y, direction.z};
+    // Per axis, which side the ray meets first (0, the lower child, when it runs up the axis): it
+    // picks the clips and children by index, not by a branch that random rays mispredict.
     float inverse[3];
+    uint32_t nearSide[3];
     for (int axis = 0; axis < 3; ++axis)
+    {
         inverse[axis] = d[axis] != 0.0f ? 1.0f / d[axis] : 0.0f;
+        nearSide[axis] = d[axis] > 0.0f ? 0u : 1u;
+    }
 
+    // Each entry waits one level deeper than the one below it, so a built hierarchy never needs
+    // more than MaxDepth of them; the bound is checked all the same.
+    struct Entry
+    {
+        uint32_t node;
+        float tNear;
+        float tFar;
+    };
+    Entry stack[StackCapacity];
+    uint32_t stackSize = 0;
+    uint32_t steps = 0;
     const nBIHFlatNode* nodes = m_nodes.GetData();
     uint32_t current = 0;
     for (;;)
@@ -163,7 +173,7 @@ void nBIH::Traverse(nBIHState& state, const nVector& origin, const nVector& dire
         const bool skip = state.hit && (!state.closestHit || !(state.distance > tNear));
         if (!skip)
         {
-            ++state.steps;
+            ++steps;
             const nBIHFlatNode& node = nodes[current];
             const uint32_t axis = node.GetKind();
             if (axis == BIHNodeLeaf)
@@ -174,14 +184,14 @@ void nBIH::Traverse(nBIHState& state, const nVector& origin, const nVector& dire
                 if (d[axis] == 0.0f)
                 {
                     const float position = o[axis];
-                    if (position < node.leftClip)
+                    if (position < node.GetLeftClip())
                     {
-                        if (position > node.rightClip && state.stackSize < nBIHState::StackCapacity)
-                            state.stack[state.stackSize++] = {children + 1, tNear, tFar};
+                        if (position > node.GetRightClip() && stackSize < StackCapacity)
+                            stack[stackSize++] = {children + 1, tNear, tFar};
                         current = children;
                         continue;
                     }
-                    if (position > node.rightClip)
+                    if (position > node.GetRightClip())
                     {
                         current = children + 1;
                         continue;
@@ -189,36 +199,35 @@ void nBIH::Traverse(nBIHState& state, const nVector& origin, const nVector& dire
                 }
                 else
                 {
-                    const float tLeft = (node.leftClip - o[axis]) * inverse[axis];
-                    const float tRight = (node.rightClip - o[axis]) * inverse[axis];
-                    const bool forward = d[axis] > 0.0f;
-                    const uint32_t nearChild = forward ? children : children + 1;
-                    const uint32_t farChild = forward ? children + 1 : children;
-                    const float tExit = forward ? tLeft : tRight;
-                    const float tEnter = forward ? tRight : tLeft;
+                    const uint32_t side = nearSide[axis];
+                    const float tExit = (node.clip[side] - o[axis]) * inverse[axis];
+                    const float tEnter = (node.clip[side ^ 1u] - o[axis]) * inverse[axis];
                     if (tExit > tNear)
                     {
-                        if (tFar > tEnter && state.stackSize < nBIHState::StackCapacity)
-                            state.stack[state.stackSize++] = {farChild, tEnter > tNear ? tEnter : tNear,
-                                                              tFar};
+                        if (tFar > tEnter && stackSize < StackCapacity)
+                            stack[stackSize++] = {children + (side ^ 1u), tEnter > tNear ? tEnter : tNear,
+                                                  tFar};
                         if (tExit < tFar)
                             tFar = tExit;
-                        current = nearChild;
+                        current = children + side;
                         continue;
                     }
                     if (tFar > tEnter)
                     {
                         if (tEnter > tNear)
                             tNear = tEnter;
-                        current = farChild;
+                        current = children + (side ^ 1u);
                         continue;
                     }
                 }
             }
         }
-        if (state.stackSize == 0)
+        if (stackSize == 0)
+        {
+            state.steps = steps;
             return;
-        const nBIHState::Entry& next = state.stack[--state.stackSize];
+        }
+        const Entry& next = stack[--stackSize];
         current = next.node;
         tNear = next.tNear;
         tFar = next.tFar;

@@ -79,6 +79,11 @@ void nRaytracer::CaptureScene(nScene& scene)
     m_fogStart = scene.GetFogNear();
     m_fogEnd = scene.GetFogFar();
     m_fogColor = scene.GetFogColor();
+    // Lighting reads each light's world matrix from the workers: it is brought up to date here,
+    // so that they only read it.
+    for (uint32_t i = 0; i < m_lights.GetCount(); ++i)
+        if (nMLight* light = *m_lights.At(i))
+            light->GetLight().GetWorldMatrix();
 }
 
 bool nRaytracer::SetScene(nScene* scene)

@@ -47,10 +47,15 @@ public:
 
     bool Run(nJobQueue&) override
     {
+        // The jobs of a pass lie side by side in memory and run at the same time: counting every
+        // ray in the job itself would bounce cache lines between the workers, so the tile works
+        // on a copy on its worker's stack.
+        nRaytracerTraceContext local = context;
         if (m_antialias)
-            m_raytracer.AntialiasTile(context, m_frame, m_rowBegin, m_rowEnd, m_columnBegin, m_columnEnd);
+            m_raytracer.AntialiasTile(local, m_frame, m_rowBegin, m_rowEnd, m_columnBegin, m_columnEnd);
         else
-            m_raytracer.RenderTile(context, m_frame, m_rowBegin, m_rowEnd, m_columnBegin, m_columnEnd);
+            m_raytracer.RenderTile(local, m_frame, m_rowBegin, m_rowEnd, m_columnBegin, m_columnEnd);
+        context = local;
         return true;
     }
 
@@ -84,6 +89,40 @@ float DistanceSquared(const nColor& a, const nColor& b)
     const float g = a.g - b.g;
     const float bl = a.b - b.b;
     return r * r + g * g + bl * bl;
+}
+
+// Whether an inner pixel differs from a neighbour of the first pass (which no job writes) by the
+// threshold or more.
+bool NeedsResampling(const nColor* firstPass, uint32_t width, uint32_t x, uint32_t y, float threshold)
+{
+    const nColor* at = firstPass + size_t(y) * width + x;
+    return !(DistanceSquared(*at, at[-1]) < threshold &&
+             DistanceSquared(*at, at[-ptrdiff_t(width)]) < threshold &&
+             DistanceSquared(*at, at[1]) < threshold && DistanceSquared(*at, at[width]) < threshold);
+}
+
+// The order in which the tiles of a pass are queued. Antialias tiles cost in proportion to the
+// pixels they resample, which crowd along edges: the costliest go first, so that no worker is
+// left with a long tile when the others run dry. Each tile's seed still comes from its place in
+// the plan, so the order changes no pixel.
+void OrderTiles(const nColor* firstPass, uint32_t width, bool byCost, float threshold,
+                const std::vector<nRaytracerTile>& tiles, std::vector<uint32_t>& order)
+{
+    order.resize(tiles.size());
+    for (uint32_t index = 0; index < order.size(); ++index)
+        order[index] = index;
+    if (!byCost)
+        return;
+    std::vector<uint32_t> cost(tiles.size(), 0);
+    for (uint32_t index = 0; index < tiles.size(); ++index)
+    {
+        const nRaytracerTile& tile = tiles[index];
+        for (uint32_t y = tile.rowBegin; y < tile.rowEnd; ++y)
+            for (uint32_t x = tile.columnBegin; x < tile.columnEnd; ++x)
+                cost[index] += NeedsResampling(firstPass, width, x, y, threshold) ? 1 : 0;
+    }
+    std::stable_sort(order.begin(), order.end(),
+                     [&cost](uint32_t a, uint32_t b) { return cost[a] > cost[b]; });
 }
 
 // Every worker id the queue started, as the queue numbers them.
@@ -130,12 +169,7 @@ void nRaytracer::AntialiasTile(nRaytracerTraceContext& context, const FrameSetup
     for (uint32_t y = rowBegin; y < rowEnd; ++y)
         for (uint32_t x = columnBegin; x < columnEnd; ++x)
         {
-            // Neighbours come from the first pass, which no job writes.
-            const nColor* at = frame.firstPass + size_t(y) * width + x;
-            const float threshold = m_settings.antialiasThreshold;
-            if (DistanceSquared(*at, at[-1]) < threshold &&
-                DistanceSquared(*at, at[-ptrdiff_t(width)]) < threshold &&
-                DistanceSquared(*at, at[1]) < threshold && DistanceSquared(*at, at[width]) < threshold)
+            if (!NeedsResampling(frame.firstPass, width, x, y, m_settings.antialiasThreshold))
                 continue;
             nColor sum(0.0f, 0.0f, 0.0f, 0.0f);
             for (int32_t i = 0; i < n; ++i)
@@ -180,11 +214,16 @@ bool nRaytracer::RunPass(const char* stage, bool antialias, FrameSetup& frame)
     std::vector<nRaytracerTile> tiles;
     PlanTiles(frame.width, frame.tracedHeight, antialias, tiles);
     const uint32_t mask = uint32_t(m_settings.jobWorkerMask);
-    std::vector<TileJob*> jobs;
     nJobQueue& queue = nPlatform::Get().GetJobQueue();
+    // A mask that no started worker matches leaves the jobs to the waiting thread, in any order.
+    const bool workersCanRun = (mask & StartedWorkerIds(queue)) != 0;
+    std::vector<uint32_t> order;
+    OrderTiles(frame.firstPass, frame.width, antialias && workersCanRun, m_settings.antialiasThreshold, tiles,
+               order);
+    std::vector<TileJob*> jobs;
     nJobGroup group;
     bool ok = true;
-    for (uint32_t index = 0; index < tiles.size(); ++index)
+    for (const uint32_t index : order)
     {
         const nRaytracerTile& tile = tiles[index];
         // Each tile's random sequence is fixed by the pass and its place in it.
@@ -204,8 +243,6 @@ bool nRaytracer::RunPass(const char* stage, bool antialias, FrameSetup& frame)
             break;
         }
     }
-    // A mask that no started worker matches leaves the jobs to the waiting thread.
-    const bool workersCanRun = (mask & StartedWorkerIds(queue)) != 0;
     const float total = float(jobs.size());
     while (workersCanRun && queue.WaitForGroup(&group, false))
     {

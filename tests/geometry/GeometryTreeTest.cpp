@@ -154,8 +154,8 @@ TEST_F(GeometryTreeTest, ARayInTheGapBetweenTheClipsVisitsNeitherChild)
     CountingBIH bih;
     ASSERT_TRUE(bih.Build(9, boxes.data()));
     ASSERT_FALSE(bih.GetNode(0).IsLeaf());
-    EXPECT_FLOAT_EQ(bih.GetNode(0).leftClip, 4.5001f);
-    EXPECT_FLOAT_EQ(bih.GetNode(0).rightClip, 4.9999f);
+    EXPECT_FLOAT_EQ(bih.GetNode(0).GetLeftClip(), 4.5001f);
+    EXPECT_FLOAT_EQ(bih.GetNode(0).GetRightClip(), 4.9999f);
     nBIHState state;
     bih.Intersect(state, nVector(4.7f, -1.0f, 0.5f), nVector(0, 1, 0), -1.0f, nullptr);
     EXPECT_EQ(bih.leaves, 0u);

@@ -136,6 +136,33 @@ TEST_F(RaytracerFixture, AnOccluderBehindTheCameraShadowsTheRightHalfOfTheWall)
     EXPECT_EQ(At(Frame(64, 48), 56, 24), LitWall);
 }
 
+TEST_F(RaytracerFixture, ALightTurnedBeforeTheFrameCastsItsShadowFromWhereItNowPoints)
+{
+    AddWall(10.0f);
+    nMLight* light = AddParallelLight(true);
+    // Facing +z, towards the wall, over x <= 0 only.
+    scene->NewObject("Occluder", MakePolygon({nVector(-100, -100, -10), nVector(0, -100, -10),
+                                              nVector(0, 100, -10), nVector(-100, 100, -10)}));
+    // Turned about y, the light moves the shadow's edge from the middle column (x = 0) to the
+    // left. Nothing has updated its matrices when the frame starts; the first tile lies wholly
+    // in the old shadow, so no lighting there would update them on the way.
+    light->GetLight().SetRotation(nVector(0.0f, -0.1f, 0.0f));
+    settings.jobWorkerMask = int32_t(0x40000000); // the tiles in their order, on this thread
+    const nPicture turnedJustNow = Frame(64, 48);
+    settings.jobWorkerMask = -1;
+    const nPicture onTheWorkers = Frame(64, 48);
+    light->GetLight().GetWorldMatrix();
+    const nPicture settled = Frame(64, 48);
+    ASSERT_TRUE(settled.HasPixels());
+    EXPECT_TRUE(turnedJustNow.Equals(settled));
+    EXPECT_TRUE(onTheWorkers.Equals(settled));
+    for (uint32_t y : {0u, 24u, 47u})
+    {
+        EXPECT_EQ(At(settled, 8, y), (Pixel{0, 0, 0, 255})) << y;
+        EXPECT_NE(At(settled, 28, y), (Pixel{0, 0, 0, 255})) << y; // left of x = 0, lit now
+    }
+}
+
 TEST_F(RaytracerFixture, TilesCoverTheFrameAndTheAntialiasPassSkipsTheBorder)
 {
     std::vector<nRaytracerTile> tiles;

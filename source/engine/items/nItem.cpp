@@ -112,11 +112,10 @@ void nItem::Update()
             m_world.m[11] = translation.z;
         }
     }
+    // Up to date: nothing is written, so threads that read an item nobody moves (a raytracer's
+    // workers lighting with it) never share a written cache line.
     if (!localStale && !worldStale)
-    {
-        m_flags &= ~ItemFlagWorldStale;
         return;
-    }
     if (m_flags & ItemFlagHasTarget)
         ApplyLookAt();
     m_flags &= ~ItemFlagWorldStale;
