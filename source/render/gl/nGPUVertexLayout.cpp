@@ -1,20 +1,25 @@
 #include "render/gl/nGPUVertexLayout.h"
 
 #include "core/base/nLog.h"
+#include "core/math/nColor.h"
 #include "render/gl/nGPUGeometryStreams.h"
 
+#include <cmath>
 #include <cstring>
 
 namespace
 {
+// Truncated toward zero and held to the byte's range, since colours and normals from files may
+// lie outside [-1, 1] or be no number at all (which packs as 0).
 int8_t SignedByte(float value)
 {
-    return static_cast<int8_t>(static_cast<int32_t>(value * 127.0f));
+    const float scaled = value * 127.0f;
+    return scaled >= 127.0f ? 127 : scaled <= -127.0f ? -127 : std::isnan(scaled) ? 0 : static_cast<int8_t>(scaled);
 }
 
 uint8_t UnsignedByte(float value)
 {
-    return static_cast<uint8_t>(static_cast<int32_t>(value * 255.0f));
+    return nColor::ComponentToByte(value);
 }
 
 void PackSigned3(const float* from, uint8_t* out)
