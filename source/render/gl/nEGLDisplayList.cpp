@@ -23,23 +23,24 @@ nEGLDisplayList::~nEGLDisplayList() = default;
 
 bool nEGLDisplayList::Build(const nGPUGeometryStreams& streams, uintptr_t userWord)
 {
-    if (streams.boneMap != nullptr && m_boneMap.Resize(streams.boneMapCount) && streams.boneMapCount > 0)
-        memcpy(m_boneMap.GetData(), streams.boneMap, streams.boneMapCount * sizeof(uint16_t));
+    const uint32_t boneMapCount = streams.boneMap != nullptr ? streams.boneMapCount : 0;
+    if (!m_boneMap.Resize(boneMapCount))
+        return false;
+    if (boneMapCount > 0)
+        memcpy(m_boneMap.GetData(), streams.boneMap, boneMapCount * sizeof(uint16_t));
     if (!BuildIndices(streams) || !BuildVertices(streams))
         return false;
 
-    if (streams.vertexCount > 0)
+    for (uint32_t i = 0; i < streams.vertexCount; ++i)
     {
-        m_minimum = nVector(streams.positions[0], streams.positions[1], streams.positions[2]);
-        m_maximum = m_minimum;
-        for (uint32_t i = 1; i < streams.vertexCount; ++i)
-        {
-            const float* at = streams.positions + i * 3;
-            m_minimum = nVector(std::min(m_minimum.x, at[0]), std::min(m_minimum.y, at[1]),
-                                std::min(m_minimum.z, at[2]));
-            m_maximum = nVector(std::max(m_maximum.x, at[0]), std::max(m_maximum.y, at[1]),
-                                std::max(m_maximum.z, at[2]));
-        }
+        const float* at = nGPUGeometryStreams::At(streams.positions, streams.positionStride, i);
+        const nVector position(at[0], at[1], at[2]);
+        m_minimum = i == 0 ? position
+                           : nVector(std::min(m_minimum.x, position.x), std::min(m_minimum.y, position.y),
+                                     std::min(m_minimum.z, position.z));
+        m_maximum = i == 0 ? position
+                           : nVector(std::max(m_maximum.x, position.x), std::max(m_maximum.y, position.y),
+                                     std::max(m_maximum.z, position.z));
     }
     m_userWord = userWord;
     return true;

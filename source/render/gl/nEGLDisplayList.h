@@ -20,7 +20,7 @@ public:
     virtual ~nEGLDisplayList();
 
     // Fails on an index above 65535 (the caller splits such geometries) and when a buffer cannot
-    // be made or mapped.
+    // be made or mapped. Streams without a bone map leave the list without one.
     virtual bool Build(const nGPUGeometryStreams& streams, uintptr_t userWord);
     // Draws from the bound buffers; binding them and the attributes is the caller's.
     virtual void Draw();
@@ -31,6 +31,8 @@ public:
     const nGPUVertexLayout& GetLayout() const { return m_layout; }
     const nAutoArray<uint16_t>& GetBoneMap() const { return m_boneMap; }
     uintptr_t GetUserWord() const { return m_userWord; }
+    // For lists whose content changes hands without a rebuild (terrain cache pages).
+    void SetUserWord(uintptr_t userWord) { m_userWord = userWord; }
     const nVector& GetMinimum() const { return m_minimum; }
     const nVector& GetMaximum() const { return m_maximum; }
 

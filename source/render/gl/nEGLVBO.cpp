@@ -54,9 +54,11 @@ bool nEGLVBO::Create(size_t size, uint32_t kind, uint32_t usage)
         m_usage = usage == 0 ? GL_STATIC_DRAW_ARB : GL_STREAM_DRAW_ARB;
     if (!Bind())
         return false;
-    MemTrackFree(m_size, MemCategoryVBO);
+    if (m_accounted)
+        MemTrackFree(m_size, MemCategoryVBO);
     m_size = size;
     MemTrackAlloc(m_size, MemCategoryVBO);
+    m_accounted = true;
     EGL().BufferData(m_target, static_cast<GLsizeiptr>(size), nullptr, m_usage);
     Unbind();
     return true;
@@ -69,7 +71,9 @@ void nEGLVBO::Free()
         GLuint name = m_name;
         EGL().DeleteBuffers(1, &name);
     }
-    MemTrackFree(m_size, MemCategoryVBO);
+    if (m_accounted)
+        MemTrackFree(m_size, MemCategoryVBO);
+    m_accounted = false;
     m_name = 0;
     m_size = 0;
 }

@@ -30,4 +30,5 @@ private:
     uint32_t m_target = 0x8892; // GL_ARRAY_BUFFER
     uint32_t m_usage = 0x88E4;  // GL_STATIC_DRAW
     size_t m_size = 0;
+    bool m_accounted = false; // m_size is counted: a buffer never created frees nothing
 };
