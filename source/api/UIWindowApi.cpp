@@ -8,7 +8,11 @@
 #include "script/binding/ScriptArgs.h"
 #include "script/binding/nScriptValuePush.h"
 #include "script/classes/ScriptVector.h"
+#include "ui/nItem2DMath.h"
 #include "ui/nWidget.h"
+
+#include <algorithm>
+#include <cstdint>
 
 namespace
 {
@@ -41,6 +45,11 @@ SQInteger GetPair(const ScriptArgs& args, nSprite2D& item)
     return PushPair(args, (item.*GetX)(), (item.*GetY)());
 }
 
+int32_t ClampToInt(int64_t value)
+{
+    return int32_t(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
 SQInteger GetRect(const ScriptArgs& args, nSprite2D& item)
 {
     return PushRectResult(args, item.GetRect());
@@ -49,8 +58,9 @@ SQInteger GetRect(const ScriptArgs& args, nSprite2D& item)
 SQInteger GetScreenRect(const ScriptArgs& args, nSprite2D& item)
 {
     const nRect rect = item.GetRect();
-    const int32_t x = TruncateToPixel(item.GetX()), y = TruncateToPixel(item.GetY());
-    return PushRectResult(args, nRect{rect.x0 + x, rect.y0 + y, rect.x1 + x, rect.y1 + y});
+    const int64_t x = TruncateToPixel(item.GetX()), y = TruncateToPixel(item.GetY());
+    return PushRectResult(args, nRect{ClampToInt(rect.x0 + x), ClampToInt(rect.y0 + y), ClampToInt(rect.x1 + x),
+                                      ClampToInt(rect.y1 + y)});
 }
 
 // Two handles on nothing hold the same item, as with ObjectIsSame.
