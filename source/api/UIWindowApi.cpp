@@ -107,7 +107,8 @@ SQInteger GetTitle(const ScriptArgs& args, nWindow& window)
 }
 
 // A widget that another window holds as its base widget moves here: two windows never share one,
-// so the widget's window is always the one that draws it.
+// so the widget's window is always the one that draws it. A widget of another 2D scene is refused,
+// so that the windows holding a widget are all in its own scene (UIDeleteWidget asks them).
 SQInteger SetBaseWidget(const ScriptArgs& args, nSprite2D& item)
 {
     nWidget* widget = GetWidgetArg(args.GetVM(), 3);
@@ -116,6 +117,12 @@ SQInteger SetBaseWidget(const ScriptArgs& args, nSprite2D& item)
     nWindow* window = nUIObject<nWindow>::From(static_cast<nItem2D*>(&item));
     if (!window)
         return 0;
+    if (widget->GetScene() != window->GetScene())
+    {
+        nLogHolder::Get() << "[*] Window '" << window->GetName()
+                          << "' can only take a widget of its own 2D scene as base widget.\n";
+        return 0;
+    }
     nWindow* previous = widget->GetWindow();
     if (previous && previous != window && previous->GetBaseWidget() == widget)
         previous->ForgetWidget(widget);

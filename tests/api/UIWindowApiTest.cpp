@@ -131,13 +131,15 @@ TEST_F(UIWindowApiTest, ADeletedBaseWidgetLeavesEveryWindowThatHeldIt)
               "error: Object is not a widget");
 }
 
-TEST_F(UIWindowApiTest, ABaseWidgetMovesToTheWindowThatTakesIt)
+TEST_F(UIWindowApiTest, ABaseWidgetMovesToTheWindowThatTakesItWithinItsScene)
 {
     ASSERT_EQ(Eval(std::string(ThreeWindows) + "x <- UIAddSpacerWidget(g_ui, 9); WindowSetBaseWidget(a, x);"
                                                 "WindowSetBaseWidget(b, x); print(ObjectIsValid(WindowGetChild(a, 9)) +"
                                                 "\" \" + ObjectIsValid(WindowGetChild(b, 9)))"),
               "false true");
     EXPECT_EQ(FindWindow("1")->GetBaseWidget(), nullptr);
+    EXPECT_EQ(Eval("WindowSetBaseWidget(g_other, x)"), "");
+    EXPECT_EQ(otherWindow->GetBaseWidget(), nullptr);
     EXPECT_EQ(Eval("UIDeleteWindow(g_ui, b); print(ObjectIsValid(x))"), "true");
     EXPECT_EQ(Eval("UIDeleteWidget(g_ui, x); print(ObjectIsValid(x))"), "false");
 }

