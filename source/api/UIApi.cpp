@@ -53,7 +53,9 @@ SQInteger SetInternalResolution(const ScriptArgs& args, nScene2D& ui)
 
 SQInteger GetInternalResolution(const ScriptArgs& args, nScene2D& ui)
 {
-    return PushVector(args.GetVM(), nVector(ui.GetInternalWidth(), ui.GetInternalHeight(), 0.0f, 1.0f)) ? 1 : SQ_ERROR;
+    return PushVector(args.GetVM(), nVector(ui.GetInternalWidth(), ui.GetInternalHeight(), 0.0f, 1.0f))
+               ? 1
+               : SQ_ERROR;
 }
 
 SQInteger LoadBitmap(const ScriptArgs& args, nScene2D& ui)
@@ -82,8 +84,8 @@ SQInteger SetSkin(const ScriptArgs& args, nScene2D& ui)
     const char* paths[Scene2DSkinPartCount];
     for (uint32_t part = 0; part < Scene2DSkinPartCount; ++part)
         paths[part] = args.GetString(3 + int32_t(part));
-    return args.PushBool(ui.SetSkin(paths, uint32_t(args.GetInt(11)), uint32_t(args.GetInt(12)), args.GetInt(13),
-                                    args.GetInt(14), args.GetInt(15), args.GetString(16)));
+    return args.PushBool(ui.SetSkin(paths, uint32_t(args.GetInt(11)), uint32_t(args.GetInt(12)),
+                                    args.GetInt(13), args.GetInt(14), args.GetInt(15), args.GetString(16)));
 }
 
 SQInteger SetCursor(const ScriptArgs& args, nScene2D& ui)
@@ -246,9 +248,10 @@ SQInteger AddCanvasWidget(const ScriptArgs& args, nScene2D& ui)
     const float width = args.GetFloat(4), height = args.GetFloat(5);
     if (!(width >= 1.0f && width <= float(MaxCanvasSide) && height >= 1.0f && height <= float(MaxCanvasSide)))
     {
-        nLogHolder::Get() << nString::Format("[*] UIAddCanvasWidget: a canvas of %gx%g pixels is refused; each "
-                                             "side must be from 1 to %d.\n",
-                                             double(width), double(height), MaxCanvasSide)
+        nLogHolder::Get() << nString::Format(
+                                 "[*] UIAddCanvasWidget: a canvas of %gx%g pixels is refused; each "
+                                 "side must be from 1 to %d.\n",
+                                 double(width), double(height), MaxCanvasSide)
                                  .GetText();
         return PushHandle(args.GetVM(), nullptr, ObjectTypeCanvasWidget);
     }
@@ -320,16 +323,21 @@ const nNativeEntry UINatives[] = {
     {"UIAddBitmapWindow", NativeOrNull<AddBitmapWindow, AnswerNullHandle<ObjectTypeWindow>>, ".xnsnnnn"},
     {"UIAddCanvasWidget", NativeOrNull<AddCanvasWidget, AnswerNullHandle<ObjectTypeCanvasWidget>>, ".xnnn"},
     {"UIAddHorizontalSizerWidget",
-     NativeOrNull<AddWidget<nHSizerWidget, ObjectTypeBaseSizer>, AnswerNullHandle<ObjectTypeBaseSizer>>, ".xn"},
+     NativeOrNull<AddWidget<nHSizerWidget, ObjectTypeBaseSizer>, AnswerNullHandle<ObjectTypeBaseSizer>>,
+     ".xn"},
     {"UIAddVerticalSizerWidget",
-     NativeOrNull<AddWidget<nVSizerWidget, ObjectTypeBaseSizer>, AnswerNullHandle<ObjectTypeBaseSizer>>, ".xn"},
+     NativeOrNull<AddWidget<nVSizerWidget, ObjectTypeBaseSizer>, AnswerNullHandle<ObjectTypeBaseSizer>>,
+     ".xn"},
     {"UIAddContainerWidget",
-     NativeOrNull<AddWidget<nContainerWidget, ObjectTypeContainerWidget>, AnswerNullHandle<ObjectTypeContainerWidget>>,
+     NativeOrNull<AddWidget<nContainerWidget, ObjectTypeContainerWidget>,
+                  AnswerNullHandle<ObjectTypeContainerWidget>>,
      ".xn"},
     {"UIAddSpacerWidget",
-     NativeOrNull<AddWidget<nSpacerWidget, ObjectTypeSpacerWidget>, AnswerNullHandle<ObjectTypeSpacerWidget>>, ".xn"},
+     NativeOrNull<AddWidget<nSpacerWidget, ObjectTypeSpacerWidget>, AnswerNullHandle<ObjectTypeSpacerWidget>>,
+     ".xn"},
     {"UIAddBitmapWidget", NativeOrNull<AddBitmapWidget, AnswerNullHandle<ObjectTypeBitmapWidget>>, ".xns"},
-    {"UIAddStaticTextWidget", NativeOrNull<AddStaticTextWidget, AnswerNullHandle<ObjectTypeTextWidget>>, ".xnss"},
+    {"UIAddStaticTextWidget", NativeOrNull<AddStaticTextWidget, AnswerNullHandle<ObjectTypeTextWidget>>,
+     ".xnss"},
     {"UIAddCheckWidget", NativeOrNull<AddCheckWidget, AnswerNullHandle<ObjectTypeCheckWidget>>, ".xnssb"},
 };
 

@@ -105,7 +105,8 @@ template <bool Value> SQInteger AnswerFixedBool(HSQUIRRELVM vm)
 
 // The native of a body whose first handle may hold nothing: a wrong type still raises the frame's
 // error, a handle on nothing gives OnNull's answer, and the body runs on anything else.
-template <auto Body, SQInteger (*OnNull)(HSQUIRRELVM) = AnswerNothing> SQInteger NativeOrNull(HSQUIRRELVM vm) noexcept
+template <auto Body, SQInteger (*OnNull)(HSQUIRRELVM) = AnswerNothing>
+SQInteger NativeOrNull(HSQUIRRELVM vm) noexcept
 {
     using Object = typename nNativeBodyTraits<decltype(Body)>::Object;
     return GuardNative(vm,

@@ -59,8 +59,8 @@ SQInteger GetScreenRect(const ScriptArgs& args, nSprite2D& item)
 {
     const nRect rect = item.GetRect();
     const int64_t x = TruncateToPixel(item.GetX()), y = TruncateToPixel(item.GetY());
-    return PushRectResult(args, nRect{ClampToInt(rect.x0 + x), ClampToInt(rect.y0 + y), ClampToInt(rect.x1 + x),
-                                      ClampToInt(rect.y1 + y)});
+    return PushRectResult(args, nRect{ClampToInt(rect.x0 + x), ClampToInt(rect.y0 + y),
+                                      ClampToInt(rect.x1 + x), ClampToInt(rect.y1 + y)});
 }
 
 // Two handles on nothing hold the same item, as with ObjectIsSame.
@@ -214,7 +214,8 @@ template <void (nScene2D::*Move)(nItem2D*, nItem2D*)> SQInteger MoveToEnd(const 
 
 // Beside another item of the same scene: the item itself, or one the scene does not list, would
 // send it to an end of the list instead.
-template <void (nScene2D::*Move)(nItem2D*, nItem2D*)> SQInteger MoveBeside(const ScriptArgs& args, nSprite2D& item)
+template <void (nScene2D::*Move)(nItem2D*, nItem2D*)>
+SQInteger MoveBeside(const ScriptArgs& args, nSprite2D& item)
 {
     nSprite2D* other = nHandleArg<nSprite2D>::Get(args.GetVM(), 3);
     if (!other)
@@ -222,7 +223,8 @@ template <void (nScene2D::*Move)(nItem2D*, nItem2D*)> SQInteger MoveBeside(const
     nScene2D* scene = item.GetScene();
     if (other == &item || other->GetScene() != scene || !scene)
     {
-        nLogHolder::Get() << "[*] Window '" << item.GetName() << "' can only move beside another window of its 2D scene.\n";
+        nLogHolder::Get() << "[*] Window '" << item.GetName()
+                          << "' can only move beside another window of its 2D scene.\n";
         return 0;
     }
     (scene->*Move)(&item, other);

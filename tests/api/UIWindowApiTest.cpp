@@ -21,7 +21,8 @@ protected:
         ScriptApiFixture::SetUp();
         ui = std::make_unique<nScene2D>(nullptr, &machine, "ui");
         other = std::make_unique<nScene2D>(nullptr, &machine, "other");
-        otherWindow = static_cast<nWindow*>(other->AddItem(new nWindow(other.get(), nullptr, "elsewhere", "Window")));
+        otherWindow =
+            static_cast<nWindow*>(other->AddItem(new nWindow(other.get(), nullptr, "elsewhere", "Window")));
         ui->SetMouse(nullptr);
         other->SetMouse(nullptr);
     }
@@ -39,7 +40,8 @@ protected:
         if (machine.GetState() != ScriptVMRunning)
             Reopen();
         machine.SetSlot("g_ui", nScriptValue(ObjectTypeWindowSystem, ui.get()), nullptr);
-        machine.SetSlot("g_other", nScriptValue(ObjectTypeWindow, static_cast<nItem2D*>(otherWindow)), nullptr);
+        machine.SetSlot("g_other", nScriptValue(ObjectTypeWindow, static_cast<nItem2D*>(otherWindow)),
+                        nullptr);
         machine.SetSlot("g_otherui", nScriptValue(ObjectTypeWindowSystem, other.get()), nullptr);
         return Evaluate(text);
     }
@@ -72,8 +74,9 @@ protected:
     nWindow* otherWindow = nullptr;
 };
 
-const char* const ThreeWindows = "a <- UIAddWindow(g_ui, 1, 0, 0, 8, 8); b <- UIAddWindow(g_ui, 2, 0, 0, 8, 8);"
-                                 "c <- UIAddWindow(g_ui, 3, 0, 0, 8, 8);";
+const char* const ThreeWindows =
+    "a <- UIAddWindow(g_ui, 1, 0, 0, 8, 8); b <- UIAddWindow(g_ui, 2, 0, 0, 8, 8);"
+    "c <- UIAddWindow(g_ui, 3, 0, 0, 8, 8);";
 
 TEST_F(UIWindowApiTest, AnInternalResolutionThatIsNotPositiveIsRefusedAndTheOldOneKept)
 {
@@ -86,11 +89,12 @@ TEST_F(UIWindowApiTest, AnInternalResolutionThatIsNotPositiveIsRefusedAndTheOldO
 TEST_F(UIWindowApiTest, CanvasSidesOutsideOneTo8192GiveANullHandle)
 {
     const std::pair<const char*, const char*> cases[] = {
-        {"0, 16", "false"}, {"16, -1", "false"}, {"8193, 1", "false"}, {"1e30, 1", "false"},
+        {"0, 16", "false"},        {"16, -1", "false"}, {"8193, 1", "false"}, {"1e30, 1", "false"},
         {"0.0 / 0.0, 1", "false"}, {"1, 8192", "true"}, {"3, 2", "true"},
     };
     for (const auto& [size, valid] : cases)
-        EXPECT_EQ(Eval(std::string("print(ObjectIsValid(UIAddCanvasWidget(g_ui, 1, ") + size + ")))"), valid) << size;
+        EXPECT_EQ(Eval(std::string("print(ObjectIsValid(UIAddCanvasWidget(g_ui, 1, ") + size + ")))"), valid)
+            << size;
 }
 
 TEST_F(UIWindowApiTest, MovingBesideAnotherItemNeedsAnotherItemOfTheSameScene)
@@ -114,17 +118,19 @@ TEST_F(UIWindowApiTest, MovingBesideAnotherItemNeedsAnotherItemOfTheSameScene)
 
 TEST_F(UIWindowApiTest, ParentsNeverFormACycle)
 {
-    EXPECT_EQ(Eval(std::string(ThreeWindows) +
-                   "WindowSetParent(b, a); WindowSetParent(c, b); WindowSetParent(a, c); WindowSetParent(a, a);"
-                   "print(ObjectIsValid(WindowGetParent(a)) + \" \" + WindowCompare(WindowGetParent(c), b));"
-                   "WindowSetParent(c, NullWindow); print(\" \" + ObjectIsValid(WindowGetParent(c)))"),
-              "false true false");
+    EXPECT_EQ(
+        Eval(std::string(ThreeWindows) +
+             "WindowSetParent(b, a); WindowSetParent(c, b); WindowSetParent(a, c); WindowSetParent(a, a);"
+             "print(ObjectIsValid(WindowGetParent(a)) + \" \" + WindowCompare(WindowGetParent(c), b));"
+             "WindowSetParent(c, NullWindow); print(\" \" + ObjectIsValid(WindowGetParent(c)))"),
+        "false true false");
 }
 
 TEST_F(UIWindowApiTest, ADeletedBaseWidgetLeavesEveryWindowThatHeldIt)
 {
-    ASSERT_EQ(Eval(std::string(ThreeWindows) + "x <- UIAddSpacerWidget(g_ui, 9); WindowSetBaseWidget(a, x);"
-                                                "s <- UIAddHorizontalSizerWidget(g_ui, 4); WindowSetBaseWidget(b, s);"),
+    ASSERT_EQ(Eval(std::string(ThreeWindows) +
+                   "x <- UIAddSpacerWidget(g_ui, 9); WindowSetBaseWidget(a, x);"
+                   "s <- UIAddHorizontalSizerWidget(g_ui, 4); WindowSetBaseWidget(b, s);"),
               "");
     nWindow* a = FindWindow("1");
     nWindow* b = FindWindow("2");
@@ -140,9 +146,10 @@ TEST_F(UIWindowApiTest, ADeletedBaseWidgetLeavesEveryWindowThatHeldIt)
 
 TEST_F(UIWindowApiTest, ABaseWidgetMovesToTheWindowThatTakesItWithinItsScene)
 {
-    ASSERT_EQ(Eval(std::string(ThreeWindows) + "x <- UIAddSpacerWidget(g_ui, 9); WindowSetBaseWidget(a, x);"
-                                                "WindowSetBaseWidget(b, x); print(ObjectIsValid(WindowGetChild(a, 9)) +"
-                                                "\" \" + ObjectIsValid(WindowGetChild(b, 9)))"),
+    ASSERT_EQ(Eval(std::string(ThreeWindows) +
+                   "x <- UIAddSpacerWidget(g_ui, 9); WindowSetBaseWidget(a, x);"
+                   "WindowSetBaseWidget(b, x); print(ObjectIsValid(WindowGetChild(a, 9)) +"
+                   "\" \" + ObjectIsValid(WindowGetChild(b, 9)))"),
               "false true");
     EXPECT_EQ(FindWindow("1")->GetBaseWidget(), nullptr);
     EXPECT_EQ(Eval("WindowSetBaseWidget(g_other, x)"), "");
@@ -155,7 +162,8 @@ TEST_F(UIWindowApiTest, ABaseWidgetMovesToTheWindowThatTakesItWithinItsScene)
 // releasing or deleting them later touches nothing of the scene.
 TEST_F(UIWindowApiTest, WidgetsAScriptKeepsOutliveTheirScene)
 {
-    ASSERT_EQ(Eval("x <- UIAddSpacerWidget(g_ui, 1); y <- UIAddCheckWidget(g_ui, 2, \"l\", \"f\", true);"), "");
+    ASSERT_EQ(Eval("x <- UIAddSpacerWidget(g_ui, 1); y <- UIAddCheckWidget(g_ui, 2, \"l\", \"f\", true);"),
+              "");
     ui.reset();
     EXPECT_EQ(Eval("UIDeleteWidget(g_otherui, y); x = null; print(ObjectIsValid(y))"), "false");
 }
@@ -171,9 +179,11 @@ TEST_F(UIWindowApiTest, NativesWithoutTheNullCheckAnswerNothingForANullHandle)
         {"print(WindowCompare(NullWindow, NullWindow) + \" \" + WindowCompare(a, NullWindow))", "true false"},
         {"print(WindowGetTitle(UIAddSprite(g_ui, 7, WindowGetCacheTexture(a), 0, 0, 4, 4)))",
          "error: Sprite is not a window"},
-        {"print(ObjectIsValid(WindowGetChild(UIAddSprite(g_ui, 7, WindowGetCacheTexture(a), 0, 0, 4, 4), 1)))",
+        {"print(ObjectIsValid(WindowGetChild(UIAddSprite(g_ui, 7, WindowGetCacheTexture(a), 0, 0, 4, 4), "
+         "1)))",
          "false"},
-        {"WindowShow(NullWindow, true); WindowSetEventHandler(NullWindow, 1, print); print(\"ignored\")", "ignored"},
+        {"WindowShow(NullWindow, true); WindowSetEventHandler(NullWindow, 1, print); print(\"ignored\")",
+         "ignored"},
         {"print(WindowIsShown(NullWindow))", "error: CObject is null"},
     };
     for (const auto& [script, expected] : cases)

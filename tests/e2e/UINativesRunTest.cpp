@@ -63,9 +63,10 @@ TEST(UINativesRun, WindowsAnswerAsTheirScene)
 {
     const KestrunRun run = RunSetup(WindowChecks);
     EXPECT_EQ(run.exitCode, 0) << run.output;
-    const std::vector<std::string> expected = {
-        "rect 0 0 310 200", "cache 512x256", "cache 1024x256", "size 1x1", "opacity 1", "opacity 0",
-        "style true true", "font false false", "constants 64 13 0", "resolution 1280x960"};
+    const std::vector<std::string> expected = {"rect 0 0 310 200",   "cache 512x256",    "cache 1024x256",
+                                               "size 1x1",           "opacity 1",        "opacity 0",
+                                               "style true true",    "font false false", "constants 64 13 0",
+                                               "resolution 1280x960"};
     EXPECT_EQ(ScriptLines(run.output), expected) << run.output;
 }
 
@@ -109,9 +110,9 @@ TEST(UINativesRun, WidgetsLayOutInTheirWindow)
     if (HasLine(run.output, "[S] no widget natives"))
         GTEST_SKIP() << "the widget natives are not registered in this build";
     EXPECT_EQ(run.exitCode, 0) << run.output;
-    const std::vector<std::string> expected = {
-        "spacer 2 2 102 98", "spacer 102 2 402 98", "text accepted", "cast false", "check true", "paragraph true",
-        "deleted false"};
+    const std::vector<std::string> expected = {"spacer 2 2 102 98", "spacer 102 2 402 98", "text accepted",
+                                               "cast false",        "check true",          "paragraph true",
+                                               "deleted false"};
     EXPECT_EQ(ScriptLines(run.output), expected) << run.output;
 }
 
@@ -124,7 +125,8 @@ TEST(UINativesRun, BadArgumentsStopTheScriptWithTheirError)
         bool widgets; // needs the widget natives
     };
     const Case cases[] = {
-        {"WindowGetTitle(UIAddSprite(ui, 1, WindowGetCacheTexture(w), 0, 0, 8, 8))", "Sprite is not a window", false},
+        {"WindowGetTitle(UIAddSprite(ui, 1, WindowGetCacheTexture(w), 0, 0, 8, 8))", "Sprite is not a window",
+         false},
         {"WindowGetZOrder(NullWindow)", "CObject is null", false},
         {"WindowGetRect(NullWindow)", "CObject is null", false},
         {"WindowMoveToFrontOf(w, NullWindow)", "CObject is null", false},
@@ -135,18 +137,19 @@ TEST(UINativesRun, BadArgumentsStopTheScriptWithTheirError)
         {"WidgetIsHidden(WindowGetChild(w, 99))", "Widget is null", true},
         {"ContainerWidgetSetPosition(UIAddContainerWidget(ui, 1), UIAddSpacerWidget(ui, 2), 1, 2)",
          "Widget not in container", true},
-        {"TextSetText(UIAddHorizontalSizerWidget(ui, 1), \"x\")", "Expected 'Text Widget' got 'Base Sizer'", true},
-        {"local x = UIAddSpacerWidget(ui, 1); UIDeleteWidget(ui, x); WidgetIsHidden(x)", "Object is not a widget",
+        {"TextSetText(UIAddHorizontalSizerWidget(ui, 1), \"x\")", "Expected 'Text Widget' got 'Base Sizer'",
          true},
+        {"local x = UIAddSpacerWidget(ui, 1); UIDeleteWidget(ui, x); WidgetIsHidden(x)",
+         "Object is not a widget", true},
     };
     for (const Case& c : cases)
     {
-        const KestrunRun run =
-            RunSetup(std::string("    local w = UIAddWindow(ui, 1, 0, 0, 64, 64);\n") +
-                     (c.widgets ? "    if (!(\"CastToWidget\" in getroottable())) { print(\"no widget natives\"); "
-                                  "return; }\n"
-                                : "") +
-                     "    " + c.call + ";\n    print(\"went on\");");
+        const KestrunRun run = RunSetup(
+            std::string("    local w = UIAddWindow(ui, 1, 0, 0, 64, 64);\n") +
+            (c.widgets ? "    if (!(\"CastToWidget\" in getroottable())) { print(\"no widget natives\"); "
+                         "return; }\n"
+                       : "") +
+            "    " + c.call + ";\n    print(\"went on\");");
         if (HasLine(run.output, "[S] no widget natives"))
             continue;
         EXPECT_EQ(run.exitCode, 3) << c.call << "\n" << run.output;
