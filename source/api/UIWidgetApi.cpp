@@ -1,0 +1,5 @@
+#include "api/UIApiGroups.h"
+
+void RegisterUIWidgetApi(HSQUIRRELVM)
+{
+}
