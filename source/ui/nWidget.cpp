@@ -124,6 +124,7 @@ bool nWidget::RemoveChild(nWidget* child)
     child->m_parent = nullptr;
     child->SetWindow(nullptr);
     OnChildRemoved(child);
+    Invalidate();
     child->Release();
     return true;
 }
