@@ -137,7 +137,8 @@ SQInteger DeleteWindow(const ScriptArgs& args, nScene2D& ui)
 }
 
 // The windows that hold the widget as their base widget let it go. A widget moved into another
-// window's tree keeps only its newest window, so every window of both scenes is asked.
+// window's tree keeps only its newest window, so every window of its scene is asked (windows of
+// other scenes never take it).
 void ForgetBaseWidget(nScene2D* scene, nWidget& widget)
 {
     if (!scene)
@@ -154,18 +155,12 @@ void ForgetBaseWidget(nScene2D* scene, nWidget& widget)
 // The widget goes at once: its parent list or cell, its window and every window holding it as
 // base widget let it go, the scene's input records hold it weakly, and its handles turn dead. The
 // handle argument keeps a reference until then, so letting the windows go cannot free it early.
-SQInteger DeleteWidget(const ScriptArgs& args, nScene2D& ui)
+SQInteger DeleteWidget(const ScriptArgs& args, nScene2D&)
 {
     nWidget* widget = GetWidgetArg(args.GetVM(), 3);
     if (!widget)
         return SQ_ERROR;
-    if (widget->GetPartOf())
-    {
-        widget->DeleteNow(); // refused with the widget's own line
-        return 0;
-    }
-    ForgetBaseWidget(&ui, *widget);
-    if (widget->GetScene() != &ui)
+    if (!widget->GetPartOf()) // a part of another widget is refused by DeleteNow with its line
         ForgetBaseWidget(widget->GetScene(), *widget);
     widget->DeleteNow();
     return 0;

@@ -8,7 +8,6 @@
 #include "ui/nSprite2D.h"
 #include "ui/nWindow.h"
 
-#include <cmath>
 #include <cstdint>
 
 // The handles of the UI group: a 2D scene is a "Window System" (12); sprites and windows share
@@ -118,13 +117,4 @@ template <auto Body, SQInteger (*OnNull)(HSQUIRRELVM) = AnswerNothing> SQInteger
                            Object* object = handle ? nUIObject<Object>::From(handle) : nullptr;
                            return object ? Body(ScriptArgs(vm), *object) : OnNull(vm);
                        });
-}
-
-// A script number as a pixel coordinate: truncated, with NaN as 0 and the rest held to int range.
-inline int32_t TruncateToPixel(float value)
-{
-    if (!(value == value))
-        return 0;
-    constexpr float Limit = 2147483520.0f; // the largest float below 2^31
-    return int32_t(std::fmax(-Limit, std::fmin(Limit, value)));
 }

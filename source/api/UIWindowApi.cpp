@@ -8,7 +8,11 @@
 #include "script/binding/ScriptArgs.h"
 #include "script/binding/nScriptValuePush.h"
 #include "script/classes/ScriptVector.h"
+#include "ui/nItem2DMath.h"
 #include "ui/nWidget.h"
+
+#include <algorithm>
+#include <cstdint>
 
 namespace
 {
@@ -41,6 +45,11 @@ SQInteger GetPair(const ScriptArgs& args, nSprite2D& item)
     return PushPair(args, (item.*GetX)(), (item.*GetY)());
 }
 
+int32_t ClampToInt(int64_t value)
+{
+    return int32_t(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
 SQInteger GetRect(const ScriptArgs& args, nSprite2D& item)
 {
     return PushRectResult(args, item.GetRect());
@@ -49,8 +58,9 @@ SQInteger GetRect(const ScriptArgs& args, nSprite2D& item)
 SQInteger GetScreenRect(const ScriptArgs& args, nSprite2D& item)
 {
     const nRect rect = item.GetRect();
-    const int32_t x = TruncateToPixel(item.GetX()), y = TruncateToPixel(item.GetY());
-    return PushRectResult(args, nRect{rect.x0 + x, rect.y0 + y, rect.x1 + x, rect.y1 + y});
+    const int64_t x = TruncateToPixel(item.GetX()), y = TruncateToPixel(item.GetY());
+    return PushRectResult(args, nRect{ClampToInt(rect.x0 + x), ClampToInt(rect.y0 + y), ClampToInt(rect.x1 + x),
+                                      ClampToInt(rect.y1 + y)});
 }
 
 // Two handles on nothing hold the same item, as with ObjectIsSame.
@@ -97,7 +107,8 @@ SQInteger GetTitle(const ScriptArgs& args, nWindow& window)
 }
 
 // A widget that another window holds as its base widget moves here: two windows never share one,
-// so the widget's window is always the one that draws it.
+// so the widget's window is always the one that draws it. A widget of another 2D scene is refused,
+// so that the windows holding a widget are all in its own scene (UIDeleteWidget asks them).
 SQInteger SetBaseWidget(const ScriptArgs& args, nSprite2D& item)
 {
     nWidget* widget = GetWidgetArg(args.GetVM(), 3);
@@ -106,6 +117,12 @@ SQInteger SetBaseWidget(const ScriptArgs& args, nSprite2D& item)
     nWindow* window = nUIObject<nWindow>::From(static_cast<nItem2D*>(&item));
     if (!window)
         return 0;
+    if (widget->GetScene() != window->GetScene())
+    {
+        nLogHolder::Get() << "[*] Window '" << window->GetName()
+                          << "' can only take a widget of its own 2D scene as base widget.\n";
+        return 0;
+    }
     nWindow* previous = widget->GetWindow();
     if (previous && previous != window && previous->GetBaseWidget() == widget)
         previous->ForgetWidget(widget);

@@ -42,6 +42,45 @@ struct BuiltGroup
     std::vector<const char*> awaited;
 };
 
+// The widget natives of the UI group, bound by their own file beside the window natives.
+const std::vector<const char*> UIWidgetNatives = {
+      "CastToWidget",
+      "WidgetToBitmap",
+      "WidgetToText",
+      "WidgetToCheck",
+      "WidgetSetEventHandler",
+      "WidgetSetEventHandlerWithContext",
+      "WidgetSetSensitive",
+      "WidgetGetRect",
+      "WidgetGetScreenPosition",
+      "WidgetSetHAlign",
+      "WidgetSetVAlign",
+      "WidgetSetHidden",
+      "WidgetIsHidden",
+      "WidgetSetFormattingSize",
+      "SizerSetDrawDelimiter",
+      "SizerSetBorderSize",
+      "SizerAddWidget",
+      "ContainerAddWidget",
+      "ContainerWidgetSetPosition",
+      "BitmapSetPicture",
+      "CanvasWidgetLock",
+      "CanvasWidgetUnlock",
+      "TextSetAlignment",
+      "TextSetFormat",
+      "TextSetSize",
+      "TextSetColor",
+      "TextSetText",
+      "TextSetParameters",
+      "TextComputeRect",
+      "CheckWidgetSetLabel",
+      "CheckWidgetSetLabelFont",
+      "CheckWidgetSetLabelSize",
+      "CheckWidgetSetState",
+      "CheckWidgetGetState",
+      "CheckWidgetGetText",
+};
+
 // The groups whose natives are built. A group joins the table when its natives land.
 const BuiltGroup BuiltGroups[] = {
     {"Core", RegisterCoreApi, {"Core"}, 16, 0, {}},
@@ -74,6 +113,7 @@ const BuiltGroup BuiltGroups[] = {
     {"Sound", RegisterSoundApi, {"Sound"}, 1, 0, {}},
     {"Geometry", RegisterGeometryApi, {"Geometry"}, 10, 0, {}},
     {"Raytracer", RegisterRaytracerApi, {"Raytracer"}, 8, 0, {}},
+    {"UI", RegisterUIApi, {"UI"}, 115, 40, UIWidgetNatives},
 };
 
 // The constants that two groups register, with one value.
