@@ -357,6 +357,30 @@ TEST_F(UIWidgetApi, ComputedTextRectanglesFollowTheTableAndTheFont)
     });
 }
 
+// Values at the ends of the integer range reach the layout and the text only as far as it can take
+// them: nothing is drawn out of place and no sum leaves the integer range.
+TEST_F(UIWidgetApi, ExtremeTextAndLayoutValuesAreDrawnWithoutFault)
+{
+    nWindow* window = AddWindow(0, 0, 300, 100);
+    window->SetBaseWidget(sizer.Get());
+    EXPECT_EQ(EvaluateWithGlobals(R"(
+SizerAddWidget(sizer, text); SizerAddWidget(sizer, check); SizerAddWidget(sizer, container);
+ContainerAddWidget(container, bitmap, -1048576, 1048576, 1048576, -1048576);
+TextSetText(text, "a b c d ~~Size(2147483647)e");
+TextSetParameters(text, {heading = 2147483647, tracking = 2147483647, size = 2147483647, format = "paragraph"});
+WidgetSetVAlign(text, WidgetAlignTop); WidgetSetHAlign(text, -2147483647 - 1);
+TextSetColor(text, -1, 300, 2147483647, 0); TextSetFormat(text, -7); TextSetAlignment(text, 99);
+CheckWidgetSetLabelSize(check, -2147483647); CheckWidgetSetLabel(check, "x");
+SizerSetBorderSize(sizer, -1048576, 1048576, 1048576, -1048576);
+WidgetSetFormattingSize(check, 3.0e38, 3.0e38);
+local r = TextComputeRect(Rect(-2147483647, 0, 2147483647, 10), "a b", "x", {heading = -2147483647, tracking = 2147483647});
+print(r.sx + " " + (r.ex >= 0));
+)"),
+              "0 true");
+    window->Draw(nullptr);
+    scene->DeleteItem(window);
+}
+
 TEST_F(UIWidgetApi, CheckCanvasAndBitmapNativesReachTheirWidgets)
 {
     auto* box = static_cast<nCheckWidget*>(check.Get());
