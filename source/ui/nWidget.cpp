@@ -1,6 +1,7 @@
 #include "ui/nWidget.h"
 
 #include "core/base/nLog.h"
+#include "script/nCObject.h"
 #include "script/nObjectType.h"
 #include "script/nObjectTypeLifetime.h"
 #include "script/nScriptVM.h"
@@ -56,8 +57,11 @@ nWidget::~nWidget()
         child->SetWindow(nullptr);
         child->Release();
     }
-    if (m_scene && m_scene->GetVM())
-        m_scene->GetVM()->InvalidateNativeObject(this);
+    nScene2D* scene = GetScene();
+    if (scene && scene->GetVM())
+        scene->GetVM()->InvalidateNativeObject(this);
+    else if (!scene)
+        nCObject::Invalidate(this); // the scene went first, and script handles may still hold the widget
 }
 
 nWidget* nWidget::FindChild(int32_t id)

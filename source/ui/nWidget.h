@@ -2,6 +2,7 @@
 
 #include "core/base/nList.h"
 #include "core/base/nSharedObject.h"
+#include "core/base/nWeakPtr.h"
 #include "core/math/nRect.h"
 #include "core/math/nVector.h"
 #include "ui/nEventTable.h"
@@ -97,7 +98,8 @@ public:
     nWindow* GetWindow() const { return m_window; }
 
     int32_t GetType() const { return m_type; }
-    nScene2D* GetScene() const { return m_scene; }
+    // Null once the scene is gone: a script may hold a widget longer than its scene lives.
+    nScene2D* GetScene() const { return m_scene.Get(); }
     int32_t GetId() const { return m_id; }
     void SetId(int32_t id) { m_id = id; }
     const nRect& GetRect() const { return m_rect; }
@@ -124,7 +126,7 @@ protected:
 
 private:
     int32_t m_type;
-    nScene2D* m_scene;
+    nWeakPtr<nScene2D> m_scene;
     int32_t m_id;
     nRect m_rect;
     int32_t m_horizontalAlign = WidgetAlignMiddle;

@@ -40,6 +40,7 @@ protected:
             Reopen();
         machine.SetSlot("g_ui", nScriptValue(ObjectTypeWindowSystem, ui.get()), nullptr);
         machine.SetSlot("g_other", nScriptValue(ObjectTypeWindow, static_cast<nItem2D*>(otherWindow)), nullptr);
+        machine.SetSlot("g_otherui", nScriptValue(ObjectTypeWindowSystem, other.get()), nullptr);
         return Evaluate(text);
     }
 
@@ -52,12 +53,18 @@ protected:
         return names;
     }
 
-    nWindow* FindWindow(const char* name) const
+    nItem2D* FindItem(const char* name) const
     {
         for (auto* node = ui->GetItems().GetHead(); node; node = node->next)
             if (node->value->GetName() == name)
-                return static_cast<nWindow*>(node->value);
+                return node->value;
         return nullptr;
+    }
+
+    nWindow* FindWindow(const char* name) const
+    {
+        nItem2D* item = FindItem(name);
+        return item && item->GetType() == Item2DWindow ? static_cast<nWindow*>(item) : nullptr;
     }
 
     std::unique_ptr<nScene2D> ui;
@@ -101,7 +108,7 @@ TEST_F(UIWindowApiTest, MovingBesideAnotherItemNeedsAnotherItemOfTheSameScene)
         EXPECT_EQ(Order(), order) << call;
     }
     EXPECT_EQ(Eval("WindowMoveToBackOf(a, NullWindow)"), "error: CObject is null");
-    EXPECT_EQ(Eval("WindowMoveToFrontOf(NullWindow, a)"), "error: CObject is null");
+    EXPECT_EQ(Eval("WindowMoveToFrontOf(NullWindow, NullWindow)"), "error: CObject is null");
     EXPECT_EQ(Order(), "123");
 }
 
@@ -144,6 +151,15 @@ TEST_F(UIWindowApiTest, ABaseWidgetMovesToTheWindowThatTakesItWithinItsScene)
     EXPECT_EQ(Eval("UIDeleteWidget(g_ui, x); print(ObjectIsValid(x))"), "false");
 }
 
+// A script may keep widgets of a 2D scene that is gone (a project's machine outlives its scenes):
+// releasing or deleting them later touches nothing of the scene.
+TEST_F(UIWindowApiTest, WidgetsAScriptKeepsOutliveTheirScene)
+{
+    ASSERT_EQ(Eval("x <- UIAddSpacerWidget(g_ui, 1); y <- UIAddCheckWidget(g_ui, 2, \"l\", \"f\", true);"), "");
+    ui.reset();
+    EXPECT_EQ(Eval("UIDeleteWidget(g_otherui, y); x = null; print(ObjectIsValid(y))"), "false");
+}
+
 TEST_F(UIWindowApiTest, NativesWithoutTheNullCheckAnswerNothingForANullHandle)
 {
     const std::pair<const char*, const char*> cases[] = {
@@ -171,7 +187,7 @@ TEST_F(UIWindowApiTest, ItemsAreNamedAfterTheirIdAndKeepTheirValues)
                    "WindowSetBackgroundColor(a, -2130771904); UISetGlobalFadeEffect(g_ui, 2.5);"
                    "WindowSetPivot(s, 5, 10); WindowCentre(s); print(V(WindowGetPosition(s)))"),
               "(630,470,0,1)");
-    ASSERT_NE(FindWindow("7"), nullptr);
+    ASSERT_NE(FindItem("7"), nullptr);
     const float* colour = FindWindow("1")->GetBackgroundColor();
     EXPECT_FLOAT_EQ(colour[0], 64.0f / 255.0f);
     EXPECT_FLOAT_EQ(colour[1], 0.0f);

@@ -98,6 +98,35 @@ TEST(SharedObjectTest, WeakPointerSeesTheDeath)
     EXPECT_FALSE(weak.IsAlive());
 }
 
+// A part of the object that points back at it weakly lets go inside the object's destructor, after
+// the last release: the block must stay until that destructor ends (ASan sees a free too early),
+// and the dying object already reads as gone.
+struct Owner : nSharedObject
+{
+    struct Part
+    {
+        nWeakPtr<Owner> owner;
+        bool& sawItGone;
+        ~Part() { sawItGone = owner.Get() == nullptr; }
+    };
+    explicit Owner(bool& sawItGone) : part(new Part{this, sawItGone}) {}
+    ~Owner() override { delete part; }
+    Part* part;
+};
+
+TEST(SharedObjectTest, AWeakPointerLetGoWhileItsObjectDiesLeavesTheBlockToTheObject)
+{
+    for (bool watchedFromOutside : {false, true})
+    {
+        bool sawItGone = false;
+        nSharedPtr<Owner> owner(new Owner(sawItGone));
+        nWeakPtr<Owner> outside(watchedFromOutside ? owner.Get() : nullptr);
+        owner = nullptr;
+        EXPECT_TRUE(sawItGone);
+        EXPECT_EQ(outside.Get(), nullptr);
+    }
+}
+
 TEST(SharedObjectTest, ReleaseWithoutReferenceIsRefused)
 {
     QuietLog log;

@@ -19,7 +19,7 @@ void nSharedObject::Release()
     if (--m_refCount > 0)
         return;
     if (m_weakBlock)
-        m_weakBlock->alive = 0;
+        m_weakBlock->alive = nWeakBlock::Dying;
     delete this;
 }
 
@@ -30,12 +30,12 @@ nSharedObject::~nSharedObject()
     if (m_weakBlock->weakCount == 0)
         delete m_weakBlock;
     else
-        m_weakBlock->alive = 0;
+        m_weakBlock->alive = nWeakBlock::Dead;
 }
 
 nWeakBlock* nSharedObject::GetWeakBlock()
 {
     if (!m_weakBlock)
-        m_weakBlock = new (std::nothrow) nWeakBlock{1, 0};
+        m_weakBlock = new (std::nothrow) nWeakBlock{nWeakBlock::Alive, 0};
     return m_weakBlock;
 }

@@ -3,8 +3,14 @@
 #include <cstdint>
 
 // Outlives its object while weak pointers still point at it; whoever drops the last use frees it.
+// While the object's destructor runs the block is dying: weak pointers read null, but the block
+// stays the object's, so a weak pointer let go inside that destructor cannot free it under it.
 struct nWeakBlock
 {
+    static constexpr uint32_t Dead = 0;
+    static constexpr uint32_t Alive = 1;
+    static constexpr uint32_t Dying = 2;
+
     uint32_t alive;
     uint32_t weakCount;
 };

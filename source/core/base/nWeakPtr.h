@@ -37,7 +37,7 @@ public:
         return *this;
     }
 
-    T* Get() const { return (m_block && m_block->alive) ? m_object : nullptr; }
+    T* Get() const { return (m_block && m_block->alive == nWeakBlock::Alive) ? m_object : nullptr; }
     bool IsAlive() const { return Get() != nullptr; }
 
 private:
@@ -55,7 +55,7 @@ private:
 
     void Detach()
     {
-        if (m_block && --m_block->weakCount == 0 && !m_block->alive)
+        if (m_block && --m_block->weakCount == 0 && m_block->alive == nWeakBlock::Dead)
             delete m_block;
         m_object = nullptr;
         m_block = nullptr;
