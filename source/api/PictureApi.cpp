@@ -47,6 +47,14 @@ bool ReadPictureSize(const char* native, float width, float height, uint32_t& ou
     return true;
 }
 
+bool ReadRectArg(HSQUIRRELVM vm, SQInteger index, nRect& rect)
+{
+    if (GetRectArg(vm, index, rect))
+        return true;
+    sq_throwerror(vm, "Invalid instance type");
+    return false;
+}
+
 SQInteger PushOwnedPicture(HSQUIRRELVM vm, nPicture* picture)
 {
     picture->AddRef();
@@ -106,14 +114,6 @@ SQInteger GetRect(const ScriptArgs& args, nPicture& picture)
     return PushRect(args.GetVM(), rect) ? 1 : SQ_ERROR;
 }
 
-bool RectArg(HSQUIRRELVM vm, SQInteger index, nRect& rect)
-{
-    if (GetRectArg(vm, index, rect))
-        return true;
-    sq_throwerror(vm, "Invalid instance type");
-    return false;
-}
-
 // Fill and blit clip the rectangle to the picture.
 SQInteger Fill(const ScriptArgs& args, nPicture& picture)
 {
@@ -128,7 +128,7 @@ SQInteger FillRect(const ScriptArgs& args, nPicture& picture)
 {
     nVector colour;
     nRect rect;
-    if (!GetVectorArg(args.GetVM(), 3, colour) || !RectArg(args.GetVM(), 4, rect))
+    if (!GetVectorArg(args.GetVM(), 3, colour) || !ReadRectArg(args.GetVM(), 4, rect))
         return SQ_ERROR;
     picture.Fill(colour.x, colour.y, colour.z, colour.w, &rect);
     return 0;
@@ -208,7 +208,7 @@ SQInteger TextRender(const ScriptArgs& args, nPicture& picture)
 {
     HSQUIRRELVM vm = args.GetVM();
     nRect rect;
-    if (!RectArg(vm, 3, rect))
+    if (!ReadRectArg(vm, 3, rect))
         return SQ_ERROR;
     nTextAttributes attributes;
     attributes.font = FontSystemGetFont(args.GetString(4));
@@ -267,7 +267,7 @@ SQInteger BlitRect(const ScriptArgs& args, nPicture& destination)
     HSQUIRRELVM vm = args.GetVM();
     auto* source = GetObjectArg<nPicture>(vm, 3, ObjectTypePicture);
     nRect from, to;
-    if (!source || !RectArg(vm, 4, from) || !RectArg(vm, 5, to))
+    if (!source || !ReadRectArg(vm, 4, from) || !ReadRectArg(vm, 5, to))
         return SQ_ERROR;
     PictureBlit(*source, destination, &from, &to, uint32_t(args.GetInt(6)));
     return 0;

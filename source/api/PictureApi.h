@@ -5,6 +5,7 @@
 #include <cstdint>
 
 class nPicture;
+struct nRect;
 
 // The largest side a script may ask of a picture or a texture: larger ones would only fail later,
 // after minutes of allocation or in the renderer.
@@ -18,3 +19,6 @@ bool ReadPictureSize(const char* native, float width, float height, uint32_t& ou
 // A new Picture handle that owns the picture: the handle holds one reference more than it takes,
 // which the destruction of its owned object gives back (see the picture lifetime).
 SQInteger PushOwnedPicture(HSQUIRRELVM vm, nPicture* picture);
+
+// The "Rect" at the index, its members truncated to integers; "Invalid instance type" otherwise.
+bool ReadRectArg(HSQUIRRELVM vm, SQInteger index, nRect& rect);

@@ -6,6 +6,7 @@
 #include "ui/nWindowSystemFont.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -17,6 +18,15 @@ constexpr int32_t MaxTextSize = 1024;
 int32_t ClampSize(int32_t size)
 {
     return std::clamp(size, MinTextSize, MaxTextSize);
+}
+
+// Tracking or heading times the size, in 1/64 pixel. Scripts may ask for any integer; beyond a
+// million pixels per glyph or line nothing shows anyway, and the sums over a long text stay far
+// inside 64 bits.
+int64_t Spacing(int32_t value, int32_t size)
+{
+    constexpr int32_t Limit = 1 << 20;
+    return int64_t(std::clamp(value, -Limit, Limit)) * size;
 }
 
 // An optional '-' and at least one digit; false when there is no digit.
@@ -248,7 +258,7 @@ const nTextLine* LayoutText(const char* text, const nTextAttributes& attributes,
                 break;
             }
             const LineState before = state;
-            state.line.width += kerning + advance + int64_t(attributes.tracking) * state.size;
+            state.line.width += kerning + advance + Spacing(attributes.tracking, state.size);
             state.line.height = std::max(state.line.height, metrics ? metrics->height : 0);
             state.line.count += 1;
             state.previousGlyph = glyph;
@@ -274,6 +284,11 @@ const nTextLine* LayoutText(const char* text, const nTextAttributes& attributes,
 
 namespace
 {
+int32_t ClampToInt(int64_t value)
+{
+    return int32_t(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
 int32_t ToPixels(int64_t value)
 {
     return int32_t(std::clamp<int64_t>(value >> 6, 0, INT32_MAX));
@@ -283,7 +298,7 @@ nRect MeasureLines(const nTextLine* lines, uint32_t count, const nTextAttributes
 {
     int64_t width = 0;
     int64_t height = 0;
-    const int64_t heading = int64_t(attributes.heading) * ClampSize(attributes.size);
+    const int64_t heading = Spacing(attributes.heading, ClampSize(attributes.size));
     for (uint32_t i = 0; i < count; ++i)
     {
         width = std::max(width, lines[i].width);
@@ -378,7 +393,7 @@ nRect RenderTextToPicture(nPicture& picture, const char* text, const nTextAttrib
     for (int i = 0; i < 4; ++i)
         colour[i] = uint8_t(std::clamp(attributes.color[i], 0, 255));
     int32_t size = ClampSize(attributes.size);
-    const int64_t heading = int64_t(attributes.heading) * size;
+    const int64_t heading = Spacing(attributes.heading, size);
     const int64_t rectangleWidth = int64_t(rectangle.Width()) * 64;
     int64_t top = int64_t(rectangle.y0) * 64;
     for (uint32_t i = 0; i < count && !area.IsEmpty(); ++i)
@@ -435,12 +450,12 @@ nRect RenderTextToPicture(nPicture& picture, const char* text, const nTextAttrib
             if (const nGlyphBitmap* glyph = font->GetGlyphBitmap(metrics->index); glyph && glyph->width > 0)
                 BlendGlyph(picture, *glyph, int32_t((pen >> 6) + glyph->left),
                            int32_t((baseline >> 6) - glyph->top), area, colour, channels);
-            pen += metrics->advance + int64_t(attributes.tracking) * size;
+            pen += metrics->advance + Spacing(attributes.tracking, size);
             if (character == ' ')
                 pen += extra;
         }
         top += line.height + heading;
     }
-    return nRect{rectangle.x0, rectangle.y0, rectangle.x0 + measured.Width(),
-                 rectangle.y0 + measured.Height()};
+    return nRect{rectangle.x0, rectangle.y0, ClampToInt(int64_t(rectangle.x0) + measured.Width()),
+                 ClampToInt(int64_t(rectangle.y0) + measured.Height())};
 }

@@ -9,6 +9,9 @@
 #include "ui/nScene2D.h"
 #include "ui/nWindow.h"
 
+#include <algorithm>
+#include <cstdint>
+
 namespace
 {
 void AddWidgetReference(void* widget)
@@ -128,6 +131,7 @@ bool nWidget::RemoveChild(nWidget* child)
     child->m_parent = nullptr;
     child->SetWindow(nullptr);
     OnChildRemoved(child);
+    Invalidate();
     child->Release();
     return true;
 }
@@ -147,16 +151,19 @@ void nWidget::GetFormattingSize(float& x, float& y) const
 namespace
 {
 // One axis of a cell: 3 centres, farAlign puts the span at the far end, 6 stretches it to there;
-// anything else keeps it at the start.
+// anything else keeps it at the start. A text measured in the billions of pixels (huge tracking or
+// heading) ends at the integer range rather than past it.
 void AlignAxis(int32_t cellStart, int32_t cellEnd, int32_t size, int32_t align, int32_t farAlign,
                int32_t& start, int32_t& end)
 {
-    start = cellStart;
+    int64_t first = cellStart;
     if (align == WidgetAlignMiddle)
-        start += (cellEnd - cellStart - size) / 2;
+        first += (int64_t(cellEnd) - cellStart - size) / 2;
     else if (align == farAlign)
-        start = cellEnd - size;
-    end = align == WidgetAlignStretch ? cellEnd : start + size;
+        first = int64_t(cellEnd) - size;
+    const int64_t last = align == WidgetAlignStretch ? cellEnd : first + size;
+    start = int32_t(std::clamp<int64_t>(first, INT32_MIN, INT32_MAX));
+    end = int32_t(std::clamp<int64_t>(last, INT32_MIN, INT32_MAX));
 }
 } // namespace
 

@@ -86,7 +86,8 @@ public:
     // Holds a reference on the child and gives it this widget's window. Null, a child already
     // here, and this widget or one of its ancestors are refused (the last with a "[*]" line).
     bool AddChild(nWidget* child);
-    // Drops the child's reference; false when it is not a child of this widget.
+    // Drops the child's reference and invalidates this widget, whose other children take the
+    // place the child leaves; false when it is not a child of this widget.
     bool RemoveChild(nWidget* child);
     const nList<nWidget*>& GetChildren() const { return m_children; }
     nWidget* GetParent() const { return m_parent; }
