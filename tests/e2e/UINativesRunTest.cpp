@@ -70,9 +70,7 @@ TEST(UINativesRun, WindowsAnswerAsTheirScene)
     EXPECT_EQ(ScriptLines(run.output), expected) << run.output;
 }
 
-// Run only once the widget natives are registered: the script says when they are not.
 const char* const WidgetChecks = R"(
-    if (!("CastToWidget" in getroottable())) { print("no widget natives"); return; }
     local w = UIAddWindow(ui, 8, 0, 0, 404, 100);
     local sizer = UIAddHorizontalSizerWidget(ui, 1);
     local narrow = UIAddSpacerWidget(ui, 2), wide = UIAddSpacerWidget(ui, 3);
@@ -107,8 +105,6 @@ const char* const WidgetChecks = R"(
 TEST(UINativesRun, WidgetsLayOutInTheirWindow)
 {
     const KestrunRun run = RunSetup(WidgetChecks);
-    if (HasLine(run.output, "[S] no widget natives"))
-        GTEST_SKIP() << "the widget natives are not registered in this build";
     EXPECT_EQ(run.exitCode, 0) << run.output;
     const std::vector<std::string> expected = {"spacer 2 2 102 98", "spacer 102 2 402 98", "text accepted",
                                                "cast false",        "check true",          "paragraph true",
@@ -122,36 +118,28 @@ TEST(UINativesRun, BadArgumentsStopTheScriptWithTheirError)
     {
         const char* call;
         const char* error;
-        bool widgets; // needs the widget natives
     };
     const Case cases[] = {
-        {"WindowGetTitle(UIAddSprite(ui, 1, WindowGetCacheTexture(w), 0, 0, 8, 8))", "Sprite is not a window",
-         false},
-        {"WindowGetZOrder(NullWindow)", "CObject is null", false},
-        {"WindowGetRect(NullWindow)", "CObject is null", false},
-        {"WindowMoveToFrontOf(w, NullWindow)", "CObject is null", false},
-        {"UIAddWindow(ui, 1, 2, 3)", "wrong number of parameters", false},
-        {"UIDeleteWidget(ui, w)", "Object is not a widget", false},
-        {"WindowSetBaseWidget(w, PictureNew())", "Object is not a widget", false},
-        {"CastToWidget(PictureNew())", "Object is not a widget", true},
-        {"WidgetIsHidden(WindowGetChild(w, 99))", "Widget is null", true},
+        {"WindowGetTitle(UIAddSprite(ui, 1, WindowGetCacheTexture(w), 0, 0, 8, 8))", "Sprite is not a window"},
+        {"WindowGetZOrder(NullWindow)", "CObject is null"},
+        {"WindowGetRect(NullWindow)", "CObject is null"},
+        {"WindowMoveToFrontOf(w, NullWindow)", "CObject is null"},
+        {"UIAddWindow(ui, 1, 2, 3)", "wrong number of parameters"},
+        {"UIDeleteWidget(ui, w)", "Object is not a widget"},
+        {"WindowSetBaseWidget(w, PictureNew())", "Object is not a widget"},
+        {"CastToWidget(PictureNew())", "Object is not a widget"},
+        {"WidgetIsHidden(WindowGetChild(w, 99))", "Widget is null"},
         {"ContainerWidgetSetPosition(UIAddContainerWidget(ui, 1), UIAddSpacerWidget(ui, 2), 1, 2)",
-         "Widget not in container", true},
-        {"TextSetText(UIAddHorizontalSizerWidget(ui, 1), \"x\")", "Expected 'Text Widget' got 'Base Sizer'",
-         true},
+         "Widget not in container"},
+        {"TextSetText(UIAddHorizontalSizerWidget(ui, 1), \"x\")", "Expected 'Text Widget' got 'Base Sizer'"},
         {"local x = UIAddSpacerWidget(ui, 1); UIDeleteWidget(ui, x); WidgetIsHidden(x)",
-         "Object is not a widget", true},
+         "Object is not a widget"},
     };
     for (const Case& c : cases)
     {
         const KestrunRun run = RunSetup(
-            std::string("    local w = UIAddWindow(ui, 1, 0, 0, 64, 64);\n") +
-            (c.widgets ? "    if (!(\"CastToWidget\" in getroottable())) { print(\"no widget natives\"); "
-                         "return; }\n"
-                       : "") +
-            "    " + c.call + ";\n    print(\"went on\");");
-        if (HasLine(run.output, "[S] no widget natives"))
-            continue;
+            std::string("    local w = UIAddWindow(ui, 1, 0, 0, 64, 64);\n    ") + c.call +
+            ";\n    print(\"went on\");");
         EXPECT_EQ(run.exitCode, 3) << c.call << "\n" << run.output;
         EXPECT_TRUE(HasErrorHolding(run.output, c.error)) << c.call << "\n" << run.output;
         EXPECT_FALSE(HasLine(run.output, "[S] went on")) << c.call;
