@@ -2,6 +2,7 @@
 
 #include "core/base/nList.h"
 #include "core/base/nSharedPtr.h"
+#include "render/gl/nGPUImmediateBuffers.h"
 #include "render/gl/nMaterialPassShader.h"
 #include "render/nRenderer.h"
 
@@ -133,4 +134,25 @@ private:
     std::unique_ptr<nMetaFile> m_dictionary;
     nSharedPtr<nEGLProgram> m_library[LibraryProgramCount];
     nList<nEGLMaterial*> m_materials;
+
+    // Immediate drawing and text: lines, triangles, billboards and raster-font text from client memory.
+public:
+    void DrawLines(uint32_t count, const nVector* vertices, const nVector* colours, int32_t blendMode,
+                   uint32_t renderFlags) override;
+    // Draws nothing without colours and texture; counts every triangle drawn.
+    void DrawTriangles(uint32_t count, const nVector* vertices, const nVector* colours, const float* uvs,
+                       nTexture* texture, int32_t blendMode, uint32_t renderFlags) override;
+    // Quads facing the camera, each (right +- up) x size x scale around its position.
+    void DrawBillboards(uint32_t count, const nVector* positions, const nVector* colours, const float* sizes,
+                        nTexture* texture, float scale, int32_t blendMode, uint32_t renderFlags) override;
+    // Alignment 1 centres each line on x and 2 ends it there; any other value starts it there.
+    void Write(nRasterFont* font, const char* text, float& x, float& y, nTextFlags flags, float scale,
+               const nColor* colour, int32_t alignment) override;
+    // Blend mode 1 alpha and 2 additive blending (0 leaves blending alone); the render flags'
+    // double-sided, no-depth-write and no-depth-test bits.
+    void SetupImmediateState(int32_t blendMode, uint32_t renderFlags);
+    void RestoreImmediateState(int32_t blendMode);
+
+private:
+    nGPUImmediateBuffers m_immediate;
 };
