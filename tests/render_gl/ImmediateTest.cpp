@@ -1,7 +1,9 @@
 #include "GLFixture.h"
 #include "ShaderLibrarySupport.h"
 
+#include "core/math/nRect.h"
 #include "core/math/nVector.h"
+#include "geometry/nTexture.h"
 #include "render/nRasterFont.h"
 #include "support/TemporaryFiles.h"
 #include "support/TextureLoadingEngine.h"
@@ -165,6 +167,27 @@ TEST_F(ImmediateTest, TrianglesIndexTheirVerticesAndCountInTheStatistics)
     EXPECT_EQ(recorder->GetStatistics().trianglesDrawn, 2u);
     EXPECT_EQ(PixelAt(160, 60), 0xFF0000FFu);
     EXPECT_EQ(PixelAt(160, 180), 0x000000FFu);
+}
+
+TEST_F(ImmediateTest, TexturedTrianglesTakeTheirUVs)
+{
+    // Four texels across: two red, two green; u runs 0 to 1 across the screen.
+    nSharedPtr<nTexture> held(new nTexture(&engine, 0, 0));
+    nTexture& texture = *held;
+    ASSERT_TRUE(texture.Allocate(4, 1, PixelFormatRGBA8));
+    const nRect left{0, 0, 2, 1};
+    texture.Fill(0.0f, 1.0f, 0.0f, 1.0f);
+    texture.Fill(1.0f, 0.0f, 0.0f, 1.0f, &left);
+    texture.SetRenderData(recorder->SetupTexture(&texture));
+    const nVector vertices[6] = {{-1, -1, 0}, {1, -1, 0}, {1, 1, 0}, {-1, -1, 0}, {1, 1, 0}, {-1, 1, 0}};
+    const float uvs[12] = {0, 0, 1, 0, 1, 1, 0, 0, 1, 1, 0, 1};
+    recorder->DrawTriangles(2, vertices, nullptr, uvs, &texture, nRenderer::BlendOpaque, 0);
+    ASSERT_EQ(recorder->draws.size(), 1u);
+    // Filtering (and compression, where the driver has it) blur the texels a little.
+    EXPECT_GT(Red(PixelAt(40, 120)), 200u);
+    EXPECT_LT(PixelAt(40, 120) >> 16 & 0xFF, 60u);
+    EXPECT_LT(Red(PixelAt(280, 120)), 60u);
+    EXPECT_GT(PixelAt(280, 120) >> 16 & 0xFF, 200u);
 }
 
 TEST_F(ImmediateTest, TrianglesPastSixteenBitIndicesGoInChunks)
