@@ -69,24 +69,28 @@ protected:
         log.clear();
     }
 
-    // A font of one page of side texels, white and opaque, whose glyphs 'a' to 'd' are the page's
-    // top-left 8 x 8 texels with steps of 8 texels (0.125 of a 64-texel page); lines 16 high.
+    // A font of white, opaque pages of 64 texels whose glyphs 'a' to 'd' are a page's top-left
+    // 8 x 8 texels with steps of 8 texels (0.125 of the page); lines 16 texels apart. With two
+    // pages 'd' is on the second.
     std::unique_ptr<nRasterFont> WhiteFont(uint32_t pageCount = 1)
     {
         std::string glyphs;
         for (char code = 'a'; code <= 'd'; ++code)
             glyphs += "<Char=<Id=" + std::to_string(int(code)) +
-                      "><U=0.0><V=0.0><W=0.125><H=0.125><OffsetU=0.0><OffsetV=0.0><Step=0.125><Page=0>>";
+                      "><U=0.0><V=0.0><W=0.125><H=0.125><OffsetU=0.0><OffsetV=0.0><Step=0.125><Page=" +
+                      (code == 'd' && pageCount > 1 ? "1" : "0") + ">>";
         files.Write("w.nml", "<NML=1.0>\n<Font=<Common=<Height=0.25><BaseLine=0.2><PageCount=" +
                                  std::to_string(pageCount) + ">>" + glyphs + ">");
         nPicture page(64, 64, PixelFormatBGRA8);
         page.Fill(1.0f, 1.0f, 1.0f, 1.0f);
         EXPECT_TRUE(nPicture::SaveTGA(page, nString("w_00.tga")));
+        EXPECT_TRUE(nPicture::SaveTGA(page, nString("w_01.tga")));
         auto font = std::make_unique<nRasterFont>(&fontEngine);
         EXPECT_TRUE(font->Load("w.nml"));
-        if (nTexture* texture = font->GetPageTexture(0))
-            if (!texture->GetRenderData())
-                texture->SetRenderData(recorder->SetupTexture(texture));
+        for (uint32_t index = 0; index < pageCount; ++index)
+            if (nTexture* texture = font->GetPageTexture(index))
+                if (!texture->GetRenderData())
+                    texture->SetRenderData(recorder->SetupTexture(texture));
         return font;
     }
 
@@ -294,6 +298,25 @@ TEST_F(ImmediateTest, NormalisedWriteSpansTheWindowWithThePage)
     EXPECT_EQ(PixelAt(199, 90), 0xFFFFFFFFu);
     EXPECT_EQ(PixelAt(201, 119), 0x000000FFu);
     EXPECT_EQ(PixelAt(160, 89), 0x000000FFu);
+}
+
+TEST_F(ImmediateTest, WriteDrawsAtEachPageChangeAndInChunks)
+{
+    std::unique_ptr<nRasterFont> font = WhiteFont(2);
+    float x = 0.0f, y = 0.0f;
+    recorder->Write(font.get(), "abdda", x, y, nTextFlags{}, 1.0f, nullptr, 0);
+    ASSERT_EQ(recorder->draws.size(), 3u);
+    EXPECT_EQ(recorder->draws[0].count, 2u * 6u);
+    EXPECT_EQ(recorder->draws[1].count, 2u * 6u);
+    EXPECT_EQ(recorder->draws[2].count, 1u * 6u);
+    EXPECT_FLOAT_EQ(x, 40.0f);
+
+    recorder->draws.clear();
+    const std::string text(1500, 'a');
+    recorder->Write(font.get(), text.c_str(), x, y, nTextFlags{}, 1.0f, nullptr, 0);
+    ASSERT_EQ(recorder->draws.size(), 2u);
+    EXPECT_EQ(recorder->draws[0].count, 1024u * 6u);
+    EXPECT_EQ(recorder->draws[1].count, 476u * 6u);
 }
 
 TEST_F(ImmediateTest, WriteRefusesFontsWithoutPagesAndMissingPrograms)
