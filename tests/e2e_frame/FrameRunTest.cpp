@@ -70,17 +70,18 @@ std::string Scene(const std::string& items, const std::string& background = "<X=
            items + "><CurrentCamera=\"Cam\">>\n";
 }
 
-// Two texels: the left (100, 0, 0), the right (0, 100, 0); an uncompressed 32-bit TGA.
+// 16 x 2 texels: the left half (100, 0, 0), the right half (0, 100, 0); an uncompressed 32-bit TGA.
 std::string HalvesTexture()
 {
     std::string file(18, '\0');
     file[2] = 2;
-    file[12] = 2;
-    file[14] = 1;
+    file[12] = 16;
+    file[14] = 2;
     file[16] = 32;
     file[17] = 0x28;
-    file += std::string("\x00\x00\x64\xFF", 4); // B, G, R, A
-    file += std::string("\x00\x64\x00\xFF", 4);
+    for (int row = 0; row < 2; ++row)
+        for (int x = 0; x < 16; ++x)
+            file += x < 8 ? std::string("\x00\x00\x64\xFF", 4) : std::string("\x00\x64\x00\xFF", 4); // B, G, R, A
     return file;
 }
 
@@ -196,15 +197,16 @@ TEST_F(FrameRun, BadContentEndsTheRunCleanly)
     EXPECT_EQ(run.exitCode, 0) << run.output;
     EXPECT_TRUE(std::filesystem::exists(directory.Path() / "grab.tga")) << run.output;
 
-    TemporaryDirectory empty;
-    empty.WriteFile("shaders/egl2/readme.txt", "no dictionary here");
-    empty.WriteFile("s.nms", Scene(QuadObject + PointLight));
-    empty.WriteFile("s.nut", GrabScript);
-    empty.WriteFile("engine.cfg", Configuration);
-    empty.WriteFile("quad.nmg", Quad(GreyMaterial));
-    run = RunKestrun(empty.Path(), {"s.nms", "-r", "egl2", "-m", "none", "-CC", empty.Path().string(), "-C",
-                                    "engine.cfg"});
+    // The core data without the shader dictionary: no program is built, nothing is drawn.
+    TemporaryDirectory core;
+    std::filesystem::copy(CoreData, core.Path(), std::filesystem::copy_options::recursive);
+    std::filesystem::remove(core.Path() / "shaders" / "egl2" / "dict.txt");
+    std::filesystem::remove(directory.Path() / "grab.tga");
+    directory.WriteFile("quad.nmg", Quad(GreyMaterial));
+    run = RunKestrun(directory.Path(),
+                     {"s.nms", "-r", "egl2", "-m", "none", "-CC", core.Path().string(), "-C", "engine.cfg"});
     EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_TRUE(std::filesystem::exists(directory.Path() / "grab.tga")) << run.output;
     EXPECT_NE(run.output.find("[!] Shader dictionnaty missing.\n"), std::string::npos) << run.output;
 }
 } // namespace
