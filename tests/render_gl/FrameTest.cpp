@@ -4,12 +4,17 @@
 #include "core/math/nFrustum.h"
 #include "core/nml/nMetaTagValue.h"
 #include "geometry/nGeometry.h"
+#include "geometry/nTexture.h"
 #include "platform/nPlatform.h"
 #include "render/gl/TestMaterials.h"
 #include "render/gl/nEGLDisplayList.h"
 #include "render/gl/nEGLGeometry.h"
 #include "render/gl/nEGLMaterial.h"
+#include "render/gl/nEGLEntryPoints.h"
+#include "render/gl/nEGLFBO.h"
 #include "render/gl/nEGLProgram.h"
+#include "render/gl/nEGLRenderWindow.h"
+#include "render/gl/nEGLTexture.h"
 #include "render/gl/nEGLShader.h"
 #include "render/gl/nGPUGeometryStreams.h"
 #include "render/gl/nGPULightCullDisplayListJob.h"
@@ -59,6 +64,20 @@ public:
 
     std::vector<float> opacities;
     std::string written;
+};
+
+// The same without multisampled renderbuffers.
+class NoMultisampleRenderer : public FrameRenderer
+{
+public:
+    using FrameRenderer::FrameRenderer;
+    bool QueryCapability(uint32_t capability, bool& value) override
+    {
+        if (capability != CapabilityMultisampledTargets)
+            return false;
+        value = false;
+        return true;
+    }
 };
 
 class TestItem : public nRenderItem
@@ -349,3 +368,89 @@ TEST_F(FrameTest, APointLightKeepsWhatItsRangeReaches)
     frame.SetViewItem(nullptr, nullptr);
 }
 } // namespace
+
+namespace
+{
+// A renderer opened on the shared window (a context of its own, no window of its own), closed and
+// the shared context made current again at the end.
+template <typename Renderer> class OpenedOnSharedWindow
+{
+public:
+    OpenedOnSharedWindow(GLTestRenderer& shared, ModeEngine& engine) : m_shared(shared), renderer(&engine) {}
+    ~OpenedOnSharedWindow()
+    {
+        renderer.Close();
+        m_shared.MakeCurrent(nullptr);
+    }
+    bool Open() { return renderer.Open(320, 240, 32, true, m_shared.GetMainWindow()->GetWindow()); }
+
+private:
+    GLTestRenderer& m_shared;
+
+public:
+    Renderer renderer;
+};
+
+GLint Binding(GLenum name)
+{
+    GLint value = 0;
+    glGetIntegerv(name, &value);
+    return value;
+}
+} // namespace
+
+TEST_F(FrameTest, WithoutMultisampledRenderbuffersTheFrameRendersIntoItsTexture)
+{
+    OpenedOnSharedWindow<NoMultisampleRenderer> opened(renderer, engine);
+    SetKey(opened.renderer, "Antialiasing:Enable", true);
+    ASSERT_TRUE(opened.Open()) << log;
+    EXPECT_NE(log.find("[*] Insufficient RBO support, falling back to RTT: No hardware MSAA.\n"), std::string::npos)
+        << log;
+    EXPECT_EQ(opened.renderer.GetMultisampleColourRBO(), nullptr);
+    EXPECT_EQ(opened.renderer.GetSampleLevel(), 0u);
+    ASSERT_TRUE(opened.renderer.BeginFrame());
+    EXPECT_EQ(opened.renderer.GetCurrentTarget(), opened.renderer.GetFrameFBO());
+    EXPECT_EQ(Binding(GL_FRAMEBUFFER_BINDING_EXT), GLint(opened.renderer.GetFrameFBO()->GetName()));
+    opened.renderer.EndFrame();
+}
+
+TEST_F(FrameTest, AntialiasingRendersIntoMultisampledRenderbuffers)
+{
+    OpenedOnSharedWindow<FrameRenderer> opened(renderer, engine);
+    SetKey(opened.renderer, "Antialiasing:Enable", true);
+    SetKey(opened.renderer, "Antialiasing:Sample", 4.0f);
+    ASSERT_TRUE(opened.Open()) << log;
+    ASSERT_NE(opened.renderer.GetMultisampleColourRBO(), nullptr);
+    ASSERT_TRUE(opened.renderer.BeginFrame());
+    EXPECT_EQ(opened.renderer.GetCurrentTarget(), opened.renderer.GetMultisampleFBO());
+    EXPECT_GT(Binding(GL_SAMPLES), 1) << "the frame target is multisampled";
+    EXPECT_EQ(EGL().CheckFramebufferStatus(GL_FRAMEBUFFER_EXT), GLenum(GL_FRAMEBUFFER_COMPLETE_EXT));
+    opened.renderer.RenderQueue();
+    opened.renderer.EndFrame();
+}
+
+TEST_F(FrameTest, AClearBetweenFramesIsTheColourTheNextFrameStartsFrom)
+{
+    OpenedOnSharedWindow<FrameRenderer> opened(renderer, engine);
+    ASSERT_TRUE(opened.Open()) << log;
+    opened.renderer.ClearFrame(0.0f, 0.0f, 1.0f, 1.0f, 0.0f, nRenderer::ClearColour | nRenderer::ClearDepth);
+    ASSERT_TRUE(opened.renderer.BeginFrame());
+    opened.renderer.RenderQueue();
+    opened.renderer.EndFrame();
+    EXPECT_EQ(PixelAt(10, 10), 0x0000FFFFu);
+
+    nSharedPtr<nTexture> texture(new nTexture(&engine, 0, 0));
+    texture->Allocate(320, 240, PixelFormatBGRA8);
+    texture->SetRenderData(opened.renderer.SetupTexture(texture.Get()));
+    opened.renderer.GrabDisplayToTexture(texture.Get());
+    std::vector<uint8_t> pixels(320 * 240 * 4);
+    glBindTexture(GL_TEXTURE_2D, static_cast<nEGLTexture*>(texture->GetRenderData())->GetName());
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    EXPECT_EQ(pixels[(120 * 320 + 160) * 4 + 2], 255) << "the grab holds the frame";
+    EXPECT_EQ(pixels[(120 * 320 + 160) * 4 + 0], 0);
+
+    ASSERT_TRUE(opened.renderer.BeginFrame());
+    opened.renderer.RenderQueue();
+    opened.renderer.EndFrame();
+    EXPECT_EQ(PixelAt(10, 10), 0x000000FFu) << "a frame without a clear before it starts black";
+}

@@ -130,14 +130,14 @@ void nGPURenderer::RememberClearColour(float red, float green, float blue, float
     m_clearColour[3] = alpha;
 }
 
-// A scene clears to its background before the frame begins: that colour is the frame's.
+// A scene clears to its background before the frame begins: that colour is the frame's. Until
+// the G-buffer pass exists the deferred technique draws forward into the frame target, so that a
+// configuration asking for it still shows its scene.
 bool nGPURenderer::BeginFrame()
 {
     ApplyView();
-    m_currentTarget = m_hardwareMultisample ? m_msaaFBO.get() : m_frameFBO.get();
+    m_currentTarget = m_hardwareMultisample && m_technique == TechniqueForward ? m_msaaFBO.get() : m_frameFBO.get();
     m_finalTexture = m_frameTextures[0].get();
-    if (m_technique != TechniqueForward)
-        return true;
     if (m_renderToTexture && (!m_currentTarget || !m_currentTarget->Bind()))
         return false;
     m_inFrame = true;
@@ -171,9 +171,9 @@ void nGPURenderer::RenderQueue()
     SplitPrimitives(collected, opaque, transparent);
     ForwardLightPass(opaque, nGPUPass::BlendOpaque);
     ForwardLightPass(transparent, nGPUPass::BlendTransparent);
-    if (m_technique != TechniqueForward || !m_renderToTexture)
+    if (!m_renderToTexture)
         return;
-    if (m_hardwareMultisample && m_msaaFBO)
+    if (m_currentTarget == m_msaaFBO.get() && m_msaaFBO)
         m_msaaFBO->BlitTo(m_frameFBO.get(), m_outputWidth, m_outputHeight, true, true);
     m_finalTexture = m_frameTextures[0].get();
     if (m_frameFBO)
