@@ -169,6 +169,16 @@ TEST_F(FrameRun, AQuadTurnedAwayFromTheLightShowsOnlyTheAmbientPart)
     ExpectNear(At(Width / 2, Height / 2), {26, 26, 26}, 4, "centre");
 }
 
+// Without "DoubleSided" only the side that faces the camera is drawn.
+TEST_F(FrameRun, ASingleSidedQuadShowsOnlyTheSideFacingTheCamera)
+{
+    const std::string singleSided = "<Diffuse=<X=0.5><Y=0.5><Z=0.5><W=1.0>>";
+    Run(Scene(QuadObject + PointLight), Quad(singleSided));
+    ExpectNear(At(Width / 2, Height / 2), {153, 153, 153}, 4, "facing");
+    Run(Scene(QuadObject + PointLight), Quad(singleSided, true));
+    ExpectNear(At(Width / 2, Height / 2), {0, 0, 0}, 0, "turned away");
+}
+
 TEST_F(FrameRun, ATexturedQuadShowsEachHalfOfItsTexture)
 {
     Run(Scene(QuadObject + PointLight), Quad(TexturedMaterial));
@@ -186,6 +196,46 @@ TEST_F(FrameRun, TheBackgroundStaysWhereNothingIsDrawn)
     Run(Scene(QuadObject + PointLight, "<X=0.0><Y=0.0><Z=0.25><W=1.0>"));
     ExpectNear(At(0, 0), {0, 0, 64}, 1, "corner");
     ExpectNear(At(Width / 2, Height / 2), {153, 153, 153}, 4, "centre");
+}
+
+// Every vertex hangs on the one bone, whose item stands 1.5 to the right.
+TEST_F(FrameRun, ASkinnedQuadFollowsItsBone)
+{
+    Run(Scene(QuadObject + PointLight));
+    const auto [plainFirst, plainLast] = QuadColumns();
+    ASSERT_LT(plainFirst, plainLast);
+    const double unit = double(plainLast + 1 - plainFirst) / 2.0; // pixels per scene unit at z 5
+
+    std::string skinned = Quad(GreyMaterial);
+    skinned.insert(skinned.rfind(">"), "<Skin=<Bones=<Id=\"b0\">><Weights=<W=\"0,0,0,0:255,0,0,0\">"
+                                       "<W=\"0,0,0,0:255,0,0,0\"><W=\"0,0,0,0:255,0,0,0\"><W=\"0,0,0,0:255,0,0,0\">>>");
+    const std::string bone = "<MCamera=<MItem=<Id=\"Bone\"><UId=3><Active>><Camera=<Item=<Position=<X=1.5><Y=0.0>"
+                             "<Z=0.0>>>>>";
+    std::string scene = Scene(QuadObject + PointLight + bone);
+    scene.insert(scene.rfind(">"), "<Skins=<Skin=<UId=1><Bone=<Index=0><UId=3>>>>");
+    Run(scene, skinned);
+    const auto [first, last] = QuadColumns();
+    EXPECT_NEAR(double(first), double(plainFirst) + 1.5 * unit, 2.0) << run.output;
+    EXPECT_NEAR(double(last), std::min(double(Width - 1), double(plainLast) + 1.5 * unit), 2.0);
+    ExpectNear(At(Width / 2 - uint32_t(unit), Height / 2), {0, 0, 0}, 0, "where the quad stood");
+}
+
+// A flat terrain one unit below the camera, reaching from it to 64 units ahead.
+TEST_F(FrameRun, AFlatTerrainBelowTheCameraFillsTheLowerHalf)
+{
+    directory.WriteFile("flat.raw", std::string(64 * 64 * 4, '\0'));
+    const std::string terrain = "<MTerrain=<MItem=<Id=\"Ground\"><UId=4><Active>><Terrain=<Item=<Position=<X=0.0>"
+                                "<Y=-1.0><Z=32.0>>><Material=<Diffuse=<X=0.5><Y=0.5><Z=0.5><W=1.0>>>"
+                                "<Heightmap=<Width=64><Height=64><Data=\"flat.raw\"><Resolution=1.0>>>>";
+    Run(Scene(terrain + PointLight, "<X=0.0><Y=0.0><Z=0.25><W=1.0>"));
+    for (uint32_t x : {10u, Width / 2, Width - 10})
+    {
+        ExpectNear(At(x, Height / 4), {0, 0, 64}, 1, "above the horizon");
+        const Pixel ground = At(x, Height - 10);
+        EXPECT_GT(ground[0], 0) << "below the horizon at " << x << ": (" << ground[0] << ", " << ground[1] << ", "
+                                << ground[2] << ")";
+        EXPECT_EQ(ground[0], ground[1]) << x;
+    }
 }
 
 TEST_F(FrameRun, BadContentEndsTheRunCleanly)

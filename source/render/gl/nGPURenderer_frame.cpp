@@ -12,7 +12,10 @@
 namespace
 {
 constexpr uint32_t ClearEverything = nRenderer::ClearColour | nRenderer::ClearDepth;
-}
+// Faces of the device's cull-face table.
+constexpr uint32_t CullFrontFaces = 0;
+constexpr uint32_t CullBackFaces = 1;
+} // namespace
 
 const char* nGPURenderer::GetName() const
 {
@@ -169,8 +172,12 @@ void nGPURenderer::RenderQueue()
     nGPURenderPrimitiveList opaque(MemCategoryRenderer);
     nGPURenderPrimitiveList transparent(MemCategoryRenderer);
     SplitPrimitives(collected, opaque, transparent);
+    // Scene faces wound clockwise on screen face the viewer (their normals point at it), and the
+    // device's initial culling would take exactly those: the passes cull the faces turned away.
+    SetCullFace(CullBackFaces);
     ForwardLightPass(opaque, nGPUPass::BlendOpaque);
     ForwardLightPass(transparent, nGPUPass::BlendTransparent);
+    SetCullFace(CullFrontFaces);
     if (!m_renderToTexture)
         return;
     if (m_currentTarget == m_msaaFBO.get() && m_msaaFBO)

@@ -50,7 +50,9 @@ nRenderGeometry* nGPURenderer::SetupGeometry(nGeometry* geometry)
             material->renderFlags |= MaterialSkinned;
         material->renderData = SetupMaterial(material);
     }
-    if (GetCleanResourceOnSetup())
+    // A skinned geometry keeps its vertices and weights: objects bound its skinned pose from them,
+    // and without them every skinned object would be culled as a point.
+    if (GetCleanResourceOnSetup() && !skinned)
         geometry->ReleaseData();
     return data;
 }
