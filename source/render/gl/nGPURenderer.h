@@ -249,16 +249,13 @@ protected:
     bool IsInFrame() const { return m_inFrame; }
 
 private:
+    void DrawQueue();
     void ReleaseTechniqueTargets();
     void ReleaseTargets();
     void ApplyPendingChanges();
     void ReleaseLeakedMaterials();
     bool SetupTerrainCache();
     void FreeTerrainCache();
-
-    std::unique_ptr<nMetaFile> m_dictionary;
-    nSharedPtr<nEGLProgram> m_library[LibraryProgramCount];
-    nList<nEGLMaterial*> m_materials;
 
     bool m_pendingMaterials = false;
     bool m_pendingShadowMaps = false;
@@ -315,4 +312,9 @@ private:
     bool m_inFrame = false;
     bool m_clearPending = false;
     float m_clearColour[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+
+private:
+    std::unique_ptr<nMetaFile> m_dictionary;
+    nSharedPtr<nEGLProgram> m_library[LibraryProgramCount];
+    nList<nEGLMaterial*> m_materials;
 };

@@ -166,6 +166,15 @@ void nGPURenderer::EndFrame()
 
 void nGPURenderer::RenderQueue()
 {
+    if (m_engine)
+        m_engine->BeginRenderQueueTimer();
+    DrawQueue();
+    if (m_engine)
+        m_engine->EndRenderQueueTimer();
+}
+
+void nGPURenderer::DrawQueue()
+{
     nAutoList<nRenderablePrimitive*> collected;
     CollectRenderPrimitives(0, collected);
     m_statistics.objectsDrawn += collected.GetCount();

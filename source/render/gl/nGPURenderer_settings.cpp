@@ -2,7 +2,9 @@
 
 #include "geometry/nMaterial.h"
 #include "render/gl/nEGLMaterial.h"
+#include "render/nEngineServices.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace
@@ -41,6 +43,8 @@ int32_t nGPURenderer::OnRegistryMessage(nRegistryMessage message, const char* ke
 
 void nGPURenderer::ApplyPendingChanges()
 {
+    if (m_engine)
+        m_engine->ShowProgress("Applying configuration changes", 0.0f);
     if (m_pendingShadowMaps)
         CreateShadowMaps();
     if (m_pendingLibrary)
@@ -62,6 +66,12 @@ void nGPURenderer::RecompileMaterials()
     for (auto* node = m_materials.GetHead(); node; node = node->next)
         if (nMaterial* material = node->value->GetMaterial())
             materials.PushBack(material);
+    const uint32_t count = materials.GetCount();
+    uint32_t index = 0;
     for (auto* node = materials.GetHead(); node; node = node->next)
+    {
         node->value->renderData = SetupMaterial(node->value);
+        if (m_engine)
+            m_engine->ShowProgress("Compiling material changes", float(++index) / float(count));
+    }
 }
