@@ -56,6 +56,9 @@ public:
     nMixer* GetMixer() const override { return m_mixer; }
     float GetFrameRate() const override { return m_frameCounter.GetRate(); }
     float GetRenderQueueTime() const override { return m_renderQueueCounter.GetLast(); }
+    void ShowProgress(const char* text, float fraction) override { m_eventSink->OnLoadProgress(text, fraction); }
+    void BeginRenderQueueTimer() override { m_renderQueueCounter.Begin(); }
+    void EndRenderQueueTimer() override { m_renderQueueCounter.End(); }
     float GetCullingTime() const override { return m_cullingCounter.GetLast(); }
 
     // Null restores the engine's own; nothing is deleted.

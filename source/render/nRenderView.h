@@ -20,6 +20,9 @@ public:
     // Recomputes the frustum without overriding the near and far planes.
     virtual void ComputeViewFrustum() = 0;
     virtual const nFrustum& GetViewFrustum() const = 0;
+    virtual float GetViewZNear() const = 0;
+    virtual float GetViewZFar() const = 0;
+    virtual float GetViewZoom() const = 0;
 
 protected:
     ~nRenderView() = default;

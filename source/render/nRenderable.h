@@ -25,7 +25,7 @@ public:
 
 // Appends one entry to a draw list; an entry that cannot be allocated stays out, since the
 // renderer reads every entry the list holds.
-inline void AppendDrawEntry(nAutoList<nRenderablePrimitive*>* drawList, uint32_t kind, void* item,
+inline void AppendDrawEntry(nAutoList<nRenderablePrimitive*>* drawList, uint32_t kind, nRenderItem* item,
                             void* payload)
 {
     if (!drawList)

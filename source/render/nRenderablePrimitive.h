@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+class nRenderItem;
+
 // One draw entry that a renderable adds to the renderer's draw list: kind 0 an object with one of
 // its geometries (the payload an nGeometry), 1 an emitter (the payload the emitter), 2 a terrain
 // node (the payload its nTerrainPatch). The item is the drawn item. The payload is a pointer, not a
@@ -16,6 +18,6 @@ struct nRenderablePrimitive
     };
 
     uint32_t kind = KindObject;
-    void* item = nullptr;
+    nRenderItem* item = nullptr;
     void* payload = nullptr;
 };

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 class nFrustum;
-class nLight;
+class nLightSource;
 class nTexture;
 class nVector;
 
@@ -18,7 +18,7 @@ class nRendererEnvironmentInterface
 public:
     virtual nColor GetAmbientColor() { return nColor(0.2f, 0.2f, 0.2f, 1.0f); }
     virtual void GetEnvironmentTexture(nSharedPtr<nTexture>&, nSharedPtr<nTexture>&) {}
-    virtual void GetLightsAt(const nVector&, const nFrustum&, nList<nLight*>&, uint32_t) {}
-    virtual void GetNearestLights(const nVector&, nList<nLight*>&, uint32_t) {}
+    virtual void GetLightsAt(const nVector&, const nFrustum&, nList<nLightSource*>&, uint32_t) {}
+    virtual void GetNearestLights(const nVector&, nList<nLightSource*>&, uint32_t) {}
     virtual ~nRendererEnvironmentInterface() = default;
 };

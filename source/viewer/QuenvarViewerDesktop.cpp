@@ -8,9 +8,11 @@
 #include "platform/nStopSignal.h"
 #include "platform/nWaveOutSDL.h"
 #include "platform/nWindowEvents.h"
+#include "render/gl/nEGLRenderer.h"
 #include "render/nRenderer.h"
 
 #include <cstring>
+#include <new>
 
 QuenvarViewerDesktop::QuenvarViewerDesktop()
     : m_mixerOutputFile("mix_out.pcm"), m_keySource(std::make_unique<nHIDSourceSDL>())
@@ -69,8 +71,10 @@ bool QuenvarViewerDesktop::CreateRenderer()
     }
     if (m_rendererId == "egl2")
     {
-        nLogHolder::Get() << "[!] Renderer 'egl2' is not available in this build.\n";
-        return false;
+        m_renderer = new (std::nothrow) nEGLRenderer(&m_engine);
+        if (m_renderer)
+            m_engine.SetRenderer(m_renderer);
+        return m_renderer != nullptr;
     }
     return false;
 }

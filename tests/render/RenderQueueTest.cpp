@@ -45,6 +45,9 @@ public:
     void ComputeProjectionMatrix(nMatrix4& projection) override { projection = this->projection; }
     void ComputeViewFrustum() override { frustum.corners[0] = nVector(7, 8, 9); }
     const nFrustum& GetViewFrustum() const override { return frustum; }
+    float GetViewZNear() const override { return 1.0f; }
+    float GetViewZFar() const override { return 100.0f; }
+    float GetViewZoom() const override { return 1.0f; }
 
     int updates = 0;
     nMatrix4 world = nMatrix4::FromTranslation(1, 2, 3);

@@ -41,18 +41,6 @@ public:
     void* GetWindowHandle() const override { return nullptr; }
     void RenderQueue() override {}
     void NoOp29(uintptr_t) override {}
-    void DrawLines(uint32_t, const nVector*, const nVector*, int32_t, uint32_t) override {}
-    void DrawTriangles(uint32_t, const nVector*, const nVector*, const float*, nTexture*, int32_t,
-                       uint32_t) override
-    {
-    }
-    void DrawBillboards(uint32_t, const nVector*, const nVector*, const float*, nTexture*, float, int32_t,
-                        uint32_t) override
-    {
-    }
-    void Write(nRasterFont*, const char*, float&, float&, nTextFlags, float, const nColor*, int32_t) override
-    {
-    }
     nRenderGeometry* SetupGeometry(nGeometry*) override { return nullptr; }
     void NoOp35(uintptr_t, uintptr_t, uintptr_t, uintptr_t) override {}
     void NoOp40(uintptr_t, uintptr_t) override {}

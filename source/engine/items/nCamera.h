@@ -30,6 +30,9 @@ public:
     void ComputeProjectionMatrix(nMatrix4& projection) override;
     void ComputeViewFrustum() override { ComputeFrustum(nullptr); }
     const nFrustum& GetViewFrustum() const override { return m_frustum; }
+    float GetViewZNear() const override { return m_zNear; }
+    float GetViewZFar() const override { return m_zFar; }
+    float GetViewZoom() const override { return m_zoom; }
 
     float GetZNear() const { return m_zNear; }
     void SetZNear(float zNear) { m_zNear = zNear; }

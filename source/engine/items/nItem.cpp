@@ -356,3 +356,9 @@ void nItem::SetParent(nItem* parent)
         parent->m_children.PushBack(this);
     Invalidate(false);
 }
+
+void nItem::UpdateRenderMatrices()
+{
+    GetWorldMatrix();
+    GetInverseMatrix();
+}

@@ -5,6 +5,7 @@
 #include "core/math/nMatrix4.h"
 #include "core/math/nVector.h"
 #include "core/nml/nRegistry.h"
+#include "render/nRenderItem.h"
 
 #include <cstdint>
 
@@ -40,8 +41,8 @@ enum nRotationOrder : uint32_t
 // The transformable node of the 3D scene. The local, world and inverse world matrices are
 // derived from the components and recomputed lazily: a setter only flags them stale, and the
 // getters or Update bring them up to date. A point of the item's space maps into its
-// parent's space as local . p.
-class nItem
+// parent's space as local . p. The renderer reads it through nRenderItem.
+class nItem : public nRenderItem
 {
 public:
     explicit nItem(Quenvar* engine);
@@ -52,6 +53,11 @@ public:
     virtual void Update();
     virtual void SetParent(nItem* parent);
     virtual void GetMinMax(nMinMax& out);
+
+    void UpdateRenderMatrices() override;
+    const nMatrix4& GetRenderWorldMatrix() const override { return m_world; }
+    const nMatrix4& GetRenderInverseMatrix() const override { return m_inverse; }
+    float GetRenderOpacity() const override { return m_alpha; }
 
     Quenvar* GetEngine() const { return m_engine; }
     nMItem* GetMItem() const { return m_owner; }

@@ -130,3 +130,23 @@ bool nLight::ComputeLighting(const nVector& point, const nVector& normal, const 
     specular = nColor(s.r * specularScale, s.g * specularScale, s.b * specularScale, s.a);
     return true;
 }
+
+void nLight::GetLightSettings(nLightSourceSettings& settings) const
+{
+    settings.type = m_settings.type;
+    settings.diffuse = m_settings.diffuse;
+    settings.specular = m_settings.specular;
+    settings.diffuseIntensity = m_settings.diffuseIntensity;
+    settings.specularIntensity = m_settings.specularIntensity;
+    settings.range = m_settings.range;
+    settings.volumeRange = m_settings.volumeRange;
+    settings.coneAngle = m_settings.coneAngle;
+    settings.edgeAngle = m_settings.edgeAngle;
+    settings.shadowMode = m_settings.shadowMode;
+    settings.shadowCastAll = m_settings.shadowCastAll;
+    settings.shadowColor = m_settings.shadowColor;
+    settings.shadowBias = m_settings.shadowBias;
+    settings.shadowRange = m_settings.shadowRange;
+    settings.shadowDistribution = m_settings.shadowDistribution;
+    settings.projectionMap = m_projectionMap.Get();
+}

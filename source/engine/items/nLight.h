@@ -4,6 +4,7 @@
 #include "core/math/nColor.h"
 #include "core/math/nFrustum.h"
 #include "engine/items/nItem.h"
+#include "render/nLightSource.h"
 
 class nTexture;
 
@@ -32,7 +33,7 @@ enum nLightFalloff : int32_t
 // A point, parallel or spot light. Its direction is the z axis of its world matrix: a spot
 // shines along it, a parallel light against it. The shadow, volumetric, falloff and clip
 // settings are only stored here; the renderer gives them their meaning.
-class nLight : public nItem
+class nLight : public nItem, public nLightSource
 {
 public:
     static constexpr float DefaultAngle = 0.5235988f;
@@ -94,7 +95,12 @@ public:
     nTexture* GetProjectionMap() const { return m_projectionMap.Get(); }
     void SetProjectionMap(nTexture* texture);
 
-    void ComputeProjectionMatrix(nMatrix4& out) const;
+    void ComputeProjectionMatrix(nMatrix4& out) const override;
+    void UpdateLightMatrices() override { UpdateRenderMatrices(); }
+    const nMatrix4& GetLightWorldMatrix() const override { return GetStoredWorldMatrix(); }
+    const nMatrix4& GetLightInverseMatrix() const override { return GetStoredInverseMatrix(); }
+    const nFrustum& GetLightFrustum() const override { return m_frustum; }
+    void GetLightSettings(nLightSourceSettings& settings) const override;
     // Spot lights only; an override of -1 keeps the z-near, respectively the volume range.
     void ComputeFrustum(nFrustum* out, float zNearOverride = -1.0f, float zFarOverride = -1.0f);
     // The factors include the intensities. False when the point gets no light from here.

@@ -34,6 +34,7 @@ public:
     void GetWorldMinMax(nMinMax& box) const override;
     void Render(nCamera* camera, nItem* viewItem, nAutoList<nRenderablePrimitive*>* drawList, int32_t pass,
                 bool cull) override;
+    const nMatrix4* GetRenderBoneMatrices(uint32_t& count) const override;
 
     // False makes the "Object" block load its geometry past the resource cache.
     bool IsGeometryCached() const { return m_cacheGeometry; }

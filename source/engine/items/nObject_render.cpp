@@ -72,3 +72,9 @@ void nObject::Render(nCamera* camera, nItem* viewItem, nAutoList<nRenderablePrim
     if (culling)
         culling->End();
 }
+
+const nMatrix4* nObject::GetRenderBoneMatrices(uint32_t& count) const
+{
+    count = m_skin ? m_skin->matrices.GetCount() : 0;
+    return count ? m_skin->matrices.At(0) : nullptr;
+}

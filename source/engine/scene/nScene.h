@@ -208,8 +208,8 @@ public:
 
     nColor GetAmbientColor() override;
     void GetEnvironmentTexture(nSharedPtr<nTexture>& first, nSharedPtr<nTexture>& second) override;
-    void GetLightsAt(const nVector& point, const nFrustum& frustum, nList<nLight*>& out, uint32_t maximum) override;
-    void GetNearestLights(const nVector& point, nList<nLight*>& out, uint32_t maximum) override;
+    void GetLightsAt(const nVector& point, const nFrustum& frustum, nList<nLightSource*>& out, uint32_t maximum) override;
+    void GetNearestLights(const nVector& point, nList<nLightSource*>& out, uint32_t maximum) override;
 
     const nColor& GetBackgroundColor() const { return m_backgroundColor; }
     void SetBackgroundColor(const nColor& color) { m_backgroundColor = color; }

@@ -181,7 +181,7 @@ void nScene::GetEnvironmentTexture(nSharedPtr<nTexture>& first, nSharedPtr<nText
         second = m_irradiance;
 }
 
-void nScene::GetLightsAt(const nVector& point, const nFrustum& frustum, nList<nLight*>& out, uint32_t maximum)
+void nScene::GetLightsAt(const nVector& point, const nFrustum& frustum, nList<nLightSource*>& out, uint32_t maximum)
 {
     out.Clear();
     nListIterator<nMLight*> iterator;
@@ -194,7 +194,7 @@ void nScene::GetLightsAt(const nVector& point, const nFrustum& frustum, nList<nL
     }
 }
 
-void nScene::GetNearestLights(const nVector& point, nList<nLight*>& out, uint32_t maximum)
+void nScene::GetNearestLights(const nVector& point, nList<nLightSource*>& out, uint32_t maximum)
 {
     out.Clear();
     std::unique_ptr<LightKey[]> keys(new (std::nothrow) LightKey[m_lights.GetCount() + 1]);

@@ -1,5 +1,6 @@
 #include "render/gl/nEGLGeometry.h"
 
+#include "geometry/nMaterial.h"
 #include "render/gl/nEGLDisplayList.h"
 #include "render/gl/nEGLVBO.h"
 

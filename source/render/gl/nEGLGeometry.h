@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/base/nSharedPtr.h"
+#include "geometry/nMaterial.h"
 #include "render/nRenderGeometry.h"
 
 #include <cstdint>
@@ -22,8 +24,12 @@ public:
     virtual nEGLVBO* GetVBO(uint32_t index) const;
 
     std::vector<std::unique_ptr<nEGLDisplayList>>& GetDisplayLists() { return m_displayLists; }
+    // The materials the display lists draw with, held here: the geometry may let its own
+    // material slots go once it is uploaded.
+    std::vector<nSharedPtr<nMaterial>>& GetMaterials() { return m_materials; }
 
 private:
     std::vector<std::unique_ptr<nEGLDisplayList>> m_displayLists;
+    std::vector<nSharedPtr<nMaterial>> m_materials;
     std::vector<std::unique_ptr<nEGLVBO>> m_buffers;
 };

@@ -17,7 +17,12 @@ bool nEGLRBO::Create(uint32_t width, uint32_t height, uint32_t format, uint32_t 
     EGL().BindRenderbuffer(GL_RENDERBUFFER_EXT, m_name);
     GLenum storage = GL_RGBA;
     nEGLTables::RenderbufferFormat(format, storage);
-    const uint32_t samples = nEGLTables::SampleCount(sampleIndex);
+    // More samples than the driver takes would leave the renderbuffer without storage.
+    uint32_t samples = nEGLTables::SampleCount(sampleIndex);
+    GLint maximum = 0;
+    glGetIntegerv(GL_MAX_SAMPLES_EXT, &maximum);
+    if (samples > static_cast<uint32_t>(maximum > 0 ? maximum : 0))
+        samples = static_cast<uint32_t>(maximum > 0 ? maximum : 0);
     if (EGL().RenderbufferStorageMultisample != nullptr && samples != 0)
         EGL().RenderbufferStorageMultisample(GL_RENDERBUFFER_EXT, static_cast<GLsizei>(samples), storage,
                                              static_cast<GLsizei>(width), static_cast<GLsizei>(height));

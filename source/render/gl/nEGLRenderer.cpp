@@ -6,6 +6,7 @@
 #include "render/gl/nEGLFBO.h"
 #include "render/gl/nEGLGeometry.h"
 #include "render/gl/nEGLProgram.h"
+#include "render/gl/nEGLRenderWindow.h"
 #include "render/gl/nEGLRBO.h"
 #include "render/gl/nEGLShader.h"
 #include "render/gl/nEGLTables.h"
@@ -195,6 +196,8 @@ int32_t nEGLRenderer::OnRegistryMessage(nRegistryMessage message, const char* ke
 
 void nEGLRenderer::ClearFrame(float red, float green, float blue, float alpha, float, uint32_t flags)
 {
+    if (!IsInFrame() && (flags & ClearColour))
+        RememberClearColour(red, green, blue, alpha);
     GLbitfield mask = 0;
     if (flags & ClearColour)
     {
@@ -232,4 +235,20 @@ void nEGLRenderer::GetViewport(int32_t& x, int32_t& y, int32_t& width, int32_t& 
     y = static_cast<int32_t>(m_viewport[1]);
     width = static_cast<int32_t>(m_viewport[2]);
     height = static_cast<int32_t>(m_viewport[3]);
+}
+
+void nEGLRenderer::ReleaseBufferBindings()
+{
+    EGL().BindBuffer(GL_ARRAY_BUFFER_ARB, 0);
+    EGL().BindBuffer(GL_ELEMENT_ARRAY_BUFFER_ARB, 0);
+}
+
+void nEGLRenderer::GetWindowSize(uint32_t& width, uint32_t& height) const
+{
+    if (m_mainWindow)
+        m_mainWindow->GetClientSize(width, height);
+    else
+        GetOutputSize(width, height);
+    width = width ? width : 1;
+    height = height ? height : 1;
 }

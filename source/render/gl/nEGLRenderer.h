@@ -57,6 +57,8 @@ public:
                      void* window) override;
     void CloseDisplay() override;
     void ResizeTexture(nEGLTexture* texture, uint32_t width, uint32_t height) override;
+    void ReleaseBufferBindings() override;
+    void GetWindowSize(uint32_t& width, uint32_t& height) const override;
 
     // Updates the material, then builds its eleven pass programs; a pass that fails stays unlinked.
     nRenderMaterial* SetupMaterial(nMaterial* material) override;

@@ -140,6 +140,7 @@ bool nEGLRenderer::OpenDisplay(uint32_t width, uint32_t height, uint32_t colourB
         m_glRendererName = reinterpret_cast<const char*>(glGetString(GL_RENDERER));
         m_glVendorName = reinterpret_cast<const char*>(glGetString(GL_VENDOR));
     }
+    m_adapterText = m_glRendererName;
     return true;
 }
 

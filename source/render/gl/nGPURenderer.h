@@ -2,6 +2,9 @@
 
 #include "core/base/nList.h"
 #include "core/base/nSharedPtr.h"
+#include "core/math/nMatrix4.h"
+#include "render/gl/nGPUImmediateBuffers.h"
+#include "render/gl/nGPURenderPrimitive.h"
 #include "render/gl/nMaterialPassShader.h"
 #include "render/nRenderer.h"
 
@@ -18,6 +21,9 @@ class nEGLRBO;
 class nEGLShader;
 class nEGLTexture;
 class nEGLVBO;
+class nLightSource;
+class nGPUTerrainCache;
+class nTerrainPatch;
 
 // The device layer the GPU renderer draws frames through, after the renderer interface's slots.
 class nGPURenderer : public nRenderer
@@ -68,8 +74,115 @@ public:
     static constexpr const char* LibraryFolder = "@core/shaders/egl2/";
     static const char* const LibraryFiles[LibraryProgramCount];
 
+    enum Technique : uint32_t
+    {
+        TechniqueNone = 0,
+        TechniqueForward = 1,
+        TechniqueDeferred = 2,
+    };
+    // The forward light table's answer for a light that is not drawn.
+    static constexpr uint32_t NoLightProgram = 11;
+
     explicit nGPURenderer(nEngineServices* engine);
     ~nGPURenderer() override;
+
+    // The frame.
+    int32_t OnRegistryMessage(nRegistryMessage message, const char* keyPath) override;
+    void DrawStatistics(const nFontPair& fonts, float& x, float& y) override;
+    bool BeginFrame() override;
+    void EndFrame() override;
+    const char* GetName() const override;
+    const char* GetDescription() const override;
+    const char* GetVersion() const override;
+    bool Open(uint32_t width, uint32_t height, uint32_t bitsPerPixel, bool windowed, void* window) override;
+    void Close() override;
+    bool Resize(uint32_t width, uint32_t height) override;
+    void NoOp18(uintptr_t) override {}
+    void EndPresent() override {}
+    void* GetWindowHandle() const override { return nullptr; }
+    void RenderQueue() override;
+    void NoOp29(uintptr_t) override {}
+    nRenderGeometry* SetupGeometry(nGeometry* geometry) override;
+    void NoOp35(uintptr_t, uintptr_t, uintptr_t, uintptr_t) override {}
+    void NoOp40(uintptr_t, uintptr_t) override {}
+    nRenderLight* SetupLight(nLight* light) override;
+    void UpdateLight(nLight*, nRenderLight*) override {}
+    void SetViewMatrix(const nMatrix4& matrix, const nMatrix4* inverse) override;
+    void SetProjectionMatrix(const nMatrix4& matrix) override;
+    void SetModelMatrix(const nMatrix4& matrix, const nMatrix4* inverse) override;
+    void ClearClippingPlane() override {}
+    void SetClippingPlane(const nVector&, const nVector&) override {}
+
+    // Technique 0 reads "Technique" from the registry; force rebuilds the targets even when the
+    // technique stays.
+    void SetRenderTechnique(uint32_t technique, bool force);
+    // Scale 0 reads "PostProcess:FX:Scale"; a scale below 1 is taken as 1.
+    void SetupFXTargets(int32_t scale);
+    void CreateShadowMaps();
+    void FreeShadowMaps();
+    // Makes every live material's renderer data afresh.
+    void RecompileMaterials();
+    // A screen-filling quad with a library program; a null or unlinked program draws nothing.
+    void DrawFullscreenQuad(nEGLProgram* program, nEGLTexture* texture, nLightSource* light);
+
+    // Pass and material state of the batches.
+    void ApplyPassState(const nGPUPass& pass);
+    void ApplyMaterialState(const nMaterial& material, const nGPUPass& pass, bool forceBlend);
+    void RestoreMaterialState(const nMaterial& material, const nGPUPass& pass);
+    void DrawPrimitiveList(const nGPURenderPrimitiveList& list, const nGPUPass& pass);
+    void DrawBatch(nEGLDisplayList* displayList, nRenderItem* item, const nGPUPass& pass);
+    void ResetBatchState();
+    // The opaque list with its base pass, then one pass per light that reaches the camera, each
+    // over the primitives its culling job kept.
+    void ForwardLightPass(const nGPURenderPrimitiveList& list, uint32_t blendClass);
+    // Splits the collected entries into sorted opaque and transparent lists; false when an entry
+    // could not be allocated (the lists then hold what was made).
+    bool SplitPrimitives(const nAutoList<nRenderablePrimitive*>& primitives, nGPURenderPrimitiveList& opaque,
+                         nGPURenderPrimitiveList& transparent) const;
+    // The material program index of the forward light table, or NoLightProgram.
+    static uint32_t ForwardLightProgram(int32_t lightType, bool projected, bool shadowed);
+
+    // What the input setters read.
+    uint32_t GetTechnique() const { return m_technique; }
+    bool HasHardwareMultisample() const { return m_hardwareMultisample; }
+    bool IsRenderToTexture() const { return m_renderToTexture; }
+    void SetRenderToTexture(bool on) { m_renderToTexture = on; }
+    bool IsAlphaToCoverage() const { return m_alphaToCoverage; }
+    bool IsShadowMapping() const { return m_shadowMapping; }
+    uint32_t GetShadowMapSize() const { return m_shadowMapSize; }
+    uint32_t GetFXScale() const { return m_fxScale; }
+    uint32_t GetSampleLevel() const { return m_sampleLevel; }
+    void SetWireframe(bool on) { m_wireframe = on; }
+    void SetFogSuppressed(bool on) { m_fogSuppressed = on; }
+    const nMatrix4& GetProjectionMatrix() const { return m_projection; }
+    const nMatrix4& GetViewMatrix() const { return m_view; }
+    const nMatrix4& GetInverseViewMatrix() const { return m_inverseView; }
+    const nMatrix4& GetModelMatrix() const { return m_model; }
+    const nMatrix4& GetInverseModelMatrix() const { return m_inverseModel; }
+    nEGLTexture* GetFrameTexture(uint32_t index) const { return index < 2 ? m_frameTextures[index].get() : nullptr; }
+    nEGLTexture* GetFrameDepthTexture() const { return m_frameDepthTexture.get(); }
+    nEGLTexture* GetGBufferTexture(uint32_t index) const { return index < 4 ? m_gBuffer[index].get() : nullptr; }
+    nEGLTexture* GetShadowMap(uint32_t index) const { return index < 6 ? m_shadowMaps[index].get() : nullptr; }
+    nEGLTexture* GetNoiseTexture() const;
+    nEGLTexture* GetFinalTexture() const { return m_finalTexture; }
+    nEGLFBO* GetFrameFBO() const { return m_frameFBO.get(); }
+    nEGLFBO* GetMultisampleFBO() const { return m_msaaFBO.get(); }
+    nEGLFBO* GetCurrentTarget() const { return m_currentTarget; }
+    nEGLRBO* GetMultisampleColourRBO() const { return m_msaaColorRBO.get(); }
+    // The window's size, for the quad's texture coordinates.
+    virtual void GetWindowSize(uint32_t& width, uint32_t& height) const;
+
+    struct BatchCounters
+    {
+        uint32_t terrainQueries = 0;
+        uint32_t terrainMisses = 0;
+        uint32_t programChanges = 0;
+        uint32_t listChanges = 0;
+        uint32_t materialChanges = 0;
+        uint32_t itemChanges = 0;
+    };
+    BatchCounters& GetBatchCounters() { return m_counters; }
+    int32_t ResetStatistics() override;
 
     // False for an unknown capability, the out value then untouched.
     virtual bool QueryCapability(uint32_t capability, bool& value) = 0;
@@ -100,6 +213,8 @@ public:
                              void* window) = 0;
     virtual void CloseDisplay() = 0;
     virtual void ResizeTexture(nEGLTexture* texture, uint32_t width, uint32_t height) = 0;
+    // No vertex or index buffer stays bound: vertices come from memory again.
+    virtual void ReleaseBufferBindings() = 0;
 
     // Reads the dictionary, then every library program into its slot (a program that does not
     // load leaves its slot null). False, with the library as it was, without a dictionary.
@@ -129,8 +244,99 @@ public:
     // Lets every live material go: its programs are freed and it no longer reaches this renderer.
     void DetachMaterials();
 
+protected:
+    // A clear asked for between frames gives the colour the next frame starts from.
+    void RememberClearColour(float red, float green, float blue, float alpha);
+    bool IsInFrame() const { return m_inFrame; }
+
+private:
+    void DrawQueue();
+    void ReleaseTechniqueTargets();
+    void ReleaseTargets();
+    void ApplyPendingChanges();
+    void ReleaseLeakedMaterials();
+    bool SetupTerrainCache();
+    void FreeTerrainCache();
+
+    bool m_pendingMaterials = false;
+    bool m_pendingShadowMaps = false;
+    bool m_pendingLibrary = false;
+    bool m_pendingTechnique = false;
+    bool m_pendingFXScale = false;
+    bool m_hardwareMultisample = true;
+    bool m_renderToTexture = true;
+    bool m_alphaToCoverage = false;
+    bool m_shadowMapping = true;
+    uint32_t m_shadowMapSize = 1024;
+    bool m_wireframe = false;
+    bool m_fogSuppressed = false;
+    uint32_t m_technique = TechniqueNone;
+    uint32_t m_sampleLevel = 0;
+    BatchCounters m_counters;
+    nMatrix4 m_projection;
+    nMatrix4 m_view;
+    nMatrix4 m_inverseView;
+    nMatrix4 m_model;
+    nMatrix4 m_inverseModel;
+
+    std::unique_ptr<nEGLFBO> m_msaaFBO;
+    std::unique_ptr<nEGLFBO> m_fxFBO;
+    std::unique_ptr<nEGLFBO> m_frameFBO;
+    std::unique_ptr<nEGLFBO> m_shadowFBO;
+    std::unique_ptr<nEGLTexture> m_frameTextures[2];
+    std::unique_ptr<nEGLTexture> m_fxTextures[2];
+    std::unique_ptr<nEGLRBO> m_msaaColorRBO;
+    std::unique_ptr<nEGLRBO> m_depthRBO;
+    std::unique_ptr<nEGLTexture> m_frameDepthTexture;
+    std::unique_ptr<nEGLTexture> m_shadowMaps[6];
+    std::unique_ptr<nEGLTexture> m_gBuffer[4];
+    nSharedPtr<nTexture> m_noiseTexture;
+    uint32_t m_fxScale = 0;
+    nEGLFBO* m_currentTarget = nullptr;
+    nEGLTexture* m_finalTexture = nullptr;
+
+    // What the last drawn batch left bound.
+    struct BatchCache
+    {
+        uint32_t lighting = 0xFFFFFFFFu;
+        uint32_t programIndex = 0xFFFFFFFFu;
+        nEGLDisplayList* displayList = nullptr;
+        nEGLMaterial* material = nullptr;
+        nEGLProgram* program = nullptr;
+        nRenderItem* item = nullptr;
+        float opacity = -1.0f;
+    };
+    BatchCache m_batch;
+    nGPUPass m_batchPass;
+    std::unique_ptr<nGPUTerrainCache> m_terrainCache;
+
+    bool m_inFrame = false;
+    bool m_clearPending = false;
+    float m_clearColour[4] = {0.0f, 0.0f, 0.0f, 1.0f};
+
 private:
     std::unique_ptr<nMetaFile> m_dictionary;
     nSharedPtr<nEGLProgram> m_library[LibraryProgramCount];
     nList<nEGLMaterial*> m_materials;
+
+    // Immediate drawing and text: lines, triangles, billboards and raster-font text from client memory.
+public:
+    void DrawLines(uint32_t count, const nVector* vertices, const nVector* colours, int32_t blendMode,
+                   uint32_t renderFlags) override;
+    // Draws nothing without colours and texture; counts every triangle drawn.
+    void DrawTriangles(uint32_t count, const nVector* vertices, const nVector* colours, const float* uvs,
+                       nTexture* texture, int32_t blendMode, uint32_t renderFlags) override;
+    // Quads facing the camera, each (right +- up) x size x scale around its position.
+    void DrawBillboards(uint32_t count, const nVector* positions, const nVector* colours, const float* sizes,
+                        nTexture* texture, float scale, int32_t blendMode, uint32_t renderFlags) override;
+    // Alignment 1 centres each line on x and 2 ends it there; any other value starts it there.
+    void Write(nRasterFont* font, const char* text, float& x, float& y, nTextFlags flags, float scale,
+               const nColor* colour, int32_t alignment) override;
+    // Blend mode 1 alpha and 2 additive blending (0 leaves blending alone); the render flags'
+    // double-sided, no-depth-write and no-depth-test bits.
+    void SetupImmediateState(int32_t blendMode, uint32_t renderFlags);
+    void RestoreImmediateState(int32_t blendMode);
+
+private:
+    nGPUImmediateBuffers m_immediate;
 };

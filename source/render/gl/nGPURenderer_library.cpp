@@ -5,8 +5,12 @@
 #include "core/nml/nMetaFile.h"
 #include "core/nml/nMetaTag.h"
 #include "platform/nPlatform.h"
+#include "render/gl/nEGLFBO.h"
 #include "render/gl/nEGLMaterial.h"
 #include "render/gl/nEGLProgram.h"
+#include "render/gl/nEGLRBO.h"
+#include "render/gl/nEGLTexture.h"
+#include "render/gl/nGPUTerrainCache.h"
 #include "render/gl/nShader.h"
 
 #include <algorithm>

@@ -203,7 +203,7 @@ TEST_F(Scene, RenderSendsSceneEventsAndAnswersLightQueries)
     high->GetItem()->SetPosition(nVector(100.0f, 0.0f, 0.0f));
     scene->SortItems();
     EXPECT_EQ(scene->GetLights().GetHead()->value, high);
-    nList<nLight*> lights;
+    nList<nLightSource*> lights;
     nFrustum frustum;
     scene->GetLightsAt(nVector(0.0f, 0.0f, 0.0f), frustum, lights, 1);
     ASSERT_EQ(lights.GetCount(), 1u);
