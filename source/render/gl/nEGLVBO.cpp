@@ -54,12 +54,9 @@ bool nEGLVBO::Create(size_t size, uint32_t kind, uint32_t usage)
         m_usage = usage == 0 ? GL_STATIC_DRAW_ARB : GL_STREAM_DRAW_ARB;
     if (!Bind())
         return false;
-    // A buffer is counted once while it holds storage: an empty one is no block to count.
-    if (m_size != 0)
-        MemTrackFree(m_size, MemCategoryVBO);
+    MemTrackFree(m_size, MemCategoryVBO);
     m_size = size;
-    if (m_size != 0)
-        MemTrackAlloc(m_size, MemCategoryVBO);
+    MemTrackAlloc(m_size, MemCategoryVBO);
     EGL().BufferData(m_target, static_cast<GLsizeiptr>(size), nullptr, m_usage);
     Unbind();
     return true;
@@ -72,8 +69,7 @@ void nEGLVBO::Free()
         GLuint name = m_name;
         EGL().DeleteBuffers(1, &name);
     }
-    if (m_size != 0)
-        MemTrackFree(m_size, MemCategoryVBO);
+    MemTrackFree(m_size, MemCategoryVBO);
     m_name = 0;
     m_size = 0;
 }
