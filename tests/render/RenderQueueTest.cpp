@@ -23,7 +23,7 @@ public:
         lastViewItem = viewItem;
         lastPass = pass;
         lastCull = cull;
-        drawList->PushBack(new nRenderablePrimitive{nRenderablePrimitive::KindObject, this, nullptr});
+        drawList->PushBack(new nRenderablePrimitive{nRenderablePrimitive::KindObject, nullptr, this});
     }
     nCamera* lastCamera = nullptr;
     nItem* lastViewItem = nullptr;

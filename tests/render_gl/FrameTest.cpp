@@ -18,11 +18,14 @@
 #include "render/gl/nEGLShader.h"
 #include "render/gl/nGPUGeometryStreams.h"
 #include "render/gl/nGPULightCullDisplayListJob.h"
+#include "render/gl/nGPUProgramInputs.h"
 #include "render/gl/nShaderSemantic.h"
 #include "render/nLightSource.h"
 #include "render/nRenderItem.h"
 #include "render/nRenderView.h"
 #include "render/nRendererEnvironmentInterface.h"
+
+#include <SDL2/SDL.h>
 
 #include <memory>
 #include <string>
@@ -453,4 +456,40 @@ TEST_F(FrameTest, AClearBetweenFramesIsTheColourTheNextFrameStartsFrom)
     opened.renderer.RenderQueue();
     opened.renderer.EndFrame();
     EXPECT_EQ(PixelAt(10, 10), 0x000000FFu) << "a frame without a clear before it starts black";
+}
+
+namespace
+{
+// A uniform as GL holds it, read through the entry point the driver gives.
+std::vector<float> UniformValues(const nEGLProgram& program, const nGPUProgramInput* input)
+{
+    static const auto getUniform = reinterpret_cast<PFNGLGETUNIFORMFVPROC>(SDL_GL_GetProcAddress("glGetUniformfv"));
+    std::vector<float> values(4, -1.0f);
+    if (input && input->location && getUniform)
+        getUniform(program.GetName(), input->location->location, values.data());
+    return values;
+}
+} // namespace
+
+// A float input takes the first of the values it is given, a vec4 given three gets w 1: GL refuses
+// a value of another size.
+TEST_F(FrameTest, InputsGoUpAsTheirDeclaredTypes)
+{
+    nSharedPtr<nEGLProgram> ssao(frame.LoadLibraryProgram("@core/shaders/egl2/ssao.nsa"));
+    ASSERT_TRUE(ssao && ssao->Bind(nullptr)) << log;
+    nGPUProgramInputs::SetFrameInputs(*ssao, frame);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    EXPECT_FLOAT_EQ(UniformValues(*ssao, ssao->FindInput(SemanticDisplayBufferRatio))[0], 0.75f);
+    ssao->Unbind();
+
+    const nColor fog(0.25f, 0.5f, 0.75f, 0.0f);
+    frame.SetFog(true, &fog, 1.0f, 3.0f);
+    nSharedPtr<nEGLProgram> fogProgram(frame.LoadLibraryProgram("@core/shaders/egl2/fs_fog.nsa"));
+    ASSERT_TRUE(fogProgram && fogProgram->Bind(nullptr)) << log;
+    nGPUProgramInputs::SetFrameInputs(*fogProgram, frame);
+    EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
+    EXPECT_EQ(UniformValues(*fogProgram, fogProgram->FindInput(SemanticFogColor)),
+              (std::vector<float>{0.25f, 0.5f, 0.75f, 1.0f}));
+    EXPECT_FLOAT_EQ(UniformValues(*fogProgram, fogProgram->FindInput(SemanticFogInverseRange))[0], 0.5f);
+    fogProgram->Unbind();
 }

@@ -146,8 +146,12 @@ void SetFrameInputs(nEGLProgram& program, const nGPURenderer& renderer)
                 UploadColour(program, input, environment->GetAmbientColor());
             break;
         case SemanticFogColor:
-            UploadColour(program, input, renderer.GetFogColour());
+        {
+            const nColor& fog = renderer.GetFogColour();
+            const float values[3] = {fog.r, fog.g, fog.b};
+            UploadFloats(program, input, values, 3);
             break;
+        }
         case SemanticFogNear:
             UploadFloat(program, input, renderer.GetFogNear());
             break;
