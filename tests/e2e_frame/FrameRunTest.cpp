@@ -238,6 +238,19 @@ TEST_F(FrameRun, AFlatTerrainBelowTheCameraFillsTheLowerHalf)
     }
 }
 
+// Particles that stay where they are born, five units ahead: white quads (the model's default
+// colour, opacity and size) over the blue background.
+TEST_F(FrameRun, AnEmittersParticlesAreDrawnFacingTheCamera)
+{
+    directory.WriteFile("white.npm", "<NML=1.0>\n<ParticleModel=<TTL=10.0><Material=<RenderMask=<DoubleSided>>>>\n");
+    const std::string emitter =
+        "<MEmitter=<MItem=<Id=\"Sparks\"><UId=3><Active>><Emitter=<Item=<Position=<X=0.0><Y=0.0><Z=5.0>>>"
+        "<SpeedMin=0.0><SpeedMax=0.0><BirthRate=1000.0><PoolSize=64><ParticleModel=\"white.npm\">>>";
+    Run(Scene(emitter, "<X=0.0><Y=0.0><Z=0.25><W=1.0>"));
+    ExpectNear(At(Width / 2, Height / 2), {255, 255, 255}, 4, "centre");
+    ExpectNear(At(2, 2), {0, 0, 64}, 2, "corner");
+}
+
 TEST_F(FrameRun, BadContentEndsTheRunCleanly)
 {
     directory.WriteFile("halves.tga", "not a picture");

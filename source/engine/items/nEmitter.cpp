@@ -190,6 +190,28 @@ bool nEmitter::SortParticles(const nVector& point, const nVector& direction)
     return true;
 }
 
+const nMaterial* nEmitter::GetParticleMaterial() const
+{
+    return m_model ? &m_model->material : nullptr;
+}
+
+uint32_t nEmitter::CopyParticlesFarthestFirst(const nVector& eye, const nVector& direction, nVector* positions,
+                                              nVector* colours, float* sizes, uint32_t capacity)
+{
+    if (!SortParticles(eye, direction))
+        return 0;
+    const uint32_t count = m_depthCount < capacity ? m_depthCount : capacity;
+    for (uint32_t copied = 0; copied < count; ++copied)
+    {
+        const nParticle& particle = *m_pool.At(m_depthList.At(m_depthCount - 1 - copied)->value);
+        positions[copied] = particle.position;
+        colours[copied] =
+            nVector(particle.red, particle.green, particle.blue, particle.opacity * particle.opacityScale);
+        sizes[copied] = particle.size * particle.sizeScale;
+    }
+    return count;
+}
+
 // Updating the item only refreshes its cached matrices, so the box is asked of a const renderable.
 void nEmitter::GetWorldMinMax(nMinMax& box) const
 {
@@ -220,7 +242,8 @@ void nEmitter::Render(nCamera* camera, nItem*, nAutoList<nRenderablePrimitive*>*
     if (visible)
     {
         m_updatedSinceRender = true;
-        AppendDrawEntry(drawList, nRenderablePrimitive::KindEmitter, static_cast<nItem*>(this), this);
+        AppendDrawEntry(drawList, nRenderablePrimitive::KindEmitter, static_cast<nItem*>(this),
+                        static_cast<nParticleSource*>(this));
     }
     if (timer)
         timer->End();

@@ -6,6 +6,7 @@
 #include "core/math/nVector.h"
 #include "engine/items/nItem.h"
 #include "engine/items/nParticleModel.h"
+#include "render/nParticleSource.h"
 #include "render/nRenderable.h"
 
 #include <cstdint>
@@ -30,7 +31,7 @@ struct nParticle
 // rate from its world position in a spray cone around its z axis, and moves and ages them with
 // its model. It advances only after it was queued for drawing, so an emitter nobody sees costs
 // nothing.
-class nEmitter : public nItem, public nRenderable
+class nEmitter : public nItem, public nRenderable, public nParticleSource
 {
 public:
     enum Type : int32_t
@@ -60,6 +61,11 @@ public:
     // The depth list: the live particles (values are pool indices) by their distance from the point
     // along the unit direction, nearest first.
     bool SortParticles(const nVector& point, const nVector& direction);
+
+    const nMaterial* GetParticleMaterial() const override;
+    uint32_t GetParticleCapacity() const override { return m_pool.GetCount(); }
+    uint32_t CopyParticlesFarthestFirst(const nVector& eye, const nVector& direction, nVector* positions,
+                                        nVector* colours, float* sizes, uint32_t capacity) override;
 
     int32_t GetType() const { return m_type; }
     void SetType(int32_t type) { m_type = type; }

@@ -251,6 +251,8 @@ protected:
 
 private:
     void DrawQueue();
+    // Each emitter entry's live particles as camera-facing quads with the particle model's material.
+    void DrawParticles(const nAutoList<nRenderablePrimitive*>& entries);
     void ReleaseTechniqueTargets();
     void ReleaseTargets();
     void ApplyPendingChanges();

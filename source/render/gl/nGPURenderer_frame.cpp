@@ -187,6 +187,7 @@ void nGPURenderer::DrawQueue()
     ForwardLightPass(opaque, nGPUPass::BlendOpaque);
     ForwardLightPass(transparent, nGPUPass::BlendTransparent);
     SetCullFace(CullFrontFaces);
+    DrawParticles(collected);
     if (!m_renderToTexture)
         return;
     if (m_currentTarget == m_msaaFBO.get() && m_msaaFBO)
