@@ -5,7 +5,7 @@
 #include "core/nml/nMetaTag.h"
 #include "render/gl/nEGLFBO.h"
 #include "render/gl/nEGLProgram.h"
-#include "render/gl/nGPUProgramInputs.h"
+#include "render/gl/nEGLShaderInputLocation.h"
 #include "render/nRenderView.h"
 
 namespace
@@ -26,11 +26,13 @@ bool HasInputs(nEGLProgram* program, std::initializer_list<const char*> names)
     return true;
 }
 
-// The program must be bound: uniforms go to the current program.
+// The program must be bound: uniforms go to the current program. User inputs declare no type in
+// their description (the code file does), so the value goes up with the size given.
 void SetUserInput(nEGLProgram& program, const char* name, const float* values, uint32_t count)
 {
-    if (nGPUProgramInput* input = program.FindInput(name))
-        nGPUProgramInputs::UploadFloats(program, *input, values, count);
+    nGPUProgramInput* input = program.FindInput(name);
+    if (input && input->location && input->location->location >= 0)
+        program.SetUniformFloat(input->location.get(), values, count);
 }
 
 void SetUserInput(nEGLProgram& program, const char* name, float value)
