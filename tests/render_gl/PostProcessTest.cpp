@@ -11,6 +11,8 @@
 #include "render/gl/nEGLTexture.h"
 #include "render/nRenderView.h"
 
+#include <SDL2/SDL.h>
+
 #include <string>
 
 namespace
@@ -214,4 +216,28 @@ TEST_F(PostProcessTest, AnFXScaleBelowOneIsTakenAsOne)
     ASSERT_TRUE(post.Open(320, 240, 32, true, renderer.GetMainWindow()->GetWindow())) << log;
     EXPECT_EQ(post.GetFXScale(), 1u);
     EXPECT_NE(log.find("[*] PostProcess:FX:Scale 0 taken as 1.\n"), std::string::npos) << log;
+}
+
+// The forward fog reads the depth texture: it is off the frame target during the quad and back on
+// it afterwards; without fog nothing is drawn.
+TEST_F(PostProcessTest, ForwardFogDrawsWithTheDepthTextureBackOnTheFrameTargetAfterwards)
+{
+    Open();
+    post.DrawFog();
+    EXPECT_FALSE(Ran("u_fog_near=")) << post.uniforms;
+    const nColor blue(0.0f, 0.0f, 1.0f, 1.0f);
+    post.SetFog(true, &blue, 5.0f, 15.0f);
+    post.DrawFog();
+    EXPECT_TRUE(Ran("u_fog_near=5.0")) << post.uniforms;
+    EXPECT_TRUE(Ran("u_fog_inverse_range=0.1")) << post.uniforms;
+    GLint depth = 0;
+    static const auto attachment = reinterpret_cast<PFNGLGETFRAMEBUFFERATTACHMENTPARAMETERIVEXTPROC>(
+        SDL_GL_GetProcAddress("glGetFramebufferAttachmentParameterivEXT"));
+    ASSERT_NE(attachment, nullptr);
+    attachment(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_FRAMEBUFFER_ATTACHMENT_OBJECT_NAME_EXT, &depth);
+    EXPECT_EQ(GLuint(depth), post.GetFrameDepthTexture()->GetName());
+    post.SetFogSuppressed(true);
+    post.uniforms.clear();
+    post.DrawFog();
+    EXPECT_TRUE(post.uniforms.empty()) << post.uniforms;
 }
