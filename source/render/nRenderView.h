@@ -5,6 +5,7 @@
 class nCamera;
 class nFrustum;
 class nMatrix4;
+class nRegistry;
 
 // The camera part of the renderer's view item, as the renderer needs it: the camera lives with
 // the scene, which the renderer cannot link.
@@ -23,6 +24,8 @@ public:
     virtual float GetViewZNear() const = 0;
     virtual float GetViewZFar() const = 0;
     virtual float GetViewZoom() const = 0;
+    // The view's own settings (its post-process effects), or null when it has none.
+    virtual const nRegistry* GetViewSettings() const { return nullptr; }
 
 protected:
     ~nRenderView() = default;

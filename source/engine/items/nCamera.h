@@ -33,6 +33,7 @@ public:
     float GetViewZNear() const override { return m_zNear; }
     float GetViewZFar() const override { return m_zFar; }
     float GetViewZoom() const override { return m_zoom; }
+    const nRegistry* GetViewSettings() const override { return &GetRegistry(); }
 
     float GetZNear() const { return m_zNear; }
     void SetZNear(float zNear) { m_zNear = zNear; }

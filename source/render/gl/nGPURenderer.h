@@ -341,4 +341,19 @@ public:
 
 private:
     nGPUImmediateBuffers m_immediate;
+
+    // Fog and post-processing: the fog quad over the lit frame, then the view's screen-space effects.
+public:
+    void DrawFog();
+    // Returns the texture holding the finished frame.
+    nEGLTexture* PostProcess();
+    void SSAO(float strength, float radius, float distance, float blurRadius);
+    bool Antialias(uint32_t source, uint32_t destination);
+    void Bloom(uint32_t texture, float strength, float threshold, float exponent, float radius);
+    bool Noise(uint32_t source, uint32_t destination, float strength, float monochromatic, float lumaBias);
+    // Four passes of "fx_blur" between the two FX textures; the result is in the first one.
+    void Blur(float distance);
+
+private:
+    bool AttachToFx(nEGLTexture* target);
 };

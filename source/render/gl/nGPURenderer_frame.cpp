@@ -192,7 +192,8 @@ void nGPURenderer::DrawQueue()
         return;
     if (m_currentTarget == m_msaaFBO.get() && m_msaaFBO)
         m_msaaFBO->BlitTo(m_frameFBO.get(), m_outputWidth, m_outputHeight, true, true);
-    m_finalTexture = m_frameTextures[0].get();
+    DrawFog();
+    m_finalTexture = PostProcess();
     if (m_frameFBO)
     {
         m_frameFBO->Bind();

@@ -125,7 +125,10 @@ void nGPURenderer::SetupFXTargets(int32_t scale)
     if (scale == 0)
         scale = m_registry.GetInt("PostProcess:FX:Scale", 4);
     if (scale < 1)
+    {
+        nLogHolder::Get() << "[*] PostProcess:FX:Scale " << scale << " taken as 1.\n";
         scale = 1;
+    }
     const uint32_t divisor = static_cast<uint32_t>(scale);
     const uint32_t width = m_outputWidth / divisor ? m_outputWidth / divisor : 1;
     const uint32_t height = m_outputHeight / divisor ? m_outputHeight / divisor : 1;
