@@ -45,6 +45,13 @@ std::string SpotLight(const std::string& shadow)
            shadow + ">>";
 }
 
+std::string PointLight(const std::string& shadow)
+{
+    return "<MLight=<MItem=<Id=\"Lamp\"><UId=3><Active>><Light=<Item=<Position=<X=-3.0><Y=0.0><Z=0.0>>>"
+           "<Type=\"Point\"><VolumeRange=30.0>" +
+           shadow + ">>";
+}
+
 // The camera at the origin; the ground at z 10 and the occluder halfway between it and the light.
 std::string Scene(const std::string& light)
 {
@@ -119,5 +126,14 @@ TEST_F(ShadowRun, WithoutShadowOrWithShadowMappingOffTheCentreIsLit)
     EXPECT_GT(unshadowed, 60);
     Run(Scene(SpotLight("<Shadow=\"Map\">")), "<ShadowMapping=<Enable=False>>");
     EXPECT_NEAR(RedAt(Width / 2, Height / 2), unshadowed, 2);
+}
+TEST_F(ShadowRun, APointLightCastsTheSameShadowThroughItsForwardFace)
+{
+    Run(Scene(PointLight("")));
+    const int unshadowed = RedAt(Width / 2, Height / 2);
+    EXPECT_GT(unshadowed, 60);
+    Run(Scene(PointLight("<Shadow=\"Map\">")));
+    EXPECT_NEAR(RedAt(Width / 2, Height / 2), 26, 6) << "ambient alone in the shadow";
+    EXPECT_GT(BrightestOfCentreRow(), 60) << "the ground beside the shadow is lit";
 }
 } // namespace

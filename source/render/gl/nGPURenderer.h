@@ -22,6 +22,7 @@ class nEGLShader;
 class nEGLTexture;
 class nEGLVBO;
 class nLightSource;
+struct nLightSourceSettings;
 class nRenderView;
 class nGPUTerrainCache;
 class nTerrainPatch;
@@ -363,6 +364,7 @@ public:
 private:
     // The shadow of a light about to be drawn in a light pass; false when none was drawn.
     bool DrawLightShadow(nLightSource& light, const nGPUPass& pass);
+    void RenderShadowPointFaces(nLightSource& light, const nLightSourceSettings& settings);
     static constexpr uint32_t MaxShadowSplits = 6;
     ShadowSplit m_shadowSplits[MaxShadowSplits];
     uint32_t m_shadowSplitCount = 0;

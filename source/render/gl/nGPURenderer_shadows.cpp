@@ -6,6 +6,8 @@
 #include "render/nLightSource.h"
 #include "render/nRenderView.h"
 
+#include <cmath>
+
 namespace
 {
 constexpr uint32_t CullBackFaces = 1;
@@ -48,7 +50,66 @@ private:
     nMatrix4 m_projection;
     const nFrustum& m_frustum;
 };
+constexpr float PointFieldOfView = 1.6580628f; // 95 degrees: neighbouring faces overlap
+constexpr float PointZNear = 0.1f;
+constexpr float Pi = 3.14159265358979f;
+
+struct PointFace
+{
+    float cellX;
+    float cellY;
+    float turnX;
+    float turnY;
+};
+// A 3 x 2 grid of cells; the fractions are those the point shadow programs test against.
+constexpr PointFace PointFaces[6] = {
+    {0.0f, 0.0f, 0.0f, 0.0f},        {0.33f, 0.0f, 0.0f, Pi / 2.0f},  {0.66f, 0.0f, 0.0f, Pi},
+    {0.0f, 0.5f, 0.0f, 3.0f * Pi / 2.0f}, {0.33f, 0.5f, Pi / 2.0f, 0.0f}, {0.66f, 0.5f, 3.0f * Pi / 2.0f, 0.0f},
+};
+
+// A square perspective projection looking down +Z, depth 0 at zNear and 1 at zFar.
+nMatrix4 Perspective(float fieldOfView, float zNear, float zFar)
+{
+    nMatrix4 out;
+    for (float& element : out.m)
+        element = 0.0f;
+    const float half = 0.5f * fieldOfView;
+    out.m[0] = out.m[5] = std::cos(half) / std::sin(half);
+    out.m[10] = zFar / (zFar - zNear);
+    out.m[11] = -zNear * zFar / (zFar - zNear);
+    out.m[14] = 1.0f;
+    return out;
+}
 } // namespace
+
+void nGPURenderer::RenderShadowPointFaces(nLightSource& light, const nLightSourceSettings& settings)
+{
+    // A point light of range 0 reaches everything: its shadow camera reaches as far as its volume.
+    float zFar = settings.range > 0.0f ? settings.range : settings.volumeRange;
+    if (!(zFar > PointZNear * 2.0f))
+        zFar = 1000.0f;
+    const nMatrix4 projection = Perspective(PointFieldOfView, PointZNear, zFar);
+    const nVector position = light.GetLightWorldMatrix().GetTranslation();
+    const float size = static_cast<float>(m_shadowMapSize);
+    for (uint32_t face = 0; face < 6; ++face)
+    {
+        const PointFace& cell = PointFaces[face];
+        const nMatrix4 world = nMatrix4::ComposeEuler(nVector(position.x, position.y, position.z, 1.0f),
+                                                      nVector(cell.turnX, cell.turnY, 0.0f, 0.0f),
+                                                      nVector(1.0f, 1.0f, 1.0f, 0.0f), 0);
+        nFrustum frustum;
+        frustum.SetPerspective(PointFieldOfView, PointZNear, zFar, &world, 1.0f, 1.0f);
+        nGPUShadowView shadowView(world, projection, frustum);
+        SetViewport(static_cast<int32_t>(cell.cellX * size), static_cast<int32_t>(cell.cellY * size),
+                    static_cast<int32_t>(size / 3.0f), static_cast<int32_t>(size / 2.0f));
+        RenderShadowCasters(shadowView);
+        ShadowSplit& split = m_shadowSplits[face];
+        split.farDistance = zFar;
+        split.cameraWorld = world;
+        split.shadowMatrix = shadowView.ShadowMatrix(cell.cellX, cell.cellY, 1.0f / 3.0f, 0.5f);
+    }
+    m_shadowSplitCount = 6;
+}
 
 void nGPURenderer::RenderShadowCasters(nRenderView& shadowView)
 {
@@ -71,7 +132,7 @@ bool nGPURenderer::RenderShadowMap(nLightSource& light)
         return false;
     nLightSourceSettings settings;
     light.GetLightSettings(settings);
-    if (settings.type != nLightSourceSettings::TypeSpot)
+    if (settings.type != nLightSourceSettings::TypeSpot && settings.type != nLightSourceSettings::TypePoint)
         return false;
 
     nRenderView* viewCamera = GetViewCamera();
@@ -86,15 +147,20 @@ bool nGPURenderer::RenderShadowMap(nLightSource& light)
     SetViewport(0, 0, size, size);
     ClearFrame(0.0f, 0.0f, 0.0f, 0.0f, 1.0f, ClearDepth);
 
-    nMatrix4 projection;
-    light.ComputeProjectionMatrix(projection);
-    nGPUShadowView shadowView(light.GetLightWorldMatrix(), projection, light.GetLightFrustum());
-    RenderShadowCasters(shadowView);
-    ShadowSplit& split = m_shadowSplits[0];
-    split.farDistance = settings.volumeRange;
-    split.cameraWorld = shadowView.GetViewWorldMatrix();
-    split.shadowMatrix = shadowView.ShadowMatrix(0.0f, 0.0f, 1.0f, 1.0f);
-    m_shadowSplitCount = 1;
+    if (settings.type == nLightSourceSettings::TypePoint)
+        RenderShadowPointFaces(light, settings);
+    else
+    {
+        nMatrix4 projection;
+        light.ComputeProjectionMatrix(projection);
+        nGPUShadowView shadowView(light.GetLightWorldMatrix(), projection, light.GetLightFrustum());
+        RenderShadowCasters(shadowView);
+        ShadowSplit& split = m_shadowSplits[0];
+        split.farDistance = settings.volumeRange;
+        split.cameraWorld = shadowView.GetViewWorldMatrix();
+        split.shadowMatrix = shadowView.ShadowMatrix(0.0f, 0.0f, 1.0f, 1.0f);
+        m_shadowSplitCount = 1;
+    }
     m_shadowLight = &light;
 
     m_shadowFBO->Unbind();
