@@ -1,4 +1,5 @@
 #include "e2e/KestrunProcess.h"
+#include "e2e_frame/FrameGrab.h"
 
 #include <gtest/gtest.h>
 
@@ -12,24 +13,10 @@
 
 namespace
 {
-constexpr uint32_t Width = 320;
-constexpr uint32_t Height = 240;
-const std::string CoreData = KESTRUN_DATA_DIR "/core";
-
-// Grabs the third frame once it is on the window, then ends the scene.
-const char* const GrabScript = R"(
-class S {
-  frames = 0;
-  function OnRenderDone(s) {
-    frames++;
-    if (frames != 3) return;
-    local g = PictureNew();
-    RendererGrabDisplayToPicture(g_render, g);
-    print("saved " + PictureSaveTGA(g, "grab.tga"));
-    SceneEnd(s);
-  }
-}
-)";
+constexpr uint32_t Width = FrameGrab::Width;
+constexpr uint32_t Height = FrameGrab::Height;
+const std::string CoreData = FrameGrab::CoreData;
+const char* const GrabScript = FrameGrab::Script;
 
 const char* const Configuration = "<NML=1.0>\n<Width=320><Height=240>\n";
 

@@ -362,6 +362,13 @@ void SetLightInputs(nEGLProgram& program, const nGPURenderer& renderer, nLightSo
         default:
             if (input.semantic >= SemanticLightShadowMap0 && input.semantic < SemanticLightShadowMap0 + 6)
                 BindTexture(program, input, renderer.GetShadowMap(input.semantic - SemanticLightShadowMap0));
+            else if (input.semantic >= SemanticLightShadowMatrix0 && input.semantic < SemanticLightShadowMatrix0 + 6)
+            {
+                // The programs project view-space positions.
+                if (const nGPURenderer::ShadowSplit* split =
+                        renderer.GetShadowSplit(light, input.semantic - SemanticLightShadowMatrix0))
+                    UploadMatrix(program, input, split->shadowMatrix.Multiply(renderer.GetViewMatrix()));
+            }
             break;
         }
     }

@@ -22,6 +22,8 @@ class nEGLShader;
 class nEGLTexture;
 class nEGLVBO;
 class nLightSource;
+struct nLightSourceSettings;
+class nRenderView;
 class nGPUTerrainCache;
 class nTerrainPatch;
 
@@ -356,4 +358,32 @@ public:
 
 private:
     bool AttachToFx(nEGLTexture* target);
+
+    // Shadow maps: the atlas is drawn per light just before the light's pass reads it.
+public:
+    struct ShadowSplit
+    {
+        float farDistance = 0.0f;
+        nMatrix4 cameraWorld;
+        nMatrix4 shadowMatrix;
+    };
+    // Draws the light's shadow casters into the atlas and records its splits; false when the
+    // light casts no shadow (its splits could not be sized or its type has none).
+    bool RenderShadowMap(nLightSource& light);
+    void RenderShadowCasters(nRenderView& shadowView);
+    // The split records of the light last drawn into the atlas (LightShadowMatrix 0 to 5); null
+    // for any other light.
+    const ShadowSplit* GetShadowSplit(const nLightSource& light, uint32_t index) const
+    {
+        return &light == m_shadowLight && index < m_shadowSplitCount ? &m_shadowSplits[index] : nullptr;
+    }
+
+private:
+    // The shadow of a light about to be drawn in a light pass; false when none was drawn.
+    bool DrawLightShadow(nLightSource& light, const nGPUPass& pass);
+    void RenderShadowPointFaces(nLightSource& light, const nLightSourceSettings& settings);
+    static constexpr uint32_t MaxShadowSplits = 6;
+    ShadowSplit m_shadowSplits[MaxShadowSplits];
+    uint32_t m_shadowSplitCount = 0;
+    nLightSource* m_shadowLight = nullptr;
 };

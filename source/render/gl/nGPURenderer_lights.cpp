@@ -3,6 +3,7 @@
 #include "core/base/nLog.h"
 #include "platform/nJobQueue.h"
 #include "platform/nPlatform.h"
+#include "render/gl/nEGLFBO.h"
 #include "render/gl/nGPULightCullDisplayListJob.h"
 #include "render/nLightSource.h"
 #include "render/nRenderItem.h"
@@ -56,6 +57,19 @@ nRenderLight* nGPURenderer::SetupLight(nLight* light)
     return data;
 }
 
+// The atlas is drawn with depth writes on; the frame target and the pass state come back after.
+bool nGPURenderer::DrawLightShadow(nLightSource& light, const nGPUPass& pass)
+{
+    EnableDepthWrite(true);
+    const bool drawn = RenderShadowMap(light);
+    EnableDepthWrite(false);
+    if (m_renderToTexture && m_currentTarget)
+        m_currentTarget->Bind();
+    ApplyPassState(pass);
+    SetDepthFunc(DepthLessOrEqual);
+    return drawn;
+}
+
 void nGPURenderer::ForwardLightPass(const nGPURenderPrimitiveList& list, uint32_t blendClass)
 {
     nGPUPass pass{nGPUPass::Base, blendClass, BasePassProgram, nullptr};
@@ -99,7 +113,10 @@ void nGPURenderer::ForwardLightPass(const nGPURenderPrimitiveList& list, uint32_
             continue;
         nLightSourceSettings settings;
         job->GetLight().GetLightSettings(settings);
-        const uint32_t program = ForwardLightProgram(settings.type, settings.projectionMap != nullptr, false);
+        const bool shadowed = m_shadowMapping && settings.shadowMode == nLightSourceSettings::ShadowMapMode &&
+                              (blendClass != nGPUPass::BlendTransparent || settings.shadowCastAll) &&
+                              DrawLightShadow(job->GetLight(), pass);
+        const uint32_t program = ForwardLightProgram(settings.type, settings.projectionMap != nullptr, shadowed);
         if (program == NoLightProgram)
             continue;
         DrawPrimitiveList(job->GetOutput(), nGPUPass{nGPUPass::Light, blendClass, program, &job->GetLight()});

@@ -1,0 +1,139 @@
+#include "e2e/KestrunProcess.h"
+#include "e2e_frame/FrameGrab.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace
+{
+constexpr uint32_t Width = FrameGrab::Width;
+constexpr uint32_t Height = FrameGrab::Height;
+const std::string CoreData = FrameGrab::CoreData;
+const char* const GrabScript = FrameGrab::Script;
+
+// A grey square of side 2 x half, centred on (x, 0, z), facing the camera at the origin.
+std::string Square(float x, float z, float half)
+{
+    auto vertex = [&](float dx, float dy)
+    {
+        return "<V=<X=" + std::to_string(x + dx * half) + "><Y=" + std::to_string(dy * half) +
+               "><Z=" + std::to_string(z) + ">>";
+    };
+    return "<NML=1.0>\n<Geometry=<Materials=<Material=<Diffuse=<X=0.5><Y=0.5><Z=0.5><W=1.0>>"
+           "<RenderMask=<DoubleSided>>>><AVertex=<Count=4><Data=" +
+           vertex(-1, -1) + vertex(-1, 1) + vertex(1, 1) + vertex(1, -1) +
+           ">><APolygon=<Count=1><BindingCount=4><Data=<Polygon=<Count=4><Material=0><Index=0><Index=1>"
+           "<Index=2><Index=3>>>>>\n";
+}
+
+std::string Object(const char* id, int uid, const char* geometry)
+{
+    return std::string("<MObject=<MItem=<Id=\"") + id + "\"><UId=" + std::to_string(uid) +
+           "><Active>><Object=<Item=<Position=<X=0.0><Y=0.0><Z=0.0>>><Geometry=\"" + geometry + "\">>>";
+}
+
+// A spot light at (-3, 0, 0) facing +Z, whose cone takes in the ground around the screen centre.
+std::string SpotLight(const std::string& shadow)
+{
+    return "<MLight=<MItem=<Id=\"Lamp\"><UId=3><Active>><Light=<Item=<Position=<X=-3.0><Y=0.0><Z=0.0>>>"
+           "<Type=\"Spot\"><ConeAngle=0.6><EdgeAngle=0.1><VolumeRange=30.0>" +
+           shadow + ">>";
+}
+
+std::string PointLight(const std::string& shadow)
+{
+    return "<MLight=<MItem=<Id=\"Lamp\"><UId=3><Active>><Light=<Item=<Position=<X=-3.0><Y=0.0><Z=0.0>>>"
+           "<Type=\"Point\"><VolumeRange=30.0>" +
+           shadow + ">>";
+}
+
+// The camera at the origin; the ground at z 10 and the occluder halfway between it and the light.
+std::string Scene(const std::string& light)
+{
+    return "<NML=1.0>\n<Scene=<ScriptUnit=<Script=\"s.nut\"><Class=\"S\">>"
+           "<Globals=<BackgroundColor=<X=0.0><Y=0.0><Z=0.0><W=1.0>><AmbientColor=<X=1.0><Y=1.0><Z=1.0><W=1.0>>"
+           "<AmbientIntensity=0.2>><Items=<MCamera=<MItem=<Id=\"Cam\"><UId=0><Active>><Camera=<Item=<Position="
+           "<X=0.0><Y=0.0><Z=0.0>>>>>" +
+           Object("Ground", 1, "ground.nmg") + Object("Occluder", 2, "occluder.nmg") + light +
+           "><CurrentCamera=\"Cam\">>\n";
+}
+
+using Pixel = std::array<int, 3>; // R, G, B
+
+class ShadowRun : public testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!std::getenv("DISPLAY"))
+            GTEST_SKIP() << "no display";
+        directory.WriteFile("s.nut", GrabScript);
+        directory.WriteFile("ground.nmg", Square(0.0f, 10.0f, 4.0f));
+        directory.WriteFile("occluder.nmg", Square(-1.5f, 5.0f, 0.5f));
+    }
+
+    void Run(const std::string& scene, const std::string& configuration = "")
+    {
+        directory.WriteFile("engine.cfg", "<NML=1.0>\n<Width=320><Height=240>" + configuration + "\n");
+        directory.WriteFile("s.nms", scene);
+        run = RunKestrun(directory.Path(),
+                         {"s.nms", "-r", "egl2", "-m", "none", "-CC", CoreData, "-C", "engine.cfg"});
+        ASSERT_EQ(run.exitCode, 0) << run.output;
+        EXPECT_EQ(run.output.find("[!]"), std::string::npos) << run.output;
+        std::ifstream in(directory.Path() / "grab.tga", std::ios::binary);
+        grab.assign(std::istreambuf_iterator<char>(in), {});
+        ASSERT_EQ(grab.size(), 18u + Width * Height * 4u) << run.output;
+    }
+
+    // The red channel at (x, y), (0, 0) the top left pixel.
+    int RedAt(uint32_t x, uint32_t y) const
+    {
+        const bool bottomUp = (static_cast<uint8_t>(grab[17]) & 0x20) == 0;
+        const uint32_t row = bottomUp ? Height - 1 - y : y;
+        return static_cast<uint8_t>(grab[18 + (size_t(row) * Width + x) * 4 + 2]);
+    }
+
+    int BrightestOfCentreRow() const
+    {
+        int brightest = 0;
+        for (uint32_t x = 0; x < Width; ++x)
+            brightest = std::max(brightest, RedAt(x, Height / 2));
+        return brightest;
+    }
+
+    TemporaryDirectory directory;
+    KestrunRun run;
+    std::string grab;
+};
+
+TEST_F(ShadowRun, TheOccluderShadowsTheGroundAtTheScreenCentreOnly)
+{
+    Run(Scene(SpotLight("<Shadow=\"Map\">")));
+    EXPECT_NE(run.output.find("Creating shadow maps (1024x1024)."), std::string::npos) << run.output;
+    EXPECT_NEAR(RedAt(Width / 2, Height / 2), 26, 6) << "ambient alone in the shadow";
+    EXPECT_GT(BrightestOfCentreRow(), 80) << "the ground beside the shadow is lit";
+}
+
+TEST_F(ShadowRun, WithoutShadowOrWithShadowMappingOffTheCentreIsLit)
+{
+    Run(Scene(SpotLight("")));
+    const int unshadowed = RedAt(Width / 2, Height / 2);
+    EXPECT_GT(unshadowed, 60);
+    Run(Scene(SpotLight("<Shadow=\"Map\">")), "<ShadowMapping=<Enable=False>>");
+    EXPECT_NEAR(RedAt(Width / 2, Height / 2), unshadowed, 2);
+}
+TEST_F(ShadowRun, APointLightCastsTheSameShadowThroughItsForwardFace)
+{
+    Run(Scene(PointLight("")));
+    const int unshadowed = RedAt(Width / 2, Height / 2);
+    EXPECT_GT(unshadowed, 60);
+    Run(Scene(PointLight("<Shadow=\"Map\">")));
+    EXPECT_NEAR(RedAt(Width / 2, Height / 2), 26, 6) << "ambient alone in the shadow";
+    EXPECT_GT(BrightestOfCentreRow(), 60) << "the ground beside the shadow is lit";
+}
+} // namespace
