@@ -5,7 +5,7 @@
 const StepSeconds = 0.016666667;
 const RunSeconds = 10.0;
 const ThrowSeconds = 1.0;
-const KnockSpeed = 1.5;
+const KnockSpeed = 1.0;
 const OutputFolder = "demo-out/";
 
 // Gives the item a box or sphere body; a mass of 0 leaves it static.
@@ -17,7 +17,7 @@ function AddBody(item, box, size, mass)
     else
         ShapeSetSphere(shape, size.x);
     ShapeSetMass(shape, mass);
-    ShapeSetFriction(shape, 0.6);
+    ShapeSetFriction(shape, 0.6, 0.5);
     ItemSetPhysicMode(item, mass > 0 ? PhysicModeDynamic : PhysicModeStatic);
     ItemUpdateInertiaTensorFromCollision(item);
     return item;
@@ -44,7 +44,7 @@ class Demo
         AddBody(SceneFindItem(scene, "Floor"), true, Vector(20, 0.5, 20), 0);
         AddBody(SceneFindItem(scene, "Pillar A"), true, Vector(0.6, 3, 0.6), 0);
         AddBody(SceneFindItem(scene, "Pillar B"), true, Vector(0.6, 3, 0.6), 0);
-        ball = AddBody(SceneFindItem(scene, "Ball"), false, Vector(0.4, 0.4, 0.4), 3);
+        ball = AddBody(SceneFindItem(scene, "Ball"), false, Vector(0.4, 0.4, 0.4), 8);
         BuildStack(scene);
         FlyCamera(scene);
         BuildOverlay(scene);
@@ -92,7 +92,7 @@ class Demo
         if (!thrown && seconds >= ThrowSeconds)
         {
             thrown = true;
-            ItemSetLinearVelocity(ball, Vector(0, 2.5, 14));
+            ItemSetLinearVelocity(ball, Vector(0, 5, 16));
             print("ball thrown");
         }
         CountKnocks();
@@ -121,7 +121,8 @@ class Demo
     {
         local picture = PictureNew();
         RendererGrabDisplayToPicture(g_render, picture);
-        if (PictureSaveTGA(picture, name))
+        // Without a display there is nothing to grab.
+        if (PictureGetRect(picture).ex > 0 && PictureSaveTGA(picture, name))
             written.append(name);
     }
 
