@@ -40,6 +40,8 @@ public:
     explicit DemoRun(const char* renderer)
     {
         std::filesystem::copy(KESTRUN_DEMO_DIR, directory.Path(), std::filesystem::copy_options::recursive);
+        // What an earlier run-demo.sh left in the source tree is not this run's output.
+        std::filesystem::remove_all(Out());
         std::filesystem::create_directories(Out());
         run = RunKestrun(directory.Path(), {"scene.nms", "-CC", KESTRUN_DATA_DIR "/core", "-r", renderer, "-m",
                                             "file", "-Mf", (Out() / "demo.wav").string()});
