@@ -1,29 +1,142 @@
-// The demo scene's script: it reports what the engine tells a script, counts its frames and ends
-// the run after about two seconds.
+// The demo scene's script. On a fixed 60 Hz clock it builds the stack of crates, throws the ball
+// into it, flies the camera around, keeps the 2D overlay up to date, grabs a frame every second,
+// raytraces the last one and ends the run after ten seconds of game time.
+
+const StepSeconds = 0.016666667;
+const RunSeconds = 10.0;
+const ThrowSeconds = 1.0;
+const KnockSpeed = 1.0;
+const OutputFolder = "demo-out/";
+
+// Gives the item a box or sphere body; a mass of 0 leaves it static.
+function AddBody(item, box, size, mass)
+{
+    local shape = ItemAddCollisionShape(item);
+    if (box)
+        ShapeSetBox(shape, size);
+    else
+        ShapeSetSphere(shape, size.x);
+    ShapeSetMass(shape, mass);
+    ShapeSetFriction(shape, 0.6, 0.5);
+    ItemSetPhysicMode(item, mass > 0 ? PhysicModeDynamic : PhysicModeStatic);
+    ItemUpdateInertiaTensorFromCollision(item);
+    return item;
+}
+
 class Demo
 {
     frames = 0;
     seconds = 0.0;
-    nextReport = 0.5;
+    nextGrab = 1.0;
+    grabs = 0;
+    thrown = false;
+    crates = [];
+    knocked = {};
+    ball = null;
+    label = null;
+    written = [];
 
     function OnSetup(scene)
     {
-        print("Kestrun demo: " + g_width + "x" + g_height + ", scene ready");
+        EngineSetFixedDeltaFrame(g_engine, StepSeconds);
+        SceneSetGravity(scene, Vector(0, -9.81, 0));
+        SceneSetPhysicFrequency(scene, 60);
+        AddBody(SceneFindItem(scene, "Floor"), true, Vector(20, 0.5, 20), 0);
+        AddBody(SceneFindItem(scene, "Pillar A"), true, Vector(0.6, 3, 0.6), 0);
+        AddBody(SceneFindItem(scene, "Pillar B"), true, Vector(0.6, 3, 0.6), 0);
+        ball = AddBody(SceneFindItem(scene, "Ball"), false, Vector(0.4, 0.4, 0.4), 8);
+        BuildStack(scene);
+        FlyCamera(scene);
+        BuildOverlay(scene);
+        print("Kestrun demo: " + crates.len() + " crates, " + g_width + "x" + g_height);
+    }
+
+    function BuildStack(scene)
+    {
+        local crate = EngineLoadGeometry(g_engine, "crate.nml");
+        for (local row = 0; row < 3; ++row)
+            for (local column = 0; column < 3 - row; ++column)
+            {
+                local object = SceneAddObject(scene, "Crate " + row + "-" + column);
+                ObjectSetGeometry(object, crate);
+                local item = ObjectGetItem(object);
+                ItemSetPosition(item, Vector(column * 1.05 - (2 - row) * 0.525, 0.5 + row * 1.01, 3.0));
+                AddBody(item, true, Vector(1, 1, 1), 1);
+                ItemSetPhysicPosition(item, ItemGetPosition(item));
+                crates.append(item);
+            }
+    }
+
+    // An ACE list: the camera circles to the side of the stack and back while it looks at it.
+    function FlyCamera(scene)
+    {
+        ItemSetCommandList(SceneFindItem(scene, "Camera"),
+            "toposition 3,-4,3,-9; toposition 3,4,3.5,-9; toposition 4,9,4,-6;");
+    }
+
+    function BuildOverlay(scene)
+    {
+        local ui = SceneGetUI(scene);
+        local window = UIAddWindow(ui, 1, 16, 16, 360, 72);
+        WindowSetTitle(window, "Kestrun demo");
+        label = UIAddStaticTextWidget(ui, 2, "frame 0, 0.00 s", "Default");
+        WindowSetBaseWidget(window, label);
+        UIAddSprite(ui, 3, EngineLoadTexture(g_engine, "@core/noise.tga"), 16, 100, 64, 64);
     }
 
     function OnUpdate(scene)
     {
         frames++;
         seconds += g_dt_frame;
-        if (seconds >= nextReport)
+        TextSetText(label, format("frame %d, %.2f s", frames, seconds));
+        if (!thrown && seconds >= ThrowSeconds)
         {
-            print(format("%.1f s, %d frames", seconds, frames));
-            nextReport += 0.5;
+            thrown = true;
+            ItemSetLinearVelocity(ball, Vector(0, 5, 16));
+            print("ball thrown");
         }
-        if (seconds >= 2.0)
+        CountKnocks();
+        if (seconds >= nextGrab)
         {
-            print("Demo done.");
-            SceneEnd(scene);
+            nextGrab += 1.0;
+            Grab(format("%sframe_%d.tga", OutputFolder, ++grabs));
         }
+        if (seconds >= RunSeconds)
+            Finish(scene);
+    }
+
+    // A crate that moves fast for the first time has been hit: it knocks once.
+    function CountKnocks()
+    {
+        foreach (index, crate in crates)
+            if (!(index in knocked) && ItemGetSpeed(crate) > KnockSpeed)
+            {
+                knocked[index] <- true;
+                MixerSoundStart(EngineGetMixer(g_engine), EngineLoadSound(g_engine, "knock.wav"));
+                print("crate " + ItemGetName(crate) + " hit, sound started");
+            }
+    }
+
+    function Grab(name)
+    {
+        local picture = PictureNew();
+        RendererGrabDisplayToPicture(g_render, picture);
+        // Without a display there is nothing to grab.
+        if (PictureGetRect(picture).ex > 0 && PictureSaveTGA(picture, name))
+            written.append(name);
+    }
+
+    function Finish(scene)
+    {
+        local raytracer = EngineNewRaytracer(g_engine);
+        RaytracerSetScene(raytracer, scene);
+        local traced = OutputFolder + "rt.tga";
+        if (RaytracerTrace(raytracer, traced, 320, 240))
+            written.append(traced);
+        print("boxes knocked over: " + knocked.len());
+        foreach (name in written)
+            print("wrote " + name);
+        print("Demo done after " + frames + " frames.");
+        SceneEnd(scene);
     }
 }

@@ -1,15 +1,32 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the release programs and runs the demo scene of demo/.
-# The exit code is Kestrun's own.
+# Installs what is missing, builds the release programs and runs the demo project of demo/: in a
+# window with a display, otherwise under a virtual display with the sound written to a file.
+# The exit code is Kestrun's own; the run ends with one line per file it wrote.
 set -euo pipefail
-cd "$(dirname "$0")/.."
+root="$(cd "$(dirname "$0")/.." && pwd)"
+cd "$root"
 
 bash tools/install-packages.sh
 
-build_dir=build
+build_dir="$root/build"
 cmake -S . -B "$build_dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DKESTRUN_TESTS=OFF
-cmake --build "$build_dir" -j "$(nproc)"
+cmake --build "$build_dir" -j "$(nproc)" --target Kestrun
 
-# The demo is the scene of the demo/ folder, run there with the core data mounted.
-cd demo
-exec "../$build_dir/Kestrun" scene.nms -CC ../data/core -r none -m none
+demo="$root/demo"
+out="$demo/demo-out"
+rm -rf "$out"
+mkdir -p "$out"
+
+cd "$demo"
+status=0
+if [ -n "${DISPLAY:-}" ]; then
+    "$build_dir/Kestrun" scene.nms -CC "$root/data/core" -r egl2 -m soft || status=$?
+else
+    xvfb-run -a -s "-screen 0 1280x720x24" \
+        "$build_dir/Kestrun" scene.nms -CC "$root/data/core" -r egl2 -m file -Mf "$out/demo.wav" || status=$?
+fi
+
+for file in "$out"/*; do
+    [ -e "$file" ] && echo "Wrote $file"
+done
+exit "$status"
