@@ -194,6 +194,25 @@ TEST_F(ImmediateTest, TexturedTrianglesTakeTheirUVs)
     EXPECT_GT(PixelAt(280, 120) >> 16 & 0xFF, 200u);
 }
 
+// Drawn at an eighth of its size the texture samples its smaller levels: they follow an update.
+TEST_F(ImmediateTest, AnUpdatedTextureShowsItsNewContentWhenDrawnSmaller)
+{
+    nSharedPtr<nTexture> held(new nTexture(&engine, 0, 0));
+    nTexture& texture = *held;
+    ASSERT_TRUE(texture.Allocate(256, 256, PixelFormatRGBA8));
+    texture.Fill(0.0f, 0.0f, 0.0f, 1.0f);
+    texture.SetRenderData(recorder->SetupTexture(&texture));
+    texture.Fill(1.0f, 0.0f, 0.0f, 1.0f);
+    recorder->UpdateTexture(texture.GetRenderData(), texture.GetPixels(), 256, 256, 0, 0, 0);
+    // 32 x 32 pixels at the centre of the 320 x 240 window.
+    const float x = 32.0f / 320.0f;
+    const float y = 32.0f / 240.0f;
+    const nVector vertices[6] = {{-x, -y, 0}, {x, -y, 0}, {x, y, 0}, {-x, -y, 0}, {x, y, 0}, {-x, y, 0}};
+    const float uvs[12] = {0, 0, 1, 0, 1, 1, 0, 0, 1, 1, 0, 1};
+    recorder->DrawTriangles(2, vertices, nullptr, uvs, &texture, nRenderer::BlendOpaque, 0);
+    EXPECT_GT(Red(PixelAt(160, 120)), 200u);
+}
+
 TEST_F(ImmediateTest, TrianglesPastSixteenBitIndicesGoInChunks)
 {
     // 30000 small triangles along the bottom edge: 90000 vertices, more than 16-bit indices reach.

@@ -60,9 +60,14 @@ void nEGLRenderer::UpdateTexture(nRenderTexture* texture, const void* pixels, ui
     if (texture == nullptr || width == 0 || height == 0 ||
         !nEGLTables::PixelTransfer(pixelFormat, dataFormat, dataType))
         return;
-    glBindTexture(GL_TEXTURE_2D, static_cast<nEGLTexture*>(texture)->GetName());
+    auto* object = static_cast<nEGLTexture*>(texture);
+    glBindTexture(GL_TEXTURE_2D, object->GetName());
     glTexSubImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(x), static_cast<GLint>(y),
                     static_cast<GLsizei>(width), static_cast<GLsizei>(height), dataFormat, dataType, pixels);
+    // A texture drawn smaller than its size samples the smaller levels, which still held the old
+    // content: a window cache composed after its creation showed black.
+    if (!object->IsRenderTarget())
+        EGL().GenerateMipmap(GL_TEXTURE_2D);
 }
 
 nRenderTexture* nEGLRenderer::LoadTexture(const nString& path)
