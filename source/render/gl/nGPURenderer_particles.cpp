@@ -39,6 +39,14 @@ void nGPURenderer::DrawParticles(const nAutoList<nRenderablePrimitive*>& entries
             return;
         const uint32_t count = source->CopyParticlesFarthestFirst(eye, direction, positions.GetData(),
                                                                   colours.GetData(), sizes.GetData(), capacity);
+        // The model's curves tint the material's own colour and opacity.
+        const nColor& tint = material->diffuse;
+        const float opacity = tint.a * material->opacity;
+        for (uint32_t particle = 0; particle < count; ++particle)
+        {
+            nVector& colour = *colours.At(particle);
+            colour = nVector(colour.x * tint.r, colour.y * tint.g, colour.z * tint.b, colour.w * opacity);
+        }
         // Particles live in world space.
         SetModelMatrix(nMatrix4(), nullptr);
         DrawBillboards(count, positions.GetData(), colours.GetData(), sizes.GetData(), FirstStageTexture(*material),
