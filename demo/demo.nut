@@ -137,6 +137,8 @@ class Demo
         foreach (name in written)
             print("wrote " + name);
         print("Demo done after " + frames + " frames.");
+        // Run by itself the scene ends the run; instantiated by demo.ngp it ends the project's.
         SceneEnd(scene);
+        ProjectEnd(g_project);
     }
 }

@@ -20,10 +20,10 @@ mkdir -p "$out"
 cd "$demo"
 status=0
 if [ -n "${DISPLAY:-}" ]; then
-    "$build_dir/Kestrun" scene.nms -CC "$root/data/core" -r egl2 -m soft || status=$?
+    "$build_dir/Kestrun" demo.ngp -P -CC "$root/data/core" -r egl2 -m soft || status=$?
 else
     xvfb-run -a -s "-screen 0 1280x720x24" \
-        "$build_dir/Kestrun" scene.nms -CC "$root/data/core" -r egl2 -m file -Mf "$out/demo.wav" || status=$?
+        "$build_dir/Kestrun" demo.ngp -P -CC "$root/data/core" -r egl2 -m file -Mf "$out/demo.wav" || status=$?
 fi
 
 for file in "$out"/*; do

@@ -32,8 +32,8 @@ long ScriptNumberAfter(const std::string& output, const std::string& prefix)
     return at == std::string::npos ? -1 : std::stol(output.substr(at + 4 + prefix.size()));
 }
 
-// The bundled demo, copied so that its output folder stays out of the source tree, run to its own end
-// on its fixed clock with the sound written to a file.
+// The bundled demo project, copied so that its output folder stays out of the source tree, run to its
+// own end on its fixed clock with the sound written to a file.
 class DemoRun
 {
 public:
@@ -43,8 +43,8 @@ public:
         // What an earlier run-demo.sh left in the source tree is not this run's output.
         std::filesystem::remove_all(Out());
         std::filesystem::create_directories(Out());
-        run = RunKestrun(directory.Path(), {"scene.nms", "-CC", KESTRUN_DATA_DIR "/core", "-r", renderer, "-m",
-                                            "file", "-Mf", (Out() / "demo.wav").string()});
+        run = RunKestrun(directory.Path(), {"demo.ngp", "-P", "-CC", KESTRUN_DATA_DIR "/core", "-r", renderer,
+                                            "-m", "file", "-Mf", (Out() / "demo.wav").string()});
     }
 
     std::filesystem::path Out() const { return directory.Path() / "demo-out"; }
