@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/base/nAutoArray.h"
 #include "core/base/nList.h"
 #include "core/base/nSharedPtr.h"
 #include "core/math/nMatrix4.h"
@@ -278,6 +279,11 @@ private:
     uint32_t m_sampleLevel = 0;
     BatchCounters m_counters;
     nMatrix4 m_projection;
+    // The particle pass's copies of one emitter's particles, kept between frames so that drawing
+    // does not allocate once they are large enough.
+    nAutoArray<nVector> m_particlePositions{MemCategoryRenderer};
+    nAutoArray<nVector> m_particleColours{MemCategoryRenderer};
+    nAutoArray<float> m_particleSizes{MemCategoryRenderer};
     nMatrix4 m_view;
     nMatrix4 m_inverseView;
     nMatrix4 m_model;

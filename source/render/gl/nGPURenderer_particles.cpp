@@ -1,6 +1,5 @@
 #include "render/gl/nGPURenderer.h"
 
-#include "core/base/nAutoArray.h"
 #include "geometry/nMaterial.h"
 #include "render/nParticleSource.h"
 #include "render/nRenderablePrimitive.h"
@@ -20,9 +19,9 @@ void nGPURenderer::DrawParticles(const nAutoList<nRenderablePrimitive*>& entries
 {
     const nVector eye = m_inverseView.GetTranslation();
     const nVector direction = m_inverseView.GetColumn(2, false).Normalized();
-    nAutoArray<nVector> positions(MemCategoryRenderer);
-    nAutoArray<nVector> colours(MemCategoryRenderer);
-    nAutoArray<float> sizes(MemCategoryRenderer);
+    nAutoArray<nVector>& positions = m_particlePositions;
+    nAutoArray<nVector>& colours = m_particleColours;
+    nAutoArray<float>& sizes = m_particleSizes;
     for (auto* node = entries.GetHead(); node; node = node->next)
     {
         const nRenderablePrimitive& entry = *node->value;
