@@ -72,7 +72,8 @@ std::string HalvesTexture()
     return file;
 }
 
-using Pixel = std::array<int, 3>; // R, G, B
+using FrameGrab::ExpectNear;
+using FrameGrab::Pixel;
 
 class FrameRun : public testing::Test
 {
@@ -100,17 +101,7 @@ protected:
         ASSERT_EQ(grab.size(), 18u + Width * Height * 4u) << run.output;
     }
 
-    // (0, 0) is the top left pixel.
-    Pixel At(uint32_t x, uint32_t y) const
-    {
-        if (grab.size() != 18u + Width * Height * 4u)
-            return {-1, -1, -1};
-        const bool bottomUp = (static_cast<uint8_t>(grab[17]) & 0x20) == 0;
-        const uint32_t row = bottomUp ? Height - 1 - y : y;
-        const size_t at = 18 + (size_t(row) * Width + x) * 4;
-        return {static_cast<uint8_t>(grab[at + 2]), static_cast<uint8_t>(grab[at + 1]),
-                static_cast<uint8_t>(grab[at])};
-    }
+    Pixel At(uint32_t x, uint32_t y) const { return FrameGrab::PixelAt(grab, x, y); }
 
     // The columns of the centre row that show something other than the corner's colour.
     std::pair<uint32_t, uint32_t> QuadColumns() const
@@ -125,13 +116,6 @@ protected:
                 last = x;
             }
         return {first, last};
-    }
-
-    static void ExpectNear(const Pixel& actual, const Pixel& expected, int tolerance, const std::string& where)
-    {
-        for (int c = 0; c < 3; ++c)
-            EXPECT_NEAR(actual[c], expected[c], tolerance)
-                << where << ": (" << actual[0] << ", " << actual[1] << ", " << actual[2] << ")";
     }
 
     TemporaryDirectory directory;

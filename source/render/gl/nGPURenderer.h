@@ -364,6 +364,8 @@ public:
 
 private:
     bool AttachToFx(nEGLTexture* target);
+    // The last negative Bloom radius reported, so that a camera keeping it logs it once.
+    float m_reportedBloomRadius = 0.0f;
 
     // Shadow maps: the atlas is drawn per light just before the light's pass reads it.
 public:
