@@ -101,6 +101,7 @@ protected:
         ASSERT_EQ(grab.size(), 18u + Width * Height * 4u) << run.output;
     }
 
+    // (0, 0) is the top left pixel.
     Pixel At(uint32_t x, uint32_t y) const { return FrameGrab::PixelAt(grab, x, y); }
 
     // The columns of the centre row that show something other than the corner's colour.
