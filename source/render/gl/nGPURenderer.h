@@ -388,6 +388,12 @@ private:
     // The shadow of a light about to be drawn in a light pass; false when none was drawn.
     bool DrawLightShadow(nLightSource& light, const nGPUPass& pass);
     void RenderShadowPointFaces(nLightSource& light, const nLightSourceSettings& settings);
+
+    // Parallel-light shadows: the far end of each split of the view depth range.
+public:
+    static void ComputePSSMSplits(float zNear, float zFar, float weight, uint32_t count, float* ends);
+
+private:
     static constexpr uint32_t MaxShadowSplits = 6;
     ShadowSplit m_shadowSplits[MaxShadowSplits];
     uint32_t m_shadowSplitCount = 0;
