@@ -6,6 +6,10 @@ const StepSeconds = 0.016666667;
 const RunSeconds = 10.0;
 const ThrowSeconds = 1.0;
 const KnockSpeed = 1.0;
+// A change of velocity this large within one step is a strong collision; gravity alone gives 0.16.
+const StrongImpact = 2.0;
+// A body resting on another jitters: it knocks again only after this long.
+const KnockQuietSeconds = 0.3;
 const OutputFolder = "demo-out/";
 
 // Gives the item a box or sphere body; a mass of 0 leaves it static.
@@ -32,6 +36,11 @@ class Demo
     thrown = false;
     crates = [];
     knocked = {};
+    bodies = [];
+    lastVelocity = [];
+    lastKnock = [];
+    knock = null;
+    collisions = 0;
     ball = null;
     label = null;
     written = [];
@@ -46,6 +55,14 @@ class Demo
         AddBody(SceneFindItem(scene, "Pillar B"), true, Vector(0.6, 3, 0.6), 0);
         ball = AddBody(SceneFindItem(scene, "Ball"), false, Vector(0.4, 0.4, 0.4), 8);
         BuildStack(scene);
+        knock = EngineLoadSound(g_engine, "knock.wav");
+        bodies = [ball];
+        bodies.extend(crates);
+        foreach (body in bodies)
+        {
+            lastVelocity.append(Vector(0, 0, 0));
+            lastKnock.append(-1.0);
+        }
         FlyCamera(scene);
         BuildOverlay(scene);
         print("Kestrun demo: " + crates.len() + " crates, " + g_width + "x" + g_height);
@@ -93,9 +110,12 @@ class Demo
         {
             thrown = true;
             ItemSetLinearVelocity(ball, Vector(0, 5, 16));
+            // The throw is no collision.
+            lastVelocity[0] = ItemGetLinearVelocity(ball);
             print("ball thrown");
         }
         CountKnocks();
+        SoundStrongCollisions();
         if (seconds >= nextGrab)
         {
             nextGrab += 1.0;
@@ -105,16 +125,32 @@ class Demo
             Finish(scene);
     }
 
-    // A crate that moves fast for the first time has been hit: it knocks once.
+    // A crate that moves fast for the first time has been knocked over.
     function CountKnocks()
     {
         foreach (index, crate in crates)
             if (!(index in knocked) && ItemGetSpeed(crate) > KnockSpeed)
             {
                 knocked[index] <- true;
-                MixerSoundStart(EngineGetMixer(g_engine), EngineLoadSound(g_engine, "knock.wav"));
-                print("crate " + ItemGetName(crate) + " hit, sound started");
+                print("crate " + ItemGetName(crate) + " knocked over");
             }
+    }
+
+    // The ball or a crate whose velocity jumps within one step has struck something: it knocks.
+    function SoundStrongCollisions()
+    {
+        foreach (index, body in bodies)
+        {
+            local velocity = ItemGetLinearVelocity(body);
+            local change = (velocity - lastVelocity[index]).Len();
+            lastVelocity[index] = velocity;
+            if (change < StrongImpact || seconds - lastKnock[index] < KnockQuietSeconds)
+                continue;
+            lastKnock[index] = seconds;
+            collisions++;
+            if (MixerSoundStart(EngineGetMixer(g_engine), knock) != MixerChannelInvalid)
+                print(format("%s struck at %.2f s, sound started", ItemGetName(body), seconds));
+        }
     }
 
     function Grab(name)
@@ -134,6 +170,7 @@ class Demo
         if (RaytracerTrace(raytracer, traced, 320, 240))
             written.append(traced);
         print("boxes knocked over: " + knocked.len());
+        print("strong collisions: " + collisions);
         foreach (name in written)
             print("wrote " + name);
         print("Demo done after " + frames + " frames.");

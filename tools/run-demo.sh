@@ -17,13 +17,15 @@ out="$demo/demo-out"
 rm -rf "$out"
 mkdir -p "$out"
 
-cd "$demo"
+# The project's folder is the run's data source: what the project names, and the demo-out/ its
+# script writes to, are found there whatever the working folder.
 status=0
 if [ -n "${DISPLAY:-}" ]; then
-    "$build_dir/Kestrun" demo.ngp -P -CC "$root/data/core" -r egl2 -m soft || status=$?
+    "$build_dir/Kestrun" demo.ngp -P -f "$demo" -CC "$root/data/core" -r egl2 -m soft || status=$?
 else
     xvfb-run -a -s "-screen 0 1280x720x24" \
-        "$build_dir/Kestrun" demo.ngp -P -CC "$root/data/core" -r egl2 -m file -Mf "$out/demo.wav" || status=$?
+        "$build_dir/Kestrun" demo.ngp -P -f "$demo" -CC "$root/data/core" -r egl2 -m file -Mf "$out/demo.wav" \
+        || status=$?
 fi
 
 for file in "$out"/*; do

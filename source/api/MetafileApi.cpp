@@ -199,6 +199,12 @@ SQInteger GetValue(const ScriptArgs& args, nMetaTag& tag)
 
 SQInteger SetValue(const ScriptArgs& args, nMetaTag& tag)
 {
+    // A tag holding both is saved with its value only: its children would be lost with the file.
+    if (tag.GetChildCount() > 0)
+    {
+        nLogHolder::Get() << "[!] Tag '" << tag.GetName() << "' has children and takes no value.\n";
+        return 0;
+    }
     if (!ReadTagValue(args, 3, tag.GetValue()))
     {
         LogUnconvertible();

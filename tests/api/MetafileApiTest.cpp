@@ -55,6 +55,13 @@ TEST_F(MetafileApiTest, RefusedTagsComeBackAsNullHandlesAndAddNothing)
                        "      ObjectIsValid(MetafileGetTag(mf, \"N:Nope\")));"),
               "false false false 1 0 false true false");
     EXPECT_TRUE(Logged("[!] Cannot add child to tag 'N' as it is neither a pure tag or a node.\n"));
+    // A value would hide the children from the saved file.
+    EXPECT_EQ(Evaluate("local root = MetafileAddRoot(MetafileNew(), \"P\");\n"
+                       "MetatagAddChildWithValue(root, \"C\", 7);\n"
+                       "MetatagSetValue(root, 5);\n"
+                       "print(MetatagGetType(root) + \" \" + MetatagGetChildren(root).len());"),
+              "0 1");
+    EXPECT_TRUE(Logged("[!] Tag 'P' has children and takes no value.\n"));
     EXPECT_EQ(Evaluate("MetatagGetName(MetafileGetTag(MetafileNew(), \"A\"));"), "error: CObject is null");
     EXPECT_EQ(Evaluate("MetatagGetName(MetafileNew());"), "error: Expected 'Metatag' got 'Metafile'");
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -9,6 +10,7 @@
 #include <iterator>
 #include <set>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -32,22 +34,35 @@ long ScriptNumberAfter(const std::string& output, const std::string& prefix)
     return at == std::string::npos ? -1 : std::stol(output.substr(at + 4 + prefix.size()));
 }
 
+// The seconds of every "<body> struck at <seconds> s" line of the script.
+std::vector<double> StrikeTimes(const std::string& output)
+{
+    std::vector<double> times;
+    const std::string marker = " struck at ";
+    for (size_t at = output.find(marker); at != std::string::npos; at = output.find(marker, at + 1))
+        times.push_back(std::stod(output.substr(at + marker.size())));
+    return times;
+}
+
 // The bundled demo project, copied so that its output folder stays out of the source tree, run to its
-// own end on its fixed clock with the sound written to a file.
+// own end on its fixed clock with the sound written to a file. The run starts in the folder above the
+// project, which it reaches as its data source, as run-demo.sh does.
 class DemoRun
 {
 public:
     explicit DemoRun(const char* renderer)
     {
-        std::filesystem::copy(KESTRUN_DEMO_DIR, directory.Path(), std::filesystem::copy_options::recursive);
+        std::filesystem::copy(KESTRUN_DEMO_DIR, Project(), std::filesystem::copy_options::recursive);
         // What an earlier run-demo.sh left in the source tree is not this run's output.
         std::filesystem::remove_all(Out());
         std::filesystem::create_directories(Out());
-        run = RunKestrun(directory.Path(), {"demo.ngp", "-P", "-CC", KESTRUN_DATA_DIR "/core", "-r", renderer,
-                                            "-m", "file", "-Mf", (Out() / "demo.wav").string()});
+        run = RunKestrun(directory.Path(), {"demo.ngp", "-P", "-f", Project().string(), "-CC",
+                                            KESTRUN_DATA_DIR "/core", "-r", renderer, "-m", "file", "-Mf",
+                                            (Out() / "demo.wav").string()});
     }
 
-    std::filesystem::path Out() const { return directory.Path() / "demo-out"; }
+    std::filesystem::path Project() const { return directory.Path() / "demo"; }
+    std::filesystem::path Out() const { return Project() / "demo-out"; }
 
     // What every run shows, with or without a display.
     void ExpectTheGamePlayedOut() const
@@ -57,7 +72,9 @@ public:
         EXPECT_EQ(CountOccurrences(run.output, "[S] trigger entered by Ball\n"), 1u) << run.output;
         EXPECT_EQ(CountOccurrences(run.output, "[S] sound started on the trigger: true\n"), 1u) << run.output;
         EXPECT_GE(ScriptNumberAfter(run.output, "boxes knocked over: "), 3) << run.output;
-        EXPECT_GE(CountOccurrences(run.output, "hit, sound started\n"), 3u) << run.output;
+        EXPECT_GE(ScriptNumberAfter(run.output, "strong collisions: "), 3) << run.output;
+        const std::vector<double> strikes = StrikeTimes(run.output);
+        EXPECT_GE(strikes.size(), 3u) << run.output;
         EXPECT_TRUE(std::filesystem::file_size(Out() / "rt.tga") > 18u) << run.output;
 
         // One 60 Hz mixer step per frame: the file holds exactly the game time.
@@ -68,6 +85,16 @@ public:
         ASSERT_EQ(wav.substr(36, 4), "data");
         const double seconds = double(U32At(wav, 40)) / (U32At(wav, 24) * 4.0);
         EXPECT_NEAR(seconds, frames / 60.0, 0.05) << frames << " frames";
+
+        // Each strike is heard: the tenth of a second after it is not silent.
+        const uint32_t rate = U32At(wav, 24);
+        for (const double strike : strikes)
+        {
+            const size_t first = 44 + size_t(strike * rate) * 4;
+            const size_t last = std::min(wav.size(), first + size_t(rate / 10) * 4);
+            EXPECT_NE(wav.find_first_not_of('\0', first), std::string::npos) << strike;
+            EXPECT_LT(wav.find_first_not_of('\0', first), last) << "silence after the strike at " << strike << " s";
+        }
     }
 
     TemporaryDirectory directory;

@@ -52,6 +52,15 @@ std::string PointLight(const std::string& shadow)
            shadow + ">>";
 }
 
+// A parallel light (the sun) aimed past the occluder's centre at the ground's centre: its shadow
+// falls where the spot's does.
+std::string SunLight(const std::string& shadow)
+{
+    return "<MLight=<MItem=<Id=\"Sun\"><UId=3><Active>><Light=<Item=<Position=<X=-4.5><Y=0.0><Z=-5.0>>"
+           "<Target=<X=-1.5><Y=0.0><Z=5.0>><ItemFlag=<HasTarget>>><Type=\"Parallel\">" +
+           shadow + ">>";
+}
+
 // The camera at the origin; the ground at z 10 and the occluder halfway between it and the light.
 std::string Scene(const std::string& light)
 {
@@ -147,6 +156,17 @@ TEST_P(ShadowRun, APointLightCastsTheSameShadowThroughItsForwardFace)
     EXPECT_NEAR(RedAt(Width / 2, Height / 2), 26, 6) << "ambient alone in the shadow";
     EXPECT_GT(BrightestOfCentreRow(), 60) << "the ground beside the shadow is lit";
     EXPECT_NEAR(RedAt(240, Height / 2), 140, 6) << "the ground lit at x 2";
+}
+
+TEST_P(ShadowRun, TheSunShadowsTheGroundBehindTheOccluder)
+{
+    Run(Scene(SunLight("")));
+    const int unshadowed = RedAt(Width / 2, Height / 2);
+    EXPECT_GT(unshadowed, 60) << "lit without a shadow";
+    Run(Scene(SunLight("<Shadow=\"Map\">")));
+    EXPECT_NEAR(RedAt(Width / 2, Height / 2), 26, 6) << "ambient alone in the shadow";
+    EXPECT_NEAR(RedAt(Width / 2 + 40, Height / 2), unshadowed, 6) << "the ground beside the shadow is lit";
+    EXPECT_NEAR(RedAt(Width / 2, Height / 2 + 40), unshadowed, 6) << "and below it";
 }
 
 INSTANTIATE_TEST_SUITE_P(Techniques, ShadowRun, testing::Values("Forward", "Deferred"),

@@ -1,5 +1,6 @@
 #include "GLFixture.h"
 #include "ShaderLibrarySupport.h"
+#include "TriangleList.h"
 
 #include "core/math/nFrustum.h"
 #include "core/nml/nMetaTagValue.h"
@@ -165,20 +166,7 @@ protected:
         GLFixture::TearDown();
     }
 
-    // One triangle list over the box [-1, 1]^3 drawn with the material.
-    std::unique_ptr<nEGLDisplayList> MakeList()
-    {
-        static const float positions[] = {-1, -1, -1, 1, -1, 1, 1, 1, 1};
-        static const uint32_t indices[] = {0, 1, 2};
-        nGPUGeometryStreams streams;
-        streams.vertexCount = 3;
-        streams.positions = positions;
-        streams.indexCount = 3;
-        streams.indices = indices;
-        std::unique_ptr<nEGLDisplayList> list(frame.NewDisplayList());
-        EXPECT_TRUE(list->Build(streams, reinterpret_cast<uintptr_t>(material.Get())));
-        return list;
-    }
+    std::unique_ptr<nEGLDisplayList> MakeList() { return MakeTriangleList(frame, material.Get()); }
     static void SetKey(nRenderer& renderer, const char* key, bool on)
     {
         nMetaTagValue value;

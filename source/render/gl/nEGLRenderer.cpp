@@ -33,6 +33,13 @@ bool nEGLRenderer::QueryCapability(uint32_t capability, bool& value)
     return true;
 }
 
+uint32_t nEGLRenderer::GetMaxTextureSize() const
+{
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    return largest > 0 ? static_cast<uint32_t>(largest) : 0;
+}
+
 nEGLGeometry* nEGLRenderer::NewGeometry()
 {
     return new nEGLGeometry(this);

@@ -33,6 +33,7 @@ public:
     void GetViewport(int32_t& x, int32_t& y, int32_t& width, int32_t& height) const override;
 
     bool QueryCapability(uint32_t capability, bool& value) override;
+    uint32_t GetMaxTextureSize() const override;
     nEGLGeometry* NewGeometry() override;
     nEGLTexture* NewTexture() override;
     nEGLFBO* NewFBO() override;

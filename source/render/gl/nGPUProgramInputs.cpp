@@ -369,6 +369,13 @@ void SetLightInputs(nEGLProgram& program, const nGPURenderer& renderer, nLightSo
                         renderer.GetShadowSplit(light, input.semantic - SemanticLightShadowMatrix0))
                     UploadMatrix(program, input, split->shadowMatrix.Multiply(renderer.GetViewMatrix()));
             }
+            else if (input.semantic >= SemanticLightPSSMSliceDistance0 &&
+                     input.semantic < SemanticLightPSSMSliceDistance0 + 4)
+            {
+                if (const nGPURenderer::ShadowSplit* split =
+                        renderer.GetShadowSplit(light, input.semantic - SemanticLightPSSMSliceDistance0))
+                    UploadFloat(program, input, split->farDistance);
+            }
             break;
         }
     }

@@ -400,6 +400,21 @@ private:
     // The shadow of a light about to be drawn in a light pass; false when none was drawn.
     bool DrawLightShadow(nLightSource& light, const nGPUPass& pass);
     void RenderShadowPointFaces(nLightSource& light, const nLightSourceSettings& settings);
+
+    // Shadow splits: the parallel light's split ends, the projection record and the atlas size.
+public:
+    static void ComputePSSMSplits(float zNear, float zFar, float weight, uint32_t count, float* ends);
+    // The largest side of a texture the device takes; 0 when it cannot tell.
+    virtual uint32_t GetMaxTextureSize() const = 0;
+    static constexpr uint32_t MinShadowMapSize = 16;
+    // "ShadowMapping:Size" held to MinShadowMapSize..GetMaxTextureSize(), with a line when it moves.
+    uint32_t ClampShadowMapSize(int32_t size) const;
+    // A spot light's projection texture goes through its split record, shadow or not.
+    void RecordProjectionSplit(nLightSource& light);
+
+private:
+    void RenderShadowParallelSplits(nLightSource& light, const nLightSourceSettings& settings, nRenderView& viewCamera);
+    void RecordSpotSplit(nLightSource& light, const nLightSourceSettings& settings, bool drawCasters);
     static constexpr uint32_t MaxShadowSplits = 6;
     ShadowSplit m_shadowSplits[MaxShadowSplits];
     uint32_t m_shadowSplitCount = 0;

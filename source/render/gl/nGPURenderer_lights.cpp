@@ -121,6 +121,8 @@ void nGPURenderer::ForwardLightPass(const nGPURenderPrimitiveList& list, uint32_
         const bool shadowed = m_shadowMapping && settings.shadowMode == nLightSourceSettings::ShadowMapMode &&
                               (blendClass != nGPUPass::BlendTransparent || settings.shadowCastAll) &&
                               DrawLightShadow(job->GetLight(), pass);
+        if (!shadowed)
+            RecordProjectionSplit(job->GetLight());
         const uint32_t program = ForwardLightProgram(settings.type, settings.projectionMap != nullptr, shadowed);
         if (program == NoLightProgram)
             continue;

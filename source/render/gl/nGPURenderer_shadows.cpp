@@ -1,8 +1,10 @@
 #include "render/gl/nGPURenderer.h"
 
+#include "core/base/nLog.h"
 #include "core/math/nFrustum.h"
 #include "render/gl/nEGLFBO.h"
 #include "render/gl/nEGLTexture.h"
+#include "render/gl/nGPUShadowView.h"
 #include "render/nLightSource.h"
 #include "render/nRenderView.h"
 
@@ -14,42 +16,6 @@ constexpr uint32_t CullBackFaces = 1;
 constexpr uint32_t ShadowCasterPass = 1;
 constexpr uint32_t ShadowCasterProgram = 0;
 
-// A light's view of the casters. It answers no scene camera, so the renderables hand over every
-// caster rather than those a frustum keeps.
-class nGPUShadowView : public nRenderView
-{
-public:
-    nGPUShadowView(const nMatrix4& world, const nMatrix4& projection, const nFrustum& frustum)
-        : m_world(world), m_inverse(world.InverseAffine()), m_projection(projection), m_frustum(frustum)
-    {
-    }
-    nCamera* GetCamera() override { return nullptr; }
-    void UpdateView() override {}
-    const nMatrix4& GetViewWorldMatrix() const override { return m_world; }
-    const nMatrix4& GetViewInverseWorldMatrix() const override { return m_inverse; }
-    void ComputeProjectionMatrix(nMatrix4& projection) override { projection = m_projection; }
-    void ComputeViewFrustum() override {}
-    const nFrustum& GetViewFrustum() const override { return m_frustum; }
-    float GetViewZNear() const override { return 0.0f; }
-    float GetViewZFar() const override { return 0.0f; }
-    float GetViewZoom() const override { return 1.0f; }
-
-    // Window coordinates of the cell's part of the atlas, depth into 0..1.
-    nMatrix4 ShadowMatrix(float cellX, float cellY, float cellWidth, float cellHeight) const
-    {
-        const nMatrix4 cell = nMatrix4::FromTranslation(cellX, cellY, 0.0f)
-                                  .Multiply(nMatrix4::FromScale(cellWidth, cellHeight, 1.0f));
-        const nMatrix4 bias =
-            nMatrix4::FromTranslation(0.5f, 0.5f, 0.5f).Multiply(nMatrix4::FromScale(0.5f, 0.5f, 0.5f));
-        return cell.Multiply(bias).Multiply(m_projection).Multiply(m_inverse);
-    }
-
-private:
-    nMatrix4 m_world;
-    nMatrix4 m_inverse;
-    nMatrix4 m_projection;
-    const nFrustum& m_frustum;
-};
 constexpr float PointFieldOfView = 1.6580628f; // 95 degrees: neighbouring faces overlap
 constexpr float PointZNear = 0.1f;
 constexpr float Pi = 3.14159265358979f;
@@ -123,19 +89,55 @@ void nGPURenderer::RenderShadowCasters(nRenderView& shadowView)
     DrawPrimitiveList(opaque, nGPUPass{nGPUPass::Base, nGPUPass::BlendOpaque, ShadowCasterProgram, nullptr});
 }
 
+// The spot's one cell is the whole atlas; its camera spans the light's z-near to its volume range.
+void nGPURenderer::RecordSpotSplit(nLightSource& light, const nLightSourceSettings& settings, bool drawCasters)
+{
+    nMatrix4 projection;
+    light.ComputeProjectionMatrix(projection);
+    nGPUShadowView shadowView(light.GetLightWorldMatrix(), projection, light.GetLightFrustum());
+    if (drawCasters)
+        RenderShadowCasters(shadowView);
+    ShadowSplit& split = m_shadowSplits[0];
+    split.farDistance = settings.volumeRange;
+    split.cameraWorld = shadowView.GetViewWorldMatrix();
+    split.shadowMatrix = shadowView.ShadowMatrix(0.0f, 0.0f, 1.0f, 1.0f);
+    m_shadowSplitCount = 1;
+    m_shadowLight = &light;
+}
+
+void nGPURenderer::RecordProjectionSplit(nLightSource& light)
+{
+    nLightSourceSettings settings;
+    light.GetLightSettings(settings);
+    if (settings.type == nLightSourceSettings::TypeSpot && settings.projectionMap)
+        RecordSpotSplit(light, settings, false);
+}
+
+uint32_t nGPURenderer::ClampShadowMapSize(int32_t size) const
+{
+    const uint32_t largest = GetMaxTextureSize();
+    uint32_t clamped = size < static_cast<int32_t>(MinShadowMapSize) ? MinShadowMapSize : static_cast<uint32_t>(size);
+    if (largest >= MinShadowMapSize && clamped > largest)
+        clamped = largest;
+    if (clamped != static_cast<uint32_t>(size))
+        nLogHolder::Get() << "[*] ShadowMapping:Size " << size << " taken as " << clamped << ".\n";
+    return clamped;
+}
+
 bool nGPURenderer::RenderShadowMap(nLightSource& light)
 {
     m_shadowSplitCount = 0;
     m_shadowLight = nullptr;
     nEGLTexture* atlas = m_shadowMaps[0].get();
-    if (!m_shadowFBO || !atlas || !GetViewItem())
+    nRenderView* viewCamera = GetViewCamera();
+    if (!m_shadowFBO || !atlas || !GetViewItem() || !viewCamera)
         return false;
     nLightSourceSettings settings;
     light.GetLightSettings(settings);
-    if (settings.type != nLightSourceSettings::TypeSpot && settings.type != nLightSourceSettings::TypePoint)
+    if (settings.type != nLightSourceSettings::TypeSpot && settings.type != nLightSourceSettings::TypePoint &&
+        settings.type != nLightSourceSettings::TypeParallel)
         return false;
 
-    nRenderView* viewCamera = GetViewCamera();
     int32_t viewport[4];
     GetViewport(viewport[0], viewport[1], viewport[2], viewport[3]);
     if (!m_shadowFBO->Bind())
@@ -149,18 +151,10 @@ bool nGPURenderer::RenderShadowMap(nLightSource& light)
 
     if (settings.type == nLightSourceSettings::TypePoint)
         RenderShadowPointFaces(light, settings);
+    else if (settings.type == nLightSourceSettings::TypeParallel)
+        RenderShadowParallelSplits(light, settings, *viewCamera);
     else
-    {
-        nMatrix4 projection;
-        light.ComputeProjectionMatrix(projection);
-        nGPUShadowView shadowView(light.GetLightWorldMatrix(), projection, light.GetLightFrustum());
-        RenderShadowCasters(shadowView);
-        ShadowSplit& split = m_shadowSplits[0];
-        split.farDistance = settings.volumeRange;
-        split.cameraWorld = shadowView.GetViewWorldMatrix();
-        split.shadowMatrix = shadowView.ShadowMatrix(0.0f, 0.0f, 1.0f, 1.0f);
-        m_shadowSplitCount = 1;
-    }
+        RecordSpotSplit(light, settings, true);
     m_shadowLight = &light;
 
     m_shadowFBO->Unbind();

@@ -140,8 +140,7 @@ void nGPURenderer::SetupFXTargets(int32_t scale)
 void nGPURenderer::CreateShadowMaps()
 {
     m_shadowMapping = m_registry.GetBool("ShadowMapping:Enable", true);
-    const int32_t size = m_registry.GetInt("ShadowMapping:Size", 1024);
-    m_shadowMapSize = size > 0 ? static_cast<uint32_t>(size) : 1024;
+    m_shadowMapSize = ClampShadowMapSize(m_registry.GetInt("ShadowMapping:Size", 1024));
     nLogHolder::Get() << "Creating shadow maps (" << m_shadowMapSize << "x" << m_shadowMapSize << ").\n";
     FreeShadowMaps();
     if (!m_shadowMapping)
