@@ -290,7 +290,7 @@ TEST(LightVolume, ASpotsBoxSpansItsFrustumFromItsNearDistance)
 {
     Light spot(nLightSourceSettings::TypeSpot, 2.0f, 0.0f);
     const nGPULightVolume volume =
-        ComputeLightVolume(spot, spot.settings, nVector(0.0f, 0.0f, -5.0f, 1.0f), 1.0f);
+        ComputeLightVolume(spot, spot.settings, nVector(0.0f, 0.0f, -5.0f, 1.0f), 1.0f, 100.0f);
     ASSERT_FALSE(volume.fullScreen);
     EXPECT_FALSE(volume.containsCamera);
     const float spread = std::tan(0.6f);
@@ -298,10 +298,13 @@ TEST(LightVolume, ASpotsBoxSpansItsFrustumFromItsNearDistance)
     EXPECT_NEAR(volume.corners[7].z, 30.0f, 1e-4f);
     EXPECT_NEAR(volume.corners[0].x, 2.0f - spread, 1e-4f);
     EXPECT_NEAR(volume.corners[0].z, 1.0f, 1e-4f);
-    EXPECT_TRUE(ComputeLightVolume(spot, spot.settings, nVector(2.0f, 0.0f, 5.0f, 1.0f), 1.0f).containsCamera);
+    const nVector inside(2.0f, 0.0f, 5.0f, 1.0f);
+    EXPECT_TRUE(ComputeLightVolume(spot, spot.settings, inside, 1.0f, 100.0f).containsCamera);
+    EXPECT_TRUE(ComputeLightVolume(spot, spot.settings, inside, 1.0f, 20.0f).fullScreen)
+        << "from inside, far faces past the camera's far distance would be cut away";
 
     spot.settings.coneAngle = 1.5f;
-    EXPECT_TRUE(ComputeLightVolume(spot, spot.settings, nVector(), 1.0f).fullScreen)
+    EXPECT_TRUE(ComputeLightVolume(spot, spot.settings, nVector(), 1.0f, 100.0f).fullScreen)
         << "a cone opening to a half space has no box";
 }
 

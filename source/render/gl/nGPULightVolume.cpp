@@ -82,13 +82,22 @@ nGPULightVolume SpotVolume(const nLightSource& light, const nLightSourceSettings
 } // namespace
 
 nGPULightVolume ComputeLightVolume(const nLightSource& light, const nLightSourceSettings& settings,
-                                   const nVector& eye, float nearReach)
+                                   const nVector& eye, float nearReach, float zFar)
 {
     if (!(settings.volumeRange > 0.0f))
         return nGPULightVolume();
-    if (settings.type == nLightSourceSettings::TypePoint)
-        return settings.range > 0.0f ? PointVolume(light, settings.range, eye, nearReach) : nGPULightVolume();
-    if (settings.type == nLightSourceSettings::TypeSpot)
-        return SpotVolume(light, settings, eye, nearReach);
-    return nGPULightVolume();
+    nGPULightVolume volume;
+    if (settings.type == nLightSourceSettings::TypePoint && settings.range > 0.0f)
+        volume = PointVolume(light, settings.range, eye, nearReach);
+    else if (settings.type == nLightSourceSettings::TypeSpot)
+        volume = SpotVolume(light, settings, eye, nearReach);
+    if (volume.fullScreen || !volume.containsCamera)
+        return volume;
+    for (const nVector& corner : volume.corners)
+    {
+        const nVector offset(corner.x - eye.x, corner.y - eye.y, corner.z - eye.z, 0.0f);
+        if (offset.Length() > zFar)
+            return nGPULightVolume();
+    }
+    return volume;
 }

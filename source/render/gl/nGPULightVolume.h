@@ -21,9 +21,10 @@ struct nGPULightVolume
 // The box of a point light (its position +- its range) or of a spot light (its frustum: cone +
 // edge, from its z-near to its volume range). A light of volume range 0, a point light of range 0
 // (it reaches everything) and a spot light whose cone opens to a half space fill the screen.
-// nearReach is how far the camera's near plane reaches from the eye.
+// nearReach is how far the camera's near plane reaches from the eye, zFar its far distance: a box
+// around the camera that reaches past it fills the screen too, as its far faces would be cut away.
 nGPULightVolume ComputeLightVolume(const nLightSource& light, const nLightSourceSettings& settings,
-                                   const nVector& eye, float nearReach);
+                                   const nVector& eye, float nearReach, float zFar);
 
 // The box's 12 triangles, each turned so that seen from outside it runs counter-clockwise on screen.
 extern const uint8_t LightVolumeIndices[36];

@@ -110,9 +110,13 @@ void nGPURenderer::DrawDeferredLight(nLightSource& light, const nLightSourceSett
     if (!program)
         return;
     nVector eye;
+    float zFar = 0.0f;
     if (m_viewCamera)
+    {
         eye = m_viewCamera->GetViewWorldMatrix().GetTranslation();
-    const nGPULightVolume volume = ComputeLightVolume(light, settings, eye, NearPlaneReach());
+        zFar = m_viewCamera->GetViewZFar();
+    }
+    const nGPULightVolume volume = ComputeLightVolume(light, settings, eye, NearPlaneReach(), zFar);
     if (volume.fullScreen)
     {
         DrawFullscreenQuad(program, nullptr, &light);
