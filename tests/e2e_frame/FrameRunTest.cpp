@@ -18,8 +18,6 @@ constexpr uint32_t Height = FrameGrab::Height;
 const std::string CoreData = FrameGrab::CoreData;
 const char* const GrabScript = FrameGrab::Script;
 
-const char* const Configuration = "<NML=1.0>\n<Width=320><Height=240>\n";
-
 // A 2 x 2 square in the plane z = 5, facing the camera at the origin, or turned away from it; its
 // u runs from 0 to 1 across x.
 std::string Quad(const std::string& material, bool turnedAway = false)
@@ -75,7 +73,8 @@ std::string HalvesTexture()
 using FrameGrab::ExpectNear;
 using FrameGrab::Pixel;
 
-class FrameRun : public testing::Test
+// Each scene runs under both techniques, named by the parameter as engine.cfg gives "Technique".
+class FrameRun : public testing::TestWithParam<const char*>
 {
 protected:
     void SetUp() override
@@ -83,7 +82,8 @@ protected:
         if (!std::getenv("DISPLAY"))
             GTEST_SKIP() << "no display";
         directory.WriteFile("s.nut", GrabScript);
-        directory.WriteFile("engine.cfg", Configuration);
+        directory.WriteFile("engine.cfg", std::string("<NML=1.0>\n<Width=320><Height=240><Technique=\"") +
+                                              GetParam() + "\">\n");
         directory.WriteFile("halves.tga", HalvesTexture());
     }
 
@@ -99,6 +99,11 @@ protected:
         std::ifstream in(directory.Path() / "grab.tga", std::ios::binary);
         grab.assign(std::istreambuf_iterator<char>(in), {});
         ASSERT_EQ(grab.size(), 18u + Width * Height * 4u) << run.output;
+        if (std::string(GetParam()) == "Deferred")
+        {
+            EXPECT_NE(run.output.find("Switching rendering technique."), std::string::npos) << run.output;
+            EXPECT_NE(run.output.find("SetRenderTechnique(): 320x240"), std::string::npos) << run.output;
+        }
     }
 
     // (0, 0) is the top left pixel.
@@ -124,7 +129,7 @@ protected:
     std::string grab;
 };
 
-TEST_F(FrameRun, ALitQuadShowsDiffuseAndAmbientAndTheCornersStayBlack)
+TEST_P(FrameRun, ALitQuadShowsDiffuseAndAmbientAndTheCornersStayBlack)
 {
     Run(Scene(QuadObject + PointLight));
     EXPECT_NE(run.output.find("GPU-based (egl2) on adapter "), std::string::npos) << run.output;
@@ -135,14 +140,33 @@ TEST_F(FrameRun, ALitQuadShowsDiffuseAndAmbientAndTheCornersStayBlack)
         ExpectNear(At(x, y), {0, 0, 0}, 0, "corner");
 }
 
-TEST_F(FrameRun, AQuadTurnedAwayFromTheLightShowsOnlyTheAmbientPart)
+// Range attenuates linearly: the quad's centre 1 from a light of range 3 gets 2/3 of it, 5 from a
+// light of range 20 3/4. The first light's reach lies ahead of the camera, the second's around it,
+// as does the reach of a spot light just behind the camera, which lights the centre fully.
+TEST_P(FrameRun, ALightsReachLightsTheSameAheadOfAndAroundTheCamera)
+{
+    auto lamp = [](const char* z, const char* range)
+    {
+        return std::string("<MLight=<MItem=<Id=\"Lamp\"><UId=2><Active>><Light=<Item=<Position=<X=0.0><Y=0.0><Z=") +
+               z + ">>><Range=" + range + ">>>";
+    };
+    Run(Scene(QuadObject + lamp("4.0", "3.0")));
+    ExpectNear(At(Width / 2, Height / 2), {111, 111, 111}, 4, "range 3");
+    Run(Scene(QuadObject + lamp("0.0", "20.0")));
+    ExpectNear(At(Width / 2, Height / 2), {121, 121, 121}, 4, "range 20");
+    Run(Scene(QuadObject + "<MLight=<MItem=<Id=\"Lamp\"><UId=2><Active>><Light=<Item=<Position=<X=0.0><Y=0.0>"
+                           "<Z=-1.0>>><Type=\"Spot\"><ConeAngle=0.6><EdgeAngle=0.1><VolumeRange=30.0>>>"));
+    ExpectNear(At(Width / 2, Height / 2), {153, 153, 153}, 4, "spot");
+}
+
+TEST_P(FrameRun, AQuadTurnedAwayFromTheLightShowsOnlyTheAmbientPart)
 {
     Run(Scene(QuadObject + PointLight), Quad(GreyMaterial, true));
     ExpectNear(At(Width / 2, Height / 2), {26, 26, 26}, 4, "centre");
 }
 
 // Without "DoubleSided" only the side that faces the camera is drawn.
-TEST_F(FrameRun, ASingleSidedQuadShowsOnlyTheSideFacingTheCamera)
+TEST_P(FrameRun, ASingleSidedQuadShowsOnlyTheSideFacingTheCamera)
 {
     const std::string singleSided = "<Diffuse=<X=0.5><Y=0.5><Z=0.5><W=1.0>>";
     Run(Scene(QuadObject + PointLight), Quad(singleSided));
@@ -151,7 +175,7 @@ TEST_F(FrameRun, ASingleSidedQuadShowsOnlyTheSideFacingTheCamera)
     ExpectNear(At(Width / 2, Height / 2), {0, 0, 0}, 0, "turned away");
 }
 
-TEST_F(FrameRun, ATexturedQuadShowsEachHalfOfItsTexture)
+TEST_P(FrameRun, ATexturedQuadShowsEachHalfOfItsTexture)
 {
     Run(Scene(QuadObject + PointLight), Quad(TexturedMaterial));
     const auto [first, last] = QuadColumns();
@@ -163,7 +187,7 @@ TEST_F(FrameRun, ATexturedQuadShowsEachHalfOfItsTexture)
     ExpectNear(At(right, Height / 2), {0, 120, 0}, 5, "quad x 0.5");
 }
 
-TEST_F(FrameRun, TheBackgroundStaysWhereNothingIsDrawn)
+TEST_P(FrameRun, TheBackgroundStaysWhereNothingIsDrawn)
 {
     Run(Scene(QuadObject + PointLight, "<X=0.0><Y=0.0><Z=0.25><W=1.0>"));
     ExpectNear(At(0, 0), {0, 0, 64}, 1, "corner");
@@ -171,7 +195,7 @@ TEST_F(FrameRun, TheBackgroundStaysWhereNothingIsDrawn)
 }
 
 // Every vertex hangs on the one bone, whose item stands 1.5 to the right.
-TEST_F(FrameRun, ASkinnedQuadFollowsItsBone)
+TEST_P(FrameRun, ASkinnedQuadFollowsItsBone)
 {
     Run(Scene(QuadObject + PointLight));
     const auto [plainFirst, plainLast] = QuadColumns();
@@ -193,7 +217,7 @@ TEST_F(FrameRun, ASkinnedQuadFollowsItsBone)
 }
 
 // A flat terrain one unit below the camera, reaching from it to 64 units ahead.
-TEST_F(FrameRun, AFlatTerrainBelowTheCameraFillsTheLowerHalf)
+TEST_P(FrameRun, AFlatTerrainBelowTheCameraFillsTheLowerHalf)
 {
     directory.WriteFile("flat.raw", std::string(64 * 64 * 4, '\0'));
     const std::string terrain = "<MTerrain=<MItem=<Id=\"Ground\"><UId=4><Active>><Terrain=<Item=<Position=<X=0.0>"
@@ -212,7 +236,7 @@ TEST_F(FrameRun, AFlatTerrainBelowTheCameraFillsTheLowerHalf)
 
 // Particles that stay where they are born, five units ahead: white quads (the model's default
 // colour, opacity and size) over the blue background.
-TEST_F(FrameRun, AnEmittersParticlesAreDrawnFacingTheCamera)
+TEST_P(FrameRun, AnEmittersParticlesAreDrawnFacingTheCamera)
 {
     directory.WriteFile("white.npm", "<NML=1.0>\n<ParticleModel=<TTL=10.0><Material=<RenderMask=<DoubleSided>>>>\n");
     const std::string emitter =
@@ -223,7 +247,7 @@ TEST_F(FrameRun, AnEmittersParticlesAreDrawnFacingTheCamera)
     ExpectNear(At(2, 2), {0, 0, 64}, 2, "corner");
 }
 
-TEST_F(FrameRun, BadContentEndsTheRunCleanly)
+TEST_P(FrameRun, BadContentEndsTheRunCleanly)
 {
     directory.WriteFile("halves.tga", "not a picture");
     directory.WriteFile("s.nms", Scene(QuadObject + PointLight));
@@ -244,4 +268,7 @@ TEST_F(FrameRun, BadContentEndsTheRunCleanly)
     EXPECT_TRUE(std::filesystem::exists(directory.Path() / "grab.tga")) << run.output;
     EXPECT_NE(run.output.find("[!] Shader dictionnaty missing.\n"), std::string::npos) << run.output;
 }
+
+INSTANTIATE_TEST_SUITE_P(Techniques, FrameRun, testing::Values("Forward", "Deferred"),
+                         [](const testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
 } // namespace

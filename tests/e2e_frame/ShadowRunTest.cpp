@@ -74,7 +74,8 @@ std::string Scene(const std::string& light)
 
 using Pixel = std::array<int, 3>; // R, G, B
 
-class ShadowRun : public testing::Test
+// Each scene runs under both techniques, named by the parameter as engine.cfg gives "Technique".
+class ShadowRun : public testing::TestWithParam<const char*>
 {
 protected:
     void SetUp() override
@@ -88,7 +89,9 @@ protected:
 
     void Run(const std::string& scene, const std::string& configuration = "")
     {
-        directory.WriteFile("engine.cfg", "<NML=1.0>\n<Width=320><Height=240>" + configuration + "\n");
+        const std::string technique = GetParam();
+        directory.WriteFile("engine.cfg", "<NML=1.0>\n<Width=320><Height=240><Technique=\"" + technique + "\">" +
+                                              configuration + "\n");
         directory.WriteFile("s.nms", scene);
         run = RunKestrun(directory.Path(),
                          {"s.nms", "-r", "egl2", "-m", "none", "-CC", CoreData, "-C", "engine.cfg"});
@@ -97,6 +100,11 @@ protected:
         std::ifstream in(directory.Path() / "grab.tga", std::ios::binary);
         grab.assign(std::istreambuf_iterator<char>(in), {});
         ASSERT_EQ(grab.size(), 18u + Width * Height * 4u) << run.output;
+        if (technique == "Deferred")
+        {
+            EXPECT_NE(run.output.find("Switching rendering technique."), std::string::npos) << run.output;
+            EXPECT_NE(run.output.find("SetRenderTechnique(): 320x240"), std::string::npos) << run.output;
+        }
     }
 
     // The red channel at (x, y), (0, 0) the top left pixel.
@@ -120,33 +128,37 @@ protected:
     std::string grab;
 };
 
-TEST_F(ShadowRun, TheOccluderShadowsTheGroundAtTheScreenCentreOnly)
+TEST_P(ShadowRun, TheOccluderShadowsTheGroundAtTheScreenCentreOnly)
 {
     Run(Scene(SpotLight("<Shadow=\"Map\">")));
     EXPECT_NE(run.output.find("Creating shadow maps (1024x1024)."), std::string::npos) << run.output;
     EXPECT_NEAR(RedAt(Width / 2, Height / 2), 26, 6) << "ambient alone in the shadow";
     EXPECT_GT(BrightestOfCentreRow(), 80) << "the ground beside the shadow is lit";
+    EXPECT_NEAR(RedAt(240, Height / 2), 140, 6) << "the ground lit at x 2";
 }
 
-TEST_F(ShadowRun, WithoutShadowOrWithShadowMappingOffTheCentreIsLit)
+TEST_P(ShadowRun, WithoutShadowOrWithShadowMappingOffTheCentreIsLit)
 {
     Run(Scene(SpotLight("")));
     const int unshadowed = RedAt(Width / 2, Height / 2);
     EXPECT_GT(unshadowed, 60);
+    EXPECT_NEAR(unshadowed, 148, 6);
     Run(Scene(SpotLight("<Shadow=\"Map\">")), "<ShadowMapping=<Enable=False>>");
     EXPECT_NEAR(RedAt(Width / 2, Height / 2), unshadowed, 2);
 }
-TEST_F(ShadowRun, APointLightCastsTheSameShadowThroughItsForwardFace)
+TEST_P(ShadowRun, APointLightCastsTheSameShadowThroughItsForwardFace)
 {
     Run(Scene(PointLight("")));
     const int unshadowed = RedAt(Width / 2, Height / 2);
     EXPECT_GT(unshadowed, 60);
+    EXPECT_NEAR(unshadowed, 148, 6);
     Run(Scene(PointLight("<Shadow=\"Map\">")));
     EXPECT_NEAR(RedAt(Width / 2, Height / 2), 26, 6) << "ambient alone in the shadow";
     EXPECT_GT(BrightestOfCentreRow(), 60) << "the ground beside the shadow is lit";
+    EXPECT_NEAR(RedAt(240, Height / 2), 140, 6) << "the ground lit at x 2";
 }
 
-TEST_F(ShadowRun, TheSunShadowsTheGroundBehindTheOccluder)
+TEST_P(ShadowRun, TheSunShadowsTheGroundBehindTheOccluder)
 {
     Run(Scene(SunLight("")));
     const int unshadowed = RedAt(Width / 2, Height / 2);
@@ -156,4 +168,7 @@ TEST_F(ShadowRun, TheSunShadowsTheGroundBehindTheOccluder)
     EXPECT_NEAR(RedAt(Width / 2 + 40, Height / 2), unshadowed, 6) << "the ground beside the shadow is lit";
     EXPECT_NEAR(RedAt(Width / 2, Height / 2 + 40), unshadowed, 6) << "and below it";
 }
+
+INSTANTIATE_TEST_SUITE_P(Techniques, ShadowRun, testing::Values("Forward", "Deferred"),
+                         [](const testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
 } // namespace

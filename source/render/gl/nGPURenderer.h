@@ -367,6 +367,18 @@ private:
     // The last negative Bloom radius reported, so that a camera keeping it logs it once.
     float m_reportedBloomRadius = 0.0f;
 
+    // Deferred lighting: the G-buffer fill of the opaque list, then each light over it into the frame.
+public:
+    void DeferredPass(const nGPURenderPrimitiveList& opaqueList);
+    void DeferredLightPass();
+
+private:
+    // The lights the environment finds at the camera, their matrices brought up to date.
+    void CollectCameraLights(nList<nLightSource*>& lights);
+    void DrawDeferredLight(nLightSource& light, const nLightSourceSettings& settings, bool shadowed);
+    void DrawLightVolume(nEGLProgram& program, nLightSource& light, const nVector (&corners)[8], bool fromInside);
+    float NearPlaneReach() const;
+
     // Shadow maps: the atlas is drawn per light just before the light's pass reads it.
 public:
     struct ShadowSplit

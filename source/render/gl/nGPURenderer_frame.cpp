@@ -133,9 +133,9 @@ void nGPURenderer::RememberClearColour(float red, float green, float blue, float
     m_clearColour[3] = alpha;
 }
 
-// A scene clears to its background before the frame begins: that colour is the frame's. Until
-// the G-buffer pass exists the deferred technique draws forward into the frame target, so that a
-// configuration asking for it still shows its scene.
+// A scene clears to its background before the frame begins: that colour is the frame's. The
+// deferred technique clears its frame target too, since its lights draw only where the G-buffer
+// fill drew and the background shows everywhere else; later passes draw straight into that target.
 bool nGPURenderer::BeginFrame()
 {
     ApplyView();
@@ -184,7 +184,10 @@ void nGPURenderer::DrawQueue()
     // Scene faces wound clockwise on screen face the viewer (their normals point at it), and the
     // device's initial culling would take exactly those: the passes cull the faces turned away.
     SetCullFace(CullBackFaces);
-    ForwardLightPass(opaque, nGPUPass::BlendOpaque);
+    if (m_technique == TechniqueDeferred)
+        DeferredPass(opaque);
+    else
+        ForwardLightPass(opaque, nGPUPass::BlendOpaque);
     ForwardLightPass(transparent, nGPUPass::BlendTransparent);
     SetCullFace(CullFrontFaces);
     DrawParticles(collected);

@@ -70,6 +70,17 @@ bool nGPURenderer::DrawLightShadow(nLightSource& light, const nGPUPass& pass)
     return drawn;
 }
 
+void nGPURenderer::CollectCameraLights(nList<nLightSource*>& lights)
+{
+    nRendererEnvironmentInterface* environment = GetEnvironment();
+    if (!environment || !m_viewCamera)
+        return;
+    const nVector eye = m_viewCamera->GetViewWorldMatrix().GetTranslation();
+    environment->GetLightsAt(nVector(eye.x, eye.y, eye.z, 1.0f), m_viewFrustum, lights, MaxLights);
+    for (auto* node = lights.GetHead(); node; node = node->next)
+        node->value->UpdateLightMatrices();
+}
+
 void nGPURenderer::ForwardLightPass(const nGPURenderPrimitiveList& list, uint32_t blendClass)
 {
     nGPUPass pass{nGPUPass::Base, blendClass, BasePassProgram, nullptr};
@@ -79,22 +90,16 @@ void nGPURenderer::ForwardLightPass(const nGPURenderPrimitiveList& list, uint32_
     ApplyPassState(pass);
 
     nList<nLightSource*> lights;
-    nRendererEnvironmentInterface* environment = GetEnvironment();
-    if (environment && m_viewCamera)
-    {
-        const nVector eye = m_viewCamera->GetViewWorldMatrix().GetTranslation();
-        environment->GetLightsAt(nVector(eye.x, eye.y, eye.z, 1.0f), m_viewFrustum, lights, MaxLights);
-    }
+    CollectCameraLights(lights);
     EnableDepthWrite(false);
     SetDepthFunc(DepthLessOrEqual);
 
-    // The base pass brought every item's matrices up to date; the lights' are brought up to date
-    // here, so the jobs only read.
+    // The base pass brought every item's matrices up to date and the lights' are up to date, so
+    // the jobs only read.
     nJobQueue& queue = nPlatform::Get().GetJobQueue();
     std::vector<std::unique_ptr<nGPULightCullDisplayListJob>> jobs;
     for (auto* node = lights.GetHead(); node; node = node->next)
     {
-        node->value->UpdateLightMatrices();
         auto* job = new (std::nothrow) nGPULightCullDisplayListJob(*node->value, list);
         if (!job)
         {
