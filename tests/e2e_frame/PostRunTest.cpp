@@ -49,16 +49,16 @@ std::string Geometry(const std::string& material, const std::vector<std::array<C
         for (size_t i = 0; i < 4; ++i)
         {
             const Corner& c = quads[q][i];
-            vertices += "<V=<X=" + std::to_string(c.x) + "><Y=" + std::to_string(c.y) + "><Z=" + std::to_string(c.z) +
-                        ">>";
+            vertices += "<V=<X=" + std::to_string(c.x) + "><Y=" + std::to_string(c.y) +
+                        "><Z=" + std::to_string(c.z) + ">>";
             polygons += "<Index=" + std::to_string(q * 4 + i) + ">";
         }
         polygons += ">";
     }
-    return "<NML=1.0>\n<Geometry=<Materials=<Material=" + material + ">><AVertex=<Count=" +
-           std::to_string(quads.size() * 4) + "><Data=" + vertices + ">><APolygon=<Count=" +
-           std::to_string(quads.size()) + "><BindingCount=" + std::to_string(quads.size() * 4) + "><Data=" + polygons +
-           ">>>\n";
+    return "<NML=1.0>\n<Geometry=<Materials=<Material=" + material +
+           ">><AVertex=<Count=" + std::to_string(quads.size() * 4) + "><Data=" + vertices +
+           ">><APolygon=<Count=" + std::to_string(quads.size()) +
+           "><BindingCount=" + std::to_string(quads.size() * 4) + "><Data=" + polygons + ">>>\n";
 }
 
 // A square facing the camera at depth z whose centre shows at (across, down) in -1..1 of the screen.
@@ -66,7 +66,10 @@ std::array<Corner, 4> Facing(float across, float down, float z, float half)
 {
     const float x = across * z / ZoomAcross;
     const float y = down * z / ZoomDown;
-    return {Corner{x - half, y - half, z}, {x - half, y + half, z}, {x + half, y + half, z}, {x + half, y - half, z}};
+    return {Corner{x - half, y - half, z},
+            {x - half, y + half, z},
+            {x + half, y + half, z},
+            {x + half, y - half, z}};
 }
 
 // The screen pixel column or row of a point at -1..1 across or up.
@@ -84,7 +87,8 @@ std::string Scene(const std::string& globals, const std::string& cameraRegistry 
     return "<NML=1.0>\n<Scene=<ScriptUnit=<Script=\"s.nut\"><Class=\"S\">>"
            "<Globals=<AmbientColor=<X=1.0><Y=1.0><Z=1.0><W=1.0>><AmbientIntensity=0.0>" +
            globals +
-           "><Items=<MCamera=<MItem=<Id=\"Cam\"><UId=0><Active>><Camera=<Item=<Position=<X=0.0><Y=0.0><Z=0.0>>" +
+           "><Items=<MCamera=<MItem=<Id=\"Cam\"><UId=0><Active>><Camera=<Item=<Position=<X=0.0><Y=0.0><Z=0.0>"
+           ">" +
            (cameraRegistry.empty() ? "" : "<Registry=" + cameraRegistry + ">") +
            ">>><MObject=<MItem=<Id=\"Shapes\"><UId=1><Active>><Object=<Item=<Position=<X=0.0><Y=0.0><Z=0.0>>>"
            "<Geometry=\"shapes.nmg\">>>><CurrentCamera=\"Cam\">>\n";
@@ -110,12 +114,13 @@ protected:
     void Run(const std::string& scene, const std::string& geometry, const std::string& configuration = "")
     {
         const std::string technique = Deferred() ? "<Technique=\"Deferred\">" : "";
-        directory.WriteFile("engine.cfg", "<NML=1.0>\n<Width=320><Height=240>" + technique + configuration + "\n");
+        directory.WriteFile("engine.cfg",
+                            "<NML=1.0>\n<Width=320><Height=240>" + technique + configuration + "\n");
         directory.WriteFile("s.nms", scene);
         directory.WriteFile("shapes.nmg", geometry);
         std::filesystem::remove(directory.Path() / "grab.tga");
-        run = RunKestrun(directory.Path(),
-                         {"s.nms", "-r", "egl2", "-m", "none", "-CC", FrameGrab::CoreData, "-C", "engine.cfg"});
+        run = RunKestrun(directory.Path(), {"s.nms", "-r", "egl2", "-m", "none", "-CC", FrameGrab::CoreData,
+                                            "-C", "engine.cfg"});
         ASSERT_EQ(run.exitCode, 0) << run.output;
         EXPECT_EQ(run.output.find("[!]"), std::string::npos) << run.output;
         EXPECT_NE(run.output.find("Switching rendering technique."), std::string::npos) << run.output;
@@ -151,7 +156,8 @@ protected:
 
 TEST_P(PostRun, TheBackgroundStaysWhereNothingDrew)
 {
-    Run(Scene("<BackgroundColor=<X=0.0><Y=0.0><Z=0.25><W=1.0>>"), Geometry(Grey, {Facing(0.0f, 0.0f, 5.0f, 0.5f)}));
+    Run(Scene("<BackgroundColor=<X=0.0><Y=0.0><Z=0.25><W=1.0>>"),
+        Geometry(Grey, {Facing(0.0f, 0.0f, 5.0f, 0.5f)}));
     for (const auto& [x, y] : {std::pair{0u, 0u}, {Width - 1, 0u}, {0u, Height - 1}, {Width - 1, Height - 1}})
         ExpectNear(At(x, y), {0, 0, 64}, 1, "corner");
     ExpectNear(At(Width / 2, Height / 2), {128, 128, 128}, 2, "the quad");
@@ -173,7 +179,8 @@ TEST_P(PostRun, FogIsLinearInViewDepthBetweenItsNearAndFar)
 
     Run(Scene(background + fogColour + "<FogNear=5.0><FogFar=0.0>"), geometry);
     for (float across : {-0.6f, 0.0f, 0.6f})
-        ExpectNear(At(Column(across), Height / 2), {128, 128, 128}, 2, "FogFar 0 at " + std::to_string(across));
+        ExpectNear(At(Column(across), Height / 2), {128, 128, 128}, 2,
+                   "FogFar 0 at " + std::to_string(across));
 }
 
 // A white quad on black: its glow reaches past its edge only with Bloom asked for and not excluded.
@@ -208,10 +215,10 @@ TEST_P(PostRun, BloomGlowsPastABrightEdgeUnlessExcluded)
 // wall above it does not.
 TEST_P(PostRun, SSAODarkensWhereTheFloorMeetsTheWallAndLeavesOpenAreas)
 {
-    const std::string geometry = Geometry(Grey, {{Corner{-10.0f, -1.0f, 1.0f}, {-10.0f, -1.0f, 10.0f},
-                                                  {10.0f, -1.0f, 10.0f}, {10.0f, -1.0f, 1.0f}},
-                                                 {Corner{-10.0f, -1.0f, 10.0f}, {-10.0f, 5.0f, 10.0f},
-                                                  {10.0f, 5.0f, 10.0f}, {10.0f, -1.0f, 10.0f}}});
+    const std::string geometry = Geometry(
+        Grey,
+        {{Corner{-10.0f, -1.0f, 1.0f}, {-10.0f, -1.0f, 10.0f}, {10.0f, -1.0f, 10.0f}, {10.0f, -1.0f, 1.0f}},
+         {Corner{-10.0f, -1.0f, 10.0f}, {-10.0f, 5.0f, 10.0f}, {10.0f, 5.0f, 10.0f}, {10.0f, -1.0f, 10.0f}}});
     const uint32_t crease = Row(-1.0f * ZoomDown / 10.0f);
     const uint32_t openWall = Row(0.5f);
     // The wall's strip just above the crease, the width of the screen's middle half.
@@ -235,7 +242,8 @@ TEST_P(PostRun, NoiseGrainsAFlatAreaAndDoesNothingAtStrengthZero)
     const std::string plain = grab;
 
     Run(Scene(Black, "<PostProcess=<Noise=<Strength=0.5>>>"), geometry);
-    const auto [mean, deviation] = RedSpread(Width / 2 - 32, Width / 2 + 32, Height / 2 - 32, Height / 2 + 32);
+    const auto [mean, deviation] =
+        RedSpread(Width / 2 - 32, Width / 2 + 32, Height / 2 - 32, Height / 2 + 32);
     EXPECT_GT(deviation, 2.0);
     EXPECT_NEAR(mean, 128.0, 8.0) << "the grain is centred on the colour";
 
@@ -244,5 +252,6 @@ TEST_P(PostRun, NoiseGrainsAFlatAreaAndDoesNothingAtStrengthZero)
 }
 
 INSTANTIATE_TEST_SUITE_P(Techniques, PostRun, testing::Values(false, true),
-                         [](const testing::TestParamInfo<bool>& info) { return info.param ? "Deferred" : "Forward"; });
+                         [](const testing::TestParamInfo<bool>& info)
+                         { return info.param ? "Deferred" : "Forward"; });
 } // namespace
