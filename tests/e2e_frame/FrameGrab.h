@@ -1,5 +1,8 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -24,4 +27,24 @@ class S {
   }
 }
 )";
+
+using Pixel = std::array<int, 3>; // R, G, B
+
+// The pixel at (x, y) of the grab, (0, 0) the top left; (-1, -1, -1) when the grab is not a whole frame.
+inline Pixel PixelAt(const std::string& grab, uint32_t x, uint32_t y)
+{
+    if (grab.size() != 18u + Width * Height * 4u)
+        return {-1, -1, -1};
+    const bool bottomUp = (static_cast<uint8_t>(grab[17]) & 0x20) == 0;
+    const uint32_t row = bottomUp ? Height - 1 - y : y;
+    const size_t at = 18 + (size_t(row) * Width + x) * 4;
+    return {static_cast<uint8_t>(grab[at + 2]), static_cast<uint8_t>(grab[at + 1]), static_cast<uint8_t>(grab[at])};
+}
+
+inline void ExpectNear(const Pixel& actual, const Pixel& expected, int tolerance, const std::string& where)
+{
+    for (int c = 0; c < 3; ++c)
+        EXPECT_NEAR(actual[c], expected[c], tolerance)
+            << where << ": (" << actual[0] << ", " << actual[1] << ", " << actual[2] << ")";
+}
 } // namespace FrameGrab

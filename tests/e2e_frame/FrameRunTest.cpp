@@ -70,7 +70,8 @@ std::string HalvesTexture()
     return file;
 }
 
-using Pixel = std::array<int, 3>; // R, G, B
+using FrameGrab::ExpectNear;
+using FrameGrab::Pixel;
 
 // Each scene runs under both techniques, named by the parameter as engine.cfg gives "Technique".
 class FrameRun : public testing::TestWithParam<const char*>
@@ -106,16 +107,7 @@ protected:
     }
 
     // (0, 0) is the top left pixel.
-    Pixel At(uint32_t x, uint32_t y) const
-    {
-        if (grab.size() != 18u + Width * Height * 4u)
-            return {-1, -1, -1};
-        const bool bottomUp = (static_cast<uint8_t>(grab[17]) & 0x20) == 0;
-        const uint32_t row = bottomUp ? Height - 1 - y : y;
-        const size_t at = 18 + (size_t(row) * Width + x) * 4;
-        return {static_cast<uint8_t>(grab[at + 2]), static_cast<uint8_t>(grab[at + 1]),
-                static_cast<uint8_t>(grab[at])};
-    }
+    Pixel At(uint32_t x, uint32_t y) const { return FrameGrab::PixelAt(grab, x, y); }
 
     // The columns of the centre row that show something other than the corner's colour.
     std::pair<uint32_t, uint32_t> QuadColumns() const
@@ -130,13 +122,6 @@ protected:
                 last = x;
             }
         return {first, last};
-    }
-
-    static void ExpectNear(const Pixel& actual, const Pixel& expected, int tolerance, const std::string& where)
-    {
-        for (int c = 0; c < 3; ++c)
-            EXPECT_NEAR(actual[c], expected[c], tolerance)
-                << where << ": (" << actual[0] << ", " << actual[1] << ", " << actual[2] << ")";
     }
 
     TemporaryDirectory directory;

@@ -197,7 +197,11 @@ TEST_F(PostProcessTest, BloomBlursFourPassesOverItsRadiusInFxTexels)
     SetFloat(view.settings, "PostProcess:Bloom:Radius", -1.0f);
     post.PostProcess();
     EXPECT_TRUE(Ran("u_blur_d=0.0")) << post.uniforms;
-    EXPECT_NE(log.find("[*] PostProcess:Bloom:Radius -1.000 taken as 0.\n"), std::string::npos) << log;
+    post.PostProcess();
+    EXPECT_EQ(log, "[*] PostProcess:Bloom:Radius -1.000 taken as 0.\n") << "once while the radius stays";
+    SetFloat(view.settings, "PostProcess:Bloom:Radius", -2.0f);
+    post.PostProcess();
+    EXPECT_NE(log.find("[*] PostProcess:Bloom:Radius -2.000 taken as 0.\n"), std::string::npos) << log;
 }
 
 TEST_F(PostProcessTest, AnFXFBOThatCannotBeBoundLeavesTheFrameUnprocessed)

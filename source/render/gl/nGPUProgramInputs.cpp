@@ -25,6 +25,8 @@ constexpr uint32_t MaxBones = 16;
 constexpr uint32_t SignedByteData = 0;
 constexpr uint32_t UnsignedByteData = 1;
 constexpr uint32_t FloatData = 4;
+// The type of an input whose declaration the code file holds.
+constexpr uint32_t CodeDeclaredType = 1;
 
 bool Resolved(const nGPUProgramInput& input)
 {
@@ -96,8 +98,17 @@ namespace nGPUProgramInputs
 {
 void UploadFloats(nEGLProgram& program, const nGPUProgramInput& input, const float* values, uint32_t count)
 {
+    if (!Resolved(input))
+        return;
+    // A "User" input is declared by the code file alone: its size is what the caller gives.
+    if (input.type == CodeDeclaredType)
+    {
+        if (count >= 1 && count <= 4)
+            program.SetUniformFloat(input.location.get(), values, count);
+        return;
+    }
     const uint32_t components = DeclaredComponents(input.type);
-    if (components == 0 || !Resolved(input))
+    if (components == 0)
         return;
     float declared[4] = {0.0f, 0.0f, 0.0f, 1.0f};
     for (uint32_t i = 0; i < count && i < components; ++i)

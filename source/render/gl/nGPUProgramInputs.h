@@ -29,6 +29,7 @@ void BindConstantInputs(nEGLProgram& program);
 void BindTextureInputs(nEGLProgram& program);
 // The item's skin matrices in the order of the display list's bone map; nothing without a skin.
 void SetBoneInputs(nEGLProgram& program, const nEGLDisplayList& displayList, const nRenderItem& item);
-// Floats of an input's declared type from count given values.
+// Floats of an input's declared type from count given values; an input the code file declares
+// (a "User" input) takes the count given, 1 to 4.
 void UploadFloats(nEGLProgram& program, const nGPUProgramInput& input, const float* values, uint32_t count);
 } // namespace nGPUProgramInputs

@@ -364,6 +364,8 @@ public:
 
 private:
     bool AttachToFx(nEGLTexture* target);
+    // The last negative Bloom radius reported, so that a camera keeping it logs it once.
+    float m_reportedBloomRadius = 0.0f;
 
     // Deferred lighting: the G-buffer fill of the opaque list, then each light over it into the frame.
 public:

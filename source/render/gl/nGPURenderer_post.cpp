@@ -5,7 +5,7 @@
 #include "core/nml/nMetaTag.h"
 #include "render/gl/nEGLFBO.h"
 #include "render/gl/nEGLProgram.h"
-#include "render/gl/nEGLShaderInputLocation.h"
+#include "render/gl/nGPUProgramInputs.h"
 #include "render/nRenderView.h"
 
 namespace
@@ -26,13 +26,11 @@ bool HasInputs(nEGLProgram* program, std::initializer_list<const char*> names)
     return true;
 }
 
-// The program must be bound: uniforms go to the current program. User inputs declare no type in
-// their description (the code file does), so the value goes up with the size given.
+// The program must be bound: uniforms go to the current program.
 void SetUserInput(nEGLProgram& program, const char* name, const float* values, uint32_t count)
 {
-    nGPUProgramInput* input = program.FindInput(name);
-    if (input && input->location && input->location->location >= 0)
-        program.SetUniformFloat(input->location.get(), values, count);
+    if (const nGPUProgramInput* input = program.FindInput(name))
+        nGPUProgramInputs::UploadFloats(program, *input, values, count);
 }
 
 void SetUserInput(nEGLProgram& program, const char* name, float value)
@@ -84,7 +82,9 @@ nEGLTexture* nGPURenderer::PostProcess()
         float radius = settings->GetFloat("PostProcess:Bloom:Radius", 12.0f);
         if (radius < 0.0f)
         {
-            nLogHolder::Get() << "[*] PostProcess:Bloom:Radius " << radius << " taken as 0.\n";
+            if (radius != m_reportedBloomRadius)
+                nLogHolder::Get() << "[*] PostProcess:Bloom:Radius " << radius << " taken as 0.\n";
+            m_reportedBloomRadius = radius;
             radius = 0.0f;
         }
         Bloom(current, settings->GetFloat("PostProcess:Bloom:Strength", 1.0f),
