@@ -25,6 +25,7 @@
 #include "render/nRendererEnvironmentInterface.h"
 #include "render/shader/nShaderMap.h"
 #include "support/StubEngineServices.h"
+#include "support/StubRenderView.h"
 
 #include <benchmark/benchmark.h>
 
@@ -55,75 +56,23 @@ public:
     void Output(const char*, uint8_t) override {}
 };
 
-class Item : public nRenderItem
-{
-public:
-    void UpdateRenderMatrices() override {}
-    const nMatrix4& GetRenderWorldMatrix() const override { return world; }
-    const nMatrix4& GetRenderInverseMatrix() const override { return inverse; }
-    float GetRenderOpacity() const override { return 1.0f; }
-
-    nMatrix4 world;
-    nMatrix4 inverse;
-};
-
-class Light : public nLightSource
-{
-public:
-    Light() { settings.type = nLightSourceSettings::TypePoint; }
-    void UpdateLightMatrices() override {}
-    const nMatrix4& GetLightWorldMatrix() const override { return world; }
-    const nMatrix4& GetLightInverseMatrix() const override { return world; }
-    const nFrustum& GetLightFrustum() const override { return frustum; }
-    void GetLightSettings(nLightSourceSettings& out) const override { out = settings; }
-    void ComputeProjectionMatrix(nMatrix4& projection) const override { projection = nMatrix4(); }
-
-    nMatrix4 world;
-    nFrustum frustum;
-    nLightSourceSettings settings;
-};
-
 // A camera at the origin looking along +z with a 90 degree view.
-class View : public nRenderView
+class View : public StubRenderView
 {
 public:
-    nCamera* GetCamera() override { return nullptr; }
-    void UpdateView() override {}
-    const nMatrix4& GetViewWorldMatrix() const override { return world; }
-    const nMatrix4& GetViewInverseWorldMatrix() const override { return world; }
-    void ComputeProjectionMatrix(nMatrix4& projection) override
+    View()
     {
         const float n = 0.1f;
         const float f = 1000.0f;
-        projection = nMatrix4();
         std::fill(std::begin(projection.m), std::end(projection.m), 0.0f);
         projection.m[0] = 0.75f;
         projection.m[5] = 1.0f;
         projection.m[10] = (f + n) / (f - n);
         projection.m[11] = -2.0f * f * n / (f - n);
         projection.m[14] = 1.0f;
+        zNear = n;
+        zFar = f;
     }
-    void ComputeViewFrustum() override {}
-    const nFrustum& GetViewFrustum() const override { return frustum; }
-    float GetViewZNear() const override { return 0.1f; }
-    float GetViewZFar() const override { return 1000.0f; }
-    float GetViewZoom() const override { return 1.0f; }
-    const nRegistry* GetViewSettings() const override { return settings; }
-
-    nMatrix4 world;
-    nFrustum frustum;
-    const nRegistry* settings = nullptr; // the post-process effects the camera asks for
-};
-
-class Environment : public nRendererEnvironmentInterface
-{
-public:
-    void GetLightsAt(const nVector&, const nFrustum&, nList<nLightSource*>& out, uint32_t) override
-    {
-        out.Clear();
-        out.PushBack(&light);
-    }
-    Light light;
 };
 
 class Queue : public nRenderable
@@ -132,10 +81,10 @@ public:
     void GetWorldMinMax(nMinMax&) const override {}
     void Render(nCamera*, nItem*, nAutoList<nRenderablePrimitive*>* list, int32_t, bool) override
     {
-        for (Item& item : items)
+        for (StubRenderItem& item : items)
             AppendDrawEntry(list, nRenderablePrimitive::KindObject, &item, geometry);
     }
-    std::vector<Item> items;
+    std::vector<StubRenderItem> items;
     nGeometry* geometry = nullptr;
 };
 
@@ -150,7 +99,8 @@ struct Bench
     std::unique_ptr<nGeometry> cube;
     Queue queue;
     View view;
-    Environment environment;
+    StubLightSource light{nLightSourceSettings::TypePoint, nMatrix4()};
+    StubLightEnvironment environment{&light};
 
     bool Open()
     {
@@ -200,7 +150,7 @@ struct Bench
 
     void Place(int count)
     {
-        queue.items.assign(static_cast<size_t>(count), Item());
+        queue.items.assign(static_cast<size_t>(count), StubRenderItem());
         for (int i = 0; i < count; ++i)
         {
             const float x = static_cast<float>(i % 40) - 19.5f;
@@ -258,7 +208,7 @@ struct Bench
                 glBlendFunc(GL_ONE, GL_ONE);
                 glDepthFunc(GL_LEQUAL);
             }
-            for (const Item& item : queue.items)
+            for (const StubRenderItem& item : queue.items)
             {
                 const nMatrix4 transform = projection.Multiply(item.world);
                 if (mvp)
@@ -384,49 +334,18 @@ namespace
 // One spot light at the camera, its cone over every item, drawn with and without its shadow map:
 // the shadow costs one more depth-only draw of the casters. Target: shadowed at most 2.2 times
 // the unshadowed frame at N = 1000.
-class SpotLight : public nLightSource
+class SpotLight : public StubLightSource
 {
 public:
-    SpotLight()
+    SpotLight() : StubLightSource(nLightSourceSettings::TypeSpot, nMatrix4())
     {
-        settings.type = nLightSourceSettings::TypeSpot;
         settings.coneAngle = 0.6f;
         settings.edgeAngle = 0.1f;
         settings.volumeRange = 100.0f;
         settings.shadowBias = 0.01f;
-        frustum.SetPerspective(2.0f * Angle, ZNear, settings.volumeRange, &world, 1.0f, 1.0f);
+        frustum.SetPerspective(2.0f * (settings.coneAngle + settings.edgeAngle), zNear, settings.volumeRange, &world,
+                               1.0f, 1.0f);
     }
-    void UpdateLightMatrices() override {}
-    const nMatrix4& GetLightWorldMatrix() const override { return world; }
-    const nMatrix4& GetLightInverseMatrix() const override { return world; }
-    const nFrustum& GetLightFrustum() const override { return frustum; }
-    void GetLightSettings(nLightSourceSettings& out) const override { out = settings; }
-    void ComputeProjectionMatrix(nMatrix4& projection) const override
-    {
-        const float f = settings.volumeRange;
-        std::fill(std::begin(projection.m), std::end(projection.m), 0.0f);
-        projection.m[0] = projection.m[5] = 1.0f / std::tan(Angle);
-        projection.m[10] = f / (f - ZNear);
-        projection.m[11] = -ZNear * f / (f - ZNear);
-        projection.m[14] = 1.0f;
-    }
-
-    static constexpr float Angle = 0.7f;
-    static constexpr float ZNear = 0.5f;
-    nMatrix4 world;
-    nFrustum frustum;
-    nLightSourceSettings settings;
-};
-
-class SpotEnvironment : public nRendererEnvironmentInterface
-{
-public:
-    void GetLightsAt(const nVector&, const nFrustum&, nList<nLightSource*>& out, uint32_t) override
-    {
-        out.Clear();
-        out.PushBack(&light);
-    }
-    SpotLight light;
 };
 
 void BM_ShadowedSpotFrame(benchmark::State& state)
@@ -438,13 +357,14 @@ void BM_ShadowedSpotFrame(benchmark::State& state)
         return;
     }
     bench->Place(static_cast<int>(state.range(0)));
-    SpotEnvironment spot;
+    SpotLight light;
+    StubLightEnvironment spot{&light};
     bench->renderer->SetEnvironment(&spot);
     for (auto _ : state)
     {
-        spot.light.settings.shadowMode = 0;
+        light.settings.shadowMode = 0;
         const double unshadowed = Median([bench] { return bench->FrameMilliseconds(); });
-        spot.light.settings.shadowMode = nLightSourceSettings::ShadowMapMode;
+        light.settings.shadowMode = nLightSourceSettings::ShadowMapMode;
         const double shadowed = Median([bench] { return bench->FrameMilliseconds(); });
         state.counters["unshadowed_ms"] = unshadowed;
         state.counters["shadowed_ms"] = shadowed;

@@ -11,6 +11,7 @@
 #include "render/nLightSource.h"
 #include "render/nRenderView.h"
 #include "render/nRendererEnvironmentInterface.h"
+#include "support/StubRenderView.h"
 
 #include <cmath>
 #include <vector>
@@ -85,66 +86,16 @@ private:
     const nEGLProgram* m_bound = nullptr;
 };
 
-class Light : public nLightSource
+class Light : public StubLightSource
 {
 public:
-    Light(int32_t type, float x, float z)
+    Light(int32_t type, float x, float z) : StubLightSource(type, nMatrix4::FromTranslation(x, 0.0f, z))
     {
-        world = nMatrix4::FromTranslation(x, 0.0f, z);
-        inverse = world.InverseAffine();
-        settings.type = type;
         settings.volumeRange = 30.0f;
         settings.coneAngle = 0.5f;
         settings.edgeAngle = 0.1f;
+        zNear = 1.0f;
     }
-    void UpdateLightMatrices() override {}
-    const nMatrix4& GetLightWorldMatrix() const override { return world; }
-    const nMatrix4& GetLightInverseMatrix() const override { return inverse; }
-    const nFrustum& GetLightFrustum() const override { return frustum; }
-    void GetLightSettings(nLightSourceSettings& out) const override { out = settings; }
-    // Depth 0 at z 1, 1 at the volume range.
-    void ComputeProjectionMatrix(nMatrix4& projection) const override
-    {
-        const float zFar = settings.volumeRange;
-        projection.m[10] = zFar / (zFar - 1.0f);
-        projection.m[11] = -zFar / (zFar - 1.0f);
-    }
-
-    nMatrix4 world;
-    nMatrix4 inverse;
-    nFrustum frustum;
-    nLightSourceSettings settings;
-};
-
-// A camera at the origin looking down +Z, near plane at 1.
-class Camera : public nRenderView
-{
-public:
-    nCamera* GetCamera() override { return nullptr; }
-    void UpdateView() override {}
-    const nMatrix4& GetViewWorldMatrix() const override { return matrix; }
-    const nMatrix4& GetViewInverseWorldMatrix() const override { return matrix; }
-    void ComputeProjectionMatrix(nMatrix4& projection) override { projection = nMatrix4(); }
-    void ComputeViewFrustum() override {}
-    const nFrustum& GetViewFrustum() const override { return frustum; }
-    float GetViewZNear() const override { return 1.0f; }
-    float GetViewZFar() const override { return 100.0f; }
-    float GetViewZoom() const override { return 1.0f; }
-
-    nMatrix4 matrix;
-    nFrustum frustum;
-};
-
-class Lights : public nRendererEnvironmentInterface
-{
-public:
-    void GetLightsAt(const nVector&, const nFrustum&, nList<nLightSource*>& out, uint32_t) override
-    {
-        out.Clear();
-        for (nLightSource* light : lights)
-            out.PushBack(light);
-    }
-    std::vector<nLightSource*> lights;
 };
 
 nItem* const ViewItem = reinterpret_cast<nItem*>(0x10);
@@ -190,8 +141,8 @@ protected:
 
     CoreDataMount core;
     DeferredRenderer frame{&engine};
-    Camera camera;
-    Lights environment;
+    StubRenderView camera;
+    StubLightEnvironment environment;
 };
 
 TEST_F(DeferredPassTest, FromInsideAPointVolumeItsFarFacesAreDrawnThenTheStateComesBack)

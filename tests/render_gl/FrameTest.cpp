@@ -25,6 +25,7 @@
 #include "render/nRenderItem.h"
 #include "render/nRenderView.h"
 #include "render/nRendererEnvironmentInterface.h"
+#include "support/StubRenderView.h"
 
 #include <SDL2/SDL.h>
 
@@ -98,52 +99,10 @@ public:
     int updates = 0;
 };
 
-class TestLight : public nLightSource
+class TestLight : public StubLightSource
 {
 public:
-    explicit TestLight(float x) : world(nMatrix4::FromTranslation(x, 0.0f, 0.0f)) {}
-    void UpdateLightMatrices() override {}
-    const nMatrix4& GetLightWorldMatrix() const override { return world; }
-    const nMatrix4& GetLightInverseMatrix() const override { return world; }
-    const nFrustum& GetLightFrustum() const override { return frustum; }
-    void GetLightSettings(nLightSourceSettings& out) const override { out = settings; }
-    void ComputeProjectionMatrix(nMatrix4& projection) const override { projection = nMatrix4(); }
-
-    nMatrix4 world;
-    nFrustum frustum;
-    nLightSourceSettings settings;
-};
-
-class TestView : public nRenderView
-{
-public:
-    nCamera* GetCamera() override { return nullptr; }
-    void UpdateView() override {}
-    const nMatrix4& GetViewWorldMatrix() const override { return matrix; }
-    const nMatrix4& GetViewInverseWorldMatrix() const override { return matrix; }
-    void ComputeProjectionMatrix(nMatrix4& projection) override { projection = nMatrix4(); }
-    void ComputeViewFrustum() override {}
-    const nFrustum& GetViewFrustum() const override { return frustum; }
-    float GetViewZNear() const override { return 1.0f; }
-    float GetViewZFar() const override { return 100.0f; }
-    float GetViewZoom() const override { return 1.0f; }
-
-    nMatrix4 matrix;
-    nFrustum frustum;
-};
-
-class OneLightEnvironment : public nRendererEnvironmentInterface
-{
-public:
-    explicit OneLightEnvironment(nLightSource& light) : m_light(light) {}
-    void GetLightsAt(const nVector&, const nFrustum&, nList<nLightSource*>& out, uint32_t) override
-    {
-        out.Clear();
-        out.PushBack(&m_light);
-    }
-
-private:
-    nLightSource& m_light;
+    explicit TestLight(float x) : StubLightSource(nLightSourceSettings::TypeNone, nMatrix4::FromTranslation(x, 0.0f, 0.0f)) {}
 };
 
 nItem* const ViewItem = reinterpret_cast<nItem*>(0x10);
@@ -347,8 +306,8 @@ TEST_F(FrameTest, APointLightKeepsWhatItsRangeReaches)
     TestLight far(50.0f);
     far.settings.type = nLightSourceSettings::TypePoint;
     far.settings.range = 5.0f;
-    OneLightEnvironment environment(far);
-    TestView view;
+    StubLightEnvironment environment{&far};
+    StubRenderView view;
     frame.SetEnvironment(&environment);
     frame.SetViewItem(ViewItem, &view);
     frame.ResetStatistics();

@@ -10,6 +10,7 @@
 #include "render/gl/nEGLShader.h"
 #include "render/gl/nEGLTexture.h"
 #include "render/nRenderView.h"
+#include "support/StubRenderView.h"
 
 #include <SDL2/SDL.h>
 
@@ -54,26 +55,6 @@ public:
     int fbos = 0;
 };
 
-class SettingsView : public nRenderView
-{
-public:
-    nCamera* GetCamera() override { return nullptr; }
-    void UpdateView() override {}
-    const nMatrix4& GetViewWorldMatrix() const override { return matrix; }
-    const nMatrix4& GetViewInverseWorldMatrix() const override { return matrix; }
-    void ComputeProjectionMatrix(nMatrix4& projection) override { projection = nMatrix4(); }
-    void ComputeViewFrustum() override {}
-    const nFrustum& GetViewFrustum() const override { return frustum; }
-    float GetViewZNear() const override { return 1.0f; }
-    float GetViewZFar() const override { return 100.0f; }
-    float GetViewZoom() const override { return 1.0f; }
-    const nRegistry* GetViewSettings() const override { return &settings; }
-
-    nMatrix4 matrix;
-    nFrustum frustum;
-    nRegistry settings;
-};
-
 void SetFloat(nRegistry& registry, const char* key, float number)
 {
     nMetaTagValue value;
@@ -109,6 +90,7 @@ protected:
     void Open()
     {
         ASSERT_TRUE(post.Open(320, 240, 32, true, renderer.GetMainWindow()->GetWindow())) << log;
+        view.settings = &effects;
         post.SetViewItem(ViewItem, &view);
         post.uniforms.clear();
         log.clear();
@@ -117,7 +99,8 @@ protected:
 
     CoreDataMount core;
     PostRenderer post{&engine};
-    SettingsView view;
+    nRegistry effects;
+    StubRenderView view;
 };
 } // namespace
 
@@ -126,7 +109,7 @@ TEST_F(PostProcessTest, WithoutAPostProcessTagTheFirstFrameTextureIsFinal)
     Open();
     EXPECT_EQ(post.PostProcess(), post.GetFrameTexture(0));
     post.SetViewItem(nullptr, nullptr);
-    SetFloat(view.settings, "PostProcess:Noise:Strength", 0.5f);
+    SetFloat(effects, "PostProcess:Noise:Strength", 0.5f);
     EXPECT_EQ(post.PostProcess(), post.GetFrameTexture(0)) << "no view camera";
     EXPECT_TRUE(post.uniforms.empty()) << post.uniforms;
 }
@@ -152,14 +135,14 @@ TEST_F(PostProcessTest, EffectsRunUnlessExcludedAndNoiseFlipsTheFrameTexture)
     Open();
     for (const Case& c : cases)
     {
-        view.settings.Clear();
+        effects.Clear();
         post.GetRegistry().RemoveKey("PostProcess:Exclusion");
         if (c.ssao)
-            SetFloat(view.settings, "PostProcess:SSAO:Strength", 1.0f);
+            SetFloat(effects, "PostProcess:SSAO:Strength", 1.0f);
         if (c.bloom)
-            SetFloat(view.settings, "PostProcess:Bloom:Threshold", 0.5f);
+            SetFloat(effects, "PostProcess:Bloom:Threshold", 0.5f);
         if (c.noise)
-            SetFloat(view.settings, "PostProcess:Noise:Strength", 0.5f);
+            SetFloat(effects, "PostProcess:Noise:Strength", 0.5f);
         if (c.excluded)
             SetBool(post.GetRegistry(), c.excluded, c.excludedValue);
         post.uniforms.clear();
@@ -176,9 +159,9 @@ TEST_F(PostProcessTest, ZeroStrengthsDoNothingAndTheForwardFrameIsNeverAntialias
 {
     SetBool(post.GetRegistry(), "Antialiasing:Enable", true);
     Open();
-    SetFloat(view.settings, "PostProcess:SSAO:Strength", 0.0f);
-    SetFloat(view.settings, "PostProcess:Bloom:Strength", 0.0f);
-    SetFloat(view.settings, "PostProcess:Noise:Strength", 0.0f);
+    SetFloat(effects, "PostProcess:SSAO:Strength", 0.0f);
+    SetFloat(effects, "PostProcess:Bloom:Strength", 0.0f);
+    SetFloat(effects, "PostProcess:Noise:Strength", 0.0f);
     EXPECT_EQ(post.PostProcess(), post.GetFrameTexture(0));
     EXPECT_TRUE(post.uniforms.empty()) << post.uniforms;
 }
@@ -186,7 +169,7 @@ TEST_F(PostProcessTest, ZeroStrengthsDoNothingAndTheForwardFrameIsNeverAntialias
 TEST_F(PostProcessTest, BloomBlursFourPassesOverItsRadiusInFxTexels)
 {
     Open();
-    SetFloat(view.settings, "PostProcess:Bloom:Radius", 24.0f);
+    SetFloat(effects, "PostProcess:Bloom:Radius", 24.0f);
     post.PostProcess();
     for (const char* pass : {"u_pass=0.0", "u_pass=1.0", "u_pass=2.0", "u_pass=3.0"})
         EXPECT_TRUE(Ran(pass)) << pass << " in " << post.uniforms;
@@ -194,12 +177,12 @@ TEST_F(PostProcessTest, BloomBlursFourPassesOverItsRadiusInFxTexels)
     EXPECT_TRUE(Ran("u_cutoff=0.95")) << "the default threshold: " << post.uniforms;
 
     post.uniforms.clear();
-    SetFloat(view.settings, "PostProcess:Bloom:Radius", -1.0f);
+    SetFloat(effects, "PostProcess:Bloom:Radius", -1.0f);
     post.PostProcess();
     EXPECT_TRUE(Ran("u_blur_d=0.0")) << post.uniforms;
     post.PostProcess();
     EXPECT_EQ(log, "[*] PostProcess:Bloom:Radius -1.000 taken as 0.\n") << "once while the radius stays";
-    SetFloat(view.settings, "PostProcess:Bloom:Radius", -2.0f);
+    SetFloat(effects, "PostProcess:Bloom:Radius", -2.0f);
     post.PostProcess();
     EXPECT_NE(log.find("[*] PostProcess:Bloom:Radius -2.000 taken as 0.\n"), std::string::npos) << log;
 }
@@ -208,7 +191,7 @@ TEST_F(PostProcessTest, AnFXFBOThatCannotBeBoundLeavesTheFrameUnprocessed)
 {
     post.failFx = true;
     Open();
-    SetFloat(view.settings, "PostProcess:Noise:Strength", 0.5f);
+    SetFloat(effects, "PostProcess:Noise:Strength", 0.5f);
     EXPECT_EQ(post.PostProcess(), post.GetFrameTexture(0));
     EXPECT_EQ(log, "[!] Failed to set FX FBO.\n");
     EXPECT_TRUE(post.uniforms.empty()) << post.uniforms;

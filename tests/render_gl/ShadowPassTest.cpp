@@ -18,6 +18,7 @@
 #include "render/nRenderItem.h"
 #include "render/nRenderView.h"
 #include "render/nRendererEnvironmentInterface.h"
+#include "support/StubRenderView.h"
 
 #include <algorithm>
 #include <cmath>
@@ -112,98 +113,40 @@ public:
 };
 
 // A perspective camera at the origin looking down +Z, 90 degrees wide, near 1 and far 100.
-class Camera : public nRenderView
+class Camera : public StubRenderView
 {
 public:
-    Camera() { frustum.SetPerspective(Pi / 2.0f, 1.0f, 100.0f, &matrix, 1.0f, 1.0f); }
-    nCamera* GetCamera() override { return nullptr; }
-    void UpdateView() override {}
-    const nMatrix4& GetViewWorldMatrix() const override { return matrix; }
-    const nMatrix4& GetViewInverseWorldMatrix() const override { return matrix; }
-    void ComputeProjectionMatrix(nMatrix4& projection) override
+    Camera()
     {
-        projection = nMatrix4();
+        frustum.SetPerspective(Pi / 2.0f, 1.0f, 100.0f, &matrix, 1.0f, 1.0f);
         projection.m[10] = 100.0f / 99.0f;
         projection.m[11] = -100.0f / 99.0f;
         projection.m[14] = 1.0f;
         projection.m[15] = 0.0f;
     }
-    void ComputeViewFrustum() override {}
-    const nFrustum& GetViewFrustum() const override { return frustum; }
-    float GetViewZNear() const override { return 1.0f; }
-    float GetViewZFar() const override { return 100.0f; }
-    float GetViewZoom() const override { return 1.0f; }
-
-    nMatrix4 matrix;
-    nFrustum frustum;
 };
 
 // A light placed and turned by its world matrix; a spot's cone spans z-near 0.5 to its volume range.
-class SceneLight : public nLightSource
+class SceneLight : public StubLightSource
 {
 public:
-    SceneLight(int32_t type, const nMatrix4& placed) : world(placed), inverse(placed.InverseAffine())
+    SceneLight(int32_t type, const nMatrix4& placed) : StubLightSource(type, placed)
     {
-        settings.type = type;
         settings.coneAngle = 0.6f;
         settings.edgeAngle = 0.1f;
         settings.volumeRange = 30.0f;
         settings.shadowRange = 100.0f;
         settings.shadowDistribution = 0.5f;
         settings.shadowMode = nLightSourceSettings::ShadowMapMode;
-        frustum.SetPerspective(2.0f * Angle(), ZNear, settings.volumeRange, &world, 1.0f, 1.0f);
+        frustum.SetPerspective(2.0f * (settings.coneAngle + settings.edgeAngle), zNear, settings.volumeRange, &world,
+                               1.0f, 1.0f);
     }
-    void UpdateLightMatrices() override {}
-    const nMatrix4& GetLightWorldMatrix() const override { return world; }
-    const nMatrix4& GetLightInverseMatrix() const override { return inverse; }
-    const nFrustum& GetLightFrustum() const override { return frustum; }
-    void GetLightSettings(nLightSourceSettings& out) const override { out = settings; }
-    void ComputeProjectionMatrix(nMatrix4& projection) const override
-    {
-        const float n = ZNear, f = settings.volumeRange;
-        projection = nMatrix4();
-        projection.m[0] = projection.m[5] = 1.0f / std::tan(Angle());
-        projection.m[10] = f / (f - n);
-        projection.m[11] = -n * f / (f - n);
-        projection.m[14] = 1.0f;
-        projection.m[15] = 0.0f;
-    }
-
-    nMatrix4 world;
-    nMatrix4 inverse;
-    nFrustum frustum;
-    nLightSourceSettings settings;
-
-private:
-    static constexpr float ZNear = 0.5f;
-    float Angle() const { return settings.coneAngle + settings.edgeAngle; }
 };
 
-class OneLight : public nRendererEnvironmentInterface
+class Item : public StubRenderItem
 {
 public:
-    explicit OneLight(nLightSource& light) : m_light(light) {}
-    void GetLightsAt(const nVector&, const nFrustum&, nList<nLightSource*>& out, uint32_t) override
-    {
-        out.Clear();
-        out.PushBack(&m_light);
-    }
-
-private:
-    nLightSource& m_light;
-};
-
-class Item : public nRenderItem
-{
-public:
-    explicit Item(float z) : world(nMatrix4::FromTranslation(0.0f, 0.0f, z)), inverse(world.InverseAffine()) {}
-    void UpdateRenderMatrices() override {}
-    const nMatrix4& GetRenderWorldMatrix() const override { return world; }
-    const nMatrix4& GetRenderInverseMatrix() const override { return inverse; }
-    float GetRenderOpacity() const override { return 1.0f; }
-
-    nMatrix4 world;
-    nMatrix4 inverse;
+    explicit Item(float z) : StubRenderItem(nMatrix4::FromTranslation(0.0f, 0.0f, z)) {}
 };
 
 // Where a world point lands in the atlas, after the divide.
@@ -252,7 +195,7 @@ protected:
     // One forward light pass over the item with the light as the only one reaching the camera.
     void LightPass(nLightSource& light, uint32_t blendClass)
     {
-        OneLight environment(light);
+        StubLightEnvironment environment{&light};
         shadows.SetEnvironment(&environment);
         shadows.uploads = Uploads();
         shadows.shadowBinds = 0;
