@@ -44,10 +44,12 @@ class Demo
     ball = null;
     label = null;
     written = [];
+    startTicks = 0;
 
     function OnSetup(scene)
     {
         EngineSetFixedDeltaFrame(g_engine, StepSeconds);
+        startTicks = SystemGetClock();
         SceneSetGravity(scene, Vector(0, -9.81, 0));
         SceneSetPhysicFrequency(scene, 60);
         AddBody(SceneFindItem(scene, "Floor"), true, Vector(20, 0.5, 20), 0);
@@ -94,9 +96,15 @@ class Demo
     function BuildOverlay(scene)
     {
         local ui = SceneGetUI(scene);
+        // A dark, slightly see-through skin (colours are red in the low byte, alpha in the high one)
+        // with white titles.
+        UISetSkin(ui, "skin_top.tga", "skin_left.tga", "skin_right.tga", "skin_bottom.tga", "skin_top_left.tga",
+            "skin_top_right.tga", "skin_bottom_left.tga", "skin_bottom_right.tga", 0xC0302418, 0xFFFFFFFF, 4, 20, 15,
+            "Default");
         local window = UIAddWindow(ui, 1, 16, 16, 360, 72);
         WindowSetTitle(window, "Kestrun demo");
         label = UIAddStaticTextWidget(ui, 2, "frame 0, 0.00 s", "Default");
+        TextSetColor(label, 230, 235, 245, 255);
         WindowSetBaseWidget(window, label);
         UIAddSprite(ui, 3, EngineLoadTexture(g_engine, "@core/noise.tga"), 16, 100, 64, 64);
     }
@@ -173,7 +181,9 @@ class Demo
         print("strong collisions: " + collisions);
         foreach (name in written)
             print("wrote " + name);
-        print("Demo done after " + frames + " frames.");
+        // The clock of the wall, not the game's: how fast this machine drew the frames.
+        local wallSeconds = (SystemGetClock() - startTicks).tofloat() / SystemGetClockFrequency();
+        print(format("Demo done after %d frames, %.0f frames a second.", frames, frames / wallSeconds));
         // Run by itself the scene ends the run; instantiated by demo.ngp it ends the project's.
         SceneEnd(scene);
         ProjectEnd(g_project);

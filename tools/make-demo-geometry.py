@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Writes the demo's geometry (text NML), its terrain heights and its sound into demo/, reproducibly."""
+"""Writes the demo's geometry (text NML), its terrain heights, its sound and its window skin into demo/,
+reproducibly."""
 import math
 import os
 import struct
@@ -60,6 +61,31 @@ def knock(seconds, rate):
     return header + data
 
 
+def tga(width, height, pixel):
+    """A 32-bit uncompressed TGA, top row first; pixel(x, y) gives (r, g, b, a)."""
+    header = struct.pack("<BBBHHBHHHHBB", 0, 0, 2, 0, 0, 0, 0, 0, width, height, 32, 0x28)
+    body = bytearray()
+    for y in range(height):
+        for x in range(width):
+            r, g, b, a = pixel(x, y)
+            body += bytes((b, g, r, a))
+    return header + bytes(body)
+
+
+SKIN_EDGE = 6
+SKIN_TITLE = 24
+
+
+def skin_part(width, height, title):
+    """A title band that darkens downwards with a light top line, or a plain dark edge."""
+    def pixel(x, y):
+        if title:
+            shade = 90 - 2 * y
+            return (shade // 2, shade // 2 + 10, shade + 20, 230) if y else (150, 170, 210, 255)
+        return (28, 34, 48, 220)
+    return tga(width, height, pixel)
+
+
 def write(name, content):
     mode = "wb" if isinstance(content, bytes) else "w"
     with open(os.path.join(DEMO, name), mode) as file:
@@ -72,3 +98,7 @@ write("pillar.nml", box(0.6, 3.0, 0.6, (0.3, 0.4, 0.9)))
 write("ball.nml", sphere(0.4, 8, 12, (0.9, 0.1, 0.1)))
 write("terrain.raw", heights(32))
 write("knock.wav", knock(0.25, 22050))
+for part in ("top", "top_left", "top_right"):
+    write("skin_%s.tga" % part, skin_part(SKIN_EDGE, SKIN_TITLE, True))
+for part in ("left", "right", "bottom", "bottom_left", "bottom_right"):
+    write("skin_%s.tga" % part, skin_part(SKIN_EDGE, SKIN_EDGE, False))
