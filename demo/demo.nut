@@ -175,7 +175,7 @@ class Demo
         local raytracer = EngineNewRaytracer(g_engine);
         RaytracerSetScene(raytracer, scene);
         local traced = OutputFolder + "rt.tga";
-        if (RaytracerTrace(raytracer, traced, 320, 240))
+        if (RaytracerTrace(raytracer, traced, 480, 270))
             written.append(traced);
         print("boxes knocked over: " + knocked.len());
         print("strong collisions: " + collisions);

@@ -4,6 +4,9 @@ class DemoProject
 {
     function OnSetup(project)
     {
+        // The scene's script raytraces the last frame, which reads the geometries' polygons: the GPU
+        // renderer keeps them after upload instead of letting them go.
+        RendererSetCleanResourceOnSetup(g_render, false);
         local scene = ProjectInstantiateScene(project, "scene.nms");
         if (scene == null)
         {

@@ -27,9 +27,7 @@ Quenvar::Quenvar()
 // Sounds tell the listeners and the mixer as they go, so the caches go while both still exist.
 Quenvar::~Quenvar()
 {
-    for (auto adopted = m_adoptedObjects.rbegin(); adopted != m_adoptedObjects.rend(); ++adopted)
-        adopted->destroy(adopted->object);
-    m_adoptedObjects.clear();
+    DestroyAdoptedObjects();
     m_currentCache = m_defaultCache.get();
     m_extraCaches.Clear();
     m_defaultCache.reset();
@@ -49,6 +47,13 @@ void Quenvar::SendCoreMessage(nCoreMessage message, const nCoreEventData* data)
 void Quenvar::AdoptObject(void* object, void (*destroy)(void*))
 {
     m_adoptedObjects.push_back({object, destroy});
+}
+
+void Quenvar::DestroyAdoptedObjects()
+{
+    for (auto adopted = m_adoptedObjects.rbegin(); adopted != m_adoptedObjects.rend(); ++adopted)
+        adopted->destroy(adopted->object);
+    m_adoptedObjects.clear();
 }
 
 void Quenvar::SetRenderer(nRenderer* renderer)

@@ -184,6 +184,8 @@ public:
     // is destroyed when the engine goes, first of all, while the caches whose resources it may
     // still hold exist.
     void AdoptObject(void* object, void (*destroy)(void*));
+    // The program's end destroys them before it closes the renderer, whose materials they may hold.
+    void DestroyAdoptedObjects();
 
     // What is being loaded: loaders push their resource around reading its file.
     void PushLoadContext();

@@ -26,6 +26,9 @@ bool QuenvarViewerBase::Shutdown()
         delete scene;
     }
     m_project.Close(true);
+    // No script is left to use them, and a raytracer holds the geometries it traced, whose
+    // materials the renderer must see released before it closes.
+    m_engine.DestroyAdoptedObjects();
     m_engine.FreeResourceCaches();
     FontSystemShutdown();
     nRenderer* renderer = m_engine.GetRenderer();
