@@ -46,7 +46,9 @@ protected:
         program = renderer.LoadLibraryProgram((std::string("@core/shaders/egl2/") + file).c_str());
         EXPECT_NE(program.Get(), nullptr) << log;
         if (program)
+        {
             EXPECT_TRUE(program->Bind(nullptr));
+        }
         return program.Get();
     }
     void SetFloat(nGPUProgramInput* input, float value)

@@ -100,7 +100,9 @@ TEST_F(MaterialPassTest, ShadowPassesLinkForEveryFilterAndSplit)
             const nGPUProgramInput* distance = program.FindInput(name.c_str());
             EXPECT_EQ(distance != nullptr, i < splits) << split << " " << name;
             if (distance)
+            {
                 EXPECT_GE(distance->location->location, 0) << split << " " << name;
+            }
         }
     }
     EXPECT_EQ(log.find("[!]"), std::string::npos) << log;
