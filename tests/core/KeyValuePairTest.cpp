@@ -46,7 +46,9 @@ TEST(KeyValuePairTest, QuickSortOfManyEqualKeysKeepsEveryPair)
     for (size_t i = 0; i < pairs.size(); ++i)
     {
         if (i > 0)
+        {
             ASSERT_LE(pairs[i - 1].key, pairs[i].key) << i;
+        }
         const uintptr_t value = pairs[i].value;
         EXPECT_EQ(pairs[i].key, value % 7 == 0 ? 0.5f : value % 3 == 0 ? -1.0f : 2.0f);
         seen[value] = true;

@@ -150,7 +150,9 @@ TEST(MemoryTest, RawBlocksOnBothSidesOfTheLargeBlockSize)
         auto* block = static_cast<unsigned char*>(MemAllocateBlock(size));
         ASSERT_NE(block, nullptr) << size;
         if (size >= MemLargeBlockSize)
+        {
             EXPECT_EQ(reinterpret_cast<uintptr_t>(block) % (size_t(2) << 20), 0u) << size;
+        }
         if (size)
         {
             block[size - 1] = 0xa5;

@@ -87,7 +87,7 @@ TEST_F(Scene2DInput, OfTwoWindowsUnderTheCursorTheSmallerZOrderThenTheLaterWins)
     EXPECT_EQ(scene->GetWindowBelowCursor(), nullptr);
     for (int step = 0; step < 3; ++step)
     {
-        second->SetStyle(step == 0 ? StyleNonSensitive : 0);
+        second->SetStyle(step == 0 ? uint32_t(StyleNonSensitive) : 0u);
         second->SetOpacity(step == 1 ? 0.0f : 1.0f);
         second->SetFlags(SpriteFlagVisible, step != 2);
         Frame(200 + step, 201);

@@ -283,7 +283,9 @@ TEST_F(TextLayout, DrawingKeepsInsideTheClipAndThePicture)
     for (int32_t y = 0; y < 40; ++y)
         for (int32_t x = 0; x < 40; ++x)
             if (x < 10 || x >= 20 || y < 10 || y >= 20)
+            {
                 ASSERT_EQ(Pixel(picture, x, y), 0u) << x << "," << y;
+            }
 
     nPicture grey;
     ASSERT_TRUE(grey.Allocate(8, 8, PixelFormatBGR8));

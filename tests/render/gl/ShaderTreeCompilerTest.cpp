@@ -209,7 +209,9 @@ TEST_F(ShaderTreeCompilerTest, RefusalsLogTheirLineAndGiveNull)
         log.text.clear();
         EXPECT_EQ(Compile(entry.block), nullptr) << entry.name;
         if (entry.line)
+        {
             EXPECT_EQ(log.text, entry.line) << entry.name;
+        }
         EXPECT_EQ(Fragment().find("0000 ="), std::string::npos)
             << "a refused block writes no line: " << entry.name;
     }
