@@ -18,6 +18,7 @@
 #include "engine/items/nTerrain.h"
 #include "engine/items/nTrigger.h"
 #include "engine/scene/nScene.h"
+#include "physics/nPhysicItem.h"
 #include "platform/nPlatform.h"
 
 #include <cstddef>
@@ -119,6 +120,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         managedEmitter->Setup();
         managedEmitter->GetEmitter().Render(nullptr, nullptr, nullptr, 0, false);
         managedEmitter->GetEmitter().Update(0.1f);
+        // The terrain's body is built, so a heightfield shape becomes a Bullet heightfield.
+        fuzz->items[5]->Setup();
+        if (nPhysicItem* body = fuzz->items[5]->GetPhysicItem())
+            body->Free();
         nTerrain& ground = static_cast<nMTerrain*>(fuzz->items[5])->GetTerrain();
         nVector hit;
         ground.IntersectRay(nVector(1.0f, 100.0f, 2.0f), nVector(0.3f, -1.0f, 0.2f), hit);
