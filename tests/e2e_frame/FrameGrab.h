@@ -1,9 +1,14 @@
 #pragma once
 
+#include "e2e/KestrunProcess.h"
+
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 // What the frame runs share: the window's size, the core data and the script that grabs a frame.
@@ -39,6 +44,21 @@ inline Pixel PixelAt(const std::string& grab, uint32_t x, uint32_t y)
     const uint32_t row = bottomUp ? Height - 1 - y : y;
     const size_t at = 18 + (size_t(row) * Width + x) * 4;
     return {static_cast<uint8_t>(grab[at + 2]), static_cast<uint8_t>(grab[at + 1]), static_cast<uint8_t>(grab[at])};
+}
+
+// Runs the folder's s.nms on the GPU renderer with its engine.cfg and reads the frame its script
+// grabbed. Every run sets its technique up and says so, whichever it is.
+inline void RunAndGrab(const std::filesystem::path& folder, KestrunRun& run, std::string& grab)
+{
+    std::filesystem::remove(folder / "grab.tga");
+    run = RunKestrun(folder, {"s.nms", "-r", "egl2", "-m", "none", "-CC", CoreData, "-C", "engine.cfg"});
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(run.output.find("[!]"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("Switching rendering technique."), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("SetRenderTechnique(): 320x240"), std::string::npos) << run.output;
+    std::ifstream in(folder / "grab.tga", std::ios::binary);
+    grab.assign(std::istreambuf_iterator<char>(in), {});
+    ASSERT_EQ(grab.size(), 18u + Width * Height * 4u) << run.output;
 }
 
 inline void ExpectNear(const Pixel& actual, const Pixel& expected, int tolerance, const std::string& where)

@@ -92,18 +92,7 @@ protected:
     {
         directory.WriteFile("s.nms", scene);
         directory.WriteFile("quad.nmg", quad);
-        run = RunKestrun(directory.Path(),
-                         {"s.nms", "-r", "egl2", "-m", "none", "-CC", CoreData, "-C", "engine.cfg"});
-        ASSERT_EQ(run.exitCode, 0) << run.output;
-        EXPECT_EQ(run.output.find("[!]"), std::string::npos) << run.output;
-        std::ifstream in(directory.Path() / "grab.tga", std::ios::binary);
-        grab.assign(std::istreambuf_iterator<char>(in), {});
-        ASSERT_EQ(grab.size(), 18u + Width * Height * 4u) << run.output;
-        if (std::string(GetParam()) == "Deferred")
-        {
-            EXPECT_NE(run.output.find("Switching rendering technique."), std::string::npos) << run.output;
-            EXPECT_NE(run.output.find("SetRenderTechnique(): 320x240"), std::string::npos) << run.output;
-        }
+        FrameGrab::RunAndGrab(directory.Path(), run, grab);
     }
 
     // (0, 0) is the top left pixel.

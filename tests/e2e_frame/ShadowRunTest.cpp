@@ -93,27 +93,11 @@ protected:
         directory.WriteFile("engine.cfg", "<NML=1.0>\n<Width=320><Height=240><Technique=\"" + technique + "\">" +
                                               configuration + "\n");
         directory.WriteFile("s.nms", scene);
-        run = RunKestrun(directory.Path(),
-                         {"s.nms", "-r", "egl2", "-m", "none", "-CC", CoreData, "-C", "engine.cfg"});
-        ASSERT_EQ(run.exitCode, 0) << run.output;
-        EXPECT_EQ(run.output.find("[!]"), std::string::npos) << run.output;
-        std::ifstream in(directory.Path() / "grab.tga", std::ios::binary);
-        grab.assign(std::istreambuf_iterator<char>(in), {});
-        ASSERT_EQ(grab.size(), 18u + Width * Height * 4u) << run.output;
-        if (technique == "Deferred")
-        {
-            EXPECT_NE(run.output.find("Switching rendering technique."), std::string::npos) << run.output;
-            EXPECT_NE(run.output.find("SetRenderTechnique(): 320x240"), std::string::npos) << run.output;
-        }
+        FrameGrab::RunAndGrab(directory.Path(), run, grab);
     }
 
     // The red channel at (x, y), (0, 0) the top left pixel.
-    int RedAt(uint32_t x, uint32_t y) const
-    {
-        const bool bottomUp = (static_cast<uint8_t>(grab[17]) & 0x20) == 0;
-        const uint32_t row = bottomUp ? Height - 1 - y : y;
-        return static_cast<uint8_t>(grab[18 + (size_t(row) * Width + x) * 4 + 2]);
-    }
+    int RedAt(uint32_t x, uint32_t y) const { return FrameGrab::PixelAt(grab, x, y)[0]; }
 
     int BrightestOfCentreRow() const
     {
