@@ -15,12 +15,6 @@
 
 namespace
 {
-class QuietLog : public nLog
-{
-public:
-    void Output(const char*, uint8_t) override {}
-};
-
 nGeometry* ReadGeometry(nEngineServices& engine, nMetaFile& document, const char* name)
 {
     nLinkedListIterator iterator;
@@ -112,7 +106,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static bool quiet = []
     {
-        nLogHolder::Set(new QuietLog());
+        nLogHolder::Get().SetMask(LogLevelNone);
         return true;
     }();
     (void)quiet;

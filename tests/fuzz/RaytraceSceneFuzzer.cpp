@@ -21,12 +21,6 @@
 
 namespace
 {
-class QuietLog : public nLog
-{
-public:
-    void Output(const char*, uint8_t) override {}
-};
-
 // Every texture a material names is one small picture, so stages and samplers have pixels to
 // read; nothing else loads.
 class FuzzEngine : public StubEngineServices
@@ -71,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static bool quiet = []
     {
-        nLogHolder::Set(new QuietLog());
+        nLogHolder::Get().SetMask(LogLevelNone);
         return true;
     }();
     (void)quiet;

@@ -18,12 +18,6 @@ namespace
 // "c", "lib/d"), separated by this sequence.
 constexpr char FileSeparator[] = "\0%%\0";
 constexpr size_t FileSeparatorLength = sizeof(FileSeparator) - 1;
-
-class QuietLog : public nLog
-{
-public:
-    void Output(const char*, uint8_t) override {}
-};
 } // namespace
 
 // Any bytes as a shader file with its code files: read, assembled and written. The assembled
@@ -32,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static FuzzMemoryFiles* files = []
     {
-        nLogHolder::Set(new QuietLog());
+        nLogHolder::Get().SetMask(LogLevelNone);
         auto* memory = new FuzzMemoryFiles();
         nPlatform::Get().GetIOSystem().Mount(memory);
         return memory;

@@ -14,12 +14,6 @@
 
 namespace
 {
-class QuietLog : public nLog
-{
-public:
-    void Output(const char*, uint8_t) override {}
-};
-
 class FuzzEngine : public StubEngineServices
 {
 public:
@@ -63,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static bool quiet = []
     {
-        nLogHolder::Set(new QuietLog());
+        nLogHolder::Get().SetMask(LogLevelNone);
         return true;
     }();
     (void)quiet;
