@@ -156,12 +156,6 @@ SQInteger GetName(const ScriptArgs& args, nHIDDevice& device)
     return args.PushString(device.GetName().GetText());
 }
 
-SQInteger SetEffect(const ScriptArgs& args, nHIDDevice& device)
-{
-    device.SetForceFeedback(args.GetFloat(3));
-    return 0;
-}
-
 SQInteger SetFunctionBounceFilter(const ScriptArgs& args, nHIDDevice& device)
 {
     device.SetBounceFilter(args.GetInt(3), args.GetBool(4));
@@ -203,11 +197,6 @@ SQInteger Update(const ScriptArgs& args, nHIDDevice& device)
     return args.PushBool(true);
 }
 
-SQInteger IsAvailable(const ScriptArgs& args, nHIDDevice& device)
-{
-    return args.PushBool(device.IsConnected());
-}
-
 // The natives of the input system's own devices, which answer nothing when there is none.
 template <nHIDDevice* (*Device)()> SQInteger UpdateOf(HSQUIRRELVM)
 {
@@ -247,14 +236,14 @@ const nNativeEntry DeviceNatives[] = {
     {"DeviceNewFromIndex", GuardedNative<DeviceNewFromIndex>, ".i"},
     {"DeviceAny", GuardedNative<DeviceAny>, "."},
     {"DeviceGetName", Native<GetName>, ".x"},
-    {"DeviceSetEffect", Native<SetEffect>, ".xn"},
+    {"DeviceSetEffect", Native<SetFloatOf<&nHIDDevice::SetForceFeedback, nHIDDevice>>, ".xn"},
     {"DeviceSetFunctionBounceFilter", Native<SetFunctionBounceFilter>, ".xib"},
     {"DeviceGetFunction", Native<ReadFunction<false>>, ".xi"},
     {"DevicePoolFunction", Native<ReadFunction<true>>, ".xi"},
     {"DeviceSeekFunction", Native<SeekFunction>, ".xii"},
     {"DeviceDelete", Native<Delete>, ".x"},
     {"DeviceUpdate", Native<Update>, ".x"},
-    {"DeviceIsAvailable", Native<IsAvailable>, ".x"},
+    {"DeviceIsAvailable", Native<AnswerBoolOf<&nHIDDevice::IsConnected, nHIDDevice>>, ".x"},
     {"MouseUpdate", GuardedNative<UpdateOf<Mouse>>, "."},
     {"MousePoolFunction", GuardedNative<PoolOf<Mouse>>, ".i"},
     {"KeyboardUpdate", GuardedNative<UpdateOf<Keyboard>>, "."},

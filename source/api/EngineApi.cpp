@@ -45,11 +45,6 @@ SQInteger SetFixedFramerateCorrection(const ScriptArgs& args, Quenvar& engine)
     return 0;
 }
 
-SQInteger GetToolMode(const ScriptArgs& args, Quenvar& engine)
-{
-    return args.PushInt(engine.GetMode());
-}
-
 SQInteger LoadPicture(const ScriptArgs& args, Quenvar& engine)
 {
     return PushHandle(args.GetVM(), engine.LoadPicture(args.GetString(3)), ObjectTypePicture);
@@ -247,7 +242,7 @@ const nNativeEntry EngineNatives[] = {
     {"EngineBeginDraw", Native<CallOf<&Quenvar::BeginFrame>>, ".x"},
     {"EngineEndFrame", Native<Ignored<Quenvar>>, ".x"},
     {"EngineEndDraw", Native<Ignored<Quenvar>>, ".x"},
-    {"EngineGetToolMode", Native<GetToolMode>, ".x"},
+    {"EngineGetToolMode", Native<AnswerIntOf<&Quenvar::GetMode, Quenvar>>, ".x"},
     {"EngineLoadPicture", Native<LoadPicture>, ".xs"},
     {"EngineLoadTexture", Native<LoadTexture<false>>, ".xs"},
     {"EngineLoadTextureBypassCache", Native<LoadTexture<true>>, ".xs"},

@@ -105,17 +105,6 @@ SQInteger GetName(const ScriptArgs& args, nMItem& item)
     return args.PushString(item.GetName().GetText());
 }
 
-SQInteger SetName(const ScriptArgs& args, nMItem& item)
-{
-    item.SetName(args.GetString(3));
-    return 0;
-}
-
-SQInteger GetType(const ScriptArgs& args, nMItem& item)
-{
-    return args.PushInt(item.GetKind());
-}
-
 SQInteger Print(const ScriptArgs&, nMItem& item)
 {
     nLogHolder::Get() << "Item: " << item.GetName() << " (Uid = " << item.GetUid() << ").\n";
@@ -172,11 +161,6 @@ template <bool Recursive> SQInteger Activate(const ScriptArgs& args, nMItem& ite
 {
     item.GetScene()->ActivateItem(&item, args.GetBool(3), Recursive);
     return 0;
-}
-
-SQInteger IsActive(const ScriptArgs& args, nMItem& item)
-{
-    return args.PushBool(item.GetEnabledField());
 }
 
 template <uint32_t Flag> SQInteger HasNodeFlag(const ScriptArgs& args, nMItem& item)
@@ -416,8 +400,8 @@ SQInteger GetWorldMinMax(const ScriptArgs& args, nMItem& item)
 
 const nNativeEntry ItemNatives[] = {
     {"ItemGetName", Native<GetName>, ".x"},
-    {"ItemSetName", Native<SetName>, ".xs"},
-    {"ItemGetType", Native<GetType>, ".x"},
+    {"ItemSetName", Native<SetStringOf<&nMItem::SetName, nMItem>>, ".xs"},
+    {"ItemGetType", Native<AnswerIntOf<&nMItem::GetKind, nMItem>>, ".x"},
     {"ItemPrint", Native<Print>, ".x"},
     {"ItemCompare", Native<Compare>, ".xx"},
     {"ItemGetEngine", Native<GetEngine>, ".x"},
@@ -433,7 +417,7 @@ const nNativeEntry ItemNatives[] = {
     {"ItemRecordLocation", Native<CallOf<&nMItem::RecordLocation, nMItem>>, ".x"},
     {"ItemActivate", Native<Activate<false>>, ".xb"},
     {"ItemActivateHierarchy", Native<Activate<true>>, ".xb"},
-    {"ItemIsActive", Native<IsActive>, ".x"},
+    {"ItemIsActive", Native<AnswerBoolOf<&nMItem::GetEnabledField, nMItem>>, ".x"},
     {"ItemIsInvisible", Native<HasNodeFlag<ItemFlagInvisible>>, ".x"},
     {"ItemSetInvisible", Native<SetNodeFlag<ItemFlagInvisible>>, ".xb"},
     {"ItemHierarchySetInvisible", Native<HierarchySetInvisible>, ".xb"},

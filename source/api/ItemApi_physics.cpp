@@ -68,26 +68,10 @@ nMatrix4 ItemMatrixOfBody(const nPhysicItem& body)
 
 // Mode, build, mass and sleep.
 
-SQInteger GetMode(const ScriptArgs& args, nPhysicItem& body)
-{
-    return args.PushInt(body.GetMode());
-}
-
-SQInteger SetMode(const ScriptArgs& args, nPhysicItem& body)
-{
-    body.SetMode(args.GetInt(3));
-    return 0;
-}
-
 template <bool Sleeping> SQInteger SetSleeping(const ScriptArgs&, nPhysicItem& body)
 {
     body.SetSleeping(Sleeping);
     return 0;
-}
-
-SQInteger IsSleeping(const ScriptArgs& args, nPhysicItem& body)
-{
-    return args.PushBool(body.IsSleeping());
 }
 
 // Vectors in, vectors out.
@@ -253,13 +237,13 @@ SQInteger LogObsolete(const ScriptArgs&, nMItem&)
 }
 
 const nNativeEntry ItemPhysicsNatives[] = {
-    {"ItemGetPhysicMode", Native<GetMode>, ".x"},
-    {"ItemSetPhysicMode", Native<SetMode>, ".xi"},
+    {"ItemGetPhysicMode", Native<AnswerIntOf<&nPhysicItem::GetMode, nPhysicItem>>, ".x"},
+    {"ItemSetPhysicMode", Native<SetIntOf<&nPhysicItem::SetMode, nPhysicItem>>, ".xi"},
     {"ItemUpdateInertiaTensorFromCollision", Native<CallOf<&nPhysicItem::Build>>, ".x"},
     {"ItemGetMass", Native<AnswerFloatOf<&nPhysicItem::GetMass>>, ".x"},
     {"ItemWake", Native<SetSleeping<false>>, ".x"},
     {"ItemSleep", Native<SetSleeping<true>>, ".x"},
-    {"ItemIsSleeping", Native<IsSleeping>, ".x"},
+    {"ItemIsSleeping", Native<AnswerBoolOf<&nPhysicItem::IsSleeping, nPhysicItem>>, ".x"},
     {"ItemSetLinearDamping", Native<SetFloatOf<&nPhysicItem::SetLinearDamping>>, ".xn"},
     {"ItemSetAngularDamping", Native<SetFloatOf<&nPhysicItem::SetAngularDamping>>, ".xn"},
     {"ItemSetGravity", Native<SetVector<&nPhysicItem::SetGravity>>, ".xx"},

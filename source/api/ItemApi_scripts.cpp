@@ -67,16 +67,6 @@ SQInteger SetMotion(const ScriptArgs& args, nMItem& item)
     return 0;
 }
 
-SQInteger IsMotionPlaying(const ScriptArgs& args, nMItem& item)
-{
-    return args.PushBool(item.IsPlaying());
-}
-
-SQInteger IsMotionDone(const ScriptArgs& args, nMItem& item)
-{
-    return args.PushBool(item.IsDone());
-}
-
 nAnimationSource* FirstSource(nMItem& item)
 {
     const auto* head = item.GetSources().GetHead();
@@ -131,11 +121,6 @@ SQInteger SetCommandList(const ScriptArgs& args, nMItem& item)
 {
     item.GetScene()->CompileCommandList(args.GetString(3), &item);
     return 0;
-}
-
-SQInteger IsCommandListDone(const ScriptArgs& args, nMItem& item)
-{
-    return args.PushBool(item.IsCommandListDone());
 }
 
 // Script units.
@@ -241,10 +226,10 @@ const nNativeEntry ItemScriptNatives[] = {
     {"ItemMotionSlotSet", Native<SetMotion>, ".xixnnnn"},
     {"ItemStopMotion", Native<CallOf<&nAnimationPlayer::StopMotions, nMItem>>, ".x"},
     {"ItemMotionSlotStop", Native<CallOf<&nAnimationPlayer::StopMotions, nMItem>>, ".xi"},
-    {"ItemIsMotionPlaying", Native<IsMotionPlaying>, ".x"},
-    {"ItemMotionSlotIsPlaying", Native<IsMotionPlaying>, ".xi"},
-    {"ItemIsMotionDone", Native<IsMotionDone>, ".x"},
-    {"ItemMotionSlotIsDone", Native<IsMotionDone>, ".xi"},
+    {"ItemIsMotionPlaying", Native<AnswerBoolOf<&nMItem::IsPlaying, nMItem>>, ".x"},
+    {"ItemMotionSlotIsPlaying", Native<AnswerBoolOf<&nMItem::IsPlaying, nMItem>>, ".xi"},
+    {"ItemIsMotionDone", Native<AnswerBoolOf<&nMItem::IsDone, nMItem>>, ".x"},
+    {"ItemMotionSlotIsDone", Native<AnswerBoolOf<&nMItem::IsDone, nMItem>>, ".xi"},
     {"ItemMotionSlotGet", Native<MotionSlotGet>, ".xi"},
     {"ItemMotionSlotGetTime", Native<MotionSlotGetTime>, ".xi"},
     {"ItemMotionSlotSetTime", Native<MotionSlotSetTime>, ".xin"},
@@ -258,7 +243,7 @@ const nNativeEntry ItemScriptNatives[] = {
     {"ItemReplicateItemMotion", Native<ReplicateItemMotion>, ".xx"},
     {"ItemSetCommandList", Native<SetCommandList>, ".xs"},
     {"ItemResetCommandList", Native<CallOf<&nACEUnit::ResetCommandList, nMItem>>, ".x"},
-    {"ItemIsCommandListDone", Native<IsCommandListDone>, ".x"},
+    {"ItemIsCommandListDone", Native<AnswerBoolOf<&nMItem::IsCommandListDone, nMItem>>, ".x"},
     {"ItemGetScriptInstanceCount", Native<GetScriptInstanceCount>, ".x"},
     {"ItemGetScriptInstance", Native<GetScriptInstance>, ".x"},
     {"ItemGetScriptInstanceFromIndex", Native<GetScriptInstanceFromIndex>, ".xi"},

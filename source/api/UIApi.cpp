@@ -88,26 +88,9 @@ SQInteger SetSkin(const ScriptArgs& args, nScene2D& ui)
                                     args.GetInt(13), args.GetInt(14), args.GetInt(15), args.GetString(16)));
 }
 
-SQInteger SetCursor(const ScriptArgs& args, nScene2D& ui)
-{
-    ui.SetCursor(args.GetString(3));
-    return 0;
-}
-
 SQInteger GetCursorWindow(const ScriptArgs& args, nScene2D& ui)
 {
     return PushItem2D(args.GetVM(), ui.GetCursor());
-}
-
-SQInteger SetCommandList(const ScriptArgs& args, nScene2D& ui)
-{
-    ui.SetCommandList(args.GetString(3));
-    return 0;
-}
-
-SQInteger IsCommandListDone(const ScriptArgs& args, nScene2D& ui)
-{
-    return args.PushBool(ui.IsCommandListDone());
 }
 
 SQInteger Render(const ScriptArgs&, nScene2D& ui)
@@ -304,11 +287,11 @@ const nNativeEntry UINatives[] = {
     {"UILoadFont", GuardedNative<LoadFont>, ".s"},
     {"UIGetFont", GuardedNative<GetFont>, ".s"},
     {"UISetSkin", NativeOrNull<SetSkin>, ".xssssssssnnnnns"},
-    {"UISetCursor", NativeOrNull<SetCursor>, ".xs"},
+    {"UISetCursor", NativeOrNull<SetStringOf<&nScene2D::SetCursor, nScene2D>>, ".xs"},
     {"UISetCursorAutoHideDelay", NativeOrNull<SetFloatOf<&nScene2D::SetCursorAutoHideDelay>>, ".xn"},
     {"UIGetCursorWindow", Native<GetCursorWindow>, ".x"},
-    {"UISetCommandList", Native<SetCommandList>, ".xs"},
-    {"UIIsCommandListDone", Native<IsCommandListDone>, ".x"},
+    {"UISetCommandList", Native<SetStringOf<&nScene2D::SetCommandList, nScene2D>>, ".xs"},
+    {"UIIsCommandListDone", Native<AnswerBoolOf<&nScene2D::IsCommandListDone, nScene2D>>, ".x"},
     {"UIRender", Native<Render>, ".x"},
     {"UISetGlobalFadeEffect", Native<SetFloatOf<&nScene2D::SetFade>>, ".xn"},
     {"UISetGlobalFadeColor", NativeOrNull<SetFadeColor>, ".xnnn"},

@@ -183,12 +183,6 @@ template <bool WithContext> SQInteger SetEventHandler(const ScriptArgs& args, nW
     return 0;
 }
 
-SQInteger SetSensitive(const ScriptArgs& args, nWidget& widget)
-{
-    widget.SetEnabled(args.GetBool(3));
-    return 0;
-}
-
 SQInteger GetRect(const ScriptArgs& args, nWidget& widget)
 {
     return PushRect(args.GetVM(), widget.GetRect()) ? 1 : SQ_ERROR;
@@ -321,30 +315,12 @@ SQInteger SetPositionInContainer(HSQUIRRELVM vm)
 
 // Pictures.
 
-SQInteger SetPicture(const ScriptArgs& args, nBitmapWidget& bitmap)
-{
-    bitmap.SetPicture(args.GetString(3));
-    return 0;
-}
-
 SQInteger LockCanvas(const ScriptArgs& args, nCanvasWidget& canvas)
 {
     return PushHandle(args.GetVM(), canvas.Lock(), ObjectTypePicture);
 }
 
 // Text.
-
-SQInteger SetAlignment(const ScriptArgs& args, nTextWidget& text)
-{
-    text.SetAlignment(args.GetInt(3));
-    return 0;
-}
-
-SQInteger SetFormat(const ScriptArgs& args, nTextWidget& text)
-{
-    text.SetFormat(args.GetInt(3));
-    return 0;
-}
 
 SQInteger SetSize(const ScriptArgs& args, nTextWidget& text)
 {
@@ -416,11 +392,6 @@ SQInteger SetLabelSize(const ScriptArgs& args, nCheckWidget& check)
     return 0;
 }
 
-SQInteger GetState(const ScriptArgs& args, nCheckWidget& check)
-{
-    return args.PushBool(check.GetState());
-}
-
 SQInteger GetLabel(const ScriptArgs& args, nCheckWidget& check)
 {
     return PushHandle(args.GetVM(), check.GetLabel(), ObjectTypeTextWidget);
@@ -435,7 +406,7 @@ const nNativeEntry WidgetNatives[] = {
      ".x"},
     {"WidgetSetEventHandler", AnyWidgetNative<SetEventHandler<false>>, ".xnc"},
     {"WidgetSetEventHandlerWithContext", AnyWidgetNative<SetEventHandler<true>>, ".xn.c"},
-    {"WidgetSetSensitive", AnyWidgetNative<SetSensitive>, ".xb"},
+    {"WidgetSetSensitive", AnyWidgetNative<SetBoolOf<&nWidget::SetEnabled, nWidget>>, ".xb"},
     {"WidgetGetRect", AnyWidgetNative<GetRect>, ".x"},
     {"WidgetGetScreenPosition", NativeOrNull<GetScreenPosition, RaiseNullObject>, ".x"},
     {"WidgetSetHAlign", AnyWidgetNative<SetHorizontalAlign>, ".xn"},
@@ -448,11 +419,11 @@ const nNativeEntry WidgetNatives[] = {
     {"SizerAddWidget", GuardedNative<AddToSizer>, ".xx"},
     {"ContainerAddWidget", GuardedNative<AddToContainer>, ".xxnnnn"},
     {"ContainerWidgetSetPosition", GuardedNative<SetPositionInContainer>, ".xxnn"},
-    {"BitmapSetPicture", NativeOrNull<SetPicture>, ".xs"},
+    {"BitmapSetPicture", NativeOrNull<SetStringOf<&nBitmapWidget::SetPicture, nBitmapWidget>>, ".xs"},
     {"CanvasWidgetLock", NativeOrNull<LockCanvas, AnswerNullHandle<ObjectTypePicture>>, ".x"},
     {"CanvasWidgetUnlock", NativeOrNull<CallOf<&nCanvasWidget::Unlock>>, ".x"},
-    {"TextSetAlignment", NativeOrNull<SetAlignment>, ".xn"},
-    {"TextSetFormat", NativeOrNull<SetFormat>, ".xn"},
+    {"TextSetAlignment", NativeOrNull<SetIntOf<&nTextWidget::SetAlignment, nTextWidget>>, ".xn"},
+    {"TextSetFormat", NativeOrNull<SetIntOf<&nTextWidget::SetFormat, nTextWidget>>, ".xn"},
     {"TextSetSize", NativeOrNull<SetSize>, ".xn"},
     {"TextSetColor", NativeOrNull<SetColor>, ".xnnnn"},
     {"TextSetText", NativeOrNull<SetText, RaiseNullObject>, ".xs"},
@@ -462,7 +433,8 @@ const nNativeEntry WidgetNatives[] = {
     {"CheckWidgetSetLabelFont", NativeOrNull<SetLabelFont>, ".xs"},
     {"CheckWidgetSetLabelSize", NativeOrNull<SetLabelSize>, ".xn"},
     {"CheckWidgetSetState", NativeOrNull<SetBoolOf<&nCheckWidget::SetState>>, ".xb"},
-    {"CheckWidgetGetState", NativeOrNull<GetState, AnswerFixedBool<false>>, ".x"},
+    {"CheckWidgetGetState",
+     NativeOrNull<AnswerBoolOf<&nCheckWidget::GetState, nCheckWidget>, AnswerFixedBool<false>>, ".x"},
     {"CheckWidgetGetText", NativeOrNull<GetLabel, AnswerNullHandle<ObjectTypeTextWidget>>, ".x"},
 };
 } // namespace

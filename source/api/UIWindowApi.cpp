@@ -73,31 +73,9 @@ SQInteger Compare(HSQUIRRELVM vm)
     return ScriptArgs(vm).PushBool(first == second);
 }
 
-SQInteger SetCommandList(const ScriptArgs& args, nSprite2D& item)
-{
-    item.SetCommandList(args.GetString(3));
-    return 0;
-}
-
-SQInteger IsCommandListDone(const ScriptArgs& args, nSprite2D& item)
-{
-    return args.PushBool(item.IsCommandListDone());
-}
-
 SQInteger Show(const ScriptArgs& args, nSprite2D& item)
 {
     item.SetFlags(SpriteFlagVisible, args.GetBool(3));
-    return 0;
-}
-
-SQInteger IsShown(const ScriptArgs& args, nSprite2D& item)
-{
-    return args.PushBool(item.IsShown());
-}
-
-SQInteger SetTitle(const ScriptArgs& args, nWindow& window)
-{
-    window.SetTitle(args.GetString(3));
     return 0;
 }
 
@@ -178,12 +156,6 @@ SQInteger SetFlip(const ScriptArgs& args, nSprite2D& item)
 SQInteger GetBackgroundPicture(const ScriptArgs& args, nWindow& window)
 {
     return PushHandle(args.GetVM(), window.GetBackgroundPicture(), ObjectTypePicture);
-}
-
-SQInteger SetBackgroundPicture(const ScriptArgs& args, nWindow& window)
-{
-    window.SetBackgroundPicture(args.GetString(3));
-    return 0;
 }
 
 // Red in the low byte, alpha in the high one.
@@ -271,12 +243,13 @@ const nNativeEntry UIWindowNatives[] = {
     {"WindowGetRect", Native<GetRect>, ".x"},
     {"WindowGetScreenRect", Native<GetScreenRect>, ".x"},
     {"WindowCompare", GuardedNative<Compare>, ".xx"},
-    {"WindowSetCommandList", NativeOrNull<SetCommandList>, ".xs"},
+    {"WindowSetCommandList", NativeOrNull<SetStringOf<&nSprite2D::SetCommandList, nSprite2D>>, ".xs"},
     {"WindowResetCommandList", NativeOrNull<CallOf<&nACEUnit::ResetCommandList, nSprite2D>>, ".x"},
-    {"WindowIsCommandListDone", NativeOrNull<IsCommandListDone, AnswerFixedBool<true>>, ".x"},
+    {"WindowIsCommandListDone",
+     NativeOrNull<AnswerBoolOf<&nSprite2D::IsCommandListDone, nSprite2D>, AnswerFixedBool<true>>, ".x"},
     {"WindowShow", NativeOrNull<Show>, ".xb"},
-    {"WindowIsShown", Native<IsShown>, ".x"},
-    {"WindowSetTitle", NativeOrNull<SetTitle>, ".xs"},
+    {"WindowIsShown", Native<AnswerBoolOf<&nSprite2D::IsShown, nSprite2D>>, ".x"},
+    {"WindowSetTitle", NativeOrNull<SetStringOf<&nWindow::SetTitle, nWindow>>, ".xs"},
     {"WindowGetTitle", Native<GetTitle>, ".x"},
     {"WindowSetBaseWidget", NativeOrNull<SetBaseWidget>, ".xx"},
     {"WindowGetChild", NativeOrNull<GetChild, AnswerNullHandle<ObjectTypeWidget>>, ".xn"},
@@ -299,7 +272,7 @@ const nNativeEntry UIWindowNatives[] = {
     {"WindowAddStyle", NativeOrNull<SetStyleBits<&nSprite2D::AddStyle>>, ".xn"},
     {"WindowRemoveStyle", NativeOrNull<SetStyleBits<&nSprite2D::RemoveStyle>>, ".xn"},
     {"WindowGetBackgroundPicture", Native<GetBackgroundPicture>, ".x"},
-    {"WindowSetBackgroundPicture", NativeOrNull<SetBackgroundPicture>, ".xs"},
+    {"WindowSetBackgroundPicture", NativeOrNull<SetStringOf<&nWindow::SetBackgroundPicture, nWindow>>, ".xs"},
     {"WindowSetBackgroundColor", NativeOrNull<SetBackgroundColor>, ".xn"},
     {"WindowCentre", Native<Centre>, ".x"},
     {"WindowMoveToBack", Native<MoveToEnd<&nScene2D::MoveItemToBack>>, ".x"},

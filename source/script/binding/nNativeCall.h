@@ -99,7 +99,8 @@ struct nMemberClassOf<Result (Class::*)(Arguments...) const>
 template <auto Member> using nMemberClass = typename nMemberClassOf<decltype(Member)>::Type;
 
 // Bodies of the natives that run one operation of the handle's object: without arguments, with the
-// first argument as a number or a bool, or answering a number. The object's class is the
+// first argument as a number, an integer, a bool or a string, or answering a number, an integer or
+// a bool. The object's class is the
 // operation's unless another (derived) class is named.
 template <auto Operation, typename T = nMemberClass<Operation>> SQInteger CallOf(const ScriptArgs&, T& object)
 {
@@ -119,9 +120,31 @@ template <auto Set, typename T = nMemberClass<Set>> SQInteger SetBoolOf(const Sc
     return 0;
 }
 
+template <auto Set, typename T = nMemberClass<Set>> SQInteger SetIntOf(const ScriptArgs& args, T& object)
+{
+    (object.*Set)(args.GetInt(3));
+    return 0;
+}
+
+template <auto Set, typename T = nMemberClass<Set>> SQInteger SetStringOf(const ScriptArgs& args, T& object)
+{
+    (object.*Set)(args.GetString(3));
+    return 0;
+}
+
 template <auto Get, typename T = nMemberClass<Get>> SQInteger AnswerFloatOf(const ScriptArgs& args, T& object)
 {
     return args.PushFloat((object.*Get)());
+}
+
+template <auto Get, typename T = nMemberClass<Get>> SQInteger AnswerIntOf(const ScriptArgs& args, T& object)
+{
+    return args.PushInt((object.*Get)());
+}
+
+template <auto Get, typename T = nMemberClass<Get>> SQInteger AnswerBoolOf(const ScriptArgs& args, T& object)
+{
+    return args.PushBool((object.*Get)());
 }
 
 // A native that reads all its arguments itself (its first parameter is not one handle type), run
