@@ -26,3 +26,18 @@ TEST(ShadowSplitTest, NearZeroGivesFiniteIncreasingEnds)
     }
     EXPECT_FLOAT_EQ(ends[3], 50.0f);
 }
+
+TEST(ShadowSplitTest, DistancesOrWeightsThatAreNoNumbersGiveFiniteEnds)
+{
+    const float nan = std::nanf("");
+    const float inf = INFINITY;
+    const float cases[][3] = {{nan, 100.0f, 0.5f}, {1.0f, nan, 0.5f}, {1.0f, inf, 0.5f},
+                              {inf, 100.0f, 0.5f}, {1.0f, 100.0f, nan}, {1.0f, -100.0f, 0.5f}};
+    for (const auto& c : cases)
+    {
+        float ends[3] = {};
+        nGPURenderer::ComputePSSMSplits(c[0], c[1], c[2], 3, ends);
+        for (float end : ends)
+            EXPECT_TRUE(std::isfinite(end) && end > 0.0f) << c[0] << " " << c[1] << " " << c[2];
+    }
+}

@@ -93,8 +93,11 @@ void nGPURenderer::ComputePSSMSplits(float zNear, float zFar, float weight, uint
 {
     if (count == 0 || !ends)
         return;
-    const float nearEnd = std::max(zNear, MinPSSMNear);
-    const float farEnd = std::max(zFar, nearEnd);
+    // A scene's distances and weight may be anything: what is not a finite number takes the
+    // nearest sound value, so that no split end and no fitted camera becomes NaN.
+    const float nearEnd = std::isfinite(zNear) ? std::max(zNear, MinPSSMNear) : MinPSSMNear;
+    const float farEnd = std::isfinite(zFar) ? std::max(zFar, nearEnd) : nearEnd;
+    weight = std::isfinite(weight) ? weight : 0.0f;
     for (uint32_t index = 1; index <= count; ++index)
     {
         const float fraction = static_cast<float>(index) / static_cast<float>(count);
