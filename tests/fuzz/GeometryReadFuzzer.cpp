@@ -1,3 +1,5 @@
+#include "FuzzGeometry.h"
+
 #include "core/base/nLog.h"
 #include "core/nml/nMetaFile.h"
 #include "core/nml/nMetaTag.h"
@@ -15,18 +17,6 @@
 
 namespace
 {
-nGeometry* ReadGeometry(nEngineServices& engine, nMetaFile& document, const char* name)
-{
-    nLinkedListIterator iterator;
-    nMetaTag* root = document.GetNextRoot(iterator);
-    auto* geometry = new nGeometry(&engine);
-    geometry->name = name;
-    if (root && geometry->ParseTag(document, *root))
-        return geometry;
-    delete geometry;
-    return nullptr;
-}
-
 std::string Write(nGeometry& geometry)
 {
     nMetaFile output;
@@ -61,7 +51,7 @@ public:
         if (nSharedPtr<nGeometry>& cached = m_geometries[path])
             return cached.Get();
         m_loading.insert(path);
-        nGeometry* geometry = ReadGeometry(*this, *input, path);
+        nGeometry* geometry = ReadFuzzGeometry(*this, *input, path);
         m_loading.erase(path);
         m_geometries[path] = geometry;
         return geometry;
@@ -104,19 +94,14 @@ std::string Shape(const nGeometry* geometry)
 // with the same topology.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static bool quiet = []
-    {
-        nLogHolder::Get().SetMask(LogLevelNone);
-        return true;
-    }();
-    (void)quiet;
+    nLogHolder::Get().SetMask(LogLevelNone);
     static FuzzEngine engine;
     nMetaFile input;
     if (!input.Parse(reinterpret_cast<const char*>(data), size))
         return 0;
     engine.input = &input;
     {
-        nSharedPtr<nGeometry> geometry(ReadGeometry(engine, input, "fuzz"));
+        nSharedPtr<nGeometry> geometry(ReadFuzzGeometry(engine, input, "fuzz"));
         if (geometry)
         {
             geometry->Setup();
@@ -128,7 +113,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             {
                 nMetaFile written;
                 Require(written.Parse(first.data(), first.size()), "write does not parse", first);
-                nSharedPtr<nGeometry> back(ReadGeometry(engine, written, "fuzz"));
+                nSharedPtr<nGeometry> back(ReadFuzzGeometry(engine, written, "fuzz"));
                 Require(Shape(back.Get()) == Shape(geometry.Get()),
                         ("read-back differs: " + Shape(back.Get()) + " after " + Shape(geometry.Get())).c_str(),
                         first);

@@ -1,3 +1,5 @@
+#include "FuzzGeometry.h"
+
 #include "core/base/nLog.h"
 #include "core/nml/nMetaFile.h"
 #include "core/nml/nMetaTag.h"
@@ -63,21 +65,13 @@ float Finite(float value, float fallback)
 // with the settings the last byte picks; its triangles also go through a KD-tree.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static bool quiet = []
-    {
-        nLogHolder::Get().SetMask(LogLevelNone);
-        return true;
-    }();
-    (void)quiet;
+    nLogHolder::Get().SetMask(LogLevelNone);
     static FuzzEngine engine;
     nMetaFile input;
     if (size == 0 || !input.Parse(reinterpret_cast<const char*>(data), size))
         return 0;
-    nLinkedListIterator iterator;
-    nMetaTag* root = input.GetNextRoot(iterator);
-    nSharedPtr<nGeometry> geometry(new nGeometry(&engine));
-    geometry->name = "fuzz";
-    if (!root || !geometry->ParseTag(input, *root))
+    nSharedPtr<nGeometry> geometry(ReadFuzzGeometry(engine, input, "fuzz"));
+    if (!geometry)
         return 0;
 
     nScene* scene = new nScene(nullptr, nullptr);

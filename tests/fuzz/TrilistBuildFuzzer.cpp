@@ -1,3 +1,5 @@
+#include "FuzzGeometry.h"
+
 #include "core/base/nLog.h"
 #include "core/nml/nMetaFile.h"
 #include "core/nml/nMetaTag.h"
@@ -55,12 +57,7 @@ uint64_t ExpectedTriangles(const nGeometry& geometry)
 // within their lists and which hold every usable triangle once.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static bool quiet = []
-    {
-        nLogHolder::Get().SetMask(LogLevelNone);
-        return true;
-    }();
-    (void)quiet;
+    nLogHolder::Get().SetMask(LogLevelNone);
     static FuzzEngine engine;
     if (size < 1)
         return 0;
@@ -68,10 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     nMetaFile input;
     if (!input.Parse(reinterpret_cast<const char*>(data + 1), size - 1))
         return 0;
-    nLinkedListIterator iterator;
-    nMetaTag* root = input.GetNextRoot(iterator);
-    nSharedPtr<nGeometry> geometry(new nGeometry(&engine));
-    if (!root || !geometry->ParseTag(input, *root))
+    nSharedPtr<nGeometry> geometry(ReadFuzzGeometry(engine, input, ""));
+    if (!geometry)
         return 0;
     geometry->Setup();
 
