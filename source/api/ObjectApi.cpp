@@ -44,19 +44,38 @@ SQInteger SetGeometry(const ScriptArgs& args, nMObject& object)
     return 0;
 }
 
-// Objects carry no skin instance until skinned drawing binds the bones of the scene file's
-// "Skins": every object has 0 bones, so every bone index is outside its skin, reads a null handle
-// and binds nothing.
-SQInteger SkinGetItem(const ScriptArgs& args, nMObject&)
+SQInteger SkinGetItemCount(const ScriptArgs& args, nMObject& object)
 {
-    return PushItem(args.GetVM(), nullptr);
+    return args.PushInt(int32_t(object.GetObject().GetBoneCount()));
 }
 
-// A null item would unbind the bone.
-SQInteger SkinSetItem(const ScriptArgs& args, nMObject&)
+// A negative index, one past the bones and an unbound bone all read a null handle.
+SQInteger SkinGetItem(const ScriptArgs& args, nMObject& object)
+{
+    const int32_t index = args.GetInt(3);
+    nItem* bone = index < 0 ? nullptr : object.GetObject().GetBone(uint32_t(index));
+    return PushItem(args.GetVM(), bone ? bone->GetMItem() : nullptr);
+}
+
+// A null item unbinds the bone. Only an item of the object's own scene may move a bone: deleting
+// an item unbinds it from the objects of its scene, so a bone held elsewhere would outlive it.
+SQInteger SkinSetItem(const ScriptArgs& args, nMObject& object)
 {
     nMItem* item = nullptr;
-    return GetItemOrNullArg(args.GetVM(), 4, ObjectTypeItem, item) ? 0 : SQ_ERROR;
+    if (!GetItemOrNullArg(args.GetVM(), 4, ObjectTypeItem, item))
+        return SQ_ERROR;
+    const int32_t index = args.GetInt(3);
+    nObject& skinned = object.GetObject();
+    nLog& log = nLogHolder::Get();
+    if (index < 0 || uint32_t(index) >= skinned.GetBoneCount())
+        log << "[!] Bone index " << index << " out of range, object '" << object.GetName() << "' has "
+            << skinned.GetBoneCount() << " bones.\n";
+    else if (item && item->GetScene() != object.GetScene())
+        log << "[!] Item '" << item->GetName() << "' cannot move a bone of object '" << object.GetName()
+            << "' of another scene.\n";
+    else
+        skinned.BindBone(uint32_t(index), item ? item->GetItem() : nullptr);
+    return 0;
 }
 
 const nNativeEntry ObjectNatives[] = {
@@ -64,7 +83,7 @@ const nNativeEntry ObjectNatives[] = {
     {"ItemCastToObject", Native<CastToObject>, ".x"},
     {"ObjectGetGeometry", Native<GetGeometry>, ".x"},
     {"ObjectSetGeometry", Native<SetGeometry>, ".xx"},
-    {"ObjectSkinGetItemCount", Native<AnswerInteger<nMObject, 0>>, ".x"},
+    {"ObjectSkinGetItemCount", Native<SkinGetItemCount>, ".x"},
     {"ObjectSkinGetItem", Native<SkinGetItem>, ".xi"},
     {"ObjectSkinSetItem", Native<SkinSetItem>, ".xix"},
     {"ObjectSetSkinMotion", Native<Ignored<nMObject>>, ".xs"},
