@@ -4,6 +4,7 @@
 #include "platform/nPlatform.h"
 #include "platform/nstring/nString.h"
 #include "script/binding/ScriptArgs.h"
+#include "script/binding/nNativeCall.h"
 #include "script/binding/nScriptRegistrar.h"
 
 #include <cmath>
@@ -26,8 +27,8 @@ SQInteger Assert(HSQUIRRELVM vm)
 SQInteger Pow(HSQUIRRELVM vm)
 {
     const ScriptArgs args(vm);
-    return args.PushFloat(static_cast<float>(std::pow(static_cast<double>(args.GetFloat(2)),
-                                                      static_cast<double>(args.GetFloat(3)))));
+    return args.PushFloat(static_cast<float>(
+        std::pow(static_cast<double>(args.GetFloat(2)), static_cast<double>(args.GetFloat(3)))));
 }
 
 // Division by 0, and the smallest integer by -1, would trap; both are script errors instead.
@@ -114,35 +115,27 @@ SQInteger Sleep(HSQUIRRELVM vm)
     return 0;
 }
 
-struct nCoreNative
-{
-    SQFUNCTION function;
-    const char* name;
-    const char* typeMask;
-};
-
-const nCoreNative CoreNatives[] = {
-    {Assert, "__Assert", ".bs"},
-    {Pow, "Pow", ".ff"},
-    {Mod, "Mod", ".ii"},
-    {AbsMod, "AbsMod", ".ii"},
-    {ObjectIsValid, "ObjectIsValid", ".x"},
-    {ObjectIsSame, "ObjectIsSame", ".xx"},
-    {ShellExecute, "ShellExecute", ".ss"},
-    {FileRename, "FileRename", ".ss"},
-    {Sleep, "_Sleep", ".i"},
-    {ObjectIsValid, "AIPathIsValid", ".x"},
-    {ObjectIsValid, "GeometryIsValid", ".x"},
-    {ObjectIsValid, "ItemIsValid", ".x"},
-    {ObjectIsValid, "MetatagIsValid", ".x"},
-    {ObjectIsValid, "TextureIsValid", ".x"},
-    {ObjectIsValid, "WidgetIsValid", ".x"},
-    {ObjectIsValid, "WindowIsValid", ".x"},
+const nNativeEntry CoreNatives[] = {
+    {"__Assert", GuardedNative<Assert>, ".bs"},
+    {"Pow", GuardedNative<Pow>, ".ff"},
+    {"Mod", GuardedNative<Mod>, ".ii"},
+    {"AbsMod", GuardedNative<AbsMod>, ".ii"},
+    {"ObjectIsValid", GuardedNative<ObjectIsValid>, ".x"},
+    {"ObjectIsSame", GuardedNative<ObjectIsSame>, ".xx"},
+    {"ShellExecute", GuardedNative<ShellExecute>, ".ss"},
+    {"FileRename", GuardedNative<FileRename>, ".ss"},
+    {"_Sleep", GuardedNative<Sleep>, ".i"},
+    {"AIPathIsValid", GuardedNative<ObjectIsValid>, ".x"},
+    {"GeometryIsValid", GuardedNative<ObjectIsValid>, ".x"},
+    {"ItemIsValid", GuardedNative<ObjectIsValid>, ".x"},
+    {"MetatagIsValid", GuardedNative<ObjectIsValid>, ".x"},
+    {"TextureIsValid", GuardedNative<ObjectIsValid>, ".x"},
+    {"WidgetIsValid", GuardedNative<ObjectIsValid>, ".x"},
+    {"WindowIsValid", GuardedNative<ObjectIsValid>, ".x"},
 };
 } // namespace
 
 void RegisterCoreApi(HSQUIRRELVM vm)
 {
-    for (const nCoreNative& native : CoreNatives)
-        RegisterNative(vm, native.function, native.name, native.typeMask);
+    RegisterNatives(vm, CoreNatives);
 }

@@ -4,6 +4,7 @@
 #include "engine/Quenvar.h"
 #include "script/binding/ScriptArgs.h"
 #include "script/binding/nNativeArgs.h"
+#include "script/binding/nNativeCall.h"
 #include "script/binding/nScriptRegistrar.h"
 #include "script/nCObject.h"
 #include "script/nObjectType.h"
@@ -126,8 +127,13 @@ SQInteger MixerChannelLockAndStream(HSQUIRRELVM vm)
     return ChannelCall(vm,
                        [vm](nMixer& mixer, int32_t channel)
                        {
-                           const bool locked = mixer.ChannelTryLock(channel);
-                           return PushBool(vm, locked && mixer.ChannelStartStream(channel, nSampleFormat()));
+                           if (!mixer.ChannelTryLock(channel))
+                               return PushBool(vm, false);
+                           // A call that answers false leaves nothing for the script to unlock.
+                           const bool started = mixer.ChannelStartStream(channel, nSampleFormat());
+                           if (!started)
+                               mixer.ChannelUnlock(channel);
+                           return PushBool(vm, started);
                        });
 }
 
@@ -199,36 +205,40 @@ template <void (nMixer::*Setter)(int32_t, uint32_t)> SQInteger ChannelSetInteger
                            return 0;
                        });
 }
+
+const nNativeEntry MixerNatives[] = {
+    {"EngineGetMixer", GuardedNative<EngineGetMixer>, ".x"},
+    {"MixerSetGain", GuardedNative<MixerSetGain>, ".xn"},
+    {"MixerMute", GuardedNative<MixerCall<&nMixer::Mute>>, ".x"},
+    {"MixerUnmute", GuardedNative<MixerCall<&nMixer::Unmute>>, ".x"},
+    {"MixerUpdate", GuardedNative<MixerCall<&nMixer::Update>>, ".x"},
+    {"MixerSoundStart", GuardedNative<MixerSoundStart>, ".xx"},
+    {"MixerStreamStart", GuardedNative<MixerStreamStart>, ".xs"},
+    {"MixerChannelStart", GuardedNative<MixerChannelStart>, ".xix"},
+    {"MixerChannelStartStream", GuardedNative<MixerChannelStartStream>, ".xis"},
+    {"MixerChannelLockAndStream", GuardedNative<MixerChannelLockAndStream>, ".xis"},
+    {"MixerChannelGetSound", GuardedNative<MixerChannelGetSound>, ".xi"},
+    {"MixerChannelGetState", GuardedNative<MixerChannelGetState>, ".xi"},
+    {"MixerChannelStop", GuardedNative<MixerChannelStop>, ".xi"},
+    {"MixerChannelStopAll", GuardedNative<MixerCall<&nMixer::ChannelStopAll>>, ".x"},
+    {"MixerChannelPause", GuardedNative<ChannelVoidCall<&nMixer::ChannelPause>>, ".xi"},
+    {"MixerChannelResume", GuardedNative<ChannelVoidCall<&nMixer::ChannelResume>>, ".xi"},
+    {"MixerChannelLock", GuardedNative<MixerChannelLock>, ".x"},
+    {"MixerChannelTryLock", GuardedNative<MixerChannelTryLock>, ".xi"},
+    {"MixerChannelUnlock", GuardedNative<ChannelVoidCall<&nMixer::ChannelUnlock>>, ".xi"},
+    {"MixerChannelUnlockAll", GuardedNative<MixerCall<&nMixer::ChannelUnlockAll>>, ".x"},
+    {"MixerChannelSetGain", GuardedNative<ChannelSetFloat<&nMixer::ChannelSetGain>>, ".xin"},
+    {"MixerChannelSetPitch", GuardedNative<ChannelSetFloat<&nMixer::ChannelSetPitch>>, ".xin"},
+    {"MixerChannelSetPanning", GuardedNative<ChannelSetFloat<&nMixer::ChannelSetPanning>>, ".xin"},
+    {"MixerChannelSetLoopMode", GuardedNative<ChannelSetInteger<&nMixer::ChannelSetLoopMode>>, ".xii"},
+    {"MixerChannelSetLoopPosition", GuardedNative<ChannelSetInteger<&nMixer::ChannelSetLoopPosition>>,
+     ".xii"},
+};
 } // namespace
 
 void RegisterMixerApi(HSQUIRRELVM vm)
 {
-    RegisterNative(vm, EngineGetMixer, "EngineGetMixer", ".x");
-    RegisterNative(vm, MixerSetGain, "MixerSetGain", ".xn");
-    RegisterNative(vm, MixerCall<&nMixer::Mute>, "MixerMute", ".x");
-    RegisterNative(vm, MixerCall<&nMixer::Unmute>, "MixerUnmute", ".x");
-    RegisterNative(vm, MixerCall<&nMixer::Update>, "MixerUpdate", ".x");
-    RegisterNative(vm, MixerSoundStart, "MixerSoundStart", ".xx");
-    RegisterNative(vm, MixerStreamStart, "MixerStreamStart", ".xs");
-    RegisterNative(vm, MixerChannelStart, "MixerChannelStart", ".xix");
-    RegisterNative(vm, MixerChannelStartStream, "MixerChannelStartStream", ".xis");
-    RegisterNative(vm, MixerChannelLockAndStream, "MixerChannelLockAndStream", ".xis");
-    RegisterNative(vm, MixerChannelGetSound, "MixerChannelGetSound", ".xi");
-    RegisterNative(vm, MixerChannelGetState, "MixerChannelGetState", ".xi");
-    RegisterNative(vm, MixerChannelStop, "MixerChannelStop", ".xi");
-    RegisterNative(vm, MixerCall<&nMixer::ChannelStopAll>, "MixerChannelStopAll", ".x");
-    RegisterNative(vm, ChannelVoidCall<&nMixer::ChannelPause>, "MixerChannelPause", ".xi");
-    RegisterNative(vm, ChannelVoidCall<&nMixer::ChannelResume>, "MixerChannelResume", ".xi");
-    RegisterNative(vm, MixerChannelLock, "MixerChannelLock", ".x");
-    RegisterNative(vm, MixerChannelTryLock, "MixerChannelTryLock", ".xi");
-    RegisterNative(vm, ChannelVoidCall<&nMixer::ChannelUnlock>, "MixerChannelUnlock", ".xi");
-    RegisterNative(vm, MixerCall<&nMixer::ChannelUnlockAll>, "MixerChannelUnlockAll", ".x");
-    RegisterNative(vm, ChannelSetFloat<&nMixer::ChannelSetGain>, "MixerChannelSetGain", ".xin");
-    RegisterNative(vm, ChannelSetFloat<&nMixer::ChannelSetPitch>, "MixerChannelSetPitch", ".xin");
-    RegisterNative(vm, ChannelSetFloat<&nMixer::ChannelSetPanning>, "MixerChannelSetPanning", ".xin");
-    RegisterNative(vm, ChannelSetInteger<&nMixer::ChannelSetLoopMode>, "MixerChannelSetLoopMode", ".xii");
-    RegisterNative(vm, ChannelSetInteger<&nMixer::ChannelSetLoopPosition>, "MixerChannelSetLoopPosition",
-                   ".xii");
+    RegisterNatives(vm, MixerNatives);
     RegisterIntegerConstant(vm, "LoopNone", LoopNone);
     RegisterIntegerConstant(vm, "LoopRepeat", LoopRepeat);
     RegisterIntegerConstant(vm, "ChannelStateInvalid", ChannelStateInvalid);

@@ -4,6 +4,7 @@
 #include "engine/project/nProjectSceneInstance.h"
 #include "script/binding/ScriptArgs.h"
 #include "script/binding/nNativeArgs.h"
+#include "script/binding/nNativeCall.h"
 #include "script/binding/nScriptRegistrar.h"
 #include "script/nCObject.h"
 #include "script/nObjectType.h"
@@ -255,36 +256,39 @@ SQInteger ProjectRender(HSQUIRRELVM vm)
     project->RenderOutsideFrame();
     return 0;
 }
+
+const nNativeEntry ProjectNatives[] = {
+    {"ProjectGetScriptInstance", GuardedNative<ProjectGetScriptInstance>, ".x"},
+    {"ProjectUpdateScriptClock", GuardedNative<ProjectUpdateScriptClock>, ".x"},
+    {"ProjectEnd", GuardedNative<ProjectEnd>, ".x"},
+    {"ProjectLayerGetScene", GuardedNative<ProjectLayerGetScene>, ".x"},
+    {"ProjectAddLayer", GuardedNative<ProjectAddLayer>, ".xxn"},
+    {"ProjectLayerSetZOrder", GuardedNative<ProjectLayerSetZOrder>, ".xn"},
+    {"ProjectLayerGetZOrder", GuardedNative<ProjectLayerGetZOrder>, ".x"},
+    {"ProjectSetAll2DLayerOffset", GuardedNative<ProjectSetAll2DLayerOffset>, ".xnn"},
+    {"ProjectNewScene", GuardedNative<ProjectNewScene>, ".x"},
+    {"ProjectNewScene3D", GuardedNative<ProjectNewScene>, ".x"},
+    {"ProjectNewScene2D", GuardedNative<ProjectNewScene2D>, ".x"},
+    {"ProjectFindScene", GuardedNative<ProjectFindScene>, ".xs"},
+    {"ProjectGetSceneLayerList", GuardedNative<ProjectGetSceneLayerList>, ".xx"},
+    {"ProjectSceneIsActive", GuardedNative<ProjectSceneIsActive>, ".xx"},
+    {"ProjectIsSceneActive", GuardedNative<ProjectSceneIsActive>, ".xx"},
+    {"ProjectSceneActivate", GuardedNative<ProjectSceneActivate>, ".xxb"},
+    {"ProjectActivateScene", GuardedNative<ProjectSceneActivate>, ".xxb"},
+    {"ProjectInstantiateScene", GuardedNative<ProjectInstantiateScene>, ".xs"},
+    {"ProjectSceneSetGlobal", GuardedNative<ProjectSceneSetGlobal>, ".x"},
+    {"ProjectUnloadScene", GuardedNative<ProjectUnloadScene>, ".xx"},
+    {"ProjectSceneGetType", GuardedNative<ProjectSceneGetType>, ".x"},
+    {"ProjectSceneGetInstance", GuardedNative<ProjectSceneGetInstance>, ".x"},
+    {"ProjectSceneGetScriptInstance", GuardedNative<ProjectSceneGetScriptInstance>, ".x"},
+    {"ProjectSceneGetScriptInstanceFromClass", GuardedNative<ProjectSceneGetScriptInstanceFromClass>, ".xs"},
+    {"ProjectRender", GuardedNative<ProjectRender>, ".x"},
+};
 } // namespace
 
 void RegisterProjectApi(HSQUIRRELVM vm)
 {
-    RegisterNative(vm, ProjectGetScriptInstance, "ProjectGetScriptInstance", ".x");
-    RegisterNative(vm, ProjectUpdateScriptClock, "ProjectUpdateScriptClock", ".x");
-    RegisterNative(vm, ProjectEnd, "ProjectEnd", ".x");
-    RegisterNative(vm, ProjectLayerGetScene, "ProjectLayerGetScene", ".x");
-    RegisterNative(vm, ProjectAddLayer, "ProjectAddLayer", ".xxn");
-    RegisterNative(vm, ProjectLayerSetZOrder, "ProjectLayerSetZOrder", ".xn");
-    RegisterNative(vm, ProjectLayerGetZOrder, "ProjectLayerGetZOrder", ".x");
-    RegisterNative(vm, ProjectSetAll2DLayerOffset, "ProjectSetAll2DLayerOffset", ".xnn");
-    RegisterNative(vm, ProjectNewScene, "ProjectNewScene", ".x");
-    RegisterNative(vm, ProjectNewScene, "ProjectNewScene3D", ".x");
-    RegisterNative(vm, ProjectNewScene2D, "ProjectNewScene2D", ".x");
-    RegisterNative(vm, ProjectFindScene, "ProjectFindScene", ".xs");
-    RegisterNative(vm, ProjectGetSceneLayerList, "ProjectGetSceneLayerList", ".xx");
-    RegisterNative(vm, ProjectSceneIsActive, "ProjectSceneIsActive", ".xx");
-    RegisterNative(vm, ProjectSceneIsActive, "ProjectIsSceneActive", ".xx");
-    RegisterNative(vm, ProjectSceneActivate, "ProjectSceneActivate", ".xxb");
-    RegisterNative(vm, ProjectSceneActivate, "ProjectActivateScene", ".xxb");
-    RegisterNative(vm, ProjectInstantiateScene, "ProjectInstantiateScene", ".xs");
-    RegisterNative(vm, ProjectSceneSetGlobal, "ProjectSceneSetGlobal", ".x");
-    RegisterNative(vm, ProjectUnloadScene, "ProjectUnloadScene", ".xx");
-    RegisterNative(vm, ProjectSceneGetType, "ProjectSceneGetType", ".x");
-    RegisterNative(vm, ProjectSceneGetInstance, "ProjectSceneGetInstance", ".x");
-    RegisterNative(vm, ProjectSceneGetScriptInstance, "ProjectSceneGetScriptInstance", ".x");
-    RegisterNative(vm, ProjectSceneGetScriptInstanceFromClass, "ProjectSceneGetScriptInstanceFromClass",
-                   ".xs");
-    RegisterNative(vm, ProjectRender, "ProjectRender", ".x");
+    RegisterNatives(vm, ProjectNatives);
     RegisterIntegerConstant(vm, "ProjectSceneTypeNone", ProjectSceneNone);
     RegisterIntegerConstant(vm, "ProjectSceneTypeScene3d", ProjectSceneScene3D);
     RegisterIntegerConstant(vm, "ProjectSceneTypeScene2d", ProjectSceneScene2D);

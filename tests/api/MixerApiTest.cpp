@@ -4,6 +4,8 @@
 #include "script/nObjectType.h"
 #include "script/nScriptValue.h"
 
+#include <new>
+
 namespace
 {
 // Channels 0..63 all read stopped until a start, as a real mixer's do.
@@ -17,6 +19,13 @@ public:
             return false;
         m_channels[channel].sound = sound;
         return true;
+    }
+    // Channel 13 stands for a mixer that runs out of memory.
+    int32_t ChannelGetState(int32_t channel) override
+    {
+        if (channel == 13)
+            throw std::bad_alloc();
+        return nNullMixer::ChannelGetState(channel);
     }
     void SetMasterGain(float gain) override { m_gain = gain; }
     float GetMasterGain() override { return m_gain; }
@@ -44,8 +53,12 @@ TEST_F(MixerApiTest, NativesAnswerAsDocumented)
         {"print(MixerSoundStart(g_mixer, g_nosound))", "-1"},
         {"print(MixerStreamStart(g_mixer, \"a.ogg\"))", "-1"},
         {"print(MixerChannelStartStream(g_mixer, 0, \"a.ogg\"))", "false"},
+        // A stream that does not start leaves the channel as it found it: unlocked, or locked by the script.
         {"print(MixerChannelLockAndStream(g_mixer, 5, \"a.ogg\") + \",\" + MixerChannelTryLock(g_mixer, 5))",
-         "false,false"},
+         "false,true"},
+        {"print(MixerChannelTryLock(g_mixer, 6) + \",\" + MixerChannelLockAndStream(g_mixer, 6, \"a.ogg\") + "
+         "\",\" + MixerChannelTryLock(g_mixer, 6))",
+         "true,false,false"},
         {"print(MixerChannelGetState(g_mixer, MixerChannelInvalid) + \",\" + MixerChannelGetState(g_mixer, "
          "63))",
          "0,1"},
@@ -53,10 +66,12 @@ TEST_F(MixerApiTest, NativesAnswerAsDocumented)
         {"MixerChannelStop(g_mixer, -1); MixerChannelSetGain(g_mixer, 99, 2.0); print(\"quiet\")", "quiet"},
         {"MixerMute(g_mixer); MixerSetGain(g_mixer, 0.25); MixerUnmute(g_mixer); print(\"done\")", "done"},
         {"print(LoopRepeat + \",\" + ChannelStatePaused + \",\" + MixerMaxChannel)", "1,3,64"},
+        {"try { MixerChannelGetState(g_mixer, 13); } catch (error) { print(error); }", "Out of memory"},
         {"MixerUpdate(g_nosound)", "error: Expected 'Mixer' got 'Sound'"},
     };
     for (const auto& [script, expected] : cases)
         EXPECT_EQ(Evaluate(script), expected) << script;
     EXPECT_EQ(mixer.GetMasterGain(), 1.0f);
     EXPECT_TRUE(mixer.ChannelIsLocked(5));
+    EXPECT_TRUE(mixer.ChannelIsLocked(6));
 }
