@@ -451,6 +451,14 @@ WidgetSetEventHandlerWithContext(spacer, EventLeftMouseDown, {name = "context"},
     ASSERT_EQ(ScriptLines().size(), 2u);
     EXPECT_EQ(ScriptLines()[0].find("[S] down 4 root window="), 0u);
     EXPECT_EQ(ScriptLines()[1].find("[S] down 1 root window="), 0u);
+    // A null context is the root table, as for a handler without one.
+    EXPECT_EQ(
+        EvaluateWithGlobals("WidgetSetEventHandlerWithContext(spacer, EventLeftMouseDown, null, OnDown)"),
+        "");
+    log.lines.clear();
+    clickAt(*spacer);
+    ASSERT_EQ(ScriptLines().size(), 1u);
+    EXPECT_EQ(ScriptLines()[0].find("[S] down 4 root window="), 0u);
     // An insensitive widget hears nothing.
     EXPECT_EQ(EvaluateWithGlobals("WidgetSetSensitive(canvas, false)"), "");
     log.lines.clear();
