@@ -58,7 +58,6 @@ bool SetEventHandlerArgs(HSQUIRRELVM vm, nEventTable& table, SQInteger eventInde
     std::unique_ptr<nScriptObject> handler(HoldValue(vm, closureIndex));
     if (!handler)
         return false;
-    // A null context calls the handler on the root table, as a handler set without one.
     std::unique_ptr<nScriptObject> context;
     if (contextIndex != 0 && sq_gettype(vm, contextIndex) != OT_NULL)
     {
