@@ -28,22 +28,27 @@ namespace
 {
 SQInteger SetLoopMode(const ScriptArgs& args, nAnimationSourceList& sources)
 {
-    sources.SetLoopMode(static_cast<uint32_t>(args.GetInt(3)));
+    int32_t mode = 0;
+    if (GetEnumArg(args, 3, CurveReset, CurveOffsetRepeat, mode))
+        sources.SetLoopMode(static_cast<uint32_t>(mode));
     return 0;
 }
 
 SQInteger SetLoop(const ScriptArgs& args, nAnimationSourceList& sources)
 {
-    sources.SetLoop(args.GetFloat(3), args.GetFloat(4));
+    float start = 0.0f, end = 0.0f;
+    if (GetFloatArg(args, 3, AnyFinite, start) && GetFloatArg(args, 4, AnyFinite, end))
+        sources.SetLoop(start, end);
     return 0;
 }
 
-// A weight that is not a number would spread into every blended channel: it counts as 0, as a
-// negative weight does.
+// A weight that is not a number would spread into every blended channel; a negative weight counts
+// as 0.
 SQInteger SetWeight(const ScriptArgs& args, nAnimationSourceList& sources)
 {
-    const float weight = args.GetFloat(3);
-    sources.SetWeight(weight > 0.0f ? weight : 0.0f, args.GetFloat(4));
+    float weight = 0.0f, fadeTime = 0.0f;
+    if (GetFloatArg(args, 3, AnyFinite, weight) && GetFloatArg(args, 4, AnyFinite, fadeTime))
+        sources.SetWeight(weight > 0.0f ? weight : 0.0f, fadeTime);
     return 0;
 }
 

@@ -27,9 +27,13 @@ template <float (nCamera::*Get)() const> SQInteger GetCameraFloat(const ScriptAr
     return args.PushFloat((camera.GetCamera().*Get)());
 }
 
+// The field of view is clamped to what a projection can show; a ratio of 0 or below means the
+// viewport's own.
 template <void (nCamera::*Set)(float)> SQInteger SetCameraFloat(const ScriptArgs& args, nMCamera& camera)
 {
-    (camera.GetCamera().*Set)(args.GetFloat(3));
+    float value = 0.0f;
+    if (GetFloatArg(args, 3, AnyFinite, value))
+        (camera.GetCamera().*Set)(value);
     return 0;
 }
 
@@ -37,7 +41,10 @@ template <void (nCamera::*Set)(float)> SQInteger SetCameraFloat(const ScriptArgs
 template <const char* Key> SQInteger SetRegistryReal(const ScriptArgs& args, nMCamera& camera)
 {
     nMetaTagValue value;
-    value.SetFloat(args.GetFloat(3));
+    float number = 0.0f;
+    if (!GetFloatArg(args, 3, AnyFinite, number))
+        return 0;
+    value.SetFloat(number);
     camera.GetCamera().GetRegistry().SetKey(Key, &value);
     return 0;
 }
@@ -51,10 +58,16 @@ SQInteger SetAspectRatioRefAxis(const ScriptArgs& args, nMCamera& camera)
     return 0;
 }
 
+// The projection divides by the depth between the planes, and by the near distance: the near plane
+// lies ahead of the camera and the far plane beyond it. Either refused keeps both.
 SQInteger SetClipping(const ScriptArgs& args, nMCamera& camera)
 {
-    camera.GetCamera().SetZNear(args.GetFloat(3));
-    camera.GetCamera().SetZFar(args.GetFloat(4));
+    float zNear = 0.0f, zFar = 0.0f;
+    if (!GetFloatArg(args, 3, Positive, zNear) ||
+        !GetFloatArg(args, 4, nFloatRule{zNear, std::numeric_limits<float>::infinity(), true}, zFar))
+        return 0;
+    camera.GetCamera().SetZNear(zNear);
+    camera.GetCamera().SetZFar(zFar);
     return 0;
 }
 

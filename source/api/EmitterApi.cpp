@@ -18,9 +18,14 @@ SQInteger SetParticleModel(const ScriptArgs& args, nMEmitter& emitter)
     return 0;
 }
 
-template <void (nEmitter::*Set)(float)> SQInteger SetScale(const ScriptArgs& args, nMEmitter& emitter)
+// The scales multiply what each newborn particle draws from the model: birth rates, sizes and
+// opacities below 0 mean nothing, and a speed scale below 0 turns the particles round.
+template <void (nEmitter::*Set)(float), nFloatRule Rule = NotNegative>
+SQInteger SetScale(const ScriptArgs& args, nMEmitter& emitter)
 {
-    (emitter.GetEmitter().*Set)(args.GetFloat(3));
+    float scale = 0.0f;
+    if (GetFloatArg(args, 3, Rule, scale))
+        (emitter.GetEmitter().*Set)(scale);
     return 0;
 }
 
@@ -28,7 +33,7 @@ const nNativeEntry EmitterNatives[] = {
     {"EmitterSetParticleModel", Native<SetParticleModel>, ".xs"},
     {"EmitterSetBirthRateScale", Native<SetScale<&nEmitter::SetBirthRateScale>>, ".xn"},
     {"EmitterSetBirthSizeScale", Native<SetScale<&nEmitter::SetBirthSizeScale>>, ".xn"},
-    {"EmitterSetBirthSpeedScale", Native<SetScale<&nEmitter::SetBirthSpeedScale>>, ".xn"},
+    {"EmitterSetBirthSpeedScale", Native<SetScale<&nEmitter::SetBirthSpeedScale, AnyFinite>>, ".xn"},
     {"EmitterSetBirthOpacityScale", Native<SetScale<&nEmitter::SetBirthOpacityScale>>, ".xn"},
 };
 } // namespace

@@ -14,6 +14,8 @@
 #include "script/binding/nScriptRegistrar.h"
 #include "script/nObjectType.h"
 
+#include <limits>
+
 template <> struct nHandleArg<Quenvar>
 {
     static Quenvar* Get(HSQUIRRELVM vm, SQInteger index)
@@ -37,11 +39,17 @@ SQInteger GetRenderer(const ScriptArgs& args, Quenvar& engine)
     return PushHandle(args.GetVM(), engine.GetRenderer(), ObjectTypeRenderer);
 }
 
+// The engine keeps these as whole numbers: the rate as frames a second (negative: off), the scale in
+// thousandths and the fixed step in clock ticks (negative: off), so each must fit its integer.
+constexpr nFloatRule CorrectionRate{-2147483648.0f, 2147483520.0f};
+constexpr nFloatRule ClockScale{-2147483.0f, 2147483.0f};
+constexpr nFloatRule FixedStepSeconds{-std::numeric_limits<float>::infinity(), 1.0e14f};
+
 SQInteger SetFixedFramerateCorrection(const ScriptArgs& args, Quenvar& engine)
 {
-    const float rate = args.GetFloat(3);
-    // A number beyond int (or NaN) turns the correction off rather than being undefined.
-    engine.SetClockCorrection(rate > -2147483648.0f && rate < 2147483648.0f ? int32_t(rate) : -1);
+    float rate = 0.0f;
+    if (GetFloatArg(args, 3, CorrectionRate, rate))
+        engine.SetClockCorrection(int32_t(rate));
     return 0;
 }
 
@@ -234,9 +242,10 @@ constexpr char DeleteTextureLine[] = "EngineDeleteTexture() is obsolete.\n";
 const nNativeEntry EngineNatives[] = {
     {"EngineGetRenderer", Native<GetRenderer>, ".x"},
     {"EngineResetClock", Native<CallOf<&Quenvar::ResetClock>>, ".x"},
-    {"EngineSetClockScale", Native<SetFloatOf<&Quenvar::SetClockScale>>, ".xn"},
+    {"EngineSetClockScale", Native<SetFloatWithinOf<&Quenvar::SetClockScale, ClockScale>>, ".xn"},
     {"EngineGetClockScale", Native<AnswerFloatOf<&Quenvar::GetClockScale>>, ".x"},
-    {"EngineSetFixedDeltaFrame", Native<SetFloatOf<&Quenvar::SetFixedDeltaFrame>>, ".xn"},
+    {"EngineSetFixedDeltaFrame", Native<SetFloatWithinOf<&Quenvar::SetFixedDeltaFrame, FixedStepSeconds>>,
+     ".xn"},
     {"EngineSetFixedFramerateCorrection", Native<SetFixedFramerateCorrection>, ".xn"},
     {"EngineBeginFrame", Native<CallOf<&Quenvar::BeginFrame>>, ".x"},
     {"EngineBeginDraw", Native<CallOf<&Quenvar::BeginFrame>>, ".x"},

@@ -88,7 +88,9 @@ SQInteger Reset(const ScriptArgs&, nGroup& group)
 SQInteger SetMotion(const ScriptArgs& args, nGroup& group)
 {
     nAnimationSourceList* sources = nullptr;
-    group.SetMotion(args.GetString(3), &sources, args.GetFloat(4), false, 1.0f);
+    float fadeTime = 0.0f;
+    if (GetFloatArg(args, 4, AnyFinite, fadeTime))
+        group.SetMotion(args.GetString(3), &sources, fadeTime, false, 1.0f);
     return PushAnimationSources(args.GetVM(), sources);
 }
 

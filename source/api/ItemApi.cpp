@@ -17,6 +17,7 @@
 #include "script/classes/ScriptVector.h"
 #include "script/nCObject.h"
 
+#include <algorithm>
 #include <cmath>
 
 nMItem* GetItemArg(HSQUIRRELVM vm, SQInteger index, int32_t type)
@@ -194,11 +195,11 @@ SQInteger GetOpacity(const ScriptArgs& args, nMItem& item)
     return args.PushFloat(Node(item).GetAlpha());
 }
 
-// Not a number reads as 0, as anything below the range does.
 SQInteger SetOpacity(const ScriptArgs& args, nMItem& item)
 {
-    const float opacity = args.GetFloat(3);
-    Node(item).SetAlpha(opacity > 0.0f ? (opacity < 1.0f ? opacity : 1.0f) : 0.0f);
+    float opacity = 0.0f;
+    if (GetFloatArg(args, 3, AnyFinite, opacity))
+        Node(item).SetAlpha(std::clamp(opacity, 0.0f, 1.0f));
     return 0;
 }
 
@@ -291,7 +292,9 @@ SQInteger GetRotationOrder(const ScriptArgs& args, nMItem& item)
 
 SQInteger SetRotationOrder(const ScriptArgs& args, nMItem& item)
 {
-    Node(item).SetRotationOrder(static_cast<uint32_t>(args.GetInt(3)));
+    int32_t order = 0;
+    if (GetEnumArg(args, 3, RotationOrderZYX, RotationOrderXY, order))
+        Node(item).SetRotationOrder(static_cast<uint32_t>(order));
     return 0;
 }
 

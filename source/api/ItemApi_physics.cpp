@@ -103,9 +103,10 @@ SQInteger GetVectorAt(const ScriptArgs& args, nPhysicItem& body)
 SQInteger SetGravityScale(const ScriptArgs& args, nPhysicItem& body)
 {
     const nPhysicWorld* world = body.GetWorld();
-    if (world)
+    float scale = 0.0f;
+    if (world && GetFloatArg(args, 3, AnyFinite, scale))
     {
-        nVector gravity = world->GetGravity() * args.GetFloat(3);
+        nVector gravity = world->GetGravity() * scale;
         gravity.w = 1.0f;
         body.SetGravity(gravity);
     }
@@ -197,7 +198,9 @@ SQInteger ResetTransformation(const ScriptArgs& args, nPhysicItem& body)
 template <void (nPhysicItem::*Set)(float, uint32_t)>
 SQInteger SetWheel(const ScriptArgs& args, nPhysicItem& body)
 {
-    (body.*Set)(args.GetFloat(4), static_cast<uint32_t>(args.GetInt(3)));
+    float value = 0.0f;
+    if (GetFloatArg(args, 4, AnyFinite, value))
+        (body.*Set)(value, static_cast<uint32_t>(args.GetInt(3)));
     return 0;
 }
 
@@ -238,7 +241,8 @@ SQInteger LogObsolete(const ScriptArgs&, nMItem&)
 
 const nNativeEntry ItemPhysicsNatives[] = {
     {"ItemGetPhysicMode", Native<AnswerIntOf<&nPhysicItem::GetMode, nPhysicItem>>, ".x"},
-    {"ItemSetPhysicMode", Native<SetIntOf<&nPhysicItem::SetMode, nPhysicItem>>, ".xi"},
+    {"ItemSetPhysicMode",
+     Native<SetEnumOf<&nPhysicItem::SetMode, PhysicModeNone, PhysicModeDynamic, nPhysicItem>>, ".xi"},
     {"ItemUpdateInertiaTensorFromCollision", Native<CallOf<&nPhysicItem::Build>>, ".x"},
     {"ItemGetMass", Native<AnswerFloatOf<&nPhysicItem::GetMass>>, ".x"},
     {"ItemWake", Native<SetSleeping<false>>, ".x"},

@@ -57,12 +57,14 @@ SQInteger SetMotion(const ScriptArgs& args, nMItem& item)
                           << item.GetName() << "': it is not played.\n";
         return 0;
     }
-    nAnimationSource* source =
-        item.nAnimationPlayer::SetMotion(motion, nullptr, args.GetFloat(5), false, args.GetFloat(6));
-    if (source)
+    float fadeTimeWeightClockScale[4];
+    if (!GetFloatArgs(args, 5, 4, AnyFinite, fadeTimeWeightClockScale))
+        return 0;
+    const auto [fadeTime, weight, clock, clockScale] = fadeTimeWeightClockScale;
+    if (nAnimationSource* source = item.nAnimationPlayer::SetMotion(motion, nullptr, fadeTime, false, weight))
     {
-        source->SetClock(args.GetFloat(7));
-        source->SetClockScale(args.GetFloat(8));
+        source->SetClock(clock);
+        source->SetClockScale(clockScale);
     }
     return 0;
 }
@@ -86,8 +88,9 @@ SQInteger MotionSlotGetTime(const ScriptArgs& args, nMItem& item)
 
 SQInteger MotionSlotSetTime(const ScriptArgs& args, nMItem& item)
 {
-    if (nAnimationSource* source = FirstSource(item))
-        source->SetClock(args.GetFloat(4));
+    float clock = 0.0f;
+    if (nAnimationSource* source = FirstSource(item); source && GetFloatArg(args, 4, AnyFinite, clock))
+        source->SetClock(clock);
     return 0;
 }
 
@@ -99,8 +102,9 @@ SQInteger MotionSlotGetClockScale(const ScriptArgs& args, nMItem& item)
 
 SQInteger MotionSlotSetClockScale(const ScriptArgs& args, nMItem& item)
 {
-    if (nAnimationSource* source = FirstSource(item))
-        source->SetClockScale(args.GetFloat(4));
+    float scale = 0.0f;
+    if (nAnimationSource* source = FirstSource(item); source && GetFloatArg(args, 4, AnyFinite, scale))
+        source->SetClockScale(scale);
     return 0;
 }
 

@@ -25,7 +25,9 @@ SQInteger GetType(const ScriptArgs& args, nMLight& light)
 
 SQInteger SetType(const ScriptArgs& args, nMLight& light)
 {
-    light.GetLight().SetType(args.GetInt(3));
+    int32_t type = 0;
+    if (GetEnumArg(args, 3, LightTypeNone, LightTypeSpot, type))
+        light.GetLight().SetType(type);
     return 0;
 }
 
@@ -51,9 +53,12 @@ template <float (nLight::*Get)() const> SQInteger GetLightFloat(const ScriptArgs
     return args.PushFloat((light.GetLight().*Get)());
 }
 
-template <void (nLight::*Set)(float)> SQInteger SetLightFloat(const ScriptArgs& args, nMLight& light)
+template <void (nLight::*Set)(float), nFloatRule Rule = AnyFinite>
+SQInteger SetLightFloat(const ScriptArgs& args, nMLight& light)
 {
-    (light.GetLight().*Set)(args.GetFloat(3));
+    float value = 0.0f;
+    if (GetFloatArg(args, 3, Rule, value))
+        (light.GetLight().*Set)(value);
     return 0;
 }
 
@@ -85,9 +90,9 @@ const nNativeEntry LightNatives[] = {
     {"LightGetEdgeAngle", Native<GetLightFloat<&nLight::GetEdgeAngle>>, ".x"},
     {"LightSetEdgeAngle", Native<SetLightFloat<&nLight::SetEdgeAngle>>, ".xn"},
     {"LightGetRange", Native<GetLightFloat<&nLight::GetRange>>, ".x"},
-    {"LightSetRange", Native<SetLightFloat<&nLight::SetRange>>, ".xn"},
+    {"LightSetRange", Native<SetLightFloat<&nLight::SetRange, NotNegative>>, ".xn"},
     {"LightGetVolumeRange", Native<GetLightFloat<&nLight::GetVolumeRange>>, ".x"},
-    {"LightSetVolumeRange", Native<SetLightFloat<&nLight::SetVolumeRange>>, ".xn"},
+    {"LightSetVolumeRange", Native<SetLightFloat<&nLight::SetVolumeRange, NotNegative>>, ".xn"},
     {"LightSetProjectionTexture", Native<SetProjectionTexture>, ".xs"},
 };
 

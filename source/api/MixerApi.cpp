@@ -72,7 +72,9 @@ SQInteger MixerSetGain(HSQUIRRELVM vm)
     nMixer* mixer = MixerArg(vm);
     if (!mixer)
         return SQ_ERROR;
-    mixer->SetMasterGain(ScriptArgs(vm).GetFloat(3));
+    float gain = 0.0f;
+    if (GetFloatArg(ScriptArgs(vm), 3, NotNegative, gain))
+        mixer->SetMasterGain(gain);
     return 0;
 }
 
@@ -186,12 +188,15 @@ SQInteger MixerChannelTryLock(HSQUIRRELVM vm)
                        { return PushBool(vm, mixer.ChannelTryLock(channel)); });
 }
 
-template <void (nMixer::*Setter)(int32_t, float)> SQInteger ChannelSetFloat(HSQUIRRELVM vm)
+// Gains and pitches below 0 mean nothing to a mixer; a panning is clamped to 0 .. 1 where it is heard.
+template <void (nMixer::*Setter)(int32_t, float), nFloatRule Rule> SQInteger ChannelSetFloat(HSQUIRRELVM vm)
 {
     return ChannelCall(vm,
                        [vm](nMixer& mixer, int32_t channel) -> SQInteger
                        {
-                           (mixer.*Setter)(channel, ScriptArgs(vm).GetFloat(4));
+                           float value = 0.0f;
+                           if (GetFloatArg(ScriptArgs(vm), 4, Rule, value))
+                               (mixer.*Setter)(channel, value);
                            return 0;
                        });
 }
@@ -227,9 +232,9 @@ const nNativeEntry MixerNatives[] = {
     {"MixerChannelTryLock", GuardedNative<MixerChannelTryLock>, ".xi"},
     {"MixerChannelUnlock", GuardedNative<ChannelVoidCall<&nMixer::ChannelUnlock>>, ".xi"},
     {"MixerChannelUnlockAll", GuardedNative<MixerCall<&nMixer::ChannelUnlockAll>>, ".x"},
-    {"MixerChannelSetGain", GuardedNative<ChannelSetFloat<&nMixer::ChannelSetGain>>, ".xin"},
-    {"MixerChannelSetPitch", GuardedNative<ChannelSetFloat<&nMixer::ChannelSetPitch>>, ".xin"},
-    {"MixerChannelSetPanning", GuardedNative<ChannelSetFloat<&nMixer::ChannelSetPanning>>, ".xin"},
+    {"MixerChannelSetGain", GuardedNative<ChannelSetFloat<&nMixer::ChannelSetGain, NotNegative>>, ".xin"},
+    {"MixerChannelSetPitch", GuardedNative<ChannelSetFloat<&nMixer::ChannelSetPitch, NotNegative>>, ".xin"},
+    {"MixerChannelSetPanning", GuardedNative<ChannelSetFloat<&nMixer::ChannelSetPanning, AnyFinite>>, ".xin"},
     {"MixerChannelSetLoopMode", GuardedNative<ChannelSetInteger<&nMixer::ChannelSetLoopMode>>, ".xii"},
     {"MixerChannelSetLoopPosition", GuardedNative<ChannelSetInteger<&nMixer::ChannelSetLoopPosition>>,
      ".xii"},

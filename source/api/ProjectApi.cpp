@@ -71,7 +71,11 @@ SQInteger ProjectAddLayer(HSQUIRRELVM vm)
     nProjectSceneInstance* instance = project ? InstanceArg(vm, 3) : nullptr;
     if (!instance)
         return SQ_ERROR;
-    return PushHandle(vm, project->AddLayer(instance, ScriptArgs(vm).GetFloat(4)), ObjectTypeProjectLayer);
+    // Layers are kept in z order: one that cannot be ordered is not added.
+    float zOrder = 0.0f;
+    if (!GetFloatArg(ScriptArgs(vm), 4, AnyFinite, zOrder))
+        return PushHandle(vm, nullptr, ObjectTypeProjectLayer);
+    return PushHandle(vm, project->AddLayer(instance, zOrder), ObjectTypeProjectLayer);
 }
 
 SQInteger ProjectLayerSetZOrder(HSQUIRRELVM vm)
@@ -79,7 +83,9 @@ SQInteger ProjectLayerSetZOrder(HSQUIRRELVM vm)
     nProjectLayer* layer = LayerArg(vm, 2);
     if (!layer)
         return SQ_ERROR;
-    layer->SetZOrder(ScriptArgs(vm).GetFloat(3));
+    float zOrder = 0.0f;
+    if (GetFloatArg(ScriptArgs(vm), 3, AnyFinite, zOrder))
+        layer->SetZOrder(zOrder);
     return 0;
 }
 
@@ -96,8 +102,9 @@ SQInteger ProjectSetAll2DLayerOffset(HSQUIRRELVM vm)
     nProject* project = ProjectArg(vm, 2);
     if (!project)
         return SQ_ERROR;
-    ScriptArgs args(vm);
-    project->SetAll2DLayerOffset(args.GetFloat(3), args.GetFloat(4));
+    float offset[2];
+    if (GetFloatArgs(ScriptArgs(vm), 3, 2, AnyFinite, offset))
+        project->SetAll2DLayerOffset(offset[0], offset[1]);
     return 0;
 }
 

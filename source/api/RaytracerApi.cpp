@@ -63,12 +63,15 @@ template <typename Change> SQInteger ChangeSettings(nRaytracer& raytracer, Chang
 
 SQInteger SetAntialias(const ScriptArgs& args, nRaytracer& raytracer)
 {
+    float threshold = 0.0f;
+    if (!GetFloatArg(args, 5, NotNegative, threshold))
+        return 0;
     return ChangeSettings(raytracer,
                           [&](nRaytracerSettings& settings)
                           {
                               settings.antialias = args.GetBool(3);
                               settings.antialiasGrid = args.GetInt(4);
-                              settings.antialiasThreshold = args.GetFloat(5);
+                              settings.antialiasThreshold = threshold;
                               settings.antialiasJitter = args.GetBool(6);
                           });
 }

@@ -20,7 +20,6 @@
 
 #include <cmath>
 
-
 template <> struct nHandleArg<nRenderer>
 {
     static nRenderer* Get(HSQUIRRELVM vm, SQInteger index)
@@ -50,7 +49,9 @@ SQInteger RegistryGetKey(const ScriptArgs& args, nRenderer& renderer)
 
 SQInteger ClearFrame(const ScriptArgs& args, nRenderer& renderer)
 {
-    renderer.ClearFrame(args.GetFloat(3), args.GetFloat(4), args.GetFloat(5), 1.0f, 0.0f, 0xFFFFFFFFu);
+    float colour[3];
+    if (GetFloatArgs(args, 3, 3, AnyFinite, colour))
+        renderer.ClearFrame(colour[0], colour[1], colour[2], 1.0f, 0.0f, 0xFFFFFFFFu);
     return 0;
 }
 
@@ -83,14 +84,18 @@ SQInteger SetFog(const ScriptArgs& args, nRenderer& renderer)
     if (!GetVectorArg(args.GetVM(), 4, colour))
         return SQ_ERROR;
     const nColor fogColour(colour.x, colour.y, colour.z, colour.w);
-    renderer.SetFog(args.GetBool(3), &fogColour, args.GetFloat(5), args.GetFloat(6));
+    float nearAndFar[2];
+    if (GetFloatArgs(args, 5, 2, NotNegative, nearAndFar))
+        renderer.SetFog(args.GetBool(3), &fogColour, nearAndFar[0], nearAndFar[1]);
     return 0;
 }
 
 SQInteger SetGlobalAspectRatio(const ScriptArgs& args, nRenderer& renderer)
 {
     const float previous = renderer.GetGlobalAspectRatio();
-    renderer.SetGlobalAspectRatio(args.GetFloat(3));
+    float ratio = 0.0f;
+    if (GetFloatArg(args, 3, AnyFinite, ratio))
+        renderer.SetGlobalAspectRatio(ratio);
     return args.PushFloat(previous);
 }
 
@@ -108,8 +113,10 @@ SQInteger SetViewport(const ScriptArgs& args, nRenderer& renderer)
 {
     uint32_t width = 0, height = 0;
     renderer.GetOutputSize(width, height);
-    renderer.SetViewport(ScaleToPixels(args.GetFloat(3), width), ScaleToPixels(args.GetFloat(4), height),
-                         ScaleToPixels(args.GetFloat(5), width), ScaleToPixels(args.GetFloat(6), height));
+    float fractions[4];
+    if (GetFloatArgs(args, 3, 4, AnyFinite, fractions))
+        renderer.SetViewport(ScaleToPixels(fractions[0], width), ScaleToPixels(fractions[1], height),
+                             ScaleToPixels(fractions[2], width), ScaleToPixels(fractions[3], height));
     return 0;
 }
 
@@ -268,10 +275,13 @@ SQInteger Write(const ScriptArgs& args, nRenderer& renderer)
     if (!GetVectorArg(vm, 10, colour))
         return SQ_ERROR;
     const nColor textColour(colour.x, colour.y, colour.z, colour.w);
-    float x = args.GetFloat(5), y = args.GetFloat(6);
+    float place[3];
+    if (!GetFloatArgs(args, 5, 3, AnyFinite, place))
+        return 0;
+    auto [x, y, size] = place;
     const bool normalised = args.GetBool(8);
-    renderer.Write(font, args.GetString(4), x, y, nTextFlags{!normalised, normalised}, args.GetFloat(7),
-                   &textColour, args.GetInt(9));
+    renderer.Write(font, args.GetString(4), x, y, nTextFlags{!normalised, normalised}, size, &textColour,
+                   args.GetInt(9));
     return 0;
 }
 

@@ -202,8 +202,12 @@ SQInteger SetFog(const ScriptArgs& args, nScene& scene)
     nColor color;
     if (!GetColorArg(args, 4, color))
         return SQ_ERROR;
+    // Fog turned off stores distances of 0.
     const bool enabled = args.GetBool(3);
-    scene.SetFog(enabled ? args.GetFloat(5) : 0.0f, enabled ? args.GetFloat(6) : 0.0f, color);
+    float nearAndFar[2] = {0.0f, 0.0f};
+    if (enabled && !GetFloatArgs(args, 5, 2, NotNegative, nearAndFar))
+        return 0;
+    scene.SetFog(nearAndFar[0], nearAndFar[1], color);
     return 0;
 }
 
@@ -420,7 +424,9 @@ SQInteger GetItemChildrenList(const ScriptArgs& args, nScene& scene)
 template <bool Add> SQInteger SetMotion(const ScriptArgs& args, nScene& scene)
 {
     nAnimationSourceList* sources = nullptr;
-    scene.SetMotion(args.GetString(3), &sources, args.GetFloat(4), Add, 1.0f);
+    float fadeTime = 0.0f;
+    if (GetFloatArg(args, 4, AnyFinite, fadeTime))
+        scene.SetMotion(args.GetString(3), &sources, fadeTime, Add, 1.0f);
     return PushAnimationSources(args.GetVM(), sources);
 }
 
@@ -465,7 +471,8 @@ SQInteger SetScript(const ScriptArgs& args, nScene& scene)
 // The number counts clock ticks, as the unit's suspension does.
 SQInteger SuspendScriptUpdate(const ScriptArgs& args, nScene& scene)
 {
-    if (nScriptUnit* unit = FirstUnit(scene))
+    float ticks = 0.0f;
+    if (nScriptUnit* unit = FirstUnit(scene); unit && GetFloatArg(args, 3, AnyFinite, ticks))
         static_cast<nSceneScriptUnit*>(unit)->SuspendUpdate(args.GetInt(3));
     return 0;
 }

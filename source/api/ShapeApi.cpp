@@ -5,6 +5,8 @@
 #include "physics/nPhysicShape.h"
 #include "script/classes/ScriptVector.h"
 
+#include <limits>
+
 // A "Collision Shape" handle holds one nPhysicShape of an item's physics item and dies with it.
 // Shape changes take effect at the item's next build (ItemUpdateInertiaTensorFromCollision).
 template <> struct nHandleArg<nPhysicShape>
@@ -24,10 +26,14 @@ template <int32_t Kind> SQInteger SetGeometry(const ScriptArgs& args, nPhysicSha
     return args.PushBool(shape.SetGeometry(Kind, args.GetString(3)));
 }
 
-// The build reads a sphere's radius from x.
+// The build reads a sphere's radius from x. A size refused leaves the shape as it was and answers
+// false.
 SQInteger SetSphere(const ScriptArgs& args, nPhysicShape& shape)
 {
-    return args.PushBool(shape.SetPrimitive(PhysicShapeSphere, nVector(args.GetFloat(3), 0.0f, 0.0f, 1.0f)));
+    float radius = 0.0f;
+    if (!GetFloatArg(args, 3, NotNegative, radius))
+        return args.PushBool(false);
+    return args.PushBool(shape.SetPrimitive(PhysicShapeSphere, nVector(radius, 0.0f, 0.0f, 1.0f)));
 }
 
 SQInteger SetBox(const ScriptArgs& args, nPhysicShape& shape)
@@ -42,8 +48,12 @@ SQInteger SetBox(const ScriptArgs& args, nPhysicShape& shape)
 // y, the height along z.
 template <int32_t Kind> SQInteger SetRadiusAndHeight(const ScriptArgs& args, nPhysicShape& shape)
 {
-    const float diameter = 2.0f * args.GetFloat(3);
-    return args.PushBool(shape.SetPrimitive(Kind, nVector(diameter, diameter, args.GetFloat(4), 1.0f)));
+    constexpr nFloatRule Radius{0.0f, std::numeric_limits<float>::max() / 2.0f};
+    float radius = 0.0f, height = 0.0f;
+    if (!GetFloatArg(args, 3, Radius, radius) || !GetFloatArg(args, 4, NotNegative, height))
+        return args.PushBool(false);
+    const float diameter = 2.0f * radius;
+    return args.PushBool(shape.SetPrimitive(Kind, nVector(diameter, diameter, height, 1.0f)));
 }
 
 // Placement and material.
@@ -62,9 +72,12 @@ template <nVector nPhysicShape::*Field> SQInteger GetVectorField(const ScriptArg
     return PushVectorResult(args.GetVM(), shape.*Field);
 }
 
+// A mass of 0 makes a static body; the physics world takes no negative mass or restitution.
 template <float nPhysicShape::*Field> SQInteger SetFloatField(const ScriptArgs& args, nPhysicShape& shape)
 {
-    shape.*Field = args.GetFloat(3);
+    float value = 0.0f;
+    if (GetFloatArg(args, 3, NotNegative, value))
+        shape.*Field = value;
     return 0;
 }
 
@@ -76,8 +89,12 @@ SQInteger GetMass(const ScriptArgs& args, nPhysicShape& shape)
 // Static friction first, then dynamic friction.
 SQInteger SetFriction(const ScriptArgs& args, nPhysicShape& shape)
 {
-    shape.staticFriction = args.GetFloat(3);
-    shape.dynamicFriction = args.GetFloat(4);
+    float staticFriction = 0.0f, dynamicFriction = 0.0f;
+    if (!GetFloatArg(args, 3, NotNegative, staticFriction) ||
+        !GetFloatArg(args, 4, NotNegative, dynamicFriction))
+        return 0;
+    shape.staticFriction = staticFriction;
+    shape.dynamicFriction = dynamicFriction;
     return 0;
 }
 

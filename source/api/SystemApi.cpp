@@ -38,15 +38,20 @@ SQInteger Sleep(HSQUIRRELVM vm)
 
 SQInteger SeedRand(HSQUIRRELVM vm)
 {
-    RandomSeed(static_cast<uint32_t>(ScriptArgs(vm).GetInt(2)));
+    const ScriptArgs args(vm);
+    float seed = 0.0f;
+    if (GetFloatArg(args, 2, AnyFinite, seed))
+        RandomSeed(static_cast<uint32_t>(args.GetInt(2)));
     return 0;
 }
 
-// A negative range read as unsigned would give values beyond any integer a script holds.
+// A negative range read as unsigned would give values beyond any integer a script holds; a range
+// that is no number answers 0, as the range 0 does.
 SQInteger Rand(HSQUIRRELVM vm)
 {
     const ScriptArgs args(vm);
-    const int32_t range = args.GetInt(2);
+    float finite = 0.0f;
+    const int32_t range = GetFloatArg(args, 2, AnyFinite, finite) ? args.GetInt(2) : 0;
     return args.PushInt(range > 0 ? static_cast<int32_t>(RandomInt(static_cast<uint32_t>(range))) : 0);
 }
 

@@ -47,7 +47,9 @@ SQInteger SceneGetUI(const ScriptArgs& args, nScene& scene)
 // divide the cursor's and the layer offset's coordinates later.
 SQInteger SetInternalResolution(const ScriptArgs& args, nScene2D& ui)
 {
-    ui.SetInternalResolution(float(args.GetInt(3)), float(args.GetInt(4)));
+    float size[2];
+    if (GetFloatArgs(args, 3, 2, AnyFinite, size))
+        ui.SetInternalResolution(float(args.GetInt(3)), float(args.GetInt(4)));
     return 0;
 }
 
@@ -101,7 +103,9 @@ SQInteger Render(const ScriptArgs&, nScene2D& ui)
 
 SQInteger SetFadeColor(const ScriptArgs& args, nScene2D& ui)
 {
-    ui.SetFadeColor(args.GetInt(3), args.GetInt(4), args.GetInt(5));
+    float colour[3];
+    if (GetFloatArgs(args, 3, 3, AnyFinite, colour))
+        ui.SetFadeColor(args.GetInt(3), args.GetInt(4), args.GetInt(5));
     return 0;
 }
 
@@ -171,12 +175,17 @@ SQInteger AddAndPush(HSQUIRRELVM vm, nScene2D& ui, nSprite2D* item)
     return PushItem2D(vm, ui.AddItem(item));
 }
 
-void ReadPlacement(const ScriptArgs& args, int32_t first, float position[2], float size[2])
+// A place that is not finite makes no item: the natives answer a null handle.
+bool ReadPlacement(const ScriptArgs& args, int32_t first, float position[2], float size[2])
 {
-    position[0] = args.GetFloat(first);
-    position[1] = args.GetFloat(first + 1);
-    size[0] = args.GetFloat(first + 2);
-    size[1] = args.GetFloat(first + 3);
+    float placement[4];
+    if (!GetFloatArgs(args, first, 4, AnyFinite, placement))
+        return false;
+    position[0] = placement[0];
+    position[1] = placement[1];
+    size[0] = placement[2];
+    size[1] = placement[3];
+    return true;
 }
 
 SQInteger AddSprite(const ScriptArgs& args, nScene2D& ui)
@@ -185,29 +194,39 @@ SQInteger AddSprite(const ScriptArgs& args, nScene2D& ui)
     if (!GetCObject(args.GetVM(), 4, texture, ObjectTypeTexture))
         return SQ_ERROR;
     float position[2], size[2];
-    ReadPlacement(args, 5, position, size);
+    if (!ReadPlacement(args, 5, position, size))
+        return PushItem2D(args.GetVM(), nullptr);
     const nString name = IdName(args.GetInt(3));
     auto* sprite = new (std::nothrow)
         nSprite2D(&ui, static_cast<nTexture*>(texture), nullptr, name.GetText(), position, size);
     return AddAndPush(args.GetVM(), ui, sprite);
 }
 
-nWindow* NewWindow(const ScriptArgs& args, nScene2D& ui, int32_t placementIndex)
+// False when the placement is refused; otherwise true with the new window, null when it could not
+// be made.
+bool NewWindow(const ScriptArgs& args, nScene2D& ui, int32_t placementIndex, nWindow*& window)
 {
     float position[2], size[2];
-    ReadPlacement(args, placementIndex, position, size);
+    if (!ReadPlacement(args, placementIndex, position, size))
+        return false;
     const nString name = IdName(args.GetInt(3));
-    return new (std::nothrow) nWindow(&ui, nullptr, name.GetText(), "Window", position, size);
+    window = new (std::nothrow) nWindow(&ui, nullptr, name.GetText(), "Window", position, size);
+    return true;
 }
 
 SQInteger AddWindow(const ScriptArgs& args, nScene2D& ui)
 {
-    return AddAndPush(args.GetVM(), ui, NewWindow(args, ui, 4));
+    nWindow* window = nullptr;
+    if (!NewWindow(args, ui, 4, window))
+        return PushItem2D(args.GetVM(), nullptr);
+    return AddAndPush(args.GetVM(), ui, window);
 }
 
 SQInteger AddBitmapWindow(const ScriptArgs& args, nScene2D& ui)
 {
-    nWindow* window = NewWindow(args, ui, 5);
+    nWindow* window = nullptr;
+    if (!NewWindow(args, ui, 5, window))
+        return PushItem2D(args.GetVM(), nullptr);
     if (window)
         window->SetBackgroundPicture(args.GetString(4));
     return AddAndPush(args.GetVM(), ui, window);

@@ -193,16 +193,12 @@ SQInteger GetScreenPosition(const ScriptArgs& args, nWidget& widget)
     return PushVector(args.GetVM(), widget.GetScreenPosition()) ? 1 : SQ_ERROR;
 }
 
-SQInteger SetHorizontalAlign(const ScriptArgs& args, nWidget& widget)
+template <void (nWidget::*Set)(int32_t)> SQInteger SetAlign(const ScriptArgs& args, nWidget& widget)
 {
-    widget.SetHorizontalAlign(args.GetInt(3));
-    widget.Invalidate();
-    return 0;
-}
-
-SQInteger SetVerticalAlign(const ScriptArgs& args, nWidget& widget)
-{
-    widget.SetVerticalAlign(args.GetInt(3));
+    int32_t align = 0;
+    if (!GetEnumArg(args, 3, WidgetAlignDefault, WidgetAlignBottom, align))
+        return 0;
+    (widget.*Set)(align);
     widget.Invalidate();
     return 0;
 }
@@ -226,16 +222,9 @@ SQInteger IsHidden(const ScriptArgs& args, nWidget& widget)
 // Weights share out a sizer's length: a negative or infinite one would hand out more than it has.
 SQInteger SetFormattingSize(const ScriptArgs& args, nWidget& widget)
 {
-    const float x = args.GetFloat(3), y = args.GetFloat(4);
-    if (!(x >= 0.0f && y >= 0.0f && std::isfinite(x) && std::isfinite(y)))
-    {
-        nLogHolder::Get() << nString::Format("[*] WidgetSetFormattingSize: the weights (%g, %g) are refused; "
-                                             "weights are finite and not negative.\n",
-                                             double(x), double(y))
-                                 .GetText();
-        return 0;
-    }
-    widget.SetFormattingSize(x, y);
+    float weights[2];
+    if (GetFloatArgs(args, 3, 2, NotNegative, weights))
+        widget.SetFormattingSize(weights[0], weights[1]);
     return 0;
 }
 
@@ -322,16 +311,30 @@ SQInteger LockCanvas(const ScriptArgs& args, nCanvasWidget& canvas)
 
 // Text.
 
+// Text sizes are whole pixels; colour components 0 to 255.
+bool GetTextSizeArg(const ScriptArgs& args, int32_t& size)
+{
+    float pixels = 0.0f;
+    if (!GetFloatArg(args, 3, nFloatRule{0.0f, float(MaxLayoutCoordinate)}, pixels))
+        return false;
+    size = args.GetInt(3);
+    return true;
+}
+
 SQInteger SetSize(const ScriptArgs& args, nTextWidget& text)
 {
-    text.SetSize(args.GetInt(3));
+    int32_t size = 0;
+    if (GetTextSizeArg(args, size))
+        text.SetSize(size);
     return 0;
 }
 
 SQInteger SetColor(const ScriptArgs& args, nTextWidget& text)
 {
-    text.SetColor(float(args.GetInt(3)) / 255.0f, float(args.GetInt(4)) / 255.0f,
-                  float(args.GetInt(5)) / 255.0f, float(args.GetInt(6)) / 255.0f);
+    float colour[4];
+    if (GetFloatArgs(args, 3, 4, AnyFinite, colour))
+        text.SetColor(float(args.GetInt(3)) / 255.0f, float(args.GetInt(4)) / 255.0f,
+                      float(args.GetInt(5)) / 255.0f, float(args.GetInt(6)) / 255.0f);
     return 0;
 }
 
@@ -387,8 +390,9 @@ SQInteger SetLabelFont(const ScriptArgs& args, nCheckWidget& check)
 
 SQInteger SetLabelSize(const ScriptArgs& args, nCheckWidget& check)
 {
-    if (nTextWidget* label = check.GetLabel())
-        label->SetSize(args.GetInt(3));
+    int32_t size = 0;
+    if (nTextWidget* label = check.GetLabel(); label && GetTextSizeArg(args, size))
+        label->SetSize(size);
     return 0;
 }
 
@@ -409,8 +413,8 @@ const nNativeEntry WidgetNatives[] = {
     {"WidgetSetSensitive", AnyWidgetNative<SetBoolOf<&nWidget::SetEnabled, nWidget>>, ".xb"},
     {"WidgetGetRect", AnyWidgetNative<GetRect>, ".x"},
     {"WidgetGetScreenPosition", NativeOrNull<GetScreenPosition, RaiseNullObject>, ".x"},
-    {"WidgetSetHAlign", AnyWidgetNative<SetHorizontalAlign>, ".xn"},
-    {"WidgetSetVAlign", AnyWidgetNative<SetVerticalAlign>, ".xn"},
+    {"WidgetSetHAlign", AnyWidgetNative<SetAlign<&nWidget::SetHorizontalAlign>>, ".xn"},
+    {"WidgetSetVAlign", AnyWidgetNative<SetAlign<&nWidget::SetVerticalAlign>>, ".xn"},
     {"WidgetSetHidden", AnyWidgetNative<SetHidden>, ".xb"},
     {"WidgetIsHidden", AnyWidgetNative<IsHidden>, ".x"},
     {"WidgetSetFormattingSize", AnyWidgetNative<SetFormattingSize>, ".xnn"},
@@ -422,8 +426,11 @@ const nNativeEntry WidgetNatives[] = {
     {"BitmapSetPicture", NativeOrNull<SetStringOf<&nBitmapWidget::SetPicture, nBitmapWidget>>, ".xs"},
     {"CanvasWidgetLock", NativeOrNull<LockCanvas, AnswerNullHandle<ObjectTypePicture>>, ".x"},
     {"CanvasWidgetUnlock", NativeOrNull<CallOf<&nCanvasWidget::Unlock>>, ".x"},
-    {"TextSetAlignment", NativeOrNull<SetIntOf<&nTextWidget::SetAlignment, nTextWidget>>, ".xn"},
-    {"TextSetFormat", NativeOrNull<SetIntOf<&nTextWidget::SetFormat, nTextWidget>>, ".xn"},
+    {"TextSetAlignment",
+     NativeOrNull<SetEnumOf<&nTextWidget::SetAlignment, TextAlignLeft, TextAlignJustify, nTextWidget>>,
+     ".xn"},
+    {"TextSetFormat",
+     NativeOrNull<SetEnumOf<&nTextWidget::SetFormat, TextFormatLine, TextFormatColumn, nTextWidget>>, ".xn"},
     {"TextSetSize", NativeOrNull<SetSize>, ".xn"},
     {"TextSetColor", NativeOrNull<SetColor>, ".xnnnn"},
     {"TextSetText", NativeOrNull<SetText, RaiseNullObject>, ".xs"},

@@ -29,13 +29,17 @@ SQInteger PushRectResult(const ScriptArgs& args, const nRect& rect)
 // The two-number setters of an item: position, pivot, scale, size.
 template <void (nItem2D::*Set)(float, float)> SQInteger SetPair(const ScriptArgs& args, nSprite2D& item)
 {
-    (item.*Set)(args.GetFloat(3), args.GetFloat(4));
+    float pair[2];
+    if (GetFloatArgs(args, 3, 2, AnyFinite, pair))
+        (item.*Set)(pair[0], pair[1]);
     return 0;
 }
 
 SQInteger SetSize(const ScriptArgs& args, nSprite2D& item)
 {
-    item.SetSize(args.GetFloat(3), args.GetFloat(4));
+    float size[2];
+    if (GetFloatArgs(args, 3, 2, AnyFinite, size))
+        item.SetSize(size[0], size[1]);
     return 0;
 }
 

@@ -273,7 +273,8 @@ TEST_F(UIWidgetApi, ASizerLaysItsWidgetsOutByWeightAndBorders)
                             "WidgetSetFormattingSize(second, 3, 1); WidgetSetFormattingSize(spacer, -1, 1);"
                             "WidgetSetFormattingSize(spacer, 1, 0.0 / 0.0)"),
         "");
-    EXPECT_TRUE(Logged("[*] WidgetSetFormattingSize: the weights"));
+    EXPECT_TRUE(Logged("[*] WidgetSetFormattingSize: the value -1 is refused"));
+    EXPECT_TRUE(Logged("[*] WidgetSetFormattingSize: the value nan is refused"));
     window->Draw(nullptr);
     ExpectAnswers({
         {"local r = WidgetGetRect(spacer); local s = WidgetGetRect(second);"

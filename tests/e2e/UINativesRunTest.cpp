@@ -154,8 +154,11 @@ TEST(UINativesRun, HostileValuesNeverCrash)
     local values = [0, -1, 0x7FFFFFFF, -0x80000000, 1e30, -1e30, 0.0 / 0.0, 1.0 / 0.0];
     local t = WindowGetCacheTexture(UIAddWindow(ui, 0, 0, 0, 8, 8));
     foreach (v in values) {
-      local w = UIAddWindow(ui, v, v, v, 16, 16);
-      local s = UIAddSprite(ui, v, t, v, v, v, v);
+      // A place that is no number makes nothing; the setters below get the value instead.
+      UIDeleteWindow(ui, UIAddWindow(ui, v, v, v, 16, 16));
+      UIDeleteWindow(ui, UIAddSprite(ui, v, t, v, v, v, v));
+      local w = UIAddWindow(ui, v, 0, 0, 16, 16);
+      local s = UIAddSprite(ui, v, t, 0, 0, 16, 16);
       WindowSetPosition(s, v, v);
       WindowSetScale(w, v, v);
       WindowSetPivot(w, v, v);
@@ -179,7 +182,8 @@ TEST(UINativesRun, HostileValuesNeverCrash)
     }
     // Sizes one at a time: the largest window holds a cache of 8192 x 8192 pixels.
     foreach (v in [0, -1, 0.0 / 0.0, -1e30, 1e30]) {
-      local w = UIAddWindow(ui, 1, 0, 0, v, v);
+      UIDeleteWindow(ui, UIAddWindow(ui, 1, 0, 0, v, v));
+      local w = UIAddWindow(ui, 1, 0, 0, 16, 16);
       WindowSetSize(w, v, v);
       WindowForceLayout(w);
       UIDeleteWindow(ui, w);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "script/binding/ScriptArgs.h"
+#include "script/binding/nNumberArgs.h"
 #include "squirrel/squirrel.h"
 
 #include <cstddef>
@@ -100,17 +101,36 @@ template <auto Member> using nMemberClass = typename nMemberClassOf<decltype(Mem
 
 // Bodies of the natives that run one operation of the handle's object: without arguments, with the
 // first argument as a number, an integer, a bool or a string, or answering a number, an integer or
-// a bool. The object's class is the
-// operation's unless another (derived) class is named.
+// a bool. The object's class is the operation's unless another (derived) class is named.
 template <auto Operation, typename T = nMemberClass<Operation>> SQInteger CallOf(const ScriptArgs&, T& object)
 {
     (object.*Operation)();
     return 0;
 }
 
+// A number the rule refuses keeps the value there (GetFloatArg); without a rule every finite number
+// is taken.
+template <auto Set, nFloatRule Rule, typename T = nMemberClass<Set>>
+SQInteger SetFloatWithinOf(const ScriptArgs& args, T& object)
+{
+    float value = 0.0f;
+    if (GetFloatArg(args, 3, Rule, value))
+        (object.*Set)(value);
+    return 0;
+}
+
 template <auto Set, typename T = nMemberClass<Set>> SQInteger SetFloatOf(const ScriptArgs& args, T& object)
 {
-    (object.*Set)(args.GetFloat(3));
+    return SetFloatWithinOf<Set, AnyFinite, T>(args, object);
+}
+
+// An integer that names none of the codes first .. last keeps the value there (GetEnumArg).
+template <auto Set, int32_t First, int32_t Last, typename T = nMemberClass<Set>>
+SQInteger SetEnumOf(const ScriptArgs& args, T& object)
+{
+    int32_t value = 0;
+    if (GetEnumArg(args, 3, First, Last, value))
+        (object.*Set)(value);
     return 0;
 }
 
