@@ -73,7 +73,8 @@ SQInteger SetPivot(const ScriptArgs& args, nMConstraint& item)
     nVector point;
     if (!GetPointArg(args.GetVM(), 3, point))
         return SQ_ERROR;
-    (Joint(item).*Set)(PivotMatrix(point));
+    if (IsFiniteVector(args, point))
+        (Joint(item).*Set)(PivotMatrix(point));
     return 0;
 }
 

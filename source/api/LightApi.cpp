@@ -44,7 +44,8 @@ template <void (nLight::*Set)(const nColor&)> SQInteger SetColor(const ScriptArg
     nVector color;
     if (!GetVectorArg(args.GetVM(), 3, color))
         return SQ_ERROR;
-    (light.GetLight().*Set)(nColor(color.x, color.y, color.z, 1.0f));
+    if (IsFiniteVector(args, color))
+        (light.GetLight().*Set)(nColor(color.x, color.y, color.z, 1.0f));
     return 0;
 }
 

@@ -49,7 +49,8 @@ template <nColor nMaterial::*Colour> SQInteger SetColour(const ScriptArgs& args,
     nVector colour;
     if (!GetVectorArg(args.GetVM(), 3, colour))
         return SQ_ERROR;
-    material.*Colour = nColor(colour.x, colour.y, colour.z, colour.w);
+    if (IsFiniteVector(args, colour))
+        material.*Colour = nColor(colour.x, colour.y, colour.z, colour.w);
     return 0;
 }
 

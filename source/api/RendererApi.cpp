@@ -85,7 +85,7 @@ SQInteger SetFog(const ScriptArgs& args, nRenderer& renderer)
         return SQ_ERROR;
     const nColor fogColour(colour.x, colour.y, colour.z, colour.w);
     float nearAndFar[2];
-    if (GetFloatArgs(args, 5, 2, NotNegative, nearAndFar))
+    if (IsFiniteVector(args, colour) && GetFloatArgs(args, 5, 2, NotNegative, nearAndFar))
         renderer.SetFog(args.GetBool(3), &fogColour, nearAndFar[0], nearAndFar[1]);
     return 0;
 }
@@ -175,7 +175,8 @@ SQInteger SetClippingPlane(const ScriptArgs& args, nRenderer& renderer)
     nVector plane[2];
     if (!ReadVectors(args.GetVM(), 3, 2, plane))
         return SQ_ERROR;
-    renderer.SetClippingPlane(plane[0], plane[1]);
+    if (IsFiniteVector(args, plane[0]) && IsFiniteVector(args, plane[1]))
+        renderer.SetClippingPlane(plane[0], plane[1]);
     return 0;
 }
 

@@ -174,15 +174,6 @@ SQInteger PushColor(const ScriptArgs& args, const nColor& color)
                : sq_throwerror(args.GetVM(), "Failed to create Vector instance.");
 }
 
-bool GetColorArg(const ScriptArgs& args, SQInteger index, nColor& color)
-{
-    nVector value;
-    if (!GetVectorArg(args.GetVM(), index, value))
-        return false;
-    color = nColor(value.x, value.y, value.z, value.w);
-    return true;
-}
-
 template <const nColor& (nScene::*Get)() const> SQInteger GetColor(const ScriptArgs& args, nScene& scene)
 {
     return PushColor(args, (scene.*Get)());
@@ -190,24 +181,27 @@ template <const nColor& (nScene::*Get)() const> SQInteger GetColor(const ScriptA
 
 template <void (nScene::*Set)(const nColor&)> SQInteger SetColor(const ScriptArgs& args, nScene& scene)
 {
-    nColor color;
-    if (!GetColorArg(args, 3, color))
+    nVector color;
+    if (!GetVectorArg(args.GetVM(), 3, color))
         return SQ_ERROR;
-    (scene.*Set)(color);
+    if (IsFiniteVector(args, color))
+        (scene.*Set)(nColor(color.x, color.y, color.z, color.w));
     return 0;
 }
 
 SQInteger SetFog(const ScriptArgs& args, nScene& scene)
 {
-    nColor color;
-    if (!GetColorArg(args, 4, color))
+    nVector color;
+    if (!GetVectorArg(args.GetVM(), 4, color))
         return SQ_ERROR;
+    if (!IsFiniteVector(args, color))
+        return 0;
     // Fog turned off stores distances of 0.
     const bool enabled = args.GetBool(3);
     float nearAndFar[2] = {0.0f, 0.0f};
     if (enabled && !GetFloatArgs(args, 5, 2, NotNegative, nearAndFar))
         return 0;
-    scene.SetFog(nearAndFar[0], nearAndFar[1], color);
+    scene.SetFog(nearAndFar[0], nearAndFar[1], nColor(color.x, color.y, color.z, color.w));
     return 0;
 }
 

@@ -41,7 +41,7 @@ SQInteger SetBox(const ScriptArgs& args, nPhysicShape& shape)
     nVector size;
     if (!GetPointArg(args.GetVM(), 3, size))
         return SQ_ERROR;
-    return args.PushBool(shape.SetPrimitive(PhysicShapeBox, size));
+    return args.PushBool(IsFiniteVector(args, size) && shape.SetPrimitive(PhysicShapeBox, size));
 }
 
 // Radius, then height, stored as the build and the shape files read them: the diameter across x and
@@ -63,7 +63,8 @@ template <nVector nPhysicShape::*Field> SQInteger SetVectorField(const ScriptArg
     nVector value;
     if (!GetPointArg(args.GetVM(), 3, value))
         return SQ_ERROR;
-    shape.*Field = value;
+    if (IsFiniteVector(args, value))
+        shape.*Field = value;
     return 0;
 }
 

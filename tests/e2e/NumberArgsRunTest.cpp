@@ -112,6 +112,9 @@ const RefusalCase RefusalCases[] = {
     {"MixerChannelSetPitch(mixer, 0, -1)",
      "[*] MixerChannelSetPitch: the value -1 is refused; it must be a finite number of at least 0.", "0",
      "0"},
+    {"LightSetDiffuseColor(light, Vector(nan, 0, 0))",
+     "[*] LightSetDiffuseColor: the value (nan, 0, 0, 1) is refused; it must be a vector of finite numbers.",
+     "LightGetDiffuseColor(light).x", "1"},
     {"print(ObjectIsValid(UIAddWindow(ui, 2, nan, 0, 8, 8)))",
      "[*] UIAddWindow: the value nan is refused; it must be a finite number.", "0", "0"},
 };
@@ -135,8 +138,8 @@ TEST(NumberArgsRun, NumbersOutsideWhatANativeAcceptsAreRefusedAndTheOldValueKept
     EXPECT_TRUE(HasLine(output, "[S] false")) << output; // the window with no place to stand
 }
 
-// Every native of the scene run that takes a number, with "v" where the number goes (one row per
-// number); the others get values they accept.
+// Every native of the scene run that takes a number, and those that keep a colour, a place or a
+// size, with "v" where the number goes (one row per number); the others get values they accept.
 const char* const NumberCalls[] = {
     "AnimationSourceSetLoop(sources, v, 1)",
     "AnimationSourceSetLoop(sources, 0, v)",
@@ -263,6 +266,18 @@ const char* const NumberCalls[] = {
     "TextSetSize(text, v)",
     "TextSetColor(text, v, 0, 0, 255)",
     "CheckWidgetSetLabelSize(check, v)",
+    "LightSetDiffuseColor(light, Vector(v, 0, 0))",
+    "LightSetSpecularColor(light, Vector(0, v, 0))",
+    "ShapeSetBox(shape, Vector(v, 1, 1))",
+    "ShapeSetPosition(shape, Vector(v, 0, 0))",
+    "ShapeSetRotation(shape, Vector(0, 0, v))",
+    "SceneSetAmbientColor(s, Vector(v, 0, 0))",
+    "SceneSetBackgroundColor(s, Vector(0, 0, v))",
+    "SceneSetFog(s, true, Vector(v, 0, 0), 1, 10)",
+    "RendererSetFog(g_render, true, Vector(v, 1, 1, 1), 1, 10)",
+    "ItemSetPosition(A, Vector(v, 0, 0))",
+    "ItemSetRotation(A, Vector(0, v, 0))",
+    "ItemSetScale(A, Vector(v, 1, 1))",
 };
 
 // What the groups of those natives read back as numbers or vectors.
@@ -299,6 +314,14 @@ const char* const NumberGetters[] = {
     "RendererGetFogFar(g_render)",
     "RendererGetGlobalAspectRatio(g_render)",
     "RendererGetViewport(g_render)",
+    "LightGetDiffuseColor(light)",
+    "LightGetSpecularColor(light)",
+    "ShapeGetRotation(shape)",
+    "SceneGetAmbientColor(s)",
+    "SceneGetBackgroundColor(s)",
+    "SceneGetFogColor(s)",
+    "ItemGetRotation(A)",
+    "ItemGetScale(A)",
 };
 
 // Every number-taking native gets not a number and both infinities; a call the script machine or the

@@ -1,6 +1,7 @@
 #include "script/binding/nNumberArgs.h"
 
 #include "core/base/nLog.h"
+#include "core/math/nVector.h"
 #include "platform/nstring/nString.h"
 
 #include <cmath>
@@ -73,6 +74,16 @@ bool GetEnumArg(const ScriptArgs& args, int32_t index, int32_t first, int32_t la
     }
     value = candidate;
     return true;
+}
+
+bool IsFiniteVector(const ScriptArgs& args, const nVector& value)
+{
+    if (std::isfinite(value.x) && std::isfinite(value.y) && std::isfinite(value.z) && std::isfinite(value.w))
+        return true;
+    const nString text = "(" + NumberText(value.x) + ", " + NumberText(value.y) + ", " + NumberText(value.z) +
+                         ", " + NumberText(value.w) + ")";
+    LogRefusedValue(args.GetVM(), text.GetText(), "a vector of finite numbers");
+    return false;
 }
 
 void LogRefusedValue(HSQUIRRELVM vm, const char* value, const char* accepted)

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <limits>
 
+class nVector;
+
 // What a native accepts of a number it keeps: a finite float from min to max (min itself only when
 // the rule does not exclude it). An infinite bound leaves that side open.
 struct nFloatRule
@@ -32,6 +34,9 @@ bool GetFloatArg(const ScriptArgs& args, int32_t index, const nFloatRule& rule, 
 // one refused, the values then being unspecified.
 bool GetFloatArgs(const ScriptArgs& args, int32_t first, int32_t count, const nFloatRule& rule,
                   float* values);
+// A vector argument already read (a colour, a place, a size), kept only when its four components
+// are finite; false after the line otherwise.
+bool IsFiniteVector(const ScriptArgs& args, const nVector& value);
 // The integer at the index when it is one of the codes first .. last; false after the line.
 bool GetEnumArg(const ScriptArgs& args, int32_t index, int32_t first, int32_t last, int32_t& value);
 // The line itself, for a value (as text) the running native refuses and what it accepts:
