@@ -143,6 +143,45 @@ TEST_F(EngineNativesTest, CamerasCullAndKeepTheirDepthOfFieldInTheirRegistry)
     EXPECT_EQ(camera->GetItem()->GetRegistry().GetFloat("PostProcess:Dof:FStop", 0.0f), 2.5f);
 }
 
+// Each setter's value read back through its getter; a row's script sets and then prints.
+TEST_F(EngineNativesTest, SettersAreReadBackByTheirGetters)
+{
+    const std::pair<const char*, const char*> rows[] = {
+        {"ItemSetPosition(R, Vector(7, 8, 9)); ItemSetMatrix(W, ItemGetMatrix(R)); "
+         "print(V(ItemGetPosition(W)))",
+         "(7,8,9,1)"},
+        {"ItemSetRotation(W, Vector(0, 1.5, 0)); print(V(ItemGetRotation(W)))", "(0,1.5,0,1)"},
+        {"ItemSetRotationOrder(W, RotationOrderXYZ); print(ItemGetRotationOrder(W))", "5"},
+        {"ItemSetScale(W, Vector(2, 3, 4)); print(V(ItemGetScale(W)))", "(2,3,4,1)"},
+        {"ItemSetPivot(W, Vector(1, 0, -1)); print(V(ItemGetPivot(W)))", "(1,0,-1,1)"},
+        {"ItemSetTarget(W, Vector(0, 0, 5)); print(ItemHasTarget(W) + \" \" + V(ItemGetTarget(W)))",
+         "true (0,0,5,1)"},
+        {"ItemSetNoTarget(W); print(ItemHasTarget(W))", "false"},
+        {"local L = ItemCastToLight(SceneFindItem(g_scene, \"L1\"));"
+         "LightSetType(L, LightTypeSpot); LightSetDiffuseColor(L, Vector(0.5, 0.25, 1));"
+         "LightSetSpecularColor(L, Vector(1, 0, 0.5)); LightSetDiffuseIntensity(L, 2);"
+         "LightSetSpecularIntensity(L, 0.5); LightSetConeAngle(L, 0.75); LightSetEdgeAngle(L, 0.25);"
+         "LightSetRange(L, 12); LightSetVolumeRange(L, 40);"
+         "print(LightGetType(L) + V(LightGetDiffuseColor(L)) + V(LightGetSpecularColor(L)) + \" \" +"
+         "      LightGetDiffuseIntensity(L) + \" \" + LightGetSpecularIntensity(L) + \" \" +"
+         "      LightGetConeAngle(L) + \" \" + LightGetEdgeAngle(L) + \" \" + LightGetRange(L) + \" \" +"
+         "      LightGetVolumeRange(L))",
+         "3(0.5,0.25,1,1)(1,0,0.5,1) 2 0.5 0.75 0.25 12 40"},
+        {"local C = ItemCastToCamera(Cam); CameraSetFov(C, 1.25); CameraSetAspectRatio(C, 1.5);"
+         "print(format(\"%.4f \", CameraGetFov(C)) + CameraGetAspectRatio(C))",
+         "1.2500 1.5"},
+        // A point ahead of the camera goes to the screen and back at its own depth; the screen's centre
+        // lies on the view axis; a point behind the camera has no place on the screen.
+        {"local C = ItemCastToCamera(Cam); local on = CameraWorldToScreen(C, Vector(1, -2, 10));"
+         "local back = CameraScreenToWorldPlane(C, on.x, on.y, 10);"
+         "print(format(\"%.3f %.3f %.3f \", back.x, back.y, back.z) + V(CameraScreenToWorld(C, 0.5, 0.5)) +"
+         "      V(CameraWorldToScreen(C, Vector(1, -2, -10))))",
+         "1.000 -2.000 10.000 (0,0,1,1)(0,0,0,1)"},
+    };
+    for (const auto& [script, expected] : rows)
+        EXPECT_EQ(Evaluate(script), expected) << script;
+}
+
 TEST_F(EngineNativesTest, DeletionsWaitForTheFlushAndGoThroughTheItemsOwnScene)
 {
     EXPECT_EQ(Evaluate("SceneDeleteAllLights(g_scene); print(\"queued\");"), "queued");

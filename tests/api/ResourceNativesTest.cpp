@@ -1,8 +1,8 @@
 #include "ScriptApiFixture.h"
 
 #include "audio/nSound.h"
-#include "core/picture/nPicture.h"
 #include "core/base/nSharedPtr.h"
+#include "core/picture/nPicture.h"
 #include "engine/Quenvar.h"
 #include "engine/scene/nScene.h"
 #include "geometry/nTexture.h"
@@ -254,6 +254,13 @@ TEST_F(ResourceNativesTest, RendererStateRoundTrips)
          "print(v.z + \"x\" + v.w)",
          "8x4"},
         {"print(ObjectIsValid(RendererLoadWriterFont(g_render, \"none.fnt\", \"none\")))", "false"},
+        // What the renderer draws a material with: its four colours, each read back as set.
+        {"local m = EngineNewMaterial(g_engine); MaterialSetAmbient(m, Vector(0.25, 0.5, 0.75, 1));"
+         "MaterialSetDiffuse(m, Vector(0.5, 0.25, 1, 0.5)); MaterialSetSecular(m, Vector(1, 0, 0, 1));"
+         "MaterialSetSelfIllum(m, Vector(0, 1, 0, 0));"
+         "print(V(MaterialGetAmbient(m)) + V(MaterialGetDiffuse(m)) + V(MaterialGetSpecular(m)) +"
+         "      V(MaterialGetSelfIllum(m)))",
+         "(0.25,0.5,0.75,1)(0.5,0.25,1,0.5)(1,0,0,1)(0,1,0,0)"},
     });
     EXPECT_EQ(renderer.GetOutputTexture(), nullptr);
 }
