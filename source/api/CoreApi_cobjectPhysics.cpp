@@ -1,12 +1,12 @@
 #include "api/CoreApi_cobject.h"
 
-#include "core/base/nLog.h"
 #include "engine/items/nMItem.h"
 #include "engine/scene/nScene.h"
 #include "physics/nPhysicItem.h"
 #include "physics/nPhysicShape.h"
 #include "physics/nPhysicWorld.h"
 #include "script/binding/ScriptArgs.h"
+#include "script/binding/nNumberArgs.h"
 #include "script/binding/nScriptRegistrar.h"
 #include "script/classes/ScriptVector.h"
 #include "script/nCObject.h"
@@ -45,19 +45,15 @@ SQInteger PhysicsFrequency(HSQUIRRELVM vm)
     return ScriptArgs(vm).PushFloat(step > 0.0f ? 1.0f / step : 0.0f);
 }
 
-// The world steps at the period 1 / frequency, which only a positive frequency gives.
+// The world steps at the period 1 / frequency, which only a positive finite frequency gives.
 SQInteger SetPhysicsFrequency(HSQUIRRELVM vm)
 {
     nScene* scene = GetThisScene(vm);
     if (!scene)
         return SQ_ERROR;
-    const float frequency = ScriptArgs(vm).GetFloat(2);
     nPhysicWorld* world = scene->GetPhysicWorld();
-    if (!world)
-        return 0;
-    if (!(frequency > 0.0f))
-        nLogHolder::Get() << "[!] Physics frequency " << frequency << " refused: it must be above 0.\n";
-    else
+    float frequency = 0.0f;
+    if (world && GetFloatArg(ScriptArgs(vm), 2, Positive, frequency))
         world->SetFixedTimeStep(1.0f / frequency);
     return 0;
 }

@@ -36,15 +36,10 @@ SQInteger GetPhysicFrequency(const ScriptArgs& args, nScene& scene)
 // The step is the period of the frequency, which only a positive finite frequency has.
 SQInteger SetPhysicFrequency(const ScriptArgs& args, nScene& scene)
 {
-    const float frequency = args.GetFloat(3);
     nPhysicWorld* world = scene.GetPhysicWorld();
-    if (!world)
-        return 0;
-    if (frequency > 0.0f && std::isfinite(frequency))
+    float frequency = 0.0f;
+    if (world && GetFloatArg(args, 3, Positive, frequency))
         world->SetFixedTimeStep(1.0f / frequency);
-    else
-        nLogHolder::Get() << "[*] Physics frequency " << frequency
-                          << " refused: it must be above 0; the step stays as it was.\n";
     return 0;
 }
 
@@ -56,12 +51,8 @@ SQInteger SetGravity(const ScriptArgs& args, nScene& scene)
     if (!GetPointArg(args.GetVM(), 3, gravity))
         return SQ_ERROR;
     nPhysicWorld* world = scene.GetPhysicWorld();
-    if (!world)
-        return 0;
-    if (std::isfinite(gravity.x) && std::isfinite(gravity.y) && std::isfinite(gravity.z))
+    if (world && IsFiniteVector(args, gravity))
         world->SetGravity(gravity);
-    else
-        nLogHolder::Get() << "[!] A gravity that is not finite is refused.\n";
     return 0;
 }
 

@@ -247,17 +247,10 @@ template <typename Widget, int32_t HandleType> SQInteger AddWidget(const ScriptA
 
 SQInteger AddCanvasWidget(const ScriptArgs& args, nScene2D& ui)
 {
-    const float width = args.GetFloat(4), height = args.GetFloat(5);
-    if (!(width >= 1.0f && width <= float(MaxCanvasSide) && height >= 1.0f && height <= float(MaxCanvasSide)))
-    {
-        nLogHolder::Get() << nString::Format(
-                                 "[*] UIAddCanvasWidget: a canvas of %gx%g pixels is refused; each "
-                                 "side must be from 1 to %d.\n",
-                                 double(width), double(height), MaxCanvasSide)
-                                 .GetText();
+    float size[2];
+    if (!GetFloatArgs(args, 4, 2, nFloatRule{1.0f, float(MaxCanvasSide)}, size))
         return PushHandle(args.GetVM(), nullptr, ObjectTypeCanvasWidget);
-    }
-    auto* canvas = new (std::nothrow) nCanvasWidget(&ui, args.GetInt(3), int32_t(width), int32_t(height));
+    auto* canvas = new (std::nothrow) nCanvasWidget(&ui, args.GetInt(3), int32_t(size[0]), int32_t(size[1]));
     return PushNewWidget<ObjectTypeCanvasWidget>(args.GetVM(), canvas);
 }
 

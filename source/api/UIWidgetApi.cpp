@@ -145,17 +145,15 @@ template <SQInteger (*Body)(const ScriptArgs&, nWidget&)> SQInteger AnyWidgetNat
 // the layout's sums of cell origins, margins and sizes stay far from the integer range.
 constexpr int32_t MaxLayoutCoordinate = 1 << 20;
 
-bool AreLayoutCoordinates(const char* native, std::initializer_list<int64_t> values)
+bool AreLayoutCoordinates(HSQUIRRELVM vm, std::initializer_list<int64_t> values)
 {
     for (int64_t value : values)
         if (value < -MaxLayoutCoordinate || value > MaxLayoutCoordinate)
         {
-            nLogHolder::Get() << nString::Format(
-                                     "[*] %s: the value %lld is refused; layout values lie from %d "
-                                     "to %d pixels.\n",
-                                     native, static_cast<long long>(value), -MaxLayoutCoordinate,
-                                     MaxLayoutCoordinate)
-                                     .GetText();
+            LogRefusedValue(vm, nString::Format("%lld", static_cast<long long>(value)).GetText(),
+                            nString::Format("a layout value from %d to %d pixels", -MaxLayoutCoordinate,
+                                            MaxLayoutCoordinate)
+                                .GetText());
             return false;
         }
     return true;
@@ -234,7 +232,7 @@ SQInteger SetBorderSize(const ScriptArgs& args, nSizerWidget& sizer)
 {
     const int32_t left = args.GetInt(3), top = args.GetInt(4), right = args.GetInt(5),
                   bottom = args.GetInt(6);
-    if (!AreLayoutCoordinates("SizerSetBorderSize", {left, top, right, bottom}))
+    if (!AreLayoutCoordinates(args.GetVM(), {left, top, right, bottom}))
         return 0;
     sizer.SetMargins(float(top), float(bottom), float(left), float(right));
     sizer.Invalidate();
@@ -275,7 +273,7 @@ SQInteger AddToContainer(HSQUIRRELVM vm)
     const ScriptArgs args(vm);
     const int32_t type = HandleTypeOf(*widget);
     const int32_t x1 = args.GetInt(4), y1 = args.GetInt(5), x2 = args.GetInt(6), y2 = args.GetInt(7);
-    if (!container || !AreLayoutCoordinates("ContainerAddWidget", {x1, y1, x2, y2}))
+    if (!container || !AreLayoutCoordinates(vm, {x1, y1, x2, y2}))
         return PushHandle(vm, nullptr, type);
     return PushHandle(vm, container->AddWidget(widget, x1, y1, x2, y2) ? widget : nullptr, type);
 }
@@ -296,8 +294,7 @@ SQInteger SetPositionInContainer(HSQUIRRELVM vm)
     const ScriptArgs args(vm);
     // The cell keeps its size, so its far corner must stay in range as well.
     const int32_t x = args.GetInt(4), y = args.GetInt(5);
-    if (AreLayoutCoordinates("ContainerWidgetSetPosition",
-                             {x, y, int64_t(x) + cell->rect.Width(), int64_t(y) + cell->rect.Height()}))
+    if (AreLayoutCoordinates(vm, {x, y, int64_t(x) + cell->rect.Width(), int64_t(y) + cell->rect.Height()}))
         container->SetWidgetPosition(widget, x, y);
     return 0;
 }

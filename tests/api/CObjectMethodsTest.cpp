@@ -140,7 +140,8 @@ TEST_F(CObjectMethods, IdentityNamesAndLookups)
         {"local u = s.ui(); print(u.isNull() + \" \" + u.type())", "false 12"},
         // The 2D layer runs command lists on its own manager.
         {"local u = s.ui(); local before = u.isCommandListDone(); "
-         "print(before + \" \" + (u.setCommandList(\"globalfade 5,1;\") > 0) + \" \" + u.isCommandListDone())",
+         "print(before + \" \" + (u.setCommandList(\"globalfade 5,1;\") > 0) + \" \" + "
+         "u.isCommandListDone())",
          "true true false"},
         {"print(typeof s.findItem(\"A\").matrix() + \" \" + typeof s.findItem(\"A\").worldPosition())",
          "Matrix4 Vector"},
@@ -236,8 +237,14 @@ TEST_F(CObjectMethods, PhysicsOfItemsShapesAndTheScene)
          "0 false 0 true true 0 (0,0,0,1)(0,0,0,1) 0"},
     };
     ExpectCases(std::begin(cases), std::end(cases));
-    EXPECT_EQ(Evaluate("s.setPhysicsFrequency(0); print(fabs(s.physicsFrequency() - 30) < 0.0001)"), "true");
-    EXPECT_TRUE(HasLogLine("[!] Physics frequency 0.000 refused: it must be above 0."))
+    EXPECT_EQ(Evaluate("s.setPhysicsFrequency(0); s.setPhysicsFrequency(1.0 / 0.0);"
+                       "print(fabs(s.physicsFrequency() - 30) < 0.0001)"),
+              "true");
+    EXPECT_TRUE(
+        HasLogLine("[*] setPhysicsFrequency: the value 0 is refused; it must be a finite number above 0."))
+        << ::testing::PrintToString(log.lines);
+    EXPECT_TRUE(
+        HasLogLine("[*] setPhysicsFrequency: the value inf is refused; it must be a finite number above 0."))
         << ::testing::PrintToString(log.lines);
 }
 

@@ -368,9 +368,11 @@ TEST_F(PhysicsNativesTest, TheScenesFrequencyAndGravityNeedAWorldAndUsableValues
         "60 0 30 30 Invalid instance type");
     EXPECT_EQ(std::count_if(log.lines.begin(), log.lines.end(),
                             [](const std::string& line)
-                            { return line.rfind("[*] Physics frequency ", 0) == 0; }),
+                            { return line.rfind("[*] SceneSetPhysicFrequency: the value ", 0) == 0; }),
               4);
-    EXPECT_TRUE(Logged("[!] A gravity that is not finite is refused.\n"));
+    EXPECT_TRUE(
+        Logged("[*] SceneSetGravity: the value (0, nan, 0, 1) is refused; it must be a vector of finite "
+               "numbers.\n"));
     EXPECT_TRUE(Logged("ScenePhysicAllocateCollisionNode is obsolete.\n"));
     EXPECT_FLOAT_EQ(scene->GetPhysicWorld()->GetGravity().y, -9.8f);
 }
