@@ -138,6 +138,39 @@ TEST(NumberArgsRun, NumbersOutsideWhatANativeAcceptsAreRefusedAndTheOldValueKept
     EXPECT_TRUE(HasLine(output, "[S] false")) << output; // the window with no place to stand
 }
 
+// The project's layers are kept in z order: a layer without a usable one is not added, and a layer
+// keeps its order when given one that is no number.
+TEST(NumberArgsRun, ProjectLayersNeedAnOrderThatIsANumber)
+{
+    TemporaryDirectory directory;
+    directory.WriteFile(
+        "game.ngp",
+        "<NML=1.0>\n<Environment=<Name=\"Numbers\"><ScriptUnit=<Script=\"p.nut\"><Class=\"Game\">>>");
+    directory.WriteFile("e.nms", "<NML=1.0>\n<Scene=<Items>>");
+    directory.WriteFile("p.nut", R"(
+class Game {
+    function OnSetup(p) {
+        local nan = 0.0 / 0.0, inf = 1.0 / 0.0;
+        print("added " + ObjectIsValid(ProjectAddLayer(p, ProjectInstantiateScene(p, "e.nms"), nan)));
+        local layer = ProjectAddLayer(p, ProjectInstantiateScene(p, "e.nms"), 2);
+        ProjectLayerSetZOrder(layer, -inf);
+        ProjectSetAll2DLayerOffset(p, inf, 0);
+        print("order " + ProjectLayerGetZOrder(layer));
+        ProjectEnd(p);
+    }
+}
+)");
+    const KestrunRun run =
+        RunKestrun(directory.Path(), {"game.ngp", "-P", "-r", "none", "-m", "none", "-CC", CoreData});
+    EXPECT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_EQ(ScriptLines(run.output), (std::vector<std::string>{"added false", "order 2"})) << run.output;
+    for (const char* line :
+         {"[*] ProjectAddLayer: the value nan is refused; it must be a finite number.",
+          "[*] ProjectLayerSetZOrder: the value -inf is refused; it must be a finite number.",
+          "[*] ProjectSetAll2DLayerOffset: the value inf is refused; it must be a finite number."})
+        EXPECT_TRUE(HasLine(run.output, line)) << line << "\n" << run.output;
+}
+
 // Every native of the scene run that takes a number, and those that keep a colour, a place or a
 // size, with "v" where the number goes (one row per number); the others get values they accept.
 const char* const NumberCalls[] = {
