@@ -201,12 +201,24 @@ template <void (nMixer::*Setter)(int32_t, float), nFloatRule Rule> SQInteger Cha
                        });
 }
 
-template <void (nMixer::*Setter)(int32_t, uint32_t)> SQInteger ChannelSetInteger(HSQUIRRELVM vm)
+SQInteger MixerChannelSetLoopMode(HSQUIRRELVM vm)
 {
     return ChannelCall(vm,
                        [vm](nMixer& mixer, int32_t channel) -> SQInteger
                        {
-                           (mixer.*Setter)(channel, uint32_t(ScriptArgs(vm).GetInt(4)));
+                           int32_t mode = LoopNone;
+                           if (GetEnumArg(ScriptArgs(vm), 4, LoopNone, LoopRepeat, mode))
+                               mixer.ChannelSetLoopMode(channel, uint32_t(mode));
+                           return 0;
+                       });
+}
+
+SQInteger MixerChannelSetLoopPosition(HSQUIRRELVM vm)
+{
+    return ChannelCall(vm,
+                       [vm](nMixer& mixer, int32_t channel) -> SQInteger
+                       {
+                           mixer.ChannelSetLoopPosition(channel, uint32_t(ScriptArgs(vm).GetInt(4)));
                            return 0;
                        });
 }
@@ -235,9 +247,8 @@ const nNativeEntry MixerNatives[] = {
     {"MixerChannelSetGain", GuardedNative<ChannelSetFloat<&nMixer::ChannelSetGain, NotNegative>>, ".xin"},
     {"MixerChannelSetPitch", GuardedNative<ChannelSetFloat<&nMixer::ChannelSetPitch, NotNegative>>, ".xin"},
     {"MixerChannelSetPanning", GuardedNative<ChannelSetFloat<&nMixer::ChannelSetPanning, AnyFinite>>, ".xin"},
-    {"MixerChannelSetLoopMode", GuardedNative<ChannelSetInteger<&nMixer::ChannelSetLoopMode>>, ".xii"},
-    {"MixerChannelSetLoopPosition", GuardedNative<ChannelSetInteger<&nMixer::ChannelSetLoopPosition>>,
-     ".xii"},
+    {"MixerChannelSetLoopMode", GuardedNative<MixerChannelSetLoopMode>, ".xii"},
+    {"MixerChannelSetLoopPosition", GuardedNative<MixerChannelSetLoopPosition>, ".xii"},
 };
 } // namespace
 

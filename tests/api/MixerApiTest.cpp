@@ -76,16 +76,20 @@ TEST_F(MixerApiTest, NativesAnswerAsDocumented)
     EXPECT_TRUE(mixer.ChannelIsLocked(6));
 }
 
-// The channel keeps what scripts set; a refused value leaves the one before.
+// The channel keeps what scripts set; a refused value or loop mode leaves the one before.
 TEST_F(MixerApiTest, ChannelsKeepTheirPitchGainAndPanning)
 {
-    EXPECT_EQ(Evaluate("MixerChannelSetPitch(g_mixer, 3, 1.5); MixerChannelSetGain(g_mixer, 3, 0.25);"
-                       "MixerChannelSetPanning(g_mixer, 3, 0.75); MixerChannelSetPitch(g_mixer, 3, -2);"
-                       "MixerChannelSetPanning(g_mixer, 3, 0.0 / 0.0); print(\"set\")"),
-              "set");
+    EXPECT_EQ(
+        Evaluate(
+            "MixerChannelSetPitch(g_mixer, 3, 1.5); MixerChannelSetGain(g_mixer, 3, 0.25);"
+            "MixerChannelSetPanning(g_mixer, 3, 0.75); MixerChannelSetPitch(g_mixer, 3, -2);"
+            "MixerChannelSetPanning(g_mixer, 3, 0.0 / 0.0); MixerChannelSetLoopMode(g_mixer, 3, LoopRepeat);"
+            "MixerChannelSetLoopMode(g_mixer, 3, 7); print(\"set\")"),
+        "set");
     const nMixerChannel* channel = mixer.GetChannel(3);
     ASSERT_NE(channel, nullptr);
     EXPECT_EQ(channel->pitch, 1.5f);
     EXPECT_EQ(channel->gain, 0.25f);
     EXPECT_EQ(channel->panning, 0.75f);
+    EXPECT_EQ(channel->loopMode, uint32_t(LoopRepeat));
 }
