@@ -489,7 +489,7 @@ const nNativeEntry SceneNatives[] = {
     {"SceneFlushDeletionQueue", Native<FlushDeletionQueue>, ".x"},
     {"SceneEnableItemDeletionQueue", Native<SetBoolOf<&nScene::SetDeletionQueueKept>>, ".xb"},
     {"SceneSetItemDeletionDelay", Native<SetItemDeletionDelay>, ".xn"},
-    {"SceneEnd", SceneEnd, ".x"},
+    {"SceneEnd", GuardedNative<SceneEnd>, ".x"},
     {"SceneSetRenderless", Native<SetRenderless>, ".xb"},
     {"SceneAudit", Native<CallOf<&nScene::Audit>>, ".x"},
     {"ScenePrintItemList", Native<CallOf<&nScene::Dump>>, ".x"},

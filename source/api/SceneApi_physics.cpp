@@ -249,9 +249,9 @@ const nNativeEntry ScenePhysicsNatives[] = {
     {"SceneRaytraceTriggerList", Native<RaytraceTriggerList>, ".xxxn"},
     {"SceneMergeItems", Native<MergeItems>, ".xxx"},
     {"ScenePhysicAllocateCollisionNode", Native<AllocateCollisionNode>, ".xii"},
-    {"ScenePhysicEnableDeactivation", ReadsNothing, ".xb"},
-    {"SceneSetPhysicContactSolverIteration", ReadsNothing, ".xi"},
-    {"SceneSetPhysicConstraintSolverIteration", ReadsNothing, ".xi"},
+    {"ScenePhysicEnableDeactivation", GuardedNative<ReadsNothing>, ".xb"},
+    {"SceneSetPhysicContactSolverIteration", GuardedNative<ReadsNothing>, ".xi"},
+    {"SceneSetPhysicConstraintSolverIteration", GuardedNative<ReadsNothing>, ".xi"},
 };
 } // namespace
 
