@@ -21,7 +21,6 @@ struct nFloatRule
 inline constexpr nFloatRule AnyFinite{};
 inline constexpr nFloatRule NotNegative{0.0f};
 inline constexpr nFloatRule Positive{0.0f, std::numeric_limits<float>::infinity(), true};
-inline constexpr nFloatRule UnitInterval{0.0f, 1.0f};
 
 // Numbers a native refuses are not errors for the script: the native writes one "[*]" line that
 // names it, the value and what it accepts, changes nothing and returns as if done, so a script
