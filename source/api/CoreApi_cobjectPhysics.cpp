@@ -166,12 +166,16 @@ template <float nPhysicShape::*Field> SQInteger ShapeFloat(HSQUIRRELVM vm)
     return shape ? ScriptArgs(vm).PushFloat(shape->*Field) : SQ_ERROR;
 }
 
+// Masses, frictions, restitutions and sizes are finite and not negative, as the Shape natives take
+// them; a refused one leaves the shape as it was.
 template <float nPhysicShape::*Field> SQInteger SetShapeFloat(HSQUIRRELVM vm)
 {
     nPhysicShape* shape = GetThisShape(vm);
     if (!shape)
         return SQ_ERROR;
-    shape->*Field = ScriptArgs(vm).GetFloat(2);
+    float value = 0.0f;
+    if (GetFloatArg(ScriptArgs(vm), 2, NotNegative, value))
+        shape->*Field = value;
     return 0;
 }
 
@@ -181,7 +185,8 @@ SQInteger SetBox(HSQUIRRELVM vm)
     nVector size;
     if (!shape || !GetVectorArg(vm, 2, size))
         return SQ_ERROR;
-    shape->SetPrimitive(PhysicShapeBox, size);
+    if (IsFiniteVector(ScriptArgs(vm), size))
+        shape->SetPrimitive(PhysicShapeBox, size);
     return 0;
 }
 
@@ -190,7 +195,9 @@ SQInteger SetSphere(HSQUIRRELVM vm)
     nPhysicShape* shape = GetThisShape(vm);
     if (!shape)
         return SQ_ERROR;
-    shape->SetPrimitive(PhysicShapeSphere, nVector(ScriptArgs(vm).GetFloat(2), 0.0f, 0.0f, 1.0f));
+    float radius = 0.0f;
+    if (GetFloatArg(ScriptArgs(vm), 2, NotNegative, radius))
+        shape->SetPrimitive(PhysicShapeSphere, nVector(radius, 0.0f, 0.0f, 1.0f));
     return 0;
 }
 
@@ -200,8 +207,9 @@ template <int32_t Kind> SQInteger SetTwoParameterShape(HSQUIRRELVM vm)
     nPhysicShape* shape = GetThisShape(vm);
     if (!shape)
         return SQ_ERROR;
-    const ScriptArgs args(vm);
-    shape->SetPrimitive(Kind, nVector(args.GetFloat(2), args.GetFloat(3), 0.0f, 1.0f));
+    float parameters[2];
+    if (GetFloatArgs(ScriptArgs(vm), 2, 2, NotNegative, parameters))
+        shape->SetPrimitive(Kind, nVector(parameters[0], parameters[1], 0.0f, 1.0f));
     return 0;
 }
 

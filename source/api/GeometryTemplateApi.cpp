@@ -5,6 +5,7 @@
 #include "geometry/nGeometryTemplate.h"
 #include "geometry/nMaterial.h"
 #include "script/binding/ScriptArgs.h"
+#include "script/binding/nNumberArgs.h"
 #include "script/binding/nScriptRegistrar.h"
 #include "script/classes/ScriptClassValue.h"
 #include "script/classes/ScriptUV.h"
@@ -78,7 +79,8 @@ template <bool (nGeometryTemplate::*Push)(const nVector&)> SQInteger PushVector(
     nVector value;
     if (!self || !GetVectorArg(vm, 2, value))
         return SQ_ERROR;
-    (self->*Push)(value);
+    if (IsFiniteVector(ScriptArgs(vm), value))
+        (self->*Push)(value);
     return 0;
 }
 
@@ -88,7 +90,8 @@ SQInteger PushColor(HSQUIRRELVM vm)
     nVector value;
     if (!self || !GetVectorArg(vm, 2, value))
         return SQ_ERROR;
-    self->PushColor(nColor(value.x, value.y, value.z, value.w));
+    if (IsFiniteVector(ScriptArgs(vm), value))
+        self->PushColor(nColor(value.x, value.y, value.z, value.w));
     return 0;
 }
 
@@ -153,7 +156,9 @@ SQInteger SetVertexMergeThreshold(HSQUIRRELVM vm)
     nGeometryTemplate* self = This(vm);
     if (!self)
         return SQ_ERROR;
-    self->SetVertexMergeThreshold(ScriptArgs(vm).GetFloat(2));
+    float threshold = 0.0f;
+    if (GetFloatArg(ScriptArgs(vm), 2, NotNegative, threshold))
+        self->SetVertexMergeThreshold(threshold);
     return 0;
 }
 

@@ -220,6 +220,11 @@ TEST_F(CObjectMethods, PhysicsOfItemsShapesAndTheScene)
          "c.restitution() + \" \" + c.mass()); c.setPosition(Vector(0, 1, 0)); print(\" \" + "
          "V(c.position()))",
          "0.25 0.75 0.125 2 (0,1,0,1)"},
+        // Numbers a shape cannot take leave it as it was.
+        {"local c = s.findItem(\"Box\").collisionShape(0); c.setMass(-1); c.setRestitution(0.0 / 0.0);"
+         "c.setSphere(1.0 / 0.0); c.setBox(Vector(1, 0.0 / 0.0, 1)); print(c.mass() + \" \" + "
+         "c.restitution())",
+         "2 0.125"},
         {"local b = s.findItem(\"Box\"); b.setLinearVelocity(Vector(0, 0, 5)); print(V(b.linearVelocity()))",
          "(0,0,5,1)"},
         {"local b = s.findItem(\"Box\"); b.setCollisionMask(6); b.setSelfMask(2); print(b.collisionMask() + "
