@@ -20,8 +20,9 @@ void RegisterUIWidgetApi(HSQUIRRELVM vm);
 nWidget* GetWidgetArg(HSQUIRRELVM vm, SQInteger index);
 
 // The handler natives of windows and widgets: the closure at closureIndex becomes the table's
-// handler of the event id at eventIndex, run with the value at contextIndex as `this` (any value but
-// null), or with the root table when contextIndex is 0 or the value there is null. A handler set before for the event is released.
-// False after an "[!]" line when the closure cannot be held; nothing changes then.
+// handler of the event id at eventIndex, run with the value at contextIndex as `this` (any value
+// but null), or with the root table when contextIndex is 0 or the value there is null. A handler
+// set before for the event is released. False after an "[!]" line when the closure cannot be
+// held; nothing changes then.
 bool SetEventHandlerArgs(HSQUIRRELVM vm, nEventTable& table, SQInteger eventIndex, SQInteger contextIndex,
                          SQInteger closureIndex);
