@@ -317,6 +317,39 @@ TEST_F(FrameTest, APointLightKeepsWhatItsRangeReaches)
     frame.SetEnvironment(nullptr);
     frame.SetViewItem(nullptr, nullptr);
 }
+
+// Opaque items take their base terms and their first light in one draw, and each further light
+// that reaches them once more; transparent items keep a base draw and one draw per light, in order.
+TEST_F(FrameTest, AnOpaqueItemsFirstLightIsDrawnWithItsBaseTerms)
+{
+    std::unique_ptr<nEGLDisplayList> list = MakeList();
+    TestItem item;
+    nGPURenderPrimitiveList primitives(MemCategoryRenderer);
+    ASSERT_TRUE(primitives.Resize(1));
+    *primitives.At(0) = nGPURenderPrimitive{0, &item, list.get(), nullptr};
+    TestLight far(50.0f);
+    TestLight first(1.0f);
+    TestLight second(-1.0f);
+    for (TestLight* light : {&far, &first, &second})
+    {
+        light->settings.type = nLightSourceSettings::TypePoint;
+        light->settings.range = 5.0f;
+    }
+    StubLightEnvironment environment{&far, &first, &second};
+    StubRenderView view;
+    frame.SetEnvironment(&environment);
+    frame.SetViewItem(ViewItem, &view);
+    for (const auto& [blendClass, draws] : {std::pair{uint32_t(nGPUPass::BlendOpaque), 2u},
+                                            {uint32_t(nGPUPass::BlendTransparent), 3u}})
+    {
+        frame.ResetStatistics();
+        frame.ForwardLightPass(primitives, blendClass);
+        EXPECT_EQ(frame.GetStatistics().lightsProcessed, 3u) << blendClass;
+        EXPECT_EQ(frame.GetStatistics().listsDrawn, draws) << blendClass;
+    }
+    frame.SetEnvironment(nullptr);
+    frame.SetViewItem(nullptr, nullptr);
+}
 } // namespace
 
 namespace
@@ -375,6 +408,20 @@ TEST_F(FrameTest, AntialiasingRendersIntoMultisampledRenderbuffers)
     EXPECT_EQ(opened.renderer.GetCurrentTarget(), opened.renderer.GetMultisampleFBO());
     EXPECT_GT(Binding(GL_SAMPLES), 1) << "the frame target is multisampled";
     EXPECT_EQ(EGL().CheckFramebufferStatus(GL_FRAMEBUFFER_EXT), GLenum(GL_FRAMEBUFFER_COMPLETE_EXT));
+    opened.renderer.RenderQueue();
+    opened.renderer.EndFrame();
+}
+
+// Without samples to resolve, the multisampled target would only add a full-screen copy.
+TEST_F(FrameTest, WithoutAntialiasingTheForwardFrameRendersStraightIntoItsTexture)
+{
+    OpenedOnSharedWindow<FrameRenderer> opened(renderer, engine);
+    ASSERT_TRUE(opened.Open()) << log;
+    EXPECT_EQ(opened.renderer.GetSampleLevel(), 0u);
+    EXPECT_EQ(opened.renderer.GetMultisampleColourRBO(), nullptr);
+    ASSERT_TRUE(opened.renderer.BeginFrame());
+    EXPECT_EQ(opened.renderer.GetCurrentTarget(), opened.renderer.GetFrameFBO());
+    EXPECT_EQ(Binding(GL_FRAMEBUFFER_BINDING_EXT), GLint(opened.renderer.GetFrameFBO()->GetName()));
     opened.renderer.RenderQueue();
     opened.renderer.EndFrame();
 }
