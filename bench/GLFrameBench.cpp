@@ -274,6 +274,8 @@ struct Bench
         const nGPUVertexLayout& layout = list.GetLayout();
         nEGLFBO* frame = renderer->GetFrameFBO();
         frame->Bind();
+        GLint cullFace = GL_BACK;
+        glGetIntegerv(GL_CULL_FACE_MODE, &cullFace);
         glEnable(GL_DEPTH_TEST);
         glDepthFunc(GL_LESS);
         glDepthMask(GL_TRUE);
@@ -321,6 +323,8 @@ struct Bench
         list.GetVertexBuffer()->Unbind();
         list.GetIndexBuffer()->Unbind();
         frame->Unbind();
+        // The final quad is the renderer's, drawn under the faces it culls outside its passes.
+        glCullFace(GLenum(cullFace));
         renderer->DrawFullscreenQuad(renderer->GetLibraryProgram(nGPURenderer::LibrarySingleTexture),
                                      renderer->GetFrameTexture(0), nullptr);
         glFinish();
