@@ -286,6 +286,42 @@ TEST_F(FrameTest, OpacityFollowsTheItemAndSendsItToTheTransparentList)
     EXPECT_FLOAT_EQ(frame.opacities[1], 0.4f);
 }
 
+// Opaque primitives follow one another by material (one program per pass), transparent ones by
+// display list as before.
+TEST_F(FrameTest, OpaquePrimitivesAreGroupedByMaterialAndTransparentOnesByDisplayList)
+{
+    nSharedPtr<nMaterial> other(new nMaterial(&engine));
+    nGeometry geometry(&engine);
+    auto* gpu = frame.NewGeometry();
+    geometry.renderData = gpu;
+    for (nMaterial* used : {material.Get(), other.Get(), material.Get(), other.Get()})
+        gpu->GetDisplayLists().push_back(MakeTriangleList(frame, used));
+    TestItem opaqueItem;
+    TestItem faded;
+    faded.opacity = 0.5f;
+    nAutoList<nRenderablePrimitive*> entries;
+    entries.PushBack(new nRenderablePrimitive{0, &opaqueItem, &geometry});
+    entries.PushBack(new nRenderablePrimitive{0, &faded, &geometry});
+    nGPURenderPrimitiveList opaque(MemCategoryRenderer);
+    nGPURenderPrimitiveList transparent(MemCategoryRenderer);
+    ASSERT_TRUE(frame.SplitPrimitives(entries, opaque, transparent));
+    ASSERT_EQ(opaque.GetCount(), 4u);
+    ASSERT_EQ(transparent.GetCount(), 4u);
+    auto materialOf = [](const nGPURenderPrimitive& primitive) { return primitive.displayList->GetUserWord(); };
+    uint32_t materialChanges = 0;
+    for (uint32_t index = 1; index < 4; ++index)
+    {
+        const nGPURenderPrimitive& before = *opaque.At(index - 1);
+        const nGPURenderPrimitive& after = *opaque.At(index);
+        if (materialOf(before) != materialOf(after))
+            ++materialChanges;
+        else
+            EXPECT_LT(before.displayList, after.displayList) << index;
+        EXPECT_LT(transparent.At(index - 1)->displayList, transparent.At(index)->displayList) << index;
+    }
+    EXPECT_EQ(materialChanges, 1u);
+}
+
 TEST_F(FrameTest, APointLightKeepsWhatItsRangeReaches)
 {
     std::unique_ptr<nEGLDisplayList> list = MakeList();

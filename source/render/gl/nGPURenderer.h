@@ -146,8 +146,9 @@ public:
     void SubmitLightCullJobs(const nGPURenderPrimitiveList& list, LightCullJobs& jobs);
     bool PrepareLight(nLightSource& light, const nLightSourceSettings& settings, const nGPUPass& pass);
     void EndForwardLightPass();
-    // Splits the collected entries into sorted opaque and transparent lists; false when an entry
-    // could not be allocated (the lists then hold what was made).
+    // Splits the collected entries into opaque and transparent lists, the opaque one sorted by
+    // material then display list, the transparent one by display list then material; false when
+    // an entry could not be allocated (the lists then hold what was made).
     bool SplitPrimitives(const nAutoList<nRenderablePrimitive*>& primitives, nGPURenderPrimitiveList& opaque,
                          nGPURenderPrimitiveList& transparent) const;
     // The material program index of the forward light table, or NoLightProgram.
