@@ -29,6 +29,7 @@
 
 #include <SDL2/SDL.h>
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -126,6 +127,21 @@ protected:
     }
 
     std::unique_ptr<nEGLDisplayList> MakeList() { return MakeTriangleList(frame, material.Get()); }
+    // Gives the geometry one display list per material, and splits what an opaque item and a
+    // faded one (opacity 0.5) showing it make.
+    void SplitItems(nGeometry& geometry, std::initializer_list<nMaterial*> materials, TestItem& opaqueItem,
+                    TestItem& faded, nGPURenderPrimitiveList& opaque, nGPURenderPrimitiveList& transparent)
+    {
+        auto* gpu = frame.NewGeometry();
+        geometry.renderData = gpu;
+        for (nMaterial* used : materials)
+            gpu->GetDisplayLists().push_back(MakeTriangleList(frame, used));
+        faded.opacity = 0.5f;
+        nAutoList<nRenderablePrimitive*> entries;
+        entries.PushBack(new nRenderablePrimitive{0, &opaqueItem, &geometry});
+        entries.PushBack(new nRenderablePrimitive{0, &faded, &geometry});
+        ASSERT_TRUE(frame.SplitPrimitives(entries, opaque, transparent));
+    }
     static void SetKey(nRenderer& renderer, const char* key, bool on)
     {
         nMetaTagValue value;
@@ -259,18 +275,11 @@ TEST_F(FrameTest, OpacityFollowsTheItemAndSendsItToTheTransparentList)
 {
     material->opacity = 0.8f;
     nGeometry geometry(&engine);
-    auto* gpu = frame.NewGeometry();
-    geometry.renderData = gpu;
-    gpu->GetDisplayLists().push_back(MakeList());
     TestItem opaqueItem;
     TestItem faded;
-    faded.opacity = 0.5f;
-    nAutoList<nRenderablePrimitive*> entries;
-    entries.PushBack(new nRenderablePrimitive{0, &opaqueItem, &geometry});
-    entries.PushBack(new nRenderablePrimitive{0, &faded, &geometry});
     nGPURenderPrimitiveList opaque(MemCategoryRenderer);
     nGPURenderPrimitiveList transparent(MemCategoryRenderer);
-    ASSERT_TRUE(frame.SplitPrimitives(entries, opaque, transparent));
+    SplitItems(geometry, {material.Get()}, opaqueItem, faded, opaque, transparent);
     ASSERT_EQ(opaque.GetCount(), 1u);
     ASSERT_EQ(transparent.GetCount(), 1u);
     EXPECT_EQ(transparent.At(0)->item, &faded);
@@ -292,19 +301,12 @@ TEST_F(FrameTest, OpaquePrimitivesAreGroupedByMaterialAndTransparentOnesByDispla
 {
     nSharedPtr<nMaterial> other(new nMaterial(&engine));
     nGeometry geometry(&engine);
-    auto* gpu = frame.NewGeometry();
-    geometry.renderData = gpu;
-    for (nMaterial* used : {material.Get(), other.Get(), material.Get(), other.Get()})
-        gpu->GetDisplayLists().push_back(MakeTriangleList(frame, used));
     TestItem opaqueItem;
     TestItem faded;
-    faded.opacity = 0.5f;
-    nAutoList<nRenderablePrimitive*> entries;
-    entries.PushBack(new nRenderablePrimitive{0, &opaqueItem, &geometry});
-    entries.PushBack(new nRenderablePrimitive{0, &faded, &geometry});
     nGPURenderPrimitiveList opaque(MemCategoryRenderer);
     nGPURenderPrimitiveList transparent(MemCategoryRenderer);
-    ASSERT_TRUE(frame.SplitPrimitives(entries, opaque, transparent));
+    SplitItems(geometry, {material.Get(), other.Get(), material.Get(), other.Get()}, opaqueItem, faded, opaque,
+               transparent);
     ASSERT_EQ(opaque.GetCount(), 4u);
     ASSERT_EQ(transparent.GetCount(), 4u);
     auto materialOf = [](const nGPURenderPrimitive& primitive) { return primitive.displayList->GetUserWord(); };
