@@ -276,7 +276,9 @@ void nGPURenderer::ForwardOpaquePass(const nGPURenderPrimitiveList& list)
     for (size_t index = 0; index < jobs.size(); ++index)
     {
         LightDraw& draw = draws[index];
-        if (!draw.reaches)
+        // A light without a program draws nothing, so it must not take the shadow atlas or the
+        // projection record from the light summed with the base terms.
+        if (!draw.reaches || draw.program == NoLightProgram)
             continue;
         const nGPULightCullDisplayListJob& job = *jobs[index];
         if (!Select(
