@@ -29,6 +29,7 @@
 
 #include <SDL2/SDL.h>
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -126,6 +127,21 @@ protected:
     }
 
     std::unique_ptr<nEGLDisplayList> MakeList() { return MakeTriangleList(frame, material.Get()); }
+    // Gives the geometry one display list per material, and splits what an opaque item and a
+    // faded one (opacity 0.5) showing it make.
+    void SplitItems(nGeometry& geometry, std::initializer_list<nMaterial*> materials, TestItem& opaqueItem,
+                    TestItem& faded, nGPURenderPrimitiveList& opaque, nGPURenderPrimitiveList& transparent)
+    {
+        auto* gpu = frame.NewGeometry();
+        geometry.renderData = gpu;
+        for (nMaterial* used : materials)
+            gpu->GetDisplayLists().push_back(MakeTriangleList(frame, used));
+        faded.opacity = 0.5f;
+        nAutoList<nRenderablePrimitive*> entries;
+        entries.PushBack(new nRenderablePrimitive{0, &opaqueItem, &geometry});
+        entries.PushBack(new nRenderablePrimitive{0, &faded, &geometry});
+        ASSERT_TRUE(frame.SplitPrimitives(entries, opaque, transparent));
+    }
     static void SetKey(nRenderer& renderer, const char* key, bool on)
     {
         nMetaTagValue value;
@@ -259,18 +275,11 @@ TEST_F(FrameTest, OpacityFollowsTheItemAndSendsItToTheTransparentList)
 {
     material->opacity = 0.8f;
     nGeometry geometry(&engine);
-    auto* gpu = frame.NewGeometry();
-    geometry.renderData = gpu;
-    gpu->GetDisplayLists().push_back(MakeList());
     TestItem opaqueItem;
     TestItem faded;
-    faded.opacity = 0.5f;
-    nAutoList<nRenderablePrimitive*> entries;
-    entries.PushBack(new nRenderablePrimitive{0, &opaqueItem, &geometry});
-    entries.PushBack(new nRenderablePrimitive{0, &faded, &geometry});
     nGPURenderPrimitiveList opaque(MemCategoryRenderer);
     nGPURenderPrimitiveList transparent(MemCategoryRenderer);
-    ASSERT_TRUE(frame.SplitPrimitives(entries, opaque, transparent));
+    SplitItems(geometry, {material.Get()}, opaqueItem, faded, opaque, transparent);
     ASSERT_EQ(opaque.GetCount(), 1u);
     ASSERT_EQ(transparent.GetCount(), 1u);
     EXPECT_EQ(transparent.At(0)->item, &faded);
@@ -284,6 +293,35 @@ TEST_F(FrameTest, OpacityFollowsTheItemAndSendsItToTheTransparentList)
     ASSERT_EQ(frame.opacities.size(), 2u);
     EXPECT_FLOAT_EQ(frame.opacities[0], 0.8f);
     EXPECT_FLOAT_EQ(frame.opacities[1], 0.4f);
+}
+
+// Opaque primitives follow one another by material (one program per pass), transparent ones by
+// display list as before.
+TEST_F(FrameTest, OpaquePrimitivesAreGroupedByMaterialAndTransparentOnesByDisplayList)
+{
+    nSharedPtr<nMaterial> other(new nMaterial(&engine));
+    nGeometry geometry(&engine);
+    TestItem opaqueItem;
+    TestItem faded;
+    nGPURenderPrimitiveList opaque(MemCategoryRenderer);
+    nGPURenderPrimitiveList transparent(MemCategoryRenderer);
+    SplitItems(geometry, {material.Get(), other.Get(), material.Get(), other.Get()}, opaqueItem, faded, opaque,
+               transparent);
+    ASSERT_EQ(opaque.GetCount(), 4u);
+    ASSERT_EQ(transparent.GetCount(), 4u);
+    auto materialOf = [](const nGPURenderPrimitive& primitive) { return primitive.displayList->GetUserWord(); };
+    uint32_t materialChanges = 0;
+    for (uint32_t index = 1; index < 4; ++index)
+    {
+        const nGPURenderPrimitive& before = *opaque.At(index - 1);
+        const nGPURenderPrimitive& after = *opaque.At(index);
+        if (materialOf(before) != materialOf(after))
+            ++materialChanges;
+        else
+            EXPECT_LT(before.displayList, after.displayList) << index;
+        EXPECT_LT(transparent.At(index - 1)->displayList, transparent.At(index)->displayList) << index;
+    }
+    EXPECT_EQ(materialChanges, 1u);
 }
 
 TEST_F(FrameTest, APointLightKeepsWhatItsRangeReaches)
@@ -314,6 +352,39 @@ TEST_F(FrameTest, APointLightKeepsWhatItsRangeReaches)
     frame.ForwardLightPass(primitives, nGPUPass::BlendOpaque);
     EXPECT_EQ(frame.GetStatistics().lightsProcessed, 1u) << "a light that reaches nothing still counts";
     EXPECT_EQ(frame.GetStatistics().listsDrawn, 1u) << "the base pass only";
+    frame.SetEnvironment(nullptr);
+    frame.SetViewItem(nullptr, nullptr);
+}
+
+// Opaque items take their base terms and their first light in one draw, and each further light
+// that reaches them once more; transparent items keep a base draw and one draw per light, in order.
+TEST_F(FrameTest, AnOpaqueItemsFirstLightIsDrawnWithItsBaseTerms)
+{
+    std::unique_ptr<nEGLDisplayList> list = MakeList();
+    TestItem item;
+    nGPURenderPrimitiveList primitives(MemCategoryRenderer);
+    ASSERT_TRUE(primitives.Resize(1));
+    *primitives.At(0) = nGPURenderPrimitive{0, &item, list.get(), nullptr};
+    TestLight far(50.0f);
+    TestLight first(1.0f);
+    TestLight second(-1.0f);
+    for (TestLight* light : {&far, &first, &second})
+    {
+        light->settings.type = nLightSourceSettings::TypePoint;
+        light->settings.range = 5.0f;
+    }
+    StubLightEnvironment environment{&far, &first, &second};
+    StubRenderView view;
+    frame.SetEnvironment(&environment);
+    frame.SetViewItem(ViewItem, &view);
+    for (const auto& [blendClass, draws] : {std::pair{uint32_t(nGPUPass::BlendOpaque), 2u},
+                                            {uint32_t(nGPUPass::BlendTransparent), 3u}})
+    {
+        frame.ResetStatistics();
+        frame.ForwardLightPass(primitives, blendClass);
+        EXPECT_EQ(frame.GetStatistics().lightsProcessed, 3u) << blendClass;
+        EXPECT_EQ(frame.GetStatistics().listsDrawn, draws) << blendClass;
+    }
     frame.SetEnvironment(nullptr);
     frame.SetViewItem(nullptr, nullptr);
 }
@@ -375,6 +446,20 @@ TEST_F(FrameTest, AntialiasingRendersIntoMultisampledRenderbuffers)
     EXPECT_EQ(opened.renderer.GetCurrentTarget(), opened.renderer.GetMultisampleFBO());
     EXPECT_GT(Binding(GL_SAMPLES), 1) << "the frame target is multisampled";
     EXPECT_EQ(EGL().CheckFramebufferStatus(GL_FRAMEBUFFER_EXT), GLenum(GL_FRAMEBUFFER_COMPLETE_EXT));
+    opened.renderer.RenderQueue();
+    opened.renderer.EndFrame();
+}
+
+// Without samples to resolve, the multisampled target would only add a full-screen copy.
+TEST_F(FrameTest, WithoutAntialiasingTheForwardFrameRendersStraightIntoItsTexture)
+{
+    OpenedOnSharedWindow<FrameRenderer> opened(renderer, engine);
+    ASSERT_TRUE(opened.Open()) << log;
+    EXPECT_EQ(opened.renderer.GetSampleLevel(), 0u);
+    EXPECT_EQ(opened.renderer.GetMultisampleColourRBO(), nullptr);
+    ASSERT_TRUE(opened.renderer.BeginFrame());
+    EXPECT_EQ(opened.renderer.GetCurrentTarget(), opened.renderer.GetFrameFBO());
+    EXPECT_EQ(Binding(GL_FRAMEBUFFER_BINDING_EXT), GLint(opened.renderer.GetFrameFBO()->GetName()));
     opened.renderer.RenderQueue();
     opened.renderer.EndFrame();
 }

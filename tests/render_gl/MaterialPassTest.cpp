@@ -39,10 +39,8 @@ protected:
         material.renderData = renderer.SetupMaterial(&material);
         return static_cast<nEGLMaterial*>(material.renderData.Get());
     }
-    static bool Linked(const nEGLMaterial& gpu, uint32_t pass)
-    {
-        return gpu.GetProgram(pass)->GetName() != 0;
-    }
+    // The passes summed with the ambient terms are built here, on first use, as a draw builds them.
+    static bool Linked(nEGLMaterial& gpu, uint32_t pass) { return gpu.UseProgram(pass)->GetName() != 0; }
 };
 
 TEST_F(MaterialPassTest, EveryPassLinksForTheUsualMaterials)

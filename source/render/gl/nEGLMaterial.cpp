@@ -24,6 +24,17 @@ nEGLProgram* nEGLMaterial::GetProgram(uint32_t pass) const
     return pass < MaterialPassCount ? m_programs[pass].Get() : nullptr;
 }
 
+nEGLProgram* nEGLMaterial::UseProgram(uint32_t pass)
+{
+    if (pass >= MaterialPassAmbientPoint && pass < MaterialPassCount &&
+        !m_summedPassTried[pass - MaterialPassAmbientPoint])
+    {
+        m_summedPassTried[pass - MaterialPassAmbientPoint] = true;
+        Build(m_material, pass);
+    }
+    return GetProgram(pass);
+}
+
 bool nEGLMaterial::Build(nMaterial* material, uint32_t pass)
 {
     nEGLProgram* program = m_programs[pass < MaterialPassCount ? pass : MaterialPassDepth].Get();

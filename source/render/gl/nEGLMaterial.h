@@ -27,6 +27,9 @@ public:
     nMaterial* GetMaterial() const { return m_material; }
     // Null for a pass outside the table.
     nEGLProgram* GetProgram(uint32_t pass) const;
+    // The program a draw uses: the passes summed with the ambient terms are built the first time a
+    // draw asks for them (most materials never need most of them), the others at set-up.
+    nEGLProgram* UseProgram(uint32_t pass);
     // The renderer is going away: the programs are freed while its context is current, and the
     // material no longer reaches it.
     void DetachFromRenderer();
@@ -35,4 +38,5 @@ private:
     nGPURenderer* m_owner;
     nMaterial* m_material;
     nSharedPtr<nEGLProgram> m_programs[MaterialPassCount];
+    bool m_summedPassTried[MaterialPassCount - MaterialPassAmbientPoint] = {};
 };

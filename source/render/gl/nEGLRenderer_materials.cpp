@@ -20,7 +20,7 @@ nRenderMaterial* nEGLRenderer::SetupMaterial(nMaterial* material)
         return nullptr;
     }
     nLogHolder::Get() << "[H] Setup material '" << material->name << "'.\n";
-    for (uint32_t pass = 0; pass < MaterialPassCount; ++pass)
+    for (uint32_t pass = 0; pass < MaterialPassAmbientPoint; ++pass)
         gpuMaterial->Build(material, pass);
     return gpuMaterial;
 }

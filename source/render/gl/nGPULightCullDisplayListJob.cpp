@@ -7,7 +7,8 @@
 
 #include <new>
 
-nGPULightCullDisplayListJob::nGPULightCullDisplayListJob(nLightSource& light, const nGPURenderPrimitiveList& source)
+nGPULightCullDisplayListJob::nGPULightCullDisplayListJob(nLightSource& light,
+                                                         const nGPURenderPrimitiveList& source)
     : m_light(light), m_world(light.GetLightWorldMatrix()), m_source(source)
 {
     light.GetLightSettings(m_settings);
@@ -19,7 +20,7 @@ bool nGPULightCullDisplayListJob::Run(nJobQueue&)
     uint32_t kept = 0;
     for (uint32_t index = 0; index < m_source.GetCount(); ++index)
         kept += Keeps(*m_source.At(index)) ? 1 : 0;
-    if (!m_output.Resize(kept))
+    if (!m_output.Resize(kept) || !m_outputSources.Resize(kept))
     {
         m_outputValid = false;
         return true;
@@ -29,7 +30,10 @@ bool nGPULightCullDisplayListJob::Run(nJobQueue&)
     {
         const nGPURenderPrimitive& primitive = *m_source.At(index);
         if (Keeps(primitive))
+        {
+            *m_outputSources.At(next) = index;
             *m_output.At(next++) = primitive;
+        }
     }
     return true;
 }
@@ -56,7 +60,8 @@ bool nGPULightCullDisplayListJob::Keeps(const nGPURenderPrimitive& primitive) co
     if (m_settings.type == nLightSourceSettings::TypeSpot)
     {
         const nMinMax box(list.GetMinimum(), list.GetMaximum());
-        return m_light.GetLightFrustum().TestMinMax(box, &primitive.item->GetRenderWorldMatrix()) != nFrustum::Outside;
+        return m_light.GetLightFrustum().TestMinMax(box, &primitive.item->GetRenderWorldMatrix()) !=
+               nFrustum::Outside;
     }
     return true;
 }

@@ -19,6 +19,8 @@ public:
 
     nLightSource& GetLight() const { return m_light; }
     const nGPURenderPrimitiveList& GetOutput() const { return m_output; }
+    // For each output entry, its index in the source list.
+    const nAutoArray<uint32_t>& GetOutputSources() const { return m_outputSources; }
     // False when the output could not be allocated: the light then draws nothing.
     bool HasOutput() const { return m_outputValid; }
 
@@ -30,5 +32,6 @@ private:
     nMatrix4 m_world;
     const nGPURenderPrimitiveList& m_source;
     nGPURenderPrimitiveList m_output{MemCategoryRenderJob};
+    nAutoArray<uint32_t> m_outputSources{MemCategoryRenderJob};
     bool m_outputValid = true;
 };

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 class nEGLDisplayList;
 class nEGLMaterial;
@@ -22,6 +23,7 @@ class nEGLRBO;
 class nEGLShader;
 class nEGLTexture;
 class nEGLVBO;
+class nGPULightCullDisplayListJob;
 class nLightSource;
 struct nLightSourceSettings;
 class nRenderView;
@@ -138,8 +140,15 @@ public:
     // The opaque list with its base pass, then one pass per light that reaches the camera, each
     // over the primitives its culling job kept.
     void ForwardLightPass(const nGPURenderPrimitiveList& list, uint32_t blendClass);
-    // Splits the collected entries into sorted opaque and transparent lists; false when an entry
-    // could not be allocated (the lists then hold what was made).
+    // The opaque list of the forward technique: base terms and each item's first light in one draw.
+    void ForwardOpaquePass(const nGPURenderPrimitiveList& list);
+    using LightCullJobs = std::vector<std::unique_ptr<nGPULightCullDisplayListJob>>;
+    void SubmitLightCullJobs(const nGPURenderPrimitiveList& list, LightCullJobs& jobs);
+    bool PrepareLight(nLightSource& light, const nLightSourceSettings& settings, const nGPUPass& pass);
+    void EndForwardLightPass();
+    // Splits the collected entries into opaque and transparent lists, the opaque one sorted by
+    // material then display list, the transparent one by display list then material; false when
+    // an entry could not be allocated (the lists then hold what was made).
     bool SplitPrimitives(const nAutoList<nRenderablePrimitive*>& primitives, nGPURenderPrimitiveList& opaque,
                          nGPURenderPrimitiveList& transparent) const;
     // The material program index of the forward light table, or NoLightProgram.
@@ -148,6 +157,11 @@ public:
     // What the input setters read.
     uint32_t GetTechnique() const { return m_technique; }
     bool HasHardwareMultisample() const { return m_hardwareMultisample; }
+    // The forward frame is antialiased into multisampled renderbuffers, resolved at its end.
+    bool UsesMultisampleTarget() const
+    {
+        return m_hardwareMultisample && m_technique == TechniqueForward && m_sampleLevel > 0;
+    }
     bool IsRenderToTexture() const { return m_renderToTexture; }
     void SetRenderToTexture(bool on) { m_renderToTexture = on; }
     bool IsAlphaToCoverage() const { return m_alphaToCoverage; }
@@ -162,10 +176,19 @@ public:
     const nMatrix4& GetInverseViewMatrix() const { return m_inverseView; }
     const nMatrix4& GetModelMatrix() const { return m_model; }
     const nMatrix4& GetInverseModelMatrix() const { return m_inverseModel; }
-    nEGLTexture* GetFrameTexture(uint32_t index) const { return index < 2 ? m_frameTextures[index].get() : nullptr; }
+    nEGLTexture* GetFrameTexture(uint32_t index) const
+    {
+        return index < 2 ? m_frameTextures[index].get() : nullptr;
+    }
     nEGLTexture* GetFrameDepthTexture() const { return m_frameDepthTexture.get(); }
-    nEGLTexture* GetGBufferTexture(uint32_t index) const { return index < 4 ? m_gBuffer[index].get() : nullptr; }
-    nEGLTexture* GetShadowMap(uint32_t index) const { return index < 6 ? m_shadowMaps[index].get() : nullptr; }
+    nEGLTexture* GetGBufferTexture(uint32_t index) const
+    {
+        return index < 4 ? m_gBuffer[index].get() : nullptr;
+    }
+    nEGLTexture* GetShadowMap(uint32_t index) const
+    {
+        return index < 6 ? m_shadowMaps[index].get() : nullptr;
+    }
     nEGLTexture* GetNoiseTexture() const;
     nEGLTexture* GetFinalTexture() const { return m_finalTexture; }
     nEGLFBO* GetFrameFBO() const { return m_frameFBO.get(); }
@@ -376,7 +399,8 @@ private:
     // The lights the environment finds at the camera, their matrices brought up to date.
     void CollectCameraLights(nList<nLightSource*>& lights);
     void DrawDeferredLight(nLightSource& light, const nLightSourceSettings& settings, bool shadowed);
-    void DrawLightVolume(nEGLProgram& program, nLightSource& light, const nVector (&corners)[8], bool fromInside);
+    void DrawLightVolume(nEGLProgram& program, nLightSource& light, const nVector (&corners)[8],
+                         bool fromInside);
     float NearPlaneReach() const;
 
     // Shadow maps: the atlas is drawn per light just before the light's pass reads it.
@@ -415,7 +439,8 @@ public:
     void RecordProjectionSplit(nLightSource& light);
 
 private:
-    void RenderShadowParallelSplits(nLightSource& light, const nLightSourceSettings& settings, nRenderView& viewCamera);
+    void RenderShadowParallelSplits(nLightSource& light, const nLightSourceSettings& settings,
+                                    nRenderView& viewCamera);
     void RecordSpotSplit(nLightSource& light, const nLightSourceSettings& settings, bool drawCasters);
     static constexpr uint32_t MaxShadowSplits = 6;
     ShadowSplit m_shadowSplits[MaxShadowSplits];

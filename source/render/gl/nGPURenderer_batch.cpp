@@ -76,9 +76,11 @@ void nGPURenderer::ApplyMaterialState(const nMaterial& material, const nGPUPass&
         EnableMultisample(true);
     if (!IsTransparentPass(pass))
         return;
-    const uint32_t blend = material.blendOp == MaterialBlendNone && forceBlend ? MaterialBlendAlpha : material.blendOp;
+    const uint32_t blend =
+        material.blendOp == MaterialBlendNone && forceBlend ? MaterialBlendAlpha : material.blendOp;
     if (blend == MaterialBlendAlpha)
-        SetBlendFunc(FactorSourceAlpha, pass.lighting == nGPUPass::Base ? FactorOneMinusSourceAlpha : FactorOne);
+        SetBlendFunc(FactorSourceAlpha,
+                     pass.lighting == nGPUPass::Base ? FactorOneMinusSourceAlpha : FactorOne);
     else if (blend == MaterialBlendAdditive)
         SetBlendFunc(FactorOne, FactorOne);
 }
@@ -147,7 +149,7 @@ void nGPURenderer::DrawBatch(nEGLDisplayList* displayList, nRenderItem* item, co
 {
     nMaterial* material = displayList ? MaterialOf(*displayList) : nullptr;
     auto* gpuMaterial = material ? static_cast<nEGLMaterial*>(material->renderData.Get()) : nullptr;
-    nEGLProgram* program = gpuMaterial ? gpuMaterial->GetProgram(pass.programIndex) : nullptr;
+    nEGLProgram* program = gpuMaterial ? gpuMaterial->UseProgram(pass.programIndex) : nullptr;
     if (!program || !item)
         return;
     const bool programChanged = program != m_batch.program;
@@ -203,7 +205,8 @@ void nGPURenderer::DrawBatch(nEGLDisplayList* displayList, nRenderItem* item, co
         nGPUProgramInputs::BindVertexInputs(*program, *displayList);
     if (programChanged || itemChanged)
     {
-        nGPUProgramInputs::SetMatrixInputs(*program, m_projection, m_view, m_inverseView, m_model, m_inverseModel);
+        nGPUProgramInputs::SetMatrixInputs(*program, m_projection, m_view, m_inverseView, m_model,
+                                           m_inverseModel);
         ++m_counters.itemChanges;
     }
     if (programChanged || listChanged || itemChanged)
@@ -238,7 +241,8 @@ void nGPURenderer::DrawFullscreenQuad(nEGLProgram* program, nEGLTexture* texture
         GetWindowSize(windowWidth, windowHeight);
         const float u = static_cast<float>(windowWidth) / static_cast<float>(m_outputWidth);
         const float v = static_cast<float>(windowHeight) / static_cast<float>(m_outputHeight);
-        const float positions[6][3] = {{-1, -1, 0}, {1, -1, 0}, {1, 1, 0}, {-1, -1, 0}, {1, 1, 0}, {-1, 1, 0}};
+        const float positions[6][3] = {{-1, -1, 0}, {1, -1, 0}, {1, 1, 0},
+                                       {-1, -1, 0}, {1, 1, 0},  {-1, 1, 0}};
         const float uvs[6][2] = {{0, 0}, {u, 0}, {u, v}, {0, 0}, {u, v}, {0, v}};
         for (nGPUProgramInput& input : program->GetInputs())
         {

@@ -136,10 +136,12 @@ void nGPURenderer::RememberClearColour(float red, float green, float blue, float
 // A scene clears to its background before the frame begins: that colour is the frame's. The
 // deferred technique clears its frame target too, since its lights draw only where the G-buffer
 // fill drew and the background shows everywhere else; later passes draw straight into that target.
+// The forward frame draws into the multisampled target only when it is antialiased: without
+// samples to resolve, the copy into the frame texture would be a full-screen blit for nothing.
 bool nGPURenderer::BeginFrame()
 {
     ApplyView();
-    m_currentTarget = m_hardwareMultisample && m_technique == TechniqueForward ? m_msaaFBO.get() : m_frameFBO.get();
+    m_currentTarget = UsesMultisampleTarget() ? m_msaaFBO.get() : m_frameFBO.get();
     m_finalTexture = m_frameTextures[0].get();
     if (m_renderToTexture && (!m_currentTarget || !m_currentTarget->Bind()))
         return false;

@@ -17,15 +17,27 @@ const nMaterial* MaterialOf(const nGPURenderPrimitive& primitive)
 }
 
 // Primitives of one display list, then of one material, follow one another.
-bool Before(const nGPURenderPrimitive& a, const nGPURenderPrimitive& b)
+bool ByDisplayList(const nGPURenderPrimitive& a, const nGPURenderPrimitive& b)
 {
     if (a.displayList != b.displayList)
         return a.displayList < b.displayList;
     return MaterialOf(a) < MaterialOf(b);
 }
 
+// Primitives of one material (so of one program in a pass), then of one display list, follow one
+// another: a program change costs a bind and every input, a display list change two buffer binds.
+// The depth test makes the order of opaque primitives free.
+bool ByMaterial(const nGPURenderPrimitive& a, const nGPURenderPrimitive& b)
+{
+    const nMaterial* first = MaterialOf(a);
+    const nMaterial* second = MaterialOf(b);
+    if (first != second)
+        return first < second;
+    return a.displayList < b.displayList;
+}
+
 // Stable bottom-up merge sort; without the scratch array the list keeps its order.
-void SortStable(nGPURenderPrimitiveList& list)
+template <typename Order> void SortStable(nGPURenderPrimitiveList& list, Order Before)
 {
     const uint32_t count = list.GetCount();
     nGPURenderPrimitiveList scratch(MemCategoryRenderer);
@@ -80,7 +92,8 @@ template <typename Visit> void ForEachPrimitive(const nAutoList<nRenderablePrimi
                 continue;
             for (const std::unique_ptr<nEGLDisplayList>& list : gpu->GetDisplayLists())
                 if (list)
-                    visit(nGPURenderPrimitive{nRenderablePrimitive::KindObject, entry.item, list.get(), nullptr});
+                    visit(nGPURenderPrimitive{nRenderablePrimitive::KindObject, entry.item, list.get(),
+                                              nullptr});
         }
         else if (entry.kind == nRenderablePrimitive::KindTerrainNode && entry.payload)
             visit(nGPURenderPrimitive{nRenderablePrimitive::KindTerrainNode, entry.item, nullptr,
@@ -90,7 +103,8 @@ template <typename Visit> void ForEachPrimitive(const nAutoList<nRenderablePrimi
 } // namespace
 
 bool nGPURenderer::SplitPrimitives(const nAutoList<nRenderablePrimitive*>& primitives,
-                                   nGPURenderPrimitiveList& opaque, nGPURenderPrimitiveList& transparent) const
+                                   nGPURenderPrimitiveList& opaque,
+                                   nGPURenderPrimitiveList& transparent) const
 {
     uint32_t counts[2] = {0, 0};
     ForEachPrimitive(primitives, [&counts](const nGPURenderPrimitive& primitive)
@@ -108,7 +122,7 @@ bool nGPURenderer::SplitPrimitives(const nAutoList<nRenderablePrimitive*>& primi
                          const uint32_t side = IsTransparent(primitive) ? 1 : 0;
                          *(side ? transparent : opaque).At(next[side]++) = primitive;
                      });
-    SortStable(opaque);
-    SortStable(transparent);
+    SortStable(opaque, ByMaterial);
+    SortStable(transparent, ByDisplayList);
     return true;
 }

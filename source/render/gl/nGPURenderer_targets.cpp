@@ -84,7 +84,7 @@ void nGPURenderer::SetRenderTechnique(uint32_t technique, bool force)
         return;
     if (forward)
     {
-        if (m_hardwareMultisample)
+        if (UsesMultisampleTarget())
         {
             m_msaaColorRBO = MakeRenderbuffer(*this, width, height,
                                               floatTextures ? RenderbufferHalfFloat : RenderbufferRGBA8,

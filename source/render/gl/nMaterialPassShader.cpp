@@ -83,7 +83,6 @@ const char* const SpotCone =
     "\ts_attn = 1.0;\n";
 
 const char* const ShadowMix = "_f_color = mix(u_shadow_color, _f_color, pcf);\n";
-const char* const LightEnd = "%out.color% = vec4(_f_color, %in.opacity%);";
 
 class PassBuilder
 {
@@ -112,12 +111,15 @@ private:
     bool SpotTemplate(bool shadowed, bool projected);
     void LightStart();
     void PositionedLightStart();
+    // The light's colour as the fragment's, with the ambient pass's terms added in a summed pass.
+    void LightEnd(const char* lightColour);
     void SubstituteChannels();
 
     const nMaterial& m_material;
     uint32_t m_pass;
     const nMaterialPassTexts& m_texts;
     nShader& m_shader;
+    bool m_withAmbient = false;
     std::string m_vertex;
     std::string m_fragment;
     std::string m_fragmentDeclarations;
@@ -195,6 +197,18 @@ void PassBuilder::PositionedLightStart()
     Add("u_lspec", ShaderTypeVec3, SemanticLightSpecularColor, Uniform, Fragment);
 }
 
+void PassBuilder::LightEnd(const char* lightColour)
+{
+    m_fragment += "%out.color% = float4(";
+    m_fragment += lightColour;
+    if (m_withAmbient)
+    {
+        Add("u_ambient", ShaderTypeVec3, SemanticAmbientColor, Uniform, Fragment);
+        m_fragment += " + %in.diffuse%.xyz * u_ambient + %in.constant%.xyz";
+    }
+    m_fragment += ", %in.opacity%);";
+}
+
 bool PassBuilder::PointTemplate(bool shadowed)
 {
     PositionedLightStart();
@@ -221,7 +235,7 @@ bool PassBuilder::PointTemplate(bool shadowed)
         Add("u_shadow_color", ShaderTypeVec3, SemanticLightShadowColor, Uniform, Fragment);
         m_fragment += ShadowMix;
     }
-    m_fragment += LightEnd;
+    LightEnd("_f_color");
     return true;
 }
 
@@ -259,7 +273,7 @@ bool PassBuilder::DirectionalTemplate(bool shadowed)
         Add("u_shadow_color", ShaderTypeVec3, SemanticLightShadowColor, Uniform, Fragment);
         m_fragment += ShadowMix;
     }
-    m_fragment += LightEnd;
+    LightEnd("_f_color");
     return true;
 }
 
@@ -291,7 +305,7 @@ bool PassBuilder::SpotTemplate(bool shadowed, bool projected)
         m_fragment +=
             "_f_color = mix(u_shadow_color, _f_color, ComputePCF(v_vpos, u_ssm_projection, u_ssm));\n";
     }
-    m_fragment += "%out.color% = float4(_f_color * s_attn, %in.opacity%);";
+    LightEnd("_f_color * s_attn");
     return true;
 }
 
@@ -357,7 +371,13 @@ bool PassBuilder::Build()
     }
 
     bool built = true;
-    switch (m_pass)
+    uint32_t pass = m_pass;
+    if (pass >= MaterialPassAmbientPoint && pass <= MaterialPassAmbientSpotProjectedShadow)
+    {
+        pass -= MaterialPassAmbientPoint - MaterialPassPoint;
+        m_withAmbient = true;
+    }
+    switch (pass)
     {
     case MaterialPassGBuffer:
         GBufferTemplate();
@@ -367,18 +387,18 @@ bool PassBuilder::Build()
         break;
     case MaterialPassPoint:
     case MaterialPassPointShadow:
-        built = PointTemplate(m_pass == MaterialPassPointShadow);
+        built = PointTemplate(pass == MaterialPassPointShadow);
         break;
     case MaterialPassDirectional:
     case MaterialPassDirectionalShadow:
-        built = DirectionalTemplate(m_pass == MaterialPassDirectionalShadow);
+        built = DirectionalTemplate(pass == MaterialPassDirectionalShadow);
         break;
     case MaterialPassSpot:
     case MaterialPassSpotShadow:
     case MaterialPassSpotProjected:
     case MaterialPassSpotProjectedShadow:
-        built = SpotTemplate(m_pass == MaterialPassSpotShadow || m_pass == MaterialPassSpotProjectedShadow,
-                             m_pass >= MaterialPassSpotProjected);
+        built = SpotTemplate(pass == MaterialPassSpotShadow || pass == MaterialPassSpotProjectedShadow,
+                             pass >= MaterialPassSpotProjected);
         break;
     default:
         DepthTemplate();

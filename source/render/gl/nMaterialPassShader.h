@@ -5,7 +5,9 @@
 class nMaterial;
 class nShader;
 
-// The lighting cases a material has one program for.
+// The lighting cases a material has one program for. The passes from MaterialPassAmbientPoint on
+// are the light passes 3 to 10 in the same order, each summed with the ambient pass's terms, so
+// that an opaque item's base terms and one light take one draw.
 enum nMaterialPass : uint32_t
 {
     MaterialPassDepth = 0,
@@ -19,7 +21,9 @@ enum nMaterialPass : uint32_t
     MaterialPassSpotShadow = 8,
     MaterialPassSpotProjected = 9,
     MaterialPassSpotProjectedShadow = 10,
-    MaterialPassCount = 11,
+    MaterialPassAmbientPoint = 11,
+    MaterialPassAmbientSpotProjectedShadow = 18,
+    MaterialPassCount = 19,
 };
 
 // What shadowed passes take from the shader dictionary, with the tags the texts came from (for
@@ -34,6 +38,13 @@ struct nMaterialPassTexts
     const char* pssmTag = "PSSM:3Split;";
     uint32_t splitCount = 3; // 2 to 4
 };
+
+// The pass that sums the ambient terms with a light pass (MaterialPassPoint to
+// MaterialPassSpotProjectedShadow).
+constexpr uint32_t AmbientSummedPass(uint32_t lightPass)
+{
+    return lightPass + (MaterialPassAmbientPoint - MaterialPassPoint);
+}
 
 // Fills an empty shader with one pass of the material: the pass template, the material's
 // channels compiled from its shader map (or their defaults), skin and alpha-test inputs. False
