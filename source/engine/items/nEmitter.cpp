@@ -205,9 +205,8 @@ uint32_t nEmitter::CopyParticlesFarthestFirst(const nVector& eye, const nVector&
     {
         const nParticle& particle = *m_pool.At(m_depthList.At(m_depthCount - 1 - copied)->value);
         positions[copied] = particle.position;
-        colours[copied] =
-            nVector(particle.red, particle.green, particle.blue, particle.opacity * particle.opacityScale);
-        sizes[copied] = particle.size * particle.sizeScale;
+        colours[copied] = nVector(particle.red, particle.green, particle.blue, particle.opacity); // already scaled
+        sizes[copied] = particle.size;
     }
     return count;
 }
