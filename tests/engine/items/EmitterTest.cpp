@@ -270,6 +270,56 @@ TEST(EmitterBlock, ReadsBackWhatItWroteWithTheReadersDefaults)
     engine.FreeResourceCaches();
 }
 
+// Values under which no particle would live, or that would owe births without end, are warned
+// about once each and the reader's default is kept.
+TEST(EmitterBlock, ValuesThatWouldStopTheParticlesAreRefusedForTheDefault)
+{
+    struct Case
+    {
+        const char* block;
+        const char* line;
+        float (*read)(const char* block, nMetaFile& file);
+        float expected;
+    };
+    auto emitterRate = [](const char* block, nMetaFile& file)
+    {
+        nEmitter emitter(nullptr);
+        EXPECT_TRUE(emitter.ParseTag(file, *ParseBlock(file, block)));
+        return emitter.GetBirthRate();
+    };
+    auto lifetime = [](const char* block, nMetaFile& file)
+    {
+        nParticleModel model(nullptr);
+        EXPECT_TRUE(model.ParseTag(file, *ParseBlock(file, block)));
+        return model.timeToLive;
+    };
+    auto damping = [](const char* block, nMetaFile& file)
+    {
+        nParticleModel model(nullptr);
+        EXPECT_TRUE(model.ParseTag(file, *ParseBlock(file, block)));
+        return model.damping;
+    };
+    const Case cases[] = {
+        {"<Emitter=<BirthRate=-5.0>>", "[*] Tag 'BirthRate' in <Emitter> must not be below 0, ignored.\n",
+         emitterRate, 1.0f},
+        {"<Emitter=<BirthRate=0.0>>", "", emitterRate, 0.0f},
+        {"<ParticleModel=<TTL=0.0>>", "[*] Tag 'TTL' in <ParticleModel> must be above 0, ignored.\n",
+         lifetime, nParticleModel::DefaultTimeToLive},
+        {"<ParticleModel=<TTL=-2.0>>", "[*] Tag 'TTL' in <ParticleModel> must be above 0, ignored.\n",
+         lifetime, nParticleModel::DefaultTimeToLive},
+        {"<ParticleModel=<Damping=-0.5>>",
+         "[*] Tag 'Damping' in <ParticleModel> must not be below 0, ignored.\n", damping, 1.0f},
+        {"<ParticleModel=<Damping=0.0>>", "", damping, 0.0f},
+    };
+    for (const Case& c : cases)
+    {
+        CapturedLog log;
+        nMetaFile file;
+        EXPECT_FLOAT_EQ(c.read(c.block, file), c.expected) << c.block;
+        EXPECT_EQ(log.text, c.line) << c.block;
+    }
+}
+
 TEST(ParticleModelBlock, ReadsBackWhatItWrote)
 {
     CapturedLog log;
