@@ -82,8 +82,9 @@ int32_t nSMixMixer::ChannelGetState(int32_t channel)
 
 bool nSMixMixer::UploadSample(nSound* sound)
 {
-    // The mix reads the sample's own buffer, so a sound needs nothing more from this mixer.
-    return sound && !sound->GetMixerData();
+    // The mix reads the sample's own buffer, so a sound needs nothing more from this mixer than
+    // 16-bit samples.
+    return sound && !sound->GetMixerData() && sound->WidenTo16Bits();
 }
 
 void nSMixMixer::FreeSample(nSound* sound)

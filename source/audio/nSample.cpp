@@ -31,6 +31,29 @@ uint8_t* nSample::Alloc(uint32_t frames, const nSampleFormat& format)
     return m_buffer;
 }
 
+bool nSample::WidenTo16Bits()
+{
+    if (m_format.bitsPerSample != 8)
+        return true;
+    const size_t count = size_t(m_frameCount) * m_format.channels;
+    auto* wide = new (std::nothrow) uint8_t[count ? count * 2 : 1];
+    if (!wide)
+    {
+        nLogHolder::Get() << "[!] Failed to allocate raw PCM sample buffer.\n";
+        return false;
+    }
+    // Little-endian: the low byte is 0, the high one the sample moved to signed.
+    for (size_t index = 0; index < count; ++index)
+    {
+        wide[index * 2] = 0;
+        wide[index * 2 + 1] = uint8_t(m_buffer[index] ^ 0x80);
+    }
+    delete[] m_buffer;
+    m_buffer = wide;
+    m_format.bitsPerSample = 16;
+    return true;
+}
+
 void nSample::Free()
 {
     delete[] m_buffer;

@@ -19,6 +19,9 @@ public:
     // fails (the frame count is then left as it was).
     uint8_t* Alloc(uint32_t frames, const nSampleFormat& format);
     void Free();
+    // Unsigned 8-bit samples become the signed 16-bit ones they stand for (128 is silence); false
+    // after one "[!] " line when the wider buffer cannot be had (the sample is then unchanged).
+    bool WidenTo16Bits();
     size_t GetSize() const { return GetBytesForFrames(m_frameCount); }
     size_t GetBytesForFrames(uint32_t frames) const;
 

@@ -56,7 +56,9 @@ public:
     nMixer* GetMixer() const override { return m_mixer; }
     float GetFrameRate() const override { return m_frameCounter.GetRate(); }
     float GetRenderQueueTime() const override { return m_renderQueueCounter.GetLast(); }
+    void BeginProgress() override { m_eventSink->OnLoadBegin(); }
     void ShowProgress(const char* text, float fraction) override { m_eventSink->OnLoadProgress(text, fraction); }
+    void EndProgress() override { m_eventSink->OnLoadEnd(); }
     void BeginRenderQueueTimer() override { m_renderQueueCounter.Begin(); }
     void EndRenderQueueTimer() override { m_renderQueueCounter.End(); }
     float GetCullingTime() const override { return m_cullingCounter.GetLast(); }

@@ -32,6 +32,21 @@ bool PolygonIsUsable(const nGeometry& geometry, uint32_t polygon)
             return false;
     return true;
 }
+// Twice the polygon's area along its normal, summed over every edge: unlike the cross product
+// of the first two edges it holds when some corners coincide or lie on one line.
+nVector NewellNormal(const nGeometry& geometry, const uint32_t* corners, uint32_t count)
+{
+    nVector sum(0.0f, 0.0f, 0.0f, 0.0f);
+    for (uint32_t c = 0; c < count; ++c)
+    {
+        const nVector& from = *geometry.vertices.At(corners[c]);
+        const nVector& to = *geometry.vertices.At(corners[c + 1 < count ? c + 1 : 0]);
+        sum.x += (from.y - to.y) * (from.z + to.z);
+        sum.y += (from.z - to.z) * (from.x + to.x);
+        sum.z += (from.x - to.x) * (from.y + to.y);
+    }
+    return sum;
+}
 } // namespace
 
 IGeometryBIH::IGeometryBIH() : m_records(MemCategoryGeometry), m_coefficients(MemCategoryGeometry) {}
@@ -89,10 +104,10 @@ bool IGeometryBIH::BuildFromGeometry(nGeometry* geometry)
             continue;
         const uint32_t count = geometry->polygons.At(p)->bindingCount;
         const uint32_t* corners = geometry->GetPolygonBindings(p);
+        const nVector cross = NewellNormal(*geometry, corners, count);
+        if (cross.x == 0.0f && cross.y == 0.0f && cross.z == 0.0f)
+            continue; // no area, never hit
         const nVector& p0 = *geometry->vertices.At(corners[0]);
-        const nVector& p1 = *geometry->vertices.At(corners[1]);
-        const nVector& p2 = *geometry->vertices.At(corners[2]);
-        const nVector cross = (p1 - p0).Cross(p2 - p0);
         const nVector normal = cross.Normalized();
         if (storeNormals)
             *geometry->polygonNormals.At(p) = normal;

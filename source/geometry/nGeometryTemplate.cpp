@@ -179,8 +179,11 @@ bool nGeometryTemplate::PushVertex(const nVector& position)
         return false;
     if (polygon->vertices.size() >= nGeometry::MaxPolygonBindings)
     {
-        Log() << nString::Format("[!] A polygon holds at most %u vertices.\n", nGeometry::MaxPolygonBindings)
-                     .GetText();
+        if (!polygon->tooManyVerticesReported)
+            Log() << nString::Format("[!] A polygon holds at most %u vertices.\n",
+                                     nGeometry::MaxPolygonBindings)
+                         .GetText();
+        polygon->tooManyVerticesReported = true;
         return false;
     }
     polygon->vertices.push_back(nVector(position.x, position.y, position.z, 1.0f));

@@ -31,6 +31,7 @@ public:
         std::vector<nColor> colors;
         std::vector<nUV> uvSets[nUVMapCount];
         uint32_t material = 0;
+        bool tooManyVerticesReported = false; // once per polygon, however many pushes follow
     };
 
     // An unfinished current polygon is dropped.

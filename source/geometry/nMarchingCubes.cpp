@@ -48,9 +48,63 @@ Point Cross(const Point& a, const Point& b)
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
 
+bool ShareAFace(int edgeA, int edgeB)
+{
+    for (const uint8_t* face : FaceCorners)
+    {
+        int found = 0;
+        for (int k = 0; k < 4; ++k)
+        {
+            const int edge = EdgeOf(face[k], face[(k + 1) % 4]);
+            found += edge == edgeA || edge == edgeB;
+        }
+        if (found == 2)
+            return true;
+    }
+    return false;
+}
+
+// A triangulation of the loop whose only triangle sides in a cube face are the loop's own sides:
+// a diagonal between two points of one face would lie in that face, where the neighbouring cell
+// may draw the same diagonal, and four triangles would then meet at one edge. Every loop of the
+// 256 cases has one; split[i][j] is the apex of the triangle over the side from loop[i] to loop[j].
+struct LoopTriangulation
+{
+    const int* loop;
+    int length;
+    int8_t split[12][12];
+
+    bool Usable(int i, int j) const { return j - i == 1 || !ShareAFace(loop[i], loop[j]); }
+
+    bool Solve()
+    {
+        for (int span = 2; span < length; ++span)
+            for (int i = 0; i + span < length; ++i)
+            {
+                const int j = i + span;
+                split[i][j] = -1;
+                for (int k = i + 1; k < j && split[i][j] < 0; ++k)
+                    if (Usable(i, k) && Usable(k, j) && (k - i < 2 || split[i][k] >= 0) &&
+                        (j - k < 2 || split[k][j] >= 0))
+                        split[i][j] = int8_t(k);
+            }
+        return split[0][length - 1] >= 0;
+    }
+
+    template <typename Emit> void Walk(int i, int j, Emit&& emit) const
+    {
+        if (j - i < 2)
+            return;
+        const int k = split[i][j];
+        emit(loop[i], loop[k], loop[j]);
+        Walk(i, k, emit);
+        Walk(k, j, emit);
+    }
+};
+
 // The surface of one case is the union of closed loops through the crossed edges: every crossed
-// edge borders two faces, and each face joins its crossed edges in pairs. Each loop becomes a
-// fan, turned to face the corners below the level.
+// edge borders two faces, and each face joins its crossed edges in pairs. Each loop is
+// triangulated without a diagonal in a cube face, turned to face the corners below the level.
 void BuildCase(uint32_t index, Tables& tables)
 {
     const auto below = [index](int corner) { return ((index >> corner) & 1u) != 0; };
@@ -120,14 +174,16 @@ void BuildCase(uint32_t index, Tables& tables)
         }
         const bool reversed =
             normal.x * towardsBelow.x + normal.y * towardsBelow.y + normal.z * towardsBelow.z < 0.0f;
-        for (int i = 1; i + 1 < length; ++i)
-        {
-            const int second = reversed ? loop[i + 1] : loop[i];
-            const int third = reversed ? loop[i] : loop[i + 1];
-            tables.triangles[index][written++] = int8_t(loop[0]);
-            tables.triangles[index][written++] = int8_t(second);
-            tables.triangles[index][written++] = int8_t(third);
-        }
+        LoopTriangulation triangulation{loop, length, {}};
+        [[maybe_unused]] const bool solved = triangulation.Solve();
+        assert(solved);
+        triangulation.Walk(0, length - 1,
+                           [&](int a, int b, int c)
+                           {
+                               tables.triangles[index][written++] = int8_t(a);
+                               tables.triangles[index][written++] = int8_t(reversed ? c : b);
+                               tables.triangles[index][written++] = int8_t(reversed ? b : c);
+                           });
     }
     assert(written < int(TriangleTableWidth));
     for (; written < int(TriangleTableWidth); ++written)

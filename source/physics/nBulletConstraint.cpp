@@ -17,6 +17,13 @@ btVector3 BodyPivot(const nMatrix4& pivot, const nPhysicItem* item)
     return ToBullet(translation);
 }
 
+// A hinge turns about the pivot's z axis, given in the item's space as the body's own.
+btVector3 HingeAxis(const nMatrix4& pivot)
+{
+    const btVector3 axis = ToBullet(pivot.GetColumn(2, false));
+    return axis.fuzzyZero() ? btVector3(0, 0, 1) : axis.normalized();
+}
+
 btRigidBody* BodyOf(nPhysicItem* item)
 {
     return item ? static_cast<nBulletPhysicItem*>(item)->GetRigidBody() : nullptr;
@@ -77,6 +84,8 @@ void nBulletConstraint::SetPivotA(const nMatrix4& pivot)
     m_pivotA = pivot;
     if (m_joint && m_type == PhysicConstraintPoint)
         static_cast<btPoint2PointConstraint*>(m_joint)->setPivotA(BodyPivot(m_pivotA, m_itemA));
+    else if (m_joint)
+        Setup(); // a hinge's frame holds its axis too
 }
 
 void nBulletConstraint::SetPivotB(const nMatrix4& pivot)
@@ -84,6 +93,8 @@ void nBulletConstraint::SetPivotB(const nMatrix4& pivot)
     m_pivotB = pivot;
     if (m_joint && m_type == PhysicConstraintPoint)
         static_cast<btPoint2PointConstraint*>(m_joint)->setPivotB(BodyPivot(m_pivotB, m_itemB));
+    else if (m_joint)
+        Setup();
 }
 
 bool nBulletConstraint::Setup()
@@ -93,13 +104,21 @@ bool nBulletConstraint::Setup()
     btRigidBody* bodyB = BodyOf(m_itemB);
     if (!bodyA && !bodyB)
         return false;
+    const btVector3 pivotA = BodyPivot(m_pivotA, m_itemA);
     if (m_type == PhysicConstraintPoint && bodyA)
     {
-        const btVector3 pivotA = BodyPivot(m_pivotA, m_itemA);
         if (bodyB)
             m_joint = new btPoint2PointConstraint(*bodyA, *bodyB, pivotA, BodyPivot(m_pivotB, m_itemB));
         else
             m_joint = new btPoint2PointConstraint(*bodyA, pivotA);
+    }
+    else if (m_type == PhysicConstraintHinge && bodyA)
+    {
+        if (bodyB)
+            m_joint = new btHingeConstraint(*bodyA, *bodyB, pivotA, BodyPivot(m_pivotB, m_itemB),
+                                            HingeAxis(m_pivotA), HingeAxis(m_pivotB));
+        else
+            m_joint = new btHingeConstraint(*bodyA, pivotA, HingeAxis(m_pivotA));
     }
     if (m_joint)
         m_world->InsertConstraint(this);

@@ -5,7 +5,7 @@
 class btTypedConstraint;
 class nBulletWorld;
 
-// A physics constraint over Bullet's point-to-point joint; a Hinge is kept but builds no joint.
+// A physics constraint over Bullet's point-to-point joint (Point) or its hinge (Hinge).
 class nBulletConstraint : public nPhysicConstraint
 {
 public:

@@ -53,8 +53,11 @@ public:
     // pairs (nProfileScope keeps them paired); an engine without a profiler ignores them.
     virtual void BeginProfileScope(const char* /*name*/) {}
     virtual void EndProfileScope() {}
-    // Long work of the renderer on the engine's progress display, at a fraction from 0 to 1.
+    // Long work of the renderer on the engine's progress display: opened, shown with a caption at
+    // fractions from 0 to 1, then closed.
+    virtual void BeginProgress() {}
     virtual void ShowProgress(const char* /*text*/, float /*fraction*/) {}
+    virtual void EndProgress() {}
     // The engine's render-queue timer, run by the renderer around the drawing of its queue.
     virtual void BeginRenderQueueTimer() {}
     virtual void EndRenderQueueTimer() {}

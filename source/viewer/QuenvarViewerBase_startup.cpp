@@ -13,6 +13,7 @@
 #include "ui/nFontSystem.h"
 #include "viewer/StartupFile.h"
 
+#include <cmath>
 #include <new>
 
 void QuenvarViewerBase::MountSearchPaths()
@@ -96,6 +97,12 @@ bool QuenvarViewerBase::Startup()
     PrepareRaytraceDirectory();
     if (!CreateRenderer() || !CreateMixer())
         return false;
+    // The configured aspect ratio is the renderer's correction factor, which every camera applies;
+    // one of 0 or less, or not a number, would flatten every projection.
+    if (m_aspectRatio > 0.0f && std::isfinite(m_aspectRatio))
+        m_engine.GetRenderer()->SetGlobalAspectRatio(m_aspectRatio);
+    else
+        nLogHolder::Get() << "[*] AspectRatio " << m_aspectRatio << " is not a size, 1 is kept.\n";
     nString configuration;
     if (FindStartupFile(m_configurationPath, configuration))
         m_engine.GetRenderer()->GetRegistry().Load(configuration.GetText());

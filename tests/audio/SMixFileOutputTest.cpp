@@ -1,4 +1,5 @@
 #include "SMixFixture.h"
+#include "audio/WavFile.h"
 #include "support/CapturedLog.h"
 #include "support/TemporaryFiles.h"
 
@@ -50,6 +51,37 @@ TEST(SMixFileOutput, OneSecondThenCloseWritesTheHeaderAndSizes)
     // 24000 frames of the tone, then silence.
     EXPECT_EQ(U32At(bytes, 44 + 23999 * 4), 16192u | 16192u << 16);
     EXPECT_EQ(U32At(bytes, 44 + 24000 * 4), 0u);
+}
+
+// An 8-bit WAV (unsigned, 128 the silence) is heard as its 16-bit equal: 192 as 16384 and 0 as
+// -32768, each at half volume on both sides (the centre's share, as for a 16-bit sound).
+TEST(SMixFileOutput, AnEightBitSoundIsHeardAsItsSixteenBitEqual)
+{
+    TemporaryFiles files;
+    SMixFixture f;
+    files.Write("low.wav", WavFile()
+                               .Format(1, 1, 48000, 8)
+                               .Chunk("data", std::string(2400, char(192)) + std::string("\x80\x00", 2))
+                               .Build());
+    nSound sound(&f.engine);
+    sound.SetName("low");
+    ASSERT_TRUE(sound.Load("low.wav"));
+    sound.Setup();
+    ASSERT_TRUE(f.mixer.OpenOutputFile("out.wav"));
+    ASSERT_TRUE(f.mixer.ChannelStart(0, &sound));
+    f.mixer.SetFixedStep(1000); // a tenth of a second
+    f.mixer.Update();
+    f.mixer.Close();
+
+    const std::string bytes = ReadAll(files.GetDirectory() / "out.wav");
+    ASSERT_EQ(bytes.size(), 44u + 4800u * 4u);
+    auto frame = [&bytes](uint32_t index) { return U32At(bytes, 44 + index * 4); };
+    EXPECT_EQ(frame(0), 16192u | 16192u << 16);
+    EXPECT_EQ(frame(2399), 16192u | 16192u << 16);
+    EXPECT_EQ(frame(2400), 0u);
+    const uint32_t lowest = uint16_t(-32385);
+    EXPECT_EQ(frame(2401), lowest | lowest << 16);
+    EXPECT_EQ(frame(2402), 0u);
 }
 
 TEST(SMixFileOutput, FixedStepWritesItsBytesEachUpdateAndCarriesTheRest)

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -51,6 +53,80 @@ std::vector<double> StrikeTimes(const std::string& output)
     for (size_t at = output.find(marker); at != std::string::npos; at = output.find(marker, at + 1))
         times.push_back(std::stod(output.substr(at + marker.size())));
     return times;
+}
+
+// A 32-bit TGA read for comparing pictures of different sizes: the pixel at (x, y), (0, 0) the top left.
+struct Picture
+{
+    explicit Picture(const std::string& tga)
+        : bytes(tga), width(tga.size() >= 18 ? uint16_t(uint8_t(tga[12]) | uint8_t(tga[13]) << 8) : 0),
+          height(tga.size() >= 18 ? uint16_t(uint8_t(tga[14]) | uint8_t(tga[15]) << 8) : 0),
+          topFirst(tga.size() >= 18 && (uint8_t(tga[17]) & 0x20) != 0)
+    {
+    }
+    bool IsWhole() const { return width && height && bytes.size() == 18u + size_t(width) * height * 4u; }
+    // Red, green, blue.
+    std::array<double, 3> At(uint32_t x, uint32_t y) const
+    {
+        const size_t at = 18 + (size_t(topFirst ? y : height - 1 - y) * width + x) * 4;
+        return {double(uint8_t(bytes[at + 2])), double(uint8_t(bytes[at + 1])), double(uint8_t(bytes[at]))};
+    }
+    // The mean of the pixels that (x, y) of a picture of the given size covers.
+    std::array<double, 3> MeanOver(uint32_t x, uint32_t y, uint32_t otherWidth, uint32_t otherHeight) const
+    {
+        std::array<double, 3> sum{};
+        uint32_t count = 0;
+        for (uint32_t row = y * height / otherHeight; row < (y + 1) * height / otherHeight; ++row)
+            for (uint32_t column = x * width / otherWidth; column < (x + 1) * width / otherWidth;
+                 ++column, ++count)
+                for (int c = 0; c < 3; ++c)
+                    sum[c] += At(column, row)[c];
+        for (double& channel : sum)
+            channel /= count;
+        return sum;
+    }
+
+    std::string bytes;
+    uint32_t width;
+    uint32_t height;
+    bool topFirst;
+};
+
+// The raytrace of the demo's last frame against the GPU's grab of it, around the red ball: the
+// pixels (of the raytrace's size) where the two differ glaringly, as where a polygon is missing.
+uint32_t GlaringDifferencesAroundTheBall(const Picture& traced, const Picture& grabbed, uint32_t& ballPixels)
+{
+    uint64_t sumX = 0;
+    uint64_t sumY = 0;
+    ballPixels = 0;
+    for (uint32_t y = 0; y < traced.height; ++y)
+        for (uint32_t x = 0; x < traced.width; ++x)
+        {
+            const auto pixel = traced.At(x, y);
+            if (pixel[0] > 100 && pixel[1] < 60 && pixel[2] < 60)
+            {
+                sumX += x;
+                sumY += y;
+                ++ballPixels;
+            }
+        }
+    if (ballPixels == 0)
+        return 0;
+    const int32_t centreX = int32_t(sumX / ballPixels);
+    const int32_t centreY = int32_t(sumY / ballPixels);
+    uint32_t glaring = 0;
+    for (int32_t y = std::max(centreY - 25, 0); y <= std::min(centreY + 25, int32_t(traced.height) - 1); ++y)
+        for (int32_t x = std::max(centreX - 25, 0); x <= std::min(centreX + 25, int32_t(traced.width) - 1);
+             ++x)
+        {
+            const auto mine = traced.At(uint32_t(x), uint32_t(y));
+            const auto theirs = grabbed.MeanOver(uint32_t(x), uint32_t(y), traced.width, traced.height);
+            double largest = 0.0;
+            for (int c = 0; c < 3; ++c)
+                largest = std::max(largest, std::abs(mine[c] - theirs[c]));
+            glaring += largest > 80.0;
+        }
+    return glaring;
 }
 
 // The bundled demo project, copied so that its output folder stays out of the source tree, run to its
@@ -132,6 +208,15 @@ TEST(DemoRunGl, TheBundledDemoGrabsFramesThatMove)
         frames.insert(ReadAll(frame));
     }
     EXPECT_EQ(frames.size(), 10u) << "every grabbed frame differs from the others";
+
+    // The camera ends looking at the ball: the raytrace shows it as the GPU does, without holes.
+    const Picture traced(ReadAll(demo.Out() / "rt.tga"));
+    const Picture grabbed(ReadAll(demo.Out() / "frame_10.tga"));
+    ASSERT_TRUE(traced.IsWhole());
+    ASSERT_TRUE(grabbed.IsWhole());
+    uint32_t ballPixels = 0;
+    EXPECT_LE(GlaringDifferencesAroundTheBall(traced, grabbed, ballPixels), 4u);
+    EXPECT_GT(ballPixels, 100u);
 }
 
 } // namespace

@@ -112,6 +112,26 @@ TEST(StartupFiles, BootstrapAndConfigurationFilesAreFoundWhereTheUserPutThem)
          CommandLineAccepted,
          nullptr,
          "good.cfg"},
+        {"a configured aspect ratio reaches the renderer",
+         {{"wide.cfg", "<NML=1.0>\n<AspectRatio=1.25>"},
+          {"s.nms", "<NML=1.0>\n<Scene=<ScriptUnit=<Script=\"s.nut\"><Class=\"S\">>>\n"},
+          {"s.nut",
+           "class S { function OnSetup(s) { print(\"ratio \" + RendererGetGlobalAspectRatio(g_render));"
+           " SceneEnd(s); } }\n"}},
+         {},
+         SceneRunWith({"-C", "wide.cfg"}),
+         0,
+         "[S] ratio 1.25\n",
+         nullptr},
+        {"an aspect ratio that is no size is refused",
+         {{"flat.cfg", "<NML=1.0>\n<AspectRatio=0.0>"},
+          {"s.nms", "<NML=1.0>\n<Scene=<ScriptUnit=<Script=\"s.nut\"><Class=\"S\">>>\n"},
+          {"s.nut", "class S { function OnSetup(s) { SceneEnd(s); } }\n"}},
+         {},
+         SceneRunWith({"-C", "flat.cfg"}),
+         0,
+         "[*] AspectRatio 0.000 is not a size, 1 is kept.\n",
+         nullptr},
     };
     for (const StartupCase& testCase : cases)
     {

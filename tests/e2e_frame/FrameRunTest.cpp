@@ -236,6 +236,35 @@ TEST_P(FrameRun, AnEmittersParticlesAreDrawnFacingTheCamera)
     ExpectNear(At(2, 2), {0, 0, 64}, 2, "corner");
 }
 
+// One particle drawn with birth scales of a half: half the width of a whole one, and half its
+// opacity over the blue background.
+TEST_P(FrameRun, AParticlesBirthScalesAreAppliedOnce)
+{
+    directory.WriteFile(
+        "white.npm",
+        "<NML=1.0>\n<ParticleModel=<TTL=10.0><Material=<BlendOp=\"Alpha\"><RenderMask=<DoubleSided>>>>\n");
+    const std::string emitter =
+        "<MEmitter=<MItem=<Id=\"Sparks\"><UId=3><Active>><Emitter=<Item=<Position=<X=0.0><Y=0.0><Z=5.0>>>"
+        "<SpeedMin=0.0><SpeedMax=0.0><BirthRate=1000.0><PoolSize=1><ParticleModel=\"white.npm\">>>";
+    const std::string background = "<X=0.0><Y=0.0><Z=0.25><W=1.0>";
+    Run(Scene(emitter, background));
+    const auto whole = QuadColumns();
+    ExpectNear(At(Width / 2, Height / 2), {255, 255, 255}, 4, "whole");
+
+    std::string script = GrabScript;
+    script.insert(script.find("class S {") + 9,
+                  "\n  function OnSetup(s) {\n"
+                  "    local e = ItemCastToEmitter(SceneFindItem(s, \"Sparks\"));\n"
+                  "    EmitterSetBirthSizeScale(e, 0.5);\n"
+                  "    EmitterSetBirthOpacityScale(e, 0.5);\n"
+                  "  }");
+    directory.WriteFile("s.nut", script);
+    Run(Scene(emitter, background));
+    const auto half = QuadColumns();
+    EXPECT_NEAR(double(half.second - half.first + 1), (whole.second - whole.first + 1) / 2.0, 2.0);
+    ExpectNear(At(Width / 2, Height / 2), {128, 128, 160}, 4, "half");
+}
+
 TEST_P(FrameRun, BadContentEndsTheRunCleanly)
 {
     directory.WriteFile("halves.tga", "not a picture");

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdlib>
 #include <fstream>
@@ -16,19 +17,30 @@ constexpr uint32_t Height = FrameGrab::Height;
 const std::string CoreData = FrameGrab::CoreData;
 const char* const GrabScript = FrameGrab::Script;
 
+struct Corner
+{
+    float x, y, z;
+};
+
+// A grey quad through the four corners, seen from either side.
+std::string Quad(const std::array<Corner, 4>& corners)
+{
+    std::string vertices;
+    for (const Corner& corner : corners)
+        vertices += "<V=<X=" + std::to_string(corner.x) + "><Y=" + std::to_string(corner.y) +
+                    "><Z=" + std::to_string(corner.z) + ">>";
+    return "<NML=1.0>\n<Geometry=<Materials=<Material=<Diffuse=<X=0.5><Y=0.5><Z=0.5><W=1.0>>"
+           "<RenderMask=<DoubleSided>>>><AVertex=<Count=4><Data=" +
+           vertices +
+           ">><APolygon=<Count=1><BindingCount=4><Data=<Polygon=<Count=4><Material=0><Index=0><Index=1>"
+           "<Index=2><Index=3>>>>>\n";
+}
+
 // A grey square of side 2 x half, centred on (x, 0, z), facing the camera at the origin.
 std::string Square(float x, float z, float half)
 {
-    auto vertex = [&](float dx, float dy)
-    {
-        return "<V=<X=" + std::to_string(x + dx * half) + "><Y=" + std::to_string(dy * half) +
-               "><Z=" + std::to_string(z) + ">>";
-    };
-    return "<NML=1.0>\n<Geometry=<Materials=<Material=<Diffuse=<X=0.5><Y=0.5><Z=0.5><W=1.0>>"
-           "<RenderMask=<DoubleSided>>>><AVertex=<Count=4><Data=" +
-           vertex(-1, -1) + vertex(-1, 1) + vertex(1, 1) + vertex(1, -1) +
-           ">><APolygon=<Count=1><BindingCount=4><Data=<Polygon=<Count=4><Material=0><Index=0><Index=1>"
-           "<Index=2><Index=3>>>>>\n";
+    return Quad({Corner{x - half, -half, z}, Corner{x - half, half, z}, Corner{x + half, half, z},
+                 Corner{x + half, -half, z}});
 }
 
 std::string Object(const char* id, int uid, const char* geometry)
@@ -45,11 +57,12 @@ std::string SpotLight(const std::string& shadow)
            shadow + ">>";
 }
 
-std::string PointLight(const std::string& shadow)
+std::string PointLight(const std::string& shadow, const char* position = "<X=-3.0><Y=0.0><Z=0.0>",
+                       const char* id = "Lamp", int uid = 3)
 {
-    return "<MLight=<MItem=<Id=\"Lamp\"><UId=3><Active>><Light=<Item=<Position=<X=-3.0><Y=0.0><Z=0.0>>>"
-           "<Type=\"Point\"><VolumeRange=30.0>" +
-           shadow + ">>";
+    return std::string("<MLight=<MItem=<Id=\"") + id + "\"><UId=" + std::to_string(uid) +
+           "><Active>><Light=<Item=<Position=" + position + ">><Type=\"Point\"><VolumeRange=30.0>" + shadow +
+           ">>";
 }
 
 // A parallel light (the sun) aimed past the occluder's centre at the ground's centre: its shadow
@@ -61,15 +74,22 @@ std::string SunLight(const std::string& shadow)
            shadow + ">>";
 }
 
-// The camera at the origin; the ground at z 10 and the occluder halfway between it and the light.
-std::string Scene(const std::string& light)
+// The camera at the origin with the items given.
+std::string SceneOf(const std::string& items)
 {
     return "<NML=1.0>\n<Scene=<ScriptUnit=<Script=\"s.nut\"><Class=\"S\">>"
-           "<Globals=<BackgroundColor=<X=0.0><Y=0.0><Z=0.0><W=1.0>><AmbientColor=<X=1.0><Y=1.0><Z=1.0><W=1.0>>"
-           "<AmbientIntensity=0.2>><Items=<MCamera=<MItem=<Id=\"Cam\"><UId=0><Active>><Camera=<Item=<Position="
+           "<Globals=<BackgroundColor=<X=0.0><Y=0.0><Z=0.0><W=1.0>><AmbientColor=<X=1.0><Y=1.0><Z=1.0><W=1.0>"
+           ">"
+           "<AmbientIntensity=0.2>><Items=<MCamera=<MItem=<Id=\"Cam\"><UId=0><Active>><Camera=<Item=<"
+           "Position="
            "<X=0.0><Y=0.0><Z=0.0>>>>>" +
-           Object("Ground", 1, "ground.nmg") + Object("Occluder", 2, "occluder.nmg") + light +
-           "><CurrentCamera=\"Cam\">>\n";
+           items + "><CurrentCamera=\"Cam\">>\n";
+}
+
+// The ground at z 10 and the occluder halfway between it and the light.
+std::string Scene(const std::string& light)
+{
+    return SceneOf(Object("Ground", 1, "ground.nmg") + Object("Occluder", 2, "occluder.nmg") + light);
 }
 
 using Pixel = std::array<int, 3>; // R, G, B
@@ -151,6 +171,59 @@ TEST_P(ShadowRun, TheSunShadowsTheGroundBehindTheOccluder)
     EXPECT_NEAR(RedAt(Width / 2, Height / 2), 26, 6) << "ambient alone in the shadow";
     EXPECT_NEAR(RedAt(Width / 2 + 40, Height / 2), unshadowed, 6) << "the ground beside the shadow is lit";
     EXPECT_NEAR(RedAt(Width / 2, Height / 2 + 40), unshadowed, 6) << "and below it";
+}
+
+// A floor a unit below the camera runs to the foot of a wall at z 12; a point light three units
+// ahead, level with the camera, meets the floor at grazing angles. Nothing stands between them,
+// so turning the light's shadow on changes no pixel by more than a level: neither the floor nor
+// the wall's foot darkens.
+TEST_P(ShadowRun, APointLightsShadowLeavesAGrazingFloorAndTheFootOfAWallAsLit)
+{
+    directory.WriteFile("floor.nmg",
+                        Quad({Corner{-6, -1, 1}, Corner{-6, -1, 12}, Corner{6, -1, 12}, Corner{6, -1, 1}}));
+    directory.WriteFile("wall.nmg",
+                        Quad({Corner{-6, -1, 12}, Corner{-6, 5, 12}, Corner{6, 5, 12}, Corner{6, -1, 12}}));
+    const std::string room = Object("Floor", 1, "floor.nmg") + Object("Wall", 2, "wall.nmg");
+    auto lamp = [](const std::string& shadow)
+    {
+        return "<MLight=<MItem=<Id=\"Lamp\"><UId=3><Active>><Light=<Item=<Position=<X=0.0><Y=0.0><Z=3.0>>>"
+               "<Type=\"Point\"><VolumeRange=30.0>" +
+               shadow + ">>";
+    };
+    Run(SceneOf(room + lamp("")));
+    const std::string unshadowed = grab;
+    ASSERT_GT(RedAt(Width / 2, Height - 1), 30) << "the floor is lit";
+    Run(SceneOf(room + lamp("<Shadow=\"Map\">")));
+    uint32_t darkened = 0;
+    int deepest = 0;
+    for (uint32_t y = 0; y < Height; ++y)
+        for (uint32_t x = 0; x < Width; ++x)
+        {
+            const int difference = FrameGrab::PixelAt(unshadowed, x, y)[0] - RedAt(x, y);
+            darkened += difference > 1;
+            deepest = std::max(deepest, difference);
+        }
+    EXPECT_EQ(darkened, 0u) << "the deepest by " << deepest;
+}
+
+// A spot light and a point light above it, both shadowing, in one frame: each still casts the
+// occluder's shadow where it alone does (the spot's at the centre, the point light's below and
+// to the left), and lights what the other's shadow covers as it alone does.
+TEST_P(ShadowRun, ASpotAndAPointLightShadowTogetherAsEachAlone)
+{
+    const std::string point = PointLight("<Shadow=\"Map\">", "<X=-1.5><Y=3.0><Z=0.0>", "Bulb", 4);
+    const uint32_t pointShadowX = 100;
+    const uint32_t pointShadowY = 220;
+    Run(Scene(SpotLight("<Shadow=\"Map\">")));
+    const int spotInPointShadow = RedAt(pointShadowX, pointShadowY);
+    EXPECT_GT(spotInPointShadow, 60) << "the spot lights the ground there";
+    Run(Scene(point));
+    const int pointInSpotShadow = RedAt(Width / 2, Height / 2);
+    EXPECT_GT(pointInSpotShadow, 60) << "the point light lights the centre";
+    EXPECT_NEAR(RedAt(pointShadowX, pointShadowY), 26, 6) << "ambient alone in the point light's shadow";
+    Run(Scene(SpotLight("<Shadow=\"Map\">") + point));
+    EXPECT_NEAR(RedAt(Width / 2, Height / 2), pointInSpotShadow, 2);
+    EXPECT_NEAR(RedAt(pointShadowX, pointShadowY), spotInPointShadow, 2);
 }
 
 INSTANTIATE_TEST_SUITE_P(Techniques, ShadowRun, testing::Values("Forward", "Deferred"),

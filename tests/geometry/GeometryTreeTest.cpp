@@ -119,6 +119,41 @@ TEST_F(GeometryTreeTest, BoundingIntervalHierarchyStopsAtTheDistanceLimitAndSkip
     EXPECT_EQ(hit.tested, 2u);
 }
 
+// A polygon's plane comes from all its corners, so one whose first corners coincide (as a ball's
+// pole caps are built) keeps its triangle with area; one with no area at all is never hit.
+TEST_F(GeometryTreeTest, APolygonWhoseFirstCornersMeetKeepsItsTriangleWithArea)
+{
+    struct Case
+    {
+        const char* name;
+        std::vector<uint32_t> corners;
+        float x, y;
+        bool hit;
+    };
+    const Case cases[] = {
+        {"first two corners meet, inside", {0, 0, 2, 3}, 0.2f, 0.7f, true},
+        {"first two corners meet, outside", {0, 0, 2, 3}, 0.7f, 0.2f, false},
+        {"last two corners meet", {2, 3, 0, 0}, 0.2f, 0.7f, true},
+        {"all on one line", {0, 1, 4, 0}, 0.5f, 0.0f, false},
+    };
+    for (const Case& c : cases)
+    {
+        nGeometry geometry(nullptr);
+        BuildGeometry(
+            geometry,
+            {nVector(0, 0, 0), nVector(1, 0, 0), nVector(1, 1, 0), nVector(0, 1, 0), nVector(2, 0, 0)},
+            {c.corners});
+        ASSERT_TRUE(geometry.CreateTree(nGeometryTree::KindBIH)) << c.name;
+        const nGeometryHit hit = Cast(geometry, nVector(c.x, c.y, 1.0f), nVector(0, 0, -1));
+        EXPECT_EQ(hit.hit != 0, c.hit) << c.name;
+        if (!c.hit)
+            continue;
+        EXPECT_FLOAT_EQ(hit.distance, 1.0f) << c.name;
+        EXPECT_EQ(hit.backFace, 0) << c.name;
+        EXPECT_NEAR(geometry.polygonNormals.At(0)->z, 1.0f, 1e-6f) << c.name;
+    }
+}
+
 TEST_F(GeometryTreeTest, HierarchySplitsNineBoxesAndKeepsEightInOneLeaf)
 {
     for (uint32_t count : {8u, 9u})

@@ -3,6 +3,7 @@
 #include "GeometryTestSupport.h"
 #include "geometry/nMarchingCubes.h"
 
+#include <cmath>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -10,6 +11,7 @@
 #include <set>
 #include <thread>
 #include <tuple>
+#include <utility>
 
 namespace
 {
@@ -19,7 +21,8 @@ struct MeshShape
     std::map<std::pair<uint32_t, uint32_t>, int> edgeUses;
     uint32_t pieces = 0;
 
-    // Every edge runs once each way: a closed surface, turned the same way throughout.
+    // Every edge runs once each way: each has exactly two triangles, on a closed surface turned
+    // the same way throughout.
     bool IsClosed() const
     {
         for (const auto& [edge, uses] : edgeUses)
@@ -27,18 +30,31 @@ struct MeshShape
                 return false;
         return !edgeUses.empty();
     }
-    // As closed, but two sheets may meet along an edge that lies in a cell face.
-    bool HasNoBorder() const
-    {
-        for (const auto& [edge, uses] : edgeUses)
-        {
-            const auto back = edgeUses.find({edge.second, edge.first});
-            if (back == edgeUses.end() || back->second != uses)
-                return false;
-        }
-        return !edgeUses.empty();
-    }
 };
+
+// V - E + F: 2 for each closed piece without a handle, 2 less for each handle.
+int EulerCharacteristic(const nGeometry& geometry, const MeshShape& shape)
+{
+    return int(geometry.vertices.GetCount()) - int(shape.edgeUses.size() / 2) +
+           int(geometry.polygons.GetCount());
+}
+
+// The area of the triangles and the volume they enclose (the divergence theorem over the triangles).
+std::pair<double, double> AreaAndVolume(const nGeometry& geometry)
+{
+    double area = 0.0, volume = 0.0;
+    for (uint32_t p = 0; p < geometry.polygons.GetCount(); ++p)
+    {
+        const uint32_t* corners = geometry.GetPolygonBindings(p);
+        const nVector& a = *geometry.vertices.At(corners[0]);
+        const nVector& b = *geometry.vertices.At(corners[1]);
+        const nVector& c = *geometry.vertices.At(corners[2]);
+        const nVector cross = (b - a).Cross(c - a);
+        area += 0.5 * cross.Length();
+        volume += a.Dot(b.Cross(c)) / 6.0;
+    }
+    return {area, volume};
+}
 
 MeshShape ShapeOf(const nGeometry& geometry)
 {
@@ -159,13 +175,15 @@ TEST_F(IsosurfaceTest, BallsThreeRadiiApartGiveTwoClosedPieces)
     EXPECT_EQ(shape.pieces, 2u);
 }
 
-TEST_F(IsosurfaceTest, AnyFieldInsideTheVolumeGivesAClosedMesh)
+TEST_F(IsosurfaceTest, AnyFieldInsideTheVolumeGivesAClosedManifoldMesh)
 {
-    // Random balls meet in every ambiguous face configuration: each face is cut the same way
-    // from both of its cells, so the welded mesh has no hole and no edge turned the wrong way.
+    // Random unions of balls meet in every ambiguous face configuration: each face is cut the same
+    // way from both of its cells and no cell draws a diagonal in a face, so every edge of the
+    // welded mesh has exactly two triangles, turned the same way, and each piece is a closed
+    // surface (V - E + F is 2 for each piece, less 2 for each handle a ring of balls makes).
     std::mt19937 random(7);
     std::uniform_real_distribution<float> position(-2.5f, 2.5f), radius(0.6f, 1.6f);
-    for (int round = 0; round < 20; ++round)
+    for (int round = 0; round < 120; ++round)
     {
         std::vector<nVector> centres;
         std::vector<float> radii;
@@ -178,8 +196,31 @@ TEST_F(IsosurfaceTest, AnyFieldInsideTheVolumeGivesAClosedMesh)
         ASSERT_TRUE(isosurface.SetVolume(nVector(-5, -5, -5), nVector(5, 5, 5), 13, 13, 13));
         isosurface.SetIsoLevel(0.3f);
         ASSERT_TRUE(Build(geometry, centres, radii));
-        EXPECT_TRUE(ShapeOf(geometry).HasNoBorder()) << round;
+        const MeshShape shape = ShapeOf(geometry);
+        ASSERT_TRUE(shape.IsClosed()) << round;
+        const int euler = EulerCharacteristic(geometry, shape);
+        EXPECT_EQ(euler % 2, 0) << round;
+        EXPECT_LE(euler, 2 * int(shape.pieces)) << round;
     }
+}
+
+// One ball of radius 2 at level 0.25: the surface is the sphere where (1 - d^2 / 4)^2 = 0.25,
+// of radius sqrt(2), one piece without a handle whose area and volume are the sphere's.
+TEST_F(IsosurfaceTest, OneBallGivesASphereOfItsAreaAndVolume)
+{
+    nGeometry geometry(&engine);
+    ASSERT_TRUE(isosurface.SetVolume(nVector(-3, -3, -3), nVector(3, 3, 3), 48, 48, 48));
+    isosurface.SetIsoLevel(0.25f);
+    ASSERT_TRUE(Build(geometry, {nVector(0.1f, -0.2f, 0.05f)}, {2.0f}));
+    const MeshShape shape = ShapeOf(geometry);
+    ASSERT_TRUE(shape.IsClosed());
+    EXPECT_EQ(shape.pieces, 1u);
+    EXPECT_EQ(EulerCharacteristic(geometry, shape), 2);
+    const double pi = 3.14159265358979;
+    const double r = std::sqrt(2.0);
+    const auto [area, volume] = AreaAndVolume(geometry);
+    EXPECT_NEAR(area, 4.0 * pi * r * r, 0.02 * 4.0 * pi * r * r);
+    EXPECT_NEAR(volume, 4.0 / 3.0 * pi * r * r * r, 0.02 * 4.0 / 3.0 * pi * r * r * r);
 }
 
 TEST_F(IsosurfaceTest, BallsOutsideTheVolumeOrWithoutARadiusLeaveTheGeometryEmpty)

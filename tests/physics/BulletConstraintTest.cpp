@@ -1,7 +1,9 @@
 #include "PhysicsTestSupport.h"
 
+#include "core/nml/nMetaTag.h"
 #include "physics/nBulletConstraint.h"
 
+#include <algorithm>
 #include <memory>
 
 namespace
@@ -59,24 +61,73 @@ TEST_F(BulletConstraint, PointBetweenTwoBodiesKeepsTheirPivotsTogether)
     EXPECT_TRUE(constraint.Setup());
 }
 
-TEST_F(BulletConstraint, HingeAndNoneBuildNothingAndNoBodiesFail)
+TEST_F(BulletConstraint, NoneBuildsNothingAndNoBodiesFail)
 {
     nBulletPhysicItem* ball = NewBall(nVector(0, 5, 0));
     nBulletConstraint constraint(&world);
     EXPECT_FALSE(constraint.Setup());
-    constraint.SetType(PhysicConstraintHinge);
+    constraint.SetType(PhysicConstraintNone);
     constraint.SetItemA(ball);
     EXPECT_TRUE(constraint.Setup());
     EXPECT_EQ(nullptr, constraint.GetJoint());
-    constraint.SetType(PhysicConstraintNone);
-    EXPECT_TRUE(constraint.Setup());
-    EXPECT_EQ(nullptr, constraint.GetJoint());
-    // Only B: a point joint needs a body A.
-    constraint.SetType(PhysicConstraintPoint);
-    constraint.SetItemA(nullptr);
-    constraint.SetItemB(ball);
-    EXPECT_TRUE(constraint.Setup());
-    EXPECT_EQ(nullptr, constraint.GetJoint());
+    // Only B: a joint needs a body A.
+    for (int32_t type : {PhysicConstraintPoint, PhysicConstraintHinge})
+    {
+        constraint.SetType(type);
+        constraint.SetItemA(nullptr);
+        constraint.SetItemB(ball);
+        EXPECT_TRUE(constraint.Setup());
+        EXPECT_EQ(nullptr, constraint.GetJoint());
+    }
+}
+
+// A flap two units deep, hinged to the world along its near edge on the world x axis, starts
+// level and swings down under gravity: its centre stays one unit from the hinge line and its
+// x axis stays on that line. The constraint read back from what it wrote does the same.
+TEST_F(BulletConstraint, AHingedFlapSwingsAboutItsAxisAndKeepsItAfterAReload)
+{
+    // The pivot sits at the flap's near edge; its z axis is the flap's x axis.
+    nMatrix4 pivot = nMatrix4::FromTranslation(0, 0, -1);
+    pivot.SetColumn(0, nVector(0, 0, -1, 0));
+    pivot.SetColumn(2, nVector(1, 0, 0, 0));
+
+    for (bool reloaded : {false, true})
+    {
+        SCOPED_TRACE(reloaded ? "reloaded" : "built");
+        owners.emplace_back(std::make_unique<TestOwner>());
+        const float x = reloaded ? 10.0f : 0.0f; // apart, so that the flaps never meet
+        owners.back()->matrix = nMatrix4::FromTranslation(x, 5, 1);
+        nBulletPhysicItem* flap = NewItem(PhysicModeDynamic, owners.back().get());
+        AddBox(flap, nVector(0.5f, 0.1f, 2.0f), 1.0f);
+        ASSERT_TRUE(flap->Build());
+
+        nBulletConstraint written(&world);
+        written.SetType(PhysicConstraintHinge);
+        written.SetPivotA(pivot);
+        nBulletConstraint back(&world);
+        if (reloaded)
+        {
+            std::unique_ptr<nMetaTag> tag(written.SerializeTag());
+            ASSERT_TRUE(back.ParseTag(tag.get()));
+        }
+        nBulletConstraint& hinge = reloaded ? back : written;
+        hinge.SetItemA(flap);
+        ASSERT_TRUE(hinge.GetJoint());
+
+        float lowest = 5.0f;
+        for (int step = 0; step < 90; ++step)
+        {
+            Run(1);
+            const nVector centre = flap->GetCenterOfMassPosition();
+            ASSERT_NEAR(centre.x, x, 0.02f) << step;
+            ASSERT_NEAR((centre - nVector(x, 5, 0)).Length(), 1.0f, 0.02f) << step;
+            lowest = std::min(lowest, centre.y);
+        }
+        EXPECT_LT(lowest, 4.5f); // it swung well down
+        nMatrix4 placed;
+        flap->GetMotionStateMatrix(placed);
+        EXPECT_NEAR(placed.GetColumn(0, false).x, 1.0f, 1e-3f);
+    }
 }
 
 TEST_F(BulletConstraint, RebuildingOrDeletingAnItemTakesTheJointWithItsBody)

@@ -118,6 +118,51 @@ TEST_F(RaytracerFixture, FramesOfSimpleScenesHaveTheirExpectedColours)
     EXPECT_EQ(log.text.find("[!]"), std::string::npos) << log.text;
 }
 
+// A ball of unit radius, its poles on the z axis, built as the bundled demo's: every ring has
+// twelve vertices, those of the pole rings all at the pole, so each polygon of a cap starts with
+// two corners at one point.
+nGeometry* MakeBall()
+{
+    constexpr uint32_t Rings = 8;
+    constexpr uint32_t Sections = 12;
+    std::vector<nVector> positions;
+    for (uint32_t ring = 0; ring <= Rings; ++ring)
+        for (uint32_t section = 0; section < Sections; ++section)
+        {
+            const float theta = 3.14159265f * float(ring) / Rings;
+            const float phi = 6.2831853f * float(section) / Sections;
+            positions.emplace_back(std::sin(theta) * std::cos(phi), std::sin(theta) * std::sin(phi),
+                                   -std::cos(theta));
+        }
+    std::vector<Corners> polygons;
+    for (uint32_t ring = 0; ring < Rings; ++ring)
+        for (uint32_t section = 0; section < Sections; ++section)
+        {
+            const uint32_t next = (section + 1) % Sections;
+            polygons.push_back({ring * Sections + section, ring * Sections + next,
+                                (ring + 1) * Sections + next, (ring + 1) * Sections + section});
+        }
+    nGeometry* geometry = new nGeometry(nullptr);
+    BuildGeometry(*geometry, positions, polygons);
+    geometry->name = "ball";
+    return geometry;
+}
+
+// The camera looks at the ball's pole: no pixel in its disc shows the background.
+TEST_F(RaytracerFixture, ABallWhosePoleCapsStartWithCoincidingCornersHasNoHole)
+{
+    scene->NewObject("Ball", MakeBall());
+    AddParallelLight();
+    const nPicture picture = Frame(64, 64);
+    ASSERT_TRUE(picture.HasPixels());
+    uint32_t holes = 0;
+    for (uint32_t y = 20; y < 44; ++y)
+        for (uint32_t x = 20; x < 44; ++x)
+            holes += At(picture, x, y) == Background;
+    EXPECT_EQ(holes, 0u);
+    EXPECT_EQ(At(picture, 1, 1), Background);
+}
+
 TEST_F(RaytracerFixture, AnOccluderBehindTheCameraShadowsTheRightHalfOfTheWall)
 {
     AddWall(10.0f);

@@ -201,7 +201,11 @@ TEST_F(FrameTest, ChangedKeysAreAppliedOnceEachInTheirOrderOnTheApplyMessage)
     SetRegistryInt(frame, "ShadowMapping:Size", 512);
     SetKey(frame, "Antialiasing:Sample", 2.0f);
     EXPECT_TRUE(log.empty()) << "a key change only marks work: " << log;
+    engine.progress.clear();
     frame.OnMessage(RegistryApplyChanges, nullptr);
+    EXPECT_EQ(engine.progress, (std::vector<std::string>{"begin", "Applying configuration changes 0.000000",
+                                                         "Compiling material changes 1.000000", "end"}))
+        << "the progress display is closed once the work is done";
     const size_t shadows = log.find("Creating shadow maps (512x512).\n");
     const size_t library = log.find("Creating program '");
     const size_t technique = log.find("[H] Switching rendering technique.\n");

@@ -35,11 +35,12 @@ private:
     std::string& m_record;
 };
 
-// An FBO that cannot be bound.
+// An FBO that cannot be bound until it is made bindable.
 class UnbindableFBO : public nEGLFBO
 {
 public:
-    bool Bind() override { return false; }
+    bool Bind() override { return bindable && nEGLFBO::Bind(); }
+    bool bindable = false;
 };
 
 class PostRenderer : public nEGLRenderer
@@ -48,10 +49,16 @@ public:
     using nEGLRenderer::nEGLRenderer;
     nEGLProgram* NewProgram() override { return new UniformRecordingProgram(this, uniforms); }
     // The FBOs are made in the order multisample, FX, frame, shadow.
-    nEGLFBO* NewFBO() override { return ++fbos == 2 && failFx ? new UnbindableFBO : nEGLRenderer::NewFBO(); }
+    nEGLFBO* NewFBO() override
+    {
+        if (++fbos == 2 && failFx)
+            return unbindableFx = new UnbindableFBO;
+        return nEGLRenderer::NewFBO();
+    }
 
     std::string uniforms;
     bool failFx = false;
+    UnbindableFBO* unbindableFx = nullptr; // owned by the renderer
     int fbos = 0;
 };
 
@@ -192,9 +199,18 @@ TEST_F(PostProcessTest, AnFXFBOThatCannotBeBoundLeavesTheFrameUnprocessed)
     post.failFx = true;
     Open();
     SetFloat(effects, "PostProcess:Noise:Strength", 0.5f);
-    EXPECT_EQ(post.PostProcess(), post.GetFrameTexture(0));
-    EXPECT_EQ(log, "[!] Failed to set FX FBO.\n");
+    for (int frame = 0; frame < 3; ++frame)
+        EXPECT_EQ(post.PostProcess(), post.GetFrameTexture(0));
+    EXPECT_EQ(log, "[!] Failed to set FX FBO.\n") << "once while the failure lasts";
     EXPECT_TRUE(post.uniforms.empty()) << post.uniforms;
+
+    ASSERT_TRUE(post.unbindableFx);
+    post.unbindableFx->bindable = true;
+    post.PostProcess();
+    EXPECT_TRUE(Ran("u_strength=0.5")) << post.uniforms;
+    post.unbindableFx->bindable = false;
+    post.PostProcess();
+    EXPECT_EQ(log, "[!] Failed to set FX FBO.\n[!] Failed to set FX FBO.\n") << "again for a new failure";
 }
 
 TEST_F(PostProcessTest, AnFXScaleBelowOneIsTakenAsOne)

@@ -3,6 +3,7 @@
 #include "render/nCoreEventData.h"
 #include "render/nEngineServices.h"
 
+#include <string>
 #include <vector>
 
 // The engine as renderers, mixers and resources see it, for tests of those libraries alone: it
@@ -36,6 +37,12 @@ public:
     nMaterial* LoadMaterial(const char*, bool) override { return nullptr; }
     nGeometry* LoadGeometry(const char*, bool, bool) override { return nullptr; }
     bool GetKeepGeometryData() const override { return keepGeometryData; }
+    void BeginProgress() override { progress.push_back("begin"); }
+    void ShowProgress(const char* text, float fraction) override
+    {
+        progress.push_back(std::string(text) + " " + std::to_string(fraction));
+    }
+    void EndProgress() override { progress.push_back("end"); }
 
     nRenderer* renderer = nullptr;
     nMixer* mixer = nullptr;
@@ -47,4 +54,5 @@ public:
     float rawDeltaFrame = 0.0f;
     bool keepGeometryData = false;
     std::vector<Message> messages;
+    std::vector<std::string> progress; // "begin", "<caption> <fraction>", "end"
 };

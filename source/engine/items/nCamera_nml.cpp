@@ -48,18 +48,11 @@ bool nCamera::ParseTag(nMetaFile& file, nMetaTag& tag)
             ReadVector2Tag(*child, Block, m_viewportSizeX, m_viewportSizeY);
         else if (name == "Orthographic")
             m_orthographic = true;
-        else if (name == "OrthographicWidth" || name == "OrthographicHeight")
-        {
-            if (!ReadRealTag(*child, Block, value))
-                continue;
-            // A flat orthographic view would divide the projection by zero.
-            if (!(value > 0.0f))
-                nLogHolder::Get() << "[*] Tag '" << name << "' in <Camera> must be above 0, ignored.\n";
-            else if (name == "OrthographicWidth")
-                m_orthographicWidth = value;
-            else
-                m_orthographicHeight = value;
-        }
+        // A flat orthographic view would divide the projection by zero.
+        else if (name == "OrthographicWidth")
+            ReadPositiveRealTag(*child, Block, m_orthographicWidth);
+        else if (name == "OrthographicHeight")
+            ReadPositiveRealTag(*child, Block, m_orthographicHeight);
         else if (name == "FStop")
         {
             if (ReadRealTag(*child, Block, value))

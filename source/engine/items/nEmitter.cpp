@@ -109,6 +109,14 @@ void nEmitter::Initialize(nParticle& particle)
     particle.sizeScale = m_sizeScale;
 }
 
+// What is owed over the rate grows without bound while births wait (a low rate, a full pool), so a
+// newborn is at most one frame old: older, it would die at birth and the emitter go dark.
+float nEmitter::NewbornAge(float dt) const
+{
+    const float owedTime = m_birthRate > 0.0f ? m_accumulator / m_birthRate : 0.0f;
+    return owedTime < dt ? owedTime : dt;
+}
+
 // Births take free slots in pool order: the first search of an update starts at slot 0, later
 // ones after the slot of the previous birth, and a search that reaches the end stops the births
 // (what is owed stays owed).
@@ -127,7 +135,7 @@ void nEmitter::Update(float dt)
         if (slot == count)
             break;
         nParticle& particle = pool[slot++];
-        particle.age = m_birthRate > 0.0f ? m_accumulator / m_birthRate : 0.0f;
+        particle.age = NewbornAge(dt);
         particle.size = particle.angle = particle.red = particle.green = particle.blue = 0.0f;
         Initialize(particle);
         m_accumulator -= 1.0f;
@@ -206,8 +214,8 @@ uint32_t nEmitter::CopyParticlesFarthestFirst(const nVector& eye, const nVector&
         const nParticle& particle = *m_pool.At(m_depthList.At(m_depthCount - 1 - copied)->value);
         positions[copied] = particle.position;
         colours[copied] =
-            nVector(particle.red, particle.green, particle.blue, particle.opacity * particle.opacityScale);
-        sizes[copied] = particle.size * particle.sizeScale;
+            nVector(particle.red, particle.green, particle.blue, particle.opacity); // already scaled
+        sizes[copied] = particle.size;
     }
     return count;
 }

@@ -103,6 +103,7 @@ public:
     nMetaTag* SerializeTag(nMetaFile& file) const;
 
 private:
+    float NewbornAge(float dt) const;
     void Initialize(nParticle& particle);
 
     int32_t m_type = TypeSpray;

@@ -42,7 +42,7 @@ bool nEmitter::ParseTag(nMetaFile& file, nMetaTag& tag)
         else if (name == "SpeedMax")
             ReadRealTag(*child, Block, m_speedMax);
         else if (name == "BirthRate")
-            ReadRealTag(*child, Block, m_birthRate);
+            ReadPositiveRealTag(*child, Block, m_birthRate, true); // a negative rate owes births without end
         else if (name == "PoolSize")
             ReadIntegerTag(*child, Block, m_poolSize);
         else if (name == "SprayAngle")

@@ -34,6 +34,21 @@ bool ReadRealTag(const nMetaTag& tag, const char* block, float& out)
                                                                                    : Refuse(tag, block, "a Real");
 }
 
+bool ReadPositiveRealTag(const nMetaTag& tag, const char* block, float& out, bool zeroAllowed)
+{
+    float value = 0.0f;
+    if (!ReadRealTag(tag, block, value))
+        return false;
+    if (zeroAllowed ? !(value >= 0.0f) : !(value > 0.0f))
+    {
+        nLogHolder::Get() << "[*] Tag '" << tag.GetName() << "' in <" << block << "> must "
+                          << (zeroAllowed ? "not be below 0" : "be above 0") << ", ignored.\n";
+        return false;
+    }
+    out = value;
+    return true;
+}
+
 bool ReadIntegerTag(const nMetaTag& tag, const char* block, int32_t& out)
 {
     return tag.GetValue().GetType() == TagTypeInteger && tag.GetValue().GetInt(out)

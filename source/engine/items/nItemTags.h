@@ -16,6 +16,9 @@ bool CheckBlockName(const nMetaTag& tag, const char* block, const char* mismatch
 void LogUnknownTag(const nMetaTag& tag, const char* block);
 
 bool ReadRealTag(const nMetaTag& tag, const char* block, float& out);
+// A real above 0, or also 0 when zero is allowed; any other value logs "[*] Tag 'name' in <block>
+// must be above 0, ignored." (or "must not be below 0") and leaves the output alone.
+bool ReadPositiveRealTag(const nMetaTag& tag, const char* block, float& out, bool zeroAllowed = false);
 bool ReadIntegerTag(const nMetaTag& tag, const char* block, int32_t& out);
 bool ReadBoolTag(const nMetaTag& tag, const char* block, bool& out);
 bool ReadStringTag(const nMetaTag& tag, const char* block, nString& out);

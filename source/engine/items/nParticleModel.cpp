@@ -77,9 +77,9 @@ bool nParticleModel::ParseTag(nMetaFile& file, nMetaTag& tag)
         if (childName == "Material")
             material.ParseTag(file, *child);
         else if (childName == "TTL")
-            ReadRealTag(*child, Block, timeToLive);
+            ReadPositiveRealTag(*child, Block, timeToLive); // a particle would die at birth
         else if (childName == "Damping")
-            ReadRealTag(*child, Block, damping);
+            ReadPositiveRealTag(*child, Block, damping, true); // a negative factor has no powers
         else if (childName == "Gravity")
             ReadVectorTag(*child, Block, gravity);
         else if (const nMetaTag* knots = curve >= 0 ? child->GetTag("Curve") : nullptr)

@@ -26,6 +26,11 @@ int8_t PackComponent(float value)
     return static_cast<int8_t>(std::clamp(value, -1.0f, 1.0f) * 127.0f);
 }
 
+void LogCorruptHeightFile(const char* path)
+{
+    nLogHolder::Get() << "[*] Corrupt heightmap data in " << (path ? path : "") << ", incorrect data size.\n";
+}
+
 float LittleEndianFloat(const uint8_t* bytes)
 {
     const uint32_t word =
@@ -64,7 +69,7 @@ bool nTerrain::AllocateHeightmap(int32_t gridWidth, int32_t gridHeight, float re
         return false;
     }
     const uint64_t points =
-        gridWidth > 0 && gridHeight > 0 ? uint64_t(gridWidth + 1) * uint64_t(gridHeight + 1) : 0;
+        gridWidth > 0 && gridHeight > 0 ? (uint64_t(gridWidth) + 1) * (uint64_t(gridHeight) + 1) : 0;
     if (points == 0 || points > MaxPointCount || !m_heights.Resize(uint32_t(points)) ||
         !m_normals.Resize(uint32_t(points)))
     {
@@ -87,20 +92,31 @@ void nTerrain::SetWorldSize(float width, float depth)
     ++m_revision;
 }
 
+std::unique_ptr<nIOHandle> nTerrain::OpenHeightFile(const char* path, int32_t gridWidth, int32_t gridHeight)
+{
+    nIOSystem& files = nPlatform::Get().GetIOSystem();
+    std::unique_ptr<nIOHandle> handle(path ? files.Open(nString(path), IOModeRead) : nullptr);
+    if (!handle || handle->GetSize() != int64_t(gridWidth) * gridHeight * 4)
+    {
+        LogCorruptHeightFile(path);
+        return nullptr;
+    }
+    return handle;
+}
+
 bool nTerrain::LoadHeightFile(const char* path)
 {
     if (!HasHeightmap())
         return false;
-    nIOSystem& files = nPlatform::Get().GetIOSystem();
-    std::unique_ptr<nIOHandle> handle(path ? files.Open(nString(path), IOModeRead) : nullptr);
-    const int64_t size = handle ? handle->GetSize() : 0;
+    std::unique_ptr<nIOHandle> handle = OpenHeightFile(path, m_gridWidth, m_gridHeight);
+    if (!handle)
+        return false;
     const int64_t expected = int64_t(m_gridWidth) * m_gridHeight * 4;
     nAutoArray<uint8_t> data(MemCategoryTerrain);
-    if (size != expected || !data.ResizeForOverwrite(uint32_t(expected)) ||
+    if (!data.ResizeForOverwrite(uint32_t(expected)) ||
         handle->Read(data.GetData(), size_t(expected)) != size_t(expected))
     {
-        nLogHolder::Get() << "[*] Corrupt heightmap data in " << (path ? path : "")
-                          << ", incorrect data size.\n";
+        LogCorruptHeightFile(path);
         return false;
     }
     const uint8_t* read = data.GetData();

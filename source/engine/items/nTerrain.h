@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 
+class nIOHandle;
 class nFrustum;
 class nGeometry;
 class nMaterial;
@@ -174,6 +175,9 @@ private:
     nMinMax GetHeightBox() const;
     void ReadLayers(const nMetaTag& tag);
     void ReadHeightmap(const nMetaTag& tag);
+    // The height file of a grid of the given size, or null after the corrupt-data line when it
+    // is missing or its size is another.
+    static std::unique_ptr<nIOHandle> OpenHeightFile(const char* path, int32_t gridWidth, int32_t gridHeight);
 
     float m_worldWidth = 0.0f;
     float m_worldDepth = 0.0f;

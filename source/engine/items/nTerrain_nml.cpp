@@ -1,6 +1,7 @@
 #include "engine/items/nTerrain.h"
 
 #include "core/base/nLog.h"
+#include "core/io/nIOHandle.h"
 #include "core/io/nIOSystem.h"
 #include "core/nml/nMetaTag.h"
 #include "engine/Quenvar.h"
@@ -115,7 +116,8 @@ void nTerrain::ReadLayers(const nMetaTag& tag)
 }
 
 // A height file that does not exist goes to the engine's hook for missing geometry, as a mesh
-// would; loading is tried all the same and leaves the heights at 0.
+// would. The file's size is checked before the grid is allocated, so a small scene cannot make
+// the terrain allocate a huge grid for a file that does not fit it: such a terrain has no heights.
 void nTerrain::ReadHeightmap(const nMetaTag& tag)
 {
     const nMetaTag* width = tag.GetTypedTag("Width", TagTypeInteger);
@@ -133,13 +135,14 @@ void nTerrain::ReadHeightmap(const nMetaTag& tag)
     height->GetValue().GetInt(rows);
     resolution->GetValue().GetFloat(cell);
     data->GetValue().GetString(m_heightFileName);
-    if (!AllocateHeightmap(columns, rows, cell))
-        return;
+    FreeHeightmap();
     nString path = m_heightFileName;
     Quenvar* engine = GetEngine();
     Quenvar::NotFoundHook notFound = engine ? engine->GetGeometryNotFoundHook() : nullptr;
     if (notFound && !nPlatform::Get().GetIOSystem().Exists(path))
         notFound(path);
+    if (!OpenHeightFile(path.GetText(), columns, rows) || !AllocateHeightmap(columns, rows, cell))
+        return;
     LoadHeightFile(path.GetText());
     ComputeNormals();
     BuildQuadtree();

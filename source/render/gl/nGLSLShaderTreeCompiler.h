@@ -55,6 +55,8 @@ private:
     // A stream attribute carried to the fragment stage by a varying named after the record.
     nCShaderBlock* Stream(nShaderBlock& block, const char* prefix, const char* attribute, uint32_t type,
                           uint32_t semantic, const char* varyingType, const char* vertexFormat);
+    // Input `index`, or null after a line naming the block and the input when none is connected.
+    nShaderBlock* ConnectedInput(const nShaderBlock& block, uint32_t index);
     // Input `index` compiled for the fragment stage; null when it is not connected, is refused, or
     // has no type ("Block has no output.").
     nCShaderBlock* Operand(const nShaderBlock& block, uint32_t index);

@@ -55,9 +55,24 @@ void LogTypeRefusal(const char* text, uint32_t type)
 }
 } // namespace
 
+nShaderBlock* nGLSLShaderTreeCompiler::ConnectedInput(const nShaderBlock& block, uint32_t index)
+{
+    nShaderBlock* input = block.GetInput(index);
+    if (!input)
+    {
+        const nShaderInputDescriptor* descriptor = block.GetInputDescriptor(index);
+        nLogHolder::Get() << "[!] Input '" << (descriptor ? descriptor->name : "?") << "' of the "
+                          << nShaderBlock::GetKindName(block.GetKind()) << " block is not connected.\n";
+    }
+    return input;
+}
+
 nCShaderBlock* nGLSLShaderTreeCompiler::Operand(const nShaderBlock& block, uint32_t index)
 {
-    nCShaderBlock* input = Compile(block.GetInput(index), nullptr, FragmentStage);
+    nShaderBlock* source = ConnectedInput(block, index);
+    if (!source)
+        return nullptr;
+    nCShaderBlock* input = Compile(source, nullptr, FragmentStage);
     if (input && input->type == ShaderTypeInvalid)
     {
         nLogHolder::Get() << "[!] Block has no output.\n";
@@ -239,7 +254,8 @@ nCShaderBlock* nGLSLShaderTreeCompiler::CompileSwizzle(nShaderBlock& block, uint
 {
     nCShaderBlock* record = NewRecord(block, "swizzle");
     const auto* swizzle = dynamic_cast<const nSwizzleShaderBlock*>(&block);
-    nCShaderBlock* input = Compile(block.GetInput(0), nullptr, FragmentStage);
+    nShaderBlock* source = ConnectedInput(block, 0);
+    nCShaderBlock* input = source ? Compile(source, nullptr, FragmentStage) : nullptr;
     if (!input)
     {
         record->failed = true;

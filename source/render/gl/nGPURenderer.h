@@ -389,6 +389,8 @@ private:
     bool AttachToFx(nEGLTexture* target);
     // The last negative Bloom radius reported, so that a camera keeping it logs it once.
     float m_reportedBloomRadius = 0.0f;
+    // Set while the FX FBO cannot be bound, so that a lasting failure is logged once.
+    bool m_fxBindFailing = false;
 
     // Deferred lighting: the G-buffer fill of the opaque list, then each light over it into the frame.
 public:

@@ -66,9 +66,12 @@ nEGLTexture* nGPURenderer::PostProcess()
     };
     if (!m_fxFBO || !m_fxFBO->Bind())
     {
-        nLogHolder::Get() << "[!] Failed to set FX FBO.\n";
+        if (!m_fxBindFailing)
+            nLogHolder::Get() << "[!] Failed to set FX FBO.\n";
+        m_fxBindFailing = true;
         return first;
     }
+    m_fxBindFailing = false;
     uint32_t current = 0;
     if (active("SSAO"))
         SSAO(settings->GetFloat("PostProcess:SSAO:Strength", 1.0f), settings->GetFloat("PostProcess:SSAO:Radius", 2.0f),

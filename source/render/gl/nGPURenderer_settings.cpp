@@ -44,7 +44,10 @@ int32_t nGPURenderer::OnRegistryMessage(nRegistryMessage message, const char* ke
 void nGPURenderer::ApplyPendingChanges()
 {
     if (m_engine)
+    {
+        m_engine->BeginProgress();
         m_engine->ShowProgress("Applying configuration changes", 0.0f);
+    }
     if (m_pendingShadowMaps)
         CreateShadowMaps();
     if (m_pendingLibrary)
@@ -56,6 +59,8 @@ void nGPURenderer::ApplyPendingChanges()
     if (m_pendingMaterials)
         RecompileMaterials();
     m_pendingShadowMaps = m_pendingLibrary = m_pendingTechnique = m_pendingFXScale = m_pendingMaterials = false;
+    if (m_engine)
+        m_engine->EndProgress();
 }
 
 // The list changes while materials are replaced, so the walk goes over a copy; each material

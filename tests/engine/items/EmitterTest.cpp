@@ -77,24 +77,37 @@ TEST_F(Emitter, OneBirthAFrameOnceAParticleIsOwed)
     EXPECT_NEAR(emitter.GetClock(), 20 * FrameTime, 1e-5f);
 }
 
-// A newborn's age is what is owed over the rate: the longer the pool was full, the older it starts.
-TEST_F(Emitter, AFullPoolBearsNoneAndFreedSlotsRefill)
+// A newborn is at most one frame old, so a particle lives its whole lifetime however long the
+// births waited (a low rate) or the pool was full: past the first lifetime the emitter holds
+// on average as many particles as are born in one lifetime (less the frame a newborn may have
+// aged before it is counted), or its whole pool (less the frame a freed slot waits).
+TEST_F(Emitter, LowRatesAndFullPoolsKeepEveryParticlesWholeLifetime)
 {
-    model->timeToLive = 0.075f;
-    ASSERT_TRUE(Start(2, 100.0f));
-    for (int frame = 0; frame < 4; ++frame)
-        Frame();
-    EXPECT_EQ(emitter.GetLiveCount(), 2u);
-    EXPECT_FLOAT_EQ(emitter.GetBirthAccumulator(), 2.0f);
-    Frame();
-    Frame();
-    EXPECT_FLOAT_EQ(emitter.GetBirthAccumulator(), 4.0f);
-    Frame(); // the first particle reaches its time to live
-    EXPECT_EQ(emitter.GetLiveCount(), 1u);
-    EXPECT_LT(Particle(0).age, 0.0f);
-    Frame();
-    EXPECT_NEAR(Particle(0).age, 0.07f, 1e-4f); // born 0.06 old
-    EXPECT_FLOAT_EQ(emitter.GetBirthAccumulator(), 5.0f);
+    struct Case
+    {
+        int32_t poolSize;
+        float rate;
+        float lifetime;
+        float expectedLive;
+    };
+    const float dt = 1.0f / 60.0f;
+    for (const Case& run :
+         {Case{500, 2.0f, 0.4f, 0.72f}, Case{500, 1.0f, 4.0f, 3.9f}, Case{1, 1000.0f, 0.3f, 0.95f}})
+    {
+        SCOPED_TRACE("pool " + std::to_string(run.poolSize) + ", rate " + std::to_string(run.rate));
+        model->timeToLive = run.lifetime;
+        ASSERT_TRUE(Start(run.poolSize, run.rate));
+        const int settled = int((run.lifetime + 2.0f / run.rate) / dt);
+        const int frames = settled + int(8.0f * std::max(run.lifetime, 1.0f / run.rate) / dt);
+        double live = 0.0;
+        for (int frame = 0; frame < frames; ++frame)
+        {
+            Step(dt);
+            if (frame >= settled)
+                live += emitter.GetLiveCount();
+        }
+        EXPECT_NEAR(live / (frames - settled), run.expectedLive, run.expectedLive * 0.1);
+    }
 }
 
 TEST_F(Emitter, AnEmitterOutsideTheViewIsNeitherQueuedNorUpdated)
@@ -255,6 +268,56 @@ TEST(EmitterBlock, ReadsBackWhatItWroteWithTheReadersDefaults)
     EXPECT_NE(log.text.find("[!] Could not parse emitter. Root tag id is incorrect (Emiter).\n"),
               std::string::npos);
     engine.FreeResourceCaches();
+}
+
+// Values under which no particle would live, or that would owe births without end, are warned
+// about once each and the reader's default is kept.
+TEST(EmitterBlock, ValuesThatWouldStopTheParticlesAreRefusedForTheDefault)
+{
+    struct Case
+    {
+        const char* block;
+        const char* line;
+        float (*read)(const char* block, nMetaFile& file);
+        float expected;
+    };
+    auto emitterRate = [](const char* block, nMetaFile& file)
+    {
+        nEmitter emitter(nullptr);
+        EXPECT_TRUE(emitter.ParseTag(file, *ParseBlock(file, block)));
+        return emitter.GetBirthRate();
+    };
+    auto lifetime = [](const char* block, nMetaFile& file)
+    {
+        nParticleModel model(nullptr);
+        EXPECT_TRUE(model.ParseTag(file, *ParseBlock(file, block)));
+        return model.timeToLive;
+    };
+    auto damping = [](const char* block, nMetaFile& file)
+    {
+        nParticleModel model(nullptr);
+        EXPECT_TRUE(model.ParseTag(file, *ParseBlock(file, block)));
+        return model.damping;
+    };
+    const Case cases[] = {
+        {"<Emitter=<BirthRate=-5.0>>", "[*] Tag 'BirthRate' in <Emitter> must not be below 0, ignored.\n",
+         emitterRate, 1.0f},
+        {"<Emitter=<BirthRate=0.0>>", "", emitterRate, 0.0f},
+        {"<ParticleModel=<TTL=0.0>>", "[*] Tag 'TTL' in <ParticleModel> must be above 0, ignored.\n",
+         lifetime, nParticleModel::DefaultTimeToLive},
+        {"<ParticleModel=<TTL=-2.0>>", "[*] Tag 'TTL' in <ParticleModel> must be above 0, ignored.\n",
+         lifetime, nParticleModel::DefaultTimeToLive},
+        {"<ParticleModel=<Damping=-0.5>>",
+         "[*] Tag 'Damping' in <ParticleModel> must not be below 0, ignored.\n", damping, 1.0f},
+        {"<ParticleModel=<Damping=0.0>>", "", damping, 0.0f},
+    };
+    for (const Case& c : cases)
+    {
+        CapturedLog log;
+        nMetaFile file;
+        EXPECT_FLOAT_EQ(c.read(c.block, file), c.expected) << c.block;
+        EXPECT_EQ(log.text, c.line) << c.block;
+    }
 }
 
 TEST(ParticleModelBlock, ReadsBackWhatItWrote)

@@ -140,6 +140,7 @@ TEST_F(Terrain, AbsurdGridsAndResolutionsAreRefused)
         {0, 4, 1.0f, "[!] Failed to allocate terrain heightmap.\n"},
         {4, -1, 1.0f, "[!] Failed to allocate terrain heightmap.\n"},
         {8192, 8192, 1.0f, "[!] Failed to allocate terrain heightmap.\n"},
+        {2147483647, 4, 1.0f, "[!] Failed to allocate terrain heightmap.\n"},
         {4, 4, 0.0f, "[!] Invalid terrain resolution 0.000, heightmap left out.\n"},
         {4, 4, -2.0f, "[!] Invalid terrain resolution -2.000, heightmap left out.\n"},
         {4, 4, std::nanf(""), "[!] Invalid terrain resolution nan, heightmap left out.\n"},
@@ -158,6 +159,40 @@ TEST_F(Terrain, AbsurdGridsAndResolutionsAreRefused)
         EXPECT_EQ(terrain.GetHeight(0.0f, 0.0f), 0.0f);
         nVector hit;
         EXPECT_FALSE(terrain.IntersectRay(nVector(0, 10, 0), nVector(0, -1, 0), hit));
+    }
+}
+
+// A scene names the grid and its height file: a file that does not fit the grid is refused before
+// the grid is made, so a few bytes of scene cannot have a huge grid allocated for nothing.
+TEST_F(Terrain, AHeightFileThatDoesNotFitItsGridIsRefusedBeforeTheGridIsMade)
+{
+    files.Write("small.raw", RawHeights({1, 2, 3, 4}));
+    const struct
+    {
+        const char* size;
+        const char* data;
+        const char* line;
+        bool made;
+    } cases[] = {
+        {"<Width=2><Height=2>", "small.raw", "", true},
+        {"<Width=8191><Height=8191>", "small.raw",
+         "[*] Corrupt heightmap data in small.raw, incorrect data size.\n", false},
+        {"<Width=2><Height=2>", "gone.raw", "[*] Corrupt heightmap data in gone.raw, incorrect data size.\n",
+         false},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(std::string(c.size) + c.data);
+        nMetaFile file;
+        ASSERT_TRUE(terrain.AllocateHeightmap(2, 2, 1.0f)); // what a refusal frees
+        log.text.clear();
+        const std::string block =
+            std::string("<Terrain=<Heightmap=") + c.size + "<Data=\"" + c.data + "\"><Resolution=1.0>>>";
+        ASSERT_TRUE(terrain.ParseTag(file, *ParseBlock(file, block)));
+        EXPECT_EQ(log.text, c.line);
+        EXPECT_EQ(terrain.HasHeightmap(), c.made);
+        if (c.made)
+            EXPECT_FLOAT_EQ(terrain.GetPointHeight(1, 1), 4.0f);
     }
 }
 

@@ -200,6 +200,10 @@ TEST_F(ShaderTreeCompilerTest, RefusalsLogTheirLineAndGiveNull)
         {"float swizzle", floatSwizzle, "[!] Impossible swizzle.\n"},
         {"sinus", sinus, "[!] Incompatible source type.\n"},
         {"sampler without uv", sampler, "[!] Invalid input to the sampler2D block.\n"},
+        {"add with B unconnected", binary(Make<nAddOperatorShaderBlock>(), Constant(ShaderTypeVec3), nullptr),
+         "[!] Input 'Input B' of the Add block is not connected.\n"},
+        {"swizzle of nothing", Make<nSwizzleShaderBlock>(1, 1, 1, 1),
+         "[!] Input 'Input' of the Swizzle block is not connected.\n"},
         {"kind 40", Make<FreeBlock>(40, 0),
          "[!] Unsupported render block type (40), do not known how to compile.\n"},
     };

@@ -26,6 +26,13 @@ void main()
 	float3 color = diffuse * u_ldiff * diffuseShare + specular.rgb * u_lspec * specularShare;
 	float3 frag_viewpos = v_vpos;
 	float pcf = 1.0;
+	// Moved towards the light by the depth the coarse faces need, as the forward passes do (dictionary "PSM").
+	float3	_psm_to_light = u_lvp - frag_viewpos;
+	float	_psm_distance = length(_psm_to_light);
+	_psm_to_light /= max(_psm_distance, 0.000001);
+	float	_psm_cos = max(abs(dot(normal, _psm_to_light)), 0.1);
+	float	_psm_texel = _psm_distance * 6.55 * vec2(u_iss).x;
+	frag_viewpos += _psm_to_light * min(_psm_texel * (7.0 + 2.0 * sqrt(1.0 - _psm_cos * _psm_cos) / _psm_cos), 0.5 * _psm_distance);
 	vec4	_psm_clip;
 	mat4	_psm_matrix = psm_0_projection_matrix;
 	bool	_psm_found = false;
