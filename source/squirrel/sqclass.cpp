@@ -69,6 +69,8 @@ bool SQClass::NewSlot(const SQObject& key, const SQObject& val, bool isStatic) {
     if (handle) {
         (sqIsField(*handle) ? _fields : _methods)[(size_t)sqMemberIndex(*handle)].val = val;
     } else {
+        // Instances hold a value for every field of their class (and of its bases): once one
+        // exists, only methods and statics may still be added.
         if (_locked && !isMethod) return false;
         SQVector<SQClassMember>& list = isMethod ? _methods : _fields;
         list.push_back({SQObjectPtr(val), SQObjectPtr()});
@@ -122,7 +124,7 @@ SQInstance* SQInstance::Create(SQSharedState* ss, SQClass* c) {
     inst->LinkInto(ss);
     inst->_class = c;
     ++c->_uiRef;
-    c->_locked = true;
+    for (SQClass* k = c; k && !k->_locked; k = k->_base) k->_locked = true;
     inst->_values.reserve(c->_fields.size());
     for (const SQClassMember& m : c->_fields) inst->_values.push_back(m.val);
     inst->_hook = c->_hook;

@@ -36,6 +36,34 @@ bool SQVM::EnterFrame(SQClosure* closure, SQObjectPtr* base, SQInteger nargs, SQ
     return true;
 }
 
+// Puts a suspended generator's frame back on the stack at base, for the frame about to be
+// pushed; answers the frame's stack top.
+SQObjectPtr* SQVM::RestoreGenerator(SQGenerator* g, SQObjectPtr* base) {
+    SQObjectPtr* sp = base;
+    for (SQObjectPtr& v : g->_stack) *sp++ = std::move(v);
+    for (SQOuter* o : g->_outers) {
+        o->_valptr = base + o->_stackindex;
+        SQOuter** link = &_openouters;
+        while (*link && (*link)->_valptr > o->_valptr) link = &(*link)->_nextOpen;
+        o->_nextOpen = *link;
+        *link = o;
+    }
+    g->_outers.clear();
+    g->_stack.clear();
+    const SQInstruction* code = _closure(g->_closure)->_function->_code.data();
+    for (const SQSavedTrap& t : g->_traps) _traps.push_back({_calls.size(), base + t.sp, code + t.pc});
+    g->_traps.clear();
+    g->_state = SQGeneratorState::Running;
+    return sp;
+}
+
+void SQVM::DropFrames(size_t depth) {
+    for (size_t d = _calls.size(); d > depth; --d) {
+        if (_calls[d - 1].generator) _calls[d - 1].generator->_state = SQGeneratorState::Dead;
+    }
+    _calls.resize(depth);
+}
+
 SQObjectPtr SQVM::MakeGenerator(SQClosure* closure, SQObjectPtr* base, SQObjectPtr* sp) {
     SQGenerator* g = SQGenerator::Create(_ss, closure);
     SQObjectPtr result(g);
@@ -242,22 +270,8 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
         ++_nestedcalls;
     } else {
         if (resume) {
-            sp = base;
-            for (SQObjectPtr& v : resume->_stack) *sp++ = std::move(v);
-            for (SQOuter* o : resume->_outers) {
-                o->_valptr = base + o->_stackindex;
-                SQOuter** link = &_openouters;
-                while (*link && (*link)->_valptr > o->_valptr) link = &(*link)->_nextOpen;
-                o->_nextOpen = *link;
-                *link = o;
-            }
-            resume->_outers.clear();
-            resume->_stack.clear();
-            const SQInstruction* code = closure->_function->_code.data();
-            for (const SQSavedTrap& t : resume->_traps) _traps.push_back({_calls.size(), base + t.sp, code + t.pc});
-            resume->_traps.clear();
+            sp = RestoreGenerator(resume, base);
             ip = closure->_function->_code.data() + resume->_pc;
-            resume->_state = SQGeneratorState::Running;
         } else {
             _top = sp - _stack;
             // Through a copy: taking sp's address would keep it out of a register in the loop.
@@ -288,7 +302,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
         ci = &_calls.back();
         if (!resume && HasDebugHook()) {
             _top = sp - _stack;
-            CallDebugHook('c', closure, closure->_function->LineAt(0));
+            CallDebugHook('c', closure, closure->_function->_declarationLine);
         }
     }
 
@@ -839,7 +853,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     ip = c->_function->_code.data();
                     if (HasDebugHook()) {
                         _top = sp - _stack;
-                        CallDebugHook('c', c, c->_function->LineAt(0));
+                        CallDebugHook('c', c, c->_function->_declarationLine);
                     }
                     continue;
                 }
@@ -901,8 +915,14 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             }
             case OP_NEWTABLE: *sp++ = SQObjectPtr(SQTable::Create(_ss, i.arg)); continue;
             case OP_NEWARRAY: {
-                SQArray* a = SQArray::Create(_ss, i.arg);
                 SQObjectPtr* first = sp - i.arg;
+                if (i.a) {
+                    SQArray* a = _array(first[-1]);
+                    for (int32_t n = 0; n < i.arg; ++n) a->_values.push_back(std::move(first[n]));
+                    sp = first;
+                    continue;
+                }
+                SQArray* a = SQArray::Create(_ss, i.arg);
                 for (int32_t n = 0; n < i.arg; ++n) a->_values[(size_t)n] = std::move(first[n]);
                 sp = first;
                 *sp++ = SQObjectPtr(a);
@@ -1064,25 +1084,54 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 }
                 g->_pc = ip - ci->closure->_function->_code.data();
                 g->_state = SQGeneratorState::Suspended;
+                bool root = ci->root;
                 _calls.pop_back();
-                _top = base - _stack;
-                --_nestedcalls;
-                ret = std::move(result);
-                return true;
+                if (root) {
+                    _top = base - _stack;
+                    --_nestedcalls;
+                    ret = std::move(result);
+                    return true;
+                }
+                // The value replaces the generator in the slot that resumed it.
+                ci = &_calls.back();
+                base[-1] = std::move(result);
+                sp = base;
+                base = ci->base;
+                ip = ci->ip;
+                continue;
             }
-            case OP_RESUME:
-                _top = sp - _stack;
+            case OP_RESUME: {
+                // The generator runs as a frame of this loop, above the slot that holds it
+                // (which keeps it alive and receives what it yields or returns).
                 if (sp[-1]._type != OT_GENERATOR) {
                     RaiseError("trying to resume a '%s', only generators can be resumed",
                                sqRawTypeName(sp[-1]));
                     goto exception;
                 }
-                {
-                    SQObjectPtr g = sp[-1];
-                    if (!Resume(_generator(g), tmp)) goto exception;
+                SQGenerator* g = _generator(sp[-1]);
+                if (g->_state == SQGeneratorState::Running) {
+                    RaiseError("resuming active generator");
+                    goto exception;
                 }
-                sp[-1] = std::move(tmp);
+                if (g->_state == SQGeneratorState::Dead) {
+                    RaiseError("resuming dead generator");
+                    goto exception;
+                }
+                SQClosure* c = _closure(g->_closure);
+                SQInteger needed =
+                    (sp - _stack) + (SQInteger)g->_stack.size() + c->_function->_stacksize + kNativeStackRoom + 1;
+                if ((needed > _stacksize && !GrowStack(needed)) || _calls.size() >= (size_t)kMaxCallDepth) {
+                    RaiseError("stack overflow");
+                    goto exception;
+                }
+                ci->ip = ip;
+                base = sp;
+                sp = RestoreGenerator(g, base);
+                ci = PushFrame(c, base, SQFrameResult::Value);
+                ci->generator = g;
+                ip = c->_function->_code.data() + g->_pc;
                 continue;
+            }
             case OP_LINE:
                 if (HasDebugHook()) {
                     _top = sp - _stack;
@@ -1127,7 +1176,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 ip = c->_function->_code.data();
                 if (HasDebugHook()) {
                     _top = sp - _stack;
-                    CallDebugHook('c', c, c->_function->LineAt(0));
+                    CallDebugHook('c', c, c->_function->_declarationLine);
                 }
                 continue;
             }
@@ -1285,7 +1334,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 SQObjectPtr key = frameBase[-2];
                 CloseOuters(frameBase - 1);
                 while (sp > frameBase - 2) (--sp)->Null();
-                _calls.resize(d);
+                DropFrames(d);
                 ci = &_calls.back();
                 base = ci->base;
                 ip = ci->ip;
@@ -1301,11 +1350,8 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             if (raiseerror && !_errorNotified && _traps.empty()) CallErrorHandler(error);
             SQObjectPtr* bottom = _stack + stackbase;
             CloseOuters(bottom);
-            for (size_t d = _calls.size(); d > entryDepth; --d) {
-                if (_calls[d - 1].generator) _calls[d - 1].generator->_state = SQGeneratorState::Dead;
-            }
+            DropFrames(entryDepth);
             while (sp > bottom) (--sp)->Null();
-            _calls.resize(entryDepth);
             _top = stackbase;
             --_nestedcalls;
             _lasterror = error;
@@ -1320,7 +1366,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
         _traps.pop_back();
         CloseOuters(trap.sp);
         while (sp > trap.sp) (--sp)->Null();
-        _calls.resize(trap.depth + 1);
+        DropFrames(trap.depth + 1);
         ci = &_calls.back();
         base = ci->base;
         ip = trap.ip;

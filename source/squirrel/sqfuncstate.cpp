@@ -83,7 +83,7 @@ static SQInteger StackEffect(SQOpcode op, SQInteger arg, SQInteger a, SQInteger 
     case OP_NEWMEMBER: return -3;
     case OP_POP: return -arg;
     case OP_CALL: return -(arg + 1);
-    case OP_NEWARRAY: return 1 - arg;
+    case OP_NEWARRAY: return a ? -arg : 1 - arg;
     case OP_CLOSURE: return 1 - c - a;
     case OP_NEWCLASS: return 1 - ((a & 1) + ((a >> 1) & 1));
     case OP_YIELD: return -a;

@@ -36,6 +36,7 @@ struct SQFunctionProto : SQRefCounted {
     bool _varparams = false;
     bool _generator = false;
     SQInteger _stacksize = 0;
+    SQInteger _declarationLine = 1;  // what the debug hook's call event reports
     SQObjectPtr _name;
     SQObjectPtr _sourcename;
 

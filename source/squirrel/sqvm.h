@@ -195,6 +195,9 @@ struct SQVM : SQRefCounted {
         return &frame;
     }
     SQObjectPtr MakeGenerator(SQClosure* closure, SQObjectPtr* base, SQObjectPtr* sp);
+    SQObjectPtr* RestoreGenerator(SQGenerator* g, SQObjectPtr* base);
+    // Drops the frames at and above `depth`; generators running in them die.
+    void DropFrames(size_t depth);
     void PopTo(SQInteger from) {
         while (_top > from) _stack[--_top].Null();
     }

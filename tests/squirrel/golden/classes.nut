@@ -45,6 +45,13 @@ print(a.rename("changed").name + "\n");
 Animal.extra <- function() { return "extra method"; };
 print(a.extra() + "\n");
 try { Animal.newField <- 1; } catch (e) { print(e + "\n"); }
+// Making an instance of a subclass locks its bases too.
+class LockedBase { f = 1; }
+class LockingDerived extends LockedBase {}
+LockingDerived();
+try { LockedBase.g <- 2; print("field added\n"); } catch (e) { print(e + "\n"); }
+LockedBase.h <- @() "method added";
+print(LockedBase().h() + "\n");
 class Fresh {}
 Fresh.added <- 5;
 print(Fresh().added + "\n");
