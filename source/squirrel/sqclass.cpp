@@ -7,6 +7,7 @@
 #include "squirrel/sqtable.h"
 
 #include <cstdlib>
+#include <new>
 
 SQClass* SQClass::Create(SQSharedState* ss, SQClass* base) {
     SQClass* c = new SQClass();
@@ -119,14 +120,21 @@ SQInteger SQClass::Next(SQInteger from, SQObjectPtr& key, SQObjectPtr& val) {
     return next;
 }
 
+static size_t InstanceBytes(SQInteger nvalues) { return sizeof(SQInstance) + (size_t)nvalues * sizeof(SQObjectPtr); }
+
 SQInstance* SQInstance::Create(SQSharedState* ss, SQClass* c) {
-    SQInstance* inst = new SQInstance();
+    static_assert(sizeof(SQInstance) % alignof(SQObjectPtr) == 0, "the values follow the instance");
+    SQInteger nvalues = (SQInteger)c->_fields.size();
+    void* mem = malloc(InstanceBytes(nvalues));
+    if (!mem) throw std::bad_alloc();
+    sqCountBytes((int64_t)InstanceBytes(nvalues));
+    SQInstance* inst = new (mem) SQInstance();
+    inst->_values = reinterpret_cast<SQObjectPtr*>(inst + 1);
+    for (const SQClassMember& m : c->_fields) new (&inst->_values[inst->_nvalues++]) SQObjectPtr(m.val);
     inst->LinkInto(ss);
     inst->_class = c;
     ++c->_uiRef;
     for (SQClass* k = c; k && !k->_locked; k = k->_base) k->_locked = true;
-    inst->_values.reserve(c->_fields.size());
-    for (const SQClassMember& m : c->_fields) inst->_values.push_back(m.val);
     inst->_hook = c->_hook;
     if (c->_udsize > 0) {
         inst->_udbuffer = (unsigned char*)calloc(1, (size_t)c->_udsize);
@@ -143,19 +151,29 @@ void SQInstance::RunReleaseHook() {
 
 SQInstance::~SQInstance() {
     Finalize();
+    for (SQInteger i = 0; i < _nvalues; ++i) _values[i].~SQObjectPtr();
     free(_udbuffer);
+}
+
+void SQInstance::Destroy() {
+    ClearWeakRef();
+    Unlink();
+    size_t bytes = InstanceBytes(_nvalues);
+    this->~SQInstance();
+    free(this);
+    sqCountBytes(-(int64_t)bytes);
 }
 
 void SQInstance::Finalize() {
     RunReleaseHook();
-    SQVector<SQObjectPtr>().swap(_values);
+    for (SQInteger i = 0; i < _nvalues; ++i) _values[i].Null();
     sqRelease(_class);
     _class = nullptr;
 }
 
 void SQInstance::Traverse(SQCollector& gc) {
     gc.Edge(_class);
-    for (const SQObjectPtr& o : _values) gc.Edge(o);
+    for (SQInteger i = 0; i < _nvalues; ++i) gc.Edge(_values[i]);
 }
 
 bool SQInstance::Get(const SQObject& key, SQObjectPtr& out) {
@@ -168,7 +186,7 @@ bool SQInstance::Get(const SQObject& key, SQObjectPtr& out) {
 bool SQInstance::Set(const SQObject& key, const SQObject& val) {
     SQObjectPtr* handle = _class->_members->Find(key);
     if (!handle || !sqIsField(*handle)) return false;
-    _values[(size_t)sqMemberIndex(*handle)] = val;
+    _values[sqMemberIndex(*handle)] = val;
     return true;
 }
 
@@ -181,6 +199,6 @@ bool SQInstance::InstanceOf(const SQClass* c) const {
 
 SQInstance* SQInstance::Clone() {
     SQInstance* inst = Create(_sharedState, _class);
-    inst->_values = _values;
+    for (SQInteger i = 0; i < _nvalues; ++i) inst->_values[i] = _values[i];
     return inst;
 }

@@ -41,22 +41,25 @@ struct SQClass : SQRefCounted {
     SQInteger Next(SQInteger from, SQObjectPtr& key, SQObjectPtr& val);
 };
 
+// An instance and the values of its fields are one block: the values follow the object.
 struct SQInstance : SQRefCounted {
     SQClass* _class = nullptr;
     SQUserPointer _userpointer = nullptr;
     SQRELEASEHOOK _hook = nullptr;
-    SQVector<SQObjectPtr> _values;
+    SQObjectPtr* _values = nullptr;
+    SQInteger _nvalues = 0;  // the class's field count when the instance was made; fixed since
     unsigned char* _udbuffer = nullptr;
 
     static SQInstance* Create(SQSharedState* ss, SQClass* c);
     ~SQInstance() override;
     void Finalize() override;
+    void Destroy() override;
     void Traverse(SQCollector& gc) override;
     bool Get(const SQObject& key, SQObjectPtr& out);
     // The slot a member handle of the class names: a field of this instance, or a method or
     // static of the class.
     SQObjectPtr& Member(const SQObject& handle) {
-        return sqIsField(handle) ? _values[(size_t)sqMemberIndex(handle)]
+        return sqIsField(handle) ? _values[sqMemberIndex(handle)]
                                  : _class->_methods[(size_t)sqMemberIndex(handle)].val;
     }
     // Assigns an existing field; false when the key is no field.

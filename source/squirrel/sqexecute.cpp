@@ -360,7 +360,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     SQInstance* inst = _instance(base[0]);
                     SQObjectPtr* h = inst->_class->_members->FindString(_string(Literal(ci, i.arg)));
                     if (h && sqIsField(*h)) {
-                        inst->_values[(size_t)sqMemberIndex(*h)] = sp[-1];
+                        inst->_values[sqMemberIndex(*h)] = sp[-1];
                         continue;
                     }
                 }
@@ -473,7 +473,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     SQInstance* inst = _instance(sp[-3]);
                     SQObjectPtr* h = inst->_class->_members->Find(sp[-2]);
                     if (h && sqIsField(*h)) {
-                        inst->_values[(size_t)sqMemberIndex(*h)] = sp[-1];
+                        inst->_values[sqMemberIndex(*h)] = sp[-1];
                         sp[-3] = std::move(sp[-1]);
                         (--sp)->Null();
                         (--sp)->Null();
