@@ -13,8 +13,10 @@ struct SQClassMember {
 
 // Member names map to a handle in _members: fields (one value per instance) and class-level
 // members (methods and statics) are numbered separately; the low bit tells which.
-inline bool sqIsField(const SQObject& handle) { return (_integer(handle) & 1) == 0; }
-inline SQInteger sqMemberIndex(const SQObject& handle) { return _integer(handle) >> 1; }
+inline bool sqIsField(SQInteger handle) { return (handle & 1) == 0; }
+inline SQInteger sqMemberIndex(SQInteger handle) { return handle >> 1; }
+inline bool sqIsField(const SQObject& handle) { return sqIsField(_integer(handle)); }
+inline SQInteger sqMemberIndex(const SQObject& handle) { return sqMemberIndex(_integer(handle)); }
 
 struct SQClass : SQRefCounted {
     SQClass* _base = nullptr;
@@ -27,6 +29,7 @@ struct SQClass : SQRefCounted {
     SQUserPointer _typetag = nullptr;
     SQRELEASEHOOK _hook = nullptr;
     SQInteger _udsize = 0;
+    uint64_t _layout = 0;  // see SQLookupCache
     bool _locked = false;
 
     static SQClass* Create(SQSharedState* ss, SQClass* base);
@@ -58,10 +61,10 @@ struct SQInstance : SQRefCounted {
     bool Get(const SQObject& key, SQObjectPtr& out);
     // The slot a member handle of the class names: a field of this instance, or a method or
     // static of the class.
-    SQObjectPtr& Member(const SQObject& handle) {
-        return sqIsField(handle) ? _values[sqMemberIndex(handle)]
-                                 : _class->_methods[(size_t)sqMemberIndex(handle)].val;
+    SQObjectPtr& Member(SQInteger handle) {
+        return sqIsField(handle) ? _values[sqMemberIndex(handle)] : _class->_methods[(size_t)sqMemberIndex(handle)].val;
     }
+    SQObjectPtr& Member(const SQObject& handle) { return Member(_integer(handle)); }
     // Assigns an existing field; false when the key is no field.
     bool Set(const SQObject& key, const SQObject& val);
     bool InstanceOf(const SQClass* c) const;

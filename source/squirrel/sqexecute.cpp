@@ -73,16 +73,42 @@ SQObjectPtr SQVM::MakeGenerator(SQClosure* closure, SQObjectPtr* base, SQObjectP
 
 static bool IsFalse(const SQObjectPtr& o) { return sqIsFalse(o); }
 
+// The lookup cache of the instruction being run.
+static inline SQLookupCache& CacheOf(const SQCallInfo* ci, const SQInstruction& i) {
+    return ci->closure->_function->_lookupCaches[(size_t)i.arg2];
+}
+
+// The handle of a member of the class, -1 when it has none.
+[[gnu::always_inline]] static inline SQInteger CachedMember(SQClass* c, const SQString* name, SQLookupCache& cache) {
+    if (cache.layout != c->_layout) {
+        SQObjectPtr* h = c->_members->FindString(name);
+        cache.member = h ? _integer(*h) : -1;
+        cache.layout = c->_layout;
+    }
+    return cache.member;
+}
+
+// The slot of a string key in a table, or null.
+[[gnu::always_inline]] static inline SQObjectPtr* CachedSlot(SQTable* t, const SQString* name, SQLookupCache& cache) {
+    if (cache.table == t) {
+        if (SQObjectPtr* p = t->ValueAtNode(cache.node, name)) return p;
+    }
+    int32_t node = t->FindStringNode(name);
+    if (node < 0) return nullptr;
+    cache.table = t;
+    cache.node = node;
+    return &t->_nodes[(size_t)node].val;
+}
+
 // Fast lookup of a free name from a method: the instance's members, then (when the class has
 // no _get and the name is no default-delegate method) the root table. Null: take the slow path.
-static SQObjectPtr* FindFromInstance(SQVM* v, SQInstance* inst, const SQString* name) {
-    if (SQObjectPtr* h = inst->_class->_members->FindString(name)) {
-        return &inst->Member(*h);
-    }
+static SQObjectPtr* FindFromInstance(SQVM* v, SQInstance* inst, const SQString* name, SQLookupCache& cache) {
+    SQInteger h = CachedMember(inst->_class, name, cache);
+    if (h >= 0) return &inst->Member(h);
     if (inst->_class->_metamethods[MT_GET]._type != OT_NULL) return nullptr;
     if (_table(v->_ss->_instanceDelegate)->FindString(name)) return nullptr;
     if (v->_roottable._type != OT_TABLE) return nullptr;
-    return _table(v->_roottable)->FindString(name);
+    return CachedSlot(_table(v->_roottable), name, cache);
 }
 
 // Runs a default-delegate method inline: args[0] is the receiver. False leaves the call to
@@ -340,12 +366,13 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 continue;
             case OP_GETENV: {
                 if (base[0]._type == OT_TABLE) {
-                    if (SQObjectPtr* p = _table(base[0])->FindString(_string(Literal(ci, i.arg)))) {
+                    if (SQObjectPtr* p = CachedSlot(_table(base[0]), _string(Literal(ci, i.arg)), CacheOf(ci, i))) {
                         *sp++ = sqRealValue(*p);
                         continue;
                     }
                 } else if (base[0]._type == OT_INSTANCE) {
-                    if (SQObjectPtr* p = FindFromInstance(this, _instance(base[0]), _string(Literal(ci, i.arg)))) {
+                    if (SQObjectPtr* p =
+                            FindFromInstance(this, _instance(base[0]), _string(Literal(ci, i.arg)), CacheOf(ci, i))) {
                         *sp++ = sqRealValue(*p);
                         continue;
                     }
@@ -358,9 +385,9 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             case OP_SETENV:
                 if (base[0]._type == OT_INSTANCE) {
                     SQInstance* inst = _instance(base[0]);
-                    SQObjectPtr* h = inst->_class->_members->FindString(_string(Literal(ci, i.arg)));
-                    if (h && sqIsField(*h)) {
-                        inst->_values[sqMemberIndex(*h)] = sp[-1];
+                    SQInteger h = CachedMember(inst->_class, _string(Literal(ci, i.arg)), CacheOf(ci, i));
+                    if (h >= 0 && sqIsField(h)) {
+                        inst->_values[sqMemberIndex(h)] = sp[-1];
                         continue;
                     }
                 }
@@ -424,14 +451,15 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 continue;
             case OP_GETK:
                 if (sp[-1]._type == OT_TABLE) {
-                    if (SQObjectPtr* p = _table(sp[-1])->FindString(_string(Literal(ci, i.arg)))) {
+                    if (SQObjectPtr* p = CachedSlot(_table(sp[-1]), _string(Literal(ci, i.arg)), CacheOf(ci, i))) {
                         sp[-1] = sqRealValue(*p);
                         continue;
                     }
                 } else if (sp[-1]._type == OT_INSTANCE) {
                     SQInstance* inst = _instance(sp[-1]);
-                    if (SQObjectPtr* h = inst->_class->_members->FindString(_string(Literal(ci, i.arg)))) {
-                        sp[-1] = sqRealValue(inst->Member(*h));
+                    SQInteger h = CachedMember(inst->_class, _string(Literal(ci, i.arg)), CacheOf(ci, i));
+                    if (h >= 0) {
+                        sp[-1] = sqRealValue(inst->Member(h));
                         continue;
                     }
                     if (const SQObjectPtr* mm = LookupMetaMethod(this, inst, MT_GET, Literal(ci, i.arg))) {
@@ -758,14 +786,15 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             case OP_PREPCALLK:
                 if (sp[-1]._type == OT_INSTANCE) {
                     SQInstance* inst = _instance(sp[-1]);
-                    if (SQObjectPtr* h = inst->_class->_members->FindString(_string(Literal(ci, i.arg)))) {
+                    SQInteger h = CachedMember(inst->_class, _string(Literal(ci, i.arg)), CacheOf(ci, i));
+                    if (h >= 0) {
                         sp[0] = std::move(sp[-1]);
-                        sp[-1] = sqRealValue(inst->Member(*h));
+                        sp[-1] = sqRealValue(inst->Member(h));
                         ++sp;
                         continue;
                     }
                 } else if (sp[-1]._type == OT_TABLE) {
-                    if (SQObjectPtr* m = _table(sp[-1])->FindString(_string(Literal(ci, i.arg)))) {
+                    if (SQObjectPtr* m = CachedSlot(_table(sp[-1]), _string(Literal(ci, i.arg)), CacheOf(ci, i))) {
                         sp[0] = std::move(sp[-1]);
                         sp[-1] = sqRealValue(*m);
                         ++sp;
@@ -790,9 +819,9 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             case OP_PREPCALLENV: {
                 SQObjectPtr* found = nullptr;
                 if (base[0]._type == OT_TABLE) {
-                    found = _table(base[0])->FindString(_string(Literal(ci, i.arg)));
+                    found = CachedSlot(_table(base[0]), _string(Literal(ci, i.arg)), CacheOf(ci, i));
                 } else if (base[0]._type == OT_INSTANCE) {
-                    found = FindFromInstance(this, _instance(base[0]), _string(Literal(ci, i.arg)));
+                    found = FindFromInstance(this, _instance(base[0]), _string(Literal(ci, i.arg)), CacheOf(ci, i));
                 }
                 if (found) {
                     sp[0] = sqRealValue(*found);

@@ -294,6 +294,18 @@ bool SQFuncState::AnyCapturedFrom(SQInteger localIndex) const {
 
 SQFunctionProto* SQFuncState::Finish() {
     _proto->_stacksize = _maxstack + 2;
+    int32_t caches = 0;
+    for (SQInstruction& i : _proto->_code) {
+        switch (i.op) {
+        case OP_GETK:
+        case OP_GETENV:
+        case OP_SETENV:
+        case OP_PREPCALLK:
+        case OP_PREPCALLENV: i.arg2 = caches++; break;
+        default: break;
+        }
+    }
+    _proto->_lookupCaches.resize((size_t)caches);
     PopLocals((SQInteger)_locals.size());
     return _proto;
 }

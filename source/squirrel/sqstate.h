@@ -14,6 +14,7 @@ struct SQSharedState {
     bool _collecting = false;
     SQVM* _rootvm = nullptr;
     SQInteger _threadNesting = 0;  // threads running inside other threads' calls
+    uint64_t _lastClassLayout = 0;
     SQObjectPtr _registry;
     SQObjectPtr _consttable;
     SQObjectPtr _metaMethodNames[MT_LAST];
