@@ -127,11 +127,33 @@ SQInteger SQClass::Next(SQInteger from, SQObjectPtr& key, SQObjectPtr& val) {
 
 static size_t InstanceBytes(SQInteger nvalues) { return sizeof(SQInstance) + (size_t)nvalues * sizeof(SQObjectPtr); }
 
+// Instances of small classes reuse the memory of dead ones of the same size.
+static void* AllocateInstance(SQSharedState* ss, SQInteger nvalues) {
+    if (nvalues < SQSharedState::kKeptInstanceSizes && !ss->_keptInstances[nvalues].empty()) {
+        void* p = ss->_keptInstances[nvalues].back();
+        ss->_keptInstances[nvalues].pop_back();
+        return p;
+    }
+    void* p = malloc(InstanceBytes(nvalues));
+    if (!p) throw std::bad_alloc();
+    return p;
+}
+
+static void FreeInstance(SQSharedState* ss, void* p, SQInteger nvalues) {
+    if (nvalues < SQSharedState::kKeptInstanceSizes) {
+        std::vector<void*>& kept = ss->_keptInstances[nvalues];
+        if (kept.size() < kept.capacity()) {
+            kept.push_back(p);
+            return;
+        }
+    }
+    free(p);
+}
+
 SQInstance* SQInstance::Create(SQSharedState* ss, SQClass* c) {
     static_assert(sizeof(SQInstance) % alignof(SQObjectPtr) == 0, "the values follow the instance");
     SQInteger nvalues = (SQInteger)c->_fields.size();
-    void* mem = malloc(InstanceBytes(nvalues));
-    if (!mem) throw std::bad_alloc();
+    void* mem = AllocateInstance(ss, nvalues);
     sqCountBytes((int64_t)InstanceBytes(nvalues));
     SQInstance* inst = new (mem) SQInstance();
     inst->_values = reinterpret_cast<SQObjectPtr*>(inst + 1);
@@ -163,10 +185,11 @@ SQInstance::~SQInstance() {
 void SQInstance::Destroy() {
     ClearWeakRef();
     Unlink();
-    size_t bytes = InstanceBytes(_nvalues);
+    SQSharedState* ss = _sharedState;
+    SQInteger nvalues = _nvalues;
     this->~SQInstance();
-    free(this);
-    sqCountBytes(-(int64_t)bytes);
+    FreeInstance(ss, this, nvalues);
+    sqCountBytes(-(int64_t)InstanceBytes(nvalues));
 }
 
 void SQInstance::Finalize() {

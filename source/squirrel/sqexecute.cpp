@@ -64,6 +64,20 @@ void SQVM::DropFrames(size_t depth) {
     _calls.resize(depth);
 }
 
+// EnterFrame for a call from the script loop, with the common case inline: the arguments match
+// the parameters, no defaults or varargs, no bound environment, room on the stack.
+[[gnu::always_inline]] static inline bool EnterCalledFrame(SQVM* v, SQClosure* c, SQObjectPtr* base, SQInteger nargs,
+                                                          SQObjectPtr*& sp) {
+    const SQFunctionProto* f = c->_function;
+    if (nargs == f->NumParams() && !f->_varparams && !c->_env &&
+        (base - v->_stack) + f->_stacksize + kNativeStackRoom + 1 <= v->_stacksize &&
+        v->_calls.size() < (size_t)kMaxCallDepth) {
+        sp = base + nargs;
+        return true;
+    }
+    return v->EnterFrame(c, base, nargs, sp);
+}
+
 SQObjectPtr SQVM::MakeGenerator(SQClosure* closure, SQObjectPtr* base, SQObjectPtr* sp) {
     SQGenerator* g = SQGenerator::Create(_ss, closure);
     SQObjectPtr result(g);
@@ -387,12 +401,17 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     SQInstance* inst = _instance(base[0]);
                     SQInteger h = CachedMember(inst->_class, _string(Literal(ci, i.arg)), CacheOf(ci, i));
                     if (h >= 0 && sqIsField(h)) {
-                        inst->_values[sqMemberIndex(h)] = sp[-1];
+                        if (i.a) {
+                            inst->_values[sqMemberIndex(h)] = std::move(*--sp);
+                        } else {
+                            inst->_values[sqMemberIndex(h)] = sp[-1];
+                        }
                         continue;
                     }
                 }
                 _top = sp - _stack;
                 if (!Set(base[0], Literal(ci, i.arg), sp[-1], true)) goto exception;
+                if (i.a) (--sp)->Null();
                 continue;
             case OP_POP:
                 for (int32_t n = i.arg; n > 0; --n) (--sp)->Null();
@@ -875,7 +894,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     SQClosure* c = _closure(*func);
                     SQObjectPtr* newsp;
                     _top = sp - _stack;
-                    if (!EnterFrame(c, func + 1, i.arg + 1, newsp)) goto exception;
+                    if (!EnterCalledFrame(this, c, func + 1, i.arg + 1, newsp)) goto exception;
                     ci = PushFrame(c, func + 1, SQFrameResult::Value);
                     base = func + 1;
                     sp = newsp;
@@ -1189,7 +1208,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 SQObjectPtr* newbase = func + 1;
                 SQObjectPtr* newsp;
                 _top = sp - _stack;
-                if (!EnterFrame(c, newbase, callArgs, newsp)) goto exception;
+                if (!EnterCalledFrame(this, c, newbase, callArgs, newsp)) goto exception;
                 if (c->_function->_generator) {
                     tmp = MakeGenerator(c, newbase, newsp);
                     for (SQObjectPtr* p = newsp > sp ? newsp : sp; p > newbase;) (--p)->Null();

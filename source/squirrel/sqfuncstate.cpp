@@ -120,6 +120,11 @@ void SQFuncState::EmitPop(SQInteger n) {
             Adjust(-1);
             return;
         }
+        if (last.op == OP_SETENV && last.a == 0) {
+            last.a = 1;
+            Adjust(-1);
+            return;
+        }
         if (last.op == OP_LOCALARITH && last.arg == 0) {
             last.arg = 1;
             Adjust(-1);

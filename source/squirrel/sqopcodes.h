@@ -18,7 +18,7 @@ enum SQOpcode : uint8_t {
     OP_GETROOT,      // -> root table
     OP_GETBASE,      // -> base class of the running method
     OP_GETENV,       // -> value of free name literal[arg] (this, then root)
-    OP_SETENV,       // v -> v
+    OP_SETENV,       // v -> v   (a: 1 = v ->)
     OP_POP,          // arg values ->
     OP_DUP,          // v -> v v
     OP_DUP2,         // a b -> a b a b
