@@ -260,6 +260,22 @@ static inline const SQObjectPtr* OperatorMetaMethod(uint8_t op, const SQObject& 
     return m._type == OT_NULL ? nullptr : &m;
 }
 
+// The _tostring that a string joined with an instance needs, when it is a script function the
+// interpreter can run as a frame of its own.
+static inline const SQObjectPtr* TextMetaMethod(const SQObject& a, const SQObject& b) {
+    const SQObject* inst;
+    if (a._type == OT_STRING && b._type == OT_INSTANCE) {
+        inst = &b;
+    } else if (a._type == OT_INSTANCE && b._type == OT_STRING) {
+        inst = &a;
+    } else {
+        return nullptr;
+    }
+    const SQObjectPtr& m = _instance(*inst)->MetaMethod(MT_TOSTRING);
+    if (m._type != OT_CLOSURE || _closure(m)->_function->_generator) return nullptr;
+    return &m;
+}
+
 // The _get or _set of an instance that the interpreter runs as a frame of its own: a script
 // function, and for _get only when the key is no method of the instance's default delegate
 // (those come first). Null when the general path must run it.
@@ -733,6 +749,11 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 continue;
             }
             case OP_IN: {
+                if (sp[-1]._type == OT_TABLE && _table(sp[-1])->Find(sp[-2])) {
+                    (--sp)->Null();
+                    sp[-1].SetBool(true);
+                    continue;
+                }
                 bool found;
                 _top = sp - _stack;
                 if (!InKey(sp[-1], sp[-2], found)) goto exception;
@@ -951,6 +972,18 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     base[-1].Null();
                     base[-2].Null();
                     sp = base - 2;
+                } else if (use == SQFrameResult::TextLeft || use == SQFrameResult::TextRight) {
+                    base[-1].Null();
+                    sp = base - 1;
+                    SQObjectPtr* operand = use == SQFrameResult::TextLeft ? sp - 2 : sp - 1;
+                    base = ci->base;
+                    ip = ci->ip;
+                    if (result._type != OT_STRING) {
+                        RaiseError("_tostring must return a string");
+                        goto exception;
+                    }
+                    *operand = std::move(result);
+                    goto operator_slow;
                 } else {
                     base[-1] = std::move(result);
                     sp = base;
@@ -1315,6 +1348,17 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 sp[-2] = *mm;
                 ++sp;
                 goto operator_call;
+            }
+            if (op == OP_ADD) {
+                if (const SQObjectPtr* mm = TextMetaMethod(sp[-2], sp[-1])) {
+                    bool right = sp[-1]._type == OT_INSTANCE;
+                    sp[1] = right ? sp[-1] : sp[-2];
+                    sp[0] = *mm;
+                    sp += 2;
+                    _callArgs = 1;
+                    _callResult = right ? SQFrameResult::TextRight : SQFrameResult::TextLeft;
+                    goto call_here;
+                }
             }
             _top = sp - _stack;
             if (!BinaryOp(op, sp[-2], sp[-1], tmp)) goto exception;

@@ -26,6 +26,10 @@ enum class SQFrameResult : uint8_t {
     // dropped. Null thrown out of the frame is a clean miss, an index error of that key.
     Get,
     Set,
+    // A _tostring of an instance joined with a string by `+`, called above the operands: its
+    // text replaces the instance (the left or the right operand), and the join goes on.
+    TextLeft,
+    TextRight,
 };
 
 struct SQCallInfo {
