@@ -972,6 +972,23 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     base[-1].Null();
                     base[-2].Null();
                     sp = base - 2;
+                } else if (use == SQFrameResult::Nexti) {
+                    base[-1].Null();
+                    sp = base - 1;
+                    base = ci->base;
+                    ip = ci->ip;
+                    const SQInstruction& loop = ip[-1];
+                    SQObjectPtr* s = base + loop.c;
+                    if (result._type == OT_NULL) {
+                        ip += loop.arg;
+                        continue;
+                    }
+                    _top = sp - _stack;
+                    if (!Get(s[0], result, tmp, false)) goto exception;
+                    s[3] = std::move(tmp);
+                    s[1] = result;
+                    s[2] = std::move(result);
+                    continue;
                 } else if (use == SQFrameResult::TextLeft || use == SQFrameResult::TextRight) {
                     base[-1].Null();
                     sp = base - 1;
@@ -1129,6 +1146,18 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                         s[1].SetInteger(next);
                     }
                     continue;
+                }
+                if (s[0]._type == OT_INSTANCE) {
+                    const SQObjectPtr& mm = _instance(s[0])->MetaMethod(MT_NEXTI);
+                    if (mm._type == OT_CLOSURE && !_closure(mm)->_function->_generator) {
+                        sp[0] = mm;
+                        sp[1] = s[0];
+                        sp[2] = s[1];
+                        sp += 3;
+                        _callArgs = 2;
+                        _callResult = SQFrameResult::Nexti;
+                        goto call_here;
+                    }
                 }
                 bool done;
                 _top = sp - _stack;

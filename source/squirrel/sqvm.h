@@ -30,6 +30,9 @@ enum class SQFrameResult : uint8_t {
     // text replaces the instance (the left or the right operand), and the join goes on.
     TextLeft,
     TextRight,
+    // An instance's _nexti called by foreach: null ends the loop, else the loop takes the
+    // index as key and iterator, and the instance's value there.
+    Nexti,
 };
 
 struct SQCallInfo {

@@ -59,6 +59,21 @@ class Range {
 }
 foreach (i, v in Range(3)) print(i + ":" + v + " ");
 print("\n");
+// Nested loops over instances, break, a _nexti that throws and an index the instance lacks.
+local pairs = [];
+foreach (i, a in Range(3)) {
+    foreach (j, b in Range(4)) {
+        if (j > i) break;
+        pairs.append(i + "" + j);
+    }
+}
+print(pairs.reduce(@(x, y) x + " " + y) + "\n");
+class ThrowingRange { function _nexti(prev) { throw "nexti failed at " + prev; } }
+class MissingIndex { function _nexti(prev) { return prev == null ? "nothere" : null; } }
+foreach (make in [ThrowingRange, MissingIndex]) {
+    try { foreach (k, v in make()) print(k); } catch (e) print(e + "; ");
+}
+print("\n");
 
 // _cloned runs on the copy.
 class Counted {
