@@ -102,18 +102,6 @@ static inline SQLookupCache& CacheOf(const SQCallInfo* ci, const SQInstruction& 
     return cache.member;
 }
 
-// The slot of a string key in a table, or null.
-[[gnu::always_inline]] static inline SQObjectPtr* CachedSlot(SQTable* t, const SQString* name, SQLookupCache& cache) {
-    if (cache.table == t) {
-        if (SQObjectPtr* p = t->ValueAtNode(cache.node, name)) return p;
-    }
-    int32_t node = t->FindStringNode(name);
-    if (node < 0) return nullptr;
-    cache.table = t;
-    cache.node = node;
-    return &t->_nodes[(size_t)node].val;
-}
-
 // Fast lookup of a free name from a method: the instance's members, then (when the class has
 // no _get and the name is no default-delegate method) the root table. Null: take the slow path.
 static SQObjectPtr* FindFromInstance(SQVM* v, SQInstance* inst, const SQString* name, SQLookupCache& cache) {
@@ -122,7 +110,7 @@ static SQObjectPtr* FindFromInstance(SQVM* v, SQInstance* inst, const SQString* 
     if (inst->_class->_metamethods[MT_GET]._type != OT_NULL) return nullptr;
     if (_table(v->_ss->_instanceDelegate)->FindString(name)) return nullptr;
     if (v->_roottable._type != OT_TABLE) return nullptr;
-    return CachedSlot(_table(v->_roottable), name, cache);
+    return _table(v->_roottable)->FindString(name);
 }
 
 // Runs a default-delegate method inline: args[0] is the receiver. False leaves the call to
@@ -396,7 +384,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 continue;
             case OP_GETENV: {
                 if (base[0]._type == OT_TABLE) {
-                    if (SQObjectPtr* p = CachedSlot(_table(base[0]), _string(Literal(ci, i.arg)), CacheOf(ci, i))) {
+                    if (SQObjectPtr* p = _table(base[0])->FindString(_string(Literal(ci, i.arg)))) {
                         *sp++ = sqRealValue(*p);
                         continue;
                     }
@@ -486,7 +474,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 continue;
             case OP_GETK:
                 if (sp[-1]._type == OT_TABLE) {
-                    if (SQObjectPtr* p = CachedSlot(_table(sp[-1]), _string(Literal(ci, i.arg)), CacheOf(ci, i))) {
+                    if (SQObjectPtr* p = _table(sp[-1])->FindString(_string(Literal(ci, i.arg)))) {
                         sp[-1] = sqRealValue(*p);
                         continue;
                     }
@@ -834,7 +822,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                         continue;
                     }
                 } else if (sp[-1]._type == OT_TABLE) {
-                    if (SQObjectPtr* m = CachedSlot(_table(sp[-1]), _string(Literal(ci, i.arg)), CacheOf(ci, i))) {
+                    if (SQObjectPtr* m = _table(sp[-1])->FindString(_string(Literal(ci, i.arg)))) {
                         sp[0] = std::move(sp[-1]);
                         sp[-1] = sqRealValue(*m);
                         ++sp;
@@ -859,7 +847,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             case OP_PREPCALLENV: {
                 SQObjectPtr* found = nullptr;
                 if (base[0]._type == OT_TABLE) {
-                    found = CachedSlot(_table(base[0]), _string(Literal(ci, i.arg)), CacheOf(ci, i));
+                    found = _table(base[0])->FindString(_string(Literal(ci, i.arg)));
                 } else if (base[0]._type == OT_INSTANCE) {
                     found = FindFromInstance(this, _instance(base[0]), _string(Literal(ci, i.arg)), CacheOf(ci, i));
                 }

@@ -23,17 +23,13 @@ struct SQLocalVarInfo {
     SQInteger endpc;
 };
 
-struct SQTable;
-
-// What an instruction that names a member or a slot found the last time it ran, so that the
-// next run on the same class or table skips the hash lookup. A class is known by its layout
+// What an instruction that names a member found the last time it ran, so that the next run
+// on an instance of the same class skips the hash lookup. A class is known by its layout
 // number, which no other class shares and which changes when a member is added or a
-// metamethod set; a table by the node that held the name, which is checked before use.
+// metamethod set.
 struct SQLookupCache {
     uint64_t layout = 0;  // the class layout `member` belongs to; 0: none
     SQInteger member = -1;  // the name's member handle in that class; -1: the class has none
-    int32_t node = -1;
-    const SQTable* table = nullptr;
 };
 
 // Compiled code of one function; immutable once the compiler has finished it, but for the

@@ -33,22 +33,11 @@ struct SQTable : SQRefCounted {
     }
     // Strings are interned: a key is the same string object.
     SQObjectPtr* FindString(const SQString* key) {
-        int32_t i = FindStringNode(key);
-        return i >= 0 ? &_nodes[(size_t)i].val : nullptr;
-    }
-    // The index of the node that holds a string key, or -1.
-    int32_t FindStringNode(const SQString* key) const {
         for (int32_t i = _buckets[key->_hash & (_buckets.size() - 1)]; i >= 0; i = _nodes[(size_t)i].next) {
-            const Node& n = _nodes[(size_t)i];
-            if (n.key._unVal.pString == key && n.key._type == OT_STRING) return i;
+            Node& n = _nodes[(size_t)i];
+            if (n.key._unVal.pString == key && n.key._type == OT_STRING) return &n.val;
         }
-        return -1;
-    }
-    // The value of a string key held by `node`, or null when that node holds another key.
-    SQObjectPtr* ValueAtNode(int32_t node, const SQString* key) {
-        if (node < 0 || (size_t)node >= _nodes.size()) return nullptr;
-        Node& n = _nodes[(size_t)node];
-        return n.key._unVal.pString == key && n.key._type == OT_STRING ? &n.val : nullptr;
+        return nullptr;
     }
     bool Get(const SQObject& key, SQObjectPtr& out) {
         SQObjectPtr* p = Find(key);
