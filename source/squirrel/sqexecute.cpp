@@ -102,15 +102,21 @@ static inline SQLookupCache& CacheOf(const SQCallInfo* ci, const SQInstruction& 
     return cache.member;
 }
 
-// Fast lookup of a free name from a method: the instance's members, then (when the class has
-// no _get and the name is no default-delegate method) the root table. Null: take the slow path.
-static SQObjectPtr* FindFromInstance(SQVM* v, SQInstance* inst, const SQString* name, SQLookupCache& cache) {
-    SQInteger h = CachedMember(inst->_class, name, cache);
-    if (h >= 0) return &inst->Member(h);
+// A free name that no member of the instance's class holds: the root table's slot, when the
+// class has no _get and the name is no default-delegate method. Null: take the slow path.
+static SQObjectPtr* FindFromInstanceRoot(SQVM* v, SQInstance* inst, const SQString* name) {
     if (inst->_class->_metamethods[MT_GET]._type != OT_NULL) return nullptr;
     if (_table(v->_ss->_instanceDelegate)->FindString(name)) return nullptr;
     if (v->_roottable._type != OT_TABLE) return nullptr;
     return _table(v->_roottable)->FindString(name);
+}
+
+// Fast lookup of a free name from a method: the instance's members, then the root table.
+[[gnu::always_inline]] static inline SQObjectPtr* FindFromInstance(SQVM* v, SQInstance* inst, const SQString* name,
+                                                                  SQLookupCache& cache) {
+    SQInteger h = CachedMember(inst->_class, name, cache);
+    if (h >= 0) return &inst->Member(h);
+    return FindFromInstanceRoot(v, inst, name);
 }
 
 // Runs a default-delegate method inline: args[0] is the receiver. False leaves the call to
