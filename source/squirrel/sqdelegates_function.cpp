@@ -139,7 +139,8 @@ static SQInteger ThreadCall(HSQUIRRELVM v) {
 static SQInteger ThreadWakeUp(HSQUIRRELVM v) {
     SQVM* thread = _thread(v->StackAt(1));
     if (!thread->_suspended) {
-        return sq_throwerror(v, thread->_calls.empty() ? "cannot wakeup a idle thread" : "cannot wakeup a running thread");
+        return sq_throwerror(v, thread->_calls.empty() ? "cannot wakeup a idle thread"
+                                                       : "cannot wakeup a running thread");
     }
     SQObjectPtr value;
     if (sq_gettop(v) > 1) value = v->StackAt(2);
