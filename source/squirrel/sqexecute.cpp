@@ -36,6 +36,43 @@ bool SQVM::EnterFrame(SQClosure* closure, SQObjectPtr* base, SQInteger nargs, SQ
     return true;
 }
 
+// Moves the running generator's frame (slots base to sp, its traps and the outers on its slots)
+// into the generator, which resumes at ip.
+void SQVM::SaveGenerator(SQGenerator* g, SQObjectPtr* base, SQObjectPtr* sp, const SQInstruction* ip) {
+    size_t depth = _calls.size() - 1;
+    const SQInstruction* code = _closure(g->_closure)->_function->_code.data();
+    size_t firstTrap = _traps.size();
+    while (firstTrap > 0 && _traps[firstTrap - 1].depth == depth) --firstTrap;
+    for (size_t t = firstTrap; t < _traps.size(); ++t) {
+        g->_traps.push_back({(SQInteger)(_traps[t].sp - base), (SQInteger)(_traps[t].ip - code)});
+    }
+    _traps.resize(firstTrap);
+    for (SQObjectPtr* p = base; p < sp; ++p) g->_stack.push_back(std::move(*p));
+    // Outers on the frame's slots follow them into the generator.
+    while (_openouters && _openouters->_valptr >= base) {
+        SQOuter* o = _openouters;
+        _openouters = o->_nextOpen;
+        o->_nextOpen = nullptr;
+        o->_stackindex = o->_valptr - base;
+        o->_valptr = &g->_stack[(size_t)o->_stackindex];
+        g->_outers.push_back(o);
+    }
+    g->_pc = ip - code;
+    g->_state = SQGeneratorState::Suspended;
+}
+
+// Checks that a generator can resume and makes room for its frame at base; false after an error.
+bool SQVM::CanResume(SQGenerator* g, SQObjectPtr* base) {
+    if (g->_state == SQGeneratorState::Running) return RaiseError("resuming active generator");
+    if (g->_state == SQGeneratorState::Dead) return RaiseError("resuming dead generator");
+    SQInteger needed = (base - _stack) + (SQInteger)g->_stack.size() +
+                       _closure(g->_closure)->_function->_stacksize + kNativeStackRoom + 1;
+    if ((needed > _stacksize && !GrowStack(needed)) || _calls.size() >= (size_t)kMaxCallDepth) {
+        return RaiseError("stack overflow");
+    }
+    return true;
+}
+
 // Puts a suspended generator's frame back on the stack at base, for the frame about to be
 // pushed; answers the frame's stack top.
 SQObjectPtr* SQVM::RestoreGenerator(SQGenerator* g, SQObjectPtr* base) {
@@ -1168,26 +1205,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 }
                 SQObjectPtr result;
                 if (i.a) result = std::move(*--sp);
-                size_t depth = _calls.size() - 1;
-                const SQInstruction* code = ci->closure->_function->_code.data();
-                size_t firstTrap = _traps.size();
-                while (firstTrap > 0 && _traps[firstTrap - 1].depth == depth) --firstTrap;
-                for (size_t t = firstTrap; t < _traps.size(); ++t) {
-                    g->_traps.push_back({(SQInteger)(_traps[t].sp - base), (SQInteger)(_traps[t].ip - code)});
-                }
-                _traps.resize(firstTrap);
-                for (SQObjectPtr* p = base; p < sp; ++p) g->_stack.push_back(std::move(*p));
-                // Outers on the frame's slots follow them into the generator.
-                while (_openouters && _openouters->_valptr >= base) {
-                    SQOuter* o = _openouters;
-                    _openouters = o->_nextOpen;
-                    o->_nextOpen = nullptr;
-                    o->_stackindex = o->_valptr - base;
-                    o->_valptr = &g->_stack[(size_t)o->_stackindex];
-                    g->_outers.push_back(o);
-                }
-                g->_pc = ip - ci->closure->_function->_code.data();
-                g->_state = SQGeneratorState::Suspended;
+                SaveGenerator(g, base, sp, ip);
                 bool root = ci->root;
                 _calls.pop_back();
                 if (root) {
@@ -1213,21 +1231,8 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     goto exception;
                 }
                 SQGenerator* g = _generator(sp[-1]);
-                if (g->_state == SQGeneratorState::Running) {
-                    RaiseError("resuming active generator");
-                    goto exception;
-                }
-                if (g->_state == SQGeneratorState::Dead) {
-                    RaiseError("resuming dead generator");
-                    goto exception;
-                }
+                if (!CanResume(g, sp)) goto exception;
                 SQClosure* c = _closure(g->_closure);
-                SQInteger needed =
-                    (sp - _stack) + (SQInteger)g->_stack.size() + c->_function->_stacksize + kNativeStackRoom + 1;
-                if ((needed > _stacksize && !GrowStack(needed)) || _calls.size() >= (size_t)kMaxCallDepth) {
-                    RaiseError("stack overflow");
-                    goto exception;
-                }
                 ci->ip = ip;
                 base = sp;
                 sp = RestoreGenerator(g, base);

@@ -203,6 +203,8 @@ struct SQVM : SQRefCounted {
     }
     SQObjectPtr MakeGenerator(SQClosure* closure, SQObjectPtr* base, SQObjectPtr* sp);
     SQObjectPtr* RestoreGenerator(SQGenerator* g, SQObjectPtr* base);
+    void SaveGenerator(SQGenerator* g, SQObjectPtr* base, SQObjectPtr* sp, const SQInstruction* ip);
+    bool CanResume(SQGenerator* g, SQObjectPtr* base);
     // Drops the frames at and above `depth`; generators running in them die.
     void DropFrames(size_t depth);
     void PopTo(SQInteger from) {
