@@ -176,10 +176,10 @@ void SQInstance::RunReleaseHook() {
     if (hook) hook(_userpointer, _class ? _class->_udsize : 0);
 }
 
+// The values need no destructor of their own: Finalize has emptied them.
 SQInstance::~SQInstance() {
     Finalize();
-    for (SQInteger i = 0; i < _nvalues; ++i) _values[i].~SQObjectPtr();
-    free(_udbuffer);
+    if (_udbuffer) free(_udbuffer);
 }
 
 void SQInstance::Destroy() {
