@@ -7,10 +7,12 @@
 #include "squirrel/sqtable.h"
 
 #include <cstdlib>
+#include <new>
 
 SQClass* SQClass::Create(SQSharedState* ss, SQClass* base) {
     SQClass* c = new SQClass();
     c->LinkInto(ss);
+    c->_layout = ++ss->_lastClassLayout;
     c->_members = base ? base->_members->Clone() : SQTable::Create(ss);
     ++c->_members->_uiRef;
     if (base) {
@@ -69,17 +71,23 @@ bool SQClass::NewSlot(const SQObject& key, const SQObject& val, bool isStatic) {
     if (handle) {
         (sqIsField(*handle) ? _fields : _methods)[(size_t)sqMemberIndex(*handle)].val = val;
     } else {
+        // Instances hold a value for every field of their class (and of its bases): once one
+        // exists, only methods and statics may still be added.
         if (_locked && !isMethod) return false;
         SQVector<SQClassMember>& list = isMethod ? _methods : _fields;
         list.push_back({SQObjectPtr(val), SQObjectPtr()});
         _members->NewSlot(key, SQObjectPtr((SQInteger)(((list.size() - 1) << 1) | (isMethod ? 1 : 0))));
+        _layout = ++ss->_lastClassLayout;
     }
     if (key._type == OT_STRING) {
         if (_string(key) == _string(ss->_constructorName)) {
             _constructor = val;
         } else {
             int mm = ss->MetaMethodIndex(_string(key));
-            if (mm >= 0) _metamethods[mm] = val;
+            if (mm >= 0) {
+                _metamethods[mm] = val;
+                _layout = ++ss->_lastClassLayout;
+            }
         }
     }
     return true;
@@ -117,14 +125,43 @@ SQInteger SQClass::Next(SQInteger from, SQObjectPtr& key, SQObjectPtr& val) {
     return next;
 }
 
+static size_t InstanceBytes(SQInteger nvalues) { return sizeof(SQInstance) + (size_t)nvalues * sizeof(SQObjectPtr); }
+
+// Instances of small classes reuse the memory of dead ones of the same size.
+static void* AllocateInstance(SQSharedState* ss, SQInteger nvalues) {
+    if (nvalues < SQSharedState::kKeptInstanceSizes && !ss->_keptInstances[nvalues].empty()) {
+        void* p = ss->_keptInstances[nvalues].back();
+        ss->_keptInstances[nvalues].pop_back();
+        return p;
+    }
+    void* p = malloc(InstanceBytes(nvalues));
+    if (!p) throw std::bad_alloc();
+    return p;
+}
+
+static void FreeInstance(SQSharedState* ss, void* p, SQInteger nvalues) {
+    if (nvalues < SQSharedState::kKeptInstanceSizes) {
+        std::vector<void*>& kept = ss->_keptInstances[nvalues];
+        if (kept.size() < kept.capacity()) {
+            kept.push_back(p);
+            return;
+        }
+    }
+    free(p);
+}
+
 SQInstance* SQInstance::Create(SQSharedState* ss, SQClass* c) {
-    SQInstance* inst = new SQInstance();
+    static_assert(sizeof(SQInstance) % alignof(SQObjectPtr) == 0, "the values follow the instance");
+    SQInteger nvalues = (SQInteger)c->_fields.size();
+    void* mem = AllocateInstance(ss, nvalues);
+    sqCountBytes((int64_t)InstanceBytes(nvalues));
+    SQInstance* inst = new (mem) SQInstance();
+    inst->_values = reinterpret_cast<SQObjectPtr*>(inst + 1);
+    for (const SQClassMember& m : c->_fields) new (&inst->_values[inst->_nvalues++]) SQObjectPtr(m.val);
     inst->LinkInto(ss);
     inst->_class = c;
     ++c->_uiRef;
-    c->_locked = true;
-    inst->_values.reserve(c->_fields.size());
-    for (const SQClassMember& m : c->_fields) inst->_values.push_back(m.val);
+    for (SQClass* k = c; k && !k->_locked; k = k->_base) k->_locked = true;
     inst->_hook = c->_hook;
     if (c->_udsize > 0) {
         inst->_udbuffer = (unsigned char*)calloc(1, (size_t)c->_udsize);
@@ -139,21 +176,32 @@ void SQInstance::RunReleaseHook() {
     if (hook) hook(_userpointer, _class ? _class->_udsize : 0);
 }
 
+// The values need no destructor of their own: Finalize has emptied them.
 SQInstance::~SQInstance() {
     Finalize();
-    free(_udbuffer);
+    if (_udbuffer) free(_udbuffer);
+}
+
+void SQInstance::Destroy() {
+    ClearWeakRef();
+    Unlink();
+    SQSharedState* ss = _sharedState;
+    SQInteger nvalues = _nvalues;
+    this->~SQInstance();
+    FreeInstance(ss, this, nvalues);
+    sqCountBytes(-(int64_t)InstanceBytes(nvalues));
 }
 
 void SQInstance::Finalize() {
     RunReleaseHook();
-    SQVector<SQObjectPtr>().swap(_values);
+    for (SQInteger i = 0; i < _nvalues; ++i) _values[i].Null();
     sqRelease(_class);
     _class = nullptr;
 }
 
 void SQInstance::Traverse(SQCollector& gc) {
     gc.Edge(_class);
-    for (const SQObjectPtr& o : _values) gc.Edge(o);
+    for (SQInteger i = 0; i < _nvalues; ++i) gc.Edge(_values[i]);
 }
 
 bool SQInstance::Get(const SQObject& key, SQObjectPtr& out) {
@@ -166,7 +214,7 @@ bool SQInstance::Get(const SQObject& key, SQObjectPtr& out) {
 bool SQInstance::Set(const SQObject& key, const SQObject& val) {
     SQObjectPtr* handle = _class->_members->Find(key);
     if (!handle || !sqIsField(*handle)) return false;
-    _values[(size_t)sqMemberIndex(*handle)] = val;
+    _values[sqMemberIndex(*handle)] = val;
     return true;
 }
 
@@ -179,6 +227,6 @@ bool SQInstance::InstanceOf(const SQClass* c) const {
 
 SQInstance* SQInstance::Clone() {
     SQInstance* inst = Create(_sharedState, _class);
-    inst->_values = _values;
+    for (SQInteger i = 0; i < _nvalues; ++i) inst->_values[i] = _values[i];
     return inst;
 }

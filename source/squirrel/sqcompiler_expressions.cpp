@@ -498,14 +498,22 @@ SQExp SQCompiler::Factor() {
         return e;
     case '[': {
         Lex();
-        SQInteger n = 0;
+        // Elements go into the array a chunk at a time, so that a literal of any length
+        // needs a bounded stack.
+        constexpr SQInteger kChunk = 64;
+        SQInteger pending = 0;
+        bool made = false;
         while (_lex._token != ']') {
             Expression();
-            ++n;
+            if (++pending == kChunk) {
+                _fs->Emit(OP_NEWARRAY, pending, made ? 1 : 0);
+                made = true;
+                pending = 0;
+            }
             if (_lex._token == ',') Lex();
         }
         Lex();
-        _fs->Emit(OP_NEWARRAY, n);
+        if (!made || pending > 0) _fs->Emit(OP_NEWARRAY, pending, made ? 1 : 0);
         return e;
     }
     case '{':
@@ -633,10 +641,12 @@ void SQCompiler::ClassExpression() {
 }
 
 void SQCompiler::FunctionBody(const SQObjectPtr& name, bool lambda, bool boundEnv) {
+    SQInteger declarationLine = _lex._currentline;
     Expect('(');
     auto child = std::make_unique<SQFuncState>(_ss, _fs);
     SQFuncState* parent = _fs;
     SQFunctionProto* proto = child->_proto;
+    proto->_declarationLine = declarationLine;
     proto->_name = name;
     proto->_sourcename = _sourcename;
     SQObjectPtr thisName(_ss->String("this"));

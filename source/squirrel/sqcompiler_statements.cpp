@@ -355,11 +355,11 @@ void SQCompiler::LocalDeclStatement(bool endsStatement) {
     Lex();
     if (_lex._token == TK_FUNCTION) {
         Lex();
+        // The name is declared after the body: inside it, the name is still the outer one
+        // (a local wrapper of a global function calls that function).
         SQObjectPtr name = ExpectIdentifier();
-        _fs->Emit(OP_LOADNULL);
-        SQInteger slot = _fs->PushLocal(name);
         FunctionBody(name, false);
-        _fs->Emit(OP_STORELOCAL, slot);
+        _fs->PushLocal(name);
         return;
     }
     for (;;) {
@@ -399,6 +399,7 @@ void SQCompiler::FunctionStatement() {
 
 void SQCompiler::ClassStatement() {
     Lex();
+    if (_lex._token != TK_IDENTIFIER) Error("invalid class name");
     SQObjectPtr name = ExpectIdentifier();
     if (_lex._token == '.') {
         SQExp e = ResolveName(name);

@@ -46,7 +46,7 @@ static SQInteger ArrayPop(HSQUIRRELVM v) {
 
 static SQInteger ArrayTop(HSQUIRRELVM v) {
     auto& values = Self(v)->_values;
-    if (values.empty()) return sq_throwerror(v, "empty array");
+    if (values.empty()) return sq_throwerror(v, "top() on a empty array");
     SQObjectPtr last = values.back();
     v->Push(last);
     return 1;
@@ -63,7 +63,7 @@ static SQInteger ArrayInsert(HSQUIRRELVM v) {
 static SQInteger ArrayRemove(HSQUIRRELVM v) {
     auto& values = Self(v)->_values;
     SQInteger idx = sqToInteger(v->StackAt(2));
-    if (idx < 0 || idx >= (SQInteger)values.size()) return sq_throwerror(v, "index out of range");
+    if (idx < 0 || idx >= (SQInteger)values.size()) return sq_throwerror(v, "idx out of range");
     SQObjectPtr removed = values[(size_t)idx];
     values.erase(values.begin() + idx);
     v->Push(removed);
@@ -72,7 +72,7 @@ static SQInteger ArrayRemove(HSQUIRRELVM v) {
 
 static SQInteger ArrayResize(HSQUIRRELVM v) {
     SQInteger size = sqToInteger(v->StackAt(2));
-    if (size < 0) return sq_throwerror(v, "negative size");
+    if (size < 0) return sq_throwerror(v, "resizing to negative length");
     if (size > kMaxArraySize) return sq_throwerror(v, "size too big");
     if (size > Self(v)->Size() && !sqMayAllocate((int64_t)(size - Self(v)->Size()) * (int64_t)sizeof(SQObjectPtr))) {
         return sq_throwerror(v, "not enough memory");
@@ -220,7 +220,7 @@ static SQInteger ArraySlice(HSQUIRRELVM v) {
     if (sq_gettop(v) > 2) end = sqToInteger(v->StackAt(3));
     if (start < 0) start += length;
     if (end < 0) end += length;
-    if (start < 0 || end < start || end > length) return sq_throwerror(v, "slice out of range");
+    if (start < 0 || end < start || end > length) return sq_throwerror(v, "wrong indexes");
     SQArray* r = SQArray::Create(v->_ss, 0);
     SQObjectPtr result(r);
     r->_values.assign(a->_values.begin() + start, a->_values.begin() + end);

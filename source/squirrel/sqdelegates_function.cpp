@@ -123,7 +123,8 @@ static SQInteger RunThread(HSQUIRRELVM v, SQVM* thread, Run run) {
 
 static SQInteger ThreadCall(HSQUIRRELVM v) {
     SQVM* thread = _thread(v->StackAt(1));
-    if (thread->_suspended || !thread->_calls.empty()) return sq_throwerror(v, "wrong status");
+    if (!thread->_calls.empty() && !thread->_suspended) return sq_throwerror(v, "attempt to call 'thread'");
+    if (thread->_suspended) return sq_throwerror(v, "wrong status");
     SQObjectPtr fn = thread->_stack[0];
     if (thread->_top < 1 || (fn._type != OT_CLOSURE && fn._type != OT_NATIVECLOSURE)) {
         return sq_throwerror(v, "the thread has no function");
@@ -137,7 +138,10 @@ static SQInteger ThreadCall(HSQUIRRELVM v) {
 
 static SQInteger ThreadWakeUp(HSQUIRRELVM v) {
     SQVM* thread = _thread(v->StackAt(1));
-    if (!thread->_suspended) return sq_throwerror(v, "cannot wakeup a thread that is not suspended");
+    if (!thread->_suspended) {
+        return sq_throwerror(v, thread->_calls.empty() ? "cannot wakeup a idle thread"
+                                                       : "cannot wakeup a running thread");
+    }
     SQObjectPtr value;
     if (sq_gettop(v) > 1) value = v->StackAt(2);
     return RunThread(v, thread, [&](SQObjectPtr& ret) { return thread->WakeUp(value, ret, false); });

@@ -70,7 +70,7 @@ static bool SliceRange(HSQUIRRELVM v, SQInteger length, SQInteger& start, SQInte
     if (start < 0) start += length;
     if (end < 0) end += length;
     if (start < 0 || end < start || end > length) {
-        sq_throwerror(v, "slice out of range");
+        sq_throwerror(v, "wrong indexes");
         return false;
     }
     return true;
@@ -89,7 +89,7 @@ static SQInteger StringFind(HSQUIRRELVM v) {
     SQString* sub = _string(v->StackAt(2));
     SQInteger from = 0;
     if (sq_gettop(v) > 2) sq_getinteger(v, 3, &from);
-    if (from < 0 || from > s->_len) return 0;
+    if (from < 0 || from >= s->_len) return 0;
     if (sub->_len == 0) {
         sq_pushinteger(v, from);
         return 1;

@@ -36,6 +36,85 @@ bool SQVM::EnterFrame(SQClosure* closure, SQObjectPtr* base, SQInteger nargs, SQ
     return true;
 }
 
+// Moves the running generator's frame (slots base to sp, its traps and the outers on its slots)
+// into the generator, which resumes at ip.
+void SQVM::SaveGenerator(SQGenerator* g, SQObjectPtr* base, SQObjectPtr* sp, const SQInstruction* ip) {
+    size_t depth = _calls.size() - 1;
+    const SQInstruction* code = _closure(g->_closure)->_function->_code.data();
+    size_t firstTrap = _traps.size();
+    while (firstTrap > 0 && _traps[firstTrap - 1].depth == depth) --firstTrap;
+    for (size_t t = firstTrap; t < _traps.size(); ++t) {
+        g->_traps.push_back({(SQInteger)(_traps[t].sp - base), (SQInteger)(_traps[t].ip - code)});
+    }
+    _traps.resize(firstTrap);
+    for (SQObjectPtr* p = base; p < sp; ++p) g->_stack.push_back(std::move(*p));
+    // Outers on the frame's slots follow them into the generator.
+    while (_openouters && _openouters->_valptr >= base) {
+        SQOuter* o = _openouters;
+        _openouters = o->_nextOpen;
+        o->_nextOpen = nullptr;
+        o->_stackindex = o->_valptr - base;
+        o->_valptr = &g->_stack[(size_t)o->_stackindex];
+        g->_outers.push_back(o);
+    }
+    g->_pc = ip - code;
+    g->_state = SQGeneratorState::Suspended;
+}
+
+// Checks that a generator can resume and makes room for its frame at base; false after an error.
+bool SQVM::CanResume(SQGenerator* g, SQObjectPtr* base) {
+    if (g->_state == SQGeneratorState::Running) return RaiseError("resuming active generator");
+    if (g->_state == SQGeneratorState::Dead) return RaiseError("resuming dead generator");
+    SQInteger needed = (base - _stack) + (SQInteger)g->_stack.size() +
+                       _closure(g->_closure)->_function->_stacksize + kNativeStackRoom + 1;
+    if ((needed > _stacksize && !GrowStack(needed)) || _calls.size() >= (size_t)kMaxCallDepth) {
+        return RaiseError("stack overflow");
+    }
+    return true;
+}
+
+// Puts a suspended generator's frame back on the stack at base, for the frame about to be
+// pushed; answers the frame's stack top.
+SQObjectPtr* SQVM::RestoreGenerator(SQGenerator* g, SQObjectPtr* base) {
+    SQObjectPtr* sp = base;
+    for (SQObjectPtr& v : g->_stack) *sp++ = std::move(v);
+    for (SQOuter* o : g->_outers) {
+        o->_valptr = base + o->_stackindex;
+        SQOuter** link = &_openouters;
+        while (*link && (*link)->_valptr > o->_valptr) link = &(*link)->_nextOpen;
+        o->_nextOpen = *link;
+        *link = o;
+    }
+    g->_outers.clear();
+    g->_stack.clear();
+    const SQInstruction* code = _closure(g->_closure)->_function->_code.data();
+    for (const SQSavedTrap& t : g->_traps) _traps.push_back({_calls.size(), base + t.sp, code + t.pc});
+    g->_traps.clear();
+    g->_state = SQGeneratorState::Running;
+    return sp;
+}
+
+void SQVM::DropFrames(size_t depth) {
+    for (size_t d = _calls.size(); d > depth; --d) {
+        if (_calls[d - 1].generator) _calls[d - 1].generator->_state = SQGeneratorState::Dead;
+    }
+    _calls.resize(depth);
+}
+
+// EnterFrame for a call from the script loop, with the common case inline: the arguments match
+// the parameters, no defaults or varargs, no bound environment, room on the stack.
+[[gnu::always_inline]] static inline bool EnterCalledFrame(SQVM* v, SQClosure* c, SQObjectPtr* base, SQInteger nargs,
+                                                          SQObjectPtr*& sp) {
+    const SQFunctionProto* f = c->_function;
+    if (nargs == f->NumParams() && !f->_varparams && !c->_env &&
+        (base - v->_stack) + f->_stacksize + kNativeStackRoom + 1 <= v->_stacksize &&
+        v->_calls.size() < (size_t)kMaxCallDepth) {
+        sp = base + nargs;
+        return true;
+    }
+    return v->EnterFrame(c, base, nargs, sp);
+}
+
 SQObjectPtr SQVM::MakeGenerator(SQClosure* closure, SQObjectPtr* base, SQObjectPtr* sp) {
     SQGenerator* g = SQGenerator::Create(_ss, closure);
     SQObjectPtr result(g);
@@ -45,16 +124,36 @@ SQObjectPtr SQVM::MakeGenerator(SQClosure* closure, SQObjectPtr* base, SQObjectP
 
 static bool IsFalse(const SQObjectPtr& o) { return sqIsFalse(o); }
 
-// Fast lookup of a free name from a method: the instance's members, then (when the class has
-// no _get and the name is no default-delegate method) the root table. Null: take the slow path.
-static SQObjectPtr* FindFromInstance(SQVM* v, SQInstance* inst, const SQString* name) {
-    if (SQObjectPtr* h = inst->_class->_members->FindString(name)) {
-        return &inst->Member(*h);
+// The lookup cache of the instruction being run.
+static inline SQLookupCache& CacheOf(const SQCallInfo* ci, const SQInstruction& i) {
+    return ci->closure->_function->_lookupCaches[(size_t)i.arg2];
+}
+
+// The handle of a member of the class, -1 when it has none.
+[[gnu::always_inline]] static inline SQInteger CachedMember(SQClass* c, const SQString* name, SQLookupCache& cache) {
+    if (cache.layout != c->_layout) {
+        SQObjectPtr* h = c->_members->FindString(name);
+        cache.member = h ? _integer(*h) : -1;
+        cache.layout = c->_layout;
     }
+    return cache.member;
+}
+
+// A free name that no member of the instance's class holds: the root table's slot, when the
+// class has no _get and the name is no default-delegate method. Null: take the slow path.
+static SQObjectPtr* FindFromInstanceRoot(SQVM* v, SQInstance* inst, const SQString* name) {
     if (inst->_class->_metamethods[MT_GET]._type != OT_NULL) return nullptr;
     if (_table(v->_ss->_instanceDelegate)->FindString(name)) return nullptr;
     if (v->_roottable._type != OT_TABLE) return nullptr;
     return _table(v->_roottable)->FindString(name);
+}
+
+// Fast lookup of a free name from a method: the instance's members, then the root table.
+[[gnu::always_inline]] static inline SQObjectPtr* FindFromInstance(SQVM* v, SQInstance* inst, const SQString* name,
+                                                                  SQLookupCache& cache) {
+    SQInteger h = CachedMember(inst->_class, name, cache);
+    if (h >= 0) return &inst->Member(h);
+    return FindFromInstanceRoot(v, inst, name);
 }
 
 // Runs a default-delegate method inline: args[0] is the receiver. False leaves the call to
@@ -192,6 +291,22 @@ static inline const SQObjectPtr* OperatorMetaMethod(uint8_t op, const SQObject& 
     return m._type == OT_NULL ? nullptr : &m;
 }
 
+// The _tostring that a string joined with an instance needs, when it is a script function the
+// interpreter can run as a frame of its own.
+static inline const SQObjectPtr* TextMetaMethod(const SQObject& a, const SQObject& b) {
+    const SQObject* inst;
+    if (a._type == OT_STRING && b._type == OT_INSTANCE) {
+        inst = &b;
+    } else if (a._type == OT_INSTANCE && b._type == OT_STRING) {
+        inst = &a;
+    } else {
+        return nullptr;
+    }
+    const SQObjectPtr& m = _instance(*inst)->MetaMethod(MT_TOSTRING);
+    if (m._type != OT_CLOSURE || _closure(m)->_function->_generator) return nullptr;
+    return &m;
+}
+
 // The _get or _set of an instance that the interpreter runs as a frame of its own: a script
 // function, and for _get only when the key is no method of the instance's default delegate
 // (those come first). Null when the general path must run it.
@@ -242,22 +357,8 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
         ++_nestedcalls;
     } else {
         if (resume) {
-            sp = base;
-            for (SQObjectPtr& v : resume->_stack) *sp++ = std::move(v);
-            for (SQOuter* o : resume->_outers) {
-                o->_valptr = base + o->_stackindex;
-                SQOuter** link = &_openouters;
-                while (*link && (*link)->_valptr > o->_valptr) link = &(*link)->_nextOpen;
-                o->_nextOpen = *link;
-                *link = o;
-            }
-            resume->_outers.clear();
-            resume->_stack.clear();
-            const SQInstruction* code = closure->_function->_code.data();
-            for (const SQSavedTrap& t : resume->_traps) _traps.push_back({_calls.size(), base + t.sp, code + t.pc});
-            resume->_traps.clear();
+            sp = RestoreGenerator(resume, base);
             ip = closure->_function->_code.data() + resume->_pc;
-            resume->_state = SQGeneratorState::Running;
         } else {
             _top = sp - _stack;
             // Through a copy: taking sp's address would keep it out of a register in the loop.
@@ -288,7 +389,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
         ci = &_calls.back();
         if (!resume && HasDebugHook()) {
             _top = sp - _stack;
-            CallDebugHook('c', closure, closure->_function->LineAt(0));
+            CallDebugHook('c', closure, closure->_function->_declarationLine);
         }
     }
 
@@ -331,7 +432,8 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                         continue;
                     }
                 } else if (base[0]._type == OT_INSTANCE) {
-                    if (SQObjectPtr* p = FindFromInstance(this, _instance(base[0]), _string(Literal(ci, i.arg)))) {
+                    if (SQObjectPtr* p =
+                            FindFromInstance(this, _instance(base[0]), _string(Literal(ci, i.arg)), CacheOf(ci, i))) {
                         *sp++ = sqRealValue(*p);
                         continue;
                     }
@@ -344,14 +446,19 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             case OP_SETENV:
                 if (base[0]._type == OT_INSTANCE) {
                     SQInstance* inst = _instance(base[0]);
-                    SQObjectPtr* h = inst->_class->_members->FindString(_string(Literal(ci, i.arg)));
-                    if (h && sqIsField(*h)) {
-                        inst->_values[(size_t)sqMemberIndex(*h)] = sp[-1];
+                    SQInteger h = CachedMember(inst->_class, _string(Literal(ci, i.arg)), CacheOf(ci, i));
+                    if (h >= 0 && sqIsField(h)) {
+                        if (i.a) {
+                            inst->_values[sqMemberIndex(h)] = std::move(*--sp);
+                        } else {
+                            inst->_values[sqMemberIndex(h)] = sp[-1];
+                        }
                         continue;
                     }
                 }
                 _top = sp - _stack;
                 if (!Set(base[0], Literal(ci, i.arg), sp[-1], true)) goto exception;
+                if (i.a) (--sp)->Null();
                 continue;
             case OP_POP:
                 for (int32_t n = i.arg; n > 0; --n) (--sp)->Null();
@@ -416,8 +523,9 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     }
                 } else if (sp[-1]._type == OT_INSTANCE) {
                     SQInstance* inst = _instance(sp[-1]);
-                    if (SQObjectPtr* h = inst->_class->_members->FindString(_string(Literal(ci, i.arg)))) {
-                        sp[-1] = sqRealValue(inst->Member(*h));
+                    SQInteger h = CachedMember(inst->_class, _string(Literal(ci, i.arg)), CacheOf(ci, i));
+                    if (h >= 0) {
+                        sp[-1] = sqRealValue(inst->Member(h));
                         continue;
                     }
                     if (const SQObjectPtr* mm = LookupMetaMethod(this, inst, MT_GET, Literal(ci, i.arg))) {
@@ -459,7 +567,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     SQInstance* inst = _instance(sp[-3]);
                     SQObjectPtr* h = inst->_class->_members->Find(sp[-2]);
                     if (h && sqIsField(*h)) {
-                        inst->_values[(size_t)sqMemberIndex(*h)] = sp[-1];
+                        inst->_values[sqMemberIndex(*h)] = sp[-1];
                         sp[-3] = std::move(sp[-1]);
                         (--sp)->Null();
                         (--sp)->Null();
@@ -672,6 +780,11 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 continue;
             }
             case OP_IN: {
+                if (sp[-1]._type == OT_TABLE && _table(sp[-1])->Find(sp[-2])) {
+                    (--sp)->Null();
+                    sp[-1].SetBool(true);
+                    continue;
+                }
                 bool found;
                 _top = sp - _stack;
                 if (!InKey(sp[-1], sp[-2], found)) goto exception;
@@ -744,9 +857,10 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             case OP_PREPCALLK:
                 if (sp[-1]._type == OT_INSTANCE) {
                     SQInstance* inst = _instance(sp[-1]);
-                    if (SQObjectPtr* h = inst->_class->_members->FindString(_string(Literal(ci, i.arg)))) {
+                    SQInteger h = CachedMember(inst->_class, _string(Literal(ci, i.arg)), CacheOf(ci, i));
+                    if (h >= 0) {
                         sp[0] = std::move(sp[-1]);
-                        sp[-1] = sqRealValue(inst->Member(*h));
+                        sp[-1] = sqRealValue(inst->Member(h));
                         ++sp;
                         continue;
                     }
@@ -778,7 +892,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 if (base[0]._type == OT_TABLE) {
                     found = _table(base[0])->FindString(_string(Literal(ci, i.arg)));
                 } else if (base[0]._type == OT_INSTANCE) {
-                    found = FindFromInstance(this, _instance(base[0]), _string(Literal(ci, i.arg)));
+                    found = FindFromInstance(this, _instance(base[0]), _string(Literal(ci, i.arg)), CacheOf(ci, i));
                 }
                 if (found) {
                     sp[0] = sqRealValue(*found);
@@ -832,14 +946,14 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     SQClosure* c = _closure(*func);
                     SQObjectPtr* newsp;
                     _top = sp - _stack;
-                    if (!EnterFrame(c, func + 1, i.arg + 1, newsp)) goto exception;
+                    if (!EnterCalledFrame(this, c, func + 1, i.arg + 1, newsp)) goto exception;
                     ci = PushFrame(c, func + 1, SQFrameResult::Value);
                     base = func + 1;
                     sp = newsp;
                     ip = c->_function->_code.data();
                     if (HasDebugHook()) {
                         _top = sp - _stack;
-                        CallDebugHook('c', c, c->_function->LineAt(0));
+                        CallDebugHook('c', c, c->_function->_declarationLine);
                     }
                     continue;
                 }
@@ -889,6 +1003,35 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     base[-1].Null();
                     base[-2].Null();
                     sp = base - 2;
+                } else if (use == SQFrameResult::Nexti) {
+                    base[-1].Null();
+                    sp = base - 1;
+                    base = ci->base;
+                    ip = ci->ip;
+                    const SQInstruction& loop = ip[-1];
+                    SQObjectPtr* s = base + loop.c;
+                    if (result._type == OT_NULL) {
+                        ip += loop.arg;
+                        continue;
+                    }
+                    _top = sp - _stack;
+                    if (!Get(s[0], result, tmp, false)) goto exception;
+                    s[3] = std::move(tmp);
+                    s[1] = result;
+                    s[2] = std::move(result);
+                    continue;
+                } else if (use == SQFrameResult::TextLeft || use == SQFrameResult::TextRight) {
+                    base[-1].Null();
+                    sp = base - 1;
+                    SQObjectPtr* operand = use == SQFrameResult::TextLeft ? sp - 2 : sp - 1;
+                    base = ci->base;
+                    ip = ci->ip;
+                    if (result._type != OT_STRING) {
+                        RaiseError("_tostring must return a string");
+                        goto exception;
+                    }
+                    *operand = std::move(result);
+                    goto operator_slow;
                 } else {
                     base[-1] = std::move(result);
                     sp = base;
@@ -901,8 +1044,14 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             }
             case OP_NEWTABLE: *sp++ = SQObjectPtr(SQTable::Create(_ss, i.arg)); continue;
             case OP_NEWARRAY: {
-                SQArray* a = SQArray::Create(_ss, i.arg);
                 SQObjectPtr* first = sp - i.arg;
+                if (i.a) {
+                    SQArray* a = _array(first[-1]);
+                    for (int32_t n = 0; n < i.arg; ++n) a->_values.push_back(std::move(first[n]));
+                    sp = first;
+                    continue;
+                }
+                SQArray* a = SQArray::Create(_ss, i.arg);
                 for (int32_t n = 0; n < i.arg; ++n) a->_values[(size_t)n] = std::move(first[n]);
                 sp = first;
                 *sp++ = SQObjectPtr(a);
@@ -1029,6 +1178,18 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     }
                     continue;
                 }
+                if (s[0]._type == OT_INSTANCE) {
+                    const SQObjectPtr& mm = _instance(s[0])->MetaMethod(MT_NEXTI);
+                    if (mm._type == OT_CLOSURE && !_closure(mm)->_function->_generator) {
+                        sp[0] = mm;
+                        sp[1] = s[0];
+                        sp[2] = s[1];
+                        sp += 3;
+                        _callArgs = 2;
+                        _callResult = SQFrameResult::Nexti;
+                        goto call_here;
+                    }
+                }
                 bool done;
                 _top = sp - _stack;
                 if (!Next(s[0], s[1], s[2], s[3], done)) goto exception;
@@ -1044,45 +1205,42 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 }
                 SQObjectPtr result;
                 if (i.a) result = std::move(*--sp);
-                size_t depth = _calls.size() - 1;
-                const SQInstruction* code = ci->closure->_function->_code.data();
-                size_t firstTrap = _traps.size();
-                while (firstTrap > 0 && _traps[firstTrap - 1].depth == depth) --firstTrap;
-                for (size_t t = firstTrap; t < _traps.size(); ++t) {
-                    g->_traps.push_back({(SQInteger)(_traps[t].sp - base), (SQInteger)(_traps[t].ip - code)});
-                }
-                _traps.resize(firstTrap);
-                for (SQObjectPtr* p = base; p < sp; ++p) g->_stack.push_back(std::move(*p));
-                // Outers on the frame's slots follow them into the generator.
-                while (_openouters && _openouters->_valptr >= base) {
-                    SQOuter* o = _openouters;
-                    _openouters = o->_nextOpen;
-                    o->_nextOpen = nullptr;
-                    o->_stackindex = o->_valptr - base;
-                    o->_valptr = &g->_stack[(size_t)o->_stackindex];
-                    g->_outers.push_back(o);
-                }
-                g->_pc = ip - ci->closure->_function->_code.data();
-                g->_state = SQGeneratorState::Suspended;
+                SaveGenerator(g, base, sp, ip);
+                bool root = ci->root;
                 _calls.pop_back();
-                _top = base - _stack;
-                --_nestedcalls;
-                ret = std::move(result);
-                return true;
+                if (root) {
+                    _top = base - _stack;
+                    --_nestedcalls;
+                    ret = std::move(result);
+                    return true;
+                }
+                // The value replaces the generator in the slot that resumed it.
+                ci = &_calls.back();
+                base[-1] = std::move(result);
+                sp = base;
+                base = ci->base;
+                ip = ci->ip;
+                continue;
             }
-            case OP_RESUME:
-                _top = sp - _stack;
+            case OP_RESUME: {
+                // The generator runs as a frame of this loop, above the slot that holds it
+                // (which keeps it alive and receives what it yields or returns).
                 if (sp[-1]._type != OT_GENERATOR) {
                     RaiseError("trying to resume a '%s', only generators can be resumed",
                                sqRawTypeName(sp[-1]));
                     goto exception;
                 }
-                {
-                    SQObjectPtr g = sp[-1];
-                    if (!Resume(_generator(g), tmp)) goto exception;
-                }
-                sp[-1] = std::move(tmp);
+                SQGenerator* g = _generator(sp[-1]);
+                if (!CanResume(g, sp)) goto exception;
+                SQClosure* c = _closure(g->_closure);
+                ci->ip = ip;
+                base = sp;
+                sp = RestoreGenerator(g, base);
+                ci = PushFrame(c, base, SQFrameResult::Value);
+                ci->generator = g;
+                ip = c->_function->_code.data() + g->_pc;
                 continue;
+            }
             case OP_LINE:
                 if (HasDebugHook()) {
                     _top = sp - _stack;
@@ -1095,9 +1253,10 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     }
                 }
                 continue;
+            // Code comes only from our compiler, whose opcodes all have a case above: the
+            // dispatch then needs no range check.
+            default: __builtin_unreachable();
             }
-            RaiseError("internal error: bad opcode");
-            goto exception;
 
         // Calls the callee below the callArgs values at the top of the stack (`this` first);
         // its result replaces it there. A script callee runs as a frame of this loop.
@@ -1111,7 +1270,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 SQObjectPtr* newbase = func + 1;
                 SQObjectPtr* newsp;
                 _top = sp - _stack;
-                if (!EnterFrame(c, newbase, callArgs, newsp)) goto exception;
+                if (!EnterCalledFrame(this, c, newbase, callArgs, newsp)) goto exception;
                 if (c->_function->_generator) {
                     tmp = MakeGenerator(c, newbase, newsp);
                     for (SQObjectPtr* p = newsp > sp ? newsp : sp; p > newbase;) (--p)->Null();
@@ -1127,7 +1286,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 ip = c->_function->_code.data();
                 if (HasDebugHook()) {
                     _top = sp - _stack;
-                    CallDebugHook('c', c, c->_function->LineAt(0));
+                    CallDebugHook('c', c, c->_function->_declarationLine);
                 }
                 continue;
             }
@@ -1219,6 +1378,17 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 ++sp;
                 goto operator_call;
             }
+            if (op == OP_ADD) {
+                if (const SQObjectPtr* mm = TextMetaMethod(sp[-2], sp[-1])) {
+                    bool right = sp[-1]._type == OT_INSTANCE;
+                    sp[1] = right ? sp[-1] : sp[-2];
+                    sp[0] = *mm;
+                    sp += 2;
+                    _callArgs = 1;
+                    _callResult = right ? SQFrameResult::TextRight : SQFrameResult::TextLeft;
+                    goto call_here;
+                }
+            }
             _top = sp - _stack;
             if (!BinaryOp(op, sp[-2], sp[-1], tmp)) goto exception;
             (--sp)->Null();
@@ -1285,7 +1455,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 SQObjectPtr key = frameBase[-2];
                 CloseOuters(frameBase - 1);
                 while (sp > frameBase - 2) (--sp)->Null();
-                _calls.resize(d);
+                DropFrames(d);
                 ci = &_calls.back();
                 base = ci->base;
                 ip = ci->ip;
@@ -1301,11 +1471,8 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             if (raiseerror && !_errorNotified && _traps.empty()) CallErrorHandler(error);
             SQObjectPtr* bottom = _stack + stackbase;
             CloseOuters(bottom);
-            for (size_t d = _calls.size(); d > entryDepth; --d) {
-                if (_calls[d - 1].generator) _calls[d - 1].generator->_state = SQGeneratorState::Dead;
-            }
+            DropFrames(entryDepth);
             while (sp > bottom) (--sp)->Null();
-            _calls.resize(entryDepth);
             _top = stackbase;
             --_nestedcalls;
             _lasterror = error;
@@ -1320,7 +1487,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
         _traps.pop_back();
         CloseOuters(trap.sp);
         while (sp > trap.sp) (--sp)->Null();
-        _calls.resize(trap.depth + 1);
+        DropFrames(trap.depth + 1);
         ci = &_calls.back();
         base = ci->base;
         ip = trap.ip;

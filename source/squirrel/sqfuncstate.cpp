@@ -83,7 +83,7 @@ static SQInteger StackEffect(SQOpcode op, SQInteger arg, SQInteger a, SQInteger 
     case OP_NEWMEMBER: return -3;
     case OP_POP: return -arg;
     case OP_CALL: return -(arg + 1);
-    case OP_NEWARRAY: return 1 - arg;
+    case OP_NEWARRAY: return a ? -arg : 1 - arg;
     case OP_CLOSURE: return 1 - c - a;
     case OP_NEWCLASS: return 1 - ((a & 1) + ((a >> 1) & 1));
     case OP_YIELD: return -a;
@@ -117,6 +117,11 @@ void SQFuncState::EmitPop(SQInteger n) {
         SQInstruction& last = code.back();
         if (last.op == OP_SETLOCAL) {
             last.op = OP_STORELOCAL;
+            Adjust(-1);
+            return;
+        }
+        if (last.op == OP_SETENV && last.a == 0) {
+            last.a = 1;
             Adjust(-1);
             return;
         }
@@ -294,6 +299,18 @@ bool SQFuncState::AnyCapturedFrom(SQInteger localIndex) const {
 
 SQFunctionProto* SQFuncState::Finish() {
     _proto->_stacksize = _maxstack + 2;
+    int32_t caches = 0;
+    for (SQInstruction& i : _proto->_code) {
+        switch (i.op) {
+        case OP_GETK:
+        case OP_GETENV:
+        case OP_SETENV:
+        case OP_PREPCALLK:
+        case OP_PREPCALLENV: i.arg2 = caches++; break;
+        default: break;
+        }
+    }
+    _proto->_lookupCaches.resize((size_t)caches);
     PopLocals((SQInteger)_locals.size());
     return _proto;
 }

@@ -23,7 +23,17 @@ struct SQLocalVarInfo {
     SQInteger endpc;
 };
 
-// Compiled code of one function; immutable once the compiler has finished it.
+// What an instruction that names a member found the last time it ran, so that the next run
+// on an instance of the same class skips the hash lookup. A class is known by its layout
+// number, which no other class shares and which changes when a member is added or a
+// metamethod set.
+struct SQLookupCache {
+    uint64_t layout = 0;  // the class layout `member` belongs to; 0: none
+    SQInteger member = -1;  // the name's member handle in that class; -1: the class has none
+};
+
+// Compiled code of one function; immutable once the compiler has finished it, but for the
+// lookup caches of its instructions.
 struct SQFunctionProto : SQRefCounted {
     std::vector<SQInstruction> _code;
     std::vector<SQObjectPtr> _literals;
@@ -32,10 +42,12 @@ struct SQFunctionProto : SQRefCounted {
     std::vector<SQObjectPtr> _parameters;  // names, `this` first
     std::vector<SQLineInfo> _lineinfos;
     std::vector<SQLocalVarInfo> _localvarinfos;
+    std::vector<SQLookupCache> _lookupCaches;  // indexed by the arg2 of instructions that look names up
     SQInteger _ndefaults = 0;
     bool _varparams = false;
     bool _generator = false;
     SQInteger _stacksize = 0;
+    SQInteger _declarationLine = 1;  // what the debug hook's call event reports
     SQObjectPtr _name;
     SQObjectPtr _sourcename;
 

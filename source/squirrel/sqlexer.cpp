@@ -331,7 +331,8 @@ SQInteger SQLexer::ReadString(int delimiter, bool verbatim) {
         Next();
     }
     if (delimiter == '\'') {
-        if (_svalue.size() != 1) return Error("invalid character");
+        if (_svalue.empty()) return Error("empty constant");
+        if (_svalue.size() > 1) return Error("constant too long");
         _nvalue = (unsigned char)_svalue[0];
         return TK_INTEGER;
     }
@@ -355,7 +356,8 @@ SQInteger SQLexer::ReadNumber() {
         return TK_INTEGER;
     }
     bool isFloat = false;
-    bool octal = Cur() == '0' && isdigit(Peek());
+    // 08 and 09 have no octal digit after the 0: they read as decimal numbers.
+    bool octal = Cur() == '0' && Peek() >= '0' && Peek() <= '7';
     while (isdigit(Cur())) Next();
     if (Cur() == '.' && Peek() != '.') {
         isFloat = true;

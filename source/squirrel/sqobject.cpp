@@ -34,9 +34,12 @@ SQRefCounted::~SQRefCounted() = default;
 void sqDestroy(SQRefCounted* r) {
     thread_local std::vector<SQRefCounted*> pending;
     thread_local bool draining = false;
-    pending.push_back(r);
-    if (draining) return;
+    if (draining) {
+        pending.push_back(r);
+        return;
+    }
     draining = true;
+    r->Destroy();
     while (!pending.empty()) {
         SQRefCounted* next = pending.back();
         pending.pop_back();

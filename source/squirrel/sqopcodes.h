@@ -18,7 +18,7 @@ enum SQOpcode : uint8_t {
     OP_GETROOT,      // -> root table
     OP_GETBASE,      // -> base class of the running method
     OP_GETENV,       // -> value of free name literal[arg] (this, then root)
-    OP_SETENV,       // v -> v
+    OP_SETENV,       // v -> v   (a: 1 = v ->)
     OP_POP,          // arg values ->
     OP_DUP,          // v -> v v
     OP_DUP2,         // a b -> a b a b
@@ -66,7 +66,7 @@ enum SQOpcode : uint8_t {
     OP_TAILCALL,     // as OP_CALL, followed by the OP_RETURN of its result
     OP_RETURN,       // a: 1 = return top, 0 = null
     OP_NEWTABLE,     // -> {}
-    OP_NEWARRAY,     // v1..vn(arg) -> array
+    OP_NEWARRAY,     // v1..vn(arg) -> array   (a: 1 = array v1..vn -> array, appended)
     OP_CLOSURE,      // [env] defaults(c) -> closure of function[arg] (a: 1 = bound to env)
     OP_NEWCLASS,     // [base] [attrs] -> class   (a: bit 0 base, bit 1 attrs)
     OP_INCLOCAL,     // -> new or old value of slot[c] (a: 1 postfix, 2 no result; arg delta)

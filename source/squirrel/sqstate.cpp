@@ -7,7 +7,14 @@ static const SQChar* const kMetaMethodNames[MT_LAST] = {
     "_add", "_sub", "_mul", "_div", "_unm", "_modulo", "_set", "_get", "_typeof", "_nexti",
     "_cmp", "_call", "_cloned", "_newslot", "_delslot", "_tostring", "_newmember", "_inherited"};
 
+SQSharedState::~SQSharedState() {
+    for (std::vector<void*>& kept : _keptInstances) {
+        for (void* p : kept) free(p);
+    }
+}
+
 void SQSharedState::Init() {
+    for (std::vector<void*>& kept : _keptInstances) kept.reserve(kKeptInstances);
     _registry = SQObjectPtr(SQTable::Create(this));
     _consttable = SQObjectPtr(SQTable::Create(this));
     for (int i = 0; i < MT_LAST; ++i) _metaMethodNames[i] = SQObjectPtr(String(kMetaMethodNames[i]));

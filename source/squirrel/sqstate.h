@@ -4,6 +4,7 @@
 #include "squirrel/sqstring.h"
 
 #include <string>
+#include <vector>
 
 // What all threads of one VM share: interned strings, the registry and const tables, the
 // default delegates of each type and the host's hooks.
@@ -14,6 +15,7 @@ struct SQSharedState {
     bool _collecting = false;
     SQVM* _rootvm = nullptr;
     SQInteger _threadNesting = 0;  // threads running inside other threads' calls
+    uint64_t _lastClassLayout = 0;
     SQObjectPtr _registry;
     SQObjectPtr _consttable;
     SQObjectPtr _metaMethodNames[MT_LAST];
@@ -34,7 +36,12 @@ struct SQSharedState {
     bool _debuginfo = false;
     bool _notifyallexceptions = false;
     std::string _scratch;
+    // Memory of dead class instances, by field count, kept for new instances of that size.
+    static constexpr SQInteger kKeptInstanceSizes = 8;
+    static constexpr size_t kKeptInstances = 256;
+    std::vector<void*> _keptInstances[kKeptInstanceSizes];
 
+    ~SQSharedState();
     void Init();
     void Shutdown();
     int MetaMethodIndex(const SQString* name) const;

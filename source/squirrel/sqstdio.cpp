@@ -102,7 +102,7 @@ SQInteger FileConstructor(HSQUIRRELVM v) {
     const SQChar* mode = "";
     sq_getstring(v, 2, &path);
     sq_getstring(v, 3, &mode);
-    if (!IsValidMode(mode)) return sq_throwerror(v, "invalid file mode");
+    if (!IsValidMode(mode)) return sq_throwerror(v, "cannot open file");
     FILE* handle = fopen(path, mode);
     if (!handle) return sq_throwerror(v, "cannot open file");
     return Attach(v, 1, handle, true);

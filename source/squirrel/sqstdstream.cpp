@@ -33,7 +33,7 @@ SQInteger ReadExactly(HSQUIRRELVM v, SQStream* s, void* buffer, SQInteger size) 
     SQInteger got = s->Read(buffer, size);
     if (got == size) return SQ_OK;
     if (got > 0) s->Seek(-got, 'c');
-    return sq_throwerror(v, "io error: read past the end of the stream");
+    return sq_throwerror(v, "io error");
 }
 
 template <typename T>
@@ -127,7 +127,7 @@ SQInteger StreamReadBlob(HSQUIRRELVM v) {
         data.resize(old + (size_t)(got > 0 ? got : 0));
         if (got < want) break;
     }
-    if (size > 0 && data.empty()) return sq_throwerror(v, "io error: read past the end of the stream");
+    if (size > 0 && data.empty()) return sq_throwerror(v, "io error");
     SQUserPointer blob = sqstd_createblob(v, (SQInteger)data.size());
     if (!blob) return SQ_ERROR;
     if (!data.empty()) memcpy(blob, data.data(), data.size());

@@ -462,6 +462,7 @@ bool SQVM::Arith(SQOpcode op, const SQObject& a, const SQObject& b, SQObjectPtr&
         SQObjectPtr mm;
         if (GetMetaMethod(a, ArithMetaMethod(op), mm)) return CallMetaMethod(mm, a, 1, &b, dest);
     }
+    if (bitwise) return RaiseError("bitwise op between '%s' and '%s'", sqRawTypeName(a), sqRawTypeName(b));
     return RaiseError("arith op %s on between '%s' and '%s'", OperatorText(op), sqRawTypeName(a), sqRawTypeName(b));
 }
 
@@ -685,13 +686,7 @@ bool SQVM::Next(const SQObject& container, SQObjectPtr& iterator, SQObjectPtr& k
             return true;
         }
         if (container._type == OT_USERDATA) return RaiseError("cannot iterate userdata");
-        SQInstance* inst = _instance(container);
-        SQObjectPtr handle;
-        SQInteger next = inst->_class->_members->Next(pos, key, handle);
-        if (next < 0) break;
-        val = sqRealValue(inst->Member(handle));
-        iterator.SetInteger(next);
-        return true;
+        return RaiseError("_nexti failed");
     }
     case OT_GENERATOR: {
         SQGenerator* g = _generator(container);

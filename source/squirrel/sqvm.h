@@ -26,6 +26,13 @@ enum class SQFrameResult : uint8_t {
     // dropped. Null thrown out of the frame is a clean miss, an index error of that key.
     Get,
     Set,
+    // A _tostring of an instance joined with a string by `+`, called above the operands: its
+    // text replaces the instance (the left or the right operand), and the join goes on.
+    TextLeft,
+    TextRight,
+    // An instance's _nexti called by foreach: null ends the loop, else the loop takes the
+    // index as key and iterator, and the instance's value there.
+    Nexti,
 };
 
 struct SQCallInfo {
@@ -195,6 +202,11 @@ struct SQVM : SQRefCounted {
         return &frame;
     }
     SQObjectPtr MakeGenerator(SQClosure* closure, SQObjectPtr* base, SQObjectPtr* sp);
+    SQObjectPtr* RestoreGenerator(SQGenerator* g, SQObjectPtr* base);
+    void SaveGenerator(SQGenerator* g, SQObjectPtr* base, SQObjectPtr* sp, const SQInstruction* ip);
+    bool CanResume(SQGenerator* g, SQObjectPtr* base);
+    // Drops the frames at and above `depth`; generators running in them die.
+    void DropFrames(size_t depth);
     void PopTo(SQInteger from) {
         while (_top > from) _stack[--_top].Null();
     }

@@ -215,11 +215,7 @@ bool SQVM::WakeUp(const SQObject& value, SQObjectPtr& ret, bool raiseerror, bool
 }
 
 bool SQVM::Resume(SQGenerator* gen, SQObjectPtr& ret) {
-    if (gen->_state == SQGeneratorState::Running) return RaiseError("resuming active generator");
-    if (gen->_state == SQGeneratorState::Dead) return RaiseError("resuming dead generator");
-    // The resumed frame may grow to its function's full depth, and natives it calls need room.
-    SQInteger depth = _closure(gen->_closure)->_function->_stacksize;
-    if (!HasRoom((SQInteger)gen->_stack.size() + depth + kNativeStackRoom)) return RaiseError("stack overflow");
+    if (!CanResume(gen, _stack + _top)) return false;
     SQObjectPtr keep(gen);
     SQInteger base = _top;
     return Execute(_closure(gen->_closure), 0, base, ret, false, gen);

@@ -303,7 +303,7 @@ TEST_F(ApiCallTest, NativeDebugHookSeesCallsReturnsAndLines) {
     sq_pushroottable(v);
     ASSERT_TRUE(SQ_SUCCEEDED(sq_call(v, 1, SQFalse, SQTrue)));
     sq_setnativedebughook(v, nullptr);
-    std::vector<std::string> expected = {"c:main:1", "l:main:1", "l:main:4", "c:f:2", "l:f:2", "r:f:2", "r:main:5"};
+    std::vector<std::string> expected = {"c:main:1", "l:main:1", "l:main:4", "c:f:1", "l:f:2", "r:f:2", "r:main:5"};
     EXPECT_EQ(hookEvents, expected);
 }
 

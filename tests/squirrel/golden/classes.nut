@@ -45,6 +45,13 @@ print(a.rename("changed").name + "\n");
 Animal.extra <- function() { return "extra method"; };
 print(a.extra() + "\n");
 try { Animal.newField <- 1; } catch (e) { print(e + "\n"); }
+// Making an instance of a subclass locks its bases too.
+class LockedBase { f = 1; }
+class LockingDerived extends LockedBase {}
+LockingDerived();
+try { LockedBase.g <- 2; print("field added\n"); } catch (e) { print(e + "\n"); }
+LockedBase.h <- @() "method added";
+print(LockedBase().h() + "\n");
 class Fresh {}
 Fresh.added <- 5;
 print(Fresh().added + "\n");
@@ -145,3 +152,25 @@ class Refuses { constructor(n) { if (n > 1) throw "refused " + n; } }
 local made2 = [];
 foreach (n in [1, 2]) { try { made2.append(Refuses(n)); } catch (e) made2.append(e); }
 print((made2[0] instanceof Refuses) + " " + made2[1] + "\n");
+
+// One instruction reading members of instances of different classes, names that a class gains
+// later, and table slots removed and added again between reads.
+class ShapeOne { name = "one"; function tag() { return "1"; } }
+class ShapeTwo { extra = 0; name = "two"; function tag() { return "2"; } }
+local seen = "";
+foreach (s in [ShapeOne(), ShapeTwo(), ShapeOne(), ShapeTwo()]) seen += s.name + s.tag() + " ";
+print(seen + "\n");
+function helper() { return "global"; }
+class HelperUser { function run() { return helper(); } }
+local user = HelperUser();
+local before = user.run();
+HelperUser.helper <- @() "method";
+print(before + " " + user.run() + "\n");
+local slots = { a = 1, b = 2 }, reads = "";
+for (local k = 0; k < 3; k++) {
+    reads += slots.b + " ";
+    delete slots.b;
+    slots["c" + k] <- k;
+    slots.b <- 10 + k;
+}
+print(reads + "\n");

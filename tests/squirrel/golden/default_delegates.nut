@@ -125,6 +125,8 @@ try { stopped.sort(function(x, y) { if (x == 0 || y == 0) throw "stop"; return x
 print(joined(stopped.sort()) + "\n");
 print("abcabc".find("c", 3) + " " + "abcabc".find("", 2) + " " + "abcabc".find("x") + " " + "abcabc".find("abc", 6) + " "
       + "abcabc".find("bc") + " " + "a\x00b".find("\x00b") + "\n");
+// Searching from the end finds nothing, not even the empty text.
+print("Hello, World".find("", 12) + " " + "Hello, World".find("", 11) + " " + "".find("") + "\n");
 print(format("%d %i %d|%5d|%-3d|%+d|%x|%c", -2147483648, 42, 0, 7, 7, 7, 255, 65) + "\n");
 // Float texts and literals beyond the float range are infinite (or zero), not failures.
 print(1e99 + " " + (-1e99) + " " + 1e-99 + " " + "1e99".tofloat() + " " + "-1e400".tofloat() + " " + "1e-400".tofloat() + "\n");

@@ -30,6 +30,16 @@ local cases = [
     @() assert(1 == 2),
     @() assert(false, "custom message"),
     @() class extends 5 {},
+    @() [1].remove(1),
+    @() [].top(),
+    @() [1].resize(-1),
+    @() 6 & 1.5,
+    @() 1.5 << 1,
+    @() newthread(print).wakeup(),
+    @() compilestring("return '';"),
+    @() compilestring("return 'ab';"),
+    @() compilestring("class {}"),
+    @() compilestring("return 019;"),
 ];
 foreach (i, f in cases) {
     try {
@@ -39,6 +49,13 @@ foreach (i, f in cases) {
         print(i + ": " + e + "\n");
     }
 }
+
+// A thread that calls itself while it runs.
+local selfCaller = null;
+selfCaller = newthread(function() {
+    try { selfCaller.call(); } catch (e) { return e; }
+});
+print(selfCaller.call() + "\n");
 
 // Nested try blocks: the innermost catches; rethrow reaches the outer one.
 try {

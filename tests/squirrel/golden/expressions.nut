@@ -82,6 +82,8 @@ print("3000000000".tointeger() + " " + "-2147483649".tointeger() + " " + "999999
 print(format("%d-%d" 1 2) + " " + format("%s%s", "a" "b") + "\n");
 // Literals: hex, octal, characters, escapes and verbatim strings.
 print(0x1F + " " + 017 + " " + 'A' + " " + "tab\there" + " " + "quote\"s\x41" + "\n");
+// A leading 0 before a digit that is no octal digit is a decimal number.
+print(08 + " " + 09 + " " + 00 + "\n");
 print(@"verbatim ""quoted"" \n" + "\n");
 // Division by zero and INT_MIN / -1 are errors.
 print((1 / 0.0) + " " + (-1 / 0.0) + "\n");

@@ -46,9 +46,13 @@ for (local i = 0; i < 3; i++) {
 }
 print(adders[0](10) + " " + adders[1](10) + " " + adders[2](10) + "\n");
 
-// local function can call itself; nested function declarations go to `this`.
-local function fib(n) { return n < 2 ? n : fib(n - 1) + fib(n - 2); }
+// A local function's name is declared after its body: inside, the name is the outer one, so a
+// local wrapper calls the global it shadows. Nested function declarations go to `this`.
+function fib(n) { return n < 2 ? n : fib(n - 1) + fib(n - 2); }
+local function fib(n) { return "local " + fib(n); }
 print(fib(15) + "\n");
+local function selfless() { return selfless(); }
+try { selfless(); } catch (e) print(e + "\n");
 function makeGlobal() { function madeInside() { return "inside"; } }
 makeGlobal();
 print(madeInside() + "\n");
@@ -161,3 +165,13 @@ function guardedDepth(n) {
     try { return n == 0 ? 0 : guardedDepth(n - 1); } catch (e) { throw e; }
 }
 try { guardedDepth(100000); } catch (e) { print("guarded: " + e + "\n"); }
+
+// The debug hook's call event gives the line where the function is declared.
+local callLines = [];
+function hooked(a) {
+    return a;
+}
+setdebughook(function(type, src, line, name) { if (type == 'c' && name == "hooked") callLines.append(line); });
+hooked(1);
+setdebughook(null);
+print("call event at line " + callLines[0] + "\n");

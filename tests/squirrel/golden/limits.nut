@@ -5,6 +5,18 @@ foreach (f in [@() a.slice(-2147483647), @() a.slice(0, 1e10), @() a.insert(-1, 
                @() "abc".slice(1, 1e10)]) {
     try { f(); print("no error\n"); } catch (e) print(e + "\n");
 }
+// Array literals of any length, those longer than a frame's stack too, keep every element in order.
+function literalOf(n) {
+    local text = "return [";
+    for (local i = 0; i < n; i++) text += i + ",";
+    return compilestring(text + "];")();
+}
+foreach (n in [0, 1, 63, 64, 65, 128, 129, 200000]) {
+    local built = literalOf(n), inOrder = true;
+    foreach (i, v in built) inOrder = inOrder && i == v;
+    print(n + ":" + built.len() + (inOrder ? "" : " out of order") + " ");
+}
+print("\n");
 local s = "x", doublings = 0;
 try {
     for (;;) { s += s; ++doublings; }

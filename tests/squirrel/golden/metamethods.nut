@@ -59,6 +59,21 @@ class Range {
 }
 foreach (i, v in Range(3)) print(i + ":" + v + " ");
 print("\n");
+// Nested loops over instances, break, a _nexti that throws and an index the instance lacks.
+local pairs = [];
+foreach (i, a in Range(3)) {
+    foreach (j, b in Range(4)) {
+        if (j > i) break;
+        pairs.append(i + "" + j);
+    }
+}
+print(pairs.reduce(@(x, y) x + " " + y) + "\n");
+class ThrowingRange { function _nexti(prev) { throw "nexti failed at " + prev; } }
+class MissingIndex { function _nexti(prev) { return prev == null ? "nothere" : null; } }
+foreach (make in [ThrowingRange, MissingIndex]) {
+    try { foreach (k, v in make()) print(k); } catch (e) print(e + "; ");
+}
+print("\n");
 
 // _cloned runs on the copy.
 class Counted {
@@ -132,6 +147,22 @@ try { local r = th - 1; } catch (e) caught.append(e);
 try { if (th < th) caught.append("no"); } catch (e) caught.append(e);
 try { local r = th <=> 2; } catch (e) caught.append(e);
 print(caught.reduce(@(a, b) a + ", " + b) + "\n");
+// A string joined with an instance takes its _tostring text, on either side and in fused forms;
+// a _tostring that answers no string, throws, or is a generator fails the join.
+local joined = "<" + w1 + ">" + (w2 + "|") + "";
+local text = "t:";
+text += w2;
+print(joined + " " + text + " " + (w1 + "" == "W1") + "\n");
+class BadText { function _tostring() { return 7; } }
+class ThrowingText { function _tostring() { throw "no text"; } }
+class GeneratorText { function _tostring() { yield "g"; } }
+foreach (make in [BadText, ThrowingText, GeneratorText]) {
+    local value = make();
+    foreach (join in [@() "a" + value, @() value + "b"]) {
+        try { print(join() + "; "); } catch (e) print(e + "; ");
+    }
+}
+print("\n");
 // A _cmp that is a generator function answers a generator, which is no integer.
 class GenCmp { function _cmp(o) { yield 1; } }
 try { if (GenCmp() < 1) print("no error"); } catch (e) print(e + "\n");

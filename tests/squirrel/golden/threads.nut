@@ -52,7 +52,7 @@ foreach (r in results) print(r + " ");
 print("\n");
 
 // Deep recursion inside a thread is a catchable error; the thread stays usable.
-local deep = newthread(function(n) { local function f(k) { return k == 0 ? 0 : 1 + f(k - 1); } return f(n); });
+local deep = newthread(function(n) { local f = null; f = function(k) { return k == 0 ? 0 : 1 + f(k - 1); }; return f(n); });
 print(deep.call(500) + " ");
 try { deep.call(1000000); } catch (e) { print(e + " "); }
 print(deep.getstatus() + " " + deep.call(5) + "\n");
@@ -94,6 +94,21 @@ local outerThread = newthread(function() {
 });
 local step = outerThread.call();
 print(step + " " + outerThread.wakeup(step + 100) + "\n");
+
+// A generator that a thread resumes suspends the thread, as a plain function it runs does.
+function suspendingGenerator() {
+    yield "first";
+    local back = suspend("from generator");
+    yield back;
+}
+local genThread = newthread(function() {
+    local g = suspendingGenerator();
+    local a = resume g;
+    local b = resume g;
+    return a + " " + b;
+});
+print(genThread.call() + " ");
+print(genThread.wakeup("woken") + " " + genThread.getstatus() + "\n");
 
 // Suspending through a native call or a metamethod fails inside the thread.
 local viaNative = newthread(function() {
