@@ -16,8 +16,11 @@ void DeleteUnits(nList<nScriptUnit*>& units)
 void MoveUnits(nList<nScriptUnit*>& from, nList<nScriptUnit*>& to)
 {
     for (auto* node = from.GetHead(); node; node = node->next)
+    {
+        node->value->SetHolder(nullptr);
         if (!to.PushBack(node->value))
             delete node->value;
+    }
     from.Clear();
 }
 } // namespace
@@ -49,6 +52,14 @@ void nScriptedObject::DeleteScriptUnits()
         MoveUnits(m_units, m_retiredUnits);
     else
         DeleteUnits(m_units);
+    m_cachedMethods = 0;
+}
+
+void nScriptedObject::RefreshCachedMethods()
+{
+    m_cachedMethods = 0;
+    for (auto* node = m_units.GetHead(); node; node = node->next)
+        m_cachedMethods |= node->value->GetCachedMethods();
 }
 
 nScriptUnit* nScriptedObject::AppendScriptUnit(nScriptUnit* unit, const char* ownerName)
@@ -61,6 +72,7 @@ nScriptUnit* nScriptedObject::AppendScriptUnit(nScriptUnit* unit, const char* ow
         return nullptr;
     }
     ++m_unitsGeneration;
+    unit->SetHolder(this);
     return unit;
 }
 
@@ -70,8 +82,8 @@ bool nScriptedObject::Parse(const nMetaTag* tag)
         return false;
     if (tag->GetName() != "ScriptedObject")
     {
-        nLogHolder::Get() << "[!] Could not parse scripted object. Root tag id is incorrect (" << tag->GetName()
-                          << ").\n";
+        nLogHolder::Get() << "[!] Could not parse scripted object. Root tag id is incorrect ("
+                          << tag->GetName() << ").\n";
         return false;
     }
     DeleteScriptUnits();

@@ -32,6 +32,10 @@ public:
     void DeleteScriptUnits();
 
     const nList<nScriptUnit*>& GetScriptUnits() const { return m_units; }
+    // Whether some unit has cached the method (by its place in the units' kind): a frame sends
+    // several events to every item, and those no unit handles then skip the walk over the units.
+    bool HasCachedMethod(uint32_t method) const { return (m_cachedMethods >> method) & 1u; }
+    void RefreshCachedMethods();
 
 protected:
     // For CreateScriptUnit: takes ownership of the unit, allocated with new (std::nothrow). A
@@ -44,6 +48,7 @@ private:
     nList<nScriptUnit*> m_units;
     nList<nScriptUnit*> m_retiredUnits;
     uint32_t m_unitsGeneration = 0;
+    uint32_t m_cachedMethods = 0;
     nScriptDispatch* m_dispatch = nullptr; // innermost running dispatch
 };
 
