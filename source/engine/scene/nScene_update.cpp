@@ -109,6 +109,8 @@ void nScene::Update(uint32_t flags)
 
 void nScene::RunLogic(float dt)
 {
+    if (!SomeItemHasScriptMethod(ItemMethodLogicUpdate))
+        return;
     bool anyLogic = false;
     nListIterator<nMItem*> iterator;
     while (nMItem* item = m_activeItems.Next(iterator))

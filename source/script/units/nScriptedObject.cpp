@@ -52,14 +52,22 @@ void nScriptedObject::DeleteScriptUnits()
         MoveUnits(m_units, m_retiredUnits);
     else
         DeleteUnits(m_units);
-    m_cachedMethods = 0;
+    if (m_cachedMethods)
+    {
+        m_cachedMethods = 0;
+        OnCachedMethodsChanged();
+    }
 }
 
 void nScriptedObject::RefreshCachedMethods()
 {
-    m_cachedMethods = 0;
+    uint32_t methods = 0;
     for (auto* node = m_units.GetHead(); node; node = node->next)
-        m_cachedMethods |= node->value->GetCachedMethods();
+        methods |= node->value->GetCachedMethods();
+    if (methods == m_cachedMethods)
+        return;
+    m_cachedMethods = methods;
+    OnCachedMethodsChanged();
 }
 
 nScriptUnit* nScriptedObject::AppendScriptUnit(nScriptUnit* unit, const char* ownerName)
