@@ -8,6 +8,10 @@
 #include <cstdlib>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace
 {
 // Gains beyond this only clip; the bound keeps 64 voices' sums inside 32 bits.
@@ -72,6 +76,83 @@ int64_t MixRun(const VoiceMix& mix, int64_t position, int32_t* sums, uint32_t co
     return position;
 }
 
+#if defined(__SSE2__)
+// The low 32 bits of each lane's product; SSE2 multiplies only the even lanes at a time.
+__m128i MultiplyLanes(__m128i a, __m128i b)
+{
+    const __m128i even = _mm_mul_epu32(a, b);
+    const __m128i odd = _mm_mul_epu32(_mm_srli_epi64(a, 32), _mm_srli_epi64(b, 32));
+    return _mm_unpacklo_epi32(_mm_shuffle_epi32(even, _MM_SHUFFLE(0, 0, 2, 0)),
+                              _mm_shuffle_epi32(odd, _MM_SHUFFLE(0, 0, 2, 0)));
+}
+
+// The blend weights of one frame as two 16-bit lanes: the frame's own, then its partner's.
+uint32_t BlendWeights(int64_t position)
+{
+    const uint32_t f = uint32_t(position & 255) >> 1;
+    return (127 - f) | (f << 16);
+}
+
+// Adds (sample x volume) >> 15 for four lanes of 32-bit sums, left and right volumes alternating.
+void AddScaled(int32_t* out, __m128i samples, __m128i volumes)
+{
+    const __m128i scaled = _mm_srai_epi32(MultiplyLanes(samples, volumes), 15);
+    const __m128i sums = _mm_loadu_si128(reinterpret_cast<const __m128i*>(out));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_add_epi32(sums, scaled));
+}
+
+// MixRun in 32-bit products, several frames a step: each frame's sample pair and its partner's
+// pair go through one multiply-add of 16-bit lanes against the blend weights, which gives the
+// same sums as MixFrame. The frames a step leaves over are mixed one by one.
+template <int Channels>
+int64_t MixNarrowRun(const VoiceMix& mix, int64_t position, int32_t* sums, uint32_t count)
+{
+    const int16_t* pcm = mix.pcm;
+    const int64_t step = mix.step;
+    const int32_t left = int32_t(mix.left);
+    const int32_t right = int32_t(mix.right);
+    const __m128i volumes = _mm_setr_epi32(left, right, left, right);
+    constexpr uint32_t FramesPerStep = Channels == 1 ? 4 : 2;
+    uint32_t n = 0;
+    for (; n + FramesPerStep <= count; n += FramesPerStep)
+    {
+        if constexpr (Channels == 1)
+        {
+            uint32_t pairs[4];
+            uint32_t weights[4];
+            for (int k = 0; k < 4; ++k, position += step)
+            {
+                std::memcpy(&pairs[k], pcm + (position >> 8), sizeof(uint32_t));
+                weights[k] = BlendWeights(position);
+            }
+            const __m128i blended =
+                _mm_madd_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(pairs)),
+                               _mm_loadu_si128(reinterpret_cast<const __m128i*>(weights)));
+            AddScaled(sums + 2 * n, _mm_shuffle_epi32(blended, _MM_SHUFFLE(1, 1, 0, 0)), volumes);
+            AddScaled(sums + 2 * n + 4, _mm_shuffle_epi32(blended, _MM_SHUFFLE(3, 3, 2, 2)), volumes);
+        }
+        else
+        {
+            // A frame and its partner as left, left', right, right'.
+            __m128i frames[2];
+            uint32_t weights[4];
+            for (int k = 0; k < 2; ++k, position += step)
+            {
+                const __m128i quad =
+                    _mm_loadl_epi64(reinterpret_cast<const __m128i*>(pcm + 2 * (position >> 8)));
+                frames[k] = _mm_shufflelo_epi16(quad, _MM_SHUFFLE(3, 1, 2, 0));
+                weights[2 * k] = weights[2 * k + 1] = BlendWeights(position);
+            }
+            const __m128i blended =
+                _mm_madd_epi16(_mm_unpacklo_epi64(frames[0], frames[1]),
+                               _mm_loadu_si128(reinterpret_cast<const __m128i*>(weights)));
+            AddScaled(sums + 2 * n, blended, volumes);
+        }
+    }
+    return MixRun<Channels, int32_t>(mix, position, sums + 2 * n, count - n);
+}
+#endif
+
 // Mixes until the frames are done or the voice stops; the partner of the last frame is the
 // first when looping, else the last frame itself, so nothing past the buffer is read.
 template <int Channels>
@@ -89,8 +170,13 @@ void MixFrames(nSMixMixer& mixer, int32_t channel, int64_t& position, const int3
             if (mix.step > 0)
                 count =
                     uint32_t(std::min<int64_t>(count, (lastFrameStart - position + mix.step - 1) / mix.step));
+#if defined(__SSE2__)
+            position = narrow ? MixNarrowRun<Channels>(mix, position, sums + 2 * n, count)
+                              : MixRun<Channels, int64_t>(mix, position, sums + 2 * n, count);
+#else
             position = narrow ? MixRun<Channels, int32_t>(mix, position, sums + 2 * n, count)
                               : MixRun<Channels, int64_t>(mix, position, sums + 2 * n, count);
+#endif
             n += count;
         }
         else

@@ -65,6 +65,32 @@ void DestroyOwnedObject(const nReleasedObject& released)
 
 nCObject::nCObject(int32_t type, void* object, bool owned) : m_owned(owned), m_type(type), m_object(object)
 {
+    Join();
+}
+
+nCObject::~nCObject()
+{
+    Leave();
+}
+
+void nCObject::Bind(int32_t type, void* object, bool owned)
+{
+    m_owned = owned;
+    m_type = type;
+    m_object = object;
+    Join();
+}
+
+void nCObject::Unbind()
+{
+    Leave();
+    m_owned = false;
+    m_type = ObjectTypeUndefined;
+    m_object = nullptr;
+}
+
+void nCObject::Join()
+{
     nCObjectList& list = GetHandleList();
     list.mutex.Lock();
     if (m_object)
@@ -76,7 +102,7 @@ nCObject::nCObject(int32_t type, void* object, bool owned) : m_owned(owned), m_t
 }
 
 // A handle that went dead keeps the reference it took, but has nothing left to give it back to.
-nCObject::~nCObject()
+void nCObject::Leave()
 {
     nCObjectList& list = GetHandleList();
     list.mutex.Lock();
@@ -181,8 +207,14 @@ bool ResetCObject(HSQUIRRELVM vm, SQInteger index, void* object, int32_t type, b
     SQUserPointer previous = nullptr;
     if (SQ_FAILED(sq_getinstanceup(vm, index, &previous, nCObject::GetClassTag(), SQFalse)))
         return false;
+    if (previous)
+    {
+        nCObject* record = static_cast<nCObject*>(previous);
+        record->Unbind();
+        record->Bind(type, object, owned);
+        return true;
+    }
     sq_setinstanceup(vm, index, new nCObject(type, object, owned));
     sq_setreleasehook(vm, index, ReleaseCObject);
-    delete static_cast<nCObject*>(previous);
     return true;
 }

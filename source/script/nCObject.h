@@ -28,6 +28,13 @@ public:
     void* GetObject() const { return m_object; }
     bool IsOwned() const { return m_owned; }
 
+    // A record outlives what it points at: Unbind gives back what it holds (queueing an owned
+    // object as the destructor does) and leaves the handle list, so invalidation walks skip it;
+    // Bind points it at another object and joins the list again. A handle keeps its record for
+    // life, so a record no script can reach any more may serve another handle.
+    void Bind(int32_t type, void* object, bool owned = false);
+    void Unbind();
+
     // Every handle on the object becomes "Deleted native" with a null object; answers how many.
     static uint32_t Invalidate(const void* object);
     // The same for every handle of the type whose object the test picks, in one walk over the
@@ -43,6 +50,8 @@ public:
 
 private:
     template <typename Picked> static uint32_t InvalidateWhere(Picked picked);
+    void Join();
+    void Leave();
 
     bool m_owned;
     int32_t m_type;
@@ -54,6 +63,6 @@ bool DeclareCObjectClass(HSQUIRRELVM vm);
 
 // Pushes a new handle instance that holds a new record; nothing is pushed when that fails.
 bool PushCObject(HSQUIRRELVM vm, void* object, int32_t type, bool owned = false);
-// Gives the handle instance at the index a new record, releasing the one it held (the class's
-// constructor runs on an instance that may already hold one); false for any other value.
+// Points the record of the handle instance at the index at the object, giving up what it held (the
+// class's constructor runs on an instance that may already hold one); false for any other value.
 bool ResetCObject(HSQUIRRELVM vm, SQInteger index, void* object, int32_t type, bool owned = false);

@@ -2,11 +2,7 @@
 
 #include "script/nScriptObject.h"
 
-// The variant is built nameless, which allocates nothing, and then emptied.
-nScriptValue::nScriptValue() : m_value(nullptr, int32_t{0})
-{
-    m_value.Clear();
-}
+nScriptValue::nScriptValue() = default;
 
 nScriptValue::nScriptValue(const nVariant& value) : m_value(value)
 {
@@ -34,9 +30,10 @@ nScriptValue::nScriptValue(nScriptObject* object, bool owned) : nScriptValue()
     SetObject(object, owned);
 }
 
-nScriptValue::nScriptValue(int32_t nativeType, void* nativeObject) : nScriptValue()
+// Built in place: every event pushes its owner through one of these.
+nScriptValue::nScriptValue(int32_t nativeType, void* nativeObject)
+    : m_kind(ScriptValueNative), m_nativeObject(nativeObject), m_nativeType(nativeType)
 {
-    SetNative(nativeType, nativeObject);
 }
 
 nScriptValue::~nScriptValue()

@@ -103,6 +103,8 @@ void nSquirrelVM::Close()
     {
         m_closing = true;
         AbandonCall();
+        m_argumentHandles.Clear(m_vm);
+        m_compiledScripts.Clear(m_vm);
         while (nLinkedListEntry* entry = m_objects.GetHead())
             static_cast<nSquirrelObject*>(entry)->Detach(m_vm);
         sq_close(m_vm);
@@ -140,6 +142,7 @@ void nSquirrelVM::ApplyDebugInfo()
 {
     if (!m_vm)
         return;
+    m_compiledScripts.Clear(m_vm);
     sq_enabledebuginfo(m_vm, m_debugInfo ? SQTrue : SQFalse);
     sq_setnativedebughook(m_vm, m_debugInfo ? DebugHook : nullptr);
 }

@@ -2,6 +2,8 @@
 
 #include "core/base/nAutoArray.h"
 #include "core/base/nLinkedList.h"
+#include "script/nArgumentHandles.h"
+#include "script/nCompiledScripts.h"
 #include "script/nScriptVM.h"
 #include "squirrel/squirrel.h"
 
@@ -81,7 +83,10 @@ private:
 
     HSQUIRRELVM m_vm = nullptr;
     int32_t m_argumentCount = 0;
-    SQInteger m_callBase = 0; // stack top before the pending call's pushes
+    SQInteger m_callBase = 0;  // stack top before the pending call's pushes
+    size_t m_callLentBase = 0; // lent argument handles before the pending call's pushes
+    nArgumentHandles m_argumentHandles;
+    nCompiledScripts m_compiledScripts;
     bool m_callPending = false;
     bool m_closing = false;
     bool m_closeDeferred = false;

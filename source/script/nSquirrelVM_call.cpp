@@ -191,8 +191,7 @@ bool nSquirrelVM::RunFile(const nString& path, bool)
     RunScope scope(*this);
     const SQInteger top = sq_gettop(m_vm);
     const char* source = text.GetCount() ? reinterpret_cast<const char*>(text.GetData()) : "";
-    if (SQ_SUCCEEDED(
-            sq_compilebuffer(m_vm, source, static_cast<SQInteger>(text.GetCount()), path.GetText(), SQTrue)))
+    if (m_compiledScripts.Push(m_vm, path.GetText() ? path.GetText() : "", source, text.GetCount()))
     {
         sq_pushroottable(m_vm);
         sq_call(m_vm, 1, SQFalse, SQTrue);
@@ -354,6 +353,7 @@ bool nSquirrelVM::BeginCall(const char* name, nScriptObject* function, nScriptOb
         return false;
     }
     m_callBase = top;
+    m_callLentBase = m_argumentHandles.GetLentCount();
     m_argumentCount = 1;
     m_callPending = true;
     return true;
@@ -366,7 +366,10 @@ bool nSquirrelVM::PushArgument(const nScriptValue& value)
     if (!m_callPending || !IsOpen())
         return false;
     ++m_argumentCount;
-    if (PushValue(value))
+    const bool pushed = value.GetKind() == ScriptValueNative
+                            ? m_argumentHandles.Push(m_vm, value.GetNativeObject(), value.GetNativeType())
+                            : PushValue(value);
+    if (pushed)
         return true;
     sq_pushnull(m_vm);
     return false;
@@ -383,12 +386,16 @@ bool nSquirrelVM::EndCall(nScriptValue* out)
     }
     RunScope scope(*this);
     const SQInteger base = m_callBase;
+    const size_t lentBase = m_callLentBase;
     m_callPending = false;
     const bool called = SQ_SUCCEEDED(sq_call(m_vm, m_argumentCount, SQTrue, SQTrue));
     if (called && out)
         ReadValue(-1, *out);
     if (m_vm)
+    {
         sq_settop(m_vm, base);
+        m_argumentHandles.TakeBack(m_vm, lentBase);
+    }
     nCObject::DestroyReleasedObjects();
     return called;
 }
@@ -398,6 +405,8 @@ void nSquirrelVM::AbandonCall()
     if (!m_callPending)
         return;
     m_callPending = false;
-    if (m_vm)
-        sq_settop(m_vm, m_callBase);
+    if (!m_vm)
+        return;
+    sq_settop(m_vm, m_callBase);
+    m_argumentHandles.TakeBack(m_vm, m_callLentBase);
 }

@@ -175,6 +175,10 @@ SQUnsignedInteger sq_getrefcount(HSQUIRRELVM, HSQOBJECT* po) {
     return ISREFCOUNTED(po->_type) ? po->_unVal.pRefCounted->_uiRef : 0;
 }
 
+SQBool sq_hasweakref(const HSQOBJECT* po) {
+    return ISREFCOUNTED(po->_type) && po->_unVal.pRefCounted->_weakref ? SQTrue : SQFalse;
+}
+
 void sq_resetobject(HSQOBJECT* po) {
     po->_type = OT_NULL;
     po->_unVal.raw = 0;

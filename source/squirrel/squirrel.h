@@ -270,6 +270,8 @@ void sq_pushobject(HSQUIRRELVM v, HSQOBJECT obj);
 void sq_addref(HSQUIRRELVM v, HSQOBJECT* po);
 SQBool sq_release(HSQUIRRELVM v, HSQOBJECT* po);
 SQUnsignedInteger sq_getrefcount(HSQUIRRELVM v, HSQOBJECT* po);
+// True while a weak reference to the object exists.
+SQBool sq_hasweakref(const HSQOBJECT* po);
 void sq_resetobject(HSQOBJECT* po);
 const SQChar* sq_objtostring(const HSQOBJECT* o);
 SQBool sq_objtobool(const HSQOBJECT* o);

@@ -2,6 +2,7 @@
 
 #include "core/nml/nMetaTag.h"
 #include "script/binding/nScriptRegistrar.h"
+#include "script/nCObject.h"
 #include "script/nObjectType.h"
 #include "script/nScriptValue.h"
 #include "script/nSquirrelObject.h"
@@ -426,5 +427,85 @@ TEST_F(ScriptEventTest, EverySceneEventReachesItsMethodWithTheSceneFirst)
         twice.push_back(event);
     }
     EXPECT_EQ(Events(), twice);
+}
+
+// What the handle class's constructor does to a handle that already holds a record.
+SQInteger Empty(HSQUIRRELVM vm)
+{
+    return ResetCObject(vm, 2, nullptr, ObjectTypeUndefined) ? 0 : SQ_ERROR;
+}
+
+// Events reuse the owner handles that no script kept, so each case checks that a script never
+// sees that: a kept handle goes on naming its own owner, a weakly referenced one still dies with
+// its call, and one emptied as its constructor does is whole again in the next call.
+TEST_F(ScriptEventTest, OwnerHandlesStayNewToTheScripts)
+{
+    RegisterNative(machine.GetHandle(), Empty, "Empty", ".x");
+    WriteScript("keeper.nut", R"(
+::kept <- [];
+::weak <- null;
+::calls <- 0;
+class Keeper {
+    function OnUpdate(o) {
+        ++::calls;
+        if (calls == 1) kept.append(o);
+        if (calls == 3) ::weak = o.weakref();
+        if (calls == 5) print("weak gone " + (weak == null));
+        if (calls == 6) Empty(o);
+        if (calls == 8) print("whole again " + HandleType(o));
+    }
+}
+)");
+    TestScene scene(&machine);
+    TestItem item(&machine);
+    AddUnit(scene, "keeper.nut", "Keeper");
+    AddUnit(item, "keeper.nut", "Keeper");
+    nSceneEventHandler::Get().OnSetup(&scene);
+    nItemEventHandler::Get().OnSetup(&item);
+    for (int frame = 0; frame < 4; ++frame)
+    {
+        nSceneEventHandler::Get().OnUpdate(&scene, 1);
+        nItemEventHandler::Get().OnUpdate(&item);
+    }
+    Run("print(\"kept \" + HandleType(kept[0]));");
+    EXPECT_TRUE(listener.runtimeErrors.empty());
+    EXPECT_EQ(ScriptLines(),
+              (std::vector<std::string>{"[S] weak gone true\n", "[S] whole again 24\n", "[S] kept 9\n"}));
+}
+
+// The file is compiled once per text: an edit is compiled again, and a text that failed is tried
+// again rather than remembered (meanwhile the class of the last good text goes on serving).
+TEST_F(ScriptEventTest, AnEditedUnitFileIsCompiledAgain)
+{
+    TestItem item(&machine);
+    nScriptUnit* unit = AddUnit(item, "edited.nut", "C");
+    for (const char* text : {"class C { function OnUpdate(o) { print(\"one\"); } }", "class C {", "class C {",
+                             "class C { function OnUpdate(o) { print(\"two\"); } }"})
+    {
+        WriteScript("edited.nut", text);
+        unit->Instantiate();
+        nItemEventHandler::Get().OnUpdate(&item);
+    }
+    EXPECT_EQ(ScriptLines(), (std::vector<std::string>{"[S] one\n", "[S] one\n", "[S] one\n", "[S] two\n"}));
+    EXPECT_EQ(listener.compileErrors.size(), 2u);
+}
+
+TEST_F(ScriptEventTest, TheOwnerKnowsWhichMethodsItsUnitsCache)
+{
+    WriteScript("plain.nut", "class Plain { function OnUpdate(o) {} }\n");
+    TestItem item(&machine);
+    nScriptUnit* recorder = AddUnit(item, "recorder.nut", "Recorder");
+    nScriptUnit* plain = AddUnit(item, "plain.nut", "Plain");
+    EXPECT_FALSE(item.HasCachedMethod(ItemMethodUpdate));
+    nItemEventHandler::Get().OnSetup(&item);
+    EXPECT_TRUE(item.HasCachedMethod(ItemMethodRenderDone));
+    recorder->ReleaseInstance();
+    EXPECT_FALSE(item.HasCachedMethod(ItemMethodRenderDone));
+    EXPECT_TRUE(item.HasCachedMethod(ItemMethodUpdate)) << "the other unit still has it";
+    plain->ReleaseInstance();
+    EXPECT_FALSE(item.HasCachedMethod(ItemMethodUpdate));
+    recorder->Instantiate();
+    item.DeleteScriptUnits();
+    EXPECT_FALSE(item.HasCachedMethod(ItemMethodRenderDone));
 }
 } // namespace

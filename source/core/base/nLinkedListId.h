@@ -3,6 +3,8 @@
 #include "core/base/nLinkedList.h"
 #include "platform/nstring/nString.h"
 
+#include <utility>
+
 class nLinkedListEntryId : public nLinkedListEntry
 {
 public:
@@ -11,6 +13,7 @@ public:
 
     const nString& GetId() const { return m_id; }
     void SetId(const nString& id) { m_id = id; }
+    void SetId(nString&& id) { m_id = std::move(id); }
 
 private:
     nString m_id;

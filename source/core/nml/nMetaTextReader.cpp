@@ -9,6 +9,7 @@
 #include "core/nml/nMetaTextScan.h"
 #include "platform/nPlatform.h"
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -287,7 +288,8 @@ bool nMetaTextReader::ParseNumber(nMetaTag* tag, const char*& cursor)
     const char* tokenEnd = TextFindTokenEnd(digits, m_end, false);
     if (tokenEnd >= m_end || *tokenEnd != '>')
         return Fail("Unexpected trailing expression following value, metatag '", tag);
-    if (TextIsRealToken(cursor, m_end))
+    const bool real = std::any_of(digits, tokenEnd, [](char c) { return c == '.' || c == 'f'; });
+    if (real)
         tag->GetValue().SetFloat(static_cast<float>(StringToFloat(cursor, tokenEnd, true)));
     else
         tag->GetValue().SetInt(StringToInt(cursor, tokenEnd));

@@ -1,5 +1,6 @@
 #include "core/nml/nMetaTextScan.h"
 
+#include <array>
 #include <cstring>
 
 const char* TextSkipBlockComment(const char* cursor, const char* end)
@@ -34,32 +35,22 @@ const char* TextSkipBlanks(const char* cursor, const char* end)
     return cursor;
 }
 
+namespace
+{
+// The bytes that end a token, '-' aside: one table look-up per byte of every name and number.
+constexpr std::array<bool, 256> TokenEnds = []
+{
+    std::array<bool, 256> ends{};
+    for (unsigned char c :
+         {' ', '\t', '\r', '\n', '/', '*', '+', '=', ';', ':', ',', '<', '>', '(', ')', '"'})
+        ends[c] = true;
+    return ends;
+}();
+} // namespace
+
 bool TextIsTokenEnd(char c, bool allowMinus)
 {
-    switch (c)
-    {
-    case ' ':
-    case '\t':
-    case '\r':
-    case '\n':
-    case '/':
-    case '*':
-    case '+':
-    case '=':
-    case ';':
-    case ':':
-    case ',':
-    case '<':
-    case '>':
-    case '(':
-    case ')':
-    case '"':
-        return true;
-    case '-':
-        return !allowMinus;
-    default:
-        return false;
-    }
+    return c == '-' ? !allowMinus : TokenEnds[static_cast<unsigned char>(c)];
 }
 
 const char* TextFindTokenEnd(const char* cursor, const char* end, bool allowMinus)
@@ -69,17 +60,6 @@ const char* TextFindTokenEnd(const char* cursor, const char* end, bool allowMinu
     while (cursor < end && !TextIsTokenEnd(*cursor, allowMinus))
         ++cursor;
     return cursor;
-}
-
-bool TextIsRealToken(const char* cursor, const char* end)
-{
-    if (cursor < end && *cursor == '-')
-        ++cursor;
-    const char* tokenEnd = TextFindTokenEnd(cursor, end, false);
-    for (; cursor < tokenEnd; ++cursor)
-        if (*cursor == '.' || *cursor == 'f')
-            return true;
-    return false;
 }
 
 const char* TextFindClosingQuote(const char* cursor, const char* end)

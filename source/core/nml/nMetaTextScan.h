@@ -12,8 +12,6 @@ const char* TextFindLineEnd(const char* cursor, const char* end);
 bool TextIsTokenEnd(char c, bool allowMinus);
 // The cursor itself when it points at a space, else the first byte that ends a token, or the end.
 const char* TextFindTokenEnd(const char* cursor, const char* end, bool allowMinus);
-// True when the token at the cursor (after one leading "-") holds "." or "f".
-bool TextIsRealToken(const char* cursor, const char* end);
 
 // The first double quote not preceded by a backslash (a backslash skips the next byte), or the end.
 const char* TextFindClosingQuote(const char* cursor, const char* end);

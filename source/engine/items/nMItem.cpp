@@ -33,6 +33,11 @@ nMItem::nMItem(nScene* scene, int32_t kind)
         SetPhysicItem(world->NewItem());
 }
 
+void nMItem::OnCachedMethodsChanged()
+{
+    m_scene->ItemScriptMethodsChanged();
+}
+
 nMItem::~nMItem()
 {
     Retire();

@@ -81,6 +81,7 @@ public:
     virtual void Setup();
     bool ExecuteCommand(nACECommand* command, float step) override;
     nScriptUnit* CreateScriptUnit() override;
+    void OnCachedMethodsChanged() override;
     const nMatrix4& GetPhysicWorldMatrix() override;
 
     // The kind's block ("MCamera", "MLight" ...), made of the "MItem" block and the kind's part.

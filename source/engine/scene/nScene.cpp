@@ -138,6 +138,22 @@ void nScene::AddMItem(nMItem* item)
 {
     m_activeItems.PushBack(item);
     m_allItems.PushBack(item);
+    m_itemScriptMethodsStale = true;
+}
+
+// Gathered again only after some item's methods changed; removed items may leave bits behind,
+// which costs one walk and loses nothing.
+bool nScene::SomeItemHasScriptMethod(uint32_t method)
+{
+    if (m_itemScriptMethodsStale)
+    {
+        m_itemScriptMethodsStale = false;
+        m_itemScriptMethods = 0;
+        nListIterator<nMItem*> iterator;
+        while (nMItem* item = m_allItems.Next(iterator))
+            m_itemScriptMethods |= item->GetCachedMethods();
+    }
+    return (m_itemScriptMethods >> method) & 1u;
 }
 
 void nScene::RemoveMItem(nMItem* item)

@@ -263,6 +263,11 @@ public:
     // Called by the managed item's constructor and destructor.
     void AddMItem(nMItem* item);
     void RemoveMItem(nMItem* item);
+    // Called by an item whose units' cached methods changed.
+    void ItemScriptMethodsChanged() { m_itemScriptMethodsStale = true; }
+    // False when no item of the scene has a unit with the method (by its place in an item's unit),
+    // so a frame need not walk the items for it.
+    bool SomeItemHasScriptMethod(uint32_t method);
     // Orders the lights by priority, largest first; equal priorities keep their order.
     void SortItems();
     // Queues the item (once); it stays listed, updated and drawn until the next flush.
@@ -348,6 +353,8 @@ private:
     nAutoPtr<nPhysicWorld> m_physicWorld;
     nList<nMItem*> m_activeItems;
     nList<nMItem*> m_allItems;
+    uint32_t m_itemScriptMethods = 0; // every item's cached-method bits together
+    bool m_itemScriptMethodsStale = true;
     nList<nMItem*> m_pendingActivate;
     nList<nMItem*> m_pendingDeactivate;
     nList<nMItem*> m_deletionQueue;

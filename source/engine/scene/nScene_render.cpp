@@ -13,6 +13,7 @@
 #include "geometry/nTexture.h"
 #include "render/nRenderer.h"
 #include "script/units/nItemEventHandler.h"
+#include "script/units/nManagerScriptUnit.h"
 #include "script/units/nSceneEventHandler.h"
 #include "ui/nScene2D.h"
 
@@ -144,7 +145,8 @@ void nScene::RenderToQueue(uint32_t)
 void nScene::SendRenderDone(uint32_t flags)
 {
     m_timers[TimerSendToRender].Begin();
-    if (!(m_renderFlags & SceneRenderFlagRenderless) && !(flags & SceneRenderDisableScript))
+    if (!(m_renderFlags & SceneRenderFlagRenderless) && !(flags & SceneRenderDisableScript) &&
+        SomeItemHasScriptMethod(ItemMethodRenderDone))
     {
         const ItemWalk walk(*this);
         nListIterator<nMItem*> iterator;

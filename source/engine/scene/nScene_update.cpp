@@ -20,11 +20,7 @@ constexpr float MaxFrameSeconds = 0.2f;
 
 bool HasLogicUpdate(const nMItem& item)
 {
-    nListIterator<nScriptUnit*> iterator;
-    while (nScriptUnit* unit = item.GetScriptUnits().Next(iterator))
-        if (static_cast<nManagerScriptUnit*>(unit)->GetOnLogicUpdate())
-            return true;
-    return false;
+    return item.HasCachedMethod(ItemMethodLogicUpdate);
 }
 
 bool IsCopiedBack(const nPhysicItem* body)
@@ -113,11 +109,15 @@ void nScene::Update(uint32_t flags)
 
 void nScene::RunLogic(float dt)
 {
+    if (!SomeItemHasScriptMethod(ItemMethodLogicUpdate))
+        return;
+    bool anyLogic = false;
     nListIterator<nMItem*> iterator;
     while (nMItem* item = m_activeItems.Next(iterator))
     {
         if (!HasLogicUpdate(*item))
             continue;
+        anyLogic = true;
         const float step = 1.0f / std::clamp(item->GetLogicRate(), nMItem::MinimumLogicRate, MaxLogicRate);
         float clock = item->GetLogicClock() - dt;
         while (clock <= 0.0f)
@@ -131,6 +131,9 @@ void nScene::RunLogic(float dt)
         }
         item->SetLogicClock(clock);
     }
+    // Without a logic event nothing could have given an item one since the walk above.
+    if (!anyLogic)
+        return;
     iterator = nListIterator<nMItem*>();
     while (nMItem* item = m_activeItems.Next(iterator))
     {

@@ -38,17 +38,19 @@ void nItemEventHandler::OnReset(nScriptedObject* item)
 
 void nItemEventHandler::OnActivate(nScriptedObject* item, bool enabled)
 {
-    SendCachedScriptEvent(item, "OnActivate", &nManagerScriptUnit::GetOnActivate, BoolEventArgument(enabled));
+    SendCachedScriptEvent<nManagerScriptUnit>(item, "OnActivate", ItemMethodActivate,
+                                              BoolEventArgument(enabled));
 }
 
 void nItemEventHandler::OnPhysicStep(nScriptedObject* item, bool step)
 {
-    SendCachedScriptEvent(item, "OnPhysicStep", &nManagerScriptUnit::GetOnPhysicStep, BoolEventArgument(step));
+    SendCachedScriptEvent<nManagerScriptUnit>(item, "OnPhysicStep", ItemMethodPhysicStep,
+                                              BoolEventArgument(step));
 }
 
 void nItemEventHandler::OnPhysicSleepStep(nScriptedObject* item)
 {
-    SendCachedScriptEvent(item, "OnPhysicSleepStep", &nManagerScriptUnit::GetOnPhysicSleepStep);
+    SendCachedScriptEvent<nManagerScriptUnit>(item, "OnPhysicSleepStep", ItemMethodPhysicSleepStep);
 }
 
 void nItemEventHandler::OnItemEnter(nScriptedObject* trigger, void* item)
@@ -78,7 +80,7 @@ void nItemEventHandler::OnExitTrigger(nScriptedObject* item, void* trigger)
 
 void nItemEventHandler::OnUpdate(nScriptedObject* item)
 {
-    SendCachedScriptEvent(item, "OnUpdate", &nManagerScriptUnit::GetOnUpdate);
+    SendCachedScriptEvent<nManagerScriptUnit>(item, "OnUpdate", ItemMethodUpdate);
 }
 
 void nItemEventHandler::OnLogicUpdate(nScriptedObject* item, float seconds)
@@ -86,7 +88,7 @@ void nItemEventHandler::OnLogicUpdate(nScriptedObject* item, float seconds)
     nScriptEventArguments arguments;
     arguments.kind = nScriptEventArguments::Float;
     arguments.number = seconds;
-    SendCachedScriptEvent(item, "OnLogicUpdate", &nManagerScriptUnit::GetOnLogicUpdate, arguments);
+    SendCachedScriptEvent<nManagerScriptUnit>(item, "OnLogicUpdate", ItemMethodLogicUpdate, arguments);
 }
 
 void nItemEventHandler::OnDelete(nScriptedObject* item)
@@ -96,19 +98,20 @@ void nItemEventHandler::OnDelete(nScriptedObject* item)
 
 void nItemEventHandler::OnRenderDone(nScriptedObject* item)
 {
-    SendCachedScriptEvent(item, "OnRenderDone", &nManagerScriptUnit::GetOnRenderDone);
+    SendCachedScriptEvent<nManagerScriptUnit>(item, "OnRenderDone", ItemMethodRenderDone);
 }
 
-void nItemEventHandler::OnCollisionEx(nScriptedObject* item, void* other, const void*, nScriptObject* contactTable)
+void nItemEventHandler::OnCollisionEx(nScriptedObject* item, void* other, const void*,
+                                      nScriptObject* contactTable)
 {
     nScriptEventArguments arguments;
     arguments.kind = nScriptEventArguments::ItemContacts;
     arguments.item = other;
     arguments.contacts = contactTable;
-    SendCachedScriptEvent(item, "OnCollisionEx", &nManagerScriptUnit::GetOnCollisionEx, arguments);
+    SendCachedScriptEvent<nManagerScriptUnit>(item, "OnCollisionEx", ItemMethodCollisionEx, arguments);
 }
 
 void nItemEventHandler::OnCollision(nScriptedObject* item, void* other, const void*)
 {
-    SendCachedScriptEvent(item, "OnCollision", &nManagerScriptUnit::GetOnCollision, ItemArgument(other));
+    SendCachedScriptEvent<nManagerScriptUnit>(item, "OnCollision", ItemMethodCollision, ItemArgument(other));
 }

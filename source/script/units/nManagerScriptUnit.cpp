@@ -2,39 +2,37 @@
 
 #include "script/nScriptObject.h"
 
+namespace
+{
+const char* const MethodNames[ItemMethodCount] = {
+    "OnLogicUpdate",     "OnUpdate",    "OnTrigger",     "OnActivate",   "OnPhysicStep",
+    "OnPhysicSleepStep", "OnCollision", "OnCollisionEx", "OnRenderDone",
+};
+} // namespace
+
 nManagerScriptUnit::~nManagerScriptUnit()
 {
-    ReleaseMethods();
+    DeleteMethods(m_methods, ItemMethodCount);
 }
 
 bool nManagerScriptUnit::Instantiate()
 {
     if (!nScriptUnit::Instantiate())
         return false;
-    CacheMethod(m_onLogicUpdate, "OnLogicUpdate");
-    CacheMethod(m_onUpdate, "OnUpdate");
-    CacheMethod(m_onTrigger, "OnTrigger");
-    CacheMethod(m_onActivate, "OnActivate");
-    CacheMethod(m_onPhysicStep, "OnPhysicStep");
-    CacheMethod(m_onPhysicSleepStep, "OnPhysicSleepStep");
-    CacheMethod(m_onCollision, "OnCollision");
-    CacheMethod(m_onCollisionEx, "OnCollisionEx");
-    CacheMethod(m_onRenderDone, "OnRenderDone");
+    for (uint32_t method = 0; method < ItemMethodCount; ++method)
+        CacheMethod(m_methods[method], MethodNames[method]);
+    CachedMethodsChanged();
     return true;
 }
 
 void nManagerScriptUnit::ReleaseInstance()
 {
-    ReleaseMethods();
+    DeleteMethods(m_methods, ItemMethodCount);
     nScriptUnit::ReleaseInstance();
+    CachedMethodsChanged();
 }
 
-void nManagerScriptUnit::ReleaseMethods()
+uint32_t nManagerScriptUnit::GetCachedMethods() const
 {
-    for (nScriptObject** method : {&m_onLogicUpdate, &m_onUpdate, &m_onTrigger, &m_onActivate, &m_onPhysicStep,
-                                   &m_onPhysicSleepStep, &m_onCollision, &m_onCollisionEx, &m_onRenderDone})
-    {
-        delete *method;
-        *method = nullptr;
-    }
+    return CachedMethodBits(m_methods, ItemMethodCount);
 }

@@ -2,6 +2,21 @@
 
 #include "script/units/nScriptUnit.h"
 
+// The methods of a managed item's class that its unit caches, by their place in the unit.
+enum nItemScriptMethod : uint32_t
+{
+    ItemMethodLogicUpdate,
+    ItemMethodUpdate,
+    ItemMethodTrigger,
+    ItemMethodActivate,
+    ItemMethodPhysicStep,
+    ItemMethodPhysicSleepStep,
+    ItemMethodCollision,
+    ItemMethodCollisionEx,
+    ItemMethodRenderDone,
+    ItemMethodCount,
+};
+
 // The unit of a managed item, with the methods that its frequent events call cached; "OnRenderDone"
 // runs for every item every frame, so it is cached too.
 class nManagerScriptUnit : public nScriptUnit
@@ -12,27 +27,11 @@ public:
 
     bool Instantiate() override;
     void ReleaseInstance() override;
+    uint32_t GetCachedMethods() const override;
 
-    nScriptObject* GetOnLogicUpdate() const { return m_onLogicUpdate; }
-    nScriptObject* GetOnUpdate() const { return m_onUpdate; }
-    nScriptObject* GetOnTrigger() const { return m_onTrigger; }
-    nScriptObject* GetOnActivate() const { return m_onActivate; }
-    nScriptObject* GetOnPhysicStep() const { return m_onPhysicStep; }
-    nScriptObject* GetOnPhysicSleepStep() const { return m_onPhysicSleepStep; }
-    nScriptObject* GetOnCollision() const { return m_onCollision; }
-    nScriptObject* GetOnCollisionEx() const { return m_onCollisionEx; }
-    nScriptObject* GetOnRenderDone() const { return m_onRenderDone; }
+    // Null when the class lacks the method.
+    nScriptObject* GetMethod(uint32_t method) const { return m_methods[method]; }
 
 private:
-    void ReleaseMethods();
-
-    nScriptObject* m_onLogicUpdate = nullptr;
-    nScriptObject* m_onUpdate = nullptr;
-    nScriptObject* m_onTrigger = nullptr;
-    nScriptObject* m_onActivate = nullptr;
-    nScriptObject* m_onPhysicStep = nullptr;
-    nScriptObject* m_onPhysicSleepStep = nullptr;
-    nScriptObject* m_onCollision = nullptr;
-    nScriptObject* m_onCollisionEx = nullptr;
-    nScriptObject* m_onRenderDone = nullptr;
+    nScriptObject* m_methods[ItemMethodCount] = {};
 };

@@ -32,17 +32,18 @@ void nSceneEventHandler::OnReset(nScriptedObject* scene)
 
 void nSceneEventHandler::OnRenderDone(nScriptedObject* scene)
 {
-    SendCachedScriptEvent(scene, "OnRenderDone", &nSceneScriptUnit::GetOnRenderDone);
+    SendCachedScriptEvent<nSceneScriptUnit>(scene, "OnRenderDone", SceneMethodRenderDone);
 }
 
 void nSceneEventHandler::OnRenderUI(nScriptedObject* scene)
 {
-    SendCachedScriptEvent(scene, "OnRenderUI", &nSceneScriptUnit::GetOnRenderUI);
+    SendCachedScriptEvent<nSceneScriptUnit>(scene, "OnRenderUI", SceneMethodRenderUI);
 }
 
 void nSceneEventHandler::OnPhysicStep(nScriptedObject* scene, bool step)
 {
-    SendCachedScriptEvent(scene, "OnPhysicStep", &nSceneScriptUnit::GetOnPhysicStep, BoolEventArgument(step));
+    SendCachedScriptEvent<nSceneScriptUnit>(scene, "OnPhysicStep", SceneMethodPhysicStep,
+                                            BoolEventArgument(step));
 }
 
 // A suspended unit counts the frame down and hears nothing this frame.
@@ -52,8 +53,8 @@ void nSceneEventHandler::OnUpdate(nScriptedObject* scene, int32_t frameTicks)
     while (nScriptUnit* unit = dispatch.Next())
     {
         nSceneScriptUnit* sceneUnit = static_cast<nSceneScriptUnit*>(unit);
-        if (!sceneUnit->ConsumeUpdateSuspend(frameTicks) && sceneUnit->GetOnUpdate())
-            SendScriptEvent(unit, "OnUpdate", sceneUnit->GetOnUpdate(), {});
+        if (!sceneUnit->ConsumeUpdateSuspend(frameTicks) && sceneUnit->GetMethod(SceneMethodUpdate))
+            SendScriptEvent(unit, "OnUpdate", sceneUnit->GetMethod(SceneMethodUpdate), {});
     }
 }
 

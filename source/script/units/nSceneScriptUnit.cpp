@@ -2,9 +2,14 @@
 
 #include "script/nScriptObject.h"
 
+namespace
+{
+const char* const MethodNames[SceneMethodCount] = {"OnRenderDone", "OnRenderUI", "OnPhysicStep", "OnUpdate"};
+} // namespace
+
 nSceneScriptUnit::~nSceneScriptUnit()
 {
-    ReleaseMethods();
+    DeleteMethods(m_methods, SceneMethodCount);
 }
 
 bool nSceneScriptUnit::Instantiate()
@@ -12,26 +17,22 @@ bool nSceneScriptUnit::Instantiate()
     if (!nScriptUnit::Instantiate())
         return false;
     m_updateSuspend = 0;
-    CacheMethod(m_onRenderDone, "OnRenderDone");
-    CacheMethod(m_onRenderUI, "OnRenderUI");
-    CacheMethod(m_onUpdate, "OnUpdate");
-    CacheMethod(m_onPhysicStep, "OnPhysicStep");
+    for (uint32_t method = 0; method < SceneMethodCount; ++method)
+        CacheMethod(m_methods[method], MethodNames[method]);
+    CachedMethodsChanged();
     return true;
 }
 
 void nSceneScriptUnit::ReleaseInstance()
 {
-    ReleaseMethods();
+    DeleteMethods(m_methods, SceneMethodCount);
     nScriptUnit::ReleaseInstance();
+    CachedMethodsChanged();
 }
 
-void nSceneScriptUnit::ReleaseMethods()
+uint32_t nSceneScriptUnit::GetCachedMethods() const
 {
-    for (nScriptObject** method : {&m_onRenderDone, &m_onRenderUI, &m_onPhysicStep, &m_onUpdate})
-    {
-        delete *method;
-        *method = nullptr;
-    }
+    return CachedMethodBits(m_methods, SceneMethodCount);
 }
 
 bool nSceneScriptUnit::ConsumeUpdateSuspend(int32_t frameTicks)

@@ -4,6 +4,7 @@
 #include "script/nScriptObject.h"
 #include "script/nScriptVM.h"
 #include "script/nScriptValue.h"
+#include "script/units/nScriptedObject.h"
 
 #include <memory>
 
@@ -90,6 +91,30 @@ void nScriptUnit::CacheMethod(nScriptObject*& handle, const char* name)
     if (handle != method)
         delete handle;
     handle = method;
+}
+
+void nScriptUnit::CachedMethodsChanged()
+{
+    if (m_holder)
+        m_holder->RefreshCachedMethods();
+}
+
+uint32_t nScriptUnit::CachedMethodBits(nScriptObject* const* methods, uint32_t count)
+{
+    uint32_t bits = 0;
+    for (uint32_t method = 0; method < count; ++method)
+        if (methods[method])
+            bits |= 1u << method;
+    return bits;
+}
+
+void nScriptUnit::DeleteMethods(nScriptObject** methods, uint32_t count)
+{
+    for (uint32_t method = 0; method < count; ++method)
+    {
+        delete methods[method];
+        methods[method] = nullptr;
+    }
 }
 
 bool nScriptUnit::BeginCall(const char* name, nScriptObject* function)

@@ -8,6 +8,7 @@
 
 class nMetaTag;
 class nScriptObject;
+class nScriptedObject;
 class nScriptValue;
 class nScriptVM;
 
@@ -29,8 +30,13 @@ public:
     virtual bool BeginCall(const char* name, nScriptObject* function);
     virtual bool PushArgument(const nScriptValue& value);
     virtual bool EndCall(nScriptValue* out);
+    // One bit per method the unit has cached, by the method's place in the unit's kind.
+    virtual uint32_t GetCachedMethods() const { return 0; }
 
     void SetOwner(void* owner, int32_t ownerType);
+    // The scripted object whose list holds the unit, told when the cached methods change; null
+    // once the unit left that list.
+    void SetHolder(nScriptedObject* holder) { m_holder = holder; }
     bool Parse(const nMetaTag* tag);
     // Null when there is nothing to write.
     nMetaTag* Serialize() const;
@@ -57,6 +63,9 @@ public:
 protected:
     // Replaces the cached handle by the instance's member of that name (null when missing).
     void CacheMethod(nScriptObject*& handle, const char* name);
+    void CachedMethodsChanged();
+    static uint32_t CachedMethodBits(nScriptObject* const* methods, uint32_t count);
+    static void DeleteMethods(nScriptObject** methods, uint32_t count);
 
 private:
     // One "[*] " line per unit whose class the root table lacks after its file ran.
@@ -65,6 +74,7 @@ private:
     void ClearParameters();
 
     nScriptVM* m_vm;
+    nScriptedObject* m_holder = nullptr;
     int32_t m_ownerType = 0;
     void* m_owner = nullptr;
     nScriptObject* m_instance = nullptr;

@@ -16,8 +16,11 @@ void DeleteUnits(nList<nScriptUnit*>& units)
 void MoveUnits(nList<nScriptUnit*>& from, nList<nScriptUnit*>& to)
 {
     for (auto* node = from.GetHead(); node; node = node->next)
+    {
+        node->value->SetHolder(nullptr);
         if (!to.PushBack(node->value))
             delete node->value;
+    }
     from.Clear();
 }
 } // namespace
@@ -49,6 +52,22 @@ void nScriptedObject::DeleteScriptUnits()
         MoveUnits(m_units, m_retiredUnits);
     else
         DeleteUnits(m_units);
+    if (m_cachedMethods)
+    {
+        m_cachedMethods = 0;
+        OnCachedMethodsChanged();
+    }
+}
+
+void nScriptedObject::RefreshCachedMethods()
+{
+    uint32_t methods = 0;
+    for (auto* node = m_units.GetHead(); node; node = node->next)
+        methods |= node->value->GetCachedMethods();
+    if (methods == m_cachedMethods)
+        return;
+    m_cachedMethods = methods;
+    OnCachedMethodsChanged();
 }
 
 nScriptUnit* nScriptedObject::AppendScriptUnit(nScriptUnit* unit, const char* ownerName)
@@ -61,6 +80,7 @@ nScriptUnit* nScriptedObject::AppendScriptUnit(nScriptUnit* unit, const char* ow
         return nullptr;
     }
     ++m_unitsGeneration;
+    unit->SetHolder(this);
     return unit;
 }
 
@@ -70,8 +90,8 @@ bool nScriptedObject::Parse(const nMetaTag* tag)
         return false;
     if (tag->GetName() != "ScriptedObject")
     {
-        nLogHolder::Get() << "[!] Could not parse scripted object. Root tag id is incorrect (" << tag->GetName()
-                          << ").\n";
+        nLogHolder::Get() << "[!] Could not parse scripted object. Root tag id is incorrect ("
+                          << tag->GetName() << ").\n";
         return false;
     }
     DeleteScriptUnits();

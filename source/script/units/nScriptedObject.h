@@ -32,11 +32,18 @@ public:
     void DeleteScriptUnits();
 
     const nList<nScriptUnit*>& GetScriptUnits() const { return m_units; }
+    // Whether some unit has cached the method (by its place in the units' kind): a frame sends
+    // several events to every item, and those no unit handles then skip the walk over the units.
+    bool HasCachedMethod(uint32_t method) const { return (m_cachedMethods >> method) & 1u; }
+    uint32_t GetCachedMethods() const { return m_cachedMethods; }
+    void RefreshCachedMethods();
 
 protected:
     // For CreateScriptUnit: takes ownership of the unit, allocated with new (std::nothrow). A
     // null unit, or one that cannot be appended, logs the allocation error with the owner's name.
     nScriptUnit* AppendScriptUnit(nScriptUnit* unit, const char* ownerName);
+    // Told once the cached-method bits changed.
+    virtual void OnCachedMethodsChanged() {}
 
 private:
     friend class nScriptDispatch;
@@ -44,6 +51,7 @@ private:
     nList<nScriptUnit*> m_units;
     nList<nScriptUnit*> m_retiredUnits;
     uint32_t m_unitsGeneration = 0;
+    uint32_t m_cachedMethods = 0;
     nScriptDispatch* m_dispatch = nullptr; // innermost running dispatch
 };
 

@@ -172,6 +172,34 @@ TEST_F(Scene, LogicStepsAtItsRateWithinTheClampedFrame)
     EXPECT_LE(events, 1u + 201u);
 }
 
+// A frame walks the items for logic updates and "OnRenderDone" only while some item has them; an
+// item that gains them later is heard from its next frame on.
+TEST_F(Scene, ItemsThatGainLogicAndRenderDoneLaterAreHeard)
+{
+    WriteScript(std::string(Probe) + "class Plain { function OnUpdate(...) { print(\"OnUpdate\"); } }\n");
+    nMObject* object = scene->NewObject("O");
+    AddScript(*object, "Plain");
+    object->SetLogicRate(10.0f);
+    engine.SetFixedDeltaFrame(0.1f);
+    engine.UpdateClock();
+    TakePrinted();
+    scene->Update(SceneUpdateScript);
+    scene->SendRenderDone(0);
+    EXPECT_EQ(TakePrinted(), (std::vector<std::string>{"OnUpdate"}));
+
+    AddScript(*object, "Probe");
+    object->SetLogicClock(0.05f);
+    TakePrinted();
+    scene->Update(SceneUpdateScript);
+    scene->SendRenderDone(0);
+    EXPECT_EQ(TakePrinted(), (std::vector<std::string>{"OnUpdate", "OnUpdate", "OnLogicUpdate 0.1", "OnRenderDone"}));
+
+    object->DeleteScriptUnits();
+    scene->Update(SceneUpdateScript);
+    scene->SendRenderDone(0);
+    EXPECT_TRUE(TakePrinted().empty());
+}
+
 TEST_F(Scene, RenderSendsSceneEventsAndAnswersLightQueries)
 {
     WriteScript(Probe);
