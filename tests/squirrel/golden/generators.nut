@@ -58,6 +58,27 @@ function failing() {
 local f = failing();
 resume f;
 try { resume f; } catch (e) { print("caught " + e + ", now " + f.getstatus() + "\n"); }
+// Also under foreach: the error reaches the catch around the loop, and the dead generator
+// gives a later loop no step. A generator that only the loop or `resume` holds dies with the
+// frames the error leaves, and null thrown from one inside a _get is still a clean miss.
+local seen = "";
+f = failing();
+try { foreach (v in f) seen += v + " "; } catch (e) { seen += "caught " + e + ", now " + f.getstatus(); }
+foreach (v in f) seen += " again " + v;
+print(seen + "\n");
+function throwing(error) {
+    if (error != "late") throw error;
+    yield 1;
+    throw error;
+}
+try { foreach (v in throwing("late")) print(v + " "); } catch (e) { print("caught " + e + " "); }
+try { resume throwing("early"); } catch (e) { print("caught " + e + "\n"); }
+class Missing {
+    function _get(key) {
+        foreach (v in ::throwing(null)) return v;
+    }
+}
+try { Missing().absent; } catch (e) { print(e + "\n"); }
 
 // Nested generators.
 function outer() {
