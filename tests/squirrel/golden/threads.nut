@@ -141,6 +141,17 @@ foreach (fail in [false, true]) {
     print(ft.wakeup("w1") + " " + ft.getstatus() + " ");
     print(ft.wakeup("w2") + " " + ft.getstatus() + "\n");
 }
+// A generator whose thread is dropped while suspended inside it can never go on: it is dead,
+// whether foreach or resume drove it.
+::heldByForeach <- pausingGenerator(false);
+::heldByResume <- pausingGenerator(false);
+local dropped = [newthread(function() { foreach (v in ::heldByForeach) {} }),
+                 newthread(function() { resume ::heldByResume; resume ::heldByResume; })];
+foreach (t in dropped) t.call();
+print(heldByForeach.getstatus() + " " + heldByResume.getstatus() + " ");
+dropped = null;
+print(heldByForeach.getstatus() + " " + heldByResume.getstatus() + " ");
+try { resume heldByForeach; } catch (e) { print(e + "\n"); }
 
 // Suspending through a native call or a metamethod fails inside the thread.
 local viaNative = newthread(function() {
