@@ -86,6 +86,14 @@ function outer() {
 }
 foreach (v in outer()) print(v + " ");
 print("\n");
+// foreach nests generators as deep as plain calls nest, beyond the limit of nested native calls.
+function nested(n) {
+    if (n > 0) foreach (v in nested(n - 1)) yield v;
+    yield n;
+}
+local total = 0;
+foreach (v in nested(1000)) total += v;
+print(total + "\n");
 
 // A method generator sees its object, which it keeps alive: a generator made from a temporary
 // object still reads its members, and an object that keeps its own generator is a cycle for
