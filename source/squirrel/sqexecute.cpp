@@ -94,6 +94,8 @@ SQObjectPtr* SQVM::RestoreGenerator(SQGenerator* g, SQObjectPtr* base) {
     return sp;
 }
 
+// Called before the frames' slots are cleared: a generator may live only in the slot below
+// its frame.
 void SQVM::DropFrames(size_t depth) {
     for (size_t d = _calls.size(); d > depth; --d) {
         if (_calls[d - 1].generator) _calls[d - 1].generator->_state = SQGeneratorState::Dead;
@@ -1003,6 +1005,14 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     base[-1].Null();
                     base[-2].Null();
                     sp = base - 2;
+                } else if (use == SQFrameResult::ForeachStep) {
+                    // The generator's return ends the loop; the value it returns is dropped.
+                    base[-1].Null();
+                    sp = base - 1;
+                    base = ci->base;
+                    ip = ci->ip;
+                    ip += ip[-1].arg;
+                    continue;
                 } else if (use == SQFrameResult::Nexti) {
                     base[-1].Null();
                     sp = base - 1;
@@ -1189,6 +1199,23 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                         _callResult = SQFrameResult::Nexti;
                         goto call_here;
                     }
+                } else if (s[0]._type == OT_GENERATOR) {
+                    // The generator runs as a frame of this loop, above a copy of it, so that
+                    // a suspend inside it suspends the thread running the loop.
+                    SQGenerator* g = _generator(s[0]);
+                    if (g->_state == SQGeneratorState::Dead) {
+                        ip += i.arg;
+                        continue;
+                    }
+                    if (!CanResume(g, sp + 1)) goto exception;
+                    *sp++ = s[0];
+                    ci->ip = ip;
+                    base = sp;
+                    sp = RestoreGenerator(g, base);
+                    ci = PushFrame(_closure(g->_closure), base, SQFrameResult::ForeachStep);
+                    ci->generator = g;
+                    ip = ci->closure->_function->_code.data() + g->_pc;
+                    continue;
                 }
                 bool done;
                 _top = sp - _stack;
@@ -1207,6 +1234,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 if (i.a) result = std::move(*--sp);
                 SaveGenerator(g, base, sp, ip);
                 bool root = ci->root;
+                bool step = ci->result == SQFrameResult::ForeachStep;
                 _calls.pop_back();
                 if (root) {
                     _top = base - _stack;
@@ -1214,8 +1242,21 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                     ret = std::move(result);
                     return true;
                 }
-                // The value replaces the generator in the slot that resumed it.
                 ci = &_calls.back();
+                if (step) {
+                    // The value is the loop's next one; its key counts the values so far.
+                    base[-1].Null();
+                    sp = base - 1;
+                    base = ci->base;
+                    ip = ci->ip;
+                    SQObjectPtr* s = base + ip[-1].c;
+                    SQInteger pos = s[1]._type == OT_INTEGER ? _integer(s[1]) : 0;
+                    s[3] = std::move(result);
+                    s[2].SetInteger(pos);
+                    s[1].SetInteger(pos + 1);
+                    continue;
+                }
+                // The value replaces the generator in the slot that resumed it.
                 base[-1] = std::move(result);
                 sp = base;
                 base = ci->base;
@@ -1453,9 +1494,9 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 if (_calls[d].result != SQFrameResult::Get && _calls[d].result != SQFrameResult::Set) continue;
                 SQObjectPtr* frameBase = _calls[d].base;
                 SQObjectPtr key = frameBase[-2];
+                DropFrames(d);
                 CloseOuters(frameBase - 1);
                 while (sp > frameBase - 2) (--sp)->Null();
-                DropFrames(d);
                 ci = &_calls.back();
                 base = ci->base;
                 ip = ci->ip;
@@ -1470,8 +1511,8 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             _top = sp - _stack;
             if (raiseerror && !_errorNotified && _traps.empty()) CallErrorHandler(error);
             SQObjectPtr* bottom = _stack + stackbase;
-            CloseOuters(bottom);
             DropFrames(entryDepth);
+            CloseOuters(bottom);
             while (sp > bottom) (--sp)->Null();
             _top = stackbase;
             --_nestedcalls;
@@ -1485,9 +1526,9 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
         }
         SQExceptionTrap trap = _traps.back();
         _traps.pop_back();
+        DropFrames(trap.depth + 1);
         CloseOuters(trap.sp);
         while (sp > trap.sp) (--sp)->Null();
-        DropFrames(trap.depth + 1);
         ci = &_calls.back();
         base = ci->base;
         ip = trap.ip;

@@ -49,11 +49,12 @@ SQVM::~SQVM() {
 // Slots above the top may still hold values a native left there, so the whole stack is
 // cleared (and traversed) alike.
 void SQVM::Finalize() {
+    // Generators that a dropped thread was running can never go on: they end dead.
+    DropFrames(0);
     CloseOuters(_stack, !_ss->_closing);
     for (SQInteger i = 0; i < _stacksize; ++i) _stack[i].Null();
     _top = 0;
     _stackbase = 0;
-    _calls.clear();
     _traps.clear();
     _roottable.Null();
     _outOfRange.Null();

@@ -33,6 +33,9 @@ enum class SQFrameResult : uint8_t {
     // An instance's _nexti called by foreach: null ends the loop, else the loop takes the
     // index as key and iterator, and the instance's value there.
     Nexti,
+    // A generator resumed by foreach: what it yields is the loop's next value, its return
+    // ends the loop. Like a plain call, it may suspend the thread that runs it.
+    ForeachStep,
 };
 
 struct SQCallInfo {

@@ -173,10 +173,13 @@ bool SQVM::CallNative(SQNativeClosure* nc, SQInteger nargs, SQObjectPtr* base, S
         return false;
     }
     // Constructors and metamethods run as frames of the script loop, but a thread cannot
-    // suspend inside them, as it could not when they were calls of their own.
+    // suspend inside them, as it could not when they were calls of their own. Generators
+    // that foreach resumes are plain frames in this.
     if (r == SQ_SUSPEND_FLAG && allowSuspend) {
         for (const SQCallInfo& frame : _calls) {
-            if (frame.result != SQFrameResult::Value) allowSuspend = false;
+            if (frame.result != SQFrameResult::Value && frame.result != SQFrameResult::ForeachStep) {
+                allowSuspend = false;
+            }
         }
     }
     if (r == SQ_SUSPEND_FLAG && !allowSuspend && _isThread) {

@@ -58,6 +58,27 @@ function failing() {
 local f = failing();
 resume f;
 try { resume f; } catch (e) { print("caught " + e + ", now " + f.getstatus() + "\n"); }
+// Also under foreach: the error reaches the catch around the loop, and the dead generator
+// gives a later loop no step. A generator that only the loop or `resume` holds dies with the
+// frames the error leaves, and null thrown from one inside a _get is still a clean miss.
+local seen = "";
+f = failing();
+try { foreach (v in f) seen += v + " "; } catch (e) { seen += "caught " + e + ", now " + f.getstatus(); }
+foreach (v in f) seen += " again " + v;
+print(seen + "\n");
+function throwing(error) {
+    if (error != "late") throw error;
+    yield 1;
+    throw error;
+}
+try { foreach (v in throwing("late")) print(v + " "); } catch (e) { print("caught " + e + " "); }
+try { resume throwing("early"); } catch (e) { print("caught " + e + "\n"); }
+class Missing {
+    function _get(key) {
+        foreach (v in ::throwing(null)) return v;
+    }
+}
+try { Missing().absent; } catch (e) { print(e + "\n"); }
 
 // Nested generators.
 function outer() {
@@ -65,6 +86,14 @@ function outer() {
 }
 foreach (v in outer()) print(v + " ");
 print("\n");
+// foreach nests generators as deep as plain calls nest, beyond the limit of nested native calls.
+function nested(n) {
+    if (n > 0) foreach (v in nested(n - 1)) yield v;
+    yield n;
+}
+local total = 0;
+foreach (v in nested(1000)) total += v;
+print(total + "\n");
 
 // A method generator sees its object, which it keeps alive: a generator made from a temporary
 // object still reads its members, and an object that keeps its own generator is a cycle for

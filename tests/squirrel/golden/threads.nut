@@ -109,6 +109,49 @@ local genThread = newthread(function() {
 });
 print(genThread.call() + " ");
 print(genThread.wakeup("woken") + " " + genThread.getstatus() + "\n");
+// So does one that foreach drives: the wakeup value lands in the generator, and the loop goes
+// on where it stopped. An error inside a nested generator still reaches the thread's catch.
+function pausingGenerator(fail) {
+    yield "before";
+    local back = suspend("paused");
+    yield "after " + back;
+    foreach (v in pausingGenerator2(fail)) yield v;
+    return "dropped";
+}
+function pausingGenerator2(fail) {
+    local again = suspend("paused again");
+    if (fail) throw "failed " + again;
+    yield again;
+}
+function foreachThread(fail) {
+    return newthread(function() {
+        local g = pausingGenerator(fail);
+        local seen = "";
+        try {
+            foreach (i, v in g) seen += i + ":" + v + " ";
+        } catch (e) {
+            seen += "caught " + e + " ";
+        }
+        return seen + g.getstatus();
+    });
+}
+foreach (fail in [false, true]) {
+    local ft = foreachThread(fail);
+    print(ft.call() + " ");
+    print(ft.wakeup("w1") + " " + ft.getstatus() + " ");
+    print(ft.wakeup("w2") + " " + ft.getstatus() + "\n");
+}
+// A generator whose thread is dropped while suspended inside it can never go on: it is dead,
+// whether foreach or resume drove it.
+::heldByForeach <- pausingGenerator(false);
+::heldByResume <- pausingGenerator(false);
+local dropped = [newthread(function() { foreach (v in ::heldByForeach) {} }),
+                 newthread(function() { resume ::heldByResume; resume ::heldByResume; })];
+foreach (t in dropped) t.call();
+print(heldByForeach.getstatus() + " " + heldByResume.getstatus() + " ");
+dropped = null;
+print(heldByForeach.getstatus() + " " + heldByResume.getstatus() + " ");
+try { resume heldByForeach; } catch (e) { print(e + "\n"); }
 
 // Suspending through a native call or a metamethod fails inside the thread.
 local viaNative = newthread(function() {
