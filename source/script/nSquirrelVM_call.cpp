@@ -199,7 +199,7 @@ bool nSquirrelVM::RunFile(const nString& path, bool)
     }
     if (m_vm)
         sq_settop(m_vm, top);
-    nCObject::DestroyReleasedObjects();
+    DestroyReleasedObjectsAtOutermostEnd();
     return true;
 }
 
@@ -389,8 +389,16 @@ bool nSquirrelVM::EndCall(nScriptValue* out)
         ReadValue(-1, *out);
     if (m_vm)
         sq_settop(m_vm, base);
-    nCObject::DestroyReleasedObjects();
+    DestroyReleasedObjectsAtOutermostEnd();
     return called;
+}
+
+// A nested call (an event sent from a native) ends inside the outer call's native, which may still
+// walk the objects a script released: only the outermost end destroys them.
+void nSquirrelVM::DestroyReleasedObjectsAtOutermostEnd()
+{
+    if (m_runDepth == 1)
+        nCObject::DestroyReleasedObjects();
 }
 
 void nSquirrelVM::AbandonCall()

@@ -155,12 +155,11 @@ protected:
     // Set by the engine's not-found hooks for geometries, textures and sounds.
     static bool s_missingResource;
 
-    uint64_t m_startTick = 0;
     uint32_t m_frameCount = 0;
     // Declared before the engine's users so that it outlives them.
     Quenvar m_engine;
-    nRenderer* m_renderer = nullptr; // owned unless it is the engine's null renderer
-    nMixer* m_mixer = nullptr;       // owned; null with the engine's null mixer
+    nRenderer* m_renderer = nullptr;   // owned unless it is the engine's null renderer
+    nMixer* m_mixer = nullptr;         // owned; null with the engine's null mixer
     nSMixMixer* m_fileMixer = nullptr; // m_mixer again when it writes a file
     nScene* m_scene = nullptr;
     nProject m_project;
@@ -189,7 +188,6 @@ private:
     void RaytraceFrame();
     void DrawRendererStatistics();
     bool CheckExitConditions();
-    bool IsTimeUp() const;
     void PaceFrame();
 
     ScriptErrorListener m_scriptErrorListener;

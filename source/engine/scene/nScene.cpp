@@ -16,8 +16,8 @@
 #include "physics/nBulletWorld.h"
 #include "physics/nGeometryPhysicSource.h"
 #include "physics/nPhysicWorld.h"
-#include "script/nObjectTypeLifetime.h"
 #include "script/nObjectType.h"
+#include "script/nObjectTypeLifetime.h"
 #include "script/nScriptObject.h"
 #include "script/nScriptVM.h"
 #include "script/units/nSceneEventHandler.h"
@@ -35,7 +35,7 @@ namespace
 // reference (the scene is made with none), so a release would find nothing to drop and leak it.
 void DeleteOwnedScene(void* scene)
 {
-    delete static_cast<nScene*>(scene);
+    static_cast<nScene*>(scene)->DestroyWhenUnused();
 }
 } // namespace
 
@@ -53,6 +53,8 @@ nScene::nScene(Quenvar* engine, nScriptVM* vm)
     nObjectTypeLifetime lifetime;
     lifetime.destroy = DeleteOwnedScene;
     SetObjectTypeLifetime(ObjectTypeScene, lifetime);
+    if (m_vm)
+        LiveScenes().PushBack(this);
 }
 
 nScene::~nScene()
@@ -60,6 +62,8 @@ nScene::~nScene()
     // "OnDelete" handlers see this scene as "g_scene"; unless one of them named another scene,
     // "g_scene" then names again what this scene displaced there, a scene that may still run
     // (null when that is gone too), whoever ends the scene (its project or a script's handle).
+    if (m_vm)
+        HandOverDisplaced();
     SetGlobal();
     DeleteContent(false);
     m_ui.reset();
@@ -67,11 +71,24 @@ nScene::~nScene()
     if (m_vm)
     {
         m_vm->InvalidateNativeObject(this);
-        m_vm->ClearDeadNativeGlobal("g_scene", m_displacedGlobal.get());
+        RestoreDisplacedGlobal();
+        LiveScenes().Remove(this);
     }
     m_displacedGlobal.reset();
     if (m_renderer && m_renderer->GetEnvironment() == this)
         m_renderer->SetEnvironment(nullptr);
+}
+
+void nScene::DestroyWhenUnused()
+{
+    if (!IsInUse())
+    {
+        delete this;
+        return;
+    }
+    m_destroyWhenUnused = true;
+    if (m_vm)
+        m_vm->InvalidateNativeObject(this);
 }
 
 bool nScene::CreatePhysicWorld()
@@ -261,7 +278,8 @@ nMCamera* nScene::NewCamera(const char* name)
 nMObject* nScene::NewObject(const char* name, nGeometry* geometry)
 {
     Broadcast(SceneMessageItemAdding, nullptr);
-    nMObject* object = Register(new nMObject(this), m_objects, name, "Scene could not allocate new object!\n");
+    nMObject* object =
+        Register(new nMObject(this), m_objects, name, "Scene could not allocate new object!\n");
     if (object)
         object->GetObject().SetGeometry(geometry);
     return object;

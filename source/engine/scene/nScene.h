@@ -152,7 +152,8 @@ public:
     void DeleteContent(bool keepScripts);
     void RecordLocation();
     // Every active item that has the motion starts it (see StartItemMotions).
-    void SetMotion(const char* name, nAnimationSourceList** outSources, float fadeTime, bool add, float weight);
+    void SetMotion(const char* name, nAnimationSourceList** outSources, float fadeTime, bool add,
+                   float weight);
     // "g_scene" and "g_clock_fq" in the machine (the scene's own when null).
     void SetGlobal(nScriptVM* vm = nullptr);
     // A large unskinned geometry that exactly one object shows gets an octree.
@@ -175,16 +176,43 @@ public:
     void ActivateItem(nMItem* item, bool active, bool recursive);
     nPerfCounter& GetTimer(Timer timer) { return m_timers[timer]; }
 
-    // A walk over items that sends their scripts events. While one runs, nothing may free items,
-    // empty the scene or run a frame inside it: the walk would step onto freed items. The natives
-    // that would do so refuse while IsWalkingItems.
+    // While a scene is in use (a frame step, a render step, a set-up, reset or activation walk, or
+    // a native that sends its items' events), nothing may free it: an unload is refused, and a
+    // scene whose owner lets it go meanwhile is destroyed when the last use ends. Only the one
+    // that ends the last use may touch the scene after the scope.
+    class UseScope
+    {
+    public:
+        explicit UseScope(nScene& scene) : m_scene(scene) { ++m_scene.m_useDepth; }
+        UseScope(const UseScope&) = delete;
+        UseScope& operator=(const UseScope&) = delete;
+        ~UseScope() { m_scene.EndUse(); }
+
+    private:
+        nScene& m_scene;
+    };
+    bool IsInUse() const { return m_useDepth > 0; }
+    // Destroys the scene now, or when its last use ends; its script handles turn dead at once.
+    void DestroyWhenUnused();
+
+    // A walk over items that sends their scripts events (the scene is in use meanwhile). While one
+    // runs, nothing may free items, empty the scene or run a frame inside it: the walk would step
+    // onto freed items. The natives that would do so refuse while IsWalkingItems.
     class ItemWalk
     {
     public:
-        explicit ItemWalk(nScene& scene) : m_scene(scene) { ++m_scene.m_itemWalks; }
+        explicit ItemWalk(nScene& scene) : m_scene(scene)
+        {
+            ++m_scene.m_itemWalks;
+            ++m_scene.m_useDepth;
+        }
         ItemWalk(const ItemWalk&) = delete;
         ItemWalk& operator=(const ItemWalk&) = delete;
-        ~ItemWalk() { --m_scene.m_itemWalks; }
+        ~ItemWalk()
+        {
+            --m_scene.m_itemWalks;
+            m_scene.EndUse();
+        }
 
     private:
         nScene& m_scene;
@@ -204,11 +232,15 @@ public:
     const nSimpleCullingSystem& GetSimpleCulling() const { return m_simpleCulling; }
     const nOctreeCullingSystem& GetOctreeCulling() const { return m_octreeCulling; }
     uint32_t GetRenderFlags() const { return m_renderFlags; }
-    void SetRenderFlag(uint32_t bits, bool on) { m_renderFlags = on ? m_renderFlags | bits : m_renderFlags & ~bits; }
+    void SetRenderFlag(uint32_t bits, bool on)
+    {
+        m_renderFlags = on ? m_renderFlags | bits : m_renderFlags & ~bits;
+    }
 
     nColor GetAmbientColor() override;
     void GetEnvironmentTexture(nSharedPtr<nTexture>& first, nSharedPtr<nTexture>& second) override;
-    void GetLightsAt(const nVector& point, const nFrustum& frustum, nList<nLightSource*>& out, uint32_t maximum) override;
+    void GetLightsAt(const nVector& point, const nFrustum& frustum, nList<nLightSource*>& out,
+                     uint32_t maximum) override;
     void GetNearestLights(const nVector& point, nList<nLightSource*>& out, uint32_t maximum) override;
 
     const nColor& GetBackgroundColor() const { return m_backgroundColor; }
@@ -269,7 +301,10 @@ public:
     bool DeleteItem(nMItem* item);
     // Destroys the queued items in order; triggers send the exit events of those inside them.
     void FlushDeletionQueue();
-    bool IsDeletionQueued(const nMItem* item) const { return m_deletionQueue.Find(const_cast<nMItem*>(item)); }
+    bool IsDeletionQueued(const nMItem* item) const
+    {
+        return m_deletionQueue.Find(const_cast<nMItem*>(item));
+    }
     bool IsDeletionQueueKept() const { return m_deletionQueueKept; }
     void SetDeletionQueueKept(bool kept) { m_deletionQueueKept = kept; }
 
@@ -310,10 +345,21 @@ public:
     nList<nMTerrain*>& GetTerrains() { return m_terrains; }
 
 private:
+    void EndUse()
+    {
+        if (--m_useDepth > 0 || !m_destroyWhenUnused)
+            return;
+        m_destroyWhenUnused = false; // the destructor's own walks end uses again
+        delete this;
+    }
     // Names the item, lists it with its kind and announces it.
-    template <typename Kind> Kind* Register(Kind* item, nList<Kind*>& kindList, const char* name,
-                                            const char* failure);
+    template <typename Kind>
+    Kind* Register(Kind* item, nList<Kind*>& kindList, const char* name, const char* failure);
     void RemoveFromKindList(nMItem* item);
+    // The scenes that have a script machine, each of which may have displaced another in "g_scene".
+    static nList<nScene*>& LiveScenes();
+    void HandOverDisplaced();
+    void RestoreDisplacedGlobal();
     // Destroys every item without any trigger event: nothing runs on a scene being emptied.
     void DestroyItems();
     void DestroyGroups();
@@ -341,6 +387,8 @@ private:
     // What "g_scene" named when this scene last took its place there; given back when the scene
     // ends while still named there.
     std::unique_ptr<nScriptObject> m_displacedGlobal;
+    // The scene it named then, or null when it named something else.
+    nScene* m_displacedScene = nullptr;
     nScenePhysicWorldCallback m_physicCallback;
     // Convex and Mesh shapes of the world get their geometries through the engine's loader; the
     // source outlives the world that reads from it.
@@ -382,5 +430,7 @@ private:
     nList<nMConstraint*> m_constraints;
     bool m_deletionQueueKept = false;
     int32_t m_itemWalks = 0;
+    int32_t m_useDepth = 0;
+    bool m_destroyWhenUnused = false;
     std::unique_ptr<nScene2D> m_ui;
 };
