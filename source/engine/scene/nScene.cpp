@@ -26,8 +26,10 @@
 
 #include "render/nRenderer.h"
 
+#include <algorithm>
 #include <climits>
 #include <new>
+#include <vector>
 
 namespace
 {
@@ -132,6 +134,9 @@ void nScene::Broadcast(nSceneMessage message, const void* data)
     m_listeners.Broadcast(message, data);
 }
 
+// The counter never wraps. Past the top it takes the lowest UID that no item holds, so the UIDs
+// of files keep their values; an item keeps -1 only when no UID is free. An item read from a file
+// has no name yet: its reader tells.
 void nScene::AssignUid(nMItem* item)
 {
     if (item->GetUid() != -1)
@@ -140,15 +145,51 @@ void nScene::AssignUid(nMItem* item)
                           << item->GetUid() << ").\n";
         return;
     }
-    // The counter never wraps: an item it has no UID for keeps -1 rather than a negative UID or
-    // one that another item holds.
-    if (m_nextUid > static_cast<uint32_t>(INT32_MAX))
+    const int32_t uid =
+        m_nextUid <= static_cast<uint32_t>(INT32_MAX) ? static_cast<int32_t>(m_nextUid++) : FindFreeUid();
+    if (uid >= 0)
+        item->SetUid(uid);
+    else if (!item->GetName().IsEmpty())
+        ReportNoUid(*item);
+}
+
+void nScene::ReportNoUid(const nMItem& item) const
+{
+    nLogHolder::Get() << "[!] No unique identifier is left for item '" << item.GetName() << "' in scene '"
+                      << m_name << "'.\n";
+}
+
+// Searches on from where the last search stopped, and once more from 0 before it gives up (items
+// deleted meanwhile may have freed lower UIDs).
+int32_t nScene::FindFreeUid()
+{
+    for (const uint32_t from : {m_freeUidFrom, 0u})
     {
-        nLogHolder::Get() << "[!] No unique identifier is left for item '" << item->GetName()
-                          << "' in scene '" << m_name << "'.\n";
-        return;
+        std::vector<int32_t> used;
+        used.reserve(m_allItems.GetCount());
+        nListIterator<nMItem*> items;
+        while (nMItem* item = m_allItems.Next(items))
+            if (item->GetUid() >= 0 && static_cast<uint32_t>(item->GetUid()) >= from)
+                used.push_back(item->GetUid());
+        std::sort(used.begin(), used.end());
+        int64_t candidate = from;
+        for (const int32_t uid : used)
+        {
+            if (uid > candidate)
+                break;
+            if (uid == candidate)
+                ++candidate;
+        }
+        if (candidate <= INT32_MAX)
+        {
+            m_freeUidFrom = static_cast<uint32_t>(candidate) + 1;
+            return static_cast<int32_t>(candidate);
+        }
+        if (from == 0)
+            break;
     }
-    item->SetUid(static_cast<int32_t>(m_nextUid++));
+    m_freeUidFrom = 0;
+    return -1;
 }
 
 void nScene::AddMItem(nMItem* item)

@@ -356,6 +356,8 @@ private:
     template <typename Kind>
     Kind* Register(Kind* item, nList<Kind*>& kindList, const char* name, const char* failure);
     void RemoveFromKindList(nMItem* item);
+    int32_t FindFreeUid();
+    void ReportNoUid(const nMItem& item) const;
     // The scenes that have a script machine, each of which may have displaced another in "g_scene".
     static nList<nScene*>& LiveScenes();
     void HandOverDisplaced();
@@ -405,6 +407,7 @@ private:
     // The end was asked for before or during the last set-up: the reset after it keeps it.
     bool m_endSurvivesReset = false;
     uint32_t m_nextUid = 0;
+    uint32_t m_freeUidFrom = 0; // where the search for a free UID goes on once the counter is spent
     nString m_name;
     nPerfCounter m_timers[TimerCount];
     nColor m_backgroundColor{0.0f, 0.0f, 0.0f, 1.0f};

@@ -67,6 +67,7 @@ void nScene::DeleteContent(bool keepScripts)
     m_terrains.Clear();
     m_constraints.Clear();
     m_nextUid = 0;
+    m_freeUidFrom = 0;
     if (m_ui)
         m_ui->Clear();
     if (!keepScripts)

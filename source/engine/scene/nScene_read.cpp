@@ -15,8 +15,8 @@
 #include "engine/items/nTrigger.h"
 #include "engine/scene/nGroup.h"
 #include "engine/scene/nInstance.h"
-#include "geometry/nTexture.h"
 #include "engine/scene/nSceneUidRemap.h"
+#include "geometry/nTexture.h"
 #include "physics/nPhysicConstraint.h"
 #include "physics/nPhysicWorld.h"
 #include "script/units/nScriptUnit.h"
@@ -121,7 +121,8 @@ bool nScene::Parse(nMetaFile& file, nMetaTag& root, nGroup** group, uint32_t fla
     counter.Begin();
     if (root.GetName() != "Scene")
     {
-        nLogHolder::Get() << "[!] Could not parse scene. Root tag id is incorrect (" << root.GetName() << ").\n";
+        nLogHolder::Get() << "[!] Could not parse scene. Root tag id is incorrect (" << root.GetName()
+                          << ").\n";
         return false;
     }
     const nString& fileName = file.GetFileName();
@@ -265,16 +266,20 @@ bool nScene::ReadItems(nMetaFile& file, nMetaTag& items, nSceneUidRemap& remap, 
                 if (shifted)
                 {
                     sceneUid = static_cast<int32_t>(remap.GetBase()) + fileUid;
-                    if (createdUid >= 0) // the UID given at creation goes back
+                    // The UID the counter gave at creation goes back (not one found free).
+                    if (createdUid >= 0 && static_cast<uint32_t>(createdUid) + 1 == m_nextUid)
                         --m_nextUid;
                 }
                 remap.Set(fileUid, sceneUid);
                 item->SetUid(sceneUid);
             }
             else
-                nLogHolder::Get() << "[*] Corrupt item '" << item->GetName() << "' source UID (" << fileUid << "/"
-                                  << largest + 1 << ") while loading scene '" << file.GetFileName() << "'.\n";
+                nLogHolder::Get() << "[*] Corrupt item '" << item->GetName() << "' source UID (" << fileUid
+                                  << "/" << largest + 1 << ") while loading scene '" << file.GetFileName()
+                                  << "'.\n";
         }
+        if (item->GetUid() < 0)
+            ReportNoUid(*item);
         if (group)
             group->AddItem(item, false);
         if (!item->GetEnabledField())
