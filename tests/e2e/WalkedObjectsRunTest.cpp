@@ -29,16 +29,21 @@ std::string ScriptedScene(const std::string& script, const std::string& classNam
     return "<NML=1.0>\n<Scene=<ScriptUnit=<Script=\"" + script + "\"><Class=\"" + className + "\">><Items>>";
 }
 
-// Objects A and B, each with the unit "O" of o.nut.
-std::string TwoScriptedObjects()
+// Objects with the unit "O" of o.nut.
+std::string ScriptedObjects(const std::vector<std::string>& names)
 {
     std::string items;
     int uid = 0;
-    for (const char* name : {"A", "B"})
-        items += std::string("<MObject=<MItem=<Id=\"") + name + "\"><UId=" + std::to_string(uid++) +
+    for (const std::string& name : names)
+        items += "<MObject=<MItem=<Id=\"" + name + "\"><UId=" + std::to_string(uid++) +
                  "><Active><ScriptUnit=<Script=\"o.nut\"><Class=\"O\">>><Object=<Item>>>";
     return "<NML=1.0>\n<Scene=<Items=" + items + ">>\n";
 }
+
+const std::string TwoScriptedObjects = ScriptedObjects({"A", "B"});
+const std::string RefusedLoad = "[!] A scene cannot load a scene file while it deletes its content.\n";
+const char* const LoadingOnDelete =
+    "class O { function OnDelete(i) { SceneFromFileStoreGroup(g_scene, \"p.nms\", 0xFFFFFFFF); } }";
 
 // The main scene's unit "S": frame 1 runs the body, frame 3 runs the check and ends the run.
 std::string MainScript(const std::string& firstFrame, const std::string& check = "")
@@ -84,7 +89,7 @@ const WalkCase Cases[] = {
      {}},
     {"a nested event dropping the last handle of a script-made scene that a native walks",
      {{"s.nms", ScriptedScene("s.nut", "S")},
-      {"g.nms", TwoScriptedObjects()},
+      {"g.nms", TwoScriptedObjects},
       {"o.nut", "class O { function OnActivate(i, a) { print(\"drop\"); ::X = null; } }"},
       {"s.nut",
        MainScript("::X <- ProjectNewScene(g_project); SceneFromFile(::X, \"g.nms\"); SceneSetup(::X);\n"
@@ -94,7 +99,7 @@ const WalkCase Cases[] = {
      {"[!]"}},
     {"a member's OnReset deleting its group during GroupReset",
      {{"s.nms", ScriptedScene("s.nut", "S")},
-      {"g.nms", TwoScriptedObjects()},
+      {"g.nms", TwoScriptedObjects},
       {"o.nut", "class O { function OnReset(i) { print(\"reset \" + ItemGetName(i));\n"
                 "  if (ObjectIsValid(::G)) SceneDeleteGroup(g_scene, ::G); } }"},
       {"s.nut",
@@ -120,7 +125,7 @@ const WalkCase Cases[] = {
      {"[!]"}},
     {"an item's OnUpdate loading items into its scene and setting it up",
      {{"s.nms", ScriptedScene("s.nut", "S")},
-      {"g.nms", TwoScriptedObjects()},
+      {"g.nms", TwoScriptedObjects},
       {"o.nut",
        "class O { function OnUpdate(i) { SceneFromFile(g_scene, \"g.nms\"); SceneSetup(g_scene); } }"},
       {"s.nut",
@@ -130,6 +135,27 @@ const WalkCase Cases[] = {
      // Frame 1 walks the 2 items it began with, each loading 2 more; frame 2 walks those 6.
      {"[S] items 18\n"},
      {"[!]"}},
+    {"an item's OnDelete loading into its scene while SceneDeleteContent empties it is refused",
+     {{"s.nms", ScriptedScene("s.nut", "S")},
+      {"g.nms", ScriptedObjects({"A"})},
+      {"p.nms", ScriptedObjects({"P"})},
+      {"o.nut", LoadingOnDelete},
+      {"s.nut",
+       MainScript("SceneFromFile(s, \"g.nms\"); SceneSetup(s);",
+                  "SceneDeleteContent(s); print(\"left \" + ObjectIsValid(SceneFindGroup(s, \"p.nms\")) +\n"
+                  "    \" \" + SceneGetItemList(s).len());")}},
+     SceneRun,
+     {RefusedLoad, "[S] left false 0\n"},
+     {}},
+    {"an item's OnDelete loading into its scene while the scene is destroyed at the end is refused",
+     {{"s.nms", ScriptedScene("s.nut", "S")},
+      {"g.nms", ScriptedObjects({"A"})},
+      {"p.nms", ScriptedObjects({"P"})},
+      {"o.nut", LoadingOnDelete},
+      {"s.nut", MainScript("SceneFromFile(s, \"g.nms\"); SceneSetup(s);")}},
+     SceneRun,
+     {RefusedLoad},
+     {}},
     {"g_scene falls back along the scenes it named to the one still running",
      {{"s.nms", ScriptedScene("s.nut", "S")},
       {"s.nut",

@@ -357,6 +357,8 @@ private:
     Kind* Register(Kind* item, nList<Kind*>& kindList, const char* name, const char* failure);
     void RemoveFromKindList(nMItem* item);
     int32_t FindFreeUid();
+    // True after a "[!]" line naming the operation while the scene deletes its content.
+    bool IsRefusedWhileDeleting(const char* operation) const;
     void ReportNoUid(const nMItem& item) const;
     // The scenes that have a script machine, each of which may have displaced another in "g_scene".
     static nList<nScene*>& LiveScenes();
@@ -432,6 +434,7 @@ private:
     nList<nGroup*> m_groups;
     nList<nMConstraint*> m_constraints;
     bool m_deletionQueueKept = false;
+    bool m_deletingContent = false;
     int32_t m_itemWalks = 0;
     int32_t m_useDepth = 0;
     bool m_destroyWhenUnused = false;

@@ -9,6 +9,8 @@
 
 nGroup* nScene::NewGroup(const char* name)
 {
+    if (IsRefusedWhileDeleting("make a group"))
+        return nullptr;
     Broadcast(SceneMessageGroupAdding, nullptr);
     auto* group = new (std::nothrow) nGroup(m_engine, name);
     if (!group || !m_groups.PushBack(group))

@@ -47,9 +47,13 @@ void nScene::DestroyItems()
     }
 }
 
+// The events of the items and of the scene that run meanwhile may not load or make groups: what
+// they made after the groups were freed would survive the emptying (see IsRefusedWhileDeleting).
 void nScene::DeleteContent(bool keepScripts)
 {
     const ItemWalk walk(*this);
+    const bool nested = m_deletingContent;
+    m_deletingContent = true;
     Broadcast(SceneMessageContentDeleting, nullptr);
     m_eventHandler->OnDelete(this);
     m_pendingActivate.Clear();
@@ -76,7 +80,16 @@ void nScene::DeleteContent(bool keepScripts)
     m_fogFar = 0.0f;
     m_fogColor = nColor(0.0f, 0.0f, 0.0f, 1.0f);
     m_currentCamera = nullptr;
+    m_deletingContent = nested;
     Broadcast(SceneMessageContentDeleted, nullptr);
+}
+
+bool nScene::IsRefusedWhileDeleting(const char* operation) const
+{
+    if (!m_deletingContent)
+        return false;
+    nLogHolder::Get() << "[!] A scene cannot " << operation << " while it deletes its content.\n";
+    return true;
 }
 
 void nScene::Setup(bool optimize, int32_t octreeParameter)

@@ -117,6 +117,8 @@ nMItem* nScene::CreateItemOfTag(const nString& name)
 
 bool nScene::Parse(nMetaFile& file, nMetaTag& root, nGroup** group, uint32_t flags, int32_t depth)
 {
+    if (IsRefusedWhileDeleting("load a scene file"))
+        return false;
     nPerfCounter counter;
     counter.Begin();
     if (root.GetName() != "Scene")
