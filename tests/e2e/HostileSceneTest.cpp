@@ -93,6 +93,16 @@ const HostileCase Cases[] = {
       "[H] Loading scene 'a.nms'.\n", "[H] Loading scene 'b.nms'.\n"},
      {"nested too deep"},
      1},
+    {"the scene instancing itself beside a legal template: the outer instance is refused",
+     {{"s.nms", MainScene(Instance("legal", 0, "t.nms") + Instance("self", 1, "S.nms"))},
+      {"t.nms", "<NML=1.0>\n<Scene=<ScriptedObject=<ScriptUnit=<Script=\"t.nut\"><Class=\"T\">>>"
+                "<Items=" +
+                    Object("Box", 0) + ">>\n"},
+      {"t.nut", "class T { function OnSetup(owner) { print(\"template script\"); } }"}},
+     {"[!] Instance 'self' in 's.nms' is refused: its template 'S.nms' instances itself.\n",
+      "[S] template script\n", "[H] Loading scene 't.nms'.\n"},
+     {"nested too deep"},
+     1},
     {"a template with large UIDs instanced three times: each copy keeps its link",
      {{"s.nms", MainScene(Instance("one", 0, "big.nms") + Instance("two", 1, "big.nms") +
                           Instance("three", 2, "big.nms"))},
