@@ -12,10 +12,10 @@
 // checked elsewhere; here only that nothing the engine walks is freed under it, and that every
 // frame ends.
 //
-// The project shows scene "a.nms" as a layer; the group "g.nms" of two objects X and Y (unit "I")
-// inside a trigger Z (unit "T") is loaded into it. Frame 2 deactivates X and resets the group (OnActivate,
-// OnReset through a group walk), frame 3 activates X again and deletes Y (OnDelete at the next flush), frame
-// 5 ends.
+// The project shows scene "a.nms" and the 2D scene "m.nms" (unit "M") as layers; the group "g.nms" of two
+// objects X and Y (unit "I") inside a trigger Z (unit "T") is loaded into it. Frame 2 deactivates X and
+// resets the group (OnActivate, OnReset through a group walk), frame 3 activates X again and deletes Y
+// (OnDelete at the next flush), frame 5 ends.
 
 namespace
 {
@@ -42,6 +42,8 @@ const SweepNative Natives[] = {
     {"ItemActivate", "if (Item()) ItemActivate(Item(), false);"},
     {"GroupReset", "if (Grp()) GroupReset(Grp());"},
     {"GroupActivate", "if (Grp()) GroupActivate(Grp(), false);"},
+    {"ProjectUnloadScene of the 2D scene", "if (Inst2D()) ProjectUnloadScene(g_project, Inst2D());"},
+    {"UIRender", "if (Inst2D()) UIRender(ProjectSceneGetInstance(Inst2D()));"},
     {"a dropped script-made scene", "local x = ProjectNewScene(g_project); SceneFromFile(x, \"p.nms\"); "
                                     "SceneSetup(x); SceneUpdate(x); x = null;"},
 };
@@ -59,13 +61,14 @@ enum SweepEvent
     SceneRenderUI,
     ProjectUpdated,
     ProjectRenderScene,
+    Scene2DUpdated,
     EventCount,
 };
 
 const char* const EventNames[EventCount] = {
-    "item OnUpdate",    "item OnRenderDone",     "item OnActivate", "item OnReset in GroupReset",
-    "item OnDelete",    "trigger OnItemEnter",   "scene OnUpdate",  "scene OnRenderUI",
-    "project OnUpdate", "project OnRenderScene",
+    "item OnUpdate",    "item OnRenderDone",     "item OnActivate",   "item OnReset in GroupReset",
+    "item OnDelete",    "trigger OnItemEnter",   "scene OnUpdate",    "scene OnRenderUI",
+    "project OnUpdate", "project OnRenderScene", "2D scene OnUpdate",
 };
 
 const char* const Helpers =
@@ -74,6 +77,8 @@ const char* const Helpers =
     "function Scn() { local i = Inst(); return i ? ProjectSceneGetInstance(i) : null; }\n"
     "function Item() { local s = Scn(); if (!s) return null; local x = SceneFindItem(s, \"X\");\n"
     "  return ObjectIsValid(x) ? x : null; }\n"
+    "function Inst2D() { local i = ProjectFindScene(g_project, \"m.nms\"); return ObjectIsValid(i) ? i : "
+    "null; }\n"
     "function Grp() { local s = Scn(); if (!s || !ObjectIsValid(::G)) return null; return ::G; }\n";
 
 KestrunFiles SweepFiles(const SweepNative& native, SweepEvent event)
@@ -88,6 +93,8 @@ KestrunFiles SweepFiles(const SweepNative& native, SweepEvent event)
     return {
         {"game.ngp",
          "<NML=1.0>\n<Environment=<Name=\"Sweep\"><ScriptUnit=<Script=\"main.nut\"><Class=\"Main\">>>"},
+        {"m.nms", "<NML=1.0>\n<Scene2d=<ScriptUnit=<Script=\"m.nut\"><Class=\"M\">>>"},
+        {"m.nut", "class M { function OnUpdate(ui, dt) { " + at(Scene2DUpdated) + " } }\n"},
         {"a.nms", "<NML=1.0>\n<Scene=<ScriptUnit=<Script=\"a.nut\"><Class=\"A\">><Items>>"},
         {"g.nms", "<NML=1.0>\n<Scene=<Items=" + objects + ">>\n"},
         {"p.nms", "<NML=1.0>\n<Scene=<Items=<MObject=<MItem=<Id=\"P\"><UId=0><Active>><Object=<Item>>>>>\n"},
@@ -107,6 +114,7 @@ KestrunFiles SweepFiles(const SweepNative& native, SweepEvent event)
              "class Main {\n"
              "  function OnSetup(p) { local a = ProjectInstantiateScene(p, \"a.nms\"); ProjectAddLayer(p, a, "
              "1.0);\n"
+             "    ProjectAddLayer(p, ProjectInstantiateScene(p, \"m.nms\"), 2.0);\n"
              "    ::G = SceneFromFileStoreGroup(Scn(), \"g.nms\", 0xFFFFFFFF); GroupSetupScript(::G); }\n"
              "  function OnUpdate(p) { ::Frames++;\n"
              "    if (::Frames == 2) { if (Item()) ItemActivate(Item(), false); if (Grp()) "
