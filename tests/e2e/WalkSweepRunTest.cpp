@@ -12,10 +12,10 @@
 // checked elsewhere; here only that nothing the engine walks is freed under it, and that every
 // frame ends.
 //
-// The project shows scene "a.nms" and the 2D scene "m.nms" (unit "M") as layers; the group "g.nms" of two
-// objects X and Y (unit "I") inside a trigger Z (unit "T") is loaded into it. Frame 2 deactivates X and
-// resets the group (OnActivate, OnReset through a group walk), frame 3 activates X again and deletes Y
-// (OnDelete at the next flush), frame 5 ends.
+// The project shows scene "a.nms" and the 2D scene "m.nms" (unit "M") as layers; the group
+// "g.nms" of two overlapping falling boxes X and Y (unit "I") inside a trigger Z (unit "T") is
+// loaded into it. Frame 2 deactivates X and resets the group (OnActivate, OnReset through a group
+// walk), frame 3 activates X again and deletes Y (OnDelete at the next flush), frame 5 ends.
 
 namespace
 {
@@ -57,6 +57,7 @@ enum SweepEvent
     ItemResetByGroupWalk,
     ItemDeleted,
     TriggerEntered,
+    Collided,
     SceneUpdated,
     SceneRenderUI,
     ProjectUpdated,
@@ -66,9 +67,9 @@ enum SweepEvent
 };
 
 const char* const EventNames[EventCount] = {
-    "item OnUpdate",    "item OnRenderDone",     "item OnActivate",   "item OnReset in GroupReset",
-    "item OnDelete",    "trigger OnItemEnter",   "scene OnUpdate",    "scene OnRenderUI",
-    "project OnUpdate", "project OnRenderScene", "2D scene OnUpdate",
+    "item OnUpdate",    "item OnRenderDone",   "item OnActivate",       "item OnReset in GroupReset",
+    "item OnDelete",    "trigger OnItemEnter", "item OnCollision",      "scene OnUpdate",
+    "scene OnRenderUI", "project OnUpdate",    "project OnRenderScene", "2D scene OnUpdate",
 };
 
 const char* const Helpers =
@@ -85,7 +86,8 @@ KestrunFiles SweepFiles(const SweepNative& native, SweepEvent event)
 {
     auto at = [&](SweepEvent place) { return place == event ? std::string(native.call) : std::string(); };
     // X and Y stand inside the trigger Z, so it sees them enter.
-    const std::string detected = "<Active><TriggerDetected><ScriptUnit=<Script=\"i.nut\"><Class=\"I\">>>";
+    const std::string detected = "<Active><TriggerDetected><ScriptUnit=<Script=\"i.nut\"><Class=\"I\">>"
+                                 "<PhysicItem=<Mode=\"Dynamic\"><Shapes=<PhysicShape=<Type=\"Box\">>>>>";
     const std::string objects =
         "<MObject=<MItem=<Id=\"X\"><UId=0>" + detected + "<Object=<Item>>>" +
         "<MObject=<MItem=<Id=\"Y\"><UId=1>" + detected + "<Object=<Item>>>" +
@@ -103,6 +105,7 @@ KestrunFiles SweepFiles(const SweepNative& native, SweepEvent event)
                       " }\n  function OnActivate(i, a) { " + at(ItemActivated) +
                       " }\n  function OnReset(i) { if (::Frames == 2) { " + at(ItemResetByGroupWalk) +
                       " } }\n  function OnDelete(i) { " + at(ItemDeleted) +
+                      " }\n  function OnCollision(i, o) { " + at(Collided) +
                       " }\n}\n"
                       "class T { function OnItemEnter(t, i) { " +
                       at(TriggerEntered) + " } }\n"},
@@ -115,7 +118,8 @@ KestrunFiles SweepFiles(const SweepNative& native, SweepEvent event)
              "  function OnSetup(p) { local a = ProjectInstantiateScene(p, \"a.nms\"); ProjectAddLayer(p, a, "
              "1.0);\n"
              "    ProjectAddLayer(p, ProjectInstantiateScene(p, \"m.nms\"), 2.0);\n"
-             "    ::G = SceneFromFileStoreGroup(Scn(), \"g.nms\", 0xFFFFFFFF); GroupSetupScript(::G); }\n"
+             "    ::G = SceneFromFileStoreGroup(Scn(), \"g.nms\", 0xFFFFFFFF); GroupSetupScript(::G); "
+             "GroupSetup(::G); }\n"
              "  function OnUpdate(p) { ::Frames++;\n"
              "    if (::Frames == 2) { if (Item()) ItemActivate(Item(), false); if (Grp()) "
              "GroupReset(Grp()); }\n"
