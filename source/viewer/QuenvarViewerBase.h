@@ -158,8 +158,8 @@ protected:
     uint32_t m_frameCount = 0;
     // Declared before the engine's users so that it outlives them.
     Quenvar m_engine;
-    nRenderer* m_renderer = nullptr;   // owned unless it is the engine's null renderer
-    nMixer* m_mixer = nullptr;         // owned; null with the engine's null mixer
+    nRenderer* m_renderer = nullptr; // owned unless it is the engine's null renderer
+    nMixer* m_mixer = nullptr;       // owned; null with the engine's null mixer
     nSMixMixer* m_fileMixer = nullptr; // m_mixer again when it writes a file
     nScene* m_scene = nullptr;
     nProject m_project;

@@ -128,8 +128,7 @@ void nProject::Unload(nProjectSceneInstance* instance)
     }
     if (m_unloading.Find(instance))
     {
-        nLogHolder::Get() << "[*] Scene instance '" << instance->GetName()
-                          << "' is already being unloaded.\n";
+        nLogHolder::Get() << "[*] Scene instance '" << instance->GetName() << "' is already being unloaded.\n";
         return;
     }
     if (!m_unloading.PushBack(instance))

@@ -137,8 +137,7 @@ void nGroup::Reset(bool withScript)
         item->SendReset();
 }
 
-void nGroup::SetMotion(const char* name, nAnimationSourceList** outSources, float fadeTime, bool add,
-                       float weight)
+void nGroup::SetMotion(const char* name, nAnimationSourceList** outSources, float fadeTime, bool add, float weight)
 {
     StartItemMotions(m_items, name, outSources, fadeTime, add, weight);
 }

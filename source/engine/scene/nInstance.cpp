@@ -127,9 +127,8 @@ bool nInstance::ParseTag(nMetaFile& file, nMetaTag& tag)
 
 nMetaTag* nInstance::SerializeTag(nMetaFile& file)
 {
-    nMetaTag* tag =
-        SerializeManagedBlock(file, *this, "Instance", "Could not create managed root tag to serialize.\n",
-                              m_node.SerializeTag(file));
+    nMetaTag* tag = SerializeManagedBlock(file, *this, "Instance", "Could not create managed root tag to serialize.\n",
+                                          m_node.SerializeTag(file));
     if (!tag)
         return nullptr;
     tag->AddChildString("Template", m_template.GetText() ? m_template.GetText() : "");

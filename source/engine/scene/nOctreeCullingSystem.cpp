@@ -78,8 +78,7 @@ bool nOctreeCullingSystem::Rebuild()
         if (!m_cache.Resize(count) || !records.Resize(count))
             return false;
         uint32_t index = 0;
-        for (const nList<nRenderable*>::Node* node = m_members.GetList().GetHead(); node;
-             node = node->next, ++index)
+        for (const nList<nRenderable*>::Node* node = m_members.GetList().GetHead(); node; node = node->next, ++index)
         {
             CachedNode& cached = *m_cache.At(index);
             cached.renderable = node->value;

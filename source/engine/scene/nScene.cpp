@@ -319,8 +319,7 @@ nMCamera* nScene::NewCamera(const char* name)
 nMObject* nScene::NewObject(const char* name, nGeometry* geometry)
 {
     Broadcast(SceneMessageItemAdding, nullptr);
-    nMObject* object =
-        Register(new nMObject(this), m_objects, name, "Scene could not allocate new object!\n");
+    nMObject* object = Register(new nMObject(this), m_objects, name, "Scene could not allocate new object!\n");
     if (object)
         object->GetObject().SetGeometry(geometry);
     return object;

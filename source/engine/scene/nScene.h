@@ -152,8 +152,7 @@ public:
     void DeleteContent(bool keepScripts);
     void RecordLocation();
     // Every active item that has the motion starts it (see StartItemMotions).
-    void SetMotion(const char* name, nAnimationSourceList** outSources, float fadeTime, bool add,
-                   float weight);
+    void SetMotion(const char* name, nAnimationSourceList** outSources, float fadeTime, bool add, float weight);
     // "g_scene" and "g_clock_fq" in the machine (the scene's own when null).
     void SetGlobal(nScriptVM* vm = nullptr);
     // A large unskinned geometry that exactly one object shows gets an octree.
@@ -232,15 +231,11 @@ public:
     const nSimpleCullingSystem& GetSimpleCulling() const { return m_simpleCulling; }
     const nOctreeCullingSystem& GetOctreeCulling() const { return m_octreeCulling; }
     uint32_t GetRenderFlags() const { return m_renderFlags; }
-    void SetRenderFlag(uint32_t bits, bool on)
-    {
-        m_renderFlags = on ? m_renderFlags | bits : m_renderFlags & ~bits;
-    }
+    void SetRenderFlag(uint32_t bits, bool on) { m_renderFlags = on ? m_renderFlags | bits : m_renderFlags & ~bits; }
 
     nColor GetAmbientColor() override;
     void GetEnvironmentTexture(nSharedPtr<nTexture>& first, nSharedPtr<nTexture>& second) override;
-    void GetLightsAt(const nVector& point, const nFrustum& frustum, nList<nLightSource*>& out,
-                     uint32_t maximum) override;
+    void GetLightsAt(const nVector& point, const nFrustum& frustum, nList<nLightSource*>& out, uint32_t maximum) override;
     void GetNearestLights(const nVector& point, nList<nLightSource*>& out, uint32_t maximum) override;
 
     const nColor& GetBackgroundColor() const { return m_backgroundColor; }
@@ -301,10 +296,7 @@ public:
     bool DeleteItem(nMItem* item);
     // Destroys the queued items in order; triggers send the exit events of those inside them.
     void FlushDeletionQueue();
-    bool IsDeletionQueued(const nMItem* item) const
-    {
-        return m_deletionQueue.Find(const_cast<nMItem*>(item));
-    }
+    bool IsDeletionQueued(const nMItem* item) const { return m_deletionQueue.Find(const_cast<nMItem*>(item)); }
     bool IsDeletionQueueKept() const { return m_deletionQueueKept; }
     void SetDeletionQueueKept(bool kept) { m_deletionQueueKept = kept; }
 
@@ -353,8 +345,8 @@ private:
         delete this;
     }
     // Names the item, lists it with its kind and announces it.
-    template <typename Kind>
-    Kind* Register(Kind* item, nList<Kind*>& kindList, const char* name, const char* failure);
+    template <typename Kind> Kind* Register(Kind* item, nList<Kind*>& kindList, const char* name,
+                                            const char* failure);
     void RemoveFromKindList(nMItem* item);
     int32_t FindFreeUid();
     // True after a "[!]" line naming the operation while the scene deletes its content.

@@ -175,8 +175,7 @@ void nScene::RecordLocation()
         item->RecordLocation();
 }
 
-void nScene::SetMotion(const char* name, nAnimationSourceList** outSources, float fadeTime, bool add,
-                       float weight)
+void nScene::SetMotion(const char* name, nAnimationSourceList** outSources, float fadeTime, bool add, float weight)
 {
     StartItemMotions(m_activeItems, name, outSources, fadeTime, add, weight);
 }

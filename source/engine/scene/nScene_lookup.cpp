@@ -197,8 +197,7 @@ nTrigger* nScene::RaytraceTriggerList(const nVector& origin, const nVector& dire
         nItem* node = trigger->GetItem();
         const nMatrix4& inverse = node->GetInverseMatrix();
         const nVector localOrigin = Transformed(inverse, nVector(origin.x, origin.y, origin.z, 1.0f));
-        const nVector localDirection =
-            Transformed(inverse, nVector(direction.x, direction.y, direction.z, 0.0f));
+        const nVector localDirection = Transformed(inverse, nVector(direction.x, direction.y, direction.z, 0.0f));
         const float hit = HitUnitBox(localOrigin, localDirection, limit);
         if (hit < 0.0f)
             continue;

@@ -123,8 +123,7 @@ bool nScene::Parse(nMetaFile& file, nMetaTag& root, nGroup** group, uint32_t fla
     counter.Begin();
     if (root.GetName() != "Scene")
     {
-        nLogHolder::Get() << "[!] Could not parse scene. Root tag id is incorrect (" << root.GetName()
-                          << ").\n";
+        nLogHolder::Get() << "[!] Could not parse scene. Root tag id is incorrect (" << root.GetName() << ").\n";
         return false;
     }
     const nString& fileName = file.GetFileName();
@@ -276,9 +275,8 @@ bool nScene::ReadItems(nMetaFile& file, nMetaTag& items, nSceneUidRemap& remap, 
                 item->SetUid(sceneUid);
             }
             else
-                nLogHolder::Get() << "[*] Corrupt item '" << item->GetName() << "' source UID (" << fileUid
-                                  << "/" << largest + 1 << ") while loading scene '" << file.GetFileName()
-                                  << "'.\n";
+                nLogHolder::Get() << "[*] Corrupt item '" << item->GetName() << "' source UID (" << fileUid << "/"
+                                  << largest + 1 << ") while loading scene '" << file.GetFileName() << "'.\n";
         }
         if (item->GetUid() < 0)
             ReportNoUid(*item);

@@ -186,8 +186,7 @@ void nScene::GetEnvironmentTexture(nSharedPtr<nTexture>& first, nSharedPtr<nText
         second = m_irradiance;
 }
 
-void nScene::GetLightsAt(const nVector& point, const nFrustum& frustum, nList<nLightSource*>& out,
-                         uint32_t maximum)
+void nScene::GetLightsAt(const nVector& point, const nFrustum& frustum, nList<nLightSource*>& out, uint32_t maximum)
 {
     out.Clear();
     nListIterator<nMLight*> iterator;

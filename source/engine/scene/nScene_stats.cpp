@@ -12,11 +12,11 @@ void nScene::PrintStats(const nFontPair& fonts, float& x, float& y)
     if (!renderer)
         return;
     const nTextFlags flags;
-    auto write = [&](const nString& text)
-    { renderer->Write(fonts.regular, text.GetText(), x, y, flags, 1.0f, nullptr, 0); };
+    auto write = [&](const nString& text) { renderer->Write(fonts.regular, text.GetText(), x, y, flags, 1.0f, nullptr, 0); };
     // The script timer is closed at the start of each frame; the others hold their last frame.
-    auto last = [this](Timer timer)
-    { return double(timer == TimerScript ? m_timers[timer].GetPrevious() : m_timers[timer].GetLast()); };
+    auto last = [this](Timer timer) {
+        return double(timer == TimerScript ? m_timers[timer].GetPrevious() : m_timers[timer].GetLast());
+    };
     const uint32_t all = m_allItems.GetCount();
     const uint32_t active = m_activeItems.GetCount();
     write("Scene\n\n");

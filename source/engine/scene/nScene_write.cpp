@@ -31,8 +31,8 @@ const char* TextOf(const nString& text)
 }
 
 template <typename Kind>
-void WriteKind(nMetaFile& file, nMetaTag& items, const nList<Kind*>& list, const nScene& scene,
-               nGroup* filter, uint32_t flags)
+void WriteKind(nMetaFile& file, nMetaTag& items, const nList<Kind*>& list, const nScene& scene, nGroup* filter,
+               uint32_t flags)
 {
     nListIterator<Kind*> iterator;
     while (Kind* item = list.Next(iterator))
@@ -159,8 +159,7 @@ nMetaTag* nScene::Serialize(nMetaFile& file, nGroup* filterGroup, uint32_t flags
     {
         nItem* parent = item->GetItem()->GetParent();
         nMItem* parentItem = parent ? parent->GetMItem() : nullptr;
-        if (!parentItem || !IsItemExported(item, filterGroup, flags) ||
-            !IsItemExported(parentItem, filterGroup, flags))
+        if (!parentItem || !IsItemExported(item, filterGroup, flags) || !IsItemExported(parentItem, filterGroup, flags))
             continue;
         nMetaTag* link = links->AddChild("Link");
         if (!link)
