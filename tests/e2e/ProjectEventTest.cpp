@@ -16,10 +16,8 @@ namespace
 const char* const GameProject =
     "<NML=1.0>\n<Environment=<Name=\"Demo\"><ScriptUnit=<Script=\"main.nut\"><Class=\"Main\">>>";
 const char* const EmptyScene = "<NML=1.0>\n<Scene=<Items>>";
-const std::vector<std::string> ProjectRun = {"game.ngp", "-P",   "-r",  "none",
-                                             "-m",       "none", "-CC", KESTRUN_DATA_DIR "/core"};
-const std::vector<std::string> SceneRun = {
-    "s.nms", "-r", "none", "-m", "none", "-CC", KESTRUN_DATA_DIR "/core"};
+const std::vector<std::string> ProjectRun = {"game.ngp", "-P", "-r", "none", "-m", "none", "-CC", KESTRUN_DATA_DIR "/core"};
+const std::vector<std::string> SceneRun = {"s.nms", "-r", "none", "-m", "none", "-CC", KESTRUN_DATA_DIR "/core"};
 
 // Scenes "a.nms" (z order 2, drawn first) and "b.nms" (z order 1) on the stack; the third frame
 // tells which of the two are still there and ends the run.

@@ -20,13 +20,14 @@
 
 namespace
 {
-constexpr const char* Probe = "class Probe {\n"
-                              "  function OnActivate(item, on) { print(\"OnActivate \" + on); }\n"
-                              "  function OnLogicUpdate(item, step) { print(\"OnLogicUpdate \" + step); }\n"
-                              "  function OnUpdate(...) { print(\"OnUpdate\"); }\n"
-                              "  function OnRenderDone(...) { print(\"OnRenderDone\"); }\n"
-                              "  function OnRenderUI(...) { print(\"OnRenderUI\"); }\n"
-                              "}\n";
+constexpr const char* Probe =
+    "class Probe {\n"
+    "  function OnActivate(item, on) { print(\"OnActivate \" + on); }\n"
+    "  function OnLogicUpdate(item, step) { print(\"OnLogicUpdate \" + step); }\n"
+    "  function OnUpdate(...) { print(\"OnUpdate\"); }\n"
+    "  function OnRenderDone(...) { print(\"OnRenderDone\"); }\n"
+    "  function OnRenderUI(...) { print(\"OnRenderUI\"); }\n"
+    "}\n";
 
 using Scene = SceneFileFixture;
 
@@ -156,8 +157,7 @@ TEST_F(Scene, LogicStepsAtItsRateWithinTheClampedFrame)
     engine.UpdateClock();
     TakePrinted();
     scene->Update(SceneUpdateScript);
-    EXPECT_EQ(TakePrinted(),
-              (std::vector<std::string>{"OnUpdate", "OnLogicUpdate 0.1", "OnLogicUpdate 0.1"}));
+    EXPECT_EQ(TakePrinted(), (std::vector<std::string>{"OnUpdate", "OnLogicUpdate 0.1", "OnLogicUpdate 0.1"}));
     EXPECT_NEAR(object->GetLogicClock(), 0.05f, 1e-5f);
 
     object->SetLogicClock(0.0f);
