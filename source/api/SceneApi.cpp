@@ -87,9 +87,21 @@ bool RefusedInWalk(const nScene& scene, const char* native)
     return true;
 }
 
+// A frame or a drawing of a scene inside its own frame step or render step would send the same
+// events again, without end.
+bool RefusedInUse(const nScene& scene, const char* native)
+{
+    if (RefusedInWalk(scene, native))
+        return true;
+    if (!scene.IsInUse())
+        return false;
+    nLogHolder::Get() << "[!] " << native << "() cannot run while the scene runs a frame or draws.\n";
+    return true;
+}
+
 SQInteger Update(const ScriptArgs&, nScene& scene)
 {
-    if (!RefusedInWalk(scene, "SceneUpdate"))
+    if (!RefusedInUse(scene, "SceneUpdate"))
         scene.Update(SceneUpdateAll);
     return 0;
 }
@@ -146,12 +158,15 @@ SQInteger RenderToQueue(const ScriptArgs&, nScene& scene)
 
 SQInteger RenderUI(const ScriptArgs&, nScene& scene)
 {
-    scene.RenderUI(0);
+    if (!RefusedInUse(scene, "SceneRenderUI"))
+        scene.RenderUI(0);
     return 0;
 }
 
 SQInteger Render(const ScriptArgs& args, nScene& scene)
 {
+    if (RefusedInUse(scene, "SceneRender"))
+        return 0;
     const uint32_t flags = static_cast<uint32_t>(args.GetInt(3));
     nRenderer* renderer = scene.GetEngine() ? scene.GetEngine()->GetRenderer() : nullptr;
     if (!renderer)

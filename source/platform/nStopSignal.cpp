@@ -1,5 +1,7 @@
 #include "platform/nStopSignal.h"
 
+#include "platform/nPlatform.h"
+
 #include <atomic>
 #include <csignal>
 
@@ -7,6 +9,7 @@ namespace
 {
 std::atomic<bool> g_stopRequested{false};
 static_assert(std::atomic<bool>::is_always_lock_free, "the signal handler needs a lock-free flag");
+std::atomic<uint64_t> g_stopDeadline{0};
 
 extern "C" void OnStopSignal(int signalNumber)
 {
@@ -22,7 +25,20 @@ void InstallStopSignalHandlers()
     std::signal(SIGTERM, OnStopSignal);
 }
 
+void SetStopDeadline(uint64_t tick)
+{
+    g_stopDeadline.store(tick, std::memory_order_relaxed);
+}
+
+// Walks ask once per script event: without a deadline that is two loads, and the clock is read
+// only while a deadline is set.
 bool IsStopRequested()
 {
-    return g_stopRequested.load();
+    if (g_stopRequested.load(std::memory_order_relaxed))
+        return true;
+    const uint64_t deadline = g_stopDeadline.load(std::memory_order_relaxed);
+    if (deadline == 0 || nPlatform::Get().GetClock() <= deadline)
+        return false;
+    g_stopRequested.store(true, std::memory_order_relaxed);
+    return true;
 }

@@ -67,6 +67,7 @@ private:
     void ReadValue(SQInteger index, nScriptValue& out);
     nScriptObject* WrapTop();
     void AbandonCall();
+    void DestroyReleasedObjectsAtOutermostEnd();
 
     // Marks the host's entries into the runtime that may run script code. A Close asked for
     // inside one (by a native) waits until the outermost has returned, so that the runtime is

@@ -198,7 +198,7 @@ bool nSquirrelVM::RunFile(const nString& path, bool)
     }
     if (m_vm)
         sq_settop(m_vm, top);
-    nCObject::DestroyReleasedObjects();
+    DestroyReleasedObjectsAtOutermostEnd();
     return true;
 }
 
@@ -396,8 +396,16 @@ bool nSquirrelVM::EndCall(nScriptValue* out)
         sq_settop(m_vm, base);
         m_argumentHandles.TakeBack(m_vm, lentBase);
     }
-    nCObject::DestroyReleasedObjects();
+    DestroyReleasedObjectsAtOutermostEnd();
     return called;
+}
+
+// A nested call (an event sent from a native) ends inside the outer call's native, which may still
+// walk the objects a script released: only the outermost end destroys them.
+void nSquirrelVM::DestroyReleasedObjectsAtOutermostEnd()
+{
+    if (m_runDepth == 1)
+        nCObject::DestroyReleasedObjects();
 }
 
 void nSquirrelVM::AbandonCall()

@@ -155,7 +155,6 @@ protected:
     // Set by the engine's not-found hooks for geometries, textures and sounds.
     static bool s_missingResource;
 
-    uint64_t m_startTick = 0;
     uint32_t m_frameCount = 0;
     // Declared before the engine's users so that it outlives them.
     Quenvar m_engine;
@@ -189,7 +188,6 @@ private:
     void RaytraceFrame();
     void DrawRendererStatistics();
     bool CheckExitConditions();
-    bool IsTimeUp() const;
     void PaceFrame();
 
     ScriptErrorListener m_scriptErrorListener;

@@ -7,6 +7,7 @@
 #include "core/nml/nMetaFile.h"
 #include "platform/nHID.h"
 #include "platform/nPlatform.h"
+#include "platform/nStopSignal.h"
 #include "render/nRasterFont.h"
 #include "render/nRenderer.h"
 #include "script/nScriptValue.h"
@@ -120,7 +121,9 @@ bool QuenvarViewerBase::Startup()
     {
         m_project.Setup();
     }
-    m_startTick = nPlatform::Get().GetClock();
+    // In 64-bit ticks: a limit of a few days does not overflow the product.
+    const uint64_t start = nPlatform::Get().GetClock();
+    SetStopDeadline(m_timeLive > 0 ? start + uint64_t(m_timeLive) * nPlatform::Get().GetClockFrequency() : 0);
     LoadProfilerFonts();
     m_running = true;
     return true;

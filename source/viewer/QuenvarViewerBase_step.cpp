@@ -5,6 +5,7 @@
 #include "core/base/nLog.h"
 #include "platform/nHID.h"
 #include "platform/nPlatform.h"
+#include "platform/nStopSignal.h"
 #include "render/nRenderer.h"
 
 #include <algorithm>
@@ -59,15 +60,6 @@ bool QuenvarViewerBase::CheckExit()
     return CheckExitConditions();
 }
 
-// In 64-bit ticks: a limit of a few days no longer overflows the product.
-bool QuenvarViewerBase::IsTimeUp() const
-{
-    if (m_timeLive <= 0)
-        return false;
-    const uint64_t elapsed = nPlatform::Get().GetClock() - m_startTick;
-    return elapsed > uint64_t(m_timeLive) * nPlatform::Get().GetClockFrequency();
-}
-
 // A frame quicker than the engine's smallest frame delta would still advance game time by that
 // delta, and game time would run ahead of the wall clock (headless runs, VSync off): such a frame
 // waits out the rest of it. A fixed clock step has no tie to the wall clock, so those runs only
@@ -110,7 +102,7 @@ bool QuenvarViewerBase::Step()
     ++m_frameCount;
     if (CheckExitConditions())
         endRequested = true;
-    if (IsTimeUp())
+    if (IsStopRequested()) // a signal, or the run time is up
         return false;
     if (endRequested)
         return false;

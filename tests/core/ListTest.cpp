@@ -133,6 +133,31 @@ TEST(ListTest, IteratorSurvivesRemovingTheCurrentNode)
     EXPECT_EQ(names.Next(nameIterator), nullptr);
 }
 
+// A walk whose steps append (an event that adds items, a layer added while layers are drawn) ends
+// after the elements it began with, also when it removes the current one on its way.
+TEST(ListTest, AWalkCoversTheElementsItBeganWith)
+{
+    nList<int> list;
+    for (int value : {0, 1, 2})
+        list.PushBack(value);
+    nListWalk<int> walk = list.BeginWalk();
+    std::vector<int> seen;
+    while (int* value = list.Next(walk))
+    {
+        seen.push_back(*value);
+        list.PushBack(*value + 10);
+        if (*value == 1)
+            list.RemoveNode(walk.iterator.current);
+    }
+    EXPECT_EQ(seen, (std::vector<int>{0, 1, 2}));
+    EXPECT_EQ(list.GetCount(), 5u);
+
+    nList<int> empty;
+    nListWalk<int> none = empty.BeginWalk();
+    empty.PushBack(7);
+    EXPECT_EQ(empty.Next(none), nullptr);
+}
+
 TEST(ListTest, PlainListNeverDeletesItsElements)
 {
     int destroyed = 0;

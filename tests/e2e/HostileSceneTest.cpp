@@ -13,8 +13,23 @@
 namespace
 {
 
-const std::vector<std::string> SceneRun = {"s.nms", "-r", "none", "-m", "none", "-CC", KESTRUN_DATA_DIR "/core"};
-const char* const EndingScript = "class S { function OnUpdate(s) { print(\"frame\"); SceneEnd(s); } }";
+const std::vector<std::string> SceneRun = {
+    "s.nms", "-r", "none", "-m", "none", "-CC", KESTRUN_DATA_DIR "/core"};
+// The frame's script: the case's check, then the end of the run.
+std::string EndingScript(const std::string& check)
+{
+    return "class S { function OnUpdate(s) { " + check + " print(\"frame\"); SceneEnd(s); } }";
+}
+
+// Prints, for each instance, how many children its copy of "Root" has.
+std::string RootChildren(const std::vector<std::string>& instances)
+{
+    std::string check;
+    for (const std::string& instance : instances)
+        check += "print(\"" + instance + " \" + ItemGetChildList(SceneFindItem(s, \"" + instance +
+                 "/Root\")).len());";
+    return check;
+}
 
 std::string Object(const std::string& name, long long uid)
 {
@@ -59,6 +74,7 @@ struct HostileCase
     std::vector<std::string> once;
     std::vector<std::string> never;
     size_t errorLines; // "[!]" lines expected
+    std::string check; // script lines run in the frame, before it ends the run
 };
 
 const HostileCase Cases[] = {
@@ -77,19 +93,40 @@ const HostileCase Cases[] = {
       "[H] Loading scene 'a.nms'.\n", "[H] Loading scene 'b.nms'.\n"},
      {"nested too deep"},
      1},
-    {"a template with large UIDs instanced three times",
+    {"the scene instancing itself beside a legal template: the outer instance is refused",
+     {{"s.nms", MainScene(Instance("legal", 0, "t.nms") + Instance("self", 1, "S.nms"))},
+      {"t.nms", "<NML=1.0>\n<Scene=<ScriptedObject=<ScriptUnit=<Script=\"t.nut\"><Class=\"T\">>>"
+                "<Items=" +
+                    Object("Box", 0) + ">>\n"},
+      {"t.nut", "class T { function OnSetup(owner) { print(\"template script\"); } }"}},
+     {"[!] Instance 'self' in 's.nms' is refused: its template 'S.nms' instances itself.\n",
+      "[S] template script\n", "[H] Loading scene 't.nms'.\n"},
+     {"nested too deep"},
+     1},
+    {"a template with large UIDs instanced three times: each copy keeps its link",
      {{"s.nms", MainScene(Instance("one", 0, "big.nms") + Instance("two", 1, "big.nms") +
                           Instance("three", 2, "big.nms"))},
       {"big.nms",
        Template(Object("Root", 0) + Object("Leaf", 2000000000), "<Link=<Item=2000000000><Link=0>>")}},
-     {},
+     {"[S] one 1\n", "[S] two 1\n", "[S] three 1\n"},
      {"Corrupt item"},
-     0},
-    {"a parent chain forty thousand links deep",
+     0,
+     RootChildren({"one", "two", "three"})},
+    {"an item with the largest UID, then instanced templates: their items still get UIDs and links",
+     {{"s.nms", MainScene(Object("Top", 2147483647) + Instance("one", 0, "pair.nms") +
+                          Instance("two", 1, "pair.nms"))},
+      {"pair.nms", Template(Object("Root", 0) + Object("Leaf", 1), "<Link=<Item=1><Link=0>>")}},
+     {"[S] one 1\n", "[S] two 1\n"},
+     {"Corrupt item"},
+     0,
+     RootChildren({"one", "two"})},
+    {"a parent chain forty thousand links deep: the walk up from its last item",
      {{"s.nms", Chain(40000)}},
-     {"Done loading scene in "},
+     {"Done loading scene in ", "[S] depth 39999\n"},
      {},
-     0},
+     0,
+     "local depth = 0; local item = ItemGetParent(SceneFindItem(s, \"I39999\"));\n"
+     "  while (ObjectIsValid(item)) { depth++; item = ItemGetParent(item); } print(\"depth \" + depth);"},
 };
 
 class HostileSceneCase : public ::testing::TestWithParam<size_t>
@@ -102,7 +139,7 @@ TEST_P(HostileSceneCase, RunsItsFrameAndEnds)
     const HostileCase& testCase = Cases[GetParam()];
     SCOPED_TRACE(testCase.description);
     KestrunFiles files = testCase.files;
-    files.emplace_back("s.nut", EndingScript);
+    files.emplace_back("s.nut", EndingScript(testCase.check));
     const KestrunRun run = RunKestrunWithFiles(files, SceneRun);
     EXPECT_EQ(run.exitCode, 0) << run.output.substr(0, 4000);
     EXPECT_EQ(CountOccurrences(run.output, "[S] frame\n"), 1u);

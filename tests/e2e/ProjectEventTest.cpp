@@ -141,6 +141,20 @@ const EventCase Cases[] = {
      {"[!] Cannot call 'nProject::Instantiate' while rendering or evaluating the project scene stack.\n",
       "Done.\n"},
      {"[!] Script"}},
+    {"a layer's scene file that instances itself: its own instance is refused, no copy is built",
+     {{"game.ngp", GameProject},
+      {"me.nms",
+       "<NML=1.0>\n<Scene=<Items=<Instance=<MItem=<Id=\"legal\"><UId=0><Active>><Item>"
+       "<Template=\"t.nms\">><Instance=<MItem=<Id=\"self\"><UId=1><Active>><Item><Template=\"me.nms\">>>>"},
+      {"t.nms", "<NML=1.0>\n<Scene=<ScriptedObject=<ScriptUnit=<Script=\"t.nut\"><Class=\"T\">>><Items>>"},
+      {"t.nut", "class T { function OnSetup(owner) { print(\"template script\"); } }"},
+      {"main.nut", "class Main { function OnSetup(p) { ProjectAddLayer(p, ProjectInstantiateScene(p, "
+                   "\"me.nms\"), 1.0); }\n"
+                   "  function OnUpdate(p) { ProjectEnd(p); } }"}},
+     ProjectRun,
+     {"[!] Instance 'self' in 'me.nms' is refused: its template 'me.nms' instances itself.\n",
+      "[S] template script\n", "[H] Loading scene 'me.nms'.\n"},
+     {"nested too deep"}},
     {"g_scene keeps naming the running scene when other scenes go",
      {{"s.nms", "<NML=1.0>\n<Scene=<ScriptUnit=<Script=\"s.nut\"><Class=\"S\">><Items>>"},
       {"e.nms", EmptyScene},

@@ -27,6 +27,15 @@ template <typename T> struct nListIterator
     }
 };
 
+// An iterator over the elements a list held when the walk began: what is appended meanwhile is not
+// reached, so a walk whose steps add to the list still ends. Elements must not leave the list
+// during such a walk, except the current one.
+template <typename T> struct nListWalk
+{
+    nListIterator<T> iterator;
+    uint32_t left;
+};
+
 // Doubly linked list of value copies; every node is a tracked block of the "List Item" category.
 // Pointer elements are never deleted by this list (see nAutoList).
 template <typename T> class nList
@@ -125,6 +134,15 @@ public:
             return iterator.current->value;
         else
             return &iterator.current->value;
+    }
+
+    nListWalk<T> BeginWalk() const { return nListWalk<T>{{}, m_count}; }
+    Element Next(nListWalk<T>& walk) const
+    {
+        if (walk.left == 0)
+            return nullptr;
+        --walk.left;
+        return Next(walk.iterator);
     }
 
     uint32_t GetCount() const { return m_count; }

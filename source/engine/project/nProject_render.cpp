@@ -5,6 +5,7 @@
 #include "engine/project/nProjectLayer.h"
 #include "engine/project/nProjectSceneInstance.h"
 #include "engine/scene/nScene.h"
+#include "platform/nStopSignal.h"
 #include "render/nFontPair.h"
 #include "render/nRenderer.h"
 #include "script/nObjectType.h"
@@ -47,9 +48,12 @@ void nProject::Render(uint32_t flags)
     // leave the walk on freed memory.
     m_busy = true;
     bool first = true;
-    for (auto* node = m_layers.GetHead(); node; node = node->next)
+    // A layer added by an event of this walk is drawn from the next frame on.
+    nListWalk<nProjectLayer*> layers = m_layers.BeginWalk();
+    while (nProjectLayer* layer = m_layers.Next(layers))
     {
-        nProjectLayer* layer = node->value;
+        if (IsStopRequested())
+            break;
         nProjectSceneInstance* instance = layer->GetInstance();
         if (!instance || !instance->IsActive())
             continue;
@@ -103,6 +107,7 @@ void nProject::RenderScene(nScene* scene, uint32_t flags)
 {
     nRenderer* renderer = m_engine->GetRenderer();
     const bool withoutScripts = (flags & RenderWithoutScripts) != 0;
+    const nScene::UseScope use(*scene);
     scene->RegisterAsPropertyCallback(renderer);
     scene->RenderSetup(0);
     if (withoutScripts)

@@ -7,6 +7,7 @@
 #include "engine/project/nProjectLayer.h"
 #include "engine/project/nProjectSceneInstance.h"
 #include "engine/scene/nScene.h"
+#include "platform/nStopSignal.h"
 #include "script/nObjectType.h"
 #include "script/nScriptValue.h"
 #include "ui/nScene2D.h"
@@ -119,6 +120,12 @@ void nProject::Unload(nProjectSceneInstance* instance)
 {
     if (!CheckNotBusy("nProject::Unload") || !instance)
         return;
+    // A scene that a native runs a frame, render step or event walk of is refused like the stack.
+    if (instance->GetScene() && instance->GetScene()->IsInUse())
+    {
+        LogRefusal("nProject::Unload");
+        return;
+    }
     if (m_unloading.Find(instance))
     {
         nLogHolder::Get() << "[*] Scene instance '" << instance->GetName() << "' is already being unloaded.\n";
@@ -214,7 +221,7 @@ void nProject::Evaluate(uint32_t flags)
     if (m_unit.GetOnUpdate())
         CallUnitEvent("OnUpdate", m_unit.GetOnUpdate(), nullptr, nullptr);
     m_busy = true;
-    for (auto* node = m_scenes.GetHead(); node; node = node->next)
+    for (auto* node = m_scenes.GetHead(); node && !IsStopRequested(); node = node->next)
     {
         nProjectSceneInstance* instance = node->value;
         if (!instance->IsActive() || !instance->GetScene())

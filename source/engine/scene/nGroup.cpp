@@ -52,10 +52,21 @@ nGroup* nGroup::FindGroup(const char* name) const
     return nullptr;
 }
 
+void nGroup::DestroyWhenUnwalked()
+{
+    if (m_walks > 0)
+        m_destroyWhenUnwalked = true;
+    else
+        delete this;
+}
+
+// The walks that send events cover the members the group had when they began: an event may add
+// members, or delete the group (which then lives until the walk ends).
 void nGroup::Activate(bool active)
 {
-    nListIterator<nMItem*> iterator;
-    while (nMItem* item = m_items.Next(iterator))
+    const WalkScope walk(*this);
+    nListWalk<nMItem*> items = m_items.BeginWalk();
+    while (nMItem* item = m_items.Next(items))
         item->GetScene()->ActivateItem(item, active, false);
 }
 
@@ -99,27 +110,30 @@ void nGroup::SetRootItem(nMItem* root)
 
 void nGroup::Setup()
 {
-    nListIterator<nMItem*> iterator;
-    while (nMItem* item = m_items.Next(iterator))
+    const WalkScope walk(*this);
+    nListWalk<nMItem*> items = m_items.BeginWalk();
+    while (nMItem* item = m_items.Next(items))
         item->Setup();
 }
 
 void nGroup::SetupScript()
 {
-    nListIterator<nMItem*> iterator;
-    while (nMItem* item = m_items.Next(iterator))
+    const WalkScope walk(*this);
+    nListWalk<nMItem*> items = m_items.BeginWalk();
+    while (nMItem* item = m_items.Next(items))
         item->SetupScript();
 }
 
 void nGroup::Reset(bool withScript)
 {
-    nListIterator<nMItem*> iterator;
-    while (nMItem* item = m_items.Next(iterator))
+    const WalkScope walk(*this);
+    nListWalk<nMItem*> items = m_items.BeginWalk();
+    while (nMItem* item = m_items.Next(items))
         item->Reset();
     if (!withScript)
         return;
-    iterator = nListIterator<nMItem*>();
-    while (nMItem* item = m_items.Next(iterator))
+    items = m_items.BeginWalk();
+    while (nMItem* item = m_items.Next(items))
         item->SendReset();
 }
 

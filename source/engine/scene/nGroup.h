@@ -46,7 +46,11 @@ public:
     void SetupScript();
     void Reset(bool withScript);
     // Every member that has the motion starts it (see StartItemMotions).
-    void SetMotion(const char* name, nAnimationSourceList** outSources, float fadeTime, bool add, float weight);
+    void SetMotion(const char* name, nAnimationSourceList** outSources, float fadeTime, bool add,
+                   float weight);
+
+    // Frees the group now, or when the walk over its members that an event deleted it from ends.
+    void DestroyWhenUnwalked();
 
     Quenvar* GetEngine() const { return m_engine; }
     nMItem* GetRootItem() const { return m_rootItem; }
@@ -56,9 +60,28 @@ public:
     const nList<nGroup*>& GetChildren() const { return m_children; }
 
 private:
+    // Held while the group walks its members and sends them events.
+    class WalkScope
+    {
+    public:
+        explicit WalkScope(nGroup& group) : m_group(group) { ++m_group.m_walks; }
+        WalkScope(const WalkScope&) = delete;
+        WalkScope& operator=(const WalkScope&) = delete;
+        ~WalkScope()
+        {
+            if (--m_group.m_walks == 0 && m_group.m_destroyWhenUnwalked)
+                delete &m_group;
+        }
+
+    private:
+        nGroup& m_group;
+    };
+
     Quenvar* m_engine;
     nMItem* m_rootItem = nullptr;
     nList<nMItem*> m_items;
     nList<nGroup*> m_children;
     nString m_name;
+    int32_t m_walks = 0;
+    bool m_destroyWhenUnwalked = false;
 };

@@ -36,15 +36,19 @@ void nInstance::SetTemplate(const char* path)
     m_cycleRefused = false;
 }
 
+// The file being read belongs to the chain too, also a scene or project layer read at the top: an
+// instance of it there is refused before a nested copy of the file is built.
 void nInstance::SetEnclosure(const nInstance* outer, const nString& sourceFile)
 {
     m_sourceFile = sourceFile;
     m_enclosingTemplates.Clear();
-    if (!outer)
-        return;
-    for (auto* node = outer->m_enclosingTemplates.GetHead(); node; node = node->next)
-        m_enclosingTemplates.PushBack(node->value);
-    m_enclosingTemplates.PushBack(TemplateKey(outer->m_template));
+    if (outer)
+    {
+        for (auto* node = outer->m_enclosingTemplates.GetHead(); node; node = node->next)
+            m_enclosingTemplates.PushBack(node->value);
+        m_enclosingTemplates.PushBack(TemplateKey(outer->m_template));
+    }
+    m_enclosingTemplates.PushBack(TemplateKey(sourceFile));
 }
 
 bool nInstance::RefuseTemplateCycle()

@@ -16,8 +16,8 @@
 #include "physics/nBulletWorld.h"
 #include "physics/nGeometryPhysicSource.h"
 #include "physics/nPhysicWorld.h"
-#include "script/nObjectTypeLifetime.h"
 #include "script/nObjectType.h"
+#include "script/nObjectTypeLifetime.h"
 #include "script/nScriptObject.h"
 #include "script/nScriptVM.h"
 #include "script/units/nSceneEventHandler.h"
@@ -26,8 +26,10 @@
 
 #include "render/nRenderer.h"
 
+#include <algorithm>
 #include <climits>
 #include <new>
+#include <vector>
 
 namespace
 {
@@ -35,7 +37,7 @@ namespace
 // reference (the scene is made with none), so a release would find nothing to drop and leak it.
 void DeleteOwnedScene(void* scene)
 {
-    delete static_cast<nScene*>(scene);
+    static_cast<nScene*>(scene)->DestroyWhenUnused();
 }
 } // namespace
 
@@ -53,6 +55,8 @@ nScene::nScene(Quenvar* engine, nScriptVM* vm)
     nObjectTypeLifetime lifetime;
     lifetime.destroy = DeleteOwnedScene;
     SetObjectTypeLifetime(ObjectTypeScene, lifetime);
+    if (m_vm)
+        LiveScenes().PushBack(this);
 }
 
 nScene::~nScene()
@@ -60,6 +64,8 @@ nScene::~nScene()
     // "OnDelete" handlers see this scene as "g_scene"; unless one of them named another scene,
     // "g_scene" then names again what this scene displaced there, a scene that may still run
     // (null when that is gone too), whoever ends the scene (its project or a script's handle).
+    if (m_vm)
+        HandOverDisplaced();
     SetGlobal();
     DeleteContent(false);
     m_ui.reset();
@@ -67,11 +73,24 @@ nScene::~nScene()
     if (m_vm)
     {
         m_vm->InvalidateNativeObject(this);
-        m_vm->ClearDeadNativeGlobal("g_scene", m_displacedGlobal.get());
+        RestoreDisplacedGlobal();
+        LiveScenes().Remove(this);
     }
     m_displacedGlobal.reset();
     if (m_renderer && m_renderer->GetEnvironment() == this)
         m_renderer->SetEnvironment(nullptr);
+}
+
+void nScene::DestroyWhenUnused()
+{
+    if (!IsInUse())
+    {
+        delete this;
+        return;
+    }
+    m_destroyWhenUnused = true;
+    if (m_vm)
+        m_vm->InvalidateNativeObject(this);
 }
 
 bool nScene::CreatePhysicWorld()
@@ -115,6 +134,9 @@ void nScene::Broadcast(nSceneMessage message, const void* data)
     m_listeners.Broadcast(message, data);
 }
 
+// The counter never wraps. Past the top it takes the lowest UID that no item holds, so the UIDs
+// of files keep their values; an item keeps -1 only when no UID is free. An item read from a file
+// has no name yet: its reader tells.
 void nScene::AssignUid(nMItem* item)
 {
     if (item->GetUid() != -1)
@@ -123,15 +145,51 @@ void nScene::AssignUid(nMItem* item)
                           << item->GetUid() << ").\n";
         return;
     }
-    // The counter never wraps: an item it has no UID for keeps -1 rather than a negative UID or
-    // one that another item holds.
-    if (m_nextUid > static_cast<uint32_t>(INT32_MAX))
+    const int32_t uid =
+        m_nextUid <= static_cast<uint32_t>(INT32_MAX) ? static_cast<int32_t>(m_nextUid++) : FindFreeUid();
+    if (uid >= 0)
+        item->SetUid(uid);
+    else if (!item->GetName().IsEmpty())
+        ReportNoUid(*item);
+}
+
+void nScene::ReportNoUid(const nMItem& item) const
+{
+    nLogHolder::Get() << "[!] No unique identifier is left for item '" << item.GetName() << "' in scene '"
+                      << m_name << "'.\n";
+}
+
+// Searches on from where the last search stopped, and once more from 0 before it gives up (items
+// deleted meanwhile may have freed lower UIDs).
+int32_t nScene::FindFreeUid()
+{
+    for (const uint32_t from : {m_freeUidFrom, 0u})
     {
-        nLogHolder::Get() << "[!] No unique identifier is left for item '" << item->GetName()
-                          << "' in scene '" << m_name << "'.\n";
-        return;
+        std::vector<int32_t> used;
+        used.reserve(m_allItems.GetCount());
+        nListIterator<nMItem*> items;
+        while (nMItem* item = m_allItems.Next(items))
+            if (item->GetUid() >= 0 && static_cast<uint32_t>(item->GetUid()) >= from)
+                used.push_back(item->GetUid());
+        std::sort(used.begin(), used.end());
+        int64_t candidate = from;
+        for (const int32_t uid : used)
+        {
+            if (uid > candidate)
+                break;
+            if (uid == candidate)
+                ++candidate;
+        }
+        if (candidate <= INT32_MAX)
+        {
+            m_freeUidFrom = static_cast<uint32_t>(candidate) + 1;
+            return static_cast<int32_t>(candidate);
+        }
+        if (from == 0)
+            break;
     }
-    item->SetUid(static_cast<int32_t>(m_nextUid++));
+    m_freeUidFrom = 0;
+    return -1;
 }
 
 void nScene::AddMItem(nMItem* item)

@@ -175,16 +175,43 @@ public:
     void ActivateItem(nMItem* item, bool active, bool recursive);
     nPerfCounter& GetTimer(Timer timer) { return m_timers[timer]; }
 
-    // A walk over items that sends their scripts events. While one runs, nothing may free items,
-    // empty the scene or run a frame inside it: the walk would step onto freed items. The natives
-    // that would do so refuse while IsWalkingItems.
+    // While a scene is in use (a frame step, a render step, a set-up, reset or activation walk, or
+    // a native that sends its items' events), nothing may free it: an unload is refused, and a
+    // scene whose owner lets it go meanwhile is destroyed when the last use ends. Only the one
+    // that ends the last use may touch the scene after the scope.
+    class UseScope
+    {
+    public:
+        explicit UseScope(nScene& scene) : m_scene(scene) { ++m_scene.m_useDepth; }
+        UseScope(const UseScope&) = delete;
+        UseScope& operator=(const UseScope&) = delete;
+        ~UseScope() { m_scene.EndUse(); }
+
+    private:
+        nScene& m_scene;
+    };
+    bool IsInUse() const { return m_useDepth > 0; }
+    // Destroys the scene now, or when its last use ends; its script handles turn dead at once.
+    void DestroyWhenUnused();
+
+    // A walk over items that sends their scripts events (the scene is in use meanwhile). While one
+    // runs, nothing may free items, empty the scene or run a frame inside it: the walk would step
+    // onto freed items. The natives that would do so refuse while IsWalkingItems.
     class ItemWalk
     {
     public:
-        explicit ItemWalk(nScene& scene) : m_scene(scene) { ++m_scene.m_itemWalks; }
+        explicit ItemWalk(nScene& scene) : m_scene(scene)
+        {
+            ++m_scene.m_itemWalks;
+            ++m_scene.m_useDepth;
+        }
         ItemWalk(const ItemWalk&) = delete;
         ItemWalk& operator=(const ItemWalk&) = delete;
-        ~ItemWalk() { --m_scene.m_itemWalks; }
+        ~ItemWalk()
+        {
+            --m_scene.m_itemWalks;
+            m_scene.EndUse();
+        }
 
     private:
         nScene& m_scene;
@@ -315,10 +342,25 @@ public:
     nList<nMTerrain*>& GetTerrains() { return m_terrains; }
 
 private:
+    void EndUse()
+    {
+        if (--m_useDepth > 0 || !m_destroyWhenUnused)
+            return;
+        m_destroyWhenUnused = false; // the destructor's own walks end uses again
+        delete this;
+    }
     // Names the item, lists it with its kind and announces it.
     template <typename Kind> Kind* Register(Kind* item, nList<Kind*>& kindList, const char* name,
                                             const char* failure);
     void RemoveFromKindList(nMItem* item);
+    int32_t FindFreeUid();
+    // True after a "[!]" line naming the operation while the scene deletes its content.
+    bool IsRefusedWhileDeleting(const char* operation) const;
+    void ReportNoUid(const nMItem& item) const;
+    // The scenes that have a script machine, each of which may have displaced another in "g_scene".
+    static nList<nScene*>& LiveScenes();
+    void HandOverDisplaced();
+    void RestoreDisplacedGlobal();
     // Destroys every item without any trigger event: nothing runs on a scene being emptied.
     void DestroyItems();
     void DestroyGroups();
@@ -346,6 +388,8 @@ private:
     // What "g_scene" named when this scene last took its place there; given back when the scene
     // ends while still named there.
     std::unique_ptr<nScriptObject> m_displacedGlobal;
+    // The scene it named then, or null when it named something else.
+    nScene* m_displacedScene = nullptr;
     nScenePhysicWorldCallback m_physicCallback;
     // Convex and Mesh shapes of the world get their geometries through the engine's loader; the
     // source outlives the world that reads from it.
@@ -364,6 +408,7 @@ private:
     // The end was asked for before or during the last set-up: the reset after it keeps it.
     bool m_endSurvivesReset = false;
     uint32_t m_nextUid = 0;
+    uint32_t m_freeUidFrom = 0; // where the search for a free UID goes on once the counter is spent
     nString m_name;
     nPerfCounter m_timers[TimerCount];
     nColor m_backgroundColor{0.0f, 0.0f, 0.0f, 1.0f};
@@ -388,6 +433,9 @@ private:
     nList<nGroup*> m_groups;
     nList<nMConstraint*> m_constraints;
     bool m_deletionQueueKept = false;
+    bool m_deletingContent = false;
     int32_t m_itemWalks = 0;
+    int32_t m_useDepth = 0;
+    bool m_destroyWhenUnused = false;
     std::unique_ptr<nScene2D> m_ui;
 };

@@ -9,6 +9,8 @@
 
 nGroup* nScene::NewGroup(const char* name)
 {
+    if (IsRefusedWhileDeleting("make a group"))
+        return nullptr;
     Broadcast(SceneMessageGroupAdding, nullptr);
     auto* group = new (std::nothrow) nGroup(m_engine, name);
     if (!group || !m_groups.PushBack(group))
@@ -22,7 +24,8 @@ nGroup* nScene::NewGroup(const char* name)
 }
 
 // The scene frees the group itself, once nothing points at it any more: parent groups,
-// instances and script handles would otherwise keep a dangling pointer.
+// instances and script handles would otherwise keep a dangling pointer. A group deleted from an
+// event of its own walk leaves the list at once and is freed when the walk ends.
 void nScene::DeleteGroup(nGroup* group)
 {
     if (!group || !m_groups.Find(group))
@@ -42,7 +45,7 @@ void nScene::DeleteGroup(nGroup* group)
             instance->ForgetGroup();
     if (m_vm)
         m_vm->InvalidateNativeObject(group);
-    delete group;
+    group->DestroyWhenUnwalked();
 }
 
 void nScene::DestroyGroups()
@@ -56,7 +59,7 @@ void nScene::DestroyGroups()
         m_groups.RemoveNode(head);
         if (m_vm)
             m_vm->InvalidateNativeObject(group);
-        delete group;
+        group->DestroyWhenUnwalked();
     }
 }
 

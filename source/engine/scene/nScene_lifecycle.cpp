@@ -16,6 +16,7 @@
 #include "engine/scene/nItemMotions.h"
 #include "geometry/nTexture.h"
 #include "platform/nPlatform.h"
+#include "platform/nStopSignal.h"
 #include "script/nObjectType.h"
 #include "script/nScriptObject.h"
 #include "script/nScriptVM.h"
@@ -46,9 +47,13 @@ void nScene::DestroyItems()
     }
 }
 
+// The events of the items and of the scene that run meanwhile may not load or make groups: what
+// they made after the groups were freed would survive the emptying (see IsRefusedWhileDeleting).
 void nScene::DeleteContent(bool keepScripts)
 {
     const ItemWalk walk(*this);
+    const bool nested = m_deletingContent;
+    m_deletingContent = true;
     Broadcast(SceneMessageContentDeleting, nullptr);
     m_eventHandler->OnDelete(this);
     m_pendingActivate.Clear();
@@ -66,6 +71,7 @@ void nScene::DeleteContent(bool keepScripts)
     m_terrains.Clear();
     m_constraints.Clear();
     m_nextUid = 0;
+    m_freeUidFrom = 0;
     if (m_ui)
         m_ui->Clear();
     if (!keepScripts)
@@ -74,12 +80,22 @@ void nScene::DeleteContent(bool keepScripts)
     m_fogFar = 0.0f;
     m_fogColor = nColor(0.0f, 0.0f, 0.0f, 1.0f);
     m_currentCamera = nullptr;
+    m_deletingContent = nested;
     Broadcast(SceneMessageContentDeleted, nullptr);
+}
+
+bool nScene::IsRefusedWhileDeleting(const char* operation) const
+{
+    if (!m_deletingContent)
+        return false;
+    nLogHolder::Get() << "[!] A scene cannot " << operation << " while it deletes its content.\n";
+    return true;
 }
 
 void nScene::Setup(bool optimize, int32_t octreeParameter)
 {
     nLogHolder::Get() << "[H] Setup scene '" << m_name << "'.\n";
+    const UseScope use(*this);
     const bool scripts = !IsModeOne();
     if (scripts)
         m_eventHandler->OnPreSetup(this);
@@ -92,8 +108,8 @@ void nScene::Setup(bool optimize, int32_t octreeParameter)
             OptimizeGeometries(octreeParameter);
         if (scripts)
         {
-            nListIterator<nMItem*> iterator;
-            while (nMItem* item = m_allItems.Next(iterator))
+            nListWalk<nMItem*> items = m_allItems.BeginWalk();
+            while (nMItem* item = m_allItems.Next(items))
                 item->SetupScript();
         }
     }
@@ -101,7 +117,7 @@ void nScene::Setup(bool optimize, int32_t octreeParameter)
         m_eventHandler->OnSetup(this);
     {
         const ItemWalk walk(*this);
-        nListIterator<nMItem*> items;
+        nListWalk<nMItem*> items = m_allItems.BeginWalk();
         while (nMItem* item = m_allItems.Next(items))
             item->Setup();
         nListIterator<nMConstraint*> constraints;
@@ -120,22 +136,24 @@ void nScene::Setup(bool optimize, int32_t octreeParameter)
 void nScene::Reset()
 {
     nLogHolder::Get() << "[H] Reset scene '" << m_name << "'.\n";
+    const UseScope use(*this);
     if (!m_endSurvivesReset)
         m_renderFlags &= ~SceneRenderFlagEnded;
     m_endSurvivesReset = false;
     {
         const ItemWalk walk(*this);
-        nListIterator<nMItem*> iterator;
-        while (nMItem* item = m_allItems.Next(iterator))
+        nListWalk<nMItem*> items = m_allItems.BeginWalk();
+        while (nMItem* item = m_allItems.Next(items))
             item->RestoreLocation();
-        iterator = nListIterator<nMItem*>();
-        while (nMItem* item = m_allItems.Next(iterator))
+        items = m_allItems.BeginWalk();
+        while (nMItem* item = m_allItems.Next(items))
             item->Reset();
         if (!IsModeOne())
         {
-            iterator = nListIterator<nMItem*>();
-            while (nMItem* item = m_allItems.Next(iterator))
-                item->SendReset();
+            items = m_allItems.BeginWalk();
+            while (nMItem* item = m_allItems.Next(items))
+                if (!IsStopRequested())
+                    item->SendReset();
         }
     }
     m_eventHandler->OnReset(this);
@@ -171,10 +189,46 @@ void nScene::SetGlobal(nScriptVM* vm)
     // A dead handle there is nothing to give back: most often this scene's own, invalidated as
     // it goes.
     const void* named = nullptr;
-    if (vm == m_vm && vm->GetNativeGlobal("g_scene", named) != ObjectTypeDeletedNative && named != this)
+    const int32_t type = vm == m_vm ? vm->GetNativeGlobal("g_scene", named) : ObjectTypeUndefined;
+    if (vm == m_vm && type != ObjectTypeDeletedNative && named != this)
+    {
         m_displacedGlobal.reset(vm->GetObject("g_scene", nullptr));
+        m_displacedScene = type == ObjectTypeScene ? static_cast<nScene*>(const_cast<void*>(named)) : nullptr;
+    }
     vm->SetSlot("g_scene", nScriptValue(ObjectTypeScene, this), nullptr);
-    vm->SetSlot("g_clock_fq", nScriptValue(static_cast<int32_t>(nPlatform::Get().GetClockFrequency())), nullptr);
+    vm->SetSlot("g_clock_fq", nScriptValue(static_cast<int32_t>(nPlatform::Get().GetClockFrequency())),
+                nullptr);
+}
+
+// Scenes of one machine that displaced each other in "g_scene" form a chain; a scene that goes
+// hands its place in it to the scenes that displaced it, so "g_scene" always falls back on a
+// scene that still runs.
+void nScene::HandOverDisplaced()
+{
+    for (nList<nScene*>::Node* node = LiveScenes().GetHead(); node; node = node->next)
+    {
+        nScene* other = node->value;
+        if (other == this || other->m_displacedScene != this)
+            continue;
+        other->m_displacedScene = m_displacedScene != other ? m_displacedScene : nullptr;
+        other->m_displacedGlobal.reset();
+    }
+}
+
+// Called once this scene's handles are dead: "g_scene" named it, or a scene already gone.
+void nScene::RestoreDisplacedGlobal()
+{
+    const void* named = nullptr;
+    if (m_displacedScene && m_vm->GetNativeGlobal("g_scene", named) == ObjectTypeDeletedNative)
+        m_vm->SetSlot("g_scene", nScriptValue(ObjectTypeScene, m_displacedScene), nullptr);
+    else
+        m_vm->ClearDeadNativeGlobal("g_scene", m_displacedGlobal.get());
+}
+
+nList<nScene*>& nScene::LiveScenes()
+{
+    static nList<nScene*> scenes;
+    return scenes;
 }
 
 void nScene::SetFog(float nearDistance, float farDistance, const nColor& color)

@@ -15,8 +15,8 @@
 #include "engine/items/nTrigger.h"
 #include "engine/scene/nGroup.h"
 #include "engine/scene/nInstance.h"
-#include "geometry/nTexture.h"
 #include "engine/scene/nSceneUidRemap.h"
+#include "geometry/nTexture.h"
 #include "physics/nPhysicConstraint.h"
 #include "physics/nPhysicWorld.h"
 #include "script/units/nScriptUnit.h"
@@ -117,6 +117,8 @@ nMItem* nScene::CreateItemOfTag(const nString& name)
 
 bool nScene::Parse(nMetaFile& file, nMetaTag& root, nGroup** group, uint32_t flags, int32_t depth)
 {
+    if (IsRefusedWhileDeleting("load a scene file"))
+        return false;
     nPerfCounter counter;
     counter.Begin();
     if (root.GetName() != "Scene")
@@ -265,7 +267,8 @@ bool nScene::ReadItems(nMetaFile& file, nMetaTag& items, nSceneUidRemap& remap, 
                 if (shifted)
                 {
                     sceneUid = static_cast<int32_t>(remap.GetBase()) + fileUid;
-                    if (createdUid >= 0) // the UID given at creation goes back
+                    // The UID the counter gave at creation goes back (not one found free).
+                    if (createdUid >= 0 && static_cast<uint32_t>(createdUid) + 1 == m_nextUid)
                         --m_nextUid;
                 }
                 remap.Set(fileUid, sceneUid);
@@ -275,6 +278,8 @@ bool nScene::ReadItems(nMetaFile& file, nMetaTag& items, nSceneUidRemap& remap, 
                 nLogHolder::Get() << "[*] Corrupt item '" << item->GetName() << "' source UID (" << fileUid << "/"
                                   << largest + 1 << ") while loading scene '" << file.GetFileName() << "'.\n";
         }
+        if (item->GetUid() < 0)
+            ReportNoUid(*item);
         if (group)
             group->AddItem(item, false);
         if (!item->GetEnabledField())

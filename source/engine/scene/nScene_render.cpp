@@ -11,6 +11,7 @@
 #include "engine/items/nMLight.h"
 #include "engine/items/nMTerrain.h"
 #include "geometry/nTexture.h"
+#include "platform/nStopSignal.h"
 #include "render/nRenderer.h"
 #include "script/units/nItemEventHandler.h"
 #include "script/units/nManagerScriptUnit.h"
@@ -79,6 +80,7 @@ void nScene::RegisterAsPropertyCallback(nRenderer* renderer)
 
 void nScene::RenderSetup(uint32_t flags)
 {
+    const UseScope use(*this);
     nRenderer* renderer = RendererOfEngine(m_engine);
     if ((m_renderFlags & SceneRenderFlagRenderless) || !renderer)
         return;
@@ -116,6 +118,7 @@ void nScene::RemoveRenderable(nRenderable* renderable)
 // for a renderless scene.
 void nScene::RenderToQueue(uint32_t)
 {
+    const UseScope use(*this);
     m_timers[TimerSendToRender].Begin();
     if (nRenderer* renderer = RendererOfEngine(m_engine))
     {
@@ -144,14 +147,15 @@ void nScene::RenderToQueue(uint32_t)
 
 void nScene::SendRenderDone(uint32_t flags)
 {
+    const UseScope use(*this);
     m_timers[TimerSendToRender].Begin();
     if (!(m_renderFlags & SceneRenderFlagRenderless) && !(flags & SceneRenderDisableScript) &&
         SomeItemHasScriptMethod(ItemMethodRenderDone))
     {
         const ItemWalk walk(*this);
-        nListIterator<nMItem*> iterator;
-        while (nMItem* item = m_activeItems.Next(iterator))
-            if (!item->GetScriptUnits().IsEmpty())
+        nListWalk<nMItem*> active = m_activeItems.BeginWalk();
+        while (nMItem* item = m_activeItems.Next(active))
+            if (!item->GetScriptUnits().IsEmpty() && !IsStopRequested())
                 item->GetEventHandler()->OnRenderDone(item);
     }
     if (!(flags & SceneRenderDisableScript))
@@ -161,6 +165,7 @@ void nScene::SendRenderDone(uint32_t flags)
 
 void nScene::RenderUI(uint32_t flags)
 {
+    const UseScope use(*this);
     m_timers[TimerUserInterface].Begin();
     if (!(m_renderFlags & SceneRenderFlagRenderless) && m_ui)
         m_ui->Render((flags & SceneRenderDisableScript) != 0);

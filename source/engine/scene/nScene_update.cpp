@@ -7,6 +7,7 @@
 #include "engine/items/nTrigger.h"
 #include "physics/nPhysicItem.h"
 #include "physics/nPhysicWorld.h"
+#include "platform/nStopSignal.h"
 #include "script/units/nItemEventHandler.h"
 #include "script/units/nManagerScriptUnit.h"
 #include "script/units/nSceneEventHandler.h"
@@ -29,15 +30,18 @@ bool IsCopiedBack(const nPhysicItem* body)
 }
 } // namespace
 
+// Script events may add items, triggers and content: each walk covers what the scene held when it
+// began, so the frame ends; a stop asked for meanwhile ends it after the current event.
 void nScene::Update(uint32_t flags)
 {
+    const UseScope use(*this);
     m_timers[TimerEvaluate].Begin();
     ApplyPendingActivation();
     if (!m_deletionQueueKept)
         FlushDeletionQueue();
 
-    nListIterator<nMItem*> iterator;
-    while (nMItem* item = m_allItems.Next(iterator))
+    nListWalk<nMItem*> all = m_allItems.BeginWalk();
+    while (nMItem* item = m_allItems.Next(all))
     {
         nItem* node = item->GetItem();
         node->Update();
@@ -61,8 +65,8 @@ void nScene::Update(uint32_t flags)
         if (m_physicWorld)
             m_physicWorld->Step(dt);
         m_timers[TimerPhysic].End();
-        iterator = nListIterator<nMItem*>();
-        while (nMItem* item = m_activeItems.Next(iterator))
+        nListWalk<nMItem*> active = m_activeItems.BeginWalk();
+        while (nMItem* item = m_activeItems.Next(active))
             if (IsCopiedBack(item->GetPhysicItem()))
             {
                 nMatrix4 matrix;
@@ -72,36 +76,37 @@ void nScene::Update(uint32_t flags)
     }
     if (flags & SceneUpdateTrigger)
     {
-        nListIterator<nTrigger*> triggers;
+        nListWalk<nTrigger*> triggers = m_triggers.BeginWalk();
         while (nTrigger* trigger = m_triggers.Next(triggers))
-            trigger->Evaluate();
+            if (!IsStopRequested())
+                trigger->Evaluate();
     }
-    iterator = nListIterator<nMItem*>();
-    while (nMItem* item = m_activeItems.Next(iterator))
+    nListWalk<nMItem*> active = m_activeItems.BeginWalk();
+    while (nMItem* item = m_activeItems.Next(active))
         item->nACEUnit::Update(dt);
     if (flags & SceneUpdateScript)
     {
         scriptTimer.Begin(true);
-        iterator = nListIterator<nMItem*>();
-        while (nMItem* item = m_activeItems.Next(iterator))
-            if (!item->GetScriptUnits().IsEmpty()) // most items have no script; skip their dispatch
+        active = m_activeItems.BeginWalk();
+        while (nMItem* item = m_activeItems.Next(active))
+            if (!item->GetScriptUnits().IsEmpty() && !IsStopRequested()) // most items have no script
                 item->GetEventHandler()->OnUpdate(item);
         scriptTimer.End();
         m_timers[TimerLogicCallback].Begin();
         RunLogic(dt);
         m_timers[TimerLogicCallback].End();
     }
-    iterator = nListIterator<nMItem*>();
-    while (nMItem* item = m_activeItems.Next(iterator))
+    active = m_activeItems.BeginWalk();
+    while (nMItem* item = m_activeItems.Next(active))
         item->Update();
     // Read once: no item's animation or preparation moves the engine clock.
     const float animationStep = m_engine ? m_engine->GetDeltaFrame() : 0.0f;
-    iterator = nListIterator<nMItem*>();
-    while (nMItem* item = m_activeItems.Next(iterator))
+    active = m_activeItems.BeginWalk();
+    while (nMItem* item = m_activeItems.Next(active))
         UpdateItem(item, flags, animationStep);
     // Bones are placed by now, so skins follow them in this frame.
-    iterator = nListIterator<nMItem*>();
-    while (nMItem* item = m_activeItems.Next(iterator))
+    active = m_activeItems.BeginWalk();
+    while (nMItem* item = m_activeItems.Next(active))
         if (item->GetKind() == ItemTypeObject)
             static_cast<nMObject*>(item)->GetObject().UpdateSkin();
     m_timers[TimerEvaluate].End();
@@ -112,15 +117,15 @@ void nScene::RunLogic(float dt)
     if (!SomeItemHasScriptMethod(ItemMethodLogicUpdate))
         return;
     bool anyLogic = false;
-    nListIterator<nMItem*> iterator;
-    while (nMItem* item = m_activeItems.Next(iterator))
+    nListWalk<nMItem*> active = m_activeItems.BeginWalk();
+    while (nMItem* item = m_activeItems.Next(active))
     {
         if (!HasLogicUpdate(*item))
             continue;
         anyLogic = true;
         const float step = 1.0f / std::clamp(item->GetLogicRate(), nMItem::MinimumLogicRate, MaxLogicRate);
         float clock = item->GetLogicClock() - dt;
-        while (clock <= 0.0f)
+        while (clock <= 0.0f && !IsStopRequested())
         {
             clock += step;
             item->SetLogicClock(clock);
@@ -134,8 +139,8 @@ void nScene::RunLogic(float dt)
     // Without a logic event nothing could have given an item one since the walk above.
     if (!anyLogic)
         return;
-    iterator = nListIterator<nMItem*>();
-    while (nMItem* item = m_activeItems.Next(iterator))
+    active = m_activeItems.BeginWalk();
+    while (nMItem* item = m_activeItems.Next(active))
     {
         if (item->GetPhysicItem() || !HasLogicUpdate(*item))
             continue;

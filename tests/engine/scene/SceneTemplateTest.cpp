@@ -137,23 +137,34 @@ TEST_F(SceneTemplate, ATemplateWithLargeUidsKeepsItsLinksInEveryCopy)
     EXPECT_EQ(log.find("Corrupt item"), std::string::npos) << log;
 }
 
-TEST_F(SceneTemplate, TheUidCounterRefusesToWrap)
+// Past its top the counter never wraps: each item takes the lowest UID no item holds, and a file
+// read then keeps its links.
+TEST_F(SceneTemplate, PastTheTopOfTheUidCounterItemsTakeFreeUids)
 {
     scene->SetNextUid(INT32_MAX);
     EXPECT_EQ(scene->NewObject("Last")->GetUid(), INT32_MAX);
-    nMObject* beyond = scene->NewObject("Beyond");
-    ASSERT_TRUE(beyond);
-    EXPECT_EQ(beyond->GetUid(), -1);
-    EXPECT_EQ(CountLines("[!] No unique identifier is left for item 'Beyond' in scene ''."), 1u) << log;
-    EXPECT_EQ(scene->GetNextUid(), 1u + uint32_t(INT32_MAX));
+    nMObject* first = scene->NewObject("First");
+    scene->SetNextUid(1u + uint32_t(INT32_MAX));
+    nMObject* second = scene->NewObject("Second");
+    ASSERT_TRUE(first && second);
+    EXPECT_GE(first->GetUid(), 0);
+    EXPECT_GE(second->GetUid(), 0);
+    EXPECT_NE(first->GetUid(), second->GetUid());
+    EXPECT_EQ(log.find("[!]"), std::string::npos) << log;
 
-    // A file read then takes what fits and links what it can.
     WriteFile("late.nms", "<NML=1.0>\n<Scene=<Items=" + Object("A", 0) + Object("B", 1) +
                               "><Links=<Link=<Item=1><Link=0>>>>\n");
     ASSERT_TRUE(scene->LoadFromFile("@scripts/late.nms", nullptr, ImportFlagAll, 0));
+    nMItem* a = scene->FindItem("A");
+    nMItem* b = scene->FindItem("B");
+    ASSERT_TRUE(a && b);
+    EXPECT_EQ(b->GetItem()->GetParent(), a->GetItem());
     nListIterator<nMItem*> items;
     while (nMItem* item = scene->GetAllItems().Next(items))
-        EXPECT_GE(item->GetUid(), -1) << item->GetName().GetText();
+    {
+        EXPECT_GE(item->GetUid(), 0) << item->GetName().GetText();
+        EXPECT_EQ(scene->FindMItemByUid(item->GetUid()), item) << item->GetName().GetText();
+    }
 }
 
 TEST_F(SceneTemplate, LinksFindTheFirstItemOfARepeatedUid)

@@ -12,6 +12,8 @@
 #include "engine/scene/nGroup.h"
 #include "engine/scene/nInstance.h"
 #include "render/nFontPair.h"
+#include "script/nObjectType.h"
+#include "script/nScriptValue.h"
 #include "script/units/nScriptUnit.h"
 
 #include <gtest/gtest.h>
@@ -291,4 +293,25 @@ TEST_F(Scene, AnimationTakesTheFrameDeltaAndCommandListsTheClampedOne)
     EXPECT_FLOAT_EQ(object->GetSources().GetHead()->value->GetClock(), 0.5f);
     EXPECT_FLOAT_EQ(position.x, 5.0f);
     EXPECT_FLOAT_EQ(position.y, 1.0f);
+}
+
+// A scene let go while it is in use (a script dropped its last handle inside a walk of it) lives
+// until its last use ends, while its handles are dead at once; a free scene goes at once.
+TEST_F(Scene, ASceneLetGoInUseLivesUntilItsLastUseEnds)
+{
+    auto* other = new nScene(scene->GetEngine(), scene->GetVM());
+    other->NewObject("Kept");
+    ASSERT_TRUE(scene->GetVM()->SetSlot("Other", nScriptValue(ObjectTypeScene, other), nullptr));
+    {
+        const nScene::UseScope use(*other);
+        {
+            const nScene::ItemWalk walk(*other);
+            other->DestroyWhenUnused();
+            EXPECT_NE(other->FindObject("Kept"), nullptr);
+        }
+        EXPECT_TRUE(other->IsInUse());
+        ASSERT_TRUE(RunScript("print(ObjectIsValid(::Other));"));
+        EXPECT_EQ(TakePrinted(), (std::vector<std::string>{"false"}));
+    }
+    (new nScene(scene->GetEngine(), scene->GetVM()))->DestroyWhenUnused();
 }
