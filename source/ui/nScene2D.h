@@ -4,6 +4,7 @@
 #include "animation/nACEUnit.h"
 #include "core/base/MessageBroadcaster.h"
 #include "core/base/nList.h"
+#include "core/base/nMemoryBudget.h"
 #include "core/base/nSharedObject.h"
 #include "core/base/nSharedPtr.h"
 #include "core/base/nWeakPtr.h"
@@ -112,6 +113,11 @@ public:
     int32_t TakeSerial();
     // A serial read from a file: new items are numbered after it.
     void ReserveSerial(int32_t serial);
+    // What the caches of the scene's windows may take together: far more than a real game's
+    // layer needs, far less than four windows at the largest cache side would.
+    static constexpr size_t WindowCacheBudgetBytes = size_t(256) << 20;
+    nMemoryBudget& GetWindowCacheBudget() { return m_windowCacheBudget; }
+
     // Locks every sprite and window but the window and its descendants; null is refused.
     void LockToWindow(nItem2D* window);
     void Unlock();
@@ -212,6 +218,7 @@ private:
     nScene2DInput m_input;
     nScene2DInput m_previousInput;
     nWindow* m_cursor = nullptr;
+    nMemoryBudget m_windowCacheBudget{WindowCacheBudgetBytes};
     nItem2D* m_dragged = nullptr;
     bool m_useRawClock = false;
     float m_internalWidth = DefaultInternalWidth;

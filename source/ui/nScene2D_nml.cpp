@@ -59,7 +59,11 @@ bool nScene2D::ParseTag(nMetaFile& file, nMetaTag& tag)
                         nLogHolder::Get() << "[!] Failed to allocate new window.\n";
                 }
                 if (item && AddItem(item))
+                {
                     item->ParseTag(*itemTag);
+                    if (item->GetType() == Item2DWindow)
+                        static_cast<nWindow*>(item)->ReportCacheRefusal();
+                }
             }
         }
         else if (name == "Links")

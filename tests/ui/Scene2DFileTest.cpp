@@ -2,10 +2,13 @@
 
 #include "core/nml/nMetaFile.h"
 #include "core/nml/nMetaTag.h"
+#include "geometry/nTexture.h"
+#include "ui/nWindow.h"
 
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -132,4 +135,43 @@ TEST_F(Scene2DFile, TheCursorIsNotStoredWithTheContent)
     EXPECT_EQ(scene->GetCursor()->GetWidth(), 16.0f);
     EXPECT_EQ(scene->GetCursor()->GetStyle(), uint32_t(StyleAlwaysOnTop | StyleResolutionInvariant));
     EXPECT_EQ(Write(*scene).find("Cursor"), std::string::npos);
+}
+
+// Four windows at the largest cache side, 427 bytes of file asking for 1 GB: the scene's caches
+// share 256 MB, so the first window takes it all and each other is named once and draws nothing.
+TEST_F(Scene2DFile, WindowCachesPastTheScenesBudgetAreRefused)
+{
+    std::string text = "<NML=1.0>\n<Scene2d=<ScriptUnit=<Script=\"menu.nut\"><Class=\"Menu\">><Sprites=\n";
+    for (const char* name : {"first", "other", "third", "fourth"})
+        text += std::string("<Window=<Sprite2d=<Item2d=<Name=\"") + name +
+                "\"><Size=<X=8192.0><Y=8192.0>>><Flag=<Visible>>>>\n";
+    text += ">>\n";
+    EXPECT_EQ(text.size(), 427u);
+    ASSERT_TRUE(Read(*scene, text));
+
+    EXPECT_EQ(scene->GetWindowCacheBudget().GetUsed(), nScene2D::WindowCacheBudgetBytes);
+    std::vector<nWindow*> windows;
+    for (auto* node = scene->GetItems().GetHead(); node; node = node->next)
+        windows.push_back(static_cast<nWindow*>(node->value));
+    ASSERT_EQ(windows.size(), 4u);
+    EXPECT_TRUE(windows[0]->GetCacheTexture()->HasPixels());
+    for (size_t index = 1; index < 4; ++index)
+    {
+        EXPECT_FALSE(windows[index]->GetCacheTexture()->HasPixels());
+        const std::string line =
+            "[!] The cache of window '" + std::string(windows[index]->GetName().GetText()) +
+            "' would pass the 256 MB that its 2D scene's window caches may take: the window "
+            "draws nothing.\n";
+        const size_t at = log.text.find(line);
+        EXPECT_NE(at, std::string::npos) << log.text;
+        EXPECT_EQ(log.text.find(line, at + 1), std::string::npos) << "named once";
+        windows[index]->Draw(nullptr);
+    }
+
+    // Deleting the first window frees its share: a window made afterwards gets its cache.
+    scene->DeleteItem(windows[0]);
+    EXPECT_EQ(scene->GetWindowCacheBudget().GetUsed(), 0u);
+    windows[1]->SetSize(512.0f, 512.0f);
+    EXPECT_TRUE(windows[1]->GetCacheTexture()->HasPixels());
+    EXPECT_EQ(scene->GetWindowCacheBudget().GetUsed(), size_t(512) * 512 * 4);
 }
