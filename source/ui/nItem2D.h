@@ -94,6 +94,8 @@ protected:
 private:
     void MarkMatricesStale();
     void UpdateMatrices();
+    void UpdateOwnMatrices();
+    bool WouldCloseCycle(const nItem2D* parent) const;
 
     nScene2D* m_scene;
     nItem2D* m_parent = nullptr;

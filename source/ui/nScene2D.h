@@ -190,6 +190,9 @@ private:
     void DrawFade(nRenderer* renderer);
     float GetOutputAspect(nRenderer* renderer, float& width, float& height) const;
 
+    // Logs that a load was stopped; false.
+    bool StopLoading();
+
     // The mouse, in nScene2D_input.cpp.
     void UpdateInput(nRenderer* renderer);
     void UpdateCursorVisibility();

@@ -3,8 +3,12 @@
 #include "core/nml/nMetaFile.h"
 #include "core/nml/nMetaTag.h"
 #include "geometry/nTexture.h"
+#include "platform/nStopSignal.h"
 #include "ui/nWindow.h"
 
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -125,6 +129,44 @@ TEST_F(Scene2DFile, ACycleOfLinksIsCutWhereItWouldClose)
     EXPECT_EQ(scene->FindItemBySerial(2)->GetParent(), nullptr);
     EXPECT_NE(log.text.find("[*] 2D item 'b' cannot become a child of 'a'"), std::string::npos);
     scene->Render(true);
+}
+
+// Items chained each to the one before, as deep as the file is long: reading them, placing the
+// deepest and refusing a link that would close the chain into a ring take no recursion, and a
+// link from the foot of the chain back to its head is still found to close one.
+TEST_F(Scene2DFile, AChainAsDeepAsTheFileIsReadAndPlacedWithoutRecursion)
+{
+    constexpr int Count = 30000;
+    std::string text = "<NML=1.0>\n<Scene2d=<Sprites=";
+    for (int index = 0; index < Count; ++index)
+        text +=
+            "<Sprite2d=<Item2d=<Name=\"s\"><Uid=" + std::to_string(index) + "><Position=<X=1.0><Y=0.0>>>>";
+    text += "><Links=";
+    for (int index = 1; index < Count; ++index)
+        text += "<Link=<Item=" + std::to_string(index) + "><Link=" + std::to_string(index - 1) + ">>";
+    text += "<Link=<Item=0><Link=" + std::to_string(Count - 1) + ">>>>";
+    ASSERT_TRUE(Read(*scene, text));
+
+    nItem2D* deepest = scene->FindItemBySerial(Count - 1);
+    EXPECT_EQ(scene->FindItemBySerial(0)->GetParent(), nullptr);
+    EXPECT_NE(log.text.find("[*] 2D item 's' cannot become a child of 's'"), std::string::npos);
+    EXPECT_FLOAT_EQ(deepest->GetWorldMatrix().m[6], float(Count));
+    scene->FindItemBySerial(0)->SetPosition(2.0f, 0.0f); // restales the whole chain
+    EXPECT_FLOAT_EQ(deepest->GetWorldMatrix().m[6], float(Count + 1));
+}
+
+// A stop asked for (a signal, the end of the allowed run time) ends a load where it is.
+TEST_F(Scene2DFile, AStopRequestEndsALoad)
+{
+    EXPECT_EXIT(
+        {
+            InstallStopSignalHandlers();
+            std::raise(SIGTERM);
+            const bool read = Read(*scene, "<NML=1.0>\n<Scene2d=<Sprites=<Sprite2d=<Item2d=<Uid=1>>>>>");
+            std::fprintf(stderr, "%s", log.text.c_str());
+            std::exit(!read && scene->GetItemCount() == 0 ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "\\[\\*\\] Loading of 2D scene '.*' stopped\\.");
 }
 
 TEST_F(Scene2DFile, TheCursorIsNotStoredWithTheContent)
