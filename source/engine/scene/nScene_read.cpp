@@ -273,7 +273,7 @@ bool nScene::ReadItems(nMetaFile& file, nMetaTag& items, nSceneUidRemap& remap, 
             }
             else
                 nLogHolder::Get() << "[*] Corrupt item '" << item->GetName() << "' source UID (" << fileUid << "/"
-                                  << largest + 1 << ") while loading scene '" << file.GetFileName() << "'.\n";
+                                  << unsigned(largest) + 1u << ") while loading scene '" << file.GetFileName() << "'.\n";
         }
         if (group)
             group->AddItem(item, false);
