@@ -4,6 +4,7 @@
 #include "script/nScriptVM.h"
 #include "ui/nItem2DMath.h"
 #include "ui/nScene2D.h"
+#include "ui/nSprite2D.h"
 
 #include <cmath>
 #include <vector>
@@ -140,6 +141,29 @@ bool nItem2D::WouldCloseCycle(const nItem2D* parent) const
         for (auto* node = item->m_children.GetHead(); node; node = node->next)
             below.push_back(node->value);
     }
+}
+
+const nItem2D::InheritedState& nItem2D::GetInheritedState(uint32_t stamp)
+{
+    if (m_inheritedStamp == stamp)
+        return m_inherited;
+    thread_local std::vector<nItem2D*> pending;
+    pending.clear();
+    nItem2D* known = this;
+    for (; known && known->m_inheritedStamp != stamp; known = known->m_parent)
+        pending.push_back(known);
+    InheritedState state = known ? known->m_inherited : InheritedState();
+    for (auto item = pending.rbegin(); item != pending.rend(); ++item)
+    {
+        if (const nSprite2D* sprite = AsSprite(*item))
+        {
+            state.opacity *= sprite->GetOpacity();
+            state.shown = state.shown && sprite->HasFlag(SpriteFlagVisible);
+        }
+        (*item)->m_inherited = state;
+        (*item)->m_inheritedStamp = stamp;
+    }
+    return m_inherited;
 }
 
 bool nItem2D::IsDescendantOf(const nItem2D* item) const

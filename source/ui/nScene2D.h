@@ -117,6 +117,9 @@ public:
     // layer needs, far less than four windows at the largest cache side would.
     static constexpr size_t WindowCacheBudgetBytes = size_t(256) << 20;
     nMemoryBudget& GetWindowCacheBudget() { return m_windowCacheBudget; }
+    // The stamp under which the items drawing now read their inherited state; 0 outside the draw
+    // loop of Render.
+    uint32_t GetDrawStamp() const { return m_drawStamp; }
 
     // Locks every sprite and window but the window and its descendants; null is refused.
     void LockToWindow(nItem2D* window);
@@ -190,6 +193,8 @@ private:
     void DrawFade(nRenderer* renderer);
     float GetOutputAspect(nRenderer* renderer, float& width, float& height) const;
 
+    // A stamp for nItem2D::GetInheritedState that no item holds yet (never 0).
+    uint32_t NextStamp();
     // Logs that a load was stopped; false.
     bool StopLoading();
 
@@ -222,6 +227,8 @@ private:
     nScene2DInput m_previousInput;
     nWindow* m_cursor = nullptr;
     nMemoryBudget m_windowCacheBudget{WindowCacheBudgetBytes};
+    uint32_t m_lastStamp = 0;
+    uint32_t m_drawStamp = 0;
     nItem2D* m_dragged = nullptr;
     bool m_useRawClock = false;
     float m_internalWidth = DefaultInternalWidth;
