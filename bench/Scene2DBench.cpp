@@ -1,5 +1,6 @@
 #include "core/base/nLog.h"
 #include "core/base/nSharedPtr.h"
+#include "core/nml/nMetaFile.h"
 #include "core/picture/nPicture.h"
 #include "geometry/nTexture.h"
 #include "platform/nHIDGameSource.h"
@@ -128,4 +129,48 @@ void ComposeSkinnedWindow(benchmark::State& state)
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(ComposeSkinnedWindow)->Unit(benchmark::kMicrosecond);
+} // namespace
+
+namespace
+{
+// A 2D scene file of small windows, each linked to the one before it (a chain as deep as the
+// file is long) or each to the first (a star of the same size).
+std::string LinkedWindows(int count, bool chained)
+{
+    std::string text = "<NML=1.0>\n<Scene2d=<Sprites=";
+    for (int index = 0; index < count; ++index)
+        text += "<Window=<Sprite2d=<Item2d=<Name=\"w\"><Uid=" + std::to_string(index) +
+                "><Size=<X=16.0><Y=16.0>>><Flag=<Visible>>>>";
+    text += "><Links=";
+    for (int index = 1; index < count; ++index)
+        text += "<Link=<Item=" + std::to_string(index) + "><Link=" + std::to_string(chained ? index - 1 : 0) +
+                ">>";
+    return text + ">>\n";
+}
+
+// Reading the file and the first frame; one iteration is one whole load. 20,000 chained windows
+// should take at most twice as long as 20,000 in a star.
+void LoadLinkedWindows(benchmark::State& state)
+{
+    nLogHolder::Get().SetMask(LogLevelNone);
+    BenchEngine engine;
+    const std::string text = LinkedWindows(int(state.range(0)), state.range(1) != 0);
+    for (auto _ : state)
+    {
+        nMetaFile file;
+        nScene2D scene(&engine, nullptr, "bench");
+        scene.SetMouse(nullptr);
+        if (!file.Parse(text.c_str(), text.size()) || !scene.Parse(file))
+            state.SkipWithError("the file was refused");
+        scene.Render(true);
+    }
+    state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+BENCHMARK(LoadLinkedWindows)
+    ->ArgNames({"windows", "chained"})
+    ->Args({2000, 0})
+    ->Args({2000, 1})
+    ->Args({20000, 0})
+    ->Args({20000, 1})
+    ->Unit(benchmark::kMillisecond);
 } // namespace

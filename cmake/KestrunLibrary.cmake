@@ -19,6 +19,21 @@ function(kestrun_add_library name)
   endif()
 endfunction()
 
+# GoogleTest's headers are most of what a test file compiles: they are precompiled once for every
+# test executable. A build through a compiler launcher (ccache) goes without, since the cache does
+# not take files compiled against a precompiled header unless told to.
+function(kestrun_use_test_headers_precompiled target)
+  if(CMAKE_CXX_COMPILER_LAUNCHER)
+    return()
+  endif()
+  if(NOT TARGET kestrun_test_headers)
+    add_library(kestrun_test_headers STATIC ${PROJECT_SOURCE_DIR}/tests/support/TestHeaders.cpp)
+    target_link_libraries(kestrun_test_headers PRIVATE GTest::gtest GTest::gmock)
+    target_precompile_headers(kestrun_test_headers PRIVATE <gtest/gtest.h> <gmock/gmock.h>)
+  endif()
+  target_precompile_headers(${target} REUSE_FROM kestrun_test_headers)
+endfunction()
+
 # A test executable per tests/ subfolder, discovered by CTest when the tests run.
 function(kestrun_add_test_folder name)
   cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
@@ -29,6 +44,7 @@ function(kestrun_add_test_folder name)
   add_executable(${name} ${sources})
   target_link_libraries(${name} PRIVATE ${ARG_DEPENDS} GTest::gtest GTest::gtest_main GTest::gmock)
   target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
+  kestrun_use_test_headers_precompiled(${name})
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST
                        WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR}
                        PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy;ALSOFT_DRIVERS=null")

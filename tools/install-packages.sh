@@ -10,7 +10,7 @@ packages=(
   libsdl2-dev libgl-dev libgl1-mesa-dri mesa-utils
   libopenal-dev libbullet-dev libfreetype-dev zlib1g-dev
   libjpeg62-turbo-dev libstb-dev libfltk1.3-dev
-  xvfb xauth xdotool lua5.4 time fonts-dejavu-core
+  xvfb xauth xdotool lua5.4 time fonts-dejavu-core python3
 )
 
 missing=()

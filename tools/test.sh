@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Installs what is missing, checks that no source file includes a higher layer, builds with
-# AddressSanitizer and UndefinedBehaviorSanitizer, and runs every test. Exits non-zero when the
-# layers are broken, a build step or a test fails.
+# Installs what is missing, checks the layer check itself and that no source file includes or
+# links a higher layer, builds with AddressSanitizer and UndefinedBehaviorSanitizer, and runs
+# every test. Exits non-zero when the layers are broken, a build step or a test fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash tools/install-packages.sh
+python3 tools/check-layers-test.py
 bash tools/check-layers.sh
 
 build_dir=build-test

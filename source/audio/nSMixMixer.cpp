@@ -109,7 +109,11 @@ void nSMixMixer::UpdateFile(uint32_t bytes)
     {
         const uint32_t count = std::min(bytes, FilePieceSize);
         MixChannels(piece, count);
-        m_file->Write(piece, count);
+        if (m_file->Write(piece, count) != count)
+        {
+            AbandonFile();
+            return;
+        }
         m_dataBytes += count;
         bytes -= count;
     }

@@ -2,13 +2,13 @@
 
 #include "audio/nMixer.h"
 #include "platform/nWaveOut.h"
+#include "platform/nstring/nString.h"
 
 #include <cstdint>
 #include <memory>
 #include <mutex>
 
 class nIOHandle;
-class nString;
 
 // Mixes all channels itself into 16-bit stereo PCM at 48000 Hz on the main thread, in Update,
 // and hands it to a wave-out device in eight buffers or appends it to a WAV file.
@@ -43,6 +43,9 @@ public:
 
     // Replaces any earlier output file; false after one "[!]" line naming the path.
     bool OpenOutputFile(const nString& path);
+    // True once the output file could not be opened, written or put in place; the run goes on
+    // without it.
+    bool HasOutputFailed() const { return m_outputFailed; }
     // The clock step, in platform clock ticks, that the next Update covers. The part of a frame
     // that does not fit a whole output frame carries over to the next step.
     // A change of the step is logged unless told otherwise: a real-time run hands over each
@@ -70,6 +73,7 @@ private:
     void UpdateFile(uint32_t bytes);
     void UpdateDevice(uint32_t bytes);
     void FinishFile();
+    void AbandonFile();
 
     float m_masterGain = 1.0f;
     std::unique_ptr<nWaveOut> m_device;
@@ -90,6 +94,8 @@ private:
     int64_t m_dataSizePosition = 0;
     int64_t m_riffSizePosition = 0;
     uint32_t m_dataBytes = 0;
+    nString m_outputPath;
+    bool m_outputFailed = false;
 
     Voice m_voices[ChannelCount];
     int32_t m_sums[BufferSize / BytesPerFrame * 2] = {};

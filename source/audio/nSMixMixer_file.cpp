@@ -46,6 +46,8 @@ uint32_t ToU32(uint64_t value)
 bool nSMixMixer::OpenOutputFile(const nString& path)
 {
     m_file.reset();
+    m_outputPath = path;
+    m_outputFailed = true; // until the header is written
     m_file.reset(nPlatform::Get().GetIOSystem().Open(path, IOModeWrite));
     if (!m_file)
     {
@@ -82,7 +84,17 @@ bool nSMixMixer::OpenOutputFile(const nString& path)
         m_file.reset();
         return false;
     }
+    m_outputFailed = false;
     return true;
+}
+
+// A file that lost a piece is worth nothing: it is dropped uncommitted, so a previous file of that
+// name stays as it was, and the failure is named once.
+void nSMixMixer::AbandonFile()
+{
+    nLogHolder::Get() << "[!] Could not write the sound output file '" << m_outputPath << "'.\n";
+    m_outputFailed = true;
+    m_file.reset();
 }
 
 void nSMixMixer::FinishFile()
@@ -91,12 +103,15 @@ void nSMixMixer::FinishFile()
         return;
     m_file->Seek(0, IOSeekEnd);
     const int64_t length = m_file->Tell();
-    if (length > 4)
+    const bool sizesWritten = length > 4 && WriteU32At(*m_file, m_dataSizePosition, ToU32(m_dataBytes)) &&
+                              WriteU32At(*m_file, m_riffSizePosition, ToU32(uint64_t(length - 8)));
+    if (!sizesWritten)
     {
-        WriteU32At(*m_file, m_dataSizePosition, ToU32(m_dataBytes));
-        WriteU32At(*m_file, m_riffSizePosition, ToU32(uint64_t(length - 8)));
+        AbandonFile();
+        return;
     }
-    m_file->Commit();
+    if (!m_file->Commit()) // which names the file
+        m_outputFailed = true;
     m_file.reset();
 }
 

@@ -5,11 +5,14 @@
 #include "platform/nJobGroup.h"
 #include "platform/nJobWorkerThread.h"
 
+#include <atomic>
 #include <new>
 #include <thread>
 
 namespace
 {
+
+std::atomic<uint64_t> s_lastQueueSerial{0};
 
 // Without blocking, one look: true while busy. Blocking, runs a job itself when runHere can,
 // else yields, until idle, and is then true.
@@ -32,9 +35,9 @@ bool PollUntilIdle(BusyCheck isBusy, bool block, RunHere runHere)
     }
 }
 
-}
+} // namespace
 
-nJobQueue::nJobQueue() = default;
+nJobQueue::nJobQueue() : m_serial(++s_lastQueueSerial) {}
 
 nJobQueue::~nJobQueue()
 {
@@ -95,14 +98,24 @@ bool nJobQueue::AddJob(nJob* job, nJobGroup* group)
     m_queueMutex.Lock();
     bool queued = true;
     nList<nJob*>::Node* added = nullptr;
-    if (!m_pending.Find(job))
-        queued = (added = m_pending.PushBack(job)) != nullptr;
+    // Nodes a job kept from a queue that no longer exists mean nothing here.
+    if (job->m_queueSerial != m_serial)
+    {
+        job->m_queueSerial = m_serial;
+        job->m_pendingNode = nullptr;
+        job->m_runningNode = nullptr;
+    }
+    if (!job->m_pendingNode)
+        queued = (job->m_pendingNode = added = m_pending.PushBack(job)) != nullptr;
     // A job reported as not queued must not run: its submitter may delete it.
     if (queued && group && !group->m_jobs.PushBack(job))
     {
         queued = false;
         if (added)
+        {
             m_pending.RemoveNode(added);
+            job->m_pendingNode = nullptr;
+        }
     }
     m_queueMutex.Unlock();
     if (group)
@@ -121,23 +134,30 @@ bool nJobQueue::RunNextJob(uint32_t workerId)
     return RunFirstPendingJob([workerId](uint32_t mask) { return (mask & workerId) != 0; });
 }
 
-template <typename Fits>
-bool nJobQueue::RunFirstPendingJob(Fits fits)
+template <typename Fits> bool nJobQueue::RunFirstPendingJob(Fits fits)
 {
     nJob* job = nullptr;
     m_queueMutex.Lock();
     for (auto* node = m_pending.GetHead(); node; node = node->next)
     {
-        if (!fits(node->value->GetWorkerMask()))
+        nJob* candidate = node->value;
+        if (!fits(candidate->GetWorkerMask()))
             continue;
         // The job joins the running list before it leaves the pending one, so a waiter never
-        // sees it in neither list while it still has to run.
+        // sees it in neither list while it still has to run. A job added again while it runs
+        // waits for that run to end: one object never runs twice at once.
         m_runningMutex.Lock();
-        const bool running = m_running.PushBack(node->value) != nullptr;
+        const bool stillRunning = candidate->m_runningNode != nullptr;
+        if (!stillRunning)
+            candidate->m_runningNode = m_running.PushBack(candidate);
+        const bool taken = !stillRunning && candidate->m_runningNode != nullptr;
         m_runningMutex.Unlock();
-        if (running)
+        if (stillRunning)
+            continue;
+        if (taken)
         {
-            job = node->value;
+            job = candidate;
+            job->m_pendingNode = nullptr;
             m_pending.RemoveNode(node);
         }
         break;
@@ -149,7 +169,8 @@ bool nJobQueue::RunFirstPendingJob(Fits fits)
     job->Run(*this);
 
     m_runningMutex.Lock();
-    m_running.Remove(job);
+    m_running.RemoveNode(job->m_runningNode);
+    job->m_runningNode = nullptr;
     m_runningMutex.Unlock();
     return true;
 }
@@ -158,10 +179,16 @@ bool nJobQueue::IsBusy(nJob* job)
 {
     m_queueMutex.Lock();
     m_runningMutex.Lock();
-    const bool busy = m_running.Find(job) || m_pending.Find(job);
+    const bool busy = IsQueued(job);
     m_runningMutex.Unlock();
     m_queueMutex.Unlock();
     return busy;
+}
+
+// Under both mutexes.
+bool nJobQueue::IsQueued(const nJob* job) const
+{
+    return job->m_queueSerial == m_serial && (job->m_pendingNode || job->m_runningNode);
 }
 
 bool nJobQueue::WaitForJob(nJob* job, bool block)
@@ -196,7 +223,7 @@ bool nJobQueue::IsGroupBusy(nJobGroup* group)
     nListIterator<nJob*> iterator;
     while (nJob* job = group->m_jobs.Next(iterator))
     {
-        if (m_running.Find(job) || m_pending.Find(job))
+        if (IsQueued(job))
         {
             busy = true;
             break;

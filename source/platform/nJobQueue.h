@@ -41,12 +41,12 @@ public:
 
 private:
     bool IsBusy(nJob* job);
+    bool IsQueued(const nJob* job) const;
     bool IsGroupBusy(nJobGroup* group);
     bool RunPendingJobHere();
     // Moves the first pending job that fits to the running list, runs it and takes it off again;
     // false when none fits.
-    template <typename Fits>
-    bool RunFirstPendingJob(Fits fits);
+    template <typename Fits> bool RunFirstPendingJob(Fits fits);
 
     std::vector<std::unique_ptr<nJobWorkerThread>> m_workers;
     nMutex m_queueMutex;
@@ -57,4 +57,7 @@ private:
     // The ids of the started workers OR-ed together, guarded by the queue mutex: a job whose mask
     // shares no bit with it cannot run on any of them.
     uint32_t m_workerIds = 0;
+    // Unique to this queue for the life of the process: a job's nodes belong to the queue whose
+    // serial it holds.
+    const uint64_t m_serial;
 };

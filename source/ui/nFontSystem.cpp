@@ -6,7 +6,7 @@
 #include "ui/nWindowSystemFont.h"
 
 #include <ft2build.h>
-#include FT_FREETYPE_H
+#include <freetype/freetype.h>
 
 #include <new>
 

@@ -4,8 +4,10 @@
 #include "script/nScriptVM.h"
 #include "ui/nItem2DMath.h"
 #include "ui/nScene2D.h"
+#include "ui/nSprite2D.h"
 
 #include <cmath>
+#include <vector>
 
 nItem2D::nItem2D(nScene2D* scene, nItem2D* parent, const char* name, const float* position, const float* size)
     : m_scene(scene), m_serial(scene ? scene->TakeSerial() : 0), m_name(name)
@@ -98,7 +100,7 @@ bool nItem2D::SetParent(nItem2D* parent)
 {
     if (parent == m_parent)
         return true;
-    if (parent && parent->IsDescendantOf(this))
+    if (parent && WouldCloseCycle(parent))
     {
         nLogHolder::Get() << "[*] 2D item '" << m_name << "' cannot become a child of '" << parent->GetName()
                           << "', which is itself or one of its descendants.\n";
@@ -114,6 +116,54 @@ bool nItem2D::SetParent(nItem2D* parent)
     m_parent = parent;
     MarkMatricesStale();
     return true;
+}
+
+// The parent would close a cycle when it is this item or lies below it. Walking up from the parent
+// costs its depth, walking this item's subtree costs its size; a file can make either one long,
+// so both go one step at a time and the first to finish answers.
+bool nItem2D::WouldCloseCycle(const nItem2D* parent) const
+{
+    const nItem2D* upward = parent;
+    std::vector<const nItem2D*> below{this};
+    for (;;)
+    {
+        if (!upward)
+            return false;
+        if (upward == this)
+            return true;
+        upward = upward->m_parent;
+        if (below.empty())
+            return false;
+        const nItem2D* item = below.back();
+        below.pop_back();
+        if (item == parent)
+            return true;
+        for (auto* node = item->m_children.GetHead(); node; node = node->next)
+            below.push_back(node->value);
+    }
+}
+
+const nItem2D::InheritedState& nItem2D::GetInheritedState(uint32_t stamp)
+{
+    if (m_inheritedStamp == stamp)
+        return m_inherited;
+    thread_local std::vector<nItem2D*> pending;
+    pending.clear();
+    nItem2D* known = this;
+    for (; known && known->m_inheritedStamp != stamp; known = known->m_parent)
+        pending.push_back(known);
+    InheritedState state = known ? known->m_inherited : InheritedState();
+    for (auto item = pending.rbegin(); item != pending.rend(); ++item)
+    {
+        if (const nSprite2D* sprite = AsSprite(*item))
+        {
+            state.opacity *= sprite->GetOpacity();
+            state.shown = state.shown && sprite->HasFlag(SpriteFlagVisible);
+        }
+        (*item)->m_inherited = state;
+        (*item)->m_inheritedStamp = stamp;
+    }
+    return m_inherited;
 }
 
 bool nItem2D::IsDescendantOf(const nItem2D* item) const
@@ -157,17 +207,37 @@ void nItem2D::MarkMatricesStale()
 {
     if (m_matricesStale)
         return;
-    m_matricesStale = true;
-    for (auto* node = m_children.GetHead(); node; node = node->next)
-        node->value->MarkMatricesStale();
+    // Without recursion: a chain of items may be as deep as its file is long.
+    std::vector<nItem2D*> pending{this};
+    while (!pending.empty())
+    {
+        nItem2D* item = pending.back();
+        pending.pop_back();
+        item->m_matricesStale = true;
+        for (auto* node = item->m_children.GetHead(); node; node = node->next)
+            if (!node->value->m_matricesStale)
+                pending.push_back(node->value);
+    }
 }
 
 // local = (scale about the pivot) . (rotation, then the position): rows (sx, 0, 0), (0, sy, 0),
 // (-px sx, -py sy, 1) times rows (c, s, 0), (-s, c, 0), (x, y, 1).
+// The stale ancestors first, from the top down, without recursion: a chain of items may be as
+// deep as its file is long.
 void nItem2D::UpdateMatrices()
 {
     if (!m_matricesStale)
         return;
+    std::vector<nItem2D*> stale;
+    for (nItem2D* item = this; item && item->m_matricesStale; item = item->m_parent)
+        stale.push_back(item);
+    for (auto item = stale.rbegin(); item != stale.rend(); ++item)
+        (*item)->UpdateOwnMatrices();
+}
+
+// The parent's world matrix is up to date.
+void nItem2D::UpdateOwnMatrices()
+{
     const float c = std::cos(m_angle);
     const float s = std::sin(m_angle);
     const float sx = m_scale[0];
@@ -184,7 +254,7 @@ void nItem2D::UpdateMatrices()
     m[6] = ox * c - oy * s + m_position[0];
     m[7] = ox * s + oy * c + m_position[1];
     m[8] = 1.0f;
-    m_world = m_parent ? m_local.Multiply(m_parent->GetWorldMatrix()) : m_local;
+    m_world = m_parent ? m_local.Multiply(m_parent->m_world) : m_local;
     m_world.Inverse(m_inverseWorld);
     m_matricesStale = false;
 }

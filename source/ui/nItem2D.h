@@ -58,6 +58,17 @@ public:
     // True for the item itself and for each of its ancestors.
     bool IsDescendantOf(const nItem2D* item) const;
 
+    // What the item inherits with its own: a sprite's opacity times that of its ancestor sprites
+    // (GetEffectiveOpacity), and whether it and they are Visible (IsShown). Worked out once per
+    // stamp, from the nearest ancestor already worked out under it, so that a scene asking for
+    // every item under one stamp walks a chain of items once, not once per item.
+    struct InheritedState
+    {
+        float opacity = 1.0f;
+        bool shown = true;
+    };
+    const InheritedState& GetInheritedState(uint32_t stamp);
+
     float GetX() const { return m_position[0]; }
     float GetY() const { return m_position[1]; }
     void SetPosition(float x, float y);
@@ -94,6 +105,8 @@ protected:
 private:
     void MarkMatricesStale();
     void UpdateMatrices();
+    void UpdateOwnMatrices();
+    bool WouldCloseCycle(const nItem2D* parent) const;
 
     nScene2D* m_scene;
     nItem2D* m_parent = nullptr;
@@ -111,4 +124,6 @@ private:
     float m_angle = 0.0f;
     nString m_name;
     bool m_matricesStale = true;
+    uint32_t m_inheritedStamp = 0; // 0: never worked out
+    InheritedState m_inherited;
 };

@@ -4,6 +4,7 @@
 #include "animation/nACEUnit.h"
 #include "core/base/MessageBroadcaster.h"
 #include "core/base/nList.h"
+#include "core/base/nMemoryBudget.h"
 #include "core/base/nSharedObject.h"
 #include "core/base/nSharedPtr.h"
 #include "core/base/nWeakPtr.h"
@@ -112,6 +113,14 @@ public:
     int32_t TakeSerial();
     // A serial read from a file: new items are numbered after it.
     void ReserveSerial(int32_t serial);
+    // What the caches of the scene's windows may take together: far more than a real game's
+    // layer needs, far less than four windows at the largest cache side would.
+    static constexpr size_t WindowCacheBudgetBytes = size_t(256) << 20;
+    nMemoryBudget& GetWindowCacheBudget() { return m_windowCacheBudget; }
+    // The stamp under which the items drawing now read their inherited state; 0 outside the draw
+    // loop of Render.
+    uint32_t GetDrawStamp() const { return m_drawStamp; }
+
     // Locks every sprite and window but the window and its descendants; null is refused.
     void LockToWindow(nItem2D* window);
     void Unlock();
@@ -184,6 +193,11 @@ private:
     void DrawFade(nRenderer* renderer);
     float GetOutputAspect(nRenderer* renderer, float& width, float& height) const;
 
+    // A stamp for nItem2D::GetInheritedState that no item holds yet (never 0).
+    uint32_t NextStamp();
+    // Logs that a load was stopped; false.
+    bool StopLoading();
+
     // The mouse, in nScene2D_input.cpp.
     void UpdateInput(nRenderer* renderer);
     void UpdateCursorVisibility();
@@ -212,6 +226,9 @@ private:
     nScene2DInput m_input;
     nScene2DInput m_previousInput;
     nWindow* m_cursor = nullptr;
+    nMemoryBudget m_windowCacheBudget{WindowCacheBudgetBytes};
+    uint32_t m_lastStamp = 0;
+    uint32_t m_drawStamp = 0;
     nItem2D* m_dragged = nullptr;
     bool m_useRawClock = false;
     float m_internalWidth = DefaultInternalWidth;

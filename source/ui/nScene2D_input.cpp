@@ -164,12 +164,13 @@ nItem2D* nScene2D::FindItemBelowCursor()
     const float y = GetLayerY(m_input.y);
     nItem2D* best = nullptr;
     float bestZOrder = 0.0f;
+    const uint32_t stamp = NextStamp();
     for (auto* node = m_items.GetTail(); node; node = node->prev)
     {
         nItem2D* item = node->value;
         nSprite2D* sprite = AsSprite(item);
-        if (!sprite || item == m_cursor || !sprite->IsShown() || !(sprite->GetOpacity() > 0.0f) ||
-            sprite->HasStyle(StyleNonSensitive))
+        if (!sprite || item == m_cursor || !item->GetInheritedState(stamp).shown ||
+            !(sprite->GetOpacity() > 0.0f) || sprite->HasStyle(StyleNonSensitive))
             continue;
         const float zOrder = item->GetZOrder();
         if (!(zOrder < CursorZOrderLimit) || (best && !(zOrder < bestZOrder)))

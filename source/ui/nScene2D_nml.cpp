@@ -3,12 +3,14 @@
 #include "core/base/nLog.h"
 #include "core/nml/nMetaFile.h"
 #include "core/nml/nMetaTag.h"
+#include "platform/nStopSignal.h"
 #include "ui/nItem2D.h"
 #include "ui/nScene2DTags.h"
 #include "ui/nSprite2D.h"
 #include "ui/nWindow.h"
 
 #include <new>
+#include <unordered_map>
 
 using namespace Scene2DTags;
 
@@ -24,6 +26,14 @@ bool ReadLink(const nMetaTag& link, int32_t& item, int32_t& parent)
     return itemTag && parentTag && itemTag->GetValue().GetInt(item) && parentTag->GetValue().GetInt(parent);
 }
 } // namespace
+
+// A stop asked for while a long file loads (a signal, the end of the allowed run time) ends the
+// load where it is: what was read stays, the rest is not read.
+bool nScene2D::StopLoading()
+{
+    nLogHolder::Get() << "[*] Loading of 2D scene '" << m_name << "' stopped.\n";
+    return false;
+}
 
 // "Links" is read once every item is there, wherever it stands in the file, so parents come back
 // from a file; an unknown serial or a link that would close a cycle is skipped with a line.
@@ -45,6 +55,8 @@ bool nScene2D::ParseTag(nMetaFile& file, nMetaTag& tag)
             nLinkedListIterator items;
             while (nMetaTag* itemTag = child->GetNextChild(items))
             {
+                if (IsStopRequested())
+                    return StopLoading();
                 nItem2D* item = nullptr;
                 if (itemTag->GetName() == "Sprite2d")
                 {
@@ -59,7 +71,11 @@ bool nScene2D::ParseTag(nMetaFile& file, nMetaTag& tag)
                         nLogHolder::Get() << "[!] Failed to allocate new window.\n";
                 }
                 if (item && AddItem(item))
+                {
                     item->ParseTag(*itemTag);
+                    if (item->GetType() == Item2DWindow)
+                        static_cast<nWindow*>(item)->ReportCacheRefusal();
+                }
             }
         }
         else if (name == "Links")
@@ -67,9 +83,22 @@ bool nScene2D::ParseTag(nMetaFile& file, nMetaTag& tag)
         else
             LogUnknown(*child, Block);
     }
+    // The first item in list order with each serial, as FindItemBySerial answers, without a
+    // search per link.
+    std::unordered_map<int32_t, nItem2D*> itemsBySerial;
+    if (links)
+        for (auto* node = m_items.GetHead(); node; node = node->next)
+            itemsBySerial.emplace(node->value->GetSerial(), node->value);
+    const auto find = [&itemsBySerial](int32_t serial) -> nItem2D*
+    {
+        const auto found = itemsBySerial.find(serial);
+        return found == itemsBySerial.end() ? nullptr : found->second;
+    };
     nLinkedListIterator linkIterator;
     while (const nMetaTag* link = links ? links->GetNextChild(linkIterator) : nullptr)
     {
+        if (IsStopRequested())
+            return StopLoading();
         int32_t itemSerial = 0;
         int32_t parentSerial = 0;
         if (link->GetName() != "Link" || !ReadLink(*link, itemSerial, parentSerial))
@@ -77,8 +106,8 @@ bool nScene2D::ParseTag(nMetaFile& file, nMetaTag& tag)
             nLogHolder::Get() << "[*] Incomplete <Link> in <Scene2d:Links> ignored.\n";
             continue;
         }
-        nItem2D* item = FindItemBySerial(itemSerial);
-        nItem2D* parent = FindItemBySerial(parentSerial);
+        nItem2D* item = find(itemSerial);
+        nItem2D* parent = find(parentSerial);
         if (!item || !parent)
         {
             nLogHolder::Get() << "[*] Link of 2D item " << itemSerial << " to " << parentSerial

@@ -56,14 +56,23 @@ void nScene2D::Render(bool skipScriptUpdate)
         nMatrix4 projection;
         projection.m[0] *= (height / width) * (m_internalWidth / m_internalHeight) * aspect;
         renderer->SetProjectionMatrix(projection);
+        m_drawStamp = NextStamp(); // nothing that runs while the items draw changes them
         for (auto* node = m_items.GetHead(); node; node = node->next)
             node->value->Draw(renderer);
+        m_drawStamp = 0;
         if (m_cursor)
             m_cursor->Draw(renderer);
         renderer->SetProjectionMatrix(identity);
         DrawFade(renderer);
     }
     m_rendering = false;
+}
+
+uint32_t nScene2D::NextStamp()
+{
+    if (++m_lastStamp == 0)
+        ++m_lastStamp;
+    return m_lastStamp;
 }
 
 // The output size, with a side of 0 read as 1 so that no ratio divides by it, and the renderer's

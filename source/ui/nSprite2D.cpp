@@ -137,7 +137,8 @@ void nSprite2D::Draw(nRenderer* renderer)
     const float v1 = HasFlag(SpriteFlagFlipV) ? 0.0f : vMax;
     const float uvs[4][2] = {{u0, v0}, {u1, v0}, {u0, v1}, {u1, v1}};
 
-    const nVector colour(1.0f, 1.0f, 1.0f, GetEffectiveOpacity());
+    const uint32_t stamp = GetScene()->GetDrawStamp();
+    const nVector colour(1.0f, 1.0f, 1.0f, stamp ? GetInheritedState(stamp).opacity : GetEffectiveOpacity());
     const int32_t blend = HasStyle(StyleBlendAdditive) ? nRenderer::BlendAdditive : nRenderer::BlendAlpha;
     static constexpr int Triangles[2][3] = {{0, 1, 2}, {1, 3, 2}};
     for (const auto& triangle : Triangles)

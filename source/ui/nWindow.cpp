@@ -102,6 +102,8 @@ void nWindow::SetTitle(const char* title)
 
 nWindow::~nWindow()
 {
+    if (GetScene())
+        GetScene()->GetWindowCacheBudget().Release(m_cacheBytes);
     if (m_baseWidget)
         m_baseWidget->SetWindow(nullptr);
     if (m_titleWidget)
@@ -135,10 +137,38 @@ void nWindow::SetSize(float width, float height)
 void nWindow::ResizeCache(uint32_t width, uint32_t height)
 {
     nTexture& cache = *m_cache;
-    if (!cache.Allocate(width, height, PixelFormatBGRA8))
+    nMemoryBudget* budget = GetScene() ? &GetScene()->GetWindowCacheBudget() : nullptr;
+    if (budget)
+        budget->Release(m_cacheBytes);
+    m_cacheBytes = 0;
+    const size_t bytes = size_t(width) * height * 4;
+    m_cacheRefused = budget && !budget->Reserve(bytes);
+    if (m_cacheRefused)
+    {
+        cache.FreeBuffer();
+        if (!GetName().IsEmpty()) // else its reader reports it once the name is known
+            ReportCacheRefusal();
+    }
+    else if (!cache.Allocate(width, height, PixelFormatBGRA8))
+    {
         nLogHolder::Get() << "[!] Failed to allocate the cache of window '" << GetName() << "'.\n";
+        if (budget)
+            budget->Release(bytes);
+    }
+    else
+        m_cacheBytes = bytes;
     nRenderer* renderer = GetRenderer();
     cache.SetRenderData(renderer && cache.HasPixels() ? renderer->SetupTexture(&cache) : nullptr);
+}
+
+void nWindow::ReportCacheRefusal()
+{
+    if (!m_cacheRefused || m_cacheRefusalReported)
+        return;
+    m_cacheRefusalReported = true;
+    nLogHolder::Get() << "[!] The cache of window '" << GetName() << "' would pass the "
+                      << uint32_t(nScene2D::WindowCacheBudgetBytes >> 20)
+                      << " MB that its 2D scene's window caches may take: the window draws nothing.\n";
 }
 
 nRect nWindow::GetRect() const
@@ -282,7 +312,7 @@ void nWindow::Draw(nRenderer* renderer)
         const int32_t width = GetRect().x1 - scene->GetSkinWidth(Scene2DSkinTopRight) - x;
         m_titleWidget->Draw(*m_cache, x, y, x + width, y + scene->GetTitleHeight());
     }
-    if (!renderer)
+    if (!renderer || !m_cache->HasPixels())
         return;
     if (HasFlag(SpriteFlagComposePending))
         UploadCacheTexture();

@@ -11,7 +11,8 @@ class nWidget;
 
 // A sprite whose texture the engine composes on the CPU: from a background picture, from the
 // background colour, or from the scene's skin, with the window's widgets drawn over it. The cache
-// texture has power-of-two sides (at most MaxCacheSide) and only grows.
+// texture has power-of-two sides (at most MaxCacheSide) and only grows; the caches of one 2D
+// scene share its budget, and a window whose cache would pass it has none and draws nothing.
 class nWindow : public nSprite2D
 {
 public:
@@ -62,6 +63,8 @@ public:
     void Invalidate();
     void Compose();
     void UploadCacheTexture();
+    // Names the window in one "[!]" line, the first time after its cache was refused.
+    void ReportCacheRefusal();
 
 protected:
     float GetDrawnHeight() const override;
@@ -79,6 +82,9 @@ private:
     nRenderer* GetRenderer() const;
 
     nSharedPtr<nTexture> m_cache;
+    size_t m_cacheBytes = 0;     // what the cache holds of its scene's budget
+    bool m_cacheRefused = false; // by the scene's budget
+    bool m_cacheRefusalReported = false;
     nSharedPtr<nWidget> m_baseWidget;
     nSharedPtr<nWidget> m_titleWidget;
     nString m_title;

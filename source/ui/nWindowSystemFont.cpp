@@ -1,7 +1,7 @@
 #include "ui/nWindowSystemFont.h"
 
 #include <ft2build.h>
-#include FT_FREETYPE_H
+#include <freetype/freetype.h>
 
 #include <algorithm>
 #include <cstring>

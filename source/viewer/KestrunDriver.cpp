@@ -26,5 +26,5 @@ int RunKestrun(int argc, char** argv)
     if (viewer.CheckExit())
         return 3; // the viewer's destructor runs the shut-down
     viewer.Shutdown();
-    return 0;
+    return viewer.HasOutputFailed() ? 4 : 0;
 }

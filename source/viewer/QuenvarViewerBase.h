@@ -78,6 +78,9 @@ public:
     bool CheckExit();
     // Releases what is still held; safe after a failed start-up and again from the destructor.
     bool Shutdown();
+    // True when an output the command line asked for (raytraced frames, the mixer's file) could
+    // not be written in full; final once Shutdown has run.
+    bool HasOutputFailed() const { return m_outputFailed; }
 
     bool IsRunning() const { return m_running; }
     const nList<nVariant*>& GetDefines() const { return m_defines; }
@@ -158,8 +161,8 @@ protected:
     uint32_t m_frameCount = 0;
     // Declared before the engine's users so that it outlives them.
     Quenvar m_engine;
-    nRenderer* m_renderer = nullptr; // owned unless it is the engine's null renderer
-    nMixer* m_mixer = nullptr;       // owned; null with the engine's null mixer
+    nRenderer* m_renderer = nullptr;   // owned unless it is the engine's null renderer
+    nMixer* m_mixer = nullptr;         // owned; null with the engine's null mixer
     nSMixMixer* m_fileMixer = nullptr; // m_mixer again when it writes a file
     nScene* m_scene = nullptr;
     nProject m_project;
@@ -192,6 +195,7 @@ private:
 
     ScriptErrorListener m_scriptErrorListener;
     bool m_missingResourceLogged = false;
+    bool m_outputFailed = false;
     bool m_startupBegun = false; // something may be held that shut-down releases
 
     // The command line of a run without arguments; false when no bootstrap file can be read.

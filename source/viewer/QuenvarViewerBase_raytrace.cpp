@@ -28,8 +28,11 @@ void QuenvarViewerBase::PrepareRaytraceDirectory()
         return;
     std::filesystem::create_directories(directory, error);
     if (error || !std::filesystem::is_directory(directory, error))
+    {
+        m_outputFailed = true;
         nLogHolder::Get() << "[!] Cannot create the raytrace output directory '" << m_raytraceOutputDirectory
                           << "'.\n";
+    }
 }
 
 void QuenvarViewerBase::RaytraceFrame()
@@ -50,5 +53,8 @@ void QuenvarViewerBase::RaytraceFrame()
         traced = raytracer->TraceToFile(path.GetText(), width, height);
     }
     if (!traced)
+    {
+        m_outputFailed = true;
         nLogHolder::Get() << "[!] Raytracing frame " << m_frameCount << " failed.\n";
+    }
 }

@@ -1,6 +1,7 @@
 #include "viewer/QuenvarViewerBase.h"
 
 #include "audio/nMixer.h"
+#include "audio/nSMixMixer.h"
 #include "engine/scene/nScene.h"
 #include "render/nRasterFont.h"
 #include "render/nRenderer.h"
@@ -37,7 +38,9 @@ bool QuenvarViewerBase::Shutdown()
     if (m_renderer && m_renderer != &m_engine.GetNullRenderer())
         delete m_renderer;
     m_renderer = nullptr;
-    m_engine.GetMixer()->Close();
+    m_engine.GetMixer()->Close(); // which finishes the mixer's file
+    if (m_fileMixer && m_fileMixer->HasOutputFailed())
+        m_outputFailed = true;
     m_engine.SetMixer(nullptr);
     delete m_mixer;
     m_mixer = nullptr;

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -134,5 +137,53 @@ TEST(SMixFileOutput, UnwritablePathIsNamed)
     EXPECT_FALSE(f.mixer.OpenOutputFile("missing/dir/out.wav"));
     EXPECT_NE(log.text.find("[!] Could not open the sound output file 'missing/dir/out.wav'."),
               std::string::npos);
+    EXPECT_TRUE(f.mixer.HasOutputFailed());
     f.mixer.Update();
+}
+
+namespace
+{
+// Files this process writes may not pass the size, as on a full disk: a write beyond it fails
+// with EFBIG instead of raising SIGXFSZ. Both are restored at the end.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &m_saved);
+        m_savedHandler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_saved;
+        limit.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &m_saved);
+        std::signal(SIGXFSZ, m_savedHandler);
+    }
+
+private:
+    rlimit m_saved{};
+    void (*m_savedHandler)(int) = nullptr;
+};
+} // namespace
+
+TEST(SMixFileOutput, AWriteThatFailsDropsTheFileAndIsReported)
+{
+    CapturedLog log;
+    TemporaryFiles files;
+    SMixFixture f;
+    {
+        FileSizeLimit limit(65536);
+        ASSERT_TRUE(f.mixer.OpenOutputFile("out.wav"));
+        EXPECT_FALSE(f.mixer.HasOutputFailed());
+        f.mixer.SetFixedStep(10000); // one second: 192,000 bytes
+        f.mixer.Update();
+        f.mixer.Update(); // nothing more is tried
+        f.mixer.Close();
+    }
+    EXPECT_TRUE(f.mixer.HasOutputFailed());
+    EXPECT_EQ(log.text, "Fixed mixer step: 192000 bytes (step = 10000).\n"
+                        "[!] Could not write the sound output file 'out.wav'.\n");
+    EXPECT_TRUE(std::filesystem::is_empty(files.GetDirectory()));
 }

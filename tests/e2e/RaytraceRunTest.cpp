@@ -93,9 +93,19 @@ protected:
     {
         directory.WriteFile("scene.nms", scene);
         std::filesystem::remove_all(directory.Path() / "out");
-        std::vector<std::string> arguments = {"scene.nms", "-r",  "none", "-m",  "none", "-R",
-                                              "out",       "-Rw", "64",   "-Rh", "48",
-                                              "-CC",       KESTRUN_DATA_DIR "/core"};
+        std::vector<std::string> arguments = {"scene.nms",
+                                              "-r",
+                                              "none",
+                                              "-m",
+                                              "none",
+                                              "-R",
+                                              "out",
+                                              "-Rw",
+                                              "64",
+                                              "-Rh",
+                                              "48",
+                                              "-CC",
+                                              KESTRUN_DATA_DIR "/core"};
         arguments.insert(arguments.end(), extra.begin(), extra.end());
         run = RunKestrun(directory.Path(), arguments);
         EXPECT_EQ(run.exitCode, 0) << run.output;
@@ -182,16 +192,32 @@ TEST_F(RaytraceRun, TheOutputDirectoryIsMadeAtStartUpAndTheGridReachesTheFrame)
     // A width of 0 means the display's, 1280 without a configuration.
     ASSERT_EQ(file.size(), 18u + 1280u * 8u * 4u) << run.output;
     EXPECT_NE(run.output.find("[*] Antialias grid 100 traced as 32.\n"), std::string::npos) << run.output;
+}
 
-    // A directory that cannot be made is named, and the run goes on without its frames.
+// A directory that cannot be made is named, the run goes on without its frames and ends with 4,
+// unless a stronger reason to fail (a script error: 3) ended it.
+TEST_F(RaytraceRun, FramesThatCannotBeWrittenEndTheRunWithFour)
+{
     directory.WriteFile("blocker", "a file where the directory would go");
-    run = RunKestrun(directory.Path(),
-                     {"scene.nms", "-r", "none", "-m", "none", "-R", "blocker/out", "-Rw", "8", "-Rh", "8"});
-    EXPECT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_NE(run.output.find("[!] Cannot create the raytrace output directory 'blocker/out'.\n"),
-              std::string::npos)
-        << run.output;
-    EXPECT_NE(run.output.find("[!] Raytracing frame 0 failed.\n"), std::string::npos) << run.output;
+    directory.WriteFile("error.nut", "class Director { function OnUpdate(scene) { null.Fail(); } }\n");
+    struct Case
+    {
+        const char* script;
+        int exitCode;
+    };
+    for (const Case& c : {Case{"end.nut", 4}, Case{"error.nut", 3}})
+    {
+        std::string scene = Scene("");
+        scene.replace(scene.find("end.nut"), 7, c.script);
+        directory.WriteFile("scene.nms", scene);
+        run = RunKestrun(directory.Path(), {"scene.nms", "-r", "none", "-m", "none", "-R", "blocker/out",
+                                            "-Rw", "8", "-Rh", "8", "-time_live", "5"});
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.script << run.output;
+        EXPECT_NE(run.output.find("[!] Cannot create the raytrace output directory 'blocker/out'.\n"),
+                  std::string::npos)
+            << run.output;
+        EXPECT_NE(run.output.find("[!] Raytracing frame 0 failed.\n"), std::string::npos) << run.output;
+    }
 }
 
 } // namespace

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "core/base/nLog.h"
 #include "core/io/nIOBase.h"
 #include "core/io/nIOHandle.h"
+#include "platform/nPlatform.h"
 #include "platform/nstring/nString.h"
 
 #include <algorithm>
@@ -15,8 +17,39 @@
 class FuzzMemoryFiles : public nIOBase
 {
 public:
+    // The one set of memory files of a fuzz target, mounted in the platform's mount table on the
+    // first call, which also quiets the log.
+    static FuzzMemoryFiles& Mounted()
+    {
+        static FuzzMemoryFiles* files = []
+        {
+            nLogHolder::Get().SetMask(LogLevelNone);
+            auto* memory = new FuzzMemoryFiles();
+            nPlatform::Get().GetIOSystem().Mount(memory);
+            return memory;
+        }();
+        return *files;
+    }
+
     void Put(const std::string& name, std::string bytes) { m_files[name] = std::move(bytes); }
     void ClearFiles() { m_files.clear(); }
+    // Replaces every file with the pieces of the input, separated by SplitSeparator, under the
+    // names in order; a name without a piece stays absent.
+    static constexpr char SplitSeparator[] = "\0%%\0";
+    template <size_t Count> void PutSplit(const std::string& input, const char* const (&names)[Count])
+    {
+        ClearFiles();
+        const std::string separator(SplitSeparator, sizeof(SplitSeparator) - 1);
+        size_t begin = 0;
+        for (const char* name : names)
+        {
+            const size_t end = input.find(separator, begin);
+            Put(name, input.substr(begin, end == std::string::npos ? std::string::npos : end - begin));
+            if (end == std::string::npos)
+                break;
+            begin = end + separator.size();
+        }
+    }
 
     nIOHandle* Open(const nString& path, int mode) override
     {

@@ -127,13 +127,7 @@ void RoundTrip(const nMetaFile& read, uint32_t encoding)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static FuzzMemoryFiles* files = []
-    {
-        nLogHolder::Get().SetMask(LogLevelNone);
-        auto* memory = new FuzzMemoryFiles();
-        nPlatform::Get().GetIOSystem().Mount(memory);
-        return memory;
-    }();
+    FuzzMemoryFiles* files = &FuzzMemoryFiles::Mounted();
     const std::string input(reinterpret_cast<const char*>(data), size);
     files->ClearFiles();
     size_t begin = 0;

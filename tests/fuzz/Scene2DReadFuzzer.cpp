@@ -9,9 +9,29 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+
+namespace
+{
+// What a scene wrote reads back into a fresh scene with as many items.
+void ReadBack(nMetaFile& written, uint32_t itemCount)
+{
+    nLinkedListIterator iterator;
+    nMetaTag* root = written.GetNextRoot(iterator);
+    nScene2D* scene = new nScene2D(nullptr, nullptr, "read back");
+    if (!root || !scene->ParseTag(written, *root) || scene->GetItemCount() != itemCount)
+    {
+        std::fprintf(stderr, "a written 2D scene does not read back with its %u items\n",
+                     unsigned(itemCount));
+        std::abort();
+    }
+    delete scene;
+}
+} // namespace
 
 // Any NML text; every root is read as a 2D scene, which then renders one frame on a null
-// renderer with the mouse pressed in the middle of the window, and is written.
+// renderer with the mouse pressed in the middle of the window, is written and read back.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     static StubEngineServices* engine = []
@@ -40,7 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         {
             scene->Render(true);
             nMetaFile written;
-            scene->Serialize(written);
+            if (scene->Serialize(written))
+                ReadBack(written, scene->GetItemCount() - (scene->GetCursor() ? 1 : 0));
         }
         delete scene;
     }

@@ -34,8 +34,8 @@ void Compare(const nScriptedObject& read, const nScriptedObject& readBack)
     for (auto* unit = read.GetScriptUnits().GetHead(); unit; unit = unit->next)
     {
         const nScriptUnit& first = *unit->value;
-        const bool empty = first.GetScript().IsEmpty() && first.GetClassName().IsEmpty() &&
-                           first.GetParameters().IsEmpty();
+        const bool empty =
+            first.GetScript().IsEmpty() && first.GetClassName().IsEmpty() && first.GetParameters().IsEmpty();
         if (empty)
             continue; // an empty unit is not written
         if (!back)
@@ -62,13 +62,7 @@ void Compare(const nScriptedObject& read, const nScriptedObject& readBack)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static FuzzMemoryFiles* files = []
-    {
-        nLogHolder::Get().SetMask(LogLevelNone);
-        auto* memory = new FuzzMemoryFiles();
-        nPlatform::Get().GetIOSystem().Mount(memory);
-        return memory;
-    }();
+    FuzzMemoryFiles* files = &FuzzMemoryFiles::Mounted();
     files->ClearFiles();
     files->Put("a", std::string(reinterpret_cast<const char*>(data), size));
     nMetaFile file;

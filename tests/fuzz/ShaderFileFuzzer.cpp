@@ -12,37 +12,14 @@
 #include <cstdlib>
 #include <string>
 
-namespace
-{
-// The input holds a shader file "lib/a.nsa" and up to three code files it may name ("lib/b",
-// "c", "lib/d"), separated by this sequence.
-constexpr char FileSeparator[] = "\0%%\0";
-constexpr size_t FileSeparatorLength = sizeof(FileSeparator) - 1;
-} // namespace
-
 // Any bytes as a shader file with its code files: read, assembled and written. The assembled
 // sources start with the version line, and a written shader reads back with its inputs.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static FuzzMemoryFiles* files = []
-    {
-        nLogHolder::Get().SetMask(LogLevelNone);
-        auto* memory = new FuzzMemoryFiles();
-        nPlatform::Get().GetIOSystem().Mount(memory);
-        return memory;
-    }();
-    files->ClearFiles();
-    const std::string input(reinterpret_cast<const char*>(data), size);
-    const char* const names[] = {"lib/a.nsa", "lib/b", "c", "lib/d"};
-    size_t begin = 0;
-    for (const char* name : names)
-    {
-        const size_t end = input.find(std::string(FileSeparator, FileSeparatorLength), begin);
-        files->Put(name, input.substr(begin, end == std::string::npos ? std::string::npos : end - begin));
-        if (end == std::string::npos)
-            break;
-        begin = end + FileSeparatorLength;
-    }
+    FuzzMemoryFiles* files = &FuzzMemoryFiles::Mounted();
+    // A shader file "lib/a.nsa" and up to three code files it may name.
+    files->PutSplit(std::string(reinterpret_cast<const char*>(data), size),
+                    {"lib/a.nsa", "lib/b", "c", "lib/d"});
 
     nShader shader;
     if (!shader.Load("lib/a.nsa"))

@@ -157,6 +157,35 @@ TEST(JobQueueTest, AddingAJobTwiceQueuesItOnceButGroupsItTwice)
     EXPECT_EQ(group.GetJobCount(), 0u);
 }
 
+// A job added again while it runs stays pending until that run ends, then runs once more; a job
+// left pending in a queue that is destroyed can be added to another.
+TEST(JobQueueTest, AJobAddedWhileItRunsRunsAgainAfterwards)
+{
+    nJobQueue queue;
+    ASSERT_TRUE(queue.CreateWorkers(2));
+    BlockingJob job;
+    ASSERT_TRUE(queue.AddJob(&job));
+    while (!job.started.load())
+        std::this_thread::yield();
+    ASSERT_TRUE(queue.AddJob(&job));
+    std::this_thread::sleep_for(std::chrono::milliseconds(20)); // the idle worker must not take it
+    EXPECT_EQ(queue.GetRunningCount(), 1u);
+    EXPECT_EQ(queue.GetPendingCount(), 1u);
+    job.release.store(true);
+    EXPECT_TRUE(queue.WaitForJob(&job, true));
+    EXPECT_EQ(queue.GetPendingCount(), 0u);
+    EXPECT_EQ(queue.GetRunningCount(), 0u);
+
+    RecordingJob leftOver;
+    {
+        nJobQueue gone;
+        ASSERT_TRUE(gone.AddJob(&leftOver));
+    }
+    ASSERT_TRUE(queue.AddJob(&leftOver));
+    EXPECT_TRUE(queue.WaitForJob(&leftOver, true));
+    EXPECT_EQ(leftOver.runs.load(), 1);
+}
+
 TEST(JobQueueTest, WaitingForNothingOrForAnUnknownJob)
 {
     nJobQueue queue;
@@ -219,10 +248,12 @@ TEST(JobQueueTest, StoppingWaitsForTheRunningJobAndJoinsTheWorkers)
     EXPECT_TRUE(queue.WaitForJob(&job, false));
     EXPECT_EQ(queue.GetRunningCount(), 1u);
 
-    std::thread releaser([&job] {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        job.release.store(true);
-    });
+    std::thread releaser(
+        [&job]
+        {
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            job.release.store(true);
+        });
     queue.StopWorkers();
     EXPECT_TRUE(job.finished.load());
     EXPECT_EQ(queue.GetRunningCount(), 0u);
@@ -247,4 +278,4 @@ TEST(JobQueueTest, ThePlatformQueueHasOneWorkerPerProcessor)
     EXPECT_EQ(job.runs.load(), 1);
 }
 
-}
+} // namespace

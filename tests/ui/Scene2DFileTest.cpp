@@ -2,10 +2,17 @@
 
 #include "core/nml/nMetaFile.h"
 #include "core/nml/nMetaTag.h"
+#include "geometry/nTexture.h"
+#include "platform/nStopSignal.h"
+#include "ui/nWindow.h"
 
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 namespace
 {
@@ -124,6 +131,44 @@ TEST_F(Scene2DFile, ACycleOfLinksIsCutWhereItWouldClose)
     scene->Render(true);
 }
 
+// Items chained each to the one before, as deep as the file is long: reading them, placing the
+// deepest and refusing a link that would close the chain into a ring take no recursion, and a
+// link from the foot of the chain back to its head is still found to close one.
+TEST_F(Scene2DFile, AChainAsDeepAsTheFileIsReadAndPlacedWithoutRecursion)
+{
+    constexpr int Count = 30000;
+    std::string text = "<NML=1.0>\n<Scene2d=<Sprites=";
+    for (int index = 0; index < Count; ++index)
+        text +=
+            "<Sprite2d=<Item2d=<Name=\"s\"><Uid=" + std::to_string(index) + "><Position=<X=1.0><Y=0.0>>>>";
+    text += "><Links=";
+    for (int index = 1; index < Count; ++index)
+        text += "<Link=<Item=" + std::to_string(index) + "><Link=" + std::to_string(index - 1) + ">>";
+    text += "<Link=<Item=0><Link=" + std::to_string(Count - 1) + ">>>>";
+    ASSERT_TRUE(Read(*scene, text));
+
+    nItem2D* deepest = scene->FindItemBySerial(Count - 1);
+    EXPECT_EQ(scene->FindItemBySerial(0)->GetParent(), nullptr);
+    EXPECT_NE(log.text.find("[*] 2D item 's' cannot become a child of 's'"), std::string::npos);
+    EXPECT_FLOAT_EQ(deepest->GetWorldMatrix().m[6], float(Count));
+    scene->FindItemBySerial(0)->SetPosition(2.0f, 0.0f); // restales the whole chain
+    EXPECT_FLOAT_EQ(deepest->GetWorldMatrix().m[6], float(Count + 1));
+}
+
+// A stop asked for (a signal, the end of the allowed run time) ends a load where it is.
+TEST_F(Scene2DFile, AStopRequestEndsALoad)
+{
+    EXPECT_EXIT(
+        {
+            InstallStopSignalHandlers();
+            std::raise(SIGTERM);
+            const bool read = Read(*scene, "<NML=1.0>\n<Scene2d=<Sprites=<Sprite2d=<Item2d=<Uid=1>>>>>");
+            std::fprintf(stderr, "%s", log.text.c_str());
+            std::exit(!read && scene->GetItemCount() == 0 ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "\\[\\*\\] Loading of 2D scene '.*' stopped\\.");
+}
+
 TEST_F(Scene2DFile, TheCursorIsNotStoredWithTheContent)
 {
     WritePicture("cursor.tga", 16, 16, [](uint32_t, uint32_t) { return 0xFFFFFFFFu; });
@@ -132,4 +177,43 @@ TEST_F(Scene2DFile, TheCursorIsNotStoredWithTheContent)
     EXPECT_EQ(scene->GetCursor()->GetWidth(), 16.0f);
     EXPECT_EQ(scene->GetCursor()->GetStyle(), uint32_t(StyleAlwaysOnTop | StyleResolutionInvariant));
     EXPECT_EQ(Write(*scene).find("Cursor"), std::string::npos);
+}
+
+// Four windows at the largest cache side, 427 bytes of file asking for 1 GB: the scene's caches
+// share 256 MB, so the first window takes it all and each other is named once and draws nothing.
+TEST_F(Scene2DFile, WindowCachesPastTheScenesBudgetAreRefused)
+{
+    std::string text = "<NML=1.0>\n<Scene2d=<ScriptUnit=<Script=\"menu.nut\"><Class=\"Menu\">><Sprites=\n";
+    for (const char* name : {"first", "other", "third", "fourth"})
+        text += std::string("<Window=<Sprite2d=<Item2d=<Name=\"") + name +
+                "\"><Size=<X=8192.0><Y=8192.0>>><Flag=<Visible>>>>\n";
+    text += ">>\n";
+    EXPECT_EQ(text.size(), 427u);
+    ASSERT_TRUE(Read(*scene, text));
+
+    EXPECT_EQ(scene->GetWindowCacheBudget().GetUsed(), nScene2D::WindowCacheBudgetBytes);
+    std::vector<nWindow*> windows;
+    for (auto* node = scene->GetItems().GetHead(); node; node = node->next)
+        windows.push_back(static_cast<nWindow*>(node->value));
+    ASSERT_EQ(windows.size(), 4u);
+    EXPECT_TRUE(windows[0]->GetCacheTexture()->HasPixels());
+    for (size_t index = 1; index < 4; ++index)
+    {
+        EXPECT_FALSE(windows[index]->GetCacheTexture()->HasPixels());
+        const std::string line =
+            "[!] The cache of window '" + std::string(windows[index]->GetName().GetText()) +
+            "' would pass the 256 MB that its 2D scene's window caches may take: the window "
+            "draws nothing.\n";
+        const size_t at = log.text.find(line);
+        EXPECT_NE(at, std::string::npos) << log.text;
+        EXPECT_EQ(log.text.find(line, at + 1), std::string::npos) << "named once";
+        windows[index]->Draw(nullptr);
+    }
+
+    // Deleting the first window frees its share: a window made afterwards gets its cache.
+    scene->DeleteItem(windows[0]);
+    EXPECT_EQ(scene->GetWindowCacheBudget().GetUsed(), 0u);
+    windows[1]->SetSize(512.0f, 512.0f);
+    EXPECT_TRUE(windows[1]->GetCacheTexture()->HasPixels());
+    EXPECT_EQ(scene->GetWindowCacheBudget().GetUsed(), size_t(512) * 512 * 4);
 }

@@ -133,11 +133,13 @@ TEST_F(Scene2DRender, AQuadShowsTheUsedPartOfItsTextureAtItsEffectiveOpacity)
     EXPECT_FLOAT_EQ(second.uvs[2], 0.0f);
     EXPECT_FLOAT_EQ(second.uvs[3], 0.5f);
 
-    // A child of a hidden parent still draws.
+    // The next frame sees the parent's new opacity; a child of a hidden parent still draws.
+    parent->SetOpacity(0.25f);
     parent->SetFlags(SpriteFlagVisible, false);
     renderer.triangleBatches.clear();
     scene->Render(true);
-    EXPECT_EQ(renderer.triangleBatches.size(), 2u);
+    ASSERT_EQ(renderer.triangleBatches.size(), 2u);
+    EXPECT_FLOAT_EQ(renderer.triangleBatches[0].colours[0].w, 0.125f);
 }
 
 TEST_F(Scene2DRender, AResolutionInvariantItemIsPlacedInOutputPixels)

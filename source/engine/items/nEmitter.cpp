@@ -56,11 +56,24 @@ void nEmitter::SetParticleModel(nParticleModel* model)
     m_unloadedModelName.Clear();
 }
 
-bool nEmitter::AllocatePool()
+bool nEmitter::AllocatePool(nMemoryBudget* budget, const char* name)
 {
     FreePool();
     if (!m_model)
         return false;
+    if (budget && m_poolSize > 0 && m_poolSize <= MaxPoolSize)
+    {
+        const size_t bytes = size_t(m_poolSize) * (sizeof(nParticle) + sizeof(nKeyValuePair));
+        if (!budget->Reserve(bytes))
+        {
+            nLogHolder::Get() << "[!] The particle pool of emitter '" << (name ? name : "") << "' (size "
+                              << m_poolSize << ") would pass the " << uint32_t(budget->GetLimitMegabytes())
+                              << " MB that its scene's particle pools may take: the emitter has no pool.\n";
+            return false;
+        }
+        m_poolBudget = budget;
+        m_poolBytes = bytes;
+    }
     if (m_poolSize <= 0 || m_poolSize > MaxPoolSize || !m_pool.Resize(uint32_t(m_poolSize)) ||
         !m_depthList.Resize(uint32_t(m_poolSize)))
     {
@@ -77,6 +90,10 @@ bool nEmitter::AllocatePool()
 
 void nEmitter::FreePool()
 {
+    if (m_poolBudget)
+        m_poolBudget->Release(m_poolBytes);
+    m_poolBudget = nullptr;
+    m_poolBytes = 0;
     m_pool.Free();
     m_depthList.Free();
     m_depthCount = 0;
@@ -203,8 +220,9 @@ const nMaterial* nEmitter::GetParticleMaterial() const
     return m_model ? &m_model->material : nullptr;
 }
 
-uint32_t nEmitter::CopyParticlesFarthestFirst(const nVector& eye, const nVector& direction, nVector* positions,
-                                              nVector* colours, float* sizes, uint32_t capacity)
+uint32_t nEmitter::CopyParticlesFarthestFirst(const nVector& eye, const nVector& direction,
+                                              nVector* positions, nVector* colours, float* sizes,
+                                              uint32_t capacity)
 {
     if (!SortParticles(eye, direction))
         return 0;

@@ -2,6 +2,7 @@
 
 #include "core/base/nAutoArray.h"
 #include "core/base/nKeyValuePair.h"
+#include "core/base/nMemoryBudget.h"
 #include "core/base/nSharedPtr.h"
 #include "core/math/nVector.h"
 #include "engine/items/nItem.h"
@@ -48,8 +49,10 @@ public:
     using nItem::Update;
     // One step of dt seconds: births, then every live particle moves and ages.
     void Update(float dt);
-    // Sizes the pool for the model; false without a model or with a size the pool cannot take.
-    bool AllocatePool();
+    // Sizes the pool for the model, its bytes reserved in the budget when one is given; false
+    // without a model, with a size the pool cannot take, or past the budget (after one "[!]" line
+    // naming the emitter).
+    bool AllocatePool(nMemoryBudget* budget = nullptr, const char* name = "");
     void FreePool();
     bool HasPool() const { return m_pool.GetCount() != 0; }
 
@@ -121,6 +124,8 @@ private:
     nString m_unloadedModelName;
     nAutoArray<nParticle> m_pool{MemCategoryGeneral};
     nAutoArray<nKeyValuePair> m_depthList{MemCategoryGeneral};
+    nMemoryBudget* m_poolBudget = nullptr; // where the pool's bytes were reserved
+    size_t m_poolBytes = 0;
     uint32_t m_depthCount = 0;
     bool m_updatedSinceRender = false;
     float m_clock = 0.0f;

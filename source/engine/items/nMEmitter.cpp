@@ -2,6 +2,7 @@
 
 #include "engine/Quenvar.h"
 #include "engine/items/nManagedBlock.h"
+#include "engine/scene/nScene.h"
 
 nMEmitter::nMEmitter(nScene* scene) : nMItem(scene, ItemTypeEmitter), m_emitter(scene->GetEngine())
 {
@@ -27,7 +28,7 @@ void nMEmitter::PrepareRender()
 
 void nMEmitter::Setup()
 {
-    m_emitter.AllocatePool();
+    m_emitter.AllocatePool(&GetScene()->GetParticlePoolBudget(), GetName().GetText());
     nMItem::Setup();
 }
 

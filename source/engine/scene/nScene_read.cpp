@@ -276,7 +276,7 @@ bool nScene::ReadItems(nMetaFile& file, nMetaTag& items, nSceneUidRemap& remap, 
             }
             else
                 nLogHolder::Get() << "[*] Corrupt item '" << item->GetName() << "' source UID (" << fileUid << "/"
-                                  << largest + 1 << ") while loading scene '" << file.GetFileName() << "'.\n";
+                                  << unsigned(largest) + 1u << ") while loading scene '" << file.GetFileName() << "'.\n";
         }
         if (item->GetUid() < 0)
             ReportNoUid(*item);

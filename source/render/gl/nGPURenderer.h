@@ -19,6 +19,7 @@ class nMetaFile;
 class nEGLFBO;
 class nEGLGeometry;
 class nEGLProgram;
+class nShader;
 class nEGLRBO;
 class nEGLShader;
 class nEGLTexture;
@@ -250,6 +251,8 @@ public:
     // One ".nsa" file with its dictionary macros replaced, made into a program; null when the
     // file does not read or the program does not build.
     nEGLProgram* LoadLibraryProgram(const char* path);
+    // The ".nsa" file with its dictionary macros replaced; false when it does not read.
+    bool ReadLibraryShader(const char* path, nShader& shader) const;
     nEGLProgram* GetLibraryProgram(uint32_t slot) const;
     void FreeShaderLibrary();
     // The dictionary's String text at a tag path ("PCF:4x4;"), or null.

@@ -78,8 +78,15 @@ bool nGPURenderer::LoadShaderLibrary()
 nEGLProgram* nGPURenderer::LoadLibraryProgram(const char* path)
 {
     nShader shader;
-    if (!path || !shader.Load(path))
+    if (!ReadLibraryShader(path, shader))
         return nullptr;
+    return static_cast<nEGLProgram*>(NewMaterialProgram(&shader));
+}
+
+bool nGPURenderer::ReadLibraryShader(const char* path, nShader& shader) const
+{
+    if (!path || !shader.Load(path))
+        return false;
     const char* const macros[] = {"#(UnpackNormalDepth)", "#(ComputePCF)", "#(DispatchPSSM)", nullptr};
     const char* texts[] = {GetDictionaryText("UnpackGBuffer:Float;"), GetDictionaryText(GetPCFTag()),
                            GetDictionaryText(GetPSSMTag()), nullptr};
@@ -90,7 +97,7 @@ nEGLProgram* nGPURenderer::LoadLibraryProgram(const char* path)
         shader.vertexCode.Replace(macros[i], texts[i]);
         shader.fragmentCode.Replace(macros[i], texts[i]);
     }
-    return static_cast<nEGLProgram*>(NewMaterialProgram(&shader));
+    return true;
 }
 
 nEGLProgram* nGPURenderer::GetLibraryProgram(uint32_t slot) const

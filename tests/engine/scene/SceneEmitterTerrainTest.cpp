@@ -192,6 +192,47 @@ TEST_F(SceneEmitterTerrain, VisibleEmittersAndTerrainsAreQueuedBeforeTheCullingS
     EXPECT_EQ(scene->DuplicateItem(smoke), nullptr);
 }
 
+// Four emitters at the largest pool would take about 360 MB: the scene's pools share 256 MB, and
+// each emitter past it is named once and has no pool.
+TEST_F(SceneEmitterTerrain, ParticlePoolsPastTheScenesBudgetAreRefused)
+{
+    WriteFile("smoke.npm", "<NML=1.0>\n<ParticleModel=<TTL=1.0>>\n");
+    std::string items;
+    for (const char* name : {"A", "B", "C", "D"})
+        items += std::string("<MEmitter=<MItem=<Id=\"") + name +
+                 "\"><Active>><Emitter=<Item><PoolSize=" + std::to_string(nEmitter::MaxPoolSize) +
+                 "><ParticleModel=\"@scripts/smoke.npm\">>>";
+    WriteFile("s.nms", "<NML=1.0>\n<Scene=<Items=" + items + ">>\n");
+    ASSERT_TRUE(scene->LoadFromFile("@scripts/s.nms", nullptr, ImportFlagAll, 0)) << log;
+    scene->Setup();
+
+    const nMemoryBudget& budget = scene->GetParticlePoolBudget();
+    const size_t poolBytes = size_t(nEmitter::MaxPoolSize) * (sizeof(nParticle) + sizeof(nKeyValuePair));
+    const size_t fitting = nScene::ParticlePoolBudgetBytes / poolBytes;
+    ASSERT_GE(fitting, 1u);
+    ASSERT_LT(fitting, 4u);
+    EXPECT_EQ(budget.GetUsed(), fitting * poolBytes);
+    size_t refusals = 0;
+    for (const char* name : {"A", "B", "C", "D"})
+    {
+        nMEmitter* emitter = scene->FindEmitter(name);
+        ASSERT_TRUE(emitter);
+        const std::string line =
+            std::string("[!] The particle pool of emitter '") + name +
+            "' (size 1048576) "
+            "would pass the 256 MB that its scene's particle pools may take: the emitter "
+            "has no pool.\n";
+        const bool refused = log.find(line) != std::string::npos;
+        EXPECT_NE(refused, emitter->GetEmitter().HasPool()) << name << log;
+        refusals += refused;
+    }
+    EXPECT_EQ(refusals, 4 - fitting);
+
+    // A pool let go returns its bytes.
+    scene->FindEmitter("A")->GetEmitter().FreePool();
+    EXPECT_EQ(budget.GetUsed(), (fitting - 1) * poolBytes);
+}
+
 TEST_F(SceneEmitterTerrain, ObjectsInTheSceneQueueTheirGeometryThroughTheRenderer)
 {
     nSharedPtr<nGeometry> box = new nGeometry(nullptr);
