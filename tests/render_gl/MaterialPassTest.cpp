@@ -126,8 +126,10 @@ TEST_F(MaterialPassTest, APassWhoseDictionaryTextIsMissingStaysUnlinked)
 {
     {
         TemporaryFiles folder;
-        folder.Write("shaders/egl2/dict.txt", "<NML=1.0>\n<PCF=<3x3=\"float ComputePCF(vec3 p, mat4 m, "
-                                              "sampler2DShadow s) { return 1.0; }\">>\n");
+        folder.Write(
+            "shaders/egl2/dict.txt",
+            "<NML=1.0>\n<PCF=<3x3=\"float ComputePCF(vec3 p, mat4 m, sampler2DShadow s) { return 1.0; }\">>\n"
+            "<MoveTowardsLight=\"vec3 MoveTowardsLight(vec3 p, vec3 n, vec3 l, mat4 m) { return p; }\">\n");
         CoreDataMount mount(folder.GetDirectory().string());
         ASSERT_TRUE(renderer.LoadShaderDictionary());
         nSharedPtr<nMaterial> material = MakeTestMaterial(&engine, TestMaterial::Default);

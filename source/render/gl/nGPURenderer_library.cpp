@@ -87,9 +87,11 @@ bool nGPURenderer::ReadLibraryShader(const char* path, nShader& shader) const
 {
     if (!path || !shader.Load(path))
         return false;
-    const char* const macros[] = {"#(UnpackNormalDepth)", "#(ComputePCF)", "#(DispatchPSSM)", nullptr};
+    const char* const macros[] = {"#(UnpackNormalDepth)", "#(ComputePCF)", "#(DispatchPSSM)",
+                                  "#(MoveTowardsLight)", nullptr};
     const char* texts[] = {GetDictionaryText("UnpackGBuffer:Float;"), GetDictionaryText(GetPCFTag()),
-                           GetDictionaryText(GetPSSMTag()), nullptr};
+                           GetDictionaryText(GetPSSMTag()),
+                           GetDictionaryText(nMaterialPassTexts().towardsLightTag), nullptr};
     for (int i = 0; macros[i]; ++i)
     {
         if (!texts[i])
@@ -144,6 +146,7 @@ nMaterialPassTexts nGPURenderer::GetMaterialPassTexts() const
     texts.pcfTag = GetPCFTag();
     texts.pcf = GetDictionaryText(texts.pcfTag);
     texts.psm = GetDictionaryText(texts.psmTag);
+    texts.towardsLight = GetDictionaryText(texts.towardsLightTag);
     texts.pssmTag = GetPSSMTag();
     texts.pssm = GetDictionaryText(texts.pssmTag);
     texts.splitCount = GetPSSMSplitCount();

@@ -285,10 +285,14 @@ bool PassBuilder::SpotTemplate(bool shadowed, bool projected)
     Add("u_ledge", ShaderTypeFloat, SemanticLightSpotEdge, Uniform, Fragment);
     if (shadowed)
     {
+        if (!Require(m_texts.towardsLight, m_texts.towardsLightTag))
+            return false;
         Add("u_ssm", ShadowSampler, SemanticLightShadowMap0, Uniform, Fragment);
         Add("u_ssm_projection", ShaderTypeMat4, SemanticLightShadowMatrix0, Uniform, Fragment);
         if (!AddShadowFilter())
             return false;
+        m_fragmentDeclarations += m_texts.towardsLight;
+        m_fragmentDeclarations += '\n';
     }
     m_fragment += PointLighting;
     m_fragment += SpotCone;
@@ -302,8 +306,9 @@ bool PassBuilder::SpotTemplate(bool shadowed, bool projected)
     if (shadowed)
     {
         Add("u_shadow_color", ShaderTypeVec3, SemanticLightShadowColor, Uniform, Fragment);
-        m_fragment +=
-            "_f_color = mix(u_shadow_color, _f_color, ComputePCF(v_vpos, u_ssm_projection, u_ssm));\n";
+        m_fragment += "_f_color = mix(u_shadow_color, _f_color,\n"
+                      "\tComputePCF(MoveTowardsLight(v_vpos, _l_normal, u_lvp, u_ssm_projection), "
+                      "u_ssm_projection, u_ssm));\n";
     }
     LightEnd("_f_color * s_attn");
     return true;

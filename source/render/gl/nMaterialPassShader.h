@@ -34,6 +34,8 @@ struct nMaterialPassTexts
     const char* pcfTag = "PCF:3x3;";
     const char* psm = nullptr;
     const char* psmTag = "PSM;";
+    const char* towardsLight = nullptr; // defines MoveTowardsLight, the spot's lookup offset
+    const char* towardsLightTag = "MoveTowardsLight;";
     const char* pssm = nullptr;
     const char* pssmTag = "PSSM:3Split;";
     uint32_t splitCount = 3; // 2 to 4

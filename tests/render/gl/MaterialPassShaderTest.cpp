@@ -135,7 +135,13 @@ TEST_F(MaterialPassShaderTest, ShadowPassesDeclareTheirMapsAndSplits)
         << "the filter is declared before main";
     ASSERT_TRUE(Build(*material, MaterialPassSpotProjectedShadow, sources));
     EXPECT_NE(sources.fragment.find("uniform sampler2D u_pjm;\n"), std::string::npos);
-    EXPECT_NE(sources.fragment.find("ComputePCF(v_vpos, u_ssm_projection, u_ssm)"), std::string::npos);
+    EXPECT_NE(
+        sources.fragment.find("ComputePCF(MoveTowardsLight(v_vpos, _l_normal, u_lvp, u_ssm_projection), "
+                              "u_ssm_projection, u_ssm)"),
+        std::string::npos)
+        << "the spot's lookup moves towards the light";
+    EXPECT_NE(sources.fragment.find("{ return p; }\nvoid main()"), std::string::npos)
+        << "the offset is declared before main";
 
     nMaterialPassTexts missing = StandInPassTexts();
     missing.psm = nullptr;

@@ -56,6 +56,7 @@ inline nMaterialPassTexts StandInPassTexts(uint32_t splits = 3)
 {
     nMaterialPassTexts texts;
     texts.pcf = "float ComputePCF(vec3 p, mat4 m, sampler2DShadow s) { return 1.0; }";
+    texts.towardsLight = "vec3 MoveTowardsLight(vec3 p, vec3 n, vec3 l, mat4 m) { return p; }";
     texts.psm = "pcf = ComputePCF(frag_viewpos, psm_0_projection_matrix, psm);";
     texts.pssm = "pcf = ComputePCF(frag_viewpos, pssm_0_projection_matrix, pssm);";
     texts.splitCount = splits;

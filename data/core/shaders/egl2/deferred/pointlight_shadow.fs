@@ -34,42 +34,59 @@ void main()
 	float	_psm_texel = _psm_distance * 6.55 * vec2(u_iss).x;
 	frag_viewpos += _psm_to_light * min(_psm_texel * (7.0 + 2.0 * sqrt(1.0 - _psm_cos * _psm_cos) / _psm_cos), 0.5 * _psm_distance);
 	vec4	_psm_clip;
+	vec2	_psm_cell;
+	float	_psm_inside;
 	mat4	_psm_matrix = psm_0_projection_matrix;
-	bool	_psm_found = false;
+	float	_psm_best = 0.0;
 	_psm_clip = psm_0_projection_matrix * vec4(frag_viewpos, 1.0);
-	if (_psm_clip.w > 0.0 && all(greaterThanEqual(_psm_clip.xy, vec2(0.0, 0.0) * _psm_clip.w)) && all(lessThan(_psm_clip.xy, vec2(0.3333, 0.5) * _psm_clip.w)))
-		_psm_found = true;
+	_psm_cell = _psm_clip.xy / max(_psm_clip.w, 0.000001) - vec2(0.0, 0.0);
+	_psm_inside = min(min(_psm_cell.x, 0.33 - _psm_cell.x), min(_psm_cell.y, 0.5 - _psm_cell.y));
+	if (_psm_clip.w > 0.0 && _psm_inside > _psm_best)
+	{
+		_psm_matrix = psm_0_projection_matrix;
+		_psm_best = _psm_inside;
+	}
 	_psm_clip = psm_1_projection_matrix * vec4(frag_viewpos, 1.0);
-	if (!_psm_found && _psm_clip.w > 0.0 && all(greaterThanEqual(_psm_clip.xy, vec2(0.33, 0.0) * _psm_clip.w)) && all(lessThan(_psm_clip.xy, vec2(0.6633, 0.5) * _psm_clip.w)))
+	_psm_cell = _psm_clip.xy / max(_psm_clip.w, 0.000001) - vec2(0.33, 0.0);
+	_psm_inside = min(min(_psm_cell.x, 0.33 - _psm_cell.x), min(_psm_cell.y, 0.5 - _psm_cell.y));
+	if (_psm_clip.w > 0.0 && _psm_inside > _psm_best)
 	{
 		_psm_matrix = psm_1_projection_matrix;
-		_psm_found = true;
+		_psm_best = _psm_inside;
 	}
 	_psm_clip = psm_2_projection_matrix * vec4(frag_viewpos, 1.0);
-	if (!_psm_found && _psm_clip.w > 0.0 && all(greaterThanEqual(_psm_clip.xy, vec2(0.66, 0.0) * _psm_clip.w)) && all(lessThan(_psm_clip.xy, vec2(0.9933, 0.5) * _psm_clip.w)))
+	_psm_cell = _psm_clip.xy / max(_psm_clip.w, 0.000001) - vec2(0.66, 0.0);
+	_psm_inside = min(min(_psm_cell.x, 0.33 - _psm_cell.x), min(_psm_cell.y, 0.5 - _psm_cell.y));
+	if (_psm_clip.w > 0.0 && _psm_inside > _psm_best)
 	{
 		_psm_matrix = psm_2_projection_matrix;
-		_psm_found = true;
+		_psm_best = _psm_inside;
 	}
 	_psm_clip = psm_3_projection_matrix * vec4(frag_viewpos, 1.0);
-	if (!_psm_found && _psm_clip.w > 0.0 && all(greaterThanEqual(_psm_clip.xy, vec2(0.0, 0.5) * _psm_clip.w)) && all(lessThan(_psm_clip.xy, vec2(0.3333, 1.0) * _psm_clip.w)))
+	_psm_cell = _psm_clip.xy / max(_psm_clip.w, 0.000001) - vec2(0.0, 0.5);
+	_psm_inside = min(min(_psm_cell.x, 0.33 - _psm_cell.x), min(_psm_cell.y, 0.5 - _psm_cell.y));
+	if (_psm_clip.w > 0.0 && _psm_inside > _psm_best)
 	{
 		_psm_matrix = psm_3_projection_matrix;
-		_psm_found = true;
+		_psm_best = _psm_inside;
 	}
 	_psm_clip = psm_4_projection_matrix * vec4(frag_viewpos, 1.0);
-	if (!_psm_found && _psm_clip.w > 0.0 && all(greaterThanEqual(_psm_clip.xy, vec2(0.33, 0.5) * _psm_clip.w)) && all(lessThan(_psm_clip.xy, vec2(0.6633, 1.0) * _psm_clip.w)))
+	_psm_cell = _psm_clip.xy / max(_psm_clip.w, 0.000001) - vec2(0.33, 0.5);
+	_psm_inside = min(min(_psm_cell.x, 0.33 - _psm_cell.x), min(_psm_cell.y, 0.5 - _psm_cell.y));
+	if (_psm_clip.w > 0.0 && _psm_inside > _psm_best)
 	{
 		_psm_matrix = psm_4_projection_matrix;
-		_psm_found = true;
+		_psm_best = _psm_inside;
 	}
 	_psm_clip = psm_5_projection_matrix * vec4(frag_viewpos, 1.0);
-	if (!_psm_found && _psm_clip.w > 0.0 && all(greaterThanEqual(_psm_clip.xy, vec2(0.66, 0.5) * _psm_clip.w)) && all(lessThan(_psm_clip.xy, vec2(0.9933, 1.0) * _psm_clip.w)))
+	_psm_cell = _psm_clip.xy / max(_psm_clip.w, 0.000001) - vec2(0.66, 0.5);
+	_psm_inside = min(min(_psm_cell.x, 0.33 - _psm_cell.x), min(_psm_cell.y, 0.5 - _psm_cell.y));
+	if (_psm_clip.w > 0.0 && _psm_inside > _psm_best)
 	{
 		_psm_matrix = psm_5_projection_matrix;
-		_psm_found = true;
+		_psm_best = _psm_inside;
 	}
-	if (_psm_found)
+	if (_psm_best > 0.0)
 		pcf = ComputePCF(frag_viewpos, _psm_matrix, psm);
 	color = mix(u_shadow_color, color, pcf);
 	%out.color% = float4(color, 1.0);

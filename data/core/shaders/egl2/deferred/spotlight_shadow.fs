@@ -1,5 +1,6 @@
 #(UnpackNormalDepth)
 #(ComputePCF)
+#(MoveTowardsLight)
 
 // Deferred spot light with shadow. The view-space position comes back from the G-buffer's depth and the
 // pixel's place on screen (the projection's x scale is ZoomFactor x DisplayBufferRatio, its y
@@ -29,6 +30,7 @@ void main()
 		s_attn = s_attn < 0.0 ? 0.0 : max((s_attn - u_ledge) / (u_lcone - u_ledge), 0.0);
 	else
 		s_attn = 1.0;
-	color = mix(u_shadow_color, color, ComputePCF(v_vpos, u_ssm_projection, u_ssm));
+	float3 shadowPosition = MoveTowardsLight(v_vpos, normal, u_lvp, u_ssm_projection);
+	color = mix(u_shadow_color, color, ComputePCF(shadowPosition, u_ssm_projection, u_ssm));
 	%out.color% = float4(color * s_attn, 1.0);
 }
