@@ -195,7 +195,9 @@ bool nSquirrelVM::RunFile(const nString& path, bool)
             sq_compilebuffer(m_vm, source, static_cast<SQInteger>(text.GetCount()), path.GetText(), SQTrue)))
     {
         sq_pushroottable(m_vm);
+        ++m_fileNesting;
         sq_call(m_vm, 1, SQFalse, SQTrue);
+        --m_fileNesting;
     }
     if (m_vm)
         sq_settop(m_vm, top);
