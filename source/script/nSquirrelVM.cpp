@@ -14,6 +14,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace
 {
@@ -219,7 +220,12 @@ SQInteger nSquirrelVM::RuntimeErrorHook(HSQUIRRELVM vm)
         if (machine->GetListener())
         {
             machine->GetListener()->OnRuntimeError(text);
-            PrintCallStack(vm, nString::Format("Runtime error: %s", text).GetText(), nullptr);
+            // A message may end with its own newline ("Failed to include script"): the header
+            // stays one line.
+            std::string reason = std::string("Runtime error: ") + text;
+            while (!reason.empty() && reason.back() == '\n')
+                reason.pop_back();
+            PrintCallStack(vm, reason.c_str(), nullptr);
         }
     }
     return sq_suspendvm(vm);
