@@ -108,11 +108,17 @@ class Demo
         label = UIAddStaticTextWidget(ui, 2, "frame 0, 0.00 s", "Default");
         TextSetColor(label, 230, 235, 245, 255);
         WindowSetBaseWidget(window, label);
+        // The overlay lights up while the pointer is over it: the 2D layer answers the mouse.
+        WindowSetOpacity(window, 0.6);
+        WindowSetEventHandler(window, EventMouseEnter, function(event, info) { WindowSetOpacity(info.window, 1.0); });
+        WindowSetEventHandler(window, EventMouseLeave, function(event, info) { WindowSetOpacity(info.window, 0.6); });
         UIAddSprite(ui, 3, EngineLoadTexture(g_engine, "@core/noise.tga"), 16, 100, 64, 64);
     }
 
     function OnUpdate(scene)
     {
+        // The 2D layer reads the mouse this polls.
+        MouseUpdate();
         frames++;
         seconds += g_dt_frame;
         TextSetText(label, format("frame %d, %.2f s", frames, seconds));

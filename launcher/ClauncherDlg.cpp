@@ -8,7 +8,9 @@
 #include <FL/Fl_Double_Window.H>
 #include <FL/Fl_Group.H>
 #include <FL/Fl_Return_Button.H>
+#include <FL/fl_draw.H>
 
+#include <algorithm>
 #include <string>
 
 namespace
@@ -18,6 +20,11 @@ constexpr int WindowWidth = 400;
 constexpr int WindowHeight = 370;
 constexpr int LabelWidth = 130;
 constexpr int RowHeight = 24;
+constexpr int ErrorX = 10;
+constexpr int ErrorY = 326;
+constexpr int ErrorWidth = 150;
+constexpr int ErrorMinimumHeight = 40;
+constexpr int ErrorMargin = 4;
 
 Fl_Choice* AddChoice(int x, int y, int width, const char* label)
 {
@@ -58,6 +65,7 @@ ClauncherDlg::~ClauncherDlg() = default;
 int ClauncherDlg::DoModal()
 {
     m_window->show();
+    ShowError();
     return Fl::run();
 }
 
@@ -87,7 +95,7 @@ void ClauncherDlg::Build()
     audio->end();
     audio->deactivate();
 
-    m_error = new Fl_Box(10, 326, 150, 40);
+    m_error = new Fl_Box(ErrorX, ErrorY, ErrorWidth, ErrorMinimumHeight);
     m_error->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE | FL_ALIGN_WRAP);
     m_error->labelcolor(FL_RED);
     m_error->labelsize(12);
@@ -121,7 +129,27 @@ void ClauncherDlg::ShowControls()
     m_deferredLighting->value(controls.deferredLighting);
     m_highDynamicRange->value(controls.highDynamicRange);
     m_lowQualityPostProcess->value(controls.lowQualityPostProcess);
-    m_error->copy_label(m_model.GetError().GetText());
+    ShowError();
+}
+
+// The box grows to the height of its wrapped text, and the window with it, so a long message
+// keeps its last line. Text is measured once the window is shown and the display open.
+void ClauncherDlg::ShowError()
+{
+    const char* text = m_model.GetError().GetText();
+    m_error->copy_label(text);
+    if (!m_window->shown())
+        return;
+    int width = ErrorWidth - 2 * ErrorMargin;
+    int height = 0;
+    if (text && *text)
+    {
+        fl_font(m_error->labelfont(), m_error->labelsize());
+        fl_measure(text, width, height, 0);
+    }
+    const int boxHeight = std::max(ErrorMinimumHeight, height + 2 * ErrorMargin);
+    m_error->size(ErrorWidth, boxHeight);
+    m_window->size(WindowWidth, std::max(WindowHeight, ErrorY + boxHeight + ErrorMargin));
 }
 
 void ClauncherDlg::StoreControls()
@@ -155,7 +183,7 @@ void ClauncherDlg::Run(Command command)
     if (close)
         m_window->hide();
     else
-        m_error->copy_label(m_model.GetError().GetText());
+        ShowError();
 }
 
 void ClauncherDlg::OnLaunch(Fl_Widget*, void* dialog)

@@ -33,6 +33,7 @@ private:
 
     void Build();
     void ShowControls();
+    void ShowError();
     void StoreControls();
     void Run(Command command);
 

@@ -85,7 +85,7 @@ SQInteger ShellExecute(HSQUIRRELVM vm)
         command += parameters;
     }
     nLog& log = nLogHolder::Get();
-    log << "Execute command '" << command << "'\n\n";
+    log << "[H] Execute command '" << command << "'\n\n";
     FILE* pipe = popen(command.GetText() ? command.GetText() : "", "r");
     if (!pipe)
         return args.PushInt(-1);

@@ -79,6 +79,10 @@ SQInteger Include(HSQUIRRELVM vm)
 {
     const char* path = ScriptArgs(vm).GetString(2);
     auto* machine = static_cast<nSquirrelVM*>(sq_getforeignptr(vm));
+    if (machine && machine->GetFileNesting() >= nSquirrelVM::MaxFileNesting)
+        return sq_throwerror(vm, nString::Format("Include of '%s' stopped: files included %d deep.", path,
+                                                 int(machine->GetFileNesting()))
+                                     .GetText());
     if (!machine || !machine->RunFile(nString(path), false))
         return sq_throwerror(vm, nString::Format("Failed to include script '%s'.\n", path).GetText());
     return machine->GetState() == ScriptVMRunning ? 0 : SQ_ERROR;

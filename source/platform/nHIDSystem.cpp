@@ -26,7 +26,7 @@ bool nHIDSystem::Open(void* window)
 bool nHIDSystem::EnumerateDevices(nList<nHIDDescriptor*>& descriptors)
 {
     nLog& log = nLogHolder::Get();
-    log << "Starting input device enumeration.\n";
+    log << "[H] Starting input device enumeration.\n";
     const int count = m_source->GetGameDeviceCount();
     for (int index = 0; index < count; ++index)
     {

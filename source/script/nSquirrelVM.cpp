@@ -14,6 +14,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 namespace
 {
@@ -208,7 +209,8 @@ void nSquirrelVM::DebugHook(HSQUIRRELVM vm, SQInteger type, const SQChar* source
 }
 
 // Only the first error reaches the listener: it stops the machine, and what follows is a
-// consequence of it.
+// consequence of it. The call stack follows its report, so the error names its function, file
+// and line.
 SQInteger nSquirrelVM::RuntimeErrorHook(HSQUIRRELVM vm)
 {
     const SQChar* text = "Unspecified runtime error";
@@ -219,7 +221,15 @@ SQInteger nSquirrelVM::RuntimeErrorHook(HSQUIRRELVM vm)
     {
         machine->SetState(ScriptVMRuntimeError);
         if (machine->GetListener())
+        {
             machine->GetListener()->OnRuntimeError(text);
+            // A message may end with its own newline ("Failed to include script"): the header
+            // stays one line.
+            std::string reason = std::string("Runtime error: ") + text;
+            while (!reason.empty() && reason.back() == '\n')
+                reason.pop_back();
+            PrintCallStack(vm, reason.c_str(), nullptr);
+        }
     }
     return sq_suspendvm(vm);
 }
@@ -253,6 +263,17 @@ void nSquirrelVM::PrintCallStack(HSQUIRRELVM vm, const char* reason, nString* ou
     SQStackInfos info{};
     for (SQInteger level = 1; SQ_SUCCEEDED(sq_stackinfos(vm, level, &info)); ++level)
     {
+        // A runaway recursion has thousands of frames: the innermost tell where it went wrong.
+        if (level > MaxDumpedFrames)
+        {
+            SQInteger rest = 1;
+            while (SQ_SUCCEEDED(sq_stackinfos(vm, level + rest, &info)))
+                ++rest;
+            const nString line = nString::Format("  ... %d more", int(rest));
+            log << "[|] " << (line + "\n").GetText();
+            header += line;
+            break;
+        }
         nString line;
         if (!info.funcname)
             line = nString::Format("  %d: NOINFO", level);

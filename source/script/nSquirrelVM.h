@@ -43,8 +43,15 @@ public:
 
     HSQUIRRELVM GetHandle() const { return m_vm; }
 
-    // Logs the active frames of vm as "[|] " lines, skipping level 0 (the native that asks);
-    // out, when given, receives the header with the frame lines appended.
+    // How many files run inside one another now; "Include" refuses to go deeper than the limit,
+    // so a file that includes itself stops with a clear error instead of a stack overflow.
+    static constexpr int32_t MaxFileNesting = 32;
+    int32_t GetFileNesting() const { return m_fileNesting; }
+
+    // Logs the active frames of vm as "[|] " lines, skipping level 0 (the native that asks), at
+    // most MaxDumpedFrames of them and then a count of the rest; out, when given, receives the
+    // header with the frame lines appended.
+    static constexpr SQInteger MaxDumpedFrames = 40;
     static void PrintCallStack(HSQUIRRELVM vm, const char* reason, nString* out);
 
 private:
@@ -92,6 +99,7 @@ private:
     bool m_closing = false;
     bool m_closeDeferred = false;
     int32_t m_runDepth = 0;
+    int32_t m_fileNesting = 0;
     bool m_debugInfo = false;
     nLinkedList m_objects; // live nSquirrelObject handles, not owned
     nAutoArray<char> m_printBuffer;

@@ -194,7 +194,9 @@ bool nSquirrelVM::RunFile(const nString& path, bool)
     if (m_compiledScripts.Push(m_vm, path.GetText() ? path.GetText() : "", source, text.GetCount()))
     {
         sq_pushroottable(m_vm);
+        ++m_fileNesting;
         sq_call(m_vm, 1, SQFalse, SQTrue);
+        --m_fileNesting;
     }
     if (m_vm)
         sq_settop(m_vm, top);

@@ -344,7 +344,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
     if (_nestedcalls >= _maxNestedCalls && !wakeUp) {
         RaiseError("stack overflow");
         PopTo(stackbase);
-        if (raiseerror && !_errorNotified && _traps.empty()) CallErrorHandler(_lasterror);
+        if (raiseerror && !_errorNotified) CallErrorHandler(_lasterror);
         return false;
     }
     const SQInstruction* ip;
@@ -367,7 +367,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
             SQObjectPtr* entrySp = sp;
             if (!EnterFrame(closure, base, nargs, entrySp)) {
                 PopTo(stackbase);
-                if (raiseerror && !_errorNotified && _traps.empty()) CallErrorHandler(_lasterror);
+                if (raiseerror && !_errorNotified) CallErrorHandler(_lasterror);
                 return false;
             }
             sp = entrySp;
@@ -1509,7 +1509,9 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
         if (!caught) {
             ci->ip = ip;
             _top = sp - _stack;
-            if (raiseerror && !_errorNotified && _traps.empty()) CallErrorHandler(error);
+            // A try of an outer call does not hide this one's error from the handler: a call made
+            // with raiseerror reports every error that leaves it.
+            if (raiseerror && !_errorNotified) CallErrorHandler(error);
             SQObjectPtr* bottom = _stack + stackbase;
             DropFrames(entryDepth);
             CloseOuters(bottom);

@@ -113,7 +113,7 @@ bool SQVM::Call(const SQObject& calleeRef, SQInteger nargs, SQInteger stackbase,
     }
     if (!ok) {
         PopTo(stackbase);
-        if (raiseerror && !_errorNotified && _traps.empty()) CallErrorHandler(_lasterror);
+        if (raiseerror && !_errorNotified) CallErrorHandler(_lasterror);
     }
     return ok;
 }

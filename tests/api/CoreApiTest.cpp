@@ -47,7 +47,7 @@ TEST_F(CoreApiTest, ShellExecuteLogsTheCommandAndItsOutput)
     Reopen();
     Run("print(ShellExecute(\"echo\", \"hello\"));");
     ASSERT_GE(log.lines.size(), 2u);
-    EXPECT_EQ(log.lines[0], "Execute command 'echo hello'\n\n");
+    EXPECT_EQ(log.lines[0], "[H] Execute command 'echo hello'\n\n");
     EXPECT_NE(std::find(log.lines.begin(), log.lines.end(), "hello\n"), log.lines.end());
     EXPECT_EQ(ScriptLines().back(), "[S] 0\n");
 }

@@ -179,6 +179,22 @@ TEST_F(FileSystemTest, WindowsPathsFindFilesWhateverTheirCase)
     EXPECT_STREQ(native.GetText(), (data + "/data/tex.tga").c_str());
 }
 
+// The folder taken away under an open save makes the save fail; the line names the file as the
+// caller gave it, not the mounted directory's host path. A system prefix ("@" in it) is dropped.
+TEST_F(FileSystemTest, AFailedSaveNamesThePathAsGiven)
+{
+    const std::string data = Dir("content");
+    Dir("content/out");
+    auto base = Directory(data);
+    ASSERT_TRUE(m_system.Mount(base.Get(), "view@cfile/"));
+    std::unique_ptr<nIOHandle> handle(m_system.Open("view@cfile/out/save.nml", IOModeWrite));
+    ASSERT_NE(handle, nullptr);
+    EXPECT_TRUE(handle->WriteText("text"));
+    fs::remove_all(fs::path(data) / "out");
+    EXPECT_FALSE(handle->Commit());
+    EXPECT_EQ(m_log.text.rfind("[!] Failed to save 'out/save.nml': ", 0), 0u) << m_log.text;
+}
+
 TEST_F(FileSystemTest, DirectoriesDoNotOpenAsFiles)
 {
     const std::string data = Dir("content");

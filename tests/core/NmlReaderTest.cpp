@@ -310,7 +310,7 @@ TEST(NmlReaderTest, ParseTagNeedsATag)
     EXPECT_STREQ("A", tag.GetName().GetText());
 }
 
-TEST(NmlReaderTest, LoadReportsTheFileItCouldNotRead)
+TEST(NmlReaderTest, LoadReportsTheFileItCouldNotParse)
 {
     NmlFileFixture files;
     files.Write("f.nml", "<NML=1.0>\n<A=5 >");
@@ -318,11 +318,11 @@ TEST(NmlReaderTest, LoadReportsTheFileItCouldNotRead)
     nMetaFile file;
     EXPECT_FALSE(file.Load("f.nml"));
     EXPECT_EQ("[!] In file 'f.nml': Unexpected trailing expression following value, metatag 'A'.\n"
-              "[!] Could not access file 'f.nml'.\n",
+              "[!] Could not parse file 'f.nml'.\n",
               log.text);
 }
 
-TEST(NmlReaderTest, NestedFailureCompletesTheOpenLine)
+TEST(NmlReaderTest, ANestedFailureIsReportedOnceWithItsReasonAndFile)
 {
     NmlFileFixture files;
     files.Write("f.nml", "<NML=1.0>\n<P=<B=5 >>");
@@ -330,7 +330,7 @@ TEST(NmlReaderTest, NestedFailureCompletesTheOpenLine)
     nMetaFile file;
     EXPECT_FALSE(file.Load("f.nml"));
     EXPECT_EQ("[!] In file 'f.nml': Unexpected trailing expression following value, metatag 'B'.\n"
-              "[!] In file 'f.nml': [!] Could not access file 'f.nml'.\n",
+              "[!] Could not parse file 'f.nml'.\n",
               log.text);
 }
 
@@ -531,7 +531,7 @@ TEST(NmlReaderTest, AppendIsBudgetedLikeIncludes)
     EXPECT_FALSE(file.Load("double.nml"));
     EXPECT_EQ("[!] In file 'double.nml': #append makes more text than the 64 MiB one load may hold, metatag "
               "'S20'.\n"
-              "[!] Could not access file 'double.nml'.\n",
+              "[!] Could not parse file 'double.nml'.\n",
               log.text);
 }
 
@@ -545,7 +545,7 @@ TEST(NmlReaderTest, ErrorLinesNameTheFileWithoutItsMountPrefix)
     nMetaFile file;
     EXPECT_FALSE(file.Load("view@cfile/bootstrap.txt"));
     EXPECT_EQ("[!] In file 'bootstrap.txt': Unexpected trailing expression following value, metatag 'A'.\n"
-              "[!] Could not access file 'bootstrap.txt'.\n",
+              "[!] Could not parse file 'bootstrap.txt'.\n",
               log.text);
     EXPECT_STREQ("view@cfile/bootstrap.txt", file.GetFileName().GetText());
     nPlatform::Get().GetIOSystem().Unmount(host);

@@ -173,6 +173,11 @@ TEST(ScriptServicesRun, BadArgumentsStopTheScriptWithTheirMessage)
             HasLine(run.output, std::string("[!] Script runtime error: ") + BadArgumentCases[index].error))
             << run.output;
         EXPECT_FALSE(HasLine(run.output, "[S] not stopped")) << run.output;
+        // The call stack follows, its header on one line, and names the calling line.
+        EXPECT_TRUE(HasLine(run.output,
+                            std::string("[|] Call stack (Runtime error: ") + BadArgumentCases[index].error + "):"))
+            << run.output;
+        EXPECT_NE(run.output.find("OnSetup() s.nut(2)\n"), std::string::npos) << run.output;
     }
 }
 

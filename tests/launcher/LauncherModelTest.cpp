@@ -84,6 +84,14 @@ protected:
     std::unique_ptr<LauncherModel> model;
 };
 
+size_t CountLines(const std::string& text, const std::string& prefix)
+{
+    size_t count = 0;
+    for (size_t at = text.find(prefix); at != std::string::npos; at = text.find(prefix, at + 1))
+        ++count;
+    return count;
+}
+
 struct ReadCase
 {
     const char* name;
@@ -318,8 +326,14 @@ TEST_F(LauncherModelTest, AnUnreadableFileIsKeptAsBakBeforeItIsReplaced)
     for (const bool launch : {false, true})
     {
         std::filesystem::remove(directory.Path(ConfigName + std::string(".bak")));
+        log.text.clear();
         LauncherModel& launcher = Open(broken.c_str());
         EXPECT_STREQ(launcher.GetError().GetText(), "Could not read engine.cfg; Launch or Save keeps it as engine.cfg.bak.");
+        // The log gives the reader's reason once and does not call the file missing.
+        EXPECT_EQ(log.text.find("[!] Could not access file"), std::string::npos) << log.text;
+        EXPECT_EQ(CountLines(log.text, "[!] "), 2u) << log.text;
+        EXPECT_NE(log.text.find("Mangled definition, metatag 'Height'.\n[!] Could not parse file '"), std::string::npos)
+            << log.text;
         EXPECT_TRUE(launch ? launcher.OnLaunch() : launcher.OnSave());
         EXPECT_EQ(directory.Read(ConfigName + std::string(".bak")), broken);
         EXPECT_EQ(SavedValue("Width"), "int:1024");

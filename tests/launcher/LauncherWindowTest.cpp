@@ -31,11 +31,12 @@ protected:
 
     // Each test process starts its search for a free display elsewhere, so that tests running
     // side by side do not race for the same one.
-    int Press(const std::string& key) const
+    int Press(const std::string& key, const std::string& environment = "") const
     {
-        const std::string command = "cd '" + directory.path.string() + "' && LSAN_OPTIONS=suppressions='" +
-                                    LAUNCHER_LSAN_SUPPRESSIONS + "' xvfb-run -a -n " + std::to_string(100 + getpid() % 4000) + " sh '" + LAUNCHER_DRIVER_SCRIPT +
-                                    "' '" + LAUNCHER_BINARY + "' " + key;
+        const std::string command = "cd '" + directory.path.string() + "' && " + environment +
+                                    " LSAN_OPTIONS=suppressions='" + LAUNCHER_LSAN_SUPPRESSIONS +
+                                    "' xvfb-run -a -n " + std::to_string(100 + getpid() % 4000) + " sh '" +
+                                    LAUNCHER_DRIVER_SCRIPT + "' '" + LAUNCHER_BINARY + "' " + key;
         const int status = std::system(command.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
@@ -65,6 +66,18 @@ TEST_F(LauncherWindowTest, ReturnLaunchesTheRuntimeAfterWriting)
     const std::string saved = directory.Read("native/engine.cfg");
     EXPECT_EQ(saved.rfind("<NML=1.0>\n<Width=1000>\n<Height=700>\n<Fullscreen=True>\n<Technique=\"Forward\">\n", 0), 0u)
         << saved;
+}
+
+// The unreadable configuration's message is longer than the box left of the buttons holds: the
+// window grows so that its last line shows.
+TEST_F(LauncherWindowTest, ALongErrorMakesTheWindowTallEnoughForItsText)
+{
+    directory.Write("native/engine.cfg", "<NML=1.0>\n<Width=");
+    ASSERT_EQ(Press("Escape", "GEOMETRY_FILE=geometry"), 0);
+    const std::string geometry = directory.Read("geometry");
+    const size_t at = geometry.find("HEIGHT=");
+    ASSERT_NE(at, std::string::npos) << geometry;
+    EXPECT_GT(std::stoi(geometry.substr(at + 7)), 370) << geometry;
 }
 
 }

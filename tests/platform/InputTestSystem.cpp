@@ -57,7 +57,7 @@ TEST_F(InputTestSystemFixture, EnumerationAppendsDescriptorsAndLogsTheWholeList)
     EXPECT_TRUE(descriptors.GetNodeAt(1)->value->name == "Wheel");
     EXPECT_EQ(descriptors.GetNodeAt(1)->value->flags, nHIDDescriptor::FlagForceFeedback);
     EXPECT_EQ(log.lines, (std::vector<std::string>{
-                             "Starting input device enumeration.\n", "    Device 'Earlier': FF = False.\n",
+                             "[H] Starting input device enumeration.\n", "    Device 'Earlier': FF = False.\n",
                              "    Device 'Wheel': FF = True.\n", "    Device 'Pad': FF = False.\n"}));
 }
 
@@ -105,7 +105,7 @@ TEST(InputTestSDL, OpensWithoutWindowWithKeyboardMouseAndNoGameDevice)
     nAutoList<nHIDDescriptor*> descriptors;
     EXPECT_TRUE(input.EnumerateDevices(descriptors));
     EXPECT_EQ(descriptors.GetCount(), 0u);
-    EXPECT_EQ(log.lines, std::vector<std::string>{"Starting input device enumeration.\n"});
+    EXPECT_EQ(log.lines, std::vector<std::string>{"[H] Starting input device enumeration.\n"});
 
     ASSERT_NE(input.GetKeyboard(), nullptr);
     ASSERT_NE(input.GetMouse(), nullptr);

@@ -265,7 +265,9 @@ bool nArchive::LoadEntry(const nString& name, void* out, uint32_t capacity)
                                   compressed.GetData(), entry->clen);
     if (result != Z_OK || decodedSize != entry->len)
     {
-        nLogHolder::Get() << "[!] Failed to decompress '" << name << "' (damaged data).\n";
+        if (!entry->damageReported)
+            nLogHolder::Get() << "[!] Failed to decompress '" << name << "' (damaged data).\n";
+        entry->damageReported = true;
         return false;
     }
     return true;

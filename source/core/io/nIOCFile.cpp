@@ -113,7 +113,9 @@ bool nIOCFile::Commit(nIOHandle* handle)
     if (!written)
     {
         const int error = fileHandle->writeError != 0 ? fileHandle->writeError : fileHandle->replacement.GetError();
-        nLogHolder::Get() << "[!] Failed to save '" << fileHandle->replacement.GetTargetPath()
+        const nString& shown = handle->GetShownPath();
+        nLogHolder::Get() << "[!] Failed to save '"
+                          << (shown.IsEmpty() ? fileHandle->replacement.GetTargetPath() : shown)
                           << "': " << std::strerror(error) << ".\n";
         fileHandle->replacement.Abandon();
     }

@@ -2,6 +2,7 @@
 
 #include "core/base/nSharedPtr.h"
 #include "core/io/nIOBase.h"
+#include "platform/nstring/nString.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -21,6 +22,10 @@ public:
     virtual ~nIOHandle();
 
     nIOBase* GetBase() const { return m_base.Get(); }
+    // The path as the user gave it, without the mount prefixes the program put before it: what
+    // log lines about the file name.
+    const nString& GetShownPath() const { return m_shownPath; }
+    void SetShownPath(const nString& path) { m_shownPath = path; }
 
     int64_t Seek(int64_t offset, int origin) { return m_base->Seek(this, offset, origin); }
     int64_t Tell() { return m_base->Tell(this); }
@@ -38,5 +43,6 @@ public:
 
 private:
     nSharedPtr<nIOBase> m_base;
+    nString m_shownPath;
     bool m_closed = false;
 };

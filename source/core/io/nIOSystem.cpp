@@ -119,6 +119,16 @@ const nIOMountPoint* nIOSystem::FindMatchingMount(const nString& path) const
 
 nIOHandle* nIOSystem::Open(const nString& path, int mode)
 {
+    nIOHandle* handle = OpenThroughMounts(path, mode);
+    // A back end that opens through the system again names the handle first; this outer call
+    // holds the path the caller gave.
+    if (handle)
+        handle->SetShownPath(StripSystemPrefix(path));
+    return handle;
+}
+
+nIOHandle* nIOSystem::OpenThroughMounts(const nString& path, int mode)
+{
     if (path.IsEmpty())
         return nullptr;
     if (const nIOMountPoint* mount = FindMatchingMount(path))

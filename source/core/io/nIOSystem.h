@@ -48,6 +48,7 @@ public:
     void MakeRelativePath(nString& out, const nString& nativePath);
 
 private:
+    nIOHandle* OpenThroughMounts(const nString& path, int mode);
     const nIOMountPoint* FindMatchingMount(const nString& path) const;
     bool IsMounted(const nIOBase* base) const;
 

@@ -180,7 +180,15 @@ nMatrix3 nMatrix3::FromEulerVector(const nVector& angles, uint32_t order)
 }
 
 // The middle rotation of each product is read by the arc sine, the outer two by atan2.
-nVector nMatrix3::ToEuler(uint32_t order) const
+namespace
+{
+// Adding zero turns -0 into 0: an unrotated matrix answers angles that print as 0, not -0.
+nVector WithoutNegativeZeros(const nVector& angles)
+{
+    return nVector(angles.x + 0.0f, angles.y + 0.0f, angles.z + 0.0f, angles.w);
+}
+
+nVector EulerAngles(const float* m, uint32_t order)
 {
     switch (order)
     {
@@ -199,6 +207,12 @@ nVector nMatrix3::ToEuler(uint32_t order) const
     default:
         return nVector(ArcSinClamped(-m[5]), ArcTan2(m[2], m[8]), ArcTan2(m[3], m[4]));
     }
+}
+} // namespace
+
+nVector nMatrix3::ToEuler(uint32_t order) const
+{
+    return WithoutNegativeZeros(EulerAngles(m, order));
 }
 
 nMatrix3 nMatrix3::FromScale(const nVector& scale)

@@ -88,17 +88,20 @@ bool nMetaTextReader::LoadNested(nMetaFile& file, const char* path, const nStrin
     IncludeBudget ownBudget;
     IncludeLink link{identity, includes, includes ? includes->depth + 1 : 0, included ? budget : &ownBudget};
     nAutoArray<uint8_t> block(MemCategoryFilesystem);
-    bool loaded = nPlatform::Get().GetIOSystem().LoadFile(nString(path), block);
-    if (loaded)
+    if (!nPlatform::Get().GetIOSystem().LoadFile(nString(path), block))
     {
-        if (included)
-            budget->bytes += block.GetCount();
-        nMetaTextReader reader(file, &link, baseDepth, included);
-        loaded = reader.Parse(reinterpret_cast<const char*>(block.GetData()), block.GetCount());
-    }
-    if (!loaded)
         nLogHolder::Get() << "[!] Could not access file '" << ShownPath(path) << "'.\n";
-    return loaded;
+        return false;
+    }
+    if (included)
+        budget->bytes += block.GetCount();
+    nMetaTextReader reader(file, &link, baseDepth, included);
+    if (!reader.Parse(reinterpret_cast<const char*>(block.GetData()), block.GetCount()))
+    {
+        nLogHolder::Get() << "[!] Could not parse file '" << ShownPath(path) << "'.\n";
+        return false;
+    }
+    return true;
 }
 
 bool nMetaTextReader::Parse(const char* text, size_t length)
@@ -246,12 +249,9 @@ bool nMetaTextReader::ParseTagAt(nMetaTag* tag, const char*& cursor, uint32_t de
             if (!child)
                 return Fail("Failed to allocate a child tag, metatag '", tag);
             tag->GetChildren().Add(child);
+            // The innermost failure has said what and where.
             if (!ParseTagAt(child, cursor, depth + 1))
-            {
-                // Left open on purpose: the caller's failure line completes it.
-                nLogHolder::Get() << "[!] In file '" << m_shownName << "': ";
                 return false;
-            }
         }
         else if (c == '=')
             return CanTakeValue(tag) && ParseBinary(tag, cursor);

@@ -80,7 +80,8 @@ bool nPicture::SaveTGA(const nPicture& picture, const nString& path)
     std::unique_ptr<nIOHandle> handle(nPlatform::Get().GetIOSystem().Open(path, IOModeWrite));
     if (!handle)
     {
-        nLogHolder::Get() << "[!] Cannot write to '" << path << "'.\n";
+        nLogHolder::Get() << "[!] Cannot write to '" << nPlatform::Get().GetIOSystem().StripSystemPrefix(path)
+                          << "'.\n";
         return false;
     }
     handle->Write(file.GetData(), file.GetCount());

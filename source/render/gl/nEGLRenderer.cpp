@@ -259,3 +259,8 @@ void nEGLRenderer::GetWindowSize(uint32_t& width, uint32_t& height) const
     width = width ? width : 1;
     height = height ? height : 1;
 }
+
+void* nEGLRenderer::GetWindowHandle() const
+{
+    return m_mainWindow != nullptr ? m_mainWindow->GetWindow() : nullptr;
+}

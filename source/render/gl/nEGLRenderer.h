@@ -60,6 +60,8 @@ public:
     void ResizeTexture(nEGLTexture* texture, uint32_t width, uint32_t height) override;
     void ReleaseBufferBindings() override;
     void GetWindowSize(uint32_t& width, uint32_t& height) const override;
+    // The SDL window of the main display, which the input system reads its pointer and keys from.
+    void* GetWindowHandle() const override;
 
     // Updates the material, then builds its eleven pass programs; a pass that fails stays unlinked.
     nRenderMaterial* SetupMaterial(nMaterial* material) override;

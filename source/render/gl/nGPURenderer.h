@@ -105,7 +105,6 @@ public:
     bool Resize(uint32_t width, uint32_t height) override;
     void NoOp18(uintptr_t) override {}
     void EndPresent() override {}
-    void* GetWindowHandle() const override { return nullptr; }
     void RenderQueue() override;
     void NoOp29(uintptr_t) override {}
     nRenderGeometry* SetupGeometry(nGeometry* geometry) override;
