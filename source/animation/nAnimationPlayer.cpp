@@ -86,7 +86,7 @@ void nAnimationPlayer::Update(float dt)
     // What the sources read lies apart in memory: asking for all of it before the first source
     // is evaluated overlaps the waits.
     for (auto step : {&nMotionAnimationSource::PrefetchMotion, &nMotionAnimationSource::PrefetchChannels,
-                      &nMotionAnimationSource::PrefetchKnotTables, &nMotionAnimationSource::PrefetchKnots})
+                      &nMotionAnimationSource::PrefetchKnots})
         for (auto* node = m_sources.GetHead(); node; node = node->next)
             if (node->value->GetKind() == AnimationSourceMotion)
                 (static_cast<nMotionAnimationSource*>(node->value.Get())->*step)();

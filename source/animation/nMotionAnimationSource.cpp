@@ -53,14 +53,6 @@ void nMotionAnimationSource::PrefetchChannels()
         __builtin_prefetch(channels[i]);
 }
 
-void nMotionAnimationSource::PrefetchKnotTables()
-{
-    nMotionChannel* const* channels = m_motion ? m_motion->GetChannelTable() : nullptr;
-    const uint32_t count = channels ? m_motion->GetChannelTableCount() : 0;
-    for (uint32_t i = 0; i < count; ++i)
-        channels[i]->PrefetchKnotTable();
-}
-
 void nMotionAnimationSource::PrefetchKnots()
 {
     nMotionChannel* const* channels = m_motion ? m_motion->GetChannelTable() : nullptr;

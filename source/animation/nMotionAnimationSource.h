@@ -16,11 +16,10 @@ public:
 
     void Apply(nAnimationPlayer& player) override;
     // Start fetching what the next Apply reads. The reads form a chain (the motion, the
-    // channels, their knot tables, the knots), each step needing the one before; a player runs
-    // every step for all its sources before the next, so that their waits overlap.
+    // channels, their knots), each step needing the one before; a player runs every step for
+    // all its sources before the next, so that their waits overlap.
     void PrefetchMotion();
     void PrefetchChannels();
-    void PrefetchKnotTables();
     void PrefetchKnots();
     bool EvaluateRotation(nQuaternion& rotation) override;
     bool IsDone() const override;

@@ -194,6 +194,50 @@ TEST(CurveTest, RemovingAKnotResetsTheCachedSegment)
     EXPECT_FLOAT_EQ(Evaluate(curve, 0.5f, CurveConstant), 0.5f);
 }
 
+// Knots are copied into one array that grows and shifts as knots come and go: each knot must
+// keep all its fields, in time order, and a knot the curve does not hold is never removed.
+TEST(CurveTest, KnotsSurviveGrowingAndShiftingTheArray)
+{
+    nCurve curve;
+    constexpr int kCount = 100;
+    for (int i = 0; i < kCount; ++i)
+    {
+        const int order = (i * 37) % kCount; // every time once, out of order
+        nCurvePoint* knot =
+            new nCurvePoint(static_cast<float>(order), static_cast<float>(order * 2), CurveKnotTCB);
+        knot->p3 = static_cast<float>(-order);
+        ASSERT_TRUE(curve.AddKnot(knot));
+    }
+    ASSERT_EQ(curve.GetKnotCount(), static_cast<uint32_t>(kCount));
+    for (int i = 0; i < kCount; ++i)
+    {
+        const nCurvePoint& knot = *curve.GetKnot(i);
+        EXPECT_EQ(knot.time, static_cast<float>(i));
+        EXPECT_EQ(knot.value, static_cast<float>(i * 2));
+        EXPECT_EQ(knot.kind, CurveKnotTCB);
+        EXPECT_EQ(knot.p3, static_cast<float>(-i));
+    }
+
+    nCurve other;
+    other.AddKnot(new nCurvePoint(5.0f, 1.0f));
+    nCurvePoint outside(5.0f, 10.0f);
+    EXPECT_FALSE(curve.RemoveKnot(other.GetKnot(0)));
+    EXPECT_FALSE(curve.RemoveKnot(&outside));
+    EXPECT_FALSE(curve.RemoveKnot(nullptr));
+    EXPECT_EQ(curve.GetKnotCount(), static_cast<uint32_t>(kCount));
+
+    ASSERT_TRUE(curve.RemoveKnot(curve.GetKnot(0)));
+    ASSERT_TRUE(curve.RemoveKnot(curve.GetKnot(50)));
+    ASSERT_EQ(curve.GetKnotCount(), static_cast<uint32_t>(kCount - 2));
+    EXPECT_EQ(curve.GetKnot(0)->time, 1.0f);
+    EXPECT_EQ(curve.GetKnot(49)->time, 50.0f);
+    EXPECT_EQ(curve.GetKnot(50)->time, 52.0f);
+    EXPECT_EQ(curve.GetKnot(kCount - 3)->p3, static_cast<float>(-(kCount - 1)));
+    NmlLogCapture log;
+    EXPECT_EQ(curve.GetKnot(kCount - 2), nullptr);
+    EXPECT_EQ(curve.GetKnot(-1), nullptr);
+}
+
 TEST(CurveTest, SetKnotCopiesEveryField)
 {
     nCurve curve;

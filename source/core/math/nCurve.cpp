@@ -5,13 +5,18 @@
 #include "core/base/nMemory.h"
 
 #include <cmath>
+#include <cstring>
 #include <memory>
 #include <new>
+#include <type_traits>
 #include <utility>
+
+// The knot array is moved with memcpy and memmove.
+static_assert(std::is_trivially_copyable_v<nCurvePoint>);
 
 namespace
 {
-constexpr uint32_t kReservedKnots = 64;
+constexpr uint32_t kFirstKnotCapacity = 4;
 
 // (t1 - t0) / span, or 1 when the span is empty (knots sharing a time).
 float Ratio(float segment, float span)
@@ -47,31 +52,68 @@ void nCurve::operator delete(void* memory) noexcept
     MemFreeCurve(memory);
 }
 
-nCurve::nCurve() : m_knots(kReservedKnots) {}
+nCurve::nCurve() = default;
 
-nCurve::~nCurve() = default;
+nCurve::~nCurve()
+{
+    Clear();
+}
 
 size_t nCurve::GetMemorySize() const
 {
     return sizeof(nCurve) + GetKnotCount() * sizeof(nCurvePoint);
 }
 
+nCurvePoint* nCurve::GetKnot(int index) const
+{
+    if (index < 0 || static_cast<uint32_t>(index) >= m_knotCount)
+    {
+        nLogHolder::Get() << "[*] Out of bound array access.\n";
+        return nullptr;
+    }
+    return m_knots + index;
+}
+
+// Keeps the knots; false, with nothing changed, when there is no memory.
+bool nCurve::Reserve(uint32_t capacity)
+{
+    if (capacity <= m_knotCapacity)
+        return true;
+    auto* grown = static_cast<nCurvePoint*>(MemAllocCurve(sizeof(nCurvePoint) * size_t(capacity)));
+    if (!grown)
+        return false;
+    if (m_knotCount > 0)
+        std::memcpy(static_cast<void*>(grown), m_knots, sizeof(nCurvePoint) * size_t(m_knotCount));
+    if (m_knots)
+        MemFreeCurve(m_knots);
+    m_knots = grown;
+    m_knotCapacity = capacity;
+    return true;
+}
+
 bool nCurve::SetKnotCount(uint32_t count)
 {
     Clear();
-    if (count > kReservedKnots)
-        m_knots.Reserve(count);
+    if (!Reserve(count))
+        return false;
     for (uint32_t i = 0; i < count; ++i)
-    {
-        nCurvePoint* knot = new nCurvePoint();
-        if (!knot)
-            return false;
-        if (!m_knots.PushBack(knot, true))
-        {
-            delete knot;
-            return false;
-        }
-    }
+        ::new (m_knots + i) nCurvePoint();
+    m_knotCount = count;
+    return true;
+}
+
+bool nCurve::InsertKnot(uint32_t index, nCurvePoint* knot)
+{
+    if (!knot)
+        return false;
+    if (m_knotCount == m_knotCapacity &&
+        !Reserve(m_knotCapacity < kFirstKnotCapacity ? kFirstKnotCapacity : m_knotCapacity * 2))
+        return false;
+    std::memmove(static_cast<void*>(m_knots + index + 1), m_knots + index,
+                 sizeof(nCurvePoint) * size_t(m_knotCount - index));
+    m_knots[index] = *knot;
+    ++m_knotCount;
+    delete knot;
     return true;
 }
 
@@ -80,20 +122,26 @@ bool nCurve::AddKnot(nCurvePoint* knot)
     if (!knot)
         return false;
     uint32_t index = 0;
-    while (index < GetKnotCount() && GetKnot(static_cast<int>(index))->time <= knot->time)
+    while (index < m_knotCount && m_knots[index].time <= knot->time)
         ++index;
-    return m_knots.Insert(knot, index, true);
+    return InsertKnot(index, knot);
 }
 
 bool nCurve::AppendKnot(nCurvePoint* knot)
 {
-    return knot && m_knots.PushBack(knot, true);
+    return InsertKnot(m_knotCount, knot);
 }
 
 bool nCurve::RemoveKnot(nCurvePoint* knot)
 {
     m_cachedSegment = -1;
-    return m_knots.RemoveAndShrink(knot, true);
+    if (!knot || knot < m_knots || knot >= m_knots + m_knotCount)
+        return false;
+    const auto index = static_cast<uint32_t>(knot - m_knots);
+    std::memmove(static_cast<void*>(m_knots + index), m_knots + index + 1,
+                 sizeof(nCurvePoint) * size_t(m_knotCount - index - 1));
+    --m_knotCount;
+    return true;
 }
 
 bool nCurve::SetKnot(int index, const nCurvePoint& source)
@@ -107,22 +155,12 @@ bool nCurve::SetKnot(int index, const nCurvePoint& source)
 
 void nCurve::Clear()
 {
-    m_knots.Clear(true);
+    if (m_knots)
+        MemFreeCurve(m_knots);
+    m_knots = nullptr;
+    m_knotCount = 0;
+    m_knotCapacity = 0;
     m_cachedSegment = -1;
-}
-
-// Builds the new list before touching the old one, so a failed allocation loses nothing.
-bool nCurve::ReplaceKnots(nCurvePoint* const* kept, uint32_t keptCount)
-{
-    nArrayList rebuilt(keptCount > kReservedKnots ? keptCount : kReservedKnots);
-    if (rebuilt.GetCapacity() < keptCount)
-        return false;
-    for (uint32_t i = 0; i < keptCount; ++i)
-        rebuilt.PushBack(kept[i], false);
-    m_knots.Swap(rebuilt);
-    rebuilt.Clear(false);
-    m_cachedSegment = -1;
-    return true;
 }
 
 void nCurve::SortKnots()
@@ -135,7 +173,7 @@ void nCurve::SortKnots()
         return;
 
     std::unique_ptr<nKeyValuePair[]> pairs(new (std::nothrow) nKeyValuePair[count]);
-    std::unique_ptr<nCurvePoint*[]> ordered(new (std::nothrow) nCurvePoint*[count]);
+    std::unique_ptr<nCurvePoint[]> ordered(new (std::nothrow) nCurvePoint[count]);
     if (!pairs || !ordered)
     {
         nLogHolder::Get() << "Not enough memory.\n";
@@ -143,15 +181,14 @@ void nCurve::SortKnots()
     }
     for (uint32_t i = 0; i < count; ++i)
     {
-        nCurvePoint* knot = GetKnot(static_cast<int>(i));
-        pairs[i].key = knot->time;
-        pairs[i].value = reinterpret_cast<uintptr_t>(knot);
+        pairs[i].key = m_knots[i].time;
+        pairs[i].value = i;
     }
     SortKeyValuePairs(pairs.get(), 0, static_cast<int>(count) - 1);
     for (uint32_t i = 0; i < count; ++i)
-        ordered[i] = reinterpret_cast<nCurvePoint*>(pairs[i].value);
-    if (!ReplaceKnots(ordered.get(), count))
-        nLogHolder::Get() << "[!] Failed to resize array, new() failed.\n";
+        ordered[i] = m_knots[pairs[i].value];
+    std::memcpy(static_cast<void*>(m_knots), ordered.get(), sizeof(nCurvePoint) * size_t(count));
+    m_cachedSegment = -1;
 }
 
 int nCurve::FindKnotAfter(float time) const
@@ -376,18 +413,6 @@ void nCurve::Evaluate(float time, float& value, uint32_t mode, float rangeStart,
     value = Interpolate(FindSegment(time), time) + offset;
 }
 
-void nCurve::PrefetchKnotTable() const
-{
-    const uint32_t count = GetKnotCount();
-    if (count == 0)
-        return;
-    nArrayEntry* const* entries = m_knots.GetEntries();
-    __builtin_prefetch(entries);
-    __builtin_prefetch(entries + count - 1);
-    if (m_cachedSegment > 0 && static_cast<uint32_t>(m_cachedSegment) < count)
-        __builtin_prefetch(entries + m_cachedSegment);
-}
-
 void nCurve::PrefetchKnots() const
 {
     const uint32_t count = GetKnotCount();
@@ -414,8 +439,7 @@ uint32_t nCurve::Optimize(float tolerance)
     if (count < 3)
         return 0;
     std::unique_ptr<bool[]> keep(new (std::nothrow) bool[count]);
-    std::unique_ptr<nCurvePoint*[]> kept(new (std::nothrow) nCurvePoint*[count]);
-    if (!keep || !kept)
+    if (!keep)
     {
         nLogHolder::Get() << "Not enough memory.\n";
         return 0;
@@ -424,9 +448,9 @@ uint32_t nCurve::Optimize(float tolerance)
         keep[i] = true;
     for (uint32_t i = 0; i + 2 < count; i += 2)
     {
-        const nCurvePoint& a = *GetKnot(static_cast<int>(i));
-        const nCurvePoint& middle = *GetKnot(static_cast<int>(i) + 1);
-        const nCurvePoint& b = *GetKnot(static_cast<int>(i) + 2);
+        const nCurvePoint& a = m_knots[i];
+        const nCurvePoint& middle = m_knots[i + 1];
+        const nCurvePoint& b = m_knots[i + 2];
         const float u = (middle.time - a.time) / (b.time - a.time);
         const float onLine = (1.0f - u) * a.value + u * b.value;
         if (std::fabs(middle.value - onLine) <= tolerance)
@@ -436,26 +460,8 @@ uint32_t nCurve::Optimize(float tolerance)
     uint32_t keptCount = 0;
     for (uint32_t i = 0; i < count; ++i)
         if (keep[i])
-            kept[keptCount++] = GetKnot(static_cast<int>(i));
-    if (keptCount == count)
-        return 0;
-
-    std::unique_ptr<nCurvePoint*[]> dropped(new (std::nothrow) nCurvePoint*[count - keptCount]);
-    if (!dropped)
-    {
-        nLogHolder::Get() << "Not enough memory.\n";
-        return 0;
-    }
-    uint32_t droppedCount = 0;
-    for (uint32_t i = 0; i < count; ++i)
-        if (!keep[i])
-            dropped[droppedCount++] = GetKnot(static_cast<int>(i));
-    if (!ReplaceKnots(kept.get(), keptCount))
-    {
-        nLogHolder::Get() << "Failed to reallocate optimized array.\n";
-        return 0;
-    }
-    for (uint32_t i = 0; i < droppedCount; ++i)
-        delete dropped[i];
-    return droppedCount;
+            m_knots[keptCount++] = m_knots[i];
+    m_knotCount = keptCount;
+    m_cachedSegment = -1;
+    return count - keptCount;
 }

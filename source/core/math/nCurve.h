@@ -1,6 +1,5 @@
 #pragma once
 
-#include "core/base/nArrayList.h"
 #include "core/math/nCurvePoint.h"
 
 #include <cstddef>
@@ -25,7 +24,8 @@ constexpr float CurveRangeLastKnot = 16777216.0f;
 
 // A keyframed scalar function of time: knots sorted by time, each interpolated by the kind
 // of the knot that ends its segment. Evaluation keeps the index of the last segment used,
-// as curves are mostly played forward.
+// as curves are mostly played forward. The knots lie in one array, so that an evaluation
+// reads a few neighbouring cache lines rather than a table and a knot allocation per knot.
 class nCurve
 {
 public:
@@ -39,10 +39,12 @@ public:
 
     virtual size_t GetMemorySize() const;
 
-    uint32_t GetKnotCount() const { return m_knots.GetCount(); }
-    nCurvePoint* GetKnot(int index) const { return static_cast<nCurvePoint*>(m_knots.GetAt(index)); }
+    uint32_t GetKnotCount() const { return m_knotCount; }
+    // Null outside the knots. The knot stays where it is until knots are added or removed.
+    nCurvePoint* GetKnot(int index) const;
     bool SetKnotCount(uint32_t count);
-    // The curve takes the knot; when adding fails the caller keeps it.
+    // The curve takes the knot (it copies it into its array and deletes it); when adding fails
+    // the caller keeps it.
     bool AddKnot(nCurvePoint* knot);
     bool AppendKnot(nCurvePoint* knot);
     bool RemoveKnot(nCurvePoint* knot);
@@ -59,10 +61,8 @@ public:
 
     void Evaluate(float time, float& value, uint32_t mode, float rangeStart = CurveRangeFirstKnot,
                   float rangeEnd = CurveRangeLastKnot);
-    // Start fetching what the next evaluation near the cached segment reads, so that a caller
-    // about to evaluate many curves has their memory on the way at once: first the knot table,
-    // then, once it has arrived, the knots.
-    void PrefetchKnotTable() const;
+    // Start fetching the knots the next evaluation near the cached segment reads, so that a
+    // caller about to evaluate many curves has their memory on the way at once.
     void PrefetchKnots() const;
     // Returns the number of knots removed.
     uint32_t Optimize(float tolerance);
@@ -76,18 +76,18 @@ public:
     void SetDefaultValue(float value) { m_defaultValue = value; }
 
 private:
-    const nCurvePoint& Knot(int index) const
-    {
-        return *static_cast<nCurvePoint*>(m_knots.At(static_cast<uint32_t>(index)));
-    }
+    const nCurvePoint& Knot(int index) const { return m_knots[index]; }
     int FindSegment(float time);
     float Interpolate(int segment, float time) const;
     float InterpolateCurved(int segment, float time, float u, float span) const;
-    bool ReplaceKnots(nCurvePoint* const* kept, uint32_t keptCount);
+    bool InsertKnot(uint32_t index, nCurvePoint* knot);
+    bool Reserve(uint32_t capacity);
     bool ParseBinaryKnots(const nMetaTag* tag);
     bool ParseTextKnots(const nMetaTag* tag);
 
-    nArrayList m_knots;
+    nCurvePoint* m_knots = nullptr;
+    uint32_t m_knotCount = 0;
+    uint32_t m_knotCapacity = 0;
     uint32_t m_outOfRangeMode = CurveConstant;
     float m_defaultValue = 0.0f;
     int m_cachedSegment = -1;

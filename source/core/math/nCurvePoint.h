@@ -1,7 +1,5 @@
 #pragma once
 
-#include "core/base/nArrayEntry.h"
-
 #include <cstddef>
 #include <cstdint>
 
@@ -19,7 +17,7 @@ enum nCurveKnotKind : int32_t
 // One knot of a curve. The tangent serves both sides of a Hermite knot; for a Bezier knot
 // it is the time offset of the handle before the knot, p1 that handle's value offset and
 // p2, p3 the time and value offsets of the handle after it.
-class nCurvePoint : public nArrayEntry
+class nCurvePoint
 {
 public:
     // An allocation failure yields a null knot instead of an exception.
