@@ -1,5 +1,5 @@
 // Converts a frame the demo grabbed into the README's JPEG, halved so that the repository stays small:
-//   build/tools/demo-picture/make_demo_picture demo/demo-out/frame_3.tga docs/demo.jpg
+//   build/tools/demo-picture/make_demo_picture demo/demo-out/frame_2.tga docs/demo.jpg
 
 #include "core/base/nSharedPtr.h"
 #include "core/io/nIOCFile.h"
