@@ -178,9 +178,10 @@ template <uint32_t Flag> SQInteger SetNodeFlag(const ScriptArgs& args, nMItem& i
 SQInteger HierarchySetInvisible(const ScriptArgs& args, nMItem& item)
 {
     const bool invisible = args.GetBool(3);
-    for (const auto* node = item.GetScene()->GetAllItems().GetHead(); node; node = node->next)
-        if (node->value->GetItem()->HasAncestor(item.GetItem()))
-            node->value->GetItem()->SetFlag(ItemFlagInvisible, invisible);
+    nWalkList<nMItem*>::Walk items(item.GetScene()->GetAllItems());
+    while (nMItem* other = items.Next())
+        if (other->GetItem()->HasAncestor(item.GetItem()))
+            other->GetItem()->SetFlag(ItemFlagInvisible, invisible);
     return 0;
 }
 

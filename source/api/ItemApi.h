@@ -26,18 +26,20 @@ SQInteger PushItem(HSQUIRRELVM vm, nMItem* item, int32_t type = ObjectTypeItem);
 
 // A new array of Item handles on the items that toItem gives for the list's values (nulls are
 // skipped): 1, or -1 with nothing pushed when a handle cannot be made.
-template <typename Value, typename ToItem>
-SQInteger PushItemArray(HSQUIRRELVM vm, const nList<Value>& list, ToItem toItem)
+template <typename List, typename ToItem>
+SQInteger PushItemArray(HSQUIRRELVM vm, const List& list, ToItem toItem)
 {
     sq_newarray(vm, 0);
-    for (const auto* node = list.GetHead(); node; node = node->next)
-        if (nMItem* item = toItem(node->value))
-            if (!AppendHandle(vm, item, ObjectTypeItem))
-            {
-                sq_poptop(vm);
-                return SQ_ERROR;
-            }
-    return 1;
+    const bool appended = list.ForEach(
+        [&](const auto& value)
+        {
+            nMItem* item = toItem(value);
+            return !item || AppendHandle(vm, item, ObjectTypeItem);
+        });
+    if (appended)
+        return 1;
+    sq_poptop(vm);
+    return SQ_ERROR;
 }
 
 // The item as a handle of a typed view when it is of the view's kind; otherwise the failure text.

@@ -145,6 +145,15 @@ public:
         return Next(walk.iterator);
     }
 
+    // Calls visit with each element in list order until it answers false; false then.
+    template <typename Visit> bool ForEach(Visit visit) const
+    {
+        for (Node* node = m_head; node; node = node->next)
+            if (!visit(node->value))
+                return false;
+        return true;
+    }
+
     uint32_t GetCount() const { return m_count; }
     bool IsEmpty() const { return m_count == 0; }
     Node* GetHead() const { return m_head; }

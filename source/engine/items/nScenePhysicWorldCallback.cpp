@@ -39,8 +39,8 @@ void nScenePhysicWorldCallback::OnSubStep(float, bool before)
 void nScenePhysicWorldCallback::SendPhysicStep()
 {
     m_scene->GetEventHandler()->OnPhysicStep(m_scene, true);
-    nListIterator<nMItem*> iterator;
-    while (nMItem* item = m_scene->GetActiveItems().Next(iterator))
+    nWalkList<nMItem*>::Walk items(m_scene->GetActiveItems());
+    while (nMItem* item = items.Next())
     {
         const nPhysicItem* physicItem = item->GetPhysicItem();
         if (item->GetKind() == ItemTypeInstance || (physicItem && physicItem->GetMode() != PhysicModeNone))

@@ -27,8 +27,8 @@ void nTrigger::Evaluate()
     if (!IsEnabled())
         return;
     BeginEvaluation();
-    nListIterator<nMItem*> iterator;
-    while (nMItem* item = GetScene()->GetActiveItems().Next(iterator))
+    nWalkList<nMItem*>::Walk items(GetScene()->GetActiveItems());
+    while (nMItem* item = items.Next())
         if ((item->GetFlags() & MItemFlagTriggerDetected) && item->IsEnabled())
             ItemInside(item);
     EndEvaluation();

@@ -5,13 +5,33 @@
 
 #include <new>
 
-void StartItemMotions(const nList<nMItem*>& items, const char* name, nAnimationSourceList** outSources,
-                      float fadeTime, bool add, float weight)
+namespace
+{
+template <typename List>
+void StartMotions(const List& items, const char* name, nAnimationSourceList** outSources, float fadeTime,
+                  bool add, float weight)
 {
     nAnimationSourceList* sources = nullptr;
     if (outSources)
         *outSources = sources = new (std::nothrow) nAnimationSourceList;
-    for (const nList<nMItem*>::Node* node = items.GetHead(); node; node = node->next)
-        if (nMotion* motion = node->value->GetMotion(name))
-            node->value->nAnimationPlayer::SetMotion(motion, sources, fadeTime, add, weight);
+    items.ForEach(
+        [&](nMItem* item)
+        {
+            if (nMotion* motion = item->GetMotion(name))
+                item->nAnimationPlayer::SetMotion(motion, sources, fadeTime, add, weight);
+            return true;
+        });
+}
+} // namespace
+
+void StartItemMotions(const nList<nMItem*>& items, const char* name, nAnimationSourceList** outSources,
+                      float fadeTime, bool add, float weight)
+{
+    StartMotions(items, name, outSources, fadeTime, add, weight);
+}
+
+void StartItemMotions(const nWalkList<nMItem*>& items, const char* name, nAnimationSourceList** outSources,
+                      float fadeTime, bool add, float weight)
+{
+    StartMotions(items, name, outSources, fadeTime, add, weight);
 }

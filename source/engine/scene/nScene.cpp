@@ -167,8 +167,8 @@ int32_t nScene::FindFreeUid()
     {
         std::vector<int32_t> used;
         used.reserve(m_allItems.GetCount());
-        nListIterator<nMItem*> items;
-        while (nMItem* item = m_allItems.Next(items))
+        nWalkList<nMItem*>::Walk items(m_allItems);
+        while (nMItem* item = items.Next())
             if (item->GetUid() >= 0 && static_cast<uint32_t>(item->GetUid()) >= from)
                 used.push_back(item->GetUid());
         std::sort(used.begin(), used.end());
@@ -207,8 +207,8 @@ bool nScene::SomeItemHasScriptMethod(uint32_t method)
     {
         m_itemScriptMethodsStale = false;
         m_itemScriptMethods = 0;
-        nListIterator<nMItem*> iterator;
-        while (nMItem* item = m_allItems.Next(iterator))
+        nWalkList<nMItem*>::Walk items(m_allItems);
+        while (nMItem* item = items.Next())
             m_itemScriptMethods |= item->GetCachedMethods();
     }
     return (m_itemScriptMethods >> method) & 1u;

@@ -7,6 +7,7 @@
 #include "core/base/nMemoryBudget.h"
 #include "core/base/nSharedObject.h"
 #include "core/base/nSharedPtr.h"
+#include "core/base/nWalkList.h"
 #include "core/math/nColor.h"
 #include "core/math/nPerfCounter.h"
 #include "engine/items/nScenePhysicWorldCallback.h"
@@ -345,8 +346,8 @@ public:
     void Broadcast(nSceneMessage message, const void* data);
     MessageBroadcaster<nSceneMessage, nSceneListener>& GetListeners() { return m_listeners; }
 
-    const nList<nMItem*>& GetAllItems() const { return m_allItems; }
-    nList<nMItem*>& GetActiveItems() { return m_activeItems; }
+    const nWalkList<nMItem*>& GetAllItems() const { return m_allItems; }
+    nWalkList<nMItem*>& GetActiveItems() { return m_activeItems; }
     nList<nMCamera*>& GetCameras() { return m_cameras; }
     nList<nMObject*>& GetObjects() { return m_objects; }
     nList<nMLight*>& GetLights() { return m_lights; }
@@ -410,8 +411,8 @@ private:
     // source outlives the world that reads from it.
     std::unique_ptr<nGeometryPhysicSource> m_physicGeometrySource;
     nAutoPtr<nPhysicWorld> m_physicWorld;
-    nList<nMItem*> m_activeItems;
-    nList<nMItem*> m_allItems;
+    nWalkList<nMItem*> m_activeItems;
+    nWalkList<nMItem*> m_allItems;
     uint32_t m_itemScriptMethods = 0; // every item's cached-method bits together
     bool m_itemScriptMethodsStale = true;
     nList<nMItem*> m_pendingActivate;

@@ -33,7 +33,7 @@ void nScene::ApplyPendingActivation()
     nListIterator<nMItem*> iterator;
     while (nMItem* item = m_pendingActivate.Next(iterator))
     {
-        if (!m_activeItems.Find(item))
+        if (!m_activeItems.Contains(item))
             m_activeItems.PushBack(item);
         if (nPhysicItem* body = item->GetPhysicItem())
             body->SetSimulated(true);

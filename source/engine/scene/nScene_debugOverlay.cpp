@@ -61,8 +61,8 @@ void nScene::DrawDebugOverlay(nRenderer* renderer, const nList<nMItem*>& selecte
         return;
     const nMatrix4 identity;
     renderer->SetModelMatrix(identity, &identity);
-    nListIterator<nMItem*> iterator;
-    while (nMItem* item = m_allItems.Next(iterator))
+    nWalkList<nMItem*>::Walk items(m_allItems);
+    while (nMItem* item = items.Next())
     {
         nItem* node = item->GetItem();
         if (!node || excluded.Find(item))

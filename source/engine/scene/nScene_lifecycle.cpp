@@ -36,14 +36,12 @@ void nScene::DestroyItems()
     while (nTrigger* trigger = m_triggers.Next(triggers))
         trigger->ClearEntries();
     m_activeItems.Clear();
-    // The destructor takes the item out of the list; it finds it at the head at once, so emptying
-    // a large scene stays linear.
-    while (nList<nMItem*>::Node* head = m_allItems.GetHead())
+    // The destructor takes the item out of the list; it finds it first at once, so emptying a
+    // large scene stays linear.
+    while (nMItem* item = m_allItems.GetFirst())
     {
-        nMItem* item = head->value;
         delete item;
-        if (m_allItems.GetHead() && m_allItems.GetHead()->value == item)
-            m_allItems.RemoveNode(m_allItems.GetHead());
+        m_allItems.Remove(item);
     }
 }
 
@@ -108,8 +106,8 @@ void nScene::Setup(bool optimize, int32_t octreeParameter)
             OptimizeGeometries(octreeParameter);
         if (scripts)
         {
-            nListWalk<nMItem*> items = m_allItems.BeginWalk();
-            while (nMItem* item = m_allItems.Next(items))
+            nWalkList<nMItem*>::Walk items(m_allItems);
+            while (nMItem* item = items.Next())
                 item->SetupScript();
         }
     }
@@ -117,8 +115,8 @@ void nScene::Setup(bool optimize, int32_t octreeParameter)
         m_eventHandler->OnSetup(this);
     {
         const ItemWalk walk(*this);
-        nListWalk<nMItem*> items = m_allItems.BeginWalk();
-        while (nMItem* item = m_allItems.Next(items))
+        nWalkList<nMItem*>::Walk items(m_allItems);
+        while (nMItem* item = items.Next())
             item->Setup();
         nListIterator<nMConstraint*> constraints;
         while (nMConstraint* constraint = m_constraints.Next(constraints))
@@ -142,16 +140,20 @@ void nScene::Reset()
     m_endSurvivesReset = false;
     {
         const ItemWalk walk(*this);
-        nListWalk<nMItem*> items = m_allItems.BeginWalk();
-        while (nMItem* item = m_allItems.Next(items))
-            item->RestoreLocation();
-        items = m_allItems.BeginWalk();
-        while (nMItem* item = m_allItems.Next(items))
-            item->Reset();
+        {
+            nWalkList<nMItem*>::Walk items(m_allItems);
+            while (nMItem* item = items.Next())
+                item->RestoreLocation();
+        }
+        {
+            nWalkList<nMItem*>::Walk items(m_allItems);
+            while (nMItem* item = items.Next())
+                item->Reset();
+        }
         if (!IsModeOne())
         {
-            items = m_allItems.BeginWalk();
-            while (nMItem* item = m_allItems.Next(items))
+            nWalkList<nMItem*>::Walk items(m_allItems);
+            while (nMItem* item = items.Next())
                 if (!IsStopRequested())
                     item->SendReset();
         }
@@ -170,8 +172,8 @@ void nScene::Reset()
 
 void nScene::RecordLocation()
 {
-    nListIterator<nMItem*> iterator;
-    while (nMItem* item = m_allItems.Next(iterator))
+    nWalkList<nMItem*>::Walk items(m_allItems);
+    while (nMItem* item = items.Next())
         item->RecordLocation();
 }
 

@@ -79,8 +79,8 @@ nMItem* nScene::FindMItemByUid(int32_t uid) const
 {
     if (uid == -1)
         return nullptr;
-    nListIterator<nMItem*> iterator;
-    while (nMItem* item = m_allItems.Next(iterator))
+    nWalkList<nMItem*>::Walk items(m_allItems);
+    while (nMItem* item = items.Next())
         if (item->GetUid() == uid)
             return item;
     nLogHolder::Get() << "[*] No managed item with UID (" << uid << ").\n";

@@ -337,8 +337,8 @@ nMItem* nScene::FindLoadedItem(const nSceneUidRemap& remap, int32_t fileUid) con
     if (index.empty())
     {
         index.reserve(m_allItems.GetCount());
-        nListIterator<nMItem*> iterator;
-        while (nMItem* item = m_allItems.Next(iterator))
+        nWalkList<nMItem*>::Walk items(m_allItems);
+        while (nMItem* item = items.Next())
             index.emplace(item->GetUid(), item);
     }
     const auto found = index.find(uid);

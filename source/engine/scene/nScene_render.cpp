@@ -125,8 +125,8 @@ void nScene::RenderToQueue(uint32_t)
         if (!(m_renderFlags & SceneRenderFlagRenderless))
         {
             const bool modeOne = IsModeOne();
-            nListIterator<nMItem*> iterator;
-            while (nMItem* item = m_activeItems.Next(iterator))
+            nWalkList<nMItem*>::Walk items(m_activeItems);
+            while (nMItem* item = items.Next())
             {
                 const int32_t kind = item->GetKind();
                 if ((kind != ItemTypeEmitter && kind != ItemTypeTerrain) ||
@@ -153,8 +153,8 @@ void nScene::SendRenderDone(uint32_t flags)
         SomeItemHasScriptMethod(ItemMethodRenderDone))
     {
         const ItemWalk walk(*this);
-        nListWalk<nMItem*> active = m_activeItems.BeginWalk();
-        while (nMItem* item = m_activeItems.Next(active))
+        nWalkList<nMItem*>::Walk active(m_activeItems);
+        while (nMItem* item = active.Next())
             if (!item->GetScriptUnits().IsEmpty() && !IsStopRequested())
                 item->GetEventHandler()->OnRenderDone(item);
     }

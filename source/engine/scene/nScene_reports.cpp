@@ -44,8 +44,8 @@ void nScene::Dump() const
     log << Listing << "-------------------\n";
     log << Listing << "\n";
     log << Listing << "Global item list follows (" << m_allItems.GetCount() << " entries) :\n";
-    nListIterator<nMItem*> iterator;
-    while (nMItem* item = m_allItems.Next(iterator))
+    nWalkList<nMItem*>::Walk items(m_allItems);
+    while (nMItem* item = items.Next())
     {
         const nItem* node = item->GetItem();
         const nItem* parentNode = node ? node->GetParent() : nullptr;
@@ -73,8 +73,8 @@ void nScene::Audit() const
 
     std::vector<const nGeometry*> geometries;
     std::unordered_map<const nGeometry*, std::vector<nMObject*>> users;
-    nListIterator<nMItem*> items;
-    while (nMItem* item = m_allItems.Next(items))
+    nWalkList<nMItem*>::Walk items(m_allItems);
+    while (nMItem* item = items.Next())
     {
         if (item->GetKind() != ItemTypeObject)
             continue;

@@ -68,8 +68,8 @@ void nScene::OptimizeGeometries(int32_t octreeParameter)
 {
     std::unordered_set<nGeometry*> seen;
     std::vector<nGeometry*> geometries;
-    nListIterator<nMItem*> iterator;
-    while (nMItem* item = m_allItems.Next(iterator))
+    nWalkList<nMItem*>::Walk items(m_allItems);
+    while (nMItem* item = items.Next())
         if (item->GetKind() == ItemTypeObject)
             CollectWithProxies(static_cast<nMObject*>(item)->GetObject().GetGeometry(), seen, geometries);
 

@@ -40,8 +40,8 @@ void nScene::Update(uint32_t flags)
     if (!m_deletionQueueKept)
         FlushDeletionQueue();
 
-    nListWalk<nMItem*> all = m_allItems.BeginWalk();
-    while (nMItem* item = m_allItems.Next(all))
+    nWalkList<nMItem*>::Walk all(m_allItems);
+    while (nMItem* item = all.Next())
     {
         nItem* node = item->GetItem();
         node->Update();
@@ -65,8 +65,8 @@ void nScene::Update(uint32_t flags)
         if (m_physicWorld)
             m_physicWorld->Step(dt);
         m_timers[TimerPhysic].End();
-        nListWalk<nMItem*> active = m_activeItems.BeginWalk();
-        while (nMItem* item = m_activeItems.Next(active))
+        nWalkList<nMItem*>::Walk active(m_activeItems);
+        while (nMItem* item = active.Next())
             if (IsCopiedBack(item->GetPhysicItem()))
             {
                 nMatrix4 matrix;
@@ -81,14 +81,16 @@ void nScene::Update(uint32_t flags)
             if (!IsStopRequested())
                 trigger->Evaluate();
     }
-    nListWalk<nMItem*> active = m_activeItems.BeginWalk();
-    while (nMItem* item = m_activeItems.Next(active))
-        item->nACEUnit::Update(dt);
+    {
+        nWalkList<nMItem*>::Walk active(m_activeItems);
+        while (nMItem* item = active.Next())
+            item->nACEUnit::Update(dt);
+    }
     if (flags & SceneUpdateScript)
     {
         scriptTimer.Begin(true);
-        active = m_activeItems.BeginWalk();
-        while (nMItem* item = m_activeItems.Next(active))
+        nWalkList<nMItem*>::Walk active(m_activeItems);
+        while (nMItem* item = active.Next())
             if (!item->GetScriptUnits().IsEmpty() && !IsStopRequested()) // most items have no script
                 item->GetEventHandler()->OnUpdate(item);
         scriptTimer.End();
@@ -96,17 +98,21 @@ void nScene::Update(uint32_t flags)
         RunLogic(dt);
         m_timers[TimerLogicCallback].End();
     }
-    active = m_activeItems.BeginWalk();
-    while (nMItem* item = m_activeItems.Next(active))
-        item->Update();
+    {
+        nWalkList<nMItem*>::Walk active(m_activeItems);
+        while (nMItem* item = active.Next())
+            item->Update();
+    }
     // Read once: no item's animation or preparation moves the engine clock.
     const float animationStep = m_engine ? m_engine->GetDeltaFrame() : 0.0f;
-    active = m_activeItems.BeginWalk();
-    while (nMItem* item = m_activeItems.Next(active))
-        UpdateItem(item, flags, animationStep);
+    {
+        nWalkList<nMItem*>::Walk active(m_activeItems);
+        while (nMItem* item = active.Next())
+            UpdateItem(item, flags, animationStep);
+    }
     // Bones are placed by now, so skins follow them in this frame.
-    active = m_activeItems.BeginWalk();
-    while (nMItem* item = m_activeItems.Next(active))
+    nWalkList<nMItem*>::Walk objects(m_activeItems);
+    while (nMItem* item = objects.Next())
         if (item->GetKind() == ItemTypeObject)
             static_cast<nMObject*>(item)->GetObject().UpdateSkin();
     m_timers[TimerEvaluate].End();
@@ -117,8 +123,8 @@ void nScene::RunLogic(float dt)
     if (!SomeItemHasScriptMethod(ItemMethodLogicUpdate))
         return;
     bool anyLogic = false;
-    nListWalk<nMItem*> active = m_activeItems.BeginWalk();
-    while (nMItem* item = m_activeItems.Next(active))
+    nWalkList<nMItem*>::Walk logic(m_activeItems);
+    while (nMItem* item = logic.Next())
     {
         if (!HasLogicUpdate(*item))
             continue;
@@ -139,8 +145,8 @@ void nScene::RunLogic(float dt)
     // Without a logic event nothing could have given an item one since the walk above.
     if (!anyLogic)
         return;
-    active = m_activeItems.BeginWalk();
-    while (nMItem* item = m_activeItems.Next(active))
+    nWalkList<nMItem*>::Walk blend(m_activeItems);
+    while (nMItem* item = blend.Next())
     {
         if (item->GetPhysicItem() || !HasLogicUpdate(*item))
             continue;

@@ -154,8 +154,8 @@ nMetaTag* nScene::Serialize(nMetaFile& file, nGroup* filterGroup, uint32_t flags
         nLogHolder::Get() << "[!] Failed to allocate <Links> root tag.\n";
         return nullptr;
     }
-    nListIterator<nMItem*> iterator;
-    while (nMItem* item = m_allItems.Next(iterator))
+    nWalkList<nMItem*>::Walk walk(m_allItems);
+    while (nMItem* item = walk.Next())
     {
         nItem* parent = item->GetItem()->GetParent();
         nMItem* parentItem = parent ? parent->GetMItem() : nullptr;

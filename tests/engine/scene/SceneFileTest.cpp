@@ -53,7 +53,7 @@ TEST_F(SceneFile, FileUidsAreShiftedByTheNextUidAndKeepTheirLinks)
     EXPECT_EQ(b->GetItem()->GetParent(), a->GetItem());
 
     ASSERT_TRUE(scene->LoadFromFile("@scripts/a.nms", nullptr, ImportFlagAll, 0));
-    EXPECT_EQ(scene->GetAllItems().GetTail()->value->GetUid(), 116);
+    EXPECT_EQ(scene->GetAllItems().GetLast()->GetUid(), 116);
 }
 
 TEST_F(SceneFile, LargeUidsKeepTheirLinksAndDuplicatesKeepTheirCreationUid)

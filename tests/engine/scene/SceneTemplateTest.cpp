@@ -117,8 +117,8 @@ TEST_F(SceneTemplate, ATemplateWithLargeUidsKeepsItsLinksInEveryCopy)
     scene->Setup();
 
     std::set<int32_t> uids;
-    nListIterator<nMItem*> items;
-    while (nMItem* item = scene->GetAllItems().Next(items))
+    nWalkList<nMItem*>::Walk items(scene->GetAllItems());
+    while (nMItem* item = items.Next())
     {
         EXPECT_GE(item->GetUid(), 0) << item->GetName().GetText();
         EXPECT_TRUE(uids.insert(item->GetUid()).second) << item->GetName().GetText() << " " << item->GetUid();
@@ -159,8 +159,8 @@ TEST_F(SceneTemplate, PastTheTopOfTheUidCounterItemsTakeFreeUids)
     nMItem* b = scene->FindItem("B");
     ASSERT_TRUE(a && b);
     EXPECT_EQ(b->GetItem()->GetParent(), a->GetItem());
-    nListIterator<nMItem*> items;
-    while (nMItem* item = scene->GetAllItems().Next(items))
+    nWalkList<nMItem*>::Walk items(scene->GetAllItems());
+    while (nMItem* item = items.Next())
     {
         EXPECT_GE(item->GetUid(), 0) << item->GetName().GetText();
         EXPECT_EQ(scene->FindMItemByUid(item->GetUid()), item) << item->GetName().GetText();

@@ -75,11 +75,11 @@ TEST_F(Scene, ActivationIsDeferredAndAnnouncedOnlyOnChange)
     scene->ActivateItem(object, true, false);
     EXPECT_EQ(TakePrinted(), (std::vector<std::string>{"OnActivate false", "OnActivate true"}));
     scene->Update(0);
-    EXPECT_TRUE(scene->GetActiveItems().Find(object));
+    EXPECT_TRUE(scene->GetActiveItems().Contains(object));
     scene->ActivateItem(object, false, false);
-    EXPECT_TRUE(scene->GetActiveItems().Find(object));
+    EXPECT_TRUE(scene->GetActiveItems().Contains(object));
     scene->Update(0);
-    EXPECT_FALSE(scene->GetActiveItems().Find(object));
+    EXPECT_FALSE(scene->GetActiveItems().Contains(object));
 }
 
 TEST_F(Scene, PathsResolveInsideInstancesOnly)
