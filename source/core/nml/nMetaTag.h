@@ -14,7 +14,7 @@ class nMetaTag : public nLinkedListEntryId
 public:
     // An allocation failure yields a null tag instead of an exception.
     static void* operator new(size_t size) noexcept;
-    static void operator delete(void* memory) noexcept;
+    static void operator delete(void* memory, size_t size) noexcept;
 
     nMetaTag() = default;
     explicit nMetaTag(const char* name);
