@@ -205,6 +205,29 @@ TEST_F(MetaTagTest, TagsAreCountedInTheMetatagCategory)
     EXPECT_EQ(before, MemGetCounters(MemCategoryMetatag).liveCount);
 }
 
+// A reader's tags and tags made by hand are kept apart in memory; one tree may hold both, and
+// each is freed and counted as it was made.
+TEST_F(MetaTagTest, ReadTagsAndTagsMadeByHandMixInOneTreeAndAreAllFreed)
+{
+    const uint64_t before = MemGetCounters(MemCategoryMetatag).liveCount;
+    {
+        const char text[] = "<NML=1.0>\n<Read=<Inner=2><Other=\"x\">>\n";
+        nMetaFile read;
+        ASSERT_TRUE(read.Parse(text, sizeof text - 1));
+        nMetaTag* readRoot = read.GetTypedTag("Read", TagTypeNone);
+        ASSERT_NE(nullptr, readRoot);
+        nMetaTag* inner = readRoot->GetTag("Inner");
+        ASSERT_TRUE(readRoot->RemoveChild(inner, false));
+        nMetaTag byHand("ByHand");
+        byHand.AddChildTag(inner);
+        readRoot->AddChildInt("Made", 5);
+        std::unique_ptr<nMetaTag> copy(readRoot->Clone(true));
+        ASSERT_NE(nullptr, copy);
+        EXPECT_EQ(before + 7, MemGetCounters(MemCategoryMetatag).liveCount);
+    }
+    EXPECT_EQ(before, MemGetCounters(MemCategoryMetatag).liveCount);
+}
+
 TEST_F(MetaTagTest, RootsAreUnlinkedNotDeleted)
 {
     nMetaTag* second = static_cast<nMetaTag*>(file.GetRoots().GetTail());

@@ -6,22 +6,44 @@
 
 #include <cstring>
 
-// A document's tags are made together and mostly freed together: they come from chunks, which
-// spares the heap a block, and a coalescing free, for each of them.
+namespace
+{
+// In the category word of a tag's header: the tag came from chunks.
+constexpr uint32_t FromChunks = 1u << 31;
+} // namespace
+
 void* nMetaTag::operator new(size_t size) noexcept
 {
-    void* memory = nChunkAllocator::Allocate(size);
-    if (memory)
-        MemTrackAlloc(size, MemCategoryMetatag);
-    return memory;
+    return MemAllocMetatag(size);
 }
 
-void nMetaTag::operator delete(void* memory, size_t size) noexcept
+void* nMetaTag::operator new(size_t size, nMetaTagStorage) noexcept
+{
+    void* block = nChunkAllocator::Allocate(MemHeaderedSize(size));
+    if (!block)
+        return nullptr;
+    MemTrackAlloc(size, MemCategoryMetatag);
+    return MemWriteHeader(block, size, MemCategoryMetatag | FromChunks);
+}
+
+void nMetaTag::operator delete(void* memory) noexcept
 {
     if (!memory)
         return;
+    void* block = MemReadHeader(memory);
+    if (!(static_cast<uint32_t*>(block)[2] & FromChunks))
+    {
+        MemFreeMetatag(memory);
+        return;
+    }
+    const uint64_t size = *static_cast<uint64_t*>(block);
     MemTrackFree(size, MemCategoryMetatag);
-    nChunkAllocator::Free(memory, size);
+    nChunkAllocator::Free(block, MemHeaderedSize(size));
+}
+
+void nMetaTag::operator delete(void* memory, nMetaTagStorage) noexcept
+{
+    operator delete(memory);
 }
 
 nMetaTag::nMetaTag(const char* name) : nLinkedListEntryId(nString(name)) {}

@@ -9,12 +9,23 @@
 // One node of an NML document: a name (the entry id), ordered owned children and one typed
 // value. A pure tag (value None) takes children; a value tag refuses them. Every tag is a tracked
 // allocation of the "Metatag" memory category.
+// Where a tag is made. A reader makes a whole document's tags at once, and they mostly die
+// together with the document: they come from chunks (nChunkAllocator), which spares the heap a
+// block, and a coalescing free, for each of them. Tags kept apart from their document (copies in
+// a registry) come from the heap, so that they do not keep a freed document's chunks alive.
+enum class nMetaTagStorage
+{
+    Chunks,
+};
+
 class nMetaTag : public nLinkedListEntryId
 {
 public:
     // An allocation failure yields a null tag instead of an exception.
     static void* operator new(size_t size) noexcept;
-    static void operator delete(void* memory, size_t size) noexcept;
+    static void* operator new(size_t size, nMetaTagStorage storage) noexcept;
+    static void operator delete(void* memory) noexcept;
+    static void operator delete(void* memory, nMetaTagStorage storage) noexcept;
 
     nMetaTag() = default;
     explicit nMetaTag(const char* name);

@@ -124,7 +124,7 @@ bool nMetaTextReader::Parse(const char* text, size_t length)
     cursor = TextSkipBlanks(cursor, m_end);
     while (cursor < m_end)
     {
-        nMetaTag* tag = m_file.AddRoot(new nMetaTag());
+        nMetaTag* tag = m_file.AddRoot(new (nMetaTagStorage::Chunks) nMetaTag());
         if (!tag)
             return false;
         if (!ParseTagAt(tag, cursor, m_baseDepth))
@@ -245,7 +245,7 @@ bool nMetaTextReader::ParseTagAt(nMetaTag* tag, const char*& cursor, uint32_t de
         }
         else if (c == '<')
         {
-            nMetaTag* child = new nMetaTag();
+            nMetaTag* child = new (nMetaTagStorage::Chunks) nMetaTag();
             if (!child)
                 return Fail("Failed to allocate a child tag, metatag '", tag);
             tag->GetChildren().Add(child);
