@@ -41,7 +41,8 @@ void nScene::DestroyItems()
     while (nMItem* item = m_allItems.GetFirst())
     {
         delete item;
-        m_allItems.Remove(item);
+        if (m_allItems.GetFirst() == item)
+            m_allItems.Remove(item);
     }
 }
 
