@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 TEST(SMixMixer, StepFollowsPitchAndRate)
@@ -133,4 +134,53 @@ TEST(SMixMixer, DestroyingAPlayingSoundStopsItsVoice)
     EXPECT_EQ(f.mixer.ChannelGetState(2), ChannelStateStopped);
     EXPECT_EQ(f.mixer.ChannelGetSound(2), nullptr);
     EXPECT_FALSE(f.mixer.UploadSample(nullptr));
+}
+
+// The mixer takes several frames a step where the volumes are usual and one at a time elsewhere:
+// every way must give what a frame gives by itself. A looping voice of a varied sound, at pitches
+// that land on and between frames, and volumes on both sides of the narrow limit (gain 1.0 is
+// volume 510, gain 1.5 is 765), is mixed and set against that frame by frame.
+TEST(SMixMixer, EveryWayOfMixingGivesWhatEachFrameGivesByItself)
+{
+    constexpr uint32_t kFrames = 37;
+    constexpr uint32_t kMixed = 300;
+    for (const uint32_t channels : {1u, 2u})
+        for (const float pitch : {0.37f, 1.0f, 1.93f})
+            for (const float gain : {1.0f, 1.5f})
+            {
+                SCOPED_TRACE(testing::Message()
+                             << channels << " channel(s), pitch " << pitch << ", gain " << gain);
+                std::vector<int16_t> pcm(kFrames * channels);
+                for (size_t index = 0; index < pcm.size(); ++index)
+                    pcm[index] = int16_t((int32_t(index) * 7919 % 65536) - 32768);
+                SMixFixture f;
+                nSound* sound = f.MakeSound(pcm, channels, 44100);
+                f.mixer.ChannelSetLoopMode(0, LoopRepeat);
+                f.mixer.ChannelSetPitch(0, pitch);
+                f.mixer.ChannelSetGain(0, gain);
+                f.mixer.ChannelSetPanning(0, 0.25f);
+                ASSERT_TRUE(f.mixer.ChannelStart(0, sound));
+                const std::vector<int16_t> out = f.Mix(kMixed);
+
+                const int64_t volume = int64_t(gain * 510.0f);
+                const int64_t sides[2] = {int64_t(0.75f * float(volume)), int64_t(0.25f * float(volume))};
+                const int64_t step = nSMixMixer::GetVoiceStep(pitch, 44100);
+                int64_t position = 0;
+                for (uint32_t n = 0; n < kMixed; ++n, position += step)
+                {
+                    position %= int64_t(kFrames) * 256;
+                    const int64_t i = position >> 8;
+                    const int64_t next = i + 1 < kFrames ? i + 1 : 0;
+                    const int64_t weight = (position & 255) >> 1;
+                    for (uint32_t side = 0; side < 2; ++side)
+                    {
+                        const uint32_t from = channels == 2 ? side : 0;
+                        const int64_t sample =
+                            pcm[next * channels + from] * weight + pcm[i * channels + from] * (127 - weight);
+                        const int64_t expected =
+                            std::clamp<int64_t>((sample * sides[side]) >> 15, -32768, 32767);
+                        ASSERT_EQ(out[2 * n + side], expected) << "frame " << n << ", side " << side;
+                    }
+                }
+            }
 }
