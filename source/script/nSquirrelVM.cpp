@@ -210,7 +210,8 @@ void nSquirrelVM::DebugHook(HSQUIRRELVM vm, SQInteger type, const SQChar* source
 
 // Only the first error reaches the listener: it stops the machine, and what follows is a
 // consequence of it. The call stack follows its report, so the error names its function, file
-// and line.
+// and line. A stopped machine runs no more script code: no try of the calls still open catches
+// what unwinds them (an error inside an included file reaches the caller of Include as an error).
 SQInteger nSquirrelVM::RuntimeErrorHook(HSQUIRRELVM vm)
 {
     const SQChar* text = "Unspecified runtime error";
@@ -220,6 +221,7 @@ SQInteger nSquirrelVM::RuntimeErrorHook(HSQUIRRELVM vm)
     if (machine && machine->GetState() == ScriptVMRunning)
     {
         machine->SetState(ScriptVMRuntimeError);
+        sq_halt(vm);
         if (machine->GetListener())
         {
             machine->GetListener()->OnRuntimeError(text);

@@ -128,6 +128,7 @@ SQRESULT sq_compilebuffer(HSQUIRRELVM v, const SQChar* s, SQInteger size, const 
 
 void sq_enabledebuginfo(HSQUIRRELVM v, SQBool enable) { v->_ss->_debuginfo = enable != 0; }
 void sq_notifyallexceptions(HSQUIRRELVM v, SQBool enable) { v->_ss->_notifyallexceptions = enable != 0; }
+void sq_halt(HSQUIRRELVM v) { v->_ss->_halted = true; }
 void sq_setcompilererrorhandler(HSQUIRRELVM v, SQCOMPILERERROR f) { v->_ss->_compilererrorhandler = f; }
 
 SQRESULT sq_call(HSQUIRRELVM v, SQInteger params, SQBool retval, SQBool raiseerror) {

@@ -1485,7 +1485,7 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
         }
 
     exception: {
-        bool caught = !_traps.empty() && _traps.back().depth >= entryDepth;
+        bool caught = !_ss->_halted && !_traps.empty() && _traps.back().depth >= entryDepth;
         // Null thrown out of a _get or _set frame (a try inside it would have caught it
         // first) is a clean miss: the instruction that called it fails with an index error.
         if (_lasterror._type == OT_NULL) {

@@ -35,6 +35,7 @@ struct SQSharedState {
     SQCOMPILERERROR _compilererrorhandler = nullptr;
     bool _debuginfo = false;
     bool _notifyallexceptions = false;
+    bool _halted = false;  // see sq_halt
     std::string _scratch;
     // Memory of dead class instances, by field count, kept for new instances of that size.
     static constexpr SQInteger kKeptInstanceSizes = 8;

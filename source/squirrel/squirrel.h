@@ -173,6 +173,9 @@ SQRESULT sq_compilebuffer(HSQUIRRELVM v, const SQChar* s, SQInteger size, const 
                           SQBool raiseerror);
 void sq_enabledebuginfo(HSQUIRRELVM v, SQBool enable);
 void sq_notifyallexceptions(HSQUIRRELVM v, SQBool enable);
+// From now on no try catches an error: every error leaves its calls up to the host. For a host that
+// stops the machine at an error, so that no more script code runs in the calls being unwound.
+void sq_halt(HSQUIRRELVM v);
 void sq_setcompilererrorhandler(HSQUIRRELVM v, SQCOMPILERERROR f);
 
 // stack operations

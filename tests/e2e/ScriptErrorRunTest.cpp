@@ -55,8 +55,8 @@ TEST(ScriptErrorRun, ARuntimeErrorIsFollowedByTheCallStackThatNamesFunctionFileA
 }
 
 // A runtime error in an included file is reported once with its place and stops the machine,
-// also when the Include sits inside try: the rest of the file is skipped, and no later event
-// reaches the script (its first update would end the run with exit code 0).
+// also when the Include sits inside try: the rest of the file is skipped, the catch does not run,
+// and no later event reaches the script (its first update would end the run with exit code 0).
 TEST(ScriptErrorRun, ARuntimeErrorInAnIncludedFileStopsTheMachineWithOrWithoutTry)
 {
     for (const char* include :
@@ -70,6 +70,7 @@ TEST(ScriptErrorRun, ARuntimeErrorInAnIncludedFileStopsTheMachineWithOrWithoutTr
         EXPECT_EQ(run.exitCode, 3) << run.output;
         EXPECT_TRUE(HasLine(run.output, "[S] in bad")) << run.output;
         EXPECT_FALSE(HasLine(run.output, "[S] rest of bad")) << run.output;
+        EXPECT_EQ(run.output.find("[S] caught"), std::string::npos) << run.output;
         EXPECT_FALSE(HasLine(run.output, "[S] update")) << run.output;
         EXPECT_EQ(CountOccurrences(run.output, "[!] Script runtime error: indexing null with string\n"), 1u)
             << run.output;
