@@ -129,10 +129,13 @@ private:
     // Emptied slots below this many are only skipped: closing up costs a pass over the array.
     static constexpr size_t MinimumEmptiedToCloseUp = 32;
 
+    // The last element is tried first: one just appended (an item read as inactive) leaves at once.
     size_t IndexOf(T value) const
     {
         if (!value)
             return NotFound;
+        if (!m_slots.empty() && m_slots.back() == value)
+            return m_slots.size() - 1;
         for (size_t index = m_first; index < m_slots.size(); ++index)
             if (m_slots[index] == value)
                 return index;
