@@ -12,7 +12,7 @@
 SQClass* SQClass::Create(SQSharedState* ss, SQClass* base) {
     SQClass* c = new SQClass();
     c->LinkInto(ss);
-    c->_layout = ++ss->_lastClassLayout;
+    c->_layout = base ? base->_layout : ss->_emptyClassLayout;  // a base's members are copied as they are
     c->_members = base ? base->_members->Clone() : SQTable::Create(ss);
     ++c->_members->_uiRef;
     if (base) {
@@ -77,17 +77,14 @@ bool SQClass::NewSlot(const SQObject& key, const SQObject& val, bool isStatic) {
         SQVector<SQClassMember>& list = isMethod ? _methods : _fields;
         list.push_back({SQObjectPtr(val), SQObjectPtr()});
         _members->NewSlot(key, SQObjectPtr((SQInteger)(((list.size() - 1) << 1) | (isMethod ? 1 : 0))));
-        _layout = ++ss->_lastClassLayout;
+        _layout = ss->NextClassLayout(_layout, key, isMethod);
     }
     if (key._type == OT_STRING) {
         if (_string(key) == _string(ss->_constructorName)) {
             _constructor = val;
         } else {
             int mm = ss->MetaMethodIndex(_string(key));
-            if (mm >= 0) {
-                _metamethods[mm] = val;
-                _layout = ++ss->_lastClassLayout;
-            }
+            if (mm >= 0) _metamethods[mm] = val;
         }
     }
     return true;

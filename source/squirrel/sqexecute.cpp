@@ -1138,6 +1138,18 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
                 continue;
             }
             case OP_INCENV: {
+                // An integer field of the method's instance steps in place, as a local does.
+                if (base[0]._type == OT_INSTANCE) {
+                    SQInstance* inst = _instance(base[0]);
+                    SQInteger h = CachedMember(inst->_class, _string(Literal(ci, i.c)), CacheOf(ci, i));
+                    if (h >= 0 && sqIsField(h) && inst->_values[sqMemberIndex(h)]._type == OT_INTEGER) {
+                        SQObjectPtr& v = inst->_values[sqMemberIndex(h)];
+                        SQInteger old = _integer(v);
+                        v._unVal.nInteger = (SQInteger)((uint32_t)old + (uint32_t)i.arg);
+                        if (i.a != 2) (sp++)->SetInteger(i.a ? old : _integer(v));
+                        continue;
+                    }
+                }
                 _top = sp - _stack;
                 SQObjectPtr old, res;
                 if (!Get(base[0], Literal(ci, i.c), old, false, true)) goto exception;

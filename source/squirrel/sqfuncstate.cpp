@@ -306,7 +306,8 @@ SQFunctionProto* SQFuncState::Finish() {
         case OP_GETENV:
         case OP_SETENV:
         case OP_PREPCALLK:
-        case OP_PREPCALLENV: i.arg2 = caches++; break;
+        case OP_PREPCALLENV:
+        case OP_INCENV: i.arg2 = caches++; break;
         default: break;
         }
     }

@@ -24,9 +24,9 @@ struct SQLocalVarInfo {
 };
 
 // What an instruction that names a member found the last time it ran, so that the next run
-// on an instance of the same class skips the hash lookup. A class is known by its layout
-// number, which no other class shares and which changes when a member is added or a
-// metamethod set.
+// on an instance of a class of the same layout skips the hash lookup. The layout number names
+// how a class maps member names to handles: it changes when a member is added, and classes
+// built by the same steps share it (SQSharedState::NextClassLayout).
 struct SQLookupCache {
     uint64_t layout = 0;  // the class layout `member` belongs to; 0: none
     SQInteger member = -1;  // the name's member handle in that class; -1: the class has none

@@ -14,12 +14,25 @@ SQSharedState::~SQSharedState() {
 }
 
 void SQSharedState::Init() {
+    _emptyClassLayout = ++_lastClassLayout;
     for (std::vector<void*>& kept : _keptInstances) kept.reserve(kKeptInstances);
     _registry = SQObjectPtr(SQTable::Create(this));
     _consttable = SQObjectPtr(SQTable::Create(this));
     for (int i = 0; i < MT_LAST; ++i) _metaMethodNames[i] = SQObjectPtr(String(kMetaMethodNames[i]));
     _constructorName = SQObjectPtr(String("constructor"));
     sqCreateDefaultDelegates(this);
+}
+
+uint64_t SQSharedState::NextClassLayout(uint64_t from, const SQObject& key, bool method) {
+    if (key._type != OT_STRING) return ++_lastClassLayout;
+    const ClassLayoutStep step{from, _string(key), method};
+    auto found = _classLayoutSteps.find(step);
+    if (found != _classLayoutSteps.end()) return found->second.layout;
+    const uint64_t layout = ++_lastClassLayout;
+    if (_classLayoutSteps.size() < kMaxClassLayoutSteps) {
+        _classLayoutSteps.emplace(step, ClassLayoutTarget{layout, SQObjectPtr(key)});
+    }
+    return layout;
 }
 
 int SQSharedState::MetaMethodIndex(const SQString* name) const {
@@ -53,6 +66,7 @@ const SQObjectPtr& SQSharedState::DefaultDelegate(SQObjectType t) const {
 // Drops every reference held by live objects, cycles included, so that each release hook
 // runs exactly once; objects a host still holds are freed with the state.
 void SQSharedState::Shutdown() {
+    _classLayoutSteps.clear();
     _registry.Null();
     _consttable.Null();
     for (auto& n : _metaMethodNames) n.Null();

@@ -174,3 +174,18 @@ for (local k = 0; k < 3; k++) {
     slots.b <- 10 + k;
 }
 print(reads + "\n");
+
+// Classes built by the same steps share what one instruction learnt of their members; classes
+// built in another order, or grown further, do not.
+function MakeCounter(abFirst) {
+    local C = class {};
+    if (abFirst) { C.firstStep <- 1; C.secondStep <- 2; } else { C.secondStep <- 20; C.firstStep <- 10; }
+    C.read <- function() { ++firstStep; return firstStep * 1000 + secondStep; };
+    return C;
+}
+local first = MakeCounter(true)(), swapped = MakeCounter(false)(), again = MakeCounter(true)();
+local Grown = MakeCounter(true);
+Grown.c <- 5;
+class Derived extends MakeCounter(false) { d = 7; }
+local counts = [first.read(), swapped.read(), again.read(), Grown().read(), Derived().read(), first.read()];
+print(counts.reduce(@(x, y) x + " " + y) + "\n");
