@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -188,5 +189,38 @@ TEST_P(WalkedObjectsCase, EndsCleanlyWithWhatTheScriptReads)
 }
 
 INSTANTIATE_TEST_SUITE_P(WalkedObjects, WalkedObjectsCase, ::testing::Range<size_t>(0, std::size(Cases)));
+
+// A frame whose events together take far longer than the run may (300 objects, each event a few
+// milliseconds of script at least): the run time, or the first stop signal, ends it after the
+// event under way, not after the whole walk, and the run ends as a stopped run does.
+TEST(WalkedObjects, TheRunTimeOrAStopSignalEndsAFrameThatOutlastsIt)
+{
+    std::vector<std::string> names;
+    for (int index = 0; index < 300; ++index)
+        names.push_back("O" + std::to_string(index));
+    const KestrunFiles files = {{"s.nms", ScriptedObjects(names)},
+                                {"o.nut", "class O { function OnUpdate(i) {\n"
+                                          "  for (local k = 0; k < 3000000; ++k) {}\n"
+                                          "  print(\"event\");\n"
+                                          "} }\n"}};
+    std::vector<std::string> timed = SceneRun;
+    timed.insert(timed.end(), {"-time_live", "2"});
+    const KestrunRun timedRun = RunKestrunWithFiles(files, timed);
+
+    TemporaryDirectory directory;
+    for (const auto& [name, content] : files)
+        directory.WriteFile(name, content);
+    KestrunProcess process(directory.Path(), SceneRun);
+    ASSERT_TRUE(process.WaitForText("[S] event\n", 30.0)) << process.Output();
+    process.Signal(SIGTERM);
+    const KestrunRun signalledRun = process.WaitAtMost(60.0);
+
+    for (const KestrunRun& run : {timedRun, signalledRun})
+    {
+        EXPECT_EQ(run.exitCode, 0) << run.output;
+        EXPECT_LT(CountOccurrences(run.output, "[S] event\n"), names.size()) << run.output;
+        EXPECT_EQ(CountOccurrences(run.output, "Done.\n"), 1u) << run.output;
+    }
+}
 
 } // namespace
