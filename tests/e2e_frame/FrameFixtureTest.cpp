@@ -32,41 +32,8 @@ constexpr uint32_t Width = 160;
 constexpr uint32_t Height = 120;
 const std::filesystem::path FixtureDirectory = KESTRUN_FRAME_FIXTURE_DIR;
 
-std::string Vertex(float x, float y, float z)
-{
-    return "<V=<X=" + std::to_string(x) + "><Y=" + std::to_string(y) + "><Z=" + std::to_string(z) + ">>";
-}
-
-// One geometry of four-cornered polygons, the polygon i of material i.
-struct Quad
-{
-    float corners[4][3];
-};
-std::string Geometry(const std::vector<std::string>& materials, const std::vector<Quad>& quads)
-{
-    std::string materialTags;
-    for (const std::string& material : materials)
-        materialTags += "<Material=" + material + ">";
-    std::string vertices;
-    std::string polygons;
-    for (size_t q = 0; q < quads.size(); ++q)
-    {
-        polygons += "<Polygon=<Count=4><Material=" + std::to_string(q) + ">";
-        for (size_t i = 0; i < 4; ++i)
-        {
-            vertices += Vertex(quads[q].corners[i][0], quads[q].corners[i][1], quads[q].corners[i][2]);
-            polygons += "<Index=" + std::to_string(q * 4 + i) + ">";
-        }
-        polygons += ">";
-    }
-    return "<NML=1.0>\n<Geometry=<Materials=" + materialTags +
-           "><AVertex=<Count=" + std::to_string(quads.size() * 4) + "><Data=" + vertices +
-           ">><APolygon=<Count=" + std::to_string(quads.size()) +
-           "><BindingCount=" + std::to_string(quads.size() * 4) + "><Data=" + polygons + ">>>\n";
-}
-
 // A square of side 2 x half facing the camera (its normal along -z) centred on (x, y, z).
-Quad Facing(float x, float y, float z, float half)
+FrameGrab::QuadCorners Facing(float x, float y, float z, float half)
 {
     return {
         {{x - half, y - half, z}, {x - half, y + half, z}, {x + half, y + half, z}, {x + half, y - half, z}}};
@@ -81,14 +48,14 @@ std::string Material(const char* diffuse, const char* extra = "")
 // A grey floor and back wall, a red and a blue pane standing on the floor (the blue one single
 // sided), and a green half-transparent pane near the camera drawn only by the rows that ask for it.
 const std::string RoomGeometry =
-    Geometry({Material("<X=0.6><Y=0.6><Z=0.6><W=1.0>", "<RenderMask=<DoubleSided>>"),
-              Material("<X=0.6><Y=0.6><Z=0.6><W=1.0>", "<RenderMask=<DoubleSided>>")},
-             {{{{-8, -1, 2}, {-8, -1, 20}, {8, -1, 20}, {8, -1, 2}}}, Facing(0, 2.5f, 14, 7)});
+    FrameGrab::QuadGeometry({Material("<X=0.6><Y=0.6><Z=0.6><W=1.0>", "<RenderMask=<DoubleSided>>"),
+                             Material("<X=0.6><Y=0.6><Z=0.6><W=1.0>", "<RenderMask=<DoubleSided>>")},
+                            {{{{-8, -1, 2}, {-8, -1, 20}, {8, -1, 20}, {8, -1, 2}}}, Facing(0, 2.5f, 14, 7)});
 const std::string PanesGeometry =
-    Geometry({Material("<X=0.8><Y=0.2><Z=0.2><W=1.0>", "<RenderMask=<DoubleSided>>"),
-              Material("<X=0.2><Y=0.3><Z=0.9><W=1.0>")},
-             {Facing(-1.2f, -0.2f, 7, 0.8f), Facing(1.4f, 0.0f, 9, 1.0f)});
-const std::string GlassGeometry = Geometry(
+    FrameGrab::QuadGeometry({Material("<X=0.8><Y=0.2><Z=0.2><W=1.0>", "<RenderMask=<DoubleSided>>"),
+                             Material("<X=0.2><Y=0.3><Z=0.9><W=1.0>")},
+                            {Facing(-1.2f, -0.2f, 7, 0.8f), Facing(1.4f, 0.0f, 9, 1.0f)});
+const std::string GlassGeometry = FrameGrab::QuadGeometry(
     {Material("<X=0.2><Y=0.9><Z=0.3><W=1.0>", "<Opacity=0.5><BlendOp=\"Alpha\"><RenderMask=<DoubleSided>>")},
     {Facing(0.3f, -0.3f, 4.5f, 0.7f)});
 

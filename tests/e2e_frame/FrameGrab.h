@@ -4,12 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 // What the frame runs share: the window's size, the core data and the script that grabs a frame.
 namespace FrameGrab
@@ -66,5 +68,36 @@ inline void ExpectNear(const Pixel& actual, const Pixel& expected, int tolerance
     for (int c = 0; c < 3; ++c)
         EXPECT_NEAR(actual[c], expected[c], tolerance)
             << where << ": (" << actual[0] << ", " << actual[1] << ", " << actual[2] << ")";
+}
+// Four corners (x, y, z) of a polygon.
+using QuadCorners = std::array<std::array<float, 3>, 4>;
+
+// One geometry of four-cornered polygons: polygon i takes material i, or the last material when
+// there are fewer materials than polygons.
+inline std::string QuadGeometry(const std::vector<std::string>& materials,
+                                const std::vector<QuadCorners>& quads)
+{
+    std::string materialTags;
+    for (const std::string& material : materials)
+        materialTags += "<Material=" + material + ">";
+    std::string vertices;
+    std::string polygons;
+    for (size_t q = 0; q < quads.size(); ++q)
+    {
+        const size_t material = materials.empty() ? 0 : std::min(q, materials.size() - 1);
+        polygons += "<Polygon=<Count=4><Material=" + std::to_string(material) + ">";
+        for (size_t i = 0; i < 4; ++i)
+        {
+            const std::array<float, 3>& c = quads[q][i];
+            vertices += "<V=<X=" + std::to_string(c[0]) + "><Y=" + std::to_string(c[1]) +
+                        "><Z=" + std::to_string(c[2]) + ">>";
+            polygons += "<Index=" + std::to_string(q * 4 + i) + ">";
+        }
+        polygons += ">";
+    }
+    return "<NML=1.0>\n<Geometry=<Materials=" + materialTags +
+           "><AVertex=<Count=" + std::to_string(quads.size() * 4) + "><Data=" + vertices +
+           ">><APolygon=<Count=" + std::to_string(quads.size()) +
+           "><BindingCount=" + std::to_string(quads.size() * 4) + "><Data=" + polygons + ">>>\n";
 }
 } // namespace FrameGrab

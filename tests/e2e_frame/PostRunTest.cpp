@@ -24,11 +24,6 @@ constexpr uint32_t Height = FrameGrab::Height;
 constexpr float ZoomAcross = 3.2f * 3.0f / 4.0f;
 constexpr float ZoomDown = 3.2f;
 
-struct Corner
-{
-    float x, y, z;
-};
-
 std::string SelfLit(float level)
 {
     const std::string c = std::to_string(level);
@@ -39,37 +34,18 @@ const std::string Grey = SelfLit(128.0f / 255.0f);
 const std::string White = SelfLit(1.0f);
 
 // One four-cornered polygon per entry, all of the one material.
-std::string Geometry(const std::string& material, const std::vector<std::array<Corner, 4>>& quads)
+std::string Geometry(const std::string& material, const std::vector<FrameGrab::QuadCorners>& quads)
 {
-    std::string vertices;
-    std::string polygons;
-    for (size_t q = 0; q < quads.size(); ++q)
-    {
-        polygons += "<Polygon=<Count=4><Material=0>";
-        for (size_t i = 0; i < 4; ++i)
-        {
-            const Corner& c = quads[q][i];
-            vertices += "<V=<X=" + std::to_string(c.x) + "><Y=" + std::to_string(c.y) +
-                        "><Z=" + std::to_string(c.z) + ">>";
-            polygons += "<Index=" + std::to_string(q * 4 + i) + ">";
-        }
-        polygons += ">";
-    }
-    return "<NML=1.0>\n<Geometry=<Materials=<Material=" + material +
-           ">><AVertex=<Count=" + std::to_string(quads.size() * 4) + "><Data=" + vertices +
-           ">><APolygon=<Count=" + std::to_string(quads.size()) +
-           "><BindingCount=" + std::to_string(quads.size() * 4) + "><Data=" + polygons + ">>>\n";
+    return FrameGrab::QuadGeometry({material}, quads);
 }
 
 // A square facing the camera at depth z whose centre shows at (across, down) in -1..1 of the screen.
-std::array<Corner, 4> Facing(float across, float down, float z, float half)
+FrameGrab::QuadCorners Facing(float across, float down, float z, float half)
 {
     const float x = across * z / ZoomAcross;
     const float y = down * z / ZoomDown;
-    return {Corner{x - half, y - half, z},
-            {x - half, y + half, z},
-            {x + half, y + half, z},
-            {x + half, y - half, z}};
+    return {
+        {{x - half, y - half, z}, {x - half, y + half, z}, {x + half, y + half, z}, {x + half, y - half, z}}};
 }
 
 // The screen pixel column or row of a point at -1..1 across or up.
@@ -208,8 +184,8 @@ TEST_P(PostRun, SSAODarkensWhereTheFloorMeetsTheWallAndLeavesOpenAreas)
 {
     const std::string geometry = Geometry(
         Grey,
-        {{Corner{-10.0f, -1.0f, 1.0f}, {-10.0f, -1.0f, 10.0f}, {10.0f, -1.0f, 10.0f}, {10.0f, -1.0f, 1.0f}},
-         {Corner{-10.0f, -1.0f, 10.0f}, {-10.0f, 5.0f, 10.0f}, {10.0f, 5.0f, 10.0f}, {10.0f, -1.0f, 10.0f}}});
+        {{{{-10.0f, -1.0f, 1.0f}, {-10.0f, -1.0f, 10.0f}, {10.0f, -1.0f, 10.0f}, {10.0f, -1.0f, 1.0f}}},
+         {{{-10.0f, -1.0f, 10.0f}, {-10.0f, 5.0f, 10.0f}, {10.0f, 5.0f, 10.0f}, {10.0f, -1.0f, 10.0f}}}});
     const uint32_t crease = Row(-1.0f * ZoomDown / 10.0f);
     const uint32_t openWall = Row(0.5f);
     // The wall's strip just above the crease, the width of the screen's middle half.
