@@ -309,14 +309,15 @@ SQInteger FindConstraintIn(HSQUIRRELVM vm)
 
 // Adding, duplicating and deleting items.
 
+// The handle is made inside the walk: should the events drop a script-made scene's last handle,
+// the scene and the item go only when the walk ends, and the handle dies with them.
 template <typename Kind> SQInteger PushNewItem(const ScriptArgs& args, Kind* item, int32_t type)
 {
-    if (item)
-    {
-        const nScene::ItemWalk walk(*item->GetScene());
-        item->Setup();
-        item->Reset();
-    }
+    if (!item)
+        return PushItem(args.GetVM(), item, type);
+    const nScene::ItemWalk walk(*item->GetScene());
+    item->Setup();
+    item->Reset();
     return PushItem(args.GetVM(), item, type);
 }
 

@@ -145,6 +145,8 @@ void nScene::AssignUid(nMItem* item)
                           << item->GetUid() << ").\n";
         return;
     }
+    if (m_uidsFromFile)
+        return;
     const int32_t uid =
         m_nextUid <= static_cast<uint32_t>(INT32_MAX) ? static_cast<int32_t>(m_nextUid++) : FindFreeUid();
     if (uid >= 0)

@@ -424,6 +424,7 @@ private:
     // The end was asked for before or during the last set-up: the reset after it keeps it.
     bool m_endSurvivesReset = false;
     uint32_t m_nextUid = 0;
+    bool m_uidsFromFile = false; // items being created take their UIDs from the file being read
     uint32_t m_freeUidFrom = 0; // where the search for a free UID goes on once the counter is spent
     nString m_name;
     nPerfCounter m_timers[TimerCount];

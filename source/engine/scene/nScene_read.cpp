@@ -222,6 +222,7 @@ bool nScene::ReadItems(nMetaFile& file, nMetaTag& items, nSceneUidRemap& remap, 
     if (shifted)
         m_nextUid = remap.GetBase() + static_cast<uint32_t>(largest) + 1;
 
+    std::vector<nMItem*> withoutUid;
     QuenvarEventInterface* sink = m_engine ? m_engine->GetEventSink() : nullptr;
     const bool reports = sink && typeid(*sink) != typeid(QuenvarEventInterface);
     float reported = 0.0f;
@@ -236,7 +237,11 @@ bool nScene::ReadItems(nMetaFile& file, nMetaTag& items, nSceneUidRemap& remap, 
         }
         if (!(flags & kind->flag) || !AcceptToolItem(*child, flags, depth))
             continue;
+        // Past the counter's top a UID given at creation would cost a search of every item, for a
+        // UID the file's replaces: items of a file whose UIDs fit take theirs after the parse.
+        m_uidsFromFile = shifted;
         nMItem* item = CreateItemOfTag(child->GetName());
+        m_uidsFromFile = false;
         if (!item)
             continue;
         if (reports)
@@ -263,14 +268,8 @@ bool nScene::ReadItems(nMetaFile& file, nMetaTag& items, nSceneUidRemap& remap, 
         {
             if (remap.InRange(fileUid) && remap.Map(fileUid) < 0)
             {
-                int32_t sceneUid = createdUid;
-                if (shifted)
-                {
-                    sceneUid = static_cast<int32_t>(remap.GetBase()) + fileUid;
-                    // The UID the counter gave at creation goes back (not one found free).
-                    if (createdUid >= 0 && static_cast<uint32_t>(createdUid) + 1 == m_nextUid)
-                        --m_nextUid;
-                }
+                const int32_t sceneUid =
+                    shifted ? static_cast<int32_t>(remap.GetBase()) + fileUid : createdUid;
                 remap.Set(fileUid, sceneUid);
                 item->SetUid(sceneUid);
             }
@@ -278,13 +277,18 @@ bool nScene::ReadItems(nMetaFile& file, nMetaTag& items, nSceneUidRemap& remap, 
                 nLogHolder::Get() << "[*] Corrupt item '" << item->GetName() << "' source UID (" << fileUid << "/"
                                   << unsigned(largest) + 1u << ") while loading scene '" << file.GetFileName() << "'.\n";
         }
-        if (item->GetUid() < 0)
+        if (item->GetUid() < 0 && shifted)
+            withoutUid.push_back(item);
+        else if (item->GetUid() < 0)
             ReportNoUid(*item);
         if (group)
             group->AddItem(item, false);
         if (!item->GetEnabledField())
             m_activeItems.Remove(item);
     }
+    // After the loop, so that none takes a UID a later item of the file holds.
+    for (nMItem* item : withoutUid)
+        AssignUid(item);
     return true;
 }
 

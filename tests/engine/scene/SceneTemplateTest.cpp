@@ -167,6 +167,22 @@ TEST_F(SceneTemplate, PastTheTopOfTheUidCounterItemsTakeFreeUids)
     }
 }
 
+// A file whose largest UID is the top: its items keep their file UIDs, read in one pass (no
+// search for a free UID per item), and an item whose UID cannot be used takes one no other holds.
+TEST_F(SceneTemplate, AFileUpToTheTopUidKeepsItsUidsAndGivesAFreeOneToACorruptItem)
+{
+    std::string items = Object("Top", INT32_MAX) + Object("Corrupt", 1LL << 40);
+    for (int index = 0; index < 2000; ++index)
+        items += Object("O" + std::to_string(index), index);
+    WriteFile("top.nms", "<NML=1.0>\n<Scene=<Items=" + items + ">>\n");
+    ASSERT_TRUE(scene->LoadFromFile("@scripts/top.nms", nullptr, ImportFlagAll, 0));
+    EXPECT_EQ(scene->FindItem("Top")->GetUid(), INT32_MAX);
+    EXPECT_EQ(scene->FindItem("O1999")->GetUid(), 1999);
+    const int32_t corrupt = scene->FindItem("Corrupt")->GetUid();
+    EXPECT_GE(corrupt, 2000);
+    EXPECT_EQ(scene->FindMItemByUid(corrupt), scene->FindItem("Corrupt"));
+}
+
 TEST_F(SceneTemplate, LinksFindTheFirstItemOfARepeatedUid)
 {
     nMObject* early = scene->NewObject("Early");
