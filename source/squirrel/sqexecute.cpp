@@ -1497,7 +1497,11 @@ bool SQVM::Execute(SQClosure* closure, SQInteger nargs, SQInteger stackbase, SQO
         }
 
     exception: {
-        bool caught = !_ss->_halted && !_traps.empty() && _traps.back().depth >= entryDepth;
+        // A halted machine unwinds every frame of this run: their traps go with them.
+        if (_ss->_halted) {
+            while (!_traps.empty() && _traps.back().depth >= entryDepth) _traps.pop_back();
+        }
+        bool caught = !_traps.empty() && _traps.back().depth >= entryDepth;
         // Null thrown out of a _get or _set frame (a try inside it would have caught it
         // first) is a clean miss: the instruction that called it fails with an index error.
         if (_lasterror._type == OT_NULL) {

@@ -24,14 +24,15 @@ void SQSharedState::Init() {
 }
 
 uint64_t SQSharedState::NextClassLayout(uint64_t from, const SQObject& key, bool method) {
-    if (key._type != OT_STRING) return ++_lastClassLayout;
+    if (key._type != OT_STRING || _string(key)->_len > kMaxClassLayoutNameLength) return ++_lastClassLayout;
     const ClassLayoutStep step{from, _string(key), method};
     auto found = _classLayoutSteps.find(step);
     if (found != _classLayoutSteps.end()) return found->second.layout;
+    // Numbers are never reused, so forgetting the steps only stops classes made later from sharing
+    // with those made before; it keeps the names the table holds from piling up.
+    if (_classLayoutSteps.size() >= kMaxClassLayoutSteps) _classLayoutSteps.clear();
     const uint64_t layout = ++_lastClassLayout;
-    if (_classLayoutSteps.size() < kMaxClassLayoutSteps) {
-        _classLayoutSteps.emplace(step, ClassLayoutTarget{layout, SQObjectPtr(key)});
-    }
+    _classLayoutSteps.emplace(step, ClassLayoutTarget{layout, SQObjectPtr(key)});
     return layout;
 }
 

@@ -65,6 +65,7 @@ private:
         SQObjectPtr name;  // keeps the name's address from naming another string
     };
     static constexpr size_t kMaxClassLayoutSteps = 65536;
+    static constexpr SQInteger kMaxClassLayoutNameLength = 64;  // longer member names are not shared
     std::unordered_map<ClassLayoutStep, ClassLayoutTarget, ClassLayoutStepHash> _classLayoutSteps;
 
 public:
@@ -75,7 +76,7 @@ public:
     // `method`) is added. Classes built by the same steps from the same base map every name to
     // the same member handle, so they share the number and a lookup cache filled on one serves
     // them all (each script unit runs its file and makes a class of its own). A key that is no
-    // string, or a step past the table's bound, makes a number of its own.
+    // string (or a long one) makes a number of its own.
     uint64_t NextClassLayout(uint64_t from, const SQObject& key, bool method);
     void Shutdown();
     int MetaMethodIndex(const SQString* name) const;
