@@ -6,6 +6,7 @@
 
 class nEGLDisplayList;
 class nLightSource;
+class nMaterial;
 class nRenderItem;
 class nTerrainPatch;
 
@@ -21,6 +22,9 @@ struct nGPURenderPrimitive
 
 // The primitives of one frame list, held by value: they live only for the frame.
 using nGPURenderPrimitiveList = nAutoArray<nGPURenderPrimitive>;
+
+// The material the primitive draws with: its display list's, or its terrain patch's; null without.
+const nMaterial* GetPrimitiveMaterial(const nGPURenderPrimitive& primitive);
 
 // What a pass draws with: lighting 0 base, 1 light accumulation; blend class 0 none (G-buffer),
 // 1 opaque, 2 transparent; the index into each material's programs; the light of a light pass.

@@ -135,6 +135,8 @@ public:
     void ApplyMaterialState(const nMaterial& material, const nGPUPass& pass, bool forceBlend);
     void RestoreMaterialState(const nMaterial& material, const nGPUPass& pass);
     void DrawPrimitiveList(const nGPURenderPrimitiveList& list, const nGPUPass& pass);
+    // DrawPrimitiveList without ageing the terrain cache: for the lists that together make one pass.
+    void DrawPrimitives(const nGPURenderPrimitiveList& list, const nGPUPass& pass);
     void DrawBatch(nEGLDisplayList* displayList, nRenderItem* item, const nGPUPass& pass);
     void ResetBatchState();
     // The opaque list with its base pass, then one pass per light that reaches the camera, each

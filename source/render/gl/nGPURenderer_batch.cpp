@@ -115,10 +115,15 @@ void nGPURenderer::ResetBatchState()
 
 void nGPURenderer::DrawPrimitiveList(const nGPURenderPrimitiveList& list, const nGPUPass& pass)
 {
-    ResetBatchState();
-    m_batchPass = pass;
     if (m_terrainCache)
         m_terrainCache->Age();
+    DrawPrimitives(list, pass);
+}
+
+void nGPURenderer::DrawPrimitives(const nGPURenderPrimitiveList& list, const nGPUPass& pass)
+{
+    ResetBatchState();
+    m_batchPass = pass;
     for (uint32_t index = 0; index < list.GetCount(); ++index)
     {
         const nGPURenderPrimitive& primitive = *list.At(index);

@@ -1,10 +1,15 @@
 #include "render/gl/nGPURenderer.h"
 
 #include "core/base/nLog.h"
+#include "geometry/nMaterial.h"
 #include "platform/nJobQueue.h"
 #include "platform/nPlatform.h"
 #include "render/gl/nEGLFBO.h"
+#include "render/gl/nEGLMaterial.h"
+#include "render/gl/nEGLProgram.h"
 #include "render/gl/nGPULightCullDisplayListJob.h"
+#include "render/gl/nGPUTerrainCache.h"
+#include "render/gl/nMaterialPassShader.h"
 #include "render/nLightSource.h"
 #include "render/nRenderItem.h"
 #include "render/nRenderLight.h"
@@ -182,6 +187,18 @@ bool Select(const nGPURenderPrimitiveList& from, const nAutoArray<uint32_t>* sou
             *out.At(next++) = *from.At(index);
     return true;
 }
+
+// Whether the primitive's material has a linked program for its base terms summed with the light
+// (built the first time it is asked for): one that failed draws nothing, so its items keep the
+// base pass and the light's own pass.
+bool CanSumWithLight(const nGPURenderPrimitive& primitive, uint32_t lightProgram)
+{
+    const nMaterial* material = GetPrimitiveMaterial(primitive);
+    auto* gpuMaterial = material ? static_cast<nEGLMaterial*>(material->renderData.Get()) : nullptr;
+    const nEGLProgram* program =
+        gpuMaterial ? gpuMaterial->UseProgram(AmbientSummedPass(lightProgram)) : nullptr;
+    return program && program->GetName() != 0;
+}
 } // namespace
 
 // Opaque items: each item's base terms and the first light that reaches it (in the camera's light
@@ -251,23 +268,26 @@ void nGPURenderer::ForwardOpaquePass(const nGPURenderPrimitiveList& list)
         for (uint32_t entry = 0; entry < sources.GetCount(); ++entry)
         {
             uint32_t& first = firstLight[*sources.At(entry)];
-            if (first == NoLight)
+            if (first == NoLight && CanSumWithLight(*list.At(*sources.At(entry)), draw.program))
                 first = uint32_t(index);
         }
     }
 
+    // The groups below are together the base pass: the terrain cache ages once for them.
+    if (m_terrainCache)
+        m_terrainCache->Age();
     nGPURenderPrimitiveList group(MemCategoryRenderer);
     for (size_t index = 0; index < jobs.size(); ++index)
         if (Select(
                 list, nullptr, [&](uint32_t entry) { return firstLight[entry] == index; }, group) &&
             group.GetCount() > 0)
-            DrawPrimitiveList(group,
-                              nGPUPass{nGPUPass::Base, nGPUPass::BlendOpaque,
-                                       AmbientSummedPass(draws[index].program), &jobs[index]->GetLight()});
+            DrawPrimitives(group,
+                           nGPUPass{nGPUPass::Base, nGPUPass::BlendOpaque,
+                                    AmbientSummedPass(draws[index].program), &jobs[index]->GetLight()});
     if (Select(
             list, nullptr, [&](uint32_t entry) { return firstLight[entry] == NoLight; }, group) &&
         group.GetCount() > 0)
-        DrawPrimitiveList(group, basePass);
+        DrawPrimitives(group, basePass);
 
     const nGPUPass lightPass{nGPUPass::Light, nGPUPass::BlendOpaque, BasePassProgram, nullptr};
     ApplyPassState(lightPass);

@@ -7,21 +7,22 @@
 #include "render/nRenderItem.h"
 #include "render/nTerrainPatch.h"
 
-namespace
-{
-const nMaterial* MaterialOf(const nGPURenderPrimitive& primitive)
+const nMaterial* GetPrimitiveMaterial(const nGPURenderPrimitive& primitive)
 {
     if (primitive.displayList)
         return reinterpret_cast<const nMaterial*>(primitive.displayList->GetUserWord());
     return primitive.patch ? primitive.patch->GetPatchMaterial() : nullptr;
 }
 
+namespace
+{
+
 // Primitives of one display list, then of one material, follow one another.
 bool ByDisplayList(const nGPURenderPrimitive& a, const nGPURenderPrimitive& b)
 {
     if (a.displayList != b.displayList)
         return a.displayList < b.displayList;
-    return MaterialOf(a) < MaterialOf(b);
+    return GetPrimitiveMaterial(a) < GetPrimitiveMaterial(b);
 }
 
 // Primitives of one material (so of one program in a pass), then of one display list, follow one
@@ -29,8 +30,8 @@ bool ByDisplayList(const nGPURenderPrimitive& a, const nGPURenderPrimitive& b)
 // The depth test makes the order of opaque primitives free.
 bool ByMaterial(const nGPURenderPrimitive& a, const nGPURenderPrimitive& b)
 {
-    const nMaterial* first = MaterialOf(a);
-    const nMaterial* second = MaterialOf(b);
+    const nMaterial* first = GetPrimitiveMaterial(a);
+    const nMaterial* second = GetPrimitiveMaterial(b);
     if (first != second)
         return first < second;
     return a.displayList < b.displayList;
@@ -71,7 +72,7 @@ nEGLGeometry* GPUDataOf(const nRenderablePrimitive& entry)
 
 bool IsTransparent(const nGPURenderPrimitive& primitive)
 {
-    const nMaterial* material = MaterialOf(primitive);
+    const nMaterial* material = GetPrimitiveMaterial(primitive);
     if (material && material->blendOp != MaterialBlendNone)
         return true;
     return primitive.kind == nRenderablePrimitive::KindObject && primitive.item->GetRenderOpacity() < 1.0f;
