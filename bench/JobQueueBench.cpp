@@ -30,27 +30,33 @@ private:
 void AddLookAtAndWaitForJobs(benchmark::State& state)
 {
     const auto count = static_cast<uint32_t>(state.range(0));
+    // Made and freed while the timer is paused: only adding, looking at and waiting are timed.
+    struct Round
+    {
+        uint32_t runs = 0;
+        std::vector<std::unique_ptr<CountingJob>> jobs;
+        nJobQueue queue;
+        nJobGroup group;
+    };
     for (auto _ : state)
     {
         state.PauseTiming();
-        uint32_t runs = 0;
-        std::vector<std::unique_ptr<CountingJob>> jobs;
-        jobs.reserve(count);
+        auto round = std::make_unique<Round>();
+        round->jobs.reserve(count);
         for (uint32_t index = 0; index < count; ++index)
-            jobs.push_back(std::make_unique<CountingJob>(runs));
-        nJobQueue queue;
-        nJobGroup group;
+            round->jobs.push_back(std::make_unique<CountingJob>(round->runs));
         state.ResumeTiming();
 
-        for (auto& job : jobs)
-            queue.AddJob(job.get(), &group);
-        for (auto& job : jobs)
-            benchmark::DoNotOptimize(queue.WaitForJob(job.get(), false));
-        queue.WaitForGroup(&group, true);
+        for (auto& job : round->jobs)
+            round->queue.AddJob(job.get(), &round->group);
+        for (auto& job : round->jobs)
+            benchmark::DoNotOptimize(round->queue.WaitForJob(job.get(), false));
+        round->queue.WaitForGroup(&round->group, true);
 
         state.PauseTiming();
-        if (runs != count)
+        if (round->runs != count)
             state.SkipWithError("not every job ran");
+        round.reset();
         state.ResumeTiming();
     }
     state.SetItemsProcessed(int64_t(state.iterations()) * count);

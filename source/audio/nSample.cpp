@@ -35,6 +35,8 @@ bool nSample::WidenTo16Bits()
 {
     if (m_format.bitsPerSample != 8)
         return true;
+    if (!m_buffer) // an allocation that failed left the format without its samples
+        return false;
     const size_t count = size_t(m_frameCount) * m_format.channels;
     auto* wide = new (std::nothrow) uint8_t[count ? count * 2 : 1];
     if (!wide)

@@ -4,6 +4,7 @@
 #include "core/base/nMemory.h"
 #include "geometry/nGeometry.h"
 #include "geometry/nMaterial.h"
+#include "geometry/nSafeNormal.h"
 
 #include <cmath>
 #include <cstdint>
@@ -104,11 +105,10 @@ bool IGeometryBIH::BuildFromGeometry(nGeometry* geometry)
             continue;
         const uint32_t count = geometry->polygons.At(p)->bindingCount;
         const uint32_t* corners = geometry->GetPolygonBindings(p);
-        const nVector cross = NewellNormal(*geometry, corners, count);
-        if (cross.x == 0.0f && cross.y == 0.0f && cross.z == 0.0f)
-            continue; // no area, never hit
+        const nVector normal = SafeNormalized(NewellNormal(*geometry, corners, count));
+        if (normal.x == 0.0f && normal.y == 0.0f && normal.z == 0.0f)
+            continue; // no area (or too little to have a direction), never hit
         const nVector& p0 = *geometry->vertices.At(corners[0]);
-        const nVector normal = cross.Normalized();
         if (storeNormals)
             *geometry->polygonNormals.At(p) = normal;
         record.normal[0] = normal.x;
@@ -117,9 +117,9 @@ bool IGeometryBIH::BuildFromGeometry(nGeometry* geometry)
         record.corner[0] = p0.x;
         record.corner[1] = p0.y;
         record.corner[2] = p0.z;
-        const float ax = std::fabs(cross.x);
-        const float ay = std::fabs(cross.y);
-        const float az = std::fabs(cross.z);
+        const float ax = std::fabs(normal.x);
+        const float ay = std::fabs(normal.y);
+        const float az = std::fabs(normal.z);
         const uint32_t dominant = (ax >= ay && ax >= az) ? 0 : (ay >= ax && ay >= az) ? 1 : 2;
         record.axisA = uint8_t((dominant + 1) % 3);
         record.axisB = uint8_t((dominant + 2) % 3);

@@ -2,6 +2,7 @@
 
 #include "core/base/nLog.h"
 #include "core/math/nMatrix3.h"
+#include "geometry/nSafeNormal.h"
 
 #include <algorithm>
 #include <cmath>
@@ -11,14 +12,6 @@ namespace
 {
 const nColor MissingColor(1.0f, 1.0f, 1.0f, 1.0f);
 const nUV MissingUV(0.5f, 0.5f);
-
-nVector SafeNormalized(const nVector& v)
-{
-    const double length = std::sqrt(double(v.x) * v.x + double(v.y) * v.y + double(v.z) * v.z);
-    if (!(length > 0.0) || !std::isfinite(length))
-        return nVector(0.0f, 0.0f, 0.0f, 1.0f);
-    return nVector(float(v.x / length), float(v.y / length), float(v.z / length), 1.0f);
-}
 
 // Normals follow a surface through the inverse transpose of the matrix's linear part; for a
 // matrix that flattens space (no inverse), through its adjugate, which points the same way.

@@ -6,6 +6,8 @@
 
 #include <btBulletDynamicsCommon.h>
 
+#include <cmath>
+
 namespace
 {
 // A pivot in the body's space: the body origin is the item's centre of mass.
@@ -14,14 +16,17 @@ btVector3 BodyPivot(const nMatrix4& pivot, const nPhysicItem* item)
     nVector translation = pivot.GetTranslation();
     if (item)
         translation -= item->GetCenterOfMass();
-    return ToBullet(translation);
+    const btVector3 point = ToBullet(translation);
+    return std::isfinite(point.length2()) ? point : btVector3(0, 0, 0);
 }
 
-// A hinge turns about the pivot's z axis, given in the item's space as the body's own.
+// A hinge turns about the pivot's z axis, given in the item's space as the body's own. A pivot
+// read with no usable axis (zero, infinite or not a number) turns about z, and one with no usable
+// point joins at the body's origin: nothing that is not a number reaches the bodies.
 btVector3 HingeAxis(const nMatrix4& pivot)
 {
     const btVector3 axis = ToBullet(pivot.GetColumn(2, false));
-    return axis.fuzzyZero() ? btVector3(0, 0, 1) : axis.normalized();
+    return !std::isfinite(axis.length2()) || axis.fuzzyZero() ? btVector3(0, 0, 1) : axis.normalized();
 }
 
 btRigidBody* BodyOf(nPhysicItem* item)

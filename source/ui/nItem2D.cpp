@@ -207,8 +207,13 @@ void nItem2D::MarkMatricesStale()
 {
     if (m_matricesStale)
         return;
-    // Without recursion: a chain of items may be as deep as its file is long.
-    std::vector<nItem2D*> pending{this};
+    m_matricesStale = true;
+    if (m_children.IsEmpty()) // most moving items are leaves: no walk, no buffer
+        return;
+    // Without recursion: a chain of items may be as deep as its file is long. The buffer is kept,
+    // since a moving sprite marks its subtree every frame.
+    thread_local std::vector<nItem2D*> pending;
+    pending.assign(1, this);
     while (!pending.empty())
     {
         nItem2D* item = pending.back();
@@ -228,7 +233,13 @@ void nItem2D::UpdateMatrices()
 {
     if (!m_matricesStale)
         return;
-    std::vector<nItem2D*> stale;
+    if (!m_parent || !m_parent->m_matricesStale)
+    {
+        UpdateOwnMatrices();
+        return;
+    }
+    thread_local std::vector<nItem2D*> stale;
+    stale.clear();
     for (nItem2D* item = this; item && item->m_matricesStale; item = item->m_parent)
         stale.push_back(item);
     for (auto item = stale.rbegin(); item != stale.rend(); ++item)

@@ -156,7 +156,10 @@ void nWindow::ResizeCache(uint32_t width, uint32_t height)
             budget->Release(bytes);
     }
     else
+    {
         m_cacheBytes = bytes;
+        m_cacheRefusalReported = false; // a later refusal is news again
+    }
     nRenderer* renderer = GetRenderer();
     cache.SetRenderData(renderer && cache.HasPixels() ? renderer->SetupTexture(&cache) : nullptr);
 }

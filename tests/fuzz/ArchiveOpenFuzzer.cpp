@@ -92,13 +92,7 @@ void LoadEveryEntry(const char* indexPath)
 // Any bytes, as an archive file (and its index) in the mount table.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static FuzzMemoryFiles* files = []
-    {
-        nLogHolder::Get().SetMask(LogLevelNone);
-        auto* memory = new FuzzMemoryFiles();
-        nPlatform::Get().GetIOSystem().Mount(memory, "mem@/");
-        return memory;
-    }();
+    static FuzzMemoryFiles* files = &FuzzMemoryFiles::Mounted("mem@/");
     const std::string input(reinterpret_cast<const char*>(data), size);
     const size_t separator = input.find(IndexSeparator);
     files->ClearFiles();

@@ -17,15 +17,15 @@
 class FuzzMemoryFiles : public nIOBase
 {
 public:
-    // The one set of memory files of a fuzz target, mounted in the platform's mount table on the
-    // first call, which also quiets the log.
-    static FuzzMemoryFiles& Mounted()
+    // The one set of memory files of a fuzz target, mounted in the platform's mount table (under
+    // the prefix, when one is given) on the first call, which also quiets the log.
+    static FuzzMemoryFiles& Mounted(const char* prefix = nullptr)
     {
-        static FuzzMemoryFiles* files = []
+        static FuzzMemoryFiles* files = [prefix]
         {
             nLogHolder::Get().SetMask(LogLevelNone);
             auto* memory = new FuzzMemoryFiles();
-            nPlatform::Get().GetIOSystem().Mount(memory);
+            nPlatform::Get().GetIOSystem().Mount(memory, prefix);
             return memory;
         }();
         return *files;

@@ -17,16 +17,10 @@
 // so no program is built.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static FuzzMemoryFiles* files = []
-    {
-        nLogHolder::Get().SetMask(LogLevelNone);
-        auto* memory = new FuzzMemoryFiles();
-        nPlatform::Get().GetIOSystem().Mount(memory, "@core/");
-        return memory;
-    }();
+    FuzzMemoryFiles& files = FuzzMemoryFiles::Mounted("@core/");
     static StubEngineServices engine;
-    files->PutSplit(std::string(reinterpret_cast<const char*>(data), size),
-                    {"shaders/egl2/dict.txt", "shaders/egl2/fuzz.nsa", "shaders/egl2/a", "shaders/egl2/b"});
+    files.PutSplit(std::string(reinterpret_cast<const char*>(data), size),
+                   {"shaders/egl2/dict.txt", "shaders/egl2/fuzz.nsa", "shaders/egl2/a", "shaders/egl2/b"});
 
     nEGLRenderer renderer(&engine);
     if (!renderer.LoadShaderDictionary())

@@ -12,17 +12,12 @@
 // a buffer shorter than the frames it claims shows up.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static FuzzMemoryFiles* files = []
-    {
-        nLogHolder::Get().SetMask(LogLevelNone);
-        auto* memory = new FuzzMemoryFiles();
-        nPlatform::Get().GetIOSystem().Mount(memory, "mem@/");
-        return memory;
-    }();
+    static FuzzMemoryFiles* files = &FuzzMemoryFiles::Mounted("mem@/");
     files->ClearFiles();
     files->Put("x.wav", std::string(reinterpret_cast<const char*>(data), size));
     nSample sample;
-    if (sample.Decode("mem@/x.wav"))
+    // A sound the software mixer plays: 8-bit samples are widened when it takes them.
+    if (sample.Decode("mem@/x.wav") && sample.WidenTo16Bits())
     {
         volatile uint32_t sum = 0;
         for (size_t i = 0; i < sample.GetSize(); ++i)

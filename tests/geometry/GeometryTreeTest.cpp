@@ -152,6 +152,13 @@ TEST_F(GeometryTreeTest, APolygonWhoseFirstCornersMeetKeepsItsTriangleWithArea)
         EXPECT_EQ(hit.backFace, 0) << c.name;
         EXPECT_NEAR(geometry.polygonNormals.At(0)->z, 1.0f, 1e-6f) << c.name;
     }
+
+    // A polygon so small that the square of its area underflows still gets a finite normal.
+    nGeometry tiny(nullptr);
+    BuildGeometry(tiny, {nVector(0, 0, 0), nVector(1e-21f, 0, 0), nVector(0, 1e-21f, 0)}, {{0, 1, 2}});
+    ASSERT_TRUE(tiny.CreateTree(nGeometryTree::KindBIH));
+    const nVector& normal = *tiny.polygonNormals.At(0);
+    EXPECT_TRUE(std::isfinite(normal.x) && std::isfinite(normal.y) && std::isfinite(normal.z));
 }
 
 TEST_F(GeometryTreeTest, HierarchySplitsNineBoxesAndKeepsEightInOneLeaf)

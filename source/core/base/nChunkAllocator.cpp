@@ -73,7 +73,14 @@ struct ThreadChunk
     ThreadChunk() = default;
     ThreadChunk(const ThreadChunk&) = delete;
     ThreadChunk& operator=(const ThreadChunk&) = delete;
-    ~ThreadChunk() { Retire(chunk); }
+    // A tag made on the thread after this (by another thread-local's destructor) starts a chunk
+    // of its own rather than counting in the one retired here.
+    ~ThreadChunk()
+    {
+        Retire(chunk);
+        chunk = nullptr;
+        used = 0;
+    }
 
     Chunk* chunk = nullptr;
     size_t used = 0;

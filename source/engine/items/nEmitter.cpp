@@ -130,7 +130,9 @@ void nEmitter::Initialize(nParticle& particle)
 // newborn is at most one frame old: older, it would die at birth and the emitter go dark.
 float nEmitter::NewbornAge(float dt) const
 {
-    const float owedTime = m_birthRate > 0.0f ? m_accumulator / m_birthRate : 0.0f;
+    // The accumulator grows by the scaled rate: the owed time is measured in the same rate.
+    const float rate = m_rateScale * m_birthRate;
+    const float owedTime = rate > 0.0f ? m_accumulator / rate : 0.0f;
     return owedTime < dt ? owedTime : dt;
 }
 
