@@ -129,6 +129,7 @@ static void* AllocateInstance(SQSharedState* ss, SQInteger nvalues) {
     if (nvalues < SQSharedState::kKeptInstanceSizes && !ss->_keptInstances[nvalues].empty()) {
         void* p = ss->_keptInstances[nvalues].back();
         ss->_keptInstances[nvalues].pop_back();
+        sqUnpoisonKept(p, InstanceBytes(nvalues));
         return p;
     }
     void* p = malloc(InstanceBytes(nvalues));
@@ -140,6 +141,7 @@ static void FreeInstance(SQSharedState* ss, void* p, SQInteger nvalues) {
     if (nvalues < SQSharedState::kKeptInstanceSizes) {
         std::vector<void*>& kept = ss->_keptInstances[nvalues];
         if (kept.size() < kept.capacity()) {
+            sqPoisonKept(p, InstanceBytes(nvalues));
             kept.push_back(p);
             return;
         }

@@ -83,6 +83,15 @@ thread_local BlockCache cache;
 
 }  // namespace
 
+void sqPoisonKept(void* block, size_t bytes)
+{
+    Poison(block, bytes);
+}
+void sqUnpoisonKept(void* block, size_t bytes)
+{
+    Unpoison(block, bytes);
+}
+
 void* sqAllocateBlock(size_t bytes) {
     if (bytes < kSmallestCachedBlock || bytes > kLargestCachedBlock) return ::operator new(bytes);
     int index = 0;

@@ -31,6 +31,10 @@ inline bool sqLiveBytesOverLimit() { return !sqMayAllocate(0); }
 // (see sqmem.cpp). `bytes` must be the same at both calls.
 void* sqAllocateBlock(size_t bytes);
 void sqFreeBlock(void* block, size_t bytes);
+// Memory kept for reuse is out of bounds to the address sanitizer until it is handed out again,
+// so that a use after free is still found (no-ops in other builds).
+void sqPoisonKept(void* block, size_t bytes);
+void sqUnpoisonKept(void* block, size_t bytes);
 
 template <typename T>
 struct SQAllocator {

@@ -1,5 +1,6 @@
 #include "squirrel/sqstate.h"
 
+#include "squirrel/sqclass.h"
 #include "squirrel/sqdelegates.h"
 #include "squirrel/sqtable.h"
 
@@ -8,8 +9,13 @@ static const SQChar* const kMetaMethodNames[MT_LAST] = {
     "_cmp", "_call", "_cloned", "_newslot", "_delslot", "_tostring", "_newmember", "_inherited"};
 
 SQSharedState::~SQSharedState() {
-    for (std::vector<void*>& kept : _keptInstances) {
-        for (void* p : kept) free(p);
+    for (SQInteger nvalues = 0; nvalues < kKeptInstanceSizes; ++nvalues)
+    {
+        for (void* p : _keptInstances[nvalues])
+        {
+            sqUnpoisonKept(p, sizeof(SQInstance) + (size_t)nvalues * sizeof(SQObjectPtr));
+            free(p);
+        }
     }
 }
 

@@ -48,5 +48,5 @@ void nProjectSceneInstance::Release()
     nScene* scene = m_scene;
     m_scene = nullptr;
     nProject::SetCurrentScene(scene);
-    delete scene;
+    scene->DestroyWhenUnused(); // a scene still walked goes when the walk ends
 }

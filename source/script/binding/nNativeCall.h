@@ -140,12 +140,6 @@ template <auto Set, typename T = nMemberClass<Set>> SQInteger SetBoolOf(const Sc
     return 0;
 }
 
-template <auto Set, typename T = nMemberClass<Set>> SQInteger SetIntOf(const ScriptArgs& args, T& object)
-{
-    (object.*Set)(args.GetInt(3));
-    return 0;
-}
-
 template <auto Set, typename T = nMemberClass<Set>> SQInteger SetStringOf(const ScriptArgs& args, T& object)
 {
     (object.*Set)(args.GetString(3));
