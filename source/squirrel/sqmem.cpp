@@ -83,14 +83,8 @@ thread_local BlockCache cache;
 
 }  // namespace
 
-void sqPoisonKept(void* block, size_t bytes)
-{
-    Poison(block, bytes);
-}
-void sqUnpoisonKept(void* block, size_t bytes)
-{
-    Unpoison(block, bytes);
-}
+void sqPoisonKept(void* block, size_t bytes) { Poison(block, bytes); }
+void sqUnpoisonKept(void* block, size_t bytes) { Unpoison(block, bytes); }
 
 void* sqAllocateBlock(size_t bytes) {
     if (bytes < kSmallestCachedBlock || bytes > kLargestCachedBlock) return ::operator new(bytes);

@@ -9,10 +9,8 @@ static const SQChar* const kMetaMethodNames[MT_LAST] = {
     "_cmp", "_call", "_cloned", "_newslot", "_delslot", "_tostring", "_newmember", "_inherited"};
 
 SQSharedState::~SQSharedState() {
-    for (SQInteger nvalues = 0; nvalues < kKeptInstanceSizes; ++nvalues)
-    {
-        for (void* p : _keptInstances[nvalues])
-        {
+    for (SQInteger nvalues = 0; nvalues < kKeptInstanceSizes; ++nvalues) {
+        for (void* p : _keptInstances[nvalues]) {
             sqUnpoisonKept(p, sizeof(SQInstance) + (size_t)nvalues * sizeof(SQObjectPtr));
             free(p);
         }
