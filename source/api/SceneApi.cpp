@@ -87,21 +87,22 @@ bool RefusedInWalk(const nScene& scene, const char* native)
     return true;
 }
 
-// A frame or a drawing of a scene inside its own frame step or render step would send the same
-// events again, without end.
-bool RefusedInUse(const nScene& scene, const char* native)
+// A frame of a scene inside its own frame step, or a drawing inside its own drawing step, would
+// send the same events again, without end. A drawing inside a frame step (or the other way round)
+// goes on: the step it starts refuses to start the first again.
+bool RefusedInStep(const nScene& scene, const char* native, bool inStep, const char* step)
 {
     if (RefusedInWalk(scene, native))
         return true;
-    if (!scene.IsInUse())
+    if (!inStep)
         return false;
-    nLogHolder::Get() << "[!] " << native << "() cannot run while the scene runs a frame or draws.\n";
+    nLogHolder::Get() << "[!] " << native << "() cannot run while the scene " << step << ".\n";
     return true;
 }
 
 SQInteger Update(const ScriptArgs&, nScene& scene)
 {
-    if (!RefusedInUse(scene, "SceneUpdate"))
+    if (!RefusedInStep(scene, "SceneUpdate", scene.IsUpdating(), "runs a frame"))
         scene.Update(SceneUpdateAll);
     return 0;
 }
@@ -158,14 +159,14 @@ SQInteger RenderToQueue(const ScriptArgs&, nScene& scene)
 
 SQInteger RenderUI(const ScriptArgs&, nScene& scene)
 {
-    if (!RefusedInUse(scene, "SceneRenderUI"))
+    if (!RefusedInStep(scene, "SceneRenderUI", scene.IsDrawing(), "draws"))
         scene.RenderUI(0);
     return 0;
 }
 
 SQInteger Render(const ScriptArgs& args, nScene& scene)
 {
-    if (RefusedInUse(scene, "SceneRender"))
+    if (RefusedInStep(scene, "SceneRender", scene.IsDrawing(), "draws"))
         return 0;
     const uint32_t flags = static_cast<uint32_t>(args.GetInt(3));
     nRenderer* renderer = scene.GetEngine() ? scene.GetEngine()->GetRenderer() : nullptr;

@@ -64,6 +64,17 @@ struct WalkCase
 };
 
 const WalkCase Cases[] = {
+    {"a scene drawing itself from its own OnUpdate draws; drawing itself again from OnRenderUI is refused",
+     {{"s.nms", ScriptedScene("s.nut", "S")},
+      {"s.nut",
+       "class S { frames = 0; again = false;\n"
+       "  function OnUpdate(s) { frames++;\n"
+       "    if (frames == 1) { SceneRender(s, 0); print(\"drawn from the frame\"); }\n"
+       "    if (frames == 3) SceneEnd(s); }\n"
+       "  function OnRenderUI(s) { if (frames == 1 && !again) { again = true; SceneRender(s, 0); } } }"}},
+     SceneRun,
+     {"[S] drawn from the frame\n", "[!] SceneRender() cannot run while the scene draws.\n"},
+     {"runs a frame"}},
     {"a scene's OnUpdate unloading its own instance while SceneUpdate runs it is refused",
      {{"s.nms", ScriptedScene("s.nut", "S")},
       {"l.nms", ScriptedScene("l.nut", "L")},

@@ -181,19 +181,39 @@ public:
     // While a scene is in use (a frame step, a render step, a set-up, reset or activation walk, or
     // a native that sends its items' events), nothing may free it: an unload is refused, and a
     // scene whose owner lets it go meanwhile is destroyed when the last use ends. Only the one
-    // that ends the last use may touch the scene after the scope.
+    // that ends the last use may touch the scene after the scope. A use also says which step it is:
+    // a frame step, or a drawing step that sends events, is not started again from its own events
+    // (see IsUpdating, IsDrawing), which would send them without end.
+    enum UseStep
+    {
+        UseOther,
+        UseUpdate,
+        UseDraw,
+        UseStepCount,
+    };
     class UseScope
     {
     public:
-        explicit UseScope(nScene& scene) : m_scene(scene) { ++m_scene.m_useDepth; }
+        explicit UseScope(nScene& scene, UseStep step = UseOther) : m_scene(scene), m_step(step)
+        {
+            ++m_scene.m_useDepth;
+            ++m_scene.m_stepDepth[step];
+        }
         UseScope(const UseScope&) = delete;
         UseScope& operator=(const UseScope&) = delete;
-        ~UseScope() { m_scene.EndUse(); }
+        ~UseScope()
+        {
+            --m_scene.m_stepDepth[m_step];
+            m_scene.EndUse();
+        }
 
     private:
         nScene& m_scene;
+        UseStep m_step;
     };
     bool IsInUse() const { return m_useDepth > 0; }
+    bool IsUpdating() const { return m_stepDepth[UseUpdate] > 0; }
+    bool IsDrawing() const { return m_stepDepth[UseDraw] > 0; }
     // Destroys the scene now, or when its last use ends; its script handles turn dead at once.
     void DestroyWhenUnused();
 
@@ -453,6 +473,7 @@ private:
     bool m_deletingContent = false;
     int32_t m_itemWalks = 0;
     int32_t m_useDepth = 0;
+    int32_t m_stepDepth[UseStepCount] = {};
     bool m_destroyWhenUnused = false;
     std::unique_ptr<nScene2D> m_ui;
 };

@@ -147,7 +147,7 @@ void nScene::RenderToQueue(uint32_t)
 
 void nScene::SendRenderDone(uint32_t flags)
 {
-    const UseScope use(*this);
+    const UseScope use(*this, UseDraw);
     m_timers[TimerSendToRender].Begin();
     if (!(m_renderFlags & SceneRenderFlagRenderless) && !(flags & SceneRenderDisableScript) &&
         SomeItemHasScriptMethod(ItemMethodRenderDone))
@@ -165,7 +165,7 @@ void nScene::SendRenderDone(uint32_t flags)
 
 void nScene::RenderUI(uint32_t flags)
 {
-    const UseScope use(*this);
+    const UseScope use(*this, UseDraw);
     m_timers[TimerUserInterface].Begin();
     if (!(m_renderFlags & SceneRenderFlagRenderless) && m_ui)
         m_ui->Render((flags & SceneRenderDisableScript) != 0);

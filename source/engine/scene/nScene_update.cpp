@@ -34,7 +34,7 @@ bool IsCopiedBack(const nPhysicItem* body)
 // began, so the frame ends; a stop asked for meanwhile ends it after the current event.
 void nScene::Update(uint32_t flags)
 {
-    const UseScope use(*this);
+    const UseScope use(*this, UseUpdate);
     m_timers[TimerEvaluate].Begin();
     ApplyPendingActivation();
     if (!m_deletionQueueKept)
